@@ -1,0 +1,29 @@
+#pragma once
+// The program's own message box and the shell pop-up. Both go through one answerer so that
+// tests (and a run without a display) script the answers instead of waiting for a person.
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace mod_rvtMsgBox {
+
+enum Style : std::int16_t {
+    vbOKOnly = 0, vbOKCancel = 1, vbYesNoCancel = 3, vbYesNo = 4,
+    vbCritical = 16, vbQuestion = 32, vbExclamation = 48, vbInformation = 64,
+};
+enum Result : std::int16_t { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+
+// Returns 1, 2, 6 or 7.
+std::int16_t rvtMsgBox(const QString& prompt, std::int16_t style, const QString& title);
+
+// An answerer replaces the window: it sees every message and returns the button code.
+using Answerer = std::function<std::int16_t(const QString& prompt, std::int16_t style, const QString& title)>;
+void setAnswerer(Answerer answerer);   // empty function: back to the window
+void resetAnswerer();
+
+} // namespace mod_rvtMsgBox
+
+namespace Portapapers {
+// The pop-up used where the message box cannot be; same answerer as the message box.
+std::int16_t MissatgePopUp(const QString& text, std::int16_t style, const QString& title);
+} // namespace Portapapers

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs, with apt-get, the Debian 12 packages the build and the tests need (only those missing).
+set -eu
+PKGS="build-essential cmake ninja-build pkg-config git
+qt6-base-dev libgl-dev libzip-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
+libzint-dev libzxing-dev libxlsxwriter-dev
+libgtest-dev libgmock-dev libbenchmark-dev
+libreoffice-writer-nogui poppler-utils fonts-dejavu-core"
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
