@@ -32,6 +32,7 @@ function(kovel_test name)
     KOVEL_BINARY_DIR="${CMAKE_BINARY_DIR}")
   add_test(NAME ${name} COMMAND ${name})
   set(scratch ${CMAKE_BINARY_DIR}/test-home/${name})
+  file(MAKE_DIRECTORY ${scratch}/config ${scratch}/data)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${K_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${scratch};XDG_CONFIG_HOME=${scratch}/config;XDG_DATA_HOME=${scratch}/data;KOVEL_PROGRAM_DIR=${KOVEL_PROGRAM_DIR};KOVEL_MACHINE_REGISTRY=${scratch}/machine.reg")
   if(TARGET program_files)
