@@ -1,0 +1,140 @@
+#pragma once
+// The list of label formats of the label-format panel ("LstEtiquetas") as a model: its lines
+// are kept in text order, each line carries the catalogue index of its format, and one line at
+// most is selected. The wizard shows it in a view; every routine here works without a window.
+#include <QAbstractListModel>
+#include <QString>
+#include <QList>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class ModeloEtiquetas : public QAbstractListModel {
+    Q_OBJECT
+public:
+    static constexpr int RolItemData = Qt::UserRole;   // the catalogue index of the line
+
+    explicit ModeloEtiquetas(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+    int ListCount() const { return int(lineas_.size()); }
+    QString List(int i) const;           // text of line i ("" outside the list)
+    int ItemData(int i) const;           // catalogue index of line i (−1 outside the list)
+    int ListIndex() const { return listIndex_; }
+    // Sets the selected line; −1 clears the selection. False (nothing changed) when the list
+    // has no such line.
+    bool setListIndex(int i);
+
+    void Clear();
+    // Adds a line at its place in text order (after the lines with the same text); returns its
+    // list index. AddItem + ItemData of the control in one step.
+    int AddItem(const QString& texto, int itemData);
+    // Adds many lines at once, then orders them (stable); far faster than AddItem one by one.
+    void SetLines(QList<QPair<QString, int>> lineas);
+
+signals:
+    void listIndexChanged(int index);
+
+private:
+    QList<QPair<QString, int>> lineas_;
+    int listIndex_ = -1;
+};
+
+// The state of the wizard window's controls that the catalogue routines read and change.
+// The wizard keeps its widgets and this state in step; tests drive the state alone.
+struct ComboEstado {
+    QStringList entradas;
+    int listIndex = -1;
+    QString texto;         // the typed or shown text
+    int selStart = 0;
+    int selLength = 0;
+};
+
+struct EstadoPanelEtiquetas {
+    // Paper-type options optDinA4, optContinuo, optLetter, optDinA5, optTermic (index = paper
+    // code) and their captions, which name the paper types in the search's questions.
+    std::array<bool, 5> optPapel{};
+    std::array<QString, 5> captionPapel{"A4", "Continuous", "Letter", "A5", "Thermal"};
+    // Sort options optOrden(0..2).
+    std::array<bool, 3> optOrden{true, false, false};
+    // Filter of the last list build (FrmTolvWiz.AnchoFiltroLista / AltoFiltroLista), mm.
+    double AnchoFiltroLista = 0;
+    double AltoFiltroLista = 0;
+    bool OrdenEnCurso = false;
+    bool listaVisible = true;
+
+    ComboEstado cboOrdenar;
+    ComboEstado cboMides;
+    QList<QPair<double, double>> MedidasFiltro;   // width, height (mm) per cboMides entry
+    double FiltroAncho = 0;
+    double FiltroAlto = 0;
+
+    // The reference search area.
+    QString txtReferencia;
+    int txtReferenciaSelStart = 0;
+    int txtReferenciaSelLength = 0;
+    QString captionBusqueda;          // caption of the reference-search label
+    bool captionBusquedaNegrita = false;
+    QString captionBusquedaGuardada;  // kept aside while a size filter is shown
+
+    // Data-source panel options read by the panel check.
+    std::array<bool, 4> opcOrigDatos{};
+    bool opt_Horizontal = false;
+    bool opt_Vertical = false;
+    // Orientation pictures chosen by the panel check (full paths).
+    QString img_vertical;
+    QString img_horitzontal;
+
+    // Hooks into the wizard window; any may be left empty.
+    std::function<void(int panel)> marcarPanelPorLlenar;  // PanelesLlenos(panel) := 0
+    std::function<void()> pitido;                          // the system beep
+    std::function<void()> focoLista;                       // LstEtiquetas.SetFocus
+};
+
+namespace ModTolvWiz {
+
+// The one list of the wizard and the one panel state.
+ModeloEtiquetas& LstEtiquetas();
+EstadoPanelEtiquetas& PanelEtiquetas();
+
+// Rebuilds the list: formats of paper type `tipoPapel`; mode 0 by reference, 1 by
+// description, 2 by size; filter width/height in mm (0: none). Copies the filter into
+// PanelEtiquetas().AnchoFiltroLista / AltoFiltroLista.
+void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro, double altoFiltro);
+// The text of the line of format `indice` in mode `modo` with reference width `anchoRef`.
+QString LineaEtiqueta(int indice, std::int16_t modo, int anchoRef);
+
+// Catalogue index behind the selected line, −1 when none.
+std::int16_t FormatSeleccionat();
+// List index of the selected line, −1 when none.
+std::int16_t IndexFormat();
+// Selects line `indice`; an index the list does not hold selects line 0 (or nothing when empty).
+void SeleccionarFormat(std::int32_t indice);
+
+// Helpers used across the subsystems.
+QString Normaliza_Numero(QString& s, int ancho);
+QString Separa_Referencia(const QString& referencia, int ancho, const QString& prefijo, const QString& palabra);
+QString Formatea_Alineado(double valor, const QString& formato, int ancho);
+float Minimo(float a, float b);
+float Maximo(float a, float b);
+void Separa_Primero(const QString& separador, QString& texto, QString& primero);
+void Antepone_Elemento(const QString& separador, QString& lista, const QString& elemento);
+
+// Search by reference (the questions go through mod_rvtMsgBox).
+void Buscar_Referencia();
+void Busca_EtiquetaReferencia(QString& texto, bool silencioso);
+void Busca_EtiquetaReferencia(const QString& texto, bool silencioso);
+
+// Label-selection panel helpers.
+bool Valida_PanelFormato(int panel);
+void Establece_Orden(int orden);
+void Autocompleta_Orden();
+void Selecciona_Medida();
+void Filtra_PorMedidas();
+void Filtra_TeclaReferencia(std::int16_t& tecla);
+void Selecciona_TextoReferencia();
+
+} // namespace ModTolvWiz
