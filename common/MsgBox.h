@@ -21,6 +21,19 @@ using Answerer = std::function<std::int16_t(const QString& prompt, std::int16_t 
 void setAnswerer(Answerer answerer);   // empty function: back to the window
 void resetAnswerer();
 
+// The button that Enter presses for a style: 6 (Yes) for the Yes/No groups, else 1 (OK).
+std::int16_t BotoPerDefecte(std::int16_t style);
+
+// True when a box can be shown: a widget application on a real display (not the
+// "offscreen" or "minimal" platforms). Without one, and without an answerer, a message is
+// written to stderr and the style's default button is the answer, so nothing blocks.
+bool PantallaUsable();
+
+// The windows behind rvtMsgBox and MissatgePopUp; installed by kovel_common_ui
+// (kovel::ui::InstalarFinestresMissatge), which every program with windows links.
+using Finestra = std::int16_t (*)(const QString& prompt, std::int16_t style, const QString& title);
+void setFinestres(Finestra messageBox, Finestra popUp);
+
 } // namespace mod_rvtMsgBox
 
 namespace Portapapers {

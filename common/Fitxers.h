@@ -1,0 +1,34 @@
+#pragma once
+// The user's folders and small file services.
+#include <QString>
+#include <cstdint>
+
+// The user's data folder: the application-data folder followed by "/KOVEL Videvoviv/"
+// (with its trailing "/"). Set by the saved-designs store; empty until then, and
+// directoris::DirectoriTmp then uses fitxers::CarpetaDadesPerDefecte().
+extern QString CarpetaDades;
+
+namespace fitxers {
+
+// The user's application-data folder, created when missing, without a trailing "/".
+// When it cannot be made, the pop-up says "The folder does not exist" and the result is "".
+QString CarpetaAppData();
+// CarpetaAppData() + "/KOVEL Videvoviv/".
+QString CarpetaDadesPerDefecte();
+// True when the path exists and is not a folder.
+bool EsFitxer(const QString& path);
+
+} // namespace fitxers
+
+namespace directoris {
+
+// CarpetaDades + "tmp" (no trailing "/"), created when missing.
+QString DirectoriTmp();
+// Copies an existing source over the target (replacing it in one step). False, with the
+// target untouched, when the source is missing or the copy cannot be made.
+bool CopiaFitxer(const QString& source, const QString& target);
+// The number written in a label reference ("KOVEL" and the number): the leading number
+// from the sixth character on, rounded; 0 when there is none or it does not fit.
+std::int32_t NumeroDeReferencia(const QString& reference);
+
+} // namespace directoris

@@ -1,0 +1,60 @@
+#include "common/ModTolvWiz.h"
+
+#include "common/ModReg.h"
+#include "common/MsgBox.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QLocale>
+
+#include <cstdio>
+
+bool ModoLog = false;
+
+namespace ModTolvWiz {
+
+namespace {
+void (*g_beforeMessage)() = nullptr;
+const QString kTitle = QStringLiteral("KOVEL Videvoviv");
+} // namespace
+
+void setAbansDeMissatge(void (*hook)()) { g_beforeMessage = hook; }
+
+void Mensaje_Error(const QString& text)
+{
+    if (g_beforeMessage)
+        g_beforeMessage();
+    mod_rvtMsgBox::rvtMsgBox(text, mod_rvtMsgBox::vbExclamation + mod_rvtMsgBox::vbOKOnly, kTitle);
+}
+
+bool Pregunta_SiNo(const QString& text)
+{
+    if (g_beforeMessage)
+        g_beforeMessage();
+    return mod_rvtMsgBox::rvtMsgBox(text, mod_rvtMsgBox::vbQuestion + mod_rvtMsgBox::vbYesNo, kTitle)
+        == mod_rvtMsgBox::vbYes;
+}
+
+QString Carpeta_Programa()
+{
+    const QString dir = ModReg::RutaPrograma();
+    return dir.endsWith(u'/') || dir.endsWith(u'\\') ? dir : dir + u'/';
+}
+
+void Escribe_Log(const QString& message)
+{
+    if (!ModoLog)
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    const QString line = locale.toString(now.date(), QLocale::ShortFormat) + u' '
+        + now.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(": ") + message + u'\n';
+    QFile log(ModReg::RutaPrograma() + QStringLiteral("/Runtime.log"));
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+        std::fprintf(stderr, "Runtime.log: %s", qPrintable(line));
+        return;
+    }
+    log.write(line.toUtf8());
+}
+
+} // namespace ModTolvWiz

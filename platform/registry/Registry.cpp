@@ -1,0 +1,558 @@
+#include "platform/registry/Registry.h"
+
+#include "platform/paths/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSaveFile>
+#include <cstdio>
+
+namespace kovel::registry {
+
+namespace {
+
+constexpr auto kHeader = "Windows Registry Editor Version 5.00";
+// Larger files are not settings written by this program; reading them whole is refused.
+constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
+
+QByteArray cp1252Bytes(const QString& text)
+{
+    // Local table rather than a dependency on common/: the layer stands alone.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar qc : text) {
+        const char16_t c = qc.unicode();
+        int b = -1;
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+            b = c;
+        else
+            for (int i = 0; i < 32; ++i)
+                if (high[i] == c)
+                    b = 0x80 + i;
+        out.append(char(b < 0 ? '?' : b));
+    }
+    return out;
+}
+
+QString splitPathClean(const QString& path, QStringList* parts = nullptr)
+{
+    QStringList comps = path.split(u'\\', Qt::SkipEmptyParts);
+    for (QString& c : comps)
+        c = c.trimmed();
+    comps.removeAll(QString());
+    if (parts)
+        *parts = comps;
+    return comps.join(u'\\');
+}
+
+QString quote(const QString& s)
+{
+    QString out;
+    out.reserve(s.size() + 2);
+    out += u'"';
+    for (QChar c : s) {
+        if (c == u'\\' || c == u'"')
+            out += u'\\';
+        out += c;
+    }
+    out += u'"';
+    return out;
+}
+
+bool needsHex(const QString& s)
+{
+    for (QChar c : s)
+        if (c.unicode() < 0x20 && c != u'\t')
+            return true;
+    return !QStringView(s).isValidUtf16();
+}
+
+QString hexList(const QByteArray& bytes, int firstLineUsed)
+{
+    QString out;
+    int col = firstLineUsed;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        out += QString::asprintf("%02x", unsigned(static_cast<unsigned char>(bytes[i])));
+        col += 3;
+        if (i + 1 < bytes.size()) {
+            out += u',';
+            if (col > 76) {
+                out += QStringLiteral("\\\r\n  ");
+                col = 2;
+            }
+        }
+    }
+    return out;
+}
+
+// Reads a quoted text starting at s[pos] == '"'; pos ends after the closing quote.
+std::optional<QString> readQuoted(const QString& s, qsizetype& pos)
+{
+    if (pos >= s.size() || s[pos] != u'"')
+        return std::nullopt;
+    QString out;
+    for (++pos; pos < s.size(); ++pos) {
+        const QChar c = s[pos];
+        if (c == u'\\' && pos + 1 < s.size()) {
+            out += s[++pos];
+        } else if (c == u'"') {
+            ++pos;
+            return out;
+        } else {
+            out += c;
+        }
+    }
+    return std::nullopt; // unterminated: a cut line
+}
+
+std::optional<QByteArray> readHex(const QString& list)
+{
+    QByteArray out;
+    const QStringList items = QString(list).remove(u' ').remove(u'\t').split(u',', Qt::SkipEmptyParts);
+    for (const QString& item : items) {
+        bool ok = false;
+        const uint b = item.toUInt(&ok, 16);
+        if (!ok || b > 0xFF)
+            return std::nullopt;
+        out.append(char(b));
+    }
+    return out;
+}
+
+std::optional<Value> readData(const QString& data)
+{
+    if (data.startsWith(u'"')) {
+        qsizetype pos = 0;
+        auto text = readQuoted(data, pos);
+        if (!text || !data.mid(pos).trimmed().isEmpty())
+            return std::nullopt;
+        return Value::string(*text);
+    }
+    const QString lower = data.toLower();
+    if (lower.startsWith(u"dword:")) {
+        bool ok = false;
+        const QString digits = data.mid(6).trimmed();
+        const uint d = digits.toUInt(&ok, 16);
+        if (!ok || digits.size() > 8)
+            return std::nullopt;
+        return Value::fromDword(d);
+    }
+    if (lower.startsWith(u"hex")) {
+        const qsizetype colon = data.indexOf(u':');
+        if (colon < 0)
+            return std::nullopt;
+        const QString tag = lower.left(colon).trimmed();
+        auto bytes = readHex(data.mid(colon + 1));
+        if (!bytes)
+            return std::nullopt;
+        if (tag == u"hex(1)") {
+            QByteArray b = *bytes;
+            if (b.size() % 2)
+                b.chop(1);
+            QString t(reinterpret_cast<const QChar*>(b.constData()), b.size() / 2);
+            if (t.endsWith(QChar(0)))
+                t.chop(1);
+            return Value::string(t);
+        }
+        if (tag == u"hex(4)" && bytes->size() == 4) {
+            const auto* u = reinterpret_cast<const unsigned char*>(bytes->constData());
+            return Value::fromDword(u[0] | (u[1] << 8) | (u[2] << 16) | (std::uint32_t(u[3]) << 24));
+        }
+        Value v;
+        v.type = Value::Type::Binary;
+        v.bytes = *bytes;
+        v.binaryTag = tag;
+        return v;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// ---- Value ------------------------------------------------------------------------------
+
+QByteArray Value::data() const
+{
+    switch (type) {
+    case Type::String: {
+        QByteArray b = cp1252Bytes(text);
+        b.append('\0');
+        return b;
+    }
+    case Type::Dword: {
+        QByteArray b(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            b[i] = char((dword >> (8 * i)) & 0xFF);
+        return b;
+    }
+    case Type::Binary:
+        return bytes;
+    }
+    return {};
+}
+
+bool Value::operator==(const Value& o) const
+{
+    if (type != o.type)
+        return false;
+    switch (type) {
+    case Type::String: return text == o.text;
+    case Type::Dword: return dword == o.dword;
+    case Type::Binary: return bytes == o.bytes && binaryTag == o.binaryTag;
+    }
+    return false;
+}
+
+// ---- Tree -------------------------------------------------------------------------------
+
+Tree::Tree(QString rootName) : root_(std::move(rootName)) {}
+
+QString Tree::normal(const QString& path)
+{
+    return splitPathClean(path).toCaseFolded();
+}
+
+void Tree::reindex()
+{
+    index_.clear();
+    for (std::size_t i = 0; i < keys_.size(); ++i)
+        index_.insert(normal(keys_[i].path), i);
+}
+
+bool Tree::hasKey(const QString& path) const { return index_.contains(normal(path)); }
+
+const Tree::Key* Tree::key(const QString& path) const
+{
+    auto it = index_.constFind(normal(path));
+    return it == index_.cend() ? nullptr : &keys_[*it];
+}
+
+Tree::Key& Tree::ensureKey(const QString& path)
+{
+    QStringList parts;
+    splitPathClean(path, &parts);
+    QString spelt;
+    std::size_t at = 0;
+    for (const QString& part : parts) {
+        spelt = spelt.isEmpty() ? part : spelt + u'\\' + part;
+        const QString n = spelt.toCaseFolded();
+        auto it = index_.constFind(n);
+        if (it != index_.cend()) {
+            at = *it;
+            spelt = keys_[at].path; // keep the first spelling of the parents
+            continue;
+        }
+        keys_.push_back(Key{spelt, {}});
+        at = keys_.size() - 1;
+        index_.insert(n, at);
+    }
+    if (parts.isEmpty()) {
+        // The root itself holds no values here; give callers a scratch key.
+        static thread_local Key scratch;
+        scratch = Key{};
+        return scratch;
+    }
+    return keys_[at];
+}
+
+bool Tree::removeKey(const QString& path)
+{
+    const QString n = normal(path);
+    if (n.isEmpty())
+        return false;
+    const auto before = keys_.size();
+    std::erase_if(keys_, [&](const Key& k) {
+        const QString kn = normal(k.path);
+        return kn == n || kn.startsWith(n + u'\\');
+    });
+    reindex();
+    return keys_.size() != before;
+}
+
+std::optional<Value> Tree::value(const QString& path, const QString& name) const
+{
+    const Key* k = key(path);
+    if (!k)
+        return std::nullopt;
+    for (const auto& [n, v] : k->values)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return v;
+    return std::nullopt;
+}
+
+void Tree::setValue(const QString& path, const QString& name, const Value& v)
+{
+    if (normal(path).isEmpty())
+        return;
+    Key& k = ensureKey(path);
+    for (auto& [n, old] : k.values)
+        if (n.compare(name, Qt::CaseInsensitive) == 0) {
+            old = v;
+            return;
+        }
+    k.values.emplace_back(name, v);
+}
+
+bool Tree::removeValue(const QString& path, const QString& name)
+{
+    auto it = index_.constFind(normal(path));
+    if (it == index_.cend())
+        return false;
+    auto& values = keys_[*it].values;
+    const auto before = values.size();
+    std::erase_if(values, [&](const auto& p) { return p.first.compare(name, Qt::CaseInsensitive) == 0; });
+    return values.size() != before;
+}
+
+QStringList Tree::subKeys(const QString& path) const
+{
+    const QString n = normal(path);
+    QStringList out;
+    for (const Key& k : keys_) {
+        const QString kn = normal(k.path);
+        QString rest;
+        if (n.isEmpty())
+            rest = kn;
+        else if (kn.startsWith(n + u'\\'))
+            rest = kn.mid(n.size() + 1);
+        else
+            continue;
+        if (!rest.isEmpty() && !rest.contains(u'\\'))
+            out << k.path.section(u'\\', -1);
+    }
+    return out;
+}
+
+QStringList Tree::keyPaths() const
+{
+    QStringList out;
+    for (const Key& k : keys_)
+        out << k.path;
+    return out;
+}
+
+QByteArray Tree::serialize() const
+{
+    QString out = QString::fromLatin1(kHeader) + QStringLiteral("\r\n\r\n");
+    for (const Key& k : keys_) {
+        out += u'[' + root_ + u'\\' + k.path + QStringLiteral("]\r\n");
+        for (const auto& [name, v] : k.values) {
+            QString line = name.isEmpty() ? QStringLiteral("@") : quote(name);
+            line += u'=';
+            switch (v.type) {
+            case Value::Type::String:
+                if (needsHex(v.text)) {
+                    QByteArray b(reinterpret_cast<const char*>(v.text.utf16()), v.text.size() * 2);
+                    b.append(2, '\0');
+                    line += QStringLiteral("hex(1):");
+                    line += hexList(b, line.size());
+                } else {
+                    line += quote(v.text);
+                }
+                break;
+            case Value::Type::Dword:
+                line += QString::asprintf("dword:%08x", unsigned(v.dword));
+                break;
+            case Value::Type::Binary:
+                line += (v.binaryTag.isEmpty() ? QStringLiteral("hex") : v.binaryTag) + u':';
+                line += hexList(v.bytes, line.size());
+                break;
+            }
+            out += line + QStringLiteral("\r\n");
+        }
+        out += QStringLiteral("\r\n");
+    }
+    return out.toUtf8();
+}
+
+Tree Tree::parse(const QByteArray& bytes, const QString& rootName, bool* ok)
+{
+    Tree tree(rootName);
+    bool good = true;
+    QString text;
+    if (bytes.startsWith("\xFF\xFE")) {
+        const QByteArray b = bytes.mid(2);
+        text = QString(reinterpret_cast<const QChar*>(b.constData()), b.size() / 2);
+    } else {
+        text = QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    }
+    text.remove(u'\r');
+    const QStringList lines = text.split(u'\n');
+    qsizetype i = 0;
+    while (i < lines.size() && lines[i].trimmed().isEmpty())
+        ++i;
+    if (i >= lines.size() || (lines[i].trimmed() != QLatin1String(kHeader) && lines[i].trimmed() != u"REGEDIT4")) {
+        if (ok)
+            *ok = bytes.trimmed().isEmpty(); // an empty file is merely empty
+        return tree;
+    }
+    ++i;
+    std::optional<QString> current;
+    for (; i < lines.size(); ++i) {
+        QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(u';'))
+            continue;
+        if (line.startsWith(u'[')) {
+            current.reset();
+            if (!line.endsWith(u']')) {
+                good = false;
+                continue;
+            }
+            QString path = line.mid(1, line.size() - 2);
+            if (path.startsWith(u'-'))
+                continue; // a deletion entry: nothing to keep
+            if (path.section(u'\\', 0, 0).startsWith(u"HKEY_", Qt::CaseInsensitive))
+                path = path.section(u'\\', 1);
+            if (splitPathClean(path).isEmpty()) {
+                good = false;
+                continue;
+            }
+            tree.ensureKey(path);
+            current = path;
+            continue;
+        }
+        // A value line; hex lists run on over lines ending with a backslash.
+        while (line.endsWith(u'\\') && i + 1 < lines.size() && !line.contains(u"=\""))
+            line = line.chopped(1) + lines[++i].trimmed();
+        if (!current) {
+            good = false;
+            continue;
+        }
+        QString name;
+        qsizetype pos = 0;
+        if (line.startsWith(u'@')) {
+            pos = 1;
+        } else {
+            auto n = readQuoted(line, pos);
+            if (!n) {
+                good = false;
+                continue;
+            }
+            name = *n;
+        }
+        while (pos < line.size() && line[pos].isSpace())
+            ++pos;
+        if (pos >= line.size() || line[pos] != u'=') {
+            good = false;
+            continue;
+        }
+        const QString data = line.mid(pos + 1).trimmed();
+        if (data == u"-")
+            continue;
+        auto v = readData(data);
+        if (!v) {
+            good = false;
+            continue;
+        }
+        tree.setValue(*current, name, *v);
+    }
+    if (ok)
+        *ok = good;
+    return tree;
+}
+
+// ---- Store ------------------------------------------------------------------------------
+
+Store::Store(QString filePath, QString rootName) : path_(std::move(filePath)), root_(std::move(rootName)) {}
+
+namespace {
+
+QByteArray readAll(const QString& path, bool* exists)
+{
+    QFile f(path);
+    *exists = f.exists();
+    if (!*exists || !f.open(QIODevice::ReadOnly))
+        return {};
+    if (f.size() > kMaxFileBytes) {
+        std::fprintf(stderr, "%s: settings file too large, ignored\n", qPrintable(path));
+        return {};
+    }
+    return f.readAll();
+}
+
+} // namespace
+
+Tree Store::read() const
+{
+    bool exists = false;
+    return Tree::parse(readAll(path_, &exists), root_);
+}
+
+bool Store::keyExists(const QString& key) const { return read().hasKey(key); }
+
+std::optional<Value> Store::value(const QString& key, const QString& name) const
+{
+    return read().value(key, name);
+}
+
+QStringList Store::subKeys(const QString& key) const { return read().subKeys(key); }
+
+template <typename F>
+bool Store::modify(F&& change)
+{
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QLockFile lock(path_ + QStringLiteral(".lock"));
+    lock.setStaleLockTime(10000);
+    if (!lock.tryLock(5000)) {
+        std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
+        return false;
+    }
+    bool exists = false;
+    const QByteArray before = readAll(path_, &exists);
+    bool ok = true;
+    Tree tree = Tree::parse(before, root_, &ok);
+    if (exists && !ok && !before.isEmpty()) {
+        // Keep what could not be read, so nothing of it is lost for good.
+        QFile::remove(path_ + QStringLiteral(".bad"));
+        QFile::copy(path_, path_ + QStringLiteral(".bad"));
+        std::fprintf(stderr, "%s: not a valid settings file; a copy was kept as .bad\n", qPrintable(path_));
+    }
+    change(tree);
+    QSaveFile out(path_);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = tree.serialize();
+    if (out.write(bytes) != bytes.size())
+        return false; // QSaveFile discards the temporary file
+    return out.commit();
+}
+
+bool Store::setValue(const QString& key, const QString& name, const Value& v)
+{
+    if (splitPathClean(key).isEmpty())
+        return false;
+    return modify([&](Tree& t) { t.setValue(key, name, v); });
+}
+
+bool Store::createKey(const QString& key)
+{
+    if (splitPathClean(key).isEmpty())
+        return false;
+    return modify([&](Tree& t) { t.ensureKey(key); });
+}
+
+bool Store::removeValue(const QString& key, const QString& name)
+{
+    if (splitPathClean(key).isEmpty())
+        return false;
+    return modify([&](Tree& t) {
+        t.ensureKey(key);
+        t.removeValue(key, name);
+    });
+}
+
+bool Store::removeKey(const QString& key)
+{
+    return modify([&](Tree& t) { t.removeKey(key); });
+}
+
+Store machine() { return Store(paths::machineRegistryFile(), QStringLiteral("HKEY_LOCAL_MACHINE")); }
+Store user() { return Store(paths::userRegistryFile(), QStringLiteral("HKEY_CURRENT_USER")); }
+
+} // namespace kovel::registry

@@ -1,0 +1,161 @@
+#include "platform/registry/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kovel::registry;
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+class RegistryStore : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString file() const { return dir.path() + "/sub/user.reg"; }
+    Store store() const { return Store(file(), "HKEY_CURRENT_USER"); }
+};
+
+} // namespace
+
+TEST_F(RegistryStore, KeysAreCreatedWithTheirParentsAndNamesIgnoreCase)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("Software\\KOVEL Systems\\KOVEL Videvoviv\\6\\Selec", "TipoPag", Value::string("3")));
+    EXPECT_TRUE(s.keyExists("software\\kovel systems"));
+    EXPECT_TRUE(s.keyExists("SOFTWARE\\KOVEL SYSTEMS\\KOVEL VIDEVOVIV\\6"));
+    EXPECT_EQ(s.value("software\\kovel systems\\kovel videvoviv\\6\\SELEC\\", "tipopag")->text, "3");
+    EXPECT_EQ(s.subKeys("Software\\KOVEL Systems\\KOVEL Videvoviv\\6"), QStringList{"Selec"});
+    // A second spelling updates the same value and keeps the first spelling of the key.
+    ASSERT_TRUE(s.setValue("SOFTWARE\\kovel systems\\KOVEL Videvoviv\\6\\selec", "TIPOPAG", Value::string("4")));
+    const Tree t = s.read();
+    EXPECT_EQ(t.keyPaths().size(), 5);
+    EXPECT_EQ(t.key("software\\kovel systems\\kovel videvoviv\\6\\selec")->path,
+              "Software\\KOVEL Systems\\KOVEL Videvoviv\\6\\Selec");
+    EXPECT_EQ(t.key("software\\kovel systems\\kovel videvoviv\\6\\selec")->values.size(), 1u);
+    EXPECT_EQ(s.value("Software\\KOVEL Systems\\KOVEL Videvoviv\\6\\Selec", "TipoPag")->text, "4");
+}
+
+TEST_F(RegistryStore, EmptyKeysPersistAndDeletingAValueCreatesItsKey)
+{
+    Store s = store();
+    ASSERT_TRUE(s.removeValue("A\\B", "missing"));
+    EXPECT_TRUE(s.keyExists("A\\B"));
+    ASSERT_TRUE(s.createKey("A\\C"));
+    EXPECT_EQ(s.subKeys("a"), (QStringList{"B", "C"}));
+    ASSERT_TRUE(s.setValue("A\\B", "x", Value::fromDword(7)));
+    ASSERT_TRUE(s.removeValue("a\\b", "X"));
+    EXPECT_FALSE(s.value("A\\B", "x").has_value());
+    ASSERT_TRUE(s.removeKey("A"));
+    EXPECT_FALSE(s.keyExists("A\\C"));
+}
+
+TEST(RegistryFormat, EveryKindOfValueSurvivesARoundTrip)
+{
+    Tree t("HKEY_LOCAL_MACHINE");
+    t.setValue("Software\\K\\JocCaracters", "", Value::fromDword(178));
+    t.setValue("Software\\K\\Banner", "url", Value::string("http://x/?a=\"b\"&c=\\d\\"));
+    t.setValue("Software\\K\\Banner", "altura", Value::fromDword(0xFFFFFFFFu));
+    t.setValue("Software\\K\\Texts", "lines", Value::string("one\r\ntwo\ttab"));
+    t.setValue("Software\\K\\Texts", "unicode", Value::string(QString::fromUtf8("ñandú مرحبا €")));
+    t.setValue("Software\\K\\Texts", "long", Value::string(QString(5000, u'x')));
+    t.setValue("Software\\K\\Texts", "name with \"quotes\" and \\", Value::string(""));
+    Value bin;
+    bin.type = Value::Type::Binary;
+    bin.binaryTag = "hex(2)";
+    bin.bytes = QByteArray::fromHex("250055005300450052002500000000");
+    t.setValue("Software\\K\\Texts", "expand", bin);
+    t.ensureKey("Software\\K\\Empty");
+
+    const QByteArray bytes = t.serialize();
+    EXPECT_TRUE(bytes.startsWith("Windows Registry Editor Version 5.00\r\n"));
+    EXPECT_TRUE(bytes.contains("[HKEY_LOCAL_MACHINE\\Software\\K\\JocCaracters]\r\n@=dword:000000b2\r\n"));
+    bool ok = false;
+    const Tree back = Tree::parse(bytes, "HKEY_LOCAL_MACHINE", &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(back.keyPaths(), t.keyPaths());
+    for (const QString& k : t.keyPaths())
+        for (const auto& [name, v] : t.key(k)->values)
+            EXPECT_EQ(back.value(k, name), v) << qPrintable(k) << " " << qPrintable(name);
+    EXPECT_EQ(back.serialize(), bytes);
+}
+
+TEST(RegistryFormat, ReadsHandWrittenFilesWithAndWithoutRootNames)
+{
+    const QByteArray text =
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n"
+        "; a comment\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\A]\n"
+        "\"n\"=dword:0000000A\n"
+        "\"h\"=hex:01,02,\\\n   03\n"
+        "[Software\\B]\n"
+        "@=\"default\"\n";
+    bool ok = false;
+    const Tree t = Tree::parse(text, "HKEY_LOCAL_MACHINE", &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(t.value("Software\\A", "N")->dword, 10u);
+    EXPECT_EQ(t.value("Software\\A", "h")->bytes, QByteArray("\x01\x02\x03"));
+    EXPECT_EQ(t.value("software\\b", "")->text, "default");
+}
+
+TEST_F(RegistryStore, BadFilesReadAsEmptyAndTheNextWriteLeavesAValidFile)
+{
+    QDir().mkpath(dir.path() + "/sub");
+    const QByteArray valid = Tree("HKEY_CURRENT_USER").serialize();
+    struct Case { const char* what; QByteArray bytes; bool keepsCopy; };
+    const Case cases[] = {
+        {"empty", QByteArray(), false},
+        {"garbage", QByteArray("\x00\xff\x13garbage\n[[[", 13), true},
+        {"no header", "[Software\\A]\n\"x\"=\"1\"\n", true},
+        {"truncated", "Windows Registry Editor Version 5.00\n\n[Software\\A]\n\"x\"=\"1\"\n\"y\"=\"tw", true},
+        {"value before key", "Windows Registry Editor Version 5.00\n\"x\"=\"1\"\n", true},
+    };
+    for (const Case& c : cases) {
+        QFile::remove(file() + ".bad");
+        writeFile(file(), c.bytes);
+        Store s = store();
+        EXPECT_FALSE(s.value("Software\\A", "y").has_value()) << c.what;
+        ASSERT_TRUE(s.setValue("Software\\A", "z", Value::string("ok"))) << c.what;
+        bool ok = false;
+        const Tree t = Tree::parse(readFile(file()), "HKEY_CURRENT_USER", &ok);
+        EXPECT_TRUE(ok) << c.what;
+        EXPECT_EQ(t.value("Software\\A", "z")->text, "ok") << c.what;
+        EXPECT_EQ(QFile::exists(file() + ".bad"), c.keepsCopy) << c.what;
+    }
+    // What a truncated file still holds whole is kept.
+    writeFile(file(), "Windows Registry Editor Version 5.00\n\n[Software\\A]\n\"x\"=\"1\"\n\"y\"=\"tw");
+    EXPECT_EQ(store().value("Software\\A", "x")->text, "1");
+    EXPECT_FALSE(store().value("Software\\A", "y").has_value());
+}
+
+TEST_F(RegistryStore, AWriteThatCannotTakeTheLockLeavesTheFileAsItWas)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    const QByteArray before = readFile(file());
+    QLockFile other(file() + ".lock");
+    ASSERT_TRUE(other.lock());
+    // The lock is held by this very process, so it is not stale: the write must give up.
+    EXPECT_FALSE(s.setValue("K", "a", Value::string("2")));
+    other.unlock();
+    EXPECT_EQ(readFile(file()), before);
+    EXPECT_TRUE(s.setValue("K", "a", Value::string("2")));
+    EXPECT_EQ(s.value("K", "a")->text, "2");
+    // No temporary file is left beside it.
+    const QStringList left = QDir(dir.path() + "/sub").entryList(QDir::Files);
+    EXPECT_EQ(left, QStringList{"user.reg"});
+}
