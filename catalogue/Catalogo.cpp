@@ -1,0 +1,473 @@
+#include "catalogue/Catalogo.h"
+
+#include "catalogue/FicherosPrograma.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "common/BasicRules.h"
+#include "common/Cp1252.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTraduccion.h"
+
+#include <QFile>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <optional>
+
+QList<EtiquetaCatalogo> Etiquetas;
+QList<EtiquetaExtendida> EtiquetasExt;
+QList<bool> EtiquetasMarca;
+std::int16_t NumEtiquetas = 0;
+std::int16_t Unidades = 1;
+
+namespace {
+
+constexpr qint64 kCabeceraCap = 20;
+constexpr qint64 kEntradaCap = 259;
+// Generous bounds: the real files are a few hundred bytes of field table and records of a
+// few dozen bytes; anything far beyond is a damaged file, not a catalogue.
+constexpr qint32 kMaxCampos = 4096;
+constexpr qint32 kMaxLongitudExt = 1 << 16;
+constexpr qint64 kMaxFormatos = std::numeric_limits<std::int16_t>::max();
+
+template <typename T>
+T leer(const uchar* p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return qFromLittleEndian(v);
+}
+
+float leerSingle(const uchar* p)
+{
+    const quint32 bits = leer<quint32>(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+double leerDouble(const uchar* p)
+{
+    const quint64 bits = leer<quint64>(p);
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+QString rtrimBlancos(QString s)
+{
+    qsizetype n = s.size();
+    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
+        --n;
+    s.truncate(n);
+    return s;
+}
+
+QString trimBlancos(const QString& s)
+{
+    qsizetype a = 0;
+    while (a < s.size() && s.at(a) == QLatin1Char(' '))
+        ++a;
+    return rtrimBlancos(s.mid(a));
+}
+
+// A file of the program folder, mapped rather than copied so that a huge file costs no memory.
+class FicheroLeido {
+public:
+    bool abrir(const QString& ruta, QString& mensaje)
+    {
+        file_.setFileName(ruta);
+        if (!file_.open(QIODevice::ReadOnly)) {
+            mensaje = QStringLiteral("%1: %2").arg(ruta, file_.errorString());
+            return false;
+        }
+        size_ = file_.size();
+        if (size_ > 0) {
+            data_ = file_.map(0, size_);
+            if (!data_) {
+                // Some file systems cannot map; read it, within the bound that matters to us.
+                if (size_ > (qint64(1) << 31)) {
+                    mensaje = QStringLiteral("%1: file too large").arg(ruta);
+                    return false;
+                }
+                copia_ = file_.readAll();
+                if (copia_.size() != size_) {
+                    mensaje = QStringLiteral("%1: %2").arg(ruta, file_.errorString());
+                    return false;
+                }
+                data_ = reinterpret_cast<uchar*>(copia_.data());
+            }
+        }
+        return true;
+    }
+    const uchar* data() const { return data_; }
+    qint64 size() const { return size_; }
+
+private:
+    QFile file_;
+    QByteArray copia_;
+    uchar* data_ = nullptr;
+    qint64 size_ = 0;
+};
+
+// Where each known extension field lies, worked out once per load.
+struct PlanCampo {
+    std::int32_t offset = -1;
+    std::int16_t tipo = 0;
+    std::int16_t tamano = 0;
+};
+struct PlanExtension {
+    PlanCampo anchoCom, altoCom, anchoPag, altoPag, categoria, uso, sufix, margenDer, margenInf;
+};
+
+PlanCampo buscaPlan(std::int32_t n, const QList<CampoCabecera>& campos, const char* nombre)
+{
+    PlanCampo p;
+    p.offset = ModTolvWiz::Busca_CampoCabecera(n, campos, QString::fromLatin1(nombre), p.tipo, p.tamano);
+    return p;
+}
+
+PlanExtension hazPlan(std::int32_t n, const QList<CampoCabecera>& campos)
+{
+    return {buscaPlan(n, campos, "AnchoCom"), buscaPlan(n, campos, "AltoCom"),
+            buscaPlan(n, campos, "AnchoPag"), buscaPlan(n, campos, "AltoPag"),
+            buscaPlan(n, campos, "Categoria"), buscaPlan(n, campos, "Uso"),
+            buscaPlan(n, campos, "Sufix"), buscaPlan(n, campos, "Margen Derecho mm"),
+            buscaPlan(n, campos, "Margen Inferior mm")};
+}
+
+bool cabe(const PlanCampo& p, qsizetype longitud)
+{
+    return p.offset >= 0 && p.tamano >= 0 && qint64(p.offset) + p.tamano <= longitud;
+}
+
+double leeDoble(const PlanCampo& p, QByteArrayView r, double porDefecto)
+{
+    if (p.tipo != 5 || p.tamano != 8 || !cabe(p, r.size()))
+        return porDefecto;
+    return leerDouble(reinterpret_cast<const uchar*>(r.data()) + p.offset);
+}
+
+std::int32_t leeEntero(const PlanCampo& p, QByteArrayView r)
+{
+    if (p.tipo != 3 || p.tamano != 4 || !cabe(p, r.size()))
+        return 0;
+    return leer<qint32>(reinterpret_cast<const uchar*>(r.data()) + p.offset);
+}
+
+QString leeTexto(const PlanCampo& p, QByteArrayView r)
+{
+    if (p.tipo != 8 || !cabe(p, r.size()))
+        return {};
+    return rtrimBlancos(kovel::cp1252::toUnicode(r.sliced(p.offset, p.tamano)));
+}
+
+EtiquetaExtendida leeConPlan(const PlanExtension& plan, QByteArrayView r)
+{
+    EtiquetaExtendida x;
+    x.AnchoCom = leeDoble(plan.anchoCom, r, 0);   // 0 stands for "the label's size"
+    x.AltoCom = leeDoble(plan.altoCom, r, 0);
+    x.AnchoPag = leeDoble(plan.anchoPag, r, 0);
+    x.AltoPag = leeDoble(plan.altoPag, r, 0);
+    x.Categoria = leeEntero(plan.categoria, r);
+    x.Uso = leeEntero(plan.uso, r);
+    x.Sufix = leeTexto(plan.sufix, r);
+    x.MargenDerecho = leeDoble(plan.margenDer, r, 0);
+    x.MargenInferior = leeDoble(plan.margenInf, r, 0);
+    return x;
+}
+
+bool finito(float v) { return std::isfinite(v); }
+
+// Why a format cannot be laid out on a page, or nothing when it can.
+std::optional<QString> geometriaImposible(const EtiquetaCatalogo& e, const EtiquetaExtendida& x)
+{
+    if (!(e.Ancho > 0) || !(e.Alto > 0) || !finito(e.Ancho) || !finito(e.Alto))
+        return QStringLiteral("label size %1 x %2").arg(double(e.Ancho)).arg(double(e.Alto));
+    if (!(e.PasoHorizontal > 0) || !(e.PasoVertical > 0) || !finito(e.PasoHorizontal) || !finito(e.PasoVertical))
+        return QStringLiteral("pitch %1 x %2").arg(double(e.PasoHorizontal)).arg(double(e.PasoVertical));
+    if (e.Filas < 1 || e.Columnas < 1)
+        return QStringLiteral("%1 across and %2 down").arg(e.Columnas).arg(e.Filas);
+    if (e.ColumnasOmitidas < 0 || e.FilasOmitidas < 0)
+        return QStringLiteral("negative count of empty rows or columns");
+    const qint64 celdas = qint64(e.Columnas) * e.Filas - qint64(e.Columnas) * e.FilasOmitidas
+        - qint64(e.Filas) * e.ColumnasOmitidas;
+    if (celdas < 1)
+        return QStringLiteral("no labels on the sheet");
+    if (!finito(e.MargenIzquierdo) || !finito(e.MargenSuperior) || !finito(e.Holgura[0]) || !finito(e.Holgura[1]))
+        return QStringLiteral("a margin or inset that is not a number");
+    for (double v : {x.AnchoCom, x.AltoCom, x.AnchoPag, x.AltoPag, x.MargenDerecho, x.MargenInferior})
+        if (!std::isfinite(v))
+            return QStringLiteral("an extension size that is not a number");
+    return std::nullopt;
+}
+
+// The suffix becomes part of file names; it must not reach outside the program's folders.
+bool sufijoSeguro(const QString& s)
+{
+    if (s.contains(QLatin1String("..")))
+        return false;
+    for (QChar c : s)
+        if (c.unicode() < 32 || c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+    return true;
+}
+
+QString nombreRef(const EtiquetaCatalogo& e)
+{
+    return trimBlancos(e.Referencia);
+}
+
+} // namespace
+
+namespace ModTolvWiz {
+
+std::int32_t Busca_CampoCabecera(std::int32_t numCampos, const QList<CampoCabecera>& campos,
+                                 const QString& nombre, std::int16_t& tipo, std::int16_t& tamano)
+{
+    if (numCampos < 1)
+        return -1;
+    qint64 offset = 0;
+    const qsizetype n = std::min<qsizetype>(numCampos, campos.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const CampoCabecera& c = campos[i];
+        if (c.Nombre.compare(nombre, Qt::CaseInsensitive) == 0) {
+            tipo = c.TipoVar;
+            tamano = c.Tamano;
+            return offset > std::numeric_limits<std::int32_t>::max() ? -1 : std::int32_t(offset);
+        }
+        offset += c.Tamano;
+    }
+    return -1;
+}
+
+EtiquetaExtendida Lee_EtiquetaExtendida(QByteArrayView registro, std::int32_t numCampos,
+                                        const QList<CampoCabecera>& campos)
+{
+    return leeConPlan(hazPlan(numCampos, campos), registro);
+}
+
+void Convierte_RegistroEtiqs(EtiquetaCatalogo& e, QByteArrayView registro)
+{
+    if (registro.size() < LongitudRegistroEtiqs)
+        return;
+    const auto* p = reinterpret_cast<const uchar*>(registro.data());
+    e.Referencia = kovel::cp1252::toUnicode(registro.sliced(0, 15));
+    e.Codigo = leer<qint32>(p + 15);
+    // 255 UTF-16LE characters; the 511th byte is padding.
+    char16_t desc[255];
+    int largo = 0;
+    for (; largo < 255; ++largo) {
+        desc[largo] = leer<quint16>(p + 19 + 2 * largo);
+        if (desc[largo] == 0)
+            break;
+    }
+    e.Descripcion = QString(255, QLatin1Char(' '));
+    std::memcpy(e.Descripcion.data(), desc, sizeof(char16_t) * largo);
+    e.Girado = leer<qint16>(p + 530);
+    e.Forma = leer<qint16>(p + 532);
+    e.Ancho = leerSingle(p + 534);
+    e.Alto = leerSingle(p + 538);
+    e.MargenIzquierdo = leerSingle(p + 542);
+    e.MargenSuperior = leerSingle(p + 546);
+    e.PasoHorizontal = leerSingle(p + 550);
+    e.PasoVertical = leerSingle(p + 554);
+    e.Filas = leer<qint16>(p + 558);
+    e.Columnas = leer<qint16>(p + 560);
+    e.TextoAdicional = kovel::cp1252::toUnicode(registro.sliced(562, 25));
+    e.ColumnasOmitidas = leer<qint16>(p + 587);
+    e.FilasOmitidas = leer<qint16>(p + 589);
+    e.Holgura[0] = leerSingle(p + 591);
+    e.Holgura[1] = leerSingle(p + 595);
+    e.ValorAdicional = leer<qint16>(p + 599);
+    e.TipoPapel = p[601];
+}
+
+std::int32_t CodigoDeReferencia(const QString& referencia)
+{
+    // "KOVEL" plus the separator: the number starts at the seventh character.
+    return kovel::basic::CLng(kovel::basic::Val(QStringView(referencia).mid(std::min<qsizetype>(6, referencia.size()))));
+}
+
+bool Carga_Catalogo(QString& mensaje)
+{
+    return Carga_CatalogoDe(ModReg::RutaPrograma(), mensaje);
+}
+
+bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje)
+{
+    // ETIQSCAP.UNI: the header and the field table of the extension records.
+    const QString rutaCap = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQSCAP.UNI"));
+    if (!ModTraduccion::ExisteixFitxer(rutaCap)) {
+        mensaje = ModTraduccion::Literal(1, rutaCap);
+        return false;
+    }
+    QList<CampoCabecera> campos;
+    std::int32_t numCampos = 0;
+    std::int32_t longitudExt = 0;
+    {
+        FicheroLeido cap;
+        if (!cap.abrir(rutaCap, mensaje))
+            return false;
+        if (cap.size() < kCabeceraCap) {
+            mensaje = QStringLiteral("%1: the header is incomplete (%2 bytes)").arg(rutaCap).arg(cap.size());
+            return false;
+        }
+        numCampos = leer<qint32>(cap.data() + 8);
+        longitudExt = leer<qint32>(cap.data() + 12);
+        if (longitudExt < 0 || longitudExt > kMaxLongitudExt) {
+            mensaje = QStringLiteral("%1: invalid extension record length %2").arg(rutaCap).arg(longitudExt);
+            return false;
+        }
+        if (numCampos > kMaxCampos
+            || (numCampos > 0 && kCabeceraCap + qint64(numCampos) * kEntradaCap > cap.size())) {
+            mensaje = QStringLiteral("%1: the header announces %2 fields but the file holds fewer")
+                          .arg(rutaCap).arg(numCampos);
+            return false;
+        }
+        if (numCampos > 0) {
+            campos.reserve(numCampos);
+            qint64 offset = 0;
+            for (std::int32_t i = 0; i < numCampos; ++i) {
+                const uchar* p = cap.data() + kCabeceraCap + qint64(i) * kEntradaCap;
+                CampoCabecera c;
+                c.Nombre = trimBlancos(kovel::cp1252::toUnicode(QByteArrayView(p, 255)));
+                c.TipoVar = leer<qint16>(p + 255);
+                c.Tamano = leer<qint16>(p + 257);
+                if (c.Tamano < 0 || offset + c.Tamano > longitudExt) {
+                    mensaje = QStringLiteral("%1: the field \"%2\" (size %3) does not fit in the extension record of %4 bytes")
+                                  .arg(rutaCap, c.Nombre).arg(c.Tamano).arg(longitudExt);
+                    return false;
+                }
+                offset += c.Tamano;
+                campos.append(std::move(c));
+            }
+        }
+    }
+
+    const QString rutaExt = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQSEXT.UNI"));
+    if (!ModTraduccion::ExisteixFitxer(rutaExt)) {
+        mensaje = ModTraduccion::Literal(1, rutaExt);
+        return false;
+    }
+    FicheroLeido ext;
+    if (!ext.abrir(rutaExt, mensaje))
+        return false;
+
+    const QString rutaEtq = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQS.UNI"));
+    if (!ModTraduccion::ExisteixFitxer(rutaEtq)) {
+        mensaje = ModTraduccion::Literal(1, rutaEtq);
+        return false;
+    }
+    FicheroLeido etq;
+    if (!etq.abrir(rutaEtq, mensaje))
+        return false;
+
+    // Only complete records count; the count must fit the 16-bit NumEtiquetas.
+    const qint64 cuenta = etq.size() / LongitudRegistroEtiqs;
+    if (cuenta > kMaxFormatos) {
+        mensaje = QStringLiteral("%1: %2 label formats, more than the %3 the program can hold")
+                      .arg(rutaEtq).arg(cuenta).arg(kMaxFormatos);
+        return false;
+    }
+    if (qint64(longitudExt) * cuenta > ext.size()) {
+        const qint64 completos = longitudExt > 0 ? ext.size() / longitudExt : 0;
+        mensaje = QStringLiteral("%1: %2 extension records for %3 label formats")
+                      .arg(rutaExt).arg(completos).arg(cuenta);
+        return false;
+    }
+
+    const PlanExtension plan = hazPlan(numCampos, campos);
+    QList<EtiquetaCatalogo> nuevas;
+    QList<EtiquetaExtendida> nuevasExt;
+    nuevas.reserve(cuenta);
+    nuevasExt.reserve(cuenta);
+    for (qint64 k = 0; k < cuenta; ++k) {
+        const QByteArrayView registro(etq.data() + k * LongitudRegistroEtiqs, LongitudRegistroEtiqs);
+        EtiquetaCatalogo e;
+        Convierte_RegistroEtiqs(e, registro);
+        // A turned flag is a Boolean: any non-zero value is True (-1), so that the rotation's
+        // bitwise Not always turns it off again.
+        if (e.Girado != 0)
+            e.Girado = -1;
+        if (e.Codigo == 0) {
+            try {
+                e.Codigo = CodigoDeReferencia(e.Referencia);
+            } catch (const kovel::basic::OverflowError&) {
+                mensaje = QStringLiteral("%1: the model number of the label format \"%2\" is out of range")
+                              .arg(rutaEtq, nombreRef(e));
+                return false;
+            }
+        }
+        EtiquetaExtendida x = leeConPlan(plan, QByteArrayView(ext.data() + k * longitudExt, longitudExt));
+        if (x.AltoCom == 0)
+            x.AltoCom = e.Alto;
+        if (x.AnchoCom == 0)
+            x.AnchoCom = e.Ancho;
+        if (auto porque = geometriaImposible(e, x)) {
+            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) cannot be laid out: %4")
+                          .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque);
+            return false;
+        }
+        if (!sufijoSeguro(x.Sufix)) {
+            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) has an invalid suffix \"%4\"")
+                          .arg(rutaExt, nombreRef(e)).arg(k + 1).arg(x.Sufix);
+            return false;
+        }
+        nuevas.append(std::move(e));
+        nuevasExt.append(std::move(x));
+    }
+
+    // Everything read: only now does the catalogue in memory change.
+    Etiquetas = std::move(nuevas);
+    EtiquetasExt = std::move(nuevasExt);
+    EtiquetasMarca = QList<bool>(cuenta, false);
+    NumEtiquetas = std::int16_t(cuenta);
+    return true;
+}
+
+std::array<bool, NumTiposPapel> TiposPapelPresentes()
+{
+    std::array<bool, NumTiposPapel> hay{};
+    for (qsizetype i = 0; i < Etiquetas.size() && i < NumEtiquetas; ++i)
+        if (Etiquetas[i].TipoPapel < NumTiposPapel)
+            hay[Etiquetas[i].TipoPapel] = true;
+    return hay;
+}
+
+void GirarEtiqueta(int i)
+{
+    if (i < 0 || i >= NumEtiquetas || i >= Etiquetas.size() || i >= EtiquetasExt.size() || i >= EtiquetasMarca.size())
+        return;
+    EtiquetaCatalogo& e = Etiquetas[i];
+    EtiquetaExtendida& x = EtiquetasExt[i];
+    EtiquetasMarca[i] = !EtiquetasMarca[i];
+    // The margins pass between single and double precision without any change of unit.
+    const double izq = e.MargenIzquierdo, sup = e.MargenSuperior, der = x.MargenDerecho, inf = x.MargenInferior;
+    if (EtiquetasMarca[i]) {
+        e.MargenSuperior = float(izq);
+        e.MargenIzquierdo = float(inf);
+        x.MargenInferior = der;
+        x.MargenDerecho = sup;
+    } else {
+        e.MargenSuperior = float(der);
+        x.MargenDerecho = inf;
+        x.MargenInferior = izq;
+        e.MargenIzquierdo = float(sup);
+    }
+    std::swap(e.Ancho, e.Alto);
+    std::swap(e.PasoHorizontal, e.PasoVertical);
+    std::swap(e.Columnas, e.Filas);
+    std::swap(e.Holgura[0], e.Holgura[1]);
+    e.Girado = std::int16_t(~e.Girado);
+}
+
+void GirarFormat()
+{
+    GirarEtiqueta(FormatSeleccionat());
+    if (auto& marcar = PanelEtiquetas().marcarPanelPorLlenar)
+        marcar(PanelDiseno);
+}
+
+} // namespace ModTolvWiz

@@ -1,0 +1,621 @@
+#include "catalogue/ListaEtiquetas.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/FicherosPrograma.h"
+#include "catalogue/Unidades.h"
+#include "common/BasicRules.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+// ---------------------------------------------------------------------------------------------
+// The list model
+
+namespace {
+
+// The list keeps its lines in text order as a sorted list box does: without regard to case.
+QString claveOrden(const QString& texto)
+{
+    return texto.toCaseFolded();
+}
+
+} // namespace
+
+ModeloEtiquetas::ModeloEtiquetas(QObject* parent) : QAbstractListModel(parent) {}
+
+int ModeloEtiquetas::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(lineas_.size());
+}
+
+QVariant ModeloEtiquetas::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() < 0 || index.row() >= lineas_.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return lineas_[index.row()].first;
+    if (role == RolItemData)
+        return lineas_[index.row()].second;
+    return {};
+}
+
+QString ModeloEtiquetas::List(int i) const
+{
+    return i >= 0 && i < lineas_.size() ? lineas_[i].first : QString();
+}
+
+int ModeloEtiquetas::ItemData(int i) const
+{
+    return i >= 0 && i < lineas_.size() ? lineas_[i].second : -1;
+}
+
+bool ModeloEtiquetas::setListIndex(int i)
+{
+    if (i < -1 || i >= lineas_.size())
+        return false;
+    if (i != listIndex_) {
+        listIndex_ = i;
+        emit listIndexChanged(i);
+    }
+    return true;
+}
+
+void ModeloEtiquetas::Clear()
+{
+    beginResetModel();
+    lineas_.clear();
+    claves_.clear();
+    endResetModel();
+    setListIndex(-1);
+}
+
+int ModeloEtiquetas::AddItem(const QString& texto, int itemData)
+{
+    const QString clave = claveOrden(texto);
+    const auto pos = std::upper_bound(claves_.begin(), claves_.end(), clave) - claves_.begin();
+    beginInsertRows(QModelIndex(), int(pos), int(pos));
+    lineas_.insert(pos, {texto, itemData});
+    claves_.insert(pos, clave);
+    endInsertRows();
+    if (listIndex_ >= pos) {
+        ++listIndex_;
+        emit listIndexChanged(listIndex_);
+    }
+    return int(pos);
+}
+
+void ModeloEtiquetas::SetLines(QList<QPair<QString, int>> lineas)
+{
+    QList<QString> claves;
+    claves.reserve(lineas.size());
+    for (const auto& l : lineas)
+        claves.append(claveOrden(l.first));
+    std::vector<int> orden(lineas.size());
+    std::iota(orden.begin(), orden.end(), 0);
+    std::stable_sort(orden.begin(), orden.end(), [&](int a, int b) { return claves[a] < claves[b]; });
+
+    beginResetModel();
+    lineas_.clear();
+    claves_.clear();
+    lineas_.reserve(lineas.size());
+    claves_.reserve(lineas.size());
+    for (int i : orden) {
+        lineas_.append(std::move(lineas[i]));
+        claves_.append(std::move(claves[i]));
+    }
+    endResetModel();
+    if (listIndex_ != -1) {
+        listIndex_ = -1;
+        emit listIndexChanged(-1);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+const QString kPalabra = QStringLiteral("KOVEL");
+
+QString rtrim(const QString& s)
+{
+    qsizetype n = s.size();
+    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
+        --n;
+    return s.left(n);
+}
+
+QString trim(const QString& s)
+{
+    qsizetype a = 0;
+    while (a < s.size() && s.at(a) == QLatin1Char(' '))
+        ++a;
+    return rtrim(s.mid(a));
+}
+
+QString conSeparadorUsuario(QString texto)
+{
+    const QString sep = QLocale().decimalPoint();
+    if (sep != QLatin1String("."))
+        texto.replace(QLatin1Char('.'), sep);
+    return texto;
+}
+
+// The paper type from the first option set, in the options' order; `siNinguno` when none.
+int papelElegido(const EstadoPanelEtiquetas& p, int siNinguno)
+{
+    for (int i = 0; i < NumTiposPapel; ++i)
+        if (p.optPapel[i])
+            return i;
+    return siNinguno;
+}
+
+int ordenElegido(const EstadoPanelEtiquetas& p)
+{
+    return p.optOrden[0] ? 0 : p.optOrden[1] ? 1 : 2;
+}
+
+void marcar(int panel)
+{
+    if (auto& f = ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar)
+        f(panel);
+}
+
+// CLng of a whole text: the text must be a number and nothing else, and fit 32 bits.
+bool textoEsEntero32(const QString& texto)
+{
+    const QString t = texto.trimmed();
+    if (t.isEmpty())
+        return false;
+    qsizetype i = 0;
+    if (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-'))
+        ++i;
+    if (i + 1 < t.size() && t[i] == QLatin1Char('&') && (t[i + 1] == QLatin1Char('H') || t[i + 1] == QLatin1Char('O'))) {
+        const bool hex = t[i + 1] == QLatin1Char('H');
+        bool ok = false;
+        const qlonglong v = t.mid(i + 2).toLongLong(&ok, hex ? 16 : 8);
+        return ok && v <= 0xFFFFFFFFLL;
+    }
+    bool digitos = false;
+    while (i < t.size() && t[i].isDigit() && t[i].unicode() < 128) {
+        ++i;
+        digitos = true;
+    }
+    if (i < t.size() && t[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < t.size() && t[i].unicode() < 128 && t[i].isDigit()) {
+            ++i;
+            digitos = true;
+        }
+    }
+    if (!digitos)
+        return false;
+    if (i < t.size() && (t[i] == QLatin1Char('E') || t[i] == QLatin1Char('D'))) {
+        ++i;
+        if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
+            ++i;
+        bool exp = false;
+        while (i < t.size() && t[i].unicode() < 128 && t[i].isDigit()) {
+            ++i;
+            exp = true;
+        }
+        if (!exp)
+            return false;
+    }
+    if (i != t.size())
+        return false;
+    try {
+        kovel::basic::CLng(kovel::basic::Val(t));
+    } catch (const kovel::basic::OverflowError&) {
+        return false;
+    }
+    return true;
+}
+
+bool lineaTieneCodigo(const ModeloEtiquetas& lista, int linea, std::int32_t n)
+{
+    const int i = lista.ItemData(linea);
+    return i >= 0 && i < Etiquetas.size() && i < NumEtiquetas && Etiquetas[i].Codigo == n;
+}
+
+void buscaReferencia(QString& texto, bool silencioso, int profundidad)
+{
+    using namespace ModTolvWiz;
+    texto.replace(QLatin1Char(','), QLatin1Char('.'));
+    texto = texto.toUpper();
+
+    std::int32_t n = 0;
+    const bool valido = textoEsEntero32(texto);
+    try {
+        n = kovel::basic::CLng(kovel::basic::Val(texto));
+    } catch (const kovel::basic::OverflowError&) {
+        n = 0;
+    }
+    if (!valido && n != 0) {
+        mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(102, texto), 48, ModTraduccion::Literal(103));
+        return;
+    }
+
+    ModeloEtiquetas& lista = LstEtiquetas();
+    for (int linea = 0; linea < lista.ListCount(); ++linea) {
+        if (lineaTieneCodigo(lista, linea, n)) {
+            lista.setListIndex(linea);
+            return;
+        }
+    }
+    if (silencioso) {
+        SeleccionarFormat(0);
+        return;
+    }
+
+    int encontrado = -1;
+    for (int i = 0; i < NumEtiquetas && i < Etiquetas.size(); ++i) {
+        if (Etiquetas[i].Codigo == n) {
+            encontrado = i;
+            break;
+        }
+    }
+    if (encontrado < 0) {
+        mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(102, n), 48, ModTraduccion::Literal(103));
+        return;
+    }
+    // The rebuilt list always holds the format; the depth only guards against a list that
+    // somehow does not.
+    if (profundidad > 0)
+        return;
+
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    const int t = Etiquetas[encontrado].TipoPapel;
+    const QString nombrePapel = panel.captionPapel[std::min(t, 4)];
+    const auto respuesta = mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(104, n, nombrePapel, nombrePapel), 36,
+                                                    ModTraduccion::Literal(105));
+    if (respuesta != mod_rvtMsgBox::vbYes)
+        return;
+    if (t >= 0 && t <= 4) {
+        ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QString::number(t));
+        Unidades = t == PapelLetter ? 2 : 1;
+    }
+    Llena_ListaEtiquetas(std::int16_t(t), std::int16_t(ordenElegido(panel)), 0, 0);
+    buscaReferencia(texto, silencioso, profundidad + 1);
+}
+
+} // namespace
+
+namespace ModTolvWiz {
+
+ModeloEtiquetas& LstEtiquetas()
+{
+    static ModeloEtiquetas lista;
+    return lista;
+}
+
+EstadoPanelEtiquetas& PanelEtiquetas()
+{
+    static EstadoPanelEtiquetas panel;
+    return panel;
+}
+
+QString Normaliza_Numero(QString& s, int n)
+{
+    s = rtrim(s);
+    double valor = 0;
+    try {
+        valor = kovel::basic::Round(kovel::basic::Val(s));
+    } catch (const kovel::basic::OverflowError&) {
+        return s;
+    }
+    qsizetype z = 0;
+    while (z < s.size() - 1 && s.at(z) == QLatin1Char('0'))
+        ++z;
+    const QString digitos = QString::number(valor, 'f', 0);
+    if (digitos.size() >= n)
+        return s;
+    QString r = QString(n - digitos.size(), QLatin1Char('0')) + digitos;
+    if (s.size() > z + 4)
+        r += s.mid(z + 4);
+    return r;
+}
+
+QString Separa_Referencia(const QString& referencia, int ancho, const QString& prefijo, const QString& palabra)
+{
+    QString numero = rtrim(referencia).mid(prefijo.size() + 1);
+    return palabra + QLatin1Char(' ') + Normaliza_Numero(numero, ancho);
+}
+
+QString Formatea_Alineado(double valor, const QString& formato, int ancho)
+{
+    const qsizetype punto = formato.indexOf(QLatin1Char('.'));
+    const int decimales = punto < 0 ? 0 : int(formato.size() - punto - 1);
+    QString texto = QString::number(valor, 'f', decimales);
+    if (texto.startsWith(QLatin1Char('-')) && texto.mid(1).count(QLatin1Char('0')) + (decimales ? 1 : 0) == texto.size() - 1)
+        texto.remove(0, 1);   // "-0.0" is written "0.0"
+    texto = conSeparadorUsuario(texto);
+    if (texto.size() >= ancho)
+        return texto;
+    return QString(2 * (ancho - texto.size()), QLatin1Char(' ')) + texto;
+}
+
+float Minimo(float a, float b) { return a < b ? a : b; }
+float Maximo(float a, float b) { return a > b ? a : b; }
+
+void Separa_Primero(const QString& separador, QString& texto, QString& primero)
+{
+    const qsizetype pos = separador.isEmpty() ? -1 : texto.indexOf(separador, 0, Qt::CaseInsensitive);
+    if (pos >= 0) {
+        primero = texto.left(pos);
+        texto = texto.mid(pos + separador.size());
+    } else {
+        primero = texto;
+        texto.clear();
+    }
+}
+
+void Antepone_Elemento(const QString& separador, QString& lista, const QString& elemento)
+{
+    if (!lista.isEmpty())
+        lista += separador;
+    lista += elemento;
+}
+
+QString LineaEtiqueta(int i, std::int16_t modo, int anchoRef)
+{
+    if (i < 0 || i >= Etiquetas.size() || i >= EtiquetasExt.size())
+        return {};
+    const EtiquetaCatalogo& e = Etiquetas[i];
+    const EtiquetaExtendida& x = EtiquetasExt[i];
+    const QString d = rtrim(e.Descripcion);
+    switch (modo) {
+    case 0:
+        return Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra) + QLatin1String(" - ") + d;
+    case 1: {
+        QString ref = rtrim(e.Referencia);
+        ref.replace(kPalabra, kPalabra, Qt::CaseInsensitive);
+        return d + QLatin1String(" - ") + ref;
+    }
+    case 2: {
+        const QString n = Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra);
+        if (Unidades == 1)
+            return Formatea_Alineado(x.AnchoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" x ")
+                + Formatea_Alineado(x.AltoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" mm - ") + n
+                + QLatin1String(" - ") + d;
+        return TextoPulgadas(CmAPulgadas(x.AnchoCom), CmAPulgadas(x.AltoCom)) + QLatin1String(" - ") + n
+            + QLatin1String(" - ") + d;
+    }
+    default:
+        return {};
+    }
+}
+
+void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro, double altoFiltro)
+{
+    const int total = std::min<qsizetype>({NumEtiquetas, Etiquetas.size(), EtiquetasExt.size()});
+    const float fw = Redondea(float(anchoFiltro), 1);
+    const float fh = Redondea(float(altoFiltro), 1);
+    std::vector<int> pasan;
+    pasan.reserve(total);
+    int anchoRef = 0;
+    for (int i = 0; i < total; ++i) {
+        const EtiquetaCatalogo& e = Etiquetas[i];
+        if (e.TipoPapel != tipoPapel)
+            continue;
+        const EtiquetaExtendida& x = EtiquetasExt[i];
+        if (anchoFiltro != 0 && Redondea(float(x.AnchoCom * 10), 1) != fw)
+            continue;
+        if (altoFiltro != 0 && Redondea(float(x.AltoCom * 10), 1) != fh)
+            continue;
+        pasan.push_back(i);
+        anchoRef = std::max<int>(anchoRef, int(trim(e.Referencia).size()) - int(kPalabra.size()) - 1);
+    }
+
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    panel.AltoFiltroLista = altoFiltro;
+    panel.AnchoFiltroLista = anchoFiltro;
+
+    QList<QPair<QString, int>> lineas;
+    if (modo >= 0 && modo <= 2) {
+        lineas.reserve(qsizetype(pasan.size()));
+        for (int i : pasan)
+            lineas.append({LineaEtiqueta(i, modo, anchoRef), i});
+    }
+    LstEtiquetas().SetLines(std::move(lineas));
+}
+
+std::int16_t FormatSeleccionat()
+{
+    const ModeloEtiquetas& lista = LstEtiquetas();
+    if (lista.ListIndex() == -1)
+        return -1;
+    return std::int16_t(lista.ItemData(lista.ListIndex()));
+}
+
+std::int16_t IndexFormat()
+{
+    return std::int16_t(LstEtiquetas().ListIndex());
+}
+
+void SeleccionarFormat(std::int32_t indice)
+{
+    ModeloEtiquetas& lista = LstEtiquetas();
+    if (!lista.setListIndex(int(std::clamp<std::int64_t>(indice, -2, lista.ListCount()))))
+        lista.setListIndex(lista.ListCount() > 0 ? 0 : -1);
+}
+
+void Buscar_Referencia()
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    if (panel.txtReferencia.isEmpty())
+        return;
+    QString texto = panel.txtReferencia;
+    Busca_EtiquetaReferencia(texto, false);
+    if (panel.focoLista)
+        panel.focoLista();
+}
+
+void Busca_EtiquetaReferencia(QString& texto, bool silencioso)
+{
+    buscaReferencia(texto, silencioso, 0);
+}
+
+void Busca_EtiquetaReferencia(const QString& texto, bool silencioso)
+{
+    QString copia = texto;
+    buscaReferencia(copia, silencioso, 0);
+}
+
+bool Valida_PanelFormato(int numPanel)
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    if (numPanel == PanelFormato) {
+        const bool falta = std::none_of(panel.optPapel.begin(), panel.optPapel.end(), [](bool b) { return b; });
+        const QString carpeta = ModReg::RutaPrograma();
+        const bool a5 = panel.optPapel[PapelA5];
+        panel.img_vertical = kovel::catalogue::RutaFicheroPrograma(
+            carpeta, a5 ? QStringLiteral("DATA/a5_vertical.dat") : QStringLiteral("DATA/a4_vertical.dat"));
+        panel.img_horitzontal = kovel::catalogue::RutaFicheroPrograma(
+            carpeta, a5 ? QStringLiteral("DATA/a5_horitzontal.dat") : QStringLiteral("DATA/a4_horitzontal.dat"));
+        return falta;
+    }
+    if (numPanel == 3) {
+        bool falta = false;
+        if (ProgramaOffice.compare(QLatin1String("Word"), Qt::CaseInsensitive) == 0)
+            falta = std::none_of(panel.opcOrigDatos.begin(), panel.opcOrigDatos.end(), [](bool b) { return b; });
+        if (!panel.opt_Horizontal && !panel.opt_Vertical)
+            falta = true;
+        return falta;
+    }
+    return false;
+}
+
+void Establece_Orden(int orden)
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    for (int i = 0; i < 3; ++i)
+        panel.optOrden[i] = i == orden;
+    marcar(PanelEtiqueta);
+    if (panel.OrdenEnCurso)
+        return;
+    panel.OrdenEnCurso = true;
+
+    ModeloEtiquetas& lista = LstEtiquetas();
+    const int posicion = lista.ListIndex();
+    panel.listaVisible = false;
+    const int papel = papelElegido(panel, -1);
+    if (papel >= 0)
+        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), panel.AnchoFiltroLista, panel.AltoFiltroLista);
+    panel.listaVisible = true;
+    lista.setListIndex(posicion);   // a position the new list lacks is ignored
+    if (panel.listaVisible && panel.focoLista)
+        panel.focoLista();
+    panel.OrdenEnCurso = false;
+}
+
+void Autocompleta_Orden()
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    ComboEstado& cbo = panel.cboOrdenar;
+    if (cbo.listIndex < 0 || cbo.listIndex >= cbo.entradas.size()) {
+        cbo.listIndex = -1;
+        if (!cbo.texto.isEmpty()) {
+            for (int i = 0; i < cbo.entradas.size(); ++i) {
+                if (cbo.entradas[i].startsWith(cbo.texto, Qt::CaseInsensitive)) {
+                    const int tecleado = int(cbo.texto.size());
+                    cbo.listIndex = i;
+                    cbo.texto = cbo.entradas[i];
+                    cbo.selStart = tecleado;
+                    cbo.selLength = int(cbo.texto.size()) - tecleado;
+                    break;
+                }
+            }
+        }
+        if (cbo.listIndex == -1) {
+            if (cbo.entradas.isEmpty())
+                return;
+            cbo.listIndex = 0;
+            cbo.texto = cbo.entradas[0];
+        }
+    }
+    Establece_Orden(cbo.listIndex);
+}
+
+void Selecciona_Medida()
+{
+    ComboEstado& cbo = PanelEtiquetas().cboMides;
+    if (cbo.listIndex >= cbo.entradas.size())
+        cbo.listIndex = -1;
+    if (cbo.listIndex == -1 && !cbo.texto.isEmpty()) {
+        for (int i = 0; i < cbo.entradas.size(); ++i) {
+            if (cbo.entradas[i].compare(cbo.texto, Qt::CaseInsensitive) == 0) {
+                cbo.listIndex = i;
+                cbo.texto = cbo.entradas[i];
+                break;
+            }
+        }
+    }
+    if (cbo.listIndex != -1)
+        Filtra_PorMedidas();
+}
+
+void Filtra_PorMedidas()
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    ComboEstado& cbo = panel.cboMides;
+    panel.FiltroAncho = 0;
+    panel.FiltroAlto = 0;
+    if (cbo.listIndex >= 0 && cbo.listIndex < cbo.entradas.size()
+        && cbo.entradas[cbo.listIndex] != ModTraduccion::Literal(29) && cbo.listIndex < panel.MedidasFiltro.size()) {
+        panel.FiltroAncho = panel.MedidasFiltro[cbo.listIndex].first;
+        panel.FiltroAlto = panel.MedidasFiltro[cbo.listIndex].second;
+    }
+    const int papel = papelElegido(panel, PapelTermico);
+    const int orden = ordenElegido(panel);
+    ModeloEtiquetas& lista = LstEtiquetas();
+    if (panel.FiltroAncho != 0) {
+        panel.listaVisible = false;
+        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), panel.FiltroAncho, panel.FiltroAlto);
+        panel.listaVisible = true;
+        if (lista.ListCount() > 0)
+            lista.setListIndex(0);
+        // Keep the search caption only once: a second filter in a row must not lose it.
+        if (!panel.captionBusquedaNegrita)
+            panel.captionBusquedaGuardada = panel.captionBusqueda;
+        panel.captionBusqueda = kovel::basic::CStr(panel.FiltroAncho) + QLatin1String(" x ")
+            + kovel::basic::CStr(panel.FiltroAlto);
+        panel.captionBusquedaNegrita = true;
+    } else {
+        // Only a caption that was set aside comes back; otherwise the search caption stays.
+        if (panel.captionBusquedaNegrita)
+            panel.captionBusqueda = panel.captionBusquedaGuardada;
+        panel.captionBusquedaNegrita = false;
+        cbo.texto.clear();
+        cbo.listIndex = -1;
+        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), 0, 0);
+    }
+}
+
+void Filtra_TeclaReferencia(std::int16_t& tecla)
+{
+    if (tecla == 13) {
+        tecla = 0;
+        Buscar_Referencia();
+    }
+    if (tecla < 27 || (tecla >= '0' && tecla <= '9'))
+        return;
+    tecla = 0;
+    if (auto& f = PanelEtiquetas().pitido)
+        f();
+}
+
+void Selecciona_TextoReferencia()
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    panel.txtReferenciaSelStart = 0;
+    panel.txtReferenciaSelLength = int(panel.txtReferencia.size());
+}
+
+} // namespace ModTolvWiz
