@@ -1,0 +1,63 @@
+#pragma once
+// Storage shared by the workbook readers: cells in (row, column) order, shared strings,
+// and the number format of each cell style.
+#include "platform/excel/NumberFormat.h"
+#include "platform/excel/Workbook.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace kovel::excel {
+
+enum class Kind : std::uint8_t { Blank, Number, Shared, Text, Boolean, Error };
+
+struct CellData {
+    std::uint32_t row;
+    std::uint16_t column;
+    Kind kind;
+    std::uint32_t style;
+    union {
+        double number;
+        std::uint32_t shared;
+        bool boolean;
+        struct { std::uint32_t offset, length; } text;
+    };
+};
+
+struct Workbook::Shared {
+    QStringList sharedStrings;
+    // Format code of each cell style (cellXfs order); style 0 and unknown styles are General.
+    std::vector<QString> styleFormats;
+    bool date1904 = false;
+    std::int64_t cells = 0;   // across every sheet, against Limits::maxCells
+    // Compiled formats by style, made when first used.
+    mutable std::vector<std::shared_ptr<const NumberFormat>> compiled;
+    const NumberFormat& formatOf(std::uint32_t style) const;
+};
+
+struct Worksheet::Impl {
+    Workbook::Shared* shared = nullptr;
+    std::vector<CellData> cells;
+    QString pool;             // texts of Text and Error cells
+    bool sorted = true;
+    std::int64_t countA = 0;
+    CellRange used;
+    bool any = false;
+
+    // Appends a cell (row and column already checked to lie in the sheet).
+    void add(const CellData& c);
+    std::uint32_t addText(QStringView text, std::uint32_t& length);
+    // Puts the cells in order, keeps the last of duplicates, counts and measures.
+    void finish();
+    const CellData* find(std::int32_t row, std::int32_t column) const;
+    QString shownText(const CellData& c) const;
+};
+
+// Readers (one source file each). They fill `book` and return false with `error` set.
+bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QString& error, const Limits& limits);
+bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
+bool ReadCsv(Workbook& book, const QByteArray& bytes, const QString& sheetName, QString& error, const Limits& limits);
+
+} // namespace kovel::excel
