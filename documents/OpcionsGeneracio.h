@@ -1,0 +1,76 @@
+#pragma once
+// What the generator reads of the user's choices. The print mode fills it now; the wizard
+// window fills it from its controls. Folders default to the program's own.
+#include "documents/FontDades.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace kovel::word {
+class Document;
+class Range;
+}
+
+namespace generar_doc {
+
+// The field-linked barcodes and QR codes of the run (made by the code dialogs), as the
+// placeholder replacement uses them. Numbers and indices are those written in the
+// pictures' alternative texts.
+class CodisGeneracio {
+public:
+    virtual ~CodisGeneracio() = default;
+    // Barcode `n` made for `valor`, put in place of the (empty) range `lloc`, its picture
+    // carrying `textAlternatiu`.
+    virtual void inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp,
+                                   const QString& valor, const QString& textAlternatiu) = 0;
+    // QR code `n` encoding `dades` (already encoded and prefixed), in place of `lloc`.
+    virtual void inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s,
+                               const QString& dades, const QString& textAlternatiu) = 0;
+    // CodiQR.CodificarText.
+    virtual QString codificarText(const QString& text) = 0;
+    virtual QString prefixDadesQR() = 0;
+    // QR data template `index` (0-based: the number written in the alternative text).
+    virtual QString plantillaQR(std::int32_t index) = 0;
+    // After the run: the barcode dialog's two public values go back to 0.
+    virtual void finalGeneracio() {}
+};
+
+class OpcionsGeneracio {
+public:
+    virtual ~OpcionsGeneracio() = default;
+
+    // The host: "Word", "Excel" or "Access" (default: ProgramaOffice).
+    virtual QString programaOffice() const;
+    // The catalogue index of the format selected in the list, −1 when none.
+    virtual std::int16_t formatSeleccionat() const = 0;
+    // Landscape chosen (opt_Horizontal).
+    virtual bool horitzontal() const = 0;
+    // One label per record (OpcEtiqpag(0)); otherwise one sheet per record.
+    virtual bool unaEtiquetaPerRegistre() const = 0;
+
+    // Spreadsheet host: the texts of the first and last row boxes and the chosen worksheet.
+    virtual QString textFilaInicial() const { return {}; }
+    virtual QString textFilaFinal() const { return {}; }
+    virtual FullDades* fullDades() { return nullptr; }
+    // Database host: the chosen table or query opened as a recordset.
+    virtual std::unique_ptr<RegistresDades> obreRegistres() { return nullptr; }
+
+    // The label design (the document of the design frame).
+    virtual kovel::word::Document* dissenyAllotjat() = 0;
+
+    // Per-cell designs: their number (more than 1: the labels differ), the path of each
+    // ("" for a cell never designed), and the save of the cell shown now.
+    virtual std::int32_t numCaselles() const { return 0; }
+    virtual QString nomCasella(std::int32_t /*i*/) const { return {}; }
+    virtual void desaCasellaActual() {}
+
+    // Field-linked codes; nullptr when the design may hold none.
+    virtual CodisGeneracio* codis() { return nullptr; }
+
+    // The program folder (documents_base lies in it) and the user's data folder (ends with "/").
+    virtual QString carpetaPrograma() const;
+    virtual QString carpetaDades() const;
+};
+
+} // namespace generar_doc

@@ -1,0 +1,707 @@
+#include "documents/generar_doc.h"
+
+#include "catalogue/Catalogo.h"
+#include "common/BasicRules.h"
+#include "common/Fitxers.h"
+#include "common/HostProfile.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "platform/paths/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <map>
+
+using namespace kovel::word;
+
+namespace generar_doc {
+
+GeneracioError::GeneracioError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message)
+{
+}
+
+// ---- Options' defaults ----
+
+QString OpcionsGeneracio::programaOffice() const { return ProgramaOffice; }
+
+QString OpcionsGeneracio::carpetaPrograma() const { return kovel::paths::programDir(); }
+
+QString OpcionsGeneracio::carpetaDades() const
+{
+    QString c = CarpetaDades.isEmpty() ? fitxers::CarpetaDadesPerDefecte() : CarpetaDades;
+    if (!c.endsWith(QLatin1Char('/')))
+        c += QLatin1Char('/');
+    return c;
+}
+
+namespace {
+
+const QString TitolMissatge = QStringLiteral("KOVEL Videvoviv");
+
+QString AmbBarra(QString carpeta)
+{
+    if (!carpeta.endsWith(QLatin1Char('/')))
+        carpeta += QLatin1Char('/');
+    return carpeta;
+}
+
+void AsseguraCarpeta(const QString& carpeta)
+{
+    if (!QDir().mkpath(carpeta))
+        throw GeneracioError(QStringLiteral("The folder \"%1\" cannot be created.").arg(carpeta));
+}
+
+// Replaces `desti` by a copy of `origen`; a stale copy is never reused.
+void CopiaSobre(const QString& origen, const QString& desti)
+{
+    if (QFileInfo::exists(desti) && !QFile::remove(desti))
+        throw GeneracioError(QStringLiteral("The file \"%1\" cannot be replaced.").arg(desti));
+    if (!QFile::copy(origen, desti))
+        throw GeneracioError(QStringLiteral("The template \"%1\" cannot be copied to \"%2\".").arg(origen, desti));
+    // A template shipped read-only must not make its working copy read-only.
+    QFile::setPermissions(desti, QFile::permissions(desti) | QFileDevice::WriteOwner);
+}
+
+// The row and column sizes of one word table, 1-based, as the drift correction needs them.
+class MidesTaulaWord : public MidesTaula {
+public:
+    explicit MidesTaulaWord(Table& t) : t_(t) {}
+    std::int32_t nombreFiles() const override { return t_.rowCount(); }
+    void fixaAlcadaFila(std::int32_t f, float pt) override { t_.rows.at(f - 1).setHeight(Points(pt), HeightRule::Exactly); }
+    float alcadaFila(std::int32_t f) const override { return float(t_.rows.at(f - 1).height().value); }
+    void fixaAmpladaCella(std::int32_t f, std::int32_t c, float pt) override { t_.cell(f - 1, c - 1).setWidth(Points(pt)); }
+    float ampladaCella(std::int32_t f, std::int32_t c) const override { return float(t_.cell(f - 1, c - 1).width().value); }
+    void fixaAmpladaColumna(std::int32_t c, float pt) override { t_.setColumnWidth(c - 1, Points(pt)); }
+    float ampladaColumna(std::int32_t c) const override { return float(t_.cell(0, c - 1).width().value); }
+
+private:
+    Table& t_;
+};
+
+int IndexBlocTaula(const Story& s, int taula)
+{
+    int n = 0;
+    for (int b = 0; b < int(s.blocks.size()); ++b)
+        if (s.blocks[b].isTable() && n++ == taula)
+            return b;
+    return -1;
+}
+
+ParagraphFormat SenseEspais()
+{
+    ParagraphFormat f;
+    f.spaceBefore = Points(0);
+    f.spaceAfter = Points(0);
+    return f;
+}
+
+// An empty paragraph right after a label table carries the section end or closes the body;
+// it gets the smallest font so that it fits in the 0.05 cm the page keeps below the grid
+// and never pushes a sheet onto a page of its own.
+void EncongeixParagrafsDespresDeTaules(Document& doc)
+{
+    auto& blocs = doc.body().blocks;
+    for (size_t b = 1; b < blocs.size(); ++b) {
+        if (!blocs[b].isParagraph() || !blocs[b - 1].isTable())
+            continue;
+        Paragraph& p = blocs[b].paragraph();
+        if (p.length() == 0)
+            p.markFormat.size = Points(1);
+    }
+}
+
+bool EsNumeric(const QString& s)
+{
+    bool ok = false;
+    s.trimmed().toDouble(&ok);
+    return ok;
+}
+
+std::int32_t LlegeixNumero(const QString& text)
+{
+    try {
+        return kovel::basic::CLng(kovel::basic::Val(text));
+    } catch (const kovel::basic::OverflowError&) {
+        throw GeneracioError(QStringLiteral("The number in \"%1\" is too large.").arg(text));
+    }
+}
+
+// The working copy into which the design is pasted for each record: made once per
+// generation (the model's blank template read once, or a new document), its content
+// replaced for every label. The template's copy TOLV_temp2.docx stays in the tmp folder.
+struct CopiaDisseny {
+    std::unique_ptr<Document> doc;
+    bool plantillaTrobada = false;
+};
+
+struct Context {
+    Context(OpcionsGeneracio& opcions, MidesFull mides) : o(opcions), m(std::move(mides)) {}
+    OpcionsGeneracio& o;
+    MidesFull m;
+    bool horitzontal = false;
+    Story disseny;                                  // the design's main story
+    bool dissenyLlegit = false;
+    std::unique_ptr<CopiaDisseny> copia;
+    std::map<QString, std::unique_ptr<Document>> caselles;   // cell designs opened, by path
+
+    const Story& storyDisseny()
+    {
+        if (!dissenyLlegit) {
+            Document* d = o.dissenyAllotjat();
+            if (!d)
+                throw GeneracioError(QStringLiteral("There is no label design to generate from."));
+            disseny = d->content().formattedText();
+            dissenyLlegit = true;
+        }
+        return disseny;
+    }
+
+    CopiaDisseny& copiaDisseny()
+    {
+        if (copia)
+            return *copia;
+        copia = std::make_unique<CopiaDisseny>();
+        const QString nom = NomPlantillaBlanca(m.codi, m.sufix, horitzontal);
+        const QString font = CercaPlantilla(o.carpetaPrograma(), nom);
+        if (!font.isEmpty()) {
+            copia->plantillaTrobada = true;
+            const QString tmp = o.carpetaDades() + QStringLiteral("tmp");
+            AsseguraCarpeta(tmp);
+            const QString desti = tmp + QLatin1Char('/') + NomCopiaDisseny;
+            CopiaSobre(font, desti);
+            copia->doc = Document::open(desti);
+        } else {
+            copia->doc = Document::create();
+            PreparaPaginaEtiqueta(*copia->doc, m, horitzontal);
+            copia->doc->setSaved(true);
+        }
+        return *copia;
+    }
+};
+
+void OmplirEtiquetaWord(Context& c, Document& doc, int taula, int fila, int columna)
+{
+    const Story& s = c.storyDisseny();
+    TreuMargesCella(doc.table(taula - 1).cell(fila - 1, columna - 1));
+    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(s);
+}
+
+void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, int taula, int fila, int columna)
+{
+    if (i < 0 || i >= c.o.numCaselles())
+        throw GeneracioError(QStringLiteral("Subscript out of range: cell design %1 of %2.").arg(i).arg(c.o.numCaselles()));
+    const QString cami = c.o.nomCasella(i);
+    if (cami.isEmpty())
+        return;   // a cell never designed stays empty
+    auto& obert = c.caselles[cami];
+    if (!obert)
+        obert = Document::open(cami);
+    Cell& cella = doc.table(taula - 1).cell(fila - 1, columna - 1);
+    MargesALinies(cella, *obert);
+    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(obert->content().formattedText());
+}
+
+void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc, int taula, int fila, int columna)
+{
+    CopiaDisseny& copia = c.copiaDisseny();
+    copia.doc->content().setFormattedText(c.storyDisseny());
+    ReemplacaMarcadors(*copia.doc, valors, c.o.codis());
+    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(copia.doc->content().formattedText());
+}
+
+} // namespace
+
+// ---- Catalogue ----
+
+MidesFull MidesDeCatalogo(int idx)
+{
+    if (idx < 0 || idx >= Etiquetas.size() || idx >= EtiquetasExt.size())
+        throw GeneracioError(QStringLiteral("There is no label format number %1 in the catalogue.").arg(idx));
+    const EtiquetaCatalogo& e = Etiquetas.at(idx);
+    const EtiquetaExtendida& x = EtiquetasExt.at(idx);
+    MidesFull m;
+    m.codi = e.Codigo;
+    m.sufix = x.Sufix;
+    m.amplCm = e.Ancho;
+    m.altCm = e.Alto;
+    m.margeEsqCm = e.MargenIzquierdo;
+    m.margeSupCm = e.MargenSuperior;
+    m.pasHorCm = e.PasoHorizontal;
+    m.pasVerCm = e.PasoVertical;
+    m.files = e.Filas;
+    m.columnes = e.Columnas;
+    m.holguraHorCm = e.Holgura[0];
+    m.holguraVerCm = e.Holgura[1];
+    m.margeDretMm = x.MargenDerecho;
+    m.margeInfMm = x.MargenInferior;
+    return m;
+}
+
+// ---- Templates ----
+
+QString DirectoriDocumentsBase(const QString& carpetaPrograma)
+{
+    const QString d = kovel::paths::findCaseInsensitive(carpetaPrograma, QStringLiteral("documents_base"));
+    QDir().mkpath(d);
+    return AmbBarra(d);
+}
+
+QString CercaPlantilla(const QString& carpetaPrograma, const QString& nom)
+{
+    const QString cami = kovel::paths::findCaseInsensitive(DirectoriDocumentsBase(carpetaPrograma), nom);
+    return QFileInfo(cami).isFile() ? cami : QString();
+}
+
+QString DocumentBlancGeneral(const QString& carpetaPrograma)
+{
+    return kovel::paths::findCaseInsensitive(DirectoriDocumentsBase(carpetaPrograma), NomBlancGeneral);
+}
+
+void PreparaPaginaEtiqueta(Document& doc, const MidesFull& m, bool horitzontal)
+{
+    const PaginaEtiqueta p = CalculaPaginaEtiqueta(m, horitzontal);
+    doc.setMirrorMargins(false);
+    PageSetup ps = doc.pageSetup();
+    ps.setOrientation(horitzontal ? Orientation::Landscape : Orientation::Portrait);
+    ps.setTopMargin(Points(p.margeVerPt));
+    ps.setBottomMargin(Points(p.margeVerPt));
+    ps.setLeftMargin(Points(p.margeHorPt));
+    ps.setRightMargin(Points(p.margeHorPt));
+    ps.setPageHeight(Points(p.altPt));
+    ps.setPageWidth(Points(p.amplePt));
+    doc.setPageSetup(ps);
+}
+
+DocumentBase PreparaDocumentBase(const MidesFull& m, bool horitzontal, const QString& carpetaPrograma,
+                                 const QString& carpetaTmp)
+{
+    AsseguraCarpeta(carpetaTmp);
+    const QString nom = NomPlantillaBlanca(m.codi, m.sufix, horitzontal);
+    QString desti = AmbBarra(carpetaTmp) + nom;
+    // A copy still held elsewhere cannot be removed: the next numbered name is used.
+    for (int i = 0; QFileInfo::exists(desti) && !QFile::remove(desti) && i < 1000; ++i)
+        desti = AmbBarra(carpetaTmp) + QString::number(i) + nom;
+    DocumentBase base;
+    base.cami = desti;
+    const QString model = CercaPlantilla(carpetaPrograma, nom);
+    if (!model.isEmpty()) {
+        CopiaSobre(model, desti);
+        base.document = Document::open(desti);
+        base.plantillaModel = true;
+        return base;
+    }
+    const QString general = DocumentBlancGeneral(carpetaPrograma);
+    if (!QFileInfo(general).isFile())
+        throw GeneracioError(QStringLiteral("The blank template \"%1\" is missing.").arg(general));
+    CopiaSobre(general, desti);
+    base.document = Document::open(desti);
+    Document& d = *base.document;
+    Range tot = d.content();
+    const RunFormat font = tot.font();
+    tot.deleteContent();
+    RunFormat conserva;
+    conserva.fontName = font.fontName;
+    conserva.size = font.size;
+    d.content().setFont(conserva);
+    PreparaPaginaEtiqueta(d, m, horitzontal);
+    d.setSaved(true);
+    return base;
+}
+
+// ---- Output document ----
+
+std::unique_ptr<Document> CreaDocumentSortida(const MidesFull& m, bool horitzontal, OpcionsGeneracio& o)
+{
+    const QString dades = o.carpetaDades();
+    AsseguraCarpeta(dades);
+    std::unique_ptr<Document> doc;
+    const QString plantilla = CercaPlantilla(o.carpetaPrograma(), NomPlantillaPagina(m.codi, m.sufix, horitzontal));
+    if (!plantilla.isEmpty()) {
+        // The ready-made sheet keeps its own page set-up.
+        const QString copia = dades + NomCopiaPlantilla;
+        CopiaSobre(plantilla, copia);
+        doc = Document::open(copia);
+    } else {
+        doc = Document::create();
+        const PaginaSortida p = CalculaPaginaSortida(m, horitzontal);
+        PageSetup ps = doc->pageSetup();
+        ps.setOrientation(horitzontal ? Orientation::Landscape : Orientation::Portrait);
+        ps.setHeaderDistance(Points(0));
+        ps.setFooterDistance(Points(0));
+        ps.setGutter(Points(0));
+        ps.setDifferentFirstPageHeaderFooter(false);
+        ps.setPageWidth(Points(p.amplePt));
+        ps.setPageHeight(Points(p.altPt));
+        ps.setLeftMargin(Points(p.margeEsqPt));
+        ps.setRightMargin(Points(0));
+        ps.setTopMargin(Points(p.margeSupPt));
+        ps.setBottomMargin(Points(0));
+        doc->setPageSetup(ps);
+    }
+    const QString nom = dades + NomDocumentSortida(m.codi, m.sufix, horitzontal);
+    for (;;) {
+        try {
+            doc->saveAs(nom);
+            return doc;
+        } catch (const WordError&) {
+            // Tried again only while the user asks; giving up is never a success.
+            const std::int16_t r = mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(7030), 1, TitolMissatge);
+            if (r == mod_rvtMsgBox::vbCancel || r == mod_rvtMsgBox::vbNo)
+                return nullptr;
+        }
+    }
+}
+
+// ---- Label table ----
+
+Table& CreaTaulaEtiquetes(Document& doc, const MidesFull& m, const GeometriaTaula& g, std::int32_t pagina)
+{
+    if (doc.tableCount() == 1 && pagina == 1)
+        doc.deleteTable(0);
+    Table& t = doc.addTable(doc.selection(), g.filesPagina, g.columnesTaula);
+    const int index = doc.tableCount() - 1;
+    t.insideBorder = LineStyle::None;
+    t.outsideBorder = LineStyle::None;
+    const std::int32_t primeraFila = doc.tableCount() == 1 ? (pagina - 1) * g.filesPagina + 1 : 1;
+    MidesTaulaWord mides(t);
+    FixaAlcadesFiles(mides, m, g, primeraFila);
+    FixaAmpladesColumnes(mides, m, g);
+    // Only the new table and what follows it are new; earlier pages have their spacing.
+    const int bloc = IndexBlocTaula(doc.body(), index);
+    for (int b = bloc; b < int(doc.body().blocks.size()); ++b) {
+        Block& bl = doc.body().blocks[b];
+        if (bl.isParagraph())
+            bl.paragraph().format.merge(SenseEspais());
+    }
+    doc.tableRange(index).setParagraphFormat(SenseEspais());
+    t.allowAutoFit = false;
+    RunFormat visible;
+    visible.hidden = false;
+    doc.tableRange(index).setFont(visible);
+    Range& sel = doc.selection();
+    sel = doc.tableRange(index);
+    sel.collapse(Collapse::End);
+    return doc.table(index);
+}
+
+void TreuMargesCella(Cell& cell)
+{
+    cell.setBottomPadding(Points(0));
+    cell.setLeftPadding(Points(0));
+    cell.setRightPadding(Points(0));
+    cell.setTopPadding(Points(0));
+}
+
+void TreuMargesTaula(Table& taula, const GeometriaTaula& g, std::int32_t primeraFila)
+{
+    taula.setLeftPadding(Points(0));
+    taula.setRightPadding(Points(0));
+    taula.setTopPadding(Points(0));
+    taula.setBottomPadding(Points(0));
+    for (std::int32_t f = primeraFila; f < primeraFila + g.filesPagina; ++f)
+        for (std::int32_t c = 1; c <= g.columnesTaula; ++c)
+            TreuMargesCella(taula.cell(f - 1, c - 1));
+}
+
+std::int16_t PaginesDarreraSeccio(const Document& doc)
+{
+    return std::int16_t(doc.pagesOfLastSection());
+}
+
+// ---- Design margins ----
+
+void MargesALinies(Cell& cell, Document& disseny)
+{
+    const float t = CentimetersToPoints(0.05f);
+    PageSetup ps = disseny.pageSetup();
+    const float inf = float(ps.bottomMargin().value), esq = float(ps.leftMargin().value);
+    const float dre = float(ps.rightMargin().value), sup = float(ps.topMargin().value);
+    for (FloatingLine* l : disseny.floatingLines()) {
+        l->allowOverlap = true;
+        l->wrap = WrapType::Tight;
+    }
+    ps.setBottomMargin(Points(0));
+    ps.setLeftMargin(Points(0));
+    ps.setRightMargin(Points(0));
+    ps.setTopMargin(Points(0));
+    disseny.setPageSetup(ps);
+    const Points W = disseny.pageSetup().pageWidth(), H = disseny.pageSetup().pageHeight();
+    auto linia = [&](Points x0, Points y0, Points x1, Points y1, WrapType wrap) -> FloatingLine& {
+        FloatingLine& l = disseny.addLine(x0, y0, x1, y1);
+        l.transparency = 1.0;
+        l.wrap = wrap;
+        l.allowOverlap = true;
+        return l;
+    };
+    if (esq > 0)
+        linia(Points(0), Points(0), Points(0), H, WrapType::Square).distanceRight = Points(esq - t);
+    if (sup > 0)
+        linia(Points(0), Points(0), W, Points(0), WrapType::TopAndBottom).distanceBottom = Points(sup - t);
+    if (dre > 0)
+        linia(W, Points(0), W, H, WrapType::Square).distanceLeft = Points(dre - t);
+    if (inf > 0)
+        linia(Points(0), H, W, H, WrapType::TopAndBottom).distanceTop = Points(inf - t);
+    cell.setLeftPadding(Points(0));
+    cell.setTopPadding(Points(0));
+    cell.setBottomPadding(Points(0));
+    cell.setRightPadding(Points(0));
+    disseny.setSaved(false);
+}
+
+// ---- Placeholders ----
+
+QString TreuSaltFinal(const QString& text)
+{
+    qsizetype n = text.size();
+    if (n < 2)
+        return text;
+    while (n > 0 && text.at(n - 1) == QChar(0))
+        --n;
+    if (n < 2)
+        return text;
+    if (text.at(n - 2) == QChar(13) && text.at(n - 1) == QChar(10))
+        return text.left(n - 2);
+    return text;
+}
+
+namespace {
+
+// The value of a field for the current record; `retallat` removes one trailing CR LF.
+bool Valor(const ValorsRegistre& v, const QString& camp, QString& text)
+{
+    if (v.full)
+        return v.full->contingut(camp, v.fila, text);
+    if (v.registres) {
+        text = v.registres->contingutCamp(camp);
+        return !text.isEmpty();
+    }
+    throw GeneracioError(QStringLiteral("The label has no record to take \"%1\" from.").arg(camp));
+}
+
+CodisGeneracio& Codis(CodisGeneracio* codis, const QString& text)
+{
+    if (!codis)
+        throw GeneracioError(QStringLiteral("The design holds a code (\"%1\") that this run did not make.").arg(text));
+    return *codis;
+}
+
+// "prefix" & n & "_" & rest: n and rest, or an error naming the picture.
+std::pair<std::int32_t, QString> NumeroIResta(const QString& alt, int desDe)
+{
+    const qsizetype p = alt.indexOf(QLatin1Char('_'), desDe);
+    if (p < 0)
+        throw GeneracioError(QStringLiteral("The picture \"%1\" of the design names no field.").arg(alt));
+    return {LlegeixNumero(alt.mid(desDe, p - desDe)), alt.mid(p + 1)};
+}
+
+} // namespace
+
+void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio* codis)
+{
+    const bool full = v.full != nullptr;
+    // Pictures made here carry texts no rule matches, so the ids taken first are enough.
+    std::vector<std::uint64_t> ids;
+    for (InlinePicture* p : copia.inlinePictures())
+        ids.push_back(p->id());
+    for (std::uint64_t id : ids) {
+        InlinePicture* pic = copia.picture(id);
+        if (!pic)
+            continue;
+        const QString alt = pic->alternativeText();
+        if (alt.left(9) == QLatin1String("TOLV_camp")) {
+            const QString camp = alt.mid(9);
+            QString text;
+            const bool ok = Valor(v, camp, text);
+            Range r = copia.pictureRange(id);
+            r.deleteContent();
+            if (full) {
+                if (ok)
+                    r.setText(text);
+            } else {
+                r.insertAfter(text);
+            }
+        } else if (alt.left(11) == QLatin1String("TOLV_barres")) {
+            if (alt.size() <= 11)
+                continue;   // a fixed barcode stays as it is
+            const auto [n, camp] = NumeroIResta(alt, 12);
+            Range r = copia.pictureRange(id);
+            r.deleteContent();
+            QString valor;
+            if (Valor(v, camp, valor))
+                Codis(codis, alt).inserirCodiBarres(r, n, camp, TreuSaltFinal(valor), QStringLiteral("TOLV_barcode_") + camp);
+        } else if (alt.left(7) == QLatin1String("TOLV_qr")) {
+            if (alt.size() <= 7)
+                continue;   // a fixed QR code stays as it is
+            const auto [n, s] = NumeroIResta(alt, 8);
+            Range r = copia.pictureRange(id);
+            r.deleteContent();
+            CodisGeneracio& c = Codis(codis, alt);
+            if (EsNumeric(s)) {
+                // A data template: its "[field]" references take the record's values.
+                const QString plantilla = c.plantillaQR(LlegeixNumero(s));
+                QString resultat;
+                qsizetype pos = 0;
+                qsizetype a = plantilla.indexOf(QLatin1Char('['));
+                while (a >= 0) {
+                    resultat += plantilla.mid(pos, a - pos);
+                    const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a + 1);
+                    if (b < 0)
+                        throw GeneracioError(QStringLiteral("The QR data template \"%1\" has a \"[\" without \"]\".").arg(plantilla));
+                    QString valor;
+                    if (Valor(v, plantilla.mid(a + 1, b - a - 1), valor))
+                        resultat += full ? TreuSaltFinal(valor) : valor;
+                    pos = b + 1;
+                    a = plantilla.indexOf(QLatin1Char('['), pos);
+                }
+                if (pos < plantilla.size())
+                    resultat += plantilla.mid(pos);
+                c.inserirCodiQR(r, n, s, c.codificarText(resultat), QStringLiteral("TOLV_QR_") + s);
+            } else {
+                QString valor;
+                if (Valor(v, s, valor)) {
+                    const QString dades = c.prefixDadesQR() + c.codificarText(full ? TreuSaltFinal(valor) : valor);
+                    c.inserirCodiQR(r, n, s, dades, QStringLiteral("TOLV_QR_") + s);
+                }
+            }
+        }
+    }
+}
+
+// ---- The driver ----
+
+std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGeneracio& o)
+{
+    if (o.numCaselles() > 1)
+        o.desaCasellaActual();
+    const int idx = labelNumber == -1 ? o.formatSeleccionat() : labelNumber;
+    Context c(o, MidesDeCatalogo(idx));
+    c.horitzontal = o.horitzontal();
+    const MidesFull& m = c.m;
+    if (m.files < 1 || m.columnes < 1)
+        throw GeneracioError(QStringLiteral("The label format %1 has no labels to lay out.").arg(m.codi));
+    const GeometriaTaula g = CalculaGeometria(m);
+
+    const QString host = o.programaOffice();
+    const bool word = host == QLatin1String("Word");
+    const bool excel = host == QLatin1String("Excel");
+    const bool access = host == QLatin1String("Access");
+    if (!word && !excel && !access) {
+        // The record loop would have no way to end: the generation stops after the message.
+        Portapapers::MissatgePopUp(QStringLiteral("Error: we don't know which TOLV Master application are you running. "
+                                                  "Please contact TOLV Master Technical Assistance."),
+                                   0, QString());
+        return nullptr;
+    }
+
+    std::int32_t pagines = 1;
+    std::int32_t primera = 0, darrera = 0;
+    FullDades* full = nullptr;
+    std::unique_ptr<RegistresDades> rs;
+    bool mesRegistres = true;
+    if (excel) {
+        primera = LlegeixNumero(o.textFilaInicial());
+        darrera = LlegeixNumero(o.textFilaFinal());
+        pagines = o.unaEtiquetaPerRegistre() ? (darrera - primera) / g.etiquetesFull + 1 : darrera - primera + 1;
+        full = o.fullDades();
+        if (!full)
+            throw GeneracioError(QStringLiteral("No worksheet is chosen."));
+    } else if (access) {
+        rs = o.obreRegistres();
+        if (!rs)
+            throw GeneracioError(QStringLiteral("No table or query is chosen."));
+        mesRegistres = !rs->eof();
+        if (mesRegistres) {
+            rs->moveLast();
+            rs->moveFirst();
+            const std::int32_t registres = rs->recordCount();
+            pagines = o.unaEtiquetaPerRegistre() ? (registres - 1) / g.etiquetesFull + 1 : registres;
+        }
+    }
+
+    std::unique_ptr<Document> doc = CreaDocumentSortida(m, c.horitzontal, o);
+    if (!doc)
+        return nullptr;
+
+    Table* t1 = &CreaTaulaEtiquetes(*doc, m, g, 1);
+    if (Document* disseny = o.dissenyAllotjat()) {
+        MargesALinies(t1->cell(0, 0), *disseny);
+    }
+    // Every label cell of the first sheet loses its paddings too, as those of later sheets
+    // do, so that no label of the first sheet sits off its place.
+    TreuMargesTaula(*t1, g, 1);
+    std::int32_t primeraFilaPagina = 1;
+    for (std::int32_t p = 2; p <= pagines; ++p) {
+        Range& sel = doc->selection();
+        sel = doc->tableRange(doc->tableCount() - 1);
+        sel.collapse(Collapse::End);
+        sel.insertBreak(PaginesDarreraSeccio(*doc) < p ? BreakType::SectionNextPage : BreakType::SectionContinuous);
+        Table& t = CreaTaulaEtiquetes(*doc, m, g, p);
+        if (doc->tableCount() == 1)
+            primeraFilaPagina += g.filesPagina;
+        TreuMargesTaula(t, g, primeraFilaPagina);
+    }
+    EncongeixParagrafsDespresDeTaules(*doc);
+
+    // Record loop: label cells row by row, left to right, sheet after sheet.
+    std::int32_t taula = 1, fila = 1, columna = 1;
+    std::int32_t etiquetesFila = 0, filesFetes = 0, comptadorCasella = 0;
+    std::int32_t filaFont = primera;
+    const bool perCasella = o.numCaselles() > 1;
+    while (mesRegistres) {
+        if (perCasella)
+            OmplirEtiquetaCasella(c, comptadorCasella++, *doc, taula, fila, columna);
+        else if (word)
+            OmplirEtiquetaWord(c, *doc, taula, fila, columna);
+        else if (excel)
+            OmplirEtiquetaFont(c, ValorsRegistre{full, filaFont, nullptr}, *doc, taula, fila, columna);
+        else
+            OmplirEtiquetaFont(c, ValorsRegistre{nullptr, 0, rs.get()}, *doc, taula, fila, columna);
+
+        bool avanca = o.unaEtiquetaPerRegistre();
+        if (++etiquetesFila == m.columnes) {
+            etiquetesFila = 0;
+            ++filesFetes;
+            columna = 1;
+            if (filesFetes == m.files) {
+                avanca = true;
+                filesFetes = 0;
+                if (doc->tableCount() > 1) {
+                    fila = 1;
+                    ++taula;
+                } else {
+                    if (word)
+                        ++taula;
+                    ++fila;
+                }
+            } else {
+                fila += g.pasFila;
+            }
+        } else {
+            columna += g.pasColumna;
+        }
+        if (avanca) {
+            if (word) {
+                mesRegistres = taula == 1;
+            } else if (excel) {
+                ++filaFont;
+                mesRegistres = filaFont <= darrera;
+            } else {
+                rs->moveNext();
+                mesRegistres = !rs->eof();
+            }
+        }
+        // A table ran out (fewer sheets than the records need): nothing more can be placed.
+        if (mesRegistres && taula > doc->tableCount())
+            throw GeneracioError(QStringLiteral("The records need more sheets than the document holds."));
+    }
+
+    if (CodisGeneracio* codis = o.codis())
+        codis->finalGeneracio();
+    doc->content().setParagraphFormat(SenseEspais());
+    return doc;
+}
+
+} // namespace generar_doc

@@ -1,0 +1,95 @@
+#pragma once
+// The generator of the label document: one table per sheet reproducing the catalogue's
+// label grid, each label cell filled from the design (or the per-cell designs) and, for a
+// spreadsheet or database source, from one record.
+#include "documents/Geometria.h"
+#include "documents/OpcionsGeneracio.h"
+
+#include "platform/word/Document.h"
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+
+namespace generar_doc {
+
+// A failure of the generation that the user is told about (bad index, unreadable design,
+// a placeholder that names no code...). Word-layer failures arrive as kovel::word::WordError.
+class GeneracioError : public std::runtime_error {
+public:
+    explicit GeneracioError(const QString& message);
+    QString message() const { return message_; }
+
+private:
+    QString message_;
+};
+
+// Builds the label document for catalogue index `labelNumber` (−1: the format selected in
+// the list) and returns it, saved once under its name in the data folder; nullptr when the
+// user gave up saving it or the host is none of the three. Every other failure is thrown.
+std::unique_ptr<kovel::word::Document> GeneraDocument(std::int16_t labelNumber, OpcionsGeneracio& opcions);
+
+// The measures of catalogue format `idx` (GeneracioError outside the catalogue).
+MidesFull MidesDeCatalogo(int idx);
+
+// ---- The pieces, as the generation uses them (1-based rows and columns) ----
+
+// The output document: the ready-made page template of the format when there is one (its
+// working copy TOLV_tmp.docx in the data folder), else a new document whose page is the
+// used area of the sheet; saved at once as KOVEL<code><suffix><letter>.docx. A failed save
+// asks literal 7030; OK tries again, Cancel (or No) gives nullptr.
+std::unique_ptr<kovel::word::Document> CreaDocumentSortida(const MidesFull& m, bool horitzontal,
+                                                           OpcionsGeneracio& opcions);
+
+// Adds the table of page `pagina` at the document's selection, borders off, rows of exact
+// height and columns of fixed width on the sheet's pitch.
+kovel::word::Table& CreaTaulaEtiquetes(kovel::word::Document& doc, const MidesFull& m,
+                                       const GeometriaTaula& g, std::int32_t pagina);
+void TreuMargesCella(kovel::word::Cell& cell);
+void TreuMargesTaula(kovel::word::Table& taula, const GeometriaTaula& g, std::int32_t primeraFila);
+// Pages the document's last section spans.
+std::int16_t PaginesDarreraSeccio(const kovel::word::Document& doc);
+
+// Turns the design's page margins into invisible spacer lines whose wrap distances keep
+// the content off the label's edges, and clears the cell's paddings.
+void MargesALinies(kovel::word::Cell& cell, kovel::word::Document& disseny);
+
+// The text without one trailing CR LF (NULs after it go too).
+QString TreuSaltFinal(const QString& text);
+
+// Where the placeholders of one label take their values from.
+struct ValorsRegistre {
+    FullDades* full = nullptr;          // spreadsheet variant: worksheet and row
+    std::int32_t fila = 0;
+    RegistresDades* registres = nullptr; // database variant: the current record
+};
+// Replaces the data-field, barcode and QR placeholders of `copia` by the record's data.
+void ReemplacaMarcadors(kovel::word::Document& copia, const ValorsRegistre& valors, CodisGeneracio* codis);
+
+// ---- Blank templates (documents_base) ----
+
+// programa + "/documents_base/", created when missing (a read-only program folder is fine).
+QString DirectoriDocumentsBase(const QString& carpetaPrograma);
+// The general blank template, found without regard to case.
+QString DocumentBlancGeneral(const QString& carpetaPrograma);
+// A file of documents_base, found without regard to case ("" when there is none).
+QString CercaPlantilla(const QString& carpetaPrograma, const QString& nom);
+
+// Page of one label's design: label size, insets as margins, mirror margins off.
+void PreparaPaginaEtiqueta(kovel::word::Document& doc, const MidesFull& m, bool horitzontal);
+
+// The base document of a design for one format: the model's blank template when
+// documents_base has one (unchanged), else the general template emptied (its font kept)
+// with the page of PreparaPaginaEtiqueta. The copy is written to `carpetaTmp` under the
+// template's name (or "0" + name, "1" + name... when an older copy cannot be removed) and
+// returned opened.
+struct DocumentBase {
+    QString cami;
+    std::unique_ptr<kovel::word::Document> document;
+    bool plantillaModel = false;
+};
+DocumentBase PreparaDocumentBase(const MidesFull& m, bool horitzontal, const QString& carpetaPrograma,
+                                 const QString& carpetaTmp);
+
+} // namespace generar_doc

@@ -1,0 +1,26 @@
+#pragma once
+// Reading of the program's command line: the host switch or the one-document print mode.
+#include <QString>
+#include <cstdint>
+
+namespace ModTolvWiz {
+
+enum class AccioLinia { Cap, Word, Excel, Access, Impressio };
+
+// The whole text compared without regard to case; "/W" with anything after it is no switch.
+AccioLinia ClassificaLinia(const QString& linia);
+
+// "/P", then "V" or "H", the label number, a blank and the output folder ("/PH1234 out").
+struct ComandaImpressio {
+    int modeOrientacio = 0;          // 0 none (acts as vertical), 1 vertical, 2 horizontal
+    std::int32_t numeroEtiqueta = 0; // 0 when the text holds no number or it does not fit
+    QString carpeta;                 // empty when the line names no folder
+    bool horitzontal() const { return modeOrientacio == 2; }
+};
+ComandaImpressio LlegeixComandaImpressio(const QString& linia);
+
+// folder/wp_001234.docx, "H" before the extension in landscape; numbers from 123456 up are
+// written as they stand. The number must be above 0.
+QString NomFitxerImpressio(const QString& carpeta, std::int32_t numero, bool horitzontal);
+
+} // namespace ModTolvWiz
