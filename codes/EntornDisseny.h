@@ -1,0 +1,29 @@
+#pragma once
+// What the code dialogs need of the wizard: the data fields of the chosen source, a
+// record's sample value, and the place in the design document where pictures go. The
+// wizard installs its implementation; tests install their own.
+#include <QString>
+#include <QStringList>
+
+namespace kovel::word { class Range; }
+
+namespace kovel::codes {
+
+class EntornDisseny {
+public:
+    virtual ~EntornDisseny() = default;
+    // Captions of the wizard's field menu, in order.
+    virtual QStringList Camps() const = 0;
+    // The field's value in the first row of the selected worksheet (Excel host) or the
+    // first record of the selected table or query (Access host), as text.
+    virtual QString ValorMostra(const QString& camp) = 0;
+    // The selection of the design document, where a code picture is inserted; nullptr when
+    // no design is open.
+    virtual kovel::word::Range* Seleccio() = 0;
+};
+
+// nullptr: no wizard (the dialogs then list no fields and cannot insert).
+void EstablirEntorn(EntornDisseny* entorn);
+EntornDisseny* Entorn();
+
+} // namespace kovel::codes

@@ -1,0 +1,42 @@
+#pragma once
+// Record values that a field-linked code could not encode during one generation: the
+// place stays empty, the generation goes on, and one message at the end says how many
+// and which records.
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+namespace kovel::codes {
+
+class ValorsNoCodificats {
+public:
+    struct Cas {
+        std::int32_t registre = 0;   // record (source row or record number) as the caller counts it
+        QString camp;                // field name, or the QR template for a filled template
+        QString valor;               // the value (cut to 60 characters)
+        QString motiu;               // why the code refused it
+    };
+
+    // Forgets the cases of the previous generation.
+    void Comencar();
+    void Afegir(std::int32_t registre, const QString& camp, const QString& valor, const QString& motiu);
+    int Nombre() const { return nombre_; }
+    bool Buit() const { return nombre_ == 0; }
+    // The first cases, at most MaxGuardats, in the order they came.
+    const QList<Cas>& Primers() const { return primers_; }
+    // One text for the closing message: the count and the first `maxRegistres` records
+    // affected ("" when there was none).
+    QString Resum(int maxRegistres = 5) const;
+
+    static constexpr int MaxGuardats = 20;
+
+private:
+    int nombre_ = 0;
+    QList<Cas> primers_;
+};
+
+// The collector of the running generation.
+ValorsNoCodificats& NoCodificats();
+
+} // namespace kovel::codes
