@@ -342,17 +342,19 @@ std::unique_ptr<Document> CreaDocumentSortida(const MidesFull& m, bool horitzont
         doc->setPageSetup(ps);
     }
     const QString nom = dades + NomDocumentSortida(m.codi, m.sufix, horitzontal);
-    for (;;) {
+    // Tried again only while the user asks; giving up is never a success. An answerer
+    // that always says OK (no person there) must not keep the program busy for ever.
+    for (int intent = 0; intent < 100; ++intent) {
         try {
             doc->saveAs(nom);
             return doc;
         } catch (const WordError&) {
-            // Tried again only while the user asks; giving up is never a success.
             const std::int16_t r = mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(7030), 1, TitolMissatge);
             if (r == mod_rvtMsgBox::vbCancel || r == mod_rvtMsgBox::vbNo)
                 return nullptr;
         }
     }
+    return nullptr;
 }
 
 // ---- Label table ----

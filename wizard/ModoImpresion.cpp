@@ -1,0 +1,115 @@
+#include "wizard/ModoImpresion.h"
+
+#include "catalogue/Catalogo.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "documents/generar_doc.h"
+#include "wizard/LineaComandos.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace ModTolvWiz {
+
+namespace {
+
+// A text of the program's own, from the literals file when it has the key.
+QString Text(const char* clau, const QString& perDefecte)
+{
+    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
+    return t.isEmpty() ? perDefecte : t;
+}
+
+// The wizard window of this mode is created but never shown: its options stand here.
+class OpcionsImpressio : public generar_doc::OpcionsGeneracio {
+public:
+    OpcionsImpressio(bool horitzontal, kovel::word::Document* disseny) : horitzontal_(horitzontal), disseny_(disseny) {}
+    std::int16_t formatSeleccionat() const override { return -1; }
+    bool horitzontal() const override { return horitzontal_; }
+    bool unaEtiquetaPerRegistre() const override { return true; }
+    kovel::word::Document* dissenyAllotjat() override { return disseny_; }
+
+private:
+    bool horitzontal_;
+    kovel::word::Document* disseny_;
+};
+
+} // namespace
+
+int ModoImpresion(const QString& linia, const QString& carpetaActual)
+{
+    Word_espec::Inicialitzar();
+    const ComandaImpressio comanda = LlegeixComandaImpressio(linia);
+    ModReg::InicialitzarRutesOffice();
+
+    QString missatge;
+    if (!Carga_Catalogo(missatge)) {
+        Portapapers::MissatgePopUp(QStringLiteral("Error carregant fitxers"), 0, QString());
+        return 1;
+    }
+    // Neither case has an end in the old rules (the zero fill of 0 never stops, an unknown
+    // number reaches past the catalogue): both end here with a message.
+    if (comanda.numeroEtiqueta <= 0) {
+        Mensaje_Error(Text("ModoImpresion.EtiquetaNoValida",
+                           QStringLiteral("The print mode needs a label number above 0: \"%1\"."))
+                          .arg(linia));
+        return 2;
+    }
+    if (comanda.carpeta.isEmpty()) {
+        Mensaje_Error(Text("ModoImpresion.SenseCarpeta",
+                           QStringLiteral("The print mode needs a folder after the label number, as in /PV%1 out."))
+                          .arg(comanda.numeroEtiqueta));
+        return 2;
+    }
+    int index = 0;
+    while (index < NumEtiquetas && Etiquetas.at(index).Codigo != comanda.numeroEtiqueta)
+        ++index;
+    if (index >= NumEtiquetas) {
+        Mensaje_Error(Text("ModoImpresion.EtiquetaDesconeguda",
+                           QStringLiteral("The label %1 is not in the catalogue."))
+                          .arg(comanda.numeroEtiqueta));
+        return 2;
+    }
+    if (comanda.horitzontal())
+        GirarEtiqueta(index);
+
+    const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
+    if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {
+        Mensaje_Error(Text("ModoImpresion.CarpetaNoValida",
+                           QStringLiteral("The folder \"%1\" cannot be created."))
+                          .arg(carpeta));
+        return 3;
+    }
+    const QString cami = NomFitxerImpressio(carpeta, comanda.numeroEtiqueta, comanda.horitzontal());
+
+    try {
+        // The design frame starts with the general blank template.
+        const QString blanc = generar_doc::DocumentBlancGeneral(ModReg::RutaPrograma());
+        std::unique_ptr<kovel::word::Document> disseny = kovel::word::Document::open(blanc);
+        OpcionsImpressio opcions(comanda.horitzontal(), disseny.get());
+        std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(std::int16_t(index), opcions);
+        if (!doc) {
+            Mensaje_Error(Text("ModoImpresion.NoGenerat", QStringLiteral("The label document was not made.")));
+            return 4;
+        }
+        doc->saveAs(cami);
+    } catch (const kovel::word::WordError& e) {
+        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
+                          .arg(cami, e.message()));
+        return 4;
+    } catch (const generar_doc::GeneracioError& e) {
+        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
+                          .arg(cami, e.message()));
+        return 4;
+    } catch (const std::exception& e) {
+        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
+                          .arg(cami, QString::fromLocal8Bit(e.what())));
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace ModTolvWiz
