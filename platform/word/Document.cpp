@@ -1,8 +1,579 @@
 #include "platform/word/Document.h"
+#include "platform/word/ModelOps.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
 
 namespace kovel::word {
 
 WordError::WordError(const QString& message)
     : std::runtime_error(message.toStdString()), message_(message) {}
+
+// ---------------------------------------------------------------------------------------
+
+void RunFormat::merge(const RunFormat& c) {
+    if (c.fontName) fontName = c.fontName;
+    if (c.size) size = Points(std::round(c.size->value * 2.0) / 2.0);
+    if (c.bold) bold = c.bold;
+    if (c.italic) italic = c.italic;
+    if (c.underline) underline = c.underline;
+    if (c.hidden) hidden = c.hidden;
+    if (c.colour) colour = *c.colour & 0xFFFFFFu;
+}
+
+void ParagraphFormat::merge(const ParagraphFormat& c) {
+    if (c.spaceBefore) spaceBefore = toPoints(toTwips(*c.spaceBefore));
+    if (c.spaceAfter) spaceAfter = toPoints(toTwips(*c.spaceAfter));
+    if (c.alignment) alignment = c.alignment;
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int kMaxPictureSide = 20000;
+
+InlinePicture pictureFromImage(const QImage& image, QByteArray png) {
+    if (image.isNull())
+        throw WordError(QStringLiteral("The picture is empty or cannot be read."));
+    if (image.width() > kMaxPictureSide || image.height() > kMaxPictureSide)
+        throw WordError(QStringLiteral("The picture is too large (%1 × %2 pixels).")
+                            .arg(image.width()).arg(image.height()));
+    if (png.isEmpty()) {
+        QBuffer buf(&png);
+        buf.open(QIODevice::WriteOnly);
+        if (!image.save(&buf, "PNG"))
+            throw WordError(QStringLiteral("The picture cannot be converted to PNG."));
+    }
+    // Shown size: the picture at its own resolution, 96 dpi when it gives none.
+    double dpmX = image.dotsPerMeterX(), dpmY = image.dotsPerMeterY();
+    double dpiX = dpmX > 0 ? dpmX * 0.0254 : 96.0, dpiY = dpmY > 0 ? dpmY * 0.0254 : 96.0;
+    if (dpiX < 10 || dpiX > 10000) dpiX = 96.0;
+    if (dpiY < 10 || dpiY > 10000) dpiY = 96.0;
+    InlinePicture p = ops::makePicture(std::move(png), image.size());
+    p.setWidth(Points(image.width() * 72.0 / dpiX));
+    p.setHeight(Points(image.height() * 72.0 / dpiY));
+    return p;
+}
+
+} // namespace
+
+InlinePicture InlinePicture::fromImage(const QImage& image) { return pictureFromImage(image, {}); }
+
+InlinePicture InlinePicture::fromFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw WordError(QStringLiteral("The picture \"%1\" cannot be opened: %2").arg(path, f.errorString()));
+    if (f.size() > 64 * 1024 * 1024)
+        throw WordError(QStringLiteral("The picture \"%1\" is too large.").arg(path));
+    const QByteArray bytes = f.readAll();
+    QImage image;
+    if (!image.loadFromData(bytes))
+        throw WordError(QStringLiteral("The picture \"%1\" cannot be read.").arg(path));
+    try {
+        return pictureFromImage(image, bytes.startsWith("\x89PNG\r\n\x1a\n") ? bytes : QByteArray());
+    } catch (const WordError& e) {
+        throw WordError(QStringLiteral("\"%1\": %2").arg(path, e.message()));
+    }
+}
+
+InlinePicture InlinePicture::fromPng(const QByteArray& png) {
+    if (!png.startsWith("\x89PNG\r\n\x1a\n"))
+        throw WordError(QStringLiteral("The picture is not a PNG picture."));
+    QImage image;
+    if (!image.loadFromData(png, "PNG"))
+        throw WordError(QStringLiteral("The PNG picture cannot be read."));
+    return pictureFromImage(image, png);
+}
+
+// ---------------------------------------------------------------------------------------
+
+QString Paragraph::text() const {
+    QString out;
+    for (const Inline& it : items) {
+        if (auto* r = std::get_if<TextRun>(&it)) out += r->text;
+        else if (std::holds_alternative<InlinePicture>(it)) out += QChar(0xFFFC);
+    }
+    return out;
+}
+
+int Paragraph::length() const {
+    int n = 0;
+    for (const Inline& it : items) n += ops::itemLength(it);
+    return n;
+}
+
+Story::Story() { blocks.push_back(Block{Paragraph{}}); }
+
+int Story::paragraphCount() const {
+    return static_cast<int>(std::count_if(blocks.begin(), blocks.end(),
+                                          [](const Block& b) { return b.isParagraph(); }));
+}
+
+int Story::tableCount() const {
+    return static_cast<int>(std::count_if(blocks.begin(), blocks.end(),
+                                          [](const Block& b) { return b.isTable(); }));
+}
+
+QString Story::text() const {
+    QString out;
+    for (const Block& b : blocks) {
+        if (b.isParagraph()) {
+            out += b.paragraph().text();
+            out += QChar('\r');
+        } else {
+            for (const Row& r : b.table().rows) {
+                for (const Cell& c : r.cells) {
+                    QString t = c.story.text();
+                    if (t.endsWith(QChar('\r'))) t.chop(1);
+                    out += t;
+                    out += QChar('\a');
+                }
+                out += QChar('\a');
+            }
+        }
+    }
+    return out;
+}
+
+bool Story::operator==(const Story& o) const { return blocks == o.blocks; }
+
+// ---------------------------------------------------------------------------------------
+
+Table::Table(int rowCount, int columnCount, Points columnWidth) {
+    if (rowCount < 1 || columnCount < 1 || rowCount > ops::kMaxTableRows || columnCount > ops::kMaxTableColumns)
+        throw WordError(QStringLiteral("A table of %1 rows and %2 columns cannot be made.")
+                            .arg(rowCount).arg(columnCount));
+    Row row;
+    Cell cell;
+    cell.setWidth(columnWidth);
+    row.cells.assign(static_cast<size_t>(columnCount), cell);
+    rows.assign(static_cast<size_t>(rowCount), row);
+    defaultPaddings.left = Twips(108);
+    defaultPaddings.right = Twips(108);
+    defaultPaddings.top = Twips(0);
+    defaultPaddings.bottom = Twips(0);
+}
+
+int Table::columnCount() const { return rows.empty() ? 0 : static_cast<int>(rows.front().cells.size()); }
+
+Cell& Table::cell(int row, int column) {
+    return const_cast<Cell&>(static_cast<const Table*>(this)->cell(row, column));
+}
+
+const Cell& Table::cell(int row, int column) const {
+    if (row < 0 || row >= rowCount())
+        throw std::out_of_range("table row out of range");
+    const Row& r = rows[static_cast<size_t>(row)];
+    if (column < 0 || column >= static_cast<int>(r.cells.size()))
+        throw std::out_of_range("table column out of range");
+    return r.cells[static_cast<size_t>(column)];
+}
+
+void Table::setColumnWidth(int column, Points w) {
+    for (Row& r : rows)
+        if (column >= 0 && column < static_cast<int>(r.cells.size()))
+            r.cells[static_cast<size_t>(column)].setWidth(w);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void PageSetup::setOrientation(Orientation o) {
+    if (o == orientation_) return;
+    orientation_ = o;
+    std::swap(pageWidth_, pageHeight_);
+}
+
+Points PageSetup::usableHeight() const { return toPoints(Twips(pageHeight_.value - top_.value - bottom_.value)); }
+Points PageSetup::usableWidth() const {
+    return toPoints(Twips(pageWidth_.value - left_.value - right_.value - gutter_.value));
+}
+
+// ---------------------------------------------------------------------------------------
+
+Document::Document() {
+    sections_.push_back(Section{});
+    defaults_.fontName = QStringLiteral("Times New Roman");
+    defaults_.size = Points(12);
+    defaults_.bold = false;
+    defaults_.italic = false;
+    defaults_.underline = false;
+    defaults_.hidden = false;
+    defaults_.colour = 0;
+    selection_ = Range(*this, body_, {}, {});
+}
+
+Document::~Document() = default;
+
+std::unique_ptr<Document> Document::create() {
+    std::unique_ptr<Document> d(new Document());
+    d->saved_ = false;
+    return d;
+}
+
+std::unique_ptr<Document> Document::clone() const {
+    std::unique_ptr<Document> d(new Document());
+    d->nextId_ = nextId_;
+    d->body_ = body_;
+    d->sections_ = sections_;
+    d->mirrorMargins_ = mirrorMargins_;
+    d->defaults_ = defaults_;
+    d->fullName_ = fullName_;
+    d->saved_ = saved_;
+    d->selection_ = Range(*d, d->body_, {}, {});
+    return d;
+}
+
+void Document::assignIds(Story& story) {
+    for (Block& b : story.blocks) {
+        if (b.isParagraph()) {
+            for (Inline& it : b.paragraph().items)
+                if (auto* p = std::get_if<InlinePicture>(&it)) p->id_ = nextId_++;
+        } else {
+            for (Row& r : b.table().rows)
+                for (Cell& c : r.cells) assignIds(c.story);
+        }
+    }
+}
+
+void Document::syncSections() {
+    int marks = 0;
+    for (const Block& b : body_.blocks)
+        if (b.isParagraph() && b.paragraph().endsSection_) ++marks;
+    const size_t want = static_cast<size_t>(marks) + 1;
+    while (sections_.size() < want) sections_.insert(sections_.end() - 1, sections_.back());
+    while (sections_.size() > want) sections_.erase(sections_.end() - 2);
+}
+
+Section& Document::section(int index) {
+    syncSections();
+    if (index < 0 || index >= static_cast<int>(sections_.size()))
+        throw std::out_of_range("section out of range");
+    return sections_[static_cast<size_t>(index)];
+}
+
+const Section& Document::section(int index) const { return const_cast<Document*>(this)->section(index); }
+
+int Document::sectionCount() const {
+    const_cast<Document*>(this)->syncSections();
+    return static_cast<int>(sections_.size());
+}
+
+void Document::setPageSetup(const PageSetup& setup) {
+    syncSections();
+    for (Section& s : sections_) s.pageSetup = setup;
+}
+
+Range Document::content() { return range(body_); }
+
+Range Document::range(Story& story) {
+    ops::ensureTrailingParagraph(story);
+    const int last = static_cast<int>(story.blocks.size()) - 1;
+    return Range(*this, story, {0, 0}, {last, story.blocks.back().paragraph().length()});
+}
+
+Range Document::sectionRange(int index) {
+    syncSections();
+    if (index < 0 || index >= static_cast<int>(sections_.size()))
+        throw std::out_of_range("section out of range");
+    int first = 0, seen = 0;
+    const int n = static_cast<int>(body_.blocks.size());
+    for (int b = 0; b < n; ++b) {
+        const Block& blk = body_.blocks[static_cast<size_t>(b)];
+        if (blk.isParagraph() && blk.paragraph().endsSection_) {
+            if (seen == index) return Range(*this, body_, {first, 0}, {b, blk.paragraph().length()});
+            ++seen;
+            first = b + 1;
+        }
+    }
+    return Range(*this, body_, {first, 0}, {n - 1, body_.blocks.back().paragraph().length()});
+}
+
+Table& Document::table(int index) {
+    int seen = 0;
+    for (Block& b : body_.blocks)
+        if (b.isTable() && seen++ == index) return b.table();
+    throw std::out_of_range("table out of range");
+}
+
+static int tableBlock(const Story& s, int index) {
+    int seen = 0;
+    for (size_t b = 0; b < s.blocks.size(); ++b)
+        if (s.blocks[b].isTable() && seen++ == index) return static_cast<int>(b);
+    throw std::out_of_range("table out of range");
+}
+
+Range Document::tableRange(int index) {
+    const int b = tableBlock(body_, index);
+    return Range(*this, body_, {b, 0}, {b, 0});
+}
+
+Range Document::cellRange(int tableIndex, int row, int column) {
+    return range(table(tableIndex).cell(row, column).story);
+}
+
+Table& Document::addTable(const Range& at, int rows, int columns) {
+    if (at.document() != this || !at.story())
+        throw WordError(QStringLiteral("The place for the table is not in this document."));
+    Range r = at;
+    r.deleteContent();
+    Story& s = *r.story();
+    Position p = r.start();
+    // Width to share: the page's text width in the body, else the cell's own.
+    Points text = pageSetup().usableWidth();
+    if (&s != &body_) {
+        if (const Cell* c = ops::findCellOf(body_, &s)) text = c->width();
+    }
+    Table t(rows, columns, Points(text.value / columns));
+    if (s.blocks[static_cast<size_t>(p.block)].isParagraph() && p.offset > 0) {
+        ops::splitParagraphBlock(s, p.block, p.offset);
+        ++p.block;
+    }
+    auto it = s.blocks.insert(s.blocks.begin() + p.block, Block{std::move(t)});
+    saved_ = false;
+    return it->table();
+}
+
+void Document::deleteTable(int index) {
+    const int b = tableBlock(body_, index);
+    body_.blocks.erase(body_.blocks.begin() + b);
+    ops::ensureTrailingParagraph(body_);
+    saved_ = false;
+}
+
+std::vector<InlinePicture*> Document::inlinePictures() { return content().inlinePictures(); }
+
+InlinePicture* Document::picture(std::uint64_t id) {
+    for (InlinePicture* p : inlinePictures())
+        if (p->id() == id) return p;
+    return nullptr;
+}
+
+Range Document::pictureRange(std::uint64_t id) {
+    std::optional<Range> r = ops::locatePicture(*this, body_, id);
+    if (!r) throw std::out_of_range("picture not in the document");
+    return *r;
+}
+
+FloatingLine& Document::addLine(Points beginX, Points beginY, Points endX, Points endY) {
+    ops::ensureTrailingParagraph(body_);
+    auto first = std::find_if(body_.blocks.begin(), body_.blocks.end(), [](const Block& b) { return b.isParagraph(); });
+    FloatingLine l;
+    l.beginX = beginX;
+    l.beginY = beginY;
+    l.endX = endX;
+    l.endY = endY;
+    auto& items = first->paragraph().items;
+    items.insert(items.begin(), Inline{l});
+    saved_ = false;
+    return std::get<FloatingLine>(items.front());
+}
+
+std::vector<FloatingLine*> Document::floatingLines() {
+    std::vector<FloatingLine*> out;
+    ops::forEachParagraph(body_, [&](Paragraph& p) {
+        for (Inline& it : p.items)
+            if (auto* l = std::get_if<FloatingLine>(&it)) out.push_back(l);
+    });
+    return out;
+}
+
+std::optional<Range> Document::find(const QString& needle, const Range& within) {
+    if (needle.isEmpty() || !within.story()) return std::nullopt;
+    Story& s = *within.story();
+    const int n = static_cast<int>(s.blocks.size());
+    for (int b = std::max(0, within.start().block); b < n && b <= within.end().block; ++b) {
+        Block& blk = s.blocks[static_cast<size_t>(b)];
+        if (blk.isTable()) {
+            for (Row& row : blk.table().rows)
+                for (Cell& c : row.cells)
+                    if (auto r = find(needle, range(c.story))) return r;
+            continue;
+        }
+        const QString t = blk.paragraph().text();
+        int from = b == within.start().block ? within.start().offset : 0;
+        int idx = t.indexOf(needle, from);
+        if (idx < 0) continue;
+        if (b == within.end().block && idx + needle.size() > within.end().offset
+            && !(within.coversWholeStory()))
+            continue;
+        return Range(*this, s, {b, idx}, {b, idx + static_cast<int>(needle.size())});
+    }
+    return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout from the document's own geometry.
+
+namespace {
+
+double lineHeight(const RunFormat& f, const RunFormat& defaults) {
+    const double size = f.size ? f.size->value : (defaults.size ? defaults.size->value : 12.0);
+    return size * 1.15;
+}
+
+double paragraphHeight(const Paragraph& p, const RunFormat& defaults, double width, int& pageBreaks);
+
+double storyHeight(const Story& s, const RunFormat& defaults, double width) {
+    double h = 0;
+    int breaks = 0;
+    for (const Block& b : s.blocks) {
+        if (b.isParagraph()) {
+            h += paragraphHeight(b.paragraph(), defaults, width, breaks);
+        } else {
+            for (const Row& r : b.table().rows) {
+                double content = 0;
+                for (const Cell& c : r.cells) {
+                    const Paddings& d = b.table().defaultPaddings;
+                    const double top = toPoints(c.paddings.top.value_or(d.top.value_or(Twips(0)))).value;
+                    const double bottom = toPoints(c.paddings.bottom.value_or(d.bottom.value_or(Twips(0)))).value;
+                    content = std::max(content, top + bottom + storyHeight(c.story, defaults, c.width().value));
+                }
+                h += ops::rowLayoutHeight(r, content);
+            }
+        }
+    }
+    return h;
+}
+
+// Lines are broken by an estimated character width (half the font size), so a long text
+// counts the lines it would take.
+double paragraphHeight(const Paragraph& p, const RunFormat& defaults, double width, int& pageBreaks) {
+    RunFormat mark = defaults;
+    mark.merge(p.markFormat);
+    double total = 0, lineH = 0, lineW = 0;
+    bool any = false;
+    auto endLine = [&] {
+        total += any ? lineH : lineHeight(mark, defaults);
+        lineH = 0;
+        lineW = 0;
+        any = false;
+    };
+    for (const Inline& it : p.items) {
+        if (auto* r = std::get_if<TextRun>(&it)) {
+            RunFormat f = defaults;
+            f.merge(r->format);
+            const double size = f.size ? f.size->value : 12.0;
+            for (QChar ch : r->text) {
+                if (ch == QChar(0x0B) || ch == QChar(0x0C)) {
+                    if (!any) { lineH = lineHeight(f, defaults); any = true; }
+                    endLine();
+                    if (ch == QChar(0x0C)) ++pageBreaks;
+                    continue;
+                }
+                const double cw = size * 0.5;
+                if (width > 0 && lineW + cw > width && any) endLine();
+                lineW += cw;
+                lineH = std::max(lineH, lineHeight(f, defaults));
+                any = true;
+            }
+        } else if (auto* pic = std::get_if<InlinePicture>(&it)) {
+            const double w = pic->width().value;
+            if (width > 0 && lineW + w > width && any) endLine();
+            lineW += w;
+            lineH = std::max(lineH, pic->height().value);
+            any = true;
+        }
+    }
+    endLine();
+    total += p.format.spaceBefore.value_or(Points(0)).value + p.format.spaceAfter.value_or(Points(0)).value;
+    return total;
+}
+
+struct Flow {
+    int page = 1;
+    double y = 0;
+    double usable = 0;
+    void place(double h) {
+        constexpr double eps = 0.01;
+        if (y > 0 && y + h > usable + eps) {
+            ++page;
+            y = 0;
+        }
+        y += h;
+        while (usable > 0 && y > usable + eps && h > usable) {
+            ++page;
+            y -= usable;
+            h -= usable;
+        }
+    }
+};
+
+} // namespace
+
+// Start page of every section and the last page of the document.
+static void layout(const std::vector<Block>& blocks, const std::vector<Section>& sections,
+                   const RunFormat& defaults, std::vector<int>& starts, int& lastPage) {
+    Flow flow;
+    size_t s = 0;
+    starts.assign(1, 1);
+    flow.usable = sections[0].pageSetup.usableHeight().value;
+    double width = sections[0].pageSetup.usableWidth().value;
+    for (const Block& b : blocks) {
+        if (b.isParagraph()) {
+            int breaks = 0;
+            const Paragraph& p = b.paragraph();
+            double h = paragraphHeight(p, defaults, width, breaks);
+            if (breaks > 0) {
+                // Text after the last page break starts a page of its own.
+                flow.page += breaks;
+                flow.y = 0;
+                h = lineHeight(p.markFormat, defaults);
+            }
+            flow.place(h);
+            if (p.endsSection() && s + 1 < sections.size()) {
+                ++s;
+                const Section& next = sections[s];
+                flow.usable = next.pageSetup.usableHeight().value;
+                width = next.pageSetup.usableWidth().value;
+                if (next.start != SectionStart::Continuous) {
+                    ++flow.page;
+                    if ((next.start == SectionStart::EvenPage && flow.page % 2 == 1)
+                        || (next.start == SectionStart::OddPage && flow.page % 2 == 0))
+                        ++flow.page;
+                    flow.y = 0;
+                }
+                starts.push_back(flow.page);
+            }
+        } else {
+            const Table& t = b.table();
+            for (const Row& r : t.rows) {
+                double content = 0;
+                for (const Cell& c : r.cells) {
+                    const Paddings& d = t.defaultPaddings;
+                    const double top = toPoints(c.paddings.top.value_or(d.top.value_or(Twips(0)))).value;
+                    const double bottom = toPoints(c.paddings.bottom.value_or(d.bottom.value_or(Twips(0)))).value;
+                    content = std::max(content, top + bottom + storyHeight(c.story, defaults, c.width().value));
+                }
+                flow.place(ops::rowLayoutHeight(r, content));
+            }
+        }
+    }
+    lastPage = flow.page;
+}
+
+std::vector<int> Document::sectionEndPages() const {
+    const_cast<Document*>(this)->syncSections();
+    std::vector<int> starts;
+    int last = 1;
+    layout(body_.blocks, sections_, defaults_, starts, last);
+    std::vector<int> ends(starts.begin() + 1, starts.end());
+    ends.push_back(last);
+    return ends;
+}
+
+int Document::pageCount() const { return sectionEndPages().back(); }
+
+int Document::pagesOfLastSection() const {
+    const_cast<Document*>(this)->syncSections();
+    std::vector<int> starts;
+    int last = 1;
+    layout(body_.blocks, sections_, defaults_, starts, last);
+    return last - starts.back() + 1;
+}
 
 } // namespace kovel::word

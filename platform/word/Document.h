@@ -372,7 +372,7 @@ public:
 
 private:
     friend class Document;
-    void check() const;
+    void normalise();                  // positions brought back inside the story
     Document* doc_ = nullptr;
     Story* story_ = nullptr;
     Position start_, end_;
@@ -411,7 +411,7 @@ public:
     Range& selection() { return selection_; }   // the caret, at the start of a new document
 
     // Sections, in order; the page set-up of the whole document is that of every section.
-    int sectionCount() const { return static_cast<int>(sections_.size()); }
+    int sectionCount() const;
     Section& section(int index);
     const Section& section(int index) const;
     const PageSetup& pageSetup() const { return sections_.front().pageSetup; }
@@ -447,8 +447,11 @@ public:
     // other rules the larger of their height and their content; a block that does not fit
     // what is left of the page starts the next one; a next-page section starts a page.
     int pageCount() const;
-    // 1-based page number on which each section ends (Information of its range's end).
+    // 1-based page number at the end of each section's range, as the word processor's
+    // Information reports it: for every section but the last that is the page on which the
+    // next section starts (the end lies after the section break); for the last, the last page.
     std::vector<int> sectionEndPages() const;
+    // Pages spanned by the last section (from the page it starts on to the last page).
     int pagesOfLastSection() const;
 
     // Format that unset run fields inherit (styles.xml defaults).
@@ -460,6 +463,7 @@ private:
     friend class Range;
     friend struct DocxAccess;
     void assignIds(Story& story);
+    void syncSections();               // one section per section end, plus the last
     std::uint64_t nextId_ = 1;
     Story body_;
     std::vector<Section> sections_;
