@@ -70,7 +70,8 @@ QString argumentText(const QVariant& v)
 
 QString FormaComparacio(const QString& key)
 {
-    return trimBlanks(key).toString().toUpper();
+    QString form = trimBlanks(key).toString();
+    return std::move(form).toUpper();
 }
 
 int CompararClaus(const QString& a, const QString& b)
@@ -78,15 +79,18 @@ int CompararClaus(const QString& a, const QString& b)
     return cmpForms(FormaComparacio(a), FormaComparacio(b));
 }
 
-QString ConvertirClau(const QString& key)
+QString ConvertirClau(QString key)
 {
-    QString out = key;
-    for (QChar& qc : out) {
-        char16_t c = qc.unicode();
+    QString out = std::move(key);
+    char16_t* p = reinterpret_cast<char16_t*>(out.data());
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const char16_t c = p[i];
+        if (c < 0xA0)
+            continue; // neither of its bytes can be 0xA0 or 0xF3
         auto lo = char16_t(c & 0xFF), hi = char16_t(c >> 8);
         if (lo == 0xF3) lo = 0x6F; else if (lo == 0xA0) lo = 0x20;
         if (hi == 0xF3) hi = 0x6F; else if (hi == 0xA0) hi = 0x20;
-        qc = QChar(char16_t((hi << 8) | lo));
+        p[i] = char16_t((hi << 8) | lo);
     }
     return out;
 }
@@ -123,25 +127,36 @@ bool CarregarLiteralsDe(const QString& path, QString& message)
         return false;
     }
     const qint64 maxBytes = qint64(MaxLiterals + 1) * MidaRegistre;
-    const QByteArray all = file.read(maxBytes);
-    file.close();
-    const qsizetype records = all.size() / MidaRegistre;
-    if (all.size() % MidaRegistre)
+    const qint64 size = std::min(file.size(), maxBytes);
+    // Mapped rather than copied: the file is read once, record by record.
+    QByteArray copy;
+    const uchar* data = size > 0 ? file.map(0, size) : nullptr;
+    if (!data && size > 0) {
+        copy = file.read(size);
+        data = reinterpret_cast<const uchar*>(copy.constData());
+    }
+    const qsizetype bytes = data ? (copy.isEmpty() ? qsizetype(size) : copy.size()) : 0;
+    const qsizetype records = bytes / MidaRegistre;
+    if (bytes % MidaRegistre)
         std::fprintf(stderr, "%s: %lld bytes after the last whole record ignored\n", qPrintable(path),
-                     static_cast<long long>(all.size() % MidaRegistre));
+                     static_cast<long long>(bytes % MidaRegistre));
     g_table.reserve(std::size_t(std::min<qsizetype>(records, MaxLiterals)));
-    QString text;
     for (qsizetype r = 0; r < records; ++r) {
         if (r >= MaxLiterals) {
             message = path + QStringLiteral(": more than %1 records").arg(MaxLiterals);
             return false;
         }
-        const char* rec = all.constData() + r * MidaRegistre;
+        const uchar* rec = data + r * MidaRegistre;
         Entry entry;
         entry.e.Clau = ConvertirClau(kovel::cp1252::toUnicode(QByteArrayView(rec, MidaClau)));
-        BytesAText(text, QByteArray::fromRawData(rec + MidaClau, MidaText));
-        const qsizetype nul = text.indexOf(QChar(0));
-        entry.e.Text = nul < 0 ? text : text.left(nul);
+        const uchar* t = rec + MidaClau;
+        qsizetype n = 0;
+        while (n < MaxCaractersText && (t[2 * n] | t[2 * n + 1]))
+            ++n;
+        entry.e.Text.resize(n);
+        char16_t* out = reinterpret_cast<char16_t*>(entry.e.Text.data());
+        for (qsizetype i = 0; i < n; ++i)
+            out[i] = char16_t(t[2 * i] | (t[2 * i + 1] << 8));
         if (!QStringView(entry.e.Text).isValidUtf16()) {
             message = path + QStringLiteral(": record %1 holds text that is not valid UTF-16").arg(r + 1);
             return false;
