@@ -31,26 +31,23 @@ void Inicialitzar()
 }
 } // namespace Word_espec
 
-namespace Excel_espec {
-void Inicialitzar()
+namespace {
+// Excel and Access differ only in the host's name; the Word-only panels do not exist there.
+void notWordHost(const char* name)
 {
-    ProgramaOffice = QStringLiteral("Excel");
+    ProgramaOffice = QString::fromLatin1(name);
     commonPanels();
-    PanelExtra7 = 0; // the Word-only panels do not exist here
+    PanelExtra7 = 0;
     PanelExtra8 = 0;
     PanelGuardados = 9;
     UltimoPanel = 9;
 }
+} // namespace
+
+namespace Excel_espec {
+void Inicialitzar() { notWordHost("Excel"); }
 } // namespace Excel_espec
 
 namespace Access_espec {
-void Inicialitzar()
-{
-    ProgramaOffice = QStringLiteral("Access");
-    commonPanels();
-    PanelExtra7 = 0; // the Word-only panels do not exist here
-    PanelExtra8 = 0;
-    PanelGuardados = 9;
-    UltimoPanel = 9;
-}
+void Inicialitzar() { notWordHost("Access"); }
 } // namespace Access_espec
