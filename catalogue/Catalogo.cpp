@@ -1,6 +1,6 @@
 #include "catalogue/Catalogo.h"
 
-#include "catalogue/FicherosPrograma.h"
+#include "platform/paths/Paths.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "common/BasicRules.h"
 #include "common/Cp1252.h"
@@ -101,8 +101,7 @@ public:
         }
         return true;
     }
-    const uchar* data() const { return data_; }
-    qint64 size() const { return size_; }
+    QByteArrayView vista() const { return QByteArrayView(data_, size_); }
 
 private:
     QFile file_;
@@ -219,6 +218,119 @@ QString nombreRef(const EtiquetaCatalogo& e)
     return trimBlancos(e.Referencia);
 }
 
+
+QString mensajeFalta(const QString& ruta)
+{
+    const QString texto = ModTraduccion::Literal(1, ruta);
+    return texto.isEmpty() ? ruta + QStringLiteral(" Not Found !") : texto;
+}
+
+struct CabeceraExtension {
+    QList<CampoCabecera> campos;
+    std::int32_t numCampos = 0;
+    std::int32_t longitud = 0;
+};
+
+bool leeCabecera(const QString& ruta, QByteArrayView cap, CabeceraExtension& c, QString& mensaje)
+{
+    const auto* datos = reinterpret_cast<const uchar*>(cap.data());
+    if (cap.size() < kCabeceraCap) {
+        mensaje = QStringLiteral("%1: the header is incomplete (%2 bytes)").arg(ruta).arg(cap.size());
+        return false;
+    }
+    c.numCampos = leer<qint32>(datos + 8);
+    c.longitud = leer<qint32>(datos + 12);
+    if (c.longitud < 0 || c.longitud > kMaxLongitudExt) {
+        mensaje = QStringLiteral("%1: invalid extension record length %2").arg(ruta).arg(c.longitud);
+        return false;
+    }
+    // A count of 0 or less means no field entries: every extension field takes its default.
+    if (c.numCampos > kMaxCampos || (c.numCampos > 0 && kCabeceraCap + qint64(c.numCampos) * kEntradaCap > cap.size())) {
+        mensaje = QStringLiteral("%1: the header announces %2 fields but the file holds fewer").arg(ruta).arg(c.numCampos);
+        return false;
+    }
+    qint64 offset = 0;
+    for (std::int32_t i = 0; i < c.numCampos; ++i) {
+        const uchar* p = datos + kCabeceraCap + qint64(i) * kEntradaCap;
+        CampoCabecera campo;
+        campo.Nombre = trimBlancos(kovel::cp1252::toUnicode(QByteArrayView(p, 255)));
+        campo.TipoVar = leer<qint16>(p + 255);
+        campo.Tamano = leer<qint16>(p + 257);
+        if (campo.Tamano < 0 || offset + campo.Tamano > c.longitud) {
+            mensaje = QStringLiteral("%1: the field \"%2\" (size %3) does not fit in the extension record of %4 bytes")
+                          .arg(ruta, campo.Nombre).arg(campo.Tamano).arg(c.longitud);
+            return false;
+        }
+        offset += campo.Tamano;
+        c.campos.append(std::move(campo));
+    }
+    return true;
+}
+
+bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArrayView ext, const QString& rutaEtq,
+                  QByteArrayView etq, QString& mensaje)
+{
+    // Only complete records count; the count must fit the 16-bit NumEtiquetas.
+    const qint64 cuenta = etq.size() / ModTolvWiz::LongitudRegistroEtiqs;
+    if (cuenta > kMaxFormatos) {
+        mensaje = QStringLiteral("%1: %2 label formats, more than the %3 the program can hold")
+                      .arg(rutaEtq).arg(cuenta).arg(kMaxFormatos);
+        return false;
+    }
+    if (qint64(c.longitud) * cuenta > ext.size()) {
+        const qint64 completos = c.longitud > 0 ? ext.size() / c.longitud : 0;
+        mensaje = QStringLiteral("%1: %2 extension records for %3 label formats").arg(rutaExt).arg(completos).arg(cuenta);
+        return false;
+    }
+
+    const PlanExtension plan = hazPlan(c.numCampos, c.campos);
+    QList<EtiquetaCatalogo> nuevas;
+    QList<EtiquetaExtendida> nuevasExt;
+    nuevas.reserve(cuenta);
+    nuevasExt.reserve(cuenta);
+    for (qint64 k = 0; k < cuenta; ++k) {
+        EtiquetaCatalogo e;
+        ModTolvWiz::Convierte_RegistroEtiqs(e, etq.sliced(k * ModTolvWiz::LongitudRegistroEtiqs, ModTolvWiz::LongitudRegistroEtiqs));
+        // A turned flag is a Boolean: any non-zero value is True (-1), so that the rotation's
+        // bitwise Not always turns it off again.
+        if (e.Girado != 0)
+            e.Girado = -1;
+        if (e.Codigo == 0) {
+            try {
+                e.Codigo = ModTolvWiz::CodigoDeReferencia(e.Referencia);
+            } catch (const kovel::basic::OverflowError&) {
+                mensaje = QStringLiteral("%1: the model number of the label format \"%2\" is out of range")
+                              .arg(rutaEtq, nombreRef(e));
+                return false;
+            }
+        }
+        EtiquetaExtendida x = leeConPlan(plan, ext.sliced(k * c.longitud, c.longitud));
+        if (x.AltoCom == 0)
+            x.AltoCom = e.Alto;
+        if (x.AnchoCom == 0)
+            x.AnchoCom = e.Ancho;
+        if (auto porque = geometriaImposible(e, x)) {
+            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) cannot be laid out: %4")
+                          .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque);
+            return false;
+        }
+        if (!sufijoSeguro(x.Sufix)) {
+            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) has an invalid suffix \"%4\"")
+                          .arg(rutaExt, nombreRef(e)).arg(k + 1).arg(x.Sufix);
+            return false;
+        }
+        nuevas.append(std::move(e));
+        nuevasExt.append(std::move(x));
+    }
+
+    // Everything read: only now does the catalogue in memory change.
+    Etiquetas = std::move(nuevas);
+    EtiquetasExt = std::move(nuevasExt);
+    EtiquetasMarca = QList<bool>(cuenta, false);
+    NumEtiquetas = std::int16_t(cuenta);
+    return true;
+}
+
 } // namespace
 
 namespace ModTolvWiz {
@@ -297,134 +409,42 @@ bool Carga_Catalogo(QString& mensaje)
 
 bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje)
 {
-    // ETIQSCAP.UNI: the header and the field table of the extension records.
-    const QString rutaCap = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQSCAP.UNI"));
+    // Each file is checked just before it is first opened, in this order.
+    const QString rutaCap = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQSCAP.UNI"));
     if (!ModTraduccion::ExisteixFitxer(rutaCap)) {
-        mensaje = ModTraduccion::Literal(1, rutaCap);
+        mensaje = mensajeFalta(rutaCap);
         return false;
     }
-    QList<CampoCabecera> campos;
-    std::int32_t numCampos = 0;
-    std::int32_t longitudExt = 0;
+    CabeceraExtension cabecera;
     {
         FicheroLeido cap;
-        if (!cap.abrir(rutaCap, mensaje))
+        if (!cap.abrir(rutaCap, mensaje) || !leeCabecera(rutaCap, cap.vista(), cabecera, mensaje))
             return false;
-        if (cap.size() < kCabeceraCap) {
-            mensaje = QStringLiteral("%1: the header is incomplete (%2 bytes)").arg(rutaCap).arg(cap.size());
-            return false;
-        }
-        numCampos = leer<qint32>(cap.data() + 8);
-        longitudExt = leer<qint32>(cap.data() + 12);
-        if (longitudExt < 0 || longitudExt > kMaxLongitudExt) {
-            mensaje = QStringLiteral("%1: invalid extension record length %2").arg(rutaCap).arg(longitudExt);
-            return false;
-        }
-        if (numCampos > kMaxCampos
-            || (numCampos > 0 && kCabeceraCap + qint64(numCampos) * kEntradaCap > cap.size())) {
-            mensaje = QStringLiteral("%1: the header announces %2 fields but the file holds fewer")
-                          .arg(rutaCap).arg(numCampos);
-            return false;
-        }
-        if (numCampos > 0) {
-            campos.reserve(numCampos);
-            qint64 offset = 0;
-            for (std::int32_t i = 0; i < numCampos; ++i) {
-                const uchar* p = cap.data() + kCabeceraCap + qint64(i) * kEntradaCap;
-                CampoCabecera c;
-                c.Nombre = trimBlancos(kovel::cp1252::toUnicode(QByteArrayView(p, 255)));
-                c.TipoVar = leer<qint16>(p + 255);
-                c.Tamano = leer<qint16>(p + 257);
-                if (c.Tamano < 0 || offset + c.Tamano > longitudExt) {
-                    mensaje = QStringLiteral("%1: the field \"%2\" (size %3) does not fit in the extension record of %4 bytes")
-                                  .arg(rutaCap, c.Nombre).arg(c.Tamano).arg(longitudExt);
-                    return false;
-                }
-                offset += c.Tamano;
-                campos.append(std::move(c));
-            }
-        }
     }
-
-    const QString rutaExt = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQSEXT.UNI"));
+    const QString rutaExt = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQSEXT.UNI"));
     if (!ModTraduccion::ExisteixFitxer(rutaExt)) {
-        mensaje = ModTraduccion::Literal(1, rutaExt);
+        mensaje = mensajeFalta(rutaExt);
         return false;
     }
     FicheroLeido ext;
     if (!ext.abrir(rutaExt, mensaje))
         return false;
-
-    const QString rutaEtq = kovel::catalogue::RutaFicheroPrograma(carpeta, QStringLiteral("ETIQS.UNI"));
+    const QString rutaEtq = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQS.UNI"));
     if (!ModTraduccion::ExisteixFitxer(rutaEtq)) {
-        mensaje = ModTraduccion::Literal(1, rutaEtq);
+        mensaje = mensajeFalta(rutaEtq);
         return false;
     }
     FicheroLeido etq;
     if (!etq.abrir(rutaEtq, mensaje))
         return false;
+    return leeRegistros(cabecera, rutaExt, ext.vista(), rutaEtq, etq.vista(), mensaje);
+}
 
-    // Only complete records count; the count must fit the 16-bit NumEtiquetas.
-    const qint64 cuenta = etq.size() / LongitudRegistroEtiqs;
-    if (cuenta > kMaxFormatos) {
-        mensaje = QStringLiteral("%1: %2 label formats, more than the %3 the program can hold")
-                      .arg(rutaEtq).arg(cuenta).arg(kMaxFormatos);
-        return false;
-    }
-    if (qint64(longitudExt) * cuenta > ext.size()) {
-        const qint64 completos = longitudExt > 0 ? ext.size() / longitudExt : 0;
-        mensaje = QStringLiteral("%1: %2 extension records for %3 label formats")
-                      .arg(rutaExt).arg(completos).arg(cuenta);
-        return false;
-    }
-
-    const PlanExtension plan = hazPlan(numCampos, campos);
-    QList<EtiquetaCatalogo> nuevas;
-    QList<EtiquetaExtendida> nuevasExt;
-    nuevas.reserve(cuenta);
-    nuevasExt.reserve(cuenta);
-    for (qint64 k = 0; k < cuenta; ++k) {
-        const QByteArrayView registro(etq.data() + k * LongitudRegistroEtiqs, LongitudRegistroEtiqs);
-        EtiquetaCatalogo e;
-        Convierte_RegistroEtiqs(e, registro);
-        // A turned flag is a Boolean: any non-zero value is True (-1), so that the rotation's
-        // bitwise Not always turns it off again.
-        if (e.Girado != 0)
-            e.Girado = -1;
-        if (e.Codigo == 0) {
-            try {
-                e.Codigo = CodigoDeReferencia(e.Referencia);
-            } catch (const kovel::basic::OverflowError&) {
-                mensaje = QStringLiteral("%1: the model number of the label format \"%2\" is out of range")
-                              .arg(rutaEtq, nombreRef(e));
-                return false;
-            }
-        }
-        EtiquetaExtendida x = leeConPlan(plan, QByteArrayView(ext.data() + k * longitudExt, longitudExt));
-        if (x.AltoCom == 0)
-            x.AltoCom = e.Alto;
-        if (x.AnchoCom == 0)
-            x.AnchoCom = e.Ancho;
-        if (auto porque = geometriaImposible(e, x)) {
-            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) cannot be laid out: %4")
-                          .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque);
-            return false;
-        }
-        if (!sufijoSeguro(x.Sufix)) {
-            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) has an invalid suffix \"%4\"")
-                          .arg(rutaExt, nombreRef(e)).arg(k + 1).arg(x.Sufix);
-            return false;
-        }
-        nuevas.append(std::move(e));
-        nuevasExt.append(std::move(x));
-    }
-
-    // Everything read: only now does the catalogue in memory change.
-    Etiquetas = std::move(nuevas);
-    EtiquetasExt = std::move(nuevasExt);
-    EtiquetasMarca = QList<bool>(cuenta, false);
-    NumEtiquetas = std::int16_t(cuenta);
-    return true;
+bool Carga_CatalogoDeDatos(QByteArrayView cap, QByteArrayView ext, QByteArrayView etiqs, QString& mensaje)
+{
+    CabeceraExtension cabecera;
+    return leeCabecera(QStringLiteral("ETIQSCAP.UNI"), cap, cabecera, mensaje)
+        && leeRegistros(cabecera, QStringLiteral("ETIQSEXT.UNI"), ext, QStringLiteral("ETIQS.UNI"), etiqs, mensaje);
 }
 
 std::array<bool, NumTiposPapel> TiposPapelPresentes()

@@ -82,6 +82,8 @@ namespace ModTolvWiz {
 bool Carga_Catalogo(QString& mensaje);
 // Same, from an explicit folder (tests, tools, the fuzzer).
 bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje);
+// Same, from the contents of the three files (the fuzzer, the benchmark).
+bool Carga_CatalogoDeDatos(QByteArrayView etiqscap, QByteArrayView etiqsext, QByteArrayView etiqs, QString& mensaje);
 
 // Which paper types have at least one format in the loaded catalogue (index = paper code).
 // The wizard shows a paper-type option only when its entry is true.

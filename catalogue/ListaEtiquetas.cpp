@@ -1,7 +1,7 @@
 #include "catalogue/ListaEtiquetas.h"
 
 #include "catalogue/Catalogo.h"
-#include "catalogue/FicherosPrograma.h"
+#include "platform/paths/Paths.h"
 #include "catalogue/Unidades.h"
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
@@ -232,12 +232,13 @@ void buscaReferencia(QString& texto, bool silencioso, int profundidad)
 
     std::int32_t n = 0;
     const bool valido = textoEsEntero32(texto);
+    bool desborda = false;
     try {
         n = kovel::basic::CLng(kovel::basic::Val(texto));
     } catch (const kovel::basic::OverflowError&) {
-        n = 0;
+        desborda = true;   // a number too large for 32 bits is as invalid as "81A"
     }
-    if (!valido && n != 0) {
+    if (desborda || (!valido && n != 0)) {
         mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(102, texto), 48, ModTraduccion::Literal(103));
         return;
     }
@@ -475,9 +476,9 @@ bool Valida_PanelFormato(int numPanel)
         const bool falta = std::none_of(panel.optPapel.begin(), panel.optPapel.end(), [](bool b) { return b; });
         const QString carpeta = ModReg::RutaPrograma();
         const bool a5 = panel.optPapel[PapelA5];
-        panel.img_vertical = kovel::catalogue::RutaFicheroPrograma(
+        panel.img_vertical = kovel::paths::findCaseInsensitive(
             carpeta, a5 ? QStringLiteral("DATA/a5_vertical.dat") : QStringLiteral("DATA/a4_vertical.dat"));
-        panel.img_horitzontal = kovel::catalogue::RutaFicheroPrograma(
+        panel.img_horitzontal = kovel::paths::findCaseInsensitive(
             carpeta, a5 ? QStringLiteral("DATA/a5_horitzontal.dat") : QStringLiteral("DATA/a4_horitzontal.dat"));
         return falta;
     }
