@@ -347,6 +347,12 @@ void Document::deleteTable(int index) {
 
 std::vector<InlinePicture*> Document::inlinePictures() { return content().inlinePictures(); }
 
+std::vector<std::uint64_t> Document::pictureIds() {
+    std::vector<std::uint64_t> ids;
+    for (InlinePicture* p : inlinePictures()) ids.push_back(p->id());
+    return ids;
+}
+
 InlinePicture* Document::picture(std::uint64_t id) {
     for (InlinePicture* p : inlinePictures())
         if (p->id() == id) return p;

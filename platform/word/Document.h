@@ -431,8 +431,11 @@ public:
     Table& addTable(const Range& at, int rows, int columns);
     void deleteTable(int index);
 
-    // Every inline picture of the body, cells included, in document order.
+    // Every inline picture of the body, cells included, in document order. The pointers
+    // last until the document changes; to replace pictures one after another, walk
+    // pictureIds() and look each one up with pictureRange().
     std::vector<InlinePicture*> inlinePictures();
+    std::vector<std::uint64_t> pictureIds();
     InlinePicture* picture(std::uint64_t id);
     Range pictureRange(std::uint64_t id);        // covers the picture; std::out_of_range when gone
     // Floating lines anchored in the body's first paragraph (where Shapes.AddLine puts them).

@@ -161,12 +161,39 @@ TEST(PlatformWordLibreOffice, OpensWrittenFilesAndPlacesTheirContent) {
     line.setFont(markerFont());
     pics->saveAs(dir.filePath(QStringLiteral("pictures.docx")));
 
+    // 3. A design's margins as invisible spacer lines, pasted into a cell: the text keeps
+    // its distance from the cell's edges.
+    auto design = Document::create();
+    design->content().setText(QStringLiteral("Spaced"));
+    design->content().setFont(markerFont());
+    FloatingLine& left = design->addLine(Points(0), Points(0), Points(0), Points(100));
+    left.transparency = 1.0;
+    left.wrap = WrapType::Square;
+    left.distanceRight = Points(20);
+    FloatingLine& top = design->addLine(Points(0), Points(0), Points(150), Points(0));
+    top.transparency = 1.0;
+    top.wrap = WrapType::TopAndBottom;
+    top.distanceBottom = Points(15);
+    auto spaced = Document::create();
+    PageSetup inch;
+    inch.setLeftMargin(Points(72));
+    inch.setTopMargin(Points(72));
+    spaced->setPageSetup(inch);
+    Table& one = spaced->addTable(spaced->content(), 1, 1);
+    one.setLeftPadding(Points(0));
+    one.setRightPadding(Points(0));
+    one.allowAutoFit = false;
+    one.setColumnWidth(0, Points(150));
+    one.rows[0].setHeight(Points(100), HeightRule::Exactly);
+    spaced->cellRange(0, 0, 0).setFormattedText(design->content().formattedText());
+    spaced->saveAs(dir.filePath(QStringLiteral("spaced.docx")));
+
     QProcess lo;
     lo.setWorkingDirectory(dir.path());
     lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("profile")),
                        QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
                        QStringLiteral("--outdir"), dir.path(), dir.filePath(QStringLiteral("sheet.docx")),
-                       dir.filePath(QStringLiteral("pictures.docx"))});
+                       dir.filePath(QStringLiteral("pictures.docx")), dir.filePath(QStringLiteral("spaced.docx"))});
     ASSERT_TRUE(lo.waitForFinished(120000)) << "LibreOffice did not finish";
     ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("sheet.pdf")))) << lo.readAllStandardError().toStdString();
     ASSERT_TRUE(QFile::exists(dir.filePath(QStringLiteral("pictures.pdf"))));
@@ -201,4 +228,10 @@ TEST(PlatformWordLibreOffice, OpensWrittenFilesAndPlacesTheirContent) {
     auto w = b.words.find(QStringLiteral("AfterPicture"));
     ASSERT_NE(w, b.words.end());
     EXPECT_NEAR(w->second.front().xMin, 72 + 36, kTolerance);
+
+    const PdfText c = readBoxes(dir.filePath(QStringLiteral("spaced.pdf")));
+    auto sp = c.words.find(QStringLiteral("Spaced"));
+    ASSERT_NE(sp, c.words.end());
+    EXPECT_NEAR(sp->second.front().xMin, 72 + 20, kTolerance);
+    EXPECT_NEAR(sp->second.front().yMin, 72 + 15, kTolerance);
 }
