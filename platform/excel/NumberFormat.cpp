@@ -542,6 +542,7 @@ QString slotDigits(const std::vector<Token>& tokens, std::size_t from, std::size
                    bool rightAlign)
 {
     // Places `digits` into the placeholders of tokens[from, to), literals kept where they stand.
+    if (to <= from) return digits;
     std::vector<QString> parts(to - from);
     int places = 0;
     for (std::size_t k = from; k < to; ++k)

@@ -1,0 +1,37 @@
+#pragma once
+// Workbook files for the tests and the benchmark, written here: packages put together part
+// by part, and real workbooks written by libxlsxwriter.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <utility>
+#include <vector>
+
+namespace fixtures {
+
+// A zip package of the given parts, written to `path`.
+void WriteZip(const QString& path, const std::vector<std::pair<QString, QByteArray>>& parts);
+
+struct Sheet {
+    QString name;
+    QByteArray sheetDataXml;     // the inside of <sheetData>
+    QString state;               // "", "hidden", "veryHidden"
+    bool chart = false;          // a chart sheet instead of a worksheet
+};
+struct Package {
+    std::vector<Sheet> sheets;
+    QByteArray sharedStringsXml; // the <si> elements; no part when empty
+    QByteArray numFmtsXml;       // <numFmt> elements
+    QList<int> cellXfNumFmts;    // numFmtId of each cell style (style 0 first)
+    bool date1904 = false;
+};
+// A .xlsx package as spreadsheets write it.
+void WriteXlsx(const QString& path, const Package& p);
+QByteArray ReadFile(const QString& path);
+void WriteFile(const QString& path, const QByteArray& bytes);
+
+// A libxlsxwriter workbook of `rows` x `cols` cells: column 1 texts "Rn", column 2 numbers,
+// column 3 dates, the others numbers with two decimals.
+void WriteGridXlsx(const QString& path, int rows, int cols);
+
+} // namespace fixtures
