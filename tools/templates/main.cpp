@@ -74,7 +74,9 @@ void Construeix(const QString& font, const QString& sortida)
     ps.setHeaderDistance(Points(0));
     ps.setFooterDistance(Points(0));
     doc->setPageSetup(ps);
-    doc->setDefaultRunFormat(format);
+    RunFormat defaults = doc->defaultRunFormat();
+    defaults.merge(format);
+    doc->setDefaultRunFormat(defaults);
     if (!textos.isEmpty())
         doc->content().setText(textos.join(QLatin1Char('\r')));
     doc->content().setFont(format);
