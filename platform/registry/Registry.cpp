@@ -14,6 +14,7 @@ namespace kovel::registry {
 namespace {
 
 constexpr auto kHeader = "Windows Registry Editor Version 5.00";
+int g_lockTimeoutMs = 5000;
 // Larger files are not settings written by this program; reading them whole is refused.
 constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
 
@@ -499,7 +500,7 @@ bool Store::modify(F&& change)
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QLockFile lock(path_ + QStringLiteral(".lock"));
     lock.setStaleLockTime(10000);
-    if (!lock.tryLock(5000)) {
+    if (!lock.tryLock(g_lockTimeoutMs)) {
         std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
         return false;
     }
@@ -551,6 +552,8 @@ bool Store::removeKey(const QString& key)
 {
     return modify([&](Tree& t) { t.removeKey(key); });
 }
+
+void Store::setLockTimeout(int milliseconds) { g_lockTimeoutMs = milliseconds; }
 
 Store machine() { return Store(paths::machineRegistryFile(), QStringLiteral("HKEY_LOCAL_MACHINE")); }
 Store user() { return Store(paths::userRegistryFile(), QStringLiteral("HKEY_CURRENT_USER")); }

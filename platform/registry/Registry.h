@@ -97,6 +97,9 @@ public:
     bool removeValue(const QString& key, const QString& name); // creates the key, as the registry call does
     bool removeKey(const QString& key);
 
+    // How long a write waits for another writer's lock (5 s unless set; tests shorten it).
+    static void setLockTimeout(int milliseconds);
+
 private:
     template <typename F> bool modify(F&& change);
     QString path_;

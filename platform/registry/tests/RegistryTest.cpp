@@ -4,6 +4,11 @@
 #include <QFile>
 #include <QLockFile>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using namespace kovel::registry;
@@ -150,7 +155,9 @@ TEST_F(RegistryStore, AWriteThatCannotTakeTheLockLeavesTheFileAsItWas)
     QLockFile other(file() + ".lock");
     ASSERT_TRUE(other.lock());
     // The lock is held by this very process, so it is not stale: the write must give up.
+    Store::setLockTimeout(200);
     EXPECT_FALSE(s.setValue("K", "a", Value::string("2")));
+    Store::setLockTimeout(5000);
     other.unlock();
     EXPECT_EQ(readFile(file()), before);
     EXPECT_TRUE(s.setValue("K", "a", Value::string("2")));
@@ -158,4 +165,29 @@ TEST_F(RegistryStore, AWriteThatCannotTakeTheLockLeavesTheFileAsItWas)
     // No temporary file is left beside it.
     const QStringList left = QDir(dir.path() + "/sub").entryList(QDir::Files);
     EXPECT_EQ(left, QStringList{"user.reg"});
+}
+
+TEST_F(RegistryStore, AWriterKilledMidWriteLeavesTheLastWholeFile)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "v", Value::string("start")));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Large values keep each write long enough to be cut by the kill.
+        for (int i = 0;; ++i)
+            s.setValue("K", "v", Value::string(QString(400000, QChar(u'a' + i % 26))));
+    }
+    QThread::msleep(300);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    bool ok = false;
+    const Tree t = Tree::parse(readFile(file()), "HKEY_CURRENT_USER", &ok);
+    EXPECT_TRUE(ok);
+    const QString v = t.value("K", "v")->text;
+    EXPECT_TRUE(v == "start" || (v.size() == 400000 && v.count(v[0]) == 400000));
+    // The dead writer's lock does not block the next write.
+    EXPECT_TRUE(s.setValue("K", "after", Value::string("yes")));
+    EXPECT_EQ(s.value("K", "after")->text, "yes");
 }
