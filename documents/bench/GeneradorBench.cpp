@@ -1,0 +1,122 @@
+// Generation measured: 10,000 records on a 3 x 8 A4 sheet with a design of three data
+// fields, and 1,000 sheets of one record each. Peak memory is reported as "peak_MB".
+#include "documents/generar_doc.h"
+
+#include "catalogue/Catalogo.h"
+#include "common/MsgBox.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+using namespace generar_doc;
+using namespace kovel::word;
+
+namespace {
+
+struct Opcions : OpcionsGeneracio {
+    QString host;
+    bool unaPerRegistre = true;
+    int registres = 0;
+    std::unique_ptr<FullMemoria> full;
+    QStringList camps{"A", "B", "C"};
+    QList<QStringList> files;
+    Document* disseny = nullptr;
+    QString dades;
+    QString programaOffice() const override { return host; }
+    std::int16_t formatSeleccionat() const override { return 0; }
+    bool horitzontal() const override { return false; }
+    bool unaEtiquetaPerRegistre() const override { return unaPerRegistre; }
+    QString textFilaInicial() const override { return "1"; }
+    QString textFilaFinal() const override { return QString::number(registres); }
+    FullDades* fullDades() override { return full.get(); }
+    std::unique_ptr<RegistresDades> obreRegistres() override { return std::make_unique<RegistresMemoria>(camps, files); }
+    Document* dissenyAllotjat() override { return disseny; }
+    QString carpetaPrograma() const override { return dades + "program"; }
+    QString carpetaDades() const override { return dades; }
+};
+
+void Prepara()
+{
+    EtiquetaCatalogo e;
+    e.Codigo = 804;
+    e.Ancho = 6.35f; e.Alto = 3.39f;
+    e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
+    e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
+    e.Filas = 8; e.Columnas = 3;
+    Etiquetas = {e};
+    EtiquetasExt = {EtiquetaExtendida{}};
+    EtiquetasMarca = {false};
+    NumEtiquetas = 1;
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+}
+
+std::unique_ptr<Document> Disseny()
+{
+    auto d = Document::create();
+    d->content().setText("To: ");
+    for (const char* camp : {"TOLV_campA", "TOLV_campB", "TOLV_campC"}) {
+        Range r = d->content();
+        r.collapse(Collapse::End);
+        InlinePicture p = InlinePicture::fromImage(QImage(40, 12, QImage::Format_RGB32));
+        p.setAlternativeText(camp);
+        r.insertPicture(p);
+    }
+    return d;
+}
+
+void PicMemoria(benchmark::State& state)
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    state.counters["peak_MB"] = double(u.ru_maxrss) / 1024.0;
+}
+
+void BM_DeuMilEtiquetes(benchmark::State& state)
+{
+    Prepara();
+    QTemporaryDir dir;
+    auto disseny = Disseny();
+    Opcions o;
+    o.host = "Excel";
+    o.registres = 10000;
+    QList<QStringList> files;
+    for (int i = 1; i <= o.registres; ++i)
+        files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("%1 Main Street").arg(i), QStringLiteral("0%1").arg(8000 + i % 900)};
+    o.full = std::make_unique<FullMemoria>(files);
+    o.disseny = disseny.get();
+    o.dades = dir.path() + "/";
+    for (auto _ : state) {
+        auto doc = GeneraDocument(0, o);
+        benchmark::DoNotOptimize(doc.get());
+        state.counters["tables"] = doc ? doc->tableCount() : 0;
+    }
+    PicMemoria(state);
+}
+BENCHMARK(BM_DeuMilEtiquetes)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+void BM_MilFullsUnRegistre(benchmark::State& state)
+{
+    Prepara();
+    QTemporaryDir dir;
+    auto disseny = Disseny();
+    Opcions o;
+    o.host = "Access";
+    o.unaPerRegistre = false;
+    for (int i = 1; i <= 1000; ++i)
+        o.files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("Street %1").arg(i), QStringLiteral("%1").arg(i)};
+    o.disseny = disseny.get();
+    o.dades = dir.path() + "/";
+    for (auto _ : state) {
+        auto doc = GeneraDocument(0, o);
+        benchmark::DoNotOptimize(doc.get());
+        state.counters["tables"] = doc ? doc->tableCount() : 0;
+    }
+    PicMemoria(state);
+}
+BENCHMARK(BM_MilFullsUnRegistre)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
