@@ -153,7 +153,8 @@ public:
     // code is not valid or the file cannot be written.
     void SaveToImageFile(float width, float height, const QString& fileName) const;
 
-    // The encoded modules of the first row ('1' bar, '0' space), for checks of the pattern.
+    // The encoded modules ('1' bar, '0' space), one line per row of the symbol (two for
+    // PostNet and PLANET: the tall part, then the full row), for checks of the pattern.
     QString PatroModuls() const;
 
 signals:

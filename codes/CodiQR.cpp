@@ -1,0 +1,301 @@
+#include "codes/CodiQR.h"
+
+#include "codes/CodiBarres.h"
+#include "platform/word/Document.h"
+
+#include <QFile>
+
+#include <cmath>
+
+std::vector<std::unique_ptr<kovel::qr::QRCodeCtrl>> ClonsQR;
+QStringList EtiquetesQR;
+QStringList PlantillesQR;
+std::int32_t ComptadorPlantillesQR = 0;
+QString PrefixDadesQR;
+
+namespace CodiQR {
+
+using kovel::qr::QRCodeCtrl;
+using kovel::qr::QrError;
+
+bool ECIActiu = false;
+std::int32_t IndexECI = 3;
+bool UTF8Actiu = false;
+
+QStringList LlistaECI()
+{
+    return {QStringLiteral("0: Cp437"), QStringLiteral("1: ISO-8859-1 (Latin-1)"), QStringLiteral("2: Cp437"),
+            QStringLiteral("3: Latin-1: Western European"), QStringLiteral("4: Latin-2: Central European"),
+            QStringLiteral("5: Latin-3: South European"), QStringLiteral("6: Latin-4: North European"),
+            QStringLiteral("7: Cyrilic"), QStringLiteral("8: Arabic"), QStringLiteral("9: Greek"),
+            QStringLiteral("10: Hebrew"), QStringLiteral("11: Turkish"), QStringLiteral("12: Nordic"),
+            QStringLiteral("13: Thai"), QStringLiteral("14: Devengari"), QStringLiteral("15: Baltic"),
+            QStringLiteral("16: Celtic"), QStringLiteral("17: Latin-9: Western European"),
+            QStringLiteral("18: South-Eastern European"), QStringLiteral("19: Auto"), QStringLiteral("20: Shift-JIS")};
+}
+
+QString DosDigitsHex(int byte)
+{
+    return QStringLiteral("%1").arg(byte & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+namespace {
+
+// Code points of a text: a surrogate pair is one character; a lone surrogate is U+FFFD.
+template <typename F>
+void PerCaracter(const QString& text, F&& f)
+{
+    const int n = static_cast<int>(text.size());
+    for (int i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            f(QChar::surrogateToUcs4(u, text[i + 1].unicode()), text.mid(i, 2));
+            ++i;
+        } else if (QChar::isSurrogate(u)) {
+            f(char32_t(0xFFFD), QString(QChar(0xFFFD)));
+        } else {
+            f(char32_t(u), QString(text[i]));
+        }
+    }
+}
+
+QString DesignadorAuto(char32_t u, const QString& ch)
+{
+    if (u >= 0x370 && u <= 0x3FF) return QStringLiteral("\\000009");
+    if (u >= 0x400 && u <= 0x45F) return QStringLiteral("\\000007");
+    if (u >= 0x600 && u <= 0x6FF) return QStringLiteral("\\000008");
+    if (u == 0x11E || u == 0x11F || u == 0x130 || u == 0x131 || u == 0x15E || u == 0x15F) return QStringLiteral("\\000011");
+    if (ch == QStringLiteral("€")) return QStringLiteral("\\000017");
+    if ((u >= 0x3041 && u <= 0x30FF) || (u >= 0x32D0 && u <= 0x32FE) || (u >= 0xFF61 && u <= 0xFF9E))
+        return QStringLiteral("\\000020");
+    // Latin-1 cannot hold any other character: UTF-8 holds them all.
+    return QStringLiteral("\\000026");
+}
+
+} // namespace
+
+QString CodificarText(const QString& text)
+{
+    if (ECIActiu) {
+        if (IndexECI != IndexECIAuto) return text;
+        QString out, current;
+        out.reserve(text.size() + 8);
+        PerCaracter(text, [&](char32_t u, const QString& ch) {
+            if (u < 0x80) {
+                out += ch;
+                return;
+            }
+            QString d;
+            if (u < 0x100) {
+                // Latin-1 letters are the default set; after another set they need it back.
+                if (current.isEmpty() || current == QStringLiteral("\\000003")) {
+                    out += ch;
+                    return;
+                }
+                d = QStringLiteral("\\000003");
+            } else {
+                d = DesignadorAuto(u, ch);
+            }
+            if (d != current) {
+                out += d;
+                current = d;
+            }
+            out += ch;
+        });
+        return out;
+    }
+    if (UTF8Actiu) {
+        QString out;
+        out.reserve(text.size() * 2);
+        PerCaracter(text, [&](char32_t u, const QString& ch) {
+            if (u < 0x80) {
+                out += ch;
+                return;
+            }
+            QByteArray b = ch.toUtf8();
+            for (char c : b) out += QStringLiteral("\\x") + DosDigitsHex(static_cast<unsigned char>(c));
+        });
+        return out;
+    }
+    return text;
+}
+
+QString PrefixPer(bool eci, std::int32_t index, bool utf8, bool bom)
+{
+    if (eci) {
+        if (index == IndexECIAuto) return {};
+        if (index >= 0 && index < 10) return QStringLiteral("\\00000") + QString::number(index);
+        return QStringLiteral("\\0000") + QStringLiteral("%1").arg(index, 2, 10, QLatin1Char('0'));
+    }
+    if (utf8 && bom) return QStringLiteral("\\xEF\\xBB\\xBF");
+    return {};
+}
+
+QString DadesText(const QString& text) { return PrefixDadesQR + CodificarText(text); }
+
+QString DadesSMS(const QString& numero, const QString& missatge)
+{
+    return PrefixDadesQR + QStringLiteral("smsto:") + CodificarText(numero) + QLatin1Char(':') + CodificarText(missatge);
+}
+
+QString EscapaMeCard(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char(';') || c == QLatin1Char(',') || c == QLatin1Char(':')
+            || c == QLatin1Char('"'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out;
+}
+
+QString DadesVCard(const QString& nom, const QString& telefon, const QString& web, const QString& email,
+                   const QString& adreca)
+{
+    auto e = [](const QString& v) { return CodificarText(EscapaMeCard(v)); };
+    return PrefixDadesQR + QStringLiteral("MECARD:N:") + e(nom) + QStringLiteral(";TEL:") + e(telefon)
+         + QStringLiteral(";URL:") + e(web) + QStringLiteral(";EMAIL:") + e(email) + QStringLiteral(";ADR:")
+         + e(adreca) + QStringLiteral(";;");
+}
+
+QString PlantillaSMS(const QString& campNumero, const QString& campMissatge)
+{
+    return PrefixDadesQR + QStringLiteral("smsto:[") + campNumero + QStringLiteral("]:[") + campMissatge
+         + QLatin1Char(']');
+}
+
+QString PlantillaVCard(const QString& campNom, const QString& campTelefon, const QString& campWeb,
+                       const QString& campEmail, const QString& campAdreca)
+{
+    return PrefixDadesQR + QStringLiteral("MECARD:N:[") + campNom + QStringLiteral("];") + QStringLiteral("TEL:[")
+         + campTelefon + QStringLiteral("];") + QStringLiteral("URL:[") + campWeb + QStringLiteral("];")
+         + QStringLiteral("EMAIL:[") + campEmail + QStringLiteral("];") + QStringLiteral("ADR:[") + campAdreca
+         + QStringLiteral("];;");
+}
+
+bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const QString&)>& valor,
+                     QString& resultat, QString* error)
+{
+    const bool mecard = plantilla.contains(QLatin1String("MECARD:"));
+    resultat.clear();
+    qsizetype pos = 0;
+    qsizetype a = plantilla.indexOf(QLatin1Char('['));
+    while (a >= 0) {
+        resultat += plantilla.mid(pos, a - pos);
+        const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a + 1);
+        if (b < 0) {
+            if (error) *error = QStringLiteral("The QR data template has a \"[\" without \"]\": %1").arg(plantilla);
+            return false;
+        }
+        const QString v = valor(plantilla.mid(a + 1, b - a - 1));
+        resultat += mecard ? EscapaMeCard(v) : v;
+        pos = b + 1;
+        a = plantilla.indexOf(QLatin1Char('['), pos);
+    }
+    if (pos < plantilla.size()) resultat += plantilla.mid(pos);
+    return true;
+}
+
+QRCodeCtrl* Clon(int n)
+{
+    if (n < 1 || n > static_cast<int>(ClonsQR.size())) return nullptr;
+    return ClonsQR[static_cast<size_t>(n - 1)].get();
+}
+
+const QString* Plantilla(int k)
+{
+    if (k < 0 || k >= PlantillesQR.size()) return nullptr;
+    return &PlantillesQR[k];
+}
+
+bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
+                     float& height, float& width, const QString& altText, QString* motiu)
+{
+    Q_UNUSED(spare);
+    if (!qr.Valid()) {
+        if (motiu) *motiu = qr.Error();
+        return false;
+    }
+    const QString file = CodiBarres::FitxerImatge(tag);
+    if (QFile::exists(file)) QFile::remove(file);
+    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
+    const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
+    QImage img = qr.Dibuixar(QSize(w, h));
+    if (img.isNull()) {
+        if (motiu) *motiu = qr.Error();
+        return false;
+    }
+    img.setDotsPerMeterX(3780);
+    img.setDotsPerMeterY(3780);
+    if (!img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
+    width = static_cast<float>(w);
+    height = static_cast<float>(h);
+    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
+    pic.setAlternativeText(!altText.isEmpty() ? altText
+                           : tag.isEmpty()    ? QStringLiteral("TOLV_qr")
+                                              : QStringLiteral("TOLV_qr_") + tag);
+    pic.setWidth(kovel::word::Points(w * 0.75));
+    pic.setHeight(kovel::word::Points(h * 0.75));
+    selection.collapse(kovel::word::Collapse::End);
+    return true;
+}
+
+void CopiarPropietatsQR(const QRCodeCtrl& s, QRCodeCtrl& d)
+{
+    // Each property is copied even when an intermediate combination cannot be encoded;
+    // the destination ends with the source's settings.
+    auto prova = [](auto&& f) {
+        try {
+            f();
+        } catch (const QrError&) {
+        }
+    };
+    d.setBackColor(s.BackColor());
+    d.setForeColor(s.ForeColor());
+    d.setOrientation(s.Orientation());
+    d.setQuietZone(s.QuietZone());
+    d.setTransparent(s.Transparent());
+    prova([&] { d.setDataToEncode(s.DataToEncode()); });
+    prova([&] { d.setPreferredVersion(s.PreferredVersion()); });
+    prova([&] { d.setEncodingMode(s.EncodingMode()); });
+    prova([&] { d.setErrorCorrectionLevel(s.ErrorCorrectionLevel()); });
+    d.setStretchBarcode(s.StretchBarcode());
+}
+
+QString ValorCamp(const QString& camp, const QString& textFix) { return CodiBarres::ValorCamp(camp, textFix); }
+
+QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
+{
+    const int n = static_cast<int>(ClonsQR.size()) + 1;
+    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
+    auto clone = std::make_unique<QRCodeCtrl>();
+    CopiarPropietatsQR(dialogControl, *clone);
+    clone->setTag(dialogControl.Tag());
+    ClonsQR.push_back(std::move(clone));
+    EtiquetesQR << dialogControl.Tag();
+    return *ClonsQR.back();
+}
+
+QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& plantilla, bool dadesDePlantilla)
+{
+    const int n = static_cast<int>(ClonsQR.size()) + 1;
+    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(ComptadorPlantillesQR));
+    PlantillesQR << plantilla;
+    ++ComptadorPlantillesQR;
+    auto clone = std::make_unique<QRCodeCtrl>();
+    CopiarPropietatsQR(dialogControl, *clone);
+    if (dadesDePlantilla) {
+        try {
+            clone->setDataToEncode(plantilla);
+        } catch (const QrError&) {
+        }
+    }
+    clone->setTag(dialogControl.Tag());
+    ClonsQR.push_back(std::move(clone));
+    EtiquetesQR << dialogControl.Tag();
+    return *ClonsQR.back();
+}
+
+} // namespace CodiQR

@@ -1,0 +1,47 @@
+#include "codes/ValorsNoCodificats.h"
+
+#include "common/ModTraduccion.h"
+
+#include <QStringList>
+
+namespace kovel::codes {
+
+void ValorsNoCodificats::Comencar()
+{
+    nombre_ = 0;
+    primers_.clear();
+}
+
+void ValorsNoCodificats::Afegir(std::int32_t registre, const QString& camp, const QString& valor, const QString& motiu)
+{
+    ++nombre_;
+    if (primers_.size() < MaxGuardats) primers_.append(Cas{registre, camp, valor.left(60), motiu});
+}
+
+QString ValorsNoCodificats::Resum(int maxRegistres) const
+{
+    if (nombre_ == 0) return {};
+    QStringList records;
+    for (const Cas& c : primers_) {
+        const QString r = QString::number(c.registre);
+        if (!records.contains(r)) records << r;
+        if (records.size() >= maxRegistres) break;
+    }
+    QString text = ModTraduccion::CercarLiteral(QStringLiteral("CodiBarres.NoCodificats"));
+    if (text.isEmpty())
+        text = QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places were left empty. "
+                              "First records affected: %2.");
+    text.replace(QStringLiteral("%1"), QString::number(nombre_));
+    text.replace(QStringLiteral("%2"), records.join(QStringLiteral(", ")));
+    if (!primers_.isEmpty() && !primers_.front().motiu.isEmpty())
+        text += QStringLiteral(" (") + primers_.front().motiu + QLatin1Char(')');
+    return text;
+}
+
+ValorsNoCodificats& NoCodificats()
+{
+    static ValorsNoCodificats collector;
+    return collector;
+}
+
+} // namespace kovel::codes

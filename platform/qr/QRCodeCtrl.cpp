@@ -1,0 +1,335 @@
+#include "platform/qr/QRCodeCtrl.h"
+
+#include <QColor>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTransform>
+
+#include <zint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace kovel::qr {
+
+QrError::QrError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
+
+namespace {
+
+bool EsHex(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+        || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+}
+
+bool EsDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// Bytes escaped in a run become text: UTF-8 when they form it (marked as UTF-8 unless the
+// run has a character set of its own), else each byte one Latin-1 character.
+QString TextDeBytes(const QByteArray& bytes, bool& utf8)
+{
+    QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString s = dec.decode(bytes);
+    if (!dec.hasError()) {
+        utf8 = true;
+        return s;
+    }
+    utf8 = false;
+    return QString::fromLatin1(bytes);
+}
+
+struct Tros {
+    int eci = 0;
+    bool designated = false;
+    QString text;
+    bool utf8 = false;
+};
+
+QList<Tros> Trossos(const QString& data)
+{
+    QList<Tros> out;
+    Tros cur;
+    QByteArray pending;   // escaped bytes not yet turned into text
+    bool anyNonAsciiByte = false;
+    auto buidarBytes = [&]() {
+        if (pending.isEmpty()) return;
+        bool utf8 = false;
+        cur.text += TextDeBytes(pending, utf8);
+        if (utf8 && anyNonAsciiByte) cur.utf8 = true;
+        pending.clear();
+        anyNonAsciiByte = false;
+    };
+    auto tancar = [&]() {
+        buidarBytes();
+        if (!cur.text.isEmpty() || cur.designated) out << cur;
+        cur = Tros();
+    };
+    const int n = static_cast<int>(data.size());
+    for (int i = 0; i < n;) {
+        const QChar c = data[i];
+        if (c == QLatin1Char('\\') && i + 6 < n) {
+            bool six = true;
+            for (int k = 1; six && k <= 6; ++k) six = EsDigit(data[i + k]);
+            if (six) {
+                tancar();
+                cur.eci = data.mid(i + 1, 6).toInt();
+                cur.designated = true;
+                i += 7;
+                continue;
+            }
+        }
+        if (c == QLatin1Char('\\') && i + 3 < n && (data[i + 1] == QLatin1Char('x') || data[i + 1] == QLatin1Char('X'))
+            && EsHex(data[i + 2]) && EsHex(data[i + 3])) {
+            const int b = data.mid(i + 2, 2).toInt(nullptr, 16);
+            pending.append(static_cast<char>(b));
+            if (b >= 0x80) anyNonAsciiByte = true;
+            i += 4;
+            continue;
+        }
+        buidarBytes();
+        cur.text += c;
+        ++i;
+    }
+    tancar();
+    return out;
+}
+
+} // namespace
+
+QList<Segment> Segments(const QString& data, QString* error)
+{
+    QList<Segment> out;
+    for (const Tros& t : Trossos(data)) {
+        Segment s;
+        s.eci = t.designated ? t.eci : (t.utf8 ? 26 : 0);
+        s.bytes = t.text.toUtf8();
+        out << s;
+    }
+    if (error) error->clear();
+    return out;
+}
+
+QRCodeCtrl::QRCodeCtrl(QObject* parent) : QObject(parent) {}
+QRCodeCtrl::~QRCodeCtrl() = default;
+
+void QRCodeCtrl::canvi() { emit Canviat(); }
+
+void QRCodeCtrl::recodificar()
+{
+    side_ = 0;
+    versio_ = 0;
+    modules_.clear();
+    error_.clear();
+    if (data_.isEmpty()) {
+        error_ = QStringLiteral("No data");
+        return;
+    }
+    const QList<Tros> trossos = Trossos(data_);
+    // The encoding mode limits the characters.
+    QString all;
+    for (const Tros& t : trossos) all += t.text;
+    static const QString alnum = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:");
+    for (QChar ch : all) {
+        if (mode_ == ModeNumeric && !EsDigit(ch)) {
+            error_ = QStringLiteral("The numeric mode holds digits only");
+            break;
+        }
+        if (mode_ == ModeAlfanumeric && !alnum.contains(ch)) {
+            error_ = QStringLiteral("The alphanumeric mode holds digits, capital letters and space $ % * + - . / :");
+            break;
+        }
+        if (mode_ == ModeKanji && ch.unicode() < 0x100) {
+            error_ = QStringLiteral("The Kanji mode holds Kanji characters only");
+            break;
+        }
+    }
+    if (!error_.isEmpty()) return;
+    if (trossos.size() > ZINT_MAX_SEG_COUNT) {
+        error_ = QStringLiteral("Too many character-set changes");
+        return;
+    }
+
+    std::vector<QByteArray> bytes;
+    std::vector<zint_seg> segs;
+    bytes.reserve(static_cast<size_t>(trossos.size()));
+    for (const Tros& t : trossos) {
+        bytes.push_back(t.text.toUtf8());
+        zint_seg s{};
+        s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
+        s.length = static_cast<int>(bytes.back().size());
+        s.eci = t.designated ? t.eci : (t.utf8 ? 26 : 0);
+        segs.push_back(s);
+    }
+    // Zint wants a segment of data in every segment; an ECI with nothing after it only
+    // switches the character set, which an empty run does not need.
+    std::vector<zint_seg> used;
+    for (const auto& s : segs)
+        if (s.length > 0) used.push_back(s);
+    if (used.empty()) {
+        error_ = QStringLiteral("No data");
+        return;
+    }
+
+    zint_symbol* sym = ZBarcode_Create();
+    if (!sym) {
+        error_ = QStringLiteral("Out of memory");
+        return;
+    }
+    sym->symbology = BARCODE_QRCODE;
+    sym->input_mode = UNICODE_MODE;
+    sym->option_1 = std::clamp(level_, 0, 3) + 1;
+    if (version_ >= 1 && version_ <= 40) sym->option_2 = version_;
+    if (mode_ == ModeKanji) sym->option_3 = ZINT_FULL_MULTIBYTE;
+    sym->warn_level = WARN_DEFAULT;
+    const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
+    if (r >= ZINT_ERROR) {
+        error_ = QString::fromUtf8(sym->errtxt);
+        ZBarcode_Delete(sym);
+        return;
+    }
+    side_ = sym->width;
+    versio_ = (side_ - 17) / 4;
+    modules_.resize(static_cast<qsizetype>(side_) * side_);
+    for (int y = 0; y < sym->rows; ++y)
+        for (int x = 0; x < sym->width; ++x)
+            modules_[y * side_ + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
+    ZBarcode_Delete(sym);
+}
+
+namespace {
+void Comprovar(const QRCodeCtrl& c, const QString& what)
+{
+    if (!c.DataToEncode().isEmpty() && !c.Valid())
+        throw QrError(QStringLiteral("%1: %2").arg(what, c.Error()));
+}
+} // namespace
+
+void QRCodeCtrl::setDataToEncode(const QString& data)
+{
+    data_ = data;
+    recodificar();
+    canvi();
+    Comprovar(*this, QStringLiteral("The QR code cannot hold these data"));
+}
+
+void QRCodeCtrl::setPreferredVersion(std::int32_t v)
+{
+    version_ = std::clamp(v, 0, 40);
+    recodificar();
+    canvi();
+    Comprovar(*this, QStringLiteral("The QR code version cannot hold these data"));
+}
+
+void QRCodeCtrl::setEncodingMode(std::int32_t v)
+{
+    mode_ = std::clamp(v, 0, 4);
+    recodificar();
+    canvi();
+    Comprovar(*this, QStringLiteral("The encoding mode cannot hold these data"));
+}
+
+void QRCodeCtrl::setErrorCorrectionLevel(std::int32_t v)
+{
+    level_ = std::clamp(v, 0, 3);
+    recodificar();
+    canvi();
+    Comprovar(*this, QStringLiteral("The error-correction level leaves no room for these data"));
+}
+
+void QRCodeCtrl::setOrientation(std::int32_t degrees)
+{
+    int d = degrees % 360;
+    if (d < 0) d += 360;
+    orientation_ = (d / 90) * 90;
+    canvi();
+}
+
+void QRCodeCtrl::setTransparent(bool v) { transparent_ = v; canvi(); }
+void QRCodeCtrl::setBackColor(std::uint32_t v) { backColor_ = v; canvi(); }
+void QRCodeCtrl::setForeColor(std::uint32_t v) { foreColor_ = v; canvi(); }
+void QRCodeCtrl::setQuietZone(bool v) { quietZone_ = v; canvi(); }
+void QRCodeCtrl::setStretchBarcode(bool v) { stretch_ = v; canvi(); }
+
+bool QRCodeCtrl::Valid() const { return side_ > 0; }
+QString QRCodeCtrl::Error() const { return error_; }
+int QRCodeCtrl::Moduls() const { return side_; }
+int QRCodeCtrl::Versio() const { return versio_; }
+
+std::int32_t QRCodeCtrl::GetMatrixWidth(std::int32_t modulePixels, std::int32_t dpiX, std::int32_t,
+                                        std::int32_t quietModulesX, std::int32_t) const
+{
+    if (!Valid() || modulePixels <= 0 || dpiX <= 0) return 0;
+    const int n = std::max(1, static_cast<int>(std::lround(modulePixels * dpiX / 96.0)));
+    return (side_ + (quietZone_ ? 2 * std::max(0, quietModulesX) : 0)) * n;
+}
+
+std::int32_t QRCodeCtrl::GetMatrixHeight(std::int32_t modulePixels, std::int32_t, std::int32_t dpiY,
+                                         std::int32_t, std::int32_t quietModulesY) const
+{
+    if (!Valid() || modulePixels <= 0 || dpiY <= 0) return 0;
+    const int n = std::max(1, static_cast<int>(std::lround(modulePixels * dpiY / 96.0)));
+    return (side_ + (quietZone_ ? 2 * std::max(0, quietModulesY) : 0)) * n;
+}
+
+namespace {
+QRgb ColorBasic(std::uint32_t v)
+{
+    return qRgb(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
+}
+} // namespace
+
+QImage QRCodeCtrl::Dibuixar(QSize pixels) const
+{
+    if (!Valid() || pixels.isEmpty()) return {};
+    const int W = pixels.width(), H = pixels.height();
+    // A quiet zone of at least three modules when it is shown.
+    const int need = side_ + (quietZone_ ? 6 : 0);
+    int nx = std::max(1, W / need), ny = std::max(1, H / need);
+    if (!stretch_) nx = ny = std::min(nx, ny);
+    QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    img.fill(transparent_ ? 0u : ColorBasic(backColor_));
+    const QRgb fore = ColorBasic(foreColor_);
+    const int left = (W - side_ * nx) / 2, top = (H - side_ * ny) / 2;
+    for (int y = 0; y < side_; ++y) {
+        const char* row = modules_.constData() + static_cast<qsizetype>(y) * side_;
+        for (int yy = top + y * ny; yy < top + (y + 1) * ny; ++yy) {
+            if (yy < 0 || yy >= H) continue;
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(yy));
+            for (int x = 0; x < side_; ++x) {
+                if (!row[x]) continue;
+                const int xa = std::max(0, left + x * nx), xb = std::min(W, left + (x + 1) * nx);
+                for (int xx = xa; xx < xb; ++xx) line[xx] = fore;
+            }
+        }
+    }
+    if (orientation_ != 0) img = img.transformed(QTransform().rotate(orientation_));
+    return img;
+}
+
+void QRCodeCtrl::SaveToImageFile(std::int32_t width, std::int32_t height, const QString& fileName,
+                                 std::int32_t dpi, std::int32_t) const
+{
+    if (!Valid()) throw QrError(QStringLiteral("The QR code cannot be drawn: %1").arg(Error()));
+    QImage img = Dibuixar(QSize(width, height));
+    if (img.isNull()) throw QrError(QStringLiteral("The QR code cannot be drawn at %1 x %2").arg(width).arg(height));
+    const int dpm = static_cast<int>(std::lround(std::max(1, dpi) / 0.0254));
+    img.setDotsPerMeterX(dpm);
+    img.setDotsPerMeterY(dpm);
+    QSaveFile f(fileName);
+    if (!f.open(QIODevice::WriteOnly) || !img.save(&f, "BMP") || !f.commit())
+        throw QrError(QStringLiteral("Cannot write the picture file %1").arg(fileName));
+}
+
+QStringList QRCodeCtrl::Matriu() const
+{
+    QStringList rows;
+    for (int y = 0; y < side_; ++y) {
+        QString r;
+        for (int x = 0; x < side_; ++x) r += modules_[y * side_ + x] ? QLatin1Char('1') : QLatin1Char('0');
+        rows << r;
+    }
+    return rows;
+}
+
+} // namespace kovel::qr
