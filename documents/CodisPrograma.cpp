@@ -1,0 +1,44 @@
+#include "documents/CodisPrograma.h"
+
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
+#include "documents/generar_doc.h"
+
+namespace generar_doc {
+
+void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp,
+                                      const QString& valor, const QString& textAlternatiu)
+{
+    kovel::barcode::ActiveBC* clon = CodiBarres::Clon(n);
+    if (!clon || n < 1 || n > EtiquetesBarres.size())
+        throw GeneracioError(QStringLiteral("The design names barcode %1, which this run did not make.").arg(n));
+    clon->setBarText(valor);
+    float alt = 0, ample = 0;   // 0 and 0: the code's own size
+    // A value the bar type cannot encode leaves the label without its code, as an empty one.
+    CodiBarres::InserirImatgeCodi(lloc, EtiquetesBarres.at(n - 1), *clon, camp, alt, ample, textAlternatiu);
+}
+
+void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
+                                  const QString& textAlternatiu)
+{
+    kovel::qr::QRCodeCtrl* clon = CodiQR::Clon(n);
+    if (!clon || n < 1 || n > EtiquetesQR.size())
+        throw GeneracioError(QStringLiteral("The design names QR code %1, which this run did not make.").arg(n));
+    clon->setDataToEncode(dades);
+    float alt = 0, ample = 0;
+    CodiQR::InserirImatgeQR(lloc, EtiquetesQR.at(n - 1), *clon, s, alt, ample, textAlternatiu);
+}
+
+QString CodisPrograma::codificarText(const QString& text) { return CodiQR::CodificarText(text); }
+
+QString CodisPrograma::prefixDadesQR() { return PrefixDadesQR; }
+
+QString CodisPrograma::plantillaQR(std::int32_t index)
+{
+    const QString* p = CodiQR::Plantilla(index);
+    if (!p)
+        throw GeneracioError(QStringLiteral("The design names QR data template %1, which this run did not make.").arg(index));
+    return *p;
+}
+
+} // namespace generar_doc

@@ -1,0 +1,19 @@
+#pragma once
+// The field-linked barcodes and QR codes made by the code dialogs in this run, as the
+// generator remakes them for every record.
+#include "documents/OpcionsGeneracio.h"
+
+namespace generar_doc {
+
+class CodisPrograma : public CodisGeneracio {
+public:
+    void inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp, const QString& valor,
+                           const QString& textAlternatiu) override;
+    void inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
+                       const QString& textAlternatiu) override;
+    QString codificarText(const QString& text) override;
+    QString prefixDadesQR() override;
+    QString plantillaQR(std::int32_t index) override;
+};
+
+} // namespace generar_doc
