@@ -1,0 +1,146 @@
+#include "platform/qr/QRCodeCtrl.h"
+#include "platform/barcode/tests/Lector.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kovel::qr;
+
+namespace {
+
+QString Llegit(const QRCodeCtrl& qr)
+{
+    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
+    const auto r = kovel::proves::Llegir(qr.Dibuixar(QSize(w, w)));
+    return r.ok ? r.text : QStringLiteral("<not read>");
+}
+
+struct CasQr {
+    QString data;       // as the dialog writes it, escapes included
+    QString expected;   // what a reader returns
+};
+void PrintTo(const CasQr& c, std::ostream* os) { *os << c.data.toStdString(); }
+
+class LecturesQr : public ::testing::TestWithParam<CasQr> {};
+
+// Data texts with every kind of character-set escape read back as the text meant.
+TEST_P(LecturesQr, ElLectorTornaElText)
+{
+    QRCodeCtrl qr;
+    ASSERT_NO_THROW(qr.setDataToEncode(GetParam().data));
+    ASSERT_TRUE(qr.Valid()) << qr.Error().toStdString();
+    EXPECT_EQ(Llegit(qr).toStdString(), GetParam().expected.toStdString());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Escapes, LecturesQr,
+    ::testing::Values(
+        CasQr{"Hello, label", "Hello, label"},
+        CasQr{"Caf\u00e9 cr\u00e8me", "Caf\u00e9 cr\u00e8me"},
+        CasQr{"\\000003abc", "abc"},
+        CasQr{"\\000003Espa\u00f1a", "Espa\u00f1a"},
+        CasQr{"\\000009\u0391\u03b8\u03ae\u03bd\u03b1", "\u0391\u03b8\u03ae\u03bd\u03b1"},
+        CasQr{"City \\000009\u0391\u03b8\u03ae\u03bd\u03b1\\000007\u041c\u043e\u0441\u043a\u0432\u0430",
+              "City \u0391\u03b8\u03ae\u03bd\u03b1\u041c\u043e\u0441\u043a\u0432\u0430"},
+        CasQr{"\\000017\u20ac 5", "\u20ac 5"},
+        CasQr{"\\000020\uff71\uff72", "\uff71\uff72"},
+        CasQr{"Jos\\xC3\\xA9 \\xE2\\x82\\xAC", "Jos\u00e9 \u20ac"},
+        CasQr{"\\xF0\\x9F\\x98\\x80 smile", "\U0001F600 smile"},
+        CasQr{"MECARD:N:Mu\u00f1oz\\, Ana;TEL:600;;", "MECARD:N:Mu\u00f1oz\\, Ana;TEL:600;;"},
+        CasQr{"C:\\temp\\x", "C:\\temp\\x"}));
+
+TEST(Segments, DesignadorsIEscapesDeBytes)
+{
+    const auto s = Segments(QStringLiteral("ab\\000009\u0391\\xC3\\xA9"));
+    ASSERT_EQ(s.size(), 2);
+    EXPECT_EQ(s[0].eci, 0);
+    EXPECT_EQ(s[0].bytes, QByteArray("ab"));
+    EXPECT_EQ(s[1].eci, 9);
+    EXPECT_EQ(s[1].bytes, QStringLiteral("\u0391\u00e9").toUtf8());
+    // UTF-8 escapes with no designator are marked UTF-8.
+    EXPECT_EQ(Segments(QStringLiteral("\\xC3\\xA9"))[0].eci, 26);
+    // Bytes that are not UTF-8 are Latin-1 characters.
+    EXPECT_EQ(Segments(QStringLiteral("\\xE9"))[0].eci, 0);
+    EXPECT_EQ(Segments(QStringLiteral("\\xE9"))[0].bytes, QStringLiteral("\u00e9").toUtf8());
+    // Neither six digits nor a hex pair: the backslash is a character.
+    EXPECT_EQ(Segments(QStringLiteral("\\00001x\\xZ"))[0].bytes, QByteArray("\\00001x\\xZ"));
+}
+
+TEST(Opcions, LaCombinacioQueNoEsPotCodificarEsRefusa)
+{
+    QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("12345"));
+    EXPECT_NO_THROW(qr.setEncodingMode(ModeNumeric));
+    EXPECT_THROW(qr.setDataToEncode(QStringLiteral("12a45")), QrError);
+    EXPECT_FALSE(qr.Valid());
+    EXPECT_EQ(qr.DataToEncode(), QStringLiteral("12a45"));   // the value stays set
+    EXPECT_NO_THROW(qr.setEncodingMode(ModeByte));
+    EXPECT_TRUE(qr.Valid());
+    EXPECT_THROW(qr.setEncodingMode(ModeAlfanumeric), QrError);
+    qr.setEncodingMode(ModeAuto);
+
+    const QString longText(200, QLatin1Char('x'));
+    qr.setDataToEncode(longText);
+    EXPECT_THROW(qr.setPreferredVersion(2), QrError);
+    EXPECT_NO_THROW(qr.setPreferredVersion(10));
+    EXPECT_EQ(qr.Versio(), 10);
+    EXPECT_EQ(qr.Moduls(), 17 + 4 * 10);
+    EXPECT_NO_THROW(qr.setPreferredVersion(0));
+    EXPECT_THROW(qr.setDataToEncode(QString(3000, QLatin1Char('x'))), QrError);
+    // A character the designated set cannot hold.
+    EXPECT_THROW(qr.setDataToEncode(QStringLiteral("\\000003\u0391")), QrError);
+    // Empty data: not valid, but no error (nothing to draw).
+    EXPECT_NO_THROW(qr.setDataToEncode(QString()));
+    EXPECT_FALSE(qr.Valid());
+    EXPECT_TRUE(qr.Dibuixar(QSize(100, 100)).isNull());
+}
+
+TEST(Opcions, ElNivellDeCorreccioCanviaElSimbolINoLesDades)
+{
+    QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("https://example.com/label/12345"));
+    qr.setErrorCorrectionLevel(NivellL);
+    const int low = qr.Moduls();
+    qr.setErrorCorrectionLevel(NivellH);
+    EXPECT_GT(qr.Moduls(), low);
+    EXPECT_EQ(Llegit(qr), QStringLiteral("https://example.com/label/12345"));
+}
+
+TEST(Dibuix, MidaZonaDeSilenciOrientacioIColors)
+{
+    QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("size"));
+    ASSERT_EQ(qr.Moduls(), 21);
+    EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 3, 3), (21 + 6) * 3);
+    EXPECT_EQ(qr.GetMatrixHeight(3, 96, 96, 3, 3), (21 + 6) * 3);
+    EXPECT_EQ(qr.GetMatrixWidth(3, 192, 192, 3, 3), (21 + 6) * 6);
+    const QImage img = qr.Dibuixar(QSize(81, 81));
+    // Three modules of quiet zone, then the finder pattern's dark corner.
+    EXPECT_EQ(qGray(img.pixel(8, 8)), 255);
+    EXPECT_EQ(qGray(img.pixel(9, 9)), 0);
+    qr.setQuietZone(false);
+    EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 3, 3), 63);
+    qr.setQuietZone(true);
+    for (int deg : {90, 180, 270}) {
+        qr.setOrientation(deg);
+        EXPECT_EQ(Llegit(qr), QStringLiteral("size")) << deg;
+    }
+    qr.setForeColor(0xFF0000);   // blue in Basic order
+    qr.setTransparent(true);
+    const QImage t = qr.Dibuixar(QSize(81, 81));
+    EXPECT_EQ(qAlpha(t.pixel(0, 0)), 0);
+    EXPECT_EQ(t.pixel(9, 9), qRgb(0, 0, 255));
+}
+
+TEST(Fitxer, DesaUnBitmapDeLaMidaDemanada)
+{
+    QTemporaryDir dir;
+    QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("file"));
+    const QString f = dir.filePath(QStringLiteral("q.bmp"));
+    qr.SaveToImageFile(81, 81, f, 96, 3);
+    EXPECT_EQ(QImage(f).size(), QSize(81, 81));
+    EXPECT_THROW(qr.SaveToImageFile(81, 81, dir.filePath(QStringLiteral("none/q.bmp")), 96, 3), QrError);
+}
+
+} // namespace
