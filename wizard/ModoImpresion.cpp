@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace ModTolvWiz {
 
 namespace {
@@ -36,6 +38,23 @@ private:
     bool horitzontal_;
     kovel::word::Document* disseny_;
 };
+
+// The format turned to landscape in place, as this mode has always turned it: sizes,
+// pitches, counts and insets swap, and each margin moves on by one side.
+void GiraFormat(int index)
+{
+    EtiquetaCatalogo& e = Etiquetas[index];
+    EtiquetaExtendida& x = EtiquetasExt[index];
+    std::swap(e.Ancho, e.Alto);
+    std::swap(e.PasoHorizontal, e.PasoVertical);
+    std::swap(e.Columnas, e.Filas);
+    std::swap(e.Holgura[0], e.Holgura[1]);
+    const float esquerre = e.MargenIzquierdo;
+    e.MargenIzquierdo = e.MargenSuperior;
+    e.MargenSuperior = float(x.MargenDerecho);
+    x.MargenDerecho = x.MargenInferior;
+    x.MargenInferior = esquerre;
+}
 
 } // namespace
 
@@ -74,7 +93,7 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         return 2;
     }
     if (comanda.horitzontal())
-        GirarEtiqueta(index);
+        GiraFormat(index);
 
     const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
     if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {

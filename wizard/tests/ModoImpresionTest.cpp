@@ -97,6 +97,12 @@ TEST_F(ModoImpresionTest, WritesThePortraitAndTheLandscapeSheet)
     EXPECT_EQ(h->table(0).rowCount(), 5);        // turned: 3 rows of 7 labels, gap rows between
     EXPECT_EQ(h->table(0).columnCount(), 7);
     EXPECT_GT(h->pageSetup().pageWidth(), h->pageSetup().pageHeight());
+    // Turned, each margin moves on by one side: the top margin becomes the left one, the
+    // (empty) right one the top one, and the left one the bottom extra.
+    EXPECT_EQ(toTwips(h->pageSetup().leftMargin()), toTwips(centimetresToPoints(Centimetres(1.3f))));
+    EXPECT_EQ(h->pageSetup().topMargin().value, 0);
+    EXPECT_EQ(toTwips(h->pageSetup().pageHeight()),
+              toTwips(centimetresToPoints(Centimetres(float(2 * 6.6f + 6.35f + 0.7f) + 0.05f))));
 
     ASSERT_EQ(Executa({"/PV5", treball.filePath("abs dir")}), 0) << qPrintable(errors);
     EXPECT_TRUE(QFile::exists(treball.filePath("abs dir/wp_000005.docx")));
