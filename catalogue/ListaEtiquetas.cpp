@@ -10,6 +10,7 @@
 #include "common/MsgBox.h"
 
 #include <QLocale>
+#include <cstring>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -21,9 +22,26 @@
 namespace {
 
 // The list keeps its lines in text order as a sorted list box does: without regard to case.
-QString claveOrden(const QString& texto)
+// Compared in place, since folding a copy of every line costs more than the sort itself.
+inline char16_t pliega(char16_t c)
 {
-    return texto.toCaseFolded();
+    if (c < 128)
+        return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+bool antesQue(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t ca = a[i].unicode(), cb = b[i].unicode();
+        if (ca == cb)
+            continue;
+        const char16_t fa = pliega(ca), fb = pliega(cb);
+        if (fa != fb)
+            return fa < fb;
+    }
+    return a.size() < b.size();
 }
 
 } // namespace
@@ -71,18 +89,17 @@ void ModeloEtiquetas::Clear()
 {
     beginResetModel();
     lineas_.clear();
-    claves_.clear();
     endResetModel();
     setListIndex(-1);
 }
 
 int ModeloEtiquetas::AddItem(const QString& texto, int itemData)
 {
-    const QString clave = claveOrden(texto);
-    const auto pos = std::upper_bound(claves_.begin(), claves_.end(), clave) - claves_.begin();
+    const auto pos = std::upper_bound(lineas_.begin(), lineas_.end(), texto,
+                                      [](const QString& t, const QPair<QString, int>& l) { return antesQue(t, l.first); })
+        - lineas_.begin();
     beginInsertRows(QModelIndex(), int(pos), int(pos));
     lineas_.insert(pos, {texto, itemData});
-    claves_.insert(pos, clave);
     endInsertRows();
     if (listIndex_ >= pos) {
         ++listIndex_;
@@ -93,23 +110,10 @@ int ModeloEtiquetas::AddItem(const QString& texto, int itemData)
 
 void ModeloEtiquetas::SetLines(QList<QPair<QString, int>> lineas)
 {
-    QList<QString> claves;
-    claves.reserve(lineas.size());
-    for (const auto& l : lineas)
-        claves.append(claveOrden(l.first));
-    std::vector<int> orden(lineas.size());
-    std::iota(orden.begin(), orden.end(), 0);
-    std::stable_sort(orden.begin(), orden.end(), [&](int a, int b) { return claves[a] < claves[b]; });
-
     beginResetModel();
-    lineas_.clear();
-    claves_.clear();
-    lineas_.reserve(lineas.size());
-    claves_.reserve(lineas.size());
-    for (int i : orden) {
-        lineas_.append(std::move(lineas[i]));
-        claves_.append(std::move(claves[i]));
-    }
+    lineas_ = std::move(lineas);
+    std::stable_sort(lineas_.begin(), lineas_.end(),
+                     [](const QPair<QString, int>& a, const QPair<QString, int>& b) { return antesQue(a.first, b.first); });
     endResetModel();
     if (listIndex_ != -1) {
         listIndex_ = -1;
@@ -123,20 +127,38 @@ namespace {
 
 const QString kPalabra = QStringLiteral("KOVEL");
 
+// Descriptions are padded to 255 characters: skip the padding four characters at a time.
+QStringView rtrimV(QStringView s)
+{
+    qsizetype n = s.size();
+    constexpr quint64 cuatroBlancos = 0x0020002000200020ULL;
+    while (n >= 4) {
+        quint64 w;
+        std::memcpy(&w, s.utf16() + n - 4, sizeof w);
+        if (w != cuatroBlancos)
+            break;
+        n -= 4;
+    }
+    while (n > 0 && s[n - 1] == u' ')
+        --n;
+    return s.first(n);
+}
+
+qsizetype largoRecortado(QStringView s)
+{
+    s = rtrimV(s);
+    qsizetype a = 0;
+    while (a < s.size() && s[a] == u' ')
+        ++a;
+    return s.size() - a;
+}
+
 QString rtrim(const QString& s)
 {
     qsizetype n = s.size();
     while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
         --n;
     return s.left(n);
-}
-
-QString trim(const QString& s)
-{
-    qsizetype a = 0;
-    while (a < s.size() && s.at(a) == QLatin1Char(' '))
-        ++a;
-    return rtrim(s.mid(a));
 }
 
 QString conSeparadorUsuario(QString texto)
@@ -305,27 +327,37 @@ EstadoPanelEtiquetas& PanelEtiquetas()
 QString Normaliza_Numero(QString& s, int n)
 {
     s = rtrim(s);
-    double valor = 0;
-    try {
-        valor = kovel::basic::Round(kovel::basic::Val(s));
-    } catch (const kovel::basic::OverflowError&) {
-        return s;
-    }
     qsizetype z = 0;
     while (z < s.size() - 1 && s.at(z) == QLatin1Char('0'))
         ++z;
-    const QString digitos = QString::number(valor, 'f', 0);
+    // The digits of the value read from s; a plain run of digits is its own value.
+    QString digitos;
+    const bool soloCifras = !s.isEmpty() && s.size() <= 15
+        && std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (soloCifras) {
+        digitos = s.mid(z);
+    } else {
+        double valor = 0;
+        try {
+            valor = kovel::basic::Round(kovel::basic::Val(s));
+        } catch (const kovel::basic::OverflowError&) {
+            return s;
+        }
+        digitos = QString::number(valor, 'f', 0);
+    }
     if (digitos.size() >= n)
         return s;
-    QString r = QString(n - digitos.size(), QLatin1Char('0')) + digitos;
+    QString r;
+    r.reserve(n + s.size());
+    r.append(QString(n - digitos.size(), QLatin1Char('0'))).append(digitos);
     if (s.size() > z + 4)
-        r += s.mid(z + 4);
+        r += QStringView(s).mid(z + 4);
     return r;
 }
 
 QString Separa_Referencia(const QString& referencia, int ancho, const QString& prefijo, const QString& palabra)
 {
-    QString numero = rtrim(referencia).mid(prefijo.size() + 1);
+    QString numero = rtrimV(referencia).mid(prefijo.size() + 1).toString();
     return palabra + QLatin1Char(' ') + Normaliza_Numero(numero, ancho);
 }
 
@@ -336,7 +368,8 @@ QString Formatea_Alineado(double valor, const QString& formato, int ancho)
     QString texto = QString::number(valor, 'f', decimales);
     if (texto.startsWith(QLatin1Char('-')) && texto.mid(1).count(QLatin1Char('0')) + (decimales ? 1 : 0) == texto.size() - 1)
         texto.remove(0, 1);   // "-0.0" is written "0.0"
-    texto = conSeparadorUsuario(texto);
+    if (decimales > 0)
+        texto = conSeparadorUsuario(texto);
     if (texto.size() >= ancho)
         return texto;
     return QString(2 * (ancho - texto.size()), QLatin1Char(' ')) + texto;
@@ -370,23 +403,32 @@ QString LineaEtiqueta(int i, std::int16_t modo, int anchoRef)
         return {};
     const EtiquetaCatalogo& e = Etiquetas[i];
     const EtiquetaExtendida& x = EtiquetasExt[i];
-    const QString d = rtrim(e.Descripcion);
+    const QStringView d = rtrimV(e.Descripcion);
+    const QLatin1String guion(" - ");
+    QString linea;
     switch (modo) {
-    case 0:
-        return Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra) + QLatin1String(" - ") + d;
+    case 0: {
+        const QString n = Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra);
+        linea.reserve(n.size() + 3 + d.size());
+        linea.append(n).append(guion).append(d);
+        return linea;
+    }
     case 1: {
-        QString ref = rtrim(e.Referencia);
+        QString ref = rtrimV(e.Referencia).toString();
         ref.replace(kPalabra, kPalabra, Qt::CaseInsensitive);
-        return d + QLatin1String(" - ") + ref;
+        linea.reserve(d.size() + 3 + ref.size());
+        linea.append(d).append(guion).append(ref);
+        return linea;
     }
     case 2: {
         const QString n = Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra);
-        if (Unidades == 1)
-            return Formatea_Alineado(x.AnchoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" x ")
-                + Formatea_Alineado(x.AltoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" mm - ") + n
-                + QLatin1String(" - ") + d;
-        return TextoPulgadas(CmAPulgadas(x.AnchoCom), CmAPulgadas(x.AltoCom)) + QLatin1String(" - ") + n
-            + QLatin1String(" - ") + d;
+        const QString medida = Unidades == 1
+            ? Formatea_Alineado(x.AnchoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" x ")
+                + Formatea_Alineado(x.AltoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" mm")
+            : TextoPulgadas(CmAPulgadas(x.AnchoCom), CmAPulgadas(x.AltoCom));
+        linea.reserve(medida.size() + 3 + n.size() + 3 + d.size());
+        linea.append(medida).append(guion).append(n).append(guion).append(d);
+        return linea;
     }
     default:
         return {};
@@ -411,7 +453,7 @@ void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anch
         if (altoFiltro != 0 && Redondea(float(x.AltoCom * 10), 1) != fh)
             continue;
         pasan.push_back(i);
-        anchoRef = std::max<int>(anchoRef, int(trim(e.Referencia).size()) - int(kPalabra.size()) - 1);
+        anchoRef = std::max<int>(anchoRef, int(largoRecortado(e.Referencia)) - int(kPalabra.size()) - 1);
     }
 
     EstadoPanelEtiquetas& panel = PanelEtiquetas();

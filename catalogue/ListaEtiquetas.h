@@ -40,7 +40,6 @@ signals:
 
 private:
     QList<QPair<QString, int>> lineas_;
-    QList<QString> claves_;   // the texts case-folded, in the same order
     int listIndex_ = -1;
 };
 

@@ -33,7 +33,8 @@ float Redondea(float valor, std::uint8_t decimales)
     // 10^d must be a 32-bit whole number, and so must the scaled value; otherwise 0.
     if (decimales > 9)
         return 0;
-    const double p = std::pow(10.0, decimales);
+    static constexpr double potencias[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    const double p = potencias[decimales];
     const double escalado = double(valor) * p;
     if (!std::isfinite(escalado))
         return 0;
@@ -50,6 +51,11 @@ double CmAPulgadas(double centimetros)
 
 QString QuebradoPulgada(double f, bool& acarreo)
 {
+    static const QString textos[] = {
+        QStringLiteral("1/8"), QStringLiteral("1/6"), QStringLiteral("1/4"), QStringLiteral("1/3"),
+        QStringLiteral("3/8"), QStringLiteral("1/2"), QStringLiteral("5/8"), QStringLiteral("2/3"),
+        QStringLiteral("3/4"), QStringLiteral("5/6"), QStringLiteral("7/8"),
+    };
     acarreo = false;
     if (f < 0.0625)
         return {};
@@ -57,7 +63,7 @@ QString QuebradoPulgada(double f, bool& acarreo)
     for (int i = 0; i < n; ++i) {
         const double siguiente = i + 1 < n ? kQuebrados[i + 1].valor : 1.0;
         if (f < (kQuebrados[i].valor + siguiente) / 2)
-            return QString::fromLatin1(kQuebrados[i].texto);
+            return textos[i];
     }
     acarreo = true;
     return {};
