@@ -73,6 +73,8 @@ void BuidarLiterals();                    // empties the table (tests)
 // The key as the loader holds it: every 0xF3 byte of its UTF-16LE form becomes 0x6F and
 // every 0xA0 byte 0x20 (so "ó" reads "o", a no-break space a blank).
 QString ConvertirClau(QString key);
+// The update service's name for the same conversion.
+inline QString NormalitzarClau(QString key) { return ConvertirClau(std::move(key)); }
 // The order of the file and of the search: keys without leading and trailing blanks, in
 // upper case, compared byte by byte over UTF-16LE (low byte first); a prefix is smaller.
 int CompararClaus(const QString& a, const QString& b);
