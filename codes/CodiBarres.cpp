@@ -42,7 +42,10 @@ QString NomSegurFitxer(const QString& tag)
 
 QString FitxerImatge(const QString& tag)
 {
-    return directoris::DirectoriTmp() + QStringLiteral("/imatge_camp_") + NomSegurFitxer(tag) + QStringLiteral(".bmp");
+    const QString tmp = directoris::DirectoriTmp();
+    // Without a data folder there is no tmp folder to write in (never the file-system root).
+    if (tmp.isEmpty()) throw BarcodeError(QStringLiteral("The data folder cannot be found: no picture can be written"));
+    return tmp + QStringLiteral("/imatge_camp_") + NomSegurFitxer(tag) + QStringLiteral(".bmp");
 }
 
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,

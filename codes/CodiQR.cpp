@@ -218,7 +218,12 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
         if (motiu) *motiu = qr.Error();
         return false;
     }
-    const QString file = CodiBarres::FitxerImatge(tag);
+    QString file;
+    try {
+        file = CodiBarres::FitxerImatge(tag);
+    } catch (const kovel::barcode::BarcodeError& e) {
+        throw QrError(e.message());
+    }
     if (QFile::exists(file)) QFile::remove(file);
     const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
     const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);

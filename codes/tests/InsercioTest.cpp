@@ -1,0 +1,187 @@
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
+#include "codes/ValorsNoCodificats.h"
+#include "common/Fitxers.h"
+#include "common/HostProfile.h"
+#include "platform/barcode/tests/Lector.h"
+#include "platform/word/Document.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using kovel::barcode::ActiveBC;
+using kovel::qr::QRCodeCtrl;
+
+class Insercio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CarpetaDades = dir.path() + QLatin1Char('/');
+        ProgramaOffice = QStringLiteral("Excel");
+        // The program never empties these; each test starts from a fresh run.
+        ClonsBarres.clear();
+        EtiquetesBarres.clear();
+        ClonsQR.clear();
+        EtiquetesQR.clear();
+        PlantillesQR.clear();
+        ComptadorPlantillesQR = 0;
+        PrefixDadesQR.clear();
+        doc = kovel::word::Document::create();
+    }
+    std::vector<kovel::word::InlinePicture*> Pictures() { return doc->inlinePictures(); }
+    static QString Llegit(const kovel::word::InlinePicture* p)
+    {
+        QImage img;
+        img.loadFromData(p->png(), "PNG");
+        const auto r = kovel::proves::Llegir(img);
+        return r.ok ? r.text : QStringLiteral("<not read>");
+    }
+    QString Tmp() const { return dir.path() + QStringLiteral("/tmp/"); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<kovel::word::Document> doc;
+};
+
+TEST_F(Insercio, CodiDeBarresFix)
+{
+    ActiveBC bc;
+    bc.setBarText(QStringLiteral("590123412345"));
+    float h = 0, w = 0;
+    ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), QString(), bc, QString(), h, w, QString()));
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres"));
+    EXPECT_TRUE(QFileInfo::exists(Tmp() + QStringLiteral("imatge_camp_.bmp")));
+    EXPECT_TRUE(ClonsBarres.empty());
+    EXPECT_EQ(w, bc.MinBarcodeWidth());
+    EXPECT_FLOAT_EQ(h, w / 2.5f);
+    EXPECT_EQ(Pictures()[0]->pixelSize(), QSize(static_cast<int>(w), static_cast<int>(h)));
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
+    // A second code goes after the first, not over it.
+    ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), QString(), bc, QString(), h, w, QString()));
+    EXPECT_EQ(Pictures().size(), 2u);
+}
+
+TEST_F(Insercio, CodisVinculatsACampsIGir)
+{
+    ActiveBC dialog;
+    dialog.setBarType(kovel::barcode::Code128);
+    dialog.setCode128CharSet(3);
+    dialog.setBarText(QStringLiteral("1234"));
+    dialog.setOrientation(90);
+    for (int i = 0; i < 2; ++i) {
+        ActiveBC& clone = CodiBarres::RegistrarClon(dialog, QStringLiteral("F"));
+        float h = 0, w = 0;
+        ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), dialog.Tag(), clone, QString(), h, w, QString()));
+        EXPECT_GT(h, w);   // turned: higher than wide
+    }
+    EXPECT_EQ(EtiquetesBarres, (QStringList{QStringLiteral("1_F"), QStringLiteral("2_F")}));
+    EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_F"));
+    EXPECT_EQ(Pictures()[1]->alternativeText(), QStringLiteral("TOLV_barres_2_F"));
+    EXPECT_EQ(CodiBarres::Clon(2)->Code128CharSet(), 3);
+    EXPECT_EQ(CodiBarres::Clon(2)->BarText(), QStringLiteral("1234"));
+    EXPECT_EQ(CodiBarres::Clon(3), nullptr);
+    EXPECT_EQ(CodiBarres::Clon(0), nullptr);
+    EXPECT_EQ(Llegit(Pictures()[1]), QStringLiteral("1234"));
+}
+
+TEST_F(Insercio, ElNomDelCampNoSurtDeLaCarpetaTmp)
+{
+    for (const QString& field : {QStringLiteral("../../evil"), QStringLiteral("a/b"), QStringLiteral(".."),
+                                 QString(300, QLatin1Char('x'))}) {
+        const QString f = CodiBarres::FitxerImatge(QStringLiteral("1_") + field);
+        EXPECT_EQ(QFileInfo(f).absolutePath(), QDir(Tmp()).absolutePath()) << field.toStdString();
+        EXPECT_LE(QFileInfo(f).fileName().size(), 130);
+    }
+    EXPECT_EQ(CodiBarres::NomSegurFitxer(QStringLiteral("1_Código postal")), QStringLiteral("1_Código_postal"));
+}
+
+TEST_F(Insercio, UnValorQueNoEsPotCodificarNoInsereixRes)
+{
+    ActiveBC bc;
+    bc.setBarText(QStringLiteral("ABC"));
+    float h = 7, w = 9;
+    QString why;
+    EXPECT_FALSE(CodiBarres::InserirImatgeCodi(doc->selection(), QStringLiteral("1_F"), bc, {}, h, w, {}, &why));
+    EXPECT_TRUE(Pictures().empty());
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(w, 9);
+
+    auto& c = kovel::codes::NoCodificats();
+    c.Comencar();
+    for (int r = 2; r < 12; ++r) c.Afegir(r, QStringLiteral("EAN"), QStringLiteral("ABC"), why);
+    EXPECT_EQ(c.Nombre(), 10);
+    const QString text = c.Resum(3);
+    EXPECT_TRUE(text.contains(QStringLiteral("10"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("2, 3, 4"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("5,")));
+    c.Comencar();
+    EXPECT_TRUE(c.Resum().isEmpty());
+}
+
+TEST_F(Insercio, CodisQRFixosIVinculats)
+{
+    QRCodeCtrl dialog;
+    dialog.setDataToEncode(QStringLiteral("fixed"));
+    float h = 1, w = 1;
+    ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), QString(), dialog, QString(), h, w, QString()));
+    EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_qr"));
+    EXPECT_EQ(w, dialog.GetMatrixWidth(3, 96, 96, 3, 3));   // whatever the caller passed
+    EXPECT_TRUE(ClonsQR.empty());
+
+    QRCodeCtrl& text = CodiQR::RegistrarClon(dialog, QStringLiteral("Nom"));
+    ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), dialog.Tag(), text, QStringLiteral("Nom"), h, w, QString()));
+    EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_qr_1_Nom"));
+    EXPECT_TRUE(PlantillesQR.empty());
+
+    CodiQR::RegistrarClonPlantilla(dialog, CodiQR::PlantillaSMS(QStringLiteral("T"), QStringLiteral("M")), false);
+    EXPECT_EQ(dialog.Tag(), QStringLiteral("2_0"));
+    const QString card = CodiQR::PlantillaVCard(QStringLiteral("N"), QStringLiteral("T"), QStringLiteral("W"),
+                                                QStringLiteral("E"), QStringLiteral("A"));
+    QRCodeCtrl& vc = CodiQR::RegistrarClonPlantilla(dialog, card, true);
+    EXPECT_EQ(dialog.Tag(), QStringLiteral("3_1"));
+    EXPECT_EQ(EtiquetesQR, (QStringList{QStringLiteral("1_Nom"), QStringLiteral("2_0"), QStringLiteral("3_1")}));
+    EXPECT_EQ(*CodiQR::Plantilla(1), card);
+    EXPECT_EQ(CodiQR::Plantilla(2), nullptr);
+    EXPECT_EQ(vc.DataToEncode(), card);
+    EXPECT_EQ(CodiQR::Clon(1)->DataToEncode(), QStringLiteral("fixed"));
+}
+
+// What the generator does for each record: fill the template, encode, draw; the label's
+// picture reads back as the card with its accents.
+TEST_F(Insercio, QRDeTargetaRefetPerRegistreEsLlegeix)
+{
+    QRCodeCtrl dialog;
+    dialog.setDataToEncode(QStringLiteral("x"));
+    const QString card = CodiQR::PlantillaVCard(QStringLiteral("Nom"), QStringLiteral("Tel"), QStringLiteral("Web"),
+                                                QStringLiteral("Mail"), QStringLiteral("Adr"));
+    CodiQR::RegistrarClonPlantilla(dialog, card, true);
+    auto valor = [](const QString& f) {
+        return f == QLatin1String("Nom") ? QStringLiteral("Jos\u00e9 Mu\u00f1oz; hijo") : QStringLiteral("Pl. \u00c0ngel 3");
+    };
+    QString filled;
+    ASSERT_TRUE(CodiQR::OmplirPlantilla(*CodiQR::Plantilla(0), valor, filled));
+    QRCodeCtrl* clone = CodiQR::Clon(1);
+    clone->setDataToEncode(CodiQR::CodificarText(filled));
+    float h = 0, w = 0;
+    ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), EtiquetesQR[0], *clone, QStringLiteral("0"), h, w,
+                                        QStringLiteral("TOLV_QR_0")));
+    EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_QR_0"));
+    EXPECT_EQ(Llegit(Pictures().back()),
+              QStringLiteral("MECARD:N:Jos\u00e9 Mu\u00f1oz\\; hijo;TEL:Pl. \u00c0ngel 3;URL:Pl. \u00c0ngel 3;"
+                             "EMAIL:Pl. \u00c0ngel 3;ADR:Pl. \u00c0ngel 3;;"));
+}
+
+TEST_F(Insercio, MostraDelCampPerAmfitrio)
+{
+    ProgramaOffice = QStringLiteral("Word");
+    EXPECT_EQ(CodiBarres::ValorCamp(QStringLiteral("F"), QStringLiteral("typed")), QStringLiteral("typed"));
+    ProgramaOffice = QStringLiteral("Excel");
+    EXPECT_EQ(CodiBarres::ValorCamp(QStringLiteral("F"), QStringLiteral("typed")), QString());   // no wizard
+}
+
+} // namespace
