@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include <cmath>
+#include <set>
 
 using namespace generar_doc;
 using namespace kovel::word;
@@ -22,13 +23,14 @@ using namespace kovel::word;
 namespace {
 
 struct Opcions : OpcionsGeneracio {
+    QString host = QStringLiteral("Excel");
     bool horit = false;
     bool unaPerRegistre = true;
     int registres = 0;
     std::unique_ptr<FullMemoria> full;
     Document* disseny = nullptr;
     QString programa, dades;
-    QString programaOffice() const override { return QStringLiteral("Excel"); }
+    QString programaOffice() const override { return host; }
     std::int16_t formatSeleccionat() const override { return -1; }
     bool horitzontal() const override { return horit; }
     bool unaEtiquetaPerRegistre() const override { return unaPerRegistre; }
@@ -44,7 +46,8 @@ struct Cas {
     QString nom;
     std::int32_t codi;
     bool horitzontal;
-    int registres;
+    int registres;     // 0: the word-processor host, every label from the design
+    float margeCm = 0; // the design's margins (spacer lines in every label)
     MidesFull m{};     // filled in from the catalogue
     int pagines = 0;
 };
@@ -97,6 +100,8 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         {"single", 813, false, 2},
         {"landscape", 803, true, 21},
         {"landscapemany", 808, true, 70},
+        {"wordhost", 803, false, 0, 0.4f},
+        {"wordhostgaps", 808, true, 0, 0.25f},
     };
     QStringList fitxers;
     for (Cas& cas : casos) {
@@ -108,25 +113,34 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
             ModTolvWiz::GirarEtiqueta(idx);
         cas.m = MidesDeCatalogo(idx);
         const int perFull = cas.m.files * cas.m.columnes;
-        cas.pagines = (cas.registres - 1) / perFull + 1;
+        const bool word = cas.registres == 0;
+        cas.pagines = word ? 1 : (cas.registres - 1) / perFull + 1;
 
         // A marker at the top left of the label: the record's own name in a small font.
         auto disseny = Document::create();
         RunFormat f;
         f.fontName = QStringLiteral("DejaVu Sans");
         f.size = Points(6);
-        InlinePicture p = InlinePicture::fromImage(QImage(4, 4, QImage::Format_RGB32));
-        p.setAlternativeText(QStringLiteral("TOLV_campA"));
-        disseny->content().insertPicture(p);
+        if (word) {
+            disseny->content().setText(QStringLiteral("W"));
+        } else {
+            InlinePicture p = InlinePicture::fromImage(QImage(4, 4, QImage::Format_RGB32));
+            p.setAlternativeText(QStringLiteral("TOLV_campA"));
+            disseny->content().insertPicture(p);
+        }
         disseny->content().setFont(f);
         PageSetup ps = disseny->pageSetup();
-        ps.setLeftMargin(Points(0)); ps.setTopMargin(Points(0)); ps.setRightMargin(Points(0)); ps.setBottomMargin(Points(0));
+        ps.setPageWidth(Points(CentimetersToPoints(cas.m.amplCm)));
+        ps.setPageHeight(Points(CentimetersToPoints(cas.m.altCm)));
+        const Points marge(CentimetersToPoints(cas.margeCm));
+        ps.setLeftMargin(marge); ps.setTopMargin(marge); ps.setRightMargin(marge); ps.setBottomMargin(marge);
         disseny->setPageSetup(ps);
 
         QList<QStringList> files;
         for (int r = 1; r <= cas.registres; ++r)
             files << QStringList{QStringLiteral("Q%1").arg(r, 3, 10, QLatin1Char('0'))};
         Opcions o;
+        o.host = word ? QStringLiteral("Word") : QStringLiteral("Excel");
         o.horit = cas.horitzontal;
         o.registres = cas.registres;
         o.full = std::make_unique<FullMemoria>(files);
@@ -171,22 +185,40 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         }
         int trobades = 0;
         const int perFull = cas.m.files * cas.m.columnes;
+        // The design's margins become spacer lines: the text starts 0.05 cm short of them.
+        const double desplacament = cas.margeCm > 0 ? CentimetersToPoints(cas.margeCm - 0.05f) : 0.0;
+        std::set<int> etiquetes;
         for (const Paraula& p : paraules) {
-            if (!p.text.startsWith(QLatin1Char('Q')))
-                continue;
-            const int k = p.text.mid(1).toInt() - 1;
+            int k = -1;
+            if (cas.registres == 0) {
+                if (p.text != QLatin1String("W"))
+                    continue;
+                // Every label shows the design: the nearest label is the one it must sit on.
+                const double pasH = CentimetersToPoints(cas.m.pasHorCm), pasV = CentimetersToPoints(cas.m.pasVerCm);
+                const int c = int(std::lround((p.x - desplacament - CentimetersToPoints(cas.m.margeEsqCm)) / pasH));
+                const int f = int(std::lround((p.y - desplacament - CentimetersToPoints(cas.m.margeSupCm)) / pasV));
+                if (c < 0 || c >= cas.m.columnes || f < 0 || f >= cas.m.files || !etiquetes.insert(f * cas.m.columnes + c).second) {
+                    ADD_FAILURE() << "a label text off every label, or twice on one: " << p.x << "," << p.y;
+                    continue;
+                }
+                k = f * cas.m.columnes + c;
+            } else {
+                if (!p.text.startsWith(QLatin1Char('Q')))
+                    continue;
+                k = p.text.mid(1).toInt() - 1;
+            }
             ASSERT_GE(k, 0);
-            ASSERT_LT(k, cas.registres);
+            ASSERT_LT(k, cas.registres == 0 ? perFull : cas.registres);
             ++trobades;
             const int full = k / perFull, i = k % perFull;
             const int fila = i / cas.m.columnes, columna = i % cas.m.columnes;
             EXPECT_EQ(p.pagina, full) << qPrintable(p.text);
-            const double x = CentimetersToPoints(cas.m.margeEsqCm + float(columna) * cas.m.pasHorCm);
-            const double y = CentimetersToPoints(cas.m.margeSupCm + float(fila) * cas.m.pasVerCm);
-            EXPECT_NEAR(p.x, x, tolerancia) << qPrintable(p.text);
-            EXPECT_NEAR(p.y, y, tolerancia) << qPrintable(p.text);
+            const double x = CentimetersToPoints(cas.m.margeEsqCm + float(columna) * cas.m.pasHorCm) + desplacament;
+            const double y = CentimetersToPoints(cas.m.margeSupCm + float(fila) * cas.m.pasVerCm) + desplacament;
+            EXPECT_NEAR(p.x, x, tolerancia) << qPrintable(p.text) << " label " << k;
+            EXPECT_NEAR(p.y, y, tolerancia) << qPrintable(p.text) << " label " << k;
         }
-        EXPECT_EQ(trobades, cas.registres);
+        EXPECT_EQ(trobades, cas.registres == 0 ? perFull : cas.registres);
     }
     mod_rvtMsgBox::resetAnswerer();
 }
