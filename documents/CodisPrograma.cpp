@@ -41,4 +41,12 @@ QString CodisPrograma::plantillaQR(std::int32_t index)
     return *p;
 }
 
+QString CodisPrograma::omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor)
+{
+    QString resultat, error;
+    if (!CodiQR::OmplirPlantilla(plantilla, valor, resultat, &error))
+        throw GeneracioError(error.isEmpty() ? QStringLiteral("The QR data template \"%1\" cannot be filled.").arg(plantilla) : error);
+    return resultat;
+}
+
 } // namespace generar_doc

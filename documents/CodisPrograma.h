@@ -14,6 +14,8 @@ public:
     QString codificarText(const QString& text) override;
     QString prefixDadesQR() override;
     QString plantillaQR(std::int32_t index) override;
+    // Contact-card templates escape the values they take, as the QR dialog's own cards do.
+    QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override;
 };
 
 } // namespace generar_doc

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace kovel::word {
@@ -32,6 +33,9 @@ public:
     virtual QString prefixDadesQR() = 0;
     // QR data template `index` (0-based: the number written in the alternative text).
     virtual QString plantillaQR(std::int32_t index) = 0;
+    // A QR data template filled with the record: every "[name]" becomes valor(name).
+    // The default puts the values in as they are; GeneracioError for a "[" without "]".
+    virtual QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor);
     // After the run: the barcode dialog's two public values go back to 0.
     virtual void finalGeneracio() {}
 };

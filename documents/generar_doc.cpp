@@ -262,6 +262,25 @@ void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc,
 
 } // namespace
 
+QString CodisGeneracio::omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor)
+{
+    QString resultat;
+    qsizetype pos = 0;
+    qsizetype a = plantilla.indexOf(QLatin1Char('['));
+    while (a >= 0) {
+        resultat += plantilla.mid(pos, a - pos);
+        const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a + 1);
+        if (b < 0)
+            throw GeneracioError(QStringLiteral("The QR data template \"%1\" has a \"[\" without \"]\".").arg(plantilla));
+        resultat += valor(plantilla.mid(a + 1, b - a - 1));
+        pos = b + 1;
+        a = plantilla.indexOf(QLatin1Char('['), pos);
+    }
+    if (pos < plantilla.size())
+        resultat += plantilla.mid(pos);
+    return resultat;
+}
+
 // ---- Catalogue ----
 
 MidesFull MidesDeCatalogo(int idx)
@@ -597,22 +616,12 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             if (EsNumeric(s)) {
                 // A data template: its "[field]" references take the record's values.
                 const QString plantilla = c.plantillaQR(LlegeixNumero(s));
-                QString resultat;
-                qsizetype pos = 0;
-                qsizetype a = plantilla.indexOf(QLatin1Char('['));
-                while (a >= 0) {
-                    resultat += plantilla.mid(pos, a - pos);
-                    const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a + 1);
-                    if (b < 0)
-                        throw GeneracioError(QStringLiteral("The QR data template \"%1\" has a \"[\" without \"]\".").arg(plantilla));
+                const QString resultat = c.omplirPlantillaQR(plantilla, [&](const QString& camp) {
                     QString valor;
-                    if (Valor(v, plantilla.mid(a + 1, b - a - 1), valor))
-                        resultat += full ? TreuSaltFinal(valor) : valor;
-                    pos = b + 1;
-                    a = plantilla.indexOf(QLatin1Char('['), pos);
-                }
-                if (pos < plantilla.size())
-                    resultat += plantilla.mid(pos);
+                    if (!Valor(v, camp, valor))
+                        return QString();
+                    return full ? TreuSaltFinal(valor) : valor;
+                });
                 c.inserirCodiQR(r, n, s, c.codificarText(resultat), QStringLiteral("TOLV_QR_") + s);
             } else {
                 QString valor;
