@@ -482,7 +482,20 @@ void TreuMargesTaula(Table& taula, const GeometriaTaula& g, std::int32_t primera
 
 std::int16_t PaginesDarreraSeccio(const Document& doc)
 {
-    return std::int16_t(doc.pagesOfLastSection());
+    // A section that starts on a page of its own spans what its content spans alone: laid
+    // out by itself, so that a document of many sheets is not laid out again for each one.
+    const int n = doc.sectionCount();
+    if (n <= 1 || doc.section(n - 1).start != SectionStart::NextPage)
+        return std::int16_t(doc.pagesOfLastSection());
+    const auto& blocs = doc.body().blocks;
+    int b = int(blocs.size()) - 1;
+    while (b >= 0 && !(blocs[b].isParagraph() && blocs[b].paragraph().endsSection()))
+        --b;
+    auto sola = Document::create();
+    sola->setDefaultRunFormat(doc.defaultRunFormat());
+    sola->setPageSetup(doc.section(n - 1).pageSetup);
+    sola->body().blocks.assign(blocs.begin() + b + 1, blocs.end());
+    return std::int16_t(sola->pageCount());
 }
 
 // ---- Design margins ----

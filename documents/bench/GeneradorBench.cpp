@@ -98,7 +98,7 @@ void BM_DeuMilEtiquetes(benchmark::State& state)
 }
 BENCHMARK(BM_DeuMilEtiquetes)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void BM_MilFullsUnRegistre(benchmark::State& state)
+void BM_FullsUnRegistre(benchmark::State& state)
 {
     Prepara();
     QTemporaryDir dir;
@@ -106,7 +106,7 @@ void BM_MilFullsUnRegistre(benchmark::State& state)
     Opcions o;
     o.host = "Access";
     o.unaPerRegistre = false;
-    for (int i = 1; i <= 1000; ++i)
+    for (int i = 1; i <= state.range(0); ++i)
         o.files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("Street %1").arg(i), QStringLiteral("%1").arg(i)};
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -117,6 +117,6 @@ void BM_MilFullsUnRegistre(benchmark::State& state)
     }
     PicMemoria(state);
 }
-BENCHMARK(BM_MilFullsUnRegistre)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullsUnRegistre)->Arg(1000)->Arg(4000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace

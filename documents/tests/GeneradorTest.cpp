@@ -275,6 +275,7 @@ TEST_F(GeneradorTest, OneSheetPerRecordRepeatsTheRecord)
     ASSERT_TRUE(doc);
     ASSERT_EQ(doc->tableCount(), 3);
     EXPECT_EQ(doc->pageCount(), 3);
+    EXPECT_EQ(PaginesDarreraSeccio(*doc), doc->pagesOfLastSection());
     const QStringList noms{"Ana", "Biel", "Cesc"};
     for (int t = 0; t < 3; ++t)
         for (int r = 0; r < 5; r += 2)
