@@ -698,6 +698,11 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         }
     }
 
+    // A mistyped row range must not exhaust the machine: as many sheets as the 16-bit
+    // progress count holds.
+    if (pagines > 32767)
+        throw GeneracioError(QStringLiteral("The records need %1 sheets; one document holds at most 32767.").arg(pagines));
+
     std::unique_ptr<Document> doc = CreaDocumentSortida(m, c.horitzontal, o);
     if (!doc)
         return nullptr;

@@ -251,6 +251,13 @@ TEST_F(GeneradorTest, OneLabelPerRecordFillsRowByRowThenTheNextSheet)
 TEST_F(GeneradorTest, SpreadsheetEdgeRowsAndEmptyCells)
 {
     o.host = "Excel";
+    FullDeFiles(1);
+    o.filaIni = "1";
+    o.filaFi = "99999999";   // a mistyped range: refused before anything is made
+    EXPECT_THROW(GeneraDocument(0, o), GeneracioError);
+    EXPECT_FALSE(QFile::exists(o.dades + "KOVEL1617V.docx"));
+
+    o.host = "Excel";
     o.filaIni = "5";
     o.filaFi = "5";
     FullDeFiles(6);
