@@ -69,6 +69,10 @@ public:
     virtual QString nomCasella(std::int32_t /*i*/) const { return {}; }
     virtual void desaCasellaActual() {}
 
+    // One step of the progress display for every sheet added after the first (the print
+    // mode has none).
+    virtual void avancaProgres() {}
+
     // Field-linked codes; nullptr when the design may hold none.
     virtual CodisGeneracio* codis() { return nullptr; }
 

@@ -716,6 +716,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     TreuMargesTaula(*t1, g, 1);
     std::int32_t primeraFilaPagina = 1;
     for (std::int32_t p = 2; p <= pagines; ++p) {
+        o.avancaProgres();
         Range& sel = doc->selection();
         sel = doc->tableRange(doc->tableCount() - 1);
         sel.collapse(Collapse::End);
