@@ -138,3 +138,12 @@ TEST_F(ModoImpresionTest, UnwritableFolderLeavesNothingHalfWritten)
     EXPECT_EQ(QDir(treball.filePath("ple")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
               QStringList{"wp_001234.docx"});
 }
+
+TEST_F(ModoImpresionTest, HostSwitchesEndWithoutAWindowToShow)
+{
+    // Without a display the program never waits for a person: the message goes to
+    // standard error and the program ends.
+    EXPECT_EQ(Executa({"/W"}), 2);
+    EXPECT_TRUE(errors.contains("print mode")) << qPrintable(errors);
+    EXPECT_EQ(Executa({"LOG"}), 2);
+}
