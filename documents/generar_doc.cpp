@@ -342,6 +342,24 @@ void PreparaPaginaEtiqueta(Document& doc, const MidesFull& m, bool horitzontal)
     doc.setPageSetup(ps);
 }
 
+std::int32_t ModelDocumentBase = 0;
+QString SufixDocumentBase;
+QString ClauDocumentBase;
+
+bool CalPrepararDocumentBase(std::int32_t model, const QString& sufix, bool horitzontal, bool& prepared)
+{
+    if (prepared)
+        return true;
+    const QString lletra = LletraOrientacio(horitzontal);
+    if (model == ModelDocumentBase && sufix == SufixDocumentBase && lletra == ClauDocumentBase)
+        return false;
+    ModelDocumentBase = model;
+    SufixDocumentBase = sufix;
+    ClauDocumentBase = lletra;
+    prepared = true;
+    return true;
+}
+
 DocumentBase PreparaDocumentBase(const MidesFull& m, bool horitzontal, const QString& carpetaPrograma,
                                  const QString& carpetaTmp)
 {

@@ -510,3 +510,22 @@ TEST(DocumentsBase, BaseDocumentOfALabel)
     EXPECT_TRUE(h.plantillaModel);
     EXPECT_TRUE(h.document->body().text().startsWith("MODEL"));
 }
+
+TEST(DocumentsBase, PreparedOnlyWhenTheKeyChanges)
+{
+    ClauDocumentBase.clear();
+    bool preparat = false;
+    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", false, preparat));
+    EXPECT_TRUE(preparat);
+    preparat = false;
+    EXPECT_FALSE(CalPrepararDocumentBase(1617, "", false, preparat));
+    EXPECT_FALSE(preparat);
+    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", true, preparat));   // the orientation is in the key
+    EXPECT_EQ(ClauDocumentBase, "H");
+    preparat = true;   // forced: the key is neither compared nor stored
+    EXPECT_TRUE(CalPrepararDocumentBase(9, "X", false, preparat));
+    EXPECT_EQ(ModelDocumentBase, 1617);
+    ClauDocumentBase.clear();   // emptied by the wizard: prepared again
+    preparat = false;
+    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", true, preparat));
+}
