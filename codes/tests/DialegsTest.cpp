@@ -1,0 +1,425 @@
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
+#include "codes/EntornDisseny.h"
+#include "codes/frmCodiBarres.h"
+#include "codes/frmCodiQR.h"
+#include "common/Fitxers.h"
+#include "common/HostProfile.h"
+#include "common/MsgBox.h"
+#include "platform/barcode/tests/Lector.h"
+#include "platform/word/Document.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+
+namespace {
+
+// The wizard as the dialogs see it: its fields, a first record, the design document.
+class Assistent : public kovel::codes::EntornDisseny {
+public:
+    QStringList camps;
+    std::map<QString, QString> valors;
+    std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
+    bool ambDisseny = true;
+
+    QStringList Camps() const override { return camps; }
+    QString ValorMostra(const QString& camp) override { return valors.count(camp) ? valors[camp] : QString(); }
+    kovel::word::Range* Seleccio() override { return ambDisseny ? &doc->selection() : nullptr; }
+};
+
+class Dialegs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        CarpetaDades = dir.path() + QLatin1Char('/');
+        ProgramaOffice = QStringLiteral("Word");
+        ClonsBarres.clear();
+        EtiquetesBarres.clear();
+        ClonsQR.clear();
+        EtiquetesQR.clear();
+        PlantillesQR.clear();
+        ComptadorPlantillesQR = 0;
+        PrefixDadesQR.clear();
+        CodiQR::ECIActiu = false;
+        CodiQR::UTF8Actiu = false;
+        kovel::codes::EstablirEntorn(&assistent);
+        mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t style, const QString&) {
+            missatges.push_back({prompt, style});
+            if (respostes.empty()) return std::int16_t(mod_rvtMsgBox::vbOK);
+            const std::int16_t r = respostes.front();
+            respostes.pop_front();
+            return r;
+        });
+    }
+    void TearDown() override
+    {
+        mod_rvtMsgBox::resetAnswerer();
+        kovel::codes::EstablirEntorn(nullptr);
+    }
+    void Excel()
+    {
+        ProgramaOffice = QStringLiteral("Excel");
+        assistent.camps = {QStringLiteral("Codi"), QStringLiteral("Nom"), QStringLiteral("Tel")};
+        assistent.valors = {{QStringLiteral("Codi"), QStringLiteral("590123412345")},
+                            {QStringLiteral("Nom"), QStringLiteral("Jos\u00e9")},
+                            {QStringLiteral("Tel"), QStringLiteral("600")}};
+    }
+    std::vector<kovel::word::InlinePicture*> Pictures() { return assistent.doc->inlinePictures(); }
+    static QString Llegit(const QLabel* preview)
+    {
+        const QPixmap p = preview->pixmap(Qt::ReturnByValue);
+        if (p.isNull()) return QStringLiteral("<none>");
+        const auto r = kovel::proves::Llegir(p.toImage());
+        return r.ok ? r.text : QStringLiteral("<not read>");
+    }
+    static QString Llegit(const kovel::word::InlinePicture* p)
+    {
+        QImage img;
+        img.loadFromData(p->png(), "PNG");
+        const auto r = kovel::proves::Llegir(img);
+        return r.ok ? r.text : QStringLiteral("<not read>");
+    }
+
+    QTemporaryDir dir;
+    Assistent assistent;
+    std::vector<std::pair<QString, std::int16_t>> missatges;
+    std::deque<std::int16_t> respostes;
+};
+
+// ---- Barcode dialog ----
+
+TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
+{
+    frmCodiBarres d;
+    d.show();
+    EXPECT_EQ(d.cboTipusCodi->currentIndex(), 11);
+    EXPECT_EQ(d.cboTipusCodi->count(), 22);
+    EXPECT_EQ(d.ActiveBC1().BarType(), kovel::barcode::EAN13);
+    EXPECT_EQ(d.txtCodi->maxLength(), 12);
+    EXPECT_EQ(d.height() * 15, 6750);
+    EXPECT_FALSE(d.AvancatVisible());
+    EXPECT_TRUE(d.optMateix->isChecked());
+    EXPECT_FALSE(d.optCamp->isEnabled());   // Word host
+    EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("chkMostrarQuietZone")), d.chkMostrarQuietZone);
+    // The preview is the symbol and reads back.
+    EXPECT_EQ(Llegit(d.lblPreview),
+              QStringLiteral("1234567890128"));
+    d.btnComplex->click();
+    EXPECT_EQ(d.height() * 15, 10320);
+}
+
+TEST_F(Dialegs, BarresConjuntsActiusILimitsPerTipus)
+{
+    frmCodiBarres d;
+    d.show();
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::UPCE);
+    EXPECT_EQ(d.txtCodi->maxLength(), 32767);
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::PostNet);
+    EXPECT_EQ(d.txtCodi->maxLength(), 32767);
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::Code128);
+    EXPECT_EQ(d.txtCodi->maxLength(), 34);
+    EXPECT_TRUE(d.cboCodCaracters->isEnabled());
+    EXPECT_TRUE(d.chkCaractEspecials->isEnabled());
+    EXPECT_FALSE(d.chkCalcCheck->isEnabled());
+    d.cboCodCaracters->setCurrentIndex(3);
+    EXPECT_EQ(d.ActiveBC1().Code128CharSet(), 3);
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::Interleaved2of5);
+    EXPECT_FALSE(d.cboCodCaracters->isEnabled());
+    EXPECT_TRUE(d.chkCalcCheck->isEnabled());
+    EXPECT_TRUE(d.chkMostrarCheck->isEnabled());
+    EXPECT_FALSE(d.chkGuard->isEnabled());
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::EAN14);
+    EXPECT_TRUE(d.chkGuard->isEnabled());
+    EXPECT_TRUE(d.chkTxtEANFull->isEnabled());
+    EXPECT_EQ(d.cboTextAlign->count(), 7);
+    d.cboTipusCodi->setCurrentIndex(kovel::barcode::Code39);
+    EXPECT_EQ(d.cboTextAlign->count(), 4);
+    d.chkMostrarText->setChecked(false);
+    EXPECT_FALSE(d.ActiveBC1().ShowText());
+    EXPECT_FALSE(d.btnFont->isEnabled());
+    d.chkTransparent->setChecked(true);
+    EXPECT_TRUE(d.ActiveBC1().Transparent());
+    EXPECT_FALSE(d.btnColorEspais->isEnabled());
+}
+
+TEST_F(Dialegs, BarresOrientacioIReduccio)
+{
+    frmCodiBarres d;
+    d.show();
+    auto& bc = d.ActiveBC1();
+    const int w = bc.Width(), h = bc.Height();
+    ASSERT_GT(w, h);
+    d.cboOrientacio->setCurrentIndex(2);
+    EXPECT_EQ(bc.Orientation(), 180);
+    EXPECT_EQ(bc.Width(), w);
+    d.cboOrientacio->setCurrentIndex(1);
+    EXPECT_EQ(bc.Orientation(), 90);
+    EXPECT_EQ(bc.Width(), h);
+    EXPECT_EQ(bc.Height(), w);
+    d.cboOrientacio->setCurrentIndex(3);   // already higher than wide: no exchange
+    EXPECT_EQ(bc.Width(), h);
+
+    for (const auto& [typed, shown] : {std::pair{"150", "99"}, std::pair{"-150", "-99"}, std::pair{"abc", "0"},
+                                       std::pair{"12.6", "13"}, std::pair{"99999999999999", "99"}}) {
+        d.txtPercReduccio->setText(QString::fromLatin1(typed));
+        d.txtPercReduccio_Validate();
+        EXPECT_EQ(d.txtPercReduccio->text().toStdString(), shown);
+    }
+    d.txtWide2Narrow->setText(QStringLiteral("2,5"));
+    EXPECT_FLOAT_EQ(bc.Wide2NarrowRatio(), 2.5f);
+    d.txtWide2Narrow->setText(QStringLiteral("x"));   // not a number: the ratio stays
+    EXPECT_FLOAT_EQ(bc.Wide2NarrowRatio(), 2.5f);
+}
+
+TEST_F(Dialegs, BarresTextBuitIFontDeDades)
+{
+    Excel();
+    frmCodiBarres d;
+    d.show();
+    EXPECT_TRUE(d.optCamp->isEnabled());
+    EXPECT_EQ(d.cboCamp->count(), 3);
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.txtCodi->setText(QString());
+    EXPECT_FALSE(d.pnlInvalid->isHidden());
+    EXPECT_EQ(d.ActiveBC1().BarText(), QStringLiteral("400638133393"));
+    d.txtCodi->setText(QStringLiteral("590123412345"));
+    EXPECT_TRUE(d.pnlInvalid->isHidden());
+    d.txtCodi->setText(QStringLiteral("59012341234X"));
+    EXPECT_FALSE(d.pnlInvalid->isHidden());
+
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.optCamp_Click();
+    EXPECT_EQ(d.txtCodi->text(), QStringLiteral("590123412345"));   // the field's first record
+    EXPECT_FALSE(d.txtCodi->isEnabled());
+    EXPECT_TRUE(d.lblField->isVisibleTo(&d));
+    d.optMateix_Click();
+    EXPECT_EQ(d.txtCodi->text(), QStringLiteral("400638133393"));
+    EXPECT_TRUE(d.txtCodi->isEnabled());
+}
+
+TEST_F(Dialegs, BarresAcceptarInsereixILlegeix)
+{
+    frmCodiBarres d;
+    d.show();
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.btnAcceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres"));
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("4006381333931"));
+    EXPECT_TRUE(missatges.empty());
+}
+
+TEST_F(Dialegs, BarresTextFixBuitEsRefusa)
+{
+    frmCodiBarres d;
+    d.show();
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.txtCodi->setText(QString());
+    d.btnAcceptar->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_TRUE(Pictures().empty());
+    ASSERT_EQ(missatges.size(), 1u);
+    EXPECT_EQ(d.Inserint, 0);
+}
+
+TEST_F(Dialegs, BarresInsercioFallidaDeixaElDialegUsable)
+{
+    frmCodiBarres d;
+    d.show();
+    assistent.ambDisseny = false;
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.btnAcceptar->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(missatges.size(), 1u);
+    EXPECT_EQ(d.Inserint, 0);
+    assistent.ambDisseny = true;
+    d.btnAcceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(Pictures().size(), 1u);
+}
+
+TEST_F(Dialegs, BarresPreguntaEnTancar)
+{
+    frmCodiBarres d;
+    d.show();
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    d.Modificat = -1;
+    respostes = {mod_rvtMsgBox::vbCancel};
+    EXPECT_FALSE(d.close());
+    EXPECT_EQ(missatges.back().second, 35);
+    respostes = {mod_rvtMsgBox::vbNo};
+    EXPECT_TRUE(d.close());
+    EXPECT_TRUE(Pictures().empty());
+
+    frmCodiBarres e;
+    e.show();
+    e.txtCodi->setText(QStringLiteral("400638133393"));
+    e.Modificat = -1;
+    respostes = {mod_rvtMsgBox::vbYes};
+    EXPECT_TRUE(e.close());
+    EXPECT_EQ(Pictures().size(), 1u);
+
+    frmCodiBarres f;
+    f.show();
+    f.Inserint = -1;
+    respostes = {mod_rvtMsgBox::vbNo};
+    EXPECT_FALSE(f.close());
+    EXPECT_EQ(missatges.back().second, 36);
+    respostes = {mod_rvtMsgBox::vbYes};
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(f.Inserint, 0);
+}
+
+TEST_F(Dialegs, BarresVinculatAUnCamp)
+{
+    Excel();
+    frmCodiBarres d;
+    d.show();
+    d.cboCamp->setCurrentIndex(0);
+    d.optCamp->click();
+    d.btnAcceptar->click();
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_Codi"));
+    EXPECT_EQ(EtiquetesBarres, QStringList{QStringLiteral("1_Codi")});
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
+}
+
+// ---- QR-code dialog ----
+
+TEST_F(Dialegs, QRObreCompacteSenseDades)
+{
+    frmCodiQR d;
+    d.show();
+    EXPECT_EQ(d.height() * 15, 6675);
+    EXPECT_EQ(d.TabActual(), 0);
+    EXPECT_TRUE(d.optMateix->isChecked());
+    EXPECT_EQ(d.cboECI->currentIndex(), 3);
+    EXPECT_EQ(d.cboECI->count(), 21);
+    EXPECT_EQ(d.cboPreferredVersion->count(), 41);
+    EXPECT_EQ(d.cboPreferredVersion->itemText(40), QStringLiteral("177x177"));
+    EXPECT_FALSE(d.btnAceptar->isEnabled());
+    EXPECT_FALSE(d.pnlInvalid->isHidden());
+    for (QRadioButton* o : {d.optCamp, d.optCampURL, d.optCampSMS, d.optCampvCard}) EXPECT_FALSE(o->isEnabled());
+    d.txtCodi->setText(QStringLiteral("Caf\u00e9"));
+    EXPECT_TRUE(d.btnAceptar->isEnabled());
+    EXPECT_TRUE(d.pnlInvalid->isHidden());
+    EXPECT_NE(d.Modificat, 0);
+    EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("Caf\u00e9"));
+}
+
+TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)
+{
+    frmCodiQR d;
+    d.show();
+    d.cboEncodingMode->setCurrentIndex(3);
+    EXPECT_EQ(d.QRCodeCtrl1().EncodingMode(), 3);
+    d.SeleccionarTab(2);
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("smsto::"));   // fixed tab rebuilt at once
+    d.txtNumeroSMS->setText(QStringLiteral("600"));
+    d.txtMissatgeSMS->setText(QStringLiteral("Hi"));
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("smsto:600:Hi"));
+    d.SeleccionarTab(1);
+    EXPECT_EQ(d.cboEncodingMode->currentIndex(), 0);
+    EXPECT_FALSE(d.cboEncodingMode->isEnabled());
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("http://"));
+    d.SeleccionarTab(3);
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+}
+
+TEST_F(Dialegs, QRCampsIRanuraCompartida)
+{
+    Excel();
+    frmCodiQR d;
+    d.show();
+    EXPECT_EQ(d.cbo_vcard_adressa->count(), 3);
+    d.txtCodi->setText(QStringLiteral("typed text"));
+    d.optCamp->click();
+    d.SeleccionarTab(1);
+    d.txtCodiURL->setText(QStringLiteral("http://k.example"));
+    // Field mode on the text tab leaves its data until the user acts on the new tab.
+    d.optCampURL->click();
+    d.SeleccionarTab(0);
+    d.optMateix->click();
+    EXPECT_EQ(d.txtCodi->text(), QStringLiteral("http://k.example"));   // one slot for both tabs
+}
+
+TEST_F(Dialegs, QRJocsDeCaracters)
+{
+    frmCodiQR d;
+    d.show();
+    d.txtCodi->setText(QStringLiteral("abc"));
+    d.ChechkECI->setChecked(true);
+    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000003"));
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("\\000003abc"));
+    d.cboECI->setCurrentIndex(20);
+    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    d.cboECI->setCurrentIndex(19);
+    EXPECT_EQ(PrefixDadesQR, QString());
+    d.chkUTF8->setChecked(true);
+    EXPECT_FALSE(d.ChechkECI->isChecked());
+    EXPECT_TRUE(d.chkBOM->isEnabled());
+    d.chkBOM->setChecked(true);
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFabc"));
+    d.txtCodi->setText(QStringLiteral("\u00e9"));
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBF\\xC3\\xA9"));
+    // Ticking ECI while UTF-8 is on unticks UTF-8 and leaves the ECI prefix in place.
+    d.cboECI->setCurrentIndex(3);
+    d.ChechkECI->setChecked(true);
+    EXPECT_FALSE(d.chkUTF8->isChecked());
+    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000003"));
+    EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("\u00e9"));
+}
+
+TEST_F(Dialegs, QRDadesInvalidesNoEsInsereixenEnTancar)
+{
+    frmCodiQR d;
+    d.show();
+    d.btnComplex->click();
+    d.txtCodi->setText(QStringLiteral("123"));
+    d.cboEncodingMode->setCurrentIndex(1);   // numeric
+    EXPECT_EQ(d.DadesInvalides, 0);
+    d.txtCodi->setText(QStringLiteral("12a"));
+    EXPECT_NE(d.DadesInvalides, 0);
+    EXPECT_FALSE(d.btnAceptar->isEnabled());
+    respostes = {mod_rvtMsgBox::vbYes, mod_rvtMsgBox::vbOK};
+    EXPECT_FALSE(d.close());
+    EXPECT_TRUE(Pictures().empty());
+    EXPECT_EQ(missatges.size(), 2u);
+    EXPECT_EQ(d.Inserint, 0);
+    respostes = {mod_rvtMsgBox::vbNo};
+    EXPECT_TRUE(d.close());
+}
+
+TEST_F(Dialegs, QRTargetaVinculadaACamps)
+{
+    Excel();
+    frmCodiQR d;
+    d.show();
+    d.SeleccionarTab(3);
+    d.cbo_vCard_nom->setCurrentIndex(1);
+    d.cbo_vcard_telf->setCurrentIndex(2);
+    d.optCampvCard->click();
+    EXPECT_EQ(d.txt_vcard_nom->text(), QStringLiteral("Jos\u00e9"));
+    d.btnAceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_qr_1_0"));
+    ASSERT_EQ(PlantillesQR.size(), 1);
+    EXPECT_EQ(PlantillesQR[0], QStringLiteral("MECARD:N:[Nom];TEL:[Tel];URL:[Codi];EMAIL:[Codi];ADR:[Codi];;"));
+    EXPECT_EQ(ClonsQR[0]->DataToEncode(), PlantillesQR[0]);
+}
+
+} // namespace
