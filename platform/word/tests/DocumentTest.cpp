@@ -333,3 +333,31 @@ TEST(PlatformWordReader, RefusesMalformedPackagesNamingTheFile) {
     EXPECT_EQ(d->content().text(), QStringLiteral("hi\r"));
     EXPECT_EQ(d->pageSetup().pageWidth(), Points(2835 / 20.0));
 }
+
+// A package written by another word processor from one of ours (styles of its own, font
+// table, document properties, its own twip rounding): the parts the layer uses come back.
+TEST(PlatformWordReader, ReadsAPackageWrittenElsewhere) {
+    auto d = Document::open(QStringLiteral(KOVEL_SOURCE_DIR "/platform/word/tests/data/written-elsewhere.docx"));
+    EXPECT_TRUE(d->saved());
+    ASSERT_EQ(d->sectionCount(), 2);
+    EXPECT_EQ(d->section(1).start, SectionStart::NextPage);
+    EXPECT_EQ(d->pageCount(), 2);
+    const auto pics = d->inlinePictures();
+    ASSERT_EQ(pics.size(), 1u);
+    EXPECT_EQ(pics[0]->alternativeText(), QStringLiteral("TOLV_campNom"));
+    EXPECT_EQ(pics[0]->pixelSize(), QSize(20, 10));
+    ASSERT_EQ(d->tableCount(), 1);
+    const Table& t = d->table(0);
+    ASSERT_EQ(t.rowCount(), 3);
+    ASSERT_EQ(t.columnCount(), 2);
+    EXPECT_FALSE(t.allowAutoFit);
+    EXPECT_EQ(t.outsideBorder, LineStyle::None);
+    for (const Row& r : t.rows) {
+        EXPECT_EQ(r.heightRule(), HeightRule::Exactly);
+        EXPECT_DOUBLE_EQ(r.height().value, 50.35);
+    }
+    EXPECT_NEAR(t.cell(0, 0).width().value, 120.5, 0.1);
+    EXPECT_EQ(d->content().text(), QStringLiteral("Before ") + QChar(0xFFFC) + QStringLiteral("\r\a\a\a\acell\a\a\a\a\a\r"));
+    // Written by us it reads back the same.
+    EXPECT_EQ(roundTrip(*d)->body(), d->body());
+}
