@@ -204,6 +204,13 @@ QRCodeCtrl* Clon(int n)
     return ClonsQR[static_cast<size_t>(n - 1)].get();
 }
 
+namespace {
+QRgb ForeRgb(std::uint32_t basic)
+{
+    return qRgb(static_cast<int>(basic & 0xFF), static_cast<int>((basic >> 8) & 0xFF), static_cast<int>((basic >> 16) & 0xFF));
+}
+} // namespace
+
 const QString* Plantilla(int k)
 {
     if (k < 0 || k >= PlantillesQR.size()) return nullptr;
@@ -237,6 +244,11 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
     if (!img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
     width = static_cast<float>(w);
     height = static_cast<float>(h);
+    // Two colours: a palette picture is a fraction of the data to compress into the document.
+    if (!qr.Transparent()) {
+        const QVector<QRgb> palette{ForeRgb(qr.BackColor()), ForeRgb(qr.ForeColor())};
+        img = img.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
+    }
     kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
     pic.setAlternativeText(!altText.isEmpty() ? altText
                            : tag.isEmpty()    ? QStringLiteral("TOLV_qr")

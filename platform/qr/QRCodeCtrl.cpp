@@ -95,6 +95,47 @@ QList<Tros> Trossos(const QString& data)
     return out;
 }
 
+// Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
+// finder-like patterns, and the balance of dark and light.
+long Penalitzacio(const QByteArray& m, int n)
+{
+    auto at = [&](int x, int y) { return m[y * n + x] != 0; };
+    long p = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (int a = 0; a < n; ++a) {
+            int run = 1;
+            unsigned window = 0;   // last 11 modules, for the finder-like pattern
+            for (int b = 0; b < n; ++b) {
+                const bool v = pass == 0 ? at(b, a) : at(a, b);
+                if (b > 0) {
+                    const bool prev = pass == 0 ? at(b - 1, a) : at(a, b - 1);
+                    if (v == prev) {
+                        ++run;
+                    } else {
+                        if (run >= 5) p += 3 + (run - 5);
+                        run = 1;
+                    }
+                }
+                window = ((window << 1) | (v ? 1u : 0u)) & 0x7FF;
+                if (b >= 10 && (window == 0x05D || window == 0x5D0)) p += 40;
+            }
+            if (run >= 5) p += 3 + (run - 5);
+        }
+    }
+    long dark = 0;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            dark += at(x, y);
+            if (x + 1 < n && y + 1 < n) {
+                const bool v = at(x, y);
+                if (at(x + 1, y) == v && at(x, y + 1) == v && at(x + 1, y + 1) == v) p += 3;
+            }
+        }
+    const long total = static_cast<long>(n) * n;
+    p += 10 * (std::labs(dark * 100 / total - 50) / 5);
+    return p;
+}
+
 } // namespace
 
 QList<Segment> Segments(const QString& data, QString* error)
@@ -171,30 +212,47 @@ void QRCodeCtrl::recodificar()
         return;
     }
 
-    zint_symbol* sym = ZBarcode_Create();
-    if (!sym) {
-        error_ = QStringLiteral("Out of memory");
-        return;
-    }
-    sym->symbology = BARCODE_QRCODE;
-    sym->input_mode = UNICODE_MODE;
-    sym->option_1 = std::clamp(level_, 0, 3) + 1;
-    if (version_ >= 1 && version_ <= 40) sym->option_2 = version_;
-    if (mode_ == ModeKanji) sym->option_3 = ZINT_FULL_MULTIBYTE;
-    sym->warn_level = WARN_DEFAULT;
-    const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
-    if (r >= ZINT_ERROR) {
-        error_ = QString::fromUtf8(sym->errtxt);
+    // Zint's own mask search tries all eight masks and is ten times slower than one
+    // encoding; a generation remakes thousands of codes. Two masks of different geometry
+    // are encoded and the one with the lower penalty (ISO/IEC 18004 rules) is kept, which
+    // avoids the finder-like patterns and imbalances that a single fixed mask can give.
+    QByteArray best;
+    int bestSide = 0;
+    long bestPenalty = 0;
+    for (int mask : {0, 3}) {
+        zint_symbol* sym = ZBarcode_Create();
+        if (!sym) {
+            error_ = QStringLiteral("Out of memory");
+            return;
+        }
+        sym->symbology = BARCODE_QRCODE;
+        sym->input_mode = UNICODE_MODE;
+        sym->option_1 = std::clamp(level_, 0, 3) + 1;
+        if (version_ >= 1 && version_ <= 40) sym->option_2 = version_;
+        sym->option_3 = ((mask + 1) << 8) | (mode_ == ModeKanji ? ZINT_FULL_MULTIBYTE : 0);
+        sym->warn_level = WARN_DEFAULT;
+        const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
+        if (r >= ZINT_ERROR) {
+            error_ = QString::fromUtf8(sym->errtxt);
+            ZBarcode_Delete(sym);
+            return;
+        }
+        const int side = sym->width;
+        QByteArray m(static_cast<qsizetype>(side) * side, 0);
+        for (int y = 0; y < sym->rows; ++y)
+            for (int x = 0; x < sym->width; ++x)
+                m[y * side + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
         ZBarcode_Delete(sym);
-        return;
+        const long p = Penalitzacio(m, side);
+        if (best.isEmpty() || p < bestPenalty) {
+            best = m;
+            bestSide = side;
+            bestPenalty = p;
+        }
     }
-    side_ = sym->width;
+    side_ = bestSide;
     versio_ = (side_ - 17) / 4;
-    modules_.resize(static_cast<qsizetype>(side_) * side_);
-    for (int y = 0; y < sym->rows; ++y)
-        for (int x = 0; x < sym->width; ++x)
-            modules_[y * side_ + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
-    ZBarcode_Delete(sym);
+    modules_ = best;
 }
 
 namespace {
