@@ -424,6 +424,21 @@ double lineHeight(const RunFormat& f, const RunFormat& defaults) {
 
 double paragraphHeight(const Paragraph& p, const RunFormat& defaults, double width, int& pageBreaks);
 
+double storyHeight(const Story& s, const RunFormat& defaults, double width);
+
+// A row of exact height is its height whatever it holds, so its cells are not measured.
+double rowHeight(const Table& t, const Row& r, const RunFormat& defaults) {
+    if (r.heightRule() == HeightRule::Exactly) return r.height().value;
+    double content = 0;
+    for (const Cell& c : r.cells) {
+        const Paddings& d = t.defaultPaddings;
+        const double top = toPoints(c.paddings.top.value_or(d.top.value_or(Twips(0)))).value;
+        const double bottom = toPoints(c.paddings.bottom.value_or(d.bottom.value_or(Twips(0)))).value;
+        content = std::max(content, top + bottom + storyHeight(c.story, defaults, c.width().value));
+    }
+    return ops::rowLayoutHeight(r, content);
+}
+
 double storyHeight(const Story& s, const RunFormat& defaults, double width) {
     double h = 0;
     int breaks = 0;
@@ -431,16 +446,7 @@ double storyHeight(const Story& s, const RunFormat& defaults, double width) {
         if (b.isParagraph()) {
             h += paragraphHeight(b.paragraph(), defaults, width, breaks);
         } else {
-            for (const Row& r : b.table().rows) {
-                double content = 0;
-                for (const Cell& c : r.cells) {
-                    const Paddings& d = b.table().defaultPaddings;
-                    const double top = toPoints(c.paddings.top.value_or(d.top.value_or(Twips(0)))).value;
-                    const double bottom = toPoints(c.paddings.bottom.value_or(d.bottom.value_or(Twips(0)))).value;
-                    content = std::max(content, top + bottom + storyHeight(c.story, defaults, c.width().value));
-                }
-                h += ops::rowLayoutHeight(r, content);
-            }
+            for (const Row& r : b.table().rows) h += rowHeight(b.table(), r, defaults);
         }
     }
     return h;
@@ -547,16 +553,7 @@ static void layout(const std::vector<Block>& blocks, const std::vector<Section>&
             }
         } else {
             const Table& t = b.table();
-            for (const Row& r : t.rows) {
-                double content = 0;
-                for (const Cell& c : r.cells) {
-                    const Paddings& d = t.defaultPaddings;
-                    const double top = toPoints(c.paddings.top.value_or(d.top.value_or(Twips(0)))).value;
-                    const double bottom = toPoints(c.paddings.bottom.value_or(d.bottom.value_or(Twips(0)))).value;
-                    content = std::max(content, top + bottom + storyHeight(c.story, defaults, c.width().value));
-                }
-                flow.place(ops::rowLayoutHeight(r, content));
-            }
+            for (const Row& r : t.rows) flow.place(rowHeight(t, r, defaults));
         }
     }
     lastPage = flow.page;

@@ -37,7 +37,7 @@ void fill(benchmark::State& state, int labels, bool sheetPerRecord) {
             if (p > 0) {
                 at = out->tableRange(out->tableCount() - 1);
                 at.collapse(Collapse::End);
-                at.insertBreak(BreakType::SectionNextPage);
+                at.insertBreak(out->pagesOfLastSection() < p + 1 ? BreakType::SectionNextPage : BreakType::SectionContinuous);
             }
             Table& t = out->addTable(at, 8, 3);
             for (Row& row : t.rows) row.setHeight(Points(96), HeightRule::Exactly);
