@@ -26,6 +26,9 @@ constexpr qint64 kMaxTotalUnpacked = 512LL * 1024 * 1024;
 constexpr zip_int64_t kMaxEntries = 10000;
 constexpr int kMaxDepth = 256;
 constexpr int kMaxPictures = 100000;
+// Bounds on what the model holds, so a small part of tiny elements cannot take the memory.
+constexpr int kMaxParagraphs = 1000000;
+constexpr int kMaxInlineItems = 4000000;
 
 const QString W = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
 const QString R = QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
@@ -360,6 +363,7 @@ private:
     }
 
     Paragraph paragraph(Xml& x, bool body) {
+        if (++paragraphs_ > kMaxParagraphs) fail(QStringLiteral("it holds too many paragraphs"));
         Paragraph p;
         while (x.child()) {
             if (x.isW("pPr")) {
@@ -472,6 +476,8 @@ private:
         };
         while (x.child()) content();
         flush();
+        if (p.items.size() > static_cast<size_t>(kMaxInlineItems) || (items_ += 1) > kMaxInlineItems)
+            fail(QStringLiteral("it holds too many runs"));
     }
 
     void drawing(Xml& x, Paragraph& p, const RunFormat& fmt) {
@@ -676,6 +682,7 @@ private:
                 }
             } else if (x.isW("tc")) {
                 if (row.cells.size() >= ops::kMaxTableColumns) fail(QStringLiteral("a table has too many columns"));
+                if (++paragraphs_ > kMaxParagraphs) fail(QStringLiteral("it holds too many table cells"));
                 Cell c;
                 c.story.blocks.clear();
                 std::optional<int> width;
@@ -737,6 +744,8 @@ private:
     std::vector<Section> sections_;
     Section finalSection_;
     int pictures_ = 0;
+    int paragraphs_ = 0;
+    int items_ = 0;
 };
 
 QHash<QString, QString> readRels(Package& pkg, const QString& relsName, const QString& baseDir) {
