@@ -1,6 +1,7 @@
 #include "codes/CodiBarres.h"
 
 #include "codes/EntornDisseny.h"
+#include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "platform/word/Document.h"
@@ -51,9 +52,14 @@ QString FitxerImatge(const QString& tag)
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
                        float& height, float& width, const QString& altText, QString* motiu)
 {
-    Q_UNUSED(spare);
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
+        // A record's value that a field-linked code cannot hold: reported once at the end.
+        for (const auto& c : ClonsBarres)
+            if (c.get() == &barcode) {
+                auto& nc = kovel::codes::NoCodificats();
+                nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, barcode.BarText(), barcode.Error());
+            }
         return false;
     }
     const QString file = FitxerImatge(tag);

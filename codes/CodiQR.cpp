@@ -1,6 +1,7 @@
 #include "codes/CodiQR.h"
 
 #include "codes/CodiBarres.h"
+#include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
 
 #include <QFile>
@@ -220,9 +221,13 @@ const QString* Plantilla(int k)
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
                      float& height, float& width, const QString& altText, QString* motiu)
 {
-    Q_UNUSED(spare);
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
+        for (const auto& c : ClonsQR)
+            if (c.get() == &qr) {
+                auto& nc = kovel::codes::NoCodificats();
+                nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
+            }
         return false;
     }
     QString file;
@@ -290,6 +295,8 @@ QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
     auto clone = std::make_unique<QRCodeCtrl>();
     CopiarPropietatsQR(dialogControl, *clone);
     clone->setTag(dialogControl.Tag());
+    // The generation sets each record's data: a value it cannot encode is reported, not raised.
+    clone->setExcepcions(false);
     ClonsQR.push_back(std::move(clone));
     EtiquetesQR << dialogControl.Tag();
     return *ClonsQR.back();
@@ -310,6 +317,8 @@ QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& pla
         }
     }
     clone->setTag(dialogControl.Tag());
+    // The generation sets each record's data: a value it cannot encode is reported, not raised.
+    clone->setExcepcions(false);
     ClonsQR.push_back(std::move(clone));
     EtiquetesQR << dialogControl.Tag();
     return *ClonsQR.back();

@@ -9,6 +9,7 @@ namespace kovel::codes {
 void ValorsNoCodificats::Comencar()
 {
     nombre_ = 0;
+    registre_ = 0;
     primers_.clear();
 }
 
@@ -23,7 +24,7 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
     if (nombre_ == 0) return {};
     QStringList records;
     for (const Cas& c : primers_) {
-        const QString r = QString::number(c.registre);
+        const QString r = c.registre > 0 ? QString::number(c.registre) : QLatin1Char('"') + c.valor + QLatin1Char('"');
         if (!records.contains(r)) records << r;
         if (records.size() >= maxRegistres) break;
     }

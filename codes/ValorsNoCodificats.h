@@ -20,19 +20,24 @@ public:
 
     // Forgets the cases of the previous generation.
     void Comencar();
+    // The record being filled, for the cases that the code pictures add themselves (a
+    // field-linked code whose value its type cannot encode); 0 = not told.
+    void EstablirRegistre(std::int32_t registre) { registre_ = registre; }
+    std::int32_t Registre() const { return registre_; }
     void Afegir(std::int32_t registre, const QString& camp, const QString& valor, const QString& motiu);
     int Nombre() const { return nombre_; }
     bool Buit() const { return nombre_ == 0; }
     // The first cases, at most MaxGuardats, in the order they came.
     const QList<Cas>& Primers() const { return primers_; }
     // One text for the closing message: the count and the first `maxRegistres` records
-    // affected ("" when there was none).
+    // affected, or their values when no record was told ("" when there was none).
     QString Resum(int maxRegistres = 5) const;
 
     static constexpr int MaxGuardats = 20;
 
 private:
     int nombre_ = 0;
+    std::int32_t registre_ = 0;
     QList<Cas> primers_;
 };
 

@@ -258,7 +258,7 @@ void QRCodeCtrl::recodificar()
 namespace {
 void Comprovar(const QRCodeCtrl& c, const QString& what)
 {
-    if (!c.DataToEncode().isEmpty() && !c.Valid())
+    if (c.Excepcions() && !c.DataToEncode().isEmpty() && !c.Valid())
         throw QrError(QStringLiteral("%1: %2").arg(what, c.Error()));
 }
 } // namespace

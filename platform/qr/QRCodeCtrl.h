@@ -80,6 +80,11 @@ public:
     bool Refrescat() const { return refrescat_; }
     void setRefrescat(bool v) { refrescat_ = v; }
 
+    // False: a setter that makes the settings unencodable raises nothing; Valid() and
+    // Error() tell. For copies that a generation remakes unattended.
+    bool Excepcions() const { return excepcions_; }
+    void setExcepcions(bool on) { excepcions_ = on; }
+
     QString Tag() const { return tag_; }
     void setTag(const QString& t) { tag_ = t; }
     bool Visible() const { return visible_; }
@@ -131,6 +136,7 @@ private:
     bool refrescat_ = false;
     QString tag_;
     bool visible_ = true;
+    bool excepcions_ = true;
 
     // Encoded modules; empty when not valid.
     int side_ = 0;
