@@ -361,3 +361,51 @@ TEST(PlatformWordReader, ReadsAPackageWrittenElsewhere) {
     // Written by us it reads back the same.
     EXPECT_EQ(roundTrip(*d)->body(), d->body());
 }
+
+// Editing spans of several blocks, as a rich-text editor over the model does.
+TEST(PlatformWordModel, SpansAcrossParagraphsTablesAndSections) {
+    auto d = Document::create();
+    d->content().setText(QStringLiteral("abcdef\rghi"));
+    Story two;
+    two.blocks.clear();
+    Paragraph p1, p2;
+    p1.items.push_back(TextRun{QStringLiteral("X"), {}});
+    p2.items.push_back(TextRun{QStringLiteral("Y"), {}});
+    two.blocks = {Block{p1}, Block{p2}};
+    Range mid(*d, d->body(), {0, 3}, {0, 3});
+    mid.setFormattedText(two);                       // each pasted mark ends a paragraph
+    EXPECT_EQ(d->content().text(), QStringLiteral("abcX\rY\rdef\rghi\r"));
+
+    Range across(*d, d->body(), {0, 2}, {2, 1});     // "cX|Y|d"
+    EXPECT_EQ(across.text(), QStringLiteral("cX\rY\rd"));
+    across.deleteContent();
+    EXPECT_EQ(d->content().text(), QStringLiteral("abef\rghi\r"));
+    EXPECT_TRUE(across.isCollapsed());
+
+    // Deleting a section end joins the sections; the text takes the following set-up.
+    Range br(*d, d->body(), {0, 2}, {0, 2});
+    br.insertBreak(BreakType::SectionNextPage);
+    ASSERT_EQ(d->sectionCount(), 2);
+    PageSetup narrow = d->section(1).pageSetup;
+    narrow.setPageWidth(Points(300));
+    d->section(1).pageSetup = narrow;
+    Range join(*d, d->body(), {0, 2}, {1, 0});
+    join.deleteContent();
+    EXPECT_EQ(d->sectionCount(), 1);
+    EXPECT_EQ(d->pageSetup().pageWidth(), Points(300));
+    EXPECT_EQ(d->content().text(), QStringLiteral("abef\rghi\r"));
+
+    // A span that reaches a table takes all of it.
+    Range after(*d, d->body(), {1, 3}, {1, 3});
+    d->addTable(after, 2, 2);
+    ASSERT_EQ(d->tableCount(), 1);
+    Range overTable(*d, d->body(), {1, 1}, {2, 0});
+    overTable.deleteContent();
+    EXPECT_EQ(d->tableCount(), 0);
+    EXPECT_EQ(d->content().text(), QStringLiteral("abef\rg\r\r"));   // the paragraph after the table stays
+
+    // Stale ranges are brought back inside the story, never past it.
+    Range stale(*d, d->body(), {9, 40}, {12, 3});
+    stale.insertAfter(QStringLiteral("!"));
+    EXPECT_EQ(d->content().text(), QStringLiteral("abef\rg\r!\r"));
+}
