@@ -396,7 +396,12 @@ void frmCodiBarres::ActiveBC1_Canviat()
 
 void frmCodiBarres::actualitzarPreview()
 {
-    const QSize size(std::max(1, bc_->Width() / TwipsPixel), std::max(1, bc_->Height() / TwipsPixel));
+    QSize size(std::max(1, bc_->Width() / TwipsPixel), std::max(1, bc_->Height() / TwipsPixel));
+    // A long code wider than the preview at one pixel a module widens the preview rather
+    // than lose its ends.
+    const int minimum = static_cast<int>(bc_->MinBarcodeWidth() / 2);
+    if (bc_->Orientation() % 180 == 90) size.setHeight(std::max(size.height(), minimum));
+    else size.setWidth(std::max(size.width(), minimum));
     lblPreview->resize(size);
     const QImage img = bc_->Dibuixar(size);
     lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));

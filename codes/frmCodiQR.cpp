@@ -577,7 +577,10 @@ void frmCodiQR::RefrescarValidesa()
         pnlInvalid->show();
         btnAceptar->setEnabled(false);
     }
-    const QSize size(MidaPreview / TwipsPixel, MidaPreview / TwipsPixel);
+    // The largest versions need more pixels than the preview has at one pixel a module.
+    const int side = std::max(MidaPreview / TwipsPixel, qr_->GetMatrixWidth(1, 96, 96, 3, 3));
+    const QSize size(side, side);
+    lblPreview->resize(size);
     const QImage img = qr_->Dibuixar(size);
     lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
 }

@@ -173,6 +173,8 @@ std::pair<int, int> ZonesSilenci(int type)
 
 struct Guarda { int from, to; };
 
+constexpr int MaxText = 256;
+
 } // namespace
 
 struct ActiveBC::Codificacio {
@@ -271,6 +273,11 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
     if (text.isEmpty()) {
         c->textValid = false;
         c->error = QStringLiteral("No data");
+        return acabar();
+    }
+    // No linear symbol holds more; a longer record value is refused before any work.
+    if (text.size() > MaxText) {
+        c->error = QStringLiteral("The text is too long for a barcode (more than %1 characters)").arg(MaxText);
         return acabar();
     }
 
