@@ -68,7 +68,7 @@ kovel::qr::QRCodeCtrl* Clon(int n);
 // The k-th template as the tag "n_k" counts it (from 0); nullptr when there is none.
 const QString* Plantilla(int k);
 
-// Draws `qr` at three pixels a module with a quiet zone of three modules and inserts it at
+// Draws `qr` at three pixels a module with its quiet zone (four modules) and inserts it at
 // `selection` (the sizes are always the control's, handed back in pixels at 96 dpi). File
 // as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
 // "TOLV_qr". When the data cannot be encoded nothing is inserted, `motiu` says why and the

@@ -173,6 +173,17 @@ std::pair<int, int> ZonesSilenci(int type)
 
 struct Guarda { int from, to; };
 
+// GS1 modulo-10 check digit of a run of digits (weights 3, 1, 3… from the right).
+int DigitControlGS1(const QString& digits)
+{
+    int sum = 0, weight = 3;
+    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
+        sum += (digits[i].unicode() - '0') * weight;
+        weight = 4 - weight;
+    }
+    return (10 - sum % 10) % 10;
+}
+
 constexpr int MaxText = 256;
 
 } // namespace
@@ -316,6 +327,25 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         c->error = QStringLiteral("EAN-8 holds 7 digits (8 with its check digit)");
         return acabar();
     }
+    // EAN-14, ITF-14 and SSCC-18 take their data digits, or the data with the check digit,
+    // after the application identifier when it is written ("(01)", "(00)", or for SSCC-18
+    // "00" in front of all the digits). A check digit given is checked, then left to Zint.
+    if (type == EAN14 || type == ITF14 || type == SSCC18) {
+        const int dades = type == SSCC18 ? 17 : 13;
+        const QString ai = type == SSCC18 ? QStringLiteral("00") : QStringLiteral("01");
+        if (text.startsWith(QLatin1Char('(') + ai + QLatin1Char(')')) && type != ITF14) text = text.mid(4);
+        else if (type == SSCC18 && (text.size() == dades + 2 || text.size() == dades + 3) && text.startsWith(ai))
+            text = text.mid(2);
+        if (EsDigits(text) && text.size() == dades + 1) {
+            if (DigitControlGS1(text.left(dades)) != text.back().unicode() - '0') {
+                c->textValid = true;
+                c->checkValid = false;
+                c->error = QStringLiteral("The check digit is not %1").arg(DigitControlGS1(text.left(dades)));
+                return acabar();
+            }
+            text.chop(1);
+        }
+    }
     if (type == EAN13 || type == UPCA || type == UPCE) {
         // An add-on may follow after "+" or a blank.
         QString main = text, addon;
@@ -354,6 +384,10 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
     s->input_mode = UNICODE_MODE;
     s->show_hrt = 1;
     if (type == Code128 && code128CharSet_ == 2) s->symbology = BARCODE_CODE128B;
+    // Given with its check digit, an EAN is checked; plain EANX would read eight digits as
+    // an EAN-13 with leading zeros.
+    if ((type == EAN8 || type == EAN13) && text.section(QLatin1Char('+'), 0, 0).size() == (type == EAN8 ? 8 : 13))
+        s->symbology = BARCODE_EANX_CHK;
     if (type == GS1_128) {
         s->input_mode = GS1_MODE;
         if (text.startsWith(QLatin1Char('('))) s->input_mode |= GS1PARENS_MODE;

@@ -95,6 +95,19 @@ QList<Tros> Trossos(const QString& data)
     return out;
 }
 
+// The ECI that Zint writes for a designator: 1 (the first Latin-1 assignment) and 2 (the
+// second code page 437 one) are the same sets as 3 and 0, which Zint knows.
+int EciZint(const Tros& t)
+{
+    if (!t.designated) return t.utf8 ? 26 : 0;
+    if (t.eci == 1) return 3;
+    if (t.eci == 2) return 0;
+    return t.eci;
+}
+
+// A quiet zone narrower than the standard's four modules fails readers next to print.
+constexpr int ZonaSilenciMinima = 4;
+
 // Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
 // finder-like patterns, and the balance of dark and light.
 long Penalitzacio(const QByteArray& m, int n)
@@ -143,7 +156,7 @@ QList<Segment> Segments(const QString& data, QString* error)
     QList<Segment> out;
     for (const Tros& t : Trossos(data)) {
         Segment s;
-        s.eci = t.designated ? t.eci : (t.utf8 ? 26 : 0);
+        s.eci = EciZint(t);
         s.bytes = t.text.toUtf8();
         out << s;
     }
@@ -199,7 +212,7 @@ void QRCodeCtrl::recodificar()
         zint_seg s{};
         s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
         s.length = static_cast<int>(bytes.back().size());
-        s.eci = t.designated ? t.eci : (t.utf8 ? 26 : 0);
+        s.eci = EciZint(t);
         segs.push_back(s);
     }
     // Zint wants a segment of data in every segment; an ECI with nothing after it only
@@ -319,7 +332,7 @@ std::int32_t QRCodeCtrl::GetMatrixWidth(std::int32_t modulePixels, std::int32_t 
 {
     if (!Valid() || modulePixels <= 0 || dpiX <= 0) return 0;
     const int n = std::max(1, static_cast<int>(std::lround(modulePixels * dpiX / 96.0)));
-    return (side_ + (quietZone_ ? 2 * std::max(0, quietModulesX) : 0)) * n;
+    return (side_ + (quietZone_ ? 2 * std::max(ZonaSilenciMinima, quietModulesX) : 0)) * n;
 }
 
 std::int32_t QRCodeCtrl::GetMatrixHeight(std::int32_t modulePixels, std::int32_t, std::int32_t dpiY,
@@ -327,7 +340,7 @@ std::int32_t QRCodeCtrl::GetMatrixHeight(std::int32_t modulePixels, std::int32_t
 {
     if (!Valid() || modulePixels <= 0 || dpiY <= 0) return 0;
     const int n = std::max(1, static_cast<int>(std::lround(modulePixels * dpiY / 96.0)));
-    return (side_ + (quietZone_ ? 2 * std::max(0, quietModulesY) : 0)) * n;
+    return (side_ + (quietZone_ ? 2 * std::max(ZonaSilenciMinima, quietModulesY) : 0)) * n;
 }
 
 namespace {
@@ -341,8 +354,7 @@ QImage QRCodeCtrl::Dibuixar(QSize pixels) const
 {
     if (!Valid() || pixels.isEmpty()) return {};
     const int W = pixels.width(), H = pixels.height();
-    // A quiet zone of at least three modules when it is shown.
-    const int need = side_ + (quietZone_ ? 6 : 0);
+    const int need = side_ + (quietZone_ ? 2 * ZonaSilenciMinima : 0);
     int nx = std::max(1, W / need), ny = std::max(1, H / need);
     if (!stretch_) nx = ny = std::min(nx, ny);
     QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);

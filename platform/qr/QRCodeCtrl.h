@@ -99,13 +99,15 @@ public:
 
     // Picture size in pixels for `modulePixels` pixels a module at the given resolution
     // (96 keeps the module size; 192 doubles it), with `quietModules` modules of quiet
-    // zone on each side when QuietZone is set; 0 when not valid.
+    // zone on each side when QuietZone is set (never fewer than the standard's four); 0
+    // when not valid.
     std::int32_t GetMatrixWidth(std::int32_t modulePixels, std::int32_t dpiX, std::int32_t dpiY,
                                 std::int32_t quietModulesX, std::int32_t quietModulesY) const;
     std::int32_t GetMatrixHeight(std::int32_t modulePixels, std::int32_t dpiX, std::int32_t dpiY,
                                  std::int32_t quietModulesX, std::int32_t quietModulesY) const;
-    // The symbol drawn into exactly `pixels`: whole pixels a module, centred, turned by
-    // Orientation, the quiet zone in the space colour (or transparent). Null when not valid.
+    // The symbol drawn into exactly `pixels`: whole pixels a module (the most that leave
+    // four modules of quiet zone when it is shown), centred, turned by Orientation, the
+    // quiet zone in the space colour (or transparent). Null when not valid.
     QImage Dibuixar(QSize pixels) const;
     // Writes Dibuixar(width × height) as a BMP file at `dpi`; `modulePixels` is the module
     // size the size was computed for. QrError when not valid or the file cannot be written.

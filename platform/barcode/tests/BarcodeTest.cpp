@@ -63,20 +63,27 @@ INSTANTIATE_TEST_SUITE_P(
         CasLectura{Code128, "Set B text", "Set B text", 2},
         CasLectura{Code128, "0123456789", "0123456789", 3},
         CasLectura{EAN8, "9638507", "96385074"},
+        CasLectura{EAN8, "96385074", "96385074"},
         CasLectura{EAN13, "590123412345", "5901234123457"},
         CasLectura{EAN13, "5901234123457", "5901234123457", 0, false, 180},
         CasLectura{EAN13, "590123412345+12", "5901234123457 12"},
         CasLectura{EAN13, "978020137962+52495", "9780201379624 52495"},
         CasLectura{EAN14, "1234567890123", "0112345678901231"},
+        CasLectura{EAN14, "12345678901231", "0112345678901231"},
+        CasLectura{EAN14, "(01)1234567890123", "0112345678901231"},
         CasLectura{UPCA, "03600029145", "036000291452"},
         CasLectura{UPCA, "03600029145 12", "036000291452 12"},
         CasLectura{UPCE, "0123456", "01234565"},
         CasLectura{GS1_128, "[01]09501101530003[17]140704[10]AB-123", "010950110153000317140704" "10AB-123"},
         CasLectura{GS1_128, "(00)006141411234567890", "00006141411234567890"},
         CasLectura{SSCC18, "00614141123456789", "00006141411234567890"},
+        CasLectura{SSCC18, "006141411234567890", "00006141411234567890"},
+        CasLectura{SSCC18, "0000614141123456789", "00006141411234567890"},
+        CasLectura{SSCC18, "(00)006141411234567890", "00006141411234567890"},
         CasLectura{Interleaved2of5, "12345670", "12345670"},
         CasLectura{Interleaved2of5, "1234567", "12345670", 0, true},
-        CasLectura{ITF14, "1540014128876", "15400141288763"}));
+        CasLectura{ITF14, "1540014128876", "15400141288763"},
+        CasLectura{ITF14, "15400141288763", "15400141288763"}));
 
 // ---- The types the reader does not know: the bars drawn against their standards ----
 
@@ -326,6 +333,32 @@ TEST(Validesa, TextIDigitDeControl)
     bc.setBarText(QString());
     EXPECT_FALSE(bc.Valid());
     EXPECT_EQ(canvis, 6);
+}
+
+// A check digit given with the data is checked (validity flag 25), never taken as data.
+TEST(Validesa, DigitDeControlDonat)
+{
+    for (const auto& [type, right, wrong] : {std::tuple{int(EAN8), "96385074", "96385075"},
+                                             std::tuple{int(EAN13), "5901234123457", "5901234123458"},
+                                             std::tuple{int(UPCA), "036000291452", "036000291453"},
+                                             std::tuple{int(UPCE), "01234565", "01234566"},
+                                             std::tuple{int(EAN14), "12345678901231", "12345678901232"},
+                                             std::tuple{int(ITF14), "15400141288763", "15400141288762"},
+                                             std::tuple{int(SSCC18), "006141411234567890", "006141411234567891"}}) {
+        ActiveBC bc;
+        bc.setBarType(static_cast<std::int16_t>(type));
+        bc.setBarText(QString::fromLatin1(right));
+        EXPECT_TRUE(bc.Valid()) << right << " " << bc.Error().toStdString();
+        bc.setBarText(QString::fromLatin1(wrong));
+        EXPECT_TRUE(bc.TextValid()) << wrong;
+        EXPECT_FALSE(bc.CheckValid()) << wrong;
+        EXPECT_TRUE(bc.Dibuixar(QSize(300, 100)).isNull());
+    }
+    // Eight digits are an EAN-8 with its check digit, not an EAN-13 with leading zeros.
+    ActiveBC ean8;
+    ean8.setBarType(EAN8);
+    ean8.setBarText(QStringLiteral("96385074"));
+    EXPECT_EQ(ean8.PatroModuls().size(), 67);
 }
 
 TEST(Dibuix, ZonesDeSilenciIPixelsSencers)

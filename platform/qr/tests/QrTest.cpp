@@ -38,6 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
         CasQr{"Hello, label", "Hello, label"},
         CasQr{"Caf\u00e9 cr\u00e8me", "Caf\u00e9 cr\u00e8me"},
         CasQr{"\\000003abc", "abc"},
+        CasQr{"\\000000abc", "abc"},
+        CasQr{"\\000001Espa\u00f1a", "Espa\u00f1a"},
+        CasQr{"\\000002abc", "abc"},
+        CasQr{"\\000004\u0141\u00f3d\u017a", "\u0141\u00f3d\u017a"},
+        CasQr{"\\000011\u0130stanbul \u015e", "\u0130stanbul \u015e"},
         CasQr{"\\000003Espa\u00f1a", "Espa\u00f1a"},
         CasQr{"\\000009\u0391\u03b8\u03ae\u03bd\u03b1", "\u0391\u03b8\u03ae\u03bd\u03b1"},
         CasQr{"City \\000009\u0391\u03b8\u03ae\u03bd\u03b1\\000007\u041c\u043e\u0441\u043a\u0432\u0430",
@@ -111,13 +116,21 @@ TEST(Dibuix, MidaZonaDeSilenciOrientacioIColors)
     QRCodeCtrl qr;
     qr.setDataToEncode(QStringLiteral("size"));
     ASSERT_EQ(qr.Moduls(), 21);
-    EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 3, 3), (21 + 6) * 3);
-    EXPECT_EQ(qr.GetMatrixHeight(3, 96, 96, 3, 3), (21 + 6) * 3);
-    EXPECT_EQ(qr.GetMatrixWidth(3, 192, 192, 3, 3), (21 + 6) * 6);
-    const QImage img = qr.Dibuixar(QSize(81, 81));
-    // Three modules of quiet zone, then the finder pattern's dark corner.
-    EXPECT_EQ(qGray(img.pixel(8, 8)), 255);
-    EXPECT_EQ(qGray(img.pixel(9, 9)), 0);
+    // Asked for three modules of quiet zone, the picture keeps the standard's four.
+    EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 3, 3), (21 + 8) * 3);
+    EXPECT_EQ(qr.GetMatrixHeight(3, 96, 96, 3, 3), (21 + 8) * 3);
+    EXPECT_EQ(qr.GetMatrixWidth(3, 192, 192, 3, 3), (21 + 8) * 6);
+    EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 6, 6), (21 + 12) * 3);
+    const QImage img = qr.Dibuixar(QSize(87, 87));
+    // Four modules of quiet zone, then the finder pattern's dark corner.
+    EXPECT_EQ(qGray(img.pixel(11, 11)), 255);
+    EXPECT_EQ(qGray(img.pixel(12, 12)), 0);
+    // A picture too small for three pixels a module takes two, centred: 80 - 21 × 2 = 38
+    // pixels of quiet zone, 19 on each side.
+    const QImage small = qr.Dibuixar(QSize(80, 80));
+    EXPECT_EQ(qGray(small.pixel(18, 18)), 255);
+    EXPECT_EQ(qGray(small.pixel(19, 19)), 0);
+    EXPECT_EQ(qGray(small.pixel(20, 20)), 0);
     qr.setQuietZone(false);
     EXPECT_EQ(qr.GetMatrixWidth(3, 96, 96, 3, 3), 63);
     qr.setQuietZone(true);
@@ -127,9 +140,9 @@ TEST(Dibuix, MidaZonaDeSilenciOrientacioIColors)
     }
     qr.setForeColor(0xFF0000);   // blue in Basic order
     qr.setTransparent(true);
-    const QImage t = qr.Dibuixar(QSize(81, 81));
+    const QImage t = qr.Dibuixar(QSize(87, 87));
     EXPECT_EQ(qAlpha(t.pixel(0, 0)), 0);
-    EXPECT_EQ(t.pixel(9, 9), qRgb(0, 0, 255));
+    EXPECT_EQ(t.pixel(12, 12), qRgb(0, 0, 255));
 }
 
 TEST(Fitxer, DesaUnBitmapDeLaMidaDemanada)
