@@ -22,6 +22,26 @@ kovel::registry::Store store(Root root)
     return root == Root::LocalMachine ? kovel::registry::machine() : kovel::registry::user();
 }
 
+// A value's data as the registry hands it out whatever its type: a text as its ANSI bytes
+// and a NUL, a dword as its 4 little-endian bytes, other data as stored.
+QByteArray dades(const kovel::registry::Value& v)
+{
+    using Type = kovel::registry::Value::Type;
+    switch (v.type) {
+    case Type::String:
+        return kovel::cp1252::fromUnicode(v.text) + QByteArray(1, '\0');
+    case Type::Dword: {
+        QByteArray b(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            b[i] = char((v.dword >> (8 * i)) & 0xFF);
+        return b;
+    }
+    case Type::Binary:
+        return v.bytes;
+    }
+    return {};
+}
+
 } // namespace
 
 QString TreureNul(const QString& text)
@@ -38,7 +58,7 @@ QString LlegirCadena(Root root, const QString& keyPath, const QString& valueName
     // The type is not checked: a number reads as the characters of its bytes.
     if (v->type == kovel::registry::Value::Type::String)
         return TreureNul(v->text);
-    return TreureNul(kovel::cp1252::toUnicode(v->data()));
+    return TreureNul(kovel::cp1252::toUnicode(dades(*v)));
 }
 
 std::int16_t LlegirEnter(Root root, const QString& keyPath, const QString& valueName)
@@ -46,7 +66,7 @@ std::int16_t LlegirEnter(Root root, const QString& keyPath, const QString& value
     const auto v = store(root).value(keyPath, valueName);
     if (!v)
         return 0;
-    const QByteArray data = v->data();
+    const QByteArray data = dades(*v);
     if (data.size() > 4)
         return 0;
     std::uint32_t u = 0;

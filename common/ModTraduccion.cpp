@@ -9,9 +9,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstring>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace ModTraduccion {
@@ -20,7 +22,8 @@ namespace {
 
 struct Entry {
     EntradaLiteral e;
-    QString cmp; // FormaComparacio(Clau), kept so that a look-up does not redo it
+    QString cmp;   // FormaComparacio(Clau), kept so that a look-up does not redo it
+    QString shown; // Text without its leading and trailing blanks, as look-ups give it
 };
 std::vector<Entry> g_table;
 
@@ -32,6 +35,17 @@ QStringView trimBlanks(QStringView s)
     while (e > b && s[e - 1] == u' ')
         --e;
     return s.mid(b, e - b);
+}
+
+// Upper case one code unit at a time (no character turns into two), so that a key's
+// comparison form keeps its length and the loader can build it from a table.
+inline char16_t upperUnit(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'a' && c <= u'z' ? char16_t(c - 0x20) : c;
+    if (QChar::isSurrogate(c))
+        return c;
+    return QChar::toUpper(c);
 }
 
 // UTF-16LE bytes compared low byte first: the code unit with its bytes swapped.
@@ -48,6 +62,29 @@ inline int cmpForms(QStringView a, QStringView b)
         return sa < sb ? -1 : 1;
     }
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// Each key byte of a record as the loader holds it (Windows-1252, then the 0xF3 and 0xA0
+// folding) and in its comparison form, so a record's key is read with one table look-up
+// a byte.
+struct KeyTables {
+    char16_t held[256];
+    char16_t upper[256];
+};
+
+const KeyTables& keyTables()
+{
+    static const KeyTables tables = [] {
+        KeyTables t{};
+        for (int b = 0; b < 256; ++b) {
+            const char byte = char(b);
+            const QString held = ConvertirClau(kovel::cp1252::toUnicode(QByteArrayView(&byte, 1)));
+            t.held[b] = held.at(0).unicode();
+            t.upper[b] = upperUnit(t.held[b]);
+        }
+        return t;
+    }();
+    return tables;
 }
 
 QString argumentText(const QVariant& v)
@@ -70,8 +107,12 @@ QString argumentText(const QVariant& v)
 
 QString FormaComparacio(const QString& key)
 {
-    QString form = trimBlanks(key).toString();
-    return std::move(form).toUpper();
+    const QStringView t = trimBlanks(key);
+    QString form(t.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(form.data());
+    for (qsizetype i = 0; i < t.size(); ++i)
+        out[i] = upperUnit(t[i].unicode());
+    return form;
 }
 
 int CompararClaus(const QString& a, const QString& b)
@@ -114,6 +155,53 @@ bool CarregarLiterals(QString& message)
     return CarregarLiteralsDe(kovel::paths::programFile(QStringLiteral("LITER.UNI")), message);
 }
 
+namespace {
+
+// One record into an entry; false when its text is not valid UTF-16.
+bool readRecord(const uchar* rec, Entry& entry)
+{
+    const KeyTables& tables = keyTables();
+    // The padding is found a word at a time: most of a key field is blanks.
+    int last = MidaClau;
+    constexpr quint64 kBlanks = 0x2020202020202020ull;
+    while (last >= 8) {
+        quint64 word;
+        std::memcpy(&word, rec + last - 8, 8);
+        if (word != kBlanks)
+            break;
+        last -= 8;
+    }
+    while (last > 0 && tables.held[rec[last - 1]] == u' ')
+        --last;
+    entry.e.Clau = QString(MidaClau, u' ');
+    char16_t* clau = reinterpret_cast<char16_t*>(entry.e.Clau.data());
+    for (int i = 0; i < last; ++i)
+        clau[i] = tables.held[rec[i]];
+    int first = 0;
+    while (first < last && clau[first] == u' ')
+        ++first;
+    entry.cmp = QString(last - first, Qt::Uninitialized);
+    char16_t* cmp = reinterpret_cast<char16_t*>(entry.cmp.data());
+    for (int i = first; i < last; ++i)
+        cmp[i - first] = tables.upper[rec[i]];
+
+    const uchar* t = rec + MidaClau;
+    qsizetype n = 0;
+    while (n < MaxCaractersText && (t[2 * n] | t[2 * n + 1]))
+        ++n;
+    entry.e.Text = QString(n, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(entry.e.Text.data());
+    for (qsizetype i = 0; i < n; ++i)
+        out[i] = char16_t(t[2 * i] | (t[2 * i + 1] << 8));
+    if (!QStringView(entry.e.Text).isValidUtf16())
+        return false;
+    const QStringView shown = trimBlanks(entry.e.Text);
+    entry.shown = shown.size() == n ? entry.e.Text : shown.toString();
+    return true;
+}
+
+} // namespace
+
 bool CarregarLiteralsDe(const QString& path, QString& message)
 {
     if (!ExisteixFitxer(path)) {
@@ -126,56 +214,58 @@ bool CarregarLiteralsDe(const QString& path, QString& message)
         message = path + QStringLiteral(": ") + file.errorString();
         return false;
     }
-    const qint64 maxBytes = qint64(MaxLiterals + 1) * MidaRegistre;
-    const qint64 size = std::min(file.size(), maxBytes);
-    // Mapped rather than copied: the file is read once, record by record.
-    QByteArray copy;
-    const uchar* data = size > 0 ? file.map(0, size) : nullptr;
-    if (!data && size > 0) {
-        copy = file.read(size);
-        data = reinterpret_cast<const uchar*>(copy.constData());
+    g_table.reserve(std::size_t(std::clamp<qint64>(file.size() / MidaRegistre, 0, MaxLiterals)));
+    // Read in blocks of whole records through one small buffer; a read that fails or a file
+    // cut short by someone else ends the load with the records read so far.
+    constexpr qsizetype kBlock = 128 * MidaRegistre;
+    std::vector<uchar> buffer(kBlock);
+    qsizetype held = 0;
+    qsizetype record = 0;
+    for (;;) {
+        const qint64 got = file.read(reinterpret_cast<char*>(buffer.data()) + held, kBlock - held);
+        if (got < 0) {
+            message = path + QStringLiteral(": ") + file.errorString();
+            return false;
+        }
+        if (got == 0)
+            break;
+        held += qsizetype(got);
+        const qsizetype whole = held / MidaRegistre;
+        for (qsizetype i = 0; i < whole; ++i, ++record) {
+            if (record >= MaxLiterals) {
+                message = path + QStringLiteral(": more than %1 records").arg(MaxLiterals);
+                return false;
+            }
+            Entry entry;
+            if (!readRecord(buffer.data() + i * MidaRegistre, entry)) {
+                message = path + QStringLiteral(": record %1 holds text that is not valid UTF-16").arg(record + 1);
+                return false;
+            }
+            g_table.push_back(std::move(entry));
+        }
+        held -= whole * MidaRegistre;
+        std::memmove(buffer.data(), buffer.data() + whole * MidaRegistre, std::size_t(held));
     }
-    const qsizetype bytes = data ? (copy.isEmpty() ? qsizetype(size) : copy.size()) : 0;
-    const qsizetype records = bytes / MidaRegistre;
-    if (bytes % MidaRegistre)
+    if (held)
         std::fprintf(stderr, "%s: %lld bytes after the last whole record ignored\n", qPrintable(path),
-                     static_cast<long long>(bytes % MidaRegistre));
-    g_table.reserve(std::size_t(std::min<qsizetype>(records, MaxLiterals)));
-    for (qsizetype r = 0; r < records; ++r) {
-        if (r >= MaxLiterals) {
-            message = path + QStringLiteral(": more than %1 records").arg(MaxLiterals);
-            return false;
-        }
-        const uchar* rec = data + r * MidaRegistre;
-        Entry entry;
-        entry.e.Clau = ConvertirClau(kovel::cp1252::toUnicode(QByteArrayView(rec, MidaClau)));
-        const uchar* t = rec + MidaClau;
-        qsizetype n = 0;
-        while (n < MaxCaractersText && (t[2 * n] | t[2 * n + 1]))
-            ++n;
-        entry.e.Text.resize(n);
-        char16_t* out = reinterpret_cast<char16_t*>(entry.e.Text.data());
-        for (qsizetype i = 0; i < n; ++i)
-            out[i] = char16_t(t[2 * i] | (t[2 * i + 1] << 8));
-        if (!QStringView(entry.e.Text).isValidUtf16()) {
-            message = path + QStringLiteral(": record %1 holds text that is not valid UTF-16").arg(r + 1);
-            return false;
-        }
-        entry.cmp = FormaComparacio(entry.e.Clau);
-        g_table.push_back(std::move(entry));
-    }
+                     static_cast<long long>(held));
     return true;
 }
 
 QString CercarLiteral(const QString& key)
 {
-    const QString k = FormaComparacio(key);
+    // The key's comparison form in a local buffer: a look-up allocates nothing but its result.
+    const QStringView trimmed = trimBlanks(key);
+    QVarLengthArray<char16_t, 256> form(trimmed.size());
+    for (qsizetype i = 0; i < trimmed.size(); ++i)
+        form[i] = upperUnit(trimmed[i].unicode());
+    const QStringView k(form.constData(), form.size());
     qsizetype low = 0, high = qsizetype(g_table.size()) - 1;
     while (low <= high) {
         const qsizetype middle = (low + high) / 2;
         const int c = cmpForms(g_table[std::size_t(middle)].cmp, k);
         if (c == 0)
-            return trimBlanks(g_table[std::size_t(middle)].e.Text).toString();
+            return g_table[std::size_t(middle)].shown;
         if (c > 0)
             high = middle - 1;
         else

@@ -78,7 +78,8 @@ inline QString NormalitzarClau(QString key) { return ConvertirClau(std::move(key
 // The order of the file and of the search: keys without leading and trailing blanks, in
 // upper case, compared byte by byte over UTF-16LE (low byte first); a prefix is smaller.
 int CompararClaus(const QString& a, const QString& b);
-// The comparison form of a key (trimmed of blanks, upper case).
+// The comparison form of a key: trimmed of blanks, each code unit in upper case on its own
+// (so the form keeps the key's length).
 QString FormaComparacio(const QString& key);
 
 // One 766-byte record; empty, with `error` set, when the key does not fit 255 bytes of

@@ -69,6 +69,27 @@ TEST_F(Literals, KeysAreFoundWithoutCaseAndWithTheAccentedOFolded)
     EXPECT_EQ(CercarLiteral("0001"), "one");
 }
 
+TEST_F(Literals, KeyFieldsWithBlanksAroundThemAreFound)
+{
+    // Written by hand: leading blanks, no-break spaces (0xA0) among the padding, and a key
+    // that fills the whole field.
+    auto record = [](const QByteArray& key, const QString& text) {
+        QByteArray rec(MidaRegistre, '\0');
+        rec.replace(0, MidaClau, QByteArray(MidaClau, ' '));
+        rec.replace(0, key.size(), key);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            rec[MidaClau + 2 * i] = char(text[i].unicode());
+        return rec;
+    };
+    const QByteArray full(MidaClau, 'Z');
+    load(record("  0042\xA0\xA0 \xA0", "answer") + record("A\xA0" "B", "nbsp") + record(full, "full"));
+    EXPECT_EQ(CercarLiteral("0042"), "answer");
+    EXPECT_EQ(Literal(42), "answer");
+    EXPECT_EQ(CercarLiteral("a b"), "nbsp");
+    EXPECT_EQ(CercarLiteral(QString(MidaClau, u'z')), "full");
+    EXPECT_EQ(CercarLiteral(QString(MidaClau - 1, u'z')), "");
+}
+
 TEST_F(Literals, AFullTextWithoutNulIsKeptWhole)
 {
     const QString full = QString(250, u'a') + "bcd  ";

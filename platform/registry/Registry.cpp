@@ -15,31 +15,9 @@ namespace {
 
 constexpr auto kHeader = "Windows Registry Editor Version 5.00";
 int g_lockTimeoutMs = 5000;
+constexpr int kStaleLockMs = 2000;
 // Larger files are not settings written by this program; reading them whole is refused.
 constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
-
-QByteArray cp1252Bytes(const QString& text)
-{
-    // Local table rather than a dependency on common/: the layer stands alone.
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar qc : text) {
-        const char16_t c = qc.unicode();
-        int b = -1;
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-            b = c;
-        else
-            for (int i = 0; i < 32; ++i)
-                if (high[i] == c)
-                    b = 0x80 + i;
-        out.append(char(b < 0 ? '?' : b));
-    }
-    return out;
-}
 
 QString splitPathClean(const QString& path, QStringList* parts = nullptr)
 {
@@ -177,26 +155,6 @@ std::optional<Value> readData(const QString& data)
 } // namespace
 
 // ---- Value ------------------------------------------------------------------------------
-
-QByteArray Value::data() const
-{
-    switch (type) {
-    case Type::String: {
-        QByteArray b = cp1252Bytes(text);
-        b.append('\0');
-        return b;
-    }
-    case Type::Dword: {
-        QByteArray b(4, '\0');
-        for (int i = 0; i < 4; ++i)
-            b[i] = char((dword >> (8 * i)) & 0xFF);
-        return b;
-    }
-    case Type::Binary:
-        return bytes;
-    }
-    return {};
-}
 
 bool Value::operator==(const Value& o) const
 {
@@ -418,9 +376,6 @@ Tree Tree::parse(const QByteArray& bytes, const QString& rootName, bool* ok)
             current = path;
             continue;
         }
-        // A value line; hex lists run on over lines ending with a backslash.
-        while (line.endsWith(u'\\') && i + 1 < lines.size() && !line.contains(u"=\""))
-            line = line.chopped(1) + lines[++i].trimmed();
         if (!current) {
             good = false;
             continue;
@@ -443,7 +398,11 @@ Tree Tree::parse(const QByteArray& bytes, const QString& rootName, bool* ok)
             good = false;
             continue;
         }
-        const QString data = line.mid(pos + 1).trimmed();
+        QString data = line.mid(pos + 1).trimmed();
+        // Hex lists run on over lines ending with a backslash (a quoted text never does).
+        if (data.startsWith(u"hex", Qt::CaseInsensitive))
+            while (data.endsWith(u'\\') && i + 1 < lines.size())
+                data = data.chopped(1) + lines[++i].trimmed();
         if (data == u"-")
             continue;
         auto v = readData(data);
@@ -499,7 +458,10 @@ bool Store::modify(F&& change)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(10000);
+    // A writer holds the lock for milliseconds. A writer killed between making the lock file
+    // and writing its process id into it leaves a lock that only its age shows to be stale:
+    // that age must be well inside the time a write waits.
+    lock.setStaleLockTime(kStaleLockMs);
     if (!lock.tryLock(g_lockTimeoutMs)) {
         std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
         return false;
@@ -524,23 +486,43 @@ bool Store::modify(F&& change)
     return out.commit();
 }
 
-bool Store::setValue(const QString& key, const QString& name, const Value& v)
+namespace {
+
+// The export format keeps a key or a value name on one line: names with line breaks or
+// other control characters cannot be written, and are refused rather than breaking the file.
+bool writableNames(const QString& path, const QString& key, const QString& name = QString())
 {
     if (splitPathClean(key).isEmpty())
+        return false;
+    for (const QString* s : {&key, &name})
+        for (QChar c : *s)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+                std::fprintf(stderr, "%s: a key or value name with a control character cannot be written\n",
+                             qPrintable(path));
+                return false;
+            }
+    return true;
+}
+
+} // namespace
+
+bool Store::setValue(const QString& key, const QString& name, const Value& v)
+{
+    if (!writableNames(path_, key, name))
         return false;
     return modify([&](Tree& t) { t.setValue(key, name, v); });
 }
 
 bool Store::createKey(const QString& key)
 {
-    if (splitPathClean(key).isEmpty())
+    if (!writableNames(path_, key))
         return false;
     return modify([&](Tree& t) { t.ensureKey(key); });
 }
 
 bool Store::removeValue(const QString& key, const QString& name)
 {
-    if (splitPathClean(key).isEmpty())
+    if (!writableNames(path_, key))
         return false;
     return modify([&](Tree& t) {
         t.ensureKey(key);

@@ -34,9 +34,6 @@ struct Value {
 
     static Value string(const QString& t) { Value v; v.text = t; return v; }
     static Value fromDword(std::uint32_t d) { Value v; v.type = Type::Dword; v.dword = d; return v; }
-    // The data as the registry would hand it out: text in Windows-1252 with its NUL,
-    // a dword as its 4 little-endian bytes.
-    QByteArray data() const;
     bool operator==(const Value& o) const;
 };
 
@@ -90,8 +87,8 @@ public:
     std::optional<Value> value(const QString& key, const QString& name) const;
     QStringList subKeys(const QString& key) const;
 
-    // Writes return false when the file could not be written (lock or disk); the file is
-    // then left as it was.
+    // Writes return false when the file could not be written (lock or disk) or a key or
+    // value name holds a control character; the file is then left as it was.
     bool setValue(const QString& key, const QString& name, const Value& v);
     bool createKey(const QString& key);
     bool removeValue(const QString& key, const QString& name); // creates the key, as the registry call does

@@ -1,5 +1,6 @@
 #include "platform/registry/Registry.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
@@ -84,6 +85,10 @@ TEST(RegistryFormat, EveryKindOfValueSurvivesARoundTrip)
     bin.binaryTag = "hex(2)";
     bin.bytes = QByteArray::fromHex("250055005300450052002500000000");
     t.setValue("Software\\K\\Texts", "expand", bin);
+    // Names that hold '="' do not hide where a hex list runs on to the next line.
+    bin.bytes = QByteArray(100, '\x7f');
+    t.setValue("Software\\K\\Texts", "a=\"", bin);
+    t.setValue("Software\\K\\Texts", "b=\"c", Value::string(QString("x\ny").repeated(30)));
     t.ensureKey("Software\\K\\Empty");
 
     const QByteArray bytes = t.serialize();
@@ -185,9 +190,40 @@ TEST_F(RegistryStore, AWriterKilledMidWriteLeavesTheLastWholeFile)
     bool ok = false;
     const Tree t = Tree::parse(readFile(file()), "HKEY_CURRENT_USER", &ok);
     EXPECT_TRUE(ok);
+    ASSERT_TRUE(t.value("K", "v").has_value());
     const QString v = t.value("K", "v")->text;
     EXPECT_TRUE(v == "start" || (v.size() == 400000 && v.count(v[0]) == 400000));
     // The dead writer's lock does not block the next write.
-    EXPECT_TRUE(s.setValue("K", "after", Value::string("yes")));
+    ASSERT_TRUE(s.setValue("K", "after", Value::string("yes")));
     EXPECT_EQ(s.value("K", "after")->text, "yes");
+}
+
+TEST_F(RegistryStore, ALockFileLeftEmptyByAKilledWriterIsBrokenWithinTheWait)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    // Killed after making the lock file and before writing its process id: only the
+    // file's age can tell that nobody holds it.
+    const QString lockPath = file() + ".lock";
+    {
+        QFile lock(lockPath);
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-3), QFileDevice::FileModificationTime));
+    }
+    EXPECT_TRUE(s.setValue("K", "a", Value::string("2")));
+    EXPECT_EQ(s.value("K", "a")->text, "2");
+}
+
+TEST_F(RegistryStore, NamesWithLineBreaksAreRefusedAndTheFileStaysValid)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    const QByteArray before = readFile(file());
+    EXPECT_FALSE(s.setValue("K", "two\nlines", Value::string("x")));
+    EXPECT_FALSE(s.setValue("K\\bad\nkey", "n", Value::string("x")));
+    EXPECT_FALSE(s.createKey("K\\bad\rkey"));
+    EXPECT_EQ(readFile(file()), before);
+    // Line breaks in a value are kept.
+    ASSERT_TRUE(s.setValue("K", "text", Value::string("two\nlines")));
+    EXPECT_EQ(s.value("K", "text")->text, "two\nlines");
 }
