@@ -1,0 +1,64 @@
+#pragma once
+// The update run's settings, dates, files and helpers, beside the three entry points of
+// ModAutoUpdate.h. Dates here are wall-clock times without a zone (held as Qt::UTC values
+// so that no conversion ever applies); an invalid QDateTime is the "zero" date.
+#include "updater/ModAutoUpdate.h"
+
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace ModAutoUpdate {
+
+// The settings of one run, as LlegirConfiguracio leaves them.
+struct Configuracio {
+    QString carpeta;                 // update folder, "/" separated, ending with "/" (or empty)
+    QString path;                    // address of the update directory on the server
+    int periodeComprovacio = 0;      // days
+    int segonsInactius = 0;          // as stored; see SegonsInactiusEfectius
+    QDateTime dataDescarregaIncompleta; // from the unfinished-download marker; invalid when none
+    bool marcadorIllegible = false;  // a marker exists but its first line holds no date
+};
+const Configuracio& ConfiguracioActual();
+
+// The time the run takes as now (replaceable so tests can set the clock).
+QDateTime Ara();
+void EstablirRellotge(std::function<QDateTime()> rellotge); // empty: the system clock
+
+// The settings' text form of a date ("dd/MM/yyyy HH:mm:ss") and its reading; the reading
+// also takes a date without time or seconds ("1/1/2005"). Invalid when not a date.
+QString TextData(const QDateTime& data);
+QDateTime LlegirData(const QString& text);
+
+QDateTime LlegirUltimaComprovacio();
+int LlegirEstadistiquesLID();
+void actualitzar_ultima_comprovacio(const QDateTime& data);
+
+// An RFC 1123 date read by fixed positions, taken as Greenwich time and moved by the
+// zone's standard bias (minutes, UTC minus local; daylight saving not applied). Invalid
+// when a field is not a number or the fields are not a date.
+QDateTime DataHttpALocal(const QString& text);
+QDateTime DataHttpALocal(const QString& text, int biaixMinuts);
+
+// The text up to the first CR LF; the whole text when it holds none.
+QString PrimeraLinia(const QString& text);
+// The first line of a file (CR LF or LF), read from at most its first 4 KB; nullopt with
+// `error` set (naming the file) when it cannot be read.
+std::optional<QString> PrimeraLiniaFitxer(const QString& path, QString& error);
+// True when the exclusive OR of the file's complete 32-bit little-endian words is 0.
+bool ComprovarChecksum(const QString& path);
+// A file name the server may give for the installer: no folder part, no "..", no blanks
+// or control characters, none of the update folder's own files, at most 255 characters.
+bool NomInstallableValid(const QString& name);
+// The inactivity limit a download uses: SegonsInactius, or 60 when it is not above 0.
+int SegonsInactiusEfectius(int segonsInactius);
+
+// One update check (settings, clock, due test, then the protocol). Returns the exit status.
+int ComprovarActualitzacio();
+
+} // namespace ModAutoUpdate
+
+namespace strings {
+QString DosDigits(int number);
+}
