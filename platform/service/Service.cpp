@@ -80,20 +80,20 @@ QString unitName(const QString& serviceName)
 
 QString execWord(const QString& word)
 {
-    QString quoted;
-    quoted.reserve(word.size() + 2);
-    quoted += u'"';
+    bool needsQuotes = word.isEmpty();
+    QString escaped;
+    escaped.reserve(word.size() + 2);
     for (const QChar c : word) {
+        if (c.isSpace() || c == u'"' || c == u'\'' || c == u'\\' || c == u';')
+            needsQuotes = true;
         if (c == u'"' || c == u'\\')
-            quoted += u'\\';
-        if (c == u'%')
-            quoted += u'%';
-        if (c == u'$')
-            quoted += u'$';
-        quoted += c.unicode() < 0x20 ? QChar(u' ') : c;
+            escaped += u'\\';
+        // Specifiers and variables would otherwise be expanded.
+        if (c == u'%' || c == u'$')
+            escaped += c;
+        escaped += c.unicode() < 0x20 ? QChar(u' ') : c;
     }
-    quoted += u'"';
-    return quoted;
+    return needsQuotes ? u'"' + escaped + u'"' : escaped;
 }
 
 QString unitText(const ServiceConfig& config)

@@ -41,7 +41,8 @@ struct ServiceConfig {
 
 // The unit file text of a configuration.
 QString unitText(const ServiceConfig& config);
-// One ExecStart= word: quoted, with the characters systemd treats specially escaped.
+// One ExecStart= word: quoted when it holds blanks or quotes, with the characters systemd
+// treats specially escaped.
 QString execWord(const QString& word);
 
 class Manager {

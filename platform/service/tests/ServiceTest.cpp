@@ -69,6 +69,9 @@ TEST(ServiceUnit, NamesAndCommandWords)
     EXPECT_EQ(execWord(QStringLiteral("/opt/a b/x")), "\"/opt/a b/x\"");
     EXPECT_EQ(execWord(QStringLiteral("a\"b\\c%d$e")), "\"a\\\"b\\\\c%%d$$e\"");
     EXPECT_EQ(execWord(QStringLiteral("a\nb")), "\"a b\"");
+    EXPECT_EQ(execWord(QStringLiteral("/opt/x")), "/opt/x");
+    EXPECT_EQ(execWord(QStringLiteral("50%")), "50%%");
+    EXPECT_EQ(execWord(QString()), "\"\"");
 }
 
 TEST(ServiceUnit, InstallWritesAnUnprivilegedUnitOnceAndQueriesIt)
@@ -83,7 +86,7 @@ TEST(ServiceUnit, InstallWritesAnUnprivilegedUnitOnceAndQueriesIt)
     const QString path = dir.filePath(QStringLiteral("kovel-videvoviv-autoupdater.service"));
     const QString text = readAll(path);
     const QStringList lines = text.split(u'\n');
-    EXPECT_TRUE(lines.contains("ExecStart=\"/opt/kovel videvoviv/KovelAutoUpdater\" \"-runas_service\""));
+    EXPECT_TRUE(lines.contains("ExecStart=\"/opt/kovel videvoviv/KovelAutoUpdater\" -runas_service"));
     EXPECT_TRUE(lines.contains("DynamicUser=yes"));
     EXPECT_TRUE(lines.contains("StateDirectory=kovel-videvoviv"));
     EXPECT_TRUE(lines.contains("Description=KOVEL Videvoviv AutoUpdater"));
