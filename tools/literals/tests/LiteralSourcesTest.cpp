@@ -83,3 +83,37 @@ TEST(LiteralsTool, TheShippedFileHoldsEveryRecordOfTheSources)
     EXPECT_EQ(ModTraduccion::CercarLiteral("0014"), "Next");
     EXPECT_FALSE(ModTraduccion::CercarLiteral("frm_rvtMsgBox.cmdSi.Caption").isEmpty());
 }
+
+TEST(LiteralsTool, EveryNumberedMessageTheProgramAsksForIsShipped)
+{
+    QString message;
+    ASSERT_TRUE(ModTraduccion::CarregarLiteralsDe(KOVEL_PROGRAM_DIR "/LITER.UNI", message)) << qPrintable(message);
+    // Number and the placeholders that code fills.
+    const std::pair<int, int> numbered[] = {
+        {1, 1}, {7, 0}, {12, 0}, {13, 0}, {14, 0}, {26, 0}, {27, 0}, {29, 0}, {45, 0},
+        {102, 1}, {103, 0}, {104, 3}, {105, 0}, {503, 0}, {504, 0}, {506, 0},
+        {2003, 0}, {2004, 0}, {2005, 0}, {2009, 0}, {2010, 0}, {2011, 0},
+        {4000, 0}, {4001, 0}, {5001, 0}, {5002, 0}, {6012, 0}, {6020, 0}, {6021, 0}, {6200, 0},
+        {7000, 0}, {7001, 0}, {7002, 0}, {7003, 1}, {7004, 0}, {7005, 0}, {7011, 0},
+        {7020, 0}, {7021, 0}, {7022, 0}, {7030, 0},
+        {8001, 0}, {8002, 0}, {8003, 0}, {8005, 0}, {8006, 0}, {8007, 0}, {8008, 0}, {8009, 0}, {8010, 0},
+        {8020, 0}, {8021, 0}, {8022, 0}, {8023, 0}, {8030, 0}, {8031, 0},
+        {8040, 0}, {8041, 0}, {8042, 0}, {8043, 0},
+        {8050, 0}, {8051, 0}, {8052, 0}, {8053, 0}, {8054, 0}, {8055, 0}, {8056, 0}, {8057, 0},
+        {8201, 0}, {8202, 0}, {8203, 0}, {8207, 0}, {8208, 0},
+        {8250, 0}, {8251, 0}, {8252, 0}, {8253, 0}, {8254, 0}, {8270, 0}, {8271, 0}, {8272, 0}, {8273, 0},
+        {9000, 0},
+    };
+    for (const auto& [number, placeholders] : numbered) {
+        const QString text = ModTraduccion::Literal(number);
+        EXPECT_FALSE(text.isEmpty()) << number;
+        for (int p = 1; p <= 3; ++p)
+            EXPECT_EQ(text.contains(u'%' + QString::number(p)), p <= placeholders) << number << " %" << p;
+    }
+    // Texts into which code puts a file name by replacing a sample one.
+    EXPECT_TRUE(ModTraduccion::Literal(7000).contains("c:\\guardats.dat", Qt::CaseInsensitive));
+    EXPECT_TRUE(ModTraduccion::Literal(7021).contains("provarvt.xls", Qt::CaseInsensitive));
+    EXPECT_TRUE(ModTraduccion::Literal(7022).contains("provarvt.mda", Qt::CaseInsensitive));
+    // The list separator is one character.
+    EXPECT_EQ(ModTraduccion::Literal(4001).size(), 1);
+}
