@@ -117,7 +117,8 @@ QString unitText(const ServiceConfig& config)
         text += QStringLiteral("User=") + config.account + u'\n';
     if (!config.stateFolder.isEmpty()) {
         text += QStringLiteral("StateDirectory=") + config.stateFolder + u'\n';
-        // The desktop user's program reads what the service leaves there.
+        // Readable by the desktop user's program where systemd allows it: a fixed account's
+        // folder is; systemd keeps a dynamic user's folder below the private /var/lib/private.
         text += QStringLiteral("StateDirectoryMode=0755\n");
     }
     // Nothing the service writes may ever be run by it.
