@@ -49,6 +49,8 @@ struct Cas {
     int registres;     // 0: the word-processor host, every label from the design
     float margeCm = 0; // the design's margins (spacer lines in every label)
     MidesFull m{};     // filled in from the catalogue
+    EtiquetaCatalogo e{};   // the catalogue's record as the sheet is printed (turned or not)
+    EtiquetaExtendida x{};
     int pagines = 0;
 };
 
@@ -91,17 +93,22 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     QTemporaryDir dir;
-    // Shipped formats: without gaps, with gaps both ways, across only, a big single label,
-    // turned to landscape, and sheets that take many pages.
+    // Shipped formats: without gaps (A4, margins 0), narrow gap columns that take the 8 pt
+    // rule, wide gaps both ways (A4 and Letter), one big label, turned to landscape, and
+    // sheets of one page and of many.
     QList<Cas> casos = {
         {"nogaps", 805, false, 30},
-        {"gaps", 808, false, 40},
-        {"gapsmany", 803, false, 50},
+        {"nogapsmany", 805, false, 75},
+        {"narrowgaps", 808, false, 40},
+        {"narrowgapsmany", 803, false, 50},
+        {"gapsboth", 817, false, 24},
+        {"lettermany", 8110, false, 45},
         {"single", 813, false, 2},
         {"landscape", 803, true, 21},
-        {"landscapemany", 808, true, 70},
+        {"landscapemany", 817, true, 60},
+        {"landscapenarrow", 808, true, 70},
         {"wordhost", 803, false, 0, 0.4f},
-        {"wordhostgaps", 808, true, 0, 0.25f},
+        {"wordhostgaps", 817, true, 0, 0.25f},
     };
     QStringList fitxers;
     for (Cas& cas : casos) {
@@ -112,6 +119,8 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         if (cas.horitzontal)
             ModTolvWiz::GirarEtiqueta(idx);
         cas.m = MidesDeCatalogo(idx);
+        cas.e = Etiquetas.at(idx);
+        cas.x = EtiquetasExt.at(idx);
         const int perFull = cas.m.files * cas.m.columnes;
         const bool word = cas.registres == 0;
         cas.pagines = word ? 1 : (cas.registres - 1) / perFull + 1;
@@ -178,15 +187,23 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         const QList<Paraula> paraules = LlegeixBbox(QString::fromUtf8(t.readAllStandardOutput()), mides);
 
         EXPECT_EQ(mides.size(), cas.pagines);
-        const PaginaSortida pag = CalculaPaginaSortida(cas.m, cas.horitzontal);
+        // The page is the label grid, the sheet's left and top margins, the right and bottom
+        // extra (the left and top margins when the catalogue gives none) and 0.05 cm.
+        const EtiquetaCatalogo& e = cas.e;
+        const double dreta = cas.x.MargenDerecho != 0 ? cas.x.MargenDerecho : e.MargenIzquierdo;
+        const double inferior = cas.x.MargenInferior != 0 ? cas.x.MargenInferior : e.MargenSuperior;
+        const double cmPt = 72.0 / 2.54;
+        const double ample = ((e.Columnas - 1) * e.PasoHorizontal + e.MargenIzquierdo + e.Ancho + dreta + 0.05) * cmPt;
+        const double alt = ((e.Filas - 1) * e.PasoVertical + e.MargenSuperior + e.Alto + inferior + 0.05) * cmPt;
+        // LibreOffice may round a page to a paper size of its own list by a tenth of a mm.
         for (const auto& [w, h] : mides) {
-            EXPECT_NEAR(w, pag.amplePt, 0.5);
-            EXPECT_NEAR(h, pag.altPt, 0.5);
+            EXPECT_NEAR(w, ample, tolerancia);
+            EXPECT_NEAR(h, alt, tolerancia);
         }
         int trobades = 0;
-        const int perFull = cas.m.files * cas.m.columnes;
+        const int perFull = e.Filas * e.Columnas;
         // The design's margins become spacer lines: the text starts 0.05 cm short of them.
-        const double desplacament = cas.margeCm > 0 ? CentimetersToPoints(cas.margeCm - 0.05f) : 0.0;
+        const double desplacament = cas.margeCm > 0 ? (cas.margeCm - 0.05) * cmPt : 0.0;
         std::set<int> etiquetes;
         for (const Paraula& p : paraules) {
             int k = -1;
@@ -194,14 +211,14 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
                 if (p.text != QLatin1String("W"))
                     continue;
                 // Every label shows the design: the nearest label is the one it must sit on.
-                const double pasH = CentimetersToPoints(cas.m.pasHorCm), pasV = CentimetersToPoints(cas.m.pasVerCm);
-                const int c = int(std::lround((p.x - desplacament - CentimetersToPoints(cas.m.margeEsqCm)) / pasH));
-                const int f = int(std::lround((p.y - desplacament - CentimetersToPoints(cas.m.margeSupCm)) / pasV));
-                if (c < 0 || c >= cas.m.columnes || f < 0 || f >= cas.m.files || !etiquetes.insert(f * cas.m.columnes + c).second) {
+                const double pasH = e.PasoHorizontal * cmPt, pasV = e.PasoVertical * cmPt;
+                const int c = int(std::lround((p.x - desplacament - e.MargenIzquierdo * cmPt) / pasH));
+                const int f = int(std::lround((p.y - desplacament - e.MargenSuperior * cmPt) / pasV));
+                if (c < 0 || c >= e.Columnas || f < 0 || f >= e.Filas || !etiquetes.insert(f * e.Columnas + c).second) {
                     ADD_FAILURE() << "a label text off every label, or twice on one: " << p.x << "," << p.y;
                     continue;
                 }
-                k = f * cas.m.columnes + c;
+                k = f * e.Columnas + c;
             } else {
                 if (!p.text.startsWith(QLatin1Char('Q')))
                     continue;
@@ -211,10 +228,10 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
             ASSERT_LT(k, cas.registres == 0 ? perFull : cas.registres);
             ++trobades;
             const int full = k / perFull, i = k % perFull;
-            const int fila = i / cas.m.columnes, columna = i % cas.m.columnes;
+            const int fila = i / e.Columnas, columna = i % e.Columnas;
             EXPECT_EQ(p.pagina, full) << qPrintable(p.text);
-            const double x = CentimetersToPoints(cas.m.margeEsqCm + float(columna) * cas.m.pasHorCm) + desplacament;
-            const double y = CentimetersToPoints(cas.m.margeSupCm + float(fila) * cas.m.pasVerCm) + desplacament;
+            const double x = (e.MargenIzquierdo + columna * e.PasoHorizontal) * cmPt + desplacament;
+            const double y = (e.MargenSuperior + fila * e.PasoVertical) * cmPt + desplacament;
             EXPECT_NEAR(p.x, x, tolerancia) << qPrintable(p.text) << " label " << k;
             EXPECT_NEAR(p.y, y, tolerancia) << qPrintable(p.text) << " label " << k;
         }
