@@ -179,6 +179,13 @@ EtiquetaExtendida leeConPlan(const PlanExtension& plan, QByteArrayView r)
 
 bool finito(float v) { return std::isfinite(v); }
 
+// Out of line on purpose: GCC 12's vectoriser at -O2 drops two neighbouring double-to-single-
+// to-double round trips as if they changed nothing.
+[[gnu::noinline]] double aPrecisionSimple(double v)
+{
+    return double(float(v));
+}
+
 // Why a format cannot be laid out on a page, or nothing when it can.
 std::optional<QString> geometriaImposible(const EtiquetaCatalogo& e, const EtiquetaExtendida& x)
 {
@@ -309,6 +316,10 @@ bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArray
             x.AltoCom = e.Alto;
         if (x.AnchoCom == 0)
             x.AnchoCom = e.Ancho;
+        // Turning a format moves these into the single-precision margins and back; held at
+        // single precision from the start, turning twice gives the record back exactly.
+        x.MargenDerecho = aPrecisionSimple(x.MargenDerecho);
+        x.MargenInferior = aPrecisionSimple(x.MargenInferior);
         if (auto porque = geometriaImposible(e, x)) {
             mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) cannot be laid out: %4")
                           .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque);

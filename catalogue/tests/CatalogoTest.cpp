@@ -3,9 +3,12 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 
+#include <QSet>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 using namespace kovel::catalogue;
@@ -245,37 +248,133 @@ TEST_F(CatalogoDanado, ImpossibleGeometryIsRefusedNamingTheReference)
     FallaNombrando(QStringLiteral("KOVEL 1E99"));
 }
 
-TEST(Catalogo, ShippedCatalogueHoldsEveryPaperTypeAndShapeAndMatchesItsSource)
-{
-    QString m;
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+class CatalogoEnviado : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QString m;
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+        ASSERT_TRUE(LeeFormatosCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/formats.csv"), fuente, m))
+            << qPrintable(m);
+        ASSERT_TRUE(LeeCamposCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/fields.csv"), campos, m))
+            << qPrintable(m);
+        ASSERT_EQ(NumEtiquetas, fuente.size());
+    }
+    // Formats of paper type `papel` whose grid is `across` x `down`.
+    int Cuenta(int papel, int across, int down) const
+    {
+        int n = 0;
+        for (int i = 0; i < NumEtiquetas; ++i)
+            n += Etiquetas[i].TipoPapel == papel && Etiquetas[i].Columnas == across && Etiquetas[i].Filas == down;
+        return n;
+    }
+    int Cuenta(const std::function<bool(const EtiquetaCatalogo&)>& cumple) const
+    {
+        return int(std::count_if(Etiquetas.begin(), Etiquetas.end(), cumple));
+    }
+
     QList<kovel::catalogue::Formato> fuente;
-    ASSERT_TRUE(LeeFormatosCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/formats.csv"), fuente, m)) << qPrintable(m);
-    ASSERT_EQ(NumEtiquetas, fuente.size());
+    QList<CampoCabecera> campos;
+};
+
+TEST_F(CatalogoEnviado, EveryFormatLoadsAsWrittenAndIsConsistent)
+{
+    // What the program reads through the reordered field table is what the source says.
+    QList<kovel::catalogue::Formato> leidos;
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        EtiquetaCatalogo esperado = fuente[i].etiqueta;
+        EtiquetaExtendida esperadoExt = fuente[i].extension;
+        if (esperado.Codigo == 0)
+            esperado.Codigo = ModTolvWiz::CodigoDeReferencia(esperado.Referencia);
+        if (esperadoExt.AnchoCom == 0)
+            esperadoExt.AnchoCom = esperado.Ancho;
+        if (esperadoExt.AltoCom == 0)
+            esperadoExt.AltoCom = esperado.Alto;
+        EXPECT_EQ(Etiquetas[i], esperado) << qPrintable(esperado.Referencia);
+        EXPECT_EQ(EtiquetasExt[i], esperadoExt) << qPrintable(esperado.Referencia);
+        leidos.append({Etiquetas[i], EtiquetasExt[i], fuente[i].linea});
+    }
+    // Labels inside the page, pitch at least the label, margins that add up to the page,
+    // the page of the paper type, unique model numbers, suffixes that fit their field.
+    EXPECT_EQ(CompruebaCatalogo(leidos, campos), QStringList());
+}
+
+TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
+{
     EXPECT_GE(NumEtiquetas, 150);
     const auto hay = ModTolvWiz::TiposPapelPresentes();
     EXPECT_EQ(std::count(hay.begin(), hay.end(), true), 5);
-    QSet<int> formas;
-    int a4 = 0;
-    for (int i = 0; i < NumEtiquetas; ++i) {
-        formas.insert(Etiquetas[i].Forma);
-        a4 += Etiquetas[i].TipoPapel == PapelA4;
-        EXPECT_EQ(CompruebaFormato({Etiquetas[i], EtiquetasExt[i], 0}), QString()) << qPrintable(Etiquetas[i].Referencia);
-        EXPECT_EQ(EtiquetasExt[i].Sufix, fuente[i].extension.Sufix);
-        EXPECT_EQ(EtiquetasExt[i].MargenInferior, fuente[i].extension.MargenInferior);
-        EXPECT_EQ(EtiquetasExt[i].Categoria, fuente[i].extension.Categoria);
-        if (fuente[i].etiqueta.Codigo != 0) {
-            EXPECT_EQ(Etiquetas[i].Codigo, fuente[i].etiqueta.Codigo);
-        }
-    }
-    EXPECT_EQ(formas, QSet<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17}));
-    EXPECT_GT(a4, NumEtiquetas / 2);
+    EXPECT_GT(Cuenta([](const EtiquetaCatalogo& e) { return e.TipoPapel == PapelA4; }), NumEtiquetas / 2);
 
-    // The shipped field table is not in the program's order and holds a field it does not know.
-    QList<CampoCabecera> campos;
-    ASSERT_TRUE(LeeCamposCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/fields.csv"), campos, m));
-    EXPECT_GT(campos.size(), CamposEstandar().size());
-    EXPECT_NE(campos.first().Nombre, CamposEstandar().first().Nombre);
+    // A4: address and multipurpose grids (across x down), 65-up, full sheet, shipping.
+    for (auto [across, down] : {std::pair{2, 7}, {2, 8}, {3, 7}, {3, 8}, {3, 10}, {4, 10}, {5, 13}, {1, 1}, {1, 2}, {2, 2}})
+        EXPECT_GT(Cuenta(PapelA4, across, down), 0) << across << " x " << down;
+    EXPECT_GT(Cuenta([](const EtiquetaCatalogo& e) {
+                  return e.TipoPapel == PapelA4 && (e.Forma == 2 || e.Forma == 8) && e.Ancho == e.Alto;
+              }), 0) << "round";
+    EXPECT_GT(Cuenta([](const EtiquetaCatalogo& e) { return e.TipoPapel == PapelA4 && e.Forma == 3; }), 0) << "CD/DVD";
+    for (auto [across, down] : {std::pair{1, 10}, {2, 10}, {3, 10}})
+        EXPECT_GT(Cuenta(PapelLetter, across, down), 0) << "Letter " << across << " x " << down;
+    for (int papel : {PapelContinuo, PapelA5, PapelTermico})
+        EXPECT_GE(Cuenta([papel](const EtiquetaCatalogo& e) { return e.TipoPapel == papel; }), 10) << papel;
+
+    QSet<int> formas;
+    for (const EtiquetaCatalogo& e : Etiquetas)
+        formas.insert(e.Forma);
+    EXPECT_EQ(formas, QSet<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17}));
+
+    // The loader's fallbacks are exercised by the shipped file too.
+    EXPECT_TRUE(std::any_of(fuente.begin(), fuente.end(), [](const auto& f) { return f.etiqueta.Codigo == 0; }));
+    EXPECT_TRUE(std::any_of(fuente.begin(), fuente.end(), [](const auto& f) { return f.extension.AnchoCom == 0; }));
+    EXPECT_TRUE(std::any_of(fuente.begin(), fuente.end(), [](const auto& f) { return !f.extension.Sufix.isEmpty(); }));
+
+    // The field table is not in the program's order and holds a field the program does not know.
+    const QList<CampoCabecera> programa = CamposEstandar();
+    EXPECT_GT(campos.size(), programa.size());
+    int fueraDeOrden = 0;
+    for (qsizetype i = 0; i < programa.size(); ++i)
+        fueraDeOrden += i >= campos.size() || campos[i].Nombre != programa[i].Nombre;
+    EXPECT_GT(fueraDeOrden, programa.size() / 2);
+}
+
+TEST(Catalogo, ConsistencyChecksCatchBadFormats)
+{
+    using Defecto = std::function<void(kovel::catalogue::Formato&)>;
+    const auto bueno = UnFormato(806);
+    ASSERT_EQ(CompruebaFormato(bueno), QString());
+    const QList<std::pair<Defecto, const char*>> defectos = {
+        {[](auto& f) { f.etiqueta.PasoHorizontal = 6.9f; }, "pitch"},
+        {[](auto& f) { f.etiqueta.Filas = 9; }, "past the page"},
+        {[](auto& f) { f.etiqueta.MargenIzquierdo = 0.5f; }, "past the page"},
+        {[](auto& f) { f.extension.MargenInferior = 0.3; }, "margin"},
+        {[](auto& f) { f.etiqueta.TipoPapel = PapelLetter; }, "paper type"},
+        {[](auto& f) { f.extension.AltoPag = 0; }, "page size"},
+        {[](auto& f) { f.etiqueta.TipoPapel = PapelContinuo; }, "rows"},
+        {[](auto& f) { f.extension.AnchoCom = 6.35; }, "shown size"},
+        {[](auto& f) { f.etiqueta.Codigo = 807; }, "model number"},
+        {[](auto& f) { f.etiqueta.Referencia = QStringLiteral("LABEL 806"); }, "reference"},
+        {[](auto& f) { f.etiqueta.Forma = 12; }, "shape"},
+        {[](auto& f) { f.etiqueta.TipoPapel = 5; }, "paper type"},
+        {[](auto& f) { f.etiqueta.FilasOmitidas = 8; }, "empty rows"},
+        {[](auto& f) { f.etiqueta.Holgura[1] = -0.1f; }, "inset"},
+        {[](auto& f) { f.extension.Sufix = QStringLiteral("../T"); }, "suffix"},
+    };
+    for (const auto& [defecto, dice] : defectos) {
+        auto f = bueno;
+        defecto(f);
+        EXPECT_TRUE(CompruebaFormato(f).contains(QLatin1String(dice))) << dice << ": " << qPrintable(CompruebaFormato(f));
+    }
+
+    // What only the whole catalogue shows.
+    auto otro = UnFormato(807);
+    auto mismoCodigo = UnFormato(806);
+    mismoCodigo.etiqueta.Referencia = QStringLiteral("KOVEL 0806");
+    auto largo = UnFormato(808);
+    largo.extension.Sufix = QStringLiteral("ABCDEFGHIJK");   // 11 characters in a 10-byte field
+    const QStringList problemas = CompruebaCatalogo({bueno, otro, mismoCodigo, largo}, CamposEstandar());
+    ASSERT_EQ(problemas.size(), 2) << qPrintable(problemas.join('\n'));
+    EXPECT_TRUE(problemas[0].startsWith(QLatin1String("KOVEL 0806: the model number 806 is used twice")));
+    EXPECT_TRUE(problemas[1].startsWith(QLatin1String("KOVEL 808: the suffix is longer")));
 }
 
 TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
@@ -284,7 +383,7 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     f.etiqueta.MargenIzquierdo = 0.5f;
     f.etiqueta.MargenSuperior = 1.25f;
     f.extension.MargenDerecho = 0.75;
-    f.extension.MargenInferior = 1.5;
+    f.extension.MargenInferior = 0.47;   // not a single-precision value in the file
     f.etiqueta.Holgura = {0.1f, 0.3f};
     Word_espec::Inicialitzar();
     pruebas::CargaCatalogo({UnFormato(49), f});
@@ -300,7 +399,7 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     EXPECT_FLOAT_EQ(e.PasoHorizontal, 3.7f);
     EXPECT_FLOAT_EQ(e.Holgura[0], 0.3f);
     EXPECT_FLOAT_EQ(e.MargenSuperior, 0.5f);      // old left
-    EXPECT_FLOAT_EQ(e.MargenIzquierdo, 1.5f);     // old bottom
+    EXPECT_FLOAT_EQ(e.MargenIzquierdo, 0.47f);    // old bottom
     EXPECT_DOUBLE_EQ(EtiquetasExt[1].MargenInferior, 0.75);  // old right
     EXPECT_DOUBLE_EQ(EtiquetasExt[1].MargenDerecho, 1.25);   // old top
     EXPECT_NE(e.Girado, 0);

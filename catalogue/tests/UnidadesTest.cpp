@@ -77,7 +77,7 @@ TEST(Unidades, SizeTextPiecesInMillimetresAndInches)
     EXPECT_FALSE(t.pieza[3].visible);
     EXPECT_EQ(t.pieza[0].left, 2900 - 1000 / 2);
     Muestra_MedidasEtiqueta(1, t);
-    EXPECT_EQ(t.pieza[0].caption, QStringLiteral("15 x 25.5 mm"));  // 25.45 mm goes to the even tenth
+    EXPECT_EQ(t.pieza[0].caption, QStringLiteral("15 x 25.5 mm"));  // 25.45 mm is a little above the half in single precision: up
 
     Unidades = 2;
     Muestra_MedidasEtiqueta(0, t);

@@ -1,11 +1,13 @@
 #include "tools/catalogue/EscritorCatalogo.h"
 
+#include "common/BasicRules.h"
 #include "common/Cp1252.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
+#include <QSet>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -394,9 +396,25 @@ QString CompruebaFormato(const Formato& f)
     const EtiquetaCatalogo& e = f.etiqueta;
     const EtiquetaExtendida& x = f.extension;
     QStringList p;
-    constexpr double tolerancia = 0.0051;   // cm: the source is written to 0.01 cm
-    if (!e.Referencia.startsWith(QLatin1String("KOVEL")) || e.Referencia.size() < 7)
+    constexpr double tolerancia = 0.0051;   // cm: the source is written to 0.01 cm or finer
+    auto cerca = [](double a, double b, double t) { return std::fabs(a - b) <= t; };
+    const QString ref = e.Referencia.trimmed();
+    if (!ref.startsWith(QLatin1String("KOVEL")) || ref.size() < 7) {
         p << QStringLiteral("the reference must be KOVEL, a separator and the number");
+    } else if (e.Codigo != 0) {
+        // The number printed after the product word is the one the user types in the search.
+        double numero = -1;
+        try {
+            numero = basic::Round(basic::Val(QStringView(ref).mid(6)));
+        } catch (const basic::OverflowError&) {
+        }
+        if (numero != e.Codigo)
+            p << QStringLiteral("the reference's number is not the model number %1").arg(e.Codigo);
+    }
+    if (e.Descripcion.trimmed().isEmpty())
+        p << QStringLiteral("no description");
+    if (e.Girado != 0)
+        p << QStringLiteral("a shipped format is upright (Girado 0)");
     if (e.TipoPapel > 4)
         p << QStringLiteral("unknown paper type %1").arg(e.TipoPapel);
     static const QList<int> formas = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17};
@@ -410,24 +428,69 @@ QString CompruebaFormato(const Formato& f)
         p << QStringLiteral("pitch smaller than the label");
     if (e.MargenIzquierdo < 0 || e.MargenSuperior < 0 || x.MargenDerecho < 0 || x.MargenInferior < 0)
         p << QStringLiteral("negative margin");
+    if (e.Holgura[0] < 0 || e.Holgura[1] < 0 || e.Holgura[0] * 2 >= e.Ancho || e.Holgura[1] * 2 >= e.Alto)
+        p << QStringLiteral("inset negative or as large as the label");
     if (e.ColumnasOmitidas < 0 || e.FilasOmitidas < 0 || e.ColumnasOmitidas >= e.Columnas || e.FilasOmitidas >= e.Filas)
         p << QStringLiteral("empty rows or columns out of range");
+    // The size shown to the user is the label's (0 stands for it).
+    if ((x.AnchoCom != 0 && !cerca(x.AnchoCom, e.Ancho, 0.05)) || (x.AltoCom != 0 && !cerca(x.AltoCom, e.Alto, 0.05)))
+        p << QStringLiteral("the shown size %1 x %2 is not the label's").arg(x.AnchoCom).arg(x.AltoCom);
     if (!(x.AnchoPag > 0 && x.AltoPag > 0)) {
         p << QStringLiteral("page size missing");
     } else {
+        // Sheets are their paper; a continuous or roll "page" is a whole number of rows.
+        struct Hoja {
+            double ancho, alto;
+        };
+        static const Hoja hojas[] = {{21, 29.7}, {0, 0}, {21.59, 27.94}, {14.8, 21}, {0, 0}};
+        if (e.TipoPapel <= 4 && hojas[e.TipoPapel].ancho > 0) {
+            const Hoja& h = hojas[e.TipoPapel];
+            if (!cerca(x.AnchoPag, h.ancho, 0.011) || !cerca(x.AltoPag, h.alto, 0.011))
+                p << QStringLiteral("page %1 x %2 is not the size of its paper type").arg(x.AnchoPag).arg(x.AltoPag);
+        } else if (e.TipoPapel <= 4 && !cerca(x.AltoPag, e.Filas * double(e.PasoVertical), 0.011)) {
+            p << QStringLiteral("page height %1 is not %2 rows of %3").arg(x.AltoPag).arg(e.Filas).arg(e.PasoVertical);
+        }
         const double ocupadoAncho = e.MargenIzquierdo + (e.Columnas - 1) * double(e.PasoHorizontal) + e.Ancho;
         const double ocupadoAlto = e.MargenSuperior + (e.Filas - 1) * double(e.PasoVertical) + e.Alto;
         if (ocupadoAncho > x.AnchoPag + tolerancia || ocupadoAlto > x.AltoPag + tolerancia)
             p << QStringLiteral("labels reach past the page (%1 x %2 of %3 x %4 cm)")
                      .arg(ocupadoAncho).arg(ocupadoAlto).arg(x.AnchoPag).arg(x.AltoPag);
-        if (std::fabs(x.AnchoPag - ocupadoAncho - x.MargenDerecho) > 0.011
-            || std::fabs(x.AltoPag - ocupadoAlto - x.MargenInferior) > 0.011)
+        if (!cerca(x.AnchoPag - ocupadoAncho, x.MargenDerecho, 0.011)
+            || !cerca(x.AltoPag - ocupadoAlto, x.MargenInferior, 0.011))
             p << QStringLiteral("right or bottom margin does not match the page (%1, %2 expected)")
                      .arg(x.AnchoPag - ocupadoAncho).arg(x.AltoPag - ocupadoAlto);
     }
-    if (x.Sufix.contains(QLatin1Char('/')) || x.Sufix.contains(QLatin1Char('\\')) || x.Sufix.contains(QLatin1Char(' ')))
+    if (x.Sufix.contains(QLatin1Char('/')) || x.Sufix.contains(QLatin1Char('\\')) || x.Sufix.contains(QLatin1Char(' '))
+        || x.Sufix.contains(QLatin1String("..")))
         p << QStringLiteral("the suffix must be a plain part of a file name");
     return p.join(QLatin1Char('\n'));
+}
+
+QStringList CompruebaCatalogo(const QList<Formato>& formatos, const QList<CampoCabecera>& campos)
+{
+    qsizetype tamanoSufix = 0;
+    for (const CampoCabecera& c : campos)
+        if (c.Nombre.trimmed().compare(QLatin1String("Sufix"), Qt::CaseInsensitive) == 0 && c.TipoVar == 8)
+            tamanoSufix = c.Tamano;
+    QStringList problemas;
+    QSet<std::int32_t> codigos;
+    QSet<QString> referencias;
+    for (const Formato& f : formatos) {
+        const QString ref = f.etiqueta.Referencia.trimmed();
+        QString p = CompruebaFormato(f);
+        if (f.extension.Sufix.size() > tamanoSufix)
+            p += QStringLiteral("\nthe suffix is longer than its field (%1)").arg(tamanoSufix);
+        if (f.etiqueta.Codigo != 0 && codigos.contains(f.etiqueta.Codigo))
+            p += QStringLiteral("\nthe model number %1 is used twice").arg(f.etiqueta.Codigo);
+        if (referencias.contains(ref.toUpper()))
+            p += QStringLiteral("\nthe reference is used twice");
+        codigos.insert(f.etiqueta.Codigo);
+        referencias.insert(ref.toUpper());
+        for (const QString& linea : p.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            problemas << (f.linea > 0 ? QStringLiteral("line %1: ").arg(f.linea) : QString()) + ref + QStringLiteral(": ")
+                    + linea;
+    }
+    return problemas;
 }
 
 } // namespace kovel::catalogue

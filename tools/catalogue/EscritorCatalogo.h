@@ -44,8 +44,14 @@ bool LeeCamposCsv(const QString& ruta, QList<CampoCabecera>& campos, QString& er
 bool LeeFormatosCsv(const QString& ruta, QList<Formato>& formatos, QString& error);
 
 // The checks that a shipped format must pass beyond what the program's loader refuses: labels
-// inside the page, pitch at least the label size, the margins of the extension consistent with
-// the page, a known paper type. Returns the problems found, one a line ("" when none).
+// inside the page, pitch at least the label size, the right and bottom margins consistent with
+// the page, the page of its paper type, the shown size that of the label, a known paper type and
+// shape, a reference whose number is the model number. Returns the problems found, one a line
+// ("" when none).
 QString CompruebaFormato(const Formato& f);
+// CompruebaFormato for every format, and what only the whole catalogue shows: model numbers and
+// references used twice, suffixes longer than their field in `campos`. One line per problem,
+// each beginning with the format's reference.
+QStringList CompruebaCatalogo(const QList<Formato>& formatos, const QList<CampoCabecera>& campos);
 
 } // namespace kovel::catalogue

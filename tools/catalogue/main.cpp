@@ -3,7 +3,6 @@
 #include "tools/catalogue/EscritorCatalogo.h"
 
 #include <QCoreApplication>
-#include <QSet>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -22,28 +21,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
-    int tamanoSufix = 0;
-    for (const CampoCabecera& c : campos)
-        if (c.Nombre.compare(QLatin1String("Sufix"), Qt::CaseInsensitive) == 0 && c.TipoVar == 8)
-            tamanoSufix = c.Tamano;
-
-    bool bien = true;
-    QSet<std::int32_t> codigos;
-    for (const Formato& f : formatos) {
-        QString problemas = CompruebaFormato(f);
-        if (f.extension.Sufix.size() > tamanoSufix)
-            problemas += QStringLiteral("\nthe suffix is longer than its field (%1)").arg(tamanoSufix);
-        if (f.etiqueta.Codigo != 0 && codigos.contains(f.etiqueta.Codigo))
-            problemas += QStringLiteral("\nthe model number %1 is used twice").arg(f.etiqueta.Codigo);
-        codigos.insert(f.etiqueta.Codigo);
-        if (!problemas.trimmed().isEmpty()) {
-            bien = false;
-            for (const QString& p : problemas.trimmed().split(QLatin1Char('\n')))
-                std::fprintf(stderr, "%s:%d: %s: %s\n", qPrintable(args[1]), f.linea,
-                             qPrintable(f.etiqueta.Referencia.trimmed()), qPrintable(p));
-        }
-    }
-    if (!bien)
+    const QStringList problemas = CompruebaCatalogo(formatos, campos);
+    for (const QString& p : problemas)
+        std::fprintf(stderr, "%s: %s\n", qPrintable(args[1]), qPrintable(p));
+    if (!problemas.isEmpty())
         return 1;
     if (!EscribeCatalogo(args[3], formatos, campos, error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
