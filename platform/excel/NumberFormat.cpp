@@ -1,6 +1,7 @@
 #include "platform/excel/NumberFormat.h"
 
 #include <QDate>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -649,7 +650,7 @@ QString formatNumber(const NumberFormat::Section& sec, double v, bool withSign)
         double frac = x - double(whole);
         long long num = 0, den = 1;
         if (fixedDen > 0) { den = fixedDen; num = std::llround(frac * double(den)); }
-        else bestFraction(frac, std::min(9999, int(std::pow(10, std::max(1, denPlaces))) - 1), num, den);
+        else bestFraction(frac, int(std::pow(10, std::clamp(denPlaces, 1, 4))) - 1, num, den);
         if (hasInt && num == den) { ++whole; num = 0; }
         QString out = sign + literalRange(0, first);
         if (hasInt) {

@@ -47,17 +47,19 @@ QString AbsoluteAddress(const CellRange& r)
 
 const NumberFormat& Workbook::Shared::formatOf(std::uint32_t style) const
 {
-    if (style >= compiled.size())
-        compiled.resize(std::max<std::size_t>(style + 1, styleFormats.size()));
+    // Readers store only the styles the workbook defines; any other shows as General.
+    if (style >= styleFormats.size())
+        style = 0;
+    if (compiled.size() < styleFormats.size() + 1)
+        compiled.resize(styleFormats.size() + 1);
     auto& slot = compiled[style];
     if (!slot) {
         const QString code = style < styleFormats.size() ? styleFormats[style] : QStringLiteral("General");
         // Styles with the same format share one compiled format.
-        for (std::size_t i = 0; i < compiled.size() && !slot; ++i)
-            if (compiled[i] && i < styleFormats.size() && style < styleFormats.size() && styleFormats[i] == code)
-                slot = compiled[i];
-        if (!slot)
-            slot = std::make_shared<NumberFormat>(code);
+        auto& same = byCode[code];
+        if (!same)
+            same = std::make_shared<NumberFormat>(code);
+        slot = same;
     }
     return *slot;
 }

@@ -4,6 +4,7 @@
 #include "platform/excel/NumberFormat.h"
 #include "platform/excel/Workbook.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -34,6 +35,7 @@ struct Workbook::Shared {
     std::int64_t cells = 0;   // across every sheet, against Limits::maxCells
     // Compiled formats by style, made when first used.
     mutable std::vector<std::shared_ptr<const NumberFormat>> compiled;
+    mutable QHash<QString, std::shared_ptr<const NumberFormat>> byCode;
     const NumberFormat& formatOf(std::uint32_t style) const;
 };
 

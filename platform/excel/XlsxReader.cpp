@@ -1,13 +1,14 @@
-// .xlsx / .xlsm: a zip package of XML parts, read with libzip and QXmlStreamReader.
+// .xlsx / .xlsm: a zip package of XML parts, read with libzip and the reader of Xml.h.
 #include "platform/excel/WorkbookImpl.h"
+#include "platform/excel/Xml.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QTimeZone>
 #include <QHash>
-#include <QXmlStreamReader>
 #include <zip.h>
 
+#include <charconv>
 #include <cmath>
 
 namespace kovel::excel {
@@ -103,72 +104,6 @@ struct Package {
     }
 };
 
-// A reader that refuses document type declarations (no entity expansion at all) and
-// nesting deeper than the cap.
-class Xml {
-public:
-    Xml(const QByteArray& bytes, const Limits& limits) : r(bytes), maxDepth(limits.maxXmlDepth) {}
-
-    // Next start or end element (text is read by text()); false at the end or on error.
-    bool next()
-    {
-        while (!r.atEnd()) {
-            const auto t = r.readNext();
-            if (t == QXmlStreamReader::DTD || t == QXmlStreamReader::EntityReference) {
-                fail(QStringLiteral("document type declarations are not allowed"));
-                return false;
-            }
-            if (t == QXmlStreamReader::StartElement) {
-                if (++depth > maxDepth) {
-                    fail(QStringLiteral("the XML nests deeper than %1 levels").arg(maxDepth));
-                    return false;
-                }
-                return true;
-            }
-            if (t == QXmlStreamReader::EndElement) {
-                --depth;
-                return true;
-            }
-        }
-        return false;
-    }
-    bool isStart() const { return r.isStartElement(); }
-    bool isEnd() const { return r.isEndElement(); }
-    QStringView name() const { return r.name(); }
-    QXmlStreamAttributes attributes() const { return r.attributes(); }
-    int level() const { return depth; }
-    // Text of the current element up to its end (child elements are not expected).
-    QString text()
-    {
-        QString s;
-        while (!r.atEnd()) {
-            const auto t = r.readNext();
-            if (t == QXmlStreamReader::Characters) s += r.text();
-            else if (t == QXmlStreamReader::EndElement) { --depth; break; }
-            else if (t == QXmlStreamReader::StartElement) {
-                if (++depth > maxDepth) { fail(QStringLiteral("the XML nests too deep")); break; }
-            } else if (t == QXmlStreamReader::DTD || t == QXmlStreamReader::EntityReference) {
-                fail(QStringLiteral("document type declarations are not allowed"));
-                break;
-            }
-        }
-        return s;
-    }
-    bool ok() const { return m_error.isEmpty() && (!r.hasError() || r.error() == QXmlStreamReader::NoError); }
-    QString error() const
-    {
-        if (!m_error.isEmpty()) return m_error;
-        return QStringLiteral("malformed XML at line %1: %2").arg(r.lineNumber()).arg(r.errorString());
-    }
-    void fail(const QString& e) { if (m_error.isEmpty()) m_error = e; r.raiseError(e); }
-
-private:
-    QXmlStreamReader r;
-    int maxDepth;
-    int depth = 0;
-    QString m_error;
-};
-
 // OOXML writes characters XML cannot hold as _xHHHH_.
 QString decodeEscapes(QString s)
 {
@@ -198,9 +133,9 @@ QString richText(Xml& x)
     while (x.next()) {
         if (x.isEnd() && x.level() < base) break;
         if (!x.isStart()) continue;
-        if (x.name() == u"t") {
+        if (x.name() == "t") {
             s += x.text();
-        } else if (x.name() == u"rPh") {
+        } else if (x.name() == "rPh") {
             const int lvl = x.level();
             while (x.next() && !(x.isEnd() && x.level() < lvl)) {}
         }
@@ -226,35 +161,64 @@ bool readRels(Package& pkg, const QString& partName, QHash<QString, Rel>& rels, 
     QByteArray bytes;
     if (!pkg.read(partName, bytes, false)) { error = pkg.error; return false; }
     if (bytes.isEmpty()) return true;
-    Xml x(bytes, pkg.limits);
+    Xml x(bytes, pkg.limits.maxXmlDepth);
     while (x.next()) {
-        if (x.isStart() && x.name() == u"Relationship") {
-            const auto a = x.attributes();
-            rels.insert(a.value(QLatin1StringView("Id")).toString(), {a.value(QLatin1StringView("Type")).toString(), a.value(QLatin1StringView("Target")).toString()});
-        }
+        if (x.isStart() && x.name() == "Relationship")
+            rels.insert(x.attributeText("Id"), {x.attributeText("Type"), x.attributeText("Target")});
     }
     if (!x.ok()) { error = QStringLiteral("%1: %2").arg(partName, x.error()); return false; }
     return true;
 }
 
-// Parses "AB12" into column and row; false when it is not a cell reference.
-bool parseRef(QStringView ref, std::int64_t& row, std::int64_t& column)
+std::string_view trimmed(std::string_view v)
 {
-    qsizetype i = 0;
-    column = 0;
-    while (i < ref.size() && ref[i].isLetter()) {
-        const char16_t u = ref[i].toUpper().unicode();
-        if (u < u'A' || u > u'Z' || i >= 4) return false;
-        column = column * 26 + (u - u'A' + 1);
-        ++i;
-    }
-    if (i == 0 || i == ref.size()) return false;
-    row = 0;
-    for (; i < ref.size(); ++i) {
-        if (!ref[i].isDigit() || row > MaxRows) return false;
-        row = row * 10 + (ref[i].unicode() - u'0');
+    while (!v.empty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\n' || v.front() == '\r')) v.remove_prefix(1);
+    while (!v.empty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\n' || v.back() == '\r')) v.remove_suffix(1);
+    return v;
+}
+
+QString toQString(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
+
+// A whole unsigned decimal number no greater than `max`; false otherwise.
+bool parseUnsigned(std::string_view v, std::uint64_t max, std::uint64_t& out)
+{
+    v = trimmed(v);
+    if (v.empty() || v.size() > 20) return false;
+    out = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9') return false;
+        out = out * 10 + std::uint64_t(c - '0');
+        if (out > max) return false;
     }
     return true;
+}
+
+// Parses "AB12" into column and row; false when it is not a cell reference.
+bool parseRef(std::string_view ref, std::int64_t& row, std::int64_t& column)
+{
+    std::size_t i = 0;
+    column = 0;
+    while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+        if (i >= 3) return false;
+        column = column * 26 + ((ref[i] & ~0x20) - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == ref.size() || ref.size() - i > 7) return false;
+    row = 0;
+    for (; i < ref.size(); ++i) {
+        if (ref[i] < '0' || ref[i] > '9') return false;
+        row = row * 10 + (ref[i] - '0');
+    }
+    return true;
+}
+
+bool parseDouble(std::string_view v, double& out)
+{
+    v = trimmed(v);
+    if (!v.empty() && v.front() == '+') v.remove_prefix(1);
+    if (v.empty()) return false;
+    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
+    return ec == std::errc() && end == v.data() + v.size() && std::isfinite(out);
 }
 
 double isoToSerial(const QString& text, bool date1904, bool& ok)
@@ -277,26 +241,34 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
     Workbook::Shared& sh = book.shared();
     Worksheet::Impl& w = sheet.impl();
     const Limits& lim = pkg.limits;
-    const auto nShared = std::uint32_t(sh.sharedStrings.size());
-    Xml x(bytes, lim);
+    const auto nShared = std::uint64_t(sh.sharedStrings.size());
+    const auto nStyles = std::uint64_t(sh.styleFormats.size());
+    Xml x(bytes, lim.maxXmlDepth);
     std::int64_t rowNum = 0, colNum = 0;
     bool inData = false;
+    QByteArray scratch;
+    // A stored cell takes some 24 bytes of XML or more: sizing the store from the part avoids regrowing it.
+    w.cells.reserve(std::size_t(std::min<qsizetype>(bytes.size() / 24, 4'000'000)));
     while (x.next()) {
         if (!x.isStart()) {
-            if (x.isEnd() && x.name() == u"sheetData") inData = false;
+            if (x.isEnd() && x.name() == "sheetData") inData = false;
             continue;
         }
-        const QStringView nm = x.name();
-        if (nm == u"sheetData") { inData = true; continue; }
+        const std::string_view nm = x.name();
+        if (nm == "sheetData") { inData = true; continue; }
         if (!inData) continue;
-        if (nm == u"row") {
-            const auto a = x.attributes();
-            const QStringView r = a.value(QLatin1StringView("r"));
-            if (r.isEmpty()) ++rowNum;
-            else {
-                bool ok = false;
-                rowNum = r.toLongLong(&ok);
-                if (!ok) { error = QStringLiteral("a row number is not a number"); return false; }
+        if (nm == "row") {
+            const std::string_view r = x.attribute("r");
+            if (r.empty()) {
+                ++rowNum;
+            } else {
+                std::uint64_t n = 0;
+                if (!parseUnsigned(r, std::uint64_t(MaxRows) + 1, n)) {
+                    error = QStringLiteral("the row number \"%1\" of worksheet \"%2\" is not valid")
+                                .arg(toQString(r.substr(0, 20)), sheet.Name());
+                    return false;
+                }
+                rowNum = std::int64_t(n);
             }
             if (rowNum < 1 || rowNum > MaxRows) {
                 error = QStringLiteral("row %1 lies outside the worksheet \"%2\"").arg(rowNum).arg(sheet.Name());
@@ -305,32 +277,35 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
             colNum = 0;
             continue;
         }
-        if (nm != u"c") continue;
-        const auto a = x.attributes();
-        const QStringView ref = a.value(QLatin1StringView("r"));
+        if (nm != "c") continue;
+        const std::string_view ref = x.attribute("r");
         std::int64_t row = rowNum, col = colNum + 1;
-        if (!ref.isEmpty() && !parseRef(ref, row, col)) {
-            error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid").arg(ref.toString(), sheet.Name());
+        if (!ref.empty() && !parseRef(ref, row, col)) {
+            error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid")
+                        .arg(toQString(ref.substr(0, 20)), sheet.Name());
             return false;
         }
         if (row < 1 || row > MaxRows || col < 1 || col > MaxColumns) {
-            error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"").arg(ref.toString(), sheet.Name());
+            error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"")
+                        .arg(ref.empty() ? QString::number(col) : toQString(ref), sheet.Name());
             return false;
         }
         rowNum = row;
         colNum = col;
-        const QStringView t = a.value(QLatin1StringView("t"));
-        std::uint32_t style = 0;
-        if (const QStringView s = a.value(QLatin1StringView("s")); !s.isEmpty()) style = s.toUInt();
-        QString value, inlineText;
+        const std::string_view t = x.attribute("t");
+        std::uint64_t style = 0;
+        // A style the workbook does not define shows as General.
+        if (!parseUnsigned(x.attribute("s"), nStyles, style) || style >= nStyles) style = 0;
+        std::string_view value;
+        QString inlineText;
         bool haveValue = false, haveInline = false;
         const int lvl = x.level();
         while (x.next()) {
             if (x.isEnd() && x.level() < lvl) break;
             if (!x.isStart()) continue;
-            if (x.name() == u"v") { value = x.text(); haveValue = true; }
-            else if (x.name() == u"is") { inlineText = richText(x); haveInline = true; }
-            else if (x.name() == u"f") { x.text(); }
+            if (x.name() == "v") { value = x.rawText(scratch); haveValue = true; }
+            else if (x.name() == "is") { inlineText = richText(x); haveInline = true; }
+            else if (x.name() == "f") { QByteArray skip; x.rawText(skip); }
         }
         if (!x.ok()) break;
         if (++sh.cells > lim.maxCells) {
@@ -340,52 +315,49 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
         CellData c{};
         c.row = std::uint32_t(row);
         c.column = std::uint16_t(col);
-        c.style = style;
+        c.style = std::uint32_t(style);
         c.kind = Kind::Blank;
-        if (t == u"s") {
+        if (t == "s") {
             if (haveValue) {
-                bool ok = false;
-                const uint idx = QStringView(value).trimmed().toUInt(&ok);
-                if (!ok || idx >= nShared) {
+                std::uint64_t idx = 0;
+                if (!parseUnsigned(value, nShared, idx) || idx >= nShared) {
                     error = QStringLiteral("cell %1 of worksheet \"%2\" names a shared text that does not exist")
-                                .arg(ref.toString(), sheet.Name());
+                                .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheet.Name());
                     return false;
                 }
                 c.kind = Kind::Shared;
-                c.shared = idx;
+                c.shared = std::uint32_t(idx);
             }
-        } else if (t == u"inlineStr") {
+        } else if (t == "inlineStr" || t == "str") {
             if (haveInline || haveValue) {
-                const QString s = haveInline ? inlineText : decodeEscapes(value);
+                const QString s = haveInline ? inlineText : decodeEscapes(toQString(value));
                 if (s.size() > lim.maxCellTextChars) { error = QStringLiteral("a cell text is too long"); return false; }
                 c.kind = Kind::Text;
                 c.text.offset = w.addText(s, c.text.length);
             }
-        } else if (t == u"str") {
+        } else if (t == "b") {
             if (haveValue) {
-                if (value.size() > lim.maxCellTextChars) { error = QStringLiteral("a cell text is too long"); return false; }
-                c.kind = Kind::Text;
-                c.text.offset = w.addText(decodeEscapes(value), c.text.length);
+                const std::string_view b = trimmed(value);
+                c.kind = Kind::Boolean;
+                c.boolean = b == "1" || b == "true";
             }
-        } else if (t == u"b") {
-            if (haveValue) { c.kind = Kind::Boolean; c.boolean = value.trimmed() == u"1" || value.trimmed() == u"true"; }
-        } else if (t == u"e") {
+        } else if (t == "e") {
             if (haveValue) {
                 c.kind = Kind::Error;
-                c.text.offset = w.addText(QStringView(value).left(64), c.text.length);
+                c.text.offset = w.addText(toQString(trimmed(value).substr(0, 64)), c.text.length);
             }
-        } else if (t == u"d") {
+        } else if (t == "d") {
             if (haveValue) {
                 bool ok = false;
-                const double serial = isoToSerial(value.trimmed(), sh.date1904, ok);
+                const double serial = isoToSerial(toQString(trimmed(value).substr(0, 64)), sh.date1904, ok);
                 if (ok) { c.kind = Kind::Number; c.number = serial; }
             }
-        } else if (haveValue && !value.isEmpty()) {
-            bool ok = false;
-            const double d = QStringView(value).trimmed().toDouble(&ok);
-            if (!ok || !std::isfinite(d)) {
+        } else if (haveValue && !value.empty()) {
+            double d = 0;
+            if (!parseDouble(value, d)) {
                 error = QStringLiteral("cell %1 of worksheet \"%2\" holds \"%3\", which is not a number")
-                            .arg(ref.toString(), sheet.Name(), value.left(40));
+                            .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheet.Name(),
+                                 toQString(value.substr(0, 40)));
                 return false;
             }
             c.kind = Kind::Number;
@@ -424,26 +396,23 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
     {
         QByteArray bytes2;
         if (!pkg.read(workbookPart, bytes2, true)) { error = pkg.error; return false; }
-        Xml x(bytes2, limits);
+        Xml x(bytes2, limits.maxXmlDepth);
         while (x.next()) {
             if (!x.isStart()) continue;
-            if (x.name() == u"workbookPr") {
-                const QStringView d = x.attributes().value(QLatin1StringView("date1904"));
-                book.SetDate1904(d == u"1" || d == u"true");
-            } else if (x.name() == u"sheet") {
-                const auto a = x.attributes();
-                QString rid;
-                for (const auto& at : a)
-                    if (at.name() == u"id") rid = at.value().toString();
-                const Rel rel = rels.value(rid);
+            if (x.name() == "workbookPr") {
+                const std::string_view d = trimmed(x.attribute("date1904"));
+                book.SetDate1904(d == "1" || d == "true");
+            } else if (x.name() == "sheet") {
+                const Rel rel = rels.value(x.attributeLocalText("id"));
                 // Only worksheets: chart, dialog and macro sheets are not in the collection.
                 if (!rel.type.endsWith(u"/worksheet")) continue;
                 if (qsizetype(sheets.size()) >= limits.maxSheets) {
                     error = QStringLiteral("the workbook has more than %1 worksheets").arg(limits.maxSheets);
                     return false;
                 }
-                const QStringView state = a.value(QLatin1StringView("state"));
-                sheets.push_back(SheetRef{a.value(QLatin1StringView("name")).toString(), joinPath(base, rel.target), !state.isEmpty() && state != u"visible"});
+                const std::string_view state = x.attribute("state");
+                sheets.push_back(SheetRef{x.attributeText("name"), joinPath(base, rel.target),
+                                          !state.empty() && state != "visible"});
             }
         }
         if (!x.ok()) { error = QStringLiteral("workbook part: %1").arg(x.error()); return false; }
@@ -456,9 +425,9 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
         if (r.type.endsWith(u"/sharedStrings")) {
             QByteArray b;
             if (!pkg.read(joinPath(base, r.target), b, true)) { error = pkg.error; return false; }
-            Xml x(b, limits);
+            Xml x(b, limits.maxXmlDepth);
             while (x.next()) {
-                if (x.isStart() && x.name() == u"si") {
+                if (x.isStart() && x.name() == "si") {
                     if (sh.sharedStrings.size() >= limits.maxSharedStrings) {
                         error = QStringLiteral("the workbook has more than %1 shared texts").arg(limits.maxSharedStrings);
                         return false;
@@ -473,22 +442,28 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
             QByteArray b;
             if (!pkg.read(joinPath(base, r.target), b, true)) { error = pkg.error; return false; }
             QHash<int, QString> custom;
-            Xml x(b, limits);
+            Xml x(b, limits.maxXmlDepth);
             bool inCellXfs = false;
+            auto number = [](std::string_view v) {
+                std::uint64_t n = 0;
+                return parseUnsigned(v, 1'000'000, n) ? int(n) : -1;
+            };
             while (x.next()) {
-                if (x.isEnd() && x.name() == u"cellXfs") inCellXfs = false;
+                if (x.isEnd() && x.name() == "cellXfs") inCellXfs = false;
                 if (!x.isStart()) continue;
-                if (x.name() == u"numFmt") {
-                    const auto a = x.attributes();
-                    custom.insert(a.value(QLatin1StringView("numFmtId")).toInt(), a.value(QLatin1StringView("formatCode")).toString());
-                } else if (x.name() == u"cellXfs") {
+                if (x.name() == "numFmt") {
+                    const int id = number(x.attribute("numFmtId"));
+                    const QString code = x.attributeText("formatCode");
+                    if (code.size() > 1024) { error = QStringLiteral("a number format is too long"); return false; }
+                    if (id >= 0) custom.insert(id, code);
+                } else if (x.name() == "cellXfs") {
                     inCellXfs = true;
-                } else if (inCellXfs && x.name() == u"xf") {
+                } else if (inCellXfs && x.name() == "xf") {
                     if (qsizetype(sh.styleFormats.size()) > 1'000'000) {
                         error = QStringLiteral("the workbook has too many cell styles");
                         return false;
                     }
-                    const int id = x.attributes().value(QLatin1StringView("numFmtId")).toInt();
+                    const int id = number(x.attribute("numFmtId"));
                     sh.styleFormats.push_back(custom.contains(id) ? custom.value(id) : NumberFormat::BuiltIn(id));
                 }
             }
