@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 
@@ -16,16 +17,18 @@ ObridorShell& opener()
     return o;
 }
 
-QUrl urlOf(const QString& target)
+} // namespace
+
+QUrl AdrecaDocument(const QString& target)
 {
     const QString t = target.trimmed();
     if (t.startsWith(u"mailto:", Qt::CaseInsensitive) || t.contains(u"://"))
         return QUrl(t);
     if (t.startsWith(u"www.", Qt::CaseInsensitive))
         return QUrl(QStringLiteral("http://") + t);
-    return QUrl::fromLocalFile(QString(t).replace(u'\\', u'/'));
+    // A file: relative paths are taken from the current folder, as the shell does.
+    return QUrl::fromLocalFile(QFileInfo(QString(t).replace(u'\\', u'/')).absoluteFilePath());
 }
-} // namespace
 
 void Puntero_Espera(bool espera)
 {
@@ -49,7 +52,7 @@ void Abre_Documento(const QString& target)
     if (opener())
         opener()(target);
     else
-        QDesktopServices::openUrl(urlOf(target));
+        QDesktopServices::openUrl(AdrecaDocument(target));
 }
 
 void setObridorShell(ObridorShell o) { opener() = std::move(o); }

@@ -1,6 +1,7 @@
 #pragma once
 // The runtime services of the wizard that need the desktop: the hourglass and shell open.
 #include <QString>
+#include <QUrl>
 #include <functional>
 
 namespace ModTolvWiz {
@@ -14,6 +15,11 @@ bool PunteroEsperaActivo();
 // Opens a file, a "mailto:" link or a web address with the desktop's handler. The result
 // is not examined, as callers expect.
 void Abre_Documento(const QString& target);
+
+// The address Abre_Documento hands to the desktop: "mailto:" links and addresses with a
+// scheme as they stand, "www." addresses over http, anything else a file ("\\" or "/",
+// relative to the current folder).
+QUrl AdrecaDocument(const QString& target);
 
 // What Abre_Documento calls; tests put their own in place. An empty function restores the
 // desktop's handler (QDesktopServices).

@@ -9,6 +9,7 @@
 #include "common/tests/TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -194,6 +195,14 @@ TEST(Runtime, ShellOpenGoesThroughTheReplaceableOpener)
     ModTolvWiz::Abre_Documento("/tmp/labels.docx");
     ModTolvWiz::setObridorShell(nullptr);
     EXPECT_EQ(opened, (QStringList{"mailto:info@example.com", "/tmp/labels.docx"}));
+
+    // What the desktop's handler is given.
+    using ModTolvWiz::AdrecaDocument;
+    EXPECT_EQ(AdrecaDocument(" mailto:Info@Example.com?subject=Labels ").toString(), "mailto:Info@Example.com?subject=Labels");
+    EXPECT_EQ(AdrecaDocument("https://example.com/a?b=1#c").toString(), "https://example.com/a?b=1#c");
+    EXPECT_EQ(AdrecaDocument("WWW.example.com/help").toString(), "http://www.example.com/help");
+    EXPECT_EQ(AdrecaDocument("\\tmp\\Help\\page #1.htm").toLocalFile(), "/tmp/Help/page #1.htm");
+    EXPECT_EQ(AdrecaDocument("Help/index.htm").toLocalFile(), QDir::currentPath() + "/Help/index.htm");
 }
 
 int main(int argc, char** argv)
