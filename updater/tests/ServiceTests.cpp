@@ -13,7 +13,10 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstring>
 #include <mutex>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -310,4 +313,51 @@ TEST(ServiceProgram, SwitchesOfTheBuiltProgram)
     EXPECT_EQ(run({"-uninstall_service"}), 0);
     EXPECT_FALSE(QFileInfo::exists(unit));
     EXPECT_EQ(run({"-uninstall_service"}), 0);
+}
+
+// The built program as systemd starts it: it reports running on the notification socket,
+// and SIGTERM makes it report stopping and end within a second.
+TEST(ServiceProgram, StartedByTheManagerReportsAndStopsOnSigterm)
+{
+    QTemporaryDir dir;
+    const QByteArray path = dir.filePath(QStringLiteral("notify")).toUtf8();
+    const int socket = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(socket, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(size_t(path.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    auto receive = [&](int waitMs) {
+        char buffer[512];
+        for (int waited = 0; waited < waitMs; waited += 5) {
+            const ssize_t got = ::recv(socket, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0)
+                return QByteArray(buffer, int(got));
+            std::this_thread::sleep_for(5ms);
+        }
+        return QByteArray();
+    };
+
+    QProcess service;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("INVOCATION_ID"), QStringLiteral("0123456789abcdef0123456789abcdef"));
+    environment.insert(QStringLiteral("NOTIFY_SOCKET"), QString::fromUtf8(path));
+    environment.insert(QStringLiteral("KOVEL_SYSTEMD_UNIT_DIR"), dir.path());
+    service.setProcessEnvironment(environment);
+    service.setWorkingDirectory(dir.path());
+    service.start(Program, {"-runas_service"});
+    ASSERT_TRUE(service.waitForStarted(5000));
+
+    EXPECT_EQ(receive(5000), "STATUS=Starting");
+    EXPECT_TRUE(receive(2000).startsWith("READY=1\n"));
+    const auto stopAt = Clock::now();
+    ::kill(pid_t(service.processId()), SIGTERM);
+    EXPECT_TRUE(receive(2000).startsWith("STOPPING=1\n"));
+    EXPECT_TRUE(receive(2000).startsWith("STATUS=Stopped"));
+    ASSERT_TRUE(service.waitForFinished(3000));
+    EXPECT_LT(millis(Clock::now() - stopAt), 1000);
+    EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(service.exitCode(), 0);
+    ::close(socket);
 }
