@@ -357,8 +357,16 @@ void frmCodiBarres::cboTipusCodi_Click()
     const int i = cboTipusCodi->currentIndex();
     if (i < 0) return;
     bc_->setBarType(static_cast<std::int16_t>(i));
-    txtCodi->setMaxLength(LongitudMaxima[static_cast<size_t>(i)] > 0 ? LongitudMaxima[static_cast<size_t>(i)] : 32767);
+    LimitarText();
     RefrescaControls();
+}
+
+void frmCodiBarres::LimitarText()
+{
+    // The limit is for typing: a field's sample value is shown whole, as the code will
+    // take the records' values whole.
+    const int limit = LongitudMaxima[static_cast<size_t>(std::clamp<int>(bc_->BarType(), 0, kovel::barcode::NombreTipus - 1))];
+    txtCodi->setMaxLength(optCamp->isChecked() || limit <= 0 ? 32767 : limit);
 }
 
 void frmCodiBarres::cboOrientacio_Click()
@@ -456,6 +464,7 @@ void frmCodiBarres::optCamp_Click()
     optCamp->setChecked(true);
     if (cboCamp->currentIndex() < 0) OmplirCamps();
     textFix_ = txtCodi->text();
+    LimitarText();
     txtCodi->setText(CodiBarres::ValorCamp(cboCamp->currentText(), textFix_));
     txtCodi->setEnabled(false);
     cboCamp->setEnabled(true);
@@ -465,6 +474,7 @@ void frmCodiBarres::optCamp_Click()
 void frmCodiBarres::optMateix_Click()
 {
     optMateix->setChecked(true);
+    LimitarText();
     txtCodi->setEnabled(true);
     txtCodi->setText(textFix_);
     cboCamp->setEnabled(false);

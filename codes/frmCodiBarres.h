@@ -79,6 +79,7 @@ protected:
 private:
     void ActiveBC1_Canviat();
     void OmplirAliniacioText();
+    void LimitarText();
     void actualitzarPreview();
     bool potTancar();
     std::unique_ptr<kovel::barcode::ActiveBC> bc_;

@@ -2,6 +2,8 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/ValorsNoCodificats.h"
+#include "common/MsgBox.h"
 #include "documents/generar_doc.h"
 
 namespace generar_doc {
@@ -47,6 +49,17 @@ QString CodisPrograma::omplirPlantillaQR(const QString& plantilla, const std::fu
     if (!CodiQR::OmplirPlantilla(plantilla, valor, resultat, &error))
         throw GeneracioError(error.isEmpty() ? QStringLiteral("The QR data template \"%1\" cannot be filled.").arg(plantilla) : error);
     return resultat;
+}
+
+void CodisPrograma::iniciGeneracio() { kovel::codes::NoCodificats().Comencar(); }
+
+void CodisPrograma::registreActual(std::int32_t registre) { kovel::codes::NoCodificats().EstablirRegistre(registre); }
+
+void CodisPrograma::finalGeneracio()
+{
+    const auto& nc = kovel::codes::NoCodificats();
+    if (!nc.Buit())
+        Portapapers::MissatgePopUp(nc.Resum(), mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));
 }
 
 } // namespace generar_doc

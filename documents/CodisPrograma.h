@@ -16,6 +16,10 @@ public:
     QString plantillaQR(std::int32_t index) override;
     // Contact-card templates escape the values they take, as the QR dialog's own cards do.
     QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override;
+    // Record values that a code could not hold: counted during the run, told once at its end.
+    void iniciGeneracio() override;
+    void registreActual(std::int32_t registre) override;
+    void finalGeneracio() override;
 };
 
 } // namespace generar_doc

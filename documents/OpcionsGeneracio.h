@@ -36,6 +36,11 @@ public:
     // A QR data template filled with the record: every "[name]" becomes valor(name).
     // The default puts the values in as they are; GeneracioError for a "[" without "]".
     virtual QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor);
+    // Before the first label of a run from a spreadsheet or database.
+    virtual void iniciGeneracio() {}
+    // The record the next label takes its values from: the source row, or the record's
+    // number from 1.
+    virtual void registreActual(std::int32_t /*registre*/) {}
     // After the run: the barcode dialog's two public values go back to 0.
     virtual void finalGeneracio() {}
 };

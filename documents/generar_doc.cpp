@@ -756,8 +756,14 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     std::int32_t taula = 1, fila = 1, columna = 1;
     std::int32_t etiquetesFila = 0, filesFetes = 0, comptadorCasella = 0;
     std::int32_t filaFont = primera;
+    std::int32_t registre = 1;
     const bool perCasella = o.numCaselles() > 1;
+    CodisGeneracio* codis = o.codis();
+    if (codis)
+        codis->iniciGeneracio();
     while (mesRegistres) {
+        if (codis && !word)
+            codis->registreActual(excel ? filaFont : registre);
         if (perCasella)
             OmplirEtiquetaCasella(c, comptadorCasella++, *doc, taula, fila, columna);
         else if (word)
@@ -797,6 +803,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
                 mesRegistres = filaFont <= darrera;
             } else {
                 rs->moveNext();
+                ++registre;
                 mesRegistres = !rs->eof();
             }
         }
@@ -805,7 +812,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
             throw GeneracioError(QStringLiteral("The records need more sheets than the document holds."));
     }
 
-    if (CodisGeneracio* codis = o.codis())
+    if (codis)
         codis->finalGeneracio();
     doc->content().setParagraphFormat(SenseEspais());
     return doc;

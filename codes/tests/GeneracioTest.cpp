@@ -1,99 +1,401 @@
-// The generator remakes the field-linked codes for every record: a value that a code
-// cannot hold leaves its place empty, the generation goes on, and the collector has it.
+// Every symbol the program draws reads back to its data: in the dialog's preview, in the
+// design, and in the document that the generator makes from the records. A record value
+// that a code cannot hold leaves its place empty and is told once at the end.
+#include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/EntornDisseny.h"
 #include "codes/ValorsNoCodificats.h"
+#include "codes/frmCodiBarres.h"
+#include "codes/frmCodiQR.h"
 #include "common/Fitxers.h"
+#include "common/HostProfile.h"
+#include "common/MsgBox.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "platform/barcode/tests/Lector.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <map>
+#include <array>
 
 namespace {
 
-struct Registres : generar_doc::RegistresDades {
-    std::map<QString, QString> valors;
-    bool eof() const override { return false; }
-    void moveFirst() override {}
-    void moveLast() override {}
-    void moveNext() override {}
-    std::int32_t recordCount() const override { return 1; }
-    QString contingutCamp(const QString& camp) override { return valors[camp]; }
+using namespace kovel::barcode;
+using kovel::word::InlinePicture;
+
+// The wizard as the dialogs see it: the columns of a worksheet, its first row, the design.
+class Assistent : public kovel::codes::EntornDisseny {
+public:
+    QStringList valors;   // columns A, B, C…
+    std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
+
+    QStringList Camps() const override
+    {
+        QStringList c;
+        for (int i = 0; i < valors.size(); ++i) c << QString(QChar('A' + i));
+        return c;
+    }
+    QString ValorMostra(const QString& camp) override
+    {
+        const int i = camp.size() == 1 ? camp[0].unicode() - 'A' : -1;
+        return i >= 0 && i < valors.size() ? valors[i] : QString();
+    }
+    kovel::word::Range* Seleccio() override { return &doc->selection(); }
 };
 
-QString Llegit(const kovel::word::InlinePicture* p)
+// The generator's side: one worksheet of records, the design, the codes of this run.
+struct Opcions : generar_doc::OpcionsGeneracio {
+    generar_doc::FullDades* full = nullptr;
+    kovel::word::Document* disseny = nullptr;
+    generar_doc::CodisPrograma codisPrograma;
+    QString dades;
+    int files = 1;
+    QString programaOffice() const override { return QStringLiteral("Excel"); }
+    std::int16_t formatSeleccionat() const override { return 0; }
+    bool horitzontal() const override { return false; }
+    bool unaEtiquetaPerRegistre() const override { return true; }
+    QString textFilaInicial() const override { return QStringLiteral("1"); }
+    QString textFilaFinal() const override { return QString::number(files); }
+    generar_doc::FullDades* fullDades() override { return full; }
+    kovel::word::Document* dissenyAllotjat() override { return disseny; }
+    generar_doc::CodisGeneracio* codis() override { return &codisPrograma; }
+    QString carpetaPrograma() const override { return dades + QStringLiteral("program"); }
+    QString carpetaDades() const override { return dades; }
+};
+
+QImage Imatge(const InlinePicture* p)
 {
     QImage img;
     img.loadFromData(p->png(), "PNG");
-    const auto r = kovel::proves::Llegir(img);
+    return img;
+}
+
+QString Llegit(const QImage& img, bool addOn = false, bool code39Complet = false)
+{
+    if (img.isNull()) return QStringLiteral("<none>");
+    const auto r = kovel::proves::Llegir(img, addOn, code39Complet);
     return r.ok ? r.text : QStringLiteral("<not read>");
 }
 
-TEST(Generacio, UnValorNoCodificableDeixaElLlocBuitIEsComptaUnCop)
+// The pictures of each label cell of the first sheet, label by label.
+std::vector<std::vector<const InlinePicture*>> PicturesPerEtiqueta(kovel::word::Document& doc, int etiquetes)
 {
-    QTemporaryDir dir;
-    CarpetaDades = dir.path() + QLatin1Char('/');
-    ClonsBarres.clear();
-    EtiquetesBarres.clear();
-    ClonsQR.clear();
-    EtiquetesQR.clear();
-    PlantillesQR.clear();
-    ComptadorPlantillesQR = 0;
-    PrefixDadesQR.clear();
-
-    auto disseny = kovel::word::Document::create();
-    float h = 0, w = 0;
-    kovel::barcode::ActiveBC bc;
-    bc.setBarText(QStringLiteral("590123412345"));
-    auto& clonBarres = CodiBarres::RegistrarClon(bc, QStringLiteral("EAN"));
-    ASSERT_TRUE(CodiBarres::InserirImatgeCodi(disseny->selection(), bc.Tag(), clonBarres, {}, h, w, {}));
-    kovel::qr::QRCodeCtrl qr;
-    qr.setDataToEncode(QStringLiteral("123"));
-    qr.setEncodingMode(kovel::qr::ModeNumeric);
-    auto& clonQR = CodiQR::RegistrarClon(qr, QStringLiteral("Num"));
-    ASSERT_TRUE(CodiQR::InserirImatgeQR(disseny->selection(), qr.Tag(), clonQR, QStringLiteral("Num"), h, w, {}));
-    kovel::qr::QRCodeCtrl text;
-    text.setDataToEncode(QStringLiteral("x"));
-    auto& clonText = CodiQR::RegistrarClon(text, QStringLiteral("Nom"));
-    ASSERT_TRUE(CodiQR::InserirImatgeQR(disseny->selection(), text.Tag(), clonText, QStringLiteral("Nom"), h, w, {}));
-    ASSERT_EQ(disseny->inlinePictures().size(), 3u);
-
-    generar_doc::CodisPrograma codis;
-    auto& nc = kovel::codes::NoCodificats();
-    nc.Comencar();
-    Registres r;
-    for (int record = 1; record <= 3; ++record) {
-        r.valors = {{QStringLiteral("EAN"), record == 2 ? QStringLiteral("ABC") : QStringLiteral("400638133393")},
-                    {QStringLiteral("Num"), record == 3 ? QStringLiteral("12x") : QStringLiteral("42")},
-                    {QStringLiteral("Nom"), QStringLiteral("Jos\u00e9 %1").arg(record)}};
-        nc.EstablirRegistre(record);
-        auto copia = disseny->clone();
-        generar_doc::ValorsRegistre v;
-        v.registres = &r;
-        ASSERT_NO_THROW(generar_doc::ReemplacaMarcadors(*copia, v, &codis)) << record;
-        const auto pics = copia->inlinePictures();
-        // Every place with an encodable value holds its code; the others are empty.
-        QStringList alts;
-        for (auto* p : pics) alts << p->alternativeText();
-        if (record == 1) {
-            ASSERT_EQ(pics.size(), 3u);
-            EXPECT_EQ(Llegit(pics[0]), QStringLiteral("4006381333931"));
-            EXPECT_EQ(Llegit(pics[1]), QStringLiteral("42"));
-        } else {
-            EXPECT_EQ(pics.size(), 2u) << alts.join(',').toStdString();
-        }
-        EXPECT_EQ(Llegit(pics.back()), QStringLiteral("Jos\u00e9 %1").arg(record));
+    std::vector<std::vector<const InlinePicture*>> out;
+    for (int i = 0; i < etiquetes; ++i) {
+        std::vector<const InlinePicture*> v;
+        for (const auto& b : doc.table(0).cell(i / 2, i % 2).story.blocks)
+            if (b.isParagraph())
+                for (const auto& item : b.paragraph().items)
+                    if (auto* p = std::get_if<InlinePicture>(&item)) v.push_back(p);
+        out.push_back(v);
     }
-    EXPECT_EQ(nc.Nombre(), 2);
-    ASSERT_EQ(nc.Primers().size(), 2);
-    EXPECT_EQ(nc.Primers()[0].registre, 2);
-    EXPECT_EQ(nc.Primers()[0].camp, QStringLiteral("EAN"));
-    EXPECT_EQ(nc.Primers()[1].registre, 3);
-    EXPECT_TRUE(nc.Resum().contains(QStringLiteral("2, 3")));
+    return out;
+}
+
+class Proces : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
+        CarpetaDades = dir.path() + QLatin1Char('/');
+        ProgramaOffice = QStringLiteral("Excel");
+        ClonsBarres.clear();
+        EtiquetesBarres.clear();
+        ClonsQR.clear();
+        EtiquetesQR.clear();
+        PlantillesQR.clear();
+        ComptadorPlantillesQR = 0;
+        PrefixDadesQR.clear();
+        CodiQR::ECIActiu = false;
+        CodiQR::UTF8Actiu = false;
+        CodiQR::IndexECI = 3;
+        kovel::codes::EstablirEntorn(&assistent);
+        // One format of two labels across and two down.
+        EtiquetaCatalogo e;
+        e.Codigo = 3;
+        e.Ancho = 6;
+        e.Alto = 4;
+        e.PasoHorizontal = 6;
+        e.PasoVertical = 4;
+        e.Filas = 2;
+        e.Columnas = 2;
+        Etiquetas = {e};
+        EtiquetasExt = {EtiquetaExtendida{}};
+        EtiquetasMarca = {false};
+        NumEtiquetas = 1;
+        mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t, const QString&) {
+            missatges << prompt;
+            return std::int16_t(mod_rvtMsgBox::vbCancel);
+        });
+    }
+    void TearDown() override
+    {
+        mod_rvtMsgBox::resetAnswerer();
+        kovel::codes::EstablirEntorn(nullptr);
+    }
+    // Generates the label document from `registres` (row 1 first) and the design.
+    std::unique_ptr<kovel::word::Document> Genera(const QList<QStringList>& registres)
+    {
+        generar_doc::FullMemoria full(registres);
+        Opcions o;
+        o.full = &full;
+        o.disseny = assistent.doc.get();
+        o.dades = dir.path() + QLatin1Char('/');
+        o.files = static_cast<int>(registres.size());
+        return generar_doc::GeneraDocument(0, o);
+    }
+
+    QTemporaryDir dir;
+    Assistent assistent;
+    QStringList missatges;
+};
+
+// ---- One table: every bar type and every QR content, preview, design and document ----
+
+enum class Tipus { Barres, QR };
+
+struct Cas {
+    const char* nom;
+    Tipus tipus;
+    int codi;              // bar type, or QR tab (0 text, 1 URL, 2 SMS, 3 contact card)
+    bool fix;              // fixed content (else the columns' values)
+    QStringList valors;    // first row of the worksheet: columns A, B…
+    QString llegit;        // what a reader returns; empty: no reader knows the type
+    QString llegitDisseny = {};   // the design's picture when it differs (a template)
+    int joc128 = 0;
+    bool calcCheck = false;
+    int eci = -1;          // character set ticked, by list index
+    bool utf8 = false;
+    bool bom = false;
+    int orientacio = 0;    // list index: 0º, 90º, 180º, 270º
+};
+void PrintTo(const Cas& c, std::ostream* os) { *os << c.nom; }
+
+class Simbols : public Proces, public ::testing::WithParamInterface<Cas> {};
+
+TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
+{
+    const Cas& c = GetParam();
+    assistent.valors = c.valors;
+    const bool addOn = c.tipus == Tipus::Barres && c.valors[0].contains(QLatin1Char('+'));
+    const bool complet = c.tipus == Tipus::Barres && c.codi == Code39Complet;
+    QImage preview;
+    if (c.tipus == Tipus::Barres) {
+        frmCodiBarres d;
+        d.show();
+        d.cboTipusCodi->setCurrentIndex(c.codi);
+        d.cboCodCaracters->setCurrentIndex(c.joc128);
+        d.chkCalcCheck->setChecked(c.calcCheck);
+        d.cboOrientacio->setCurrentIndex(c.orientacio);
+        if (c.fix) {
+            d.optMateix->click();
+            d.txtCodi->setText(c.valors[0]);
+        } else {
+            d.cboCamp->setCurrentIndex(0);
+            d.optCamp->click();
+        }
+        ASSERT_TRUE(d.ActiveBC1().Valid()) << d.ActiveBC1().Error().toStdString();
+        preview = d.lblPreview->pixmap(Qt::ReturnByValue).toImage();
+        d.btnAcceptar->click();
+        ASSERT_FALSE(d.isVisible()) << missatges.join('\n').toStdString();
+    } else {
+        frmCodiQR q;
+        q.show();
+        if (c.eci >= 0) {
+            q.cboECI->setCurrentIndex(c.eci);
+            q.ChechkECI->setChecked(true);
+        }
+        q.chkUTF8->setChecked(c.utf8);
+        q.chkBOM->setChecked(c.bom);
+        q.cboOrientacio->setCurrentIndex(c.orientacio);
+        q.SeleccionarTab(c.codi);
+        const std::array<std::vector<QLineEdit*>, 4> caixes{
+            std::vector<QLineEdit*>{q.txtCodi}, {q.txtCodiURL}, {q.txtNumeroSMS, q.txtMissatgeSMS},
+            {q.txt_vcard_nom, q.txt_vcard_telf, q.txt_vcard_web, q.txt_vcard_email, q.txt_vcard_adressa}};
+        const std::array<std::vector<QComboBox*>, 4> llistes{
+            std::vector<QComboBox*>{q.cboCamp}, {q.cboCampURL}, {q.cboCampNumSMS, q.cboCampMissatgeSMS},
+            {q.cbo_vCard_nom, q.cbo_vcard_telf, q.cbo_vcard_web, q.cbo_vcard_email, q.cbo_vcard_adressa}};
+        const std::array<QRadioButton*, 4> camps{q.optCamp, q.optCampURL, q.optCampSMS, q.optCampvCard};
+        const auto tab = static_cast<size_t>(c.codi);
+        if (c.fix) {
+            for (size_t i = 0; i < caixes[tab].size(); ++i) caixes[tab][i]->setText(c.valors.value(static_cast<int>(i)));
+        } else {
+            for (size_t i = 0; i < llistes[tab].size(); ++i) llistes[tab][i]->setCurrentIndex(static_cast<int>(i));
+            camps[tab]->click();
+        }
+        ASSERT_EQ(q.DadesInvalides, 0) << q.QRCodeCtrl1().Error().toStdString();
+        preview = q.lblPreview->pixmap(Qt::ReturnByValue).toImage();
+        q.btnAceptar->click();
+        ASSERT_FALSE(q.isVisible()) << missatges.join('\n').toStdString();
+    }
+
+    const auto disseny = assistent.doc->inlinePictures();
+    ASSERT_EQ(disseny.size(), 1u);
+    const QImage imatgeDisseny = Imatge(disseny[0]);
+    // A barcode turned a quarter is higher than wide, in the design as in the preview.
+    if (c.tipus == Tipus::Barres) {
+        EXPECT_EQ(imatgeDisseny.height() > imatgeDisseny.width(), c.orientacio % 2 == 1);
+    }
+    auto generat = Genera({c.valors});
+    ASSERT_TRUE(generat);
+    const auto etiqueta = PicturesPerEtiqueta(*generat, 1)[0];
+    ASSERT_EQ(etiqueta.size(), 1u);
+    const QImage imatgeGenerada = Imatge(etiqueta[0]);
+    EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+
+    if (c.llegit.isEmpty()) {
+        // No independent reader knows the type (its bars are checked against the standard
+        // with the control): the document's picture is the design's symbol.
+        EXPECT_FALSE(imatgeDisseny.isNull());
+        EXPECT_EQ(imatgeGenerada, imatgeDisseny);
+        return;
+    }
+    EXPECT_EQ(Llegit(preview, addOn, complet).toStdString(),
+              c.llegit.toStdString()) << "preview";
+    EXPECT_EQ(Llegit(imatgeDisseny, addOn, complet).toStdString(),
+              (c.llegitDisseny.isEmpty() ? c.llegit : c.llegitDisseny).toStdString()) << "design";
+    EXPECT_EQ(Llegit(imatgeGenerada, addOn, complet).toStdString(), c.llegit.toStdString()) << "document";
+}
+
+const QString Targeta = QStringLiteral("MECARD:N:Jos\u00e9 Mu\u00f1oz\\, fill;TEL:+34 600 123 456;URL:https\\://k.example/\u00e0;"
+                                       "EMAIL:jose@example.com;ADR:Pl. \u00c0ngel 3\\; 2n;;");
+const QStringList ValorsTargeta = {QStringLiteral("Jos\u00e9 Mu\u00f1oz, fill"), QStringLiteral("+34 600 123 456"),
+                                   QStringLiteral("https://k.example/\u00e0"), QStringLiteral("jose@example.com"),
+                                   QStringLiteral("Pl. \u00c0ngel 3; 2n")};
+const QString PlantillaTargeta = QStringLiteral("MECARD:N:[A];TEL:[B];URL:[C];EMAIL:[D];ADR:[E];;");
+
+INSTANTIATE_TEST_SUITE_P(
+    TotsElsTipus, Simbols,
+    ::testing::Values(
+        Cas{"Code39", Tipus::Barres, Code39, false, {"KOVEL-39 $1"}, "KOVEL-39 $1"},
+        Cas{"Code39FullAscii", Tipus::Barres, Code39Complet, false, {"Mixed case+"}, "Mixed case+"},
+        Cas{"Code93FullAscii", Tipus::Barres, Code93Complet, false, {"lower 93!"}, "lower 93!"},
+        Cas{"Code93", Tipus::Barres, Code93, false, {"CODE 93"}, "CODE 93"},
+        Cas{"Codabar", Tipus::Barres, Codabar, false, {"A40156B"}, "40156"},
+        Cas{"Code128Auto", Tipus::Barres, Code128, false, {"Kovel-128 abc"}, "Kovel-128 abc"},
+        Cas{"Code128Llarg", Tipus::Barres, Code128, false, {"A rather long Code 128 text, 1234567890 abc"},
+            "A rather long Code 128 text, 1234567890 abc"},
+        Cas{"Code128SetA", Tipus::Barres, Code128, false, {"KOVEL 128A"}, "KOVEL 128A", {}, 1},
+        Cas{"Code128SetB", Tipus::Barres, Code128, true, {"Set B text"}, "Set B text", {}, 2},
+        Cas{"Code128SetC", Tipus::Barres, Code128, false, {"0123456789"}, "0123456789", {}, 3},
+        Cas{"EAN8", Tipus::Barres, EAN8, false, {"9638507"}, "96385074"},
+        Cas{"EAN8AmbControl", Tipus::Barres, EAN8, false, {"96385074"}, "96385074"},
+        Cas{"EAN13", Tipus::Barres, EAN13, false, {"590123412345"}, "5901234123457"},
+        Cas{"EAN13Girat", Tipus::Barres, EAN13, false, {"590123412345"}, "5901234123457", {}, 0, false, -1, false, false, 1},
+        Cas{"Code128Girat", Tipus::Barres, Code128, true, {"TURN 270"}, "TURN 270", {}, 0, false, -1, false, false, 3},
+        Cas{"EAN13AmbControl", Tipus::Barres, EAN13, false, {"5901234123457"}, "5901234123457"},
+        Cas{"EAN13Complement2", Tipus::Barres, EAN13, false, {"590123412345+12"}, "5901234123457 12"},
+        Cas{"EAN13Complement5", Tipus::Barres, EAN13, false, {"978020137962+52495"}, "9780201379624 52495"},
+        Cas{"EAN14", Tipus::Barres, EAN14, true, {"1234567890123"}, "0112345678901231"},
+        Cas{"EAN14AmbControl", Tipus::Barres, EAN14, false, {"12345678901231"}, "0112345678901231"},
+        Cas{"UPCA", Tipus::Barres, UPCA, false, {"03600029145"}, "036000291452"},
+        Cas{"UPCAComplement5", Tipus::Barres, UPCA, false, {"036000291452+12345"}, "036000291452 12345"},
+        Cas{"UPCE", Tipus::Barres, UPCE, false, {"0123456"}, "01234565"},
+        Cas{"GS1_128", Tipus::Barres, GS1_128, false, {"[01]09501101530003[17]140704[10]AB-123"},
+            "010950110153000317140704" "10AB-123"},
+        Cas{"SSCC18", Tipus::Barres, SSCC18, false, {"00614141123456789"}, "00006141411234567890"},
+        Cas{"SSCC18AmbAI", Tipus::Barres, SSCC18, true, {"0000614141123456789"}, "00006141411234567890"},
+        Cas{"Interleaved2of5", Tipus::Barres, Interleaved2of5, false, {"12345670"}, "12345670"},
+        Cas{"Interleaved2of5AmbControl", Tipus::Barres, Interleaved2of5, false, {"1234567"}, "12345670", {}, 0, true},
+        Cas{"ITF14", Tipus::Barres, ITF14, false, {"1540014128876"}, "15400141288763"},
+        Cas{"ITF14AmbControl", Tipus::Barres, ITF14, false, {"15400141288763"}, "15400141288763"},
+        Cas{"Code11", Tipus::Barres, Code11, false, {"123-45"}, ""},
+        Cas{"MSI", Tipus::Barres, MSI, false, {"1234567"}, ""},
+        Cas{"PostNet", Tipus::Barres, PostNet, false, {"555551237"}, ""},
+        Cas{"Planet", Tipus::Barres, Planet, false, {"40123456789"}, ""},
+        Cas{"Standard2of5", Tipus::Barres, Standard2of5, false, {"1234567"}, "", {}, 0, true},
+        Cas{"EANAddon2", Tipus::Barres, EANAddon2, false, {"12"}, ""},
+        Cas{"EANAddon5", Tipus::Barres, EANAddon5, false, {"52495"}, ""},
+        Cas{"QRText", Tipus::QR, 0, false, {"Caf\u00e9 cr\u00e8me 12"}, "Caf\u00e9 cr\u00e8me 12"},
+        Cas{"QRGirat", Tipus::QR, 0, false, {"turned 90"}, "turned 90", {}, 0, false, -1, false, false, 1},
+        Cas{"QRTextFix", Tipus::QR, 0, true, {"Fixed \u00e9"}, "Fixed \u00e9"},
+        Cas{"QRURL", Tipus::QR, 1, false, {"https://k.example/p?q=1"}, "https://k.example/p?q=1"},
+        Cas{"QRLatin1", Tipus::QR, 0, false, {"Espa\u00f1a"}, "Espa\u00f1a", {}, 0, false, 3},
+        Cas{"QRLatin2", Tipus::QR, 0, false, {"\u0141\u00f3d\u017a"}, "\u0141\u00f3d\u017a", {}, 0, false, 4},
+        Cas{"QRShiftJIS", Tipus::QR, 0, false, {"\uff71\uff72\uff73"}, "\uff71\uff72\uff73", {}, 0, false, 20},
+        Cas{"QRAutomatic", Tipus::QR, 0, false, {"\u0391\u03b8\u03ae\u03bd\u03b1 \u041c\u043e\u0441\u043a\u0432\u0430 \u20ac5 \u00e9"},
+            "\u0391\u03b8\u03ae\u03bd\u03b1 \u041c\u043e\u0441\u043a\u0432\u0430 \u20ac5 \u00e9", {}, 0, false, 19},
+        Cas{"QRUTF8", Tipus::QR, 0, false, {"\u4e2d\u6587 \U0001F600"}, "\u4e2d\u6587 \U0001F600", {}, 0, false, -1, true},
+        Cas{"QRSMS", Tipus::QR, 2, false, {"600123456", "Hola, s\u00f3c jo"}, "smsto:600123456:Hola, s\u00f3c jo"},
+        Cas{"QRSMSFix", Tipus::QR, 2, true, {"600", "Hi"}, "smsto:600:Hi"},
+        Cas{"QRTargeta", Tipus::QR, 3, false, ValorsTargeta, Targeta, PlantillaTargeta},
+        Cas{"QRTargetaFix", Tipus::QR, 3, true, ValorsTargeta, Targeta},
+        Cas{"QRTargetaUTF8", Tipus::QR, 3, false, ValorsTargeta, Targeta, PlantillaTargeta, 0, false, -1, true, true}));
+
+// ---- Values the codes cannot hold: the place stays empty, one message at the end ----
+
+TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
+{
+    assistent.valors = {QStringLiteral("590123412345"), QStringLiteral("42"), QStringLiteral("Jos\u00e9")};
+    {
+        frmCodiBarres d;
+        d.show();
+        d.cboCamp->setCurrentIndex(0);
+        d.optCamp->click();
+        d.btnAcceptar->click();
+    }
+    {
+        frmCodiQR q;
+        q.show();
+        q.cboCamp->setCurrentIndex(1);
+        q.optCamp->click();
+        q.btnComplex->click();
+        q.cboEncodingMode->setCurrentIndex(1);   // numeric
+        ASSERT_EQ(q.DadesInvalides, 0);
+        q.btnAceptar->click();
+    }
+    {
+        frmCodiQR q;
+        q.show();
+        q.cboCamp->setCurrentIndex(2);
+        q.optCamp->click();
+        q.btnAceptar->click();
+    }
+    ASSERT_EQ(assistent.doc->inlinePictures().size(), 3u);
+    ASSERT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+
+    // Rows 2 and 4: letters for the EAN-13; row 3: a letter in the numeric QR code; row 4
+    // also too long for any barcode.
+    auto generat = Genera({{"400638133393", "42", "Jos\u00e9 1"},
+                           {"ABC", "43", "Jos\u00e9 2"},
+                           {"590123412345", "12x", "Jos\u00e9 3"},
+                           {QString(300, QLatin1Char('9')), "45", "Jos\u00e9 4"}});
+    ASSERT_TRUE(generat);
+    const auto etiquetes = PicturesPerEtiqueta(*generat, 4);
+    ASSERT_EQ(etiquetes[0].size(), 3u);
+    EXPECT_EQ(Llegit(Imatge(etiquetes[0][0])), QStringLiteral("4006381333931"));
+    EXPECT_EQ(Llegit(Imatge(etiquetes[0][1])), QStringLiteral("42"));
+    ASSERT_EQ(etiquetes[1].size(), 2u);   // the barcode's place is empty, the rest goes on
+    EXPECT_EQ(Llegit(Imatge(etiquetes[1][0])), QStringLiteral("43"));
+    ASSERT_EQ(etiquetes[2].size(), 2u);
+    EXPECT_EQ(Llegit(Imatge(etiquetes[2][0])), QStringLiteral("5901234123457"));
+    ASSERT_EQ(etiquetes[3].size(), 2u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Llegit(Imatge(etiquetes[static_cast<size_t>(i)].back())), QStringLiteral("Jos\u00e9 %1").arg(i + 1));
+
+    // One message, after the document is made: how many values, and which rows.
+    ASSERT_EQ(missatges.size(), 1) << missatges.join('\n').toStdString();
+    EXPECT_TRUE(missatges[0].startsWith(QStringLiteral("3 "))) << missatges[0].toStdString();
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("2, 3, 4"))) << missatges[0].toStdString();
+    const auto& nc = kovel::codes::NoCodificats();
+    ASSERT_EQ(nc.Nombre(), 3);
+    EXPECT_EQ(nc.Primers()[0].camp, QStringLiteral("A"));
+    EXPECT_EQ(nc.Primers()[0].valor, QStringLiteral("ABC"));
+    EXPECT_EQ(nc.Primers()[1].camp, QStringLiteral("B"));
+
+    // The next generation starts afresh: nothing to tell.
+    missatges.clear();
+    ASSERT_TRUE(Genera({{"400638133393", "42", "x"}}));
+    EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
 }
 
 } // namespace

@@ -48,42 +48,21 @@ TEST_P(Lectures, ElLectorTornaLesDades)
     EXPECT_EQ(bc.DadesCodificades().toStdString(), c.expected.toStdString());
 }
 
+// The dialog-to-document table of the codes tests reads every bar type; here, the other
+// forms of input the control accepts.
 INSTANTIATE_TEST_SUITE_P(
-    TipusLlegibles, Lectures,
+    FormesDEntrada, Lectures,
     ::testing::Values(
-        CasLectura{Code39, "CODE-39 $1", "CODE-39 $1"},
         CasLectura{Code39, "ABC123", "ABC123", 0, false, 90},
-        CasLectura{Code39Complet, "Mixed case+", "Mixed case+"},
-        CasLectura{Code93Complet, "lower 93!", "lower 93!"},
-        CasLectura{Code93, "CODE 93", "CODE 93"},
-        CasLectura{Codabar, "A40156B", "40156"},
         CasLectura{Codabar, "31117013206375", "31117013206375"},
-        CasLectura{Code128, "Kovel-128 abc", "Kovel-128 abc"},
         CasLectura{Code128, "KOVEL\x09TAB", "KOVEL\x09TAB", 1},
-        CasLectura{Code128, "Set B text", "Set B text", 2},
-        CasLectura{Code128, "0123456789", "0123456789", 3},
-        CasLectura{EAN8, "9638507", "96385074"},
-        CasLectura{EAN8, "96385074", "96385074"},
-        CasLectura{EAN13, "590123412345", "5901234123457"},
         CasLectura{EAN13, "5901234123457", "5901234123457", 0, false, 180},
-        CasLectura{EAN13, "590123412345+12", "5901234123457 12"},
-        CasLectura{EAN13, "978020137962+52495", "9780201379624 52495"},
-        CasLectura{EAN14, "1234567890123", "0112345678901231"},
-        CasLectura{EAN14, "12345678901231", "0112345678901231"},
-        CasLectura{EAN14, "(01)1234567890123", "0112345678901231"},
-        CasLectura{UPCA, "03600029145", "036000291452"},
         CasLectura{UPCA, "03600029145 12", "036000291452 12"},
-        CasLectura{UPCE, "0123456", "01234565"},
-        CasLectura{GS1_128, "[01]09501101530003[17]140704[10]AB-123", "010950110153000317140704" "10AB-123"},
+        CasLectura{EAN14, "(01)1234567890123", "0112345678901231"},
         CasLectura{GS1_128, "(00)006141411234567890", "00006141411234567890"},
-        CasLectura{SSCC18, "00614141123456789", "00006141411234567890"},
         CasLectura{SSCC18, "006141411234567890", "00006141411234567890"},
-        CasLectura{SSCC18, "0000614141123456789", "00006141411234567890"},
         CasLectura{SSCC18, "(00)006141411234567890", "00006141411234567890"},
-        CasLectura{Interleaved2of5, "12345670", "12345670"},
-        CasLectura{Interleaved2of5, "1234567", "12345670", 0, true},
-        CasLectura{ITF14, "1540014128876", "15400141288763"},
-        CasLectura{ITF14, "15400141288763", "15400141288763"}));
+        CasLectura{ITF14, "15400141288763", "15400141288763", 0, false, 270}));
 
 // ---- The types the reader does not know: the bars drawn against their standards ----
 
