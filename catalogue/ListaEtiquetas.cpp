@@ -641,6 +641,36 @@ void Filtra_PorMedidas()
     }
 }
 
+void Llena_MedidasFiltro(std::int16_t tipoPapel)
+{
+    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    // Rounded as the list builder rounds them, so that every entry lists at least one format.
+    std::vector<std::pair<float, float>> medidas;
+    const int total = std::min<qsizetype>({NumEtiquetas, Etiquetas.size(), EtiquetasExt.size()});
+    for (int i = 0; i < total; ++i)
+        if (Etiquetas[i].TipoPapel == tipoPapel)
+            medidas.emplace_back(Redondea(float(EtiquetasExt[i].AnchoCom * 10), 1),
+                                 Redondea(float(EtiquetasExt[i].AltoCom * 10), 1));
+    std::sort(medidas.begin(), medidas.end());
+    medidas.erase(std::unique(medidas.begin(), medidas.end()), medidas.end());
+
+    ComboEstado& cbo = panel.cboMides;
+    cbo.entradas = {ModTraduccion::Literal(29)};
+    cbo.listIndex = -1;
+    cbo.texto.clear();
+    panel.MedidasFiltro = {{0, 0}};
+    for (const auto& [ancho, alto] : medidas) {
+        // A width of 0 would mean "no filter" to the filter; such a size is not offered.
+        if (ancho <= 0)
+            continue;
+        // Held as the decimal numbers they show (99.1, not the single 99.0999985), so that the
+        // caption of the filter reads as the entry.
+        const QString w = kovel::basic::CStrSingle(ancho), h = kovel::basic::CStrSingle(alto);
+        cbo.entradas << w + QLatin1String(" x ") + h + QLatin1String(" mm");
+        panel.MedidasFiltro.append({w.toDouble(), h.toDouble()});
+    }
+}
+
 void Filtra_TeclaReferencia(std::int16_t& tecla)
 {
     if (tecla == 13) {

@@ -134,6 +134,9 @@ void Establece_Orden(int orden);
 void Autocompleta_Orden();
 void Selecciona_Medida();
 void Filtra_PorMedidas();
+// Fills the size box and its sizes together: the entry of literal 29 (all sizes) with 0 x 0
+// first, then every label size (mm, one decimal) of the paper type once, by width then height.
+void Llena_MedidasFiltro(std::int16_t tipoPapel);
 void Filtra_TeclaReferencia(std::int16_t& tecla);
 void Selecciona_TextoReferencia();
 

@@ -175,6 +175,8 @@ TEST_F(CatalogoDanado, MissingFilesAreReportedInOrderWithLiteral1)
         EXPECT_EQ(mensaje, ModTraduccion::Literal(1, ruta("ETIQS.UNI")));
     }
     FallaNombrando(ruta("ETIQS.UNI"));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ETIQS.UNI")));   // a folder is not the file
+    FallaNombrando(ruta("ETIQS.UNI"));
     QFile::remove(ruta("ETIQSEXT.UNI"));
     FallaNombrando(ruta("ETIQSEXT.UNI"));
     QFile::remove(ruta("ETIQSCAP.UNI"));

@@ -301,5 +301,25 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     EXPECT_EQ(p.cboMides.listIndex, -1);
     EXPECT_EQ(p.cboMides.texto, QString());
     EXPECT_EQ(LstEtiquetas().ListCount(), 4);
+
+    // The size box is filled from the catalogue: every size of the paper type once, and each
+    // entry lists the formats of that size.
+    Llena_MedidasFiltro(PapelA4);
+    EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "63.5 x 37 mm", "70 x 37 mm", "105 x 36 mm"}));
+    ASSERT_EQ(p.MedidasFiltro.size(), 4);
+    EXPECT_EQ(p.MedidasFiltro[0], qMakePair(0.0, 0.0));
+    p.cboMides.listIndex = 3;
+    Selecciona_Medida();
+    EXPECT_EQ(Indices(), QList<int>({1}));
+    EXPECT_EQ(p.captionBusqueda, QStringLiteral("105 x 36"));
+    p.optPapel = {};
+    p.optPapel[PapelLetter] = true;
+    Llena_MedidasFiltro(PapelLetter);   // 6.6675 x 2.54 cm
+    EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "66.7 x 25.4 mm"}));
+    EXPECT_EQ(p.cboMides.listIndex, -1);
+    p.cboMides.texto = QStringLiteral("66.7 X 25.4 MM");
+    Selecciona_Medida();
+    EXPECT_EQ(Indices(), QList<int>({4}));
+    EXPECT_EQ(p.captionBusqueda, QStringLiteral("66.7 x 25.4"));
     p.marcarPanelPorLlenar = nullptr;
 }
