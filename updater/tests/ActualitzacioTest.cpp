@@ -1,0 +1,398 @@
+// The update run end to end against a loopback HTTP server: settings in a temporary
+// machine registry, the update folder and the program folder in a temporary directory.
+#include "common/ModReg.h"
+#include "common/ModTraduccion.h"
+#include "updater/ModAutoUpdate.h"
+#include "updater/ModAutoUpdateFuncions.h"
+#include "updater/tests/ServidorProva.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <random>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using proves::Fitxer;
+using proves::ServidorProva;
+
+namespace {
+
+class EntornQt : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char nom[] = "updater_tests";
+        static char* argv[] = {nom, nullptr};
+        if (!QCoreApplication::instance())
+            app_ = new QCoreApplication(argc, argv);
+    }
+    QCoreApplication* app_ = nullptr;
+};
+[[maybe_unused]] auto* const g_entorn = ::testing::AddGlobalTestEnvironment(new EntornQt);
+
+QString clau() { return ModReg::ClauProducte + QStringLiteral("AutoUpdate"); }
+
+QByteArray llegir(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void escriure(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    f.write(bytes);
+}
+
+// Random bytes whose whole 32-bit words XOR to zero (plus `cua` trailing bytes).
+std::string installable(std::size_t paraules, std::size_t cua = 0, unsigned seed = 7)
+{
+    std::mt19937 rng(seed);
+    std::string s(paraules * 4 + cua, '\0');
+    std::uint32_t acc = 0;
+    for (std::size_t w = 0; w + 1 < paraules; ++w) {
+        const std::uint32_t v = rng();
+        acc ^= v;
+        std::memcpy(&s[w * 4], &v, 4);
+    }
+    std::memcpy(&s[(paraules - 1) * 4], &acc, 4);
+    for (std::size_t i = 0; i < cua; ++i)
+        s[paraules * 4 + i] = char(rng());
+    return s;
+}
+
+int portLliure()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    socklen_t len = sizeof sa;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
+    ::close(fd);
+    return ntohs(sa.sin_port);
+}
+
+class Actualitzacio : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(arrel_.isValid());
+        carpeta_ = arrel_.path() + QStringLiteral("/upd/");
+        programa_ = arrel_.path() + QStringLiteral("/prog");
+        QDir().mkpath(carpeta_);
+        QDir().mkpath(programa_);
+        qputenv("KOVEL_PROGRAM_DIR", programa_.toUtf8());
+        qputenv("KOVEL_MACHINE_REGISTRY", (arrel_.path() + QStringLiteral("/machine.reg")).toUtf8());
+        ModAutoUpdate::EstablirRellotge({});
+        escriure(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+        escriure(programa_ + QStringLiteral("/autoUpdate.txt"), "versio.txt\r\n");
+        escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\nVersio: 6.0\r\n");
+        (*fitxers_)["/upd/versio.txt"].contingut = nomInstallable_ + "\r\n";
+        (*fitxers_)["/upd/versio.txt"].chunked = true;
+        (*fitxers_)["/upd/" + nomInstallable_].contingut = installable(2000, 3);
+        configurar(servidor_.port());
+    }
+    void TearDown() override { ModAutoUpdate::EstablirRellotge({}); }
+
+    void configurar(int port, int segonsInactius = 5)
+    {
+        ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("PATH_AutoUpdater"), carpeta_);
+        ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"),
+                            QStringLiteral("http://127.0.0.1:%1/upd/").arg(port));
+        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("PeriodeComprovacio"), 1);
+        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("SegonsInactius"), segonsInactius);
+        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("estadistiques_LID"), 7);
+    }
+
+    Fitxer& installador() { return (*fitxers_)["/upd/" + nomInstallable_]; }
+    QString local() const { return carpeta_ + QString::fromStdString(nomInstallable_); }
+    QString log() const { return QString::fromUtf8(llegir(carpeta_ + QStringLiteral("warnings.log"))); }
+    QString ultimaComprovacio() const
+    {
+        return ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("UltimaComprovacio"));
+    }
+    std::vector<std::string> peticionsDe(const std::string& metode) const
+    {
+        std::vector<std::string> out;
+        for (const auto& p : servidor_.peticions())
+            if (p.metode == metode && p.cami.find("auto_stats") == std::string::npos)
+                out.push_back(p.cru);
+        return out;
+    }
+    // Every file under the temporary root, relative to it.
+    QStringList tots() const
+    {
+        QStringList out;
+        QDirIterator it(arrel_.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            out << QDir(arrel_.path()).relativeFilePath(it.next());
+        out.sort();
+        return out;
+    }
+    // Nothing beside the program folder, the settings and the update folder's own files.
+    void nomesCarpetaActualitzacio() const
+    {
+        for (const QString& f : tots())
+            EXPECT_TRUE(f.startsWith(u"prog/") || f.startsWith(u"upd/") || f.startsWith(u"machine.reg"))
+                << f.toStdString();
+        EXPECT_FALSE(QFile::exists(arrel_.path() + QStringLiteral("/evil.exe")));
+    }
+
+    QTemporaryDir arrel_;
+    QString carpeta_, programa_;
+    std::string nomInstallable_ = "setup_kovel.exe";
+    std::shared_ptr<std::map<std::string, Fitxer>> fitxers_ = std::make_shared<std::map<std::string, Fitxer>>();
+    ServidorProva servidor_{proves::ServirFitxers(fitxers_)};
+};
+
+const std::string kHost = "Host: 127.0.0.1\r\nConnection: Keep-Alive\r\nAccept: */*\r\n";
+
+TEST_F(Actualitzacio, DownloadsVerifiesAndHandsOverANewerInstaller)
+{
+    installador().retardGetMs = 150; // time for the statistics request to go out
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+    EXPECT_TRUE(ModAutoUpdate::LlegirData(ultimaComprovacio()).isValid());
+    EXPECT_TRUE(log().contains(QStringLiteral(" - ********** INICI **********************\n")));
+    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
+
+    const auto gets = peticionsDe("GET");
+    const auto heads = peticionsDe("HEAD");
+    ASSERT_EQ(gets.size(), 2u);
+    ASSERT_EQ(heads.size(), 1u);
+    EXPECT_EQ(gets[0], "GET /upd/versio.txt HTTP/1.1\r\n" + kHost + "\r\n");
+    EXPECT_EQ(heads[0], "HEAD /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "\r\n");
+    EXPECT_EQ(gets[1], "GET /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "\r\n");
+    bool estadistica = false;
+    for (const auto& p : servidor_.peticions())
+        estadistica = estadistica
+            || p.cru == "GET /bo_users/auto_stats_update.asp?pid=3&lid=7&tip=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        "Connection: Close\r\nAccept: */*\r\n\r\n";
+    EXPECT_TRUE(estadistica);
+    nomesCarpetaActualitzacio();
+}
+
+TEST_F(Actualitzacio, ACutDownloadResumesWithRangeOnTheNextRun)
+{
+    installador().tallarGetDespres = 1000;
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_EQ(QFileInfo(local()).size(), 1000);
+    EXPECT_TRUE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+    EXPECT_TRUE(log().contains(QStringLiteral("S'ha produit un error en rebre les dades: ")));
+
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    const auto gets = peticionsDe("GET");
+    ASSERT_EQ(gets.size(), 4u);
+    EXPECT_EQ(gets[3], "GET /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "Range: bytes=1000-\r\n\r\n");
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+    EXPECT_TRUE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+}
+
+TEST_F(Actualitzacio, AWholeFileAnsweringARangeRequestIsWrittenFromItsStart)
+{
+    installador().tallarGetDespres = 1000;
+    installador().ignorarRang = true;
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_EQ(peticionsDe("GET").back().find("Range: bytes=1000-") != std::string::npos, true);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+}
+
+TEST_F(Actualitzacio, AFileAlreadyCompleteIsVerifiedWithoutDownloading)
+{
+    escriure(local(), QByteArray::fromStdString(installador().contingut));
+    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    escriure(carpeta_ + QStringLiteral("inst_pendent.txt"), "old\n");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_EQ(peticionsDe("GET").size(), 1u); // the version file only
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
+}
+
+TEST_F(Actualitzacio, AFailedChecksumDeletesTheInstallerAndHandsNothingOver)
+{
+    std::string& c = installador().contingut;
+    c[100] = char(c[100] ^ 0x40);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_FALSE(QFile::exists(local()));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+    EXPECT_TRUE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+    EXPECT_TRUE(log().contains(QStringLiteral(" - Error de checksum\n")));
+    EXPECT_TRUE(ultimaComprovacio().isEmpty());
+}
+
+TEST_F(Actualitzacio, ANewerInstalledVersionDownloadsNothing)
+{
+    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_EQ(peticionsDe("GET").size(), 1u);
+    EXPECT_EQ(peticionsDe("HEAD").size(), 1u);
+    EXPECT_FALSE(QFile::exists(local()));
+    EXPECT_TRUE(ModAutoUpdate::LlegirData(ultimaComprovacio()).isValid());
+}
+
+TEST_F(Actualitzacio, ServerErrorsFailTheRunWithTheirReason)
+{
+    fitxers_->erase("/upd/versio.txt");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - S'ha produit un error en rebre les dades: Not Found\n")));
+
+    (*fitxers_)["/upd/versio.txt"].contingut = nomInstallable_ + "\r\n";
+    servidor_.setGestor([inner = proves::ServirFitxers(fitxers_)](const proves::Peticio& p) {
+        if (p.metode != "GET" || p.cami != "/upd/setup_kovel.exe")
+            return inner(p);
+        proves::Resposta r;
+        r.capcalera = "HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\n\r\n";
+        return r;
+    });
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - S'ha produit un error en rebre les dades: Internal Server Error\n")));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+}
+
+// Replies to the version-file request that no server should send.
+TEST_F(Actualitzacio, HostileRepliesFailTheRunSafely)
+{
+    const std::vector<std::pair<std::string, std::string>> casos = {
+        {"no header end", "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n"},
+        {"endless header", "HTTP/1.1 200 OK\r\n" + std::string(70000, 'x')},
+        {"negative length", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nabc"},
+        {"huge length", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\nabc"},
+        {"non-numeric length", "HTTP/1.1 200 OK\r\nContent-Length: 12abc\r\n\r\nabc"},
+        {"bad chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc\r\n0\r\n\r\n"},
+        {"chunk size overflow", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffff\r\nabc\r\n"},
+        {"name with a folder", "HTTP/1.1 200 OK\r\nContent-Length: 12\r\n\r\nsub/evil.exe"},
+        {"name going up", "HTTP/1.1 200 OK\r\nContent-Length: 13\r\n\r\n../evil.exe\r\n"},
+        {"name of the hand-over", "HTTP/1.1 200 OK\r\nContent-Length: 16\r\n\r\ninst_pendent.txt"},
+        {"no status", "garbage\r\n\r\n"},
+        {"version file too long", "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(100000, 'a')},
+    };
+    for (const auto& [nom, resposta] : casos) {
+        SCOPED_TRACE(nom);
+        QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
+        servidor_.setGestor([inner = proves::ServirFitxers(fitxers_), resposta](const proves::Peticio& p) {
+            if (p.cami != "/upd/versio.txt")
+                return inner(p);
+            proves::Resposta r;
+            r.capcalera = resposta;
+            r.tancar = true;
+            return r;
+        });
+        EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+        EXPECT_TRUE(log().contains(QStringLiteral("S'ha produit un error en rebre les dades: "))) << log().toStdString();
+        EXPECT_TRUE(peticionsDe("HEAD").empty());
+        nomesCarpetaActualitzacio();
+    }
+}
+
+TEST_F(Actualitzacio, BytesBeyondTheInstallersLengthAreNotWritten)
+{
+    installador().extra = "EXTRA BYTES AFTER THE BODY";
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+}
+
+TEST_F(Actualitzacio, AStallingServerIsEndedByTheInactivityLimit)
+{
+    configurar(servidor_.port(), 1);
+    installador().tallarGetDespres = 500;
+    installador().aturarEnTallar = true;
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_LT(t.elapsed(), 3000);
+    EXPECT_GE(t.elapsed(), 900);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - Error de socket: Connection timed out.\n")));
+    EXPECT_EQ(QFileInfo(local()).size(), 500);
+}
+
+TEST_F(Actualitzacio, ARefusedConnectionFailsTheRun)
+{
+    configurar(portLliure());
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - Error de socket: Connection refused.\n")));
+}
+
+TEST_F(Actualitzacio, NoCheckBeforeThePeriodOrWithAWrongClock)
+{
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("UltimaComprovacio"),
+                        ModAutoUpdate::TextData(ModAutoUpdate::Ara().addSecs(-3600)));
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_TRUE(servidor_.peticions().empty());
+
+    // A marker makes the run due within the period.
+    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_FALSE(servidor_.peticions().empty());
+
+    const auto n = servidor_.peticions().size();
+    ModAutoUpdate::EstablirRellotge([] { return QDateTime(QDate(2005, 1, 1), QTime(12, 0), Qt::UTC); });
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - El rellotge del sistema no funciona correctament.\n")));
+    EXPECT_EQ(servidor_.peticions().size(), n);
+}
+
+TEST_F(Actualitzacio, MissingLiteralsOrSettingsStopTheRunBeforeTheNetwork)
+{
+    QFile::remove(programa_ + QStringLiteral("/LITER.UNI"));
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - ERROR llegint traduccions: ")));
+    EXPECT_TRUE(log().contains(QStringLiteral("LITER.UNI Not Found !\n")));
+    EXPECT_FALSE(log().contains(QStringLiteral("INICI")));
+
+    escriure(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+    QFile::remove(carpeta_ + QStringLiteral("autoUpdate.log"));
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral("autoUpdate.log")));
+    EXPECT_TRUE(servidor_.peticions().empty());
+
+    // No address: nothing at all.
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"), QString());
+    QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_FALSE(log().contains(QStringLiteral("autoUpdate.log")));
+}
+
+// The main program reads a line shorter than 25 characters as a name in the update folder.
+TEST(ActualitzacioRutaCurta, AShortInstallerPathIsHandedOverAsItsName)
+{
+    QTemporaryDir arrel(QStringLiteral("/tmp/kuXXXXXX"));
+    ASSERT_TRUE(arrel.isValid());
+    const QString carpeta = arrel.path() + QStringLiteral("/u/");
+    QDir().mkpath(carpeta);
+    QDir().mkpath(arrel.path() + QStringLiteral("/p"));
+    qputenv("KOVEL_PROGRAM_DIR", (arrel.path() + QStringLiteral("/p")).toUtf8());
+    qputenv("KOVEL_MACHINE_REGISTRY", (arrel.path() + QStringLiteral("/m.reg")).toUtf8());
+    escriure(arrel.path() + QStringLiteral("/p/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+    escriure(arrel.path() + QStringLiteral("/p/autoUpdate.txt"), "v.txt\n");
+    escriure(carpeta + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\n");
+    auto fitxers = std::make_shared<std::map<std::string, Fitxer>>();
+    (*fitxers)["/v.txt"].contingut = "s.exe";
+    (*fitxers)["/s.exe"].contingut = installable(8);
+    ServidorProva servidor(proves::ServirFitxers(fitxers));
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("PATH_AutoUpdater"), carpeta);
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"),
+                        QStringLiteral("http://127.0.0.1:%1").arg(servidor.port()));
+    ASSERT_LT((carpeta + QStringLiteral("s.exe")).size(), 25);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_EQ(llegir(carpeta + QStringLiteral("inst_pendent.txt")), "s.exe\n");
+    EXPECT_EQ(servidor.peticions().front().cru.substr(0, 25), "GET /v.txt HTTP/1.1\r\nHost");
+}
+
+} // namespace
