@@ -18,6 +18,7 @@ namespace svc = kovel::service;
 
 const QString NomServei = QStringLiteral("KOVEL Videvoviv AutoUpdater");
 const QString CarpetaEstat = QStringLiteral("kovel-videvoviv");
+const QString CompteServei = QStringLiteral("kovel-videvoviv");
 
 namespace {
 
@@ -115,7 +116,9 @@ int SetNTService(const QString& program, const QStringList& arguments)
     config.displayName = NomServei;
     config.program = program;
     config.arguments = arguments;
-    // Never root: a user of its own that owns only the update folder.
+    // Never root: a system user of its own that owns only the update folder, which the
+    // desktop user's program reads to find the installer it offers.
+    config.account = CompteServei;
     config.stateFolder = CarpetaEstat;
     config.automaticStart = true;
     return entorn().gestor.create(NomServei, config);

@@ -18,6 +18,7 @@ namespace NTServiceControl {
 extern const QString NomServei;
 // The folder systemd makes for the service (under /var/lib), owned by its user.
 extern const QString CarpetaEstat;
+extern const QString CompteServei;
 inline constexpr std::chrono::seconds IntervalExecucio{3600};
 
 // The switches of the program's command line.

@@ -51,6 +51,27 @@ int fileError(QFileDevice::FileError error)
     }
 }
 
+// Runs a service-manager tool and waits for it: 0 when it exits with 0.
+int runTool(const QString& program, const QStringList& arguments, QString* output = nullptr)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    if (!process.waitForStarted(SystemctlTimeoutMs))
+        return ENOEXEC;
+    if (!process.waitForFinished(SystemctlTimeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        return ETIMEDOUT;
+    }
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput().left(MaxSystemctlOutput)).trimmed();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return EIO;
+    return 0;
+}
+
 } // namespace
 
 QString defaultUnitFolder()
@@ -130,10 +151,11 @@ QString unitText(const ServiceConfig& config)
     return text;
 }
 
-Manager::Manager(QString unitFolder, QString systemctl, QString systemFolder)
+Manager::Manager(QString unitFolder, QString systemctl, QString systemFolder, QString sysusersFolder)
     : unitFolder_(QDir::cleanPath(unitFolder)),
       systemctl_(systemctl.isEmpty() ? QStandardPaths::findExecutable(QStringLiteral("systemctl")) : systemctl),
-      systemFolder_(QDir::cleanPath(systemFolder))
+      systemFolder_(QDir::cleanPath(systemFolder)),
+      sysusersFolder_(QDir::cleanPath(sysusersFolder))
 {
 }
 
@@ -152,22 +174,30 @@ bool Manager::managesSystem() const
 
 int Manager::systemctl(const QStringList& arguments, QString* output) const
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start(systemctl_, arguments);
-    if (!process.waitForStarted(SystemctlTimeoutMs))
-        return ENOEXEC;
-    if (!process.waitForFinished(SystemctlTimeoutMs)) {
-        process.kill();
-        process.waitForFinished(1000);
-        return ETIMEDOUT;
-    }
-    if (output)
-        *output = QString::fromUtf8(process.readAllStandardOutput().left(MaxSystemctlOutput)).trimmed();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return EIO;
-    return 0;
+    return runTool(systemctl_, arguments, output);
+}
+
+int Manager::declareAccount(const ServiceConfig& config) const
+{
+    if (!QDir().mkpath(sysusersFolder_))
+        return EACCES;
+    const QString path = sysusersFolder_ + u'/' + config.account + QStringLiteral(".conf");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(file.error());
+    QString description = plainValue(config.displayName);
+    description.remove(u'"');
+    file.write(QStringLiteral("u %1 - \"%2\" -\n").arg(config.account, description).toUtf8());
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    if (!file.commit())
+        return fileError(file.error());
+    QString tool = QFileInfo(systemctl_).absolutePath() + QStringLiteral("/systemd-sysusers");
+    if (!QFileInfo(tool).isExecutable())
+        tool = QStandardPaths::findExecutable(QStringLiteral("systemd-sysusers"));
+    if (tool.isEmpty())
+        return ENOENT;
+    return runTool(tool, {path});
 }
 
 int Manager::create(const QString& serviceName, const ServiceConfig& config)
@@ -183,6 +213,11 @@ int Manager::create(const QString& serviceName, const ServiceConfig& config)
         return EEXIST;
     if (!QDir().mkpath(unitFolder_))
         return EACCES;
+    // The account exists before systemd reads a unit that names it.
+    const bool system = managesSystem();
+    if (system && !config.account.isEmpty())
+        if (const int error = declareAccount(config))
+            return error;
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -193,7 +228,7 @@ int Manager::create(const QString& serviceName, const ServiceConfig& config)
     if (!file.commit())
         return fileError(file.error());
 
-    if (!managesSystem())
+    if (!system)
         return 0;
     if (const int error = systemctl({QStringLiteral("daemon-reload")}))
         return error;

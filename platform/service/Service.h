@@ -22,6 +22,7 @@ enum State : int {
 // $KOVEL_SYSTEMD_UNIT_DIR, else /etc/systemd/system.
 QString defaultUnitFolder();
 inline constexpr const char* SystemUnitFolder = "/etc/systemd/system";
+inline constexpr const char* SysusersFolder = "/etc/sysusers.d";
 
 // The unit name of a service name: letters and digits in small letters, every other run
 // of characters a single "-", with ".service" ("KOVEL Videvoviv AutoUpdater" gives
@@ -29,7 +30,9 @@ inline constexpr const char* SystemUnitFolder = "/etc/systemd/system";
 QString unitName(const QString& serviceName);
 
 // What a service runs and as whom. The account is always an unprivileged one: an empty
-// account is a dynamic user that systemd makes for the service (never root).
+// account is a dynamic user that systemd makes for the service (never root); a named one is
+// a system user that the install makes with systemd-sysusers, whose state folder other
+// users can read (a dynamic user's lies below the private /var/lib/private).
 struct ServiceConfig {
     QString displayName;
     QString program;       // absolute path
@@ -47,10 +50,12 @@ QString execWord(const QString& word);
 
 class Manager {
 public:
-    // systemctl: the tool to call; empty = looked up on PATH. systemFolder: the folder
-    // that systemd reads (tests may point both at fakes to see the calls).
+    // systemctl: the tool to call; empty = looked up on PATH (systemd-sysusers is taken
+    // from the same folder). systemFolder: the folder that systemd reads; sysusersFolder:
+    // where a named account is declared (tests may point all of them at fakes).
     explicit Manager(QString unitFolder = defaultUnitFolder(), QString systemctl = QString(),
-                     QString systemFolder = QString::fromLatin1(SystemUnitFolder));
+                     QString systemFolder = QString::fromLatin1(SystemUnitFolder),
+                     QString sysusersFolder = QString::fromLatin1(SysusersFolder));
 
     const QString& unitFolder() const { return unitFolder_; }
     QString unitPath(const QString& serviceName) const;
@@ -74,10 +79,13 @@ public:
 
 private:
     int systemctl(const QStringList& arguments, QString* output = nullptr) const;
+    // Declares a named account and has systemd-sysusers make it when it is missing.
+    int declareAccount(const ServiceConfig& config) const;
 
     QString unitFolder_;
     QString systemctl_;
     QString systemFolder_;
+    QString sysusersFolder_;
 };
 
 } // namespace kovel::service

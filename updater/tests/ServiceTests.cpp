@@ -126,11 +126,11 @@ TEST_F(ServiceSwitches, InstallOnceUninstallWhenPresent)
     InstallingService();
     const QString text = readAll(unitPath());
     EXPECT_TRUE(text.split(u'\n').contains("ExecStart=/opt/kovel/KovelAutoUpdater -runas_service"));
-    EXPECT_TRUE(text.split(u'\n').contains("DynamicUser=yes"));
+    EXPECT_TRUE(text.split(u'\n').contains("User=kovel-videvoviv"));
     EXPECT_TRUE(text.split(u'\n').contains("StateDirectory=kovel-videvoviv"));
     QString account;
     EXPECT_EQ(GetServiceConfig(account), 0);
-    EXPECT_NE(account, "root");
+    EXPECT_EQ(account, "kovel-videvoviv");
 
     entorn().programa = QStringLiteral("/elsewhere/KovelAutoUpdater");
     InstallingService();

@@ -191,6 +191,35 @@ TEST(ServiceUnit, SystemctlOnlyForTheSystemsFolder)
     EXPECT_EQ(active.status(Name), StateRunning);
 }
 
+TEST(ServiceUnit, NamedAccountIsDeclaredBeforeTheUnit)
+{
+    QTemporaryDir tools;
+    QTemporaryDir units;
+    QTemporaryDir sysusers;
+    const QString systemctl = fakeSystemctl(tools);
+    // systemd-sysusers beside systemctl, recording into the same list of calls.
+    QFile::copy(systemctl, tools.filePath(QStringLiteral("systemd-sysusers")));
+    ServiceConfig config = updaterConfig();
+    config.account = QStringLiteral("kovel-videvoviv");
+
+    Manager privateFolder(units.path(), systemctl, tools.path(), sysusers.path());
+    ASSERT_EQ(privateFolder.create(Name, config), 0);
+    EXPECT_EQ(QDir(sysusers.path()).entryList(QDir::Files), QStringList());
+    ASSERT_EQ(privateFolder.remove(Name), 0);
+
+    Manager system(units.path(), systemctl, units.path(), sysusers.path());
+    ASSERT_EQ(system.create(Name, config), 0);
+    const QString declared = sysusers.filePath(QStringLiteral("kovel-videvoviv.conf"));
+    EXPECT_EQ(readAll(declared), "u kovel-videvoviv - \"KOVEL Videvoviv AutoUpdater\" -\n");
+    const QString unit = readAll(system.unitPath(Name));
+    EXPECT_TRUE(unit.contains(QLatin1String("\nUser=kovel-videvoviv\n")));
+    EXPECT_FALSE(unit.contains(QLatin1String("DynamicUser")));
+    EXPECT_TRUE(unit.contains(QLatin1String("\nStateDirectoryMode=0755\n")));
+    const QStringList made = calls(tools);
+    ASSERT_FALSE(made.isEmpty());
+    EXPECT_EQ(made.first(), declared);
+}
+
 TEST(ServiceProcess, StopRequestsBySignalAndFromInside)
 {
     using namespace std::chrono_literals;
