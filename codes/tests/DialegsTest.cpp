@@ -22,6 +22,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -152,6 +153,27 @@ TEST_F(Dialegs, BarresConjuntsActiusILimitsPerTipus)
     d.chkTransparent->setChecked(true);
     EXPECT_TRUE(d.ActiveBC1().Transparent());
     EXPECT_FALSE(d.btnColorEspais->isEnabled());
+}
+
+// Every type: its text limit and the options that apply to it.
+TEST_F(Dialegs, BarresLimitsIOpcionsDeCadaTipus)
+{
+    const int limits[22] = {23, 14, 11, 11, 22, 19, 13, 34, 2, 5, 7, 12, 13, 11, 0, 34, 19, 0, 14, 21, 21, 13};
+    const std::set<int> especials{2, 3, 5, 7, 15, 18, 19};
+    frmCodiBarres d;
+    d.show();
+    for (int t = 0; t < 22; ++t) {
+        d.cboTipusCodi->setCurrentIndex(t);
+        EXPECT_EQ(d.ActiveBC1().BarType(), t);
+        EXPECT_EQ(d.txtCodi->maxLength(), limits[t] ? limits[t] : 32767) << t;
+        EXPECT_EQ(d.cboCodCaracters->isEnabled(), t == 7) << t;
+        EXPECT_EQ(d.chkCaractEspecials->isEnabled(), especials.count(t) == 1) << t;
+        EXPECT_EQ(d.chkMostrarCheck->isEnabled(), t == 19 || t == 20) << t;
+        EXPECT_EQ(d.chkCalcCheck->isEnabled(), t == 19 || t == 20) << t;
+        EXPECT_EQ(d.chkTxtEANFull->isEnabled(), t > 10 && t < 16) << t;
+        EXPECT_EQ(d.chkGuard->isEnabled(), t > 10 && t < 16) << t;
+        EXPECT_EQ(d.cboTextAlign->count(), t > 9 && t < 16 ? 7 : 4) << t;
+    }
 }
 
 TEST_F(Dialegs, BarresOrientacioIReduccio)

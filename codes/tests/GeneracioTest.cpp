@@ -34,18 +34,20 @@ using kovel::word::InlinePicture;
 // The wizard as the dialogs see it: the columns of a worksheet, its first row, the design.
 class Assistent : public kovel::codes::EntornDisseny {
 public:
-    QStringList valors;   // columns A, B, C…
+    QStringList valors;   // columns A, B, C…, or the fields named in `noms`
+    QStringList noms;
     std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
 
     QStringList Camps() const override
     {
+        if (!noms.isEmpty()) return noms;
         QStringList c;
         for (int i = 0; i < valors.size(); ++i) c << QString(QChar('A' + i));
         return c;
     }
     QString ValorMostra(const QString& camp) override
     {
-        const int i = camp.size() == 1 ? camp[0].unicode() - 'A' : -1;
+        const int i = static_cast<int>(Camps().indexOf(camp));
         return i >= 0 && i < valors.size() ? valors[i] : QString();
     }
     kovel::word::Range* Seleccio() override { return &doc->selection(); }
@@ -58,7 +60,9 @@ struct Opcions : generar_doc::OpcionsGeneracio {
     generar_doc::CodisPrograma codisPrograma;
     QString dades;
     int files = 1;
-    QString programaOffice() const override { return QStringLiteral("Excel"); }
+    std::unique_ptr<generar_doc::RegistresDades> registres;   // a database host's records
+    QString programaOffice() const override { return registres ? QStringLiteral("Access") : QStringLiteral("Excel"); }
+    std::unique_ptr<generar_doc::RegistresDades> obreRegistres() override { return std::move(registres); }
     std::int16_t formatSeleccionat() const override { return 0; }
     bool horitzontal() const override { return false; }
     bool unaEtiquetaPerRegistre() const override { return true; }
@@ -151,6 +155,14 @@ protected:
         o.disseny = assistent.doc.get();
         o.dades = dir.path() + QLatin1Char('/');
         o.files = static_cast<int>(registres.size());
+        return generar_doc::GeneraDocument(0, o);
+    }
+    std::unique_ptr<kovel::word::Document> GeneraDeBaseDeDades(const QStringList& camps, const QList<QStringList>& registres)
+    {
+        Opcions o;
+        o.registres = std::make_unique<generar_doc::RegistresMemoria>(camps, registres);
+        o.disseny = assistent.doc.get();
+        o.dades = dir.path() + QLatin1Char('/');
         return generar_doc::GeneraDocument(0, o);
     }
 
@@ -396,6 +408,70 @@ TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
     missatges.clear();
     ASSERT_TRUE(Genera({{"400638133393", "42", "x"}}));
     EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+}
+
+// ---- Tags and alternative texts, read back by the generator from a database ----
+
+TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
+{
+    ProgramaOffice = QStringLiteral("Access");
+    assistent.noms = {QStringLiteral("Codi"), QStringLiteral("lot_2"), QStringLiteral("Nom"), QStringLiteral("Tel")};
+    assistent.valors = {QStringLiteral("590123412345"), QStringLiteral("L-7"), QStringLiteral("Ana"), QStringLiteral("600")};
+    auto barres = [this](int type, int camp) {
+        frmCodiBarres d;
+        d.show();
+        d.cboTipusCodi->setCurrentIndex(type);
+        d.cboCamp->setCurrentIndex(camp);
+        d.optCamp->click();
+        d.btnAcceptar->click();
+        ASSERT_FALSE(d.isVisible()) << missatges.join('\n').toStdString();
+    };
+    barres(EAN13, 0);
+    barres(Code128, 0);
+    barres(Code128, 1);   // a field name with "_": only the first "_" after the number ends it
+    auto qr = [this](int tab, std::vector<std::pair<QComboBox* frmCodiQR::*, int>> llistes, QRadioButton* frmCodiQR::*opcio) {
+        frmCodiQR q;
+        q.show();
+        q.SeleccionarTab(tab);
+        for (const auto& [llista, camp] : llistes) (q.*llista)->setCurrentIndex(camp);
+        (q.*opcio)->click();
+        q.btnAceptar->click();
+        ASSERT_FALSE(q.isVisible()) << missatges.join('\n').toStdString();
+    };
+    qr(0, {{&frmCodiQR::cboCamp, 2}}, &frmCodiQR::optCamp);
+    qr(2, {{&frmCodiQR::cboCampNumSMS, 3}, {&frmCodiQR::cboCampMissatgeSMS, 2}}, &frmCodiQR::optCampSMS);
+    qr(3, {{&frmCodiQR::cbo_vCard_nom, 2}, {&frmCodiQR::cbo_vcard_telf, 3}, {&frmCodiQR::cbo_vcard_web, 1},
+           {&frmCodiQR::cbo_vcard_email, 1}, {&frmCodiQR::cbo_vcard_adressa, 1}},
+       &frmCodiQR::optCampvCard);
+
+    QStringList alts;
+    for (const auto* p : assistent.doc->inlinePictures()) alts << p->alternativeText();
+    EXPECT_EQ(alts, (QStringList{"TOLV_barres_1_Codi", "TOLV_barres_2_Codi", "TOLV_barres_3_lot_2", "TOLV_qr_1_Nom",
+                                 "TOLV_qr_2_0", "TOLV_qr_3_1"}));
+    EXPECT_EQ(PlantillesQR, (QStringList{"smsto:[Tel]:[Nom]", "MECARD:N:[Nom];TEL:[Tel];URL:[lot_2];EMAIL:[lot_2];ADR:[lot_2];;"}));
+
+    auto generat = GeneraDeBaseDeDades(assistent.noms, {{"400638133393", "L:1", "Bel", "601"},
+                                                        {"ABC", "L-2", "Cesc", "602"}});
+    ASSERT_TRUE(generat);
+    const auto etiquetes = PicturesPerEtiqueta(*generat, 2);
+    ASSERT_EQ(etiquetes[0].size(), 6u);
+    QStringList altsGenerats, llegits;
+    for (const auto* p : etiquetes[0]) {
+        altsGenerats << p->alternativeText();
+        llegits << Llegit(Imatge(p));
+    }
+    // Pictures made for a record carry texts that no placeholder rule matches.
+    EXPECT_EQ(altsGenerats, (QStringList{"TOLV_barcode_Codi", "TOLV_barcode_Codi", "TOLV_barcode_lot_2", "TOLV_QR_Nom",
+                                         "TOLV_QR_0", "TOLV_QR_1"}));
+    EXPECT_EQ(llegits, (QStringList{"4006381333931", "400638133393", "L:1", "Bel", "smsto:601:Bel",
+                                    "MECARD:N:Bel;TEL:601;URL:L\\:1;EMAIL:L\\:1;ADR:L\\:1;;"}));
+    // The second record's EAN-13 cannot be made: its place is empty, the rest is there.
+    ASSERT_EQ(etiquetes[1].size(), 5u);
+    EXPECT_EQ(Llegit(Imatge(etiquetes[1][0])), QStringLiteral("ABC"));
+    EXPECT_EQ(Llegit(Imatge(etiquetes[1][4])), QStringLiteral("MECARD:N:Cesc;TEL:602;URL:L-2;EMAIL:L-2;ADR:L-2;;"));
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].startsWith(QStringLiteral("1 "))) << missatges[0].toStdString();
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral(": 2."))) << missatges[0].toStdString();
 }
 
 } // namespace

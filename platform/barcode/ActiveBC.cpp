@@ -432,6 +432,8 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         d.replace(QLatin1Char('+'), QLatin1Char(' '));
     } else if (type == Codabar && d.size() >= 2) {
         d = d.mid(1, d.size() - 2);   // readers leave the start and stop characters out
+    } else if ((type == Interleaved2of5 || type == Standard2of5) && calcCheck_ && !showCheck_) {
+        d += QLatin1Char(static_cast<char>('0' + DigitControlGS1(d)));   // in the bars, not in the text
     }
     c->dades = d;
 

@@ -290,6 +290,69 @@ TEST(Code128, ElsJocsForcatsRefusenElQueNoHiCap)
     EXPECT_TRUE(bc.Valid());
 }
 
+// ---- Human-readable text ----
+
+TEST(TextHuma, SegonsLesPropietatsDelControl)
+{
+    struct Cas {
+        int type;
+        const char* text;
+        void (*opcions)(ActiveBC&);
+        const char* huma;
+        const char* dades;
+    };
+    const Cas casos[] = {
+        {Interleaved2of5, "1234567", [](ActiveBC& b) { b.setCalcCheck(true); }, "12345670", "12345670"},
+        // The check digit left out of the text stays in the bars.
+        {Interleaved2of5, "1234567", [](ActiveBC& b) { b.setCalcCheck(true); b.setShowCheck(false); }, "1234567", "12345670"},
+        {Standard2of5, "123", [](ActiveBC& b) { b.setCalcCheck(true); b.setShowCheck(false); }, "123", "1236"},
+        {Code39, "ABC", [](ActiveBC& b) { b.setShowStSt(true); }, "*ABC*", "ABC"},
+        {Code39, "ABC", [](ActiveBC&) {}, "ABC", "ABC"},
+        {Codabar, "A40156B", [](ActiveBC& b) { b.setShowStSt(true); }, "A40156B", "40156"},
+        {Codabar, "A40156B", [](ActiveBC&) {}, "40156", "40156"},
+        {Code128, "A\tB", [](ActiveBC& b) { b.setNonPrintingToTxt(true); }, "A\u2409B", "A\tB"},
+        {Code128, "A\tB", [](ActiveBC&) {}, "AB", "A\tB"},
+        {EAN13, "590123412345+12", [](ActiveBC&) {}, "5901234123457+12", "5901234123457 12"},
+        {GS1_128, "[01]09501101530003", [](ActiveBC&) {}, "(01)09501101530003", "0109501101530003"},
+        {MSI, "1234567", [](ActiveBC&) {}, "12345674", "12345674"},
+    };
+    for (const Cas& c : casos) {
+        ActiveBC bc;
+        bc.setBarType(static_cast<std::int16_t>(c.type));
+        c.opcions(bc);
+        bc.setBarText(QString::fromUtf8(c.text));
+        EXPECT_EQ(bc.TextHuma().toStdString(), c.huma) << c.type << " " << c.text;
+        EXPECT_EQ(bc.DadesCodificades().toStdString(), c.dades) << c.type << " " << c.text;
+    }
+    // What the bars hold reads back whatever the text shows.
+    ActiveBC amagat;
+    amagat.setBarType(Interleaved2of5);
+    amagat.setCalcCheck(true);
+    amagat.setShowCheck(false);
+    amagat.setBarText(QStringLiteral("1234567"));
+    const int w = static_cast<int>(amagat.MinBarcodeWidth());
+    EXPECT_EQ(kovel::proves::Llegir(amagat.Dibuixar(QSize(w, w / 2))).text, QStringLiteral("12345670"));
+}
+
+// The full EAN layout puts the first digit left of the bars; a centred text stays over them.
+TEST(TextHuma, DisposicioEANCompleta)
+{
+    ActiveBC bc;
+    bc.setBarText(QStringLiteral("590123412345"));
+    auto tintaEsquerra = [&bc]() {
+        const QImage img = bc.Dibuixar(QSize(226 * 2, 180));
+        int n = 0;
+        for (int y = 150; y < img.height(); ++y)
+            for (int x = 0; x < 11 * 4 - 2; ++x) n += qGray(img.pixel(x, y)) < 128;
+        return n;
+    };
+    bc.setTxtEANFull(true);
+    EXPECT_GT(tintaEsquerra(), 0);
+    bc.setTxtEANFull(false);
+    bc.setTextAlign(1);
+    EXPECT_EQ(tintaEsquerra(), 0);
+}
+
 // ---- Validity, quiet zones, whole pixels, text ----
 
 TEST(Validesa, TextIDigitDeControl)
