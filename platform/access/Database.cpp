@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <climits>
 
 namespace kovel::access {
 
@@ -44,10 +46,57 @@ void Fields::Append(Field f)
 
 // ---------------------------------------------------------------- recordset
 
-Recordset::Recordset(Fields fields, std::vector<QString> values)
+QString& RecordValues::room(qsizetype length)
+{
+    constexpr qsizetype kChunk = 1 << 20;
+    if (m_chunks.empty() || m_chunks.back().size() + length > m_chunks.back().capacity()) {
+        if (!m_chunks.empty()) m_chunks.back().squeeze();
+        m_chunks.emplace_back();
+        m_chunks.back().reserve(std::max(kChunk, length));
+    }
+    return m_chunks.back();
+}
+
+void RecordValues::Append(QStringView text)
+{
+    text = text.left(INT32_MAX);
+    QString& chunk = room(text.size());
+    m_slots.push_back({std::uint32_t(m_chunks.size() - 1), std::uint32_t(chunk.size()), std::int32_t(text.size())});
+    chunk.append(text);
+}
+
+void RecordValues::AppendLatin1(const char* text, qsizetype length)
+{
+    length = std::min<qsizetype>(length, INT32_MAX);
+    QString& chunk = room(length);
+    m_slots.push_back({std::uint32_t(m_chunks.size() - 1), std::uint32_t(chunk.size()), std::int32_t(length)});
+    chunk.append(QLatin1StringView(text, length));
+}
+
+void RecordValues::AppendNull()
+{
+    m_slots.push_back({0, 0, -1});
+}
+
+QString RecordValues::Text(std::int64_t i) const
+{
+    const Slot& s = m_slots[std::size_t(i)];
+    if (s.length < 0) return QString();
+    if (s.length == 0) return QStringLiteral("");
+    return m_chunks[s.chunk].mid(s.offset, s.length);
+}
+
+void RecordValues::Squeeze()
+{
+    if (!m_chunks.empty()) m_chunks.back().squeeze();
+    m_slots.shrink_to_fit();
+}
+
+Recordset::Recordset(Fields fields, RecordValues values)
     : m_fields(std::move(fields)), m_values(std::move(values))
 {
-    m_rows = m_fields.Count() > 0 ? std::int64_t(m_values.size()) / m_fields.Count() : 0;
+    m_values.Squeeze();
+    m_rows = m_fields.Count() > 0 ? m_values.Count() / m_fields.Count() : 0;
     m_pos = 0;
 }
 
@@ -83,18 +132,17 @@ std::int32_t Recordset::column(const QString& fieldName) const
     return c;
 }
 
-void Recordset::requireCurrent() const
+std::int64_t Recordset::current(std::int32_t c) const
 {
     if (m_pos < 0 || m_pos >= m_rows)
         throw Error(QStringLiteral("No current record."), 3021);
+    return m_pos * m_fields.Count() + c;
 }
 
 QVariant Recordset::Value(const QString& fieldName) const
 {
-    const std::int32_t c = column(fieldName);
-    requireCurrent();
-    const QString& v = m_values[std::size_t(m_pos * m_fields.Count() + c)];
-    return v.isNull() ? QVariant() : QVariant(v);
+    const std::int64_t i = current(column(fieldName));
+    return m_values.IsNull(i) ? QVariant() : QVariant(m_values.Text(i));
 }
 
 QString Recordset::Text(const QString& fieldName) const
@@ -106,16 +154,13 @@ QString Recordset::Text(std::int32_t c) const
 {
     if (c < 0 || c >= m_fields.Count())
         throw Error(QStringLiteral("Item not found in this collection."), 3265);
-    requireCurrent();
-    const QString& v = m_values[std::size_t(m_pos * m_fields.Count() + c)];
-    return v.isNull() ? QString() : v;
+    const std::int64_t i = current(c);
+    return m_values.IsNull(i) ? QString() : m_values.Text(i);
 }
 
 bool Recordset::IsNull(const QString& fieldName) const
 {
-    const std::int32_t c = column(fieldName);
-    requireCurrent();
-    return m_values[std::size_t(m_pos * m_fields.Count() + c)].isNull();
+    return m_values.IsNull(current(column(fieldName)));
 }
 
 // ---------------------------------------------------------------- database

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -90,11 +91,30 @@ private:
 using TableDefs = Collection<TableDef>;
 using QueryDefs = Collection<QueryDef>;
 
+// The values of a recordset as they are read, row by row: texts in one pool, so that a
+// large table costs little more than its text.
+class RecordValues {
+public:
+    void Append(QStringView text);
+    void AppendLatin1(const char* text, qsizetype length);
+    void AppendNull();                 // Null, and the binary types that have no text
+    std::int64_t Count() const { return std::int64_t(m_slots.size()); }
+    bool IsNull(std::int64_t i) const { return m_slots[std::size_t(i)].length < 0; }
+    QString Text(std::int64_t i) const;
+    void Squeeze();
+private:
+    // Chunks and a deque grow without copying what was read.
+    struct Slot { std::uint32_t chunk, offset; std::int32_t length; };   // length -1: Null
+    QString& room(qsizetype length);
+    std::vector<QString> m_chunks;
+    std::deque<Slot> m_slots;
+};
+
 // All records of a table or query, read when it is opened. Values are kept as their text
-// (the runtime's conversion); Null and binary values are null texts.
+// (the runtime's conversion); Null and binary values have no text.
 class Recordset {
 public:
-    Recordset(Fields fields, std::vector<QString> values);
+    Recordset(Fields fields, RecordValues values);
     const Fields& Fields_() const { return m_fields; }
 
     std::int64_t RecordCount() const { return m_rows; }
@@ -116,9 +136,9 @@ public:
 
 private:
     std::int32_t column(const QString& fieldName) const;
-    void requireCurrent() const;
+    std::int64_t current(std::int32_t column) const;   // index of the value; 3021 without a record
     Fields m_fields;
-    std::vector<QString> m_values;   // row-major
+    RecordValues m_values;   // row-major
     std::int64_t m_rows = 0;
     std::int64_t m_pos = 0;
 };

@@ -93,14 +93,18 @@ public:
             mdb_bind_column(table, int(c + 1), buffers[c].data(), &lengths[c]);
         }
         mdb_rewind_table(table);
-        std::vector<QString> values;
+        RecordValues values;
         while (mdb_fetch_row(table)) {
-            if (std::int64_t(values.size()) + n > m_limits.maxRecordsetValues)
+            if (values.Count() + n > m_limits.maxRecordsetValues)
                 throw Error(QStringLiteral("\"%1\" has more values than can be read").arg(t->Name));
             for (unsigned int c = 0; c < n; ++c) {
                 const int len = std::clamp(lengths[c], 0, int(bindSize));
-                if (EsBinari(types[c]) || len == 0) {
-                    values.push_back(len == 0 && !EsBinari(types[c]) ? QStringLiteral("") : QString());
+                if (EsBinari(types[c])) {
+                    values.AppendNull();
+                    continue;
+                }
+                if (len == 0) {
+                    values.Append(u"");
                     continue;
                 }
                 QString v = QString::fromUtf8(buffers[c].constData(), len);
@@ -108,7 +112,7 @@ public:
                     v = v == u"0" ? QStringLiteral("False") : QStringLiteral("True");
                 else if (types[c] == dbDate && v.endsWith(u" 00:00:00"))
                     v.chop(9);
-                values.push_back(v);
+                values.Append(v);
             }
         }
         return std::make_unique<Recordset>(std::move(fields), std::move(values));

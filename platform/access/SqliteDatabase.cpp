@@ -3,9 +3,35 @@
 #include "platform/access/DatabaseImpl.h"
 
 #include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace kovel::access {
+
+QString TextOfDouble(double x)
+{
+    // Between 1E-4 and 1E15 the runtime writes 15 significant digits in plain notation. When
+    // the shortest text that reads back as x has no more digits than that, it is that text.
+    const double ax = std::fabs(x);
+    if (ax >= 1e-4 && ax < 1e15) {
+        char buf[64];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
+        if (ec == std::errc()) {
+            int digits = 0;
+            bool leading = true;
+            for (const char* p = buf; p != end; ++p) {
+                if (*p < '0' || *p > '9') continue;
+                if (*p != '0') leading = false;
+                if (!leading) ++digits;
+            }
+            if (digits <= 15)
+                return QString::fromLatin1(buf, qsizetype(end - buf));
+        }
+    }
+    return kovel::basic::CStr(x);
+}
 
 namespace {
 
@@ -99,10 +125,12 @@ public:
             types.push_back(TypeFromDeclared(QString::fromUtf8(decl ? decl : "")));
             fields.Append({QString::fromUtf8(sqlite3_column_name(st, c)), types.back()});
         }
-        std::vector<QString> values;
+        RecordValues values;
+        std::int64_t count = 0;
         int rc;
         while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            if (std::int64_t(values.size()) + n > m_limits.maxRecordsetValues) {
+            count += n;
+            if (count > m_limits.maxRecordsetValues) {
                 sqlite3_finalize(st);
                 throw Error(QStringLiteral("\"%1\" has more values than can be read").arg(realName));
             }
@@ -110,26 +138,31 @@ public:
                 switch (sqlite3_column_type(st, c)) {
                 case SQLITE_INTEGER: {
                     const sqlite3_int64 v = sqlite3_column_int64(st, c);
-                    if (types[std::size_t(c)] == dbBoolean)
-                        values.push_back(v != 0 ? QStringLiteral("True") : QStringLiteral("False"));
-                    else
-                        values.push_back(QString::number(v));
+                    if (types[std::size_t(c)] == dbBoolean) {
+                        values.Append(v != 0 ? u"True" : u"False");
+                    } else {
+                        char buf[24];
+                        const auto r = std::to_chars(buf, buf + sizeof buf, v);
+                        values.AppendLatin1(buf, r.ptr - buf);
+                    }
                     break;
                 }
                 case SQLITE_FLOAT:
-                    values.push_back(kovel::basic::CStr(sqlite3_column_double(st, c)));
+                    values.Append(TextOfDouble(sqlite3_column_double(st, c)));
                     break;
                 case SQLITE_TEXT: {
                     const int bytes = sqlite3_column_bytes(st, c);
                     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                    if (EsBinari(types[std::size_t(c)]) || bytes > m_limits.maxValueBytes)
-                        values.push_back(QString());
+                    if (EsBinari(types[std::size_t(c)]) || bytes > m_limits.maxValueBytes || !p)
+                        values.AppendNull();
+                    else if (std::all_of(p, p + bytes, [](char ch) { return (unsigned char)ch < 0x80; }))
+                        values.AppendLatin1(p, bytes);
                     else
-                        values.push_back(bytes == 0 ? QStringLiteral("") : QString::fromUtf8(p, bytes));
+                        values.Append(QString::fromUtf8(p, bytes));
                     break;
                 }
                 default:   // NULL and BLOB have no text
-                    values.push_back(QString());
+                    values.AppendNull();
                 }
             }
         }

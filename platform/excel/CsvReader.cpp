@@ -55,7 +55,7 @@ QChar detectDelimiter(QStringView text)
 
 } // namespace
 
-bool ReadCsv(Workbook& book, const QByteArray& bytes, const QString& sheetName, QString& error, const Limits& limits)
+bool ReadCsv(Workbook& book, QByteArray bytes, const QString& sheetName, QString& error, const Limits& limits)
 {
     if (bytes.size() > limits.maxFileBytes) {
         error = QStringLiteral("the file is too large");
@@ -66,9 +66,23 @@ bool ReadCsv(Workbook& book, const QByteArray& bytes, const QString& sheetName, 
         return false;
     }
     const QString text = decode(bytes);
+    bytes = QByteArray();
     const QChar delim = detectDelimiter(text);
     Worksheet& sheet = book.AddSheet(sheetName.left(31), false);
     Worksheet::Impl& w = sheet.impl();
+    // Room for every stored field at once: no field holds more than the text, and no more
+    // fields are stored than runs of characters ended by a delimiter or a line end.
+    {
+        std::size_t fields = 1;
+        bool inRun = false;
+        for (QChar ch : text) {
+            const bool end = ch == delim || ch == u'\n' || ch == u'\r';
+            fields += end && inRun;
+            inRun = !end;
+        }
+        w.cells.reserve(std::min<std::size_t>(fields, std::size_t(limits.maxCells)));
+        w.pool.reserve(text.size());
+    }
     Workbook::Shared& sh = book.shared();
 
     std::int64_t row = 1, col = 1;

@@ -116,8 +116,11 @@ void Worksheet::Impl::finish()
     } else {
         used = {};
     }
-    cells.shrink_to_fit();
-    pool.squeeze();
+    // Giving back spare room copies the store: only worth it when much is spare.
+    if (cells.capacity() > cells.size() + cells.size() / 4)
+        cells.shrink_to_fit();
+    if (pool.capacity() > pool.size() + pool.size() / 4)
+        pool.squeeze();
 }
 
 const CellData* Worksheet::Impl::find(std::int32_t row, std::int32_t column) const
@@ -312,12 +315,12 @@ std::unique_ptr<Workbook> Workbook::Open(const QString& path, QString& error, co
             return nullptr;
         }
         file.seek(0);
-        const QByteArray bytes = file.readAll();
+        QByteArray bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
             error = QStringLiteral("the file cannot be read (%1)").arg(file.errorString());
             return nullptr;
         }
-        if (!ReadCsv(*book, bytes, info.completeBaseName(), error, limits))
+        if (!ReadCsv(*book, std::move(bytes), info.completeBaseName(), error, limits))
             return nullptr;
     } else {
         error = QStringLiteral("files of this kind are not workbooks (use .xlsx, .xlsm, .xls or .csv)");

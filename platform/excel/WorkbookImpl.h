@@ -60,6 +60,7 @@ struct Worksheet::Impl {
 // Readers (one source file each). They fill `book` and return false with `error` set.
 bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QString& error, const Limits& limits);
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
-bool ReadCsv(Workbook& book, const QByteArray& bytes, const QString& sheetName, QString& error, const Limits& limits);
+// The CSV reader takes the bytes over and lets them go once they are decoded.
+bool ReadCsv(Workbook& book, QByteArray bytes, const QString& sheetName, QString& error, const Limits& limits);
 
 } // namespace kovel::excel

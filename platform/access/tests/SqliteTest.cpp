@@ -1,5 +1,8 @@
 #include "SqliteFixture.h"
-#include "platform/access/Database.h"
+#include "common/BasicRules.h"
+#include "platform/access/DatabaseImpl.h"
+
+#include <cmath>
 
 #include <QFile>
 #include <QFileInfo>
@@ -140,4 +143,21 @@ TEST(SqliteFiles, BrokenViewsAndBadFiles)
     } else {
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+TEST(SqliteValues, DoublesReadAsTheRuntimeWritesThem)
+{
+    // The quick conversion must agree with the runtime's CStr everywhere.
+    std::vector<double> values = {0.0, -0.0, 1.25, -7.5, 0.1, 1.0 / 3, 2.0 / 3, 1e-4, 9.99999999999999e-5, 1e-5,
+                                  1.5e-7, 123456789012345.0, 999999999999999.0, 1e15, 1e20, -1e16, 0.30000000000000004,
+                                  5e-324, 1.7976931348623157e308, 40000.5, 12345.678901234567};
+    std::uint64_t seed = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        seed ^= seed << 13; seed ^= seed >> 7; seed ^= seed << 17;
+        const double mantissa = double(seed >> 11) / double(1ull << 53);
+        const int exponent = int(seed % 44) - 22;
+        values.push_back((seed & 1 ? -1 : 1) * mantissa * std::pow(10.0, exponent));
+    }
+    for (double v : values)
+        ASSERT_EQ(TextOfDouble(v).toStdString(), kovel::basic::CStr(v).toStdString()) << v;
 }
