@@ -7,7 +7,6 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTransform>
 
@@ -349,7 +348,8 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
     if (type == EAN13 || type == UPCA || type == UPCE) {
         // An add-on may follow after "+" or a blank.
         QString main = text, addon;
-        const int sep = text.indexOf(QRegularExpression(QStringLiteral("[+ ]")));
+        qsizetype sep = text.indexOf(QLatin1Char('+'));
+        if (sep < 0) sep = text.indexOf(QLatin1Char(' '));
         if (sep >= 0) {
             main = text.left(sep);
             addon = text.mid(sep + 1);
@@ -591,11 +591,19 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
     // Bars: each row of the symbol takes its part of the height (PostNet and PLANET rows
     // are the tall tops and the full bars).
     const int reduction = static_cast<int>(std::lround(barWidthReduction_ / 100.0 * n));
+    // One scan line of each row is drawn and copied down; guard bars then go on into the
+    // text band. The lines are reached through one pointer: scanLine() checks sharing
+    // on every call.
+    uchar* const bits = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
+    auto linia = [bits, bpl](int yy) { return reinterpret_cast<QRgb*>(bits + yy * bpl); };
     int y = barsTop;
     for (size_t r = 0; r < c.rows.size(); ++r) {
         const int h = (r + 1 == c.rows.size()) ? barsTop + barsH - y
                                               : static_cast<int>(std::lround(c.rowHeights[r] * barsH));
         const auto& row = c.rows[r];
+        const int y0 = std::max(0, y), y1 = std::min(H, y + h);
+        const int yg = std::min(H, y + h + guardExtra);
         for (size_t m = 0; m < row.size();) {
             if (!row[m]) { ++m; continue; }
             size_t e = m;
@@ -609,13 +617,15 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
             xa += reduction / 2;
             xb -= reduction - reduction / 2;
             if (xb <= xa) xb = xa + 1;
-            const int yb = y + h + (guard ? guardExtra : 0);
-            for (int yy = std::max(0, y); yy < std::min(H, yb); ++yy) {
-                auto* line = reinterpret_cast<QRgb*>(img.scanLine(yy));
-                for (int xx = std::max(0, xa); xx < std::min(W, xb); ++xx) line[xx] = fore;
-            }
+            xa = std::max(0, xa);
+            xb = std::min(W, xb);
+            if (y0 < y1)
+                std::fill(linia(y0) + xa, linia(y0) + std::max(xa, xb), fore);
+            if (guard)
+                for (int yy = std::max(y1, 0); yy < yg; ++yy) std::fill(linia(yy) + xa, linia(yy) + std::max(xa, xb), fore);
             m = e;
         }
+        for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(linia(yy), linia(y0), static_cast<size_t>(W) * sizeof(QRgb));
         y += h;
     }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace kovel::qr {
@@ -110,18 +111,22 @@ constexpr int ZonaSilenciMinima = 4;
 
 // Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
 // finder-like patterns, and the balance of dark and light.
-long Penalitzacio(const QByteArray& m, int n)
+long Penalitzacio(const QByteArray& matriu, int n)
 {
-    auto at = [&](int x, int y) { return m[y * n + x] != 0; };
+    // Raw pointer: thousands of codes are scored in a generation.
+    const char* const m = matriu.constData();
     long p = 0;
     for (int pass = 0; pass < 2; ++pass) {
+        // Rows (pass 0) or columns (pass 1): step between modules of a line, and between lines.
+        const int pas = pass == 0 ? 1 : n, salt = pass == 0 ? n : 1;
         for (int a = 0; a < n; ++a) {
+            const char* line = m + a * salt;
             int run = 1;
             unsigned window = 0;   // last 11 modules, for the finder-like pattern
+            bool prev = false;
             for (int b = 0; b < n; ++b) {
-                const bool v = pass == 0 ? at(b, a) : at(a, b);
+                const bool v = line[b * pas] != 0;
                 if (b > 0) {
-                    const bool prev = pass == 0 ? at(b - 1, a) : at(a, b - 1);
                     if (v == prev) {
                         ++run;
                     } else {
@@ -129,6 +134,7 @@ long Penalitzacio(const QByteArray& m, int n)
                         run = 1;
                     }
                 }
+                prev = v;
                 window = ((window << 1) | (v ? 1u : 0u)) & 0x7FF;
                 if (b >= 10 && (window == 0x05D || window == 0x5D0)) p += 40;
             }
@@ -136,14 +142,16 @@ long Penalitzacio(const QByteArray& m, int n)
         }
     }
     long dark = 0;
-    for (int y = 0; y < n; ++y)
+    for (int y = 0; y < n; ++y) {
+        const char* row = m + y * n;
         for (int x = 0; x < n; ++x) {
-            dark += at(x, y);
+            dark += row[x] != 0;
             if (x + 1 < n && y + 1 < n) {
-                const bool v = at(x, y);
-                if (at(x + 1, y) == v && at(x, y + 1) == v && at(x + 1, y + 1) == v) p += 3;
+                const bool v = row[x] != 0;
+                if ((row[x + 1] != 0) == v && (row[x + n] != 0) == v && (row[x + n + 1] != 0) == v) p += 3;
             }
         }
+    }
     const long total = static_cast<long>(n) * n;
     p += 10 * (std::labs(dark * 100 / total - 50) / 5);
     return p;
@@ -252,9 +260,10 @@ void QRCodeCtrl::recodificar()
         }
         const int side = sym->width;
         QByteArray m(static_cast<qsizetype>(side) * side, 0);
+        char* const d = m.data();
         for (int y = 0; y < sym->rows; ++y)
             for (int x = 0; x < sym->width; ++x)
-                m[y * side + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
+                d[y * side + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
         ZBarcode_Delete(sym);
         const long p = Penalitzacio(m, side);
         if (best.isEmpty() || p < bestPenalty) {
@@ -361,17 +370,20 @@ QImage QRCodeCtrl::Dibuixar(QSize pixels) const
     img.fill(transparent_ ? 0u : ColorBasic(backColor_));
     const QRgb fore = ColorBasic(foreColor_);
     const int left = (W - side_ * nx) / 2, top = (H - side_ * ny) / 2;
+    // Each module row is drawn once and copied down its pixel rows.
+    uchar* const bits = img.bits();
+    const qsizetype bpl = img.bytesPerLine();
     for (int y = 0; y < side_; ++y) {
         const char* row = modules_.constData() + static_cast<qsizetype>(y) * side_;
-        for (int yy = top + y * ny; yy < top + (y + 1) * ny; ++yy) {
-            if (yy < 0 || yy >= H) continue;
-            auto* line = reinterpret_cast<QRgb*>(img.scanLine(yy));
-            for (int x = 0; x < side_; ++x) {
-                if (!row[x]) continue;
-                const int xa = std::max(0, left + x * nx), xb = std::min(W, left + (x + 1) * nx);
-                for (int xx = xa; xx < xb; ++xx) line[xx] = fore;
-            }
+        const int y0 = std::max(0, top + y * ny), y1 = std::min(H, top + (y + 1) * ny);
+        if (y0 >= y1) continue;
+        auto* line = reinterpret_cast<QRgb*>(bits + y0 * bpl);
+        for (int x = 0; x < side_; ++x) {
+            if (!row[x]) continue;
+            const int xa = std::max(0, left + x * nx), xb = std::min(W, left + (x + 1) * nx);
+            for (int xx = xa; xx < xb; ++xx) line[xx] = fore;
         }
+        for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(bits + yy * bpl, line, static_cast<size_t>(W) * sizeof(QRgb));
     }
     if (orientation_ != 0) img = img.transformed(QTransform().rotate(orientation_));
     return img;
