@@ -646,6 +646,9 @@ QString formatNumber(const NumberFormat::Section& sec, double v, bool withSign)
             while (k < fixedText.size() && fixedText[k].isDigit()) ++k;
             fixedDen = fixedText.left(k).toLongLong();
         }
+        // Beyond the digits a double holds there is no fraction to show.
+        if (x >= 1e15) return sign + literalRange(0, first) + QString::number(x, 'f', 0);
+        if (fixedDen > 1'000'000'000) fixedDen = 0;
         long long whole = hasInt ? (long long)std::floor(x) : 0;
         double frac = x - double(whole);
         long long num = 0, den = 1;

@@ -38,6 +38,8 @@ TEST(NumberFormat, BuiltInNumberFormats)
     EXPECT_EQ(b(12, 1.5), QStringLiteral("1 1/2"));
     EXPECT_EQ(b(12, 0.5), QStringLiteral(" 1/2"));
     EXPECT_EQ(b(12, 3), QStringLiteral("3"));
+    EXPECT_EQ(b(12, 1e20), QStringLiteral("100000000000000000000"));   // no fraction left to show
+    EXPECT_EQ(fmt("?/?", -1e20), QStringLiteral("-100000000000000000000"));
     EXPECT_EQ(b(37, -1234), QStringLiteral("(1,234)"));
     EXPECT_EQ(b(48, 12345), QStringLiteral("12.3E+3"));
     EXPECT_EQ(b(49, 12), QStringLiteral("12"));
