@@ -423,25 +423,35 @@ Store::Store(QString filePath, QString rootName) : path_(std::move(filePath)), r
 
 namespace {
 
-QByteArray readAll(const QString& path, bool* exists)
+enum class FileState { Missing, Read, Unreadable, TooLarge };
+
+QByteArray readAll(const QString& path, FileState* state)
 {
     QFile f(path);
-    *exists = f.exists();
-    if (!*exists || !f.open(QIODevice::ReadOnly))
-        return {};
-    if (f.size() > kMaxFileBytes) {
-        std::fprintf(stderr, "%s: settings file too large, ignored\n", qPrintable(path));
+    if (!f.exists()) {
+        *state = FileState::Missing;
         return {};
     }
-    return f.readAll();
+    if (!f.open(QIODevice::ReadOnly)) {
+        *state = FileState::Unreadable;
+        return {};
+    }
+    if (f.size() > kMaxFileBytes) {
+        std::fprintf(stderr, "%s: settings file too large, ignored\n", qPrintable(path));
+        *state = FileState::TooLarge;
+        return {};
+    }
+    const QByteArray bytes = f.readAll();
+    *state = f.error() == QFileDevice::NoError ? FileState::Read : FileState::Unreadable;
+    return bytes;
 }
 
 } // namespace
 
 Tree Store::read() const
 {
-    bool exists = false;
-    return Tree::parse(readAll(path_, &exists), root_);
+    FileState state;
+    return Tree::parse(readAll(path_, &state), root_);
 }
 
 bool Store::keyExists(const QString& key) const { return read().hasKey(key); }
@@ -466,11 +476,16 @@ bool Store::modify(F&& change)
         std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
         return false;
     }
-    bool exists = false;
-    const QByteArray before = readAll(path_, &exists);
+    FileState state;
+    const QByteArray before = readAll(path_, &state);
+    if (state == FileState::Unreadable) {
+        // Writing now would replace settings that could not even be seen.
+        std::fprintf(stderr, "%s: settings file cannot be read, value not written\n", qPrintable(path_));
+        return false;
+    }
     bool ok = true;
     Tree tree = Tree::parse(before, root_, &ok);
-    if (exists && !ok && !before.isEmpty()) {
+    if (state == FileState::TooLarge || (!ok && !before.isEmpty())) {
         // Keep what could not be read, so nothing of it is lost for good.
         QFile::remove(path_ + QStringLiteral(".bad"));
         QFile::copy(path_, path_ + QStringLiteral(".bad"));

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -150,6 +151,30 @@ TEST_F(RegistryStore, BadFilesReadAsEmptyAndTheNextWriteLeavesAValidFile)
     writeFile(file(), "Windows Registry Editor Version 5.00\n\n[Software\\A]\n\"x\"=\"1\"\n\"y\"=\"tw");
     EXPECT_EQ(store().value("Software\\A", "x")->text, "1");
     EXPECT_FALSE(store().value("Software\\A", "y").has_value());
+}
+
+TEST_F(RegistryStore, AFileTooLargeToReadIsKeptAsideAndAFileThatCannotBeReadIsNotReplaced)
+{
+    QDir().mkpath(dir.path() + "/sub");
+    {
+        QFile big(file());
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(big.resize(65ll * 1024 * 1024)); // sparse: no time spent writing it
+    }
+    Store s = store();
+    EXPECT_FALSE(s.value("K", "a").has_value());
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    EXPECT_EQ(QFileInfo(file() + ".bad").size(), 65ll * 1024 * 1024);
+    EXPECT_EQ(s.value("K", "a")->text, "1");
+    QFile::remove(file() + ".bad");
+
+    if (geteuid() == 0)
+        return; // permissions do not stop root
+    ASSERT_TRUE(QFile::setPermissions(file(), QFileDevice::WriteOwner));
+    EXPECT_FALSE(s.setValue("K", "b", Value::string("2")));
+    ASSERT_TRUE(QFile::setPermissions(file(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(s.value("K", "a")->text, "1");
+    EXPECT_FALSE(s.value("K", "b").has_value());
 }
 
 TEST_F(RegistryStore, AWriteThatCannotTakeTheLockLeavesTheFileAsItWas)
