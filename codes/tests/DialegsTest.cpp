@@ -425,6 +425,28 @@ TEST_F(Dialegs, QRDadesInvalidesNoEsInsereixenEnTancar)
     EXPECT_TRUE(d.close());
 }
 
+TEST_F(Dialegs, QRInsercioFallidaDeixaElDialegUsable)
+{
+    frmCodiQR d;
+    d.show();
+    d.txtCodi->setText(QStringLiteral("label 7"));
+    assistent.ambDisseny = false;
+    d.btnAceptar->click();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(missatges.size(), 1u);
+    EXPECT_EQ(d.Inserint, 0);
+    EXPECT_TRUE(d.btnAceptar->isEnabled());
+    // The closing question's Yes fails the same way: the dialog stays, nothing is lost.
+    respostes = {mod_rvtMsgBox::vbYes, mod_rvtMsgBox::vbOK};
+    EXPECT_FALSE(d.close());
+    EXPECT_EQ(missatges.size(), 3u);
+    assistent.ambDisseny = true;
+    d.btnAceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("label 7"));
+}
+
 TEST_F(Dialegs, QRTargetaVinculadaACamps)
 {
     Excel();
