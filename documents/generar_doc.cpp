@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <map>
+#include <vector>
 
 using namespace kovel::word;
 
@@ -230,14 +231,17 @@ struct Context {
     }
 };
 
-void OmplirEtiquetaWord(Context& c, Document& doc, int taula, int fila, int columna)
+// The fills take the page's table itself: looking tables up by number costs a walk of the
+// whole document for every label.
+void OmplirEtiquetaWord(Context& c, Document& doc, Table& taula, int fila, int columna)
 {
     const Story& s = c.storyDisseny();
-    TreuMargesCella(doc.table(taula - 1).cell(fila - 1, columna - 1));
-    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(s);
+    Cell& cella = taula.cell(fila - 1, columna - 1);
+    TreuMargesCella(cella);
+    doc.range(cella.story).setFormattedText(s);
 }
 
-void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, int taula, int fila, int columna)
+void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, Table& taula, int fila, int columna)
 {
     if (i < 0 || i >= c.o.numCaselles())
         throw GeneracioError(QStringLiteral("Subscript out of range: cell design %1 of %2.").arg(i).arg(c.o.numCaselles()));
@@ -247,17 +251,17 @@ void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, int taula,
     auto& obert = c.caselles[cami];
     if (!obert)
         obert = Document::open(cami);
-    Cell& cella = doc.table(taula - 1).cell(fila - 1, columna - 1);
+    Cell& cella = taula.cell(fila - 1, columna - 1);
     MargesALinies(cella, *obert);
-    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(StoryResolta(*obert));
+    doc.range(cella.story).setFormattedText(StoryResolta(*obert));
 }
 
-void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc, int taula, int fila, int columna)
+void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc, Table& taula, int fila, int columna)
 {
     CopiaDisseny& copia = c.copiaDisseny();
     copia.doc->content().setFormattedText(c.storyDisseny());
     ReemplacaMarcadors(*copia.doc, valors, c.o.codis());
-    doc.cellRange(taula - 1, fila - 1, columna - 1).setFormattedText(copia.doc->content().formattedText());
+    doc.range(taula.cell(fila - 1, columna - 1).story).setFormattedText(copia.doc->content().formattedText());
 }
 
 } // namespace
@@ -752,6 +756,13 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         FormatCellesBuides(*doc, font);
     }
 
+    // The tables stay where they are while the labels are filled: found once.
+    std::vector<Table*> taules;
+    for (Block& b : doc->body().blocks)
+        if (b.isTable())
+            taules.push_back(&b.table());
+    const std::int32_t nombreTaules = std::int32_t(taules.size());
+
     // Record loop: label cells row by row, left to right, sheet after sheet.
     std::int32_t taula = 1, fila = 1, columna = 1;
     std::int32_t etiquetesFila = 0, filesFetes = 0, comptadorCasella = 0;
@@ -765,13 +776,13 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         if (codis && !word)
             codis->registreActual(excel ? filaFont : registre);
         if (perCasella)
-            OmplirEtiquetaCasella(c, comptadorCasella++, *doc, taula, fila, columna);
+            OmplirEtiquetaCasella(c, comptadorCasella++, *doc, *taules[taula - 1], fila, columna);
         else if (word)
-            OmplirEtiquetaWord(c, *doc, taula, fila, columna);
+            OmplirEtiquetaWord(c, *doc, *taules[taula - 1], fila, columna);
         else if (excel)
-            OmplirEtiquetaFont(c, ValorsRegistre{full, filaFont, nullptr}, *doc, taula, fila, columna);
+            OmplirEtiquetaFont(c, ValorsRegistre{full, filaFont, nullptr}, *doc, *taules[taula - 1], fila, columna);
         else
-            OmplirEtiquetaFont(c, ValorsRegistre{nullptr, 0, rs.get()}, *doc, taula, fila, columna);
+            OmplirEtiquetaFont(c, ValorsRegistre{nullptr, 0, rs.get()}, *doc, *taules[taula - 1], fila, columna);
 
         bool avanca = o.unaEtiquetaPerRegistre();
         if (++etiquetesFila == m.columnes) {
@@ -781,7 +792,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
             if (filesFetes == m.files) {
                 avanca = true;
                 filesFetes = 0;
-                if (doc->tableCount() > 1) {
+                if (nombreTaules > 1) {
                     fila = 1;
                     ++taula;
                 } else {
@@ -808,7 +819,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
             }
         }
         // A table ran out (fewer sheets than the records need): nothing more can be placed.
-        if (mesRegistres && taula > doc->tableCount())
+        if (mesRegistres && taula > nombreTaules)
             throw GeneracioError(QStringLiteral("The records need more sheets than the document holds."));
     }
 
