@@ -193,7 +193,8 @@ void CAutoUpdate::WinsockHttp_Error(int, const QString& description)
 
 void CAutoUpdate::Timer1_Timer()
 {
-    if (acabat_ || status_ <= 0 || status_ >= StatusRes)
+    // Connecting counts too: a host that never answers ends the run like a stalled one.
+    if (acabat_ || status_ < 0 || status_ >= StatusRes)
         return;
     if (inactiu_.elapsed() > qint64(entorn_.segonsInactius) * 1000)
         fallar(kErrorSocket + CSocket::ErrorText(10060));

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -311,6 +312,7 @@ void CSocket::CloseSck()
     if (fd_ < 0 && lookupId_ < 0)
         return;
     state_ = sckClosing;
+    ++connectAttempt_;
     if (lookupId_ >= 0) {
         QHostInfo::abortHostLookup(lookupId_);
         lookupId_ = -1;
@@ -345,16 +347,21 @@ void CSocket::Connect(const QString& remoteHost, std::int32_t remotePort)
         state_ = sckOpen;
         return;
     }
+    // An unconnected socket polls as hung up: reading waits for the connection.
+    readNotifier_->setEnabled(false);
     std::uint32_t addr = 0;
     if (parseDotted(remoteHost_, addr)) {
         connectToAddress(addr);
         return;
     }
     state_ = sckResolvingHost;
-    lookupId_ = QHostInfo::lookupHost(remoteHost_, this, [this](const QHostInfo& info) {
-        const int id = info.lookupId();
-        if (id != lookupId_)
+    // The answer may come before lookupHost returns its id, so the lookup is known by a
+    // token of its own; a close or a new connection makes an old answer stale.
+    const int token = ++connectAttempt_;
+    const int id = QHostInfo::lookupHost(remoteHost_, this, [this, token](const QHostInfo& info) {
+        if (token != connectAttempt_ || state_ != sckResolvingHost)
             return;
+        lookupId_ = -1;
         std::uint32_t address = 0;
         bool found = false;
         for (const QHostAddress& a : info.addresses()) {
@@ -364,8 +371,10 @@ void CSocket::Connect(const QString& remoteHost, std::int32_t remotePort)
                 break;
             }
         }
-        lookupDone(id, address, found ? 0 : 11001);
+        lookupDone(info.lookupId(), address, found ? 0 : 11001);
     });
+    if (token == connectAttempt_ && state_ == sckResolvingHost)
+        lookupId_ = id;
 }
 
 void CSocket::lookupDone(int, std::uint32_t address, int error)
@@ -402,10 +411,17 @@ void CSocket::connectToAddress(std::uint32_t address)
     const int n = WinsockNumber(errno);
     if (n == 10049)
         raise(n, ErrorText(n), "ConnectToIP");
-    // Reported as an event, after the caller's Connect has returned.
+    // Reported as an event, after the caller's Connect has returned, unless the socket was
+    // closed (or used again) in between.
     state_ = sckError;
-    QMetaObject::invokeMethod(this, [this, n] { raiseError(n, QStringLiteral("CSocket.ConnectToIP")); },
-                              Qt::QueuedConnection);
+    const int attempt = ++connectAttempt_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, n, attempt] {
+            if (attempt == connectAttempt_ && state_ == sckError)
+                raiseError(n, QStringLiteral("CSocket.ConnectToIP"));
+        },
+        Qt::QueuedConnection);
 }
 
 void CSocket::Bind(std::int32_t localPort, const QString& localIP)
@@ -530,6 +546,7 @@ void CSocket::onWritable()
         }
         readPeer();
         state_ = sckConnected;
+        readNotifier_->setEnabled(true);
         writeNotifier_->setEnabled(!sendBuffer_.isEmpty());
         emit Connected();
         return;
@@ -576,7 +593,8 @@ void CSocket::onReadable()
         return;
     }
     if (protocol_ == sckTCPProtocol && state_ == sckConnected) {
-        const qint64 chunk = std::max<qint64>(recvChunk_, 65536);
+        // One receive takes at most a megabyte, whatever the socket's buffer.
+        const qint64 chunk = std::clamp<qint64>(recvChunk_, 65536, 1 << 20);
         const qsizetype old = recvBuffer_.size();
         recvBuffer_.resize(old + chunk);
         const ssize_t n = ::recv(fd_, recvBuffer_.data() + old, static_cast<size_t>(chunk), 0);

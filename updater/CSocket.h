@@ -142,6 +142,7 @@ private:
     qint64 sendChunk_ = 0;
     qint64 recvChunk_ = 0;
     int lookupId_ = -1;
+    int connectAttempt_ = 0;
     bool accepted_ = false;
     bool peerClosed_ = false;
     bool udpTaken_ = false;

@@ -8,6 +8,7 @@
 #include "updater/ModAutoUpdateFuncions.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,7 @@ namespace {
 
 Configuracio g_config;
 std::function<QDateTime()> g_rellotge;
+bool g_completada = false;
 
 QString clauAutoUpdate() { return ModReg::ClauProducte + QStringLiteral("AutoUpdate"); }
 
@@ -135,7 +137,12 @@ void EscriureLog(const QString& message, int level)
 {
     if (level > 1)
         return;
-    const QByteArray line = (TextData(Ara()) + QStringLiteral(" - ") + message).toUtf8() + '\n';
+    // Texts from the network must not break the one-line-per-message form.
+    QString text = message;
+    for (QChar& c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    const QByteArray line = (TextData(Ara()) + QStringLiteral(" - ") + text).toUtf8() + '\n';
     if (g_config.carpeta.isEmpty()) {
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         return;
@@ -245,16 +252,19 @@ bool NomInstallableValid(const QString& name)
     return true;
 }
 
+bool DescarregaCompletada() { return g_completada; }
+
 int SegonsInactiusEfectius(int segonsInactius) { return segonsInactius > 0 ? segonsInactius : 60; }
 
 int ComprovarActualitzacio()
 {
+    g_completada = false;
     LlegirConfiguracio();
     const Configuracio c = g_config;
     if (c.path.isEmpty())
         return 0;
-    if (c.carpeta.isEmpty()) {
-        EscriureLog(QStringLiteral("No hi ha carpeta d'actualització (PATH_AutoUpdater)"), 1);
+    if (c.carpeta.isEmpty() || !QDir::isAbsolutePath(c.carpeta)) {
+        EscriureLog(QStringLiteral("La carpeta d'actualització (PATH_AutoUpdater) no és una ruta absoluta: ") + c.carpeta, 1);
         return 1;
     }
     const QDateTime now = Ara();
@@ -315,6 +325,7 @@ int ComprovarActualitzacio()
     QEventLoop loop;
     while (!update.Acabat())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    g_completada = update.Completat();
     return update.Completat() || update.Status() == CAutoUpdate::StatusRes ? 0 : 1;
 }
 
@@ -336,7 +347,9 @@ int UnaActualitzacio()
     }
     EscriureLog(QStringLiteral("********** INICI **********************"), 1);
     const int status = ComprovarActualitzacio();
-    EscriureLog(QStringLiteral("---------- FINAL -----------------------"), 1);
+    // A completed download ends the run at once: the hand-over is its last act.
+    if (!g_completada)
+        EscriureLog(QStringLiteral("---------- FINAL -----------------------"), 1);
     return status;
 }
 

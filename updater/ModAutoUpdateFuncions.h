@@ -56,6 +56,9 @@ int SegonsInactiusEfectius(int segonsInactius);
 
 // One update check (settings, clock, due test, then the protocol). Returns the exit status.
 int ComprovarActualitzacio();
+// The last check downloaded, verified and handed over an installer (the run then ends
+// without its closing log line).
+bool DescarregaCompletada();
 
 } // namespace ModAutoUpdate
 

@@ -169,7 +169,7 @@ TEST_F(Actualitzacio, DownloadsVerifiesAndHandsOverANewerInstaller)
     EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
     EXPECT_TRUE(ModAutoUpdate::LlegirData(ultimaComprovacio()).isValid());
     EXPECT_TRUE(log().contains(QStringLiteral(" - ********** INICI **********************\n")));
-    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
+    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ********** INICI **********************\n"))); // the hand-over ends the run
 
     const auto gets = peticionsDe("GET");
     const auto heads = peticionsDe("HEAD");
@@ -240,7 +240,12 @@ TEST_F(Actualitzacio, AFailedChecksumDeletesTheInstallerAndHandsNothingOver)
 TEST_F(Actualitzacio, ANewerInstalledVersionDownloadsNothing)
 {
     escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
-    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"),
+                        QStringLiteral("http://localhost:%1/upd/").arg(servidor_.port())); // through a name lookup
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
+    EXPECT_EQ(peticionsDe("HEAD").front(), "HEAD /upd/setup_kovel.exe HTTP/1.1\r\nHost: localhost\r\n"
+                                           "Connection: Keep-Alive\r\nAccept: */*\r\n\r\n");
     EXPECT_EQ(peticionsDe("GET").size(), 1u);
     EXPECT_EQ(peticionsDe("HEAD").size(), 1u);
     EXPECT_FALSE(QFile::exists(local()));

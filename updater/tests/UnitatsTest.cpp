@@ -291,6 +291,22 @@ TEST(Socket, ConnectsSendsAndReceivesOnLoopback)
     CSocket acceptat;
     QObject::connect(&escolta, &CSocket::ConnectionRequest, [&](int id) { acceptat.Accept(id); });
 
+    {
+        // A name goes through a lookup first.
+        CSocket perNom;
+        bool fet = false;
+        QObject::connect(&perNom, &CSocket::Connected, [&] { fet = true; });
+        perNom.Connect(QStringLiteral("localhost"), port);
+        EXPECT_EQ(perNom.State(), CSocket::sckResolvingHost);
+        esperar([&] { return fet; });
+        EXPECT_EQ(perNom.State(), CSocket::sckConnected);
+        esperar([&] { return acceptat.State() == CSocket::sckConnected; });
+        // Reading works after a lookup too (an unconnected socket polls as hung up).
+        acceptat.SendData(QByteArray("hi"));
+        esperar([&] { return perNom.BytesReceived() == 2; });
+        EXPECT_EQ(perNom.BytesReceived(), 2);
+        acceptat.CloseSck();
+    }
     CSocket client;
     bool connectat = false;
     std::vector<qint64> totals;
