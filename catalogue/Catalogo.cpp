@@ -159,7 +159,12 @@ QString leeTexto(const PlanCampo& p, QByteArrayView r)
 {
     if (p.tipo != 8 || !cabe(p, r.size()))
         return {};
-    return rtrimBlancos(kovel::cp1252::toUnicode(r.sliced(p.offset, p.tamano)));
+    // Some writers pad text fields with NUL bytes rather than blanks; both are padding here,
+    // since the suffix becomes part of file names.
+    QByteArrayView bytes = r.sliced(p.offset, p.tamano);
+    while (!bytes.isEmpty() && (bytes.back() == '\0' || bytes.back() == ' '))
+        bytes.chop(1);
+    return kovel::cp1252::toUnicode(bytes);
 }
 
 EtiquetaExtendida leeConPlan(const PlanExtension& plan, QByteArrayView r)

@@ -32,9 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView etiqs(p + largoCap + largoExt, qsizetype(size - 4 - largoCap - largoExt));
 
     const auto antes = Etiquetas;
+    const auto antesExt = EtiquetasExt;
+    const auto antesNum = NumEtiquetas;
     QString mensaje;
     if (!ModTolvWiz::Carga_CatalogoDeDatos(cap, ext, etiqs, mensaje)) {
-        if (mensaje.isEmpty() || !(Etiquetas == antes))
+        if (mensaje.isEmpty() || !(Etiquetas == antes) || !(EtiquetasExt == antesExt) || NumEtiquetas != antesNum)
             std::abort();   // a failure must say why and change nothing
         return 0;
     }
@@ -62,10 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QString referencia = QString::number(Etiquetas.last().Codigo);
         ModTolvWiz::Busca_EtiquetaReferencia(referencia, false);
         const EtiquetaCatalogo e = Etiquetas.first();
+        const EtiquetaExtendida x = EtiquetasExt.first();
         ModTolvWiz::GirarEtiqueta(0);
         ModTolvWiz::GirarEtiqueta(0);
-        const EtiquetaCatalogo& g = Etiquetas.first();
-        if (g.Filas != e.Filas || g.Columnas != e.Columnas || g.Girado != e.Girado || EtiquetasMarca.first())
+        // Turning twice gives the record back, bit for bit (NaN-free: the loader refuses those).
+        if (!(Etiquetas.first() == e) || !(EtiquetasExt.first() == x) || EtiquetasMarca.first())
             std::abort();
     }
     Unidades = 1;

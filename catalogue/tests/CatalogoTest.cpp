@@ -110,8 +110,11 @@ TEST(Catalogo, FieldTableIsReadByNameWhateverItsOrderCaseOrPadding)
     const QList<CampoCabecera> lectura = {
         {"  ANCHOCOM  ", 5, 8}, {"Extra", 8, 7}, {"AltoPag", 4, 8}, {"sufix   ", 8, 4}, {"MARGEN DERECHO MM", 5, 8}};
     QTemporaryDir dir;
+    QByteArray ext = RegistroExtension(f.extension, escritura);
+    ext[8 + 7 + 8 + 1] = '\0';   // the suffix padded with NUL bytes rather than blanks
+    ext[8 + 7 + 8 + 3] = '\0';
     pruebas::Escribe(dir.path() + "/ETIQSCAP.UNI", Cabecera(lectura));
-    pruebas::Escribe(dir.path() + "/ETIQSEXT.UNI", RegistroExtension(f.extension, escritura));
+    pruebas::Escribe(dir.path() + "/ETIQSEXT.UNI", ext);
     pruebas::Escribe(dir.path() + "/ETIQS.UNI", RegistroEtiqs(f.etiqueta));
     QString m;
     ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), m)) << qPrintable(m);
