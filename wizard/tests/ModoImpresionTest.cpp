@@ -54,11 +54,11 @@ protected:
     QTemporaryDir treball;
     QString sortida, errors;
 
-    int Executa(const QStringList& args)
+    int Executa(const QStringList& args, const QString& carpetaPrograma = programa())
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("KOVEL_PROGRAM_DIR", programa());
+        env.insert("KOVEL_PROGRAM_DIR", carpetaPrograma);
         env.insert("XDG_DATA_HOME", treball.filePath("data"));
         env.insert("XDG_CONFIG_HOME", treball.filePath("config"));
         env.insert("KOVEL_MACHINE_REGISTRY", treball.filePath("machine.reg"));
@@ -119,8 +119,15 @@ TEST_F(ModoImpresionTest, BadLinesEndWithAMessageAndNoFile)
     EXPECT_TRUE(errors.contains("folder")) << qPrintable(errors);
     EXPECT_FALSE(QDir(treball.filePath("out")).exists());
 
-    EXPECT_NE(Executa({}), 0);   // an empty command line is refused
-    EXPECT_FALSE(errors.isEmpty());
+    EXPECT_NE(Executa({}), 0);   // an empty command line is refused with literal 6200
+    EXPECT_TRUE(errors.contains("is started from Word, Excel or Access")) << qPrintable(errors);
+
+    // A program folder without its catalogue: the print mode's own pop-up, and an end.
+    QTemporaryDir senseCatalogue;
+    ASSERT_TRUE(QFile::copy(programa() + "/LITER.UNI", senseCatalogue.filePath("LITER.UNI")));
+    EXPECT_NE(Executa({"/PV1234", "out"}, senseCatalogue.path()), 0);
+    EXPECT_TRUE(errors.contains("Error carregant fitxers")) << qPrintable(errors);
+    EXPECT_FALSE(QDir(treball.filePath("out")).exists());
 }
 
 TEST_F(ModoImpresionTest, UnwritableFolderLeavesNothingHalfWritten)
