@@ -3,6 +3,8 @@
 #include "common/ModTraduccion.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -71,6 +73,28 @@ TEST(LiteralsTool, FaultsOfTheSourcesFailTheBuild)
     QStringList errors;
     EXPECT_FALSE(compile("0001\t" + QString(255, u'y').toUtf8() + "\n", errors).isEmpty());
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST(LiteralsTool, TheToolFailsAndWritesNothingOnAFaultySource)
+{
+    QTemporaryDir dir;
+    const QString good = write(dir, "good.tsv", "0001\tone\n");
+    const QString dup = write(dir, "dup.tsv", "0001\tagain\n");
+    const QString out = dir.path() + "/program/LITER.UNI";
+    auto run = [&](const QStringList& sources) {
+        QProcess tool;
+        tool.start(KOVEL_LITERALS_TOOL, QStringList{out} + sources);
+        EXPECT_TRUE(tool.waitForFinished(30000));
+        return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    };
+    // The same key in two sources is a duplicate too.
+    EXPECT_NE(run({good, dup}), 0);
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(run({good}), 0);
+    EXPECT_EQ(QFileInfo(out).size(), ModTraduccion::MidaRegistre);
+    // A failed run leaves the last good file as it was.
+    EXPECT_NE(run({good, dup}), 0);
+    EXPECT_EQ(QFileInfo(out).size(), ModTraduccion::MidaRegistre);
 }
 
 TEST(LiteralsTool, TheShippedFileHoldsEveryRecordOfTheSources)
