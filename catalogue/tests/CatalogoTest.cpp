@@ -302,6 +302,14 @@ TEST_F(CatalogoEnviado, EveryFormatLoadsAsWrittenAndIsConsistent)
     // Labels inside the page, pitch at least the label, margins that add up to the page,
     // the page of the paper type, unique model numbers, suffixes that fit their field.
     EXPECT_EQ(CompruebaCatalogo(leidos, campos), QStringList());
+
+    // Every format turns and turns back to exactly what was loaded.
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        ModTolvWiz::GirarEtiqueta(i);
+        ModTolvWiz::GirarEtiqueta(i);
+        EXPECT_EQ(Etiquetas[i], leidos[i].etiqueta) << qPrintable(leidos[i].etiqueta.Referencia);
+        EXPECT_EQ(EtiquetasExt[i], leidos[i].extension) << qPrintable(leidos[i].etiqueta.Referencia);
+    }
 }
 
 TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
