@@ -8,9 +8,22 @@
 #include "datasources/FontDades.h"
 #include "datasources/Missatges.h"
 
+#include <cstdint>
+
 std::unique_ptr<ClsAccess> DatosAccess;
 
 using kovel::access::EsBinari;
+
+namespace {
+
+// A count as the 16-bit Integer these members return: one that does not fit overflows,
+// and the member's own trap turns that into -1 (never a wrapped, wrong count).
+std::int16_t compte16(std::int64_t n)
+{
+    return n > INT16_MAX ? std::int16_t(-1) : std::int16_t(n);
+}
+
+} // namespace
 
 ClsAccess::ClsAccess() = default;
 ClsAccess::~ClsAccess() = default;
@@ -153,13 +166,13 @@ const ClsAccess::QueryDefs* ClsAccess::Conjunt_Consultes() const
 std::int16_t ClsAccess::nTablas() const
 {
     const TableDefs* t = Conjunt_Taules();
-    return t ? std::int16_t(t->Count()) : std::int16_t(-1);
+    return t ? compte16(t->Count()) : std::int16_t(-1);
 }
 
 std::int16_t ClsAccess::nConsultas() const
 {
     const QueryDefs* q = Conjunt_Consultes();
-    return q ? std::int16_t(q->Count()) : std::int16_t(-1);
+    return q ? compte16(q->Count()) : std::int16_t(-1);
 }
 
 std::int16_t ClsAccess::nListas() const
@@ -167,7 +180,7 @@ std::int16_t ClsAccess::nListas() const
     const TableDefs* t = Conjunt_Taules();
     const QueryDefs* q = Conjunt_Consultes();
     if (!t || !q) return -1;
-    return std::int16_t(t->Count() + q->Count());
+    return compte16(std::int64_t(t->Count()) + q->Count());
 }
 
 QString ClsAccess::Lista(std::int16_t i) const
@@ -193,9 +206,9 @@ QString ClsAccess::Consulta(std::int16_t i) const
 std::int16_t ClsAccess::nCampos(const QString& name) const
 {
     if (const QueryDefs* q = Conjunt_Consultes())
-        if (const auto* def = q->Find(name)) return std::int16_t(def->fields.Count());
+        if (const auto* def = q->Find(name)) return compte16(def->fields.Count());
     if (const TableDefs* t = Conjunt_Taules())
-        if (const auto* def = t->Find(name)) return std::int16_t(def->fields.Count());
+        if (const auto* def = t->Find(name)) return compte16(def->fields.Count());
     return -1;
 }
 
