@@ -4,12 +4,16 @@
 #   ./scripts/run.sh [label number] [output folder] [V|H]
 set -eu
 cd "$(dirname "$0")/.."
+label=${1:-803}
+out=${2:-out}
+mode=$(printf '%s' "${3:-V}" | tr 'vh' 'VH')
+case $label in
+  ''|*[!0-9]*) echo "usage: $0 [label number] [output folder] [V|H]" >&2; exit 2 ;;
+esac
+label=$(expr "$label" + 0)   # no leading zeros: the program reads the number as a number
 ./scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target KovelAssist
-label=${1:-803}
-out=${2:-out}
-mode=${3:-V}
 ./build/program/KovelAssist "/P$mode$label" "$out"
 suffix=""
 [ "$mode" = "H" ] && suffix="H"
