@@ -322,10 +322,6 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         c->error = QStringLiteral("An EAN-5 add-on holds five digits");
         return acabar();
     }
-    if (type == EAN8 && !(EsDigits(text) && (text.size() == 7 || text.size() == 8))) {
-        c->error = QStringLiteral("EAN-8 holds 7 digits (8 with its check digit)");
-        return acabar();
-    }
     // EAN-14, ITF-14 and SSCC-18 take their data digits, or the data with the check digit,
     // after the application identifier when it is written ("(01)", "(00)", or for SSCC-18
     // "00" in front of all the digits). A check digit given is checked, then left to Zint.
@@ -345,7 +341,7 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
             text.chop(1);
         }
     }
-    if (type == EAN13 || type == UPCA || type == UPCE) {
+    if (TipusEAN(type)) {
         // An add-on may follow after "+" or a blank.
         QString main = text, addon;
         qsizetype sep = text.indexOf(QLatin1Char('+'));
@@ -356,11 +352,13 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         }
         const int n = static_cast<int>(main.size());
         bool ok = EsDigits(main) && (addon.isEmpty() || (EsDigits(addon) && (addon.size() == 2 || addon.size() == 5)));
+        if (type == EAN8) ok = ok && (n == 7 || n == 8);
         if (type == EAN13) ok = ok && (n == 12 || n == 13);
         if (type == UPCA) ok = ok && (n == 11 || n == 12);
         if (type == UPCE) ok = ok && (n >= 6 && n <= 8);
         if (!ok) {
-            c->error = type == EAN13 ? QStringLiteral("EAN-13 holds 12 digits (13 with its check digit)")
+            c->error = type == EAN8  ? QStringLiteral("EAN-8 holds 7 digits (8 with its check digit)")
+                     : type == EAN13 ? QStringLiteral("EAN-13 holds 12 digits (13 with its check digit)")
                      : type == UPCA ? QStringLiteral("UPC-A holds 11 digits (12 with its check digit)")
                                     : QStringLiteral("UPC-E holds 6 to 8 digits");
             return acabar();
@@ -428,7 +426,7 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         d.remove(QLatin1Char('(')).remove(QLatin1Char(')'));
     } else if (type == Code128 || type == Code93 || type == Code93Complet) {
         d = barText_;
-    } else if (type == EAN13 || type == UPCA || type == UPCE) {
+    } else if (TipusEAN(type)) {
         d.replace(QLatin1Char('+'), QLatin1Char(' '));
     } else if (type == Codabar && d.size() >= 2) {
         d = d.mid(1, d.size() - 2);   // readers leave the start and stop characters out

@@ -40,7 +40,7 @@ TEST_P(Lectures, ElLectorTornaLesDades)
     const QImage img = bc.Dibuixar(QSize(static_cast<int>(w), static_cast<int>(h)));
     ASSERT_FALSE(img.isNull());
     EXPECT_EQ(img.size(), QSize(static_cast<int>(w), static_cast<int>(h)));
-    const bool addOn = (c.type == EAN13 || c.type == UPCA || c.type == UPCE)
+    const bool addOn = (c.type == EAN8 || c.type == EAN13 || c.type == UPCA || c.type == UPCE)
         && (c.text.contains(QLatin1Char('+')) || c.text.contains(QLatin1Char(' ')));
     const auto r = kovel::proves::Llegir(img, addOn, c.type == Code39Complet);
     ASSERT_TRUE(r.ok) << "not read";
@@ -58,6 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         CasLectura{Code128, "KOVEL\x09TAB", "KOVEL\x09TAB", 1},
         CasLectura{EAN13, "5901234123457", "5901234123457", 0, false, 180},
         CasLectura{UPCA, "03600029145 12", "036000291452 12"},
+        CasLectura{UPCE, "0123456+12", "01234565 12"},
+        CasLectura{EAN8, "9638507+52495", "96385074 52495"},
         CasLectura{EAN14, "(01)1234567890123", "0112345678901231"},
         CasLectura{GS1_128, "(00)006141411234567890", "00006141411234567890"},
         CasLectura{SSCC18, "006141411234567890", "00006141411234567890"},
