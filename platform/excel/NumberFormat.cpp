@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -304,18 +305,31 @@ QString NumberFormat::BuiltIn(int id)
 namespace {
 
 // Decimal digits of |x| rounded half away from zero at `decimals` places.
+// x in fixed notation with `decimals` places (exact from the binary value).
+QString fixedText(double x, int decimals)
+{
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
+    if (r.ec != std::errc()) return QString::number(x, 'f', decimals);
+    return QString::fromLatin1(buf, qsizetype(r.ptr - buf));
+}
+
 void fixedDigits(double x, int decimals, QString& intDigits, QString& fracDigits)
 {
     x = std::fabs(x);
-    QString s = QString::number(x, 'f', std::min(decimals, 30));
-    // QString::number rounds from the binary value; nudge exact halves away from zero as
-    // the spreadsheet does (0.125 with two places gives 0.13).
+    decimals = std::min(decimals, 30);
+    QString s;
+    // Rounding from the binary value leaves exact halves to chance; the spreadsheet rounds
+    // them away from zero (0.125 with two places gives 0.13).
     if (decimals <= 15) {
-        const double scaled = x * std::pow(10.0, decimals);
+        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        const double scaled = x * kPowers[decimals];
         const double fl = std::floor(scaled);
         if (std::fabs(scaled - fl - 0.5) < 1e-9 * std::max(1.0, scaled))
-            s = QString::number((fl + 1.0) / std::pow(10.0, decimals), 'f', decimals);
+            s = fixedText((fl + 1.0) / kPowers[decimals], decimals);
     }
+    if (s.isEmpty()) s = fixedText(x, decimals);
     const qsizetype dot = s.indexOf(u'.');
     intDigits = dot < 0 ? s : s.left(dot);
     fracDigits = dot < 0 ? QString() : s.mid(dot + 1);
