@@ -225,6 +225,16 @@ TEST_F(Actualitzacio, AFileAlreadyCompleteIsVerifiedWithoutDownloading)
     EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
 }
 
+TEST_F(Actualitzacio, ALocalFileLargerThanTheServersIsDownloadedAgain)
+{
+    escriure(local(), QByteArray(20000, 'j'));
+    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    ASSERT_EQ(peticionsDe("GET").size(), 2u);
+    EXPECT_EQ(peticionsDe("GET")[1], "GET /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "\r\n");
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+}
+
 TEST_F(Actualitzacio, AFailedChecksumDeletesTheInstallerAndHandsNothingOver)
 {
     std::string& c = installador().contingut;
