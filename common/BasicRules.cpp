@@ -68,7 +68,7 @@ double Val(QStringView text)
     QString s;
     s.reserve(text.size());
     for (QChar c : text)
-        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
+        if (c != u' ' && c != u'\t' && c != u'\n')
             s.append(c);
 
     if (s.size() >= 2 && s[0] == u'&') {

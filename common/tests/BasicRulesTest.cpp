@@ -37,6 +37,8 @@ TEST(BasicRules, ValReadsTheLeadingNumber)
     EXPECT_EQ(Val(u""), 0);
     EXPECT_EQ(Val(u"abc"), 0);
     EXPECT_EQ(Val(u" 1 2 3"), 123);
+    EXPECT_EQ(Val(u"1\n2"), 12);               // line feeds are skipped, carriage returns are not
+    EXPECT_EQ(Val(u"1\r2"), 1);
     EXPECT_EQ(Val(u"\t-4.5cm"), -4.5);
     EXPECT_EQ(Val(u"12,6"), 12);               // a comma ends the number
     EXPECT_EQ(Val(u"1.5e2x"), 150);
