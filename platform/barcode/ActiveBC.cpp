@@ -46,7 +46,9 @@ int SimbologiaZint(int barType)
     case PostNet: return BARCODE_POSTNET;
     case Planet: return BARCODE_PLANET;
     case Interleaved2of5: return BARCODE_C25INTER;
-    case Standard2of5: return BARCODE_C25STANDARD;
+    // The standard (industrial) 2 of 5: the digits in the bars, every space narrow. Zint's
+    // "standard" is the matrix code, which also codes in the spaces.
+    case Standard2of5: return BARCODE_C25IND;
     case ITF14: return BARCODE_ITF14;
     default: return 0;
     }

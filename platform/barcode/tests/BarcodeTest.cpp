@@ -162,9 +162,12 @@ TEST(PatronsEstandard, Standard2de5AmbIISenseDigitDeControl)
         ASSERT_TRUE(bc.Valid());
         // The check digit of 123 (weights 3, 1, 3 from the right: 9 + 2 + 3 = 14) is 6.
         const QString full = calc ? QStringLiteral("1236") : QStringLiteral("123");
-        QString expected = QStringLiteral("wnnnnn");   // start: wide bar, then narrow elements
-        for (QChar c : full) expected += QLatin1String(DosDe5[c.digitValue()]) + QLatin1Char('n');
-        expected += QStringLiteral("wnnnn");
+        // The digits are in the five bars of each character, every space is narrow; start
+        // wide, wide, narrow bar; stop wide, narrow, wide bar.
+        QString expected = QStringLiteral("wnwnnn");
+        for (QChar c : full)
+            for (QChar bar : QLatin1String(DosDe5[c.digitValue()])) expected += QString(bar) + QLatin1Char('n');
+        expected += QStringLiteral("wnnnw");
         const QString got = Amplades(DibuixMinim(bc), 2);
         EXPECT_EQ(got.toStdString(), expected.toStdString()) << calc;
     }
