@@ -117,6 +117,7 @@ void CAutoUpdate::enviar(const QByteArray& request, bool head)
     HttpResposta::Limits limits;
     limits.maxBody = status_ == 1 ? MidaMaximaVersio : MidaMaximaInstallable;
     lector_.start(head, limits);
+    darreraPeticio_ = request;
     try {
         // One kept-alive connection serves the whole run; a server that closed it (or
         // said it would) gets a new one.
@@ -165,8 +166,10 @@ void CAutoUpdate::WinsockHttp_DataArrival()
         activitat();
         if (acabat_ || status_ <= 0 || status_ >= StatusRes)
             continue; // nothing is expected: dropped
-        if (status_ == 1 || status_ == 3 || status_ == 5)
+        if (status_ == 1 || status_ == 3 || status_ == 5) {
             ++status_;
+            reintentat_ = false;
+        }
         tractar(lector_.feed(dades.constData(), dades.size()));
     }
     ocupat_ = false;
@@ -178,17 +181,39 @@ void CAutoUpdate::WinsockHttp_Close()
     if (acabat_)
         return;
     if (status_ == 1 || status_ == 3 || status_ == 5) {
+        if (reintentar())
+            return;
         fallar(kErrorDades + QStringLiteral("el servidor ha tancat la connexió sense respondre"));
         return;
     }
     tractar(lector_.peerClosed());
 }
 
-void CAutoUpdate::WinsockHttp_Error(int, const QString& description)
+void CAutoUpdate::WinsockHttp_Error(int number, const QString& description)
 {
     if (acabat_)
         return;
+    const bool reset = number == 10053 || number == 10054;
+    if (reset && (status_ == 3 || status_ == 5) && reintentar())
+        return;
     fallar(kErrorSocket + description);
+}
+
+// A kept-alive connection that the server dropped before the request reached it: the
+// request goes once more on a new connection.
+bool CAutoUpdate::reintentar()
+{
+    if (reintentat_ || darreraPeticio_.isEmpty())
+        return false;
+    reintentat_ = true;
+    peticioPendent_ = darreraPeticio_;
+    try {
+        WinsockHttp.CloseSck();
+        WinsockHttp.Connect();
+    } catch (const SocketError& e) {
+        fallar(kErrorSocket + e.Description);
+    }
+    return true;
 }
 
 void CAutoUpdate::Timer1_Timer()

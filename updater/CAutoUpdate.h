@@ -77,6 +77,7 @@ private:
     void activitat() { inactiu_.restart(); }
     bool escriureMarcador();
     void tancarHttp();
+    bool reintentar();
 
     Entorn entorn_;
     CSocket WinsockHttp;
@@ -100,6 +101,8 @@ private:
     bool rangDemanat_ = false;
     QFile fitxer_;
     QByteArray peticioPendent_; // request waiting for a new connection
+    QByteArray darreraPeticio_; // the request last sent
+    bool reintentat_ = false;   // it was already sent again once
     QString errorPendent_;      // set by a reader callback, acted on after it returns
     bool descarregaCompleta_ = false;
     bool ocupat_ = false;

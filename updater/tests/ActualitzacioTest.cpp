@@ -205,6 +205,13 @@ TEST_F(Actualitzacio, ACutDownloadResumesWithRangeOnTheNextRun)
     EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
 }
 
+TEST_F(Actualitzacio, AConnectionTheServerDropsBetweenRequestsIsMadeAgain)
+{
+    (*fitxers_)["/upd/versio.txt"].tancarDespres = true;
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+}
+
 TEST_F(Actualitzacio, AWholeFileAnsweringARangeRequestIsWrittenFromItsStart)
 {
     installador().tallarGetDespres = 1000;

@@ -275,6 +275,7 @@ ServidorProva::Gestor ServirFitxers(std::shared_ptr<std::map<std::string, Fitxer
         r.cos += f.extra;
         if (pet.metode == "GET")
             r.retardMs = f.retardGetMs;
+        r.tancar = f.tancarDespres;
         if (pet.metode == "GET" && f.tallarGetDespres >= 0 && (*gets)[pet.cami]++ == 0) {
             r.tallarDespres = std::int64_t(r.capcalera.size()) + f.tallarGetDespres;
             r.aturar = f.aturarEnTallar;

@@ -71,6 +71,7 @@ struct Fitxer {
     bool aturarEnTallar = false;     // stall there instead of closing
     std::string extra;               // bytes sent after the body (beyond Content-Length)
     int retardGetMs = 0;             // wait before answering a GET of the file
+    bool tancarDespres = false;      // close the connection after the reply, without saying so
 };
 
 // The handler of a file server: paths to files; anything else 404. The statistics page
