@@ -171,6 +171,9 @@ Lector::Estat Lector::parseHeader()
     for (char& c : reason)
         if (static_cast<unsigned char>(c) < 0x20)
             c = ' ';
+    // An HTTP/1.0 reply ends its connection unless it says it keeps it.
+    const bool http10 = header.startsWith("HTTP/1.0");
+    connectionClose = http10;
     // Every occurrence of a length must agree.
     qsizetype start = 0;
     while (start < header.size()) {
@@ -194,7 +197,8 @@ Lector::Estat Lector::parseHeader()
         } else if (name == "transfer-encoding") {
             chunked = value.toLower().endsWith("chunked");
         } else if (name == "connection") {
-            connectionClose = value.toLower().contains("close");
+            const QByteArray v = value.toLower();
+            connectionClose = v.contains("close") || (http10 && !v.contains("keep-alive"));
         } else if (name == "last-modified" && lastModified.isEmpty()) {
             lastModified = value.left(100);
         }

@@ -48,7 +48,7 @@ public:
     QByteArray header; // up to and including the CR LF that ends the last header line
     std::optional<qint64> contentLength;
     bool chunked = false;
-    bool connectionClose = false;
+    bool connectionClose = false; // the server ends the connection after this reply
     QByteArray lastModified;
     qint64 bodyBytes = 0;   // body bytes handed on
     qint64 excessBytes = 0; // bytes after the end of the reply (dropped)

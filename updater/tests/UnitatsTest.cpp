@@ -218,6 +218,15 @@ TEST(Resposta, ReaderFramesBodiesWhateverTheSplit)
         EXPECT_EQ(r.perBytes("HTTP/1.0 200 OK\r\n\r\nuntil close"), E::Cos);
         EXPECT_EQ(r.lector.peerClosed(), E::Complet);
         EXPECT_EQ(r.cos, "until close");
+        EXPECT_TRUE(r.lector.connectionClose);
+    }
+    {
+        Lectura r;
+        r.perBytes("HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_FALSE(r.lector.connectionClose);
+        Lectura s;
+        s.perBytes("HTTP/1.1 200 OK\r\nconnection: close\r\nContent-Length: 0\r\n\r\n");
+        EXPECT_TRUE(s.lector.connectionClose);
     }
     {
         Lectura r(true);
