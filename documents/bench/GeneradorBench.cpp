@@ -56,9 +56,18 @@ void Prepara()
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 }
 
+// A label's design as the design frame leaves it: one label's page with insets as margins
+// (each becomes a spacer line in every label), a text and three field placeholders.
 std::unique_ptr<Document> Disseny()
 {
     auto d = Document::create();
+    PageSetup ps = d->pageSetup();
+    ps.setPageWidth(centimetresToPoints(Centimetres(6.35)));
+    ps.setPageHeight(centimetresToPoints(Centimetres(3.39)));
+    for (auto marge : {&PageSetup::setLeftMargin, &PageSetup::setTopMargin, &PageSetup::setRightMargin,
+                       &PageSetup::setBottomMargin})
+        (ps.*marge)(centimetresToPoints(Centimetres(0.2)));
+    d->setPageSetup(ps);
     d->content().setText("To: ");
     for (const char* camp : {"TOLV_campA", "TOLV_campB", "TOLV_campC"}) {
         Range r = d->content();

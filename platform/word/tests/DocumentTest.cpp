@@ -117,13 +117,14 @@ TEST(PlatformWordModel, RoundTripKeepsTheWholeModel) {
     t.rows[1].allowBreakAcrossPages = false;
     Range cell = d->cellRange(0, 1, 1);
     InlinePicture& pic = cell.insertPicture(redSquare());
-    pic.setAlternativeText(QStringLiteral("TOLV_campNom & <co>"));
+    pic.setAlternativeText(QStringLiteral("TOLV_campNom & <co> \"\u00E9\""));
     pic.setWidth(Points(30));
     pic.setHeight(Points(15));
     Range after = d->content();
     after.collapse(Collapse::End);
     after.insertBreak(BreakType::SectionNextPage);
-    after.insertAfter(QStringLiteral("last  page"));
+    // Markup characters and text beyond ASCII (two, three and four UTF-8 bytes) survive.
+    after.insertAfter(QStringLiteral("last  page \"q\" & <x> 'a' \u00D1\u20AC") + QString::fromUcs4(U"\U0001F600"));
 
     auto back = roundTrip(*d);
     EXPECT_TRUE(back->mirrorMargins());
@@ -134,7 +135,7 @@ TEST(PlatformWordModel, RoundTripKeepsTheWholeModel) {
     EXPECT_EQ(back->section(2).start, SectionStart::NextPage);
     auto pics = back->inlinePictures();
     ASSERT_EQ(pics.size(), 1u);
-    EXPECT_EQ(pics[0]->alternativeText(), QStringLiteral("TOLV_campNom & <co>"));
+    EXPECT_EQ(pics[0]->alternativeText(), QStringLiteral("TOLV_campNom & <co> \"\u00E9\""));
     EXPECT_EQ(pics[0]->pixelSize(), QSize(12, 12));
     EXPECT_DOUBLE_EQ(pics[0]->width().value, 30.0);
     // Written again, the same bytes of model.
