@@ -246,7 +246,7 @@ Worksheet& Workbook::AddSheet(const QString& name, bool hidden)
 
 namespace {
 
-enum class Content { Zip, Ole, Text, Unknown };
+enum class Content { Zip, Ole, LegacyBiff, Text, Unknown };
 
 Content sniff(const QByteArray& head)
 {
@@ -254,6 +254,10 @@ Content sniff(const QByteArray& head)
         return Content::Zip;
     if (head.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"))
         return Content::Ole;
+    // The oldest .xls files are a bare record stream that opens with its BOF record.
+    if (head.size() >= 8 && (head.startsWith(QByteArray("\x09\x00", 2)) || head.startsWith(QByteArray("\x09\x02", 2)) ||
+                             head.startsWith(QByteArray("\x09\x04", 2))))
+        return Content::LegacyBiff;
     // Text: no NUL bytes in what we looked at.
     return head.contains('\0') ? Content::Unknown : Content::Text;
 }
@@ -302,7 +306,7 @@ std::unique_ptr<Workbook> Workbook::Open(const QString& path, QString& error, co
             error = QStringLiteral("the file is a workbook of the newer format under an .xls name");
             return nullptr;
         }
-        if (content != Content::Ole) {
+        if (content != Content::Ole && content != Content::LegacyBiff) {
             error = QStringLiteral("the file is not an .xls workbook");
             return nullptr;
         }

@@ -1,6 +1,8 @@
 #include "Fixtures.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cstring>
 #include <stdexcept>
 #include <xlsxwriter.h>
 #include <zip.h>
@@ -90,6 +92,41 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
         throw std::runtime_error("cannot write fixture");
+}
+
+QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904, bool password)
+{
+    QByteArray out;
+    auto u16 = [](int v) { return QByteArray(1, char(v & 0xFF)) + char((v >> 8) & 0xFF); };
+    auto record = [&](int type, const QByteArray& data) { out += u16(type) + u16(int(data.size())) + data; };
+    // Row, column and the three attribute bytes, whose first holds the cell's style.
+    auto cell = [&](const XlsCell& c, int style) { return u16(c.row) + u16(c.column) + char(style) + '\0' + '\0'; };
+    record(0x0009, u16(2) + u16(0x10));            // BOF of a worksheet
+    if (password) record(0x002F, u16(0));          // FILEPASS
+    record(0x0042, u16(1252));                      // CODEPAGE
+    record(0x0022, u16(date1904 ? 1 : 0));          // DATEMODE
+    record(0x001E, "\x07General");                  // FORMAT 0
+    record(0x001E, "\x08" "d/m/yyyy");              // FORMAT 1
+    record(0x0043, QByteArray("\0\0\0\0", 4));        // style 0: General
+    record(0x0043, QByteArray("\0\0\x01\0", 4));      // style 1: the date
+    int rows = 0, cols = 0;
+    for (const XlsCell& c : cells) { rows = std::max(rows, c.row + 1); cols = std::max(cols, c.column + 1); }
+    record(0x0000, u16(0) + u16(rows) + u16(0) + u16(cols));   // DIMENSIONS
+    for (const XlsCell& c : cells) {
+        switch (c.kind) {
+        case XlsCell::Text: record(0x0004, cell(c, 0) + char(c.text.size()) + c.text); break;
+        case XlsCell::Whole: record(0x0002, cell(c, 0) + u16(int(c.number))); break;
+        case XlsCell::Number:
+        case XlsCell::Date: {
+            QByteArray d(8, '\0');
+            std::memcpy(d.data(), &c.number, 8);
+            record(0x0003, cell(c, c.kind == XlsCell::Date ? 1 : 0) + d);
+            break;
+        }
+        }
+    }
+    record(0x000A, {});                             // EOF
+    return out;
 }
 
 void WriteGridXlsx(const QString& path, int rows, int cols)

@@ -30,6 +30,16 @@ void WriteXlsx(const QString& path, const Package& p);
 QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 
+// An .xls of the oldest kind (a bare record stream, one worksheet), written record by
+// record: texts (Windows-1252), numbers, whole numbers and numbers in a date format.
+struct XlsCell {
+    int row, column;                 // from 0
+    enum Kind { Text, Number, Whole, Date } kind;
+    QByteArray text;
+    double number = 0;
+};
+QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904 = false, bool password = false);
+
 // A libxlsxwriter workbook of `rows` x `cols` cells: column 1 texts "Rn", column 2 numbers,
 // column 3 dates, the others numbers with two decimals.
 void WriteGridXlsx(const QString& path, int rows, int cols);
