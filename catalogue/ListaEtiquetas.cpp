@@ -127,10 +127,17 @@ namespace {
 
 const QString kPalabra = QStringLiteral("KOVEL");
 
-// Descriptions are padded to 255 characters: skip the padding four characters at a time.
+// Descriptions are padded to 255 characters: skip the padding 32, then 4 characters at a time.
 QStringView rtrimV(QStringView s)
 {
     qsizetype n = s.size();
+    static const std::array<char16_t, 32> blancos = [] {
+        std::array<char16_t, 32> b;
+        b.fill(u' ');
+        return b;
+    }();
+    while (n >= 32 && std::memcmp(s.utf16() + n - 32, blancos.data(), sizeof blancos) == 0)
+        n -= 32;
     constexpr quint64 cuatroBlancos = 0x0020002000200020ULL;
     while (n >= 4) {
         quint64 w;

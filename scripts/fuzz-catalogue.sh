@@ -41,5 +41,5 @@ cd "$WORK"
 # The search's paper-type switch stores the choice in the registry: keep it in the work folder.
 export KOVEL_USER_REGISTRY="$WORK/user.reg" KOVEL_MACHINE_REGISTRY="$WORK/machine.reg"
 export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data"
-ASAN_OPTIONS=detect_leaks=0 "$BUILD/bin/catalogue_fuzz" -max_total_time="$SECONDS_TO_RUN" \
+ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=64 "$BUILD/bin/catalogue_fuzz" -max_total_time="$SECONDS_TO_RUN" \
     -max_len=8192 -artifact_prefix="$WORK/artifacts/" -print_final_stats=1 "$WORK/corpus"
