@@ -98,7 +98,7 @@ for r in $READERS; do
     WORK="$BUILD/fuzz-$r"
     echo "== fuzz_$r for $SECONDS_TO_RUN s"
     cd "$WORK"
-    ASAN_OPTIONS=detect_leaks=0 "$BUILD/bin/fuzz_$r" -max_total_time="$SECONDS_TO_RUN" -rss_limit_mb=2048 \
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 "$BUILD/bin/fuzz_$r" -max_total_time="$SECONDS_TO_RUN" -rss_limit_mb=2048 \
         -max_len=65536 -timeout=20 -artifact_prefix="$WORK/artifacts/" -print_final_stats=1 "$WORK/corpus" \
         || STATUS=$?
 done
