@@ -145,7 +145,7 @@ private:
 
 struct Limits {
     std::int64_t maxFileBytes = std::int64_t(4) << 30;
-    std::int64_t maxRecordsetValues = 100'000'000;   // rows x fields of one recordset
+    std::int64_t maxRecordsetValues = 30'000'000;    // rows x fields of one recordset (some 1 GiB at most)
     std::int64_t maxValueBytes = std::int64_t(64) << 20;   // one text or memo value
     std::int32_t maxObjects = 100'000;               // tables + views
 };

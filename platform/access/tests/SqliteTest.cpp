@@ -161,3 +161,24 @@ TEST(SqliteValues, DoublesReadAsTheRuntimeWritesThem)
     for (double v : values)
         ASSERT_EQ(TextOfDouble(v).toStdString(), kovel::basic::CStr(v).toStdString()) << v;
 }
+
+TEST(SqliteFiles, AViewWithoutEndStopsAtTheCap)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("endless.db"));
+    fixtures::MakeSqlite(file, "CREATE VIEW Endless AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n) "
+                               "SELECT i, 'row ' || i AS label FROM n;");
+    Limits limits;
+    limits.maxRecordsetValues = 10'000;
+    QString error;
+    auto db = Database::Open(file, error, limits);
+    ASSERT_TRUE(db) << error.toStdString();
+    ASSERT_EQ(db->QueryDefs_().Count(), 1);
+    EXPECT_EQ(db->QueryDefs_().Item(0).fields.Count(), 2);
+    try {
+        db->OpenRecordset(QStringLiteral("endless"));
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("more values"))) << e.text().toStdString();
+    }
+}
