@@ -341,6 +341,16 @@ TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
     EXPECT_TRUE(std::any_of(fuente.begin(), fuente.end(), [](const auto& f) { return f.extension.AnchoCom == 0; }));
     EXPECT_TRUE(std::any_of(fuente.begin(), fuente.end(), [](const auto& f) { return !f.extension.Sufix.isEmpty(); }));
 
+    // Each description ends at a NUL, the rest of its field zeros: no blanks of the padding.
+    QFile etiqs(QStringLiteral(KOVEL_PROGRAM_DIR "/ETIQS.UNI"));
+    ASSERT_TRUE(etiqs.open(QIODevice::ReadOnly));
+    const QByteArray registros = etiqs.readAll();
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        const QByteArray campo = registros.mid(qsizetype(i) * 602 + 19, 510);
+        const qsizetype largo = Etiquetas[i].Descripcion.trimmed().size();
+        EXPECT_EQ(campo.mid(2 * largo), QByteArray(510 - 2 * largo, '\0')) << qPrintable(Etiquetas[i].Referencia);
+    }
+
     // The field table is not in the program's order and holds a field the program does not know.
     const QList<CampoCabecera> programa = CamposEstandar();
     EXPECT_GT(campos.size(), programa.size());

@@ -150,7 +150,10 @@ QByteArray RegistroEtiqs(const EtiquetaCatalogo& e)
     QByteArray b(ModTolvWiz::LongitudRegistroEtiqs, '\0');
     ponTexto(b, 0, e.Referencia, 15);
     pon<qint32>(b, 15, e.Codigo);
-    const QString desc = e.Descripcion.left(255);
+    // In memory the description is padded with blanks; on file it ends at a NUL.
+    QStringView desc = QStringView(e.Descripcion).left(255);
+    while (!desc.isEmpty() && desc.back() == QLatin1Char(' '))
+        desc.chop(1);
     for (qsizetype i = 0; i < desc.size(); ++i)
         pon<quint16>(b, 19 + 2 * i, desc[i].unicode());
     pon<qint16>(b, 530, e.Girado);
