@@ -104,7 +104,14 @@ int LlegirEstadistiquesLID()
 
 void actualitzar_ultima_comprovacio(const QDateTime& data)
 {
-    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio"), TextData(data));
+    const QString text = TextData(data);
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio"), text);
+    // A settings file the run cannot write (a read-only program folder under the service's
+    // sandbox) keeps the old date, so every later run checks the server again: say so.
+    if (ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio")) != text)
+        EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + kovel::paths::machineRegistryFile()
+                        + QStringLiteral("; la propera execució tornarà a consultar el servidor"),
+                    1);
 }
 
 void LlegirConfiguracio()

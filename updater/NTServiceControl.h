@@ -3,8 +3,8 @@
 // service manager, and the service role itself, which starts an update run of this program
 // once at start and then every hour, as a separate process it neither waits for nor watches.
 //
-// On systemd the service is a unit run by an unprivileged dynamic user whose state folder
-// is the update folder; the stop request is SIGTERM and the event log is the system log.
+// On systemd the service is a unit run by an unprivileged system user of its own whose state
+// folder is the update folder; the stop request is SIGTERM and the event log is the system log.
 #include "platform/service/Service.h"
 
 #include <QString>

@@ -5,12 +5,14 @@
 #include "updater/ModAutoUpdate.h"
 #include "updater/ModAutoUpdateFuncions.h"
 #include "updater/tests/ServidorProva.h"
+#include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -267,6 +269,31 @@ TEST_F(Actualitzacio, ANewerInstalledVersionDownloadsNothing)
     EXPECT_EQ(peticionsDe("HEAD").size(), 1u);
     EXPECT_FALSE(QFile::exists(local()));
     EXPECT_TRUE(ModAutoUpdate::LlegirData(ultimaComprovacio()).isValid());
+}
+
+// A settings file the run cannot write (the program folder is read-only under the service's
+// sandbox): the run still ends as it would, hands the installer over, and its log says that
+// the last check was not recorded.
+TEST_F(Actualitzacio, ALastCheckThatCannotBeRecordedIsLoggedAndTheRunGoesOn)
+{
+    QLockFile lock(arrel_.path() + QStringLiteral("/machine.reg.lock"));
+    ASSERT_TRUE(lock.tryLock(0));
+    kovel::registry::Store::setLockTimeout(100);
+    const int descarrega = ModAutoUpdate::UnaActualitzacio();
+    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+    QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
+    const int res = ModAutoUpdate::UnaActualitzacio();
+    kovel::registry::Store::setLockTimeout(5000);
+    lock.unlock();
+
+    EXPECT_EQ(descarrega, 0);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
+    EXPECT_EQ(res, 0);
+    EXPECT_TRUE(ultimaComprovacio().isEmpty());
+    const QString linia = QStringLiteral(" - No s'ha pogut desar UltimaComprovacio a ") + arrel_.path()
+        + QStringLiteral("/machine.reg; ");
+    EXPECT_TRUE(log().contains(linia)) << log().toStdString();
+    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
 }
 
 TEST_F(Actualitzacio, ServerErrorsFailTheRunWithTheirReason)

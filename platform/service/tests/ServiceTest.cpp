@@ -118,14 +118,20 @@ TEST(ServiceUnit, SystemdAcceptsTheUnit)
         GTEST_SKIP() << "systemd-analyze is not installed";
     QTemporaryDir dir;
     Manager manager(dir.path(), dir.filePath(QStringLiteral("no-systemctl")));
-    ServiceConfig config = updaterConfig();
-    config.program = QStringLiteral("/bin/true");
-    ASSERT_EQ(manager.create(Name, config), 0);
-    QProcess verify;
-    verify.start(analyze, {QStringLiteral("verify"), manager.unitPath(Name)});
-    ASSERT_TRUE(verify.waitForFinished(20000));
-    EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().toStdString();
-    EXPECT_EQ(verify.readAllStandardError(), QByteArray());
+    // Both kinds of account: a system user of its own (as the update service is installed)
+    // and a dynamic user.
+    for (const QString& account : {QStringLiteral("kovel-videvoviv"), QString()}) {
+        ServiceConfig config = updaterConfig();
+        config.program = QStringLiteral("/bin/true");
+        config.account = account;
+        manager.remove(Name);
+        ASSERT_EQ(manager.create(Name, config), 0);
+        QProcess verify;
+        verify.start(analyze, {QStringLiteral("verify"), manager.unitPath(Name)});
+        ASSERT_TRUE(verify.waitForFinished(20000));
+        EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().toStdString();
+        EXPECT_EQ(verify.readAllStandardError(), QByteArray());
+    }
 }
 
 TEST(ServiceUnit, RefusesRootBadFoldersAndForeignUnits)
