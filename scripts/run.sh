@@ -10,7 +10,10 @@ mode=$(printf '%s' "${3:-V}" | tr 'vh' 'VH')
 case $label in
   ''|*[!0-9]*) echo "usage: $0 [label number] [output folder] [V|H]" >&2; exit 2 ;;
 esac
-label=$(expr "$label" + 0)   # no leading zeros: the program reads the number as a number
+label=$(printf '%s' "$label" | sed 's/^0*//')   # no leading zeros: the program reads the number as a number
+if [ -z "$label" ]; then
+  echo "$0: the label number must be above 0" >&2; exit 2
+fi
 ./scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)" --target KovelAssist
