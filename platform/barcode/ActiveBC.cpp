@@ -324,6 +324,8 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         c->error = QStringLiteral("An EAN-5 add-on holds five digits");
         return acabar();
     }
+    // Zint draws one or two digits as an EAN-2: an EAN-5 takes them with leading zeros.
+    if (type == EANAddon5) text = text.rightJustified(5, QLatin1Char('0'));
     // EAN-14, ITF-14 and SSCC-18 take their data digits, or the data with the check digit,
     // after the application identifier when it is written ("(01)", "(00)", or for SSCC-18
     // "00" in front of all the digits). A check digit given is checked, then left to Zint.

@@ -252,6 +252,10 @@ TEST(PatronsEstandard, ComplementsEAN2iEAN5)
     const char* p5[] = {"GGLLL", "GLGLL", "GLLGL", "GLLLG", "LGGLL", "LLGGL", "LLLGG", "LGLGL", "LGLLG", "LLGLG"};
     const int sum = (5 + 4 + 5) * 3 + (2 + 9) * 9;
     EXPECT_EQ(five.PatroModuls(), QStringLiteral("1011") + Ean(QStringLiteral("52495"), QLatin1String(p5[sum % 10])));
+    // Fewer digits stay an EAN-5, with leading zeros; never an EAN-2.
+    five.setBarText(QStringLiteral("12"));
+    EXPECT_EQ(five.PatroModuls(), QStringLiteral("1011") + Ean(QStringLiteral("00012"), QLatin1String(p5[(1 * 9 + 2 * 3) % 10])));
+    EXPECT_EQ(five.DadesCodificades(), QStringLiteral("00012"));
 }
 
 // ---- Code 128 forced sets: the same bars as Zint's own set B, other sets read back ----
