@@ -132,11 +132,23 @@ QString PrefixPer(bool eci, std::int32_t index, bool utf8, bool bom)
     return {};
 }
 
-QString DadesText(const QString& text) { return PrefixDadesQR + CodificarText(text); }
-
-QString DadesSMS(const QString& numero, const QString& missatge)
+QString ValorLiteral(const QString& valor)
 {
-    return PrefixDadesQR + QStringLiteral("smsto:") + CodificarText(numero) + QLatin1Char(':') + CodificarText(missatge);
+    if (!valor.contains(QLatin1Char('\\'))) return valor;
+    QString out = valor;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\x5C"));
+    return out;
+}
+
+namespace {
+QString Valor(const QString& v, bool literal) { return CodificarText(literal ? ValorLiteral(v) : v); }
+} // namespace
+
+QString DadesText(const QString& text, bool literals) { return PrefixDadesQR + Valor(text, literals); }
+
+QString DadesSMS(const QString& numero, const QString& missatge, bool literals)
+{
+    return PrefixDadesQR + QStringLiteral("smsto:") + Valor(numero, literals) + QLatin1Char(':') + Valor(missatge, literals);
 }
 
 QString EscapaMeCard(const QString& value)
@@ -153,9 +165,9 @@ QString EscapaMeCard(const QString& value)
 }
 
 QString DadesVCard(const QString& nom, const QString& telefon, const QString& web, const QString& email,
-                   const QString& adreca)
+                   const QString& adreca, bool literals)
 {
-    auto e = [](const QString& v) { return CodificarText(EscapaMeCard(v)); };
+    auto e = [literals](const QString& v) { return Valor(EscapaMeCard(v), literals); };
     return PrefixDadesQR + QStringLiteral("MECARD:N:") + e(nom) + QStringLiteral(";TEL:") + e(telefon)
          + QStringLiteral(";URL:") + e(web) + QStringLiteral(";EMAIL:") + e(email) + QStringLiteral(";ADR:")
          + e(adreca) + QStringLiteral(";;");
@@ -191,7 +203,7 @@ bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const
             return false;
         }
         const QString v = valor(plantilla.mid(a + 1, b - a - 1));
-        resultat += mecard ? EscapaMeCard(v) : v;
+        resultat += ValorLiteral(mecard ? EscapaMeCard(v) : v);
         pos = b + 1;
         a = plantilla.indexOf(QLatin1Char('['), pos);
     }

@@ -44,12 +44,19 @@ QString DosDigitsHex(int byte);
 // The prefix for the options (ECI index, or UTF-8 with or without byte-order mark).
 QString PrefixPer(bool eci, std::int32_t index, bool utf8, bool bom);
 
+// A record's value as literal QR data: each backslash becomes the byte escape "\x5C", so a
+// value such as "C:\000123" or "a\x41" never reads as a character-set designator or a
+// byte. Only record values (and a field's sample) pass here; a text typed in the dialog
+// keeps its escapes. CodificarText leaves the escape as it is (ASCII only).
+QString ValorLiteral(const QString& valor);
+
 // Data texts of the four contents (each value through CodificarText; P = PrefixDadesQR).
-QString DadesText(const QString& text);
-QString DadesSMS(const QString& numero, const QString& missatge);
+// `literals`: the values are a field's sample, taken through ValorLiteral as a record's are.
+QString DadesText(const QString& text, bool literals = false);
+QString DadesSMS(const QString& numero, const QString& missatge, bool literals = false);
 // Contact card: the reserved characters \ ; , : " of each value are escaped with "\".
 QString DadesVCard(const QString& nom, const QString& telefon, const QString& web,
-                   const QString& email, const QString& adreca);
+                   const QString& email, const QString& adreca, bool literals = false);
 QString EscapaMeCard(const QString& value);
 
 // Templates of field-linked SMS and contact-card codes (field names between [ ]).
@@ -57,9 +64,9 @@ QString PlantillaSMS(const QString& campNumero, const QString& campMissatge);
 QString PlantillaVCard(const QString& campNom, const QString& campTelefon, const QString& campWeb,
                        const QString& campEmail, const QString& campAdreca);
 
-// Fills a template with a record: each "[name]" becomes valor(name); the values of a
-// contact-card template are escaped as DadesVCard does. False, with `error`, for a "["
-// without a later "]".
+// Fills a template with a record: each "[name]" becomes valor(name), taken literally
+// (ValorLiteral); the values of a contact-card template are escaped as DadesVCard does.
+// False, with `error`, for a "[" without a later "]".
 bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const QString&)>& valor,
                      QString& resultat, QString* error = nullptr);
 

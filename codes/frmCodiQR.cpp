@@ -312,12 +312,17 @@ void frmCodiQR::posarDades(const QString& data, bool marcarModificat)
     RefrescarValidesa();
 }
 
-void frmCodiQR::txtCodi_Change() { posarDades(CodiQR::DadesText(txtCodi->text()), true); }
-void frmCodiQR::txtCodiURL_Change() { posarDades(CodiQR::DadesText(txtCodiURL->text()), true); }
+// A field's sample value is data, as the records' values will be: its backslashes are
+// never escapes. Typed texts keep theirs.
+void frmCodiQR::txtCodi_Change() { posarDades(CodiQR::DadesText(txtCodi->text(), optCamp->isChecked()), true); }
+void frmCodiQR::txtCodiURL_Change()
+{
+    posarDades(CodiQR::DadesText(txtCodiURL->text(), optCampURL->isChecked()), true);
+}
 
 void frmCodiQR::txtNumeroSMS_Change()
 {
-    const QString data = CodiQR::DadesSMS(txtNumeroSMS->text(), txtMissatgeSMS->text());
+    const QString data = CodiQR::DadesSMS(txtNumeroSMS->text(), txtMissatgeSMS->text(), optCampSMS->isChecked());
     if (data != qr_->DataToEncode()) posarDades(data, true);
 }
 
@@ -325,7 +330,7 @@ void frmCodiQR::txt_vcard_nom_Change()
 {
     // A contact card typed in is a change like any other: closing asks before losing it.
     posarDades(CodiQR::DadesVCard(txt_vcard_nom->text(), txt_vcard_telf->text(), txt_vcard_web->text(),
-                                  txt_vcard_email->text(), txt_vcard_adressa->text()),
+                                  txt_vcard_email->text(), txt_vcard_adressa->text(), optCampvCard->isChecked()),
                true);
 }
 

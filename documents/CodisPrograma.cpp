@@ -33,6 +33,8 @@ void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, cons
 
 QString CodisPrograma::codificarText(const QString& text) { return CodiQR::CodificarText(text); }
 
+QString CodisPrograma::codificarValorQR(const QString& valor) { return CodiQR::CodificarText(CodiQR::ValorLiteral(valor)); }
+
 QString CodisPrograma::prefixDadesQR() { return PrefixDadesQR; }
 
 QString CodisPrograma::plantillaQR(std::int32_t index)

@@ -12,6 +12,8 @@ public:
     void inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
                        const QString& textAlternatiu) override;
     QString codificarText(const QString& text) override;
+    // The value's backslashes are data, never the QR control's escapes.
+    QString codificarValorQR(const QString& valor) override;
     QString prefixDadesQR() override;
     QString plantillaQR(std::int32_t index) override;
     // Contact-card templates escape the values they take, as the QR dialog's own cards do.

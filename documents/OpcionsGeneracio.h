@@ -30,6 +30,9 @@ public:
                                const QString& dades, const QString& textAlternatiu) = 0;
     // CodiQR.CodificarText.
     virtual QString codificarText(const QString& text) = 0;
+    // A record's value for a field-linked QR code, encoded as data that holds no escapes of
+    // the QR control. The default: codificarText of the value as it is.
+    virtual QString codificarValorQR(const QString& valor) { return codificarText(valor); }
     virtual QString prefixDadesQR() = 0;
     // QR data template `index` (0-based: the number written in the alternative text).
     virtual QString plantillaQR(std::int32_t index) = 0;

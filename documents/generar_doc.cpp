@@ -661,7 +661,7 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             } else {
                 QString valor;
                 if (Valor(v, s, valor)) {
-                    const QString dades = c.prefixDadesQR() + c.codificarText(full ? TreuSaltFinal(valor) : valor);
+                    const QString dades = c.prefixDadesQR() + c.codificarValorQR(full ? TreuSaltFinal(valor) : valor);
                     c.inserirCodiQR(r, n, s, dades, QStringLiteral("TOLV_QR_") + s);
                 }
             }

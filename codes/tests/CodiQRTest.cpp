@@ -109,7 +109,9 @@ TEST_F(DadesQR, PlantillesIOmplir)
     };
     QString out;
     ASSERT_TRUE(CodiQR::OmplirPlantilla(card, valors, out));
-    EXPECT_EQ(out, QStringLiteral("\\000003MECARD:N:Garc\u00eda\\; Luis;TEL:600;URL:;EMAIL:;ADR:;;"));
+    // The card's own escape is a backslash of the record's data: written as the byte "\x5C",
+    // which the control reads as a backslash and never as the start of an escape.
+    EXPECT_EQ(out, QStringLiteral("\\000003MECARD:N:Garc\u00eda\\x5C; Luis;TEL:600;URL:;EMAIL:;ADR:;;"));
     ASSERT_TRUE(CodiQR::OmplirPlantilla(sms, valors, out));
     EXPECT_EQ(out, QStringLiteral("\\000003smsto::"));
     QString error;

@@ -410,6 +410,68 @@ TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
     EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
 }
 
+// ---- Backslashes in the records are data; typed escapes keep their meaning ----
+
+TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
+{
+    // Values that the QR control would read as a character-set designator or a byte.
+    const QString cami = QStringLiteral("C:\\000123\\x41 \u00e9");
+    const QString unitat = QStringLiteral("D:\\xFF\\");
+    assistent.valors = {cami, unitat};
+    const QString cartaCami = QStringLiteral("C\\:\\\\000123\\\\x41 \u00e9");
+    auto qr = [this](int tab, bool utf8, const std::vector<QComboBox* frmCodiQR::*>& llistes, QRadioButton* frmCodiQR::*opcio,
+                     const QString& mostra) {
+        frmCodiQR q;
+        q.show();
+        q.chkUTF8->setChecked(utf8);
+        q.chkBOM->setChecked(utf8);
+        q.SeleccionarTab(tab);
+        for (size_t i = 0; i < llistes.size(); ++i) (q.*llistes[i])->setCurrentIndex(static_cast<int>(i));
+        (q.*opcio)->click();
+        ASSERT_EQ(q.DadesInvalides, 0);
+        // The field's sample in the preview reads as the records will.
+        const QString llegit = Llegit(q.lblPreview->pixmap(Qt::ReturnByValue).toImage());
+        EXPECT_TRUE(llegit.contains(mostra)) << llegit.toStdString();
+        q.btnAceptar->click();
+        ASSERT_FALSE(q.isVisible()) << missatges.join('\n').toStdString();
+    };
+    qr(0, false, {&frmCodiQR::cboCamp}, &frmCodiQR::optCamp, cami);
+    qr(0, true, {&frmCodiQR::cboCamp}, &frmCodiQR::optCamp, cami);
+    qr(2, true, {&frmCodiQR::cboCampNumSMS, &frmCodiQR::cboCampMissatgeSMS}, &frmCodiQR::optCampSMS, cami);
+    qr(3, false, {&frmCodiQR::cbo_vCard_nom, &frmCodiQR::cbo_vcard_telf}, &frmCodiQR::optCampvCard, cartaCami);
+    // A fixed text typed with escapes keeps them: a designator and UTF-8 bytes.
+    {
+        frmCodiQR q;
+        q.show();
+        q.txtCodi->setText(QStringLiteral("Caf\\xC3\\xA9 \\000009\u0391"));
+        q.btnAceptar->click();
+        ASSERT_FALSE(q.isVisible()) << missatges.join('\n').toStdString();
+    }
+
+    const QStringList esperat = {
+        // (the reader leaves out the byte-order mark)
+        cami, cami, QStringLiteral("smsto:") + cami + QLatin1Char(':') + unitat,
+        QStringLiteral("MECARD:N:%1;TEL:D\\:\\\\xFF\\\\;URL:%1;EMAIL:%1;ADR:%1;;").arg(cartaCami),
+        QStringLiteral("Caf\u00e9 \u0391")};
+    auto generat = Genera({assistent.valors, {unitat, cami}});
+    ASSERT_TRUE(generat);
+    EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+    const auto etiquetes = PicturesPerEtiqueta(*generat, 2);
+    ASSERT_EQ(etiquetes[0].size(), 5u);
+    for (int i = 0; i < esperat.size(); ++i)
+        EXPECT_EQ(Llegit(Imatge(etiquetes[0][static_cast<size_t>(i)])).toStdString(), esperat[i].toStdString()) << i;
+    // The second record, the values the other way round, from a database too.
+    ASSERT_EQ(etiquetes[1].size(), 5u);
+    EXPECT_EQ(Llegit(Imatge(etiquetes[1][0])), unitat);
+    ProgramaOffice = QStringLiteral("Access");
+    auto base = GeneraDeBaseDeDades({QStringLiteral("A"), QStringLiteral("B")}, {assistent.valors});
+    ASSERT_TRUE(base);
+    const auto deBase = PicturesPerEtiqueta(*base, 1)[0];
+    ASSERT_EQ(deBase.size(), 5u);
+    for (int i = 0; i < esperat.size(); ++i)
+        EXPECT_EQ(Llegit(Imatge(deBase[static_cast<size_t>(i)])).toStdString(), esperat[i].toStdString()) << i;
+}
+
 // ---- Tags and alternative texts, read back by the generator from a database ----
 
 TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
