@@ -103,7 +103,7 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : QDialog(parent), bc_(std::make_u
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(240, 3340, 1800, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(2160, 3340, 1800, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(4080, 3380, 2400, 300));
-    lblPreview = Control<QLabel>(this, "lblPreview", Tw(240, 3860, 3600, 1440));
+    lblPreview = Control<QLabel>(this, "ActiveBC1", Tw(240, 3860, 3600, 1440));
     lblPreview->setAlignment(Qt::AlignCenter);
     pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(4080, 3860, 3480, 1440));
     pnlInvalid->setFrameShape(QFrame::Box);

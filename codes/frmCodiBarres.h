@@ -43,7 +43,8 @@ public:
     QLineEdit* txtCodi;
     QComboBox *cboCamp, *cboTipusCodi, *cboAliniacioCodi, *cboOrientacio, *cboTextAlign, *cboPosText,
         *cboCodCaracters;
-    QLabel *lblField, *lblInvalid, *lblPreview;
+    QLabel *lblField, *lblInvalid;
+    QLabel* lblPreview;   // where ActiveBC1 shows its symbol: named "ActiveBC1"
     QCheckBox *chkMostrarText, *chkTransparent, *chkCaractEspecials, *chkCalcCheck, *chkMostrarCheck,
         *chkMostrarStSt, *chkMostrarQuietZone, *chkGuard, *chkTxtEANFull;
     QGroupBox *fraTextProps, *fraComplex;

@@ -114,6 +114,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_FALSE(d.optCamp->isEnabled());   // Word host
     EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("chkMostrarQuietZone")), d.chkMostrarQuietZone);
+    EXPECT_EQ(d.findChild<QWidget*>(QStringLiteral("ActiveBC1")), d.lblPreview);
     // The preview is the symbol and reads back.
     EXPECT_EQ(Llegit(d.lblPreview),
               QStringLiteral("1234567890128"));
