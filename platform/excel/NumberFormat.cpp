@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <string>
 
 namespace kovel::excel {
 
@@ -289,10 +290,21 @@ QString NumberFormat::BuiltIn(int id)
     case 20: return QStringLiteral("h:mm");
     case 21: return QStringLiteral("h:mm:ss");
     case 22: return QStringLiteral("m/d/yyyy h:mm");
+    // Dates and times of the East Asian versions show as the local date and time here.
+    case 27: case 28: case 29: case 30: case 31: case 36:
+    case 50: case 51: case 52: case 53: case 54: case 55: case 56: case 57: case 58:
+        return QStringLiteral("m/d/yyyy");
+    case 32: case 33: case 34: case 35: return QStringLiteral("h:mm:ss");
     case 37: return QStringLiteral("#,##0 ;(#,##0)");
     case 38: return QStringLiteral("#,##0 ;[Red](#,##0)");
     case 39: return QStringLiteral("#,##0.00;(#,##0.00)");
     case 40: return QStringLiteral("#,##0.00;[Red](#,##0.00)");
+    // The accounting formats (the Comma and Currency cell styles), which files use without
+    // writing their codes.
+    case 41: return QStringLiteral("_(* #,##0_);_(* \\(#,##0\\);_(* \"-\"_);_(@_)");
+    case 42: return QStringLiteral("_(\"$\"* #,##0_);_(\"$\"* \\(#,##0\\);_(\"$\"* \"-\"_);_(@_)");
+    case 43: return QStringLiteral("_(* #,##0.00_);_(* \\(#,##0.00\\);_(* \"-\"?\?_);_(@_)");
+    case 44: return QStringLiteral("_(\"$\"* #,##0.00_);_(\"$\"* \\(#,##0.00\\);_(\"$\"* \"-\"?\?_);_(@_)");
     case 45: return QStringLiteral("mm:ss");
     case 46: return QStringLiteral("[h]:mm:ss");
     case 47: return QStringLiteral("mmss.0");
@@ -304,35 +316,47 @@ QString NumberFormat::BuiltIn(int id)
 
 namespace {
 
-// Decimal digits of |x| rounded half away from zero at `decimals` places.
-// x in fixed notation with `decimals` places (exact from the binary value).
-QString fixedText(double x, int decimals)
-{
-    char buf[400];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, decimals);
-    if (r.ec != std::errc()) return QString::number(x, 'f', decimals);
-    return QString::fromLatin1(buf, qsizetype(r.ptr - buf));
-}
-
+// Digits of |x| rounded half away from zero at `decimals` places, from its first 15
+// significant digits as the spreadsheet keeps them (so 2.675 gives 2.68, and a 13-digit
+// article number stays as it is). The integer digits are empty when they are "0".
 void fixedDigits(double x, int decimals, QString& intDigits, QString& fracDigits)
 {
     x = std::fabs(x);
-    decimals = std::min(decimals, 30);
-    QString s;
-    // Rounding from the binary value leaves exact halves to chance; the spreadsheet rounds
-    // them away from zero (0.125 with two places gives 0.13).
-    if (decimals <= 15) {
-        static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        const double scaled = x * kPowers[decimals];
-        const double fl = std::floor(scaled);
-        if (std::fabs(scaled - fl - 0.5) < 1e-9 * std::max(1.0, scaled))
-            s = fixedText((fl + 1.0) / kPowers[decimals], decimals);
+    decimals = std::clamp(decimals, 0, 30);
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 14);
+    std::string digits(1, buf[0]);
+    digits.append(buf + 2, 14);
+    int exp = 0;
+    const char* e = std::find(buf, r.ptr, 'e');
+    if (e != r.ptr) std::from_chars(e + 1 + (e[1] == '+'), r.ptr, exp);
+    if (r.ec != std::errc() || x == 0 || !std::isfinite(x)) { digits.assign(15, '0'); exp = 0; }
+    // digits[0] stands at 10^exp; keep the ones down to 10^-decimals.
+    int intCount = exp + 1;
+    const int keep = intCount + decimals;
+    if (keep < 0) {
+        digits.clear();
+    } else if (keep < 15) {
+        const bool up = digits[std::size_t(keep)] >= '5';
+        digits.resize(std::size_t(keep));
+        for (std::size_t k = digits.size(); up; ) {
+            if (k == 0) { digits.insert(digits.begin(), '1'); ++intCount; break; }
+            if (digits[--k] == '9') digits[k] = '0';
+            else { ++digits[k]; break; }
+        }
+    } else {
+        digits.append(std::size_t(keep - 15), '0');
     }
-    if (s.isEmpty()) s = fixedText(x, decimals);
-    const qsizetype dot = s.indexOf(u'.');
-    intDigits = dot < 0 ? s : s.left(dot);
-    fracDigits = dot < 0 ? QString() : s.mid(dot + 1);
+    // Now digits holds the places from 10^(intCount-1) down to 10^-decimals.
+    if (intCount > 0) {
+        intDigits = QString::fromLatin1(digits.data(), qsizetype(std::min<std::size_t>(digits.size(), std::size_t(intCount))));
+        fracDigits = QString::fromLatin1(digits.data() + intDigits.size(), qsizetype(digits.size()) - intDigits.size());
+    } else {
+        intDigits.clear();
+        fracDigits = QString(-intCount, u'0') + QString::fromLatin1(digits.data(), qsizetype(digits.size()));
+    }
+    fracDigits = fracDigits.left(decimals).leftJustified(decimals, u'0');
+    while (intDigits.size() > 1 && intDigits[0] == u'0') intDigits.remove(0, 1);
     if (intDigits == u"0") intDigits.clear();
 }
 

@@ -43,6 +43,11 @@ TEST(NumberFormat, BuiltInNumberFormats)
     EXPECT_EQ(b(37, -1234), QStringLiteral("(1,234)"));
     EXPECT_EQ(b(48, 12345), QStringLiteral("12.3E+3"));
     EXPECT_EQ(b(49, 12), QStringLiteral("12"));
+    // Accounting formats that files use without writing their codes (the Comma style).
+    EXPECT_EQ(b(43, 1234.5), QStringLiteral(" 1,234.50 "));
+    EXPECT_EQ(b(43, -1234.5), QStringLiteral(" (1,234.50)"));
+    EXPECT_EQ(b(44, 0), QStringLiteral(" $-   "));
+    EXPECT_EQ(b(30, 45000), QStringLiteral("3/15/2023"));   // an East Asian date id is a date
     EXPECT_EQ(b(200, 7), QStringLiteral("7"));   // an unknown id is General
 }
 
@@ -52,6 +57,20 @@ TEST(NumberFormat, HalvesRoundAwayFromZero)
     EXPECT_EQ(fmt("0", -2.5), QStringLiteral("-3"));
     EXPECT_EQ(fmt("0.00", 0.125), QStringLiteral("0.13"));
     EXPECT_EQ(fmt("0.00", 1.005), QStringLiteral("1.01"));
+    EXPECT_EQ(fmt("0.00", 999.995), QStringLiteral("1000.00"));
+    EXPECT_EQ(fmt("0.0", 0.04999), QStringLiteral("0.0"));
+}
+
+TEST(NumberFormat, LargeWholeNumbersKeepTheirDigits)
+{
+    // Article numbers and codes stored as numbers: no digit may change.
+    EXPECT_EQ(fmt("0", 8412345678905), QStringLiteral("8412345678905"));
+    EXPECT_EQ(fmt("0", 600000000), QStringLiteral("600000000"));
+    EXPECT_EQ(fmt("#,##0", 1e9), QStringLiteral("1,000,000,000"));
+    EXPECT_EQ(fmt("0.00", 12345678901234), QStringLiteral("12345678901234.00"));
+    EXPECT_EQ(fmt("0.000", 1e20), QStringLiteral("100000000000000000000.000"));
+    // Beyond 15 significant digits the sheet shows zeros.
+    EXPECT_EQ(fmt("0", 12345678901234567.0), QStringLiteral("12345678901234600"));
 }
 
 TEST(NumberFormat, DatesOfBothSystems)
