@@ -159,7 +159,7 @@ long Penalitzacio(const QByteArray& matriu, int n)
 
 } // namespace
 
-QList<Segment> Segments(const QString& data, QString* error)
+QList<Segment> Segments(const QString& data)
 {
     QList<Segment> out;
     for (const Tros& t : Trossos(data)) {
@@ -168,7 +168,6 @@ QList<Segment> Segments(const QString& data, QString* error)
         s.bytes = t.text.toUtf8();
         out << s;
     }
-    if (error) error->clear();
     return out;
 }
 

@@ -35,10 +35,10 @@ struct Segment {
     bool operator==(const Segment&) const = default;
 };
 
-// Splits a data text into segments (escapes resolved). Characters of a segment are
-// written in its character set; one that the set cannot hold is an error (nullopt-like:
-// `error` set, empty result).
-QList<Segment> Segments(const QString& data, QString* error = nullptr);
+// Splits a data text into the ECI segments given to Zint, escapes resolved: each segment's
+// ECI (0 none; 26 for UTF-8 byte escapes with no designator) and its text in UTF-8, which
+// Zint writes in that character set (a character the set cannot hold fails the encoding).
+QList<Segment> Segments(const QString& data);
 
 enum ModeCodificacio : std::int32_t { ModeAuto = 0, ModeNumeric = 1, ModeAlfanumeric = 2, ModeByte = 3, ModeKanji = 4 };
 enum NivellCorreccio : std::int32_t { NivellL = 0, NivellM = 1, NivellQ = 2, NivellH = 3 };
