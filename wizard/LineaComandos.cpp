@@ -1,6 +1,10 @@
 #include "wizard/LineaComandos.h"
 
 #include "common/BasicRules.h"
+#include "common/HostProfile.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "wizard/ModoImpresion.h"
 
 namespace ModTolvWiz {
 
@@ -56,6 +60,27 @@ QString NomFitxerImpressio(const QString& carpeta, std::int32_t numero, bool hor
         nom += QLatin1Char('H');
     nom += QStringLiteral(".docx");
     return nom;
+}
+
+std::optional<int> Lee_LineaComandos(const QString& linia, const QString& carpetaActual)
+{
+    if (linia.isEmpty()) {
+        Mensaje_Error(ModTraduccion::Literal(6200));
+        return 1;
+    }
+    return Procesa_LineaComandos(linia, carpetaActual);
+}
+
+std::optional<int> Procesa_LineaComandos(const QString& linia, const QString& carpetaActual)
+{
+    switch (ClassificaLinia(linia)) {
+    case AccioLinia::Impressio: return ModoImpresion(linia, carpetaActual);
+    case AccioLinia::Word: Word_espec::Inicialitzar(); break;
+    case AccioLinia::Excel: Excel_espec::Inicialitzar(); break;
+    case AccioLinia::Access: Access_espec::Inicialitzar(); break;
+    case AccioLinia::Cap: break;
+    }
+    return std::nullopt;
 }
 
 } // namespace ModTolvWiz

@@ -2,6 +2,7 @@
 // Reading of the program's command line: the host switch or the one-document print mode.
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace ModTolvWiz {
 
@@ -22,5 +23,13 @@ ComandaImpressio LlegeixComandaImpressio(const QString& linia);
 // folder/wp_001234.docx, "H" before the extension in landscape; numbers from 123456 up are
 // written as they stand. The number must be above 0.
 QString NomFitxerImpressio(const QString& carpeta, std::int32_t numero, bool horitzontal);
+
+// The whole command line as one text: an empty one is refused with literal 6200, any other
+// goes to Procesa_LineaComandos. A status returned ends the program with it; none means
+// that the wizard goes on (with the host chosen, if any). A relative folder of the print
+// mode is taken from `carpetaActual`.
+std::optional<int> Lee_LineaComandos(const QString& linia, const QString& carpetaActual);
+// "/W", "/E", "/A" set the host profile; "/P..." runs the print mode and gives its status.
+std::optional<int> Procesa_LineaComandos(const QString& linia, const QString& carpetaActual);
 
 } // namespace ModTolvWiz

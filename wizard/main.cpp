@@ -6,7 +6,6 @@
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
 #include "wizard/LineaComandos.h"
-#include "wizard/ModoImpresion.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,17 +61,8 @@ int main(int argc, char** argv)
         ModTolvWiz::Mensaje_Error(missatge);
         return 1;
     }
-    if (linia.isEmpty()) {
-        ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(6200));
-        return 1;
-    }
-    switch (accio) {
-    case ModTolvWiz::AccioLinia::Impressio: return ModTolvWiz::ModoImpresion(linia, carpetaActual);
-    case ModTolvWiz::AccioLinia::Word: Word_espec::Inicialitzar(); break;
-    case ModTolvWiz::AccioLinia::Excel: Excel_espec::Inicialitzar(); break;
-    case ModTolvWiz::AccioLinia::Access: Access_espec::Inicialitzar(); break;
-    case ModTolvWiz::AccioLinia::Cap: break;
-    }
+    if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual))
+        return *estat;
     ModoLog = linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
     // The wizard window is not part of this build yet.
     QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));

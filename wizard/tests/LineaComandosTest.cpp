@@ -1,6 +1,8 @@
 // The command line: host switches, the print mode's fields and the output file's name.
 #include "wizard/LineaComandos.h"
 
+#include "common/HostProfile.h"
+
 #include <gtest/gtest.h>
 
 using namespace ModTolvWiz;
@@ -17,6 +19,14 @@ TEST(WizardLineaComandos, HostSwitchesAreTheWholeLine)
     EXPECT_EQ(ClassificaLinia(""), AccioLinia::Cap);
     EXPECT_EQ(ClassificaLinia("/pv1234 out"), AccioLinia::Impressio);
     EXPECT_EQ(ClassificaLinia("/P"), AccioLinia::Impressio);
+
+    // A host switch sets the host and lets the wizard go on; any other text sets nothing.
+    ProgramaOffice.clear();
+    EXPECT_EQ(Procesa_LineaComandos("/e", "."), std::nullopt);
+    EXPECT_EQ(ProgramaOffice, "Excel");
+    ProgramaOffice.clear();
+    EXPECT_EQ(Lee_LineaComandos("/W LOG", "."), std::nullopt);
+    EXPECT_TRUE(ProgramaOffice.isEmpty());
 }
 
 TEST(WizardLineaComandos, PrintModeFields)
