@@ -427,7 +427,8 @@ QString formatNumber(const NumberFormat::Section& sec, double v, bool withSign);
 
 QString NumberFormat::Format(double v, bool date1904) const
 {
-    if (m_general || m_sections.empty()) return General(v);
+    // An infinity or NaN (an .xls may hold one) is no number to show.
+    if (m_general || m_sections.empty() || !std::isfinite(v)) return General(v);
     const Section* sec = nullptr;
     bool withSign = true;
     const std::size_t n = m_sections.size();

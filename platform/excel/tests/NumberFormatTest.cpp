@@ -1,6 +1,7 @@
 #include "platform/excel/NumberFormat.h"
 
 #include <gtest/gtest.h>
+#include <cmath>
 
 using kovel::excel::NumberFormat;
 
@@ -71,6 +72,8 @@ TEST(NumberFormat, LargeWholeNumbersKeepTheirDigits)
     EXPECT_EQ(fmt("0.000", 1e20), QStringLiteral("100000000000000000000.000"));
     // Beyond 15 significant digits the sheet shows zeros.
     EXPECT_EQ(fmt("0", 12345678901234567.0), QStringLiteral("12345678901234600"));
+    EXPECT_EQ(fmt("d/m/yyyy", std::nan("")), QStringLiteral("#NUM!"));
+    EXPECT_EQ(fmt("# ?/?", -HUGE_VAL), QStringLiteral("#NUM!"));
 }
 
 TEST(NumberFormat, DatesOfBothSystems)
