@@ -2,9 +2,9 @@
 #include "platform/excel/WorkbookImpl.h"
 #include "platform/excel/Xml.h"
 
-#include <QDateTime>
+#include <QDate>
+#include <QTime>
 #include <QFile>
-#include <QTimeZone>
 #include <QHash>
 #include <zip.h>
 
@@ -223,13 +223,17 @@ bool parseDouble(std::string_view v, double& out)
 
 double isoToSerial(const QString& text, bool date1904, bool& ok)
 {
-    QDateTime dt = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!dt.isValid()) dt = QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
-    if (!dt.isValid()) { ok = false; return 0; }
-    dt.setTimeZone(QTimeZone::utc());
+    // Date and time are read as they stand: through the local time zone a time could move,
+    // or vanish in a daylight-saving gap.
+    QString t = text.trimmed();
+    if (t.endsWith(u'Z')) t.chop(1);
+    const qsizetype sep = t.indexOf(u'T');
+    const QDate date = QDate::fromString(sep < 0 ? t : t.left(sep), Qt::ISODate);
+    const QTime time = sep < 0 ? QTime(0, 0) : QTime::fromString(t.mid(sep + 1), Qt::ISODateWithMs);
+    if (!date.isValid() || !time.isValid()) { ok = false; return 0; }
     const QDate base = date1904 ? QDate(1904, 1, 1) : QDate(1899, 12, 30);
-    const double days = double(base.daysTo(dt.date()));
-    const double frac = double(dt.time().msecsSinceStartOfDay()) / 86400000.0;
+    const double days = double(base.daysTo(date));
+    const double frac = double(time.msecsSinceStartOfDay()) / 86400000.0;
     ok = true;
     return days + frac;
 }

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
+#include <ctime>
 
 using namespace kovel::excel;
 
@@ -144,4 +145,26 @@ TEST_F(Xlsx, FormatsOfTheContentAndTheNameMustAgree)
     EXPECT_TRUE(error.contains(QStringLiteral("not a .xlsx")));
     fixtures::WriteFile(path("doc.odt"), "PK\x03\x04");
     EXPECT_FALSE(Workbook::Open(path("doc.odt"), error));
+}
+
+TEST_F(Xlsx, DateCellsDoNotGoThroughTheLocalTimeZone)
+{
+    // 2:30 on that day does not exist in a zone that moves its clocks on at 2:00.
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Madrid");
+    tzset();
+    fixtures::Package p;
+    p.cellXfNumFmts = {0, 22};
+    p.sheets.push_back({"S",
+                        "<row r=\"1\"><c r=\"A1\" t=\"d\" s=\"1\"><v>2024-03-31T02:30:00</v></c>"
+                        "<c r=\"B1\" t=\"d\" s=\"1\"><v>2024-10-27T02:30:00Z</v></c></row>",
+                        {}});
+    fixtures::WriteXlsx(path("dates.xlsx"), p);
+    auto book = open(path("dates.xlsx"));
+    if (zone.isNull()) qunsetenv("TZ");
+    else qputenv("TZ", zone);
+    tzset();
+    ASSERT_TRUE(book);
+    EXPECT_EQ(book->Item(1)->Text(1, 1), QStringLiteral("3/31/2024 2:30"));
+    EXPECT_EQ(book->Item(1)->Text(1, 2), QStringLiteral("10/27/2024 2:30"));
 }
