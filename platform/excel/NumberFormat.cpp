@@ -387,23 +387,25 @@ QString NumberFormat::General(double v)
     if (v == 0) return QStringLiteral("0");
     const double a = std::fabs(v);
     const QString sign = v < 0 ? QStringLiteral("-") : QString();
-    if (a >= 1e11 || a < 1e-9) {
-        // Scientific with up to five decimals: 1.23457E+11.
-        QString s = QString::number(a, 'E', 5);
-        const qsizetype e = s.indexOf(u'E');
-        QString mant = trimZeros(s.left(e));
-        int exp = s.mid(e + 1).toInt();
-        QString es = QString::number(std::abs(exp)).rightJustified(2, u'0');
-        return sign + mant + (exp < 0 ? QStringLiteral("E-") : QStringLiteral("E+")) + es;
+    if (a < 1e11 && a >= 1e-9) {
+        // Up to 11 characters: the digits that fit beside the integer part.
+        const int intDigits = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
+        QString ip, fp;
+        fixedDigits(a, std::max(0, 10 - intDigits), ip, fp);
+        while (fp.endsWith(u'0')) fp.chop(1);
+        // Rounding up may have carried into a twelfth digit (99999999999.5): no longer fits.
+        if (ip.size() <= 11) {
+            if (ip.isEmpty() && fp.isEmpty()) return QStringLiteral("0");
+            return sign + (ip.isEmpty() ? QStringLiteral("0") : ip) + (fp.isEmpty() ? QString() : u'.' + fp);
+        }
     }
-    const int intDigits = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
-    int decimals = std::max(0, 10 - intDigits);
-    QString s = QString::number(a, 'f', decimals);
-    s = trimZeros(s);
-    // Rounding up may have added a digit (9.9999999999 -> 10).
-    if (s.size() > 11 && s.contains(u'.')) s = trimZeros(QString::number(a, 'f', std::max(0, decimals - 1)));
-    if (s == u"0") return QStringLiteral("0");
-    return sign + s;
+    // Scientific with up to five decimals: 1.23457E+11.
+    QString s = QString::number(a, 'E', 5);
+    const qsizetype e = s.indexOf(u'E');
+    QString mant = trimZeros(s.left(e));
+    int exp = s.mid(e + 1).toInt();
+    QString es = QString::number(std::abs(exp)).rightJustified(2, u'0');
+    return sign + mant + (exp < 0 ? QStringLiteral("E-") : QStringLiteral("E+")) + es;
 }
 
 NumberFormat::Date NumberFormat::SerialToDate(long long serial, bool date1904)

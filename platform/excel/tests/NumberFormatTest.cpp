@@ -23,6 +23,11 @@ TEST(NumberFormat, GeneralFitsAStandardCell)
     EXPECT_EQ(NumberFormat::General(12345678901.0), QStringLiteral("12345678901"));
     EXPECT_EQ(NumberFormat::General(123456789012.0), QStringLiteral("1.23457E+11"));
     EXPECT_EQ(NumberFormat::General(0.000000000123), QStringLiteral("1.23E-10"));
+    EXPECT_EQ(NumberFormat::General(99999999999.5), QStringLiteral("1E+11"));   // rounds past 11 digits
+    EXPECT_EQ(NumberFormat::General(9.99999999996), QStringLiteral("10"));
+    EXPECT_EQ(NumberFormat::General(-1234567.891234), QStringLiteral("-1234567.891"));
+    EXPECT_EQ(NumberFormat::General(1234567890.5), QStringLiteral("1234567891"));
+    EXPECT_EQ(NumberFormat::General(0.1 + 0.7), QStringLiteral("0.8"));
 }
 
 TEST(NumberFormat, BuiltInNumberFormats)
