@@ -505,17 +505,24 @@ namespace {
 
 // The export format keeps a key or a value name on one line: names with line breaks or
 // other control characters cannot be written, and are refused rather than breaking the file.
+// A name that is not valid UTF-16 would come back under another spelling: refused too.
 bool writableNames(const QString& path, const QString& key, const QString& name = QString())
 {
     if (splitPathClean(key).isEmpty())
         return false;
-    for (const QString* s : {&key, &name})
+    for (const QString* s : {&key, &name}) {
+        if (!QStringView(*s).isValidUtf16()) {
+            std::fprintf(stderr, "%s: a key or value name that is not valid text cannot be written\n",
+                         qPrintable(path));
+            return false;
+        }
         for (QChar c : *s)
             if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
                 std::fprintf(stderr, "%s: a key or value name with a control character cannot be written\n",
                              qPrintable(path));
                 return false;
             }
+    }
     return true;
 }
 

@@ -247,6 +247,9 @@ TEST_F(RegistryStore, NamesWithLineBreaksAreRefusedAndTheFileStaysValid)
     EXPECT_FALSE(s.setValue("K", "two\nlines", Value::string("x")));
     EXPECT_FALSE(s.setValue("K\\bad\nkey", "n", Value::string("x")));
     EXPECT_FALSE(s.createKey("K\\bad\rkey"));
+    // A lone surrogate would be written as a replacement character: the name could not be found again.
+    EXPECT_FALSE(s.setValue("K", QString(QChar(0xD800)) + "n", Value::string("x")));
+    EXPECT_FALSE(s.createKey("K\\" + QString(QChar(0xDC00))));
     EXPECT_EQ(readFile(file()), before);
     // Line breaks in a value are kept.
     ASSERT_TRUE(s.setValue("K", "text", Value::string("two\nlines")));
