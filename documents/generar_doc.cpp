@@ -208,7 +208,9 @@ struct Context {
         return disseny;
     }
 
-    CopiaDisseny& copiaDisseny()
+    // The working copy of the design, opened once per generation: reading the blank
+    // template for every label would dominate a large merge.
+    CopiaDisseny& ObrirCopiaDisseny()
     {
         if (copia)
             return *copia;
@@ -256,12 +258,25 @@ void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, Table& tau
     doc.range(cella.story).setFormattedText(StoryResolta(*obert));
 }
 
+// A spreadsheet row or a database record take the same road: the design into the working
+// copy, its placeholders filled, the copy into the cell.
 void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc, Table& taula, int fila, int columna)
 {
-    CopiaDisseny& copia = c.copiaDisseny();
+    CopiaDisseny& copia = c.ObrirCopiaDisseny();
     copia.doc->content().setFormattedText(c.storyDisseny());
     ReemplacaMarcadors(*copia.doc, valors, c.o.codis());
     doc.range(taula.cell(fila - 1, columna - 1).story).setFormattedText(copia.doc->content().formattedText());
+}
+
+void OmplirEtiquetaExcel(Context& c, FullDades& full, std::int32_t filaFont, Document& doc, Table& taula, int fila,
+                         int columna)
+{
+    OmplirEtiquetaFont(c, ValorsRegistre{&full, filaFont, nullptr}, doc, taula, fila, columna);
+}
+
+void OmplirEtiquetaAccess(Context& c, RegistresDades& rs, Document& doc, Table& taula, int fila, int columna)
+{
+    OmplirEtiquetaFont(c, ValorsRegistre{nullptr, 0, &rs}, doc, taula, fila, columna);
 }
 
 } // namespace
@@ -780,9 +795,9 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         else if (word)
             OmplirEtiquetaWord(c, *doc, *taules[taula - 1], fila, columna);
         else if (excel)
-            OmplirEtiquetaFont(c, ValorsRegistre{full, filaFont, nullptr}, *doc, *taules[taula - 1], fila, columna);
+            OmplirEtiquetaExcel(c, *full, filaFont, *doc, *taules[taula - 1], fila, columna);
         else
-            OmplirEtiquetaFont(c, ValorsRegistre{nullptr, 0, rs.get()}, *doc, *taules[taula - 1], fila, columna);
+            OmplirEtiquetaAccess(c, *rs, *doc, *taules[taula - 1], fila, columna);
 
         bool avanca = o.unaEtiquetaPerRegistre();
         if (++etiquetesFila == m.columnes) {
