@@ -1,6 +1,7 @@
 #include "platform/excel/NumberFormat.h"
 
 #include <QDate>
+#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -41,6 +42,7 @@ bool isDatePart(T t)
 
 struct NumberFormat::Section {
     std::vector<Token> tokens;
+    std::optional<QLocale> names;   // language of month and day names given in the code
     std::optional<std::pair<QString, double>> condition;
     bool isDate = false, isText = false, isGeneral = false, hasExp = false, hasSlash = false;
     bool thousands = false;
@@ -96,6 +98,26 @@ QStringList splitSections(const QString& code)
     return parts;
 }
 
+// The language after the '-' of a "[$-C0A]" or "[$€-es-ES]": a Windows locale number
+// (its low 16 bits; the rest choose calendars) or a language tag. None when unknown.
+std::optional<QLocale> localeOf(const QString& spec)
+{
+    bool hex = false;
+    const uint lcid = spec.toUInt(&hex, 16) & 0xFFFF;
+    if (hex) {
+        static const std::pair<uint, const char*> known[] = {
+            {0x0409, "en_US"}, {0x0809, "en_GB"}, {0x040A, "es_ES"}, {0x0C0A, "es_ES"}, {0x080A, "es_MX"},
+            {0x0403, "ca_ES"}, {0x040C, "fr_FR"}, {0x0407, "de_DE"}, {0x0410, "it_IT"}, {0x0816, "pt_PT"},
+            {0x0416, "pt_BR"}, {0x0413, "nl_NL"}, {0x042D, "eu_ES"}, {0x0456, "gl_ES"}};
+        for (const auto& [id, name] : known)
+            if (id == lcid) return QLocale(QString::fromLatin1(name));
+        return std::nullopt;
+    }
+    const QLocale l(spec);
+    if (spec.size() < 2 || l.language() == QLocale::C) return std::nullopt;
+    return l;
+}
+
 void addLiteral(std::vector<Token>& out, const QString& text)
 {
     if (!out.empty() && out.back().type == T::Literal)
@@ -143,6 +165,7 @@ NumberFormat::NumberFormat(const QString& code)
                     // Currency and locale: the text before '-' is shown.
                     const qsizetype dash = inner.indexOf(u'-');
                     addLiteral(tk, inner.mid(1, dash < 0 ? -1 : dash - 1));
+                    if (dash >= 0) sec->names = localeOf(inner.mid(dash + 1));
                 } else if (!low.isEmpty() && low.count(low[0]) == low.size() &&
                            (low[0] == u'h' || low[0] == u'm' || low[0] == u's')) {
                     tk.push_back({low[0] == u'h' ? T::ElapsedHour : low[0] == u'm' ? T::ElapsedMinute : T::ElapsedSecond,
@@ -517,6 +540,9 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
         case T::Month:
             if (t.count == 1) out += QString::number(d.month);
             else if (t.count == 2) out += pad2(d.month);
+            else if (sec.names && t.count == 3) out += sec.names->standaloneMonthName(d.month, QLocale::ShortFormat);
+            else if (sec.names && t.count == 5) out += sec.names->standaloneMonthName(d.month).left(1);
+            else if (sec.names) out += sec.names->standaloneMonthName(d.month);
             else if (t.count == 3) out += QString::fromLatin1(kMonths[d.month - 1]).left(3);
             else if (t.count == 5) out += QString::fromLatin1(kMonths[d.month - 1]).left(1);
             else out += QString::fromLatin1(kMonths[d.month - 1]);
@@ -524,6 +550,9 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
         case T::Day:
             if (t.count == 1) out += QString::number(d.day);
             else if (t.count == 2) out += pad2(d.day);
+            else if (sec.names)
+                out += sec.names->standaloneDayName(weekday == 0 ? 7 : weekday,
+                                                    t.count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
             else if (t.count == 3) out += QString::fromLatin1(kDays[weekday]).left(3);
             else out += QString::fromLatin1(kDays[weekday]);
             break;

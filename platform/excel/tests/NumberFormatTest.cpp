@@ -99,6 +99,11 @@ TEST(NumberFormat, DatesOfBothSystems)
     EXPECT_EQ(fmt("m/d/yyyy h:mm", 45000.999999), QStringLiteral("3/16/2023 0:00"));   // rounds into the next day
     EXPECT_EQ(fmt("mmm", 45000), QStringLiteral("Mar"));   // month, not minutes
     EXPECT_EQ(fmt("h:mm", 0.5 + 5.0 / 1440), QStringLiteral("12:05"));   // minutes after hours
+    // A language given in the code names the months and days in that language.
+    EXPECT_EQ(fmt("[$-es-ES]dddd, d\" de \"mmmm\" de \"yyyy", 45000), QString::fromUtf8("mi\xC3\xA9rcoles, 15 de marzo de 2023"));
+    EXPECT_EQ(fmt("[$-403]dddd d mmmm", 45000), QString::fromUtf8("dimecres 15 mar\xC3\xA7"));
+    EXPECT_EQ(fmt("[$-C0A]d-mmm-yy", 45000), QStringLiteral("15-mar-23"));
+    EXPECT_EQ(fmt("[$-F800]mmmm", 45000), QStringLiteral("March"));   // the system's own: not a language
 }
 
 TEST(NumberFormat, SectionsLiteralsAndConditions)
