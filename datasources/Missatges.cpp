@@ -17,9 +17,8 @@ QString MissatgeNoObert(const QString& key, const QString& fallback, const QStri
     }
     QString text = ModTraduccion::CercarLiteral(key);
     if (text.isEmpty()) text = fallback;
-    text.replace(QStringLiteral("%1"), u'"' + file + u'"');
-    text.replace(QStringLiteral("%2"), reason);
-    return text;
+    // One pass: a "%2" in the file's name stays as it is.
+    return text.arg(u'"' + file + u'"', reason);
 }
 
 } // namespace kovel::datasources

@@ -92,6 +92,17 @@ TEST_F(Excel, AFileThatCannotBeOpenedIsNamedAndTheStateKept)
     EXPECT_FALSE(x.Conectar(message));
     EXPECT_TRUE(message.contains(QStringLiteral("broken.xlsx")));
     EXPECT_EQ(FontDadesActual, QStringLiteral("previous.xlsx"));
+
+    // A name with "%2" in it is named as it is; a workbook already open stays open.
+    chosen = book;
+    ASSERT_TRUE(x.Conectar(message));
+    const QString odd = dir.filePath(QStringLiteral("100%2.xlsx"));
+    fixtures::WriteFile(odd, "not a workbook");
+    qputenv("KOVEL_ACTIVE_WORKBOOK", odd.toUtf8());
+    EXPECT_FALSE(x.Conectar(message));
+    EXPECT_TRUE(message.contains(QStringLiteral("100%2.xlsx"))) << message.toStdString();
+    EXPECT_EQ(x.Conjunt_Fulles()->FullName(), QFileInfo(book).absoluteFilePath());
+    EXPECT_EQ(FontDadesActual, QFileInfo(book).absoluteFilePath());
 }
 
 TEST_F(Excel, NoActiveWorkbookAsksAndOffersTheDialog)
