@@ -516,6 +516,8 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
         if (t.type == T::SubSecond) subDigits = std::max(subDigits, t.count);
         if (t.type == T::AmPm) ampm = true;
     }
+    // Fractions of a second go to thousandths; further places show zeros.
+    subDigits = std::min(subDigits, 3);
     // Round to the shown fraction of a second.
     const double unit = std::pow(10.0, subDigits);
     const double totalUnits = std::round(v * 86400.0 * unit);
@@ -575,7 +577,7 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
             break;
         case T::SubSecond:
             out += u'.';
-            out += QString::number(sub).rightJustified(subDigits, u'0').left(t.count);
+            out += QString::number(sub).rightJustified(subDigits, u'0').left(t.count).leftJustified(t.count, u'0');
             break;
         case T::AmPm: {
             const bool pm = hour >= 12;

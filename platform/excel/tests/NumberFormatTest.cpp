@@ -96,6 +96,8 @@ TEST(NumberFormat, DatesOfBothSystems)
     EXPECT_EQ(fmt("hh:mm:ss", 0.5 + 1.0 / 86400), QStringLiteral("12:00:01"));
     EXPECT_EQ(fmt("[h]:mm:ss", 1.5), QStringLiteral("36:00:00"));
     EXPECT_EQ(fmt("mm:ss.0", 61.3 / 86400), QStringLiteral("01:01.3"));
+    EXPECT_EQ(fmt("ss.00000", 1.2345 / 86400), QStringLiteral("01.23500"));
+    EXPECT_EQ(fmt("ss.00000000000000000000000000000000", 0.5), QStringLiteral("00.00000000000000000000000000000000"));
     EXPECT_EQ(fmt("m/d/yyyy h:mm", 45000.999999), QStringLiteral("3/16/2023 0:00"));   // rounds into the next day
     EXPECT_EQ(fmt("mmm", 45000), QStringLiteral("Mar"));   // month, not minutes
     EXPECT_EQ(fmt("h:mm", 0.5 + 5.0 / 1440), QStringLiteral("12:05"));   // minutes after hours
