@@ -394,6 +394,15 @@ void CAutoUpdate::decidir()
             fallar(kErrorDades + QStringLiteral("el servidor no dona la mida de l'instal·lador"));
             return;
         }
+        // An installer already downloaded whole after the server's copy was published is
+        // that copy, handed over and waiting to be installed: it is checked and handed over
+        // again rather than thrown away and fetched once more on every check.
+        const QFileInfo info(local);
+        const QDateTime publicat = ModAutoUpdate::DataHttpALocal(QString::fromLatin1(lastModified_), 0);
+        if (info.isFile() && info.size() == tamany_instalable_internet && info.lastModified() >= publicat) {
+            acabarDescarrega();
+            return;
+        }
         QFile::remove(local);
         if (!escriureMarcador())
             return;

@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTimeZone>
 #include <QtEndian>
 
@@ -30,6 +31,9 @@ bool g_completada = false;
 QString clauAutoUpdate() { return ModReg::ClauProducte + QStringLiteral("AutoUpdate"); }
 
 const QString kMarcador = QStringLiteral("autoUpdateIncomplet.log");
+// The last-check date kept in the update folder when the settings cannot be written.
+const QString kUltimaComprovacio = QStringLiteral("ultimaComprovacio.txt");
+constexpr qint64 kMidaMaximaUltimaComprovacio = 256;
 
 // A zone-free wall-clock value.
 QDateTime senseZona(const QDate& date, const QTime& time) { return QDateTime(date, time, Qt::UTC); }
@@ -92,7 +96,18 @@ QDateTime LlegirData(const QString& text)
 QDateTime LlegirUltimaComprovacio()
 {
     const QString text = ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio"));
-    const QDateTime d = LlegirData(text);
+    QDateTime d = LlegirData(text);
+    // The update folder's copy, kept when the settings could not be written: the later wins.
+    if (!g_config.carpeta.isEmpty()) {
+        QFile f(g_config.carpeta + kUltimaComprovacio);
+        // A file longer than a date and its line end is not ours: ignored.
+        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.read(kMidaMaximaUltimaComprovacio + 1) : QByteArray();
+        if (bytes.size() <= kMidaMaximaUltimaComprovacio) {
+            const QDateTime copia = LlegirData(QString::fromUtf8(bytes));
+            if (copia.isValid() && (!d.isValid() || copia > d))
+                d = copia;
+        }
+    }
     // Empty, or a value that is not a date: the check counts as never made.
     return d.isValid() ? d : senseZona(QDate(2005, 1, 1), QTime(0, 0));
 }
@@ -106,12 +121,26 @@ void actualitzar_ultima_comprovacio(const QDateTime& data)
 {
     const QString text = TextData(data);
     ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio"), text);
+    if (ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio")) == text)
+        return;
     // A settings file the run cannot write (a read-only program folder under the service's
-    // sandbox) keeps the old date, so every later run checks the server again: say so.
-    if (ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio")) != text)
-        EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + kovel::paths::machineRegistryFile()
-                        + QStringLiteral("; la propera execució tornarà a consultar el servidor"),
-                    1);
+    // sandbox) would keep the old date, and every later run would check the server again:
+    // the date goes to the update folder, the service's own writable folder.
+    const QString desti = kovel::paths::machineRegistryFile();
+    const QString copia = g_config.carpeta.isEmpty() ? QString() : g_config.carpeta + kUltimaComprovacio;
+    QString error = QStringLiteral("no hi ha carpeta d'actualització");
+    if (!copia.isEmpty()) {
+        QSaveFile f(copia);
+        const QByteArray bytes = text.toUtf8() + '\n';
+        if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit()) {
+            EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + desti + QStringLiteral("; desada a ") + copia, 1);
+            return;
+        }
+        error = copia + QStringLiteral(": ") + f.errorString();
+    }
+    EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + desti + QStringLiteral(" ni a la carpeta d'actualització (")
+                    + error + QStringLiteral("); la propera execució tornarà a consultar el servidor"),
+                1);
 }
 
 void LlegirConfiguracio()
@@ -253,7 +282,7 @@ bool NomInstallableValid(const QString& name)
         if (c.unicode() <= 0x20 || c.unicode() == 0x7F || c == u'/' || c == u'\\')
             return false;
     for (const char* own : {"warnings.log", "autoUpdate.log", "autoUpdateIncomplet.log", "inst_pendent.txt", "instexec.bat",
-                            "instexec.sh"})
+                            "instexec.sh", "ultimaComprovacio.txt"})
         if (name.compare(QLatin1String(own), Qt::CaseInsensitive) == 0)
             return false;
     return true;

@@ -31,6 +31,9 @@ void EstablirRellotge(std::function<QDateTime()> rellotge); // empty: the system
 QString TextData(const QDateTime& data);
 QDateTime LlegirData(const QString& text);
 
+// The last check: the later of "UltimaComprovacio" and the update folder's
+// "ultimaComprovacio.txt" (where the date goes when the settings cannot be written);
+// 1 January 2005 when neither holds a date.
 QDateTime LlegirUltimaComprovacio();
 int LlegirEstadistiquesLID();
 void actualitzar_ultima_comprovacio(const QDateTime& data);

@@ -272,28 +272,117 @@ TEST_F(Actualitzacio, ANewerInstalledVersionDownloadsNothing)
 }
 
 // A settings file the run cannot write (the program folder is read-only under the service's
-// sandbox): the run still ends as it would, hands the installer over, and its log says that
-// the last check was not recorded.
-TEST_F(Actualitzacio, ALastCheckThatCannotBeRecordedIsLoggedAndTheRunGoesOn)
+// sandbox): the run still hands the installer over, the date of the check goes to the update
+// folder, and the next run within the period leaves the server alone.
+TEST_F(Actualitzacio, ALastCheckThatCannotBeRecordedIsKeptInTheUpdateFolder)
 {
     QLockFile lock(arrel_.path() + QStringLiteral("/machine.reg.lock"));
     ASSERT_TRUE(lock.tryLock(0));
     kovel::registry::Store::setLockTimeout(100);
     const int descarrega = ModAutoUpdate::UnaActualitzacio();
+    const QString primer = log();
+    const auto peticions = servidor_.peticions().size();
+    const int dinsPeriode = ModAutoUpdate::UnaActualitzacio();
+    const auto peticionsDinsPeriode = servidor_.peticions().size();
+
+    // Past the period, with the installed version now the newer one: nothing to download,
+    // and the later date replaces the kept one.
     escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
-    QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
+    const QDateTime despres = ModAutoUpdate::Ara().addDays(2);
+    ModAutoUpdate::EstablirRellotge([despres] { return despres; });
     const int res = ModAutoUpdate::UnaActualitzacio();
     kovel::registry::Store::setLockTimeout(5000);
     lock.unlock();
 
     EXPECT_EQ(descarrega, 0);
     EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
-    EXPECT_EQ(res, 0);
     EXPECT_TRUE(ultimaComprovacio().isEmpty());
     const QString linia = QStringLiteral(" - No s'ha pogut desar UltimaComprovacio a ") + arrel_.path()
-        + QStringLiteral("/machine.reg; ");
-    EXPECT_TRUE(log().contains(linia)) << log().toStdString();
+        + QStringLiteral("/machine.reg; desada a ") + carpeta_ + QStringLiteral("ultimaComprovacio.txt\n");
+    EXPECT_EQ(primer.count(QStringLiteral("UltimaComprovacio")), 1) << primer.toStdString();
+    EXPECT_TRUE(primer.contains(linia)) << primer.toStdString();
+
+    EXPECT_EQ(dinsPeriode, 0);
+    EXPECT_EQ(peticionsDinsPeriode, peticions);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+
+    EXPECT_EQ(res, 0);
+    EXPECT_GT(servidor_.peticions().size(), peticionsDinsPeriode);
+    EXPECT_EQ(ModAutoUpdate::LlegirData(QString::fromUtf8(llegir(carpeta_ + QStringLiteral("ultimaComprovacio.txt")))),
+              ModAutoUpdate::LlegirData(ModAutoUpdate::TextData(despres)));
     EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
+}
+
+// The settings' date and the update folder's copy: the later counts; a copy that is not a
+// date, or is far too long to be one, is ignored.
+TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
+{
+    const QString copia = carpeta_ + QStringLiteral("ultimaComprovacio.txt");
+    const auto ultima = [] {
+        ModAutoUpdate::LlegirConfiguracio();
+        return ModAutoUpdate::TextData(ModAutoUpdate::LlegirUltimaComprovacio());
+    };
+    EXPECT_EQ(ultima(), QStringLiteral("01/01/2005 00:00:00"));
+    escriure(copia, "03/12/2026 08:00:00\n");
+    EXPECT_EQ(ultima(), QStringLiteral("03/12/2026 08:00:00"));
+    ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("UltimaComprovacio"), QStringLiteral("05/12/2026 09:30:00"));
+    EXPECT_EQ(ultima(), QStringLiteral("05/12/2026 09:30:00"));
+    escriure(copia, "06/12/2026 07:15:00");
+    EXPECT_EQ(ultima(), QStringLiteral("06/12/2026 07:15:00"));
+    for (const QByteArray& brossa : {QByteArray("not a date"), QByteArray("\xff\xfe\0\x01"),
+                                     QByteArray("07/12/2026 07:15:00") + QByteArray(4096, ' ') + 'x'}) {
+        escriure(copia, brossa);
+        EXPECT_EQ(ultima(), QStringLiteral("05/12/2026 09:30:00"));
+    }
+}
+
+// An installer downloaded and handed over earlier, while the person has not installed it
+// yet: a later check keeps it, checks it and hands it over again without downloading it;
+// one the server has since replaced is downloaded.
+TEST_F(Actualitzacio, AHandedOverInstallerIsKeptWhileTheServerOffersTheSameOne)
+{
+    ASSERT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    ASSERT_EQ(peticionsDe("GET").size(), 2u);
+    QFile::remove(carpeta_ + QStringLiteral("inst_pendent.txt"));
+    QDateTime ara = ModAutoUpdate::Ara();
+    ModAutoUpdate::EstablirRellotge([&ara] { return ara; });
+
+    ara = ara.addDays(2);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+    EXPECT_EQ(peticionsDe("GET").size(), 3u); // the version file only
+    EXPECT_EQ(peticionsDe("HEAD").size(), 2u);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+    EXPECT_EQ(ModAutoUpdate::LlegirData(ultimaComprovacio()), ModAutoUpdate::LlegirData(ModAutoUpdate::TextData(ara)));
+
+    // Spoilt on disk: it fails its check and is thrown away, and the next check fetches it.
+    {
+        QFile f(local());
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(40);
+        f.write("\x5a", 1);
+    }
+    ara = ara.addDays(2);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - Error de checksum\n")));
+    EXPECT_FALSE(QFile::exists(local()));
+    EXPECT_EQ(peticionsDe("GET").size(), 4u);
+    ara = ara.addSecs(3600);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    EXPECT_EQ(peticionsDe("GET").size(), 6u);
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+
+    // A new installer of the same name and size, published after the local copy was made.
+    installador().contingut = installable(2000, 3, 11);
+    installador().lastModified = "Fri, 01 Jan 2100 10:00:00 GMT";
+    ara = QDateTime(QDate(2100, 2, 1), QTime(12, 0), Qt::UTC);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    const auto gets = peticionsDe("GET");
+    ASSERT_EQ(gets.size(), 8u);
+    EXPECT_EQ(gets.back(), "GET /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "\r\n");
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
 }
 
 TEST_F(Actualitzacio, ServerErrorsFailTheRunWithTheirReason)
