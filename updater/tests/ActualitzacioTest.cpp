@@ -341,6 +341,9 @@ TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
 // one the server has since replaced is downloaded.
 TEST_F(Actualitzacio, AHandedOverInstallerIsKeptWhileTheServerOffersTheSameOne)
 {
+    // Dates well before any clock the tests run on, as the local copy's time is the real one.
+    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2020 10:00:00 GMT\r\n");
+    installador().lastModified = "Mon, 07 Dec 2020 21:25:49 GMT";
     ASSERT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     ASSERT_EQ(peticionsDe("GET").size(), 2u);
     QFile::remove(carpeta_ + QStringLiteral("inst_pendent.txt"));
