@@ -270,11 +270,11 @@ std::string_view Xml::attributeLocal(std::string_view local) const
 
 QString Xml::decoded(std::string_view raw)
 {
-    if (raw.find_first_of("&\r") == std::string_view::npos)
+    if (raw.find_first_of("&\r\n\t") == std::string_view::npos)
         return QString::fromUtf8(raw.data(), qsizetype(raw.size()));
     QByteArray utf8;
     QString e;
-    if (!decode(raw, utf8, e)) {
+    if (!decode(raw, utf8, e, true)) {
         fail(e);
         return {};
     }
@@ -284,20 +284,21 @@ QString Xml::decoded(std::string_view raw)
 QString Xml::attributeText(std::string_view qualified) { return decoded(attribute(qualified)); }
 QString Xml::attributeLocalText(std::string_view local) { return decoded(attributeLocal(local)); }
 
-bool Xml::decode(std::string_view raw, QByteArray& out, QString& error)
+bool Xml::decode(std::string_view raw, QByteArray& out, QString& error, bool attribute)
 {
     std::size_t i = 0;
     while (i < raw.size()) {
-        const std::size_t at = raw.find_first_of("&\r", i);
+        const std::size_t at = raw.find_first_of(attribute ? "&\r\n\t" : "&\r", i);
         if (at == std::string_view::npos) {
             out.append(raw.data() + i, qsizetype(raw.size() - i));
             break;
         }
         out.append(raw.data() + i, qsizetype(at - i));
-        if (raw[at] == '\r') {
-            // Line ends are read as line feeds, as XML says.
-            out += '\n';
-            i = at + 1 < raw.size() && raw[at + 1] == '\n' ? at + 2 : at + 1;
+        if (raw[at] != '&') {
+            // Line ends are read as line feeds, as XML says; in an attribute value they and
+            // tabs are blanks.
+            out += attribute ? ' ' : '\n';
+            i = raw[at] == '\r' && at + 1 < raw.size() && raw[at + 1] == '\n' ? at + 2 : at + 1;
             continue;
         }
         const std::size_t semi = raw.find(';', at);

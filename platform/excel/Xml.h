@@ -44,8 +44,8 @@ public:
     void fail(const QString& e);
 
     // Appends `raw` with its entities and character references replaced; false when one is
-    // not valid.
-    static bool decode(std::string_view raw, QByteArray& utf8, QString& error);
+    // not valid. An attribute value also has its literal tabs and line ends read as blanks.
+    static bool decode(std::string_view raw, QByteArray& utf8, QString& error, bool attribute = false);
 
 private:
     enum Type { None, Start, End, Text, Eof };

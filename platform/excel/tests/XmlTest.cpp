@@ -44,6 +44,10 @@ TEST(Xml, WhatSpreadsheetsWriteIsRead)
     EXPECT_EQ(x.attributeLocalText("id"), QStringLiteral("rId7"));
     EXPECT_EQ(x.attributeText("name"), QStringLiteral("A & B"));
     ASSERT_TRUE(x.next());
+    // In attribute values literal tabs and line ends are blanks; character references stay.
+    Xml tabs("<numFmt formatCode=\"0\t\r\n0&#10;0\"/>", 4);
+    ASSERT_TRUE(tabs.next());
+    EXPECT_EQ(tabs.attributeText("formatCode"), QStringLiteral("0  0\n0"));
     EXPECT_TRUE(x.isEnd());
     EXPECT_FALSE(x.next());
     EXPECT_TRUE(x.ok());
