@@ -37,6 +37,21 @@ std::optional<qint64> hexSize(QByteArray line)
     return v;
 }
 
+// Calls `f` with each line of a header (without its CR LF) until it returns false.
+template <typename F>
+void forEachLine(const QByteArray& header, F&& f)
+{
+    qsizetype start = 0;
+    while (start < header.size()) {
+        qsizetype eol = header.indexOf("\r\n", start);
+        if (eol < 0)
+            eol = header.size();
+        if (!f(header.mid(start, eol - start)))
+            return;
+        start = eol + 2;
+    }
+}
+
 } // namespace
 
 int GetHttpResponseCode(const QByteArray& reply, QByteArray& reason)
@@ -56,17 +71,13 @@ int GetHttpResponseCode(const QByteArray& reply, QByteArray& reason)
 std::optional<QByteArray> GetHttpHeaderFieldValue(const QByteArray& header, const QByteArray& name)
 {
     const QByteArray wanted = name.toLower() + ':';
-    qsizetype start = 0;
-    while (start < header.size()) {
-        qsizetype eol = header.indexOf("\r\n", start);
-        if (eol < 0)
-            eol = header.size();
-        const QByteArray line = header.mid(start, eol - start);
+    std::optional<QByteArray> value;
+    forEachLine(header, [&](const QByteArray& line) {
         if (line.size() >= wanted.size() && line.left(wanted.size()).toLower() == wanted)
-            return line.mid(wanted.size()).trimmed();
-        start = eol + 2;
-    }
-    return std::nullopt;
+            value = line.mid(wanted.size()).trimmed();
+        return !value;
+    });
+    return value;
 }
 
 std::optional<QByteArray> DecodeChunkedMessage(const QByteArray& body, qint64 limit)
@@ -175,25 +186,21 @@ Lector::Estat Lector::parseHeader()
     const bool http10 = header.startsWith("HTTP/1.0");
     connectionClose = http10;
     // Every occurrence of a length must agree.
-    qsizetype start = 0;
-    while (start < header.size()) {
-        qsizetype eol = header.indexOf("\r\n", start);
-        if (eol < 0)
-            eol = header.size();
-        const QByteArray line = header.mid(start, eol - start);
-        start = eol + 2;
+    QString invalid;
+    forEachLine(header, [&](const QByteArray& line) {
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
-            continue;
+            return true;
         const QByteArray name = line.left(colon).toLower();
         const QByteArray value = line.mid(colon + 1).trimmed();
         if (name == "content-length") {
             const auto n = LlegirLongitud(value, limits_.maxBody);
             if (!n)
-                return fail(QStringLiteral("Content-Length no vàlid: ") + QString::fromLatin1(value.left(40)));
-            if (contentLength && *contentLength != *n)
-                return fail(QStringLiteral("Content-Length repetit amb valors diferents"));
-            contentLength = n;
+                invalid = QStringLiteral("Content-Length no vàlid: ") + QString::fromLatin1(value.left(40));
+            else if (contentLength && *contentLength != *n)
+                invalid = QStringLiteral("Content-Length repetit amb valors diferents");
+            else
+                contentLength = n;
         } else if (name == "transfer-encoding") {
             chunked = value.toLower().endsWith("chunked");
         } else if (name == "connection") {
@@ -202,7 +209,10 @@ Lector::Estat Lector::parseHeader()
         } else if (name == "last-modified" && lastModified.isEmpty()) {
             lastModified = value.left(100);
         }
-    }
+        return invalid.isEmpty();
+    });
+    if (!invalid.isEmpty())
+        return fail(invalid);
     if (head_ || code == 204 || code == 304 || (code >= 100 && code < 200)) {
         estat_ = Estat::Complet;
         return Estat::Cos; // header accepted; no body follows

@@ -1,3 +1,4 @@
+#include "codes/tests/EstatCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
@@ -46,15 +47,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
         ProgramaOffice = QStringLiteral("Word");
-        ClonsBarres.clear();
-        EtiquetesBarres.clear();
-        ClonsQR.clear();
-        EtiquetesQR.clear();
-        PlantillesQR.clear();
-        ComptadorPlantillesQR = 0;
-        PrefixDadesQR.clear();
-        CodiQR::ECIActiu = false;
-        CodiQR::UTF8Actiu = false;
+        BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t style, const QString&) {
             missatges.push_back({prompt, style});

@@ -1,6 +1,7 @@
 // Every symbol the program draws reads back to its data: in the dialog's preview, in the
 // design, and in the document that the generator makes from the records. A record value
 // that a code cannot hold leaves its place empty and is told once at the end.
+#include "codes/tests/EstatCodis.h"
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
@@ -112,16 +113,7 @@ protected:
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
         CarpetaDades = dir.path() + QLatin1Char('/');
         ProgramaOffice = QStringLiteral("Excel");
-        ClonsBarres.clear();
-        EtiquetesBarres.clear();
-        ClonsQR.clear();
-        EtiquetesQR.clear();
-        PlantillesQR.clear();
-        ComptadorPlantillesQR = 0;
-        PrefixDadesQR.clear();
-        CodiQR::ECIActiu = false;
-        CodiQR::UTF8Actiu = false;
-        CodiQR::IndexECI = 3;
+        BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         // One format of two labels across and two down.
         EtiquetaCatalogo e;

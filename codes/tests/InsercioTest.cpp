@@ -1,3 +1,4 @@
+#include "codes/tests/EstatCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/ValorsNoCodificats.h"
@@ -23,14 +24,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
         ProgramaOffice = QStringLiteral("Excel");
-        // The program never empties these; each test starts from a fresh run.
-        ClonsBarres.clear();
-        EtiquetesBarres.clear();
-        ClonsQR.clear();
-        EtiquetesQR.clear();
-        PlantillesQR.clear();
-        ComptadorPlantillesQR = 0;
-        PrefixDadesQR.clear();
+        BuidaEstatCodis();
         doc = kovel::word::Document::create();
     }
     std::vector<kovel::word::InlinePicture*> Pictures() { return doc->inlinePictures(); }
