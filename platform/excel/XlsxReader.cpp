@@ -1,4 +1,4 @@
-// .xlsx / .xlsm: a zip package of XML parts, read with libzip and the reader of Xml.h.
+// .xlsx / .xlsm: a zip package of XML parts, read with libzip and QXmlStreamReader (through Xml.h).
 #include "platform/excel/WorkbookImpl.h"
 #include "platform/excel/Xml.h"
 
@@ -6,6 +6,8 @@
 #include <QTime>
 #include <QFile>
 #include <QHash>
+#include <QIODevice>
+#include <QVarLengthArray>
 #include <zip.h>
 
 #include <charconv>
@@ -13,7 +15,37 @@
 
 namespace kovel::excel {
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
+
+struct Package;
+
+// One part of the package as a stream that inflates as the XML reader asks for more, so the
+// part is never held whole; the caps count what really comes out, not what the package says.
+class PartStream : public QIODevice {
+public:
+    PartStream(Package& pkg, zip_file_t* file, QString name, std::int64_t declared)
+        : m_pkg(pkg), m_file(file), m_name(std::move(name)), m_declared(declared)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    ~PartStream() override { zip_fclose(m_file); }
+    bool isSequential() const override { return true; }
+    // The size the package gives (0 when it gives none): a hint, never trusted as a bound.
+    std::int64_t declaredSize() const { return m_declared; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    Package& m_pkg;
+    zip_file_t* m_file;
+    QString m_name;
+    std::int64_t m_declared;
+    std::int64_t m_size = 0;
+};
 
 struct Package {
     zip_t* zip = nullptr;
@@ -49,60 +81,65 @@ struct Package {
         return true;
     }
 
-    // The part's bytes; false with `error` when it is missing (and `required`), encrypted,
-    // corrupt, or larger than the caps allow.
-    bool read(QString name, QByteArray& out, bool required)
+    // The part as a stream; null with `error` when it is missing (and `required`), encrypted,
+    // or declared larger than the caps allow; null without error when an optional part is
+    // missing or empty.
+    std::unique_ptr<PartStream> part(QString name, bool required)
     {
-        out.clear();
         while (name.startsWith(u'/')) name.remove(0, 1);
         const zip_int64_t index = zip_name_locate(zip, name.toUtf8().constData(), ZIP_FL_NOCASE);
         if (index < 0) {
             if (required) error = QStringLiteral("the workbook package has no part \"%1\"").arg(name);
-            return !required;
+            return nullptr;
         }
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(zip, zip_uint64_t(index), 0, &st) != 0) {
             error = QStringLiteral("the part \"%1\" cannot be read").arg(name);
-            return false;
+            return nullptr;
         }
         if ((st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE) {
             error = QStringLiteral("the workbook is encrypted");
-            return false;
+            return nullptr;
         }
         if ((st.valid & ZIP_STAT_SIZE) && (std::int64_t(st.size) > limits.maxPartBytes ||
                                            unpacked + std::int64_t(st.size) > limits.maxUnpackedBytes)) {
             error = QStringLiteral("the workbook unpacks to more than the allowed size");
-            return false;
+            return nullptr;
         }
+        if (!required && (st.valid & ZIP_STAT_SIZE) && st.size == 0) return nullptr;
         zip_file_t* f = zip_fopen_index(zip, zip_uint64_t(index), 0);
         if (!f) {
             error = QStringLiteral("the part \"%1\" cannot be unpacked").arg(name);
-            return false;
+            return nullptr;
         }
-        if (st.valid & ZIP_STAT_SIZE) out.reserve(qsizetype(st.size));
-        char buf[65536];
-        for (;;) {
-            const zip_int64_t got = zip_fread(f, buf, sizeof buf);
-            if (got < 0) {
-                zip_fclose(f);
-                error = QStringLiteral("the workbook is truncated or corrupt (part \"%1\")").arg(name);
-                return false;
-            }
-            if (got == 0) break;
-            // The declared size may lie: count what really comes out.
-            unpacked += got;
-            if (out.size() + got > limits.maxPartBytes || unpacked > limits.maxUnpackedBytes) {
-                zip_fclose(f);
-                error = QStringLiteral("the workbook unpacks to more than the allowed size");
-                return false;
-            }
-            out.append(buf, qsizetype(got));
-        }
-        zip_fclose(f);
-        return true;
+        return std::make_unique<PartStream>(*this, f, name, (st.valid & ZIP_STAT_SIZE) ? std::int64_t(st.size) : 0);
+    }
+
+    // Why reading `what` failed: the package's own fault (corrupt, over the caps) first, as the
+    // XML reader only sees its data end there.
+    QString failure(const QString& what, const Xml& x) const
+    {
+        return error.isEmpty() ? QStringLiteral("%1: %2").arg(what, x.error()) : error;
     }
 };
+
+qint64 PartStream::readData(char* data, qint64 max)
+{
+    if (!m_pkg.error.isEmpty()) return -1;
+    const zip_int64_t got = zip_fread(m_file, data, zip_uint64_t(max));
+    if (got < 0) {
+        m_pkg.error = QStringLiteral("the workbook is truncated or corrupt (part \"%1\")").arg(m_name);
+        return -1;
+    }
+    m_size += got;
+    m_pkg.unpacked += got;
+    if (m_size > m_pkg.limits.maxPartBytes || m_pkg.unpacked > m_pkg.limits.maxUnpackedBytes) {
+        m_pkg.error = QStringLiteral("the workbook unpacks to more than the allowed size");
+        return -1;
+    }
+    return got;
+}
 
 // OOXML writes characters XML cannot hold as _xHHHH_.
 QString decodeEscapes(QString s)
@@ -133,9 +170,9 @@ QString richText(Xml& x)
     while (x.next()) {
         if (x.isEnd() && x.level() < base) break;
         if (!x.isStart()) continue;
-        if (x.name() == "t") {
+        if (x.name() == u"t") {
             s += x.text();
-        } else if (x.name() == "rPh") {
+        } else if (x.name() == u"rPh") {
             const int lvl = x.level();
             while (x.next() && !(x.isEnd() && x.level() < lvl)) {}
         }
@@ -158,67 +195,73 @@ struct Rel { QString type, target; };
 
 bool readRels(Package& pkg, const QString& partName, QHash<QString, Rel>& rels, QString& error)
 {
-    QByteArray bytes;
-    if (!pkg.read(partName, bytes, false)) { error = pkg.error; return false; }
-    if (bytes.isEmpty()) return true;
-    Xml x(bytes, pkg.limits.maxXmlDepth);
+    const auto stream = pkg.part(partName, false);
+    if (!stream) { error = pkg.error; return error.isEmpty(); }
+    Xml x(stream.get(), pkg.limits.maxXmlDepth);
     while (x.next()) {
-        if (x.isStart() && x.name() == "Relationship")
-            rels.insert(x.attributeText("Id"), {x.attributeText("Type"), x.attributeText("Target")});
+        if (x.isStart() && x.name() == u"Relationship")
+            rels.insert(x.attribute("Id"_L1).toString(),
+                        {x.attribute("Type"_L1).toString(), x.attribute("Target"_L1).toString()});
     }
-    if (!x.ok()) { error = QStringLiteral("%1: %2").arg(partName, x.error()); return false; }
+    if (!x.ok()) { error = pkg.failure(partName, x); return false; }
     return true;
 }
 
-std::string_view trimmed(std::string_view v)
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
+
+QStringView trimmed(QStringView v)
 {
-    while (!v.empty() && (v.front() == ' ' || v.front() == '\t' || v.front() == '\n' || v.front() == '\r')) v.remove_prefix(1);
-    while (!v.empty() && (v.back() == ' ' || v.back() == '\t' || v.back() == '\n' || v.back() == '\r')) v.remove_suffix(1);
+    while (!v.isEmpty() && isBlank(v.front())) v = v.sliced(1);
+    while (!v.isEmpty() && isBlank(v.back())) v.chop(1);
     return v;
 }
 
-QString toQString(std::string_view v) { return QString::fromUtf8(v.data(), qsizetype(v.size())); }
-
 // A whole unsigned decimal number no greater than `max`; false otherwise.
-bool parseUnsigned(std::string_view v, std::uint64_t max, std::uint64_t& out)
+bool parseUnsigned(QStringView v, std::uint64_t max, std::uint64_t& out)
 {
     v = trimmed(v);
-    if (v.empty() || v.size() > 20) return false;
+    if (v.isEmpty() || v.size() > 20) return false;
     out = 0;
-    for (char c : v) {
-        if (c < '0' || c > '9') return false;
-        out = out * 10 + std::uint64_t(c - '0');
+    for (QChar c : v) {
+        if (c < u'0' || c > u'9') return false;
+        out = out * 10 + std::uint64_t(c.unicode() - u'0');
         if (out > max) return false;
     }
     return true;
 }
 
 // Parses "AB12" into column and row; false when it is not a cell reference.
-bool parseRef(std::string_view ref, std::int64_t& row, std::int64_t& column)
+bool parseRef(QStringView ref, std::int64_t& row, std::int64_t& column)
 {
-    std::size_t i = 0;
+    qsizetype i = 0;
     column = 0;
-    while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+    while (i < ref.size() && ((ref[i] >= u'A' && ref[i] <= u'Z') || (ref[i] >= u'a' && ref[i] <= u'z'))) {
         if (i >= 3) return false;
-        column = column * 26 + ((ref[i] & ~0x20) - 'A' + 1);
+        column = column * 26 + ((ref[i].unicode() & ~0x20) - u'A' + 1);
         ++i;
     }
     if (i == 0 || i == ref.size() || ref.size() - i > 7) return false;
     row = 0;
     for (; i < ref.size(); ++i) {
-        if (ref[i] < '0' || ref[i] > '9') return false;
-        row = row * 10 + (ref[i] - '0');
+        if (ref[i] < u'0' || ref[i] > u'9') return false;
+        row = row * 10 + (ref[i].unicode() - u'0');
     }
     return true;
 }
 
-bool parseDouble(std::string_view v, double& out)
+bool parseDouble(QStringView v, double& out)
 {
     v = trimmed(v);
-    if (!v.empty() && v.front() == '+') v.remove_prefix(1);
-    if (v.empty()) return false;
-    const auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), out);
-    return ec == std::errc() && end == v.data() + v.size() && std::isfinite(out);
+    if (!v.isEmpty() && v.front() == u'+') v = v.sliced(1);
+    if (v.isEmpty() || v.size() > 1024) return false;
+    // from_chars reads bytes: a number is ASCII, anything else is not one.
+    QVarLengthArray<char, 64> ascii(v.size());
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        if (v[i].unicode() > 0x7F) return false;
+        ascii[i] = char(v[i].unicode());
+    }
+    const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), out);
+    return ec == std::errc() && end == ascii.data() + ascii.size() && std::isfinite(out);
 }
 
 double isoToSerial(const QString& text, bool date1904, bool& ok)
@@ -240,36 +283,36 @@ double isoToSerial(const QString& text, bool date1904, bool& ok)
 
 bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& partName, QString& error)
 {
-    QByteArray bytes;
-    if (!pkg.read(partName, bytes, true)) { error = pkg.error; return false; }
+    const auto stream = pkg.part(partName, true);
+    if (!stream) { error = pkg.error; return false; }
     Workbook::Shared& sh = book.shared();
     Worksheet::Impl& w = sheet.impl();
     const Limits& lim = pkg.limits;
     const auto nShared = std::uint64_t(sh.sharedStrings.size());
     const auto nStyles = std::uint64_t(sh.styleFormats.size());
-    Xml x(bytes, lim.maxXmlDepth);
+    Xml x(stream.get(), lim.maxXmlDepth);
     std::int64_t rowNum = 0, colNum = 0;
     bool inData = false;
-    QByteArray scratch;
+    QString value, skip;    // reused for every cell
     // A stored cell takes some 24 bytes of XML or more: sizing the store from the part avoids regrowing it.
-    w.cells.reserve(std::size_t(std::min<qsizetype>(bytes.size() / 24, 4'000'000)));
+    w.cells.reserve(std::size_t(std::min<std::int64_t>(stream->declaredSize() / 24, 4'000'000)));
     while (x.next()) {
         if (!x.isStart()) {
-            if (x.isEnd() && x.name() == "sheetData") inData = false;
+            if (x.isEnd() && x.name() == u"sheetData") inData = false;
             continue;
         }
-        const std::string_view nm = x.name();
-        if (nm == "sheetData") { inData = true; continue; }
+        const QStringView nm = x.name();
+        if (nm == u"sheetData") { inData = true; continue; }
         if (!inData) continue;
-        if (nm == "row") {
-            const std::string_view r = x.attribute("r");
-            if (r.empty()) {
+        if (nm == u"row") {
+            const QStringView r = x.attribute("r"_L1);
+            if (r.isEmpty()) {
                 ++rowNum;
             } else {
                 std::uint64_t n = 0;
                 if (!parseUnsigned(r, std::uint64_t(MaxRows) + 1, n)) {
                     error = QStringLiteral("the row number \"%1\" of worksheet \"%2\" is not valid")
-                                .arg(toQString(r.substr(0, 20)), sheet.Name());
+                                .arg(r.left(20), sheet.Name());
                     return false;
                 }
                 rowNum = std::int64_t(n);
@@ -281,35 +324,43 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
             colNum = 0;
             continue;
         }
-        if (nm != "c") continue;
-        const std::string_view ref = x.attribute("r");
+        if (nm != u"c") continue;
+        const QStringView ref = x.attribute("r"_L1);
         std::int64_t row = rowNum, col = colNum + 1;
-        if (!ref.empty() && !parseRef(ref, row, col)) {
+        if (!ref.isEmpty() && !parseRef(ref, row, col)) {
             error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid")
-                        .arg(toQString(ref.substr(0, 20)), sheet.Name());
+                        .arg(ref.left(20), sheet.Name());
             return false;
         }
         if (row < 1 || row > MaxRows || col < 1 || col > MaxColumns) {
             error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"")
-                        .arg(ref.empty() ? QString::number(col) : toQString(ref), sheet.Name());
+                        .arg(ref.isEmpty() ? QString::number(col) : ref.toString(), sheet.Name());
             return false;
         }
         rowNum = row;
         colNum = col;
-        const std::string_view t = x.attribute("t");
+        // The kind is kept as a small code: the attribute's view does not outlive the next move.
+        enum { Number, SharedText, InlineText, Bool, Err, Date } kind = Number;
+        if (const QStringView t = x.attribute("t"_L1); !t.isEmpty()) {
+            if (t == u"s") kind = SharedText;
+            else if (t == u"inlineStr" || t == u"str") kind = InlineText;
+            else if (t == u"b") kind = Bool;
+            else if (t == u"e") kind = Err;
+            else if (t == u"d") kind = Date;
+        }
         std::uint64_t style = 0;
         // A style the workbook does not define shows as General.
-        if (!parseUnsigned(x.attribute("s"), nStyles, style) || style >= nStyles) style = 0;
-        std::string_view value;
+        if (!parseUnsigned(x.attribute("s"_L1), nStyles, style) || style >= nStyles) style = 0;
+        value.resize(0);
         QString inlineText;
         bool haveValue = false, haveInline = false;
         const int lvl = x.level();
         while (x.next()) {
             if (x.isEnd() && x.level() < lvl) break;
             if (!x.isStart()) continue;
-            if (x.name() == "v") { value = x.rawText(scratch); haveValue = true; }
-            else if (x.name() == "is") { inlineText = richText(x); haveInline = true; }
-            else if (x.name() == "f") { QByteArray skip; x.rawText(skip); }
+            if (x.name() == u"v") { x.text(value); haveValue = true; }
+            else if (x.name() == u"is") { inlineText = richText(x); haveInline = true; }
+            else if (x.name() == u"f") x.text(skip);
         }
         if (!x.ok()) break;
         if (++sh.cells > lim.maxCells) {
@@ -321,7 +372,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
         c.column = std::uint16_t(col);
         c.style = std::uint32_t(style);
         c.kind = Kind::Blank;
-        if (t == "s") {
+        if (kind == SharedText) {
             if (haveValue) {
                 std::uint64_t idx = 0;
                 if (!parseUnsigned(value, nShared, idx) || idx >= nShared) {
@@ -332,36 +383,36 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
                 c.kind = Kind::Shared;
                 c.shared = std::uint32_t(idx);
             }
-        } else if (t == "inlineStr" || t == "str") {
+        } else if (kind == InlineText) {
             if (haveInline || haveValue) {
-                const QString s = haveInline ? inlineText : decodeEscapes(toQString(value));
+                const QString s = haveInline ? inlineText : decodeEscapes(value);
                 if (s.size() > lim.maxCellTextChars) { error = QStringLiteral("a cell text is too long"); return false; }
                 c.kind = Kind::Text;
                 c.text.offset = w.addText(s, c.text.length);
             }
-        } else if (t == "b") {
+        } else if (kind == Bool) {
             if (haveValue) {
-                const std::string_view b = trimmed(value);
+                const QStringView b = trimmed(value);
                 c.kind = Kind::Boolean;
-                c.boolean = b == "1" || b == "true";
+                c.boolean = b == u"1" || b == u"true";
             }
-        } else if (t == "e") {
+        } else if (kind == Err) {
             if (haveValue) {
                 c.kind = Kind::Error;
-                c.text.offset = w.addText(toQString(trimmed(value).substr(0, 64)), c.text.length);
+                c.text.offset = w.addText(trimmed(value).left(64), c.text.length);
             }
-        } else if (t == "d") {
+        } else if (kind == Date) {
             if (haveValue) {
                 bool ok = false;
-                const double serial = isoToSerial(toQString(trimmed(value).substr(0, 64)), sh.date1904, ok);
+                const double serial = isoToSerial(trimmed(value).left(64).toString(), sh.date1904, ok);
                 if (ok) { c.kind = Kind::Number; c.number = serial; }
             }
-        } else if (haveValue && !value.empty()) {
+        } else if (haveValue && !value.isEmpty()) {
             double d = 0;
             if (!parseDouble(value, d)) {
                 error = QStringLiteral("cell %1 of worksheet \"%2\" holds \"%3\", which is not a number")
                             .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheet.Name(),
-                                 toQString(value.substr(0, 40)));
+                                 QStringView(value).left(40));
                 return false;
             }
             c.kind = Kind::Number;
@@ -369,7 +420,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
         }
         w.add(c);
     }
-    if (!x.ok()) { error = QStringLiteral("worksheet \"%1\": %2").arg(sheet.Name(), x.error()); return false; }
+    if (!x.ok()) { error = pkg.failure(QStringLiteral("worksheet \"%1\"").arg(sheet.Name()), x); return false; }
     w.finish();
     return true;
 }
@@ -398,28 +449,28 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
     struct SheetRef { QString name, part; bool hidden; };
     std::vector<SheetRef> sheets;
     {
-        QByteArray bytes2;
-        if (!pkg.read(workbookPart, bytes2, true)) { error = pkg.error; return false; }
-        Xml x(bytes2, limits.maxXmlDepth);
+        const auto stream = pkg.part(workbookPart, true);
+        if (!stream) { error = pkg.error; return false; }
+        Xml x(stream.get(), limits.maxXmlDepth);
         while (x.next()) {
             if (!x.isStart()) continue;
-            if (x.name() == "workbookPr") {
-                const std::string_view d = trimmed(x.attribute("date1904"));
-                book.SetDate1904(d == "1" || d == "true");
-            } else if (x.name() == "sheet") {
-                const Rel rel = rels.value(x.attributeLocalText("id"));
+            if (x.name() == u"workbookPr") {
+                const QStringView d = trimmed(x.attribute("date1904"_L1));
+                book.SetDate1904(d == u"1" || d == u"true");
+            } else if (x.name() == u"sheet") {
+                const Rel rel = rels.value(x.attributeLocal("id"_L1).toString());
                 // Only worksheets: chart, dialog and macro sheets are not in the collection.
                 if (!rel.type.endsWith(u"/worksheet")) continue;
                 if (qsizetype(sheets.size()) >= limits.maxSheets) {
                     error = QStringLiteral("the workbook has more than %1 worksheets").arg(limits.maxSheets);
                     return false;
                 }
-                const std::string_view state = x.attribute("state");
-                sheets.push_back(SheetRef{x.attributeText("name"), joinPath(base, rel.target),
-                                          !state.empty() && state != "visible"});
+                const QStringView state = x.attribute("state"_L1);
+                sheets.push_back(SheetRef{x.attribute("name"_L1).toString(), joinPath(base, rel.target),
+                                          !state.isEmpty() && state != u"visible"});
             }
         }
-        if (!x.ok()) { error = QStringLiteral("workbook part: %1").arg(x.error()); return false; }
+        if (!x.ok()) { error = pkg.failure(QStringLiteral("workbook part"), x); return false; }
     }
     Workbook::Shared& sh = book.shared();
     sh.date1904 = book.Date1904();
@@ -427,11 +478,11 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
     // Shared strings and styles.
     for (const Rel& r : std::as_const(rels)) {
         if (r.type.endsWith(u"/sharedStrings")) {
-            QByteArray b;
-            if (!pkg.read(joinPath(base, r.target), b, true)) { error = pkg.error; return false; }
-            Xml x(b, limits.maxXmlDepth);
+            const auto stream = pkg.part(joinPath(base, r.target), true);
+            if (!stream) { error = pkg.error; return false; }
+            Xml x(stream.get(), limits.maxXmlDepth);
             while (x.next()) {
-                if (x.isStart() && x.name() == "si") {
+                if (x.isStart() && x.name() == u"si") {
                     if (sh.sharedStrings.size() >= limits.maxSharedStrings) {
                         error = QStringLiteral("the workbook has more than %1 shared texts").arg(limits.maxSharedStrings);
                         return false;
@@ -441,37 +492,37 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
                     sh.sharedStrings << s;
                 }
             }
-            if (!x.ok()) { error = QStringLiteral("shared texts: %1").arg(x.error()); return false; }
+            if (!x.ok()) { error = pkg.failure(QStringLiteral("shared texts"), x); return false; }
         } else if (r.type.endsWith(u"/styles")) {
-            QByteArray b;
-            if (!pkg.read(joinPath(base, r.target), b, true)) { error = pkg.error; return false; }
+            const auto stream = pkg.part(joinPath(base, r.target), true);
+            if (!stream) { error = pkg.error; return false; }
             QHash<int, QString> custom;
-            Xml x(b, limits.maxXmlDepth);
+            Xml x(stream.get(), limits.maxXmlDepth);
             bool inCellXfs = false;
-            auto number = [](std::string_view v) {
+            auto number = [](QStringView v) {
                 std::uint64_t n = 0;
                 return parseUnsigned(v, 1'000'000, n) ? int(n) : -1;
             };
             while (x.next()) {
-                if (x.isEnd() && x.name() == "cellXfs") inCellXfs = false;
+                if (x.isEnd() && x.name() == u"cellXfs") inCellXfs = false;
                 if (!x.isStart()) continue;
-                if (x.name() == "numFmt") {
-                    const int id = number(x.attribute("numFmtId"));
-                    const QString code = x.attributeText("formatCode");
+                if (x.name() == u"numFmt") {
+                    const int id = number(x.attribute("numFmtId"_L1));
+                    const QString code = x.attribute("formatCode"_L1).toString();
                     if (code.size() > 1024) { error = QStringLiteral("a number format is too long"); return false; }
                     if (id >= 0) custom.insert(id, code);
-                } else if (x.name() == "cellXfs") {
+                } else if (x.name() == u"cellXfs") {
                     inCellXfs = true;
-                } else if (inCellXfs && x.name() == "xf") {
+                } else if (inCellXfs && x.name() == u"xf") {
                     if (qsizetype(sh.styleFormats.size()) > 1'000'000) {
                         error = QStringLiteral("the workbook has too many cell styles");
                         return false;
                     }
-                    const int id = number(x.attribute("numFmtId"));
+                    const int id = number(x.attribute("numFmtId"_L1));
                     sh.styleFormats.push_back(custom.contains(id) ? custom.value(id) : NumberFormat::BuiltIn(id));
                 }
             }
-            if (!x.ok()) { error = QStringLiteral("styles: %1").arg(x.error()); return false; }
+            if (!x.ok()) { error = pkg.failure(QStringLiteral("styles"), x); return false; }
         }
     }
 

@@ -1,72 +1,51 @@
 #pragma once
-// A small pull reader for the XML parts of a workbook package, straight over the UTF-8 bytes.
-// It reads what spreadsheets write (elements, attributes, text, CDATA, comments, processing
-// instructions, the five predefined entities and character references) and refuses the
-// rest: document type declarations (so no entity can expand), other entities, nesting
-// deeper than the cap, tags that do not match, and content that ends too early.
+// The XML parts of a workbook package, read with QXmlStreamReader under the bounds a file
+// from outside needs: no document type declaration (so no entity is ever declared or
+// expanded), nesting no deeper than the cap, and the reader's own well-formedness checks
+// (matching end tags, complete content, valid references) reported as an error.
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
-#include <string_view>
-#include <vector>
+#include <QXmlStreamReader>
 
 namespace kovel::excel {
 
 class Xml {
 public:
     Xml(const QByteArray& bytes, int maxDepth);
+    // Reads from `device` as it goes (the device must outlive the reader).
+    Xml(QIODevice* device, int maxDepth);
 
     // Next start or end element (an empty element gives both); false at the end or on error.
     bool next();
-    bool isStart() const { return m_type == Start; }
-    bool isEnd() const { return m_type == End; }
+    bool isStart() const { return m_r.tokenType() == QXmlStreamReader::StartElement; }
+    bool isEnd() const { return m_r.tokenType() == QXmlStreamReader::EndElement; }
     // Name of the current element without its namespace prefix.
-    std::string_view name() const { return m_local; }
+    QStringView name() const { return m_r.name(); }
     // Depth of the current element (1 for the root); after its end, one less.
     int level() const { return m_depth; }
 
-    // Raw value of an attribute of the current start element by its qualified name ("r",
-    // "r:id"), or by its name without prefix; null view when absent.
-    std::string_view attribute(std::string_view qualified) const;
-    std::string_view attributeLocal(std::string_view local) const;
-    // The same decoded (entities and character references replaced).
-    QString attributeText(std::string_view qualified);
-    QString attributeLocalText(std::string_view local);
+    // Value of an attribute of the current start element (normalised as XML says) by its
+    // qualified name ("r", "r:id"), or by its name without prefix; null when absent. The view
+    // holds until the next move of the reader.
+    QStringView attribute(QLatin1StringView qualified) const;
+    QStringView attributeLocal(QLatin1StringView local) const;
 
     // The text of the current start element up to its end, texts of child elements included;
-    // the reader then stands on that end.
+    // the reader then stands on that end. The second form reuses `out`'s room.
     QString text();
-    // The same as raw bytes when the element holds plain text only (no child, entity, CDATA
-    // or comment), which is what a cell value almost always is; else decoded into `scratch`.
-    std::string_view rawText(QByteArray& scratch);
+    void text(QString& out);
 
-    bool ok() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }
-    void fail(const QString& e);
-
-    // Appends `raw` with its entities and character references replaced; false when one is
-    // not valid. An attribute value also has its literal tabs and line ends read as blanks.
-    static bool decode(std::string_view raw, QByteArray& utf8, QString& error, bool attribute = false);
+    bool ok() const { return m_error.isEmpty() && !m_r.hasError(); }
+    QString error() const;
 
 private:
-    enum Type { None, Start, End, Text, Eof };
-    Type token();                  // the next token of any kind
-    bool parseStartTag(std::size_t lt);
-    bool parseEndTag(std::size_t lt);
-    bool skipPast(std::size_t from, std::string_view marker, const char* what);
-    QString decoded(std::string_view raw);
+    bool step(QXmlStreamReader::TokenType& t);   // one token; false at the end or on error
+    void fail(const QString& e);
 
-    QByteArray m_own;              // the bytes re-encoded when they were not UTF-8
-    const char* m_p = nullptr;
-    std::size_t m_n = 0, m_pos = 0;
+    QXmlStreamReader m_r;
     int m_maxDepth;
     int m_depth = 0;
-    bool m_rootSeen = false;
-    bool m_pendingEnd = false;
-    Type m_type = None;
-    std::string_view m_qname, m_local, m_text;
-    bool m_textPlain = true;       // m_text has no entity
-    std::vector<std::pair<std::string_view, std::string_view>> m_attributes;
-    std::vector<std::string_view> m_open;   // qualified names of the open elements
     QString m_error;
 };
 
