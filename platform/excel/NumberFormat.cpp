@@ -50,6 +50,9 @@ struct NumberFormat::Section {
     int decimals = 0;             // placeholders after the point
     int intZeros = 0;             // '0' placeholders before the point
     int intPlaces = 0;            // all placeholders before the point (or before E)
+    // Digits and separators only ("0", "0.00", "#,##0.00"): '#' before '0' in the integer
+    // part, '0' alone after the point. Such a format is written without the general path.
+    bool plain = false, hasPoint = false;
 
     bool matches(double v) const
     {
@@ -280,6 +283,22 @@ NumberFormat::NumberFormat(const QString& code)
             if (!sec->hasExp && !sec->hasSlash)
                 for (std::size_t k = std::size_t(lastDigit + 1); lastDigit >= 0 && k < tk.size() && tk[k].type == T::Comma; ++k)
                     ++sec->scale;
+            bool plain = lastDigit >= 0 && !sec->hasExp && !sec->hasSlash && sec->percent == 0 && sec->scale == 0;
+            bool point = false, zero = false;
+            for (std::size_t k = 0; plain && k < tk.size(); ++k) {
+                const T t = tk[k].type;
+                if (t == T::Point) {
+                    plain = !point;
+                    point = true;
+                } else if (point) {
+                    plain = t == T::Zero;
+                }
+                else if (t == T::Hash) plain = !zero;
+                else if (t == T::Zero) zero = true;
+                else plain = t == T::Comma;
+            }
+            sec->plain = plain;
+            sec->hasPoint = point;
         }
         m_sections.push_back(std::move(sec));
     }
@@ -342,7 +361,7 @@ namespace {
 // Digits of |x| rounded half away from zero at `decimals` places, from its first 15
 // significant digits as the spreadsheet keeps them (so 2.675 gives 2.68, and a 13-digit
 // article number stays as it is). The integer digits are empty when they are "0".
-void fixedDigits(double x, int decimals, QString& intDigits, QString& fracDigits)
+void fixedDigits(double x, int decimals, std::string& intDigits, std::string& fracDigits)
 {
     x = std::fabs(x);
     decimals = std::clamp(decimals, 0, 30);
@@ -372,15 +391,24 @@ void fixedDigits(double x, int decimals, QString& intDigits, QString& fracDigits
     }
     // Now digits holds the places from 10^(intCount-1) down to 10^-decimals.
     if (intCount > 0) {
-        intDigits = QString::fromLatin1(digits.data(), qsizetype(std::min<std::size_t>(digits.size(), std::size_t(intCount))));
-        fracDigits = QString::fromLatin1(digits.data() + intDigits.size(), qsizetype(digits.size()) - intDigits.size());
+        intDigits.assign(digits, 0, std::min<std::size_t>(digits.size(), std::size_t(intCount)));
+        fracDigits.assign(digits, intDigits.size());
     } else {
         intDigits.clear();
-        fracDigits = QString(-intCount, u'0') + QString::fromLatin1(digits.data(), qsizetype(digits.size()));
+        fracDigits.assign(std::size_t(-intCount), '0');
+        fracDigits += digits;
     }
-    fracDigits = fracDigits.left(decimals).leftJustified(decimals, u'0');
-    while (intDigits.size() > 1 && intDigits[0] == u'0') intDigits.remove(0, 1);
-    if (intDigits == u"0") intDigits.clear();
+    fracDigits.resize(std::size_t(decimals), '0');
+    const std::size_t lead = std::min(intDigits.find_first_not_of('0'), intDigits.size());
+    intDigits.erase(0, lead);
+}
+
+void fixedDigits(double x, int decimals, QString& intDigits, QString& fracDigits)
+{
+    std::string ip, fp;
+    fixedDigits(x, decimals, ip, fp);
+    intDigits = QString::fromLatin1(ip.data(), qsizetype(ip.size()));
+    fracDigits = QString::fromLatin1(fp.data(), qsizetype(fp.size()));
 }
 
 QString group(const QString& digits)
@@ -664,6 +692,22 @@ QString formatNumber(const NumberFormat::Section& sec, double v, bool withSign)
     for (int i = 0; i < sec.scale; ++i) x /= 1000.0;
     const bool negative = x < 0;
     x = std::fabs(x);
+    if (sec.plain) {
+        // The common shapes, written straight into one buffer.
+        std::string ip, fp;
+        fixedDigits(x, sec.decimals, ip, fp);
+        const std::size_t pad = ip.size() < std::size_t(sec.intZeros) ? std::size_t(sec.intZeros) - ip.size() : 0;
+        const std::size_t len = pad + ip.size();
+        std::string out;
+        out.reserve(len + len / 3 + fp.size() + 2);
+        if (negative && withSign) out += '-';
+        for (std::size_t i = 0; i < len; ++i) {
+            if (sec.thousands && i > 0 && (len - i) % 3 == 0) out += ',';
+            out += i < pad ? '0' : ip[i - pad];
+        }
+        if (sec.hasPoint) (out += '.') += fp;
+        return QString::fromLatin1(out.data(), qsizetype(out.size()));
+    }
     QString sign = negative && withSign ? QStringLiteral("-") : QString();
 
     // Index of the first and one past the last placeholder, and of the point / E / slash.
