@@ -563,6 +563,7 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
     }
     const double totalSeconds = totalUnits / unit;
     QString out;
+    out.reserve(32);
     for (const Token& t : sec.tokens) {
         switch (t.type) {
         case T::Literal: out += t.text; break;

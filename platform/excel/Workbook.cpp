@@ -113,8 +113,16 @@ void Worksheet::Impl::finish()
             if (c.kind != Kind::Blank)
                 ++countA;
         }
+        const std::uint32_t first = cells.front().row;
+        rowStart.assign(std::size_t(cells.back().row - first) + 2, 0);
+        std::size_t i = 0;
+        for (std::uint32_t r = first; r <= cells.back().row + 1; ++r) {
+            while (i < cells.size() && cells[i].row < r) ++i;
+            rowStart[r - first] = std::uint32_t(i);
+        }
     } else {
         used = {};
+        rowStart.clear();
     }
     // Giving back spare room copies the store: only worth it when much is spare.
     if (cells.capacity() > cells.size() + cells.size() / 4)
@@ -125,12 +133,19 @@ void Worksheet::Impl::finish()
 
 const CellData* Worksheet::Impl::find(std::int32_t row, std::int32_t column) const
 {
-    auto it = std::lower_bound(cells.begin(), cells.end(), std::make_pair(row, column),
+    auto from = cells.begin(), to = cells.end();
+    if (!rowStart.empty()) {
+        const std::int64_t k = std::int64_t(row) - std::int64_t(cells.front().row);
+        if (k < 0 || k + 1 >= std::int64_t(rowStart.size())) return nullptr;
+        from = cells.begin() + std::ptrdiff_t(rowStart[std::size_t(k)]);
+        to = cells.begin() + std::ptrdiff_t(rowStart[std::size_t(k) + 1]);
+    }
+    auto it = std::lower_bound(from, to, std::make_pair(row, column),
                                [](const CellData& c, const std::pair<std::int32_t, std::int32_t>& key) {
                                    return std::int32_t(c.row) != key.first ? std::int32_t(c.row) < key.first
                                                                            : std::int32_t(c.column) < key.second;
                                });
-    if (it != cells.end() && std::int32_t(it->row) == row && std::int32_t(it->column) == column)
+    if (it != to && std::int32_t(it->row) == row && std::int32_t(it->column) == column)
         return &*it;
     return nullptr;
 }

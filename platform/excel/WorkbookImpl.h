@@ -42,6 +42,9 @@ struct Workbook::Shared {
 struct Worksheet::Impl {
     Workbook::Shared* shared = nullptr;
     std::vector<CellData> cells;
+    // Index of the first cell of each row from the first used row to one past the last, so
+    // a cell is found within its own row.
+    std::vector<std::uint32_t> rowStart;
     QString pool;             // texts of Text and Error cells
     bool sorted = true;
     std::int64_t countA = 0;

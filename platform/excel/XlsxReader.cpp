@@ -11,6 +11,11 @@
 #include <zip.h>
 
 #include <charconv>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cmath>
 
 namespace kovel::excel {
@@ -23,14 +28,11 @@ struct Package;
 
 // One part of the package as a stream that inflates as the XML reader asks for more, so the
 // part is never held whole; the caps count what really comes out, not what the package says.
+// A large part is inflated by a thread of its own a few blocks ahead of the reader.
 class PartStream : public QIODevice {
 public:
-    PartStream(Package& pkg, zip_file_t* file, QString name, std::int64_t declared)
-        : m_pkg(pkg), m_file(file), m_name(std::move(name)), m_declared(declared)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    ~PartStream() override { zip_fclose(m_file); }
+    PartStream(Package& pkg, zip_file_t* file, QString name, std::int64_t declared);
+    ~PartStream() override;
     bool isSequential() const override { return true; }
     // The size the package gives (0 when it gives none): a hint, never trusted as a bound.
     std::int64_t declaredSize() const { return m_declared; }
@@ -40,11 +42,29 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    static constexpr std::int64_t kThreadFrom = 1 << 20;
+    static constexpr qsizetype kBlock = 256 << 10;
+    static constexpr std::size_t kBlocksAhead = 8;
+
+    // Up to `max` inflated bytes into `data`; -1 with `error` when the part is corrupt or
+    // goes over the caps.
+    qint64 inflate(char* data, qint64 max, QString& error);
+    void produce();
+
     Package& m_pkg;
     zip_file_t* m_file;
     QString m_name;
     std::int64_t m_declared;
-    std::int64_t m_size = 0;
+    std::int64_t m_before;     // unpacked by the parts read before this one
+    std::int64_t m_size = 0;   // unpacked from this part (by the thread while it runs)
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::deque<QByteArray> m_blocks;
+    bool m_done = false, m_stop = false;
+    QString m_threadError;
+    QByteArray m_current;
+    qsizetype m_at = 0;
 };
 
 struct Package {
@@ -124,21 +144,90 @@ struct Package {
     }
 };
 
-qint64 PartStream::readData(char* data, qint64 max)
+PartStream::PartStream(Package& pkg, zip_file_t* file, QString name, std::int64_t declared)
+    : m_pkg(pkg), m_file(file), m_name(std::move(name)), m_declared(declared), m_before(pkg.unpacked)
 {
-    if (!m_pkg.error.isEmpty()) return -1;
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    if (declared >= kThreadFrom) m_thread = std::thread([this] { produce(); });
+}
+
+PartStream::~PartStream()
+{
+    if (m_thread.joinable()) {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+    zip_fclose(m_file);
+    m_pkg.unpacked = m_before + m_size;
+}
+
+qint64 PartStream::inflate(char* data, qint64 max, QString& error)
+{
     const zip_int64_t got = zip_fread(m_file, data, zip_uint64_t(max));
     if (got < 0) {
-        m_pkg.error = QStringLiteral("the workbook is truncated or corrupt (part \"%1\")").arg(m_name);
+        error = QStringLiteral("the workbook is truncated or corrupt (part \"%1\")").arg(m_name);
         return -1;
     }
     m_size += got;
-    m_pkg.unpacked += got;
-    if (m_size > m_pkg.limits.maxPartBytes || m_pkg.unpacked > m_pkg.limits.maxUnpackedBytes) {
-        m_pkg.error = QStringLiteral("the workbook unpacks to more than the allowed size");
+    if (m_size > m_pkg.limits.maxPartBytes || m_before + m_size > m_pkg.limits.maxUnpackedBytes) {
+        error = QStringLiteral("the workbook unpacks to more than the allowed size");
         return -1;
     }
     return got;
+}
+
+void PartStream::produce()
+{
+    QString error;
+    for (;;) {
+        QByteArray block(kBlock, Qt::Uninitialized);
+        const qint64 got = inflate(block.data(), kBlock, error);
+        if (got <= 0) break;
+        block.truncate(got);
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_stop || m_blocks.size() < kBlocksAhead; });
+        if (m_stop) return;
+        m_blocks.push_back(std::move(block));
+        lock.unlock();
+        m_cv.notify_all();
+    }
+    {
+        const std::lock_guard lock(m_mutex);
+        m_threadError = error;
+        m_done = true;
+    }
+    m_cv.notify_all();
+}
+
+qint64 PartStream::readData(char* data, qint64 max)
+{
+    if (!m_pkg.error.isEmpty()) return -1;
+    if (!m_thread.joinable()) {
+        const qint64 got = inflate(data, max, m_pkg.error);
+        return got;
+    }
+    if (m_at >= m_current.size()) {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [this] { return m_done || !m_blocks.empty(); });
+        if (m_blocks.empty()) {
+            // Everything is read, or the thread stopped on a fault.
+            m_pkg.error = m_threadError;
+            return m_threadError.isEmpty() ? 0 : -1;
+        }
+        m_current = std::move(m_blocks.front());
+        m_blocks.pop_front();
+        m_at = 0;
+        lock.unlock();
+        m_cv.notify_all();
+    }
+    const qint64 n = std::min<qint64>(max, m_current.size() - m_at);
+    std::memcpy(data, m_current.constData() + m_at, std::size_t(n));
+    m_at += n;
+    return n;
 }
 
 // OOXML writes characters XML cannot hold as _xHHHH_.

@@ -78,9 +78,11 @@ bool Xml::next()
 QStringView Xml::attribute(QLatin1StringView qualified) const
 {
     const QXmlStreamAttributes attributes = m_r.attributes();
-    for (const QXmlStreamAttribute& a : attributes)
-        if (a.qualifiedName() == qualified)
+    for (const QXmlStreamAttribute& a : attributes) {
+        const QStringView name = a.qualifiedName();
+        if (name.size() == qualified.size() && name == qualified)
             return a.value();
+    }
     return {};
 }
 

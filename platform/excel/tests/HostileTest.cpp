@@ -80,6 +80,34 @@ TEST_F(Hostile, ZipBombsStopAtTheCap)
     ASSERT_EQ(patched, 2);
     fixtures::WriteFile(path("lying.xlsx"), lying);
     refused(path("lying.xlsx"), "unpacks to more", limits);
+    // Declared at 2 MiB, a size the package inflates ahead of the reader: the cap holds too.
+    patched = 0;
+    for (qsizetype i = 0; i + 30 < lying.size(); ++i) {
+        const bool local = lying.mid(i, 4) == QByteArray("PK\x03\x04", 4);
+        const bool central = lying.mid(i, 4) == QByteArray("PK\x01\x02", 4);
+        char* size = lying.data() + i + (local ? 22 : 24);
+        if ((local || central) && quint8(size[0]) == 0xE8 && quint8(size[1]) == 0x03) {
+            size[2] = 0x20;
+            ++patched;
+        }
+    }
+    ASSERT_EQ(patched, 2);
+    fixtures::WriteFile(path("lying2.xlsx"), lying);
+    refused(path("lying2.xlsx"), "unpacks to more", limits);
+}
+
+TEST_F(Hostile, LargePartCorruptInsideIsRefused)
+{
+    // Some 2.5 MB of sheet: inflated ahead of the reader, the fault still reaches the caller.
+    fixtures::WriteGridXlsx(path("grid.xlsx"), 6000, 10);
+    QString error;
+    ASSERT_TRUE(Workbook::Open(path("grid.xlsx"), error)) << error.toStdString();
+    QByteArray bytes = fixtures::ReadFile(path("grid.xlsx"));
+    for (qsizetype i = bytes.size() / 3; i < bytes.size() / 3 + 64; ++i) bytes[i] = char(bytes[i] ^ 0x5A);
+    fixtures::WriteFile(path("broken.xlsx"), bytes);
+    EXPECT_FALSE(Workbook::Open(path("broken.xlsx"), error));
+    EXPECT_TRUE(error.contains(QStringLiteral("corrupt")) || error.contains(QStringLiteral("malformed XML")))
+        << error.toStdString();
 }
 
 TEST_F(Hostile, XmlWithEntitiesOrDeepNestingIsRefused)

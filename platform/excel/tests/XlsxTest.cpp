@@ -71,6 +71,10 @@ TEST_F(Xlsx, WorkbookWrittenByAnotherProgram)
     EXPECT_EQ(s->Text(5, 6), QString());
     EXPECT_FALSE(s->HasValue(1, 1));
     EXPECT_EQ(s->Text(1, 1), QString());
+    // Rows between, after and far beyond the stored ones hold nothing.
+    EXPECT_EQ(s->Text(20, 2), QString());
+    EXPECT_EQ(s->Text(41, 2), QString());
+    EXPECT_FALSE(s->HasValue(MaxRows, MaxColumns));
     EXPECT_EQ(s->CountA(), 8);
     EXPECT_EQ(book->Item(2)->UsedRangeAddress(), QStringLiteral("$A$1"));
     EXPECT_EQ(book->Item(2)->CountA(), 0);
