@@ -441,13 +441,16 @@ QString NumberFormat::General(double v)
     if (a < 1e11 && a >= 1e-9) {
         // Up to 11 characters: the digits that fit beside the integer part.
         const int intDigits = a < 1 ? 1 : int(std::floor(std::log10(a))) + 1;
-        QString ip, fp;
+        std::string ip, fp;
         fixedDigits(a, std::max(0, 10 - intDigits), ip, fp);
-        while (fp.endsWith(u'0')) fp.chop(1);
+        while (!fp.empty() && fp.back() == '0') fp.pop_back();
         // Rounding up may have carried into a twelfth digit (99999999999.5): no longer fits.
         if (ip.size() <= 11) {
-            if (ip.isEmpty() && fp.isEmpty()) return QStringLiteral("0");
-            return sign + (ip.isEmpty() ? QStringLiteral("0") : ip) + (fp.isEmpty() ? QString() : u'.' + fp);
+            if (ip.empty() && fp.empty()) return QStringLiteral("0");
+            std::string out = v < 0 ? "-" : "";
+            out += ip.empty() ? "0" : ip;
+            if (!fp.empty()) (out += '.') += fp;
+            return QString::fromLatin1(out.data(), qsizetype(out.size()));
         }
     }
     // Scientific with up to five decimals: 1.23457E+11.
@@ -533,7 +536,16 @@ QString NumberFormat::FormatText(const QString& text) const
 
 namespace {
 
-QString pad2(long long v) { return QString::number(v).rightJustified(2, u'0'); }
+// Appends the decimal digits of `v`, zeros in front up to `width` characters, without a
+// text of its own (a sheet of dates calls this millions of times).
+void appendNumber(QString& out, long long v, int width = 1)
+{
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    const auto n = int(r.ptr - buf);
+    for (int i = n; i < width; ++i) out += u'0';
+    out += QLatin1StringView(buf, n);
+}
 
 QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
 {
@@ -567,10 +579,9 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
     for (const Token& t : sec.tokens) {
         switch (t.type) {
         case T::Literal: out += t.text; break;
-        case T::Year: out += t.count <= 2 ? pad2(d.year % 100) : QString::number(d.year); break;
+        case T::Year: appendNumber(out, t.count <= 2 ? d.year % 100 : d.year, t.count <= 2 ? 2 : 1); break;
         case T::Month:
-            if (t.count == 1) out += QString::number(d.month);
-            else if (t.count == 2) out += pad2(d.month);
+            if (t.count <= 2) appendNumber(out, d.month, t.count);
             else if (sec.names && t.count == 3) out += sec.names->standaloneMonthName(d.month, QLocale::ShortFormat);
             else if (sec.names && t.count == 5) out += sec.names->standaloneMonthName(d.month).left(1);
             else if (sec.names) out += sec.names->standaloneMonthName(d.month);
@@ -579,8 +590,7 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
             else out += QString::fromLatin1(kMonths[d.month - 1]);
             break;
         case T::Day:
-            if (t.count == 1) out += QString::number(d.day);
-            else if (t.count == 2) out += pad2(d.day);
+            if (t.count <= 2) appendNumber(out, d.day, t.count);
             else if (sec.names)
                 out += sec.names->standaloneDayName(weekday == 0 ? 7 : weekday,
                                                     t.count == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
@@ -590,11 +600,11 @@ QString formatDate(const NumberFormat::Section& sec, double v, bool date1904)
         case T::Hour: {
             int h = hour;
             if (ampm) { h %= 12; if (h == 0) h = 12; }
-            out += t.count >= 2 ? pad2(h) : QString::number(h);
+            appendNumber(out, h, t.count >= 2 ? 2 : 1);
             break;
         }
-        case T::Minute: out += t.count >= 2 ? pad2(minute) : QString::number(minute); break;
-        case T::Second: out += t.count >= 2 ? pad2(second) : QString::number(second); break;
+        case T::Minute: appendNumber(out, minute, t.count >= 2 ? 2 : 1); break;
+        case T::Second: appendNumber(out, second, t.count >= 2 ? 2 : 1); break;
         case T::ElapsedHour:
             out += QString::number((long long)std::floor(totalSeconds / 3600)).rightJustified(t.count, u'0');
             break;

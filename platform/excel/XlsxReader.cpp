@@ -11,12 +11,12 @@
 #include <zip.h>
 
 #include <charconv>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <cmath>
 
 namespace kovel::excel {
 
@@ -206,10 +206,7 @@ void PartStream::produce()
 qint64 PartStream::readData(char* data, qint64 max)
 {
     if (!m_pkg.error.isEmpty()) return -1;
-    if (!m_thread.joinable()) {
-        const qint64 got = inflate(data, max, m_pkg.error);
-        return got;
-    }
+    if (!m_thread.joinable()) return inflate(data, max, m_pkg.error);
     if (m_at >= m_current.size()) {
         std::unique_lock lock(m_mutex);
         m_cv.wait(lock, [this] { return m_done || !m_blocks.empty(); });
@@ -414,32 +411,41 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
             continue;
         }
         if (nm != u"c") continue;
-        const QStringView ref = x.attribute("r"_L1);
         std::int64_t row = rowNum, col = colNum + 1;
-        if (!ref.isEmpty() && !parseRef(ref, row, col)) {
-            error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid")
-                        .arg(ref.left(20), sheet.Name());
-            return false;
-        }
-        if (row < 1 || row > MaxRows || col < 1 || col > MaxColumns) {
-            error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"")
-                        .arg(ref.isEmpty() ? QString::number(col) : ref.toString(), sheet.Name());
-            return false;
-        }
-        rowNum = row;
-        colNum = col;
-        // The kind is kept as a small code: the attribute's view does not outlive the next move.
         enum { Number, SharedText, InlineText, Bool, Err, Date } kind = Number;
-        if (const QStringView t = x.attribute("t"_L1); !t.isEmpty()) {
+        std::uint64_t style = 0;
+        {
+            // One pass over the attributes, let go before the reader moves on: a copy held
+            // longer makes the reader copy its buffer at every step.
+            const QXmlStreamAttributes attributes = x.attributes();
+            QStringView ref, t, s;
+            for (const QXmlStreamAttribute& a : attributes) {
+                const QStringView name = a.qualifiedName();
+                if (name.size() != 1) continue;
+                if (name[0] == u'r') ref = a.value();
+                else if (name[0] == u't') t = a.value();
+                else if (name[0] == u's') s = a.value();
+            }
+            if (!ref.isEmpty() && !parseRef(ref, row, col)) {
+                error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid")
+                            .arg(ref.left(20), sheet.Name());
+                return false;
+            }
+            if (row < 1 || row > MaxRows || col < 1 || col > MaxColumns) {
+                error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"")
+                            .arg(ref.isEmpty() ? QString::number(col) : ref.toString(), sheet.Name());
+                return false;
+            }
             if (t == u"s") kind = SharedText;
             else if (t == u"inlineStr" || t == u"str") kind = InlineText;
             else if (t == u"b") kind = Bool;
             else if (t == u"e") kind = Err;
             else if (t == u"d") kind = Date;
+            // A style the workbook does not define shows as General.
+            if (!parseUnsigned(s, nStyles, style) || style >= nStyles) style = 0;
         }
-        std::uint64_t style = 0;
-        // A style the workbook does not define shows as General.
-        if (!parseUnsigned(x.attribute("s"_L1), nStyles, style) || style >= nStyles) style = 0;
+        rowNum = row;
+        colNum = col;
         value.resize(0);
         QString inlineText;
         bool haveValue = false, haveInline = false;

@@ -30,6 +30,8 @@ public:
     // holds until the next move of the reader.
     QStringView attribute(QLatin1StringView qualified) const;
     QStringView attributeLocal(QLatin1StringView local) const;
+    // All of them, for one pass over many; a copy kept past the next move slows the reader.
+    QXmlStreamAttributes attributes() const { return m_r.attributes(); }
 
     // The text of the current start element up to its end, texts of child elements included;
     // the reader then stands on that end. The second form reuses `out`'s room.
