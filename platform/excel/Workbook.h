@@ -29,6 +29,10 @@ struct Limits {
     std::int32_t maxSheets = 4096;
     std::int32_t maxXmlDepth = 128;
     std::int32_t maxCellTextChars = 1'000'000;                    // one cell or CSV field
+    // A worksheet part at least this large (unpacked, as the package declares it) is read in
+    // pieces by several threads: one per hardware thread up to 8, or `sheetThreads` when set.
+    std::int64_t splitSheetFromBytes = std::int64_t(4) << 20;
+    std::int32_t sheetThreads = 0;
 };
 
 // The first and last row and column of a block of cells, 1-based.

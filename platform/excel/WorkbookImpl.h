@@ -63,6 +63,11 @@ struct Worksheet::Impl {
 // Readers (one source file each). They fill `book` and return false with `error` set.
 bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QString& error, const Limits& limits);
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
+// A worksheet part held whole, read by several threads in pieces of its <sheetData>; false,
+// with nothing stored, when it does not lend itself to that or is at fault (one reader then
+// reads it and says why).
+bool ReadSheetInPieces(const QByteArray& part, const Workbook::Shared& shared, const Limits& limits,
+                       const QString& sheetName, Worksheet::Impl& sheet);
 // The CSV reader takes the bytes over and lets them go once they are decoded.
 bool ReadCsv(Workbook& book, QByteArray bytes, const QString& sheetName, QString& error, const Limits& limits);
 

@@ -15,7 +15,9 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace kovel::excel {
@@ -367,44 +369,82 @@ double isoToSerial(const QString& text, bool date1904, bool& ok)
     return days + frac;
 }
 
-bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& partName, QString& error)
+// Bytes served from a few spans in turn, so a piece of a part is read with a wrapper around it
+// without copying it (the spans must outlive the device).
+class SpansDevice : public QIODevice {
+public:
+    explicit SpansDevice(std::initializer_list<QByteArrayView> spans) : m_spans(spans)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        qint64 n = 0;
+        while (n < max && m_span < m_spans.size()) {
+            const QByteArrayView s = m_spans[m_span];
+            const qint64 k = std::min<qint64>(max - n, s.size() - m_at);
+            std::memcpy(data + n, s.data() + m_at, std::size_t(k));
+            n += k;
+            m_at += k;
+            if (m_at == s.size()) { ++m_span; m_at = 0; }
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::vector<QByteArrayView> m_spans;
+    std::size_t m_span = 0;
+    qsizetype m_at = 0;
+};
+
+// What reading cells met that matters when a sheet is read in pieces.
+struct CellsSeen {
+    int sheetDataStarts = 0;
+    // A row or cell without a number of its own came before any that has one, so its place
+    // follows from the rows before this piece.
+    bool leansOnBefore = false;
+};
+
+// Reads the cells of the <sheetData> elements `x` meets into `w`, counting them in `cells`
+// against the cap. False with `error` set on a fault of the data; the caller checks the XML.
+bool readCells(Xml& x, const Workbook::Shared& sh, const Limits& lim, const QString& sheetName,
+               std::int64_t& cells, Worksheet::Impl& w, CellsSeen& seen, QString& error)
 {
-    const auto stream = pkg.part(partName, true);
-    if (!stream) { error = pkg.error; return false; }
-    Workbook::Shared& sh = book.shared();
-    Worksheet::Impl& w = sheet.impl();
-    const Limits& lim = pkg.limits;
     const auto nShared = std::uint64_t(sh.sharedStrings.size());
     const auto nStyles = std::uint64_t(sh.styleFormats.size());
-    Xml x(stream.get(), lim.maxXmlDepth);
     std::int64_t rowNum = 0, colNum = 0;
+    bool placed = false;    // rowNum and colNum come from this reader's own data
     bool inData = false;
     QString value, skip;    // reused for every cell
-    // A stored cell takes some 24 bytes of XML or more: sizing the store from the part avoids regrowing it.
-    w.cells.reserve(std::size_t(std::min<std::int64_t>(stream->declaredSize() / 24, 4'000'000)));
     while (x.next()) {
         if (!x.isStart()) {
             if (x.isEnd() && x.name() == u"sheetData") inData = false;
             continue;
         }
         const QStringView nm = x.name();
-        if (nm == u"sheetData") { inData = true; continue; }
+        if (nm == u"sheetData") { inData = true; ++seen.sheetDataStarts; continue; }
         if (!inData) continue;
         if (nm == u"row") {
             const QStringView r = x.attribute("r"_L1);
             if (r.isEmpty()) {
+                if (!placed) seen.leansOnBefore = true;
                 ++rowNum;
             } else {
                 std::uint64_t n = 0;
                 if (!parseUnsigned(r, std::uint64_t(MaxRows) + 1, n)) {
                     error = QStringLiteral("the row number \"%1\" of worksheet \"%2\" is not valid")
-                                .arg(r.left(20), sheet.Name());
+                                .arg(r.left(20), sheetName);
                     return false;
                 }
                 rowNum = std::int64_t(n);
             }
+            placed = true;
             if (rowNum < 1 || rowNum > MaxRows) {
-                error = QStringLiteral("row %1 lies outside the worksheet \"%2\"").arg(rowNum).arg(sheet.Name());
+                error = QStringLiteral("row %1 lies outside the worksheet \"%2\"").arg(rowNum).arg(sheetName);
                 return false;
             }
             colNum = 0;
@@ -426,14 +466,15 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
                 else if (name[0] == u't') t = a.value();
                 else if (name[0] == u's') s = a.value();
             }
+            if (ref.isEmpty() && !placed) seen.leansOnBefore = true;
             if (!ref.isEmpty() && !parseRef(ref, row, col)) {
                 error = QStringLiteral("the cell reference \"%1\" of worksheet \"%2\" is not valid")
-                            .arg(ref.left(20), sheet.Name());
+                            .arg(ref.left(20), sheetName);
                 return false;
             }
             if (row < 1 || row > MaxRows || col < 1 || col > MaxColumns) {
                 error = QStringLiteral("the cell reference \"%1\" lies outside worksheet \"%2\"")
-                            .arg(ref.isEmpty() ? QString::number(col) : ref.toString(), sheet.Name());
+                            .arg(ref.isEmpty() ? QString::number(col) : ref.toString(), sheetName);
                 return false;
             }
             if (t == u"s") kind = SharedText;
@@ -446,6 +487,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
         }
         rowNum = row;
         colNum = col;
+        placed = true;
         value.resize(0);
         QString inlineText;
         bool haveValue = false, haveInline = false;
@@ -458,7 +500,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
             else if (x.name() == u"f") x.text(skip);
         }
         if (!x.ok()) break;
-        if (++sh.cells > lim.maxCells) {
+        if (++cells > lim.maxCells) {
             error = QStringLiteral("the workbook has more than %1 cells").arg(lim.maxCells);
             return false;
         }
@@ -472,7 +514,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
                 std::uint64_t idx = 0;
                 if (!parseUnsigned(value, nShared, idx) || idx >= nShared) {
                     error = QStringLiteral("cell %1 of worksheet \"%2\" names a shared text that does not exist")
-                                .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheet.Name());
+                                .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheetName);
                     return false;
                 }
                 c.kind = Kind::Shared;
@@ -506,7 +548,7 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
             double d = 0;
             if (!parseDouble(value, d)) {
                 error = QStringLiteral("cell %1 of worksheet \"%2\" holds \"%3\", which is not a number")
-                            .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheet.Name(),
+                            .arg(ColumnName(std::int32_t(col)) + QString::number(row), sheetName,
                                  QStringView(value).left(40));
                 return false;
             }
@@ -515,9 +557,170 @@ bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& pa
         }
         w.add(c);
     }
-    if (!x.ok()) { error = pkg.failure(QStringLiteral("worksheet \"%1\"").arg(sheet.Name()), x); return false; }
-    w.finish();
     return true;
+}
+
+} // namespace
+
+// Reads a whole worksheet part held in `bytes` by several readers at once, each over a piece
+// of <sheetData>'s content cut just after a "</row>" and wrapped in a <sheetData> of its own;
+// the part around it is read by one more. The byte search only picks places to cut: every
+// byte is still read and checked by an XML reader under the same rules, and the pieces join
+// into the part one reader would read. False, with nothing stored, when the part does not lend
+// itself to that or any piece fails: one reader then reads it whole and names the fault.
+bool ReadSheetInPieces(const QByteArray& bytes, const Workbook::Shared& sh, const Limits& lim,
+                       const QString& sheetName, Worksheet::Impl& w)
+{
+    const QByteArrayView all(bytes);
+    const QByteArrayView open("<sheetData"), close("</sheetData"), rowEnd("</row>");
+    const qsizetype at = all.indexOf(open);
+    if (at < 0 || at + open.size() >= all.size()) return false;
+    const char after = all[at + open.size()];
+    if (after != '>' && after != ' ' && after != '\t' && after != '\n' && after != '\r') return false;
+    const qsizetype gt = all.indexOf('>', at + open.size());
+    if (gt < 0 || all[gt - 1] == '/') return false;
+    const qsizetype from = gt + 1;
+    const qsizetype to = all.indexOf(close, from);
+    if (to < 0) return false;
+
+    // The part before the content must end with sheetData's start tag: then the first
+    // "<sheetData" was that tag and not the text of a comment, and nothing before it is at fault.
+    int level = 0;
+    {
+        SpansDevice d{all.first(from)};
+        Xml x(&d, lim.maxXmlDepth);
+        while (x.next() && !(x.isStart() && x.name() == u"sheetData")) {}
+        if (!x.ok() || !x.isStart() || x.qualifiedName() != u"sheetData") return false;
+        // The pieces are read as UTF-8, as a part without a declared encoding is.
+        if (!x.encoding().isEmpty() && x.encoding().compare(u"UTF-8", Qt::CaseInsensitive) != 0) return false;
+        level = x.level();
+    }
+
+    int threads = lim.sheetThreads > 0 ? lim.sheetThreads : int(std::min(8u, std::thread::hardware_concurrency()));
+    threads = std::max(threads, 1);
+    std::vector<QByteArrayView> pieces;
+    qsizetype cut = from;
+    for (int k = 1; k < threads; ++k) {
+        const qsizetype target = from + qsizetype(double(to - from) * k / threads);
+        const qsizetype end = all.indexOf(rowEnd, std::max(target, cut));
+        if (end < 0 || end + rowEnd.size() >= to) break;
+        pieces.push_back(all.sliced(cut, end + rowEnd.size() - cut));
+        cut = end + rowEnd.size();
+    }
+    pieces.push_back(all.sliced(cut, to - cut));
+
+    struct Piece {
+        Worksheet::Impl cells;
+        std::int64_t count = 0;
+        CellsSeen seen;
+        bool ok = false;
+    };
+    std::vector<Piece> read(pieces.size());
+    auto readPiece = [&](std::size_t i) {
+        static const QByteArrayView start("<sheetData>"), end("</sheetData>");
+        SpansDevice d{start, pieces[i], end};
+        // Nested as deep as sheetData itself is, for the same cap.
+        Xml x(&d, lim.maxXmlDepth - (level - 1));
+        Piece& p = read[i];
+        p.cells.cells.reserve(std::size_t(std::min<qsizetype>(pieces[i].size() / 24, 4'000'000)));
+        p.count = sh.cells;
+        QString error;
+        // Out of memory on a thread of its own leaves the part to the single reader, which
+        // lets it reach the caller.
+        try {
+            p.ok = readCells(x, sh, lim, sheetName, p.count, p.cells, p.seen, error) && x.ok() &&
+                   p.seen.sheetDataStarts == 1 && (i == 0 || !p.seen.leansOnBefore);
+        } catch (const std::bad_alloc&) {
+            p.ok = false;
+        }
+    };
+    std::vector<std::thread> running;
+    running.reserve(pieces.size() - 1);
+    for (std::size_t i = 1; i < pieces.size(); ++i) running.emplace_back(readPiece, i);
+    readPiece(0);
+    // What follows the content: with the part before it, a part whose sheetData is empty, so
+    // that a fault or a second sheetData after it is seen.
+    bool restOk = false;
+    {
+        SpansDevice d{all.first(from), all.sliced(to)};
+        Xml x(&d, lim.maxXmlDepth);
+        int sheetDatas = 0;
+        while (x.next())
+            if (x.isStart() && x.name() == u"sheetData") ++sheetDatas;
+        restOk = x.ok() && sheetDatas == 1;
+    }
+    for (std::thread& t : running) t.join();
+    if (!restOk) return false;
+
+    std::int64_t total = 0;
+    qsizetype poolSize = 0;
+    for (const Piece& p : read) {
+        if (!p.ok) return false;
+        total += p.count - sh.cells;
+        poolSize += p.cells.pool.size();
+    }
+    if (sh.cells + total > lim.maxCells) return false;
+    w.cells.reserve(std::size_t(total));
+    w.pool.reserve(poolSize);
+    for (Piece& p : read) {
+        const auto base = std::uint32_t(w.pool.size());
+        w.pool += p.cells.pool;
+        p.cells.pool = QString();
+        for (CellData c : p.cells.cells) {
+            if (c.kind == Kind::Text || c.kind == Kind::Error) c.text.offset += base;
+            w.add(c);
+        }
+        std::vector<CellData>().swap(p.cells.cells);
+    }
+    return true;
+}
+
+namespace {
+
+bool readSheet(Package& pkg, Workbook& book, Worksheet& sheet, const QString& partName, QString& error)
+{
+    auto stream = pkg.part(partName, true);
+    if (!stream) { error = pkg.error; return false; }
+    Workbook::Shared& sh = book.shared();
+    Worksheet::Impl& w = sheet.impl();
+    const Limits& lim = pkg.limits;
+    const QString name = sheet.Name();
+    const std::int64_t declared = stream->declaredSize();
+    // One reader over the whole part.
+    auto readWhole = [&](QIODevice* device, std::int64_t size) {
+        Xml x(device, lim.maxXmlDepth);
+        // A stored cell takes some 24 bytes of XML or more: sizing the store from the part avoids regrowing it.
+        w.cells.reserve(std::size_t(std::min<std::int64_t>(size / 24, 4'000'000)));
+        CellsSeen seen;
+        if (!readCells(x, sh, lim, name, sh.cells, w, seen, error)) return false;
+        if (!x.ok()) { error = pkg.failure(QStringLiteral("worksheet \"%1\"").arg(name), x); return false; }
+        w.finish();
+        return true;
+    };
+    if (declared <= 0 || declared < lim.splitSheetFromBytes) return readWhole(stream.get(), declared);
+
+    // A large part is inflated whole (under the same caps) to be read in pieces.
+    QByteArray bytes(qsizetype(declared) + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    for (;;) {
+        if (size == bytes.size()) bytes.resize(size + std::max<qsizetype>(size / 4, 1 << 20));
+        const qint64 got = stream->read(bytes.data() + size, bytes.size() - size);
+        if (got < 0) {
+            error = pkg.error.isEmpty() ? QStringLiteral("the part \"%1\" cannot be unpacked").arg(partName) : pkg.error;
+            return false;
+        }
+        if (got == 0) break;
+        size += qsizetype(got);
+    }
+    bytes.truncate(size);
+    stream.reset();
+    if (ReadSheetInPieces(bytes, sh, lim, name, w)) {
+        sh.cells += std::int64_t(w.cells.size());
+        w.finish();
+        return true;
+    }
+    SpansDevice d{QByteArrayView(bytes)};
+    return readWhole(&d, size);
 }
 
 } // namespace

@@ -22,6 +22,9 @@ public:
     bool isEnd() const { return m_r.tokenType() == QXmlStreamReader::EndElement; }
     // Name of the current element without its namespace prefix.
     QStringView name() const { return m_r.name(); }
+    QStringView qualifiedName() const { return m_r.qualifiedName(); }
+    // The encoding the XML declaration names; empty when it names none.
+    QStringView encoding() const { return m_r.documentEncoding(); }
     // Depth of the current element (1 for the root); after its end, one less.
     int level() const { return m_depth; }
 

@@ -62,6 +62,21 @@ QByteArray packageOf(const QList<QByteArray>& parts)
     return bytes;
 }
 
+// What a workbook shows, sampled: sheet names, used ranges, counts, texts and value flags.
+QString shown(const kovel::excel::Workbook& book)
+{
+    QString out;
+    for (std::int32_t i = 1; i <= book.Count(); ++i) {
+        const kovel::excel::Worksheet* s = book.Item(i);
+        const kovel::excel::CellRange r = s->UsedRange();
+        out += s->Name() + u'|' + s->UsedRangeAddress() + u'|' + QString::number(s->CountA()) + u'\n';
+        for (std::int32_t row = r.firstRow; row <= std::min(r.lastRow, r.firstRow + 40); ++row)
+            for (std::int32_t col = r.firstColumn; col <= std::min(r.lastColumn, r.firstColumn + 20); ++col)
+                out += s->Text(row, col) + (s->HasValue(row, col) ? u'+' : u'-');
+    }
+    return out;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -77,17 +92,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!bytes.startsWith("PK"))
         bytes = packageOf(bytes.split('\0'));
     QString error;
-    auto book = kovel::excel::Workbook::FromXlsxBytes(bytes, QStringLiteral("fuzz.xlsx"), error, limits);
-    if (!book)
-        return 0;
-    std::size_t chars = 0;
-    for (std::int32_t i = 1; i <= book->Count(); ++i) {
-        const kovel::excel::Worksheet* s = book->Item(i);
-        const kovel::excel::CellRange r = s->UsedRange();
-        chars += std::size_t(s->UsedRangeAddress().size()) + std::size_t(s->CountA());
-        for (std::int32_t row = r.firstRow; row <= std::min(r.lastRow, r.firstRow + 40); ++row)
-            for (std::int32_t col = r.firstColumn; col <= std::min(r.lastColumn, r.firstColumn + 20); ++col)
-                chars += std::size_t(s->Text(row, col).size()) + (s->HasValue(row, col) ? 1 : 0);
-    }
-    return chars == std::size_t(-1) ? 1 : 0;
+    const auto book = kovel::excel::Workbook::FromXlsxBytes(bytes, QStringLiteral("fuzz.xlsx"), error, limits);
+    // Every sheet read again in pieces by three threads must show the same, or be refused too.
+    kovel::excel::Limits split = limits;
+    split.splitSheetFromBytes = 1;
+    split.sheetThreads = 3;
+    QString splitError;
+    const auto pieces = kovel::excel::Workbook::FromXlsxBytes(bytes, QStringLiteral("fuzz.xlsx"), splitError, split);
+    if (bool(book) != bool(pieces) || (book && shown(*book) != shown(*pieces)))
+        __builtin_trap();
+    return 0;
 }
