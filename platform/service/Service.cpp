@@ -51,6 +51,20 @@ int fileError(QFileDevice::FileError error)
     }
 }
 
+// Writes a file that every user may read (a unit or an account declaration) in one step.
+int writeReadableFile(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fileError(file.error());
+    file.write(bytes);
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                        | QFileDevice::ReadOther);
+    if (!file.commit())
+        return fileError(file.error());
+    return 0;
+}
+
 // Runs a service-manager tool and waits for it: 0 when it exits with 0.
 int runTool(const QString& program, const QStringList& arguments, QString* output = nullptr)
 {
@@ -182,16 +196,10 @@ int Manager::declareAccount(const ServiceConfig& config) const
     if (!QDir().mkpath(sysusersFolder_))
         return EACCES;
     const QString path = sysusersFolder_ + u'/' + config.account + QStringLiteral(".conf");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(file.error());
     QString description = plainValue(config.displayName);
     description.remove(u'"');
-    file.write(QStringLiteral("u %1 - \"%2\" -\n").arg(config.account, description).toUtf8());
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    if (!file.commit())
-        return fileError(file.error());
+    if (const int error = writeReadableFile(path, QStringLiteral("u %1 - \"%2\" -\n").arg(config.account, description).toUtf8()))
+        return error;
     QString tool = QFileInfo(systemctl_).absolutePath() + QStringLiteral("/systemd-sysusers");
     if (!QFileInfo(tool).isExecutable())
         tool = QStandardPaths::findExecutable(QStringLiteral("systemd-sysusers"));
@@ -219,14 +227,8 @@ int Manager::create(const QString& serviceName, const ServiceConfig& config)
         if (const int error = declareAccount(config))
             return error;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(file.error());
-    file.write(unitText(config).toUtf8());
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    if (!file.commit())
-        return fileError(file.error());
+    if (const int error = writeReadableFile(path, unitText(config).toUtf8()))
+        return error;
 
     if (!system)
         return 0;
@@ -288,22 +290,23 @@ int Manager::remove(const QString& serviceName)
     return system ? systemctl({QStringLiteral("daemon-reload")}) : 0;
 }
 
-int Manager::start(const QString& serviceName)
+int Manager::control(const QString& verb, const QString& serviceName)
 {
     if (!QFileInfo::exists(unitPath(serviceName)))
         return ENOENT;
     if (!managesSystem())
         return ENOTSUP;
-    return systemctl({QStringLiteral("start"), QStringLiteral("--no-block"), unitName(serviceName)});
+    return systemctl({verb, QStringLiteral("--no-block"), unitName(serviceName)});
+}
+
+int Manager::start(const QString& serviceName)
+{
+    return control(QStringLiteral("start"), serviceName);
 }
 
 int Manager::stop(const QString& serviceName)
 {
-    if (!QFileInfo::exists(unitPath(serviceName)))
-        return ENOENT;
-    if (!managesSystem())
-        return ENOTSUP;
-    return systemctl({QStringLiteral("stop"), QStringLiteral("--no-block"), unitName(serviceName)});
+    return control(QStringLiteral("stop"), serviceName);
 }
 
 State Manager::status(const QString& serviceName) const

@@ -79,6 +79,8 @@ public:
 
 private:
     int systemctl(const QStringList& arguments, QString* output = nullptr) const;
+    // "start" or "stop" without waiting: ENOENT without the unit, ENOTSUP without systemd.
+    int control(const QString& verb, const QString& serviceName);
     // Declares a named account and has systemd-sysusers make it when it is missing.
     int declareAccount(const ServiceConfig& config) const;
 
