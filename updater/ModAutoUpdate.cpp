@@ -98,15 +98,23 @@ QDateTime LlegirUltimaComprovacio()
     const QString text = ModReg::LlegirCadena(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("UltimaComprovacio"));
     QDateTime d = LlegirData(text);
     // The update folder's copy, kept when the settings could not be written: the later wins.
-    if (!g_config.carpeta.isEmpty()) {
+    // A copy that cannot be read, is longer than a date and its line end, or holds no date
+    // is not counted, and the log says so.
+    if (!g_config.carpeta.isEmpty() && QFileInfo::exists(g_config.carpeta + kUltimaComprovacio)) {
         QFile f(g_config.carpeta + kUltimaComprovacio);
-        // A file longer than a date and its line end is not ours: ignored.
-        const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.read(kMidaMaximaUltimaComprovacio + 1) : QByteArray();
-        if (bytes.size() <= kMidaMaximaUltimaComprovacio) {
-            const QDateTime copia = LlegirData(QString::fromUtf8(bytes));
-            if (copia.isValid() && (!d.isValid() || copia > d))
-                d = copia;
+        QString error;
+        if (!f.open(QIODevice::ReadOnly)) {
+            error = f.errorString();
+        } else if (const QByteArray bytes = f.read(kMidaMaximaUltimaComprovacio + 1);
+                   bytes.size() > kMidaMaximaUltimaComprovacio) {
+            error = QStringLiteral("massa llarg per ser una data");
+        } else if (const QDateTime copia = LlegirData(QString::fromUtf8(bytes)); !copia.isValid()) {
+            error = QStringLiteral("no conté una data");
+        } else if (!d.isValid() || copia > d) {
+            d = copia;
         }
+        if (!error.isEmpty())
+            EscriureLog(f.fileName() + QStringLiteral(": ") + error + QStringLiteral("; no es té en compte"), 1);
     }
     // Empty, or a value that is not a date: the check counts as never made.
     return d.isValid() ? d : senseZona(QDate(2005, 1, 1), QTime(0, 0));

@@ -314,7 +314,7 @@ TEST_F(Actualitzacio, ALastCheckThatCannotBeRecordedIsKeptInTheUpdateFolder)
 }
 
 // The settings' date and the update folder's copy: the later counts; a copy that is not a
-// date, or is far too long to be one, is ignored.
+// date, or is far too long to be one, is ignored and named in the log.
 TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
 {
     const QString copia = carpeta_ + QStringLiteral("ultimaComprovacio.txt");
@@ -334,6 +334,7 @@ TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
         escriure(copia, brossa);
         EXPECT_EQ(ultima(), QStringLiteral("05/12/2026 09:30:00"));
     }
+    EXPECT_EQ(log().count(copia + QStringLiteral(": ")), 3) << log().toStdString();
 }
 
 // An installer downloaded and handed over earlier, while the person has not installed it
