@@ -13,6 +13,26 @@ constexpr int kTickMs = 100;
 const QString kErrorDades = QStringLiteral("S'ha produit un error en rebre les dades: ");
 const QString kErrorSocket = QStringLiteral("Error de socket: ");
 
+QString errorEscrivint(const QFileDevice& file)
+{
+    return QStringLiteral("Error escrivint ") + file.fileName() + QStringLiteral(": ") + file.errorString();
+}
+
+// A request with the headers every request of the run carries; `connexio` is the
+// Connection header's value.
+QByteArray peticioHttp(const char* metode, const QString& target, const QString& host, const char* connexio,
+                       qint64 rang = -1)
+{
+    QByteArray r = QByteArray(metode) + ' ' + kovel::cp1252::fromUnicode(target) + " HTTP/1.1\r\n";
+    r += "Host: " + kovel::cp1252::fromUnicode(host) + "\r\n";
+    r += "Connection: " + QByteArray(connexio) + "\r\n";
+    r += "Accept: */*\r\n";
+    if (rang >= 0)
+        r += "Range: bytes=" + QByteArray::number(rang) + "-\r\n";
+    r += "\r\n";
+    return r;
+}
+
 } // namespace
 
 CAutoUpdate::CAutoUpdate(Entorn entorn, QObject* parent) : QObject(parent), entorn_(std::move(entorn))
@@ -46,6 +66,7 @@ void CAutoUpdate::Connect()
     try {
         if (WinsockHttp.State() != CSocket::sckClosed)
             WinsockHttp.CloseSck();
+        WinsockHttp.setProtocol(protocol_);
         WinsockHttp.setRemoteHost(remoteHost_);
         WinsockHttp.setRemotePort(remotePort_);
         WinsockHttp.setLocalPort(localPort_);
@@ -100,14 +121,7 @@ void CAutoUpdate::res()
 
 QByteArray CAutoUpdate::peticio(const char* metode, const QString& target, qint64 rang) const
 {
-    QByteArray r = QByteArray(metode) + ' ' + kovel::cp1252::fromUnicode(target) + " HTTP/1.1\r\n";
-    r += "Host: " + kovel::cp1252::fromUnicode(remoteHost_) + "\r\n";
-    r += "Connection: Keep-Alive\r\n";
-    r += "Accept: */*\r\n";
-    if (rang >= 0)
-        r += "Range: bytes=" + QByteArray::number(rang) + "-\r\n";
-    r += "\r\n";
-    return r;
+    return peticioHttp(metode, target, remoteHost_, "Keep-Alive", rang);
 }
 
 void CAutoUpdate::enviar(const QByteArray& request, bool head)
@@ -274,8 +288,7 @@ bool CAutoUpdate::capcaleraRebuda()
         } else if (rangDemanat_) {
             // The whole file came back instead of the part: write it from its start.
             if (!fitxer_.resize(0) || !fitxer_.seek(0)) {
-                errorPendent_ = QStringLiteral("Error escrivint ") + fitxer_.fileName() + QStringLiteral(": ")
-                    + fitxer_.errorString();
+                errorPendent_ = errorEscrivint(fitxer_);
                 return false;
             }
             m_lDownloadedBytes = 0;
@@ -296,8 +309,7 @@ bool CAutoUpdate::cosRebut(const char* data, qsizetype size)
     // Completion is having at least the installer's size; anything beyond it is dropped.
     const qsizetype n = static_cast<qsizetype>(std::min<qint64>(size, tamany_instalable_internet - m_lDownloadedBytes));
     if (n > 0 && fitxer_.write(data, n) != n) {
-        errorPendent_ = QStringLiteral("Error escrivint ") + fitxer_.fileName() + QStringLiteral(": ")
-            + fitxer_.errorString();
+        errorPendent_ = errorEscrivint(fitxer_);
         return false;
     }
     m_lDownloadedBytes += n;
@@ -346,7 +358,7 @@ bool CAutoUpdate::escriureMarcador()
     QFile f(path);
     const QByteArray line = lastModified_ + " - " + ModAutoUpdate::TextData(ModAutoUpdate::Ara()).toUtf8() + '\n';
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(line) != line.size()) {
-        fallar(QStringLiteral("Error escrivint ") + path + QStringLiteral(": ") + f.errorString());
+        fallar(errorEscrivint(f));
         return false;
     }
     return true;
@@ -412,7 +424,7 @@ void CAutoUpdate::decidir()
     const QIODevice::OpenMode mode = reprendre ? (QIODevice::WriteOnly | QIODevice::Append)
                                                : (QIODevice::WriteOnly | QIODevice::Truncate);
     if (!fitxer_.open(mode | QIODevice::Unbuffered)) {
-        fallar(QStringLiteral("Error escrivint ") + local + QStringLiteral(": ") + fitxer_.errorString());
+        fallar(errorEscrivint(fitxer_));
         return;
     }
     filePath_ = directoryPath_ + nom_;
@@ -452,9 +464,7 @@ void CAutoUpdate::acabarDescarrega()
     const QByteArray bytes = linia.toUtf8() + '\n';
     if (!pendent.open(QIODevice::WriteOnly) || pendent.write(bytes) != bytes.size() || !pendent.commit()) {
         status_ = StatusFallat;
-        ModAutoUpdate::EscriureLog(QStringLiteral("Error escrivint ") + pendent.fileName() + QStringLiteral(": ")
-                                       + pendent.errorString(),
-                                   1);
+        ModAutoUpdate::EscriureLog(errorEscrivint(pendent), 1);
         acabat_ = true;
         emit Finalitzat();
         return;
@@ -491,12 +501,8 @@ void CAutoUpdate::WinsockEst_Connect()
 {
     if (status_ == StatusFallat)
         return;
-    QByteArray r = "GET " + kovel::cp1252::fromUnicode(estPath_) + " HTTP/1.1\r\n";
-    r += "Host: " + kovel::cp1252::fromUnicode(estHost_) + "\r\n";
-    r += "Connection: Close\r\n";
-    r += "Accept: */*\r\n\r\n";
     try {
-        WinsockEst.SendData(r);
+        WinsockEst.SendData(peticioHttp("GET", estPath_, estHost_, "Close"));
     } catch (const SocketError&) {
     }
 }
