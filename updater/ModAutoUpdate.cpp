@@ -168,11 +168,8 @@ void LlegirConfiguracio()
     // The unfinished-download marker lives in the update folder, where the download
     // writes it and the main program looks for it.
     if (!c.carpeta.isEmpty() && QFileInfo::exists(c.carpeta + kMarcador)) {
-        QString error;
-        if (const auto d = dataDeFitxer(c.carpeta + kMarcador, error))
+        if (const auto d = dataDeFitxer(c.carpeta + kMarcador, c.errorMarcador))
             c.dataDescarregaIncompleta = *d;
-        else
-            c.marcadorIllegible = true;
     }
     g_config = c;
 }
@@ -317,8 +314,8 @@ int ComprovarActualitzacio()
         EscriureLog(QStringLiteral("El rellotge del sistema no funciona correctament."), 1);
         return 1;
     }
-    if (c.marcadorIllegible) {
-        EscriureLog(c.carpeta + kMarcador + QStringLiteral(": la primera línia no comença amb una data"), 1);
+    if (!c.errorMarcador.isEmpty()) {
+        EscriureLog(c.errorMarcador, 1);
         return 1;
     }
     const bool due = ultima.addDays(c.periodeComprovacio) < now || c.dataDescarregaIncompleta.isValid();

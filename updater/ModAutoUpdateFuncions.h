@@ -18,7 +18,7 @@ struct Configuracio {
     int periodeComprovacio = 0;      // days
     int segonsInactius = 0;          // as stored; see SegonsInactiusEfectius
     QDateTime dataDescarregaIncompleta; // from the unfinished-download marker; invalid when none
-    bool marcadorIllegible = false;  // a marker exists but its first line holds no date
+    QString errorMarcador;           // a marker exists but cannot be read or holds no date: why, naming it
 };
 const Configuracio& ConfiguracioActual();
 

@@ -504,6 +504,21 @@ TEST_F(Actualitzacio, MissingLiteralsOrSettingsStopTheRunBeforeTheNetwork)
     EXPECT_TRUE(log().contains(QStringLiteral("autoUpdate.log")));
     EXPECT_TRUE(servidor_.peticions().empty());
 
+    // A marker without a date, or one that cannot be read, stops the run and is named with why.
+    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
+    const QString marcador = carpeta_ + QStringLiteral("autoUpdateIncomplet.log");
+    escriure(marcador, "no date\n");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(marcador + QStringLiteral(": la primera línia no comença amb una data\n")));
+    QFile::remove(marcador);
+    ASSERT_TRUE(QDir().mkpath(marcador));
+    QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(marcador + QStringLiteral(": "))) << log().toStdString();
+    EXPECT_FALSE(log().contains(QStringLiteral("primera línia"))) << log().toStdString();
+    EXPECT_TRUE(servidor_.peticions().empty());
+    QDir(marcador).removeRecursively();
+
     // No address: nothing at all.
     ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"), QString());
     QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
