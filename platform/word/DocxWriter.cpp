@@ -232,6 +232,7 @@ private:
     void sectPr(const Section& s);
     void onOff(const QString& name, const std::optional<bool>& v);
     void widthElement(const QString& name, int twips);
+    void paddings(const QString& name, const Paddings& p);
     const Media& media(const QByteArray& png);
 
     const Document& doc_;
@@ -533,6 +534,17 @@ void Writer::widthElement(const QString& name, int twips) {
     x_.writeAttribute(W, QStringLiteral("type"), QStringLiteral("dxa"));
 }
 
+// Only the sides that were set; nothing at all when none was.
+void Writer::paddings(const QString& name, const Paddings& p) {
+    if (!p.top && !p.left && !p.bottom && !p.right) return;
+    x_.writeStartElement(W, name);
+    if (p.top) widthElement(QStringLiteral("top"), p.top->value);
+    if (p.left) widthElement(QStringLiteral("left"), p.left->value);
+    if (p.bottom) widthElement(QStringLiteral("bottom"), p.bottom->value);
+    if (p.right) widthElement(QStringLiteral("right"), p.right->value);
+    x_.writeEndElement();
+}
+
 void Writer::table(const Table& t) {
     if (t.rows.empty() || t.columnCount() == 0) return;
     x_.writeStartElement(W, QStringLiteral("tbl"));
@@ -557,15 +569,7 @@ void Writer::table(const Table& t) {
     x_.writeEndElement();
     x_.writeEmptyElement(W, QStringLiteral("tblLayout"));
     x_.writeAttribute(W, QStringLiteral("type"), t.allowAutoFit ? QStringLiteral("autofit") : QStringLiteral("fixed"));
-    const Paddings& d = t.defaultPaddings;
-    if (d.top || d.left || d.bottom || d.right) {
-        x_.writeStartElement(W, QStringLiteral("tblCellMar"));
-        if (d.top) widthElement(QStringLiteral("top"), d.top->value);
-        if (d.left) widthElement(QStringLiteral("left"), d.left->value);
-        if (d.bottom) widthElement(QStringLiteral("bottom"), d.bottom->value);
-        if (d.right) widthElement(QStringLiteral("right"), d.right->value);
-        x_.writeEndElement();
-    }
+    paddings(QStringLiteral("tblCellMar"), t.defaultPaddings);
     x_.writeEndElement(); // tblPr
     // The grid: the widest row's cells give the columns.
     const Row* gridRow = &t.rows.front();
@@ -600,15 +604,7 @@ void Writer::table(const Table& t) {
                 x_.writeEmptyElement(W, QStringLiteral("gridSpan"));
                 x_.writeAttribute(W, QStringLiteral("val"), num(static_cast<int>(gridRow->cells.size() - n + 1)));
             }
-            const Paddings& m = c.paddings;
-            if (m.top || m.left || m.bottom || m.right) {
-                x_.writeStartElement(W, QStringLiteral("tcMar"));
-                if (m.top) widthElement(QStringLiteral("top"), m.top->value);
-                if (m.left) widthElement(QStringLiteral("left"), m.left->value);
-                if (m.bottom) widthElement(QStringLiteral("bottom"), m.bottom->value);
-                if (m.right) widthElement(QStringLiteral("right"), m.right->value);
-                x_.writeEndElement();
-            }
+            paddings(QStringLiteral("tcMar"), c.paddings);
             x_.writeEndElement(); // tcPr
             story(c.story, false);
             x_.writeEndElement(); // tc
