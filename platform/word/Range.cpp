@@ -143,6 +143,15 @@ Position clampIn(const Story& s, Position p) {
     return p;
 }
 
+// Where text goes at `p`: a place before a table gets an empty paragraph of its own.
+Position paragraphAt(Story& s, Position p) {
+    if (s.blocks[static_cast<size_t>(p.block)].isTable()) {
+        s.blocks.insert(s.blocks.begin() + p.block, Block{Paragraph{}});
+        p.offset = 0;
+    }
+    return p;
+}
+
 Paragraph slice(const Paragraph& p, int from, int to) {
     Paragraph out = p;
     DocxAccess::endsSection(out) = false;
@@ -388,11 +397,7 @@ void Range::setText(const QString& text) {
     if (s.blocks[static_cast<size_t>(start_.block)].isParagraph())
         fmt = ops::formatAt(s.blocks[static_cast<size_t>(start_.block)].paragraph(), start_.offset);
     deleteContent();
-    Position p = start_;
-    if (s.blocks[static_cast<size_t>(p.block)].isTable()) {
-        s.blocks.insert(s.blocks.begin() + p.block, Block{Paragraph{}});
-        p.offset = 0;
-    }
+    Position p = paragraphAt(s, start_);
     static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
     const QStringList lines = text.split(breaks);
     for (int i = 0; i < lines.size(); ++i) {
@@ -421,11 +426,7 @@ void Range::insertAfter(const QString& text) {
 InlinePicture& Range::insertPicture(InlinePicture picture) {
     deleteContent();
     Story& s = *story_;
-    Position p = start_;
-    if (s.blocks[static_cast<size_t>(p.block)].isTable()) {
-        s.blocks.insert(s.blocks.begin() + p.block, Block{Paragraph{}});
-        p.offset = 0;
-    }
+    Position p = paragraphAt(s, start_);
     Paragraph& para = s.blocks[static_cast<size_t>(p.block)].paragraph();
     if (!picture.format().fontName && !picture.format().size) picture.format() = ops::formatAt(para, p.offset);
     DocxAccess::id(picture) = DocxAccess::nextId(*doc_)++;
@@ -440,11 +441,7 @@ InlinePicture& Range::insertPicture(InlinePicture picture) {
 void Range::insertBreak(BreakType type) {
     deleteContent();
     Story& s = *story_;
-    Position p = start_;
-    if (s.blocks[static_cast<size_t>(p.block)].isTable()) {
-        s.blocks.insert(s.blocks.begin() + p.block, Block{Paragraph{}});
-        p.offset = 0;
-    }
+    Position p = paragraphAt(s, start_);
     Paragraph& para = s.blocks[static_cast<size_t>(p.block)].paragraph();
     switch (type) {
     case BreakType::Line:
