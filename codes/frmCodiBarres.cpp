@@ -6,6 +6,7 @@
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "common/ui/Finestres.h"
 #include "platform/word/Document.h"
 
 #include <QApplication>
@@ -26,12 +27,16 @@
 
 using kovel::barcode::ActiveBC;
 
+using kovel::ui::Control;
+using kovel::ui::Px;
+using kovel::ui::TextFinestra;
+using kovel::ui::Tw;
+
 namespace {
 
 constexpr int AlcadaCompacta = 6750;   // twips
 constexpr int AlcadaCompleta = 10320;
 constexpr int Amplada = 7800;
-constexpr int TwipsPixel = 15;
 const QString Titol = QStringLiteral("KOVEL Videvoviv");
 
 // Maximum text length of each bar type (0: no limit).
@@ -54,27 +59,6 @@ QStringList Alineacions()
     using ModTraduccion::Literal;
     return {Literal(8020), Literal(8021), Literal(8022), Literal(8023), QStringLiteral("EAN1"),
             QStringLiteral("EAN2"), QStringLiteral("EAN3")};
-}
-
-// A text of the window by key, with the English text when the literals lack it.
-QString TextFinestra(const QString& key, const QString& fallback)
-{
-    const QString t = ModTraduccion::CercarLiteral(key);
-    return t.isEmpty() ? fallback : t;
-}
-
-QRect Tw(int x, int y, int w, int h)
-{
-    return QRect(x / TwipsPixel, y / TwipsPixel, w / TwipsPixel, h / TwipsPixel);
-}
-
-template <typename T>
-T* Control(QWidget* parent, const char* name, const QRect& r)
-{
-    auto* c = new T(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(r);
-    return c;
 }
 
 } // namespace
@@ -160,7 +144,7 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : QDialog(parent), bc_(std::make_u
     Modificat = 0;
     lblInvalid->setText(ModTraduccion::Literal(8001));
     textFix_.clear();
-    resize(Amplada / TwipsPixel, AlcadaCompleta / TwipsPixel);
+    resize(Px(Amplada), Px(AlcadaCompleta));
 
     triarColor = [this](std::uint32_t& colour) {
         const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -404,7 +388,7 @@ void frmCodiBarres::ActiveBC1_Canviat()
 
 void frmCodiBarres::actualitzarPreview()
 {
-    QSize size(std::max(1, bc_->Width() / TwipsPixel), std::max(1, bc_->Height() / TwipsPixel));
+    QSize size(std::max(1, Px(bc_->Width())), std::max(1, Px(bc_->Height())));
     // A long code wider than the preview at one pixel a module widens the preview rather
     // than lose its ends.
     const int minimum = static_cast<int>(bc_->MinBarcodeWidth() / 2);
@@ -484,11 +468,11 @@ void frmCodiBarres::optMateix_Click()
 void frmCodiBarres::btnComplex_Click()
 {
     if (avancatVisible_) {
-        resize(width(), AlcadaCompacta / TwipsPixel);
+        resize(width(), Px(AlcadaCompacta));
         avancatVisible_ = false;
         btnComplex->setText(ModTraduccion::Literal(8009));
     } else {
-        resize(width(), AlcadaCompleta / TwipsPixel);
+        resize(width(), Px(AlcadaCompleta));
         avancatVisible_ = true;
         btnComplex->setText(ModTraduccion::Literal(8010));
     }

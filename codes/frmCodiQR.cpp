@@ -5,6 +5,7 @@
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "common/ui/Finestres.h"
 #include "platform/word/Document.h"
 
 #include <QButtonGroup>
@@ -23,33 +24,17 @@
 using kovel::qr::QRCodeCtrl;
 using kovel::qr::QrError;
 
+using kovel::ui::Control;
+using kovel::ui::Px;
+using kovel::ui::TextFinestra;
+using kovel::ui::Tw;
+
 namespace {
 
 constexpr int AlcadaCompacta = 6675;   // twips
 constexpr int AlcadaCompleta = 10440;
 constexpr int Amplada = 7800;
-constexpr int TwipsPixel = 15;
 constexpr int MidaPreview = 2040;
-
-QString TextFinestra(const QString& key, const QString& fallback)
-{
-    const QString t = ModTraduccion::CercarLiteral(key);
-    return t.isEmpty() ? fallback : t;
-}
-
-QRect Tw(int x, int y, int w, int h)
-{
-    return QRect(x / TwipsPixel, y / TwipsPixel, w / TwipsPixel, h / TwipsPixel);
-}
-
-template <typename T>
-T* Control(QWidget* parent, const char* name, const QRect& r)
-{
-    auto* c = new T(parent);
-    c->setObjectName(QLatin1String(name));
-    c->setGeometry(r);
-    return c;
-}
 
 } // namespace
 
@@ -154,7 +139,7 @@ frmCodiQR::frmCodiQR(QWidget* parent) : QDialog(parent), qr_(std::make_unique<QR
     for (auto* o : {optMateixURL, optMateixSMS, optMateixvCard}) o->setText(optMateix->text());
     for (auto* o : {optCampURL, optCampSMS, optCampvCard}) o->setText(optCamp->text());
     for (auto* g : {fraVincularURL, fraVincularSMS, fraVincularvCard}) g->setTitle(fraVincular->title());
-    resize(Amplada / TwipsPixel, AlcadaCompleta / TwipsPixel);
+    resize(Px(Amplada), Px(AlcadaCompleta));
     lblInvalid->setText(ModTraduccion::Literal(8201));
     qr_->setDataToEncode(QString());
     textFixQR_.clear();
@@ -456,11 +441,11 @@ void frmCodiQR::chkTransparent_Click()
 void frmCodiQR::btnComplex_Click()
 {
     if (avancatVisible_) {
-        resize(width(), AlcadaCompacta / TwipsPixel);
+        resize(width(), Px(AlcadaCompacta));
         avancatVisible_ = false;
         btnComplex->setText(ModTraduccion::Literal(8009));
     } else {
-        resize(width(), AlcadaCompleta / TwipsPixel);
+        resize(width(), Px(AlcadaCompleta));
         avancatVisible_ = true;
         btnComplex->setText(ModTraduccion::Literal(8010));
     }
@@ -583,7 +568,7 @@ void frmCodiQR::RefrescarValidesa()
         btnAceptar->setEnabled(false);
     }
     // The largest versions need more pixels than the preview has at one pixel a module.
-    const int side = std::max(MidaPreview / TwipsPixel, qr_->GetMatrixWidth(1, 96, 96, 3, 3));
+    const int side = std::max(Px(MidaPreview), qr_->GetMatrixWidth(1, 96, 96, 3, 3));
     const QSize size(side, side);
     lblPreview->resize(size);
     const QImage img = qr_->Dibuixar(size);

@@ -3,6 +3,7 @@
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 
 #include <QApplication>
@@ -20,9 +21,10 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-int px(int twips) { return twips / kTwipsPerPixel; }
-int tw(int pixels) { return pixels * kTwipsPerPixel; }
+using kovel::ui::Control;
+using kovel::ui::Px;
+using kovel::ui::PxATwips;
+using kovel::ui::Tw;
 
 void (*g_look)(frm_rvtMsgBox*) = nullptr;
 QPointer<frm_rvtMsgBox> g_instance;
@@ -38,18 +40,15 @@ constexpr int kLeftFirst = 3600, kLeftSecond = 5100;
 
 QLabel* icon(QWidget* parent, const char* name, QStyle::StandardPixmap which)
 {
-    auto* l = new QLabel(parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(px(kIconLeft), px(kIconTop), px(kIconSize), px(kIconSize));
-    l->setPixmap(parent->style()->standardIcon(which).pixmap(px(kIconSize), px(kIconSize)));
+    auto* l = Control<QLabel>(parent, name, Tw(kIconLeft, kIconTop, kIconSize, kIconSize));
+    l->setPixmap(parent->style()->standardIcon(which).pixmap(Px(kIconSize), Px(kIconSize)));
     return l;
 }
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left)
 {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(px(left), px(kButtonTop), px(kButtonWidth), px(kButtonHeight));
+    auto* b = Control<QPushButton>(parent, name, Tw(left, kButtonTop, kButtonWidth, kButtonHeight));
+    b->setText(caption);
     b->setAutoDefault(false);
     b->setFocusPolicy(Qt::NoFocus); // the window takes the keys before its controls
     return b;
@@ -96,18 +95,14 @@ frm_rvtMsgBox::frm_rvtMsgBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frm_rvtMsgBox"));
     setModal(true);
-    setFixedSize(px(kWidth), px(kHeight));
+    setFixedSize(Px(kWidth), Px(kHeight));
 
-    lbl_titol = new QLabel(this);
-    lbl_titol->setObjectName(QStringLiteral("lbl_titol"));
-    lbl_titol->setGeometry(px(kTextLeft), px(kTitleTop), px(kTextWidth), px(kTitleHeight));
+    lbl_titol = Control<QLabel>(this, "lbl_titol", Tw(kTextLeft, kTitleTop, kTextWidth, kTitleHeight));
     QFont bold = lbl_titol->font();
     bold.setBold(true);
     lbl_titol->setFont(bold);
 
-    lbl_missatge = new QLabel(this);
-    lbl_missatge->setObjectName(QStringLiteral("lbl_missatge"));
-    lbl_missatge->setGeometry(px(kTextLeft), px(kTitleTop), px(kTextWidth), px(kMessageHeight));
+    lbl_missatge = Control<QLabel>(this, "lbl_missatge", Tw(kTextLeft, kTitleTop, kTextWidth, kMessageHeight));
     lbl_missatge->setWordWrap(true);
     lbl_missatge->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -131,11 +126,11 @@ frm_rvtMsgBox::frm_rvtMsgBox(QWidget* parent) : QDialog(parent)
     if (ModReg::LlegirJocCaracters() == 178) {
         // Right to left: the texts right-aligned from 120 twips, the icons after them.
         for (QLabel* l : {lbl_titol, lbl_missatge}) {
-            l->move(px(120), l->y());
+            l->move(Px(120), l->y());
             l->setAlignment(Qt::AlignRight | Qt::AlignTop);
         }
         for (QLabel* i : {img_Critical, img_Question, img_Exclamation, img_Information})
-            i->move(px(tw(lbl_missatge->width()) + 120), i->y());
+            i->move(Px(PxATwips(lbl_missatge->width()) + 120), i->y());
     }
 }
 
@@ -202,17 +197,17 @@ void frm_rvtMsgBox::Activar()
     int widest = 0;
     for (const QString& l : lines)
         widest = std::max(widest, fm.horizontalAdvance(l));
-    const double h = double(tw(widest)) * tw(fm.height() * int(lines.size())) / tw(std::max(1, lbl_missatge->width()));
+    const double h = double(PxATwips(widest)) * PxATwips(fm.height() * int(lines.size())) / PxATwips(std::max(1, lbl_missatge->width()));
     const long half = std::lround(h / 2);
     int top;
     if (half < 351) {
         top = 800 - int(half);
         lbl_titol->show();
     } else {
-        top = tw(lbl_titol->y());
+        top = PxATwips(lbl_titol->y());
         lbl_titol->hide();
     }
-    lbl_missatge->move(lbl_missatge->x(), px(top));
+    lbl_missatge->move(lbl_missatge->x(), Px(top));
     if (top < 500)
         lbl_titol->hide();
 }

@@ -1,0 +1,38 @@
+#pragma once
+// What the program's windows are built with: geometry designed in twips for a screen of
+// 15 twips a pixel (96 dpi), child controls made by name, texts of a window by key.
+#include "common/ModTraduccion.h"
+
+#include <QLatin1String>
+#include <QRect>
+#include <QString>
+#include <QWidget>
+
+namespace kovel::ui {
+
+inline constexpr int TwipsPixel = 15;
+
+constexpr int Px(int twips) { return twips / TwipsPixel; }
+constexpr int PxATwips(int pixels) { return pixels * TwipsPixel; }
+
+// A rectangle designed in twips, in pixels.
+inline QRect Tw(int x, int y, int w, int h) { return QRect(Px(x), Px(y), Px(w), Px(h)); }
+
+// A child control of `parent`, named as the window's code and tests find it.
+template <typename T>
+T* Control(QWidget* parent, const char* name, const QRect& r)
+{
+    auto* c = new T(parent);
+    c->setObjectName(QLatin1String(name));
+    c->setGeometry(r);
+    return c;
+}
+
+// A text of a window by key, with the English text when the literals lack it.
+inline QString TextFinestra(const QString& key, const QString& fallback)
+{
+    const QString t = ModTraduccion::CercarLiteral(key);
+    return t.isEmpty() ? fallback : t;
+}
+
+} // namespace kovel::ui
