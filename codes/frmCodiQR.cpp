@@ -282,16 +282,22 @@ void frmCodiQR::Activar()
 
 // ---- Data builders ----
 
-void frmCodiQR::posarDades(const QString& data, bool marcarModificat)
+// A change the control may refuse: refused, the data are marked invalid and Accept is off.
+void frmCodiQR::provarCanvi(const std::function<void()>& canvi)
 {
     DadesInvalides = 0;
     btnAceptar->setEnabled(true);
     try {
-        qr_->setDataToEncode(data);
+        canvi();
     } catch (const QrError&) {
         DadesInvalides = -1;
         btnAceptar->setEnabled(false);
     }
+}
+
+void frmCodiQR::posarDades(const QString& data, bool marcarModificat)
+{
+    provarCanvi([&] { qr_->setDataToEncode(data); });
     qr_->setRefrescat(false);
     if (marcarModificat) Modificat = -1;
     RefrescarValidesa();
@@ -371,49 +377,25 @@ void frmCodiQR::chkBOM_Click()
 
 void frmCodiQR::cboPreferredVersion_Change()
 {
-    int i = cboPreferredVersion->currentIndex();
+    const int i = cboPreferredVersion->currentIndex();
     if (i == qr_->PreferredVersion()) return;
-    DadesInvalides = 0;
-    btnAceptar->setEnabled(true);
-    if (i < 0) i = 0;
-    try {
-        qr_->setPreferredVersion(i);
-    } catch (const QrError&) {
-        DadesInvalides = -1;
-        btnAceptar->setEnabled(false);
-    }
+    provarCanvi([&] { qr_->setPreferredVersion(std::max(0, i)); });
     RefrescarValidesa();
 }
 
 void frmCodiQR::cboEncodingMode_Change()
 {
-    int i = cboEncodingMode->currentIndex();
+    const int i = cboEncodingMode->currentIndex();
     if (i == qr_->EncodingMode()) return;
-    DadesInvalides = 0;
-    btnAceptar->setEnabled(true);
-    if (i < 0) i = 0;
-    try {
-        qr_->setEncodingMode(i);
-    } catch (const QrError&) {
-        DadesInvalides = -1;
-        btnAceptar->setEnabled(false);
-    }
+    provarCanvi([&] { qr_->setEncodingMode(std::max(0, i)); });
     RefrescarValidesa();
 }
 
 void frmCodiQR::cboErrorCorrectionLevel_Change()
 {
-    int i = cboErrorCorrectionLevel->currentIndex();
+    const int i = cboErrorCorrectionLevel->currentIndex();
     if (i == qr_->ErrorCorrectionLevel()) return;
-    DadesInvalides = 0;
-    btnAceptar->setEnabled(true);
-    if (i < 0) i = 0;
-    try {
-        qr_->setErrorCorrectionLevel(i);
-    } catch (const QrError&) {
-        DadesInvalides = -1;
-        btnAceptar->setEnabled(false);
-    }
+    provarCanvi([&] { qr_->setErrorCorrectionLevel(std::max(0, i)); });
     RefrescarValidesa();
 }
 

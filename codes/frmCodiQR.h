@@ -100,6 +100,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void provarCanvi(const std::function<void()>& canvi);
     void posarDades(const QString& data, bool marcarModificat);
     void construirTab(int tab);
     bool potTancar();
