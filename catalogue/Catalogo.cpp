@@ -72,6 +72,12 @@ QString trimBlancos(const QString& s)
     return rtrimBlancos(s.mid(a));
 }
 
+QString mensajeFalta(const QString& ruta)
+{
+    const QString texto = ModTraduccion::Literal(1, ruta);
+    return texto.isEmpty() ? ruta + QStringLiteral(" Not Found !") : texto;
+}
+
 // A file of the program folder, mapped rather than copied so that a huge file costs no memory.
 class FicheroLeido {
 public:
@@ -100,6 +106,17 @@ public:
             }
         }
         return true;
+    }
+    // The file of that name in the folder, whatever the case of its letters; a missing file
+    // gets the program's "not found" message.
+    bool abrirDe(const QString& carpeta, const char* nombre, QString& ruta, QString& mensaje)
+    {
+        ruta = kovel::paths::findCaseInsensitive(carpeta, QString::fromLatin1(nombre));
+        if (!ModTraduccion::ExisteixFitxer(ruta)) {
+            mensaje = mensajeFalta(ruta);
+            return false;
+        }
+        return abrir(ruta, mensaje);
     }
     QByteArrayView vista() const { return QByteArrayView(data_, size_); }
 
@@ -228,13 +245,6 @@ bool sufijoSeguro(const QString& s)
 QString nombreRef(const EtiquetaCatalogo& e)
 {
     return trimBlancos(e.Referencia);
-}
-
-
-QString mensajeFalta(const QString& ruta)
-{
-    const QString texto = ModTraduccion::Literal(1, ruta);
-    return texto.isEmpty() ? ruta + QStringLiteral(" Not Found !") : texto;
 }
 
 struct CabeceraExtension {
@@ -426,32 +436,16 @@ bool Carga_Catalogo(QString& mensaje)
 bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje)
 {
     // Each file is checked just before it is first opened, in this order.
-    const QString rutaCap = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQSCAP.UNI"));
-    if (!ModTraduccion::ExisteixFitxer(rutaCap)) {
-        mensaje = mensajeFalta(rutaCap);
-        return false;
-    }
+    QString rutaCap, rutaExt, rutaEtq;
     CabeceraExtension cabecera;
     {
         FicheroLeido cap;
-        if (!cap.abrir(rutaCap, mensaje) || !leeCabecera(rutaCap, cap.vista(), cabecera, mensaje))
+        if (!cap.abrirDe(carpeta, "ETIQSCAP.UNI", rutaCap, mensaje)
+            || !leeCabecera(rutaCap, cap.vista(), cabecera, mensaje))
             return false;
     }
-    const QString rutaExt = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQSEXT.UNI"));
-    if (!ModTraduccion::ExisteixFitxer(rutaExt)) {
-        mensaje = mensajeFalta(rutaExt);
-        return false;
-    }
-    FicheroLeido ext;
-    if (!ext.abrir(rutaExt, mensaje))
-        return false;
-    const QString rutaEtq = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("ETIQS.UNI"));
-    if (!ModTraduccion::ExisteixFitxer(rutaEtq)) {
-        mensaje = mensajeFalta(rutaEtq);
-        return false;
-    }
-    FicheroLeido etq;
-    if (!etq.abrir(rutaEtq, mensaje))
+    FicheroLeido ext, etq;
+    if (!ext.abrirDe(carpeta, "ETIQSEXT.UNI", rutaExt, mensaje) || !etq.abrirDe(carpeta, "ETIQS.UNI", rutaEtq, mensaje))
         return false;
     return leeRegistros(cabecera, rutaExt, ext.vista(), rutaEtq, etq.vista(), mensaje);
 }
