@@ -160,14 +160,6 @@ qsizetype largoRecortado(QStringView s)
     return s.size() - a;
 }
 
-QString rtrim(const QString& s)
-{
-    qsizetype n = s.size();
-    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
-        --n;
-    return s.left(n);
-}
-
 QString conSeparadorUsuario(QString texto)
 {
     const QString sep = QLocale().decimalPoint();
@@ -333,7 +325,7 @@ EstadoPanelEtiquetas& PanelEtiquetas()
 
 QString Normaliza_Numero(QString& s, int n)
 {
-    s = rtrim(s);
+    s = rtrimV(s).toString();
     qsizetype z = 0;
     while (z < s.size() - 1 && s.at(z) == QLatin1Char('0'))
         ++z;
