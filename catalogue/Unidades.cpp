@@ -5,6 +5,7 @@
 #include "common/BasicRules.h"
 
 #include <QLocale>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -51,11 +52,12 @@ double CmAPulgadas(double centimetros)
 
 QString QuebradoPulgada(double f, bool& acarreo)
 {
-    static const QString textos[] = {
-        QStringLiteral("1/8"), QStringLiteral("1/6"), QStringLiteral("1/4"), QStringLiteral("1/3"),
-        QStringLiteral("3/8"), QStringLiteral("1/2"), QStringLiteral("5/8"), QStringLiteral("2/3"),
-        QStringLiteral("3/4"), QStringLiteral("5/6"), QStringLiteral("7/8"),
-    };
+    static const auto textos = [] {
+        std::array<QString, std::size(kQuebrados)> t;
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = QString::fromLatin1(kQuebrados[i].texto);
+        return t;
+    }();
     acarreo = false;
     if (f < 0.0625)
         return {};
