@@ -1,4 +1,4 @@
-#include "tests/Ayudas.h"
+#include "catalogue/tests/Ayudas.h"
 
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/Unidades.h"
