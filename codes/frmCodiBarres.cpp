@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QGroupBox>
@@ -146,15 +145,7 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : QDialog(parent), bc_(std::make_u
     textFix_.clear();
     resize(Px(Amplada), Px(AlcadaCompleta));
 
-    triarColor = [this](std::uint32_t& colour) {
-        const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                           static_cast<int>((colour >> 16) & 0xFF));
-        const QColor c = QColorDialog::getColor(start, this);
-        if (!c.isValid()) return false;
-        colour = static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
-               | (static_cast<std::uint32_t>(c.blue()) << 16);
-        return true;
-    };
+    triarColor = [this](std::uint32_t& colour) { return kovel::ui::TriarColor(this, colour); };
     triarFont = [this](kovel::barcode::FontCodi& f) {
         QFont start(f.name);
         start.setPointSizeF(f.size);

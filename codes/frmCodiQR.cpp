@@ -11,7 +11,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -145,15 +144,7 @@ frmCodiQR::frmCodiQR(QWidget* parent) : QDialog(parent), qr_(std::make_unique<QR
     textFixQR_.clear();
     for (QRadioButton* o : {optMateix, optMateixURL, optMateixSMS, optMateixvCard}) o->setChecked(true);
 
-    triarColor = [this](std::uint32_t& colour) {
-        const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                           static_cast<int>((colour >> 16) & 0xFF));
-        const QColor c = QColorDialog::getColor(start, this);
-        if (!c.isValid()) return false;
-        colour = static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
-               | (static_cast<std::uint32_t>(c.blue()) << 16);
-        return true;
-    };
+    triarColor = [this](std::uint32_t& colour) { return kovel::ui::TriarColor(this, colour); };
 
     connect(SSTab1, &QTabBar::currentChanged, this, [this, pagina](int tab) {
         for (int i = 0; i < 4; ++i) pagina[i]->setVisible(i == tab);

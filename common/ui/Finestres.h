@@ -8,6 +8,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
+
 namespace kovel::ui {
 
 inline constexpr int TwipsPixel = 15;
@@ -34,5 +36,9 @@ inline QString TextFinestra(const QString& key, const QString& fallback)
     const QString t = ModTraduccion::CercarLiteral(key);
     return t.isEmpty() ? fallback : t;
 }
+
+// The desktop's colour dialog on an &HBBGGRR colour: true with the colour chosen, false
+// (colour unchanged) when the user cancelled.
+bool TriarColor(QWidget* parent, std::uint32_t& colour);
 
 } // namespace kovel::ui
