@@ -103,10 +103,10 @@ QStringList splitSections(const QString& code)
 
 // The language after the '-' of a "[$-C0A]" or "[$€-es-ES]": a Windows locale number
 // (its low 16 bits; the rest choose calendars) or a language tag. None when unknown.
-std::optional<QLocale> localeOf(const QString& spec)
+std::optional<QLocale> localeOf(const QString& tag)
 {
     bool hex = false;
-    const uint lcid = spec.toUInt(&hex, 16) & 0xFFFF;
+    const uint lcid = tag.toUInt(&hex, 16) & 0xFFFF;
     if (hex) {
         static const std::pair<uint, const char*> known[] = {
             {0x0409, "en_US"}, {0x0809, "en_GB"}, {0x040A, "es_ES"}, {0x0C0A, "es_ES"}, {0x080A, "es_MX"},
@@ -116,8 +116,8 @@ std::optional<QLocale> localeOf(const QString& spec)
             if (id == lcid) return QLocale(QString::fromLatin1(name));
         return std::nullopt;
     }
-    const QLocale l(spec);
-    if (spec.size() < 2 || l.language() == QLocale::C) return std::nullopt;
+    const QLocale l(tag);
+    if (tag.size() < 2 || l.language() == QLocale::C) return std::nullopt;
     return l;
 }
 
