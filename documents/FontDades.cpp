@@ -1,27 +1,15 @@
 #include "documents/FontDades.h"
 
+#include "platform/excel/Workbook.h"
+
 #include <stdexcept>
 
 namespace generar_doc {
 
-std::int32_t NumeroColumna(const QString& lletres)
-{
-    if (lletres.isEmpty() || lletres.size() > 3)
-        return 0;
-    std::int32_t n = 0;
-    for (QChar c : lletres) {
-        const char16_t u = c.toUpper().unicode();
-        if (u < u'A' || u > u'Z')
-            return 0;
-        n = n * 26 + (u - u'A' + 1);
-    }
-    return n <= 16384 ? n : 0;
-}
-
 bool FullMemoria::contingut(const QString& columna, std::int32_t fila, QString& text)
 {
     text.clear();
-    const std::int32_t c = NumeroColumna(columna);
+    const std::int32_t c = kovel::excel::ColumnNumber(columna);
     if (c < 1 || fila < 1 || fila > files_.size())
         return false;
     const QStringList& f = files_.at(fila - 1);

@@ -32,10 +32,6 @@ public:
     virtual QString contingutCamp(const QString& camp) = 0;
 };
 
-// Column letters to column number: "A" 1, "Z" 26, "AA" 27, up to "XFD"; 0 when the text is
-// not column letters.
-std::int32_t NumeroColumna(const QString& lletres);
-
 // An in-memory worksheet: row 1 is files[0], column A is files[r][0].
 class FullMemoria : public FullDades {
 public:
