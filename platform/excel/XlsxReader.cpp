@@ -828,6 +828,8 @@ bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QStr
         Worksheet& ws = book.AddSheet(s.name, s.hidden);
         if (!readSheet(pkg, book, ws, s.part, error)) return false;
     }
+    // A part can be found corrupt only at its end, after its XML was read whole.
+    if (!pkg.error.isEmpty()) { error = pkg.error; return false; }
     return true;
 }
 

@@ -153,3 +153,24 @@ TEST_F(Hostile, CellsOutsideTheSheetOrBeyondTheCountAreRefused)
     QString error;
     EXPECT_TRUE(Workbook::Open(path("many.xlsx"), error, limits)) << error.toStdString();
 }
+
+TEST_F(Hostile, PartWhoseChecksumDoesNotMatchIsRefused)
+{
+    // Well-formed XML whose bytes the package's checksum disowns: the fault is only seen when
+    // the part is read to its end, and the last part read must not be let through.
+    fixtures::WriteXlsx(path("good.xlsx"), oneSheet("<row r=\"1\"><c r=\"A1\"><v>1</v></c></row>"));
+    QByteArray bytes = fixtures::ReadFile(path("good.xlsx"));
+    const QByteArray name = "xl/worksheets/sheet1.xml";
+    int patched = 0;
+    for (qsizetype i = 0; i + 46 < bytes.size(); ++i) {
+        const bool local = bytes.mid(i, 4) == QByteArray("PK\x03\x04", 4);
+        const bool central = bytes.mid(i, 4) == QByteArray("PK\x01\x02", 4);
+        if (!local && !central) continue;
+        if (bytes.mid(i + (local ? 30 : 46), name.size()) != name) continue;
+        bytes[i + (local ? 14 : 16)] = char(bytes[i + (local ? 14 : 16)] ^ 0x01);
+        ++patched;
+    }
+    ASSERT_EQ(patched, 2);
+    fixtures::WriteFile(path("crc.xlsx"), bytes);
+    refused(path("crc.xlsx"), "corrupt");
+}
