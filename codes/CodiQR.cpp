@@ -300,31 +300,16 @@ void CopiarPropietatsQR(const QRCodeCtrl& s, QRCodeCtrl& d)
 
 QString ValorCamp(const QString& camp, const QString& textFix) { return CodiBarres::ValorCamp(camp, textFix); }
 
-QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
+namespace {
+// Registers a clone of the dialog's control under the tag just given to it, with `dades`
+// for its data when there are some.
+QRCodeCtrl& AfegirClon(QRCodeCtrl& dialogControl, const QString* dades)
 {
-    const int n = static_cast<int>(ClonsQR.size()) + 1;
-    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
     auto clone = std::make_unique<QRCodeCtrl>();
     CopiarPropietatsQR(dialogControl, *clone);
-    clone->setTag(dialogControl.Tag());
-    // The generation sets each record's data: a value it cannot encode is reported, not raised.
-    clone->setExcepcions(false);
-    ClonsQR.push_back(std::move(clone));
-    EtiquetesQR << dialogControl.Tag();
-    return *ClonsQR.back();
-}
-
-QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& plantilla, bool dadesDePlantilla)
-{
-    const int n = static_cast<int>(ClonsQR.size()) + 1;
-    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(ComptadorPlantillesQR));
-    PlantillesQR << plantilla;
-    ++ComptadorPlantillesQR;
-    auto clone = std::make_unique<QRCodeCtrl>();
-    CopiarPropietatsQR(dialogControl, *clone);
-    if (dadesDePlantilla) {
+    if (dades) {
         try {
-            clone->setDataToEncode(plantilla);
+            clone->setDataToEncode(*dades);
         } catch (const QrError&) {
         }
     }
@@ -334,6 +319,23 @@ QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& pla
     ClonsQR.push_back(std::move(clone));
     EtiquetesQR << dialogControl.Tag();
     return *ClonsQR.back();
+}
+} // namespace
+
+QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
+{
+    const int n = static_cast<int>(ClonsQR.size()) + 1;
+    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
+    return AfegirClon(dialogControl, nullptr);
+}
+
+QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& plantilla, bool dadesDePlantilla)
+{
+    const int n = static_cast<int>(ClonsQR.size()) + 1;
+    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(ComptadorPlantillesQR));
+    PlantillesQR << plantilla;
+    ++ComptadorPlantillesQR;
+    return AfegirClon(dialogControl, dadesDePlantilla ? &plantilla : nullptr);
 }
 
 } // namespace CodiQR
