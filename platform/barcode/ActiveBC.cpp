@@ -504,6 +504,18 @@ std::vector<std::pair<bool, int>> Runs(const std::vector<std::uint8_t>& row)
     return runs;
 }
 
+// Width in pixels of a row's element runs at n pixels a module, with `quiet` modules of
+// quiet zone: wide elements stretch by the ratio.
+int AmpladaPixels(const std::vector<std::pair<bool, int>>& runs, int wide, float ratio, int quiet, int n)
+{
+    int px = quiet * n;
+    for (const auto& [bar, len] : runs) {
+        Q_UNUSED(bar);
+        px += (len == wide) ? static_cast<int>(std::lround(ratio * n)) : len * n;
+    }
+    return px;
+}
+
 bool HiHaFonts()
 {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
@@ -516,15 +528,8 @@ float ActiveBC::MinBarcodeWidth() const
     const Codificacio& c = codificacio();
     if (!Valid() || c.rows.empty()) return 0;
     const auto [ql, qr] = ZonesSilenci(barType_);
-    const int n = 2;
-    int px = showQuietZone_ ? (ql + qr) * n : 0;
-    const auto runs = Runs(c.rows.back());
-    const int wide = AmpladaAmple(barType_);
-    for (const auto& [bar, len] : runs) {
-        Q_UNUSED(bar);
-        px += (len == wide) ? static_cast<int>(std::lround(wide2Narrow_ * n)) : len * n;
-    }
-    return static_cast<float>(px);
+    return static_cast<float>(
+        AmpladaPixels(Runs(c.rows.back()), AmpladaAmple(barType_), wide2Narrow_, showQuietZone_ ? ql + qr : 0, 2));
 }
 
 QImage ActiveBC::Dibuixar(QSize pixels) const
@@ -539,14 +544,8 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
     const int wide = AmpladaAmple(barType_);
     // Element widths at n pixels a module: columns of each module of the widest row.
     const auto& base = c.rows.back();
-    auto amplada = [&](int n) {
-        int px = showQuietZone_ ? (ql + qr) * n : 0;
-        for (const auto& [bar, len] : Runs(base)) {
-            Q_UNUSED(bar);
-            px += (len == wide) ? static_cast<int>(std::lround(wide2Narrow_ * n)) : len * n;
-        }
-        return px;
-    };
+    const auto runs = Runs(base);
+    auto amplada = [&](int n) { return AmpladaPixels(runs, wide, wide2Narrow_, showQuietZone_ ? ql + qr : 0, n); };
     int n = std::max(1, W / std::max(1, amplada(1)));
     while (n > 1 && amplada(n) > W) --n;
     const int total = amplada(n);
@@ -556,7 +555,7 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
     {
         int x = 0;
         size_t i = 0;
-        for (const auto& [bar, len] : Runs(base)) {
+        for (const auto& [bar, len] : runs) {
             Q_UNUSED(bar);
             const int w = (len == wide) ? static_cast<int>(std::lround(wide2Narrow_ * n)) : len * n;
             for (int k = 0; k < len; ++k) x0[i + static_cast<size_t>(k)] = x + (w * k) / len;
