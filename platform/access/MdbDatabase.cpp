@@ -76,7 +76,7 @@ public:
         MdbTableDef* table = entry ? mdb_read_table(entry) : nullptr;
         if (!table || !mdb_read_columns(table)) {
             if (table) mdb_free_tabledef(table);
-            throw Error(QStringLiteral("\"%1\" cannot be read").arg(t->Name));
+            throw Error(QStringLiteral("\"%1\" in the database \"%2\" cannot be read").arg(t->Name, m_name));
         }
         struct Freer { MdbTableDef* t; ~Freer() { mdb_free_tabledef(t); } } freer{table};
         const unsigned int n = table->num_cols;
@@ -96,7 +96,7 @@ public:
         RecordValues values;
         while (mdb_fetch_row(table)) {
             if (values.Count() + n > m_limits.maxRecordsetValues)
-                throw Error(QStringLiteral("\"%1\" has more values than can be read").arg(t->Name));
+                throw Error(QStringLiteral("\"%1\" in the database \"%2\" has more values than can be read").arg(t->Name, m_name));
             for (unsigned int c = 0; c < n; ++c) {
                 const int len = std::clamp(lengths[c], 0, int(bindSize));
                 if (EsBinari(types[c])) {

@@ -116,7 +116,7 @@ public:
         sqlite3_stmt* st = nullptr;
         const QByteArray sql = QStringLiteral("SELECT * FROM %1").arg(quoted(realName)).toUtf8();
         if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK)
-            throw Error(QStringLiteral("\"%1\" cannot be read: %2").arg(realName, lastError(m_db)));
+            throw Error(QStringLiteral("\"%1\" in the database \"%2\" cannot be read: %3").arg(realName, m_name, lastError(m_db)));
         Fields fields;
         const int n = sqlite3_column_count(st);
         std::vector<std::int16_t> types;
@@ -132,7 +132,7 @@ public:
             count += n;
             if (count > m_limits.maxRecordsetValues) {
                 sqlite3_finalize(st);
-                throw Error(QStringLiteral("\"%1\" has more values than can be read").arg(realName));
+                throw Error(QStringLiteral("\"%1\" in the database \"%2\" has more values than can be read").arg(realName, m_name));
             }
             for (int c = 0; c < n; ++c) {
                 switch (sqlite3_column_type(st, c)) {
@@ -168,7 +168,7 @@ public:
         }
         sqlite3_finalize(st);
         if (rc != SQLITE_DONE)
-            throw Error(QStringLiteral("\"%1\" cannot be read: %2").arg(realName, lastError(m_db)));
+            throw Error(QStringLiteral("\"%1\" in the database \"%2\" cannot be read: %3").arg(realName, m_name, lastError(m_db)));
         return std::make_unique<Recordset>(std::move(fields), std::move(values));
     }
 
