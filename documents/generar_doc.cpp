@@ -82,15 +82,6 @@ private:
     Table& t_;
 };
 
-int IndexBlocTaula(const Story& s, int taula)
-{
-    int n = 0;
-    for (int b = 0; b < int(s.blocks.size()); ++b)
-        if (s.blocks[b].isTable() && n++ == taula)
-            return b;
-    return -1;
-}
-
 ParagraphFormat SenseEspais()
 {
     ParagraphFormat f;
@@ -151,8 +142,10 @@ Story StoryResolta(Document& d)
 // Label cells left empty keep the design's font for what the user may type in them.
 void FormatCellesBuides(Document& doc, const RunFormat& font)
 {
-    for (int t = 0; t < doc.tableCount(); ++t)
-        for (Row& row : doc.table(t).rows)
+    for (Block& taula : doc.body().blocks) {
+        if (!taula.isTable())
+            continue;
+        for (Row& row : taula.table().rows)
             for (Cell& cell : row.cells)
                 for (Block& b : cell.story.blocks)
                     if (b.isParagraph()) {
@@ -160,6 +153,7 @@ void FormatCellesBuides(Document& doc, const RunFormat& font)
                         f.merge(b.paragraph().markFormat);
                         b.paragraph().markFormat = f;
                     }
+    }
 }
 
 bool EsNumeric(const QString& s)
@@ -470,32 +464,41 @@ std::unique_ptr<Document> CreaDocumentSortida(const MidesFull& m, bool horitzont
 
 Table& CreaTaulaEtiquetes(Document& doc, const MidesFull& m, const GeometriaTaula& g, std::int32_t pagina)
 {
-    if (doc.tableCount() == 1 && pagina == 1)
+    if (pagina == 1 && doc.tableCount() == 1)
         doc.deleteTable(0);
     Table& t = doc.addTable(doc.selection(), g.filesPagina, g.columnesTaula);
-    const int index = doc.tableCount() - 1;
+    // The new table's block and the number of tables, in one walk: this runs for every
+    // sheet, and each look-up of a table by number is a walk of the whole document.
+    auto& blocs = doc.body().blocks;
+    int bloc = -1, taules = 0;
+    for (int b = 0; b < int(blocs.size()); ++b)
+        if (blocs[b].isTable()) {
+            ++taules;
+            if (&blocs[b].table() == &t)
+                bloc = b;
+        }
     t.insideBorder = LineStyle::None;
     t.outsideBorder = LineStyle::None;
-    const std::int32_t primeraFila = doc.tableCount() == 1 ? (pagina - 1) * g.filesPagina + 1 : 1;
+    const std::int32_t primeraFila = taules == 1 ? (pagina - 1) * g.filesPagina + 1 : 1;
     MidesTaulaWord mides(t);
     FixaAlcadesFiles(mides, m, g, primeraFila);
     FixaAmpladesColumnes(mides, m, g);
     // Only the new table and what follows it are new; earlier pages have their spacing.
-    const int bloc = IndexBlocTaula(doc.body(), index);
-    for (int b = bloc; b < int(doc.body().blocks.size()); ++b) {
-        Block& bl = doc.body().blocks[b];
+    for (int b = bloc; b < int(blocs.size()); ++b) {
+        Block& bl = blocs[b];
         if (bl.isParagraph())
             bl.paragraph().format.merge(SenseEspais());
     }
-    doc.tableRange(index).setParagraphFormat(SenseEspais());
+    const Range taula(doc, doc.body(), {bloc, 0}, {bloc, 0});
+    Range(taula).setParagraphFormat(SenseEspais());
     t.allowAutoFit = false;
     RunFormat visible;
     visible.hidden = false;
-    doc.tableRange(index).setFont(visible);
+    Range(taula).setFont(visible);
     Range& sel = doc.selection();
-    sel = doc.tableRange(index);
+    sel = taula;
     sel.collapse(Collapse::End);
-    return doc.table(index);
+    return blocs[bloc].table();
 }
 
 void TreuMargesCella(Cell& cell)
@@ -754,9 +757,8 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     std::int32_t primeraFilaPagina = 1;
     for (std::int32_t p = 2; p <= pagines; ++p) {
         o.avancaProgres();
+        // The selection stands right after the last sheet's table, where the table left it.
         Range& sel = doc->selection();
-        sel = doc->tableRange(doc->tableCount() - 1);
-        sel.collapse(Collapse::End);
         sel.insertBreak(PaginesDarreraSeccio(*doc) < p ? BreakType::SectionNextPage : BreakType::SectionContinuous);
         Table& t = CreaTaulaEtiquetes(*doc, m, g, p);
         if (doc->tableCount() == 1)
