@@ -30,14 +30,6 @@ QString OpcionsGeneracio::programaOffice() const { return ProgramaOffice; }
 
 QString OpcionsGeneracio::carpetaPrograma() const { return kovel::paths::programDir(); }
 
-QString OpcionsGeneracio::carpetaDades() const
-{
-    QString c = CarpetaDades.isEmpty() ? fitxers::CarpetaDadesPerDefecte() : CarpetaDades;
-    if (!c.endsWith(QLatin1Char('/')))
-        c += QLatin1Char('/');
-    return c;
-}
-
 namespace {
 
 const QString TitolMissatge = QStringLiteral("KOVEL Videvoviv");
@@ -48,6 +40,15 @@ QString AmbBarra(QString carpeta)
         carpeta += QLatin1Char('/');
     return carpeta;
 }
+
+} // namespace
+
+QString OpcionsGeneracio::carpetaDades() const
+{
+    return AmbBarra(CarpetaDades.isEmpty() ? fitxers::CarpetaDadesPerDefecte() : CarpetaDades);
+}
+
+namespace {
 
 void AsseguraCarpeta(const QString& carpeta)
 {
@@ -571,10 +572,7 @@ void MargesALinies(Cell& cell, Document& disseny)
         linia(W, Points(0), W, H, WrapType::Square).distanceLeft = Points(dre - t);
     if (inf > 0)
         linia(Points(0), H, W, H, WrapType::TopAndBottom).distanceTop = Points(inf - t);
-    cell.setLeftPadding(Points(0));
-    cell.setTopPadding(Points(0));
-    cell.setBottomPadding(Points(0));
-    cell.setRightPadding(Points(0));
+    TreuMargesCella(cell);
     disseny.setSaved(false);
 }
 
