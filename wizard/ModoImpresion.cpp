@@ -103,6 +103,11 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         return 3;
     }
     const QString cami = NomFitxerImpressio(carpeta, comanda.numeroEtiqueta, comanda.horitzontal());
+    const auto noDesat = [&](const QString& motiu) {
+        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
+                          .arg(cami, motiu));
+        return 4;
+    };
 
     try {
         // The design frame starts with the general blank template.
@@ -116,17 +121,11 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         }
         doc->saveAs(cami);
     } catch (const kovel::word::WordError& e) {
-        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
-                          .arg(cami, e.message()));
-        return 4;
+        return noDesat(e.message());
     } catch (const generar_doc::GeneracioError& e) {
-        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
-                          .arg(cami, e.message()));
-        return 4;
+        return noDesat(e.message());
     } catch (const std::exception& e) {
-        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
-                          .arg(cami, QString::fromLocal8Bit(e.what())));
-        return 4;
+        return noDesat(QString::fromLocal8Bit(e.what()));
     }
     return 0;
 }
