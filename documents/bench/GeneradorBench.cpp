@@ -1,6 +1,7 @@
 // Generation measured: 10,000 records on a 3 x 8 A4 sheet with a design of three data
 // fields, and 1,000 sheets of one record each. Peak memory is reported as "peak_MB".
 #include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/MsgBox.h"
@@ -49,10 +50,7 @@ void Prepara()
     e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
     e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
     e.Filas = 8; e.Columnas = 3;
-    Etiquetas = {e};
-    EtiquetasExt = {EtiquetaExtendida{}};
-    EtiquetasMarca = {false};
-    NumEtiquetas = 1;
+    proves::CatalegDe({e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 }
 

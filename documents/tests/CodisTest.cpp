@@ -2,6 +2,7 @@
 // back, with an independent reader, as that record's value.
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
@@ -54,10 +55,7 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
     e.Codigo = 3;
     e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
     e.Filas = 2; e.Columnas = 2;
-    Etiquetas = {e};
-    EtiquetasExt = {EtiquetaExtendida{}};
-    EtiquetasMarca = {false};
-    NumEtiquetas = 1;
+    proves::CatalegDe({e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     // The code dialogs' work: one barcode linked to column A, one QR code to column B, one

@@ -2,6 +2,7 @@
 // its clipboard hand-over, and a database file through the database source.
 #include "documents/FontsOficina.h"
 #include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/MsgBox.h"
@@ -64,10 +65,7 @@ protected:
         e.Codigo = 9;
         e.Ancho = 5; e.Alto = 2; e.PasoHorizontal = 5; e.PasoVertical = 2;
         e.Filas = 2; e.Columnas = 2;
-        Etiquetas = {e};
-        EtiquetasExt = {EtiquetaExtendida{}};
-        EtiquetasMarca = {false};
-        NumEtiquetas = 1;
+        proves::CatalegDe({e});
         mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }

@@ -1,6 +1,7 @@
 // The generator end to end on the document model: page set-up, tables, section breaks,
 // record order, the fill variants, placeholders and the save that may fail.
 #include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/MsgBox.h"
@@ -121,12 +122,9 @@ protected:
 
     void SetUp() override
     {
-        Etiquetas = {Format(1617, 7.0f, 3.5f, 7.0f, 3.5f, 8, 3),          // 0: 3 x 8, no gaps
-                     Format(2230, 8.0f, 5.0f, 9.0f, 5.5f, 3, 2, 1.5f, 1.2f), // 1: gaps both ways
-                     Format(77, 4.0f, 2.0f, 4.0f + 5.0f * 2.54f / 72.0f, 2.0f, 2, 3)}; // 2: 5 pt gaps
-        EtiquetasExt = {EtiquetaExtendida{}, EtiquetaExtendida{}, EtiquetaExtendida{}};
-        EtiquetasMarca = {false, false, false};
-        NumEtiquetas = 3;
+        proves::CatalegDe({Format(1617, 7.0f, 3.5f, 7.0f, 3.5f, 8, 3),          // 0: 3 x 8, no gaps
+                           Format(2230, 8.0f, 5.0f, 9.0f, 5.5f, 3, 2, 1.5f, 1.2f), // 1: gaps both ways
+                           Format(77, 4.0f, 2.0f, 4.0f + 5.0f * 2.54f / 72.0f, 2.0f, 2, 3)}); // 2: 5 pt gaps
         o.programa = dir.filePath("program");
         o.dades = dir.filePath("dades") + "/";
         QDir().mkpath(o.programa + "/documents_base");
