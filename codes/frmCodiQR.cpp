@@ -220,8 +220,6 @@ void frmCodiQR::showEvent(QShowEvent* event)
     if (!activat_) Activar();
 }
 
-void frmCodiQR::paintEvent(QPaintEvent* event) { QDialog::paintEvent(event); }
-
 void frmCodiQR::OmplirCamps()
 {
     if (ProgramaOffice == QLatin1String("Word")) {

@@ -97,7 +97,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void reject() override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void provarCanvi(const std::function<void()>& canvi);
