@@ -10,6 +10,7 @@
 #include <deque>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace kovel::access {
@@ -166,6 +167,8 @@ public:
     virtual std::unique_ptr<Recordset> OpenRecordset(const QString& name) = 0;
 
 protected:
+    Database(QString name, const Limits& limits) : m_name(std::move(name)), m_limits(limits) {}
+
     QString m_name;
     TableDefs m_tables;
     QueryDefs m_queries;

@@ -32,11 +32,7 @@ std::int16_t daoType(int mdbType)
 
 class MdbDatabase final : public Database {
 public:
-    MdbDatabase(MdbHandle* mdb, const QString& path, const Limits& limits) : m_mdb(mdb)
-    {
-        m_name = path;
-        m_limits = limits;
-    }
+    MdbDatabase(MdbHandle* mdb, const QString& path, const Limits& limits) : Database(path, limits), m_mdb(mdb) {}
     ~MdbDatabase() override { mdb_close(m_mdb); }
 
     bool load(QString& error)

@@ -52,11 +52,7 @@ QString lastError(sqlite3* db)
 
 class SqliteDatabase final : public Database {
 public:
-    SqliteDatabase(sqlite3* db, const QString& path, const Limits& limits) : m_db(db)
-    {
-        m_name = path;
-        m_limits = limits;
-    }
+    SqliteDatabase(sqlite3* db, const QString& path, const Limits& limits) : Database(path, limits), m_db(db) {}
     ~SqliteDatabase() override { sqlite3_close(m_db); }
 
     bool load(QString& error)
