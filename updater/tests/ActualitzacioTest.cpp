@@ -2,6 +2,7 @@
 // machine registry, the update folder and the program folder in a temporary directory.
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
+#include "common/tests/TestSupport.h"
 #include "updater/ModAutoUpdate.h"
 #include "updater/ModAutoUpdateFuncions.h"
 #include "updater/tests/ServidorProva.h"
@@ -23,6 +24,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using kovel::test::writeBytes;
 using proves::Fitxer;
 using proves::ServidorProva;
 
@@ -48,13 +50,6 @@ QByteArray llegir(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void escriure(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    f.write(bytes);
 }
 
 // Random bytes whose whole 32-bit words XOR to zero (plus `cua` trailing bytes).
@@ -99,9 +94,9 @@ protected:
         qputenv("KOVEL_PROGRAM_DIR", programa_.toUtf8());
         qputenv("KOVEL_MACHINE_REGISTRY", (arrel_.path() + QStringLiteral("/machine.reg")).toUtf8());
         ModAutoUpdate::EstablirRellotge({});
-        escriure(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
-        escriure(programa_ + QStringLiteral("/autoUpdate.txt"), "versio.txt\r\n");
-        escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\nVersio: 6.0\r\n");
+        writeBytes(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+        writeBytes(programa_ + QStringLiteral("/autoUpdate.txt"), "versio.txt\r\n");
+        writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\nVersio: 6.0\r\n");
         (*fitxers_)["/upd/versio.txt"].contingut = nomInstallable_ + "\r\n";
         (*fitxers_)["/upd/versio.txt"].chunked = true;
         (*fitxers_)["/upd/" + nomInstallable_].contingut = installable(2000, 3);
@@ -226,9 +221,9 @@ TEST_F(Actualitzacio, AWholeFileAnsweringARangeRequestIsWrittenFromItsStart)
 
 TEST_F(Actualitzacio, AFileAlreadyCompleteIsVerifiedWithoutDownloading)
 {
-    escriure(local(), QByteArray::fromStdString(installador().contingut));
-    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
-    escriure(carpeta_ + QStringLiteral("inst_pendent.txt"), "old\n");
+    writeBytes(local(), QByteArray::fromStdString(installador().contingut));
+    writeBytes(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    writeBytes(carpeta_ + QStringLiteral("inst_pendent.txt"), "old\n");
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     EXPECT_EQ(peticionsDe("GET").size(), 1u); // the version file only
     EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
@@ -236,8 +231,8 @@ TEST_F(Actualitzacio, AFileAlreadyCompleteIsVerifiedWithoutDownloading)
 
 TEST_F(Actualitzacio, ALocalFileLargerThanTheServersIsDownloadedAgain)
 {
-    escriure(local(), QByteArray(20000, 'j'));
-    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    writeBytes(local(), QByteArray(20000, 'j'));
+    writeBytes(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     ASSERT_EQ(peticionsDe("GET").size(), 2u);
     EXPECT_EQ(peticionsDe("GET")[1], "GET /upd/setup_kovel.exe HTTP/1.1\r\n" + kHost + "\r\n");
@@ -258,7 +253,7 @@ TEST_F(Actualitzacio, AFailedChecksumDeletesTheInstallerAndHandsNothingOver)
 
 TEST_F(Actualitzacio, ANewerInstalledVersionDownloadsNothing)
 {
-    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+    writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
     ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("Path"),
                         QStringLiteral("http://localhost:%1/upd/").arg(servidor_.port())); // through a name lookup
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
@@ -287,7 +282,7 @@ TEST_F(Actualitzacio, ALastCheckThatCannotBeRecordedIsKeptInTheUpdateFolder)
 
     // Past the period, with the installed version now the newer one: nothing to download,
     // and the later date replaces the kept one.
-    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
+    writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Tue, 08 Dec 2026 10:00:00 GMT\r\n");
     const QDateTime despres = ModAutoUpdate::Ara().addDays(2);
     ModAutoUpdate::EstablirRellotge([despres] { return despres; });
     const int res = ModAutoUpdate::UnaActualitzacio();
@@ -323,15 +318,15 @@ TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
         return ModAutoUpdate::TextData(ModAutoUpdate::LlegirUltimaComprovacio());
     };
     EXPECT_EQ(ultima(), QStringLiteral("01/01/2005 00:00:00"));
-    escriure(copia, "03/12/2026 08:00:00\n");
+    writeBytes(copia, "03/12/2026 08:00:00\n");
     EXPECT_EQ(ultima(), QStringLiteral("03/12/2026 08:00:00"));
     ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("UltimaComprovacio"), QStringLiteral("05/12/2026 09:30:00"));
     EXPECT_EQ(ultima(), QStringLiteral("05/12/2026 09:30:00"));
-    escriure(copia, "06/12/2026 07:15:00");
+    writeBytes(copia, "06/12/2026 07:15:00");
     EXPECT_EQ(ultima(), QStringLiteral("06/12/2026 07:15:00"));
     for (const QByteArray& brossa : {QByteArray("not a date"), QByteArray("\xff\xfe\0\x01"),
                                      QByteArray("07/12/2026 07:15:00") + QByteArray(4096, ' ') + 'x'}) {
-        escriure(copia, brossa);
+        writeBytes(copia, brossa);
         EXPECT_EQ(ultima(), QStringLiteral("05/12/2026 09:30:00"));
     }
     EXPECT_EQ(log().count(copia + QStringLiteral(": ")), 3) << log().toStdString();
@@ -343,7 +338,7 @@ TEST_F(Actualitzacio, TheLastCheckIsTheLaterOfTheSettingsAndTheKeptCopy)
 TEST_F(Actualitzacio, AHandedOverInstallerIsKeptWhileTheServerOffersTheSameOne)
 {
     // Dates well before any clock the tests run on, as the local copy's time is the real one.
-    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2020 10:00:00 GMT\r\n");
+    writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2020 10:00:00 GMT\r\n");
     installador().lastModified = "Mon, 07 Dec 2020 21:25:49 GMT";
     ASSERT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     ASSERT_EQ(peticionsDe("GET").size(), 2u);
@@ -479,7 +474,7 @@ TEST_F(Actualitzacio, NoCheckBeforeThePeriodOrWithAWrongClock)
     EXPECT_TRUE(servidor_.peticions().empty());
 
     // A marker makes the run due within the period.
-    escriure(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
+    writeBytes(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), "Mon, 07 Dec 2026 21:25:49 GMT - 07/12/2026 22:00:00\n");
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     EXPECT_FALSE(servidor_.peticions().empty());
 
@@ -498,16 +493,16 @@ TEST_F(Actualitzacio, MissingLiteralsOrSettingsStopTheRunBeforeTheNetwork)
     EXPECT_TRUE(log().contains(QStringLiteral("LITER.UNI Not Found !\n")));
     EXPECT_FALSE(log().contains(QStringLiteral("INICI")));
 
-    escriure(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+    writeBytes(programa_ + QStringLiteral("/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
     QFile::remove(carpeta_ + QStringLiteral("autoUpdate.log"));
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
     EXPECT_TRUE(log().contains(QStringLiteral("autoUpdate.log")));
     EXPECT_TRUE(servidor_.peticions().empty());
 
     // A marker without a date, or one that cannot be read, stops the run and is named with why.
-    escriure(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
+    writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
     const QString marcador = carpeta_ + QStringLiteral("autoUpdateIncomplet.log");
-    escriure(marcador, "no date\n");
+    writeBytes(marcador, "no date\n");
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
     EXPECT_TRUE(log().contains(marcador + QStringLiteral(": la primera línia no comença amb una data\n")));
     QFile::remove(marcador);
@@ -536,9 +531,9 @@ TEST(ActualitzacioRutaCurta, AShortInstallerPathIsHandedOverAsItsName)
     QDir().mkpath(arrel.path() + QStringLiteral("/p"));
     qputenv("KOVEL_PROGRAM_DIR", (arrel.path() + QStringLiteral("/p")).toUtf8());
     qputenv("KOVEL_MACHINE_REGISTRY", (arrel.path() + QStringLiteral("/m.reg")).toUtf8());
-    escriure(arrel.path() + QStringLiteral("/p/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
-    escriure(arrel.path() + QStringLiteral("/p/autoUpdate.txt"), "v.txt\n");
-    escriure(carpeta + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\n");
+    writeBytes(arrel.path() + QStringLiteral("/p/LITER.UNI"), ModTraduccion::CodificarRegistre(QStringLiteral("1"), QStringLiteral("u")));
+    writeBytes(arrel.path() + QStringLiteral("/p/autoUpdate.txt"), "v.txt\n");
+    writeBytes(carpeta + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\n");
     auto fitxers = std::make_shared<std::map<std::string, Fitxer>>();
     (*fitxers)["/v.txt"].contingut = "s.exe";
     (*fitxers)["/s.exe"].contingut = installable(8);
