@@ -293,19 +293,14 @@ Range Document::sectionRange(int index) {
     return Range(*this, body_, {first, 0}, {n - 1, body_.blocks.back().paragraph().length()});
 }
 
-Table& Document::table(int index) {
-    int seen = 0;
-    for (Block& b : body_.blocks)
-        if (b.isTable() && seen++ == index) return b.table();
-    throw std::out_of_range("table out of range");
-}
-
 static int tableBlock(const Story& s, int index) {
     int seen = 0;
     for (size_t b = 0; b < s.blocks.size(); ++b)
         if (s.blocks[b].isTable() && seen++ == index) return static_cast<int>(b);
     throw std::out_of_range("table out of range");
 }
+
+Table& Document::table(int index) { return body_.blocks[static_cast<size_t>(tableBlock(body_, index))].table(); }
 
 Range Document::tableRange(int index) {
     const int b = tableBlock(body_, index);
