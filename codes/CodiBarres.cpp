@@ -3,7 +3,6 @@
 #include "codes/EntornDisseny.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
-#include "common/HostProfile.h"
 #include "platform/word/Document.h"
 
 #include <QDir>
@@ -123,7 +122,7 @@ void CopiarPropietats(const ActiveBC& s, ActiveBC& d)
 
 QString ValorCamp(const QString& camp, const QString& textFix)
 {
-    if (ProgramaOffice != QLatin1String("Excel") && ProgramaOffice != QLatin1String("Access")) return textFix;
+    if (!kovel::codes::HostAmbCamps()) return textFix;
     kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
     if (!e) return {};
     QString v = e->ValorMostra(camp);

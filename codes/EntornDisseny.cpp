@@ -1,5 +1,7 @@
 #include "codes/EntornDisseny.h"
 
+#include "common/HostProfile.h"
+
 namespace kovel::codes {
 
 namespace {
@@ -8,5 +10,10 @@ EntornDisseny* g_entorn = nullptr;
 
 void EstablirEntorn(EntornDisseny* entorn) { g_entorn = entorn; }
 EntornDisseny* Entorn() { return g_entorn; }
+
+bool HostAmbCamps()
+{
+    return ProgramaOffice == QLatin1String("Excel") || ProgramaOffice == QLatin1String("Access");
+}
 
 } // namespace kovel::codes

@@ -22,6 +22,10 @@ public:
     virtual kovel::word::Range* Seleccio() = 0;
 };
 
+// Whether the host hands records over (Excel or Access): only then can a code be linked
+// to a data field.
+bool HostAmbCamps();
+
 // nullptr: no wizard (the dialogs then list no fields and cannot insert).
 void EstablirEntorn(EntornDisseny* entorn);
 EntornDisseny* Entorn();

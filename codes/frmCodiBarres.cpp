@@ -271,7 +271,7 @@ void frmCodiBarres::OmplirCamps()
 {
     if (ProgramaOffice == QLatin1String("Word")) {
         optCamp->setEnabled(false);
-    } else if (ProgramaOffice == QLatin1String("Excel") || ProgramaOffice == QLatin1String("Access")) {
+    } else if (kovel::codes::HostAmbCamps()) {
         cboCamp->clear();
         if (auto* e = kovel::codes::Entorn()) cboCamp->addItems(e->Camps());
         cboCamp->setCurrentIndex(cboCamp->count() > 0 ? 0 : -1);
@@ -317,7 +317,7 @@ void frmCodiBarres::RefrescaControls()
     txtPercReduccio->setText(QString::number(bc_->BarWidthReduction()));
     txtWide2Narrow->setText(kovel::basic::CStrSingle(bc_->Wide2NarrowRatio()));
     refrescant_ = false;
-    if (ProgramaOffice == QLatin1String("Excel") || ProgramaOffice == QLatin1String("Access")) {
+    if (kovel::codes::HostAmbCamps()) {
         optCamp->setEnabled(true);
         if (cboCamp->currentIndex() < 0 && cboCamp->count() > 0) {
             optCamp->setChecked(true);

@@ -224,7 +224,7 @@ void frmCodiQR::OmplirCamps()
 {
     if (ProgramaOffice == QLatin1String("Word")) {
         for (QRadioButton* o : {optCamp, optCampURL, optCampSMS, optCampvCard}) o->setEnabled(false);
-    } else if (ProgramaOffice == QLatin1String("Excel") || ProgramaOffice == QLatin1String("Access")) {
+    } else if (kovel::codes::HostAmbCamps()) {
         const QStringList camps = kovel::codes::Entorn() ? kovel::codes::Entorn()->Camps() : QStringList();
         for (QComboBox* c : {cboCamp, cboCampURL, cboCampNumSMS, cboCampMissatgeSMS, cbo_vCard_nom, cbo_vcard_telf,
                              cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa}) {
