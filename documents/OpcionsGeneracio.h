@@ -37,8 +37,7 @@ public:
     // QR data template `index` (0-based: the number written in the alternative text).
     virtual QString plantillaQR(std::int32_t index) = 0;
     // A QR data template filled with the record: every "[name]" becomes valor(name).
-    // The default puts the values in as they are; GeneracioError for a "[" without "]".
-    virtual QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor);
+    virtual QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) = 0;
     // Before the first label of a run from a spreadsheet or database.
     virtual void iniciGeneracio() {}
     // The record the next label takes its values from: the source row, or the record's

@@ -276,25 +276,6 @@ void OmplirEtiquetaAccess(Context& c, RegistresDades& rs, Document& doc, Table& 
 
 } // namespace
 
-QString CodisGeneracio::omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor)
-{
-    QString resultat;
-    qsizetype pos = 0;
-    qsizetype a = plantilla.indexOf(QLatin1Char('['));
-    while (a >= 0) {
-        resultat += plantilla.mid(pos, a - pos);
-        const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a + 1);
-        if (b < 0)
-            throw GeneracioError(QStringLiteral("The QR data template \"%1\" has a \"[\" without \"]\".").arg(plantilla));
-        resultat += valor(plantilla.mid(a + 1, b - a - 1));
-        pos = b + 1;
-        a = plantilla.indexOf(QLatin1Char('['), pos);
-    }
-    if (pos < plantilla.size())
-        resultat += plantilla.mid(pos);
-    return resultat;
-}
-
 // ---- Catalogue ----
 
 MidesFull MidesDeCatalogo(int idx)

@@ -111,6 +111,18 @@ struct CodisFals : CodisGeneracio {
     QString codificarText(const QString& t) override { return t.toUpper(); }
     QString prefixDadesQR() override { return QStringLiteral("P:"); }
     QString plantillaQR(std::int32_t i) override { return plantilles.at(i); }
+    QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override
+    {
+        // Every "[name]" becomes the value as it is.
+        QString resultat;
+        qsizetype pos = 0;
+        for (qsizetype a; (a = plantilla.indexOf(QLatin1Char('['), pos)) >= 0;) {
+            const qsizetype b = plantilla.indexOf(QLatin1Char(']'), a);
+            resultat += plantilla.mid(pos, a - pos) + valor(plantilla.mid(a + 1, b - a - 1));
+            pos = b + 1;
+        }
+        return resultat + plantilla.mid(pos);
+    }
 };
 
 class GeneradorTest : public ::testing::Test {
