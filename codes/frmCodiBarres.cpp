@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QGroupBox>
@@ -62,7 +61,7 @@ QStringList Alineacions()
 
 } // namespace
 
-frmCodiBarres::frmCodiBarres(QWidget* parent) : QDialog(parent), bc_(std::make_unique<ActiveBC>())
+frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std::make_unique<ActiveBC>())
 {
     setObjectName(QStringLiteral("frmCodiBarres"));
     setModal(true);
@@ -232,8 +231,7 @@ frmCodiBarres::~frmCodiBarres() = default;
 
 void frmCodiBarres::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
-    tancant_ = false;
+    DialegTancable::showEvent(event);
     if (!activat_) Activar();
 }
 
@@ -512,7 +510,6 @@ bool frmCodiBarres::InserirCodi()
 
 bool frmCodiBarres::potTancar()
 {
-    if (tancant_) return true;
     if (Modificat) {
         const auto r = Portapapers::MissatgePopUp(ModTraduccion::Literal(8002), 35, Titol);
         if (r == mod_rvtMsgBox::vbYes) return InserirCodi();
@@ -524,22 +521,4 @@ bool frmCodiBarres::potTancar()
         Inserint = 0;
     }
     return true;
-}
-
-void frmCodiBarres::closeEvent(QCloseEvent* event)
-{
-    if (potTancar()) {
-        tancant_ = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void frmCodiBarres::reject()
-{
-    if (potTancar()) {
-        tancant_ = true;
-        QDialog::reject();
-    }
 }

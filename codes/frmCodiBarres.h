@@ -1,9 +1,9 @@
 #pragma once
 // The barcode dialog: one live barcode control is the preview and the store of the
 // settings; Accept inserts the barcode into the design (fixed text or a data field).
+#include "common/ui/Finestres.h"
 #include "platform/barcode/ActiveBC.h"
 
-#include <QDialog>
 #include <QString>
 
 #include <cstdint>
@@ -19,7 +19,7 @@ class QRadioButton;
 class QGroupBox;
 class QFrame;
 
-class frmCodiBarres : public QDialog {
+class frmCodiBarres : public kovel::ui::DialegTancable {
     Q_OBJECT
 public:
     explicit frmCodiBarres(QWidget* parent = nullptr);
@@ -73,20 +73,17 @@ public:
     std::function<bool(kovel::barcode::FontCodi& font)> triarFont;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     void ActiveBC1_Canviat();
     void OmplirAliniacioText();
     void LimitarText();
     void actualitzarPreview();
-    bool potTancar();
+    bool potTancar() override;
     std::unique_ptr<kovel::barcode::ActiveBC> bc_;
     bool avancatVisible_ = false;
     bool activat_ = false;
     bool refrescant_ = false;
-    bool tancant_ = false;
     QString textFix_;
 };

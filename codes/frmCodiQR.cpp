@@ -10,7 +10,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -37,7 +36,7 @@ constexpr int MidaPreview = 2040;
 
 } // namespace
 
-frmCodiQR::frmCodiQR(QWidget* parent) : QDialog(parent), qr_(std::make_unique<QRCodeCtrl>())
+frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_unique<QRCodeCtrl>())
 {
     setObjectName(QStringLiteral("frmCodiQR"));
     setModal(true);
@@ -215,8 +214,7 @@ void frmCodiQR::SeleccionarTab(int tab) { SSTab1->setCurrentIndex(tab); }
 
 void frmCodiQR::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
-    tancant_ = false;
+    DialegTancable::showEvent(event);
     if (!activat_) Activar();
 }
 
@@ -609,7 +607,6 @@ bool frmCodiQR::InserirQR()
 
 bool frmCodiQR::potTancar()
 {
-    if (tancant_) return true;
     if (Modificat) {
         const auto r = Portapapers::MissatgePopUp(ModTraduccion::Literal(8202), 35, QString());
         if (r == mod_rvtMsgBox::vbYes) return InserirQR();
@@ -621,22 +618,4 @@ bool frmCodiQR::potTancar()
         Inserint = 0;
     }
     return true;
-}
-
-void frmCodiQR::closeEvent(QCloseEvent* event)
-{
-    if (potTancar()) {
-        tancant_ = true;
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void frmCodiQR::reject()
-{
-    if (potTancar()) {
-        tancant_ = true;
-        QDialog::reject();
-    }
 }

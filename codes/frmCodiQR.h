@@ -1,9 +1,9 @@
 #pragma once
 // The QR-code dialog: four contents (text, web address, SMS, contact card), each fixed or
 // from data fields, one live QR control as preview and store of the settings.
+#include "common/ui/Finestres.h"
 #include "platform/qr/QRCodeCtrl.h"
 
-#include <QDialog>
 #include <QString>
 #include <QStringList>
 
@@ -22,7 +22,7 @@ class QGroupBox;
 class QFrame;
 class QTabBar;
 
-class frmCodiQR : public QDialog {
+class frmCodiQR : public kovel::ui::DialegTancable {
     Q_OBJECT
 public:
     explicit frmCodiQR(QWidget* parent = nullptr);
@@ -94,19 +94,16 @@ public:
     std::function<bool(std::uint32_t& colour)> triarColor;
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void reject() override;
 
 private:
     void provarCanvi(const std::function<void()>& canvi);
     void posarDades(const QString& data, bool marcarModificat);
     void construirTab(int tab);
-    bool potTancar();
+    bool potTancar() override;
     std::unique_ptr<kovel::qr::QRCodeCtrl> qr_;
     bool avancatVisible_ = false;
     bool activat_ = false;
-    bool tancant_ = false;
     bool enPrefix_ = false;
     int tabAnterior_ = 0;
     QString textFixQR_, numeroFixSMS_, missatgeFixSMS_;

@@ -1,5 +1,6 @@
 #include "common/ui/Finestres.h"
 
+#include <QCloseEvent>
 #include <QColorDialog>
 
 namespace kovel::ui {
@@ -13,6 +14,30 @@ bool TriarColor(QWidget* parent, std::uint32_t& colour)
     colour = static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
            | (static_cast<std::uint32_t>(c.blue()) << 16);
     return true;
+}
+
+void DialegTancable::closeEvent(QCloseEvent* event)
+{
+    if (tancant_ || potTancar()) {
+        tancant_ = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void DialegTancable::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    tancant_ = false;
+}
+
+void DialegTancable::reject()
+{
+    if (tancant_ || potTancar()) {
+        tancant_ = true;
+        QDialog::reject();
+    }
 }
 
 } // namespace kovel::ui

@@ -3,6 +3,7 @@
 // 15 twips a pixel (96 dpi), child controls made by name, texts of a window by key.
 #include "common/ModTraduccion.h"
 
+#include <QDialog>
 #include <QLatin1String>
 #include <QRect>
 #include <QString>
@@ -36,6 +37,22 @@ inline QString TextFinestra(const QString& key, const QString& fallback)
     const QString t = ModTraduccion::CercarLiteral(key);
     return t.isEmpty() ? fallback : t;
 }
+
+// A dialog that may refuse to close (a change not yet inserted, an insertion under way):
+// the title bar's close, Esc and Cancel all ask potTancar. Once the dialog is closing
+// (potTancar agreed, or the dialog accepted and set tancant_) it no longer asks, until it
+// is shown again. It has no signals or slots of its own, so no Q_OBJECT.
+class DialegTancable : public QDialog {
+public:
+    using QDialog::QDialog;
+
+protected:
+    virtual bool potTancar() = 0;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+    bool tancant_ = false;
+};
 
 // The desktop's colour dialog on an &HBBGGRR colour: true with the colour chosen, false
 // (colour unchanged) when the user cancelled.
