@@ -451,7 +451,8 @@ Table& CreaTaulaEtiquetes(Document& doc, const MidesFull& m, const GeometriaTaul
     Table& t = doc.addTable(doc.selection(), g.filesPagina, g.columnesTaula);
     // The new table's block and the number of tables, in one walk: this runs for every
     // sheet, and each look-up of a table by number is a walk of the whole document.
-    auto& blocs = doc.body().blocks;
+    Story& historia = *doc.selection().story();
+    auto& blocs = historia.blocks;
     int bloc = -1, taules = 0;
     for (int b = 0; b < int(blocs.size()); ++b)
         if (blocs[b].isTable()) {
@@ -471,7 +472,7 @@ Table& CreaTaulaEtiquetes(Document& doc, const MidesFull& m, const GeometriaTaul
         if (bl.isParagraph())
             bl.paragraph().format.merge(SenseEspais());
     }
-    const Range taula(doc, doc.body(), {bloc, 0}, {bloc, 0});
+    const Range taula(doc, historia, {bloc, 0}, {bloc, 0});
     Range(taula).setParagraphFormat(SenseEspais());
     t.allowAutoFit = false;
     RunFormat visible;
