@@ -335,6 +335,34 @@ TEST(PlatformWordReader, RefusesMalformedPackagesNamingTheFile) {
     EXPECT_EQ(d->pageSetup().pageWidth(), Points(2835 / 20.0));
 }
 
+// A package cut short or damaged in transit is refused, naming the file, never read in part.
+TEST(PlatformWordReader, RefusesTruncatedAndDamagedPackages) {
+    auto d = Document::create();
+    QString text;
+    for (int i = 0; i < 400; ++i) text += QString::number(i * 7919) + QLatin1Char(' ');
+    d->content().setText(text);
+    const QByteArray whole = d->toBytes();
+    const QString name = QStringLiteral("cut.docx");
+    auto message = [&](const QByteArray& bytes) {
+        try {
+            Document::fromBytes(bytes, name);
+        } catch (const WordError& e) {
+            return e.message();
+        }
+        return QString();
+    };
+    for (qsizetype cut : {qsizetype(10), whole.size() / 2, whole.size() - 1}) {
+        const QString m = message(whole.left(cut));
+        EXPECT_TRUE(m.contains(name)) << cut << qPrintable(m);
+    }
+    QByteArray damaged = whole;
+    const qsizetype at = damaged.indexOf("word/document.xml");
+    ASSERT_GT(at, 0);
+    for (qsizetype i = at + 60; i < at + 90; ++i) damaged[i] = char(damaged[i] ^ 0x5a);
+    const QString m = message(damaged);
+    EXPECT_TRUE(m.contains(name) && m.contains(QStringLiteral("word/document.xml"))) << qPrintable(m);
+}
+
 // A package written by another word processor from one of ours (styles of its own, font
 // table, document properties, its own twip rounding): the parts the layer uses come back.
 TEST(PlatformWordReader, ReadsAPackageWrittenElsewhere) {
