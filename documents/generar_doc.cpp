@@ -508,7 +508,8 @@ std::int16_t PaginesDarreraSeccio(const Document& doc)
     // A section that starts on a page of its own spans what its content spans alone: laid
     // out by itself, so that a document of many sheets is not laid out again for each one.
     const int n = doc.sectionCount();
-    if (n <= 1 || doc.section(n - 1).start != SectionStart::NextPage)
+    const Section* darrera = n > 1 ? &doc.section(n - 1) : nullptr;
+    if (!darrera || darrera->start != SectionStart::NextPage)
         return std::int16_t(doc.pagesOfLastSection());
     const auto& blocs = doc.body().blocks;
     int b = int(blocs.size()) - 1;
@@ -516,7 +517,7 @@ std::int16_t PaginesDarreraSeccio(const Document& doc)
         --b;
     auto sola = Document::create();
     sola->setDefaultRunFormat(doc.defaultRunFormat());
-    sola->setPageSetup(doc.section(n - 1).pageSetup);
+    sola->setPageSetup(darrera->pageSetup);
     sola->body().blocks.assign(blocs.begin() + b + 1, blocs.end());
     return std::int16_t(sola->pageCount());
 }
