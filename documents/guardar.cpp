@@ -1,0 +1,463 @@
+#include "documents/guardar.h"
+
+#include "common/Cp1252.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+
+namespace guardar {
+
+namespace {
+
+// Reads the packed little-endian members, refusing to step past the end.
+class Lector {
+public:
+    explicit Lector(QByteArrayView d) : d_(d) {}
+    bool fi() const { return pos_ >= d_.size(); }
+    qsizetype pos() const { return pos_; }
+    qsizetype resta() const { return d_.size() - pos_; }
+
+    bool bytes(void* out, qsizetype n)
+    {
+        if (n < 0 || resta() < n)
+            return false;
+        std::memcpy(out, d_.data() + pos_, size_t(n));
+        pos_ += n;
+        return true;
+    }
+    bool u8(std::uint8_t& v) { return bytes(&v, 1); }
+    bool u16(std::uint16_t& v)
+    {
+        uchar b[2];
+        if (!bytes(b, 2))
+            return false;
+        v = qFromLittleEndian<quint16>(b);
+        return true;
+    }
+    bool i32(std::int32_t& v)
+    {
+        uchar b[4];
+        if (!bytes(b, 4))
+            return false;
+        v = qFromLittleEndian<qint32>(b);
+        return true;
+    }
+    bool u32(std::uint32_t& v)
+    {
+        uchar b[4];
+        if (!bytes(b, 4))
+            return false;
+        v = qFromLittleEndian<quint32>(b);
+        return true;
+    }
+    bool f64(double& v)
+    {
+        uchar b[8];
+        if (!bytes(b, 8))
+            return false;
+        const quint64 bits = qFromLittleEndian<quint64>(b);
+        std::memcpy(&v, &bits, 8);
+        return true;
+    }
+    bool text(QString& s)
+    {
+        std::uint16_t n = 0;
+        if (!u16(n) || resta() < n)
+            return false;
+        s = kovel::cp1252::toUnicode(d_.sliced(pos_, n));
+        pos_ += n;
+        return true;
+    }
+
+private:
+    QByteArrayView d_;
+    qsizetype pos_ = 0;
+};
+
+class Escriptor {
+public:
+    void u8(std::uint8_t v) { d_.append(char(v)); }
+    void u16(std::uint16_t v)
+    {
+        uchar b[2];
+        qToLittleEndian<quint16>(v, b);
+        d_.append(reinterpret_cast<const char*>(b), 2);
+    }
+    void i32(std::int32_t v)
+    {
+        uchar b[4];
+        qToLittleEndian<qint32>(v, b);
+        d_.append(reinterpret_cast<const char*>(b), 4);
+    }
+    void u32(std::uint32_t v) { i32(std::int32_t(v)); }
+    void f64(double v)
+    {
+        quint64 bits;
+        std::memcpy(&bits, &v, 8);
+        uchar b[8];
+        qToLittleEndian<quint64>(bits, b);
+        d_.append(reinterpret_cast<const char*>(b), 8);
+    }
+    // A text longer than a length word can say is cut: the store cannot hold more, and the
+    // record around it must stay readable.
+    void text(const QString& s)
+    {
+        QByteArray b = kovel::cp1252::fromUnicode(s);
+        if (b.size() > 0xFFFF)
+            b.truncate(0xFFFF);
+        u16(std::uint16_t(b.size()));
+        d_.append(b);
+    }
+    QByteArray& dades() { return d_; }
+
+private:
+    QByteArray d_;
+};
+
+// A dynamic array of texts: dimensions, then count and lower bound, then the elements.
+bool llegeixArray(Lector& l, QStringList& out, std::int32_t& base, bool& dimensionat)
+{
+    std::uint16_t dims = 0;
+    if (!l.u16(dims))
+        return false;
+    dimensionat = dims != 0;
+    if (dims == 0)
+        return true;
+    if (dims != 1)
+        return false;
+    std::int32_t n = 0;
+    if (!l.i32(n) || !l.i32(base))
+        return false;
+    // Each element takes at least its length word.
+    if (n < 0 || qint64(n) * 2 > l.resta())
+        return false;
+    out.reserve(n);
+    for (std::int32_t k = 0; k < n; ++k) {
+        QString s;
+        if (!l.text(s))
+            return false;
+        out << s;
+    }
+    return true;
+}
+
+bool llegeixRegistre(Lector& l, RegistreGuardat& r)
+{
+    if (!l.text(r.Nom) || !l.f64(r.DataDesat) || !l.u8(r.LletraPrograma) || !l.text(r.Versio)
+        || !l.u8(r.TipusPaper) || !l.i32(r.Model) || !l.u8(r.Orientacio) || !l.u8(r.Ordre)
+        || !l.i32(r.NumCaselles)
+        || !llegeixArray(l, r.Caselles, r.CasellesBase, r.CasellesDimensionades)
+        || !l.text(r.FontDades) || !l.text(r.Llista) || !l.u32(r.Reservat))
+        return false;
+    // The reserved array is never dimensioned by any writer of the store.
+    QStringList reservat;
+    std::int32_t base = 0;
+    bool dim = false;
+    if (!llegeixArray(l, reservat, base, dim) || !reservat.isEmpty())
+        return false;
+    return l.i32(r.FilaInicial) && l.i32(r.FilaFinal);
+}
+
+void escriuRegistre(Escriptor& e, const RegistreGuardat& r)
+{
+    e.text(r.Nom);
+    e.f64(r.DataDesat);
+    e.u8(r.LletraPrograma);
+    e.text(r.Versio);
+    e.u8(r.TipusPaper);
+    e.i32(r.Model);
+    e.u8(r.Orientacio);
+    e.u8(r.Ordre);
+    e.i32(r.NumCaselles);
+    if (r.CasellesDimensionades || !r.Caselles.isEmpty()) {
+        e.u16(1);
+        e.i32(std::int32_t(r.Caselles.size()));
+        e.i32(r.CasellesBase);
+        for (const QString& c : r.Caselles)
+            e.text(c);
+    } else {
+        e.u16(0);
+    }
+    e.text(r.FontDades);
+    e.text(r.Llista);
+    e.u32(r.Reservat);
+    e.u16(0); // the reserved array
+    e.i32(r.FilaInicial);
+    e.i32(r.FilaFinal);
+}
+
+const QDate DiaZero(1899, 12, 30);
+
+} // namespace
+
+Lectura LlegeixRegistres(QByteArrayView dades, const QString& nomFitxer)
+{
+    Lectura res;
+    Lector l(dades);
+    while (!l.fi()) {
+        RegistreGuardat r;
+        const qsizetype inici = l.pos();
+        if (!llegeixRegistre(l, r)) {
+            res.error = QStringLiteral("The saved designs file \"%1\" is damaged: record %2 at byte %3 cannot be read.")
+                            .arg(nomFitxer)
+                            .arg(res.registres.size())
+                            .arg(inici);
+            return res;
+        }
+        res.registres.push_back(std::move(r));
+    }
+    return res;
+}
+
+QByteArray CodificaRegistres(const std::vector<RegistreGuardat>& registres)
+{
+    Escriptor e;
+    for (const RegistreGuardat& r : registres)
+        escriuRegistre(e, r);
+    QByteArray& d = e.dades();
+    // The check value: always 0, at offsets 4 to 7.
+    if (d.size() >= 8)
+        std::memset(d.data() + 4, 0, 4);
+    return d;
+}
+
+QString NomFitxerGuardats(char lletraPrograma)
+{
+    switch (lletraPrograma) {
+    case 'W': return QStringLiteral("guardatsW.dat");
+    case 'E': return QStringLiteral("guardatsE.dat");
+    case 'A': return QStringLiteral("guardatsA.dat");
+    default: return {};
+    }
+}
+
+double DataActual()
+{
+    const QDateTime ara = QDateTime::currentDateTime();
+    const double dies = double(DiaZero.daysTo(ara.date()));
+    return dies + double(ara.time().msecsSinceStartOfDay()) / 86400000.0;
+}
+
+QString DataCurta(double data, QChar separador)
+{
+    if (!std::isfinite(data) || std::fabs(data) > 3e6)
+        return {};
+    const QDate d = DiaZero.addDays(qint64(std::floor(data)));
+    return d.toString(QStringLiteral("dd%1MM%1yy").arg(separador));
+}
+
+bool EscriuFitxerSegur(const QString& path, const QByteArray& dades, QString& error)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(dades) != dades.size() || !f.commit()) {
+        error = QStringLiteral("\"%1\" cannot be written: %2").arg(path, f.errorString());
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+Magatzem::Magatzem(QString carpetaDades, char lletraPrograma, QString fontDadesActual)
+    : carpetaDades_(std::move(carpetaDades)), lletra_(lletraPrograma),
+      fontDadesActual_(kovel::cp1252::fromUnicode(fontDadesActual))
+{
+    if (!carpetaDades_.isEmpty() && !carpetaDades_.endsWith(u'/'))
+        carpetaDades_ += u'/';
+    registres_.resize(1);
+}
+
+QString Magatzem::RutaFitxerGuardats() const
+{
+    const QString nom = NomFitxerGuardats(lletra_);
+    return nom.isEmpty() ? QString() : CarpetaGuardats() + nom;
+}
+
+bool Magatzem::delPrograma(const RegistreGuardat& r) const
+{
+    if (r.LletraPrograma != std::uint8_t(lletra_))
+        return false;
+    if (lletra_ == 'W')
+        return true;
+    if (lletra_ == 'E' || lletra_ == 'A')
+        return kovel::cp1252::fromUnicode(r.FontDades) == fontDadesActual_;
+    return false;
+}
+
+bool Magatzem::Carrega(QString& error)
+{
+    registres_.assign(1, RegistreGuardat{});
+    visibles_.clear();
+    danyat_ = false;
+    const QString ruta = RutaFitxerGuardats();
+    if (ruta.isEmpty() || !QFileInfo::exists(ruta))
+        return true;
+    QFile f(ruta);
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("The saved designs file \"%1\" cannot be read: %2").arg(ruta, f.errorString());
+        danyat_ = true;
+        return false;
+    }
+    if (f.size() > MidaMaximaFitxer) {
+        error = QStringLiteral("The saved designs file \"%1\" is too large to be a store of designs.").arg(ruta);
+        danyat_ = true;
+        return false;
+    }
+    const QByteArray dades = f.read(MidaMaximaFitxer + 1);
+    Lectura l = LlegeixRegistres(dades, ruta);
+    if (!l.error.isEmpty()) {
+        error = l.error;
+        danyat_ = true;
+        return false;
+    }
+    if (!l.registres.empty())
+        registres_ = std::move(l.registres);
+    for (std::size_t i = 1; i < registres_.size(); ++i)
+        if (delPrograma(registres_[i]))
+            visibles_.push_back(i);
+    return true;
+}
+
+bool Magatzem::ApartaDanyat(QString& nouNom, QString& error)
+{
+    const QString ruta = RutaFitxerGuardats();
+    nouNom = ruta + QStringLiteral(".damaged");
+    for (int n = 2; QFileInfo::exists(nouNom); ++n)
+        nouNom = ruta + QStringLiteral(".damaged%1").arg(n);
+    if (!QFile::rename(ruta, nouNom)) {
+        error = QStringLiteral("\"%1\" cannot be renamed to \"%2\".").arg(ruta, nouNom);
+        return false;
+    }
+    registres_.assign(1, RegistreGuardat{});
+    visibles_.clear();
+    danyat_ = false;
+    return true;
+}
+
+const RegistreGuardat& Magatzem::Disseny(int fila) const { return registres_.at(visibles_.at(std::size_t(fila))); }
+
+QStringList Magatzem::Noms() const
+{
+    QStringList noms;
+    for (std::size_t i : visibles_)
+        noms << registres_[i].Nom;
+    return noms;
+}
+
+bool Magatzem::NomRepetit(const QString& nom) const
+{
+    const QString desat = NomDesat(nom);
+    for (std::size_t i : visibles_)
+        if (registres_[i].Nom.compare(desat, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QString Magatzem::carpetaNumero(std::size_t posicio) const
+{
+    // Newest first: the record at position 1 has the highest number, the oldest has 1.
+    return CarpetaGuardats() + QString::number(registres_.size() - posicio) + u'/';
+}
+
+QString Magatzem::CarpetaDisseny(int fila) const { return carpetaNumero(visibles_.at(std::size_t(fila))); }
+
+QString Magatzem::DocumentDisseny(int fila, int k) const
+{
+    const RegistreGuardat& r = Disseny(fila);
+    if (k < 0 || k >= r.Caselles.size())
+        return {};
+    const QString desat = r.Caselles.at(k);
+    if (desat.isEmpty())
+        return {};
+    const QFileInfo fi(desat);
+    if (fi.isAbsolute() && fi.exists())
+        return desat;
+    // A bare cell name, or a path that moved with the data folder: the design's own folder.
+    const QString propi = CarpetaDisseny(fila) + fi.fileName();
+    return QFileInfo::exists(propi) || !fi.isAbsolute() ? propi : desat;
+}
+
+bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error)
+{
+    if (danyat_) {
+        error = QStringLiteral("The saved designs file \"%1\" is damaged; it is not written over.").arg(RutaFitxerGuardats());
+        return false;
+    }
+    const QString ruta = RutaFitxerGuardats();
+    if (ruta.isEmpty()) {
+        error = QStringLiteral("No saved designs file for this application.");
+        return false;
+    }
+    nom = NomDesat(nom);
+    if (!QDir().mkpath(CarpetaGuardats())) {
+        error = QStringLiteral("The folder \"%1\" cannot be created.").arg(CarpetaGuardats());
+        return false;
+    }
+    // The new design goes in front: its folder takes the next number over the whole file.
+    const QString carpeta = CarpetaGuardats() + QString::number(registres_.size()) + u'/';
+    QDir dir(carpeta);
+    if (dir.exists()) {
+        for (const QString& f : dir.entryList({QStringLiteral("*.doc"), QStringLiteral("*.docx")}, QDir::Files))
+            dir.remove(f);
+    } else if (!QDir().mkpath(carpeta)) {
+        error = QStringLiteral("The folder \"%1\" cannot be created.").arg(carpeta);
+        return false;
+    }
+
+    RegistreGuardat r;
+    r.Nom = nom;
+    r.DataDesat = ara_();
+    r.LletraPrograma = std::uint8_t(lletra_);
+    r.Versio = QString::fromLatin1(VersioDesat);
+    r.TipusPaper = dades.TipusPaper;
+    r.Model = dades.Model;
+    r.Orientacio = dades.Orientacio;
+    r.Ordre = dades.Ordre;
+    if (!desa(carpeta, r.Caselles, error))
+        return false;
+    r.CasellesDimensionades = true;
+    r.NumCaselles = std::int32_t(r.Caselles.size());
+    if (lletra_ != 'W')
+        r.FontDades = kovel::cp1252::toUnicode(fontDadesActual_);
+    r.Llista = dades.Llista;
+    if (lletra_ == 'E') {
+        r.FilaInicial = dades.FilaInicial;
+        r.FilaFinal = dades.FilaFinal;
+    }
+
+    std::vector<RegistreGuardat> nous;
+    nous.reserve(registres_.size() + 1);
+    nous.push_back(registres_.front());
+    nous.push_back(r);
+    nous.insert(nous.end(), registres_.begin() + 1, registres_.end());
+    if (!escriu_(ruta, CodificaRegistres(nous), error))
+        return false;
+    // The check value overwrote the header's bytes 4 to 7 on disk; keep memory the same.
+    registres_ = LlegeixRegistres(CodificaRegistres(nous), ruta).registres;
+    visibles_.clear();
+    for (std::size_t i = 1; i < registres_.size(); ++i)
+        if (delPrograma(registres_[i]))
+            visibles_.push_back(i);
+    return true;
+}
+
+QString TextLlistaGuardat(const RegistreGuardat& r, const std::function<int(const QString&)>& ampladaText,
+                          QChar separadorData)
+{
+    QString linia = QStringLiteral("  ") + r.Nom;
+    const int tab = std::max(1, ampladaText(QStringLiteral("\t")));
+    const int t = 2 - ampladaText(r.Nom) / tab;
+    for (int i = 0; i < t; ++i)
+        linia += u'\t';
+    linia += QString(16, u' ') + QString::number(r.Model) + QString(18, u' ') + DataCurta(r.DataDesat, separadorData);
+    return linia;
+}
+
+} // namespace guardar
