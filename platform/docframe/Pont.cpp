@@ -1,0 +1,355 @@
+#include "platform/docframe/Pont.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QUrl>
+
+namespace kovel::docframe {
+
+namespace {
+
+// Where the editor's formats remember the model's objects they stand for.
+enum Propietat {
+    PropParagraf = QTextFormat::UserProperty + 1,
+    PropTaula,
+    PropImatge,
+    PropOcult,
+};
+
+constexpr char16_t SaltLinia = 0x0B; // the model's manual line break
+
+Qt::Alignment AlineacioQt(word::Alignment a)
+{
+    switch (a) {
+    case word::Alignment::Centre: return Qt::AlignHCenter;
+    case word::Alignment::Right: return Qt::AlignRight;
+    case word::Alignment::Justify: return Qt::AlignJustify;
+    case word::Alignment::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+word::Alignment AlineacioModel(Qt::Alignment a)
+{
+    if (a & Qt::AlignHCenter)
+        return word::Alignment::Centre;
+    if (a & Qt::AlignRight)
+        return word::Alignment::Right;
+    if (a & Qt::AlignJustify)
+        return word::Alignment::Justify;
+    return word::Alignment::Left;
+}
+
+void AfegeixText(word::Paragraph& p, QString text, const word::RunFormat& f)
+{
+    text.replace(QChar::LineSeparator, QChar(SaltLinia));
+    if (!p.items.empty())
+        if (auto* anterior = std::get_if<word::TextRun>(&p.items.back()); anterior && anterior->format == f) {
+            anterior->text += text;
+            return;
+        }
+    p.items.emplace_back(word::TextRun{text, f});
+}
+
+} // namespace
+
+QTextCharFormat FormatCaracter(const word::RunFormat& f)
+{
+    QTextCharFormat c;
+    if (f.fontName)
+        c.setFontFamilies(QStringList{*f.fontName});
+    if (f.size)
+        c.setFontPointSize(f.size->value);
+    if (f.bold)
+        c.setFontWeight(*f.bold ? QFont::Bold : QFont::Normal);
+    if (f.italic)
+        c.setFontItalic(*f.italic);
+    if (f.underline)
+        c.setFontUnderline(*f.underline);
+    if (f.colour)
+        c.setForeground(QColor(QRgb(*f.colour)));
+    if (f.hidden)
+        c.setProperty(PropOcult, *f.hidden);
+    return c;
+}
+
+word::RunFormat FormatRun(const QTextCharFormat& c)
+{
+    word::RunFormat f;
+    if (c.hasProperty(QTextFormat::FontFamilies)) {
+        const QStringList families = c.fontFamilies().toStringList();
+        if (!families.isEmpty())
+            f.fontName = families.front();
+    }
+    if (c.hasProperty(QTextFormat::FontPointSize))
+        f.size = word::Points(c.fontPointSize());
+    if (c.hasProperty(QTextFormat::FontWeight))
+        f.bold = c.fontWeight() >= QFont::DemiBold;
+    if (c.hasProperty(QTextFormat::FontItalic))
+        f.italic = c.fontItalic();
+    if (c.hasProperty(QTextFormat::TextUnderlineStyle))
+        f.underline = c.fontUnderline();
+    if (c.hasProperty(QTextFormat::ForegroundBrush))
+        f.colour = c.foreground().color().rgb() & 0xFFFFFFu;
+    if (c.hasProperty(PropOcult))
+        f.hidden = c.boolProperty(PropOcult);
+    return f;
+}
+
+QSizeF Pont::MidaPagina(const word::PageSetup& ps)
+{
+    return QSizeF(PxDePunts(ps.pageWidth()), PxDePunts(ps.pageHeight()));
+}
+
+void Pont::Carrega(const word::Document& doc, QTextDocument& text)
+{
+    original_ = doc.clone();
+    paragrafs_.clear();
+    taules_.clear();
+    imatges_.clear();
+    text.clear();
+    text.setDocumentMargin(0);
+    const word::PageSetup& ps = doc.pageSetup();
+    QTextFrameFormat rf = text.rootFrame()->frameFormat();
+    rf.setLeftMargin(PxDePunts(ps.leftMargin() + ps.gutter()));
+    rf.setRightMargin(PxDePunts(ps.rightMargin()));
+    rf.setTopMargin(PxDePunts(ps.topMargin()));
+    rf.setBottomMargin(PxDePunts(ps.bottomMargin()));
+    text.rootFrame()->setFrameFormat(rf);
+    text.setPageSize(MidaPagina(ps));
+    const word::RunFormat& def = doc.defaultRunFormat();
+    QFont font = text.defaultFont();
+    if (def.fontName)
+        font.setFamilies({*def.fontName});
+    if (def.size && def.size->value > 0)
+        font.setPointSizeF(def.size->value);
+    text.setDefaultFont(font);
+
+    QTextCursor c(&text);
+    c.beginEditBlock();
+    carregaStory(c, text, doc.body());
+    c.endEditBlock();
+    text.clearUndoRedoStacks();
+    text.setModified(false);
+}
+
+void Pont::carregaStory(QTextCursor& c, QTextDocument& text, const word::Story& story)
+{
+    bool primer = true;
+    for (const word::Block& b : story.blocks) {
+        if (b.isParagraph()) {
+            carregaParagraf(c, text, b.paragraph(), primer);
+            primer = false;
+            continue;
+        }
+        const word::Table& t = b.table();
+        int columnes = 0;
+        for (const word::Row& r : t.rows)
+            columnes = std::max(columnes, int(r.cells.size()));
+        if (t.rows.empty() || columnes == 0)
+            continue;
+        QTextTableFormat tf;
+        tf.setProperty(PropTaula, int(taules_.size()));
+        taules_.push_back(t);
+        tf.setBorder(t.outsideBorder == word::LineStyle::None ? 0 : 1);
+        tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        tf.setCellSpacing(0);
+        tf.setCellPadding(PxDePunts(word::toPoints(t.defaultPaddings.left.value_or(word::Twips(108)))));
+        QList<QTextLength> amples;
+        for (const word::Cell& cell : t.rows.front().cells)
+            amples << QTextLength(QTextLength::FixedLength, PxDePunts(cell.width()));
+        if (amples.size() == columnes)
+            tf.setColumnWidthConstraints(amples);
+        QTextTable* taula = c.insertTable(int(t.rows.size()), columnes, tf);
+        for (int r = 0; r < int(t.rows.size()); ++r)
+            for (int k = 0; k < int(t.rows[r].cells.size()); ++k) {
+                QTextCursor cc = taula->cellAt(r, k).firstCursorPosition();
+                carregaStory(cc, text, t.rows[r].cells[k].story);
+            }
+        // The block after the table holds the next paragraph.
+        c = taula->lastCursorPosition();
+        c.movePosition(QTextCursor::NextBlock);
+        primer = true;
+    }
+}
+
+void Pont::carregaParagraf(QTextCursor& c, QTextDocument& text, const word::Paragraph& p, bool primer)
+{
+    QTextBlockFormat bf;
+    if (p.format.alignment)
+        bf.setAlignment(AlineacioQt(*p.format.alignment));
+    if (p.format.spaceBefore)
+        bf.setTopMargin(PxDePunts(*p.format.spaceBefore));
+    if (p.format.spaceAfter)
+        bf.setBottomMargin(PxDePunts(*p.format.spaceAfter));
+    bf.setProperty(PropParagraf, int(paragrafs_.size()));
+    paragrafs_.push_back(p);
+    const QTextCharFormat marca = FormatCaracter(p.markFormat);
+    if (primer) {
+        c.setBlockFormat(bf);
+        c.setBlockCharFormat(marca);
+    } else {
+        c.insertBlock(bf, marca);
+    }
+    for (const word::Inline& item : p.items) {
+        if (const auto* run = std::get_if<word::TextRun>(&item)) {
+            QString t = run->text;
+            t.replace(QChar(SaltLinia), QChar::LineSeparator);
+            c.insertText(t, FormatCaracter(run->format));
+        } else if (const auto* pic = std::get_if<word::InlinePicture>(&item)) {
+            c.insertImage(FormatImatge(text, *pic));
+        }
+        // Floating lines are not shown; the paragraph's original keeps them.
+    }
+}
+
+QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePicture& picture)
+{
+    const int index = int(imatges_.size());
+    imatges_.push_back(picture);
+    const QString nom = QStringLiteral("kovel-imatge:%1").arg(index);
+    QImage img;
+    img.loadFromData(picture.png(), "PNG");
+    text.addResource(QTextDocument::ImageResource, QUrl(nom), img);
+    QTextImageFormat f;
+    f.merge(FormatCaracter(picture.format()));
+    f.setName(nom);
+    f.setWidth(PxDePunts(picture.width()));
+    f.setHeight(PxDePunts(picture.height()));
+    f.setProperty(PropImatge, index);
+    return f;
+}
+
+const word::InlinePicture* Pont::Imatge(const QTextImageFormat& f) const
+{
+    if (!f.hasProperty(PropImatge))
+        return nullptr;
+    const int i = f.intProperty(PropImatge);
+    return i >= 0 && i < int(imatges_.size()) ? &imatges_[std::size_t(i)] : nullptr;
+}
+
+word::Paragraph Pont::paragrafDeBloc(const QTextBlock& b, std::vector<bool>& usats) const
+{
+    word::Paragraph p;
+    const word::Paragraph* original = nullptr;
+    const QTextBlockFormat bf = b.blockFormat();
+    if (bf.hasProperty(PropParagraf)) {
+        const int i = bf.intProperty(PropParagraf);
+        // A paragraph the user split keeps its hidden content in its first part only.
+        if (i >= 0 && i < int(paragrafs_.size()) && !usats[std::size_t(i)]) {
+            usats[std::size_t(i)] = true;
+            original = &paragrafs_[std::size_t(i)];
+            p = *original; // its section end, which only the model's own paragraphs carry
+            p.items.clear();
+            p.format = {};
+        }
+    }
+    if (bf.hasProperty(QTextFormat::BlockAlignment))
+        p.format.alignment = AlineacioModel(bf.alignment());
+    if (bf.hasProperty(QTextFormat::BlockTopMargin))
+        p.format.spaceBefore = PuntsDePx(bf.topMargin());
+    if (bf.hasProperty(QTextFormat::BlockBottomMargin))
+        p.format.spaceAfter = PuntsDePx(bf.bottomMargin());
+    p.markFormat = FormatRun(b.charFormat());
+
+    const QTextDocument* text = b.document();
+    for (auto it = b.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        const QTextCharFormat cf = frag.charFormat();
+        if (!cf.isImageFormat()) {
+            AfegeixText(p, frag.text(), FormatRun(cf));
+            continue;
+        }
+        const QTextImageFormat imf = cf.toImageFormat();
+        QTextCharFormat nomesLletra = cf;
+        for (int prop : {int(QTextFormat::ImageName), int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight),
+                         int(QTextFormat::ObjectType), int(PropImatge)})
+            nomesLletra.clearProperty(prop);
+        for (int n = 0; n < frag.length(); ++n) {
+            word::InlinePicture pic;
+            if (const word::InlinePicture* orig = Imatge(imf)) {
+                pic = *orig;
+            } else {
+                // A picture pasted from elsewhere: kept if the editor can read it.
+                const QVariant r = text->resource(QTextDocument::ImageResource, QUrl(imf.name()));
+                const QImage img = r.value<QImage>();
+                if (img.isNull())
+                    continue;
+                pic = word::InlinePicture::fromImage(img);
+            }
+            if (imf.width() > 0)
+                pic.setWidth(PuntsDePx(imf.width()));
+            if (imf.height() > 0)
+                pic.setHeight(PuntsDePx(imf.height()));
+            pic.format() = FormatRun(nomesLletra);
+            p.items.emplace_back(std::move(pic));
+        }
+    }
+    if (original) {
+        std::vector<word::Inline> linies;
+        std::vector<word::Inline> resta;
+        for (const word::Inline& it : original->items)
+            (std::holds_alternative<word::FloatingLine>(it) ? linies : resta).push_back(it);
+        // Unchanged: the original as it was, its floating lines where they stood.
+        if (resta == p.items && original->format == p.format && original->markFormat == p.markFormat)
+            return *original;
+        p.items.insert(p.items.begin(), linies.begin(), linies.end());
+    }
+    return p;
+}
+
+word::Story Pont::storyDeFrame(const QTextFrame* frame) const
+{
+    std::vector<bool> usats(paragrafs_.size(), false);
+    std::function<word::Story(QTextFrame::iterator, QTextFrame::iterator)> llegeix =
+        [&](QTextFrame::iterator it, QTextFrame::iterator fi) {
+            word::Story s;
+            s.blocks.clear();
+            for (; !(it == fi) && !it.atEnd(); ++it) {
+                if (QTextFrame* f = it.currentFrame()) {
+                    auto* qt = qobject_cast<QTextTable*>(f);
+                    if (!qt)
+                        continue;
+                    word::Table t;
+                    const QTextTableFormat tf = qt->format();
+                    const int i = tf.hasProperty(PropTaula) ? tf.intProperty(PropTaula) : -1;
+                    if (i >= 0 && i < int(taules_.size()))
+                        t = taules_[std::size_t(i)];
+                    else
+                        t = word::Table(qt->rows(), qt->columns(), word::Points(72));
+                    if (int(t.rows.size()) != qt->rows())
+                        t.rows.resize(std::size_t(qt->rows()));
+                    for (int r = 0; r < qt->rows(); ++r) {
+                        if (t.rows[r].cells.size() < std::size_t(qt->columns()) && i < 0)
+                            t.rows[r].cells.resize(std::size_t(qt->columns()));
+                        for (int k = 0; k < int(t.rows[r].cells.size()) && k < qt->columns(); ++k) {
+                            const QTextTableCell cell = qt->cellAt(r, k);
+                            t.rows[r].cells[k].story = llegeix(cell.begin(), cell.end());
+                        }
+                    }
+                    s.blocks.push_back(word::Block{std::move(t)});
+                } else if (it.currentBlock().isValid()) {
+                    s.blocks.push_back(word::Block{paragrafDeBloc(it.currentBlock(), usats)});
+                }
+            }
+            // A story always ends with a paragraph.
+            if (s.blocks.empty() || !s.blocks.back().isParagraph())
+                s.blocks.push_back(word::Block{word::Paragraph{}});
+            return s;
+        };
+    return llegeix(frame->begin(), frame->end());
+}
+
+std::unique_ptr<word::Document> Pont::Document(const QTextDocument& text) const
+{
+    std::unique_ptr<word::Document> d = original_ ? original_->clone() : word::Document::create();
+    d->body().blocks = storyDeFrame(text.rootFrame()).blocks;
+    // Through the file form, so the pictures get their ids and the result is what a save holds.
+    return word::Document::fromBytes(d->toBytes(), d->fullName());
+}
+
+} // namespace kovel::docframe

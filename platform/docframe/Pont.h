@@ -1,0 +1,59 @@
+#pragma once
+// The bridge between the word-processor document model and the editor's QTextDocument.
+// The editor shows paragraphs, runs, inline pictures and tables; what it cannot show
+// (floating lines, section ends, table and cell geometry, hidden text, page set-up) is
+// kept beside it and put back when the document is rebuilt, so a design goes through the
+// editor without losing anything.
+#include "platform/word/Document.h"
+
+#include <QTextDocument>
+#include <QTextFormat>
+
+#include <memory>
+#include <vector>
+
+namespace kovel::docframe {
+
+// Screen pixels (96 dpi, the editor's unit) for points, and back.
+inline double PxDePunts(word::Points p) { return p.value * 96.0 / 72.0; }
+inline word::Points PuntsDePx(double px) { return word::Points(px * 72.0 / 96.0); }
+
+class Pont {
+public:
+    // Fills `text` with the document's body, page width and margins; keeps what it cannot
+    // show. `text` is cleared first; its undo stack is reset.
+    void Carrega(const word::Document& doc, QTextDocument& text);
+
+    // The document as the editor holds it now: the original's sections, defaults and
+    // hidden content, with the body rebuilt from `text`. Pictures get their ids as a read
+    // document gives them.
+    std::unique_ptr<word::Document> Document(const QTextDocument& text) const;
+
+    // Registers a picture for the editor and returns the format that shows it; the picture
+    // is kept whole (its PNG bytes, alternative text and shown size).
+    QTextImageFormat FormatImatge(QTextDocument& text, const word::InlinePicture& picture);
+    // The picture an image format of this editor stands for, or nullptr.
+    const word::InlinePicture* Imatge(const QTextImageFormat& f) const;
+
+    const word::Document* Original() const { return original_.get(); }
+
+    // The label page in editor pixels: width and height, and the margins.
+    static QSizeF MidaPagina(const word::PageSetup& ps);
+
+private:
+    void carregaStory(QTextCursor& c, QTextDocument& text, const word::Story& story);
+    void carregaParagraf(QTextCursor& c, QTextDocument& text, const word::Paragraph& p, bool primer);
+    word::Story storyDeFrame(const QTextFrame* frame) const;
+    word::Paragraph paragrafDeBloc(const QTextBlock& b, std::vector<bool>& usats) const;
+
+    std::unique_ptr<word::Document> original_;
+    std::vector<word::Paragraph> paragrafs_; // originals, by the block property
+    std::vector<word::Table> taules_;        // originals, by the table property
+    std::vector<word::InlinePicture> imatges_;
+};
+
+// Character and block formats of the model and of the editor.
+QTextCharFormat FormatCaracter(const word::RunFormat& f);
+word::RunFormat FormatRun(const QTextCharFormat& f);
+
+} // namespace kovel::docframe

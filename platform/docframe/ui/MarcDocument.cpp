@@ -1,0 +1,343 @@
+#include "platform/docframe/ui/MarcDocument.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontComboBox>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTextFrame>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kovel::docframe {
+
+MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("dsoFraWord"));
+    auto* l = new QVBoxLayout(this);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(0);
+    barra_ = new QToolBar(this);
+    barra_->setObjectName(QStringLiteral("barraFormat"));
+    barra_->setIconSize(QSize(16, 16));
+    l->addWidget(barra_);
+
+    // The label page on a grey desk, as a word processor shows it.
+    fons_ = new QScrollArea(this);
+    fons_->setObjectName(QStringLiteral("fonsPagina"));
+    fons_->setAlignment(Qt::AlignCenter);
+    fons_->setBackgroundRole(QPalette::Dark);
+    fons_->setWidgetResizable(false);
+    l->addWidget(fons_, 1);
+    editor_ = new QTextEdit;
+    editor_->setObjectName(QStringLiteral("txtDisseny"));
+    editor_->setLineWrapMode(QTextEdit::FixedPixelWidth);
+    editor_->setFrameShape(QFrame::NoFrame);
+    editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor_->setAutoFillBackground(true);
+    QPalette pal = editor_->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    editor_->setPalette(pal);
+    editor_->setEnabled(false);
+    fons_->setWidget(editor_);
+
+    connect(editor_->document(), &QTextDocument::contentsChanged, this, [this] {
+        brut_ = true;
+        emit contingutCanviat();
+    });
+    connect(editor_, &QTextEdit::cursorPositionChanged, this, &MarcDocument::ActualitzaBarra);
+    connect(editor_, &QTextEdit::currentCharFormatChanged, this, &MarcDocument::ActualitzaBarra);
+    ConfiguraBarra();
+
+    // The user's own save: the owner is asked first, as for every save.
+    auto* desar = new QShortcut(QKeySequence::Save, this);
+    desar->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(desar, &QShortcut::activated, this, [this] {
+        if (obert_ && !path_.isEmpty())
+            Desa(path_);
+    });
+}
+
+MarcDocument::~MarcDocument() = default;
+
+void MarcDocument::ConfiguraBarra()
+{
+    cboFont_ = new QFontComboBox(barra_);
+    cboFont_->setObjectName(QStringLiteral("cboFont"));
+    cboFont_->setMaximumWidth(150);
+    barra_->addWidget(cboFont_);
+    connect(cboFont_, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
+        QTextCharFormat c;
+        c.setFontFamilies(QStringList{f.family()});
+        AplicaFormat(c);
+    });
+    cboMida_ = new QComboBox(barra_);
+    cboMida_->setObjectName(QStringLiteral("cboMida"));
+    cboMida_->setEditable(true);
+    for (int m : {6, 7, 8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 28, 36, 48, 72})
+        cboMida_->addItem(QString::number(m));
+    cboMida_->setMaximumWidth(56);
+    barra_->addWidget(cboMida_);
+    connect(cboMida_, &QComboBox::textActivated, this, [this](const QString& t) {
+        bool ok = false;
+        const double m = t.toDouble(&ok);
+        if (!ok || m < 1 || m > 1638)
+            return;
+        QTextCharFormat c;
+        c.setFontPointSize(m);
+        AplicaFormat(c);
+    });
+
+    auto accio = [this](const char* nom, const QString& text, const QKeySequence& tecla, bool marcable) {
+        QAction* a = barra_->addAction(text);
+        a->setObjectName(QLatin1String(nom));
+        a->setCheckable(marcable);
+        if (!tecla.isEmpty()) {
+            a->setShortcut(tecla);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(a);
+        }
+        return a;
+    };
+    barra_->addSeparator();
+    negreta_ = accio("btnNegreta", QStringLiteral("B"), QKeySequence::Bold, true);
+    cursiva_ = accio("btnCursiva", QStringLiteral("I"), QKeySequence::Italic, true);
+    subratllat_ = accio("btnSubratllat", QStringLiteral("U"), QKeySequence::Underline, true);
+    QFont f = barra_->font();
+    f.setBold(true);
+    negreta_->setFont(f);
+    f.setBold(false);
+    f.setItalic(true);
+    cursiva_->setFont(f);
+    f.setItalic(false);
+    f.setUnderline(true);
+    subratllat_->setFont(f);
+    connect(negreta_, &QAction::triggered, this, [this](bool on) {
+        QTextCharFormat c;
+        c.setFontWeight(on ? QFont::Bold : QFont::Normal);
+        AplicaFormat(c);
+    });
+    connect(cursiva_, &QAction::triggered, this, [this](bool on) {
+        QTextCharFormat c;
+        c.setFontItalic(on);
+        AplicaFormat(c);
+    });
+    connect(subratllat_, &QAction::triggered, this, [this](bool on) {
+        QTextCharFormat c;
+        c.setFontUnderline(on);
+        AplicaFormat(c);
+    });
+    QAction* color = accio("btnColor", QStringLiteral("A\u0332"), {}, false);
+    connect(color, &QAction::triggered, this, [this] {
+        const QColor c = QColorDialog::getColor(editor_->textColor(), this);
+        if (!c.isValid())
+            return;
+        QTextCharFormat f;
+        f.setForeground(c);
+        AplicaFormat(f);
+    });
+
+    barra_->addSeparator();
+    auto* grup = new QActionGroup(this);
+    const std::pair<QAction**, std::pair<const char*, Qt::Alignment>> alineacions[] = {
+        {&esquerra_, {"btnEsquerra", Qt::AlignLeft}},
+        {&centre_, {"btnCentre", Qt::AlignHCenter}},
+        {&dreta_, {"btnDreta", Qt::AlignRight}},
+        {&justificat_, {"btnJustificat", Qt::AlignJustify}},
+    };
+    const QString textos[] = {QStringLiteral("\u2261\u2190"), QStringLiteral("\u2261"), QStringLiteral("\u2192\u2261"),
+                              QStringLiteral("\u2630")};
+    int i = 0;
+    for (const auto& [lloc, d] : alineacions) {
+        *lloc = accio(d.first, textos[i++], {}, true);
+        grup->addAction(*lloc);
+        const Qt::Alignment a = d.second;
+        connect(*lloc, &QAction::triggered, this, [this, a] {
+            if (!actualitzant_)
+                editor_->setAlignment(a);
+        });
+    }
+    barra_->addSeparator();
+    QAction* desfer = accio("btnDesfer", QStringLiteral("\u21b6"), QKeySequence::Undo, false);
+    QAction* refer = accio("btnRefer", QStringLiteral("\u21b7"), QKeySequence::Redo, false);
+    connect(desfer, &QAction::triggered, editor_, &QTextEdit::undo);
+    connect(refer, &QAction::triggered, editor_, &QTextEdit::redo);
+    connect(editor_, &QTextEdit::undoAvailable, desfer, &QAction::setEnabled);
+    connect(editor_, &QTextEdit::redoAvailable, refer, &QAction::setEnabled);
+    desfer->setEnabled(false);
+    refer->setEnabled(false);
+    // Typing never turns lines into lists.
+    editor_->setAutoFormatting(QTextEdit::AutoNone);
+}
+
+void MarcDocument::AplicaFormat(const QTextCharFormat& f)
+{
+    if (actualitzant_ || !obert_)
+        return;
+    editor_->mergeCurrentCharFormat(f);
+    editor_->setFocus();
+}
+
+void MarcDocument::ActualitzaBarra()
+{
+    actualitzant_ = true;
+    const QTextCharFormat c = editor_->currentCharFormat();
+    const QFont f = c.font();
+    negreta_->setChecked(f.bold());
+    cursiva_->setChecked(f.italic());
+    subratllat_->setChecked(f.underline());
+    cboFont_->setCurrentFont(f);
+    cboMida_->setEditText(QString::number(MidaLletraSeleccio()));
+    const Qt::Alignment a = editor_->alignment();
+    (a & Qt::AlignHCenter ? centre_ : a & Qt::AlignRight ? dreta_ : a & Qt::AlignJustify ? justificat_ : esquerra_)
+        ->setChecked(true);
+    actualitzant_ = false;
+}
+
+void MarcDocument::AjustaPagina()
+{
+    const word::Document* d = pont_.Original();
+    if (!d)
+        return;
+    midaPagina_ = Pont::MidaPagina(d->pageSetup());
+    editor_->setLineWrapColumnOrWidth(int(std::lround(midaPagina_.width())));
+    editor_->setFixedSize(int(std::ceil(midaPagina_.width())) + 2, int(std::ceil(midaPagina_.height())) + 2);
+}
+
+void MarcDocument::Obre(const QString& path)
+{
+    std::unique_ptr<word::Document> d = word::Document::open(path);
+    Mostra(*d, path);
+}
+
+void MarcDocument::Mostra(const word::Document& doc, const QString& path)
+{
+    const QSignalBlocker bloqueig(editor_->document());
+    pont_.Carrega(doc, *editor_->document());
+    path_ = path;
+    obert_ = true;
+    brut_ = true;
+    model_.reset();
+    editor_->setEnabled(true);
+    AjustaPagina();
+    QTextCursor c(editor_->document());
+    editor_->setTextCursor(c);
+    ActualitzaBarra();
+    emit documentObert(path_);
+}
+
+bool MarcDocument::Protegit(const QString& path) const
+{
+    const QString absolut = QFileInfo(path).absoluteFilePath();
+    for (const QString& p : protegides_) {
+        if (p.isEmpty())
+            continue;
+        const QString carpeta = QDir(QFileInfo(p).absoluteFilePath()).canonicalPath();
+        const QString pare = QFileInfo(QFileInfo(absolut).absolutePath()).canonicalFilePath();
+        if (!carpeta.isEmpty() && !pare.isEmpty() && (pare == carpeta || pare.startsWith(carpeta + u'/')))
+            return true;
+    }
+    return false;
+}
+
+bool MarcDocument::Desa(const QString& path)
+{
+    if (!obert_)
+        return false;
+    const QString desti = path.isEmpty() ? path_ : path;
+    if (desti.isEmpty())
+        return false;
+    bool cancel = false;
+    emit abansDeDesar(desti, &cancel);
+    if (cancel || Protegit(desti))
+        return false;
+    word::Document* d = Document();
+    d->saveAs(desti);
+    editor_->document()->setModified(false);
+    return true;
+}
+
+void MarcDocument::Tanca()
+{
+    const QSignalBlocker bloqueig(editor_->document());
+    editor_->document()->clear();
+    editor_->setEnabled(false);
+    obert_ = false;
+    path_.clear();
+    model_.reset();
+    brut_ = true;
+}
+
+bool MarcDocument::Desat() const { return !editor_->document()->isModified(); }
+void MarcDocument::setDesat(bool desat) { editor_->document()->setModified(!desat); }
+
+bool MarcDocument::PotDesfer() const { return editor_->document()->isUndoAvailable(); }
+
+bool MarcDocument::Desfes()
+{
+    if (!PotDesfer())
+        return false;
+    editor_->undo();
+    return true;
+}
+
+int MarcDocument::NombrePagines() const
+{
+    const word::Document* d = pont_.Original();
+    if (!obert_ || !d)
+        return 0;
+    // The editor lays the text out in one long page; a copy is paged at the label's size.
+    std::unique_ptr<QTextDocument> copia(editor_->document()->clone());
+    copia->setDocumentMargin(0);
+    copia->rootFrame()->setFrameFormat(editor_->document()->rootFrame()->frameFormat());
+    copia->setPageSize(Pont::MidaPagina(d->pageSetup()));
+    return copia->pageCount();
+}
+
+double MarcDocument::MidaLletraSeleccio() const
+{
+    QTextCursor c = editor_->textCursor();
+    c.setPosition(std::min(c.position(), c.anchor()));
+    // The size in force where text would be typed: that of the character before the point,
+    // or the paragraph's own at its start.
+    const QTextCharFormat f = c.charFormat();
+    if (f.hasProperty(QTextFormat::FontPointSize) && f.fontPointSize() > 0)
+        return f.fontPointSize();
+    const QFont d = editor_->document()->defaultFont();
+    return d.pointSizeF() > 0 ? d.pointSizeF() : 10.0;
+}
+
+void MarcDocument::InsereixImatge(const word::InlinePicture& picture)
+{
+    if (!obert_)
+        return;
+    QTextCursor c = editor_->textCursor();
+    QTextImageFormat f = pont_.FormatImatge(*editor_->document(), picture);
+    // The picture takes the font of the point it goes to, as typed text would.
+    QTextCharFormat lletra = c.charFormat();
+    lletra.merge(f);
+    f = lletra.toImageFormat();
+    c.insertImage(f);
+    editor_->setTextCursor(c);
+}
+
+word::Document* MarcDocument::Document()
+{
+    if (!obert_)
+        return nullptr;
+    if (brut_ || !model_) {
+        model_ = pont_.Document(*editor_->document());
+        brut_ = false;
+    }
+    return model_.get();
+}
+
+} // namespace kovel::docframe

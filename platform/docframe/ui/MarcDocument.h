@@ -1,0 +1,93 @@
+#pragma once
+// The hosted document frame: the label design shown at its page size and edited in place,
+// over the word-processor document model. It opens and saves .docx, keeps a saved flag and
+// an undo history, counts pages, and tells its owner when a document was opened and before
+// every save (which the owner may cancel). It never writes into a protected folder (the
+// program's own templates), whoever asks.
+#include "platform/docframe/Pont.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class QTextEdit;
+class QToolBar;
+class QScrollArea;
+class QFontComboBox;
+class QComboBox;
+class QAction;
+
+namespace kovel::docframe {
+
+class MarcDocument : public QWidget {
+    Q_OBJECT
+public:
+    explicit MarcDocument(QWidget* parent = nullptr);
+    ~MarcDocument() override;
+
+    // Opens a .docx in the frame, replacing what it showed. WordError (naming the file) when
+    // it cannot be read; the frame then keeps what it had.
+    void Obre(const QString& path);
+    // Shows a document of the model under a path (the path a save without one writes to).
+    void Mostra(const word::Document& doc, const QString& path);
+    // Saves to `path` (the frame's own path when empty). False when the owner cancelled or
+    // the path is in a protected folder; WordError when the file cannot be written (the old
+    // file is then kept).
+    bool Desa(const QString& path = {});
+    void Tanca();
+
+    bool TeDocument() const { return obert_; }
+    QString NomComplet() const { return path_; }
+    bool Desat() const;
+    void setDesat(bool desat);
+    // One step of undo; false when there was nothing to undo.
+    bool Desfes();
+    bool PotDesfer() const;
+    // Pages the document takes at its page size.
+    int NombrePagines() const;
+    // The font size at the insertion point (the start of the selection), in points.
+    double MidaLletraSeleccio() const;
+    // Puts the picture in place of the selection.
+    void InsereixImatge(const word::InlinePicture& picture);
+    // The document as edited now (rebuilt only after a change); nullptr when none is open.
+    word::Document* Document();
+    // Sizes of the shown page, in pixels at the screen's 96 dpi.
+    QSizeF MidaPagina() const { return midaPagina_; }
+
+    void setCarpetesProtegides(const QStringList& carpetes) { protegides_ = carpetes; }
+    bool Protegit(const QString& path) const;
+
+    QTextEdit* Editor() const { return editor_; }
+    QToolBar* BarraFormat() const { return barra_; }
+
+signals:
+    void documentObert(const QString& path);
+    // Before every save; set *cancel to stop it.
+    void abansDeDesar(const QString& path, bool* cancel);
+    void contingutCanviat();
+
+private:
+    void ConfiguraBarra();
+    void ActualitzaBarra();
+    void AplicaFormat(const QTextCharFormat& f);
+    void AjustaPagina();
+
+    Pont pont_;
+    QTextEdit* editor_ = nullptr;
+    QToolBar* barra_ = nullptr;
+    QScrollArea* fons_ = nullptr;
+    QFontComboBox* cboFont_ = nullptr;
+    QComboBox* cboMida_ = nullptr;
+    QAction *negreta_ = nullptr, *cursiva_ = nullptr, *subratllat_ = nullptr;
+    QAction *esquerra_ = nullptr, *centre_ = nullptr, *dreta_ = nullptr, *justificat_ = nullptr;
+    QString path_;
+    QSizeF midaPagina_;
+    bool obert_ = false;
+    bool actualitzant_ = false;
+    mutable bool brut_ = true;
+    mutable std::unique_ptr<word::Document> model_;
+    QStringList protegides_;
+};
+
+} // namespace kovel::docframe
