@@ -1,0 +1,177 @@
+// The hosted design: base documents in the frame, field placeholders, the one-page guard,
+// the program's saves, and the cells of a sheet whose labels differ.
+#include "documents/CampsDisseny.h"
+#include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
+#include "documents/ui/MarcDisseny.h"
+
+#include "common/Fitxers.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTimer>
+
+using namespace kovel;
+
+namespace {
+
+int argc = 1;
+char arg0[] = "disseny";
+char* argv[] = {arg0, nullptr};
+
+struct AmbApp {
+    AmbApp()
+    {
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+    }
+};
+
+struct Disseny : ::testing::Test, AmbApp {
+    QTemporaryDir programa, dades;
+    docframe::MarcDocument marc;
+    QTimer timer;
+    int beeps = 0;
+
+    void SetUp() override
+    {
+        QDir().mkpath(programa.filePath("documents_base"));
+        auto blanc = word::Document::create();
+        word::RunFormat f;
+        f.fontName = QStringLiteral("Arial");
+        f.size = word::Points(12);
+        blanc->setDefaultRunFormat(f);
+        blanc->saveAs(programa.filePath("documents_base/Blanc.docx"));
+        CarpetaDades = dades.path() + u'/';
+        EtiquetaCatalogo e;
+        e.Referencia = QStringLiteral("KOVEL 803");
+        e.Codigo = 803;
+        e.Ancho = 7.0f;
+        e.Alto = 3.7f;
+        e.PasoHorizontal = 7.0f;
+        e.PasoVertical = 3.7f;
+        e.Columnas = 2;
+        e.Filas = 2;
+        e.Holgura = {0.3f, 0.2f};
+        proves::CatalegDe({e});
+        modDsoFraWord::Enllaca(&marc, &timer);
+        modDsoFraWord::Beep = [this] { ++beeps; };
+        generar_doc::ClauDocumentBase.clear();
+        modDsoFraWord::IniciaMarcDocument(programa.path());
+    }
+    void TearDown() override { CarpetaDades.clear(); }
+    void escriu(const QString& text)
+    {
+        QTextCursor c(marc.Editor()->document());
+        c.movePosition(QTextCursor::End);
+        c.insertText(text);
+    }
+};
+
+} // namespace
+
+TEST(Camps, PlaceholderCarriesTheFieldAndFollowsTheFontSize)
+{
+    AmbApp app;
+    const word::InlinePicture petit = modDsoFraWord::CreaImatgeCamp(QStringLiteral("Name"), 10);
+    const word::InlinePicture gran = modDsoFraWord::CreaImatgeCamp(QStringLiteral("Name"), 20);
+    EXPECT_EQ(petit.alternativeText(), QStringLiteral("TOLV_campName"));
+    EXPECT_GT(gran.width().value, 1.5 * petit.width().value);
+    EXPECT_GT(gran.height().value, 1.5 * petit.height().value);
+    // Any name is a name: nothing is built from it but the text and the picture.
+    const QString raro = QStringLiteral("a <b> & \"c\"/d");
+    EXPECT_EQ(modDsoFraWord::CreaImatgeCamp(raro, 10).alternativeText(), QStringLiteral("TOLV_camp") + raro);
+}
+
+TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
+{
+    bool prepared = false;
+    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    EXPECT_TRUE(prepared);
+    const word::PageSetup ps = marc.Document()->pageSetup();
+    EXPECT_NEAR(ps.pageWidth().value, 7.0 * 72 / 2.54, 0.1);
+    EXPECT_NEAR(ps.pageHeight().value, 3.7 * 72 / 2.54, 0.1);
+    escriu(QStringLiteral("kept"));
+    prepared = false;
+    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    EXPECT_FALSE(prepared);
+    EXPECT_TRUE(marc.Editor()->toPlainText().contains("kept"));
+    modDsoFraWord::PreparaDocumentBase(0, true, prepared, programa.path());
+    EXPECT_TRUE(prepared);
+    EXPECT_EQ(marc.Document()->pageSetup().orientation(), word::Orientation::Landscape);
+}
+
+TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
+{
+    bool prepared = true;
+    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
+    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
+    const auto pics = marc.Document()->inlinePictures();
+    ASSERT_EQ(pics.size(), 2u);
+    EXPECT_EQ(pics[1]->alternativeText(), QStringLiteral("TOLV_campName"));
+
+    modDsoFraWord::EvitaDuesPagines();
+    EXPECT_EQ(beeps, 0);
+    escriu(QString(40, u'\n'));
+    ASSERT_GE(modDsoFraWord::NombrePagines(), 2);
+    modDsoFraWord::EvitaDuesPagines();
+    EXPECT_EQ(modDsoFraWord::NombrePagines(), 1);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(marc.Document()->inlinePictures().size(), 2u);
+
+    // A document that is two pages long with nothing to undo: the guard gives up.
+    auto llarg = marc.Document()->clone();
+    llarg->content().insertAfter(QString(60, QChar(0x0B)));
+    llarg->saveAs(dades.filePath("long.docx"));
+    ASSERT_TRUE(modDsoFraWord::ObreDocument(dades.filePath("long.docx")));
+    ASSERT_GE(modDsoFraWord::NombrePagines(), 2);
+    modDsoFraWord::EvitaDuesPagines();
+    EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(Disseny, ProgramSavesRestoreTheirStateAndNeverWriteTheTemplates)
+{
+    timer.stop();
+    escriu(QStringLiteral("x"));
+    EXPECT_THROW(modDsoFraWord::DesaDocument(programa.filePath("documents_base/Blanc.docx")), word::WordError);
+    EXPECT_FALSE(modDsoFraWord::DesantDocument);
+    EXPECT_TRUE(timer.isActive());
+    bool dins = false;
+    QObject::connect(&marc, &docframe::MarcDocument::abansDeDesar,
+                     [&](const QString&, bool*) { dins = modDsoFraWord::DesantDocument; });
+    modDsoFraWord::DesaDocument(dades.filePath("ok.docx"));
+    EXPECT_TRUE(dins);
+    EXPECT_TRUE(QFile::exists(dades.filePath("ok.docx")));
+    EXPECT_FALSE(modDsoFraWord::ObreDocument(dades.filePath("missing.docx")));
+    EXPECT_TRUE(marc.TeDocument());
+}
+
+TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
+{
+    using namespace seleccionador_ABCD;
+    IniciaCaselles(4);
+    BuidaCaselles(0, false, programa.path());
+    IniciaCaselles(4);
+    EXPECT_TRUE(CasellaBuida(0));
+    EXPECT_TRUE(CasellaBuida(4)) << "beyond the list: not designed";
+    EXPECT_TRUE(CasellaBuida(-1));
+    DesaCasellaActual(0);
+    EXPECT_TRUE(CasellaBuida(0)) << "an unchanged document is not written";
+    escriu(QStringLiteral("first cell"));
+    DesaCasellaActual(0);
+    EXPECT_FALSE(CasellaBuida(0));
+    CanviaCasella(1, 0, false, programa.path());
+    EXPECT_EQ(CasellaActual, 1);
+    EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
+    CanviaCasella(0, 0, false, programa.path());
+    EXPECT_TRUE(marc.Editor()->toPlainText().contains("first cell"));
+    BuidaCaselles(0, false, programa.path());
+    EXPECT_EQ(NumCaselles, 0);
+    EXPECT_TRUE(QDir(CarpetaCaselles()).entryList(QDir::Files).isEmpty());
+}
