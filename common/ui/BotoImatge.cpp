@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <qdrawutil.h>
+
+#include <algorithm>
 
 namespace kovel::ui {
 
@@ -27,6 +30,8 @@ void BotoImatge::setImatgeNormal(const QPixmap& p) { normal_ = p; update(); }
 void BotoImatge::setImatgePremuda(const QPixmap& p) { premuda_ = p; update(); }
 void BotoImatge::setImatgeSobre(const QPixmap& p) { sobre_ = p; update(); }
 void BotoImatge::setColorText(const QColor& c) { colorText_ = c; update(); }
+void BotoImatge::setColorTextSobre(const QColor& c) { colorSobre_ = c; update(); }
+void BotoImatge::setColorTextActiu(const QColor& c) { colorActiu_ = c; update(); }
 
 void BotoImatge::setValor(bool v)
 {
@@ -81,9 +86,22 @@ void BotoImatge::paintEvent(QPaintEvent*)
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     const QPixmap& img = imatgeActual();
-    p.drawPixmap(rect(), img);
+    const QSize propia = img.deviceIndependentSize().toSize();
+    if (propia == size()) {
+        p.drawPixmap(rect(), img);
+    } else {
+        // A face drawn for another size keeps its rounded corners: only its middle stretches.
+        const int v = std::min({6, propia.width() / 2 - 1, propia.height() / 2 - 1, width() / 2, height() / 2});
+        const QMargins m(std::max(0, v), std::max(0, v), std::max(0, v), std::max(0, v));
+        qDrawBorderPixmap(&p, rect(), m, img);
+    }
     if (!text().isEmpty()) {
-        p.setPen(colorText_.isValid() ? colorText_ : palette().color(QPalette::ButtonText));
+        QColor c = colorText_.isValid() ? colorText_ : palette().color(QPalette::ButtonText);
+        if ((isDown() || isChecked()) && colorActiu_.isValid())
+            c = colorActiu_;
+        else if (sobreCursor_ && colorSobre_.isValid())
+            c = colorSobre_;
+        p.setPen(c);
         if (!isEnabled())
             p.setPen(palette().color(QPalette::Disabled, QPalette::ButtonText));
         p.setFont(font());

@@ -29,8 +29,11 @@ public:
     bool valor() const { return isChecked(); }
     void setValor(bool v);
 
-    // Caption colour and whether the caption is drawn over the picture.
+    // Caption colours: normal, under the pointer, and on or pressed. An invalid colour
+    // falls back to the normal one.
     void setColorText(const QColor& c);
+    void setColorTextSobre(const QColor& c);
+    void setColorTextActiu(const QColor& c);
 
     QSize sizeHint() const override;
 
@@ -49,7 +52,7 @@ private:
 
     Tipus tipus_;
     QPixmap normal_, premuda_, sobre_;
-    QColor colorText_;
+    QColor colorText_, colorSobre_, colorActiu_;
     bool sobreCursor_ = false;
 };
 

@@ -5,14 +5,23 @@
 
 namespace kovel::ui {
 
+QColor ColorDeBasic(std::uint32_t basic)
+{
+    return QColor(static_cast<int>(basic & 0xFF), static_cast<int>((basic >> 8) & 0xFF),
+                  static_cast<int>((basic >> 16) & 0xFF));
+}
+
+std::uint32_t BasicDeColor(const QColor& c)
+{
+    return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
+         | (static_cast<std::uint32_t>(c.blue()) << 16);
+}
+
 bool TriarColor(QWidget* parent, std::uint32_t& colour)
 {
-    const QColor start(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                       static_cast<int>((colour >> 16) & 0xFF));
-    const QColor c = QColorDialog::getColor(start, parent);
+    const QColor c = QColorDialog::getColor(ColorDeBasic(colour), parent);
     if (!c.isValid()) return false;
-    colour = static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8)
-           | (static_cast<std::uint32_t>(c.blue()) << 16);
+    colour = BasicDeColor(c);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // 15 twips a pixel (96 dpi), child controls made by name, texts of a window by key.
 #include "common/ModTraduccion.h"
 
+#include <QColor>
 #include <QDialog>
 #include <QLatin1String>
 #include <QRect>
@@ -53,6 +54,10 @@ protected:
     void reject() override;
     bool tancant_ = false;
 };
+
+// Colours as Basic numbers (&HBBGGRR, red in the low byte) and as Qt colours.
+QColor ColorDeBasic(std::uint32_t basic);
+std::uint32_t BasicDeColor(const QColor& c);
 
 // The desktop's colour dialog on an &HBBGGRR colour: true with the colour chosen, false
 // (colour unchanged) when the user cancelled.

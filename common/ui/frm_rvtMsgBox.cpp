@@ -3,6 +3,7 @@
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 
@@ -45,11 +46,10 @@ QLabel* icon(QWidget* parent, const char* name, QStyle::StandardPixmap which)
     return l;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, int left)
+kovel::ui::BotoImatge* button(QWidget* parent, const char* name, const QString& caption, int left)
 {
-    auto* b = Control<QPushButton>(parent, name, Tw(left, kButtonTop, kButtonWidth, kButtonHeight));
+    auto* b = Control<kovel::ui::BotoImatge>(parent, name, Tw(left, kButtonTop, kButtonWidth, kButtonHeight));
     b->setText(caption);
-    b->setAutoDefault(false);
     b->setFocusPolicy(Qt::NoFocus); // the window takes the keys before its controls
     return b;
 }
@@ -110,10 +110,10 @@ frm_rvtMsgBox::frm_rvtMsgBox(QWidget* parent) : QDialog(parent)
     cmdCancel = button(this, "cmdCancel", QStringLiteral("Cancel"), kLeftSecond);
     cmdSi = button(this, "cmdSi", QStringLiteral("Yes"), kLeftFirst);
     cmdNo = button(this, "cmdNo", QStringLiteral("No"), kLeftSecond);
-    connect(cmdAceptar, &QPushButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbOK); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbCancel); });
-    connect(cmdSi, &QPushButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbYes); });
-    connect(cmdNo, &QPushButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbNo); });
+    connect(cmdAceptar, &QAbstractButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbOK); });
+    connect(cmdCancel, &QAbstractButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbCancel); });
+    connect(cmdSi, &QAbstractButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbYes); });
+    connect(cmdNo, &QAbstractButton::clicked, this, [this] { prem(mod_rvtMsgBox::vbNo); });
 
     img_Critical = icon(this, "img_Critical", QStyle::SP_MessageBoxCritical);
     img_Question = icon(this, "img_Question", QStyle::SP_MessageBoxQuestion);

@@ -4,7 +4,8 @@
 #include <cstdint>
 
 class QLabel;
-class QPushButton;
+class QAbstractButton;
+namespace kovel::ui { class BotoImatge; }
 
 class frm_rvtMsgBox : public QDialog {
     Q_OBJECT
@@ -18,15 +19,15 @@ public:
     std::int16_t Mostrar(const QString& message, std::int16_t style, const QString& title);
 
     std::int16_t Resultat = 2;        // 1 OK, 2 Cancel, 6 Yes, 7 No
-    QPushButton* BotoDefecte = nullptr;
-    QPushButton* BotoCancel = nullptr;
+    QAbstractButton* BotoDefecte = nullptr;
+    QAbstractButton* BotoCancel = nullptr;
 
     QLabel* lbl_titol;
     QLabel* lbl_missatge;
-    QPushButton* cmdAceptar;
-    QPushButton* cmdCancel;
-    QPushButton* cmdSi;
-    QPushButton* cmdNo;
+    kovel::ui::BotoImatge* cmdAceptar;
+    kovel::ui::BotoImatge* cmdCancel;
+    kovel::ui::BotoImatge* cmdSi;
+    kovel::ui::BotoImatge* cmdNo;
     QLabel* img_Critical;
     QLabel* img_Question;
     QLabel* img_Exclamation;

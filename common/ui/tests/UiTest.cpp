@@ -4,6 +4,7 @@
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "common/ui/BotoImatge.h"
 #include "common/ui/frm_rvtMsgBox.h"
 
 #include "common/tests/TestSupport.h"
