@@ -234,7 +234,8 @@ QStringList OrdreInstallacio(const Pendent& pendent)
     return {};
 }
 
-QByteArray GuioInstexec(const QStringList& ordre, const QString& carpeta, const QString& programa, const QString& interruptor)
+QByteArray GuioInstexec(const QStringList& ordre, const QString& carpeta, const QString& programa, const QString& interruptor,
+                        qint64 pid)
 {
     QStringList paraules;
     for (const QString& p : ordre)
@@ -243,15 +244,19 @@ QByteArray GuioInstexec(const QStringList& ordre, const QString& carpeta, const 
     if (!interruptor.isEmpty())
         programaAmbHost += u' ' + CometesSh(interruptor);
     // The shell keeps the script open, so it may go first: a script cut short by a
-    // power cut never blocks the next update.
+    // power cut never blocks the next update. The program that started it must be gone
+    // before the installer runs and before it starts again, or the new copy would find
+    // the old one still holding the one-copy lock and end.
     const QString text = QStringLiteral("#!/bin/sh\n"
                                         "# Installs the update of KOVEL Videvoviv, then starts the program again.\n"
                                         "rm -f -- %1\n"
-                                        "if cd -- %2 && %3; then\n"
-                                        "    rm -f -- %4\n"
+                                        "n=0\n"
+                                        "while kill -0 %2 2>/dev/null && [ $n -lt 30 ]; do sleep 1; n=$((n + 1)); done\n"
+                                        "if cd -- %3 && %4; then\n"
+                                        "    rm -f -- %5\n"
                                         "fi\n"
-                                        "exec %5\n")
-                             .arg(CometesSh(carpeta + kGuio), CometesSh(carpeta), paraules.join(u' '),
+                                        "exec %6\n")
+                             .arg(CometesSh(carpeta + kGuio), QString::number(pid), CometesSh(carpeta), paraules.join(u' '),
                                   CometesSh(carpeta + kPendent), programaAmbHost);
     return text.toUtf8();
 }
@@ -289,7 +294,8 @@ bool ExecutarInstalPendent(const QString& programaOffice)
     // (an earlier run cut short) means the installer is started on its own.
     QFile guio(carpeta + kGuio);
     if (guio.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        const QByteArray text = GuioInstexec(ordre, carpeta, programaActual(), InterruptorHost(programaOffice));
+        const qint64 pid = g_entorn.pid > 0 ? g_entorn.pid : QCoreApplication::applicationPid();
+        const QByteArray text = GuioInstexec(ordre, carpeta, programaActual(), InterruptorHost(programaOffice), pid);
         const bool escrit = guio.write(text) == text.size() && guio.flush();
         guio.close();
         if (escrit && iniciar(QStringLiteral("/bin/sh"), {guio.fileName()}, carpeta))

@@ -55,10 +55,11 @@ QString CometesSh(const QString& text);
 // package goes to "pkexec apt-get install" when pkexec is at hand, else to the desktop's
 // package installer (xdg-open). Empty when nothing can install it.
 QStringList OrdreInstallacio(const Pendent& pendent);
-// The text of "instexec.sh": removes itself, installs, removes the hand-over when the
-// command succeeded, then becomes the program started with the host switch.
+// The text of "instexec.sh": removes itself, waits (30 s at most) for the program of
+// process `pid` to end, installs, removes the hand-over when the command succeeded, then
+// becomes the program started with the host switch.
 QByteArray GuioInstexec(const QStringList& ordre, const QString& carpeta, const QString& programa,
-                        const QString& interruptor);
+                        const QString& interruptor, qint64 pid);
 
 // The offer: reads the settings, asks (literal 9000) when an installer waits and, on Yes,
 // starts it. True when something was started and the program must end now.
@@ -66,11 +67,13 @@ bool ExecutarInstalPendent(const QString& programaOffice);
 
 // What the offer uses of the system, for tests: the detached start (QProcess::startDetached),
 // the search of a program in PATH (QStandardPaths::findExecutable) and the program that the
-// script starts again (this program's file). Empty members mean the real ones.
+// script starts again (this program's file) and the process the script waits for (this
+// one). Empty members mean the real ones.
 struct Entorn {
     std::function<bool(const QString& programa, const QStringList& arguments, const QString& carpeta)> iniciar;
     std::function<QString(const QString& nom)> cercarExecutable;
     QString programa;
+    qint64 pid = 0;
 };
 void setEntorn(Entorn entorn);
 

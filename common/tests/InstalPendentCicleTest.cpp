@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtEndian>
@@ -112,9 +113,8 @@ protected:
         const QString fals = programa_ + QStringLiteral("/KovelAssist");
         writeBytes(fals, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > " + ModAutoUpdate2::CometesSh(reiniciat_).toUtf8() + "\n");
         QFile(fals).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        ModAutoUpdate2::Entorn e;
-        e.programa = fals;
-        ModAutoUpdate2::setEntorn(e);
+        entorn_.programa = fals;
+        ModAutoUpdate2::setEntorn(entorn_);
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t, const QString&) {
             preguntes_ << prompt;
             return resposta_;
@@ -135,7 +135,17 @@ protected:
             + "\nexit " + QByteArray::number(estat));
     }
 
+    // The program that offered the update, as the script sees it: a process of `segons`.
+    void programaQueAcaba(int segons)
+    {
+        qint64 pid = 0;
+        ASSERT_TRUE(QProcess::startDetached(QStringLiteral("sleep"), {QString::number(segons)}, QString(), &pid));
+        entorn_.pid = pid;
+        ModAutoUpdate2::setEntorn(entorn_);
+    }
+
     QTemporaryDir arrel_;
+    ModAutoUpdate2::Entorn entorn_;
     QString carpeta_, programa_, reiniciat_, installat_;
     QStringList preguntes_;
     std::int16_t resposta_ = mod_rvtMsgBox::vbYes;
@@ -152,9 +162,14 @@ TEST_F(Cicle, ASuccessfulInstallRestartsTheProgramAndEndsTheOffer)
     ASSERT_TRUE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
     ASSERT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
 
+    // The script waits for the program that offered the update to end.
+    programaQueAcaba(1);
+    QElapsedTimer t;
+    t.start();
     ASSERT_TRUE(ModAutoUpdate2::ExecutarInstalPendent(QStringLiteral("Excel")));
     EXPECT_EQ(preguntes_, QStringList{QStringLiteral("Install the new version now?")});
     ASSERT_TRUE(esperar(reiniciat_)) << "the program was not started again";
+    EXPECT_GE(t.elapsed(), 900);
     EXPECT_EQ(llegir(installat_), "installed from " + QFileInfo(carpeta_).canonicalFilePath().toUtf8() + "\n");
     EXPECT_EQ(llegir(reiniciat_), "1\n/E\n");
     EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("instexec.sh")));
@@ -169,6 +184,8 @@ TEST_F(Cicle, AFailedInstallKeepsTheOfferForTheNextStart)
 {
     servirInstallador(3);
     ASSERT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    programaQueAcaba(0);
+    QThread::msleep(100);
     ASSERT_TRUE(ModAutoUpdate2::ExecutarInstalPendent(QStringLiteral("Word")));
     ASSERT_TRUE(esperar(reiniciat_));
     EXPECT_TRUE(QFile::exists(installat_));

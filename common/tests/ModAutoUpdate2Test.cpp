@@ -44,6 +44,7 @@ protected:
         };
         e.cercarExecutable = [this](const QString& nom) { return programesPath_.contains(nom) ? "/usr/bin/" + nom : QString(); };
         e.programa = QStringLiteral("/opt/kovel/KovelAssist");
+        e.pid = 4321;
         ModAutoUpdate2::setEntorn(e);
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t style, const QString& title) {
             ++preguntes_;
@@ -219,6 +220,8 @@ TEST_F(Oferta, YesWritesTheScriptAndStartsItDetached)
               "#!/bin/sh\n"
               "# Installs the update of KOVEL Videvoviv, then starts the program again.\n"
               "rm -f -- '" + c + "instexec.sh'\n"
+              "n=0\n"
+              "while kill -0 4321 2>/dev/null && [ $n -lt 30 ]; do sleep 1; n=$((n + 1)); done\n"
               "if cd -- '" + c + "' && '" + real + "'; then\n"
               "    rm -f -- '" + c + "inst_pendent.txt'\n"
               "fi\n"
@@ -244,7 +247,7 @@ TEST_F(Oferta, ScriptOfEachHostAndQuotingForTheShell)
     EXPECT_EQ(ModAutoUpdate2::InterruptorHost(""), "");
     EXPECT_EQ(ModAutoUpdate2::CometesSh("it's $(x) `y` \"z\""), "'it'\\''s $(x) `y` \"z\"'");
 
-    const QByteArray g = ModAutoUpdate2::GuioInstexec({"/u p/i.run"}, "/u p/", "/o'p/KovelAssist", "");
+    const QByteArray g = ModAutoUpdate2::GuioInstexec({"/u p/i.run"}, "/u p/", "/o'p/KovelAssist", "", 1);
     EXPECT_TRUE(g.endsWith("exec '/o'\\''p/KovelAssist'\n")) << g.constData(); // no host: no switch
 }
 
