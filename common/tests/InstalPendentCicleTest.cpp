@@ -60,11 +60,10 @@ bool esperar(const QString& path, int ms = 10000)
 
 bool alfanumeric(unsigned c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// A shell script that passes the update service's checksum: a comment at its end carries
-// two words of letters and digits whose exclusive OR balances the rest.
-std::string installadorSh(const QByteArray& cos)
+// Bytes that pass the update service's checksum: `cap` and a tail of two words of letters
+// and digits whose exclusive OR balances the rest (a comment line in a script).
+std::string equilibrat(QByteArray s)
 {
-    QByteArray s = "#!/bin/sh\n" + cos + "\n#";
     while (s.size() % 4)
         s += 'x';
     quint32 acc = 0;
@@ -84,6 +83,8 @@ std::string installadorSh(const QByteArray& cos)
     return s.toStdString();
 }
 
+std::string installadorSh(const QByteArray& cos) { return equilibrat("#!/bin/sh\n" + cos + "\n#"); }
+
 class Cicle : public ::testing::Test {
 protected:
     void SetUp() override
@@ -99,7 +100,6 @@ protected:
                    ModTraduccion::CodificarRegistre(QStringLiteral("9000"), QStringLiteral("Install the new version now?")));
         writeBytes(programa_ + QStringLiteral("/autoUpdate.txt"), "versio.txt\r\n");
         writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\nVersio: 6.0\r\n");
-        (*fitxers_)["/upd/versio.txt"].contingut = "setup_kovel.run\r\n";
 
         const QString clau = ModReg::ClauProducte + QStringLiteral("AutoUpdate");
         ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau, QStringLiteral("PATH_AutoUpdater"), carpeta_);
@@ -127,12 +127,17 @@ protected:
     }
 
     // The installer the server offers: records that it ran, then ends with `estat`.
+    void servir(const std::string& nom, const std::string& contingut)
+    {
+        (*fitxers_)["/upd/versio.txt"].contingut = nom + "\r\n";
+        (*fitxers_)["/upd/" + nom].contingut = contingut;
+    }
     void servirInstallador(int estat)
     {
         installat_ = arrel_.path() + QStringLiteral("/installed.txt");
-        (*fitxers_)["/upd/setup_kovel.run"].contingut = installadorSh(
+        servir("setup_kovel.run", installadorSh(
             "printf 'installed from %s\\n' \"$(pwd)\" > " + ModAutoUpdate2::CometesSh(installat_).toUtf8()
-            + "\nexit " + QByteArray::number(estat));
+            + "\nexit " + QByteArray::number(estat)));
     }
 
     // The program that offered the update, as the script sees it: a process of `segons`.
@@ -196,4 +201,26 @@ TEST_F(Cicle, AFailedInstallKeepsTheOfferForTheNextStart)
     resposta_ = mod_rvtMsgBox::vbNo;
     EXPECT_FALSE(ModAutoUpdate2::ExecutarInstalPendent(QStringLiteral("Word")));
     EXPECT_EQ(preguntes_.size(), 2);
+}
+
+// A Debian package goes to the package manager: here a stand-in for pkexec that writes
+// down what it was asked to run and where.
+TEST_F(Cicle, APackageIsInstalledThroughThePackageManager)
+{
+    servir("kovel_6.1_amd64.deb", equilibrat("!<arch>\ndebian-binary   1700000000  0     0     100644  4         `\n2.0\n"));
+    ASSERT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
+    const QString pkexec = arrel_.path() + QStringLiteral("/pkexec");
+    installat_ = arrel_.path() + QStringLiteral("/installed.txt");
+    writeBytes(pkexec, "#!/bin/sh\n{ pwd; printf '%s\\n' \"$@\"; } > " + ModAutoUpdate2::CometesSh(installat_).toUtf8() + "\n");
+    QFile(pkexec).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    entorn_.cercarExecutable = [&](const QString& nom) { return nom == u"pkexec" ? pkexec : QString(); };
+    programaQueAcaba(0);
+
+    ASSERT_TRUE(ModAutoUpdate2::ExecutarInstalPendent(QStringLiteral("Access")));
+    ASSERT_TRUE(esperar(reiniciat_));
+    EXPECT_EQ(llegir(installat_), QFileInfo(carpeta_).canonicalFilePath().toUtf8()
+                                      + "\napt-get\ninstall\n--yes\n--no-remove\n./kovel_6.1_amd64.deb\n");
+    EXPECT_EQ(llegir(reiniciat_), "1\n/A\n");
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("instexec.sh")));
 }
