@@ -60,6 +60,24 @@ const QRegularExpression& expImatge()
     return e;
 }
 
+// The picture addresses of a frame's page made absolute, so that they still lead to its
+// pictures once its body stands in the top page.
+QString absolutitzar(const QString& html, const QUrl& base)
+{
+    static const QRegularExpression e(QStringLiteral("\\b(src|background)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
+                                      QRegularExpression::CaseInsensitiveOption);
+    QString out;
+    qsizetype desde = 0;
+    for (auto it = e.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        out += QStringView(html).mid(desde, m.capturedStart() - desde);
+        const QString absolut = base.resolved(QUrl(valorAtribut(m, 2))).toString(QUrl::FullyEncoded);
+        out += m.captured(1) + QStringLiteral("=\"") + absolut.toHtmlEscaped() + u'"';
+        desde = m.capturedEnd();
+    }
+    return out + html.mid(desde);
+}
+
 // What lies between <body> and </body>, or the whole text when it has no body.
 QString cos(const QString& html)
 {
@@ -200,7 +218,7 @@ void BannerHTML::acabada(QNetworkReply* r)
         fase_ = Fase::Recursos;
         recursosDe(html_, base_, true);
     } else if (ok && b.tipus == Baixada::Tipus::Marc) {
-        const QString html = descodificar(b.dades, tipus);
+        const QString html = absolutitzar(descodificar(b.dades, tipus), r->url());
         htmlMarcs_.insert(b.url, html);
         recursosDe(html, r->url(), false);
     } else if (ok) {

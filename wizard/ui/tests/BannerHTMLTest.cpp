@@ -256,7 +256,11 @@ TEST_F(Banner, APageWithFramesCompletesSeveralTimesAndGrowsOnce)
     EXPECT_EQ(f_.w.height(), 490);
     const QString text = c->banner()->toPlainText();
     EXPECT_TRUE(text.contains("Upper frame") && text.contains("Lower frame")) << qPrintable(text);
+    // The lower frame's picture, named relative to its frame, shows in the banner.
     EXPECT_TRUE(servidor_.peticions.contains("/frames/pic.png"));
+    EXPECT_EQ(c->banner()->loadResource(QTextDocument::ImageResource, QUrl(servidor_.base() + "/frames/pic.png")).toByteArray(),
+              servidor_.rutes["/frames/pic.png"].cos);
+    EXPECT_TRUE(c->banner()->toHtml().contains(servidor_.base() + "/frames/pic.png"));
 }
 
 TEST_F(Banner, ANotFoundPageLeavesTheWindowAsItWas)
