@@ -1,0 +1,131 @@
+#pragma once
+// The banner's browser control and its place on the wizard window.
+//
+// BannerHTML loads one address over HTTP(S) without ever blocking the window, shows the
+// page in a QTextBrowser (no scripts run; pictures and frames are fetched first, nothing is
+// read from local files) and reports DocumentComplete (each frame, then the page) or
+// NavigateError. A page that does not arrive within 10 s, or a reply over 2 MB, is a
+// failure.
+//
+// BannerFinestra is what the wizard window does with it: Carga_Banner places the control
+// just below the window's visible area and navigates; the first DocumentComplete grows the
+// window by the banner's height and shows it; a NavigateError leaves the window as it was.
+#include "wizard/BannerWeb.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <vector>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+namespace ModTolvWiz {
+
+class BannerHTML : public QTextBrowser {
+    Q_OBJECT
+public:
+    static constexpr int TempsMaximMs = 10000;
+    static constexpr qint64 MidaMaxima = 2 * 1024 * 1024; // the whole banner: page, frames, pictures
+    static constexpr int MaxRecursos = 16;                 // frames and pictures of one page
+
+    explicit BannerHTML(QWidget* parent = nullptr);
+    ~BannerHTML() override;
+
+    // Starts loading (any earlier navigation is dropped) and returns at once.
+    void Navigate(const QString& adreca);
+    void Stop();
+    bool Navegant() const { return fase_ == Fase::Pagina || fase_ == Fase::Recursos; }
+    // The address of the page shown, after redirections.
+    QUrl AdrecaPagina() const { return base_; }
+    void setTempsMaxim(int ms) { tempsMaxim_ = ms; }
+
+signals:
+    void DocumentComplete(const QUrl& adreca);
+    void NavigateError(const QUrl& adreca, int codiEstat);
+
+public:
+    // Only the pictures fetched for the page; nothing local.
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    enum class Fase { Quiet, Pagina, Recursos, Fet };
+    struct Baixada {
+        QUrl url;
+        enum class Tipus { Pagina, Marc, Imatge } tipus = Tipus::Imatge;
+        QByteArray dades;
+        bool refusada = false;
+    };
+
+    void demanar(const QUrl& url, Baixada::Tipus tipus);
+    void dadesRebudes(QNetworkReply* reply);
+    void capcaleraRebuda(QNetworkReply* reply);
+    void acabada(QNetworkReply* reply);
+    void recursosDe(const QString& html, const QUrl& base, bool ambMarcs);
+    void tempsEsgotat();
+    void fallar(const QUrl& url, int codiEstat);
+    void mostrar();
+    void obrirEnllac(const QUrl& url);
+
+    QNetworkAccessManager* xarxa_;
+    QTimer rellotge_;
+    int tempsMaxim_ = TempsMaximMs;
+    Fase fase_ = Fase::Quiet;
+    QUrl pagina_, base_;
+    QString html_;
+    qint64 rebuts_ = 0;
+    int demanats_ = 0;
+    QHash<QNetworkReply*, Baixada> baixades_;
+    std::vector<QUrl> marcs_;          // in the page's order
+    QHash<QUrl, QString> htmlMarcs_;   // frames that arrived
+    QHash<QUrl, QByteArray> imatges_;  // pictures that arrived
+};
+
+class BannerFinestra : public QObject {
+    Q_OBJECT
+public:
+    // `banner` is the window's control "BannerHTML"; twips per pixel of the screen (15 at 96 dpi).
+    BannerFinestra(QWidget* finestra, BannerHTML* banner, double twipsPerPixel = 15.0);
+
+    // ModTolvWiz.Carga_Banner: sizes and places the banner from the settings and starts
+    // its navigation to the address with the query of `programaOffice`.
+    void Carga_Banner(const QString& programaOffice);
+
+    const EstatBanner& estat() const { return estat_; }
+    std::int32_t AlturaBanner() const { return alturaBanner_; } // twips
+    int AlturaPixels() const;
+    BannerHTML* banner() const { return banner_; }
+
+    // How the window grows (by default: taller by `pixels`, centred on its screen again).
+    using Creixer = std::function<void(QWidget* finestra, int pixels)>;
+    void setCreixer(Creixer creixer) { creixer_ = std::move(creixer); }
+
+public slots:
+    void BannerHTML_DocumentComplete(const QUrl& adreca);
+    void BannerHTML_NavigateError(const QUrl& adreca, int codiEstat);
+
+signals:
+    // The window grew by `pixels` and the banner shows.
+    void FinestraCreixida(int pixels);
+
+private:
+    QWidget* finestra_;
+    BannerHTML* banner_;
+    double twipsPerPixel_;
+    EstatBanner estat_;
+    std::int32_t alturaBanner_ = 0;
+    Creixer creixer_;
+};
+
+// The one call of start-up: the window's control "BannerHTML" (made when the window has
+// none) and its BannerFinestra (made once, a child of the window named "BannerFinestra"),
+// then Carga_Banner. Returns the BannerFinestra.
+BannerFinestra* Carga_Banner(QWidget* FrmTolvWiz, const QString& programaOffice);
+
+// Taller by `pixels` (a fixed height stays fixed), then centred on its screen.
+void CreixerICentrar(QWidget* finestra, int pixels);
+
+} // namespace ModTolvWiz
