@@ -1,13 +1,23 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/paths/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QLockFile>
-#include <QSaveFile>
+#include <QSysInfo>
+#include <QDateTime>
+#include <algorithm>
 #include <cstdio>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace kovel::registry {
 
@@ -16,6 +26,11 @@ namespace {
 constexpr auto kHeader = "Windows Registry Editor Version 5.00";
 int g_lockTimeoutMs = 5000;
 constexpr int kStaleLockMs = 2000;
+// A lock file with no owner's id in it is taken over once it is this old: its writer puts
+// the id in within microseconds of making it.
+constexpr qint64 kEmptyLockGraceMs = 500;
+// How often a waiting writer looks again for a lock whose owner has gone.
+constexpr int kLockSliceMs = 100;
 // Larger files are not settings written by this program; reading them whole is refused.
 constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
 
@@ -463,19 +478,109 @@ std::optional<Value> Store::value(const QString& key, const QString& name) const
 
 QStringList Store::subKeys(const QString& key) const { return read().subKeys(key); }
 
+namespace {
+
+// A lock file whose owner is gone: nobody holds the lock on it that a live QLockFile holds,
+// and its process id names no living process (or, with no id written, it is old enough).
+// Qt finds a dead owner's id by itself, but leaves an empty lock, and an empty ".rmlock"
+// beside a lock, to its 30-second age rule: every write in that time gave up.
+bool isDeadLock(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (free)
+        ::flock(fd, LOCK_UN);
+    char buffer[256] = {};
+    const ssize_t n = free ? ::read(fd, buffer, sizeof buffer - 1) : -1;
+    ::close(fd);
+    if (!free || n < 0)
+        return false;
+    const QByteArray content(buffer, int(n));
+    bool ok = false;
+    const qint64 pid = content.split('\n').value(0).trimmed().toLongLong(&ok);
+    if (ok && pid > 0) {
+        const QByteArray host = content.split('\n').value(2).trimmed();
+        if (!host.isEmpty() && host != QSysInfo::machineHostName().toLocal8Bit())
+            return false; // another machine's writer: only its age can tell
+        return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+    }
+    const QDateTime made = QFileInfo(path).lastModified();
+    return made.isValid() && made.msecsTo(QDateTime::currentDateTime()) >= kEmptyLockGraceMs;
+}
+
+void removeDeadLocks(const QString& lockPath)
+{
+    const QString rmlockPath = lockPath + QStringLiteral(".rmlock");
+    if (QFileInfo(rmlockPath).isFile() && isDeadLock(rmlockPath) && QFile::remove(rmlockPath))
+        std::fprintf(stderr, "%s: lock of a writer that is gone removed\n", qPrintable(rmlockPath));
+    if (!QFileInfo(lockPath).isFile() || !isDeadLock(lockPath))
+        return;
+    // Whoever removes a lock holds ".rmlock" (as QLockFile does), so the file looked at is
+    // the file removed.
+    QLockFile remover(rmlockPath);
+    if (remover.tryLock(0) && isDeadLock(lockPath) && QFile::remove(lockPath))
+        std::fprintf(stderr, "%s: lock of a writer that is gone removed\n", qPrintable(lockPath));
+}
+
+bool takeLock(QLockFile& lock, const QString& lockPath)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        removeDeadLocks(lockPath);
+        const qint64 left = g_lockTimeoutMs - waited.elapsed();
+        if (lock.tryLock(int(std::clamp<qint64>(left, 0, kLockSliceMs))))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError || left <= 0)
+            return false;
+    }
+}
+
+// The unreadable file's bytes, kept beside it as ".bad" (a large one is copied piece by piece).
+bool keepBadCopy(const QString& path, const QByteArray& bytes, bool whole)
+{
+    kovel::files::EscripturaAtomica out(path + QStringLiteral(".bad"));
+    if (whole) {
+        if (!out.escriu(bytes))
+            return false;
+    } else {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray chunk;
+        while (!(chunk = in.read(1 << 20)).isEmpty())
+            if (!out.escriu(chunk))
+                return false;
+        if (in.error() != QFileDevice::NoError)
+            return false;
+    }
+    if (out.confirma())
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(out.error()));
+    return false;
+}
+
+} // namespace
+
 template <typename F>
 bool Store::modify(F&& change)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QLockFile lock(path_ + QStringLiteral(".lock"));
+    const QString lockPath = path_ + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
     // A writer holds the lock for milliseconds. A writer killed between making the lock file
     // and writing its process id into it leaves a lock that only its age shows to be stale:
     // that age must be well inside the time a write waits.
     lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(g_lockTimeoutMs)) {
+    if (!takeLock(lock, lockPath)) {
         std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
         return false;
     }
+    // Under the lock no other writer is at work: temporaries left by a killed one go.
+    kovel::files::EsborraTemporalsOrfes(path_);
     FileState state;
     const QByteArray before = readAll(path_, &state);
     if (state == FileState::Unreadable) {
@@ -486,19 +591,22 @@ bool Store::modify(F&& change)
     bool ok = true;
     Tree tree = Tree::parse(before, root_, &ok);
     if (state == FileState::TooLarge || (!ok && !before.isEmpty())) {
-        // Keep what could not be read, so nothing of it is lost for good.
-        QFile::remove(path_ + QStringLiteral(".bad"));
-        QFile::copy(path_, path_ + QStringLiteral(".bad"));
+        // Keep what could not be read, so nothing of it is lost for good; without that copy
+        // the file is not replaced.
+        if (!keepBadCopy(path_, before, state != FileState::TooLarge)) {
+            std::fprintf(stderr, "%s: not a valid settings file, and no copy of it could be kept; value not written\n",
+                         qPrintable(path_));
+            return false;
+        }
         std::fprintf(stderr, "%s: not a valid settings file; a copy was kept as .bad\n", qPrintable(path_));
     }
     change(tree);
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly))
+    QString error;
+    if (!kovel::files::EscriuAtomic(path_, tree.serialize(), &error)) {
+        std::fprintf(stderr, "%s; value not written\n", qPrintable(error));
         return false;
-    const QByteArray bytes = tree.serialize();
-    if (out.write(bytes) != bytes.size())
-        return false; // QSaveFile discards the temporary file
-    return out.commit();
+    }
+    return true;
 }
 
 namespace {
