@@ -469,6 +469,36 @@ Tree Store::read() const
     return Tree::parse(readAll(path_, &state), root_);
 }
 
+QString Store::damage() const
+{
+    FileState state;
+    const QByteArray bytes = readAll(path_, &state);
+    QString reason;
+    switch (state) {
+    case FileState::Missing: return {};
+    case FileState::Unreadable: reason = QStringLiteral("cannot be read"); break;
+    case FileState::TooLarge: reason = QStringLiteral("is larger than 64 MB"); break;
+    case FileState::Read: break;
+    }
+    const bool utf16 = bytes.startsWith("\xFF\xFE");
+    if (reason.isEmpty() && !utf16 && bytes.contains('\0'))
+        reason = QStringLiteral("holds NUL bytes");
+    if (reason.isEmpty() && !utf16 && bytes.contains('\r') && !bytes.contains("\r\n") && !bytes.contains('\n'))
+        reason = QStringLiteral("has lines that end in a carriage return alone");
+    if (reason.isEmpty()) {
+        bool ok = true;
+        Tree::parse(bytes, root_, &ok);
+        if (!ok) {
+            QByteArray start = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+            start = start.trimmed();
+            reason = start.startsWith(kHeader) || start.startsWith("REGEDIT4") || utf16
+                ? QStringLiteral("holds lines that cannot be read")
+                : QStringLiteral("does not begin with \"%1\"").arg(QLatin1String(kHeader));
+        }
+    }
+    return reason.isEmpty() ? QString() : path_ + QStringLiteral(": ") + reason;
+}
+
 bool Store::keyExists(const QString& key) const { return read().hasKey(key); }
 
 std::optional<Value> Store::value(const QString& key, const QString& name) const
