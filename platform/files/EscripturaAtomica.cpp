@@ -108,8 +108,10 @@ EscripturaAtomica::~EscripturaAtomica()
 
 bool EscripturaAtomica::falla(const QString& what, int err)
 {
-    if (!fallat_)
+    if (!fallat_) {
         error_ = missatge(path_, what, err);
+        errno_ = err;
+    }
     fallat_ = true;
     descarta();
     return false;
@@ -173,6 +175,7 @@ bool EscripturaAtomica::confirma()
         ::close(dir);
         if (!ok) {
             error_ = missatge(path_, QStringLiteral("folder not synced"), err);
+            errno_ = err;
             return false;
         }
     }

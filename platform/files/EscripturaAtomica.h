@@ -36,6 +36,7 @@ public:
 
     const QString& path() const { return path_; }
     const QString& error() const { return error_; }
+    int codiError() const { return errno_; } // the errno of the first failure; 0 when none
 
 private:
     bool obre();
@@ -44,6 +45,7 @@ private:
     QString temporal_;
     QString error_;
     int fd_ = -1;
+    int errno_ = 0;
     bool fallat_ = false;
     bool acabat_ = false;
 };
