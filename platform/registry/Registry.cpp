@@ -1,23 +1,14 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/files/Bloqueig.h"
 #include "platform/files/EscripturaAtomica.h"
 #include "platform/paths/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QElapsedTimer>
 #include <QLockFile>
-#include <QSysInfo>
-#include <QDateTime>
-#include <algorithm>
 #include <cstdio>
-
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace kovel::registry {
 
@@ -26,11 +17,6 @@ namespace {
 constexpr auto kHeader = "Windows Registry Editor Version 5.00";
 int g_lockTimeoutMs = 5000;
 constexpr int kStaleLockMs = 2000;
-// A lock file with no owner's id in it is taken over once it is this old: its writer puts
-// the id in within microseconds of making it.
-constexpr qint64 kEmptyLockGraceMs = 500;
-// How often a waiting writer looks again for a lock whose owner has gone.
-constexpr int kLockSliceMs = 100;
 // Larger files are not settings written by this program; reading them whole is refused.
 constexpr qint64 kMaxFileBytes = 64ll * 1024 * 1024;
 
@@ -510,65 +496,6 @@ QStringList Store::subKeys(const QString& key) const { return read().subKeys(key
 
 namespace {
 
-// A lock file whose owner is gone: nobody holds the lock on it that a live QLockFile holds,
-// and its process id names no living process (or, with no id written, it is old enough).
-// Qt finds a dead owner's id by itself, but leaves an empty lock, and an empty ".rmlock"
-// beside a lock, to its 30-second age rule: every write in that time gave up.
-bool isDeadLock(const QString& path)
-{
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        return false;
-    bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
-    if (free)
-        ::flock(fd, LOCK_UN);
-    char buffer[256] = {};
-    const ssize_t n = free ? ::read(fd, buffer, sizeof buffer - 1) : -1;
-    ::close(fd);
-    if (!free || n < 0)
-        return false;
-    const QByteArray content(buffer, int(n));
-    bool ok = false;
-    const qint64 pid = content.split('\n').value(0).trimmed().toLongLong(&ok);
-    if (ok && pid > 0) {
-        const QByteArray host = content.split('\n').value(2).trimmed();
-        if (!host.isEmpty() && host != QSysInfo::machineHostName().toLocal8Bit())
-            return false; // another machine's writer: only its age can tell
-        return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
-    }
-    const QDateTime made = QFileInfo(path).lastModified();
-    return made.isValid() && made.msecsTo(QDateTime::currentDateTime()) >= kEmptyLockGraceMs;
-}
-
-void removeDeadLocks(const QString& lockPath)
-{
-    const QString rmlockPath = lockPath + QStringLiteral(".rmlock");
-    if (QFileInfo(rmlockPath).isFile() && isDeadLock(rmlockPath) && QFile::remove(rmlockPath))
-        std::fprintf(stderr, "%s: lock of a writer that is gone removed\n", qPrintable(rmlockPath));
-    if (!QFileInfo(lockPath).isFile() || !isDeadLock(lockPath))
-        return;
-    // Whoever removes a lock holds ".rmlock" (as QLockFile does), so the file looked at is
-    // the file removed.
-    QLockFile remover(rmlockPath);
-    if (remover.tryLock(0) && isDeadLock(lockPath) && QFile::remove(lockPath))
-        std::fprintf(stderr, "%s: lock of a writer that is gone removed\n", qPrintable(lockPath));
-}
-
-bool takeLock(QLockFile& lock, const QString& lockPath)
-{
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        removeDeadLocks(lockPath);
-        const qint64 left = g_lockTimeoutMs - waited.elapsed();
-        if (lock.tryLock(int(std::clamp<qint64>(left, 0, kLockSliceMs))))
-            return true;
-        if (lock.error() != QLockFile::LockFailedError || left <= 0)
-            return false;
-    }
-}
-
 // The unreadable file's bytes, kept beside it as ".bad" (a large one is copied piece by piece).
 bool keepBadCopy(const QString& path, const QByteArray& bytes, bool whole)
 {
@@ -599,13 +526,12 @@ template <typename F>
 bool Store::modify(F&& change)
 {
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    const QString lockPath = path_ + QStringLiteral(".lock");
-    QLockFile lock(lockPath);
+    QLockFile lock(path_ + QStringLiteral(".lock"));
     // A writer holds the lock for milliseconds. A writer killed between making the lock file
     // and writing its process id into it leaves a lock that only its age shows to be stale:
     // that age must be well inside the time a write waits.
     lock.setStaleLockTime(kStaleLockMs);
-    if (!takeLock(lock, lockPath)) {
+    if (!kovel::files::PrenBloqueig(lock, g_lockTimeoutMs)) {
         std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
         return false;
     }
