@@ -96,17 +96,17 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     if (comanda.horitzontal())
         GiraFormat(index);
 
-    // A name whose bytes were not valid text reached here with replacement characters: used
-    // as it stands it would be a differently named folder.
-    if (comanda.carpeta.contains(QChar::ReplacementCharacter)
-        || QFile::decodeName(QFile::encodeName(comanda.carpeta)) != comanda.carpeta) {
+    const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
+    // A name (the folder's, or the one the program was started in) whose bytes were not valid
+    // text reached here with replacement characters: used as it stands it would be a
+    // differently named folder.
+    if (carpeta.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(carpeta)) != carpeta) {
         Mensaje_Error(Text("ModoImpresion.NomCarpetaNoValid",
                            QStringLiteral("The folder name \"%1\" is not valid text in this system's encoding; "
                                           "rename the folder or give another one."))
-                          .arg(comanda.carpeta));
+                          .arg(carpeta));
         return 3;
     }
-    const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
     if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {
         Mensaje_Error(Text("ModoImpresion.CarpetaNoValida",
                            QStringLiteral("The folder \"%1\" cannot be created."))

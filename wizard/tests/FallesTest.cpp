@@ -191,6 +191,14 @@ TEST_F(FallesImpressio, AFolderNameThatIsNotValidTextIsRefused)
     const QStringList left = entrades(treball.path());
     for (const QString& e : left)
         EXPECT_FALSE(e.startsWith("out")) << qPrintable(e);
+
+    // Started in such a folder, with a relative name.
+    p.start("/bin/sh", {"-c", "d=\"$(printf 'd\\377')\"; mkdir \"$d\" && cd \"$d\" && exec \"$0\" /PV1234 out", executable()});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 3);
+    EXPECT_TRUE(p.readAllStandardError().contains("not valid text"));
+    for (const QString& e : entrades(treball.path()))
+        EXPECT_TRUE(entrades(treball.filePath(e)).isEmpty() || e == "data" || e == "config") << qPrintable(e);
 }
 
 // The lock itself, in this process: a print run waits its turn and then says why it ends;
