@@ -537,6 +537,7 @@ bool Store::modify(F&& change)
     }
     // Under the lock no other writer is at work: temporaries left by a killed one go.
     kovel::files::EsborraTemporalsOrfes(path_);
+    kovel::files::EsborraTemporalsOrfes(path_ + QStringLiteral(".bad"));
     FileState state;
     const QByteArray before = readAll(path_, &state);
     if (state == FileState::Unreadable) {

@@ -383,6 +383,7 @@ TEST_F(RegistryStore, TemporariesOfAKilledWriterAreRemovedByTheNextWrite)
     Store s = store();
     ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
     writeFile(file() + ".Xy12Zq", "half a file");
+    writeFile(file() + ".bad.Ab34Cd", "half a copy");
     writeFile(file() + ".bak", "someone else's");
     ASSERT_TRUE(s.setValue("K", "a", Value::string("2")));
     EXPECT_EQ(QDir(dir.path() + "/sub").entryList(QDir::Files), (QStringList{"user.reg", "user.reg.bak"}));
