@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 
+#include <limits>
+
 namespace {
 
 constexpr int kTickMs = 100;
@@ -134,7 +136,9 @@ void CAutoUpdate::enviar(const QByteArray& request, bool head)
     // with its own message.
     if (status_ == 1)
         limits.maxBody = MidaMaximaVersio;
-    else if (!head)
+    else if (head)
+        limits.maxBody = std::numeric_limits<qint64>::max();
+    else
         limits.maxBody = entorn_.midaMaxima;
     lector_.start(head, limits);
     // A server that trickles its reply resets the inactivity watch with every byte: the

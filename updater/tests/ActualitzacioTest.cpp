@@ -540,6 +540,13 @@ TEST_F(Actualitzacio, AnInstallerLargerThanTheMaximumIsRefusedBeforeItsDownload)
     EXPECT_FALSE(QFile::exists(local()));
     EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
 
+    // A size beyond any disk is refused the same way.
+    installador().midaGenerada = 900000000000000000ull;
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral("Descàrrega refusada: l'instal·lador fa 900000000000000000 bytes")))
+        << log().toStdString();
+    EXPECT_EQ(peticionsDe("GET").size(), 2u);
+
     // The maximum is a machine setting.
     installador() = Fitxer{};
     installador().contingut = installable(600000); // 2.4 MB
