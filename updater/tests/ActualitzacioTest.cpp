@@ -7,6 +7,7 @@
 #include "updater/ModAutoUpdateFuncions.h"
 #include "updater/tests/ServidorProva.h"
 #include "updater/CAutoUpdate.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/files/tests/DiscPle.h"
 #include "platform/registry/Registry.h"
 
@@ -677,6 +678,52 @@ TEST_F(Actualitzacio, ADamagedMachineSettingsFileFailsTheRunNamingTheFile)
     }
     writeBytes(fitxer, bo);
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+}
+
+// The update folder's own files on a disk with no room: each keeps what it held.
+TEST_F(Actualitzacio, AFullUpdateFolderKeepsItsFilesAndFailsTheRun)
+{
+    const QByteArray marcador = "Mon, 02 Nov 2026 10:00:00 GMT - 02/11/2026 10:00:00\n";
+    const auto prepara = [&] {
+        writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
+        writeBytes(carpeta_ + QStringLiteral("warnings.log"), "old line\n");
+        writeBytes(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), marcador);
+        writeBytes(carpeta_ + QStringLiteral("inst_pendent.txt"), "old hand-over\n");
+    };
+    const auto intactes = [&] {
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("warnings.log")), "old line\n");
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")), marcador);
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), "old hand-over\n");
+    };
+    prepara();
+    kovel::files::LimitaEscripturesPerProva(0);
+    testing::internal::CaptureStderr();
+    const int estat = ModAutoUpdate::UnaActualitzacio();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    kovel::files::LimitaEscripturesPerProva(-1);
+    EXPECT_EQ(estat, 1);
+    EXPECT_NE(errors.find("Error escrivint " + carpeta_.toStdString() + "autoUpdateIncomplet.log: No space left"),
+              std::string::npos) << errors;
+    intactes();
+
+    kovel::test::DiscPetit disc;
+    if (!disc.muntat())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here; covered by the injected failures above";
+    carpeta_ = disc.path() + u'/';
+    configurar(servidor_.port());
+    prepara();
+    disc.omple();
+    ModAutoUpdate::EstablirEspaiLliure([](const QString&) { return qint64(1) << 40; }); // as if there were room
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    const std::string errorsDisc = testing::internal::GetCapturedStderr();
+    ModAutoUpdate::EstablirEspaiLliure({});
+    // The log's last page still had room for its lines; the marker, a new file, had none.
+    EXPECT_TRUE(log().startsWith(QStringLiteral("old line\n"))) << log().toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("Error escrivint ") + carpeta_ + QStringLiteral("autoUpdateIncomplet.log: No space left")))
+        << log().toStdString() << errorsDisc;
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")), marcador);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), "old hand-over\n");
 }
 
 // The main program reads a line shorter than 25 characters as a name in the update folder.
