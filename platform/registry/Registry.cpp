@@ -532,7 +532,10 @@ bool Store::modify(F&& change)
     // that age must be well inside the time a write waits.
     lock.setStaleLockTime(kStaleLockMs);
     if (!kovel::files::PrenBloqueig(lock, g_lockTimeoutMs)) {
-        std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
+        if (lock.error() == QLockFile::LockFailedError)
+            std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
+        else // a folder that cannot be written, or a full disk
+            std::fprintf(stderr, "%s.lock: the lock file cannot be made, value not written\n", qPrintable(path_));
         return false;
     }
     // Under the lock no other writer is at work: temporaries left by a killed one go.
