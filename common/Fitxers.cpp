@@ -3,12 +3,12 @@
 #include "common/BasicRules.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/paths/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cstdio>
 
@@ -67,22 +67,21 @@ bool CopiaFitxer(const QString& source, const QString& target)
     if (!in.open(QIODevice::ReadOnly))
         return false;
     // Written beside the target and renamed over it, so a failed copy leaves it whole.
-    QSaveFile out(QString(target).replace(u'\\', u'/'));
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
+    kovel::files::EscripturaAtomica out(QString(target).replace(u'\\', u'/'));
     char buffer[64 * 1024];
     for (;;) {
         const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
-            out.cancelWriting();
+        if (n < 0)
             return false;
-        }
         if (n == 0)
             break;
-        if (out.write(buffer, n) != n)
-            return false;
+        if (!out.escriu(buffer, n))
+            break;
     }
-    return out.commit();
+    if (out.confirma())
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(out.error()));
+    return false;
 }
 
 std::int32_t NumeroDeReferencia(const QString& reference)

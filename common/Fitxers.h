@@ -10,6 +10,11 @@ extern QString CarpetaDades;
 
 namespace fitxers {
 
+// Every file the programs write goes through the shared writer of
+// platform/files/EscripturaAtomica.h: kovel::files::EscriuAtomic(path, bytes, &error) for a
+// whole file, kovel::files::EscripturaAtomica (escriu()/confirma()) piece by piece, and
+// kovel::files::AfegeixSegur for a line added to a log. A failure keeps the old file.
+
 // The user's application-data folder, created when missing, without a trailing "/".
 // When it cannot be made, the pop-up says "The folder does not exist" and the result is "".
 QString CarpetaAppData();

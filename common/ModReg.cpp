@@ -50,6 +50,8 @@ QString TreureNul(const QString& text)
     return nul < 0 ? text : text.left(nul);
 }
 
+QString ProblemaFitxer(Root root) { return store(root).damage(); }
+
 QString LlegirCadena(Root root, const QString& keyPath, const QString& valueName)
 {
     const auto v = store(root).value(keyPath, valueName);

@@ -21,6 +21,9 @@ void DesarCadena(Root root, const QString& keyPath, const QString& valueName, co
 // A 4-byte value (dword); used by the installers and the tests.
 void EscriureEnter(Root root, const QString& keyPath, const QString& valueName, std::int32_t value);
 void EsborrarValor(Root root, const QString& keyPath, const QString& valueName);
+// Why the root's settings file cannot be used, naming the file; "" when it is missing or
+// sound. Reads of a damaged file give "" and 0 like missing values; this tells them apart.
+QString ProblemaFitxer(Root root);
 
 // Settings functions.
 void DesarSeleccio(const QString& name, const QString& text);

@@ -2,6 +2,7 @@
 
 #include "common/ModReg.h"
 #include "common/MsgBox.h"
+#include "platform/files/EscripturaAtomica.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -49,12 +50,10 @@ void Escribe_Log(const QString& message)
     const QLocale locale = QLocale::system();
     const QString line = locale.toString(now.date(), QLocale::ShortFormat) + u' '
         + now.time().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(": ") + message + u'\n';
-    QFile log(ModReg::RutaPrograma() + QStringLiteral("/Runtime.log"));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        std::fprintf(stderr, "Runtime.log: %s", qPrintable(line));
-        return;
-    }
-    log.write(line.toUtf8());
+    // A line that cannot be added (a full disk) leaves the log as it was.
+    QString error;
+    if (!kovel::files::AfegeixSegur(ModReg::RutaPrograma() + QStringLiteral("/Runtime.log"), line.toUtf8(), &error))
+        std::fprintf(stderr, "%s\nRuntime.log: %s", qPrintable(error), qPrintable(line));
 }
 
 } // namespace ModTolvWiz

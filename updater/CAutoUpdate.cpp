@@ -4,8 +4,11 @@
 #include "updater/CWinInet_URL.h"
 #include "updater/ModAutoUpdateFuncions.h"
 
+#include "platform/files/EscripturaAtomica.h"
+
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <limits>
 
 namespace {
 
@@ -129,8 +132,20 @@ void CAutoUpdate::enviar(const QByteArray& request, bool head)
     activitat();
     const bool tancada = lector_.connectionClose;
     HttpResposta::Limits limits;
-    limits.maxBody = status_ == 1 ? MidaMaximaVersio : MidaMaximaInstallable;
+    // A HEAD reply's size is only read: the decision refuses a size above the maximum
+    // with its own message.
+    if (status_ == 1)
+        limits.maxBody = MidaMaximaVersio;
+    else if (head)
+        limits.maxBody = std::numeric_limits<qint64>::max();
+    else
+        limits.maxBody = entorn_.midaMaxima;
     lector_.start(head, limits);
+    // A server that trickles its reply resets the inactivity watch with every byte: the
+    // reply must also be whole within a time made from its size and the slowest rate taken.
+    midaTermini_ = MidaMaximaCapcalera + (status_ == 1 ? MidaMaximaVersio : status_ == 5 ? tamany_instalable_internet - m_lDownloadedBytes : 0);
+    const qint64 velocitat = std::max<qint64>(1, entorn_.velocitatMinima);
+    termini_.setRemainingTime(qint64(entorn_.segonsInactius) * 1000 + midaTermini_ * 1000 / velocitat);
     darreraPeticio_ = request;
     try {
         // One kept-alive connection serves the whole run; a server that closed it (or
@@ -237,6 +252,35 @@ void CAutoUpdate::Timer1_Timer()
         return;
     if (inactiu_.elapsed() > qint64(entorn_.segonsInactius) * 1000)
         fallar(kErrorSocket + CSocket::ErrorText(10060));
+    else if (termini_.hasExpired())
+        fallar(kErrorDades + QStringLiteral("la resposta no ha arribat a temps (%1 bytes a menys de %2 bytes/s)")
+                                 .arg(midaTermini_)
+                                 .arg(entorn_.velocitatMinima));
+}
+
+// A download larger than the maximum, or than the update folder can take beside its margin,
+// is refused before anything is written.
+bool CAutoUpdate::refusaMida(qint64 midaLocal)
+{
+    if (tamany_instalable_internet > entorn_.midaMaxima) {
+        fallar(QStringLiteral("Descàrrega refusada: l'instal·lador fa %1 bytes, més del màxim de %2 (MidaMaximaMB)")
+                   .arg(tamany_instalable_internet)
+                   .arg(entorn_.midaMaxima));
+        return true;
+    }
+    const qint64 falta = tamany_instalable_internet - midaLocal;
+    if (falta <= 0)
+        return false;
+    const qint64 lliure = ModAutoUpdate::EspaiLliure(entorn_.carpeta);
+    if (lliure < 0 || falta > lliure - MargeEspaiLliure) {
+        fallar(QStringLiteral("Descàrrega refusada: calen %1 bytes a %2 i n'hi ha %3 de lliures (se'n deixen %4 de marge)")
+                   .arg(falta)
+                   .arg(entorn_.carpeta)
+                   .arg(lliure)
+                   .arg(MargeEspaiLliure));
+        return true;
+    }
+    return false;
 }
 
 // After each piece given to the reader: a failure found by a callback, a download that
@@ -354,11 +398,10 @@ void CAutoUpdate::respostaCompleta()
 bool CAutoUpdate::escriureMarcador()
 {
     const QString path = entorn_.carpeta + QStringLiteral("autoUpdateIncomplet.log");
-    QFile::remove(path);
-    QFile f(path);
     const QByteArray line = lastModified_ + " - " + ModAutoUpdate::TextData(ModAutoUpdate::Ara()).toUtf8() + '\n';
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(line) != line.size()) {
-        fallar(errorEscrivint(f));
+    QString error;
+    if (!kovel::files::EscriuAtomic(path, line, &error)) {
+        fallar(QStringLiteral("Error escrivint ") + error);
         return false;
     }
     return true;
@@ -388,6 +431,10 @@ void CAutoUpdate::decidir()
         QFile::remove(entorn_.carpeta + QStringLiteral("inst_pendent.txt"));
         const QFileInfo info(local);
         midaLocal = info.isFile() ? info.size() : 0;
+        if (midaLocal > tamany_instalable_internet)
+            midaLocal = 0; // downloaded again from its start
+        if (refusaMida(midaLocal))
+            return;
         if (midaLocal == tamany_instalable_internet) {
             acabarDescarrega();
             return;
@@ -411,7 +458,10 @@ void CAutoUpdate::decidir()
         // again rather than thrown away and fetched once more on every check.
         const QFileInfo info(local);
         const QDateTime publicat = ModAutoUpdate::DataHttpALocal(QString::fromLatin1(lastModified_), 0);
-        if (info.isFile() && info.size() == tamany_instalable_internet && info.lastModified() >= publicat) {
+        const bool jaDescarregat = info.isFile() && info.size() == tamany_instalable_internet && info.lastModified() >= publicat;
+        if (refusaMida(jaDescarregat ? tamany_instalable_internet : 0))
+            return;
+        if (jaDescarregat) {
             acabarDescarrega();
             return;
         }
@@ -455,16 +505,25 @@ void CAutoUpdate::acabarDescarrega()
         emit Finalitzat();
         return;
     }
+    // Zeros, or anything else whose words happen to XOR to zero, pass the checksum: only an
+    // installer by its content is handed over.
+    if (const QString motiu = ModAutoUpdate::NoEsInstallable(path); !motiu.isEmpty()) {
+        QFile::remove(path);
+        status_ = StatusFallat;
+        ModAutoUpdate::EscriureLog(QStringLiteral("Instal·lador refusat: ") + path + QStringLiteral(": ") + motiu, 1);
+        acabat_ = true;
+        emit Finalitzat();
+        return;
+    }
     ModAutoUpdate::actualitzar_ultima_comprovacio(ModAutoUpdate::Ara());
     QFile::remove(entorn_.carpeta + QStringLiteral("autoUpdateIncomplet.log"));
     // The main program takes a line shorter than 25 characters as a name in the update
     // folder and anything longer as a full path, so a short path is written as the name.
     const QString linia = path.size() >= 25 ? path : nom_;
-    QSaveFile pendent(entorn_.carpeta + QStringLiteral("inst_pendent.txt"));
-    const QByteArray bytes = linia.toUtf8() + '\n';
-    if (!pendent.open(QIODevice::WriteOnly) || pendent.write(bytes) != bytes.size() || !pendent.commit()) {
+    QString error;
+    if (!kovel::files::EscriuAtomic(entorn_.carpeta + QStringLiteral("inst_pendent.txt"), linia.toUtf8() + '\n', &error)) {
         status_ = StatusFallat;
-        ModAutoUpdate::EscriureLog(errorEscrivint(pendent), 1);
+        ModAutoUpdate::EscriureLog(QStringLiteral("Error escrivint ") + error, 1);
         acabat_ = true;
         emit Finalitzat();
         return;

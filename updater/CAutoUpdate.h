@@ -8,6 +8,7 @@
 #include "updater/HttpResposta.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
@@ -23,6 +24,8 @@ public:
         QDateTime dataVersioInstallada;    // date of the installed version
         QDateTime dataDescarregaIncompleta; // from the marker; invalid when there is none
         int segonsInactius = 60;           // a download with no data for longer fails
+        qint64 midaMaxima = qint64(1) << 30; // a larger installer is refused before it is fetched
+        qint64 velocitatMinima = 16 * 1024;  // bytes a second: a reply slower on average fails
         int estadistiquesLID = 0;
         QString adrecaEstadistiques;       // "http://host[:port]" of the statistics page; empty: none sent
     };
@@ -30,7 +33,10 @@ public:
     static constexpr std::int16_t StatusFallat = -1;
     static constexpr std::int16_t StatusRes = 200;
     static constexpr qint64 MidaMaximaVersio = 64 * 1024;
-    static constexpr qint64 MidaMaximaInstallable = qint64(4) * 1024 * 1024 * 1024;
+    // What is left free in the update folder beside a download.
+    static constexpr qint64 MargeEspaiLliure = qint64(16) * 1024 * 1024;
+    // The largest reply header taken (HEAD and every other reply's header).
+    static constexpr qint64 MidaMaximaCapcalera = 64 * 1024;
 
     explicit CAutoUpdate(Entorn entorn, QObject* parent = nullptr);
     ~CAutoUpdate() override;
@@ -78,6 +84,7 @@ private:
     bool escriureMarcador();
     void tancarHttp();
     bool reintentar();
+    bool refusaMida(qint64 midaLocal);
 
     Entorn entorn_;
     CSocket WinsockHttp;
@@ -109,5 +116,7 @@ private:
     bool acabat_ = false;
     bool completat_ = false;
     QElapsedTimer inactiu_;
+    QDeadlineTimer termini_{QDeadlineTimer::Forever}; // the reply in course must be whole by then
+    qint64 midaTermini_ = 0;                          // bytes the deadline was made for
     QString estPath_, estHost_;
 };

@@ -2,6 +2,7 @@
 
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/paths/Paths.h"
 #include "updater/CAutoUpdate.h"
 #include "updater/CWinInet_URL.h"
@@ -12,7 +13,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QStorageInfo>
 #include <QTimeZone>
 #include <QtEndian>
 
@@ -26,6 +27,7 @@ namespace {
 
 Configuracio g_config;
 std::function<QDateTime()> g_rellotge;
+std::function<qint64(const QString&)> g_espaiLliure;
 bool g_completada = false;
 
 QString clauAutoUpdate() { return ModReg::ClauProducte + QStringLiteral("AutoUpdate"); }
@@ -138,13 +140,10 @@ void actualitzar_ultima_comprovacio(const QDateTime& data)
     const QString copia = g_config.carpeta.isEmpty() ? QString() : g_config.carpeta + kUltimaComprovacio;
     QString error = QStringLiteral("no hi ha carpeta d'actualització");
     if (!copia.isEmpty()) {
-        QSaveFile f(copia);
-        const QByteArray bytes = text.toUtf8() + '\n';
-        if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit()) {
+        if (kovel::files::EscriuAtomic(copia, text.toUtf8() + '\n', &error)) {
             EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + desti + QStringLiteral("; desada a ") + copia, 1);
             return;
         }
-        error = copia + QStringLiteral(": ") + f.errorString();
     }
     EscriureLog(QStringLiteral("No s'ha pogut desar UltimaComprovacio a ") + desti + QStringLiteral(" ni a la carpeta d'actualització (")
                     + error + QStringLiteral("); la propera execució tornarà a consultar el servidor"),
@@ -164,6 +163,8 @@ void LlegirConfiguracio()
     if (!c.path.isEmpty()) {
         c.periodeComprovacio = ModReg::LlegirEnter(ModReg::HKEY_LOCAL_MACHINE, key, QStringLiteral("PeriodeComprovacio"));
         c.segonsInactius = ModReg::LlegirEnter(ModReg::HKEY_LOCAL_MACHINE, key, QStringLiteral("SegonsInactius"));
+        c.midaMaximaMB = ModReg::LlegirEnter(ModReg::HKEY_LOCAL_MACHINE, key, QStringLiteral("MidaMaximaMB"));
+        c.velocitatMinimaKBs = ModReg::LlegirEnter(ModReg::HKEY_LOCAL_MACHINE, key, QStringLiteral("VelocitatMinimaKBs"));
     }
     // The unfinished-download marker lives in the update folder, where the download
     // writes it and the main program looks for it.
@@ -188,11 +189,13 @@ void EscriureLog(const QString& message, int level)
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         return;
     }
-    QFile f(g_config.carpeta + QStringLiteral("warnings.log"));
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-        f.write(line);
-    else
+    // A line that cannot be added (a full disk) leaves the log as it was and goes to
+    // standard error, with why.
+    QString error;
+    if (!kovel::files::AfegeixSegur(g_config.carpeta + QStringLiteral("warnings.log"), line, &error)) {
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    }
 }
 
 QDateTime DataHttpALocal(const QString& text)
@@ -297,11 +300,41 @@ bool DescarregaCompletada() { return g_completada; }
 
 int SegonsInactiusEfectius(int segonsInactius) { return segonsInactius > 0 ? segonsInactius : 60; }
 
+qint64 MidaMaximaEfectiva(int midaMaximaMB) { return qint64(midaMaximaMB > 0 ? midaMaximaMB : 1024) * 1024 * 1024; }
+
+qint64 VelocitatMinimaEfectiva(int velocitatMinimaKBs) { return qint64(velocitatMinimaKBs > 0 ? velocitatMinimaKBs : 16) * 1024; }
+
+qint64 EspaiLliure(const QString& carpeta)
+{
+    if (g_espaiLliure)
+        return g_espaiLliure(carpeta);
+    QStorageInfo info(carpeta);
+    return info.isValid() ? info.bytesAvailable() : -1;
+}
+
+void EstablirEspaiLliure(std::function<qint64(const QString&)> espai) { g_espaiLliure = std::move(espai); }
+
+QString NoEsInstallable(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return f.errorString();
+    const QByteArray inici = f.read(21);
+    if (inici.startsWith("\x7f" "ELF") || inici.startsWith("#!") || inici == "!<arch>\ndebian-binary")
+        return {};
+    return QStringLiteral("no és un executable ni un paquet Debian");
+}
+
 int ComprovarActualitzacio()
 {
     g_completada = false;
     LlegirConfiguracio();
     const Configuracio c = g_config;
+    // A damaged settings file reads as empty: that is not "not configured".
+    if (const QString problema = ModReg::ProblemaFitxer(ModReg::HKEY_LOCAL_MACHINE); !problema.isEmpty()) {
+        EscriureLog(QStringLiteral("Avís: la configuració no es pot llegir: ") + problema, 1);
+        return 1;
+    }
     if (c.path.isEmpty())
         return 0;
     if (c.carpeta.isEmpty() || !QDir::isAbsolutePath(c.carpeta)) {
@@ -349,6 +382,8 @@ int ComprovarActualitzacio()
     entorn.dataVersioInstallada = *installada;
     entorn.dataDescarregaIncompleta = c.dataDescarregaIncompleta;
     entorn.segonsInactius = SegonsInactiusEfectius(c.segonsInactius);
+    entorn.midaMaxima = MidaMaximaEfectiva(c.midaMaximaMB);
+    entorn.velocitatMinima = VelocitatMinimaEfectiva(c.velocitatMinimaKBs);
     entorn.estadistiquesLID = LlegirEstadistiquesLID();
     // The statistics page is on the update server.
     entorn.adrecaEstadistiques = QStringLiteral("http://") + url.HostName

@@ -17,6 +17,8 @@ struct Configuracio {
     QString path;                    // address of the update directory on the server
     int periodeComprovacio = 0;      // days
     int segonsInactius = 0;          // as stored; see SegonsInactiusEfectius
+    int midaMaximaMB = 0;            // "MidaMaximaMB" as stored; see MidaMaximaEfectiva
+    int velocitatMinimaKBs = 0;      // "VelocitatMinimaKBs" as stored; see VelocitatMinimaEfectiva
     QDateTime dataDescarregaIncompleta; // from the unfinished-download marker; invalid when none
     QString errorMarcador;           // a marker exists but cannot be read or holds no date: why, naming it
 };
@@ -56,6 +58,19 @@ bool ComprovarChecksum(const QString& path);
 bool NomInstallableValid(const QString& name);
 // The inactivity limit a download uses: SegonsInactius, or 60 when it is not above 0.
 int SegonsInactiusEfectius(int segonsInactius);
+// The largest installer the run downloads, in bytes: "MidaMaximaMB" megabytes, 1 GB when it
+// is not above 0.
+qint64 MidaMaximaEfectiva(int midaMaximaMB);
+// The slowest average a reply may come at, in bytes a second: "VelocitatMinimaKBs" KB/s,
+// 16 KB/s when it is not above 0. A reply of n bytes must be whole within SegonsInactius
+// plus n over this rate.
+qint64 VelocitatMinimaEfectiva(int velocitatMinimaKBs);
+// Free bytes in the folder's file system (replaceable for tests; empty: the real one).
+qint64 EspaiLliure(const QString& carpeta);
+void EstablirEspaiLliure(std::function<qint64(const QString&)> espai);
+// Why the file is not an installer by its first bytes (an ELF executable, a "#!" script or
+// a Debian package); empty when it is one.
+QString NoEsInstallable(const QString& path);
 
 // One update check (settings, clock, due test, then the protocol). Returns the exit status.
 int ComprovarActualitzacio();

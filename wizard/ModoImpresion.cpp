@@ -10,6 +10,7 @@
 #include "wizard/LineaComandos.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -96,6 +97,16 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         GiraFormat(index);
 
     const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
+    // A name (the folder's, or the one the program was started in) whose bytes were not valid
+    // text reached here with replacement characters: used as it stands it would be a
+    // differently named folder.
+    if (carpeta.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(carpeta)) != carpeta) {
+        Mensaje_Error(Text("ModoImpresion.NomCarpetaNoValid",
+                           QStringLiteral("The folder name \"%1\" is not valid text in this system's encoding; "
+                                          "rename the folder or give another one."))
+                          .arg(carpeta));
+        return 3;
+    }
     if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {
         Mensaje_Error(Text("ModoImpresion.CarpetaNoValida",
                            QStringLiteral("The folder \"%1\" cannot be created."))
@@ -119,7 +130,19 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
             Mensaje_Error(Text("ModoImpresion.NoGenerat", QStringLiteral("The label document was not made.")));
             return 4;
         }
-        doc->saveAs(cami);
+        // As the output document's own save: the message of a document that cannot be
+        // saved, tried again while the answer asks for it. Giving up is never a success.
+        for (int intent = 0;; ++intent) {
+            try {
+                doc->saveAs(cami);
+                break;
+            } catch (const kovel::word::WordError& e) {
+                const std::int16_t r = mod_rvtMsgBox::rvtMsgBox(
+                    ModTraduccion::Literal(7030) + QStringLiteral("\r\r") + e.message(), 1, QStringLiteral("KOVEL Videvoviv"));
+                if (r == mod_rvtMsgBox::vbCancel || r == mod_rvtMsgBox::vbNo || intent >= 99)
+                    return 4;
+            }
+        }
     } catch (const kovel::word::WordError& e) {
         return noDesat(e.message());
     } catch (const generar_doc::GeneracioError& e) {

@@ -5,11 +5,11 @@
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
+#include "wizard/CopiaUnica.h"
 #include "wizard/LineaComandos.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QStringList>
 
 #include <cstdio>
@@ -49,12 +49,10 @@ int main(int argc, char** argv)
     if (accio == ModTolvWiz::AccioLinia::Impressio || QGuiApplication::platformName() == QLatin1String("offscreen"))
         mod_rvtMsgBox::setAnswerer(RespostaSenseFinestra);
 
-    // One copy per user.
-    const QString carpetaBloqueig = kovel::paths::appDataDir() + QStringLiteral("/kovel-videvoviv");
-    QDir().mkpath(carpetaBloqueig);
-    QLockFile bloqueig(carpetaBloqueig + QStringLiteral("/KovelAssist.lock"));
-    if (!bloqueig.tryLock(0))
-        return 0;
+    // One copy of the window per user; print runs one at a time.
+    ModTolvWiz::CopiaUnica copiaUnica;
+    if (const std::optional<int> estat = copiaUnica.Pren(accio))
+        return *estat;
 
     QString missatge;
     if (!ModTraduccion::CarregarLiterals(missatge)) {

@@ -1,5 +1,7 @@
 #include "platform/barcode/ActiveBC.h"
 
+#include "platform/files/EscripturaAtomica.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFont>
@@ -7,7 +9,7 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTransform>
 
 #include <zint.h>
@@ -691,9 +693,11 @@ void ActiveBC::SaveToImageFile(float width, float height, const QString& fileNam
     if (img.isNull()) throw BarcodeError(QStringLiteral("The barcode cannot be drawn at %1 x %2").arg(size.width()).arg(size.height()));
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || !img.save(&f, "BMP") || !f.commit())
-        throw BarcodeError(QStringLiteral("Cannot write the picture file %1").arg(fileName));
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    QString error;
+    if (!buffer.open(QIODevice::WriteOnly) || !img.save(&buffer, "BMP") || !kovel::files::EscriuAtomic(fileName, bmp, &error))
+        throw BarcodeError(QStringLiteral("Cannot write the picture file %1 %2").arg(fileName, error));
 }
 
 } // namespace kovel::barcode

@@ -1,7 +1,9 @@
 #include "platform/qr/QRCodeCtrl.h"
 
+#include "platform/files/EscripturaAtomica.h"
+
 #include <QColor>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QStringDecoder>
 #include <QTransform>
 
@@ -397,9 +399,11 @@ void QRCodeCtrl::SaveToImageFile(std::int32_t width, std::int32_t height, const 
     const int dpm = static_cast<int>(std::lround(std::max(1, dpi) / 0.0254));
     img.setDotsPerMeterX(dpm);
     img.setDotsPerMeterY(dpm);
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || !img.save(&f, "BMP") || !f.commit())
-        throw QrError(QStringLiteral("Cannot write the picture file %1").arg(fileName));
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    QString error;
+    if (!buffer.open(QIODevice::WriteOnly) || !img.save(&buffer, "BMP") || !kovel::files::EscriuAtomic(fileName, bmp, &error))
+        throw QrError(QStringLiteral("Cannot write the picture file %1 %2").arg(fileName, error));
 }
 
 QStringList QRCodeCtrl::Matriu() const

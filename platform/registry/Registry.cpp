@@ -1,12 +1,13 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/files/Bloqueig.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/paths/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace kovel::registry {
@@ -454,6 +455,36 @@ Tree Store::read() const
     return Tree::parse(readAll(path_, &state), root_);
 }
 
+QString Store::damage() const
+{
+    FileState state;
+    const QByteArray bytes = readAll(path_, &state);
+    QString reason;
+    switch (state) {
+    case FileState::Missing: return {};
+    case FileState::Unreadable: reason = QStringLiteral("cannot be read"); break;
+    case FileState::TooLarge: reason = QStringLiteral("is larger than 64 MB"); break;
+    case FileState::Read: break;
+    }
+    const bool utf16 = bytes.startsWith("\xFF\xFE");
+    if (reason.isEmpty() && !utf16 && bytes.contains('\0'))
+        reason = QStringLiteral("holds NUL bytes");
+    if (reason.isEmpty() && !utf16 && bytes.contains('\r') && !bytes.contains("\r\n") && !bytes.contains('\n'))
+        reason = QStringLiteral("has lines that end in a carriage return alone");
+    if (reason.isEmpty()) {
+        bool ok = true;
+        Tree::parse(bytes, root_, &ok);
+        if (!ok) {
+            QByteArray start = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+            start = start.trimmed();
+            reason = start.startsWith(kHeader) || start.startsWith("REGEDIT4") || utf16
+                ? QStringLiteral("holds lines that cannot be read")
+                : QStringLiteral("does not begin with \"%1\"").arg(QLatin1String(kHeader));
+        }
+    }
+    return reason.isEmpty() ? QString() : path_ + QStringLiteral(": ") + reason;
+}
+
 bool Store::keyExists(const QString& key) const { return read().hasKey(key); }
 
 std::optional<Value> Store::value(const QString& key, const QString& name) const
@@ -462,6 +493,34 @@ std::optional<Value> Store::value(const QString& key, const QString& name) const
 }
 
 QStringList Store::subKeys(const QString& key) const { return read().subKeys(key); }
+
+namespace {
+
+// The unreadable file's bytes, kept beside it as ".bad" (a large one is copied piece by piece).
+bool keepBadCopy(const QString& path, const QByteArray& bytes, bool whole)
+{
+    kovel::files::EscripturaAtomica out(path + QStringLiteral(".bad"));
+    if (whole) {
+        if (!out.escriu(bytes))
+            return false;
+    } else {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray chunk;
+        while (!(chunk = in.read(1 << 20)).isEmpty())
+            if (!out.escriu(chunk))
+                return false;
+        if (in.error() != QFileDevice::NoError)
+            return false;
+    }
+    if (out.confirma())
+        return true;
+    std::fprintf(stderr, "%s\n", qPrintable(out.error()));
+    return false;
+}
+
+} // namespace
 
 template <typename F>
 bool Store::modify(F&& change)
@@ -472,10 +531,16 @@ bool Store::modify(F&& change)
     // and writing its process id into it leaves a lock that only its age shows to be stale:
     // that age must be well inside the time a write waits.
     lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(g_lockTimeoutMs)) {
-        std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
+    if (!kovel::files::PrenBloqueig(lock, g_lockTimeoutMs)) {
+        if (lock.error() == QLockFile::LockFailedError)
+            std::fprintf(stderr, "%s: settings file is locked, value not written\n", qPrintable(path_));
+        else // a folder that cannot be written, or a full disk
+            std::fprintf(stderr, "%s.lock: the lock file cannot be made, value not written\n", qPrintable(path_));
         return false;
     }
+    // Under the lock no other writer is at work: temporaries left by a killed one go.
+    kovel::files::EsborraTemporalsOrfes(path_);
+    kovel::files::EsborraTemporalsOrfes(path_ + QStringLiteral(".bad"));
     FileState state;
     const QByteArray before = readAll(path_, &state);
     if (state == FileState::Unreadable) {
@@ -486,19 +551,22 @@ bool Store::modify(F&& change)
     bool ok = true;
     Tree tree = Tree::parse(before, root_, &ok);
     if (state == FileState::TooLarge || (!ok && !before.isEmpty())) {
-        // Keep what could not be read, so nothing of it is lost for good.
-        QFile::remove(path_ + QStringLiteral(".bad"));
-        QFile::copy(path_, path_ + QStringLiteral(".bad"));
+        // Keep what could not be read, so nothing of it is lost for good; without that copy
+        // the file is not replaced.
+        if (!keepBadCopy(path_, before, state != FileState::TooLarge)) {
+            std::fprintf(stderr, "%s: not a valid settings file, and no copy of it could be kept; value not written\n",
+                         qPrintable(path_));
+            return false;
+        }
         std::fprintf(stderr, "%s: not a valid settings file; a copy was kept as .bad\n", qPrintable(path_));
     }
     change(tree);
-    QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly))
+    QString error;
+    if (!kovel::files::EscriuAtomic(path_, tree.serialize(), &error)) {
+        std::fprintf(stderr, "%s; value not written\n", qPrintable(error));
         return false;
-    const QByteArray bytes = tree.serialize();
-    if (out.write(bytes) != bytes.size())
-        return false; // QSaveFile discards the temporary file
-    return out.commit();
+    }
+    return true;
 }
 
 namespace {

@@ -86,6 +86,10 @@ public:
     bool keyExists(const QString& key) const;
     std::optional<Value> value(const QString& key, const QString& name) const;
     QStringList subKeys(const QString& key) const;
+    // Why the file cannot be used, naming it ("…/machine.reg: holds NUL bytes"); empty when
+    // it is missing, empty or a valid settings file. A damaged file reads as empty, so a
+    // caller that must tell "not set" from "cannot be read" asks here.
+    QString damage() const;
 
     // Writes return false when the file could not be written (lock or disk) or a key or
     // value name holds a control character; the file is then left as it was.

@@ -1,14 +1,16 @@
 #include "platform/service/Service.h"
 
+#include "platform/files/EscripturaAtomica.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <cerrno>
+#include <cstdio>
 
 namespace kovel::service {
 
@@ -54,14 +56,13 @@ int fileError(QFileDevice::FileError error)
 // Writes a file that every user may read (a unit or an account declaration) in one step.
 int writeReadableFile(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fileError(file.error());
-    file.write(bytes);
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                        | QFileDevice::ReadOther);
-    if (!file.commit())
-        return fileError(file.error());
+    kovel::files::EscripturaAtomica file(path);
+    if (!file.escriu(bytes) || !file.confirma()) {
+        std::fprintf(stderr, "%s\n", qPrintable(file.error()));
+        return file.codiError() ? file.codiError() : EIO;
+    }
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                    | QFileDevice::ReadOther);
     return 0;
 }
 

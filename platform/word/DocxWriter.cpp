@@ -2,13 +2,13 @@
 // schema's sequences give them, because Word refuses (or "repairs") a file where they are not.
 #include "platform/word/Document.h"
 #include "platform/word/ModelOps.h"
+#include "platform/files/EscripturaAtomica.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 #include <QXmlStreamWriter>
 
 #include <zip.h>
@@ -905,11 +905,11 @@ QByteArray Document::toBytes() const {
 
 void Document::saveAs(const QString& path) {
     const QByteArray bytes = toBytes();
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        throw WordError(QStringLiteral("The document \"%1\" cannot be written: %2").arg(path, f.errorString()));
-    if (f.write(bytes) != bytes.size() || !f.commit())
-        throw WordError(QStringLiteral("The document \"%1\" cannot be written: %2").arg(path, f.errorString()));
+    // Through the shared writer: a full disk keeps the old document, and a name that is a
+    // symbolic link is replaced, never what it points to.
+    QString error;
+    if (!kovel::files::EscriuAtomic(path, bytes, &error))
+        throw WordError(QStringLiteral("The document \"%1\" cannot be written: %2").arg(path, error));
     fullName_ = QFileInfo(path).absoluteFilePath();
     saved_ = true;
 }

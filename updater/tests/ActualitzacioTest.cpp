@@ -6,6 +6,9 @@
 #include "updater/ModAutoUpdate.h"
 #include "updater/ModAutoUpdateFuncions.h"
 #include "updater/tests/ServidorProva.h"
+#include "updater/CAutoUpdate.h"
+#include "platform/files/EscripturaAtomica.h"
+#include "platform/files/tests/DiscPle.h"
 #include "platform/registry/Registry.h"
 
 #include <QCoreApplication>
@@ -52,14 +55,17 @@ QByteArray llegir(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Random bytes whose whole 32-bit words XOR to zero (plus `cua` trailing bytes).
+// A shell-script installer ("#!" and random bytes) whose whole 32-bit words XOR to zero
+// (plus `cua` trailing bytes).
 std::string installable(std::size_t paraules, std::size_t cua = 0, unsigned seed = 7)
 {
     std::mt19937 rng(seed);
     std::string s(paraules * 4 + cua, '\0');
     std::uint32_t acc = 0;
     for (std::size_t w = 0; w + 1 < paraules; ++w) {
-        const std::uint32_t v = rng();
+        std::uint32_t v = rng();
+        if (w == 0)
+            std::memcpy(&v, "#!/b", 4);
         acc ^= v;
         std::memcpy(&s[w * 4], &v, 4);
     }
@@ -519,6 +525,205 @@ TEST_F(Actualitzacio, MissingLiteralsOrSettingsStopTheRunBeforeTheNetwork)
     QFile::remove(carpeta_ + QStringLiteral("warnings.log"));
     EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0);
     EXPECT_FALSE(log().contains(QStringLiteral("autoUpdate.log")));
+}
+
+// A hostile server: a huge announced size, content that only passes the checksum.
+TEST_F(Actualitzacio, AnInstallerLargerThanTheMaximumIsRefusedBeforeItsDownload)
+{
+    // 3.9 GB announced, then zeros for ever: zeros pass the checksum.
+    installador().contingut.clear();
+    installador().midaGenerada = 3900ull * 1024 * 1024;
+    installador().genera = [](std::uint64_t, char* buf, std::size_t n) { std::memset(buf, 0, n); };
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(peticionsDe("GET").size() == 1u) << "only the version file";
+    EXPECT_TRUE(log().contains(QStringLiteral("Descàrrega refusada: l'instal·lador fa 4089446400 bytes, més del màxim de 1073741824")))
+        << log().toStdString();
+    EXPECT_FALSE(QFile::exists(local()));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+
+    // A size beyond any disk is refused the same way.
+    installador().midaGenerada = 900000000000000000ull;
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral("Descàrrega refusada: l'instal·lador fa 900000000000000000 bytes")))
+        << log().toStdString();
+    EXPECT_EQ(peticionsDe("GET").size(), 2u);
+
+    // The maximum is a machine setting.
+    installador() = Fitxer{};
+    installador().contingut = installable(600000); // 2.4 MB
+    ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("MidaMaximaMB"), 2);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral("més del màxim de 2097152 (MidaMaximaMB)"))) << log().toStdString();
+    ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("MidaMaximaMB"), 3);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+    EXPECT_TRUE(llegir(local()).toStdString() == installador().contingut);
+}
+
+TEST_F(Actualitzacio, ADownloadTheUpdateFolderCannotHoldIsRefusedBeforeItStarts)
+{
+    constexpr qint64 marge = CAutoUpdate::MargeEspaiLliure;
+    const qint64 mida = qint64(installador().contingut.size());
+    ModAutoUpdate::EstablirEspaiLliure([&](const QString&) { return marge + mida - 1; });
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    ModAutoUpdate::EstablirEspaiLliure({});
+    EXPECT_EQ(peticionsDe("GET").size(), 1u);
+    EXPECT_TRUE(log().contains(QStringLiteral("Descàrrega refusada: calen %1 bytes a %2").arg(mida).arg(carpeta_)))
+        << log().toStdString();
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")));
+
+    // The real thing: an update folder on a nearly full file system.
+    kovel::test::DiscPetit disc;
+    if (!disc.muntat())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here; covered by the injected free space above";
+    carpeta_ = disc.path() + u'/';
+    writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
+    configurar(servidor_.port());
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_EQ(peticionsDe("GET").size(), 2u);
+    EXPECT_TRUE(log().contains(QStringLiteral("Descàrrega refusada: calen"))) << log().toStdString();
+    EXPECT_FALSE(QFile::exists(local()));
+}
+
+TEST_F(Actualitzacio, OnlyAnInstallerByItsContentIsHandedOver)
+{
+    // Balanced words after a prefix: the checksum holds whatever the first bytes are.
+    const auto amb = [](const std::string& inici) {
+        std::string s = inici;
+        s.resize(4000, 'q');
+        std::uint32_t acc = 0;
+        for (std::size_t w = 0; w + 1 < s.size() / 4; ++w) {
+            std::uint32_t v;
+            std::memcpy(&v, &s[w * 4], 4);
+            acc ^= v;
+        }
+        std::memcpy(&s[s.size() - 4], &acc, 4);
+        return s;
+    };
+    installador().contingut = std::string(8000, '\0');
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_TRUE(log().contains(QStringLiteral(" - Instal·lador refusat: ") + local()
+                               + QStringLiteral(": no és un executable ni un paquet Debian\n")))
+        << log().toStdString();
+    EXPECT_FALSE(QFile::exists(local()));
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+
+    installador().contingut = amb("MZ\x90\0 a program of another system");
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_FALSE(QFile::exists(carpeta_ + QStringLiteral("inst_pendent.txt")));
+
+    for (const std::string& inici : {std::string("\x7f" "ELF\x02\x01\x01"), std::string("#!/bin/sh\n"),
+                                    std::string("!<arch>\ndebian-binary   ")}) {
+        QFile::remove(carpeta_ + QStringLiteral("inst_pendent.txt"));
+        installador().contingut = amb(inici);
+        installador().lastModified = "Tue, 08 Dec 2026 0" + std::to_string(inici.size() % 10) + ":00:00 GMT";
+        EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), local().toUtf8() + '\n');
+        ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("UltimaComprovacio"), QString());
+    }
+}
+
+// One byte every 300 ms resets the inactivity watch each time; the reply's deadline ends it.
+TEST_F(Actualitzacio, ATricklingServerIsEndedByTheReplysDeadline)
+{
+    configurar(servidor_.port(), 1);
+    ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("VelocitatMinimaKBs"), 1000);
+    servidor_.setGestor([inner = proves::ServirFitxers(fitxers_)](const proves::Peticio& p) {
+        proves::Resposta r = inner(p);
+        if (p.cami == "/upd/versio.txt")
+            r.goteigMs = 300;
+        return r;
+    });
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    EXPECT_LT(t.elapsed(), 4000);
+    EXPECT_TRUE(log().contains(QStringLiteral("S'ha produit un error en rebre les dades: la resposta no ha arribat a temps")))
+        << log().toStdString();
+    EXPECT_TRUE(log().endsWith(QStringLiteral(" - ---------- FINAL -----------------------\n")));
+    EXPECT_TRUE(peticionsDe("HEAD").empty());
+}
+
+// A settings file that cannot be read is not "not configured": the run says why and fails.
+TEST_F(Actualitzacio, ADamagedMachineSettingsFileFailsTheRunNamingTheFile)
+{
+    const QString fitxer = arrel_.path() + QStringLiteral("/machine.reg");
+    const QByteArray bo = llegir(fitxer);
+    ASSERT_TRUE(bo.startsWith("Windows Registry Editor"));
+    QByteArray cr = bo;
+    cr.replace("\r\n", "\r");
+    QByteArray nul = bo;
+    nul.insert(bo.indexOf("PATH_AutoUpdater"), QByteArray(3, '\0'));
+    const std::vector<std::pair<QByteArray, QString>> casos = {
+        {"garbage\r\n" + bo, QStringLiteral("does not begin with \"Windows Registry Editor Version 5.00\"")},
+        {cr, QStringLiteral("has lines that end in a carriage return alone")},
+        {nul, QStringLiteral("holds NUL bytes")},
+        {QByteArray(), QStringLiteral("is larger than 64 MB")},
+    };
+    for (const auto& [contingut, motiu] : casos) {
+        SCOPED_TRACE(motiu.toStdString());
+        if (contingut.isEmpty()) {
+            QFile f(fitxer);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Append));
+            ASSERT_TRUE(f.resize(65ll * 1024 * 1024)); // sparse
+        } else {
+            writeBytes(fitxer, contingut);
+        }
+        testing::internal::CaptureStderr();
+        const int estat = ModAutoUpdate::UnaActualitzacio();
+        const QString errors = QString::fromStdString(testing::internal::GetCapturedStderr());
+        EXPECT_EQ(estat, 1);
+        EXPECT_TRUE(errors.contains(QStringLiteral("Avís: la configuració no es pot llegir: ") + fitxer + QStringLiteral(": ") + motiu))
+            << errors.toStdString();
+        EXPECT_TRUE(servidor_.peticions().empty());
+    }
+    writeBytes(fitxer, bo);
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 0) << log().toStdString();
+}
+
+// The update folder's own files on a disk with no room: each keeps what it held.
+TEST_F(Actualitzacio, AFullUpdateFolderKeepsItsFilesAndFailsTheRun)
+{
+    const QByteArray marcador = "Mon, 02 Nov 2026 10:00:00 GMT - 02/11/2026 10:00:00\n";
+    const auto prepara = [&] {
+        writeBytes(carpeta_ + QStringLiteral("autoUpdate.log"), "Sun, 01 Nov 2026 10:00:00 GMT\r\n");
+        writeBytes(carpeta_ + QStringLiteral("warnings.log"), "old line\n");
+        writeBytes(carpeta_ + QStringLiteral("autoUpdateIncomplet.log"), marcador);
+        writeBytes(carpeta_ + QStringLiteral("inst_pendent.txt"), "old hand-over\n");
+    };
+    const auto intactes = [&] {
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("warnings.log")), "old line\n");
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")), marcador);
+        EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), "old hand-over\n");
+    };
+    prepara();
+    kovel::files::LimitaEscripturesPerProva(0);
+    testing::internal::CaptureStderr();
+    const int estat = ModAutoUpdate::UnaActualitzacio();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    kovel::files::LimitaEscripturesPerProva(-1);
+    EXPECT_EQ(estat, 1);
+    EXPECT_NE(errors.find("Error escrivint " + carpeta_.toStdString() + "autoUpdateIncomplet.log: No space left"),
+              std::string::npos) << errors;
+    intactes();
+
+    kovel::test::DiscPetit disc;
+    if (!disc.muntat())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here; covered by the injected failures above";
+    carpeta_ = disc.path() + u'/';
+    configurar(servidor_.port());
+    prepara();
+    disc.omple();
+    ModAutoUpdate::EstablirEspaiLliure([](const QString&) { return qint64(1) << 40; }); // as if there were room
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ModAutoUpdate::UnaActualitzacio(), 1);
+    const std::string errorsDisc = testing::internal::GetCapturedStderr();
+    ModAutoUpdate::EstablirEspaiLliure({});
+    // The log's last page still had room for its lines; the marker, a new file, had none.
+    EXPECT_TRUE(log().startsWith(QStringLiteral("old line\n"))) << log().toStdString();
+    EXPECT_TRUE(log().contains(QStringLiteral("Error escrivint ") + carpeta_ + QStringLiteral("autoUpdateIncomplet.log: No space left")))
+        << log().toStdString() << errorsDisc;
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("autoUpdateIncomplet.log")), marcador);
+    EXPECT_EQ(llegir(carpeta_ + QStringLiteral("inst_pendent.txt")), "old hand-over\n");
 }
 
 // The main program reads a line shorter than 25 characters as a name in the update folder.

@@ -46,6 +46,9 @@ const std::vector<char>& patro()
             std::memcpy(&v[w * 4], &x, 4);
             std::memcpy(&v[w * 4 + 4], &x, 4);
         }
+        // The first pair makes the file an executable by its magic bytes.
+        std::memcpy(&v[0], "\x7f" "ELF", 4);
+        std::memcpy(&v[4], "\x7f" "ELF", 4);
         return v;
     }();
     return p;
@@ -172,6 +175,14 @@ void ServidorProva::servir(int fd)
             }
             if (quedaAbansTall >= 0)
                 quedaAbansTall -= std::int64_t(n);
+            if (r.goteigMs > 0) {
+                for (std::size_t i = 0; i < n && !aturat_; ++i) {
+                    if (!enviarTot(fd, data + i, 1))
+                        return false;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(r.goteigMs));
+                }
+                return !aturat_;
+            }
             return enviarTot(fd, data, n);
         };
         bool ok = enviar(r.capcalera.data(), r.capcalera.size()) && enviar(r.cos.data(), r.cos.size());

@@ -33,6 +33,7 @@ struct Resposta {
     bool aturar = false;             // true: stall (keep the connection open, send nothing more); false: close
     bool tancar = false;             // close the connection after the reply
     int retardMs = 0;                // wait before answering
+    int goteigMs = 0;                // above 0: the header and body go one byte at a time, so far apart
 };
 
 class ServidorProva {

@@ -1,7 +1,11 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/files/EscripturaAtomica.h"
+#include "platform/files/tests/DiscPle.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -254,4 +258,133 @@ TEST_F(RegistryStore, NamesWithLineBreaksAreRefusedAndTheFileStaysValid)
     // Line breaks in a value are kept.
     ASSERT_TRUE(s.setValue("K", "text", Value::string("two\nlines")));
     EXPECT_EQ(s.value("K", "text")->text, "two\nlines");
+}
+
+namespace {
+
+class WriteLimit {
+public:
+    explicit WriteLimit(qint64 bytes) { kovel::files::LimitaEscripturesPerProva(bytes); }
+    ~WriteLimit() { kovel::files::LimitaEscripturesPerProva(-1); }
+};
+
+// A child process that takes the lock and dies holding it (no unlock, no destructor).
+void killedWhileLocked(const QString& lockPath)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile lock(lockPath);
+        _exit(lock.tryLock(0) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(QFileInfo::exists(lockPath));
+}
+
+} // namespace
+
+TEST_F(RegistryStore, AFailedWriteOnAFullDiskKeepsEverySetting)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    const QByteArray before = readFile(file());
+    {
+        WriteLimit limit(10);
+        EXPECT_FALSE(s.setValue("K", "b", Value::string(QString(5000, u'b'))));
+    }
+    EXPECT_EQ(readFile(file()), before);
+    // An unreadable file is replaced only once its copy is whole.
+    writeFile(file(), "garbage that is not a settings file");
+    {
+        WriteLimit limit(10);
+        EXPECT_FALSE(s.setValue("K", "c", Value::string("3")));
+    }
+    EXPECT_EQ(readFile(file()), "garbage that is not a settings file");
+    EXPECT_FALSE(QFileInfo::exists(file() + ".bad"));
+    EXPECT_EQ(QDir(dir.path() + "/sub").entryList(QDir::Files), QStringList{"user.reg"});
+
+    kovel::test::DiscPetit disc;
+    if (!disc.muntat())
+        GTEST_SKIP() << "a tmpfs cannot be mounted here; covered by the injected failures above";
+    Store full(disc.filePath("user.reg"), "HKEY_CURRENT_USER");
+    ASSERT_TRUE(full.setValue("K", "a", Value::string(QString(9000, u'a'))));
+    const QByteArray good = readFile(disc.filePath("user.reg"));
+    disc.omple();
+    EXPECT_FALSE(full.setValue("K", "b", Value::string(QString(20000, u'b'))));
+    EXPECT_EQ(readFile(disc.filePath("user.reg")), good);
+    disc.buida();
+    writeFile(disc.filePath("user.reg"), QByteArray(30000, 'x'));
+    disc.omple();
+    EXPECT_FALSE(full.setValue("K", "b", Value::string("2")));
+    EXPECT_EQ(readFile(disc.filePath("user.reg")), QByteArray(30000, 'x'));
+    EXPECT_FALSE(QFileInfo::exists(disc.filePath("user.reg.bad")));
+}
+
+TEST_F(RegistryStore, LocksOfDeadWritersAreTakenOverAtOnce)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    const QString lockPath = file() + ".lock";
+    Store::setLockTimeout(20000);
+    // A dead writer's lock with an empty ".rmlock" beside it (killed while removing a stale lock).
+    killedWhileLocked(lockPath);
+    writeFile(lockPath + ".rmlock", "");
+    QElapsedTimer t;
+    t.start();
+    EXPECT_TRUE(s.setValue("K", "a", Value::string("2")));
+    EXPECT_LT(t.elapsed(), 2000);
+    // A ".rmlock" whose writer died, alone.
+    killedWhileLocked(lockPath + ".rmlock");
+    writeFile(lockPath, "");
+    t.restart();
+    EXPECT_TRUE(s.setValue("K", "a", Value::string("3")));
+    EXPECT_LT(t.elapsed(), 2000);
+    // An empty lock made just now is taken once it is half a second old.
+    writeFile(lockPath, "");
+    t.restart();
+    EXPECT_TRUE(s.setValue("K", "a", Value::string("4")));
+    EXPECT_LT(t.elapsed(), 2000);
+    Store::setLockTimeout(5000);
+    EXPECT_EQ(s.value("K", "a")->text, "4");
+}
+
+TEST_F(RegistryStore, ALiveWritersLockIsNeverTakenOver)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        QLockFile lock(file() + ".lock");
+        const char ok = lock.tryLock(0) ? 'y' : 'n';
+        (void)!write(ready[1], &ok, 1);
+        ::sleep(5);
+        _exit(0);
+    }
+    char ok = 0;
+    ASSERT_EQ(read(ready[0], &ok, 1), 1);
+    ASSERT_EQ(ok, 'y');
+    Store::setLockTimeout(1500);
+    EXPECT_FALSE(s.setValue("K", "a", Value::string("2")));
+    Store::setLockTimeout(5000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(s.value("K", "a")->text, "1");
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(RegistryStore, TemporariesOfAKilledWriterAreRemovedByTheNextWrite)
+{
+    Store s = store();
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
+    writeFile(file() + ".Xy12Zq", "half a file");
+    writeFile(file() + ".bad.Ab34Cd", "half a copy");
+    writeFile(file() + ".bak", "someone else's");
+    ASSERT_TRUE(s.setValue("K", "a", Value::string("2")));
+    EXPECT_EQ(QDir(dir.path() + "/sub").entryList(QDir::Files), (QStringList{"user.reg", "user.reg.bak"}));
 }
