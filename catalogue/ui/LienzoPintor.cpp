@@ -19,6 +19,7 @@ QPainter& LienzoPintor::pintor()
         if (imagen_.isNull())
             Limpia(QSize(1, 1));
         pintor_ = std::make_unique<QPainter>(&imagen_);
+        pintor_->setRenderHint(QPainter::Antialiasing, suavizado_);
     }
     return *pintor_;
 }

@@ -14,6 +14,8 @@ QColor AColor(ColorBasic c);
 class LienzoPintor : public Lienzo {
 public:
     LienzoPintor() = default;
+    // Draws over a picture already made (the sheet pictures of the build).
+    explicit LienzoPintor(QImage base) : imagen_(std::move(base)) {}
     ~LienzoPintor() override;
     LienzoPintor(const LienzoPintor&) = delete;
     LienzoPintor& operator=(const LienzoPintor&) = delete;
@@ -30,6 +32,9 @@ public:
     void Punto(double x, double y, ColorBasic color) override;
     bool Imagen(const QString& fichero) override;
 
+    // Smooth edges (the prepared sheet pictures); the preview draws crisp pixels.
+    void setSuavizado(bool suave) { suavizado_ = suave; }
+
     // The picture drawn so far (the painter is finished first).
     QImage Resultado();
 
@@ -39,6 +44,7 @@ private:
 
     QImage imagen_;
     std::unique_ptr<QPainter> pintor_;
+    bool suavizado_ = false;
 };
 
 // Reads a sheet picture: null (and `error` naming the file) when it is missing, not a

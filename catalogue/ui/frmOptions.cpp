@@ -100,8 +100,10 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
         txt_descripcion[k] = Element<QLineEdit>(this, "txt_descripcion", k, Tw(1740, kTopPagina + k * kFila, 4320, 330));
         txt_descripcion[k]->setReadOnly(true);
     }
+    // Class 4 is never shown on its own, so it takes the last place of the grid.
+    static constexpr int lugar[6] = {0, 1, 2, 3, 5, 4};
     for (int k = 0; k < 6; ++k) {
-        const int x = 180 + (k % 3) * 2000, y = kTopPagina + 3 * kFila + 90 + (k / 3) * 300;
+        const int x = 180 + (lugar[k] % 3) * 2000, y = kTopPagina + 3 * kFila + 90 + (lugar[k] / 3) * 300;
         Imatge_Activat[k] = Element<QLabel>(this, "Imatge_Activat", k, Tw(x, y + 15, 210, 210));
         lbl_tipo[k] = Element<QLabel>(this, "lbl_tipo", k, Tw(x + 270, y, 1700, 270));
     }
@@ -220,8 +222,10 @@ void frmOptions::MostrarDetalls()
     const int i = ModTolvWiz::FormatSeleccionat();
     const kovel::catalogue::DetallesFormato d =
         kovel::catalogue::CalculaDetalles(i, Opt_Inch->isChecked(), ModTolvWiz::PanelEtiquetas().captionPapel);
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
         txt_descripcion[k]->setText(d.descripcion[k]);
+        txt_descripcion[k]->setCursorPosition(0);
+    }
     if (d.papel)
         txt_medidas[8]->setText(*d.papel);
     else if (i < 0)
@@ -230,6 +234,7 @@ void frmOptions::MostrarDetalls()
     Opt_Inch->setEnabled(d.unidadesDisponibles);
     for (int k = 0; k < 8; ++k)
         txt_medidas[k]->setText(d.medidas[k]);
+    txt_medidas[8]->setCursorPosition(0);
     for (int k = 0; k < 6; ++k)
         marca(k, d.usos[k]);
 }
