@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImageReader>
+#include <algorithm>
 #include <cmath>
 
 namespace kovel::catalogue {
@@ -20,6 +21,7 @@ QPainter& LienzoPintor::pintor()
             Limpia(QSize(1, 1));
         pintor_ = std::make_unique<QPainter>(&imagen_);
         pintor_->setRenderHint(QPainter::Antialiasing, suavizado_);
+        plumaPuesta_ = rellenoPuesto_ = false;
     }
     return *pintor_;
 }
@@ -39,9 +41,29 @@ QImage LienzoPintor::Resultado()
 
 void LienzoPintor::pluma(const ColorBasic* color)
 {
+    ponPluma(color ? *color : dibujo_);
+    ponRelleno(relleno_);
+}
+
+// The painter's state changes only when a colour does: most figures in a row share them.
+void LienzoPintor::ponPluma(ColorBasic c)
+{
     QPainter& p = pintor();
-    p.setPen(QPen(AColor(color ? *color : dibujo_), 0));
-    p.setBrush(AColor(relleno_));
+    if (!plumaPuesta_ || c != plumaActual_) {
+        p.setPen(QPen(AColor(c), 0));
+        plumaActual_ = c;
+        plumaPuesta_ = true;
+    }
+}
+
+void LienzoPintor::ponRelleno(ColorBasic c)
+{
+    QPainter& p = pintor();
+    if (!rellenoPuesto_ || c != rellenoActual_) {
+        p.setBrush(AColor(c));
+        rellenoActual_ = c;
+        rellenoPuesto_ = true;
+    }
 }
 
 void LienzoPintor::Linea(double x1, double y1, double x2, double y2, const ColorBasic* color)
@@ -58,10 +80,9 @@ void LienzoPintor::Caja(double x1, double y1, double x2, double y2, const ColorB
 
 void LienzoPintor::CajaLlena(double x1, double y1, double x2, double y2, ColorBasic color)
 {
-    QPainter& p = pintor();
-    p.setPen(QPen(AColor(color), 0));
-    p.setBrush(AColor(color));
-    p.drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
+    ponPluma(color);
+    ponRelleno(color);
+    pintor().drawRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)).normalized());
 }
 
 void LienzoPintor::Circulo(double cx, double cy, double radio, const ColorBasic* color)
@@ -69,7 +90,19 @@ void LienzoPintor::Circulo(double cx, double cy, double radio, const ColorBasic*
     if (!(radio > 0))
         return;
     pluma(color);
-    pintor().drawEllipse(QPointF(cx, cy), radio, radio);
+    elipse(cx, cy, radio, radio);
+}
+
+// A closed figure of short chords, outlined and filled in one pass.
+void LienzoPintor::elipse(double cx, double cy, double rx, double ry)
+{
+    const int tramos = std::clamp(int(std::ceil(2 * M_PI * std::max(rx, ry) / 1.5)), 8, 512);
+    QPointF puntos[512];
+    for (int k = 0; k < tramos; ++k) {
+        const double a = 2 * M_PI * k / tramos;
+        puntos[k] = QPointF(cx + rx * std::cos(a), cy - ry * std::sin(a));
+    }
+    pintor().drawPolygon(puntos, tramos);
 }
 
 void LienzoPintor::Arco(double cx, double cy, double radio, double inicio, double fin, const ColorBasic* color)
@@ -80,9 +113,15 @@ void LienzoPintor::Arco(double cx, double cy, double radio, double inicio, doubl
     if (barrido < 0)
         barrido += 2 * M_PI;
     pluma(color);
-    const QRectF caja(cx - radio, cy - radio, 2 * radio, 2 * radio);
-    // Qt counts sixteenths of a degree, counter-clockwise from three o'clock, as the arc does.
-    pintor().drawArc(caja, int(std::lround(inicio * 180 / M_PI * 16)), int(std::lround(barrido * 180 / M_PI * 16)));
+    // A polyline of short chords: as smooth as the pixels allow, and far cheaper than the
+    // painter's own arcs for the many small corners of a sheet.
+    const int tramos = std::clamp(int(std::ceil(radio * barrido / 1.5)), 2, 256);
+    QPointF puntos[257];
+    for (int k = 0; k <= tramos; ++k) {
+        const double a = inicio + barrido * k / tramos;
+        puntos[k] = QPointF(cx + radio * std::cos(a), cy - radio * std::sin(a));
+    }
+    pintor().drawPolyline(puntos, tramos + 1);
 }
 
 void LienzoPintor::Elipse(double cx, double cy, double radio, double aspecto, const ColorBasic* color)
@@ -92,14 +131,13 @@ void LienzoPintor::Elipse(double cx, double cy, double radio, double aspecto, co
     const double rx = aspecto < 1 ? radio : radio / aspecto;
     const double ry = aspecto < 1 ? radio * aspecto : radio;
     pluma(color);
-    pintor().drawEllipse(QPointF(cx, cy), rx, ry);
+    elipse(cx, cy, rx, ry);
 }
 
 void LienzoPintor::Punto(double x, double y, ColorBasic color)
 {
-    QPainter& p = pintor();
-    p.setPen(QPen(AColor(color), 0));
-    p.drawPoint(QPointF(x, y));
+    ponPluma(color);
+    pintor().drawPoint(QPointF(x, y));
 }
 
 bool LienzoPintor::Imagen(const QString& fichero)

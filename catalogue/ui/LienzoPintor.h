@@ -41,10 +41,15 @@ public:
 private:
     QPainter& pintor();
     void pluma(const ColorBasic* color);
+    void ponPluma(ColorBasic c);
+    void ponRelleno(ColorBasic c);
+    void elipse(double cx, double cy, double rx, double ry);
 
     QImage imagen_;
     std::unique_ptr<QPainter> pintor_;
     bool suavizado_ = false;
+    ColorBasic plumaActual_, rellenoActual_;
+    bool plumaPuesta_ = false, rellenoPuesto_ = false;
 };
 
 // Reads a sheet picture: null (and `error` naming the file) when it is missing, not a
