@@ -8,6 +8,7 @@
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "catalogue/ui/frmOptions.h"
 #include "common/HostProfile.h"
+#include "common/ModReg.h"
 #include "common/ui/BotoImatge.h"
 
 #include <QApplication>
@@ -405,6 +406,25 @@ TEST_F(VistaUi, DetailsWindowOfEveryFormatInTurn)
     f.show();
     EXPECT_EQ(f.lbl_descripcion[2]->text(), ModTraduccion::Literal(5002));
     Unidades = 1;
+}
+
+TEST_F(VistaUi, DetailsWindowMirroredForRightToLeftText)
+{
+    Selecciona(806);
+    const QString clave = ModReg::ClauProducte + QStringLiteral("JocCaracters");
+    frmOptions izquierda;
+    ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clave, QString(), 178);
+    frmOptions derecha;
+    ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clave, QString(), 0);
+    for (int k = 0; k < 9; ++k) {
+        EXPECT_EQ(derecha.txt_medidas[k]->x(), izquierda.lbl_medidas[k]->x()) << k;
+        EXPECT_EQ(derecha.lbl_medidas[k]->x(), derecha.txt_medidas[k]->x() + derecha.txt_medidas[k]->width() + 4) << k;
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(derecha.txt_descripcion[k]->x(), derecha.txt_medidas[k / 2]->x()) << k;
+        EXPECT_GT(derecha.lbl_descripcion[k]->x(), derecha.txt_descripcion[k]->x()) << k;
+    }
+    EXPECT_EQ(derecha.layoutDirection(), Qt::RightToLeft);
 }
 
 int main(int argc, char** argv)
