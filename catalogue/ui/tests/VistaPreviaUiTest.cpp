@@ -427,6 +427,43 @@ TEST_F(VistaUi, DetailsWindowMirroredForRightToLeftText)
     EXPECT_EQ(derecha.layoutDirection(), Qt::RightToLeft);
 }
 
+TEST_F(VistaUi, EverySheetPictureOfTheCatalogueLoadsInPlaceOfItsDrawing)
+{
+    int imagenes = 0;
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        const EtiquetaCatalogo& e = Etiquetas[i];
+        if (!TieneImagenHoja(e.Codigo))
+            continue;
+        const QString fichero = FicheroImagenHoja(e, EtiquetasExt[i], QStringLiteral(KOVEL_PROGRAM_DIR));
+        QString error;
+        const QImage imagen = LeeImagenHoja(fichero, &error);
+        ASSERT_FALSE(imagen.isNull()) << qPrintable(error);
+        OpcionesVista o;
+        EXPECT_EQ(imagen.size(), CalculaGeometria(e, EtiquetasExt[i], o).pixeles) << qPrintable(fichero);
+        ++imagenes;
+    }
+    EXPECT_GT(imagenes, 80);
+}
+
+TEST(CTab, CountsItsTabsAndStoresAnySelection)
+{
+    QTabBar pestanas;
+    pestanas.addTab(QStringLiteral("a"));
+    pestanas.addTab(QStringLiteral("b"));
+    CTab t;
+    t.setSelected(1);
+    t.Inicialitza({&pestanas});
+    EXPECT_EQ(t.Count(), 2);
+    EXPECT_EQ(t.Selected(), 1) << "setting up does not touch the selection";
+    EXPECT_EQ(t.Mostrada(), -1);
+    t.setSelected(7);
+    EXPECT_EQ(t.Selected(), 7);
+    CTab vacio;
+    vacio.Inicialitza({});
+    EXPECT_EQ(vacio.Count(), 0);
+    EXPECT_EQ(vacio.Selected(), 0);
+}
+
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
