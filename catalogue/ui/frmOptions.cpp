@@ -14,7 +14,6 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTabBar>
 
 using kovel::ui::Control;
 using kovel::ui::Tw;
@@ -82,28 +81,35 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     setFixedSize(kovel::ui::Px(kAncho), kovel::ui::Px(kAlto));
     setWindowTitle(QStringLiteral("Label details"));
 
-    pctBanda = Control<QLabel>(this, "pctBanda", Tw(0, 0, kAncho, 480));
-    lbl_TitDetalles = Control<QLabel>(this, "lbl_TitDetalles", Tw(180, 90, 4500, 300));
+    pctBanda = Control<QLabel>(this, "pctBanda", Tw(0, 0, kAncho, 90));
+    lbl_TitDetalles = Control<QLabel>(this, "lbl_TitDetalles", Tw(180, 90, 3300, 300));
     QFont titulo = lbl_TitDetalles->font();
     titulo.setBold(true);
     titulo.setPointSizeF(titulo.pointSizeF() * 1.15);
     lbl_TitDetalles->setFont(titulo);
 
-    lblTab = Control<QTabBar>(this, "lblTab", Tw(180, 540, 4000, 390));
-    lblTab->addTab(QStringLiteral("Description"));
-    lblTab->addTab(QStringLiteral("Measures"));
-    lblTab->setDrawBase(true);
-    lblTab->setExpanding(false);
-
+    // The tabs hang from the band's right end.
+    for (int k = 0; k < 2; ++k) {
+        lblTab[k] = Element<kovel::ui::BotoImatge>(this, "lblTab", k, Tw(kAncho - 180 - (2 - k) * 1245, 210, 1245, 345));
+        // A two-state button: without its skin it shows as a button held down while on.
+        lblTab[k]->setCheckable(true);
+        lblTab[k]->setText(k == 0 ? QStringLiteral("Description") : QStringLiteral("Measures"));
+    }
+    // Reference and the additional number share the first row, the description the second.
+    static constexpr int izquierdaCaption[3] = {180, 180, 3540};
+    static constexpr int izquierdaCaja[3] = {1560, 1560, 5160};
+    static constexpr int anchoCaja[3] = {1860, 4500, 900};
+    static constexpr int fila[3] = {0, 1, 0};
     for (int k = 0; k < 3; ++k) {
-        lbl_descripcion[k] = Element<QLabel>(this, "lbl_descripcion", k, Tw(180, kTopPagina + 30 + k * kFila, 1500, 300));
-        txt_descripcion[k] = Element<QLineEdit>(this, "txt_descripcion", k, Tw(1740, kTopPagina + k * kFila, 4320, 330));
+        const int y = kTopPagina + fila[k] * kFila;
+        lbl_descripcion[k] = Element<QLabel>(this, "lbl_descripcion", k, Tw(izquierdaCaption[k], y + 30, 1560, 300));
+        txt_descripcion[k] = Element<QLineEdit>(this, "txt_descripcion", k, Tw(izquierdaCaja[k], y, anchoCaja[k], 330));
         txt_descripcion[k]->setReadOnly(true);
     }
     // Class 4 is never shown on its own, so it takes the last place of the grid.
     static constexpr int lugar[6] = {0, 1, 2, 3, 5, 4};
     for (int k = 0; k < 6; ++k) {
-        const int x = 180 + (lugar[k] % 3) * 2000, y = kTopPagina + 3 * kFila + 90 + (lugar[k] / 3) * 300;
+        const int x = 180 + (lugar[k] % 3) * 2000, y = kTopPagina + 2 * kFila + 120 + (lugar[k] / 3) * 330;
         Imatge_Activat[k] = Element<QLabel>(this, "Imatge_Activat", k, Tw(x, y + 15, 210, 210));
         lbl_tipo[k] = Element<QLabel>(this, "lbl_tipo", k, Tw(x + 270, y, 1700, 270));
     }
@@ -138,14 +144,14 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     cmdOK->setText(QStringLiteral("OK"));
     connect(cmdOK, &QAbstractButton::clicked, this, &QDialog::accept);
 
-    connect(lblTab, &QTabBar::tabBarClicked, this, [this](int index) {
-        if (index >= 0)
-            lblTab_Click(index);
-    });
-    connect(lblTab, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0 && index != TabsDetalls.Selected())
-            lblTab_Click(index);
-    });
+    for (int k = 0; k < 2; ++k) {
+        // A tab that turns on turns the other off; a click shows its page.
+        connect(lblTab[k], &kovel::ui::BotoImatge::valorCanviat, this, [this, k](bool valor) {
+            if (valor)
+                lblTab[1 - k]->setValor(false);
+        });
+        connect(lblTab[k], &QAbstractButton::clicked, this, [this, k] { lblTab_Click(k); });
+    }
     connect(Opt_Inch, &QAbstractButton::clicked, this, [this] { Opt_Inch_Click(); });
     connect(Opt_mm, &QAbstractButton::clicked, this, [this] { Opt_mm_Click(); });
 
@@ -155,11 +161,6 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
 void frmOptions::Form_Load()
 {
     ModTraduccion::TraduirFormulari(this);
-    for (int k = 0; k < lblTab->count(); ++k) {
-        const QString t = ModTraduccion::CercarLiteral(QStringLiteral("frmOptions.lblTab.Caption.%1").arg(k));
-        if (!t.isEmpty())
-            lblTab->setTabText(k, t);
-    }
     if (auto& look = Aparenca())
         look(this);
     // Right to left: each box takes its caption's place and the caption moves to its right.
@@ -210,7 +211,7 @@ void frmOptions::Form_Activate()
         const bool continuo = i >= 0 && i < Etiquetas.size() && Etiquetas[i].TipoPapel == PapelContinuo;
         lbl_descripcion[2]->setText(ModTraduccion::Literal(continuo ? 5002 : 5001));
         MostrarDetalls();
-        TabsDetalls.Inicialitza({lblTab});
+        TabsDetalls.Inicialitza({{lblTab[0], lblTab[1]}});
         lblTab_Click(0);
     } catch (...) {
         // the window shows what it could fill
@@ -242,10 +243,8 @@ void frmOptions::MostrarDetalls()
 void frmOptions::lblTab_Click(int index)
 {
     TabsDetalls.setSelected(std::int16_t(index));
-    if (lblTab->currentIndex() != index && index >= 0 && index < lblTab->count()) {
-        const QSignalBlocker bloqueo(lblTab);
-        lblTab->setCurrentIndex(index);
-    }
+    if (index >= 0 && index < 2)
+        lblTab[index]->setValor(true);
     const bool descripcion = index == 0;
     for (int k = 0; k < 3; ++k) {
         txt_descripcion[k]->setVisible(descripcion);

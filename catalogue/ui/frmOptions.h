@@ -14,7 +14,6 @@
 class QLabel;
 class QLineEdit;
 class QRadioButton;
-class QTabBar;
 namespace kovel::ui {
 class BotoImatge;
 }
@@ -24,7 +23,7 @@ class frmOptions : public QDialog {
 public:
     explicit frmOptions(QWidget* parent = nullptr);
 
-    QTabBar* lblTab;                                  // the two tabs: description, measures
+    std::array<kovel::ui::BotoImatge*, 2> lblTab{};   // the two tabs: description, measures
     std::array<QLineEdit*, 3> txt_descripcion{};
     std::array<QLabel*, 3> lbl_descripcion{};
     std::array<QLabel*, 6> Imatge_Activat{};

@@ -1,7 +1,7 @@
 #pragma once
-// The pictures of the program's "DATA" folder, drawn by code: each has its file name and the
-// function that draws it. Fixed pictures (backgrounds, buttons, icons) go in DibujosFijos;
-// the sheet pictures follow the catalogue.
+// The sheet pictures of the program's "DATA" folder, drawn by code: a table of file names and
+// the functions that draw them, made from the catalogue source. (The pictures of the product
+// look, whose names are fixed, are drawn by tools/skins.)
 #include "tools/catalogue/EscritorCatalogo.h"
 
 #include <QImage>
@@ -17,9 +17,6 @@ struct Dibujo {
     QString nombre;          // the file name inside "DATA", e.g. "10101R.dat"
     FuncionDibujo dibuja;
 };
-
-// Pictures with a name of their own: name -> drawing function.
-QList<Dibujo> DibujosFijos();
 
 // The prepared picture of every catalogue format whose model number has one, at the sheet
 // preview's scale, so that it stands in the small preview where the drawing would.

@@ -122,10 +122,4 @@ QList<Dibujo> DibujosHojas(const QList<Formato>& formatos)
     return dibujos;
 }
 
-QList<Dibujo> DibujosFijos()
-{
-    // Backgrounds, buttons and icons of the windows join this table as they are drawn.
-    return {};
-}
-
 } // namespace kovel::pictures

@@ -1,7 +1,7 @@
-// Draws the pictures of the program's "DATA" folder as PNG files:
+// Draws the sheet pictures of the program's "DATA" folder as PNG files:
 //   kovel_pictures <formats.csv> <DATA folder> <stamp file>
-// The sheet pictures follow the catalogue source; the others are fixed drawings. The stamp is
-// written last, so an interrupted run is done again.
+// One picture per catalogue format whose model number has one. The stamp is written last, so
+// an interrupted run is done again.
 #include "tools/pictures/Dibujos.h"
 
 #include <QCoreApplication>
@@ -28,7 +28,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s: cannot make the folder\n", qPrintable(args[2]));
         return 1;
     }
-    const QList<kovel::pictures::Dibujo> dibujos = kovel::pictures::DibujosFijos() + kovel::pictures::DibujosHojas(formatos);
+    const QList<kovel::pictures::Dibujo> dibujos = kovel::pictures::DibujosHojas(formatos);
     for (const kovel::pictures::Dibujo& d : dibujos) {
         const QImage imagen = d.dibuja();
         const QString ruta = QDir(args[2]).filePath(d.nombre);

@@ -17,7 +17,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QTabBar>
 #include <QTest>
 
 using namespace kovel::catalogue;
@@ -358,8 +357,11 @@ TEST_F(VistaUi, DetailsWindowStepsThroughTheListAndSwitchesUnits)
     EXPECT_TRUE(f.txt_medidas[8]->text().endsWith(QStringLiteral("(215,9 x 279,4 mm)")));
     EXPECT_TRUE(f.grab().save(kSalida + QStringLiteral("/details-description.png")));
 
-    QTest::mouseClick(f.lblTab, Qt::LeftButton, {}, f.lblTab->tabRect(1).center());
+    EXPECT_TRUE(f.lblTab[0]->valor());
+    QTest::mouseClick(f.lblTab[1], Qt::LeftButton);
     EXPECT_EQ(f.TabsDetalls.Selected(), 1);
+    EXPECT_TRUE(f.lblTab[1]->valor());
+    EXPECT_FALSE(f.lblTab[0]->valor()) << "one tab on at a time";
     EXPECT_EQ(f.TabsDetalls.Count(), 2);
     EXPECT_TRUE(f.txt_medidas[0]->isVisible());
     EXPECT_FALSE(f.txt_descripcion[0]->isVisible());
@@ -447,12 +449,10 @@ TEST_F(VistaUi, EverySheetPictureOfTheCatalogueLoadsInPlaceOfItsDrawing)
 
 TEST(CTab, CountsItsTabsAndStoresAnySelection)
 {
-    QTabBar pestanas;
-    pestanas.addTab(QStringLiteral("a"));
-    pestanas.addTab(QStringLiteral("b"));
+    kovel::ui::BotoImatge a, b;
     CTab t;
     t.setSelected(1);
-    t.Inicialitza({&pestanas});
+    t.Inicialitza({{&a, &b}});
     EXPECT_EQ(t.Count(), 2);
     EXPECT_EQ(t.Selected(), 1) << "setting up does not touch the selection";
     EXPECT_EQ(t.Mostrada(), -1);
