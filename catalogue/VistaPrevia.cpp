@@ -15,6 +15,8 @@ namespace {
 // The largest preview box drawn, in pixels a side: more than any sheet at one fifth of its
 // size needs, and small enough that a damaged format never asks for a huge surface.
 constexpr int LadoMaximoVista = 2000;
+// The most labels one preview draws: far more than any sheet has.
+constexpr int MaxEtiquetasVista = 10000;
 
 double finito(double v) { return std::isfinite(v) ? v : 0.0; }
 
@@ -149,11 +151,12 @@ GeometriaHoja CalculaGeometria(const EtiquetaCatalogo& e, const EtiquetaExtendid
     const double anchoPx = std::ceil(P(s, ancho));
     const bool seTocan = e.Alto == e.PasoVertical;
     const int filas = e.TipoPapel == PapelTermico ? FilasTermico(e) : e.Filas;
-    // Labels beyond the box are not drawn; no more labels than pixels on an axis.
-    const int maxColumnas = ph > 0 ? std::min<int>(e.Columnas, g.pixeles.width() + 1) : std::min<int>(e.Columnas, 1);
-    const int maxFilas = pv > 0 ? std::min(filas, g.pixeles.height() + 1) : std::min(filas, 1);
-    g.columnas = std::max(0, maxColumnas);
-    g.filas = std::max(0, maxFilas);
+    // Labels beyond the box are not drawn; labels less than a pixel apart stand on one
+    // another, so one stands for them all; a damaged grid is drawn in part.
+    const int maxColumnas = P(s, ph) >= 1 ? std::min<int>(e.Columnas, g.pixeles.width() + 1) : std::min<int>(e.Columnas, 1);
+    const int maxFilas = P(s, pv) >= 1 ? std::min(filas, g.pixeles.height() + 1) : std::min(filas, 1);
+    g.columnas = std::clamp(maxColumnas, 0, MaxEtiquetasVista);
+    g.filas = std::clamp(maxFilas, 0, g.columnas > 0 ? std::max(1, MaxEtiquetasVista / g.columnas) : 0);
     g.etiquetas.reserve(qsizetype(g.columnas) * g.filas);
     for (int c = 0; c < g.columnas; ++c) {
         const double x1 = P(s, c * ph + ml);
