@@ -83,6 +83,18 @@ QRect APixeles(const RectTwips& r, const EscalaVista& s)
     return QRect(Px(r.left, s.twipsPixelX), Px(r.top, s.twipsPixelY), Px(r.width, s.twipsPixelX), Px(r.height, s.twipsPixelY));
 }
 
+// What another part of the program answers, or `siNo` when it cannot say.
+int Pregunta(const std::function<int()>& f, int siNo)
+{
+    if (!f)
+        return siNo;
+    try {
+        return f();
+    } catch (...) {
+        return siNo;
+    }
+}
+
 int OrigenDatos(const EstadoPanelEtiquetas& panel)
 {
     for (int i = 3; i >= 0; --i)
@@ -202,7 +214,7 @@ void Dibuja_HojaEtiquetas(std::int16_t indice)
         o.indice = indice;
         o.horizontal = panel.opt_Horizontal;
         o.origenDatos1 = panel.opcOrigDatos[1];
-        o.casellaActual = c.casellaActual ? c.casellaActual() : -1;
+        o.casellaActual = Pregunta(c.casellaActual, -1);
         o.casellaBuida = c.casellaBuida;
         o.escala = c.escala;
         o.medidas = c.medidas;
@@ -212,8 +224,8 @@ void Dibuja_HojaEtiquetas(std::int16_t indice)
             lienzo, e, x, o, c.carpetaPrograma.isEmpty() ? Carpeta_Programa() : c.carpetaPrograma);
         v.caja->Muestra(lienzo.Resultado(), r.geometria, r.imagen);
 
-        if (indice > 0 && v.entorno.lblHoja && c.posicionEtiqueta) {
-            const int posicion = c.posicionEtiqueta();
+        if (indice > 0 && v.entorno.lblHoja) {
+            const int posicion = Pregunta(c.posicionEtiqueta, 0);
             if (posicion >= 1)
                 v.entorno.lblHoja->setText(QString::number(posicion));
         }

@@ -223,6 +223,32 @@ TEST_F(VistaUi, RoundContinuousThermalAndTurnedSheets)
     ModTolvWiz::GirarFormat();
 }
 
+TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
+{
+    // A turned format whose sheet picture is damaged, with a design list that fails.
+    QTemporaryDir programa;
+    ASSERT_TRUE(QDir(programa.path()).mkpath(QStringLiteral("DATA")));
+    pruebas::Escribe(programa.filePath(QStringLiteral("DATA/10101R.dat")), "damaged");
+    ContextoVista().carpetaPrograma = programa.path();
+    ContextoVista().casellaBuida = [](int) -> bool { throw std::runtime_error("no cells"); };
+    ContextoVista().casellaActual = []() -> int { throw std::runtime_error("no current cell"); };
+    const int i = Selecciona(10101);
+    ModTolvWiz::GirarFormat();
+    ModTolvWiz::PanelEtiquetas().opt_Horizontal = true;
+    const auto etiquetas = Etiquetas;
+    const auto extension = EtiquetasExt;
+    const auto marcas = EtiquetasMarca;
+    EXPECT_NO_THROW(ModTolvWiz::Dibuja_HojaEtiquetas(0));
+    EXPECT_NO_THROW(ModTolvWiz::Dibuja_HojaEtiquetas(1));
+    EXPECT_EQ(Etiquetas, etiquetas);
+    EXPECT_EQ(EtiquetasExt, extension);
+    EXPECT_EQ(EtiquetasMarca, marcas);
+    EXPECT_FALSE(ModTolvWiz::PctHoja(0)->muestraImagen()) << "the damaged picture gives way to the drawing";
+    EXPECT_EQ(ModTolvWiz::PctHoja(0)->geometria().columnas, 2) << "the small preview as stored";
+    EXPECT_TRUE(EtiquetasMarca[i]);
+    ModTolvWiz::GirarFormat();
+}
+
 TEST_F(VistaUi, ContinuousSheetWiderThanItsFrameScrolls)
 {
     // 8 across on a 62 cm strip: wider than 5820 twips in the vertical orientation.
