@@ -466,16 +466,12 @@ std::array<bool, NumTiposPapel> TiposPapelPresentes()
     return hay;
 }
 
-void GirarEtiqueta(int i)
+void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca)
 {
-    if (i < 0 || i >= NumEtiquetas || i >= Etiquetas.size() || i >= EtiquetasExt.size() || i >= EtiquetasMarca.size())
-        return;
-    EtiquetaCatalogo& e = Etiquetas[i];
-    EtiquetaExtendida& x = EtiquetasExt[i];
-    EtiquetasMarca[i] = !EtiquetasMarca[i];
+    marca = !marca;
     // The margins pass between single and double precision without any change of unit.
     const double izq = e.MargenIzquierdo, sup = e.MargenSuperior, der = x.MargenDerecho, inf = x.MargenInferior;
-    if (EtiquetasMarca[i]) {
+    if (marca) {
         e.MargenSuperior = float(izq);
         e.MargenIzquierdo = float(inf);
         x.MargenInferior = der;
@@ -491,6 +487,15 @@ void GirarEtiqueta(int i)
     std::swap(e.Columnas, e.Filas);
     std::swap(e.Holgura[0], e.Holgura[1]);
     e.Girado = std::int16_t(~e.Girado);
+}
+
+void GirarEtiqueta(int i)
+{
+    if (i < 0 || i >= NumEtiquetas || i >= Etiquetas.size() || i >= EtiquetasExt.size() || i >= EtiquetasMarca.size())
+        return;
+    bool marca = EtiquetasMarca[i];
+    GirarRegistro(Etiquetas[i], EtiquetasExt[i], marca);
+    EtiquetasMarca[i] = marca;
 }
 
 void GirarFormat()

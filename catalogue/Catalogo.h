@@ -113,6 +113,8 @@ std::int32_t CodigoDeReferencia(const QString& referencia);
 // the extension included), width/height, the pitches, the counts and the Holgura pair swap,
 // Girado flips. Turning twice gives the record back. Out-of-range indices do nothing.
 void GirarEtiqueta(int indice);
+// The same turn on a record and its turned flag held elsewhere (a copy).
+void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca);
 
 // Turns the format selected in the label list (GirarEtiqueta(FormatSeleccionat())) and marks
 // the label-design panel for refilling through the panel hook (ListaEtiquetas.h).

@@ -178,6 +178,13 @@ void Centra_MedidasEtiqueta(std::int16_t unidad, TextoMedidas& t)
 {
     auto& p = t.pieza;
     const int l0 = p[0].left;
+    if (unidad == 2) {
+        // An empty piece takes no room: a width kept from an earlier text would push the
+        // others apart and off centre.
+        for (PiezaTexto& pieza : p)
+            if (pieza.caption.isEmpty())
+                pieza.width = 0;
+    }
     long long w = p[0].width;
     if (unidad == 2) {
         for (int i = 1; i <= 5; ++i) {

@@ -1,0 +1,270 @@
+#include "catalogue/ui/VistaPreviaHoja.h"
+
+#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Unidades.h"
+#include "catalogue/ui/LienzoPintor.h"
+#include "common/ModTolvWiz.h"
+
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <array>
+#include <cmath>
+
+namespace kovel::catalogue {
+
+PctHoja::PctHoja(int indice, QWidget* parent) : QWidget(parent), indice_(indice)
+{
+    setObjectName(QStringLiteral("PctHoja"));
+    setProperty("index", indice);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void PctHoja::Muestra(const QImage& imagen, const GeometriaHoja& geometria, bool esImagen)
+{
+    imagen_ = imagen;
+    geometria_ = esImagen ? GeometriaHoja{} : geometria;
+    esImagen_ = esImagen;
+    resize(imagen_.size());
+    update();
+}
+
+void PctHoja::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.drawImage(0, 0, imagen_);
+}
+
+void PctHoja::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF punto = event->position();
+    if (const CajaEtiqueta* k = EtiquetaEn(geometria_, punto.x(), punto.y()))
+        emit celdaPulsada(k->fila, k->columna, k->celda);
+    QWidget::mousePressEvent(event);
+}
+
+ContextoVistaPrevia& ContextoVista()
+{
+    static ContextoVistaPrevia contexto;
+    return contexto;
+}
+
+namespace {
+
+struct Vista {
+    QPointer<PctHoja> caja;
+    EntornoVistaPrevia entorno;
+};
+
+std::array<Vista, 2>& Vistas()
+{
+    static std::array<Vista, 2> vistas;
+    return vistas;
+}
+
+ColocadorVista& Colocador()
+{
+    static ColocadorVista colocador;
+    return colocador;
+}
+
+int Tw(int pixeles, int tpp) { return pixeles * tpp; }
+int Px(int twips, int tpp) { return tpp > 0 ? int(std::lround(double(twips) / tpp)) : twips; }
+
+RectTwips ATwips(const QRect& r, const EscalaVista& s)
+{
+    return {Tw(r.x(), s.twipsPixelX), Tw(r.y(), s.twipsPixelY), Tw(r.width(), s.twipsPixelX), Tw(r.height(), s.twipsPixelY)};
+}
+
+QRect APixeles(const RectTwips& r, const EscalaVista& s)
+{
+    return QRect(Px(r.left, s.twipsPixelX), Px(r.top, s.twipsPixelY), Px(r.width, s.twipsPixelX), Px(r.height, s.twipsPixelY));
+}
+
+// What another part of the program answers, or `siNo` when it cannot say.
+int Pregunta(const std::function<int()>& f, int siNo)
+{
+    if (!f)
+        return siNo;
+    try {
+        return f();
+    } catch (...) {
+        return siNo;
+    }
+}
+
+int OrigenDatos(const EstadoPanelEtiquetas& panel)
+{
+    for (int i = 3; i >= 0; --i)
+        if (panel.opcOrigDatos[std::size_t(i)])
+            return i;
+    return 0;
+}
+
+// Sizes the frame to the picture box and lays it out on its panel.
+void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int anchoMaximoMarco)
+{
+    const ContextoVistaPrevia& c = ContextoVista();
+    const EscalaVista& s = c.escala;
+    QWidget* marco = v.entorno.marco;
+    if (!marco || !v.caja)
+        return;
+    EscenaVista escena;
+    escena.marco = ATwips(marco->geometry(), s);
+    if (QScrollBar* barra = v.entorno.barra) {
+        escena.barra.rect = ATwips(barra->geometry(), s);
+        escena.barra.visible = !barra->isHidden();
+        escena.barra.valor = barra->value();
+        escena.barra.maximo = barra->maximum();
+        escena.barra.pasoPequeno = barra->singleStep();
+        escena.barra.pasoGrande = barra->pageStep();
+    }
+    escena.anchoImagen = Tw(v.caja->width(), s.twipsPixelX);
+    escena.altoImagen = Tw(v.caja->height(), s.twipsPixelY);
+    if (v.entorno.documento)
+        escena.documentoTop = Tw(v.entorno.documento->y(), s.twipsPixelY);
+    if (v.entorno.panelDiseno)
+        escena.panelAlto = Tw(v.entorno.panelDiseno->height(), s.twipsPixelY);
+
+    AjustaMarco(escena, anchoMaximoMarco);
+    const EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
+    ClaveVista clave;
+    clave.indiceVista = v.caja->indice();
+    clave.indiceCatalogo = indiceCatalogo;
+    clave.codigo = e.Codigo;
+    clave.girado = e.Girado;
+    clave.tipoPapel = e.TipoPapel;
+    clave.horizontal = panel.opt_Horizontal;
+    clave.origenDatos = OrigenDatos(panel);
+    clave.origen0 = panel.opcOrigDatos[0];
+    Colocador().Coloca_VistaPrevia(clave, s, c.medidas, escena);
+
+    marco->setGeometry(APixeles(escena.marco, s));
+    v.caja->move(0, 0);
+    if (QScrollBar* barra = v.entorno.barra) {
+        barra->setGeometry(APixeles(escena.barra.rect, s));
+        barra->setRange(0, std::max(0, Px(escena.barra.maximo, s.twipsPixelX)));
+        barra->setSingleStep(std::max(1, Px(escena.barra.pasoPequeno, s.twipsPixelX)));
+        barra->setPageStep(std::max(1, Px(escena.barra.pasoGrande, s.twipsPixelX)));
+        barra->setValue(escena.barra.valor);
+        barra->setVisible(escena.barra.visible);
+    }
+}
+
+} // namespace
+
+} // namespace kovel::catalogue
+
+namespace ModTolvWiz {
+
+using namespace kovel::catalogue;
+
+kovel::catalogue::PctHoja* InstalaVistaPrevia(int indice, const EntornoVistaPrevia& entorno)
+{
+    if (indice < 0 || indice > 1 || !entorno.marco)
+        return nullptr;
+    Vista& v = Vistas()[std::size_t(indice)];
+    delete v.caja.data();
+    v.entorno = entorno;
+    v.caja = new kovel::catalogue::PctHoja(indice, entorno.marco);
+    v.caja->move(0, 0);
+    v.caja->show();
+    if (QScrollBar* barra = entorno.barra) {
+        QPointer<kovel::catalogue::PctHoja> caja = v.caja;
+        QObject::connect(barra, &QScrollBar::valueChanged, v.caja, [caja](int valor) {
+            if (caja)
+                caja->move(-valor, 0);
+        });
+    }
+    Colocador().Olvida();
+    return v.caja;
+}
+
+kovel::catalogue::PctHoja* PctHoja(int indice)
+{
+    if (indice < 0 || indice > 1)
+        return nullptr;
+    return Vistas()[std::size_t(indice)].caja;
+}
+
+void OlvidaColocacionVistas()
+{
+    Colocador().Olvida();
+}
+
+void Dibuja_HojaEtiquetas(std::int16_t indice)
+{
+    try {
+        const int i = FormatSeleccionat();
+        if (i < 0 || indice < 0 || indice > 1)
+            return;
+        Vista& v = Vistas()[std::size_t(indice)];
+        if (!v.caja)
+            return;
+        // Drawn from a copy: the catalogue record is never turned or changed for the drawing.
+        EtiquetaCatalogo e;
+        EtiquetaExtendida x;
+        if (!FormatoParaVista(i, indice, e, x))
+            return;
+        const ContextoVistaPrevia& c = ContextoVista();
+        const EstadoPanelEtiquetas& panel = PanelEtiquetas();
+        OpcionesVista o;
+        o.indice = indice;
+        o.horizontal = panel.opt_Horizontal;
+        o.origenDatos1 = panel.opcOrigDatos[1];
+        o.casellaActual = Pregunta(c.casellaActual, -1);
+        o.casellaBuida = c.casellaBuida;
+        o.escala = c.escala;
+        o.medidas = c.medidas;
+        o.fondoVentana = c.fondoVentana;
+        LienzoPintor lienzo;
+        const ResultadoVista r = kovel::catalogue::Dibuja_HojaEtiquetas(
+            lienzo, e, x, o, c.carpetaPrograma.isEmpty() ? Carpeta_Programa() : c.carpetaPrograma);
+        v.caja->Muestra(lienzo.Resultado(), r.geometria, r.imagen);
+
+        if (indice > 0 && v.entorno.lblHoja) {
+            const int posicion = Pregunta(c.posicionEtiqueta, 0);
+            if (posicion >= 1)
+                v.entorno.lblHoja->setText(QString::number(posicion));
+        }
+        ColocaVista(v, e, i, r.geometria.anchoMaximoMarco);
+    } catch (...) {
+        // The preview stands as far as it got; the window never sees a failure.
+    }
+}
+
+void Muestra_MedidasEtiqueta(QWidget* ventana, int indice)
+{
+    if (!ventana)
+        return;
+    std::array<QLabel*, 6> piezas{};
+    const auto etiquetas = ventana->findChildren<QLabel*>(QStringLiteral("lbl_inf_etiqueta"));
+    for (QLabel* l : etiquetas) {
+        const int k = l->property("index").toInt();
+        if (k >= 0 && k < 6)
+            piezas[std::size_t(k)] = l;
+    }
+    for (QLabel* l : piezas)
+        if (!l)
+            return;
+    constexpr int tpp = 15;
+    TextoMedidas t;
+    for (std::size_t k = 0; k < 6; ++k) {
+        QLabel* l = piezas[k];
+        t.pieza[k] = {l->text(), l->x() * tpp, l->y() * tpp, l->width() * tpp, !l->isHidden()};
+    }
+    const QFontMetrics medidas = piezas[0]->fontMetrics();
+    t.anchoDe = [medidas](const QString& s) { return s.isEmpty() ? 0 : (medidas.horizontalAdvance(s) + 2) * tpp; };
+    ModTolvWiz::Muestra_MedidasEtiqueta(indice, t);
+    for (std::size_t k = 0; k < 6; ++k) {
+        QLabel* l = piezas[k];
+        const PiezaTexto& p = t.pieza[k];
+        l->setText(p.caption);
+        l->setGeometry(p.left / tpp, p.top / tpp, p.width / tpp, l->height());
+        l->setVisible(p.visible);
+    }
+}
+
+} // namespace ModTolvWiz
