@@ -187,7 +187,7 @@ std::vector<Estil> EstilsFormulari(Host host)
     e->negreta = true, e->esquerraPx = 408, e->daltPx = 4, e->alineacio = 0;
     for (const char* c : {"opt_Vertical", "opt_Horizontal"}) {
         e = verdana(c);
-        e->negreta = true, e->colorsBoto = true;
+        e->negreta = true, e->colorsBoto = true, e->colorSobre = true;
     }
     amaga("img_web");
     amaga("Img_fons_Panel3");

@@ -48,6 +48,7 @@ struct Estil {
     std::optional<int> alineacio = std::nullopt;
     std::optional<bool> visible = std::nullopt;
     bool colorsBoto = false;       // the skinned button's white and highlight caption colours
+    bool colorSobre = false;       // and its third colour, the highlight under the pointer
     bool ancoraDretaPx = false;    // esquerraPx is where the right edge goes
 };
 enum class Host { Word, Excel, Access, Cap };

@@ -137,7 +137,7 @@ bool llegeixArray(Lector& l, QStringList& out, std::int32_t& base, bool& dimensi
     if (!l.i32(n) || !l.i32(base))
         return false;
     // Each element takes at least its length word.
-    if (n < 0 || qint64(n) * 2 > l.resta())
+    if (n < 0 || n > MaximCaselles || qint64(n) * 2 > l.resta())
         return false;
     out.reserve(n);
     for (std::int32_t k = 0; k < n; ++k) {
@@ -153,7 +153,7 @@ bool llegeixRegistre(Lector& l, RegistreGuardat& r)
 {
     if (!l.text(r.Nom) || !l.f64(r.DataDesat) || !l.u8(r.LletraPrograma) || !l.text(r.Versio)
         || !l.u8(r.TipusPaper) || !l.i32(r.Model) || !l.u8(r.Orientacio) || !l.u8(r.Ordre)
-        || !l.i32(r.NumCaselles)
+        || !l.i32(r.NumCaselles) || r.NumCaselles < 0 || r.NumCaselles > MaximCaselles
         || !llegeixArray(l, r.Caselles, r.CasellesBase, r.CasellesDimensionades)
         || !l.text(r.FontDades) || !l.text(r.Llista) || !l.u32(r.Reservat))
         return false;
@@ -366,7 +366,17 @@ QString Magatzem::carpetaNumero(std::size_t posicio) const
     return CarpetaGuardats() + QString::number(registres_.size() - posicio) + u'/';
 }
 
-QString Magatzem::CarpetaDisseny(int fila) const { return carpetaNumero(visibles_.at(std::size_t(fila))); }
+QString Magatzem::CarpetaDisseny(int fila) const
+{
+    // The folder the design's documents were saved in, as found under this data folder.
+    const RegistreGuardat& r = Disseny(fila);
+    for (const QString& c : r.Caselles) {
+        const QFileInfo fi(c);
+        if (!c.isEmpty() && fi.isAbsolute())
+            return CarpetaGuardats() + QFileInfo(fi.absolutePath()).fileName() + u'/';
+    }
+    return carpetaNumero(visibles_.at(std::size_t(fila)));
+}
 
 QString Magatzem::DocumentDisseny(int fila, int k) const
 {
@@ -379,15 +389,25 @@ QString Magatzem::DocumentDisseny(int fila, int k) const
     const QFileInfo fi(desat);
     if (fi.isAbsolute() && fi.exists())
         return desat;
-    // A bare cell name, or a path that moved with the data folder: the design's own folder.
+    // A path that moved with the data folder, or a bare cell name: the design's own folder.
     const QString propi = CarpetaDisseny(fila) + fi.fileName();
     return QFileInfo::exists(propi) || !fi.isAbsolute() ? propi : desat;
 }
 
+QString Magatzem::carpetaNova() const
+{
+    for (std::size_t n = registres_.size();; ++n) {
+        const QString carpeta = CarpetaGuardats() + QString::number(n) + u'/';
+        if (QDir(carpeta).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden) || n > registres_.size() + 100000)
+            return carpeta;
+    }
+}
+
 bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error)
 {
-    if (danyat_) {
-        error = QStringLiteral("The saved designs file \"%1\" is damaged; it is not written over.").arg(RutaFitxerGuardats());
+    // Always from the store on disk: a save never works on a stale or partial copy.
+    if (!Carrega(error)) {
+        error += QStringLiteral(" It is not written over.");
         return false;
     }
     const QString ruta = RutaFitxerGuardats();
@@ -400,13 +420,8 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
         error = QStringLiteral("The folder \"%1\" cannot be created.").arg(CarpetaGuardats());
         return false;
     }
-    // The new design goes in front: its folder takes the next number over the whole file.
-    const QString carpeta = CarpetaGuardats() + QString::number(registres_.size()) + u'/';
-    QDir dir(carpeta);
-    if (dir.exists()) {
-        for (const QString& f : dir.entryList({QStringLiteral("*.doc"), QStringLiteral("*.docx")}, QDir::Files))
-            dir.remove(f);
-    } else if (!QDir().mkpath(carpeta)) {
+    const QString carpeta = carpetaNova();
+    if (!QDir().mkpath(carpeta)) {
         error = QStringLiteral("The folder \"%1\" cannot be created.").arg(carpeta);
         return false;
     }

@@ -40,8 +40,10 @@ struct RegistreGuardat {
 
 inline constexpr int LongitudNom = 20;
 inline constexpr const char* VersioDesat = "6.4.0w";
-// A store larger than this is not one the program wrote: refused rather than read.
-inline constexpr qsizetype MidaMaximaFitxer = 64 * 1024 * 1024;
+// A store larger than this is not one the program wrote (a thousand designs take well
+// under a megabyte): refused rather than read. Likewise a design of more cells.
+inline constexpr qsizetype MidaMaximaFitxer = 8 * 1024 * 1024;
+inline constexpr std::int32_t MaximCaselles = 10000;
 
 // The records of a store file, header first. Every length and count is checked against
 // what is left before it is read; a file that does not parse whole is refused with a
@@ -75,9 +77,9 @@ struct DadesDisseny {
     std::int32_t FilaFinal = 0;
 };
 
-// Writes the design's documents into its (existing, emptied) folder and says which they
-// are: one full path for a one-document design, or the cell file names. False with a
-// message when a document cannot be written.
+// Writes the design's documents into its (existing, empty) folder and says which they
+// are, by full path (a cell never designed: an empty entry). False with a message when a
+// document cannot be written.
 using DesaDocuments = std::function<bool(const QString& carpetaDisseny, QStringList& caselles, QString& error)>;
 
 // Writes a whole file through a temporary one and a rename; false with a message.
@@ -85,8 +87,10 @@ using EscriuFitxer = std::function<bool(const QString& path, const QByteArray& d
 bool EscriuFitxerSegur(const QString& path, const QByteArray& dades, QString& error);
 
 // One host's store. Every record of the file is kept, whatever host or data source it was
-// saved with; only the list shows the designs of this host and data source. Design
-// folders are numbered over the whole file: the oldest record in folder 1.
+// saved with; only the list shows the designs of this host and data source. A new design
+// takes the first numbered folder, from the number of designs up, that holds no file, so
+// that no other design's documents (another host's, an orphan's, a set-aside store's) are
+// ever reused.
 class Magatzem {
 public:
     Magatzem(QString carpetaDades, char lletraPrograma, QString fontDadesActual = {});
@@ -118,8 +122,9 @@ public:
     // exists (the folder moved), the same file name in the design's own folder.
     QString DocumentDisseny(int fila, int k) const;
 
-    // Saves a new design in front of the others; `nom` is cut to its stored length in
-    // place. The file is written whole through a temporary one, never half.
+    // Saves a new design in front of the others, on the store as it is on disk now (it is
+    // read again first); `nom` is cut to its stored length in place. The file is written
+    // whole through a temporary one, never half.
     bool GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error);
 
     void setEscriptor(EscriuFitxer e) { escriu_ = std::move(e); }
@@ -128,6 +133,7 @@ public:
 private:
     bool delPrograma(const RegistreGuardat& r) const;
     QString carpetaNumero(std::size_t posicio) const;
+    QString carpetaNova() const;
 
     QString carpetaDades_;
     char lletra_;

@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QScreen>
+#include <QApplication>
 #include <QGuiApplication>
 
 #include <cmath>
@@ -144,14 +145,24 @@ QList<QWidget*> Controls(QWidget* finestra, const QString& nom, int index)
 
 QPixmap CarregaImatge(const QString& fitxer)
 {
-    const QString cami = kovel::paths::findCaseInsensitive(kovel::paths::programDir(), QStringLiteral("DATA/") + fitxer);
-    if (cami.isEmpty() || !QFileInfo(cami).isFile())
-        return {};
-    QPixmap p;
-    // A picture of absurd size is not one of the product's.
-    if (QFileInfo(cami).size() > 16 * 1024 * 1024 || !p.load(cami))
-        return {};
-    return p;
+    const auto llegeix = [](const QString& nom) -> QPixmap {
+        const QString cami = kovel::paths::findCaseInsensitive(kovel::paths::programDir(), QStringLiteral("DATA/") + nom);
+        QPixmap p;
+        // A picture of absurd size is not one of the product's.
+        if (cami.isEmpty() || !QFileInfo(cami).isFile() || QFileInfo(cami).size() > 16 * 1024 * 1024 || !p.load(cami))
+            return {};
+        return p;
+    };
+    // On a screen at 200% the picture drawn at twice the size, when there is one.
+    if (qApp && qApp->devicePixelRatio() > 1.0) {
+        const int punt = fitxer.lastIndexOf(u'.');
+        QPixmap doble = llegeix(punt < 0 ? fitxer + QStringLiteral("@2x") : QString(fitxer).insert(punt, QStringLiteral("@2x")));
+        if (!doble.isNull()) {
+            doble.setDevicePixelRatio(2.0);
+            return doble;
+        }
+    }
+    return llegeix(fitxer);
 }
 
 Host HostActual()
@@ -197,10 +208,13 @@ Informe AplicaPells(QWidget* finestra, const std::vector<Pell>& pells, bool esWo
                 const QPixmap normal = Imatge(pell.normal, inf);
                 if (auto* b = qobject_cast<kovel::ui::BotoImatge*>(w)) {
                     // A face whose normal picture is missing keeps its plain look whole.
+                    // A state the table gives no picture for keeps the one the control has.
                     if (!normal.isNull()) {
                         b->setImatgeNormal(normal);
-                        b->setImatgePremuda(Imatge(pell.actiu, inf));
-                        b->setImatgeSobre(Imatge(pell.sobre, inf));
+                        if (pell.actiu)
+                            b->setImatgePremuda(Imatge(pell.actiu, inf));
+                        if (pell.sobre)
+                            b->setImatgeSobre(Imatge(pell.sobre, inf));
                     }
                 } else if (auto* l = qobject_cast<QLabel*>(w)) {
                     if (!normal.isNull())
@@ -293,7 +307,8 @@ Informe EstilFormulari(QWidget* frm, Host host)
                 if (auto* b = qobject_cast<kovel::ui::BotoImatge*>(w)) {
                     b->setColorTextActiu(Qt::white);
                     b->setColorText(destacat);
-                    b->setColorTextSobre(destacat);
+                    if (e.colorSobre)
+                        b->setColorTextSobre(destacat);
                 }
             if (e.visible)
                 w->setVisible(*e.visible);

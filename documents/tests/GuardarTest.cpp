@@ -204,6 +204,34 @@ TEST_F(Store, DamagedStoreIsRefusedNamedAndNeverWrittenOver)
     EXPECT_TRUE(m.GuardaDisseny(nom, {}, unDocument("x"), error)) << error.toStdString();
 }
 
+TEST_F(Store, NoSaveReusesAnotherDesignsFolder)
+{
+    Magatzem w = obre('W');
+    desa(w, "word");
+    Magatzem e = obre('E', "/d/a.xlsx");
+    desa(e, "calc");
+    EXPECT_NE(obre('W').CarpetaDisseny(0), obre('E', "/d/a.xlsx").CarpetaDisseny(0));
+    EXPECT_EQ(llegeix(obre('W').DocumentDisseny(0, 0)), QByteArray("word"));
+
+    // A store set aside keeps its documents: the new store's designs go elsewhere.
+    QFile f(w.RutaFitxerGuardats());
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("junk");
+    f.close();
+    Magatzem danyat(dades(), 'W');
+    QString error, apartat;
+    EXPECT_FALSE(danyat.Carrega(error));
+    ASSERT_TRUE(danyat.ApartaDanyat(apartat, error));
+    desa(danyat, "after");
+    EXPECT_EQ(llegeix(dades() + "guardats/1/0.docx"), QByteArray("word"));
+    EXPECT_EQ(llegeix(obre('W').DocumentDisseny(0, 0)), QByteArray("after"));
+
+    // A store made without reading the file first still keeps what the file holds.
+    Magatzem nou(dades(), 'W');
+    desa(nou, "third");
+    EXPECT_EQ(obre('W').Noms(), (QStringList{"third", "after"}));
+}
+
 TEST_F(Store, FailedWriteKeepsTheOldStore)
 {
     Magatzem m = obre('W');

@@ -1,6 +1,8 @@
 #include "documents/ui/MarcDisseny.h"
 
 #include "common/Fitxers.h"
+#include "common/ModTolvWiz.h"
+#include "common/ui/Finestres.h"
 #include "documents/CampsDisseny.h"
 #include "documents/generar_doc.h"
 
@@ -16,6 +18,7 @@ using kovel::docframe::MarcDocument;
 
 namespace modDsoFraWord {
 
+std::function<int()> KOVEL_AnchoMarcoDocumento = [] { return 11340; };
 bool DesantDocument = false;
 std::function<void()> Beep = [] { QApplication::beep(); };
 
@@ -51,13 +54,19 @@ void Enllaca(MarcDocument* marc, QTimer* timer)
 
 MarcDocument* Marc() { return marc_; }
 
-void IniciaMarcDocument(const QString& carpetaPrograma)
+bool IniciaMarcDocument(const QString& carpetaPrograma)
 {
     if (!marc_)
-        return;
+        return false;
     marc_->setCarpetesProtegides({carpetaPrograma});
-    marc_->Obre(generar_doc::DocumentBlancGeneral(carpetaPrograma));
     ConfiguraBarres();
+    try {
+        marc_->Obre(generar_doc::DocumentBlancGeneral(carpetaPrograma));
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
+        return false;
+    }
+    return true;
 }
 
 bool ObreDocument(const QString& path, bool tancaAnterior)
@@ -65,16 +74,14 @@ bool ObreDocument(const QString& path, bool tancaAnterior)
     if (!marc_)
         return false;
     const TimerAturat aturat;
-    marc_->setDesat(true);
     try {
-        // The open replaces what was shown; a file that cannot be read leaves it.
+        // The open replaces what was shown only once the file has been read whole.
         marc_->Obre(path);
     } catch (const kovel::word::WordError& e) {
-        std::fprintf(stderr, "%s\n", qPrintable(e.message()));
+        ModTolvWiz::Escribe_Log(e.message());
         return false;
     }
     (void)tancaAnterior;
-    ConfiguraBarres();
     return true;
 }
 
@@ -107,17 +114,30 @@ int NombrePagines() { return marc_ ? marc_->NombrePagines() : 0; }
 
 void EvitaDuesPagines()
 {
-    if (!marc_ || guardant_ || NombrePagines() < 2)
+    if (!marc_ || guardant_ || !marc_->TeDocument())
+        return;
+    QTextDocument* doc = marc_->Editor()->document();
+    // A document that undo could not bring back to one page is left alone until it changes.
+    static int revisioRenuncia = -1;
+    static const QTextDocument* docRenuncia = nullptr;
+    if (doc == docRenuncia && doc->revision() == revisioRenuncia)
+        return;
+    if (NombrePagines() < 2)
         return;
     guardant_ = true;
-    QTextDocument* doc = marc_->Editor()->document();
+    int desfets = 0;
     while (NombrePagines() >= 2) {
         const int passos = doc->availableUndoSteps();
         if (passos == 0 || !marc_->Desfes() || doc->availableUndoSteps() >= passos)
             break;
+        ++desfets;
     }
     guardant_ = false;
-    if (Beep)
+    if (NombrePagines() >= 2) {
+        docRenuncia = doc;
+        revisioRenuncia = doc->revision();
+    }
+    if (desfets > 0 && Beep)
         Beep();
 }
 
@@ -127,17 +147,47 @@ void ConfiguraBarres()
         marc_->BarraFormat()->setVisible(true);
 }
 
-void PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma)
+bool PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma)
 {
     if (!marc_)
+        return false;
+    try {
+        const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(index);
+        if (!generar_doc::CalPrepararDocumentBase(m.codi, m.sufix, horitzontal, prepared))
+            return true;
+        const TimerAturat aturat;
+        generar_doc::DocumentBase base =
+            generar_doc::PreparaDocumentBase(m, horitzontal, carpetaPrograma, directoris::DirectoriTmp());
+        marc_->Mostra(*base.document, base.cami);
+        return true;
+    } catch (const generar_doc::GeneracioError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
+    }
+    // Not prepared: the next call with the same choice tries again.
+    generar_doc::ClauDocumentBase.clear();
+    return false;
+}
+
+void AjustaMidaMarc(QWidget* contenidor, const QWidget* pnlHoja, const QWidget* panelDisseny, bool perCasella,
+                    double escala)
+{
+    if (!contenidor)
         return;
-    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(index);
-    if (!generar_doc::CalPrepararDocumentBase(m.codi, m.sufix, horitzontal, prepared))
-        return;
-    const TimerAturat aturat;
-    generar_doc::DocumentBase base =
-        generar_doc::PreparaDocumentBase(m, horitzontal, carpetaPrograma, directoris::DirectoriTmp());
-    marc_->Mostra(*base.document, base.cami);
+    const int vell = contenidor->width();
+    int nou;
+    if (!perCasella || !pnlHoja || !panelDisseny) {
+        contenidor->move(int(std::lround(kovel::ui::Px(150) * escala)), contenidor->y());
+        nou = int(std::lround(kovel::ui::Px(KOVEL_AnchoMarcoDocumento()) * escala));
+    } else {
+        // Beside the sheet of cells, to the panel's inner edge.
+        contenidor->move(pnlHoja->x() + pnlHoja->width() + kovel::ui::Px(60), contenidor->y());
+        nou = panelDisseny->contentsRect().width() - contenidor->x() - kovel::ui::Px(60);
+    }
+    contenidor->resize(std::max(1, nou), contenidor->height());
+    if (marc_ && marc_->parentWidget() == contenidor)
+        marc_->resize(std::max(1, marc_->width() + (contenidor->width() - vell)), marc_->height());
 }
 
 void InsereixImatgeCamp(const QString& camp)
@@ -188,11 +238,14 @@ void DesaCasellaActual(std::int32_t n)
 void CanviaCasella(std::int32_t n, int index, bool horitzontal, const QString& carpetaPrograma)
 {
     const QString path = CarpetaCaselles() + QString::number(n) + QStringLiteral(".docx");
-    if (!QFileInfo::exists(path)) {
+    bool obert = QFileInfo::exists(path) && modDsoFraWord::ObreDocument(path, true);
+    if (!obert && QFileInfo::exists(path))
+        ModTolvWiz::Mensaje_Error(QStringLiteral("The design of this label cannot be read (%1); a blank label is shown instead.").arg(path));
+    if (!obert) {
+        // Never left showing another cell's document under this cell's number.
         bool prepared = true;
-        modDsoFraWord::PreparaDocumentBase(index, horitzontal, prepared, carpetaPrograma);
-    } else {
-        modDsoFraWord::ObreDocument(path, true);
+        if (!modDsoFraWord::PreparaDocumentBase(index, horitzontal, prepared, carpetaPrograma))
+            return;
     }
     CasellaActual = n;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 
 class QTimer;
+class QWidget;
 
 namespace modDsoFraWord {
 
@@ -23,11 +24,11 @@ extern bool DesantDocument;
 // The beep of the one-page guard (the desktop's by default).
 extern std::function<void()> Beep;
 
-// Opens the program's general blank template; the program's templates folder is never
-// written by the frame.
-void IniciaMarcDocument(const QString& carpetaPrograma);
-// Opens a document; a failure leaves the frame as it was (nothing is shown to the user).
-// The guard's timer keeps the state it had.
+// Opens the program's general blank template; the program's folder is never written by
+// the frame. False, with the message, when the template cannot be read.
+bool IniciaMarcDocument(const QString& carpetaPrograma);
+// Opens a document; a failure leaves the frame as it was and is logged. The guard's timer
+// keeps the state it had.
 bool ObreDocument(const QString& path, bool tancaAnterior = true);
 // Saves the frame's document; WordError reaches the caller. The timer is on afterwards
 // and DesantDocument false, on every path.
@@ -35,14 +36,23 @@ void DesaDocument(const QString& path);
 void TancaDocument();
 int NombrePagines();
 // One tick of the guard: a design pushed onto a second page is undone step by step to one
-// page, with one beep; it stops when nothing is left to undo or an undo changes nothing.
+// page, with one beep; it stops when nothing is left to undo or an undo changes nothing,
+// and then leaves that document alone (no beep) until it changes.
 void EvitaDuesPagines();
 // The formatting bar of the frame (what the trimmed command bars became).
 void ConfiguraBarres();
 
 // The base document of catalogue format `index` in its orientation, opened in the frame.
-// With `prepared` false it is prepared only when the format or orientation changed.
-void PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma);
+// With `prepared` false it is prepared only when the format or orientation changed. A
+// failure shows its message and returns false; the next call tries again.
+bool PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma);
+
+// The frame's width on the design panel: the full width of the document frame, or, when
+// the labels of the sheet differ, the room beside the sheet of cells. `escala` is the
+// screen scale (1 at 96 dpi).
+extern std::function<int()> KOVEL_AnchoMarcoDocumento;
+void AjustaMidaMarc(QWidget* contenidor, const QWidget* pnlHoja, const QWidget* panelDisseny, bool perCasella,
+                    double escala = 1.0);
 
 // Inserts the placeholder of `camp` at the frame's selection, in the size found there.
 void InsereixImatgeCamp(const QString& camp);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QMimeData>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -213,5 +214,11 @@ TEST_F(Frame, SavesGoOnlyWhereTheyMay)
     EXPECT_TRUE(preguntat);
     EXPECT_FALSE(QFile::exists(dir.filePath("other.docx")));
     EXPECT_THROW(marc.Obre(dir.filePath("missing.docx")), word::WordError);
+    // Pasted HTML naming a local file does not make the editor read it.
+    const std::size_t abansPics = marc.Document()->inlinePictures().size();
+    QMimeData html;
+    html.setHtml(QStringLiteral("<p>x<img src=\"file:///etc/hostname\"></p>"));
+    marc.Editor()->textCursor().insertHtml(html.html());
+    EXPECT_EQ(marc.Document()->inlinePictures().size(), abansPics);
     EXPECT_TRUE(marc.TeDocument()) << "a failed open keeps what was shown";
 }

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontComboBox>
+#include <QImage>
+#include <QMimeData>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QTextBlock>
@@ -17,6 +19,43 @@
 #include <QVBoxLayout>
 
 namespace kovel::docframe {
+
+namespace {
+
+// The editor reads nothing from outside on its own: pictures come only from the document
+// or from picture data pasted in, of a sane size.
+class DocumentSegur : public QTextDocument {
+public:
+    using QTextDocument::QTextDocument;
+
+protected:
+    // The pictures of the design are registered with the document; a name it does not hold
+    // (a file or address from pasted HTML) is not fetched.
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+};
+
+class EditorDisseny : public QTextEdit {
+public:
+    EditorDisseny() { setDocument(new DocumentSegur(this)); }
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override
+    {
+        return source->hasImage() || source->hasText() || source->hasHtml();
+    }
+    void insertFromMimeData(const QMimeData* source) override
+    {
+        if (source->hasImage()) {
+            const QImage img = qvariant_cast<QImage>(source->imageData());
+            if (img.isNull() || img.width() > 4096 || img.height() > 4096)
+                return;
+        }
+        QTextEdit::insertFromMimeData(source);
+    }
+};
+
+} // namespace
 
 MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
 {
@@ -36,7 +75,7 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     fons_->setBackgroundRole(QPalette::Dark);
     fons_->setWidgetResizable(false);
     l->addWidget(fons_, 1);
-    editor_ = new QTextEdit;
+    editor_ = new EditorDisseny;
     editor_->setObjectName(QStringLiteral("txtDisseny"));
     editor_->setLineWrapMode(QTextEdit::FixedPixelWidth);
     editor_->setFrameShape(QFrame::NoFrame);
@@ -261,6 +300,7 @@ bool MarcDocument::Desa(const QString& path)
         return false;
     word::Document* d = Document();
     d->saveAs(desti);
+    path_ = desti;
     editor_->document()->setModified(false);
     return true;
 }
