@@ -152,11 +152,13 @@ QString macroSource(const EntryPoint& e)
     const QString program = basicLiteral(e.program);
     const QString hostSwitch = basicLiteral(QLatin1String(n.hostSwitch));
     if (e.host != Host::Calc) {
+        // Shell splits its whole command line at blanks outside double quotes: the path is
+        // quoted, so that a folder with blanks in its name stays one word.
         return QStringLiteral("\n' Starts the label assistant with its host switch.\n"
                               "Sub %1\n"
                               "    Shell(%2, 1, %3)\n"
                               "End Sub\n")
-            .arg(QLatin1String(n.macro), program, hostSwitch);
+            .arg(QLatin1String(n.macro), basicLiteral(u'"' + e.program + u'"'), hostSwitch);
     }
     // The assistant opens the workbook the command was given in: its file goes in
     // KOVEL_ACTIVE_WORKBOOK; a workbook never saved names none, and none is inherited.

@@ -111,7 +111,7 @@ TEST(Paquet, EachHostsPackageHoldsItsLibraryMergesAndPictures)
         // The macro carries the program as a Basic literal and the host's switch.
         const QString source = macroSource(e);
         EXPECT_TRUE(source.contains(QStringLiteral("Sub ") + QLatin1String(n.macro))) << qPrintable(source);
-        EXPECT_TRUE(source.contains(QStringLiteral("\"/opt/kovel \"\"new\"\"/KovelAssist\""))) << qPrintable(source);
+        EXPECT_TRUE(source.contains(QStringLiteral("/opt/kovel \"\"new\"\"/KovelAssist\""))) << qPrintable(source);
         EXPECT_TRUE(source.contains(QStringLiteral("\"") + QLatin1String(n.hostSwitch) + "\"")) << qPrintable(source);
     }
     EXPECT_EQ(scriptUrl(Host::Writer),
