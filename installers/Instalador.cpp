@@ -15,14 +15,18 @@ using kovel::office::Host;
 namespace {
 
 // The text after a switch: up to the other switch when that one follows, else to the end;
-// blanks and a pair of double quotes around it are dropped.
+// the blanks and double quotes around it are dropped, whether the quotes enclosed the value
+// ("/BITMAP:\"/a b.bmp\"") or the whole switch ("\"/BITMAP:/a b.bmp\"").
 QString valorSwitch(const QString& linia, qsizetype inici, qsizetype longitud, qsizetype altre)
 {
     const qsizetype desde = inici + longitud;
     const qsizetype fins = altre > inici ? altre : linia.size();
-    QString v = linia.mid(desde, fins - desde).trimmed();
-    if (v.size() >= 2 && v.startsWith(u'"') && v.endsWith(u'"'))
-        v = v.mid(1, v.size() - 2).trimmed();
+    QString v = linia.mid(desde, fins - desde);
+    const auto vora = [](QChar c) { return c == u'"' || c.isSpace(); };
+    while (!v.isEmpty() && vora(v.front()))
+        v.remove(0, 1);
+    while (!v.isEmpty() && vora(v.back()))
+        v.chop(1);
     return v;
 }
 

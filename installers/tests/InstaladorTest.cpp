@@ -122,6 +122,10 @@ TEST(CommandLine, PathAndPictureSwitchesInEitherOrderWithBlanksAndQuotes)
     EXPECT_EQ(l.executable, QStringLiteral("/opt/my kovel/KovelAssist"));
     EXPECT_EQ(l.imatge, QStringLiteral("/x y/f.png"));
 
+    l = LlegirLinia("\"/PATH_EXE:/opt/my kovel/KovelAssist\" \"/BITMAP:/x y/f.png\"");
+    EXPECT_EQ(l.executable, QStringLiteral("/opt/my kovel/KovelAssist"));
+    EXPECT_EQ(l.imatge, QStringLiteral("/x y/f.png"));
+
     l = LlegirLinia("/PATH_EXE: /BITMAP:");
     EXPECT_EQ(l.accio, Accio::Instal_lar);
     EXPECT_TRUE(l.executable.isEmpty());
