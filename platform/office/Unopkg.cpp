@@ -41,6 +41,11 @@ Unopkg::Result Unopkg::run(const QStringList& arguments) const
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.setStandardInputFile(QProcess::nullDevice());   // never wait for an answer at a prompt
+    // Its answers are read: they must come in English whatever the user's language.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("LANGUAGE"));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     QStringList args = arguments;
     args.insert(1, QStringLiteral("-env:UserInstallation=") + profile_.url());
     p.start(program_, args);
@@ -70,27 +75,11 @@ bool Unopkg::add(const QString& packageFile, QString* error)
     return false;
 }
 
-std::optional<bool> Unopkg::installed(const QString& identifier, QString* error)
-{
-    const Result r = run({QStringLiteral("list"), identifier});
-    if (r.exitCode == 0)
-        return r.output.contains(QStringLiteral("Identifier: ") + identifier);
-    if (r.started && r.output.contains(QStringLiteral("no such extension")))
-        return false;
-    if (error)
-        *error = failure(QStringLiteral("unopkg list %1").arg(identifier), r.output);
-    return std::nullopt;
-}
-
 bool Unopkg::remove(const QString& identifier, QString* error)
 {
-    const std::optional<bool> present = installed(identifier, error);
-    if (!present)
-        return false;
-    if (!*present)
-        return true;
+    // One run: unopkg says so when the package was not there, which is no failure here.
     const Result r = run({QStringLiteral("remove"), identifier});
-    if (r.exitCode == 0)
+    if (r.exitCode == 0 || (r.started && r.output.contains(QStringLiteral("no such extension"))))
         return true;
     if (error)
         *error = failure(QStringLiteral("unopkg remove %1").arg(identifier), r.output);

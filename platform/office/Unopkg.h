@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace kovel::office {
 
@@ -18,8 +17,6 @@ public:
     bool add(const QString& packageFile, QString* error);
     // Removes the package; true (and quiet) when it was not deployed.
     bool remove(const QString& identifier, QString* error);
-    // Whether a package with that identifier is deployed; empty when unopkg failed.
-    std::optional<bool> installed(const QString& identifier, QString* error);
 
 private:
     struct Result {
