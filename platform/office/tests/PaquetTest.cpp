@@ -157,7 +157,8 @@ TEST(Paquet, ButtonPictureComesFromTheFileOrIsTheDefault)
         for (int x = 0; x < def.width(); ++x)
             drawn += qAlpha(def.pixel(x, y)) > 0;
     EXPECT_GT(drawn, 200);
-    def.scaled(104, 104).save(dir.path() + "/default.png");
+    if (const char* out = std::getenv("KOVEL_SNAPSHOT_DIR"))
+        def.scaled(104, 104).save(QString::fromLocal8Bit(out) + "/defaultFace.png");
 }
 
 TEST(Paquet, ZipThatCannotBeWrittenNamesTheFile)
