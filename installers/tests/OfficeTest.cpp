@@ -8,6 +8,7 @@
 #include "platform/office/Paquet.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -150,6 +151,45 @@ protected:
         return run("soffice", {"--headless", "--norestore", "-env:UserInstallation=" + url(profile), script}, profile,
                    env, {}, 120000);
     }
+    // Deploys a test-only Basic library "KovelProva" with the module "Prova" into the profile.
+    static void installHelper(const QString& profile, const QString& basic)
+    {
+        const QString lib = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE library:library PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" \"library.dtd\">\n"
+                            "<library:library xmlns:library=\"http://openoffice.org/2000/library\" library:name=\"KovelProva\" library:readonly=\"true\" library:passwordprotected=\"false\">";
+        const kovel::office::Fitxers helper = {
+            {"META-INF/manifest.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest xmlns:manifest=\"http://openoffice.org/2001/manifest\">"
+                                      "<manifest:file-entry manifest:full-path=\"KovelProva/\" manifest:media-type=\"application/vnd.sun.star.basic-library\"/></manifest:manifest>\n"},
+            {"description.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<description xmlns=\"http://openoffice.org/extensions/description/2006\">"
+                                "<identifier value=\"com.kovelsystems.videvoviv.testhelper\"/><version value=\"1\"/></description>\n"},
+            {"KovelProva/script.xlb", (lib + "<library:element library:name=\"Prova\"/></library:library>\n").toUtf8()},
+            {"KovelProva/dialog.xlb", (lib + "</library:library>\n").toUtf8()},
+            {"KovelProva/Prova.xba", ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE script:module PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" \"module.dtd\">\n"
+                                      "<script:module xmlns:script=\"http://openoffice.org/2000/script\" script:name=\"Prova\" script:language=\"StarBasic\">"
+                                      + basic.toHtmlEscaped() + "</script:module>\n").toUtf8()},
+        };
+        const QString helperFile = root_->path() + "/home/helper.oxt";
+        QString error;
+        ASSERT_TRUE(kovel::office::writeZip(helperFile, helper, &error)) << qPrintable(error);
+        QFile::setPermissions(helperFile, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup | QFile::WriteOwner);
+        const Sortida add = run("unopkg", {"add", "-f", "-s", "-env:UserInstallation=" + url(profile), helperFile}, profile);
+        ASSERT_EQ(add.code, 0) << qPrintable(add.out + add.err);
+    }
+    static QString helperUrl(const char* macro)
+    {
+        return QStringLiteral("vnd.sun.star.script:KovelProva.Prova.%1?language=Basic&location=application").arg(QLatin1String(macro));
+    }
+    // The small button picture of the host's package as deployed in the profile.
+    static QImage deployedFace(const QString& profile, Host host)
+    {
+        const QString oxt = QLatin1String(kovel::office::names(host).identifier) + ".oxt";
+        QDirIterator it(profile + "/user/uno_packages", {"face16.png"}, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString f = it.next();
+            if (f.contains("/" + oxt + "/"))
+                return QImage(f);
+        }
+        return {};
+    }
     // The records the stand-in program left, one text per start ("ARG=/E WB=..."), sorted:
     // the macro starts the program without waiting, so two starts may finish in any order.
     static QStringList records(int expected)
@@ -199,8 +239,42 @@ TEST_F(Office, WriterEntryIsInstalledOnceRunsWithItsSwitchAndIsRemoved)
     EXPECT_EQ(run(inst, {"/X"}, profile).code, 0);
     EXPECT_EQ(listed(profile, Host::Writer), 1);
 
-    const Sortida m = macro(profile, kovel::office::scriptUrl(Host::Writer));
+    // LibreOffice's configuration holds the merges as the package gives them (a package
+    // whose .xcu it cannot read still lists as registered), and the picture loads; then the
+    // entry's macro runs.
+    const QString id = QLatin1String(kovel::office::names(Host::Writer).identifier);
+    const QString mergesFile = root_->path() + "/home/merges.txt";
+    installHelper(profile,
+                  "Sub Merges\n"
+                  "    Dim a(0) As New com.sun.star.beans.PropertyValue\n"
+                  "    a(0).Name = \"nodepath\" : a(0).Value = \"/org.openoffice.Office.Addons/AddonUI\"\n"
+                  "    oUI = createUnoService(\"com.sun.star.configuration.ConfigurationProvider\")"
+                  ".createInstanceWithArguments(\"com.sun.star.configuration.ConfigurationAccess\", a())\n"
+                  "    oM = oUI.getByName(\"OfficeMenuBarMerging\").getByName(\"" + id + "\").getByName(\"ToolsCommand\")\n"
+                  "    oMI = oM.MenuItems.getByName(\"KovelAssistant\")\n"
+                  "    oT = oUI.getByName(\"OfficeToolbarMerging\").getByName(\"" + id + "\").getByName(\"StandardButton\")\n"
+                  "    oTI = oT.ToolBarItems.getByName(\"BtnKovelAssistant\")\n"
+                  "    oI = oUI.getByName(\"Images\").getByName(\"" + id + ".face\")\n"
+                  "    Dim g(0) As New com.sun.star.beans.PropertyValue\n"
+                  "    g(0).Name = \"URL\" : g(0).Value = oI.UserDefinedImages.ImageSmallURL\n"
+                  "    oG = createUnoService(\"com.sun.star.graphic.GraphicProvider\").queryGraphic(g())\n"
+                  "    f = FreeFile\n"
+                  "    Open Environ(\"KOVEL_TEST_OUT\") For Output As #f\n"
+                  "    Print #f, oM.MergePoint & \"|\" & oM.MergeCommand & \"|\" & oM.MergeFallback & \"|\" & oMI.Title & \"|\" & oMI.URL\n"
+                  "    Print #f, oT.MergeToolBar & \"|\" & oT.MergePoint & \"|\" & oT.MergeCommand & \"|\" & oT.MergeFallback & \"|\" & oTI.Title\n"
+                  "    Print #f, (oI.URL = oMI.URL) & \"|\" & oG.SizePixel.Width & \"x\" & oG.SizePixel.Height\n"
+                  "    Close #f\n"
+                  "    CreateUnoService(\"com.sun.star.script.provider.MasterScriptProviderFactory\").createScriptProvider(\"\")"
+                  ".getScript(\"" + kovel::office::scriptUrl(Host::Writer) + "\").invoke(Array(), Array(), Array())\n"
+                  "End Sub\n");
+    const Sortida m = macro(profile, helperUrl("Merges"), {"KOVEL_TEST_OUT=" + mergesFile});
     EXPECT_EQ(m.code, 0) << qPrintable(m.err);
+    const QStringList lines = QString::fromUtf8(readFile(mergesFile)).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << qPrintable(m.err);
+    EXPECT_EQ(lines[0], ".uno:ToolsMenu\\.uno:MacrosMenu|AddBefore|AddPath|KOVEL Videvoviv labels…|"
+                            + kovel::office::scriptUrl(Host::Writer));
+    EXPECT_EQ(lines[1], "standardbar|.uno:Zoom|AddBefore|AddLast|KOVEL Videvoviv label assistant");
+    EXPECT_EQ(lines[2], "True|16x16");
     const auto rec = records(1);
     EXPECT_EQ(rec.join('|'), QStringLiteral("ARG=/W WB=<unset>"));
 
@@ -229,6 +303,15 @@ TEST_F(Office, CalcEntryPassesTheWorkbookAndRemovalDeletesOnlyItsOwnFiles)
     EXPECT_EQ(readFile(ruta), "\"" + prog_.toUtf8() + "/\"\r\n");
     ASSERT_EQ(run(inst, {"/path_exe:\"" + prog_ + "/KovelAssist\" /bitmap:\"" + notPicture + "\""}, profile).code, 0);
     EXPECT_EQ(listed(profile, Host::Calc), 1);
+    // A picture that cannot be read gives the button the default one.
+    kovel::office::EntryPoint plain;
+    plain.host = Host::Calc;
+    for (const auto& [name, bytes] : kovel::office::packageFiles(plain))
+        if (name == "images/face16.png") {
+            const QImage deployed = deployedFace(profile, Host::Calc);
+            ASSERT_FALSE(deployed.isNull());
+            EXPECT_EQ(deployed, QImage::fromData(bytes, "PNG"));
+        }
     // An empty command line removes nothing here.
     EXPECT_EQ(run(inst, {}, profile).code, 0);
     EXPECT_EQ(listed(profile, Host::Calc), 1);
@@ -250,26 +333,8 @@ TEST_F(Office, CalcEntryPassesTheWorkbookAndRemovalDeletesOnlyItsOwnFiles)
         "    oDoc.close(True)\n"
         "    oSP.getScript(\"" + kovel::office::scriptUrl(Host::Calc) + "\").invoke(Array(), Array(), Array())\n"
         "End Sub\n";
-    const QString lib = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE library:library PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" \"library.dtd\">\n"
-                        "<library:library xmlns:library=\"http://openoffice.org/2000/library\" library:name=\"KovelProva\" library:readonly=\"true\" library:passwordprotected=\"false\">";
-    const kovel::office::Fitxers helper = {
-        {"META-INF/manifest.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<manifest:manifest xmlns:manifest=\"http://openoffice.org/2001/manifest\">"
-                                  "<manifest:file-entry manifest:full-path=\"KovelProva/\" manifest:media-type=\"application/vnd.sun.star.basic-library\"/></manifest:manifest>\n"},
-        {"description.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<description xmlns=\"http://openoffice.org/extensions/description/2006\">"
-                            "<identifier value=\"com.kovelsystems.videvoviv.testhelper\"/><version value=\"1\"/></description>\n"},
-        {"KovelProva/script.xlb", (lib + "<library:element library:name=\"Prova\"/></library:library>\n").toUtf8()},
-        {"KovelProva/dialog.xlb", (lib + "</library:library>\n").toUtf8()},
-        {"KovelProva/Prova.xba", ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE script:module PUBLIC \"-//OpenOffice.org//DTD OfficeDocument 1.0//EN\" \"module.dtd\">\n"
-                                  "<script:module xmlns:script=\"http://openoffice.org/2000/script\" script:name=\"Prova\" script:language=\"StarBasic\">"
-                                  + basic.toHtmlEscaped() + "</script:module>\n").toUtf8()},
-    };
-    const QString helperFile = r + "/home/helper.oxt";
-    QString error;
-    ASSERT_TRUE(kovel::office::writeZip(helperFile, helper, &error)) << qPrintable(error);
-    QFile::setPermissions(helperFile, QFile::ReadOwner | QFile::ReadOther | QFile::ReadGroup | QFile::WriteOwner);
-    const Sortida add = run("unopkg", {"add", "-f", "-s", "-env:UserInstallation=" + url(profile), helperFile}, profile);
-    ASSERT_EQ(add.code, 0) << qPrintable(add.out + add.err);
-    const Sortida m = macro(profile, "vnd.sun.star.script:KovelProva.Prova.ObreICrida?language=Basic&location=application",
+    installHelper(profile, basic);
+    const Sortida m = macro(profile, helperUrl("ObreICrida"),
                             {"KOVEL_TEST_WORKBOOK=" + book, "KOVEL_ACTIVE_WORKBOOK=/inherited/must/not/pass"});
     EXPECT_EQ(m.code, 0) << qPrintable(m.err);
     const auto rec = records(2);
@@ -304,6 +369,9 @@ TEST_F(Office, BaseEntryStartsTheProgramWithTheDatabaseSwitch)
     const Sortida in = run(inst, {"\"/PATH_EXE:" + prog_ + "/KovelAssist\"", "\"/BITMAP:" + picture + "\""}, profile);
     ASSERT_EQ(in.code, 0) << qPrintable(in.err);
     EXPECT_EQ(listed(profile, Host::Base), 1);
+    const QImage deployed = deployedFace(profile, Host::Base);
+    ASSERT_FALSE(deployed.isNull());
+    EXPECT_EQ(QColor(deployed.pixel(8, 8)), QColor(Qt::darkGreen));
 
     const Sortida m = macro(profile, kovel::office::scriptUrl(Host::Base));
     EXPECT_EQ(m.code, 0) << qPrintable(m.err);
