@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cmath>
 
@@ -55,8 +56,12 @@ void LlegirSeccio(QIODevice& file, const QString& header, QString& target)
 
 void LlegirLiterals(Texts& t, const QString& carpeta)
 {
-    QFile file(carpeta + QStringLiteral("/Literales.dat"));
-    if (!file.exists() || !file.open(QIODevice::ReadOnly))
+    const QString path = carpeta + QStringLiteral("/Literales.dat");
+    // Only a plain file: a pipe or a device under that name would never end.
+    if (!QFileInfo(path).isFile())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return;
     QByteArray bytes = file.read(MidaMaxima);
     QBuffer buffer(&bytes);
