@@ -682,10 +682,10 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         throw GeneracioError(QStringLiteral("The label format %1 has no labels to lay out.").arg(m.codi));
     const GeometriaTaula g = CalculaGeometria(m);
 
-    const QString host = o.programaOffice();
-    const bool word = host == QLatin1String("Word");
-    const bool excel = host == QLatin1String("Excel");
-    const bool access = host == QLatin1String("Access");
+    const kovel::HostOffice host = o.host();
+    const bool word = host == kovel::HostOffice::Word;
+    const bool excel = host == kovel::HostOffice::Excel;
+    const bool access = host == kovel::HostOffice::Access;
     if (!word && !excel && !access) {
         // The record loop would have no way to end: the generation stops after the message.
         Portapapers::MissatgePopUp(QStringLiteral("Error: we don't know which TOLV Master application are you running. "

@@ -14,24 +14,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// Without a window every message goes to standard error; a question that may repeat an
-// attempt (OK and Cancel) is answered Cancel so that nothing waits for a person.
-std::int16_t RespostaSenseFinestra(const QString& prompt, std::int16_t style, const QString& title)
-{
-    std::fprintf(stderr, "%s%s%s\n", qPrintable(title), title.isEmpty() ? "" : ": ",
-                 qPrintable(QString(prompt).replace(u'\r', u'\n')));
-    switch (style & 0x0F) {
-    case mod_rvtMsgBox::vbOKCancel: return mod_rvtMsgBox::vbCancel;
-    case mod_rvtMsgBox::vbYesNo:
-    case mod_rvtMsgBox::vbYesNoCancel: return mod_rvtMsgBox::vbNo;
-    default: return mod_rvtMsgBox::vbOK;
-    }
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     // The command line as one text, as the program has always read it.
@@ -46,8 +28,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString carpetaActual = QDir::currentPath();
-    if (accio == ModTolvWiz::AccioLinia::Impressio || QGuiApplication::platformName() == QLatin1String("offscreen"))
-        mod_rvtMsgBox::setAnswerer(RespostaSenseFinestra);
+    // Nobody watches the print mode: its messages go to stderr (offscreen already does that).
+    if (accio == ModTolvWiz::AccioLinia::Impressio)
+        mod_rvtMsgBox::setSensePersona(true);
 
     // One copy per user.
     const QString carpetaBloqueig = kovel::paths::appDataDir() + QStringLiteral("/kovel-videvoviv");
