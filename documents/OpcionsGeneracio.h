@@ -79,9 +79,11 @@ public:
     virtual QString nomCasella(std::int32_t /*i*/) const { return {}; }
     virtual void desaCasellaActual() {}
 
-    // One step of the progress display for every sheet added after the first (the print
-    // mode has none).
-    virtual void avancaProgres() {}
+    // The progress display: set up for the run's sheets once they are known, then one step
+    // for the first sheet and one for every sheet added after it. By default they drive the
+    // bar bound at start-up (BarraProgreso), which the print mode never has.
+    virtual void iniciProgres(std::int32_t passos);
+    virtual void avancaProgres();
 
     // Field-linked codes; nullptr when the design may hold none.
     virtual CodisGeneracio* codis() { return nullptr; }

@@ -5,6 +5,7 @@
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
+#include "common/ProgresBar.h"
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
 
@@ -27,6 +28,10 @@ GeneracioError::GeneracioError(const QString& message)
 // ---- Options' defaults ----
 
 QString OpcionsGeneracio::programaOffice() const { return ProgramaOffice; }
+
+void OpcionsGeneracio::iniciProgres(std::int32_t passos) { ModTolvWiz::IniciaBarraProgreso(passos); }
+
+void OpcionsGeneracio::avancaProgres() { ModTolvWiz::AvancaBarraProgreso(); }
 
 QString OpcionsGeneracio::carpetaPrograma() const { return kovel::paths::programDir(); }
 
@@ -723,6 +728,8 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     // progress count holds.
     if (pagines > 32767)
         throw GeneracioError(QStringLiteral("The records need %1 sheets; one document holds at most 32767.").arg(pagines));
+    o.iniciProgres(pagines);
+    o.avancaProgres();
 
     std::unique_ptr<Document> doc = CreaDocumentSortida(m, c.horitzontal, o);
     if (!doc)

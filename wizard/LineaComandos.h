@@ -1,5 +1,7 @@
 #pragma once
 // Reading of the program's command line: the host switch or the one-document print mode.
+#include "common/HostProfile.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -10,6 +12,23 @@ enum class AccioLinia { Cap, Word, Excel, Access, Impressio };
 
 // The whole text compared without regard to case; "/W" with anything after it is no switch.
 AccioLinia ClassificaLinia(const QString& linia);
+
+// The host a whole command line chooses: "/W", "/E", "/A" (case ignored) and nothing else.
+kovel::HostOffice HostDeLinia(const QString& linia);
+// True when the whole line is "LOG", case ignored (the runtime log is then written).
+bool ModoLogDeLinia(const QString& linia);
+
+// Where the host's data source comes from at start-up: none on Word (and without a host);
+// on Excel the workbook named by $KOVEL_ACTIVE_WORKBOOK, on Access the database named by
+// $KOVEL_CURRENT_DATABASE; with the variable unset or empty, the question and the open-file
+// dialog. Whether the file opens is the data source's to say.
+struct FontDadesInicial {
+    enum class Origen { Cap, Fitxer, Pregunta };
+    Origen origen = Origen::Cap;
+    QString variable;   // the environment variable read, "" for none
+    QString fitxer;     // its value
+};
+FontDadesInicial FontDadesDelHost(kovel::HostOffice host);
 
 // "/P", then "V" or "H", the label number, a blank and the output folder ("/PH1234 out").
 struct ComandaImpressio {

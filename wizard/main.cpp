@@ -1,18 +1,19 @@
-// KovelAssist: the program's entry. Start-up order: a second copy ends at once, the literals
-// are loaded, the command line picks the host or runs the print mode.
+// KovelAssist: the program's entry. Start-up order: the hourglass, a second copy ends at once,
+// the literals are loaded, the command line picks the host or runs the print mode; the rest
+// of start-up (wizard/Arrencada.h) leads to the wizard window.
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
+#include "common/ui/ModTolvWizUi.h"
+#include "wizard/Arrencada.h"
 #include "wizard/LineaComandos.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStringList>
-
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -32,6 +33,8 @@ int main(int argc, char** argv)
     if (accio == ModTolvWiz::AccioLinia::Impressio)
         mod_rvtMsgBox::setSensePersona(true);
 
+    ModTolvWiz::Puntero_Espera(true);
+
     // One copy per user.
     const QString carpetaBloqueig = kovel::paths::appDataDir() + QStringLiteral("/kovel-videvoviv");
     QDir().mkpath(carpetaBloqueig);
@@ -41,17 +44,13 @@ int main(int argc, char** argv)
 
     QString missatge;
     if (!ModTraduccion::CarregarLiterals(missatge)) {
+        ModTolvWiz::Puntero_Espera(false);
         ModTolvWiz::Mensaje_Error(missatge);
         return 1;
     }
-    if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual))
+    if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual)) {
+        ModTolvWiz::Puntero_Espera(false);
         return *estat;
-    ModoLog = linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
-    // The wizard window is not part of this build yet.
-    QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));
-    if (text.isEmpty())
-        text = QStringLiteral("The wizard window is not part of this version. The print mode makes a label sheet: "
-                              "KovelAssist /PV<label number> <folder>");
-    ModTolvWiz::Mensaje_Error(text);
-    return 2;
+    }
+    return kovel::wizard::Arrencada(linia);
 }
