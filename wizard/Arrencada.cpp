@@ -160,7 +160,8 @@ void DespresDeCarregar(QWidget* finestra, const QString& linia)
                                 .arg(ProgramaOffice).arg(IdiomaSistema).arg(FontDadesActual));
     ModTolvWiz::LligaBarraProgreso(finestra, kovel::Host());
     Comprueba_Impresora();
-    if (finestra && QApplication::activeWindow() != finestra) {
+    if (finestra && QApplication::activeWindow() != finestra
+        && QGuiApplication::platformName() != QLatin1String("offscreen")) {
         finestra->raise();
         finestra->activateWindow();
     }
@@ -189,6 +190,7 @@ int Arrencada(const QString& linia)
     ArrencadaAssistent a;
     a.host = kovel::Host();
     a.liniaComandes = linia;
+    a.versio = ModTolvWiz::LlegirVersio();
     a.finestraCarregada = [linia](QWidget* finestra) { DespresDeCarregar(finestra, linia); };
     const int estat = entrada() ? entrada()(a) : SenseAssistent(a);
     // However the window's loading ended, no splash or hourglass is left behind.

@@ -17,6 +17,7 @@ namespace kovel::wizard {
 struct ArrencadaAssistent {
     kovel::HostOffice host = kovel::HostOffice::Cap;
     QString liniaComandes;
+    QString versio;   // first line of "versio.txt"; "" without it (lbl_version: "v. " and this)
     // The entry calls this once its window has loaded and shows (FrmTolvWiz.Cargar gave
     // True), before it runs the window's events: the system language, the banner, the
     // redraw, the "LOG" switch, the progress bar on the host's controls, the printer check

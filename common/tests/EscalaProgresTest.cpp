@@ -3,6 +3,7 @@
 #include "common/HostProfile.h"
 #include "common/Idioma.h"
 #include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
 #include "common/ProgresBar.h"
 #include "common/Visual.h"
 
@@ -184,4 +185,16 @@ TEST(ProgresBar, TheGenerationDrivesTheBarBoundAtStartUp)
     EXPECT_EQ(BarraProgreso->Value(), 3);
     EXPECT_DOUBLE_EQ(c->fillWidth, 4470 * 3 / 4.0);
     BarraProgreso.reset();
+}
+
+TEST(Versio, FirstLineOrEmptyWhenMissing)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(ModTolvWiz::LlegirVersio(dir.path()), QString());   // missing: carry on with ""
+    QFile f(dir.filePath("VERSIO.TXT"));                          // found whatever its case
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("6.0.3\r\nsecond line\n");
+    f.close();
+    EXPECT_EQ(ModTolvWiz::LlegirVersio(dir.path()), "6.0.3");
+    EXPECT_EQ(ModTolvWiz::LlegirVersio(QStringLiteral(KOVEL_PROGRAM_DIR)), "6.0");   // the shipped one
 }

@@ -5,12 +5,20 @@
 #include "common/ui/VisualUi.h"
 #include "platform/paths/Paths.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
 #include <QPointer>
 
 namespace {
 QPointer<FrmPresent> g_finestra;
+
+// Above the other windows; the offscreen platform has no stacking to change.
+void alDavant(QWidget* w)
+{
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        w->raise();
+}
 // The designed size when there is no picture to take it from (twips).
 constexpr int kAmpladaTw = 7500;
 constexpr int kAlcadaTw = 4500;
@@ -48,7 +56,7 @@ void FrmPresent::Cargar()
         Visual::CentrarFormulari(g_finestra);
     }
     g_finestra->show();
-    g_finestra->raise();
+    alDavant(g_finestra);
     g_finestra->repaint();
 }
 
@@ -70,7 +78,7 @@ void FrmPresent::Mostrar()
 {
     if (g_finestra) {
         g_finestra->show();
-        g_finestra->raise();
+        alDavant(g_finestra);
     }
 }
 
