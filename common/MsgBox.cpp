@@ -38,6 +38,12 @@ std::int16_t show(Finestra window, const char* what, const QString& prompt, std:
 }
 } // namespace
 
+std::int16_t BotoPerDefecte(std::int16_t style)
+{
+    const int buttons = style & 0x0F;
+    return (buttons == vbYesNoCancel || buttons == vbYesNo) ? vbYes : vbOK;
+}
+
 std::int16_t RespostaSensePersona(std::int16_t style)
 {
     switch (style & 0x0F) {

@@ -21,6 +21,9 @@ using Answerer = std::function<std::int16_t(const QString& prompt, std::int16_t 
 void setAnswerer(Answerer answerer);   // empty function: back to the window
 void resetAnswerer();
 
+// The button that Enter presses for a style: 6 (Yes) for the Yes/No groups, else 1 (OK).
+std::int16_t BotoPerDefecte(std::int16_t style);
+
 // The one answer when nobody can see the box: the button that commits to nothing. Cancel
 // where the box has one, No for Yes and No, OK for a box with OK alone. So a run without a
 // person neither starts what a question offers nor repeats an attempt for ever.

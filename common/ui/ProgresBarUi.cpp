@@ -5,8 +5,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
+#include <QProgressBar>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -45,6 +47,14 @@ double ControlsProgresWidget::alcadaInterior() const { return marc_ ? interior(m
 
 void ControlsProgresWidget::setFarciment(double left, double top, double width, double height)
 {
+    // A frame that draws its own bar shows the fill's share of its inside.
+    if (auto* barra = qobject_cast<QProgressBar*>(marc_.data())) {
+        const double interior = ampladaInterior();
+        barra->setRange(0, 1000);
+        barra->setValue(interior > 0 ? int(std::lround(std::clamp(width / interior, 0.0, 1.0) * 1000)) : 0);
+        barra->setInvertedAppearance(left > 0);
+        return;
+    }
     if (!farciment_ || !marc_)
         return;
     const QPoint origen = interior(marc_).topLeft();
@@ -99,8 +109,13 @@ bool LligaBarraProgreso(QWidget* finestra, kovel::HostOffice host)
     auto* marc = finestra->findChild<QWidget*>(QLatin1String(noms.marc));
     if (!marc)
         return false;
-    auto* farciment = marc->findChild<QLabel*>(QLatin1String(noms.farciment));
-    if (!farciment) {
+    auto* farciment = finestra->findChild<QLabel*>(QLatin1String(noms.farciment));
+    if (farciment && farciment->parentWidget() != marc) {
+        // The fill lives inside its frame, which clips it.
+        farciment->setParent(marc);
+        farciment->show();
+    }
+    if (!farciment && !qobject_cast<QProgressBar*>(marc)) {
         farciment = new QLabel(marc);
         farciment->setObjectName(QLatin1String(noms.farciment));
         farciment->show();

@@ -47,8 +47,9 @@ struct NomsControlsProgres {
 NomsControlsProgres ControlsProgresDe(kovel::HostOffice host);
 
 // BarraProgreso := a new bar bound to the host's controls of `finestra`, found by name. A
-// fill label the window lacks is made inside the frame under its name. False (the bar
-// created but unbound) when the window has no such frame.
+// fill label the window lacks is made inside the frame under its name, unless the frame is a
+// QProgressBar, which then shows the fill's share itself. False (the bar created but
+// unbound) when the window has no such frame.
 bool LligaBarraProgreso(QWidget* finestra, kovel::HostOffice host);
 
 } // namespace ModTolvWiz

@@ -28,6 +28,7 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QProcess>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -326,6 +327,24 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     DespresDeCarregar(&vacia, "/W");
     EXPECT_FALSE(BarraProgreso->lligada());
     ModTolvWiz::AvancaBarraProgreso();
+}
+
+TEST_F(Arrencada, AFrameThatDrawsItsOwnBarShowsTheFillsShare)
+{
+    QWidget finestra;
+    auto* barra = new QProgressBar(&finestra);
+    barra->setObjectName("PctProgressBar");
+    barra->setGeometry(10, 10, 300, 20);
+    ASSERT_TRUE(ModTolvWiz::LligaBarraProgreso(&finestra, kovel::HostOffice::Word));
+    EXPECT_EQ(barra->findChild<QLabel*>(), nullptr);
+    BarraProgreso->setMax(4);
+    BarraProgreso->setValue(3);
+    EXPECT_EQ(barra->maximum(), 1000);
+    EXPECT_EQ(barra->value(), 750);
+    BarraProgreso->setValue(9);   // past Max: full, not beyond
+    EXPECT_EQ(barra->value(), 1000);
+    BarraProgreso->setValue(0);
+    EXPECT_EQ(barra->value(), 0);
 }
 
 TEST_F(Arrencada, WithoutAPrinterTheQuestionOffersTheSystemsPrinterSettings)
