@@ -1,5 +1,6 @@
 #include "wizard/Arrencada.h"
 
+#include "catalogue/Catalogo.h"
 #include "common/Idioma.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
@@ -158,6 +159,9 @@ void DespresDeCarregar(QWidget* finestra, const QString& linia)
     ModoLog = ModTolvWiz::ModoLogDeLinia(linia);
     ModTolvWiz::Escribe_Log(QStringLiteral("Start-up: host \"%1\", language %2, data source \"%3\"")
                                 .arg(ProgramaOffice).arg(IdiomaSistema).arg(FontDadesActual));
+    // The catalogue loaded before the log was on: what it left out is written now.
+    for (const QString& omes : ModTolvWiz::FormatosOmitidos())
+        ModTolvWiz::Escribe_Log(omes);
     ModTolvWiz::LligaBarraProgreso(finestra, kovel::Host());
     Comprueba_Impresora();
     if (finestra && QApplication::activeWindow() != finestra

@@ -4,6 +4,9 @@
 // to the build folder.
 #include "wizard/Arrencada.h"
 
+#include "catalogue/Catalogo.h"
+#include "catalogue/tests/Ayudas.h"
+
 #include "common/Idioma.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
@@ -306,6 +309,12 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     qputenv("KOVEL_PROGRAM_DIR", programa.path().toUtf8());
     Missatges m;
     setImpressores([] { return QStringList{"Office laser"}; }, {});
+    // A catalogue with one format that cannot be laid out, loaded before the log was on.
+    QList<kovel::catalogue::Formato> formats = {pruebas::UnFormato(4711), pruebas::UnFormato(815)};
+    formats[0].etiqueta.Filas = 0;
+    QString error;
+    ASSERT_TRUE(kovel::catalogue::EscribeCatalogo(programa.path(), formats, kovel::catalogue::CamposEstandar(), error));
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(programa.path(), error)) << qPrintable(error);
     FinestraFalsa finestra;
     DespresDeCarregar(&finestra, "LOG");
     EXPECT_TRUE(ModoLog);
@@ -313,7 +322,10 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     EXPECT_NE(finestra.findChild<QFrame*>("pctProgressBarTablas")->findChild<QLabel*>("lblProgressBarTablas"), nullptr);
     QFile log(programa.filePath("Runtime.log"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(log.readAll().contains("Start-up"));
+    const QByteArray escrit = log.readAll();
+    EXPECT_TRUE(escrit.contains("Start-up"));
+    EXPECT_TRUE(escrit.contains("\"KOVEL 4711\" (record 1) is left out")) << escrit.constData();
+    log.close();
 
     ModoLog = false;
     QFile::remove(programa.filePath("Runtime.log"));
