@@ -178,13 +178,19 @@ TEST_F(Arrencada, TheWorkbookIsTheNamedOneElseTheQuestionAndTheDialogWithTheSpla
         EXPECT_TRUE(m.vistos.isEmpty());
         EXPECT_EQ(dialegs, 0);
     }
-    // Named but unreadable: the message names the file and nothing is asked.
-    qputenv("KOVEL_ACTIVE_WORKBOOK", dir.filePath("missing.xlsx").toUtf8());
+    // Named but missing or unreadable: the message names the file and nothing is asked.
     {
+        QFile f(dir.filePath("damaged.xlsx"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("this is no workbook");
+    }
+    for (const char* nom : {"missing.xlsx", "damaged.xlsx"}) {
+        qputenv("KOVEL_ACTIVE_WORKBOOK", dir.filePath(QLatin1String(nom)).toUtf8());
         ClsExcel excel;
         EXPECT_FALSE(excel.Conectar(missatge));
-        EXPECT_TRUE(missatge.contains("missing.xlsx")) << qPrintable(missatge);
+        EXPECT_TRUE(missatge.contains(QLatin1String(nom))) << qPrintable(missatge);
         EXPECT_EQ(dialegs, 0);
+        EXPECT_TRUE(m.vistos.isEmpty());
     }
     // Unset: the question, then the dialog, with the splash out of the way.
     qunsetenv("KOVEL_ACTIVE_WORKBOOK");
