@@ -36,20 +36,6 @@ bool ModoLogDeLinia(const QString& linia)
     return linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
 }
 
-FontDadesInicial FontDadesDelHost(kovel::HostOffice host)
-{
-    FontDadesInicial f;
-    if (host == kovel::HostOffice::Excel)
-        f.variable = QStringLiteral("KOVEL_ACTIVE_WORKBOOK");
-    else if (host == kovel::HostOffice::Access)
-        f.variable = QStringLiteral("KOVEL_CURRENT_DATABASE");
-    else
-        return f;
-    f.fitxer = qEnvironmentVariable(qPrintable(f.variable));
-    f.origen = f.fitxer.isEmpty() ? FontDadesInicial::Origen::Pregunta : FontDadesInicial::Origen::Fitxer;
-    return f;
-}
-
 ComandaImpressio LlegeixComandaImpressio(const QString& linia)
 {
     ComandaImpressio c;

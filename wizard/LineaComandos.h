@@ -18,18 +18,6 @@ kovel::HostOffice HostDeLinia(const QString& linia);
 // True when the whole line is "LOG", case ignored (the runtime log is then written).
 bool ModoLogDeLinia(const QString& linia);
 
-// Where the host's data source comes from at start-up: none on Word (and without a host);
-// on Excel the workbook named by $KOVEL_ACTIVE_WORKBOOK, on Access the database named by
-// $KOVEL_CURRENT_DATABASE; with the variable unset or empty, the question and the open-file
-// dialog. Whether the file opens is the data source's to say.
-struct FontDadesInicial {
-    enum class Origen { Cap, Fitxer, Pregunta };
-    Origen origen = Origen::Cap;
-    QString variable;   // the environment variable read, "" for none
-    QString fitxer;     // its value
-};
-FontDadesInicial FontDadesDelHost(kovel::HostOffice host);
-
 // "/P", then "V" or "H", the label number, a blank and the output folder ("/PH1234 out").
 struct ComandaImpressio {
     int modeOrientacio = 0;          // 0 none (acts as vertical), 1 vertical, 2 horizontal

@@ -121,10 +121,9 @@ struct FinestraFalsa : QWidget {
 
 } // namespace
 
-TEST(ArrencadaDecisions, HostLogAndDataSourceFromTheLineAndTheEnvironment)
+TEST(ArrencadaDecisions, HostAndLogFromTheWholeLine)
 {
     using kovel::HostOffice;
-    using Origen = ModTolvWiz::FontDadesInicial::Origen;
     EXPECT_EQ(ModTolvWiz::HostDeLinia("/w"), HostOffice::Word);
     EXPECT_EQ(ModTolvWiz::HostDeLinia("/E"), HostOffice::Excel);
     EXPECT_EQ(ModTolvWiz::HostDeLinia("/a"), HostOffice::Access);
@@ -134,18 +133,6 @@ TEST(ArrencadaDecisions, HostLogAndDataSourceFromTheLineAndTheEnvironment)
     EXPECT_TRUE(ModTolvWiz::ModoLogDeLinia("LOG"));
     EXPECT_FALSE(ModTolvWiz::ModoLogDeLinia("/W LOG"));
     EXPECT_FALSE(ModTolvWiz::ModoLogDeLinia("LOG "));
-
-    qunsetenv("KOVEL_ACTIVE_WORKBOOK");
-    qputenv("KOVEL_CURRENT_DATABASE", "/data/clients.sqlite");
-    EXPECT_EQ(ModTolvWiz::FontDadesDelHost(HostOffice::Word).origen, Origen::Cap);
-    EXPECT_EQ(ModTolvWiz::FontDadesDelHost(HostOffice::Cap).origen, Origen::Cap);
-    EXPECT_EQ(ModTolvWiz::FontDadesDelHost(HostOffice::Excel).origen, Origen::Pregunta);
-    const auto access = ModTolvWiz::FontDadesDelHost(HostOffice::Access);
-    EXPECT_EQ(access.origen, Origen::Fitxer);
-    EXPECT_EQ(access.fitxer, "/data/clients.sqlite");
-    qputenv("KOVEL_ACTIVE_WORKBOOK", "");
-    EXPECT_EQ(ModTolvWiz::FontDadesDelHost(HostOffice::Excel).origen, Origen::Pregunta);   // empty is unset
-    qunsetenv("KOVEL_CURRENT_DATABASE");
 }
 
 TEST_F(Arrencada, TheWorkbookIsTheNamedOneElseTheQuestionAndTheDialogWithTheSplashHidden)
