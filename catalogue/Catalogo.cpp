@@ -6,6 +6,7 @@
 #include "common/Cp1252.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 
 #include <QFile>
@@ -22,6 +23,12 @@ std::int16_t NumEtiquetas = 0;
 std::int16_t Unidades = 1;
 
 namespace {
+
+QStringList& FormatosOmitidosCarga()
+{
+    static QStringList omitidos;
+    return omitidos;
+}
 
 constexpr qint64 kCabeceraCap = 20;
 constexpr qint64 kEntradaCap = 259;
@@ -306,6 +313,14 @@ bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArray
     }
 
     const PlanExtension plan = hazPlan(c.numCampos, c.campos);
+    QStringList omitidos;
+    // One bad record must not keep the program from starting: it is left out of the lists
+    // and named in the log, and the rest loads.
+    const auto omite = [&omitidos](const QString& porque) {
+        omitidos.append(porque);
+        qWarning("%s", qPrintable(porque));
+        ModTolvWiz::Escribe_Log(porque);
+    };
     QList<EtiquetaCatalogo> nuevas;
     QList<EtiquetaExtendida> nuevasExt;
     nuevas.reserve(cuenta);
@@ -321,9 +336,9 @@ bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArray
             try {
                 e.Codigo = ModTolvWiz::CodigoDeReferencia(e.Referencia);
             } catch (const kovel::basic::OverflowError&) {
-                mensaje = QStringLiteral("%1: the model number of the label format \"%2\" is out of range")
-                              .arg(rutaEtq, nombreRef(e));
-                return false;
+                omite(QStringLiteral("%1: the label format \"%2\" (record %3) is left out: its model number is out of range")
+                          .arg(rutaEtq, nombreRef(e)).arg(k + 1));
+                continue;
             }
         }
         EtiquetaExtendida x = leeConPlan(plan, ext.sliced(k * c.longitud, c.longitud));
@@ -336,24 +351,25 @@ bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArray
         x.MargenDerecho = aPrecisionSimple(x.MargenDerecho);
         x.MargenInferior = aPrecisionSimple(x.MargenInferior);
         if (auto porque = geometriaImposible(e, x)) {
-            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) cannot be laid out: %4")
-                          .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque);
-            return false;
+            omite(QStringLiteral("%1: the label format \"%2\" (record %3) is left out: it cannot be laid out: %4")
+                      .arg(rutaEtq, nombreRef(e)).arg(k + 1).arg(*porque));
+            continue;
         }
         if (!sufijoSeguro(x.Sufix)) {
-            mensaje = QStringLiteral("%1: the label format \"%2\" (record %3) has an invalid suffix \"%4\"")
-                          .arg(rutaExt, nombreRef(e)).arg(k + 1).arg(x.Sufix);
-            return false;
+            omite(QStringLiteral("%1: the label format \"%2\" (record %3) is left out: its suffix \"%4\" is unsafe")
+                      .arg(rutaExt, nombreRef(e)).arg(k + 1).arg(x.Sufix));
+            continue;
         }
         nuevas.append(std::move(e));
         nuevasExt.append(std::move(x));
     }
 
     // Everything read: only now does the catalogue in memory change.
+    NumEtiquetas = std::int16_t(nuevas.size());
     Etiquetas = std::move(nuevas);
     EtiquetasExt = std::move(nuevasExt);
-    EtiquetasMarca = QList<bool>(cuenta, false);
-    NumEtiquetas = std::int16_t(cuenta);
+    EtiquetasMarca = QList<bool>(NumEtiquetas, false);
+    FormatosOmitidosCarga() = std::move(omitidos);
     return true;
 }
 
@@ -456,6 +472,8 @@ bool Carga_CatalogoDeDatos(QByteArrayView cap, QByteArrayView ext, QByteArrayVie
     return leeCabecera(QStringLiteral("ETIQSCAP.UNI"), cap, cabecera, mensaje)
         && leeRegistros(cabecera, QStringLiteral("ETIQSEXT.UNI"), ext, QStringLiteral("ETIQS.UNI"), etiqs, mensaje);
 }
+
+QStringList FormatosOmitidos() { return FormatosOmitidosCarga(); }
 
 std::array<bool, NumTiposPapel> TiposPapelPresentes()
 {

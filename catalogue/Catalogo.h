@@ -8,6 +8,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
@@ -77,13 +78,19 @@ namespace ModTolvWiz {
 
 // Reads the three files from the program folder (ModReg::RutaPrograma). True on success.
 // On failure `mensaje` holds the reason (literal 1 with the path for a missing file; otherwise
-// a text naming the file, and the format's reference for an impossible geometry) and the
-// catalogue in memory is left exactly as it was: nothing is replaced unless all of it loaded.
+// a text naming the file) and the catalogue in memory is left exactly as it was: nothing is
+// replaced unless all of it loaded. A format with an impossible geometry, an unsafe suffix or
+// a model number out of range is left out (the later formats move up one index), logged with
+// its reference, and listed by FormatosOmitidos; the rest loads.
 bool Carga_Catalogo(QString& mensaje);
 // Same, from an explicit folder (tests, tools, the fuzzer).
 bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje);
 // Same, from the contents of the three files (the fuzzer, the benchmark).
 bool Carga_CatalogoDeDatos(QByteArrayView etiqscap, QByteArrayView etiqsext, QByteArrayView etiqs, QString& mensaje);
+
+// One line per format the last successful load left out: the file, the reference, the record
+// number and why.
+QStringList FormatosOmitidos();
 
 // Which paper types have at least one format in the loaded catalogue (index = paper code).
 // The wizard shows a paper-type option only when its entry is true.

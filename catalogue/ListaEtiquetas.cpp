@@ -525,7 +525,7 @@ bool Valida_PanelFormato(int numPanel)
     }
     if (numPanel == 3) {
         bool falta = false;
-        if (ProgramaOffice.compare(QLatin1String("Word"), Qt::CaseInsensitive) == 0)
+        if (kovel::Host() == kovel::HostOffice::Word)
             falta = std::none_of(panel.opcOrigDatos.begin(), panel.opcOrigDatos.end(), [](bool b) { return b; });
         if (!panel.opt_Horizontal && !panel.opt_Vertical)
             falta = true;

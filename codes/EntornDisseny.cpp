@@ -13,7 +13,7 @@ EntornDisseny* Entorn() { return g_entorn; }
 
 bool HostAmbCamps()
 {
-    return ProgramaOffice == QLatin1String("Excel") || ProgramaOffice == QLatin1String("Access");
+    return kovel::Host() == kovel::HostOffice::Excel || kovel::Host() == kovel::HostOffice::Access;
 }
 
 } // namespace kovel::codes

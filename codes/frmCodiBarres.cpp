@@ -267,7 +267,7 @@ void frmCodiBarres::Activar()
 
 void frmCodiBarres::OmplirCamps()
 {
-    if (ProgramaOffice == QLatin1String("Word")) {
+    if (kovel::Host() == kovel::HostOffice::Word) {
         optCamp->setEnabled(false);
     } else if (kovel::codes::HostAmbCamps()) {
         cboCamp->clear();

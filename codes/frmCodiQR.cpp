@@ -220,7 +220,7 @@ void frmCodiQR::showEvent(QShowEvent* event)
 
 void frmCodiQR::OmplirCamps()
 {
-    if (ProgramaOffice == QLatin1String("Word")) {
+    if (kovel::Host() == kovel::HostOffice::Word) {
         for (QRadioButton* o : {optCamp, optCampURL, optCampSMS, optCampvCard}) o->setEnabled(false);
     } else if (kovel::codes::HostAmbCamps()) {
         const QStringList camps = kovel::codes::Entorn() ? kovel::codes::Entorn()->Camps() : QStringList();

@@ -1,53 +1,67 @@
 #include "common/HostProfile.h"
 
-QString ProgramaOffice;
+namespace {
+kovel::HostOffice g_host = kovel::HostOffice::Cap;
+QString g_nom;
+} // namespace
+
+const QString& ProgramaOffice = g_nom;
 std::uint8_t PanelInicio = 0, PanelFormato = 0, PanelEtiqueta = 0, PanelOrigenDatos = 0, PanelHoja = 0,
              PanelDiseno = 0, PanelFinal = 0, PanelExtra7 = 0, PanelExtra8 = 0, PanelGuardados = 0,
              UltimoPanel = 0;
 
-namespace {
-// The panel numbers shared by the three hosts; the Word-only panels are set by Word alone.
-void commonPanels()
+namespace kovel {
+
+HostOffice Host() { return g_host; }
+
+QString NomHost(HostOffice host)
 {
-    PanelInicio = 0;
-    PanelFormato = 1;
-    PanelEtiqueta = 2;
-    PanelOrigenDatos = 3;
-    PanelHoja = 4;
-    PanelDiseno = 5;
-    PanelFinal = 6;
+    switch (host) {
+    case HostOffice::Word: return QStringLiteral("Word");
+    case HostOffice::Excel: return QStringLiteral("Excel");
+    case HostOffice::Access: return QStringLiteral("Access");
+    case HostOffice::Cap: break;
+    }
+    return {};
 }
-} // namespace
+
+HostOffice HostDeNom(const QString& nom)
+{
+    for (HostOffice h : {HostOffice::Word, HostOffice::Excel, HostOffice::Access})
+        if (nom == NomHost(h))
+            return h;
+    return HostOffice::Cap;
+}
+
+void EstablirHost(HostOffice host)
+{
+    g_host = host;
+    g_nom = NomHost(host);
+    const bool cap = host == HostOffice::Cap;
+    // The panel numbers shared by the three hosts; the Word-only panels exist on Word alone.
+    PanelInicio = 0;
+    PanelFormato = cap ? 0 : 1;
+    PanelEtiqueta = cap ? 0 : 2;
+    PanelOrigenDatos = cap ? 0 : 3;
+    PanelHoja = cap ? 0 : 4;
+    PanelDiseno = cap ? 0 : 5;
+    PanelFinal = cap ? 0 : 6;
+    PanelExtra7 = host == HostOffice::Word ? 7 : 0;
+    PanelExtra8 = host == HostOffice::Word ? 8 : 0;
+    PanelGuardados = cap ? 0 : 9;
+    UltimoPanel = cap ? 0 : 9;
+}
+
+} // namespace kovel
 
 namespace Word_espec {
-void Inicialitzar()
-{
-    ProgramaOffice = QStringLiteral("Word");
-    commonPanels();
-    PanelExtra7 = 7;
-    PanelExtra8 = 8;
-    PanelGuardados = 9;
-    UltimoPanel = 9;
-}
+void Inicialitzar() { kovel::EstablirHost(kovel::HostOffice::Word); }
 } // namespace Word_espec
 
-namespace {
-// Excel and Access differ only in the host's name; the Word-only panels do not exist there.
-void notWordHost(const char* name)
-{
-    ProgramaOffice = QString::fromLatin1(name);
-    commonPanels();
-    PanelExtra7 = 0;
-    PanelExtra8 = 0;
-    PanelGuardados = 9;
-    UltimoPanel = 9;
-}
-} // namespace
-
 namespace Excel_espec {
-void Inicialitzar() { notWordHost("Excel"); }
+void Inicialitzar() { kovel::EstablirHost(kovel::HostOffice::Excel); }
 } // namespace Excel_espec
 
 namespace Access_espec {
-void Inicialitzar() { notWordHost("Access"); }
+void Inicialitzar() { kovel::EstablirHost(kovel::HostOffice::Access); }
 } // namespace Access_espec

@@ -3,6 +3,7 @@
 #include "common/ModReg.h"
 #include "common/MsgBox.h"
 #include "platform/files/EscripturaAtomica.h"
+#include "platform/paths/Paths.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -40,6 +41,18 @@ QString Carpeta_Programa()
 {
     const QString dir = ModReg::RutaPrograma();
     return dir.endsWith(u'/') || dir.endsWith(u'\\') ? dir : dir + u'/';
+}
+
+QString LlegirVersio(const QString& carpeta)
+{
+    const QString dir = carpeta.isEmpty() ? ModReg::RutaPrograma() : carpeta;
+    QFile f(kovel::paths::findCaseInsensitive(dir, QStringLiteral("versio.txt")));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QString linia = QString::fromUtf8(f.readLine(1024));
+    while (linia.endsWith(u'\n') || linia.endsWith(u'\r'))
+        linia.chop(1);
+    return linia.left(255);
 }
 
 void Escribe_Log(const QString& message)

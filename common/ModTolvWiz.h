@@ -17,6 +17,11 @@ void setAbansDeMissatge(void (*hook)());
 // The program folder followed by "/" (a single one when it already ends with one).
 QString Carpeta_Programa();
 
+// The first line of "versio.txt" in `carpeta` (the program folder when empty), without its
+// line end, at most 255 characters; "" when the file is missing or unreadable, so that the
+// program carries on with an empty version.
+QString LlegirVersio(const QString& carpeta = {});
+
 // With ModoLog, appends "<date and time>: <message>" to Runtime.log in the program folder;
 // a log that cannot be opened is passed over (written to stderr instead).
 void Escribe_Log(const QString& message);

@@ -12,6 +12,7 @@ namespace {
 // static initialiser of its own.
 Finestra g_messageBox = nullptr;
 Finestra g_popUp = nullptr;
+bool g_sensePersona = false;
 
 Answerer& answerer()
 {
@@ -21,7 +22,7 @@ Answerer& answerer()
 
 std::int16_t withoutDisplay(const char* what, const QString& prompt, std::int16_t style, const QString& title)
 {
-    const std::int16_t answer = BotoPerDefecte(style);
+    const std::int16_t answer = RespostaSensePersona(style);
     std::fprintf(stderr, "[%s] %s: %s (answered %d)\n", what, qPrintable(title),
                  qPrintable(QString(prompt).replace(u'\r', u'\n')), int(answer));
     return answer;
@@ -31,7 +32,7 @@ std::int16_t show(Finestra window, const char* what, const QString& prompt, std:
 {
     if (answerer())
         return answerer()(prompt, style, title);
-    if (!window || !PantallaUsable())
+    if (!window || g_sensePersona || !PantallaUsable())
         return withoutDisplay(what, prompt, style, title);
     return window(prompt, style, title);
 }
@@ -42,6 +43,18 @@ std::int16_t BotoPerDefecte(std::int16_t style)
     const int buttons = style & 0x0F;
     return (buttons == vbYesNoCancel || buttons == vbYesNo) ? vbYes : vbOK;
 }
+
+std::int16_t RespostaSensePersona(std::int16_t style)
+{
+    switch (style & 0x0F) {
+    case vbOKCancel:
+    case vbYesNoCancel: return vbCancel;
+    case vbYesNo: return vbNo;
+    default: return vbOK;
+    }
+}
+
+void setSensePersona(bool senseFinestra) { g_sensePersona = senseFinestra; }
 
 bool PantallaUsable()
 {

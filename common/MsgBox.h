@@ -24,10 +24,18 @@ void resetAnswerer();
 // The button that Enter presses for a style: 6 (Yes) for the Yes/No groups, else 1 (OK).
 std::int16_t BotoPerDefecte(std::int16_t style);
 
+// The one answer when nobody can see the box: the button that commits to nothing. Cancel
+// where the box has one, No for Yes and No, OK for a box with OK alone. So a run without a
+// person neither starts what a question offers nor repeats an attempt for ever.
+std::int16_t RespostaSensePersona(std::int16_t style);
+
 // True when a box can be shown: a widget application on a real display (not the
 // "offscreen" or "minimal" platforms). Without one, and without an answerer, a message is
-// written to stderr and the style's default button is the answer, so nothing blocks.
+// written to stderr and RespostaSensePersona is the answer, so nothing blocks.
 bool PantallaUsable();
+// No box is shown from now on, even on a display (the print mode): every message goes to
+// stderr with RespostaSensePersona. An answerer set by a test still comes first.
+void setSensePersona(bool senseFinestra);
 
 // The windows behind rvtMsgBox and MissatgePopUp; installed by kovel_common_ui
 // (kovel::ui::InstalarFinestresMissatge), which every program with windows links.

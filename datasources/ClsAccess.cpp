@@ -4,7 +4,6 @@
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
-#include "common/ui/DialegObrir.h"
 #include "datasources/FontDades.h"
 #include "datasources/Missatges.h"
 
@@ -135,11 +134,13 @@ bool ClsAccess::Conectar(QString& message)
         kovel::datasources::AmagarPresentacio();
         if (mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(2004), 52, ModTraduccion::Literal(2005)) != mod_rvtMsgBox::vbYes)
             return false;
-        QString path;
         const QString filter = QStringLiteral("*.ACCDB") + QChar(u'\0') + QStringLiteral("*.accdb") + QChar(u'\0') +
                                QStringLiteral("*.MDB") + QChar(u'\0') + QStringLiteral("*.mdb") + QChar(u'\0');
-        if (!CommDlg::ObrirFitxer(path, QString(), QString(), filter, QStringLiteral("ACCDB")))
+        const std::optional<QString> triat =
+            kovel::datasources::TriaFitxer({QString(), filter, QStringLiteral("ACCDB")});
+        if (!triat)
             return false;
+        const QString& path = *triat;
         kovel::datasources::MostrarPresentacio();
         if (!m_app->OpenCurrentDatabase(path, error)) {
             message = kovel::datasources::MissatgeNoObert(QStringLiteral("ClsAccess.NoObert"),

@@ -5,7 +5,6 @@
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/Portapapers.h"
-#include "common/ui/DialegObrir.h"
 #include "datasources/FontDades.h"
 #include "datasources/Missatges.h"
 
@@ -38,11 +37,13 @@ bool ClsExcel::Conectar(QString& message)
         kovel::datasources::AmagarPresentacio();
         if (mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(2010), 52, ModTraduccion::Literal(2011)) != mod_rvtMsgBox::vbYes)
             return false;
-        QString path;
         const QString filter = QStringLiteral("*.XLSX") + QChar(u'\0') + QStringLiteral("*.xlsx") + QChar(u'\0') +
                                QStringLiteral("*.XLS") + QChar(u'\0') + QStringLiteral("*.xls") + QChar(u'\0');
-        if (!CommDlg::ObrirFitxer(path, QString(), QString(), filter, QStringLiteral("XLSX")))
+        const std::optional<QString> triat =
+            kovel::datasources::TriaFitxer({QString(), filter, QStringLiteral("XLSX")});
+        if (!triat)
             return false;
+        const QString& path = *triat;
         kovel::datasources::MostrarPresentacio();
         // A file that does not open leaves the source as it was, with a message that names it.
         if (!m_app->Open(path, error)) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the generator reads of the user's choices. The print mode fills it now; the wizard
 // window fills it from its controls. Folders default to the program's own.
+#include "common/HostProfile.h"
 #include "documents/FontDades.h"
 
 #include <QString>
@@ -51,7 +52,9 @@ class OpcionsGeneracio {
 public:
     virtual ~OpcionsGeneracio() = default;
 
-    // The host: "Word", "Excel" or "Access" (default: ProgramaOffice).
+    // The host (default: the one chosen at start-up). Options that still name their host by
+    // text override programaOffice() instead; the generator asks host() alone.
+    virtual kovel::HostOffice host() const { return kovel::HostDeNom(programaOffice()); }
     virtual QString programaOffice() const;
     // The catalogue index of the format selected in the list, −1 when none.
     virtual std::int16_t formatSeleccionat() const = 0;
@@ -76,9 +79,11 @@ public:
     virtual QString nomCasella(std::int32_t /*i*/) const { return {}; }
     virtual void desaCasellaActual() {}
 
-    // One step of the progress display for every sheet added after the first (the print
-    // mode has none).
-    virtual void avancaProgres() {}
+    // The progress display: set up for the run's sheets once they are known, then one step
+    // for the first sheet and one for every sheet added after it. By default they drive the
+    // bar bound at start-up (BarraProgreso), which the print mode never has.
+    virtual void iniciProgres(std::int32_t passos);
+    virtual void avancaProgres();
 
     // Field-linked codes; nullptr when the design may hold none.
     virtual CodisGeneracio* codis() { return nullptr; }

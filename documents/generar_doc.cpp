@@ -5,6 +5,7 @@
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
+#include "common/ProgresBar.h"
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
 
@@ -27,6 +28,10 @@ GeneracioError::GeneracioError(const QString& message)
 // ---- Options' defaults ----
 
 QString OpcionsGeneracio::programaOffice() const { return ProgramaOffice; }
+
+void OpcionsGeneracio::iniciProgres(std::int32_t passos) { ModTolvWiz::IniciaBarraProgreso(passos); }
+
+void OpcionsGeneracio::avancaProgres() { ModTolvWiz::AvancaBarraProgreso(); }
 
 QString OpcionsGeneracio::carpetaPrograma() const { return kovel::paths::programDir(); }
 
@@ -682,10 +687,10 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         throw GeneracioError(QStringLiteral("The label format %1 has no labels to lay out.").arg(m.codi));
     const GeometriaTaula g = CalculaGeometria(m);
 
-    const QString host = o.programaOffice();
-    const bool word = host == QLatin1String("Word");
-    const bool excel = host == QLatin1String("Excel");
-    const bool access = host == QLatin1String("Access");
+    const kovel::HostOffice host = o.host();
+    const bool word = host == kovel::HostOffice::Word;
+    const bool excel = host == kovel::HostOffice::Excel;
+    const bool access = host == kovel::HostOffice::Access;
     if (!word && !excel && !access) {
         // The record loop would have no way to end: the generation stops after the message.
         Portapapers::MissatgePopUp(QStringLiteral("Error: we don't know which TOLV Master application are you running. "
@@ -723,6 +728,8 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     // progress count holds.
     if (pagines > 32767)
         throw GeneracioError(QStringLiteral("The records need %1 sheets; one document holds at most 32767.").arg(pagines));
+    o.iniciProgres(pagines);
+    o.avancaProgres();
 
     std::unique_ptr<Document> doc = CreaDocumentSortida(m, c.horitzontal, o);
     if (!doc)

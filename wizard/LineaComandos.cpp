@@ -21,6 +21,21 @@ AccioLinia ClassificaLinia(const QString& linia)
     return AccioLinia::Cap;
 }
 
+kovel::HostOffice HostDeLinia(const QString& linia)
+{
+    switch (ClassificaLinia(linia)) {
+    case AccioLinia::Word: return kovel::HostOffice::Word;
+    case AccioLinia::Excel: return kovel::HostOffice::Excel;
+    case AccioLinia::Access: return kovel::HostOffice::Access;
+    default: return kovel::HostOffice::Cap;
+    }
+}
+
+bool ModoLogDeLinia(const QString& linia)
+{
+    return linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
+}
+
 ComandaImpressio LlegeixComandaImpressio(const QString& linia)
 {
     ComandaImpressio c;
@@ -73,13 +88,11 @@ std::optional<int> Lee_LineaComandos(const QString& linia, const QString& carpet
 
 std::optional<int> Procesa_LineaComandos(const QString& linia, const QString& carpetaActual)
 {
-    switch (ClassificaLinia(linia)) {
-    case AccioLinia::Impressio: return ModoImpresion(linia, carpetaActual);
-    case AccioLinia::Word: Word_espec::Inicialitzar(); break;
-    case AccioLinia::Excel: Excel_espec::Inicialitzar(); break;
-    case AccioLinia::Access: Access_espec::Inicialitzar(); break;
-    case AccioLinia::Cap: break;
-    }
+    if (ClassificaLinia(linia) == AccioLinia::Impressio)
+        return ModoImpresion(linia, carpetaActual);
+    // Any other text sets no host: the name stays empty and every panel number 0.
+    if (const kovel::HostOffice host = HostDeLinia(linia); host != kovel::HostOffice::Cap)
+        kovel::EstablirHost(host);
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 // Reading of the program's command line: the host switch or the one-document print mode.
+#include "common/HostProfile.h"
+
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -10,6 +12,11 @@ enum class AccioLinia { Cap, Word, Excel, Access, Impressio };
 
 // The whole text compared without regard to case; "/W" with anything after it is no switch.
 AccioLinia ClassificaLinia(const QString& linia);
+
+// The host a whole command line chooses: "/W", "/E", "/A" (case ignored) and nothing else.
+kovel::HostOffice HostDeLinia(const QString& linia);
+// True when the whole line is "LOG", case ignored (the runtime log is then written).
+bool ModoLogDeLinia(const QString& linia);
 
 // "/P", then "V" or "H", the label number, a blank and the output folder ("/PH1234 out").
 struct ComandaImpressio {

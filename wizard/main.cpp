@@ -1,36 +1,19 @@
-// KovelAssist: the program's entry. Start-up order: a second copy ends at once, the literals
-// are loaded, the command line picks the host or runs the print mode.
+// KovelAssist: the program's entry. Start-up order: the hourglass, a second copy ends at once,
+// the literals are loaded, the command line picks the host or runs the print mode; the rest
+// of start-up (wizard/Arrencada.h) leads to the wizard window.
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
+#include "common/ui/ModTolvWizUi.h"
 #include "platform/paths/Paths.h"
+#include "wizard/Arrencada.h"
 #include "wizard/CopiaUnica.h"
 #include "wizard/LineaComandos.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QStringList>
-
-#include <cstdio>
-
-namespace {
-
-// Without a window every message goes to standard error; a question that may repeat an
-// attempt (OK and Cancel) is answered Cancel so that nothing waits for a person.
-std::int16_t RespostaSenseFinestra(const QString& prompt, std::int16_t style, const QString& title)
-{
-    std::fprintf(stderr, "%s%s%s\n", qPrintable(title), title.isEmpty() ? "" : ": ",
-                 qPrintable(QString(prompt).replace(u'\r', u'\n')));
-    switch (style & 0x0F) {
-    case mod_rvtMsgBox::vbOKCancel: return mod_rvtMsgBox::vbCancel;
-    case mod_rvtMsgBox::vbYesNo:
-    case mod_rvtMsgBox::vbYesNoCancel: return mod_rvtMsgBox::vbNo;
-    default: return mod_rvtMsgBox::vbOK;
-    }
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -46,8 +29,11 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString carpetaActual = QDir::currentPath();
-    if (accio == ModTolvWiz::AccioLinia::Impressio || QGuiApplication::platformName() == QLatin1String("offscreen"))
-        mod_rvtMsgBox::setAnswerer(RespostaSenseFinestra);
+    // Nobody watches the print mode: its messages go to stderr (offscreen already does that).
+    if (accio == ModTolvWiz::AccioLinia::Impressio)
+        mod_rvtMsgBox::setSensePersona(true);
+
+    ModTolvWiz::Puntero_Espera(true);
 
     // One copy of the window per user; print runs one at a time.
     ModTolvWiz::CopiaUnica copiaUnica;
@@ -56,17 +42,13 @@ int main(int argc, char** argv)
 
     QString missatge;
     if (!ModTraduccion::CarregarLiterals(missatge)) {
+        ModTolvWiz::Puntero_Espera(false);
         ModTolvWiz::Mensaje_Error(missatge);
         return 1;
     }
-    if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual))
+    if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual)) {
+        ModTolvWiz::Puntero_Espera(false);
         return *estat;
-    ModoLog = linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
-    // The wizard window is not part of this build yet.
-    QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));
-    if (text.isEmpty())
-        text = QStringLiteral("The wizard window is not part of this version. The print mode makes a label sheet: "
-                              "KovelAssist /PV<label number> <folder>");
-    ModTolvWiz::Mensaje_Error(text);
-    return 2;
+    }
+    return kovel::wizard::Arrencada(linia);
 }

@@ -167,12 +167,12 @@ QPixmap CarregaImatge(const QString& fitxer)
 
 Host HostActual()
 {
-    if (ProgramaOffice == QLatin1String("Word"))
-        return Host::Word;
-    if (ProgramaOffice == QLatin1String("Excel"))
-        return Host::Excel;
-    if (ProgramaOffice == QLatin1String("Access"))
-        return Host::Access;
+    switch (kovel::Host()) {
+    case kovel::HostOffice::Word: return Host::Word;
+    case kovel::HostOffice::Excel: return Host::Excel;
+    case kovel::HostOffice::Access: return Host::Access;
+    case kovel::HostOffice::Cap: break;
+    }
     return Host::Cap;
 }
 
@@ -234,7 +234,7 @@ Informe AplicaPells(QWidget* finestra, const std::vector<Pell>& pells, bool esWo
 
 Informe Carga_ImagenesWizard(QWidget* frm)
 {
-    return AplicaPells(frm, PellsAssistent(), ProgramaOffice.compare(QLatin1String("Word"), Qt::CaseInsensitive) == 0);
+    return AplicaPells(frm, PellsAssistent(), kovel::Host() == kovel::HostOffice::Word);
 }
 
 Informe Carga_ImagenesMsgBox(frm_rvtMsgBox* box) { return AplicaPells(box, PellsMissatge(), false); }

@@ -217,7 +217,7 @@ TEST_F(CatalogoDanado, ShortExtensionOrTooManyFormatsFail)
     FallaNombrando(QStringLiteral("ETIQS.UNI"));
 }
 
-TEST_F(CatalogoDanado, ImpossibleGeometryIsRefusedNamingTheReference)
+TEST_F(CatalogoDanado, AnImpossibleFormatIsLeftOutNamedAndTheRestLoads)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const QList<std::function<void(EtiquetaCatalogo&)>> defectos = {
@@ -233,24 +233,43 @@ TEST_F(CatalogoDanado, ImpossibleGeometryIsRefusedNamingTheReference)
         [](EtiquetaCatalogo& e) { e.FilasOmitidas = 8; },   // every row empty: no labels
         [](EtiquetaCatalogo& e) { e.ColumnasOmitidas = -1; },
     };
+    // Only the bad format goes; the good one keeps its data and takes the first index.
+    const auto cargaSinElMalo = [&](const QList<kovel::catalogue::Formato>& fs, int malo, const QString& nombra) {
+        QString error;
+        ASSERT_TRUE(EscribeCatalogo(dir.path(), fs, CamposEstandar(), error));
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), error)) << qPrintable(error);
+        const auto& bueno = fs[1 - malo];
+        ASSERT_EQ(NumEtiquetas, 1);
+        EXPECT_EQ(Etiquetas.size(), 1);
+        EXPECT_EQ(EtiquetasExt.size(), 1);
+        EXPECT_EQ(EtiquetasMarca.size(), 1);
+        EXPECT_EQ(Etiquetas[0].Codigo, bueno.etiqueta.Codigo);
+        EXPECT_EQ(EtiquetasExt[0].Sufix, bueno.extension.Sufix);
+        const QStringList omitidos = ModTolvWiz::FormatosOmitidos();
+        ASSERT_EQ(omitidos.size(), 1);
+        EXPECT_TRUE(omitidos[0].contains(nombra)) << qPrintable(omitidos[0]);
+        EXPECT_TRUE(omitidos[0].contains(QStringLiteral("record %1").arg(malo + 1))) << qPrintable(omitidos[0]);
+    };
     for (const auto& defecto : defectos) {
         auto fs = formatos;
         defecto(fs[0].etiqueta);
-        QString error;
-        ASSERT_TRUE(EscribeCatalogo(dir.path(), fs, CamposEstandar(), error));
-        FallaNombrando(QStringLiteral("KOVEL 4711"));
+        cargaSinElMalo(fs, 0, QStringLiteral("KOVEL 4711"));
     }
     auto fs = formatos;
     fs[1].extension.Sufix = QStringLiteral("../x");
-    QString error;
-    ASSERT_TRUE(EscribeCatalogo(dir.path(), fs, CamposEstandar(), error));
-    FallaNombrando(QStringLiteral("KOVEL 815"));
+    cargaSinElMalo(fs, 1, QStringLiteral("KOVEL 815"));
 
     fs = formatos;
     fs[1].etiqueta.Codigo = 0;
     fs[1].etiqueta.Referencia = QStringLiteral("KOVEL 1E99");   // beyond 32 bits
-    ASSERT_TRUE(EscribeCatalogo(dir.path(), fs, CamposEstandar(), error));
-    FallaNombrando(QStringLiteral("KOVEL 1E99"));
+    cargaSinElMalo(fs, 1, QStringLiteral("KOVEL 1E99"));
+
+    // A clean load forgets what the last one left out.
+    QString error;
+    ASSERT_TRUE(EscribeCatalogo(dir.path(), formatos, CamposEstandar(), error));
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), error));
+    EXPECT_EQ(NumEtiquetas, 2);
+    EXPECT_TRUE(ModTolvWiz::FormatosOmitidos().isEmpty());
 }
 
 class CatalogoEnviado : public ::testing::Test {

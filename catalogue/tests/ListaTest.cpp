@@ -235,15 +235,15 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     p.optPapel[PapelA5] = true;
     EXPECT_FALSE(Valida_PanelFormato(PanelFormato));
     EXPECT_TRUE(p.img_horitzontal.endsWith(QStringLiteral("a5_horitzontal.dat"), Qt::CaseInsensitive));
-    const QString host = ProgramaOffice;
-    ProgramaOffice = QStringLiteral("Excel");
+    const kovel::HostOffice host = kovel::Host();
+    kovel::EstablirHost(kovel::HostOffice::Excel);
     p.opt_Vertical = true;
     EXPECT_FALSE(Valida_PanelFormato(3));
-    ProgramaOffice = QStringLiteral("Word");
+    kovel::EstablirHost(kovel::HostOffice::Word);
     EXPECT_TRUE(Valida_PanelFormato(3));
     p.opcOrigDatos[2] = true;
     EXPECT_FALSE(Valida_PanelFormato(3));
-    ProgramaOffice = host;
+    kovel::EstablirHost(host);
 
     // Type-ahead completion of the sort box re-sorts and keeps the selected line.
     p.optPapel = {};

@@ -46,7 +46,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
-        ProgramaOffice = QStringLiteral("Word");
+        kovel::EstablirHost(kovel::HostOffice::Word);
         BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t style, const QString&) {
@@ -64,7 +64,7 @@ protected:
     }
     void Excel()
     {
-        ProgramaOffice = QStringLiteral("Excel");
+        kovel::EstablirHost(kovel::HostOffice::Excel);
         assistent.camps = {QStringLiteral("Codi"), QStringLiteral("Nom"), QStringLiteral("Tel")};
         assistent.valors = {{QStringLiteral("Codi"), QStringLiteral("590123412345")},
                             {QStringLiteral("Nom"), QStringLiteral("Jos\u00e9")},

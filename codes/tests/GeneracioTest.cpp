@@ -112,7 +112,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
         CarpetaDades = dir.path() + QLatin1Char('/');
-        ProgramaOffice = QStringLiteral("Excel");
+        kovel::EstablirHost(kovel::HostOffice::Excel);
         BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         // One format of two labels across and two down.
@@ -455,7 +455,7 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
     // The second record, the values the other way round, from a database too.
     ASSERT_EQ(etiquetes[1].size(), 5u);
     EXPECT_EQ(Llegit(Imatge(etiquetes[1][0])), unitat);
-    ProgramaOffice = QStringLiteral("Access");
+    kovel::EstablirHost(kovel::HostOffice::Access);
     auto base = GeneraDeBaseDeDades({QStringLiteral("A"), QStringLiteral("B")}, {assistent.valors});
     ASSERT_TRUE(base);
     const auto deBase = PicturesPerEtiqueta(*base, 1)[0];
@@ -468,7 +468,7 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
 
 TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
 {
-    ProgramaOffice = QStringLiteral("Access");
+    kovel::EstablirHost(kovel::HostOffice::Access);
     assistent.noms = {QStringLiteral("Codi"), QStringLiteral("lot_2"), QStringLiteral("Nom"), QStringLiteral("Tel")};
     assistent.valors = {QStringLiteral("590123412345"), QStringLiteral("L-7"), QStringLiteral("Ana"), QStringLiteral("600")};
     auto barres = [this](int type, int camp) {

@@ -23,7 +23,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
-        ProgramaOffice = QStringLiteral("Excel");
+        kovel::EstablirHost(kovel::HostOffice::Excel);
         BuidaEstatCodis();
         doc = kovel::word::Document::create();
     }
@@ -172,9 +172,9 @@ TEST_F(Insercio, QRDeTargetaRefetPerRegistreEsLlegeix)
 
 TEST_F(Insercio, MostraDelCampPerAmfitrio)
 {
-    ProgramaOffice = QStringLiteral("Word");
+    kovel::EstablirHost(kovel::HostOffice::Word);
     EXPECT_EQ(CodiBarres::ValorCamp(QStringLiteral("F"), QStringLiteral("typed")), QStringLiteral("typed"));
-    ProgramaOffice = QStringLiteral("Excel");
+    kovel::EstablirHost(kovel::HostOffice::Excel);
     EXPECT_EQ(CodiBarres::ValorCamp(QStringLiteral("F"), QStringLiteral("typed")), QString());   // no wizard
 }
 

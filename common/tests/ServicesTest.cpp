@@ -27,7 +27,7 @@ TEST(HostProfile, PanelNumbersOfEachHost)
         EXPECT_EQ(PanelHoja, 4);
     }
     EXPECT_EQ(ProgramaOffice, "Access");
-    ProgramaOffice.clear();
+    kovel::EstablirHost(kovel::HostOffice::Cap);
 }
 
 TEST(Folders, TheTemporaryFolderIsMadeOnceUnderTheDataFolder)
@@ -140,13 +140,25 @@ TEST(Messages, TheAnswererSeesEveryMessageAndItsStyle)
     EXPECT_EQ(splashClosed, 3);
 }
 
-TEST(Messages, WithoutADisplayTheDefaultButtonAnswersAtOnce)
+TEST(Messages, WithoutAPersonEveryBoxAnswersTheButtonThatCommitsToNothing)
 {
     // No application object at all here: nothing can be shown.
     EXPECT_FALSE(mod_rvtMsgBox::PantallaUsable());
+    for (bool sensePersona : {false, true}) {
+        mod_rvtMsgBox::setSensePersona(sensePersona);
+        EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 36, "t"), mod_rvtMsgBox::vbNo);
+        EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 52, "t"), mod_rvtMsgBox::vbNo);
+        EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 3, "t"), mod_rvtMsgBox::vbCancel);
+        EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 1, "t"), mod_rvtMsgBox::vbCancel);
+        EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 48, "t"), mod_rvtMsgBox::vbOK);
+        EXPECT_EQ(Portapapers::MissatgePopUp("p", 35, ""), mod_rvtMsgBox::vbCancel);
+        EXPECT_EQ(Portapapers::MissatgePopUp("p", 0, ""), mod_rvtMsgBox::vbOK);
+    }
+    mod_rvtMsgBox::setSensePersona(false);
+    // A test's answerer still comes first.
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(6); });
+    mod_rvtMsgBox::setSensePersona(true);
     EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 36, "t"), mod_rvtMsgBox::vbYes);
-    EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 3, "t"), mod_rvtMsgBox::vbYes);
-    EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 1, "t"), mod_rvtMsgBox::vbOK);
-    EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("q", 48, "t"), mod_rvtMsgBox::vbOK);
-    EXPECT_EQ(Portapapers::MissatgePopUp("p", 35, ""), mod_rvtMsgBox::vbYes);
+    mod_rvtMsgBox::setSensePersona(false);
+    mod_rvtMsgBox::resetAnswerer();
 }

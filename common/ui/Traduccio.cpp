@@ -64,14 +64,9 @@ void TraduirFormulari(QWidget* window)
     const QString name = window->objectName();
     window->setLayoutDirection(rightToLeft(charset, window) ? Qt::RightToLeft : Qt::LeftToRight);
 
-    QString suffix;
-    if (ProgramaOffice.compare(u"Word", Qt::CaseInsensitive) == 0)
-        suffix = QStringLiteral(" Word");
-    else if (ProgramaOffice.compare(u"Access", Qt::CaseInsensitive) == 0)
-        suffix = QStringLiteral(" Access");
-    else if (ProgramaOffice.compare(u"Excel", Qt::CaseInsensitive) == 0)
-        suffix = QStringLiteral(" Excel");
-    if (!suffix.isEmpty()) {
+    // The caption names the host; without one it stays as designed.
+    if (kovel::Host() != kovel::HostOffice::Cap) {
+        QString suffix = u' ' + kovel::NomHost(kovel::Host());
         if (name == u"frm_llista" || name == u"frmOptions")
             suffix.clear();
         window->setWindowTitle(CercarLiteral(name + QStringLiteral(".Caption")) + suffix);

@@ -26,7 +26,7 @@ struct Access : ::testing::Test {
         qunsetenv("KOVEL_CURRENT_DATABASE");
         FontDadesActual = QStringLiteral("before.db");
         mod_rvtMsgBox::setAnswerer([this](const QString&, std::int16_t, const QString&) { return answer; });
-        CommDlg::setAnswerer([this](const CommDlg::Peticio& p) {
+        kovel::datasources::setDemanaFitxer([this](const kovel::datasources::PeticioFitxer& p) {
             EXPECT_EQ(p.extensioDefecte, QStringLiteral("ACCDB"));
             EXPECT_EQ(CommDlg::FiltresQt(p.filtre), (QStringList{"*.ACCDB (*.accdb)", "*.MDB (*.mdb)"}));
             return chosen;
@@ -35,7 +35,7 @@ struct Access : ::testing::Test {
     void TearDown() override
     {
         mod_rvtMsgBox::resetAnswerer();
-        CommDlg::resetAnswerer();
+        kovel::datasources::setDemanaFitxer({});
         qunsetenv("KOVEL_CURRENT_DATABASE");
     }
     void connect()

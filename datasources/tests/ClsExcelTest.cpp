@@ -18,7 +18,7 @@ struct Excel : ::testing::Test {
     int questions = 0, dialogs = 0, hides = 0;
     std::int16_t answer = mod_rvtMsgBox::vbNo;
     std::optional<QString> chosen;
-    CommDlg::Peticio asked;
+    kovel::datasources::PeticioFitxer asked;
 
     void SetUp() override
     {
@@ -39,7 +39,7 @@ struct Excel : ::testing::Test {
             EXPECT_EQ(style, 52);
             return answer;
         });
-        CommDlg::setAnswerer([this](const CommDlg::Peticio& p) {
+        kovel::datasources::setDemanaFitxer([this](const kovel::datasources::PeticioFitxer& p) {
             ++dialogs;
             asked = p;
             return chosen;
@@ -49,7 +49,7 @@ struct Excel : ::testing::Test {
     void TearDown() override
     {
         mod_rvtMsgBox::resetAnswerer();
-        CommDlg::resetAnswerer();
+        kovel::datasources::setDemanaFitxer({});
         kovel::datasources::setPresentacio({}, {});
         qunsetenv("KOVEL_ACTIVE_WORKBOOK");
     }

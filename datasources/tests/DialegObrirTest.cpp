@@ -1,5 +1,6 @@
 // The open-file dialog as the data sources use it, answered by the test.
 #include "common/ui/DialegObrir.h"
+#include "datasources/FontDades.h"
 #include "platform/excel/tests/Fixtures.h"
 
 #include <QDir>
@@ -32,4 +33,29 @@ TEST(DialegObrir, OnlyAnExistingFileWithAShortEnoughPathIsReturned)
     EXPECT_EQ(path, real);
     CommDlg::resetAnswerer();
     EXPECT_EQ(CommDlg::FiltresQt(QString()), QStringList{QStringLiteral("*.* (*)")});
+}
+
+TEST(DialegObrir, TheSourcesKeepOnlyAnExistingFileFromTheInjectedChooser)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath(QStringLiteral("data.csv"));
+    fixtures::WriteFile(real, "a,b\n");
+    const kovel::datasources::PeticioFitxer peticio{QString(), QStringLiteral("*.CSV"), QStringLiteral("CSV")};
+    kovel::datasources::setDemanaFitxer({});
+    EXPECT_FALSE(kovel::datasources::TriaFitxer(peticio));   // none installed: nothing chosen
+    std::optional<QString> answer;
+    kovel::datasources::PeticioFitxer vist;
+    kovel::datasources::setDemanaFitxer([&](const kovel::datasources::PeticioFitxer& p) {
+        vist = p;
+        return answer;
+    });
+    EXPECT_FALSE(kovel::datasources::TriaFitxer(peticio));   // Cancel
+    EXPECT_EQ(vist.extensioDefecte, QStringLiteral("CSV"));
+    answer = dir.filePath(QStringLiteral("missing.csv"));
+    EXPECT_FALSE(kovel::datasources::TriaFitxer(peticio));
+    answer = dir.path();                                     // a folder is no file
+    EXPECT_FALSE(kovel::datasources::TriaFitxer(peticio));
+    answer = real;
+    EXPECT_EQ(kovel::datasources::TriaFitxer(peticio), real);
+    kovel::datasources::setDemanaFitxer({});
 }

@@ -21,10 +21,10 @@ TEST(WizardLineaComandos, HostSwitchesAreTheWholeLine)
     EXPECT_EQ(ClassificaLinia("/P"), AccioLinia::Impressio);
 
     // A host switch sets the host and lets the wizard go on; any other text sets nothing.
-    ProgramaOffice.clear();
+    kovel::EstablirHost(kovel::HostOffice::Cap);
     EXPECT_EQ(Procesa_LineaComandos("/e", "."), std::nullopt);
     EXPECT_EQ(ProgramaOffice, "Excel");
-    ProgramaOffice.clear();
+    kovel::EstablirHost(kovel::HostOffice::Cap);
     EXPECT_EQ(Lee_LineaComandos("/W LOG", "."), std::nullopt);
     EXPECT_TRUE(ProgramaOffice.isEmpty());
 }

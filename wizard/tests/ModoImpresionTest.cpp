@@ -47,6 +47,7 @@ protected:
             << qPrintable(error);
         const QString font = QStringLiteral(KOVEL_PROGRAM_DIR);
         ASSERT_TRUE(QFile::copy(font + "/LITER.UNI", programa() + "/LITER.UNI"));
+        ASSERT_TRUE(QFile::copy(font + "/special.uni", programa() + "/special.uni"));
         ASSERT_TRUE(QFile::copy(font + "/documents_base/Blanc.docx", programa() + "/documents_base/Blanc.docx"));
     }
     static void TearDownTestSuite() { delete dir; }

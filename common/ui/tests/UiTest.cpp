@@ -100,7 +100,7 @@ TEST(Translation, RightToLeftUnderCharacterSet178ExceptNoRTL)
     ModTraduccion::TraduirFormulari(&ltr.window);
     EXPECT_EQ(ltr.lblTitol->layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(ltr.window.windowTitle(), QString::fromUtf8("نافذة الاختبار Excel"));
-    ProgramaOffice.clear();
+    kovel::EstablirHost(kovel::HostOffice::Cap);
     ModTraduccion::BuidarLiterals();
 }
 
@@ -168,7 +168,7 @@ TEST(MessageBoxWindow, RightToLeftPutsTheIconAfterTheText)
 TEST(MessageBoxWindow, OffscreenMessagesNeverWait)
 {
     EXPECT_FALSE(mod_rvtMsgBox::PantallaUsable()); // tests run on the offscreen platform
-    EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("Go on?", 36, "KOVEL Videvoviv"), 6);
+    EXPECT_EQ(mod_rvtMsgBox::rvtMsgBox("Go on?", 36, "KOVEL Videvoviv"), mod_rvtMsgBox::vbNo);
     EXPECT_EQ(Portapapers::MissatgePopUp("Saved", 0, ""), 1);
 }
 

@@ -401,7 +401,7 @@ TEST(Enllacos, HelpEmailAndWebOpenWithTheDesktop)
         QCoreApplication::sendEvent(c, &e);
     };
 
-    ProgramaOffice = "Excel";
+    kovel::EstablirHost(kovel::HostOffice::Excel);
     ayuda->click();
     clic(lblAyuda);
     ayuda->click();
@@ -425,7 +425,7 @@ TEST(Enllacos, HelpEmailAndWebOpenWithTheDesktop)
     EXPECT_TRUE(oberts.isEmpty());
     EXPECT_EQ(missatges, QStringList{"64|Help not installed|Help is not installed on your hard disk. To solve that, you can "
                                      "reinstall this application"});
-    ProgramaOffice.clear();
+    kovel::EstablirHost(kovel::HostOffice::Cap);
     ModTolvWiz::setObridorShell({});
     mod_rvtMsgBox::resetAnswerer();
 }

@@ -1,0 +1,171 @@
+// "special.uni" and the wizard's list routines; the codes a saved design records.
+#include "wizard/TiposEspeciales.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/CodisDisseny.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "common/HostProfile.h"
+#include "common/ModTraduccion.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace kovel::wizard;
+
+namespace {
+
+void Escriu(const QString& ruta, const QByteArray& dades)
+{
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(dades), dades.size());
+}
+
+QByteArray Registre(qint16 numero, const QByteArray& primer)
+{
+    QByteArray r(LongitudTipoEspecial, ' ');
+    r[0] = char(numero & 0xFF);
+    r[1] = char((numero >> 8) & 0xFF);
+    r.replace(2, primer.size(), primer);
+    for (int i = 252; i < LongitudTipoEspecial; ++i)
+        r[i] = char(i - 252);
+    return r;
+}
+
+} // namespace
+
+TEST(TiposEspeciales, RecordsAreReadWithASpareElementAndAPartialOneIsNone)
+{
+    QString m;
+    ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
+    QTemporaryDir dir;
+    Escriu(dir.filePath("special.uni"), QByteArray());
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(dir.path(), m));
+    EXPECT_EQ(NumTiposEspeciales, 0);
+    EXPECT_EQ(TiposEspeciales.size(), 1);
+
+    Escriu(dir.filePath("special.uni"), Registre(7, "Round \xe9tiquette") + Registre(-2, "Oval") + QByteArray(100, 'x'));
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(dir.path(), m)) << qPrintable(m);
+    ASSERT_EQ(NumTiposEspeciales, 2);
+    ASSERT_EQ(TiposEspeciales.size(), 3);
+    EXPECT_EQ(TiposEspeciales[0].Numero, 7);
+    EXPECT_EQ(TiposEspeciales[0].Textos[0], QStringLiteral("Round \u00e9tiquette"));
+    EXPECT_EQ(TiposEspeciales[1].Numero, -2);
+    EXPECT_EQ(TiposEspeciales[1].Textos[1], QString());
+    EXPECT_EQ(TiposEspeciales[1].Datos.size(), 32);
+    EXPECT_EQ(TiposEspeciales[1].Datos[31], char(31));
+
+    // Missing: literal 1 naming the full path, and an empty table.
+    QFile::remove(dir.filePath("special.uni"));
+    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(dir.path(), m));
+    EXPECT_TRUE(m.contains(dir.filePath("special.uni"))) << qPrintable(m);
+    EXPECT_EQ(m, ModTraduccion::Literal(1, dir.filePath("special.uni")));
+    EXPECT_EQ(NumTiposEspeciales, 0);
+    // A folder of that name is not the file.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("special.uni"));
+    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(dir.path(), m));
+}
+
+TEST(TiposEspeciales, TheShippedFileLoads)
+{
+    QString m;
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+    EXPECT_GT(NumTiposEspeciales, 0);
+    EXPECT_EQ(QFile(QStringLiteral(KOVEL_PROGRAM_DIR "/special.uni")).size(), NumTiposEspeciales * LongitudTipoEspecial);
+}
+
+TEST(TiposEspeciales, ListRoutines)
+{
+    QStringList l0{"old"}, l1;
+    Actualitza_Llista({"Name", "Street", "Town"}, 2, l0, l1);
+    EXPECT_EQ(l0, (QStringList{"Name", "Street"}));
+    EXPECT_EQ(l1, l0);
+    Actualitza_Llista({"Name"}, 5, l0, l1);   // a count past the names stops at the names
+    EXPECT_EQ(l0, QStringList{"Name"});
+
+    QString t = QStringLiteral("Dear NAME, NAME");
+    sustituye(t, QStringLiteral("name"), QStringLiteral("Ann"));
+    EXPECT_EQ(t, QStringLiteral("Dear Ann, NAME"));
+    EXPECT_THROW(sustituye(t, QStringLiteral("town"), QStringLiteral("x")), ErrorArgumentInvalid);
+    EXPECT_EQ(t, QStringLiteral("Dear Ann, NAME"));
+
+    QString r;
+    Combina_Lista("a;b;c;d", "2;4", r, u';');
+    EXPECT_EQ(r, "b;d");
+    Combina_Lista("a;b;c;d", "1;2;3;", r, u';');   // with or without a separator after the last
+    EXPECT_EQ(r, "a;b;c");
+    Combina_Lista("a;b", "1;7", r, u';');          // past the last item: the result ends there
+    EXPECT_EQ(r, "a");
+    Combina_Lista("", "1", r, u';');
+    EXPECT_EQ(r, "");
+    Combina_Lista("a", "", r, u';');
+    EXPECT_EQ(r, "");
+}
+
+TEST(TiposEspeciales, AFreeListDocumentNameIsProposed)
+{
+    QString m;
+    ASSERT_TRUE(ModTraduccion::CarregarLiterals(m));
+    QTemporaryDir docs;
+    const QString base = ModTraduccion::Literal(15);
+    ASSERT_FALSE(base.isEmpty());
+    Escriu(docs.filePath(base + "1.docx"), "x");
+    Escriu(docs.filePath(base + "2.docx"), "x");
+    QString box;
+    PreparaNombreListaEn(docs.path(), box);
+    EXPECT_EQ(box, base + "3.docx");
+    box = QStringLiteral("mine.docx");
+    PreparaNombreListaEn(docs.path(), box);   // a name already there stays
+    EXPECT_EQ(box, QStringLiteral("mine.docx"));
+}
+
+TEST(CodisDisseny, PaperOrientationOrderAndNumber)
+{
+    using namespace directoris;
+    std::array<bool, 5> p{};
+    EXPECT_EQ(CodiTipusPaper(p), 0);
+    p[PapelContinuo] = p[PapelLetter] = true;
+    EXPECT_EQ(CodiTipusPaper(p), 'L');   // Letter comes before continuous
+    p[PapelA5] = true;
+    EXPECT_EQ(CodiTipusPaper(p), '5');
+    p[PapelA4] = true;
+    EXPECT_EQ(CodiTipusPaper(p), '4');
+    p = {};
+    p[PapelTermico] = true;
+    EXPECT_EQ(CodiTipusPaper(p), 'T');
+
+    EXPECT_EQ(CodiOrientacio(true, true), 'H');
+    EXPECT_EQ(CodiOrientacio(false, true), 'V');
+    EXPECT_EQ(CodiOrientacio(false, false), 0);
+
+    kovel::EstablirHost(kovel::HostOffice::Word);
+    EXPECT_EQ(CodiOrdre(true, false), 'D');    // Word reads opcOrigDatos(0)
+    kovel::EstablirHost(kovel::HostOffice::Excel);
+    EXPECT_EQ(CodiOrdre(true, false), 'I');    // the others OpcEtiqpag(0)
+    EXPECT_EQ(CodiOrdre(false, true), 'D');
+    kovel::EstablirHost(kovel::HostOffice::Cap);
+
+    // Letter, horizontal and the order option cleared: "L", "H", "I".
+    EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
+    panel.optPapel = {};
+    panel.optPapel[PapelLetter] = true;
+    panel.opt_Horizontal = true;
+    EXPECT_EQ(CodiTipusPaper(), 'L');
+    EXPECT_EQ(CodiOrientacio(), 'H');
+    EXPECT_EQ(CodiOrdre(false), 'I');
+    panel = EstadoPanelEtiquetas{};
+
+    Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
+    Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
+    Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
+    NumEtiquetas = 2;
+    EXPECT_EQ(NumeroEtiqueta(0), 815);
+    EXPECT_EQ(NumeroEtiqueta(1), 0);   // does not fit in 32 bits
+    EXPECT_EQ(NumeroEtiqueta(-1), 0);
+    EXPECT_EQ(NumeroEtiqueta(2), 0);
+    EXPECT_EQ(NumeroEtiqueta(), 0);    // nothing selected in the list
+    Etiquetas.clear();
+    NumEtiquetas = 0;
+}
