@@ -6,6 +6,7 @@
 #include "common/MsgBox.h"
 #include "platform/paths/Paths.h"
 #include "wizard/LineaComandos.h"
+#include "wizard/ui/Assistent.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,11 +65,17 @@ int main(int argc, char** argv)
     if (const std::optional<int> estat = ModTolvWiz::Lee_LineaComandos(linia, carpetaActual))
         return *estat;
     ModoLog = linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
-    // The wizard window is not part of this build yet.
-    QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));
-    if (text.isEmpty())
-        text = QStringLiteral("The wizard window is not part of this version. The print mode makes a label sheet: "
-                              "KovelAssist /PV<label number> <folder>");
-    ModTolvWiz::Mensaje_Error(text);
-    return 2;
+    // The wizard is a window: without a display it would wait for nobody.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));
+        if (text.isEmpty())
+            text = QStringLiteral("The wizard needs a display. Without one, the print mode makes a label sheet: "
+                                  "KovelAssist /PV<label number> <folder>");
+        ModTolvWiz::Mensaje_Error(text);
+        return 2;
+    }
+    // A line that named no host ("LOG") runs the wizard as the word processor's.
+    if (ProgramaOffice.isEmpty())
+        Word_espec::Inicialitzar();
+    return kovel::wizard::ExecutaAssistent();
 }

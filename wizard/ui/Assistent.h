@@ -1,0 +1,11 @@
+#pragma once
+// The start-up's way into the wizard.
+
+namespace kovel::wizard {
+
+// Loads the wizard window for the host chosen at start-up (the host profile), shows it and
+// runs it until it closes. Returns the program's exit status: 0 when the wizard ran, 1 when
+// it could not load (its message has been shown). Needs a QApplication.
+int ExecutaAssistent();
+
+} // namespace kovel::wizard
