@@ -594,7 +594,9 @@ bool EstatAssistent::genera(Avis& avis)
         full_ = nullptr;
         if (!doc)
             return false;   // the user gave up saving it: nothing to show
+        // The generator saved the sheet when it made it; the labels are filled since.
         documentGenerat_ = doc->fullName();
+        doc->saveAs(documentGenerat_);
         doc.reset();
     } catch (const generar_doc::GeneracioError& e) {
         avis.text = e.message();

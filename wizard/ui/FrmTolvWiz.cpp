@@ -324,14 +324,16 @@ void FrmTolvWiz::construeixDisseny()
         QMenu menu(this);
         menu.setObjectName(QStringLiteral("mnuCampo"));
         for (int i = 0; i < estat_->mnuCampo.size(); ++i) {
-            QAction* a = menu.addAction(estat_->mnuCampo[i]);
+            const QString camp = estat_->mnuCampo[i];
+            QAction* a = menu.addAction(camp);
             a->setObjectName(QStringLiteral("mnuCampo"));
             a->setProperty("index", i);
+            connect(a, &QAction::triggered, this, [this, camp] {
+                estat_->InsereixCamp(camp);
+                mostraDisseny();
+            });
         }
-        if (QAction* a = menu.exec(CmdCampos->mapToGlobal(QPoint(0, CmdCampos->height())))) {
-            estat_->InsereixCamp(a->text());
-            mostraDisseny();
-        }
+        menu.exec(CmdCampos->mapToGlobal(QPoint(0, CmdCampos->height())));
     });
     CmdEditarDatos = Control<BotoImatge>(p, "CmdEditarDatos", Tw(8200, 1600, 3000, 400));
     CmdEditarDatos->hide();
