@@ -761,8 +761,15 @@ void EstatAssistent::InsereixCamp(const QString& camp)
     imatge.fill(QColor(0xE0, 0xE8, 0xF0));
     kovel::word::InlinePicture p = kovel::word::InlinePicture::fromImage(imatge);
     p.setAlternativeText(QStringLiteral("TOLV_camp") + camp);
-    kovel::word::Range r = disseny_->content();
+    // Each field on a line of its own, after what the design holds.
+    kovel::word::Range tot = disseny_->content();
+    const bool buit = tot.text().trimmed().isEmpty();
+    kovel::word::Range r = tot;
     r.collapse(kovel::word::Collapse::End);
+    if (!buit) {
+        r.insertAfter(QStringLiteral("\r"));
+        r.collapse(kovel::word::Collapse::End);
+    }
     r.insertPicture(p);
     marca(PanelFinal, 0);
 }

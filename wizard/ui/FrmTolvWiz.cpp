@@ -63,6 +63,7 @@ QLabel* Etiqueta(QWidget* parent, const char* name, const QRect& r, const QStrin
     auto* l = Control<QLabel>(parent, name, r);
     l->setText(text);
     l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return l;
 }
 
@@ -282,6 +283,7 @@ void FrmTolvWiz::construeixOrigen()
         opcOrigDatos[i]->setTipus(BotoImatge::Tipus::Opcio);
         Label_opcDatos[i] = Membre<QLabel>(p, "Label_opcDatos", i, Tw(1350, 1500 + 800 * i, 4800, 700));
         Label_opcDatos[i]->setWordWrap(true);
+        Label_opcDatos[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         Clicable(Label_opcDatos[i], this);
         connect(opcOrigDatos[i], &QAbstractButton::clicked, this, [this, i] {
             estat_->opcOrigDatos_Click(i);
@@ -352,13 +354,14 @@ void FrmTolvWiz::construeixFinal()
     QWidget* p = panels_[6];
     img_final1 = Etiqueta(p, "img_final1", Tw(600, 1100, 5000, 4300));
     img_final2 = Etiqueta(p, "img_final2", Tw(600, 1100, 5000, 4300));
-    LblPresentacion = Etiqueta(p, "LblPresentacion", Tw(6200, 1000, 5000, 400));
+    LblPresentacion = Etiqueta(p, "LblPresentacion", Tw(600, 1100, 5000, 600));
     LblPresentacion2 = Etiqueta(p, "LblPresentacion2", Tw(6200, 2500, 5000, 2000));
     LblDistribucion = Etiqueta(p, "LblDistribucion", Tw(6100, 3000, 5100, 300));
     for (int i = 0; i < 2; ++i) {
         OpcEtiqpag[i] = Membre<BotoImatge>(p, "OpcEtiqpag", i, Tw(6200, 4500 + 400 * i, 330, 330));
         OpcEtiqpag[i]->setTipus(BotoImatge::Tipus::Opcio);
         lblEtiqpag[i] = Membre<QLabel>(p, "lblEtiqpag", i, Tw(6650, 4500 + 400 * i, 4600, 330));
+        lblEtiqpag[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         Clicable(lblEtiqpag[i], this);
         connect(OpcEtiqpag[i], &QAbstractButton::clicked, this, [this, i] {
             estat_->OpcEtiqpag_Click(i);
