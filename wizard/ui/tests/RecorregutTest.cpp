@@ -357,3 +357,17 @@ TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
     Clica(w, "lblCancelar");
     EXPECT_FALSE(w.isVisible());
 }
+
+TEST_F(Recorregut, SampleWorkbookOfTheMainJobOpensInTheWizard)
+{
+    Excel_espec::Inicialitzar();
+    qputenv("KOVEL_ACTIVE_WORKBOOK", QByteArray(KOVEL_PROGRAM_DIR "/samples/addresses.csv"));
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("sample"));
+    ASSERT_EQ(Busca<QListWidget>(w, "LstHojas")->count(), 1);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_GE(w.estat().UltimaFilaHoja, 30);
+}
