@@ -15,6 +15,10 @@
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <thread>
 #include <cmath>
 #include <limits>
 
@@ -121,6 +125,69 @@ bool RangFilesValid(const QString& inicial, const QString& final_, std::int32_t 
 {
     const std::int32_t f = Enter(inicial), l = Enter(final_);
     return ultimaFila >= 1 && f >= 1 && f <= l && l <= ultimaFila;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The codes of the run, with a turn of the event pump for every record, so that the window
+// stays painted while the labels are filled.
+
+class EstatAssistent::CodisAmbBomba : public generar_doc::CodisGeneracio {
+public:
+    explicit CodisAmbBomba(EstatAssistent& estat) : estat_(estat) {}
+
+    void inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp, const QString& valor,
+                           const QString& textAlternatiu) override
+    {
+        real(textAlternatiu).inserirCodiBarres(lloc, n, camp, valor, textAlternatiu);
+    }
+    void inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
+                       const QString& textAlternatiu) override
+    {
+        real(textAlternatiu).inserirCodiQR(lloc, n, s, dades, textAlternatiu);
+    }
+    QString codificarText(const QString& text) override { return real(text).codificarText(text); }
+    QString codificarValorQR(const QString& valor) override { return real(valor).codificarValorQR(valor); }
+    QString prefixDadesQR() override { return real(QString()).prefixDadesQR(); }
+    QString plantillaQR(std::int32_t index) override { return real(QString::number(index)).plantillaQR(index); }
+    QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override
+    {
+        return real(plantilla).omplirPlantillaQR(plantilla, valor);
+    }
+    void iniciGeneracio() override
+    {
+        if (estat_.codisPrograma_)
+            estat_.codisPrograma_->iniciGeneracio();
+    }
+    void registreActual(std::int32_t registre) override
+    {
+        if (estat_.codisPrograma_)
+            estat_.codisPrograma_->registreActual(registre);
+        if (estat_.bomba)
+            estat_.bomba();
+    }
+    void finalGeneracio() override
+    {
+        if (estat_.codisPrograma_)
+            estat_.codisPrograma_->finalGeneracio();
+    }
+
+private:
+    generar_doc::CodisGeneracio& real(const QString& text)
+    {
+        if (!estat_.codisPrograma_)
+            throw generar_doc::GeneracioError(
+                QStringLiteral("The design holds a code (\"%1\") that this run did not make.").arg(text));
+        return *estat_.codisPrograma_;
+    }
+
+    EstatAssistent& estat_;
+};
+
+generar_doc::CodisGeneracio* EstatAssistent::codis()
+{
+    if (!codis_)
+        codis_ = std::make_unique<CodisAmbBomba>(*this);
+    return codis_.get();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -596,7 +663,7 @@ bool EstatAssistent::genera(Avis& avis)
             return false;   // the user gave up saving it: nothing to show
         // The generator saved the sheet when it made it; the labels are filled since.
         documentGenerat_ = doc->fullName();
-        doc->saveAs(documentGenerat_);
+        desa(*doc, documentGenerat_);
         doc.reset();
     } catch (const generar_doc::GeneracioError& e) {
         avis.text = e.message();
@@ -612,6 +679,33 @@ bool EstatAssistent::genera(Avis& avis)
     if (obridor)
         obridor(documentGenerat_);
     return true;
+}
+
+// A long document is written by a helper thread while the window keeps being painted; the
+// document is touched by nobody else meanwhile.
+void EstatAssistent::desa(kovel::word::Document& doc, const QString& cami)
+{
+    if (!bomba) {
+        doc.saveAs(cami);
+        return;
+    }
+    std::exception_ptr error;
+    std::atomic<bool> fet{false};
+    std::thread escriptor([&] {
+        try {
+            doc.saveAs(cami);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        fet = true;
+    });
+    while (!fet) {
+        bomba();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    escriptor.join();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 Avis EstatAssistent::Presentacion()

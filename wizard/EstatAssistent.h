@@ -104,8 +104,12 @@ public:
     std::function<void(const QString& cami)> obridor;
     // A list or generation step: value and maximum, for the progress controls.
     std::function<void(int valor, int maxim)> progres;
-    // Lets the window repaint during long work (the runtime's event pump).
+    // Lets the window repaint during long work (the runtime's event pump); called for every
+    // sheet and every record of a generation.
     std::function<void()> bomba;
+    // The field-linked barcodes and QR codes of the run (the code dialogs' own); none: a
+    // design holding one is refused by the generation with a message.
+    void setCodis(generar_doc::CodisGeneracio* codis) { codisPrograma_ = codis; }
 
     // ---- Loading ----
     // lbl_version's caption: "v. " and the first line of versio.txt in `carpeta`; a missing or
@@ -177,6 +181,7 @@ public:
     std::unique_ptr<generar_doc::RegistresDades> obreRegistres() override;
     kovel::word::Document* dissenyAllotjat() override { return disseny_.get(); }
     void avancaProgres() override;
+    generar_doc::CodisGeneracio* codis() override;
     QString carpetaDades() const override;
     // The folder the label document is written to (tests point it elsewhere).
     void setCarpetaDades(const QString& carpeta) { carpetaDades_ = carpeta; }
@@ -232,6 +237,7 @@ private:
     bool validaOrigen(Avis& avis);
     bool validaFinal(Avis& avis);
     bool genera(Avis& avis);
+    void desa(kovel::word::Document& doc, const QString& cami);
     void preparaDisseny();
     bool unaEtiquetaPerFull() const;
     void marca(int panel, std::int16_t valor);
@@ -245,6 +251,9 @@ private:
     QString documentGenerat_;
     VistaFinal vistaFinal_;
     int pasProgres_ = 0;
+    generar_doc::CodisGeneracio* codisPrograma_ = nullptr;
+    class CodisAmbBomba;
+    std::unique_ptr<CodisAmbBomba> codis_;
 };
 
 } // namespace kovel::wizard

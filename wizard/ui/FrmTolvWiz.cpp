@@ -13,6 +13,7 @@
 #include "common/ui/ModTolvWizUi.h"
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
+#include "documents/CodisPrograma.h"
 #include "platform/word/Document.h"
 #include "wizard/ui/FontsAssistent.h"
 
@@ -102,6 +103,8 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
     };
     connect(this, &QObject::destroyed, [darrer]() { delete darrer; });
     estat_->obridor = [](const QString& cami) { ModTolvWiz::Abre_Documento(cami); };
+    codis_ = std::make_unique<generar_doc::CodisPrograma>();
+    estat_->setCodis(codis_.get());
 }
 
 FrmTolvWiz::~FrmTolvWiz()
@@ -393,6 +396,7 @@ void FrmTolvWiz::construeixFinal()
         estat_->Check_Copias_Click(b);
         mostraFinal();
     });
+    txt_copias->installEventFilter(this);
     connect(txt_copias, &QLineEdit::textEdited, this, [this](const QString& t) { estat_->txt_copias_Change(t); });
     connect(ScrollCopias, &QScrollBar::valueChanged, this, [this](int v) {
         if (v == 50)
@@ -661,6 +665,13 @@ void FrmTolvWiz::progres(int valor, int maxim)
     barra->setValue(maxim > 0 ? std::min(valor, maxim) : 0);
 }
 
+void FrmTolvWiz::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && panels_[5]->isVisible())
+        dsoFraWord->setFocus();
+    QWidget::changeEvent(event);
+}
+
 void FrmTolvWiz::closeEvent(QCloseEvent* event)
 {
     if (estat_->PanelActual > PanelInicio && estat_->AsistenteActivo && !ModTolvWiz::Pregunta_SiNo(Lit(7))) {
@@ -707,6 +718,26 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
             if (watched == Label_opcDatos[i])
                 MostrarPanel(+1);
         return false;
+    }
+    if (watched == txt_copias) {
+        if (event->type() == QEvent::KeyPress) {
+            // Digits and control keys pass, Enter too is dropped; no beep.
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const QString t = k->text();
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter
+                || (!t.isEmpty() && t[0].unicode() >= 32 && !t[0].isDigit()))
+                return true;
+        } else if (event->type() == QEvent::FocusIn) {
+            QMetaObject::invokeMethod(txt_copias, &QLineEdit::selectAll, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::FocusOut) {
+            bool numeric = false;
+            txt_copias->text().toDouble(&numeric);
+            if (!numeric) {
+                txt_copias->setText(QStringLiteral("2"));
+                estat_->txt_copias_Change(txt_copias->text());
+            }
+        }
+        return QWidget::eventFilter(watched, event);
     }
     auto* e = qobject_cast<QLineEdit*>(watched);
     if (e && (e == txtFila_inicial || e == txtFila_final)) {

@@ -50,6 +50,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -81,6 +82,7 @@ private:
 
     std::unique_ptr<EstatAssistent> estat_;
     std::unique_ptr<FontAssistent> font_;
+    std::unique_ptr<generar_doc::CodisGeneracio> codis_;
     bool omplint_ = false;
     bool filaEnCurs_ = false;
 
