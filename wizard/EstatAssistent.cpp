@@ -380,11 +380,7 @@ void EstatAssistent::ompleEtiqueta()
     ListaEtiquetasLlena = false;
     focusTarget_ = QStringLiteral("LstEtiquetas");
     ValorPanel = std::int32_t(ModTolvWiz::IndexFormat());
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
-        p.opt_Horizontal = EtiquetasMarca[idx];
-        p.opt_Vertical = !p.opt_Horizontal;
-    }
+    orientacioDelFormat();
 }
 
 bool EstatAssistent::unaEtiquetaPerFull() const
@@ -768,11 +764,15 @@ void EstatAssistent::optOrden_Click(int orden)
 
 void EstatAssistent::LstEtiquetas_Click(int linia)
 {
-    const int abans = ModTolvWiz::FormatSeleccionat();
     ModTolvWiz::LstEtiquetas().setListIndex(linia);
+    orientacioDelFormat();
+}
+
+void EstatAssistent::orientacioDelFormat()
+{
+    // The orientation options show whether the format now selected is turned.
     const int idx = ModTolvWiz::FormatSeleccionat();
-    // The orientation options follow the format now selected.
-    if (idx != abans && DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
+    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
         EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
         p.opt_Horizontal = EtiquetasMarca[idx];
         p.opt_Vertical = !p.opt_Horizontal;

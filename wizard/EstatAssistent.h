@@ -240,6 +240,7 @@ private:
     void desa(kovel::word::Document& doc, const QString& cami);
     void preparaDisseny();
     bool unaEtiquetaPerFull() const;
+    void orientacioDelFormat();
     void marca(int panel, std::int16_t valor);
 
     Host host_ = Host::Cap;

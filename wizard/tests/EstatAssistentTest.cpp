@@ -208,6 +208,31 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     EXPECT_EQ(EtiquetasMarca, marca);
 }
 
+TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
+{
+    Word_espec::Inicialitzar();
+    EstatAssistent e;
+    FinsOrigen(e);
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    const EtiquetaCatalogo dret = Etiquetas[idx];
+    e.Opt_Horizontal_Click();
+    e.Opt_Horizontal_Click();   // already turned: not turned again
+    EXPECT_TRUE(EtiquetasMarca[idx]);
+    EXPECT_EQ(Etiquetas[idx].Filas, dret.Columnas);
+    EXPECT_EQ(Etiquetas[idx].Columnas, dret.Filas);
+    EXPECT_TRUE(e.horitzontal());
+    EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
+    e.Opt_Vertical_Click();
+    e.Opt_Vertical_Click();
+    EXPECT_FALSE(EtiquetasMarca[idx]);
+    EXPECT_EQ(Etiquetas[idx], dret);
+    // Selecting a turned format shows it as landscape.
+    e.Opt_Horizontal_Click();
+    e.LstEtiquetas_Click(ModTolvWiz::IndexFormat());
+    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    e.Opt_Vertical_Click();
+}
+
 TEST_F(Assistent, RowBoxesCorrectTheRangeAndNeverTrapTheFocus)
 {
     // Empty and 0 become 1 and keep the focus; beyond the last row becomes the last row.

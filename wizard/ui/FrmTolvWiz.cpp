@@ -32,6 +32,7 @@
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 
 namespace kovel::wizard {
@@ -191,10 +192,7 @@ void FrmTolvWiz::construeixPaper()
         ImgPapel[t] = Etiqueta(p, imgs[t], Tw(6500, 1300, 3200, 3900));
         ImgPapel[t]->setFrameShape(QFrame::Box);
         ImgPapel[t]->hide();
-        connect(optPapel[t], &QAbstractButton::clicked, this, [this, t] {
-            estat_->optPapel_Click(t);
-            mostra();
-        });
+        connect(optPapel[t], &QAbstractButton::clicked, this, [this, t] { paper(t); });
     }
     static const char* const mides[6] = {"lblMidesA4amp", "lblMidesA4llarg", "lblMidesLetterAmp",
                                          "lblMidesLetterLlarg", "lblMidesA5amp", "lblMidesA5llarg"};
@@ -219,8 +217,8 @@ void FrmTolvWiz::construeixEtiqueta()
             [this](const QModelIndex& i) {
                 if (omplint_)
                     return;
-                estat_->LstEtiquetas_Click(i.row());
-                mostraEtiqueta();
+                ModTolvWiz::LstEtiquetas().setListIndex(i.row());
+                LstEtiquetas_Click();
             });
     connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { MostrarPanel(+1); });
 
@@ -264,14 +262,8 @@ void FrmTolvWiz::construeixEtiqueta()
 
     opt_Vertical = Opcio(p, "opt_Vertical", Tw(6500, 2750, 2300, 300));
     opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 2750, 2300, 300));
-    connect(opt_Vertical, &QAbstractButton::clicked, this, [this] {
-        estat_->Opt_Vertical_Click();
-        mostraEtiqueta();
-    });
-    connect(opt_Horizontal, &QAbstractButton::clicked, this, [this] {
-        estat_->Opt_Horizontal_Click();
-        mostraEtiqueta();
-    });
+    connect(opt_Vertical, &QAbstractButton::clicked, this, [this] { Opt_Vertical_Click(); });
+    connect(opt_Horizontal, &QAbstractButton::clicked, this, [this] { Opt_Horizontal_Click(); });
     // The sheet preview's place (drawn by the preview code).
     Frame_Hoja = Control<QWidget>(p, "Frame_Hoja", Tw(6500, 3150, 4800, 2100));
     for (int i = 0; i < 6; ++i)
@@ -349,6 +341,17 @@ void FrmTolvWiz::construeixDisseny()
     LblHoja = Etiqueta(p, "LblHoja", Tw(9400, 4750, 900, 300));
     CmdBorrar = Control<BotoImatge>(p, "CmdBorrar", Tw(10400, 4750, 300, 300));
     Check_Formato = Control<QCheckBox>(p, "Check_Formato", Tw(8200, 5200, 300, 300));
+    // The one-page guard of the design document; a tick never overlaps the one before.
+    TimerEvitar2pags = new QTimer(this);
+    TimerEvitar2pags->setObjectName(QStringLiteral("TimerEvitar2pags"));
+    TimerEvitar2pags->setInterval(500);
+    connect(TimerEvitar2pags, &QTimer::timeout, this, [this] {
+        if (evitantDuesPagines_ || !evitaDuesPagines)
+            return;
+        evitantDuesPagines_ = true;
+        evitaDuesPagines();
+        evitantDuesPagines_ = false;
+    });
     lbl_check_formato = Etiqueta(p, "lbl_check_formato", Tw(8550, 5200, 2700, 500));
 }
 
@@ -581,6 +584,33 @@ void FrmTolvWiz::AjustaPanelDistribucio()
 }
 
 // ---------------------------------------------------------------------------------------------
+// Handlers that other parts of the program run too
+
+void FrmTolvWiz::paper(int tipus)
+{
+    estat_->optPapel_Click(tipus);
+    mostra();
+}
+
+void FrmTolvWiz::LstEtiquetas_Click()
+{
+    estat_->LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+    mostraEtiqueta();
+}
+
+void FrmTolvWiz::Opt_Vertical_Click()
+{
+    estat_->Opt_Vertical_Click();
+    mostraEtiqueta();
+}
+
+void FrmTolvWiz::Opt_Horizontal_Click()
+{
+    estat_->Opt_Horizontal_Click();
+    mostraEtiqueta();
+}
+
+// ---------------------------------------------------------------------------------------------
 // Moves
 
 void FrmTolvWiz::MostrarPanel(int dir)
@@ -635,8 +665,7 @@ void FrmTolvWiz::cmdPresentacion_Click()
 
 void FrmTolvWiz::MostrarAjuda()
 {
-    const int p = estat_->PanelActual;
-    const int context = p <= 2 ? 2000 + 10 * (p + 1) : 2000 + 10 * p;
+    const int context = property("HelpContextID").toInt();
     const QString ajuda = ModTolvWiz::Carpeta_Programa() + QStringLiteral("Help/") + QString::number(context) + QStringLiteral(".html");
     QDesktopServices::openUrl(QUrl::fromLocalFile(ajuda));
 }
@@ -803,6 +832,11 @@ void FrmTolvWiz::mostra()
         return;
     omplint_ = true;
     mouEnllacos(p);
+    setProperty("HelpContextID", p <= 2 ? 2000 + 10 * (p + 1) : 2000 + 10 * p);
+    if (p == PanelDiseno)
+        TimerEvitar2pags->start();
+    else
+        TimerEvitar2pags->stop();
     CmdAnterior->setVisible(estat_->anteriorVisible());
     lblAnterior->setVisible(CmdAnterior->isVisibleTo(PanelBaix));
     lblSiguiente->setText(estat_->esUltimPanel() ? Lit(13) : Lit(14));

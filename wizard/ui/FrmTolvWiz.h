@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -19,6 +20,7 @@ class QComboBox;
 class QProgressBar;
 class QScrollBar;
 class QTextEdit;
+class QTimer;
 
 namespace kovel::ui {
 class BotoImatge;
@@ -47,6 +49,20 @@ public:
 
     void Adaptaciones_para_Access();
     void Adaptaciones_para_Excel();
+
+    // What the restoring of a saved design runs after setting a choice (same as a click).
+    void optDinA4_Click() { paper(0); }
+    void optContinuo_Click() { paper(1); }
+    void optLetter_Click() { paper(2); }
+    void optDinA5_Click() { paper(3); }
+    void optTermic_Click() { paper(4); }
+    void LstEtiquetas_Click();
+    void Opt_Vertical_Click();
+    void Opt_Horizontal_Click();
+    // The design document shown in the design panel (the design frame's document).
+    kovel::word::Document* MYdoc() const { return estat_->disseny(); }
+    // modDsoFraWord.EvitaDuesPagines: run every 500 ms while the design panel is shown.
+    std::function<void()> evitaDuesPagines;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,12 +95,15 @@ private:
     void modoEspera(bool espera);
     void progres(int valor, int maxim);
     void txtFila_Validate(bool inicial);
+    void paper(int tipus);
 
     std::unique_ptr<EstatAssistent> estat_;
     std::unique_ptr<FontAssistent> font_;
     std::unique_ptr<generar_doc::CodisGeneracio> codis_;
     bool omplint_ = false;
     bool filaEnCurs_ = false;
+    QTimer* TimerEvitar2pags = nullptr;
+    bool evitantDuesPagines_ = false;
 
     std::array<QWidget*, 10> panels_{};
     std::array<QLabel*, 10> lblTit{};
