@@ -187,7 +187,8 @@ void FrmTolvWiz::construeixPaper()
     static const char* const imgs[5] = {"ImgDinA4", "ImgContinuo", "ImgLetter", "ImgDinA5", "ImgTermic"};
     for (int t = 0; t < 5; ++t) {
         optPapel[t] = Opcio(p, opts[t], Tw(900, 1760 + 789 * t, 330, 330));
-        lblDescrPapel[t] = Etiqueta(p, descr[t], Tw(1350, 1760 + 789 * t, 4200, 700));
+        lblDescrPapel[t] = Etiqueta(p, descr[t], Tw(1350, 1760 + 789 * t, 4200, 330));
+        lblDescrPapel[t]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         Clicable(lblDescrPapel[t], this);
         ImgPapel[t] = Etiqueta(p, imgs[t], Tw(6500, 1300, 3200, 3900));
         ImgPapel[t]->setFrameShape(QFrame::Box);

@@ -6,11 +6,13 @@
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
+#include "catalogue/tests/Ayudas.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
+#include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "documents/generar_doc.h"
 #include "platform/access/tests/SqliteFixture.h"
@@ -370,4 +372,46 @@ TEST_F(Recorregut, SampleWorkbookOfTheMainJobOpensInTheWizard)
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
     EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
     EXPECT_GE(w.estat().UltimaFilaHoja, 30);
+}
+
+TEST_F(Recorregut, UnopenableWorkbookEndsTheLoadingWithItsName)
+{
+    Excel_espec::Inicialitzar();
+    const QString llibre = dir.filePath(QStringLiteral("broken.xlsx"));
+    QFile f(llibre);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a workbook");
+    f.close();
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+    FrmTolvWiz w;
+    EXPECT_FALSE(w.Cargar());
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("broken.xlsx"))) << qPrintable(missatges[0]);
+}
+
+TEST_F(Recorregut, PaperOptionsFollowTheCatalogueAndCloseTheirGaps)
+{
+    Word_espec::Inicialitzar();
+    // A program folder whose catalogue has A4 and Letter formats only.
+    const QString programa = dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(programa);
+    QFile::copy(QStringLiteral(KOVEL_PROGRAM_DIR "/LITER.UNI"), programa + QStringLiteral("/LITER.UNI"));
+    QString error;
+    ASSERT_TRUE(kovel::catalogue::EscribeCatalogo(
+        programa, {pruebas::UnFormato(101, PapelA4), pruebas::UnFormato(102, PapelLetter)},
+        kovel::catalogue::CamposEstandar(), error)) << qPrintable(error);
+    const QByteArray abans = qgetenv("KOVEL_PROGRAM_DIR");
+    qputenv("KOVEL_PROGRAM_DIR", programa.toUtf8());
+    FrmTolvWiz w;
+    const bool carregat = w.Cargar();
+    qputenv("KOVEL_PROGRAM_DIR", abans);
+    ASSERT_TRUE(carregat) << qPrintable(missatges.join(u'\n'));
+    Clica(w, "CmdSiguiente");
+    Fotografia(w, QStringLiteral("twopapers"));
+    EXPECT_FALSE(Busca(w, "optContinuo")->isVisible());
+    EXPECT_FALSE(Busca(w, "lblDescrDinA5")->isVisible());
+    // Two shown: 3945 / 2 = 1972.5, to even 1972 twips apart from 1760.
+    EXPECT_EQ(Busca(w, "optDinA4")->y(), kovel::ui::Px(1760));
+    EXPECT_EQ(Busca(w, "lblDescrLetter")->y(), kovel::ui::Px(1760 + 1972));
 }
