@@ -685,11 +685,21 @@ void FrmTolvWiz::modoEspera(bool espera)
 
 void FrmTolvWiz::progres(int valor, int maxim)
 {
-    QProgressBar* barra = estat_->PanelActual == PanelOrigenDatos
-        ? (estat_->esAccess() ? pctProgressBarTablas : PctProgressBarHojas)
-        : PctProgressBar;
-    if (!barra)
-        return;
+    QProgressBar* barra = PctProgressBar;
+    if (estat_->PanelActual == PanelOrigenDatos && !estat_->esWord()) {
+        // The list is read again at every showing: its progress shows in its place.
+        const bool access = estat_->esAccess();
+        barra = access ? pctProgressBarTablas : PctProgressBarHojas;
+        QLabel* text = access ? lblProgresoTablas : lblProgresoHojas;
+        if (!barra->isVisible()) {
+            barra->resize(panels_[PanelOrigenDatos]->width() - barra->x() - kovel::ui::Px(100), barra->height());
+            (access ? LstTablas : LstHojas)->hide();
+            lblTit[PanelOrigenDatos]->hide();
+            barra->show();
+            text->show();
+            panels_[PanelOrigenDatos]->show();
+        }
+    }
     if (barra->maximum() != maxim)
         barra->setRange(0, maxim);
     barra->setValue(maxim > 0 ? std::min(valor, maxim) : 0);
@@ -923,6 +933,10 @@ void FrmTolvWiz::mostraOrigen()
         opcOrigDatos[i]->setVisible(visible);
         Label_opcDatos[i]->setVisible(visible && (i != 3 || estat_->opcOrigDatos0Visible));
     }
+    for (QWidget* w : std::initializer_list<QWidget*>{PctProgressBarHojas, lblProgresoHojas, pctProgressBarTablas,
+                                                      lblProgresoTablas})
+        w->hide();
+    lblTit[PanelOrigenDatos]->show();
     pctExcelPanel3->setVisible(estat_->esExcel());
     pctAccessPanel3->setVisible(estat_->esAccess());
     QListWidget* llista = estat_->esExcel() ? LstHojas : estat_->esAccess() ? LstTablas : nullptr;
