@@ -418,7 +418,7 @@ void FrmTolvWiz::construeixFinal()
             ScrollCopias->setValue(50);
         mostraFinal();
     });
-    cmdPresentacion = Control<BotoImatge>(p, "cmdPresentacion", Tw(9300, 5450, 1900, 400));
+    cmdPresentacion = Control<BotoImatge>(p, "cmdPresentacion", Tw(9300, 5300, 1900, 400));
     connect(cmdPresentacion, &QAbstractButton::clicked, this, [this] { cmdPresentacion_Click(); });
     PctProgressBar = Control<QProgressBar>(p, "PctProgressBar", Tw(600, 5950, 10600, 220));
     LblProgreso = Etiqueta(p, "LblProgreso", Tw(600, 5650, 5000, 300));
