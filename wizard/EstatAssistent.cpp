@@ -647,9 +647,18 @@ bool EstatAssistent::validaFinal(Avis& avis)
 
 bool EstatAssistent::genera(Avis& avis)
 {
+    // One step for every sheet after the first; how many is known beforehand for a range of
+    // worksheet rows only.
     pasProgres_ = 0;
+    maxProgres_ = 0;
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    if (esExcel() && DinsCatalogo(idx)) {
+        const std::int32_t files = Enter(txtFila_final) - Enter(txtFila_inicial) + 1;
+        const std::int32_t perFull = std::max(1, Etiquetas[idx].Filas * Etiquetas[idx].Columnas);
+        maxProgres_ = std::max(0, (OpcEtiqpag[0] ? (files - 1) / perFull + 1 : files) - 1);
+    }
     if (progres)
-        progres(0, 0);
+        progres(0, maxProgres_);
     try {
         if (!disseny_)
             preparaDisseny();
@@ -924,7 +933,7 @@ void EstatAssistent::avancaProgres()
 {
     ++pasProgres_;
     if (progres)
-        progres(pasProgres_, 0);
+        progres(pasProgres_, maxProgres_);
     if (bomba)
         bomba();
 }

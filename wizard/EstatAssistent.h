@@ -252,6 +252,7 @@ private:
     QString documentGenerat_;
     VistaFinal vistaFinal_;
     int pasProgres_ = 0;
+    int maxProgres_ = 0;
     generar_doc::CodisGeneracio* codisPrograma_ = nullptr;
     class CodisAmbBomba;
     std::unique_ptr<CodisAmbBomba> codis_;
