@@ -93,16 +93,14 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
     setAttribute(Qt::WA_DeleteOnClose, false);
     construeix();
     estat_->progres = [this](int v, int m) { progres(v, m); };
-    QElapsedTimer* darrer = new QElapsedTimer;
-    darrer->start();
-    estat_->bomba = [darrer]() {
+    darrerBomba_.start();
+    estat_->bomba = [this]() {
         // Often enough to keep the window painted, seldom enough to cost nothing.
-        if (darrer->elapsed() >= 40) {
+        if (darrerBomba_.elapsed() >= 40) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            darrer->restart();
+            darrerBomba_.restart();
         }
     };
-    connect(this, &QObject::destroyed, [darrer]() { delete darrer; });
     estat_->obridor = [](const QString& cami) { ModTolvWiz::Abre_Documento(cami); };
     codis_ = std::make_unique<generar_doc::CodisPrograma>();
     estat_->setCodis(codis_.get());

@@ -4,6 +4,7 @@
 // control is named as the window's code names it (control arrays carry "index").
 #include "wizard/EstatAssistent.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QWidget>
 
@@ -101,6 +102,7 @@ private:
     std::unique_ptr<FontAssistent> font_;
     std::unique_ptr<generar_doc::CodisGeneracio> codis_;
     bool omplint_ = false;
+    QElapsedTimer darrerBomba_;
     bool filaEnCurs_ = false;
     QTimer* TimerEvitar2pags = nullptr;
     bool evitantDuesPagines_ = false;
