@@ -53,10 +53,18 @@ T* Membre(QWidget* parent, const char* name, int index, const QRect& r)
     return c;
 }
 
+// An option whose group the state keeps: the options of a panel are siblings of several
+// groups, so Qt's own exclusivity among siblings would turn off options of other groups.
+void FesOpcio(BotoImatge* b)
+{
+    b->setTipus(BotoImatge::Tipus::Opcio);
+    b->setAutoExclusive(false);
+}
+
 BotoImatge* Opcio(QWidget* parent, const char* name, const QRect& r)
 {
     auto* b = Control<BotoImatge>(parent, name, r);
-    b->setTipus(BotoImatge::Tipus::Opcio);
+    FesOpcio(b);
     return b;
 }
 
@@ -223,7 +231,7 @@ void FrmTolvWiz::construeixEtiqueta()
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
-        optOrden[i]->setTipus(BotoImatge::Tipus::Opcio);
+        FesOpcio(optOrden[i]);
         connect(optOrden[i], &QAbstractButton::clicked, this, [this, i] {
             estat_->optOrden_Click(i);
             mostraEtiqueta();
@@ -274,7 +282,7 @@ void FrmTolvWiz::construeixOrigen()
     QWidget* p = panels_[3];
     for (int i = 0; i < 4; ++i) {
         opcOrigDatos[i] = Membre<BotoImatge>(p, "opcOrigDatos", i, Tw(900, 1500 + 800 * i, 330, 330));
-        opcOrigDatos[i]->setTipus(BotoImatge::Tipus::Opcio);
+        FesOpcio(opcOrigDatos[i]);
         Label_opcDatos[i] = Membre<QLabel>(p, "Label_opcDatos", i, Tw(1350, 1500 + 800 * i, 4800, 700));
         Label_opcDatos[i]->setWordWrap(true);
         Label_opcDatos[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -364,7 +372,7 @@ void FrmTolvWiz::construeixFinal()
     LblDistribucion = Etiqueta(p, "LblDistribucion", Tw(6100, 3000, 5100, 300));
     for (int i = 0; i < 2; ++i) {
         OpcEtiqpag[i] = Membre<BotoImatge>(p, "OpcEtiqpag", i, Tw(6200, 4500 + 400 * i, 330, 330));
-        OpcEtiqpag[i]->setTipus(BotoImatge::Tipus::Opcio);
+        FesOpcio(OpcEtiqpag[i]);
         lblEtiqpag[i] = Membre<QLabel>(p, "lblEtiqpag", i, Tw(6650, 4500 + 400 * i, 4600, 330));
         lblEtiqpag[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         Clicable(lblEtiqpag[i], this);

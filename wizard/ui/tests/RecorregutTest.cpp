@@ -161,6 +161,9 @@ protected:
         Clica(w, "btn_buscar_ref");
         ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
         EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        // Options of different groups on one panel stay on together.
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optOrden", 0)->valor());
+        EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
         Fotografia(w, host);
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
@@ -414,4 +417,25 @@ TEST_F(Recorregut, PaperOptionsFollowTheCatalogueAndCloseTheirGaps)
     // Two shown: 3945 / 2 = 1972.5, to even 1972 twips apart from 1760.
     EXPECT_EQ(Busca(w, "optDinA4")->y(), kovel::ui::Px(1760));
     EXPECT_EQ(Busca(w, "lblDescrLetter")->y(), kovel::ui::Px(1760 + 1972));
+}
+
+TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    w.estat().hiHaGuardats = [] { return true; };
+    ASSERT_TRUE(w.Cargar());
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelGuardados);
+    EXPECT_FALSE(Busca(w, "CmdAnterior")->isVisible());
+    Fotografia(w, QStringLiteral("word"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(7005));
+    Clica(w, "cmdCrear");
+    Clica(w, "lblSiguiente");   // the caption acts as its button
+    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    Clica(w, "lblAnterior");
+    EXPECT_EQ(w.estat().PanelActual, PanelGuardados);
+    EXPECT_FALSE(Busca<BotoImatge>(w, "cmdCrear")->valor());   // refilled: no choice
 }
