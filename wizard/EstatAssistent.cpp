@@ -315,6 +315,7 @@ void EstatAssistent::LlenarPanel(std::int16_t panel)
         return;
     if (panel == PanelGuardados) {
         cmdObrir = cmdCrear = false;
+        lstGuardatsIndex = -1;
         return;
     }
     if (panel == PanelFormato)
@@ -531,10 +532,13 @@ bool EstatAssistent::ValidarPanel(std::int16_t panel, Avis& avis)
     if (panel < 0 || panel == PanelInicio)
         return true;
     if (panel == PanelGuardados) {
-        if (!cmdObrir && !cmdCrear) {
+        // Opening needs a design chosen in the list.
+        if ((!cmdObrir && !cmdCrear) || (cmdObrir && lstGuardatsIndex < 0)) {
             avis = AvisLiteral(7005);
             return false;
         }
+        if (cmdObrir && recuperaDisseny)
+            recuperaDisseny(lstGuardatsIndex + 1);
         return true;
     }
     if (panel == PanelEtiqueta) {

@@ -100,6 +100,8 @@ public:
     FontAssistent* font() const { return font_; }
     // guardar.HiHaGuardats: saved designs for this host (none until the store is there).
     std::function<bool()> hiHaGuardats;
+    // guardar.RecuperaDisseny of record `n` of the store (1: the first design after its header).
+    std::function<void(int n)> recuperaDisseny;
     // Shows the finished document (the window puts the desktop's handler here).
     std::function<void(const QString& cami)> obridor;
     // A list or generation step: value and maximum, for the progress controls.
@@ -222,6 +224,7 @@ public:
 
     bool cmdObrir = false;
     bool cmdCrear = false;
+    int lstGuardatsIndex = -1;
 
     std::int32_t IndexDocumentBase = -1;
     QString ClauDocumentBase;

@@ -130,6 +130,8 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
     EXPECT_EQ(e.PanelActual, PanelGuardados);
     m = e.MostrarPanel(+1);
     EXPECT_EQ(m.avis.literal, 7005);
+    e.triaGuardat(true);   // open, with no design chosen in the list
+    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 7005);
     e.triaGuardat(false);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     EXPECT_EQ(e.PanelActual, PanelFormato);

@@ -439,6 +439,7 @@ void FrmTolvWiz::construeixGuardats()
     cmdCrear = Opcio(p, "cmdCrear", Tw(600, 1900, 2200, 400));
     cmdObrir = Opcio(p, "cmdObrir", Tw(600, 2400, 2200, 400));
     lstGuardats = Control<QListWidget>(p, "lstGuardats", Tw(3000, 1900, 8000, 3700));
+    connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) { estat_->lstGuardatsIndex = r; });
     connect(cmdCrear, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(false); mostra(); });
     connect(cmdObrir, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(true); mostra(); });
     cmdGuardar = Control<BotoImatge>(panels_[5], "cmdGuardar", Tw(8200, 5700, 3000, 400));
