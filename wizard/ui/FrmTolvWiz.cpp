@@ -116,6 +116,8 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
 
 FrmTolvWiz::~FrmTolvWiz()
 {
+    ModTolvWiz::PanelEtiquetas().focoLista = nullptr;
+    ModTolvWiz::PanelEtiquetas().pitido = nullptr;
     estat_->bomba = nullptr;
     estat_->progres = nullptr;
 }
@@ -228,6 +230,11 @@ void FrmTolvWiz::construeixEtiqueta()
                 LstEtiquetas_Click();
             });
     connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { MostrarPanel(+1); });
+    ModTolvWiz::PanelEtiquetas().focoLista = [this] {
+        if (LstEtiquetas->isVisible())
+            LstEtiquetas->setFocus();
+    };
+    ModTolvWiz::PanelEtiquetas().pitido = [] { QApplication::beep(); };
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
@@ -260,7 +267,7 @@ void FrmTolvWiz::construeixEtiqueta()
         mostra();
     };
     connect(btn_buscar_ref, &QAbstractButton::clicked, this, cerca);
-    connect(txtReferencia, &QLineEdit::returnPressed, this, cerca);
+    txtReferencia->installEventFilter(this);
     connect(btn_no_buscar, &QAbstractButton::clicked, this, [this] {
         ModTolvWiz::PanelEtiquetas().cboMides.listIndex = -1;
         ModTolvWiz::Filtra_PorMedidas();
@@ -765,6 +772,26 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
             if (watched == Label_opcDatos[i])
                 MostrarPanel(+1);
         return false;
+    }
+    if (watched == txtReferencia) {
+        if (event->type() == QEvent::KeyPress) {
+            // The reference box takes digits and control keys; Enter runs the search.
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+            if (!enter && (k->text().isEmpty() || k->text()[0].unicode() < 32))
+                return false;
+            std::int16_t tecla = enter ? 13 : std::int16_t(k->text()[0].unicode());
+            ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
+            ModTolvWiz::Filtra_TeclaReferencia(tecla);
+            if (enter)
+                mostra();
+            return tecla == 0;
+        }
+        if (event->type() == QEvent::FocusIn) {
+            ModTolvWiz::Selecciona_TextoReferencia();
+            QMetaObject::invokeMethod(txtReferencia, &QLineEdit::selectAll, Qt::QueuedConnection);
+        }
+        return QWidget::eventFilter(watched, event);
     }
     if (watched == txt_copias) {
         if (event->type() == QEvent::KeyPress) {
