@@ -8,12 +8,14 @@
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
 #include "documents/CodisPrograma.h"
+#include "platform/paths/Paths.h"
 #include "platform/word/Document.h"
 #include "wizard/ui/FontsAssistent.h"
 
@@ -21,7 +23,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QLabel>
@@ -33,7 +35,6 @@
 #include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
-#include <QUrl>
 
 namespace kovel::wizard {
 
@@ -680,9 +681,19 @@ void FrmTolvWiz::cmdPresentacion_Click()
 
 void FrmTolvWiz::MostrarAjuda()
 {
-    const int context = property("HelpContextID").toInt();
-    const QString ajuda = ModTolvWiz::Carpeta_Programa() + QStringLiteral("Help/") + QString::number(context) + QStringLiteral(".html");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ajuda));
+    const QString pagina = estat_->esAccess()  ? QStringLiteral("Help/Help_access.htm")
+                           : estat_->esExcel() ? QStringLiteral("Help/Help_excel.htm")
+                                               : QStringLiteral("Help/Help_word.htm");
+    const QString cami = kovel::paths::findCaseInsensitive(ModReg::RutaPrograma(), pagina);
+    if (!cami.isEmpty() && QFileInfo::exists(cami)) {
+        ModTolvWiz::Abre_Documento(cami);
+        return;
+    }
+    mod_rvtMsgBox::rvtMsgBox(
+        kovel::ui::TextFinestra(QStringLiteral("ModTolvWiz.AjudaNoInstallada"),
+                                QStringLiteral("Help is not installed on your hard disk. To solve that, you can reinstall this application")),
+        mod_rvtMsgBox::vbInformation,
+        kovel::ui::TextFinestra(QStringLiteral("ModTolvWiz.AjudaNoInstallada.Titol"), QStringLiteral("Help not installed")));
 }
 
 void FrmTolvWiz::avisa(const Avis& avis)

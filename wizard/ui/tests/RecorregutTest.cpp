@@ -353,6 +353,11 @@ TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
     FrmTolvWiz w;
     ASSERT_TRUE(w.Cargar());
     Clica(w, "CmdSiguiente");
+    // Help follows the panel; without the help pages installed it says so.
+    Clica(w, "lbl_ayuda");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().startsWith(QStringLiteral("Help is not installed")));
+    EXPECT_EQ(w.property("HelpContextID").toInt(), 2020);
     std::int16_t resposta = mod_rvtMsgBox::vbNo;
     mod_rvtMsgBox::setAnswerer([&](const QString& p, std::int16_t, const QString&) {
         missatges << p;
