@@ -195,8 +195,10 @@ void FrmTolvWiz::construeixPaper()
     static const char* const descr[5] = {"lblDescrDinA4", "lblDescrContinuo", "lblDescrLetter", "lblDescrDinA5", "lblDescrTermic"};
     static const char* const imgs[5] = {"ImgDinA4", "ImgContinuo", "ImgLetter", "ImgDinA5", "ImgTermic"};
     for (int t = 0; t < 5; ++t) {
-        optPapel[t] = Opcio(p, opts[t], Tw(900, 1760 + 789 * t, 330, 330));
-        lblDescrPapel[t] = Etiqueta(p, descr[t], Tw(1350, 1760 + 789 * t, 4200, 330));
+        // Designed one under another in the order A5, A4, continuous, Letter, thermal.
+        static const int fila[5] = {1, 2, 3, 0, 4};
+        optPapel[t] = Opcio(p, opts[t], Tw(900, 1760 + 789 * fila[t], 330, 330));
+        lblDescrPapel[t] = Etiqueta(p, descr[t], Tw(1350, 1760 + 789 * fila[t], 4200, 330));
         lblDescrPapel[t]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         Clicable(lblDescrPapel[t], this);
         ImgPapel[t] = Etiqueta(p, imgs[t], Tw(6500, 1300, 3200, 3900));
@@ -570,6 +572,18 @@ void FrmTolvWiz::AlineaOpcionsPaper()
         lblDescrPapel[t]->move(lblDescrPapel[t]->x(), kovel::ui::Px(y));
         y += pas;
     }
+    // The catalogue loader then closes the gaps of missing paper types: the continuous
+    // paper's place goes to Letter and Letter's to thermal, then Letter's to thermal again.
+    const auto pren = [this](int qui, int de) {
+        optPapel[qui]->move(optPapel[qui]->x(), optPapel[de]->y());
+        lblDescrPapel[qui]->move(lblDescrPapel[qui]->x(), lblDescrPapel[de]->y());
+    };
+    if (!visibles[PapelContinuo]) {
+        pren(PapelTermico, PapelLetter);
+        pren(PapelLetter, PapelContinuo);
+    }
+    if (!visibles[PapelLetter])
+        pren(PapelTermico, PapelLetter);
 }
 
 void FrmTolvWiz::AjustaTitolPanel()

@@ -423,9 +423,11 @@ TEST_F(Recorregut, PaperOptionsFollowTheCatalogueAndCloseTheirGaps)
     Fotografia(w, QStringLiteral("twopapers"));
     EXPECT_FALSE(Busca(w, "optContinuo")->isVisible());
     EXPECT_FALSE(Busca(w, "lblDescrDinA5")->isVisible());
-    // Two shown: 3945 / 2 = 1972.5, to even 1972 twips apart from 1760.
+    // Two shown: 3945 / 2 = 1972.5, to even 1972 twips apart from 1760; then, with no
+    // continuous paper, Letter takes the continuous paper's designed place (third row).
     EXPECT_EQ(Busca(w, "optDinA4")->y(), kovel::ui::Px(1760));
-    EXPECT_EQ(Busca(w, "lblDescrLetter")->y(), kovel::ui::Px(1760 + 1972));
+    EXPECT_EQ(Busca(w, "lblDescrLetter")->y(), kovel::ui::Px(1760 + 2 * 789));
+    EXPECT_EQ(Busca(w, "optLetter")->y(), kovel::ui::Px(1760 + 2 * 789));
 }
 
 TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
