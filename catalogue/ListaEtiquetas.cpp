@@ -546,12 +546,21 @@ void Establece_Orden(int orden)
 
     ModeloEtiquetas& lista = LstEtiquetas();
     const int posicion = lista.ListIndex();
+    const int format = lista.ItemData(posicion);
     panel.listaVisible = false;
     const int papel = papelElegido(panel, -1);
     if (papel >= 0)
         Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), panel.AnchoFiltroLista, panel.AltoFiltroLista);
     panel.listaVisible = true;
-    lista.setListIndex(posicion);   // a position the new list lacks is ignored
+    // The same format stays selected wherever the new order puts it (its old position would
+    // now hold another format); a format the new list lacks leaves the position as it was.
+    int linia = posicion;
+    for (int i = 0; format >= 0 && i < lista.ListCount(); ++i)
+        if (lista.ItemData(i) == format) {
+            linia = i;
+            break;
+        }
+    lista.setListIndex(linia);   // a position the new list lacks is ignored
     if (panel.listaVisible && panel.focoLista)
         panel.focoLista();
     panel.OrdenEnCurso = false;

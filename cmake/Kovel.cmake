@@ -6,6 +6,39 @@ function(kovel_library name)
   target_link_libraries(${name} PUBLIC ${K_LIBS})
 endfunction()
 
+# kovel_model_library(name SOURCES ... LIBS ...): a library of model code (plain C++, Qt Core
+# at most), which tests drive without a window. Configuring fails when it links Qt Widgets,
+# directly or through a library already declared, so the split between model and views holds.
+function(kovel_model_library name)
+  cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
+  set(pending ${K_LIBS})
+  set(seen "")
+  while(pending)
+    list(POP_FRONT pending lib)
+    if(lib IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${lib})
+    if(lib MATCHES "^Qt[0-9]*::Widgets$")
+      message(FATAL_ERROR "${name} is model code and must not link Qt Widgets (through ${lib}); "
+                          "move the widgets into a ui/ library beside it.")
+    endif()
+    if(TARGET ${lib})
+      get_target_property(deps ${lib} INTERFACE_LINK_LIBRARIES)
+      if(deps)
+        foreach(dep ${deps})
+          if(dep MATCHES "^Qt[0-9]*::Widgets$")
+            message(FATAL_ERROR "${name} is model code and must not link Qt Widgets (${lib} links ${dep}); "
+                                "move the widgets into a ui/ library beside it.")
+          endif()
+          list(APPEND pending ${dep})
+        endforeach()
+      endif()
+    endif()
+  endwhile()
+  kovel_library(${name} SOURCES ${K_SOURCES} LIBS ${K_LIBS})
+endfunction()
+
 # kovel_program(name SOURCES ... LIBS ...): an executable placed in the program folder.
 function(kovel_program name)
   cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})

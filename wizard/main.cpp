@@ -10,6 +10,8 @@
 #include "wizard/Arrencada.h"
 #include "wizard/CopiaUnica.h"
 #include "wizard/LineaComandos.h"
+#include "wizard/ui/Assistent.h"
+#include "wizard/ui/Assistent.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,5 +52,6 @@ int main(int argc, char** argv)
         ModTolvWiz::Puntero_Espera(false);
         return *estat;
     }
+    kovel::wizard::setEntradaAssistent(&kovel::wizard::ExecutaAssistent);
     return kovel::wizard::Arrencada(linia);
 }

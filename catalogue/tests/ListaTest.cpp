@@ -253,6 +253,7 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     p.cboOrdenar.entradas = {"Reference", "Description", "Size"};
     Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
     SeleccionarFormat(1);
+    const int elegido = FormatSeleccionat();
     p.cboOrdenar.texto = QStringLiteral("des");
     Autocompleta_Orden();
     EXPECT_EQ(p.cboOrdenar.listIndex, 1);
@@ -261,7 +262,9 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     EXPECT_EQ(p.cboOrdenar.selLength, 8);
     EXPECT_EQ(p.optOrden, (std::array<bool, 3>{false, true, false}));
     EXPECT_EQ(LstEtiquetas().List(0), QStringLiteral("alpha - KOVEL 10177"));
-    EXPECT_EQ(IndexFormat(), 1);
+    // The same format, not the same position, stays selected after the re-sort.
+    EXPECT_EQ(FormatSeleccionat(), elegido);
+    EXPECT_NE(IndexFormat(), 1);
     EXPECT_EQ(marcados, std::vector<int>({int(PanelEtiqueta)}));
     EXPECT_FALSE(p.OrdenEnCurso);
     p.cboOrdenar.listIndex = -1;

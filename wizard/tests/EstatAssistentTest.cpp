@@ -1,0 +1,351 @@
+// The wizard's state without its window: panel order and history, the checks before a panel
+// is left, the row range, the stored choices and the generation on Finish.
+#include "wizard/EstatAssistent.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/tests/Ayudas.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "documents/FontDades.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace kovel::wizard;
+
+namespace {
+
+// A workbook of one worksheet held in memory: rows 1..n, columns A..C.
+class FontMemoria : public FontAssistent {
+public:
+    explicit FontMemoria(int files) : files_(files)
+    {
+        QList<QStringList> dades;
+        for (int r = 1; r <= files; ++r)
+            dades << QStringList{QStringLiteral("N%1").arg(r), QStringLiteral("S%1").arg(r), QStringLiteral("%1").arg(r)};
+        full_ = std::make_unique<generar_doc::FullMemoria>(dades);
+    }
+    QString fitxer() const override { return QStringLiteral("/data/book.xlsx"); }
+    QStringList llistes(const std::function<void(int, int)>& progres) override
+    {
+        progres(1, 1);
+        return {QStringLiteral("Sheet1")};
+    }
+    bool rangUsat(std::int32_t, std::int32_t& r1, std::int32_t& c1, std::int32_t& r2, std::int32_t& c2) override
+    {
+        if (files_ == 0)
+            return false;
+        r1 = c1 = 1;
+        r2 = files_;
+        c2 = 3;
+        return true;
+    }
+    QString nomColumna(std::int32_t c) const override { return QString(QChar(u'A' + c - 1)); }
+    generar_doc::FullDades* full(std::int32_t) override { return full_.get(); }
+
+private:
+    int files_;
+    std::unique_ptr<generar_doc::FullMemoria> full_;
+};
+
+class Assistent : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        QString m;
+        ModTraduccion::CarregarLiteralsDe(QStringLiteral(KOVEL_PROGRAM_DIR "/LITER.UNI"), m);
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("KOVEL_USER_REGISTRY", dir.filePath(QStringLiteral("user.reg")).toUtf8());
+        QString error;
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
+        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+        p.optPapel = {};
+        p.opcOrigDatos = {};
+        p.opt_Horizontal = p.opt_Vertical = false;
+        p.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"), QStringLiteral("Size")};
+        mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    }
+    void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
+
+    // Home, paper A4, the stored format: leaves the data-source panel shown.
+    void FinsOrigen(EstatAssistent& e)
+    {
+        e.Prepara();
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        e.optPapel_Click(PapelA4);
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        ASSERT_EQ(e.PanelActual, PanelEtiqueta);
+        ModTolvWiz::Busca_EtiquetaReferencia(QStringLiteral("803"), true);
+        const Moviment m = e.MostrarPanel(+1);
+        ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
+        ASSERT_EQ(e.PanelActual, PanelOrigenDatos);
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
+{
+    Word_espec::Inicialitzar();
+    EstatAssistent e;
+    bool guardats = false;
+    e.hiHaGuardats = [&] { return guardats; };
+
+    // Back before any panel, and on the home panel (history -1): nothing moves.
+    EXPECT_FALSE(e.MostrarPanel(-1).mogut);
+    EXPECT_EQ(e.PanelActual, -1);
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelInicio);
+    EXPECT_FALSE(e.anteriorVisible());
+    EXPECT_FALSE(e.MostrarPanel(-1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelInicio);
+
+    // Without saved designs: the paper panel, with no way back to the home panel.
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelFormato);
+    EXPECT_FALSE(e.anteriorVisible());
+    EXPECT_FALSE(e.MostrarPanel(-1).mogut);
+    // No paper type: 6012 and the panel stays.
+    Moviment m = e.MostrarPanel(+1);
+    EXPECT_FALSE(m.mogut);
+    EXPECT_EQ(m.avis.literal, 6012);
+    EXPECT_EQ(e.PanelActual, PanelFormato);
+
+    // With saved designs the home panel leads to them, and they to the paper panel.
+    guardats = true;
+    e.Prepara();
+    e.MostrarPanel(+1);
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelGuardados);
+    m = e.MostrarPanel(+1);
+    EXPECT_EQ(m.avis.literal, 7005);
+    e.triaGuardat(true);   // open, with no design chosen in the list
+    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 7005);
+    e.triaGuardat(false);
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelFormato);
+    EXPECT_TRUE(e.anteriorVisible());
+    ASSERT_TRUE(e.MostrarPanel(-1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelGuardados);
+    EXPECT_FALSE(e.cmdCrear);   // refilled: neither choice on
+    EXPECT_EQ(e.NuevoPanel(PanelHoja), PanelInicio);
+    EXPECT_EQ(e.NuevoPanel(PanelFinal), -1);
+}
+
+TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
+{
+    Word_espec::Inicialitzar();
+    EstatAssistent e;
+    FinsOrigen(e);
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")), QStringLiteral("0"));
+    // The word processor's host asks for a way of filling the sheet.
+    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);
+    e.opcOrigDatos_Click(2);
+    EXPECT_TRUE(e.es_lista());
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("2"));
+    EXPECT_EQ(e.PanelActual, PanelDiseno);
+    ASSERT_TRUE(e.MostrarPanel(-1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelOrigenDatos);
+    EXPECT_EQ(e.PanelesLlenos[PanelDiseno], -1);
+    ASSERT_TRUE(e.MostrarPanel(-1).mogut);
+    EXPECT_EQ(e.PanelActual, PanelEtiqueta);
+    EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+
+    // A new run offers the same format, order and way of filling again.
+    EstatAssistent otra;
+    ModTolvWiz::PanelEtiquetas().opcOrigDatos = {};
+    ModTolvWiz::PanelEtiquetas().optOrden = {false, false, true};
+    ModTolvWiz::LstEtiquetas().Clear();
+    otra.LlenarPanel(PanelEtiqueta);
+    ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
+    EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+    EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
+    otra.LlenarPanel(PanelOrigenDatos);
+    EXPECT_EQ(otra.OpcionDatos(), 2);
+}
+
+TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
+{
+    Word_espec::Inicialitzar();
+    // A catalogue of A4 formats only; the settings name Letter, order 5 and a format gone.
+    pruebas::CargaCatalogo({pruebas::UnFormato(101), pruebas::UnFormato(102)});
+    ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QStringLiteral("2"));
+    ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), QStringLiteral("5"));
+    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QStringLiteral("999999"));
+    EstatAssistent e;
+    e.LlenarPanel(PanelEtiqueta);
+    EXPECT_EQ(ModTolvWiz::LstEtiquetas().ListCount(), 2);
+    EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(ModTolvWiz::IndexFormat(), 0);
+    EXPECT_EQ(e.ValorPanel.toInt(), 0);
+    EXPECT_EQ(e.focusTarget(), QStringLiteral("LstEtiquetas"));
+
+    // No format at all (an empty list): the panel is not left.
+    ModTolvWiz::LstEtiquetas().Clear();
+    Avis avis;
+    EXPECT_FALSE(e.ValidarPanel(PanelEtiqueta, avis));
+    EXPECT_EQ(avis.literal, 6012);
+    // Turning with no format selected turns nothing and marks the source panel.
+    const QList<bool> marca = EtiquetasMarca;
+    e.PanelesLlenos[PanelOrigenDatos] = -1;
+    e.Opt_Horizontal_Click();
+    EXPECT_EQ(EtiquetasMarca, marca);
+    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
+    e.Opt_Vertical_Click();
+    EXPECT_EQ(EtiquetasMarca, marca);
+}
+
+TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
+{
+    Word_espec::Inicialitzar();
+    EstatAssistent e;
+    FinsOrigen(e);
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    const EtiquetaCatalogo dret = Etiquetas[idx];
+    e.Opt_Horizontal_Click();
+    e.Opt_Horizontal_Click();   // already turned: not turned again
+    EXPECT_TRUE(EtiquetasMarca[idx]);
+    EXPECT_EQ(Etiquetas[idx].Filas, dret.Columnas);
+    EXPECT_EQ(Etiquetas[idx].Columnas, dret.Filas);
+    EXPECT_TRUE(e.horitzontal());
+    EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
+    e.Opt_Vertical_Click();
+    e.Opt_Vertical_Click();
+    EXPECT_FALSE(EtiquetasMarca[idx]);
+    EXPECT_EQ(Etiquetas[idx], dret);
+    // Selecting a turned format shows it as landscape.
+    e.Opt_Horizontal_Click();
+    e.LstEtiquetas_Click(ModTolvWiz::IndexFormat());
+    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    e.Opt_Vertical_Click();
+}
+
+TEST_F(Assistent, RowBoxesCorrectTheRangeAndNeverTrapTheFocus)
+{
+    // Empty and 0 become 1 and keep the focus; beyond the last row becomes the last row.
+    ValidacioFila v = Valida_FilaInicial(QString(), QStringLiteral("40"), 40);
+    EXPECT_EQ(v.text, QStringLiteral("1"));
+    EXPECT_TRUE(v.cancel && v.beep);
+    v = Valida_FilaFinal(QStringLiteral("0"), QStringLiteral("1"), 40);
+    EXPECT_EQ(v.text, QStringLiteral("1"));
+    EXPECT_TRUE(v.cancel);
+    // 50 of 40 rows: the box says 40; the last row (below 50) is raised to the typed 50.
+    v = Valida_FilaInicial(QStringLiteral("50"), QStringLiteral("30"), 40);
+    EXPECT_EQ(v.text, QStringLiteral("40"));
+    EXPECT_TRUE(v.cancel);
+    EXPECT_TRUE(v.canviaAltre);
+    EXPECT_EQ(v.textAltre, QStringLiteral("50"));
+    // Reversed: 10 then 5 raises the last row; 5 after 10 lowers the first.
+    v = Valida_FilaInicial(QStringLiteral("10"), QStringLiteral("5"), 40);
+    EXPECT_FALSE(v.cancel);
+    EXPECT_EQ(v.textAltre, QStringLiteral("10"));
+    EXPECT_TRUE(v.focusAltre);
+    v = Valida_FilaFinal(QStringLiteral("5"), QStringLiteral("10"), 40);
+    EXPECT_EQ(v.textAltre, QStringLiteral("5"));
+    EXPECT_FALSE(v.beep);
+    // Leading number, half to even: "2.5x" is 2.
+    v = Valida_FilaFinal(QStringLiteral("2.5x"), QStringLiteral("1"), 40);
+    EXPECT_FALSE(v.cancel);
+    EXPECT_FALSE(v.canviaAltre);
+    // A worksheet with no rows: corrected once, never kept.
+    v = Valida_FilaInicial(QStringLiteral("7"), QStringLiteral("7"), 0);
+    EXPECT_EQ(v.text, QStringLiteral("1"));
+    EXPECT_FALSE(v.cancel);
+    v = Valida_FilaFinal(QStringLiteral("1"), QStringLiteral("1"), 0);
+    EXPECT_FALSE(v.cancel || v.beep);
+
+    EXPECT_TRUE(RangFilesValid(QStringLiteral("2"), QStringLiteral("40"), 40));
+    EXPECT_FALSE(RangFilesValid(QString(), QStringLiteral("40"), 40));
+    EXPECT_FALSE(RangFilesValid(QStringLiteral("0"), QStringLiteral("40"), 40));
+    EXPECT_FALSE(RangFilesValid(QStringLiteral("1"), QStringLiteral("41"), 40));
+    EXPECT_FALSE(RangFilesValid(QStringLiteral("9"), QStringLiteral("8"), 40));
+    EXPECT_FALSE(RangFilesValid(QStringLiteral("1"), QStringLiteral("1"), 0));
+}
+
+TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
+{
+    Excel_espec::Inicialitzar();
+    EstatAssistent e;
+    FontMemoria font(30);
+    e.setFont(&font);
+    e.setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    QStringList oberts;
+    e.obridor = [&](const QString& cami) { oberts << cami; };
+    int passos = 0;
+    e.progres = [&](int, int) { ++passos; };
+    FinsOrigen(e);
+    EXPECT_EQ(e.LstHojas, QStringList{QStringLiteral("Sheet1")});
+    EXPECT_EQ(e.LstHojasIndex, 0);
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    EXPECT_EQ(e.mnuCampo, (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(e.UltimaFilaHoja, 30);
+    EXPECT_EQ(e.txtFila_final, QStringLiteral("30"));
+    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 12);   // no field in the design
+    e.InsereixCamp(QStringLiteral("A"));
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    ASSERT_EQ(e.PanelActual, PanelFinal);
+    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen
+    e.OpcEtiqpag_Click(0);
+
+    // A reversed range is refused and nothing is made.
+    e.txtFila_inicial = QStringLiteral("20");
+    e.txtFila_final = QStringLiteral("10");
+    Moviment m = e.MostrarPanel(+1);
+    EXPECT_FALSE(m.acabat);
+    EXPECT_FALSE(m.avis.buit());
+    EXPECT_TRUE(oberts.isEmpty());
+
+    // Preview makes the document; Finish afterwards does not make it again.
+    e.txtFila_inicial = QStringLiteral("1");
+    e.txtFila_final = QStringLiteral("30");
+    EXPECT_TRUE(e.Presentacion().buit());
+    ASSERT_EQ(oberts.size(), 1);
+    EXPECT_TRUE(QFile::exists(oberts[0]));
+    EXPECT_EQ(e.PanelesLlenos[PanelFinal], -1);
+    EXPECT_GT(passos, 0);
+    m = e.MostrarPanel(+1);
+    EXPECT_TRUE(m.acabat);
+    EXPECT_EQ(oberts.size(), 1);
+    // A change after the preview makes the next Finish generate again.
+    e.txt_copias_Change(QStringLiteral("3"));
+    EXPECT_EQ(e.PanelesLlenos[PanelFinal], 0);
+    EXPECT_TRUE(e.MostrarPanel(+1).acabat);
+    EXPECT_EQ(oberts.size(), 2);
+}
+
+TEST_F(Assistent, AnEmptyWorksheetIsRefusedByName)
+{
+    Excel_espec::Inicialitzar();
+    EstatAssistent e;
+    FontMemoria font(0);
+    e.setFont(&font);
+    FinsOrigen(e);
+    const Moviment m = e.MostrarPanel(+1);
+    EXPECT_FALSE(m.mogut);
+    EXPECT_TRUE(m.avis.text.contains(QStringLiteral("Sheet1"))) << qPrintable(m.avis.text);
+}
+
+TEST_F(Assistent, VersionTextWithAndWithoutTheFile)
+{
+    EXPECT_EQ(EstatAssistent::TextVersio(dir.path()), QStringLiteral("v. "));
+    QFile f(dir.filePath(QStringLiteral("versio.txt")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("6.0.12\r\nsecond line\r\n");
+    f.close();
+    EXPECT_EQ(EstatAssistent::TextVersio(dir.path()), QStringLiteral("v. 6.0.12"));
+}

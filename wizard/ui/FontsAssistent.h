@@ -1,0 +1,44 @@
+#pragma once
+// The host's workbook or database as the wizard reads it: the spreadsheet and database
+// data-source objects (DatosExcel, DatosAccess) behind the wizard's source interface.
+#include "wizard/EstatAssistent.h"
+
+#include <memory>
+
+class ClsExcel;
+class ClsAccess;
+
+namespace generar_doc {
+class FullExcel;
+}
+
+namespace kovel::wizard {
+
+class FontExcel : public FontAssistent {
+public:
+    explicit FontExcel(ClsExcel& font);
+    ~FontExcel() override;
+    QString fitxer() const override;
+    QStringList llistes(const std::function<void(int, int)>& progres) override;
+    bool rangUsat(std::int32_t numero, std::int32_t& r1, std::int32_t& c1, std::int32_t& r2, std::int32_t& c2) override;
+    QString nomColumna(std::int32_t c) const override;
+    generar_doc::FullDades* full(std::int32_t numero) override;
+
+private:
+    ClsExcel& font_;
+    std::unique_ptr<generar_doc::FullExcel> full_;
+};
+
+class FontAccess : public FontAssistent {
+public:
+    explicit FontAccess(ClsAccess& font) : font_(font) {}
+    QString fitxer() const override;
+    QStringList llistes(const std::function<void(int, int)>& progres) override;
+    QStringList campsTaula(const QString& nom, bool& deTaula) override;
+    std::unique_ptr<generar_doc::RegistresDades> registres(const QString& nom) override;
+
+private:
+    ClsAccess& font_;
+};
+
+} // namespace kovel::wizard

@@ -1,0 +1,1071 @@
+#include "wizard/ui/FrmTolvWiz.h"
+
+#include "common/ui/Ajuda.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Unidades.h"
+#include "common/BasicRules.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "common/ui/BotoImatge.h"
+#include "common/ui/Finestres.h"
+#include "common/ui/ModTolvWizUi.h"
+#include "datasources/ClsAccess.h"
+#include "datasources/ClsExcel.h"
+#include "documents/CodisPrograma.h"
+#include "platform/paths/Paths.h"
+#include "platform/word/Document.h"
+#include "wizard/ui/FontsAssistent.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QElapsedTimer>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace kovel::wizard {
+
+using kovel::ui::BotoImatge;
+using kovel::ui::Control;
+using kovel::ui::Tw;
+
+namespace {
+
+QString Lit(int n) { return ModTraduccion::Literal(n); }
+
+template <typename T>
+T* Membre(QWidget* parent, const char* name, int index, const QRect& r)
+{
+    T* c = Control<T>(parent, name, r);
+    c->setProperty("index", index);
+    return c;
+}
+
+// An option whose group the state keeps: the options of a panel are siblings of several
+// groups, so Qt's own exclusivity among siblings would turn off options of other groups.
+void FesOpcio(BotoImatge* b)
+{
+    b->setTipus(BotoImatge::Tipus::Opcio);
+    b->setAutoExclusive(false);
+}
+
+BotoImatge* Opcio(QWidget* parent, const char* name, const QRect& r)
+{
+    auto* b = Control<BotoImatge>(parent, name, r);
+    FesOpcio(b);
+    return b;
+}
+
+QLabel* Etiqueta(QWidget* parent, const char* name, const QRect& r, const QString& text = {})
+{
+    auto* l = Control<QLabel>(parent, name, r);
+    l->setText(text);
+    l->setWordWrap(true);
+    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return l;
+}
+
+// A caption label acts like the control beside it.
+void Clicable(QLabel* l, QObject* filtre)
+{
+    l->installEventFilter(filtre);
+    l->setCursor(Qt::PointingHandCursor);
+}
+
+void Posa(BotoImatge* b, bool v)
+{
+    const QSignalBlocker blocker(b);
+    b->setValor(v);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Building the window
+
+FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_unique<EstatAssistent>())
+{
+    setObjectName(QStringLiteral("FrmTolvWiz"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    construeix();
+    estat_->progres = [this](int v, int m) { progres(v, m); };
+    darrerBomba_.start();
+    estat_->bomba = [this]() {
+        // Often enough to keep the window painted, seldom enough to cost nothing.
+        if (darrerBomba_.elapsed() >= 40) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            darrerBomba_.restart();
+        }
+    };
+    estat_->obridor = [](const QString& cami) { ModTolvWiz::Abre_Documento(cami); };
+    codis_ = std::make_unique<generar_doc::CodisPrograma>();
+    estat_->setCodis(codis_.get());
+}
+
+FrmTolvWiz::~FrmTolvWiz()
+{
+    ModTolvWiz::PanelEtiquetas().focoLista = nullptr;
+    ModTolvWiz::PanelEtiquetas().pitido = nullptr;
+    estat_->bomba = nullptr;
+    estat_->progres = nullptr;
+}
+
+void FrmTolvWiz::construeix()
+{
+    // DimensionaFormulari: the window, its panels and the bottom bar, in twips.
+    resize(Tw(0, 0, 11700, 7500).size());
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    for (int i = 0; i < 10; ++i) {
+        QWidget* p = Membre<QWidget>(this, "Panel", i, Tw(0, 0, 11610, 6390));
+        p->setAutoFillBackground(true);
+        p->hide();
+        panels_[i] = p;
+        lblTit[i] = Membre<QLabel>(p, "lblTit", i, Tw(600, 400, 10400, 500));
+        QFont f = lblTit[i]->font();
+        f.setPointSizeF(f.pointSizeF() * 1.4);
+        f.setBold(true);
+        lblTit[i]->setFont(f);
+        lblTit[i]->setWordWrap(true);
+    }
+    PanelBaix = Control<QWidget>(this, "PanelBaix", Tw(0, 6390, 11610, 630));
+    CmdAnterior = Control<BotoImatge>(PanelBaix, "CmdAnterior", Tw(6300, 120, 400, 400));
+    lblAnterior = Etiqueta(PanelBaix, "lblAnterior", Tw(6750, 170, 1300, 300));
+    CmdSiguiente = Control<BotoImatge>(PanelBaix, "CmdSiguiente", Tw(8100, 120, 400, 400));
+    lblSiguiente = Etiqueta(PanelBaix, "lblSiguiente", Tw(8550, 170, 1300, 300));
+    cmdCancelar = Control<BotoImatge>(PanelBaix, "cmdCancelar", Tw(9900, 120, 400, 400));
+    lblCancelar = Etiqueta(PanelBaix, "lblCancelar", Tw(10350, 170, 1200, 300));
+    for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
+        Clicable(l, this);
+    PanelBaix->raise();
+    connect(CmdAnterior, &QAbstractButton::clicked, this, [this] { MostrarPanel(-1); });
+    connect(CmdSiguiente, &QAbstractButton::clicked, this, [this] { MostrarPanel(+1); });
+    connect(cmdCancelar, &QAbstractButton::clicked, this, [this] { close(); });
+
+    // Help, mail and web links: they follow the shown panel.
+    cmd_ayuda = Control<BotoImatge>(panels_[0], "cmd_ayuda", Tw(300, 5850, 330, 330));
+    lbl_ayuda = Etiqueta(panels_[0], "lbl_ayuda", Tw(700, 5880, 1000, 300));
+    cmd_email = Control<BotoImatge>(panels_[0], "cmd_email", Tw(1800, 5850, 330, 330));
+    lbl_email = Etiqueta(panels_[0], "lbl_email", Tw(2200, 5880, 1400, 300));
+    img_web = Etiqueta(panels_[0], "img_web", Tw(9600, 5850, 1800, 330));
+    for (QLabel* l : {lbl_ayuda, lbl_email, img_web})
+        Clicable(l, this);
+    connect(cmd_ayuda, &QAbstractButton::clicked, this, [this] { MostrarAjuda(); });
+    connect(cmd_email, &QAbstractButton::clicked, this,
+            [this] { ModTolvWiz::Abre_Documento(cmd_email->property("tag").toString()); });
+
+    construeixInici();
+    construeixPaper();
+    construeixEtiqueta();
+    construeixOrigen();
+    construeixDisseny();
+    construeixFinal();
+    construeixGuardats();
+}
+
+void FrmTolvWiz::construeixInici()
+{
+    QWidget* p = panels_[0];
+    lblTit[0]->setGeometry(Tw(600, 1500, 6000, 1400));
+    lbl_version = Etiqueta(p, "lbl_version", Tw(600, 5400, 3000, 300));
+    // The web banner's place; it stays out of sight until its page has loaded.
+    BannerHTML = Control<QWidget>(p, "BannerHTML", Tw(0, 6390, 11610, 0));
+    BannerHTML->hide();
+}
+
+void FrmTolvWiz::construeixPaper()
+{
+    QWidget* p = panels_[1];
+    static const char* const opts[5] = {"optDinA4", "optContinuo", "optLetter", "optDinA5", "optTermic"};
+    static const char* const descr[5] = {"lblDescrDinA4", "lblDescrContinuo", "lblDescrLetter", "lblDescrDinA5", "lblDescrTermic"};
+    static const char* const imgs[5] = {"ImgDinA4", "ImgContinuo", "ImgLetter", "ImgDinA5", "ImgTermic"};
+    for (int t = 0; t < 5; ++t) {
+        // Designed one under another in the order A5, A4, continuous, Letter, thermal.
+        static const int fila[5] = {1, 2, 3, 0, 4};
+        optPapel[t] = Opcio(p, opts[t], Tw(900, 1760 + 789 * fila[t], 330, 330));
+        lblDescrPapel[t] = Etiqueta(p, descr[t], Tw(1350, 1760 + 789 * fila[t], 4200, 330));
+        lblDescrPapel[t]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        Clicable(lblDescrPapel[t], this);
+        ImgPapel[t] = Etiqueta(p, imgs[t], Tw(6500, 1300, 3200, 3900));
+        ImgPapel[t]->setFrameShape(QFrame::Box);
+        ImgPapel[t]->hide();
+        connect(optPapel[t], &QAbstractButton::clicked, this, [this, t] { paper(t); });
+    }
+    static const char* const mides[6] = {"lblMidesA4amp", "lblMidesA4llarg", "lblMidesLetterAmp",
+                                         "lblMidesLetterLlarg", "lblMidesA5amp", "lblMidesA5llarg"};
+    static const char* const textos[6] = {"210 mm", "297 mm", "8.5 in", "11 in", "148 mm", "210 mm"};
+    for (int i = 0; i < 6; ++i) {
+        lblMides[i] = Etiqueta(p, mides[i], i % 2 == 0 ? Tw(6500, 5300, 3200, 300) : Tw(9800, 1300, 1300, 300),
+                               QString::fromLatin1(textos[i]));
+        lblMides[i]->setAlignment(Qt::AlignCenter);
+        lblMides[i]->hide();
+    }
+}
+
+void FrmTolvWiz::construeixEtiqueta()
+{
+    QWidget* p = panels_[2];
+    LstEtiquetas = Control<QListView>(p, "LstEtiquetas", Tw(600, 1100, 5600, 4500));
+    LstEtiquetas->setModel(&ModTolvWiz::LstEtiquetas());
+    LstEtiquetas->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    LstEtiquetas->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    LstEtiquetas->setUniformItemSizes(true);
+    connect(LstEtiquetas->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& i) {
+                if (omplint_)
+                    return;
+                ModTolvWiz::LstEtiquetas().setListIndex(i.row());
+                LstEtiquetas_Click();
+            });
+    connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { MostrarPanel(+1); });
+    ModTolvWiz::PanelEtiquetas().focoLista = [this] {
+        if (LstEtiquetas->isVisible())
+            LstEtiquetas->setFocus();
+    };
+    ModTolvWiz::PanelEtiquetas().pitido = [] { QApplication::beep(); };
+
+    for (int i = 0; i < 3; ++i) {
+        optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
+        FesOpcio(optOrden[i]);
+        connect(optOrden[i], &QAbstractButton::clicked, this, [this, i] {
+            estat_->optOrden_Click(i);
+            mostraEtiqueta();
+        });
+    }
+    cboOrdenar = Control<QComboBox>(p, "cboOrdenar", Tw(6500, 2150, 2300, 315));
+    connect(cboOrdenar, &QComboBox::activated, this, [this](int i) {
+        ModTolvWiz::PanelEtiquetas().cboOrdenar.listIndex = i;
+        ModTolvWiz::Autocompleta_Orden();
+        mostraEtiqueta();
+    });
+    Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
+    cboMides = Control<QComboBox>(p, "cboMides", Tw(9000, 1100, 2300, 315));
+    connect(cboMides, &QComboBox::activated, this, [this](int i) {
+        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = i;
+        ModTolvWiz::Selecciona_Medida();
+        mostraEtiqueta();
+    });
+    Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
+    txtReferencia = Control<QLineEdit>(p, "txtReferencia", Tw(9000, 1850, 1500, 315));
+    btn_buscar_ref = Control<BotoImatge>(p, "btn_buscar_ref", Tw(10550, 1850, 750, 315));
+    btn_no_buscar = Control<BotoImatge>(p, "btn_no_buscar", Tw(9000, 2250, 2300, 315));
+    auto cerca = [this] {
+        ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
+        ModTolvWiz::Buscar_Referencia();
+        mostra();
+    };
+    connect(btn_buscar_ref, &QAbstractButton::clicked, this, cerca);
+    txtReferencia->installEventFilter(this);
+    connect(btn_no_buscar, &QAbstractButton::clicked, this, [this] {
+        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = -1;
+        ModTolvWiz::Filtra_PorMedidas();
+        mostraEtiqueta();
+    });
+
+    opt_Vertical = Opcio(p, "opt_Vertical", Tw(6500, 2750, 2300, 300));
+    opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 2750, 2300, 300));
+    connect(opt_Vertical, &QAbstractButton::clicked, this, [this] { Opt_Vertical_Click(); });
+    connect(opt_Horizontal, &QAbstractButton::clicked, this, [this] { Opt_Horizontal_Click(); });
+    // The sheet preview's place (drawn by the preview code).
+    Frame_Hoja = Control<QWidget>(p, "Frame_Hoja", Tw(6500, 3150, 4800, 2100));
+    for (int i = 0; i < 6; ++i)
+        lbl_inf_etiqueta[i] = Membre<QLabel>(p, "lbl_inf_etiqueta", i, Tw(6500, 5300, 800, 300));
+}
+
+void FrmTolvWiz::construeixOrigen()
+{
+    QWidget* p = panels_[3];
+    for (int i = 0; i < 4; ++i) {
+        opcOrigDatos[i] = Membre<BotoImatge>(p, "opcOrigDatos", i, Tw(900, 1500 + 800 * i, 330, 330));
+        FesOpcio(opcOrigDatos[i]);
+        Label_opcDatos[i] = Membre<QLabel>(p, "Label_opcDatos", i, Tw(1350, 1500 + 800 * i, 4800, 700));
+        Label_opcDatos[i]->setWordWrap(true);
+        Label_opcDatos[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        Clicable(Label_opcDatos[i], this);
+        connect(opcOrigDatos[i], &QAbstractButton::clicked, this, [this, i] {
+            estat_->opcOrigDatos_Click(i);
+            mostraOrigen();
+            CmdSiguiente->setFocus();
+        });
+    }
+    LstHojas = Control<QListWidget>(p, "LstHojas", Tw(900, 1500, 4800, 3900));
+    LstTablas = Control<QListWidget>(p, "LstTablas", Tw(900, 1500, 4800, 3900));
+    connect(LstHojas, &QListWidget::currentRowChanged, this, [this](int r) {
+        if (!omplint_)
+            estat_->LstHojas_Click(r);
+    });
+    connect(LstTablas, &QListWidget::currentRowChanged, this, [this](int r) {
+        if (!omplint_)
+            estat_->LstTablas_Click(r);
+    });
+    connect(LstHojas, &QListWidget::itemDoubleClicked, this, [this] { MostrarPanel(+1); });
+    connect(LstTablas, &QListWidget::itemDoubleClicked, this, [this] { MostrarPanel(+1); });
+    PctProgressBarHojas = Control<QProgressBar>(p, "PctProgressBarHojas", Tw(900, 5500, 4800, 250));
+    lblProgresoHojas = Etiqueta(p, "lblProgresoHojas", Tw(900, 5200, 4800, 300));
+    pctProgressBarTablas = Control<QProgressBar>(p, "pctProgressBarTablas", Tw(900, 5500, 4800, 250));
+    lblProgresoTablas = Etiqueta(p, "lblProgresoTablas", Tw(900, 5200, 4800, 300));
+    pctExcelPanel3 = Etiqueta(p, "pctExcelPanel3", Tw(6400, 1300, 4900, 4300));
+    pctAccessPanel3 = Etiqueta(p, "pctAccessPanel3", Tw(6400, 1300, 4900, 4300));
+    for (QWidget* w : std::initializer_list<QWidget*>{LstHojas, LstTablas, PctProgressBarHojas, lblProgresoHojas,
+                                                      pctProgressBarTablas, lblProgresoTablas, pctExcelPanel3,
+                                                      pctAccessPanel3})
+        w->hide();
+}
+
+void FrmTolvWiz::construeixDisseny()
+{
+    QWidget* p = panels_[5];
+    pctDsoContenidor = Control<QWidget>(p, "pctDsoContenidor", Tw(600, 1100, 7300, 4600));
+    dsoFraWord = Control<QTextEdit>(pctDsoContenidor, "dsoFraWord", Tw(0, 0, 7300, 4600));
+    dsoFraWord->setReadOnly(true);
+    CmdCampos = Control<BotoImatge>(p, "CmdCampos", Tw(8200, 1100, 3000, 400));
+    connect(CmdCampos, &QAbstractButton::clicked, this, [this] {
+        QMenu menu(this);
+        menu.setObjectName(QStringLiteral("mnuCampo"));
+        for (int i = 0; i < estat_->mnuCampo.size(); ++i) {
+            const QString camp = estat_->mnuCampo[i];
+            QAction* a = menu.addAction(camp);
+            a->setObjectName(QStringLiteral("mnuCampo"));
+            a->setProperty("index", i);
+            connect(a, &QAction::triggered, this, [this, camp] {
+                estat_->InsereixCamp(camp);
+                mostraDisseny();
+            });
+        }
+        menu.exec(CmdCampos->mapToGlobal(QPoint(0, CmdCampos->height())));
+    });
+    CmdEditarDatos = Control<BotoImatge>(p, "CmdEditarDatos", Tw(8200, 1600, 3000, 400));
+    CmdEditarDatos->hide();
+    // The sheet of differing labels: preview frame and its navigation row.
+    PnlHoja = Control<QWidget>(p, "PnlHoja", Tw(8200, 2100, 3100, 2600));
+    for (int i = 0; i < 4; ++i)
+        cmdHoja[i] = Membre<BotoImatge>(p, "cmdHoja", i, Tw(8200 + 300 * i, 4750, 300, 300));
+    LblHoja = Etiqueta(p, "LblHoja", Tw(9400, 4750, 900, 300));
+    CmdBorrar = Control<BotoImatge>(p, "CmdBorrar", Tw(10400, 4750, 300, 300));
+    Check_Formato = Control<QCheckBox>(p, "Check_Formato", Tw(8200, 5200, 300, 300));
+    // The one-page guard of the design document; a tick never overlaps the one before.
+    TimerEvitar2pags = new QTimer(this);
+    TimerEvitar2pags->setObjectName(QStringLiteral("TimerEvitar2pags"));
+    TimerEvitar2pags->setInterval(500);
+    connect(TimerEvitar2pags, &QTimer::timeout, this, [this] {
+        if (evitantDuesPagines_ || !evitaDuesPagines)
+            return;
+        evitantDuesPagines_ = true;
+        evitaDuesPagines();
+        evitantDuesPagines_ = false;
+    });
+    lbl_check_formato = Etiqueta(p, "lbl_check_formato", Tw(8550, 5200, 2700, 500));
+}
+
+void FrmTolvWiz::construeixFinal()
+{
+    QWidget* p = panels_[6];
+    img_final1 = Etiqueta(p, "img_final1", Tw(600, 1100, 5000, 4300));
+    img_final2 = Etiqueta(p, "img_final2", Tw(600, 1100, 5000, 4300));
+    LblPresentacion = Etiqueta(p, "LblPresentacion", Tw(600, 1100, 5000, 600));
+    LblPresentacion2 = Etiqueta(p, "LblPresentacion2", Tw(6200, 2500, 5000, 2000));
+    LblDistribucion = Etiqueta(p, "LblDistribucion", Tw(6100, 3000, 5100, 300));
+    for (int i = 0; i < 2; ++i) {
+        OpcEtiqpag[i] = Membre<BotoImatge>(p, "OpcEtiqpag", i, Tw(6200, 4500 + 400 * i, 330, 330));
+        FesOpcio(OpcEtiqpag[i]);
+        lblEtiqpag[i] = Membre<QLabel>(p, "lblEtiqpag", i, Tw(6650, 4500 + 400 * i, 4600, 330));
+        lblEtiqpag[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        Clicable(lblEtiqpag[i], this);
+        connect(OpcEtiqpag[i], &QAbstractButton::clicked, this, [this, i] {
+            estat_->OpcEtiqpag_Click(i);
+            mostraFinal();
+        });
+    }
+    lblFila_inicial = Etiqueta(p, "lblFila_inicial", Tw(6500, 4500, 1900, 300));
+    txtFila_inicial = Control<QLineEdit>(p, "txtFila_inicial", Tw(8500, 4400, 1000, 315));
+    lblFila_final = Etiqueta(p, "lblFila_final", Tw(6500, 4900, 1900, 300));
+    txtFila_final = Control<QLineEdit>(p, "txtFila_final", Tw(8500, 4800, 1000, 315));
+    for (QLineEdit* e : {txtFila_inicial, txtFila_final}) {
+        e->setMaxLength(9);
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::textEdited, this, [this] {
+            estat_->txtFila_inicial = txtFila_inicial->text();
+            estat_->txtFila_final = txtFila_final->text();
+            estat_->PanelesLlenos[PanelFinal] = 0;
+        });
+    }
+    Check_Copias = Control<QCheckBox>(p, "Check_Copias", Tw(600, 5500, 300, 300));
+    lbl_copias = Etiqueta(p, "lbl_copias", Tw(950, 5500, 2000, 300));
+    Clicable(lbl_copias, this);
+    lbl_NumCopias = Etiqueta(p, "lbl_NumCopias", Tw(3000, 5500, 1200, 300));
+    txt_copias = Control<QLineEdit>(p, "txt_copias", Tw(4250, 5480, 600, 315));
+    ScrollCopias = Control<QScrollBar>(p, "ScrollCopias", Tw(4850, 5480, 240, 315));
+    ScrollCopias->setRange(0, 100);
+    ScrollCopias->setValue(50);
+    connect(Check_Copias, &QCheckBox::clicked, this, [this](bool b) {
+        estat_->Check_Copias_Click(b);
+        mostraFinal();
+    });
+    txt_copias->installEventFilter(this);
+    connect(txt_copias, &QLineEdit::textEdited, this, [this](const QString& t) { estat_->txt_copias_Change(t); });
+    connect(ScrollCopias, &QScrollBar::valueChanged, this, [this](int v) {
+        if (v == 50)
+            return;
+        bool numeric = false;
+        const double n = estat_->txt_copias.toDouble(&numeric);
+        if (!numeric) {
+            estat_->txt_copias_Change(QStringLiteral("1"));
+        } else if (n > 1 && v > 50) {
+            estat_->txt_copias_Change(QString::number(n - 1));
+        } else if (n < 99 && v < 50) {
+            estat_->txt_copias_Change(QString::number(n + 1));
+        }
+        if (numeric)
+            ScrollCopias->setValue(50);
+        mostraFinal();
+    });
+    cmdPresentacion = Control<BotoImatge>(p, "cmdPresentacion", Tw(9300, 5300, 1900, 400));
+    connect(cmdPresentacion, &QAbstractButton::clicked, this, [this] { cmdPresentacion_Click(); });
+    PctProgressBar = Control<QProgressBar>(p, "PctProgressBar", Tw(600, 5950, 10600, 220));
+    LblProgreso = Etiqueta(p, "LblProgreso", Tw(600, 5650, 5000, 300));
+    PctProgressBar->hide();
+    LblProgreso->hide();
+}
+
+void FrmTolvWiz::construeixGuardats()
+{
+    QWidget* p = panels_[9];
+    lblDissenysTrobats = Etiqueta(p, "lblDissenysTrobats", Tw(600, 1100, 10400, 600));
+    cmdCrear = Opcio(p, "cmdCrear", Tw(600, 1900, 2200, 400));
+    cmdObrir = Opcio(p, "cmdObrir", Tw(600, 2400, 2200, 400));
+    lstGuardats = Control<QListWidget>(p, "lstGuardats", Tw(3000, 1900, 8000, 3700));
+    connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) { estat_->lstGuardatsIndex = r; });
+    connect(cmdCrear, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(false); mostra(); });
+    connect(cmdObrir, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(true); mostra(); });
+    cmdGuardar = Control<BotoImatge>(panels_[5], "cmdGuardar", Tw(8200, 5700, 3000, 400));
+    cmdGuardar->hide();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+bool FrmTolvWiz::Cargar()
+{
+    QString missatge;
+    auto falla = [&]() {
+        ModTolvWiz::Puntero_Espera(false);
+        if (!missatge.isEmpty())
+            ModTolvWiz::Mensaje_Error(missatge);
+        return false;
+    };
+    lbl_version->setText(EstatAssistent::TextVersio(ModReg::RutaPrograma()));
+    if (!ModTolvWiz::Carga_Catalogo(missatge))
+        return falla();
+    if (estat_->esAccess()) {
+        DatosAccess = std::make_unique<ClsAccess>();
+        if (!DatosAccess->Conectar(missatge))
+            return falla();
+        font_ = std::make_unique<FontAccess>(*DatosAccess);
+    } else if (estat_->esExcel()) {
+        DatosExcel = std::make_unique<ClsExcel>();
+        QCoreApplication::processEvents();
+        if (!DatosExcel->Conectar(missatge))
+            return falla();
+        font_ = std::make_unique<FontExcel>(*DatosExcel);
+    }
+    estat_->setFont(font_.get());
+    Prepara_Asistente();
+    ModTraduccion::TraduirFormulari(this);
+    Prepara_Textos();
+    if (estat_->esAccess())
+        Adaptaciones_para_Access();
+    else if (estat_->esExcel())
+        Adaptaciones_para_Excel();
+    lblTit4 = Control<QLabel>(panels_[4], "lblTit4", Tw(600, 1000, 10400, 400));
+    lblTit4->setText(lblTit[4]->text());
+    lblTit4->setStyleSheet(QStringLiteral("color: white"));
+    estat_->AsistenteActivo = true;
+    mostra();
+    show();
+    raise();
+    activateWindow();
+    ModTolvWiz::Puntero_Espera(false);
+    return true;
+}
+
+void FrmTolvWiz::Prepara_Asistente()
+{
+    for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
+        l->setStyleSheet(QStringLiteral("color: #1f5fa8; font-weight: bold"));
+    for (int i = 1; i < 10; ++i)
+        if (i != PanelFinal)
+            lblTit[i]->move(lblTit[1]->pos());
+    QString text;
+    if (estat_->esWord())
+        text = Lit(7020);
+    else if (estat_->esExcel())
+        text = Lit(7021).replace(QLatin1String("provarvt.xls"), font_ ? font_->fitxer() : QString(), Qt::CaseInsensitive);
+    else if (estat_->esAccess())
+        text = Lit(7022).replace(QLatin1String("provarvt.mda"), font_ ? font_->fitxer() : QString(), Qt::CaseInsensitive);
+    lblDissenysTrobats->setText(text);
+    estat_->Prepara();
+    MostrarPanel(+1);
+}
+
+void FrmTolvWiz::Prepara_Textos()
+{
+    cmd_email->setProperty("tag", ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.cmd_email.Tag")));
+    img_web->setProperty("tag", ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.img_web.Tag")));
+    ComboEstado& cbo = ModTolvWiz::PanelEtiquetas().cboOrdenar;
+    cbo.entradas.clear();
+    for (BotoImatge* b : optOrden)
+        cbo.entradas << b->text();
+    cbo.listIndex = 0;
+    cboOrdenar->clear();
+    cboOrdenar->addItems(cbo.entradas);
+    if (estat_->esWord())
+        CmdBorrar->setToolTip(Lit(27));
+    AlineaOpcionsPaper();
+}
+
+void FrmTolvWiz::Adaptaciones_para_Access()
+{
+    lblTit[3]->setText(Lit(6021));
+}
+
+void FrmTolvWiz::Adaptaciones_para_Excel()
+{
+    lblTit[4]->setText(Lit(503));
+    lblTit[3]->resize(int(width() - 1.5 * lblTit[3]->x()), lblTit[3]->height());
+    lblTit[3]->setText(Lit(6020));
+}
+
+// The visible paper types one under another from 1760 twips, spread evenly over 3945.
+void FrmTolvWiz::AlineaOpcionsPaper()
+{
+    const auto visibles = estat_->TiposPapelVisibles();
+    static const int ordre[5] = {PapelA5, PapelA4, PapelContinuo, PapelLetter, PapelTermico};
+    int n = 0;
+    for (int t = 0; t < 5; ++t) {
+        lblDescrPapel[t]->setVisible(visibles[t]);
+        optPapel[t]->setVisible(visibles[t]);
+        n += visibles[t] ? 1 : 0;
+    }
+    if (n == 0)
+        return;
+    const int pas = int(kovel::basic::RoundHalfEven(3945.0 / n));
+    int y = 1760;
+    for (int t : ordre) {
+        if (!visibles[t])
+            continue;
+        optPapel[t]->move(optPapel[t]->x(), kovel::ui::Px(y));
+        lblDescrPapel[t]->move(lblDescrPapel[t]->x(), kovel::ui::Px(y));
+        y += pas;
+    }
+    // The catalogue loader then closes the gaps of missing paper types: the continuous
+    // paper's place goes to Letter and Letter's to thermal, then Letter's to thermal again.
+    const auto pren = [this](int qui, int de) {
+        optPapel[qui]->move(optPapel[qui]->x(), optPapel[de]->y());
+        lblDescrPapel[qui]->move(lblDescrPapel[qui]->x(), lblDescrPapel[de]->y());
+    };
+    if (!visibles[PapelContinuo]) {
+        pren(PapelTermico, PapelLetter);
+        pren(PapelLetter, PapelContinuo);
+    }
+    if (!visibles[PapelLetter])
+        pren(PapelTermico, PapelLetter);
+}
+
+void FrmTolvWiz::AjustaTitolPanel()
+{
+    lblTit[6]->setGeometry(Tw(6200, 1500, 5000, lblTit[6]->height() * 15));
+    LblPresentacion2->setText(Lit(504));
+    LblPresentacion2->setGeometry(Tw(6200, 2500, 5000, 2000));
+}
+
+void FrmTolvWiz::AjustaPanelDistribucio()
+{
+    lblTit[6]->setGeometry(Tw(6100, 900, 5100, lblTit[6]->height() * 15));
+    LblPresentacion2->setText(Lit(504) + QStringLiteral("\r\n") + Lit(506));
+    LblPresentacion2->setGeometry(Tw(6100, 1700, 5100, 1500));
+    LblDistribucion->setGeometry(Tw(6100, 3000, 5100, 300));
+    OpcEtiqpag[0]->move(Tw(6100, 3400, 0, 0).topLeft());
+    OpcEtiqpag[1]->move(Tw(6100, 3800, 0, 0).topLeft());
+    lblEtiqpag[0]->setGeometry(Tw(6550, 3400, 4650, 330));
+    lblEtiqpag[1]->setGeometry(Tw(6550, 3800, 4650, 330));
+    QFont negreta = lblEtiqpag[0]->font();
+    negreta.setBold(true);
+    lblEtiqpag[0]->setFont(negreta);
+    lblEtiqpag[1]->setFont(negreta);
+    txtFila_inicial->move(Tw(8500, 4400, 0, 0).topLeft());
+    lblFila_inicial->move(Tw(6500, 4450, 0, 0).topLeft());
+    txtFila_final->move(Tw(8500, 4800, 0, 0).topLeft());
+    lblFila_final->move(Tw(6500, 4850, 0, 0).topLeft());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Handlers that other parts of the program run too
+
+void FrmTolvWiz::paper(int tipus)
+{
+    estat_->optPapel_Click(tipus);
+    mostra();
+}
+
+void FrmTolvWiz::LstEtiquetas_Click()
+{
+    estat_->LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+    mostraEtiqueta();
+}
+
+void FrmTolvWiz::Opt_Vertical_Click()
+{
+    estat_->Opt_Vertical_Click();
+    mostraEtiqueta();
+}
+
+void FrmTolvWiz::Opt_Horizontal_Click()
+{
+    estat_->Opt_Horizontal_Click();
+    mostraEtiqueta();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Moves
+
+void FrmTolvWiz::MostrarPanel(int dir)
+{
+    if (estat_->Generando)
+        return;
+    const std::int16_t abans = estat_->PanelActual;
+    const bool finalPanel = abans == PanelFinal && abans >= 0 && dir > 0;
+    if (finalPanel) {
+        PctProgressBar->show();
+        LblProgreso->show();
+        modoEspera(true);
+    }
+    omplint_ = true;
+    const Moviment m = estat_->MostrarPanel(dir);
+    omplint_ = false;
+    if (finalPanel) {
+        modoEspera(false);
+        PctProgressBar->hide();
+        LblProgreso->hide();
+    }
+    avisa(m.avis);
+    if (m.acabat) {
+        QCoreApplication::processEvents();
+        close();
+        QCoreApplication::processEvents();
+        return;
+    }
+    if (!m.mogut)
+        return;
+    if (abans >= 0 && abans < 10)
+        panels_[abans]->hide();
+    mostra();
+    panels_[estat_->PanelActual]->show();
+    if (QWidget* w = findChild<QWidget*>(estat_->focusTarget()); w && w->isVisible())
+        w->setFocus();
+}
+
+void FrmTolvWiz::cmdPresentacion_Click()
+{
+    if (estat_->Generando)
+        return;
+    PctProgressBar->show();
+    LblProgreso->show();
+    modoEspera(true);
+    const Avis avis = estat_->Presentacion();
+    modoEspera(false);
+    PctProgressBar->hide();
+    LblProgreso->hide();
+    avisa(avis);
+}
+
+void FrmTolvWiz::MostrarAjuda() { ModTolvWiz::MostrarAjuda(); }
+
+void FrmTolvWiz::avisa(const Avis& avis)
+{
+    if (!avis.buit())
+        ModTolvWiz::Mensaje_Error(avis.text);
+}
+
+void FrmTolvWiz::modoEspera(bool espera)
+{
+    setEnabled(!espera);
+    ModTolvWiz::Puntero_Espera(espera);
+}
+
+void FrmTolvWiz::progres(int valor, int maxim)
+{
+    QProgressBar* barra = PctProgressBar;
+    if (estat_->PanelActual == PanelOrigenDatos && !estat_->esWord()) {
+        // The list is read again at every showing: its progress shows in its place.
+        const bool access = estat_->esAccess();
+        barra = access ? pctProgressBarTablas : PctProgressBarHojas;
+        QLabel* text = access ? lblProgresoTablas : lblProgresoHojas;
+        if (!barra->isVisible()) {
+            barra->resize(panels_[PanelOrigenDatos]->width() - barra->x() - kovel::ui::Px(100), barra->height());
+            (access ? LstTablas : LstHojas)->hide();
+            lblTit[PanelOrigenDatos]->hide();
+            barra->show();
+            text->show();
+            panels_[PanelOrigenDatos]->show();
+        }
+    }
+    if (barra->maximum() != maxim)
+        barra->setRange(0, maxim);
+    barra->setValue(maxim > 0 ? std::min(valor, maxim) : 0);
+}
+
+void FrmTolvWiz::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && panels_[5]->isVisible())
+        dsoFraWord->setFocus();
+    QWidget::changeEvent(event);
+}
+
+void FrmTolvWiz::closeEvent(QCloseEvent* event)
+{
+    if (estat_->PanelActual > PanelInicio && estat_->AsistenteActivo && !ModTolvWiz::Pregunta_SiNo(Lit(7))) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease) {
+        if (watched == lblAnterior)
+            MostrarPanel(-1);
+        else if (watched == lblSiguiente)
+            MostrarPanel(+1);
+        else if (watched == lblCancelar)
+            close();
+        else if (watched == lbl_ayuda)
+            MostrarAjuda();
+        else if (watched == lbl_email)
+            ModTolvWiz::Abre_Documento(cmd_email->property("tag").toString());
+        else if (watched == img_web)
+            ModTolvWiz::Abre_Documento(img_web->property("tag").toString());
+        else if (watched == lbl_copias) {
+            Check_Copias->setChecked(!Check_Copias->isChecked());
+            estat_->Check_Copias_Click(Check_Copias->isChecked());
+            mostraFinal();
+        } else {
+            for (int t = 0; t < 5; ++t)
+                if (watched == lblDescrPapel[t])
+                    optPapel[t]->click();
+            for (int i = 0; i < 4; ++i)
+                if (watched == Label_opcDatos[i])
+                    opcOrigDatos[i]->click();
+            for (int i = 0; i < 2; ++i)
+                if (watched == lblEtiqpag[i])
+                    OpcEtiqpag[i]->click();
+        }
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < 4; ++i)
+            if (watched == Label_opcDatos[i])
+                MostrarPanel(+1);
+        return false;
+    }
+    if (watched == txtReferencia) {
+        if (event->type() == QEvent::KeyPress) {
+            // The reference box takes digits and control keys; Enter runs the search.
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const bool enter = k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter;
+            if (!enter && (k->text().isEmpty() || k->text()[0].unicode() < 32))
+                return false;
+            std::int16_t tecla = enter ? 13 : std::int16_t(k->text()[0].unicode());
+            ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
+            ModTolvWiz::Filtra_TeclaReferencia(tecla);
+            if (enter)
+                mostra();
+            return tecla == 0;
+        }
+        if (event->type() == QEvent::FocusIn) {
+            ModTolvWiz::Selecciona_TextoReferencia();
+            QMetaObject::invokeMethod(txtReferencia, &QLineEdit::selectAll, Qt::QueuedConnection);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (watched == txt_copias) {
+        if (event->type() == QEvent::KeyPress) {
+            // Digits and control keys pass, Enter too is dropped; no beep.
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const QString t = k->text();
+            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter
+                || (!t.isEmpty() && t[0].unicode() >= 32 && !t[0].isDigit()))
+                return true;
+        } else if (event->type() == QEvent::FocusIn) {
+            QMetaObject::invokeMethod(txt_copias, &QLineEdit::selectAll, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::FocusOut) {
+            bool numeric = false;
+            txt_copias->text().toDouble(&numeric);
+            if (!numeric) {
+                txt_copias->setText(QStringLiteral("2"));
+                estat_->txt_copias_Change(txt_copias->text());
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* e = qobject_cast<QLineEdit*>(watched);
+    if (e && (e == txtFila_inicial || e == txtFila_final)) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* k = static_cast<QKeyEvent*>(event);
+            const QString t = k->text();
+            if (!t.isEmpty() && t[0].unicode() >= 32 && !t[0].isDigit()) {
+                QApplication::beep();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusIn) {
+            QMetaObject::invokeMethod(e, &QLineEdit::selectAll, Qt::QueuedConnection);
+        } else if (event->type() == QEvent::FocusOut && !filaEnCurs_) {
+            txtFila_Validate(e == txtFila_inicial);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmTolvWiz::txtFila_Validate(bool inicial)
+{
+    filaEnCurs_ = true;
+    QLineEdit* box = inicial ? txtFila_inicial : txtFila_final;
+    QLineEdit* altre = inicial ? txtFila_final : txtFila_inicial;
+    const ValidacioFila v = inicial ? Valida_FilaInicial(box->text(), altre->text(), estat_->UltimaFilaHoja)
+                                    : Valida_FilaFinal(box->text(), altre->text(), estat_->UltimaFilaHoja);
+    box->setText(v.text);
+    if (v.canviaAltre)
+        altre->setText(v.textAltre);
+    if (v.beep)
+        QApplication::beep();
+    estat_->txtFila_inicial = txtFila_inicial->text();
+    estat_->txtFila_final = txtFila_final->text();
+    if (v.cancel)
+        box->setFocus();
+    else if (v.focusAltre)
+        altre->setFocus();
+    filaEnCurs_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing the state
+
+void FrmTolvWiz::mouEnllacos(int panel)
+{
+    if (panel <= 0 || panel >= 10)
+        return;
+    for (QWidget* w : std::initializer_list<QWidget*>{img_web, cmd_ayuda, lbl_ayuda, cmd_email, lbl_email}) {
+        if (w->parentWidget() != panels_[panel]) {
+            const QPoint pos = w->pos();
+            w->setParent(panels_[panel]);
+            w->move(pos);
+            w->show();
+        }
+    }
+    img_web->raise();
+}
+
+void FrmTolvWiz::mostra()
+{
+    const int p = estat_->PanelActual;
+    if (p < 0 || p >= 10)
+        return;
+    omplint_ = true;
+    mouEnllacos(p);
+    setProperty("HelpContextID", p <= 2 ? 2000 + 10 * (p + 1) : 2000 + 10 * p);
+    if (p == PanelDiseno)
+        TimerEvitar2pags->start();
+    else
+        TimerEvitar2pags->stop();
+    CmdAnterior->setVisible(estat_->anteriorVisible());
+    lblAnterior->setVisible(CmdAnterior->isVisibleTo(PanelBaix));
+    lblSiguiente->setText(estat_->esUltimPanel() ? Lit(13) : Lit(14));
+    for (QLabel* l : lbl_inf_etiqueta)
+        l->setVisible(p == PanelEtiqueta);
+    if (p == PanelFormato)
+        mostraPaper();
+    else if (p == PanelEtiqueta)
+        mostraEtiqueta();
+    else if (p == PanelOrigenDatos)
+        mostraOrigen();
+    else if (p == PanelDiseno)
+        mostraDisseny();
+    else if (p == PanelFinal)
+        mostraFinal();
+    else if (p == PanelGuardados) {
+        Posa(cmdObrir, estat_->cmdObrir);
+        Posa(cmdCrear, estat_->cmdCrear);
+    }
+    omplint_ = false;
+}
+
+void FrmTolvWiz::mostraPaper()
+{
+    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    static const int parella[5] = {0, -1, 2, 4, -1};   // first size caption of each paper
+    for (QLabel* l : lblMides)
+        l->hide();
+    for (int t = 0; t < 5; ++t) {
+        Posa(optPapel[t], opt[t]);
+        ImgPapel[t]->setVisible(opt[t]);
+        if (opt[t] && parella[t] >= 0) {
+            lblMides[parella[t]]->show();
+            lblMides[parella[t] + 1]->show();
+        }
+    }
+}
+
+void FrmTolvWiz::mostraEtiqueta()
+{
+    const bool abans = omplint_;
+    omplint_ = true;
+    EstadoPanelEtiquetas& e = ModTolvWiz::PanelEtiquetas();
+    for (int i = 0; i < 3; ++i)
+        Posa(optOrden[i], e.optOrden[i]);
+    cboOrdenar->setCurrentIndex(e.cboOrdenar.listIndex);
+    if (cboMides->count() != e.cboMides.entradas.size()) {
+        cboMides->clear();
+        cboMides->addItems(e.cboMides.entradas);
+    }
+    cboMides->setCurrentIndex(e.cboMides.listIndex);
+    Posa(opt_Horizontal, e.opt_Horizontal);
+    Posa(opt_Vertical, e.opt_Vertical);
+    const int linia = ModTolvWiz::LstEtiquetas().ListIndex();
+    const QModelIndex idx = ModTolvWiz::LstEtiquetas().index(linia, 0);
+    if (LstEtiquetas->currentIndex() != idx) {
+        LstEtiquetas->setCurrentIndex(idx);
+        if (idx.isValid())
+            LstEtiquetas->scrollTo(idx, QAbstractItemView::PositionAtCenter);
+    }
+    // The size text of the selected format under the preview.
+    ModTolvWiz::TextoMedidas mides;
+    mides.anchoDe = [this](const QString& t) { return kovel::ui::PxATwips(lbl_inf_etiqueta[0]->fontMetrics().horizontalAdvance(t)); };
+    ModTolvWiz::Muestra_MedidasEtiqueta(ModTolvWiz::FormatSeleccionat(), mides);
+    for (int i = 0; i < 6; ++i) {
+        const ModTolvWiz::PiezaTexto& t = mides.pieza[i];
+        lbl_inf_etiqueta[i]->setText(t.caption);
+        lbl_inf_etiqueta[i]->setGeometry(Tw(6500 + t.left, 5300 + t.top, std::max(t.width, 60), 300));
+        lbl_inf_etiqueta[i]->setVisible(t.visible && estat_->PanelActual == PanelEtiqueta);
+    }
+    omplint_ = abans;
+}
+
+void FrmTolvWiz::mostraOrigen()
+{
+    const bool abans = omplint_;
+    omplint_ = true;
+    const bool word = estat_->esWord();
+    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    for (int i = 0; i < 4; ++i) {
+        Posa(opcOrigDatos[i], opc[i]);
+        const bool visible = word && (i != 0 || estat_->opcOrigDatos0Visible);
+        opcOrigDatos[i]->setVisible(visible);
+        Label_opcDatos[i]->setVisible(visible && (i != 3 || estat_->opcOrigDatos0Visible));
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{PctProgressBarHojas, lblProgresoHojas, pctProgressBarTablas,
+                                                      lblProgresoTablas})
+        w->hide();
+    lblTit[PanelOrigenDatos]->show();
+    pctExcelPanel3->setVisible(estat_->esExcel());
+    pctAccessPanel3->setVisible(estat_->esAccess());
+    QListWidget* llista = estat_->esExcel() ? LstHojas : estat_->esAccess() ? LstTablas : nullptr;
+    if (llista) {
+        const QStringList& noms = estat_->esExcel() ? estat_->LstHojas : estat_->LstTablas;
+        QStringList ara;
+        for (int i = 0; i < llista->count(); ++i)
+            ara << llista->item(i)->text();
+        if (ara != noms) {
+            llista->clear();
+            llista->addItems(noms);
+        }
+        llista->setCurrentRow(estat_->esExcel() ? estat_->LstHojasIndex : estat_->LstTablasIndex);
+        llista->show();
+    }
+    omplint_ = abans;
+}
+
+void FrmTolvWiz::mostraDisseny()
+{
+    const bool opcio0 = ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
+    PnlHoja->setVisible(opcio0);
+    for (BotoImatge* b : cmdHoja)
+        b->setVisible(opcio0 && estat_->esWord());
+    LblHoja->setVisible(opcio0 && estat_->esWord());
+    CmdBorrar->setVisible(false);
+    CmdCampos->setVisible(!estat_->esWord());
+    Check_Formato->setChecked(true);
+    // The design as it stands: text, with each field shown by its name.
+    QString text;
+    if (kovel::word::Document* d = estat_->disseny()) {
+        text = d->content().text();
+        const auto fotos = d->content().inlinePictures();
+        for (const kovel::word::InlinePicture* f : fotos) {
+            QString alt = f->alternativeText();
+            if (alt.startsWith(QLatin1String("TOLV_camp"), Qt::CaseInsensitive))
+                alt = QStringLiteral("\u00AB") + alt.mid(9) + QStringLiteral("\u00BB");
+            const qsizetype pos = text.indexOf(QChar(0xFFFC));
+            if (pos >= 0)
+                text.replace(pos, 1, alt + u' ');
+        }
+        text.replace(u'\r', u'\n');
+    }
+    dsoFraWord->setPlainText(text);
+}
+
+void FrmTolvWiz::mostraFinal()
+{
+    const bool abans = omplint_;
+    omplint_ = true;
+    const VistaFinal v = estat_->vistaFinal();
+    if (estat_->esWord())
+        AjustaTitolPanel();
+    else
+        AjustaPanelDistribucio();
+    for (int i = 0; i < 2; ++i) {
+        Posa(OpcEtiqpag[i], estat_->OpcEtiqpag[i]);
+        const bool visible = i == 0 ? v.OpcEtiqpag0 : v.OpcEtiqpag1;
+        OpcEtiqpag[i]->setVisible(visible);
+        lblEtiqpag[i]->setVisible(visible);
+    }
+    LblPresentacion2->setVisible(v.LblPresentacion2);
+    LblDistribucion->setVisible(!estat_->esWord());
+    img_final1->setVisible(v.img_final1);
+    img_final2->hide();
+    for (QWidget* w : std::initializer_list<QWidget*>{txtFila_inicial, txtFila_final, lblFila_inicial, lblFila_final})
+        w->setVisible(v.files);
+    if (txtFila_inicial->text() != estat_->txtFila_inicial)
+        txtFila_inicial->setText(estat_->txtFila_inicial);
+    if (txtFila_final->text() != estat_->txtFila_final)
+        txtFila_final->setText(estat_->txtFila_final);
+    const bool copies = estat_->esWord();
+    Check_Copias->setVisible(copies);
+    lbl_copias->setVisible(copies);
+    Check_Copias->setChecked(estat_->Check_Copias == 1);
+    const bool ambCopies = copies && estat_->Check_Copias == 1;
+    lbl_NumCopias->setVisible(ambCopies);
+    txt_copias->setVisible(ambCopies);
+    ScrollCopias->setVisible(ambCopies);
+    if (txt_copias->text() != estat_->txt_copias)
+        txt_copias->setText(estat_->txt_copias);
+    omplint_ = abans;
+}
+
+} // namespace kovel::wizard

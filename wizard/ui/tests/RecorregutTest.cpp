@@ -1,0 +1,453 @@
+// The whole road through the wizard window on each host, by clicks and keys on its named
+// controls: paper, format, data source, design, final options, Finish; the document made is
+// converted by LibreOffice and its pages counted and measured. Each panel is also written
+// as a picture into the build folder (wizard-panels/) to be looked at.
+#include "wizard/ui/FrmTolvWiz.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/tests/Ayudas.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "common/ui/BotoImatge.h"
+#include "common/ui/Finestres.h"
+#include "common/ui/ModTolvWizUi.h"
+#include "documents/generar_doc.h"
+#include "platform/access/tests/SqliteFixture.h"
+#include "platform/word/Document.h"
+
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMenu>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cmath>
+
+using kovel::ui::BotoImatge;
+using kovel::wizard::FrmTolvWiz;
+
+namespace {
+
+int argc_ = 1;
+char arg0_[] = "wizard_ui_tests";
+char* argv_[] = {arg0_, nullptr};
+
+QApplication& App()
+{
+    static QApplication* app = new QApplication(argc_, argv_);
+    return *app;
+}
+
+template <typename T = QWidget>
+T* Busca(QWidget& w, const char* nom, int index = -1)
+{
+    const QList<T*> trobats = w.findChildren<T*>(QLatin1String(nom));
+    for (T* t : trobats)
+        if (index < 0 || t->property("index").toInt() == index)
+            return t;
+    return nullptr;
+}
+
+void Clica(QWidget& w, const char* nom, int index = -1)
+{
+    QWidget* c = Busca(w, nom, index);
+    ASSERT_NE(c, nullptr) << nom;
+    ASSERT_TRUE(c->isVisible()) << nom << " is not shown";
+    QTest::mouseClick(c, Qt::LeftButton);
+}
+
+struct Resultat {
+    int pagines = 0;
+    double ample = 0, alt = 0;   // points, first page
+};
+
+// The document converted by LibreOffice: its pages and the first page's size.
+Resultat AmbLibreOffice(const QString& docx, const QString& carpeta)
+{
+    Resultat r;
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    EXPECT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed (scripts/deps.sh installs it)";
+    EXPECT_FALSE(pdfinfo.isEmpty()) << "pdfinfo is not installed (poppler-utils)";
+    if (soffice.isEmpty() || pdfinfo.isEmpty())
+        return r;
+    QProcess lo;
+    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + carpeta + QStringLiteral("/lo-profile"),
+                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                       QStringLiteral("pdf"), QStringLiteral("--outdir"), carpeta, docx});
+    EXPECT_TRUE(lo.waitForFinished(180000));
+    const QString pdf = carpeta + u'/' + QFileInfo(docx).completeBaseName() + QStringLiteral(".pdf");
+    EXPECT_TRUE(QFile::exists(pdf)) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    QProcess info;
+    info.start(pdfinfo, {pdf});
+    info.waitForFinished(30000);
+    const QString text = QString::fromUtf8(info.readAllStandardOutput());
+    const auto pagines = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
+    const auto mida = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(text);
+    r.pagines = pagines.captured(1).toInt();
+    r.ample = mida.captured(1).toDouble();
+    r.alt = mida.captured(2).toDouble();
+    return r;
+}
+
+class Recorregut : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        App();
+        ASSERT_TRUE(dir.isValid());
+        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_KEEP"));
+        qputenv("KOVEL_USER_REGISTRY", (dir.path() + QStringLiteral("/user.reg")).toUtf8());
+        QString m;
+        ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
+        mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
+            missatges << p;
+            return mod_rvtMsgBox::BotoPerDefecte(style);
+        });
+        ModTolvWiz::setObridorShell([this](const QString& cami) {
+            oberts << cami;
+            return true;
+        });
+        QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+    }
+    void TearDown() override
+    {
+        mod_rvtMsgBox::resetAnswerer();
+        ModTolvWiz::setObridorShell({});
+    }
+
+    // The window as it stands, into the build folder.
+    void Fotografia(FrmTolvWiz& w, const QString& host)
+    {
+        QApplication::processEvents();
+        const QString cami = QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-panel%2.png").arg(host).arg(w.estat().PanelActual);
+        EXPECT_TRUE(w.grab().save(cami)) << qPrintable(cami);
+    }
+
+    // Home, paper (A4), format 803 found by its reference; leaves the data-source panel shown.
+    void FinsOrigen(FrmTolvWiz& w, const QString& host)
+    {
+        ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
+        EXPECT_EQ(w.estat().PanelActual, PanelInicio);
+        EXPECT_FALSE(Busca(w, "CmdAnterior")->isVisible());
+        Fotografia(w, host);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+        // Next without a paper type: the choice is asked for and the panel stays.
+        Clica(w, "CmdSiguiente");
+        EXPECT_EQ(w.estat().PanelActual, PanelFormato);
+        ASSERT_EQ(missatges.size(), 1);
+        EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+        Clica(w, "optDinA4");
+        Fotografia(w, host);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+        auto* ref = Busca<QLineEdit>(w, "txtReferencia");
+        QTest::mouseClick(ref, Qt::LeftButton);
+        QTest::keyClicks(ref, QStringLiteral("8x03"));   // letters are dropped
+        EXPECT_EQ(ref->text(), QStringLiteral("803"));
+        if (host == QLatin1String("word"))
+            QTest::keyClick(ref, Qt::Key_Return);
+        else
+            Clica(w, "btn_buscar_ref");
+        ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        // Options of different groups on one panel stay on together.
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optOrden", 0)->valor());
+        EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
+        Fotografia(w, host);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+        // Back returns to the format list as it was; Next again.
+        Clica(w, "CmdAnterior");
+        EXPECT_EQ(w.estat().PanelActual, PanelEtiqueta);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
+        EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
+    }
+
+    // Picks the fields from the design panel's field menu.
+    void InsereixCamps(FrmTolvWiz& w, const QStringList& camps)
+    {
+        for (const QString& camp : camps) {
+            QTimer::singleShot(0, [camp] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                ASSERT_NE(menu, nullptr);
+                for (QAction* a : menu->actions())
+                    if (a->text() == camp)
+                        a->trigger();
+                menu->close();
+            });
+            Clica(w, "CmdCampos");
+        }
+    }
+
+    // Finish, then the document: opened once, with the pages and page size expected.
+    void Acaba(FrmTolvWiz& w, const QString& host, int pagines)
+    {
+        Fotografia(w, host);
+        Clica(w, "CmdSiguiente");
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(oberts.size(), 1);
+        EXPECT_FALSE(w.isVisible());   // Finish closes the wizard without asking
+        const std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::open(oberts[0]);
+        const kovel::word::PageSetup ps = doc->pageSetup();
+        const Resultat r = AmbLibreOffice(oberts[0], dir.path());
+        EXPECT_EQ(r.pagines, pagines);
+        EXPECT_NEAR(r.ample, ps.pageWidth().value, 1.0);
+        EXPECT_NEAR(r.alt, ps.pageHeight().value, 1.0);
+        // The sheet's used area, as the catalogue gives it.
+        const generar_doc::PaginaSortida pagina = generar_doc::CalculaPaginaSortida(
+            generar_doc::MidesDeCatalogo(ModTolvWiz::FormatSeleccionat()), w.estat().horitzontal());
+        EXPECT_NEAR(r.ample, pagina.amplePt, 1.0);
+        EXPECT_NEAR(r.alt, pagina.altPt, 1.0);
+    }
+
+    int PerFull() const
+    {
+        const EtiquetaCatalogo& e = Etiquetas[ModTolvWiz::FormatSeleccionat()];
+        return e.Filas * e.Columnas;
+    }
+
+    QTemporaryDir dir;
+    QStringList missatges;
+    QStringList oberts;
+};
+
+} // namespace
+
+TEST_F(Recorregut, SpreadsheetHostFromAWorkbookOf250Rows)
+{
+    Excel_espec::Inicialitzar();
+    const QString llibre = dir.filePath(QStringLiteral("addresses.xlsx"));
+    lxw_workbook* wb = workbook_new(llibre.toUtf8().constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Addresses");
+    worksheet_write_string(ws, 0, 0, "Name", nullptr);
+    worksheet_write_string(ws, 0, 1, "Street", nullptr);
+    worksheet_write_string(ws, 0, 2, "Code", nullptr);
+    for (int r = 1; r <= 250; ++r) {
+        worksheet_write_string(ws, r, 0, QStringLiteral("Person %1").arg(r).toUtf8().constData(), nullptr);
+        worksheet_write_string(ws, r, 1, QStringLiteral("%1 High Street").arg(r).toUtf8().constData(), nullptr);
+        worksheet_write_number(ws, r, 2, 100000 + r, nullptr);
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("excel"));
+    auto* fulls = Busca<QListWidget>(w, "LstHojas");
+    ASSERT_EQ(fulls->count(), 1);
+    EXPECT_EQ(fulls->currentItem()->text(), QStringLiteral("Addresses"));
+    Fotografia(w, QStringLiteral("excel"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C"}));
+    // A design without any field is refused with its message.
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(12));
+    InsereixCamps(w, {"A", "B", "C"});
+    Fotografia(w, QStringLiteral("excel"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("1"));
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("251"));
+    // Finish before the labels-per-page choice: asked for.
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+    Clica(w, "OpcEtiqpag", 0);
+    // The heading row is left out: the first row becomes 2 (letters are dropped).
+    auto* primera = Busca<QLineEdit>(w, "txtFila_inicial");
+    QTest::mouseClick(primera, Qt::LeftButton);
+    primera->selectAll();
+    QTest::keyClicks(primera, QStringLiteral("x2"));
+    QTest::keyClick(primera, Qt::Key_Tab);
+    EXPECT_EQ(primera->text(), QStringLiteral("2"));
+    Acaba(w, QStringLiteral("excel"), (250 + PerFull() - 1) / PerFull());
+}
+
+TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
+{
+    Access_espec::Inicialitzar();
+    const QString base = dir.filePath(QStringLiteral("shop.sqlite"));
+    QByteArray sql = "CREATE TABLE Customers(Name TEXT, Town TEXT, Code INTEGER); INSERT INTO Customers VALUES ";
+    for (int i = 1; i <= 40; ++i)
+        sql += QStringLiteral("%1('Customer %2', 'Town %2', %3)").arg(i > 1 ? "," : "").arg(i).arg(5000 + i).toUtf8();
+    sql += "; CREATE TABLE MSysHidden(X TEXT); CREATE TABLE Nobody(X TEXT);";
+    fixtures::MakeSqlite(base, sql.constData());
+    qputenv("KOVEL_CURRENT_DATABASE", base.toUtf8());
+
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("access"));
+    auto* taules = Busca<QListWidget>(w, "LstTablas");
+    ASSERT_EQ(taules->count(), 2);   // the system table is not listed
+    // A table without records is refused with a message naming it.
+    taules->setCurrentRow(1);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("Nobody")));
+    taules->setCurrentRow(0);
+    Fotografia(w, QStringLiteral("access"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"Name", "Town", "Code"}));
+    InsereixCamps(w, {"Name", "Code"});
+    Fotografia(w, QStringLiteral("access"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    Clica(w, "lblEtiqpag", 0);   // the caption acts as its option
+    Acaba(w, QStringLiteral("access"), (40 + PerFull() - 1) / PerFull());
+}
+
+TEST_F(Recorregut, WordProcessorHostWithoutData)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("word"));
+    // The word processor's host asks for one of the four ways of filling the sheet.
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+    Clica(w, "opcOrigDatos", 1);
+    Fotografia(w, QStringLiteral("word"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    Fotografia(w, QStringLiteral("word"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    // Preview makes the document and keeps the wizard; Finish then does not make it again.
+    Clica(w, "cmdPresentacion");
+    EXPECT_EQ(oberts.size(), 1);
+    EXPECT_TRUE(w.isVisible());
+    oberts.clear();
+    Fotografia(w, QStringLiteral("word"));
+    Clica(w, "CmdSiguiente");
+    EXPECT_TRUE(oberts.isEmpty());
+    EXPECT_FALSE(w.isVisible());
+    oberts << w.estat().documentGenerat();
+    const Resultat r = AmbLibreOffice(oberts[0], dir.path());
+    EXPECT_EQ(r.pagines, 1);
+}
+
+TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    ASSERT_TRUE(w.Cargar());
+    Clica(w, "CmdSiguiente");
+    // Help opens the host's page with the desktop's handler.
+    Clica(w, "lbl_ayuda");
+    ASSERT_EQ(oberts.size(), 1);
+    EXPECT_TRUE(oberts.takeFirst().endsWith(QStringLiteral("Help/Help_word.htm")));
+    EXPECT_TRUE(missatges.isEmpty());
+    EXPECT_EQ(w.property("HelpContextID").toInt(), 2020);
+    std::int16_t resposta = mod_rvtMsgBox::vbNo;
+    mod_rvtMsgBox::setAnswerer([&](const QString& p, std::int16_t, const QString&) {
+        missatges << p;
+        return resposta;
+    });
+    Clica(w, "cmdCancelar");
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges[0], ModTraduccion::Literal(7));
+    resposta = mod_rvtMsgBox::vbYes;
+    Clica(w, "lblCancelar");
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(Recorregut, SampleWorkbookOfTheMainJobOpensInTheWizard)
+{
+    Excel_espec::Inicialitzar();
+    qputenv("KOVEL_ACTIVE_WORKBOOK", QByteArray(KOVEL_PROGRAM_DIR "/samples/addresses.csv"));
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("sample"));
+    ASSERT_EQ(Busca<QListWidget>(w, "LstHojas")->count(), 1);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_GE(w.estat().UltimaFilaHoja, 30);
+}
+
+TEST_F(Recorregut, UnopenableWorkbookEndsTheLoadingWithItsName)
+{
+    Excel_espec::Inicialitzar();
+    const QString llibre = dir.filePath(QStringLiteral("broken.xlsx"));
+    QFile f(llibre);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a workbook");
+    f.close();
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+    FrmTolvWiz w;
+    EXPECT_FALSE(w.Cargar());
+    EXPECT_FALSE(w.isVisible());
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("broken.xlsx"))) << qPrintable(missatges[0]);
+}
+
+TEST_F(Recorregut, PaperOptionsFollowTheCatalogueAndCloseTheirGaps)
+{
+    Word_espec::Inicialitzar();
+    // A program folder whose catalogue has A4 and Letter formats only.
+    const QString programa = dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(programa);
+    QFile::copy(QStringLiteral(KOVEL_PROGRAM_DIR "/LITER.UNI"), programa + QStringLiteral("/LITER.UNI"));
+    QString error;
+    ASSERT_TRUE(kovel::catalogue::EscribeCatalogo(
+        programa, {pruebas::UnFormato(101, PapelA4), pruebas::UnFormato(102, PapelLetter)},
+        kovel::catalogue::CamposEstandar(), error)) << qPrintable(error);
+    const QByteArray abans = qgetenv("KOVEL_PROGRAM_DIR");
+    qputenv("KOVEL_PROGRAM_DIR", programa.toUtf8());
+    FrmTolvWiz w;
+    const bool carregat = w.Cargar();
+    qputenv("KOVEL_PROGRAM_DIR", abans);
+    ASSERT_TRUE(carregat) << qPrintable(missatges.join(u'\n'));
+    Clica(w, "CmdSiguiente");
+    Fotografia(w, QStringLiteral("twopapers"));
+    EXPECT_FALSE(Busca(w, "optContinuo")->isVisible());
+    EXPECT_FALSE(Busca(w, "lblDescrDinA5")->isVisible());
+    // Two shown: 3945 / 2 = 1972.5, to even 1972 twips apart from 1760; then, with no
+    // continuous paper, Letter takes the continuous paper's designed place (third row).
+    EXPECT_EQ(Busca(w, "optDinA4")->y(), kovel::ui::Px(1760));
+    EXPECT_EQ(Busca(w, "lblDescrLetter")->y(), kovel::ui::Px(1760 + 2 * 789));
+    EXPECT_EQ(Busca(w, "optLetter")->y(), kovel::ui::Px(1760 + 2 * 789));
+}
+
+TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    w.estat().hiHaGuardats = [] { return true; };
+    ASSERT_TRUE(w.Cargar());
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelGuardados);
+    EXPECT_FALSE(Busca(w, "CmdAnterior")->isVisible());
+    Fotografia(w, QStringLiteral("word"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(7005));
+    Clica(w, "cmdCrear");
+    Clica(w, "lblSiguiente");   // the caption acts as its button
+    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    Clica(w, "lblAnterior");
+    EXPECT_EQ(w.estat().PanelActual, PanelGuardados);
+    EXPECT_FALSE(Busca<BotoImatge>(w, "cmdCrear")->valor());   // refilled: no choice
+}
