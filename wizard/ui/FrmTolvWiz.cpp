@@ -1,5 +1,6 @@
 #include "wizard/ui/FrmTolvWiz.h"
 
+#include "catalogue/ui/VistaPreviaHoja.h"
 #include "common/ui/Ajuda.h"
 
 #include "catalogue/Catalogo.h"
@@ -178,6 +179,11 @@ void FrmTolvWiz::construeix()
     construeixDisseny();
     construeixFinal();
     construeixGuardats();
+    // The sheet previews: beside the format list, and the cells of the design panel.
+    ModTolvWiz::InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
+    ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, panels_[5]});
+    // Where this window's panels keep them: the centres and widest widths, in twips.
+    kovel::catalogue::ContextoVista().medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
 }
 
 void FrmTolvWiz::construeixInici()
@@ -279,14 +285,15 @@ void FrmTolvWiz::construeixEtiqueta()
         mostraEtiqueta();
     });
 
-    opt_Vertical = Opcio(p, "opt_Vertical", Tw(6500, 2750, 2300, 300));
-    opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 2750, 2300, 300));
+    // The orientation beside the sheet, which takes the middle column's height.
+    opt_Vertical = Opcio(p, "opt_Vertical", Tw(9000, 2750, 2300, 300));
+    opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 3150, 2300, 300));
     connect(opt_Vertical, &QAbstractButton::clicked, this, [this] { Opt_Vertical_Click(); });
     connect(opt_Horizontal, &QAbstractButton::clicked, this, [this] { Opt_Horizontal_Click(); });
     // The sheet preview's place (drawn by the preview code).
-    Frame_Hoja = Control<QWidget>(p, "Frame_Hoja", Tw(6500, 3150, 4800, 2100));
+    Frame_Hoja = Control<QWidget>(p, "Frame_Hoja", Tw(6450, 2650, 2450, 3250));
     for (int i = 0; i < 6; ++i)
-        lbl_inf_etiqueta[i] = Membre<QLabel>(p, "lbl_inf_etiqueta", i, Tw(6500, 5300, 800, 300));
+        lbl_inf_etiqueta[i] = Membre<QLabel>(p, "lbl_inf_etiqueta", i, Tw(6450, 5930, 800, 300));
 }
 
 void FrmTolvWiz::construeixOrigen()
@@ -961,8 +968,19 @@ void FrmTolvWiz::mostraEtiqueta()
     for (int i = 0; i < 6; ++i) {
         const ModTolvWiz::PiezaTexto& t = mides.pieza[i];
         lbl_inf_etiqueta[i]->setText(t.caption);
-        lbl_inf_etiqueta[i]->setGeometry(Tw(6500 + t.left, 5300 + t.top, std::max(t.width, 60), 300));
+        lbl_inf_etiqueta[i]->setGeometry(Tw(6450 + t.left, 5930 + t.top, std::max(t.width, 60), 300));
         lbl_inf_etiqueta[i]->setVisible(t.visible && estat_->PanelActual == PanelEtiqueta);
+    }
+    ModTolvWiz::Dibuja_HojaEtiquetas(0);
+    // The size text centred under the sheet as it is drawn now.
+    QRect caixa;
+    for (QLabel* l : lbl_inf_etiqueta)
+        if (!l->text().isEmpty())
+            caixa |= QRect(l->pos(), QSize(l->fontMetrics().horizontalAdvance(l->text()), l->height()));
+    if (caixa.isValid()) {
+        const int dx = Frame_Hoja->geometry().center().x() - caixa.center().x();
+        for (QLabel* l : lbl_inf_etiqueta)
+            l->move(l->x() + dx, Frame_Hoja->geometry().bottom() + 4);
     }
     omplint_ = abans;
 }
@@ -1006,6 +1024,8 @@ void FrmTolvWiz::mostraDisseny()
     const bool opcio0 = ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
     lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     PnlHoja->setVisible(opcio0);
+    if (opcio0)
+        ModTolvWiz::Dibuja_HojaEtiquetas(1);
     for (BotoImatge* b : cmdHoja)
         b->setVisible(opcio0 && estat_->esWord());
     LblHoja->setVisible(opcio0 && estat_->esWord());
