@@ -81,6 +81,15 @@ bool Xml::next()
     return false;
 }
 
+bool Xml::nextToken()
+{
+    QXmlStreamReader::TokenType t;
+    while (step(t))
+        if (t == QXmlStreamReader::StartElement || t == QXmlStreamReader::EndElement || t == QXmlStreamReader::Characters)
+            return true;
+    return false;
+}
+
 QStringView Xml::attribute(QLatin1StringView qualified) const
 {
     const QXmlStreamAttributes attributes = m_r.attributes();

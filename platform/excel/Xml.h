@@ -19,6 +19,10 @@ public:
 
     // Next start or end element (an empty element gives both); false at the end or on error.
     bool next();
+    // The same, stopping at character data too (see characters()).
+    bool nextToken();
+    bool isCharacters() const { return m_r.tokenType() == QXmlStreamReader::Characters; }
+    QStringView characters() const { return m_r.text(); }
     bool isStart() const { return m_r.tokenType() == QXmlStreamReader::StartElement; }
     bool isEnd() const { return m_r.tokenType() == QXmlStreamReader::EndElement; }
     // Name of the current element without its namespace prefix.

@@ -1,6 +1,9 @@
 #include "Fixtures.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -154,6 +157,46 @@ void WriteGridXlsx(const QString& path, int rows, int cols)
         }
     }
     if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write xlsx");
+}
+
+
+QByteArray OdsContent(const QByteArray& tablesXml, const QByteArray& stylesXml)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+           "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+           "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" office:version=\"1.3\">"
+           "<office:automatic-styles>" + stylesXml + "</office:automatic-styles>"
+           "<office:body><office:spreadsheet>" + tablesXml + "</office:spreadsheet></office:body></office:document-content>";
+}
+
+void WriteOds(const QString& path, const QByteArray& tablesXml, const QByteArray& stylesXml, const QByteArray& manifest)
+{
+    WriteZip(path, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                    {"META-INF/manifest.xml",
+                     manifest.isEmpty() ? QByteArray("<?xml version=\"1.0\"?><manifest:manifest "
+                                                     "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"/>")
+                                        : manifest},
+                    {"content.xml", OdsContent(tablesXml, stylesXml)}});
+}
+
+QString Office()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
+
+bool Convert(const QString& source, const QString& to, const QString& outDir, const QString& profileDir)
+{
+    QProcess p;
+    p.setProgram(Office());
+    p.setArguments({QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                    QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profileDir).toString(),
+                    QStringLiteral("--convert-to"), to, QStringLiteral("--outdir"), outDir, source});
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start();
+    return p.waitForFinished(120'000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 } // namespace fixtures

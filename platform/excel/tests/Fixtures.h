@@ -44,4 +44,16 @@ QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904 = false, b
 // column 3 dates, the others numbers with two decimals.
 void WriteGridXlsx(const QString& path, int rows, int cols);
 
+// An .ods package whose content.xml holds `tablesXml` (the <table:table> elements) after
+// `stylesXml` (automatic styles); `manifest` replaces the manifest when given.
+QByteArray OdsContent(const QByteArray& tablesXml, const QByteArray& stylesXml = {});
+void WriteOds(const QString& path, const QByteArray& tablesXml, const QByteArray& stylesXml = {},
+              const QByteArray& manifest = {});
+
+// LibreOffice for the tests: the program (empty when it is not installed) and one conversion
+// of `source` into `outDir` with the filter `to` ("ods", "xlsx", "csv:..."), sharing the user
+// installation `profileDir`. False when it failed.
+QString Office();
+bool Convert(const QString& source, const QString& to, const QString& outDir, const QString& profileDir);
+
 } // namespace fixtures
