@@ -73,6 +73,9 @@ Conversion readThroughOffice(const QString& program, Workbook& book, const QStri
                          QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
                          QStringLiteral("-env:UserInstallation=") +
                              QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(QUrl::FullyEncoded),
+                         // The Excel import and no other: a damaged file would otherwise be taken
+                         // for text and "converted" into garbage.
+                         QStringLiteral("--infilter=MS Excel 97"),
                          QStringLiteral("--convert-to"), QStringLiteral("ods"), QStringLiteral("--outdir"), outDir, in});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("TMPDIR"), dir.filePath(QStringLiteral("tmp")));

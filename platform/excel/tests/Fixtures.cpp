@@ -126,6 +126,13 @@ QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904, bool pass
             record(0x0003, cell(c, c.kind == XlsCell::Date ? 1 : 0) + d);
             break;
         }
+        case XlsCell::Formula: {
+            QByteArray d(8, '\0');
+            std::memcpy(d.data(), &c.number, 8);
+            // The result, no flags, and the formula: one whole-number token.
+            record(0x0006, cell(c, 0) + d + '\0' + '\x03' + '\x1E' + u16(int(c.number)));
+            break;
+        }
         }
     }
     record(0x000A, {});                             // EOF

@@ -31,10 +31,10 @@ QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 
 // An .xls of the oldest kind (a bare record stream, one worksheet), written record by
-// record: texts (Windows-1252), numbers, whole numbers and numbers in a date format.
+// record: texts (Windows-1252), numbers, whole numbers, numbers in a date format and formulas.
 struct XlsCell {
     int row, column;                 // from 0
-    enum Kind { Text, Number, Whole, Date } kind;
+    enum Kind { Text, Number, Whole, Date, Formula } kind;   // Formula: `number` as its result
     QByteArray text;
     double number = 0;
 };

@@ -8,9 +8,13 @@
 #include "common/MsgBox.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
 
 using namespace kovel::excel;
 
@@ -203,4 +207,49 @@ TEST_F(Office, OdsXlsxAndXlsShowWhatTheOfficeExports)
     // The .xls came through the office: same values and types as the .ods.
     EXPECT_EQ(xls->Item(1)->Value(2, 3).type, CellType::Date);
     EXPECT_EQ(xls->Item(1)->Text(2, 5), QStringLiteral("2,469.13"));
+}
+
+TEST_F(Office, DamagedLockedOrHangingConversionsCostAMessageAndLeaveNothingBehind)
+{
+    // Everything a conversion writes goes under the temporary folder: here, one of the test's.
+    QTemporaryDir tmp;
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    using C = fixtures::XlsCell;
+    const QString locked = files->dir.filePath(QStringLiteral("locked.xls"));
+    fixtures::WriteFile(locked, fixtures::LegacyXls({{0, 0, C::Text, "a"}}, false, true));
+    const QString damaged = files->dir.filePath(QStringLiteral("damaged.xls"));
+    fixtures::WriteFile(damaged, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(1000, '\x01'));
+    Application app;
+    for (const QString& file : {locked, damaged}) {
+        QString error;
+        EXPECT_FALSE(app.Open(file, error));
+        EXPECT_TRUE(error.contains(file) && error.contains(QStringLiteral("could not convert"))) << error.toStdString();
+    }
+
+    // An office that never finishes is stopped, with everything it started.
+    const QString fake = files->dir.filePath(QStringLiteral("soffice"));
+    const QString pidFile = files->dir.filePath(QStringLiteral("fake.pid"));
+    fixtures::WriteFile(fake, "#!/bin/sh\nsleep 600 &\necho $$ $! > \"$KOVEL_FAKE_PID\"\nwait\n");
+    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("KOVEL_FAKE_PID", QFile::encodeName(pidFile));
+    app.limits.officeProgram = fake;
+    app.limits.conversionSeconds = 2;
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    EXPECT_FALSE(app.Open(files->xls, error));
+    EXPECT_LT(clock.elapsed(), 20'000);
+    EXPECT_TRUE(error.contains(files->xls) && error.contains(QStringLiteral("longer than 2 s"))) << error.toStdString();
+    const QList<QByteArray> pids = fixtures::ReadFile(pidFile).trimmed().split(' ');
+    ASSERT_EQ(pids.size(), 2);
+    for (const QByteArray& pid : pids) {
+        ASSERT_GT(pid.toInt(), 0);
+        EXPECT_TRUE(::kill(pid_t(pid.toInt()), 0) != 0 && errno == ESRCH) << "still running: " << pid.toStdString();
+    }
+
+    EXPECT_TRUE(QDir(tmp.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        << QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(u' ').toStdString();
+    qputenv("TMPDIR", oldTmp);
+    if (oldTmp.isNull()) qunsetenv("TMPDIR");
 }
