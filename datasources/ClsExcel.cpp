@@ -40,7 +40,9 @@ bool ClsExcel::Conectar(QString& message)
             return false;
         QString path;
         const QString filter = QStringLiteral("*.XLSX") + QChar(u'\0') + QStringLiteral("*.xlsx") + QChar(u'\0') +
-                               QStringLiteral("*.XLS") + QChar(u'\0') + QStringLiteral("*.xls") + QChar(u'\0');
+                               QStringLiteral("*.XLS") + QChar(u'\0') + QStringLiteral("*.xls") + QChar(u'\0') +
+                               QStringLiteral("*.ODS") + QChar(u'\0') + QStringLiteral("*.ods") + QChar(u'\0') +
+                               QStringLiteral("*.CSV") + QChar(u'\0') + QStringLiteral("*.csv") + QChar(u'\0');
         if (!CommDlg::ObrirFitxer(path, QString(), QString(), filter, QStringLiteral("XLSX")))
             return false;
         kovel::datasources::MostrarPresentacio();

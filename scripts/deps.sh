@@ -5,7 +5,7 @@ PKGS="build-essential cmake ninja-build pkg-config git
 qt6-base-dev libgl-dev libzip-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
 libzint-dev libzxing-dev libxlsxwriter-dev
 libgtest-dev libgmock-dev libbenchmark-dev
-libreoffice-writer-nogui poppler-utils fonts-dejavu-core systemd"
+libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils fonts-dejavu-core systemd"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
