@@ -184,7 +184,11 @@ void WriteOds(const QString& path, const QByteArray& tablesXml, const QByteArray
     WriteZip(path, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
                     {"META-INF/manifest.xml",
                      manifest.isEmpty() ? QByteArray("<?xml version=\"1.0\"?><manifest:manifest "
-                                                     "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\"/>")
+                                                     "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
+                                                     "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" "
+                                                     "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/>"
+                                                     "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+                                                     "</manifest:manifest>")
                                         : manifest},
                     {"content.xml", OdsContent(tablesXml, stylesXml)}});
 }
