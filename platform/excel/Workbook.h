@@ -36,7 +36,8 @@ struct Limits {
     std::int32_t sheetThreads = 0;
 
     // .xls: converted by this LibreOffice program into .ods and read from there; when empty,
-    // `soffice` found on PATH does it, and "none" reads .xls with FreeXL instead.
+    // `soffice` found on PATH does it (when its spreadsheet is installed), and "none" reads .xls
+    // with FreeXL instead.
     QString officeProgram;
     std::int32_t conversionSeconds = 60;      // a conversion taking longer is stopped
     // FreeXL reads in a child process that may take this long and map this much memory

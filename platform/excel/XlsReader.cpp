@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -46,7 +47,11 @@ QString officeProgram(const Limits& limits)
 {
     if (limits.officeProgram == u"none") return {};
     if (!limits.officeProgram.isEmpty()) return limits.officeProgram;
-    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (found.isEmpty()) return {};
+    // Only an office with its spreadsheet (packaged apart on Debian) converts a workbook.
+    const QDir program = QFileInfo(QFileInfo(found).canonicalFilePath()).dir();
+    return program.exists(QStringLiteral("libsclo.so")) ? found : QString();
 }
 
 Conversion readThroughOffice(const QString& program, Workbook& book, const QString& path, QString& error,

@@ -1,6 +1,7 @@
 // libFuzzer target for this program's own .xls code, without FreeXL (which runs in a child):
 // the search for formula cells in a file's records, and the parent's reading of the records a
 // child sends back (which a child gone wrong may have garbled).
+#include "Fuzzing.h"
 #include "platform/excel/XlsChild.h"
 
 #include <QByteArray>
@@ -17,10 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < sheets.size(); ++i)
         if (sheets[i].size() > 16 || sheets[i].size() > counts[i]) __builtin_trap();
 
-    kovel::excel::Limits limits;
-    limits.maxCells = 200'000;
-    limits.maxSheets = 64;
-    limits.maxCellTextChars = 100'000;
+    const kovel::excel::Limits limits = fuzzing::SmallLimits();
     kovel::excel::Workbook book(QStringLiteral("fuzz.xls"));
     QString error;
     const QByteArray records = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
