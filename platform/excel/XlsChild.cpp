@@ -225,14 +225,19 @@ int ReadInChild(const char* path, int fd, const Limits& limits)
         // Formula cells, from the file's own records: FreeXL gives them as empty.
         std::vector<std::uint64_t> formulaCounts;
         std::vector<std::vector<std::pair<std::uint32_t, std::uint16_t>>> formulas;
+        // Only a report: a file too large to search within the memory limit is read without it.
         if (FILE* f = std::fopen(path, "rb")) {
-            std::vector<std::uint8_t> bytes;
-            std::uint8_t block[65536];
-            std::size_t n;
-            while ((n = std::fread(block, 1, sizeof block, f)) > 0 && std::int64_t(bytes.size()) < limits.maxFileBytes)
-                bytes.insert(bytes.end(), block, block + n);
+            try {
+                std::vector<std::uint8_t> bytes;
+                std::uint8_t block[65536];
+                std::size_t n;
+                while ((n = std::fread(block, 1, sizeof block, f)) > 0 && std::int64_t(bytes.size()) < limits.maxFileBytes)
+                    bytes.insert(bytes.end(), block, block + n);
+                formulas = FormulaCells(bytes, 1'000'000, formulaCounts);
+            } catch (const std::bad_alloc&) {
+                formulas.clear();
+            }
             std::fclose(f);
-            formulas = FormulaCells(bytes, 1'000'000, formulaCounts);
         }
         for (unsigned int s = 0; s < count && s < unsigned(limits.maxSheets); ++s) {
             const char* name = nullptr;
