@@ -62,8 +62,8 @@ std::uint64_t count(QStringView v)
 }
 
 // The text of a cell's paragraphs, as the spreadsheet shows it: paragraphs one to a line,
-// runs of white space as one space, <text:s> spaces, tabs and line breaks as written;
-// annotations, notes and drawings left out.
+// runs of white space as one space, <text:s> spaces, tabs and line breaks as written, the text
+// of runs, links and fields; annotations, notes and drawings left out.
 class CellText {
 public:
     explicit CellText(std::int32_t maxChars) : m_max(maxChars) {}
@@ -91,6 +91,13 @@ public:
     bool hasParagraphs() const { return m_paragraphs > 0; }
 
 private:
+    // What a cell does not show in its text: comments, notes, drawings and controls.
+    static bool hidden(QStringView q)
+    {
+        return q == u"office:annotation" || q == u"text:note" || q == u"text:ruby-text" || q == u"text:tracked-changes" ||
+               q.startsWith(u"draw:") || q.startsWith(u"dr3d:") || q.startsWith(u"form:") || q.startsWith(u"chart:");
+    }
+
     static void skip(Xml& x)
     {
         const int lvl = x.level();
@@ -140,12 +147,10 @@ private:
             } else if (nm == u"line-break") {
                 if (!put(u"\n")) return false;
                 started = false;
-            } else if (nm == u"span" || nm == u"a" || nm == u"meta" || nm == u"ruby" || nm == u"ruby-base") {
-                // Runs of the paragraph: their text is read as the paragraph's own.
-            } else {
-                // Annotations, notes, fields' hidden parts, frames.
+            } else if (hidden(x.qualifiedName())) {
                 skip(x);
             }
+            // Anything else (runs, links, fields) shows its text as the paragraph's own.
         }
         m_pending = false;
         return true;
