@@ -7,6 +7,7 @@
 #include "common/MsgBox.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -124,4 +125,19 @@ TEST(Xls, FormulaCellsWithoutValuesAreReportedOnce)
     EXPECT_TRUE(shown[0].contains(QStringLiteral("worksheet \"")));
     EXPECT_TRUE(shown[0].contains(QStringLiteral("B2, B3, B4, B5, B6 and 2 more"))) << shown[0].toStdString();
     EXPECT_EQ(app.ActiveWorkbook()->Item(1)->Text(1, 1), QStringLiteral("Codi"));
+}
+
+TEST(Xls, ReaderOverItsTimeIsStopped)
+{
+    // This file makes FreeXL ask for gigabytes, slowly: with room for that, the clock stops it.
+    const QString file = QStringLiteral(KOVEL_SOURCE_DIR "/platform/excel/fuzz/corpus/xls/xls-118B-4.5GB-rss.xls");
+    Limits limits = freeXL();
+    limits.freexlSeconds = 1;
+    limits.freexlMemoryBytes = std::int64_t(8) << 30;
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    EXPECT_FALSE(Workbook::Open(file, error, limits));
+    EXPECT_TRUE(error.contains(QStringLiteral("longer than 1 s"))) << error.toStdString();
+    EXPECT_LT(clock.elapsed(), 10'000);
 }
