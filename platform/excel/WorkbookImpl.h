@@ -73,6 +73,8 @@ bool ReadOds(Workbook& book, const QString& path, const QByteArray* bytes, QStri
 // .xls through LibreOffice when it is there (see Limits::officeProgram), else through FreeXL in
 // a child process.
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
+// Makes `profileDir` a LibreOffice user installation that starts without its first-run work.
+bool PrepareOfficeProfile(const QString& profileDir);
 // A worksheet part held whole, read by several threads in pieces of its <sheetData>; false,
 // with nothing stored, when it does not lend itself to that or is at fault (one reader then
 // reads it and says why).

@@ -43,6 +43,27 @@ namespace {
 
 enum class Conversion { Done, NotStarted, Failed };
 
+} // namespace
+
+bool PrepareOfficeProfile(const QString& profileDir)
+{
+    // A new user installation counts as the first run of a newer version, and the office then
+    // spends seconds on graphics self-tests before it converts anything; marked as already run
+    // by any version, it goes straight to work.
+    if (!QDir().mkpath(profileDir + QStringLiteral("/user"))) return false;
+    QFile f(profileDir + QStringLiteral("/user/registrymodifications.xcu"));
+    if (f.exists()) return true;
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    return f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<oor:items xmlns:oor=\"http://openoffice.org/2001/registry\" xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" "
+                   "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\">\n"
+                   "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\">"
+                   "<value>99.9</value></prop></item>\n"
+                   "</oor:items>\n") > 0;
+}
+
+namespace {
+
 QString officeProgram(const Limits& limits)
 {
     if (limits.officeProgram == u"none") return {};
@@ -66,6 +87,7 @@ Conversion readThroughOffice(const QString& program, Workbook& book, const QStri
     const QString in = dir.filePath(QStringLiteral("in/workbook.xls"));
     const QString outDir = dir.filePath(QStringLiteral("out"));
     for (const char* sub : {"in", "out", "profile", "tmp"}) QDir(dir.path()).mkpath(QString::fromLatin1(sub));
+    PrepareOfficeProfile(dir.filePath(QStringLiteral("profile")));
     // A copy under a plain name: the result's name is then known whatever the file is called.
     if (!QFile::copy(path, in)) {
         error = QStringLiteral("the file cannot be read for converting");

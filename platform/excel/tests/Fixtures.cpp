@@ -1,4 +1,5 @@
 #include "Fixtures.h"
+#include "platform/excel/WorkbookImpl.h"
 
 #include <QFile>
 #include <QProcess>
@@ -200,6 +201,7 @@ QString Office()
 
 bool Convert(const QString& source, const QString& to, const QString& outDir, const QString& profileDir)
 {
+    kovel::excel::PrepareOfficeProfile(profileDir);
     QProcess p;
     p.setProgram(Office());
     p.setArguments({QStringLiteral("--headless"), QStringLiteral("--norestore"),
