@@ -38,7 +38,9 @@ bool ClsExcel::Conectar(QString& message)
         if (mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(2010), 52, ModTraduccion::Literal(2011)) != mod_rvtMsgBox::vbYes)
             return false;
         const QString filter = QStringLiteral("*.XLSX") + QChar(u'\0') + QStringLiteral("*.xlsx") + QChar(u'\0') +
-                               QStringLiteral("*.XLS") + QChar(u'\0') + QStringLiteral("*.xls") + QChar(u'\0');
+                               QStringLiteral("*.XLS") + QChar(u'\0') + QStringLiteral("*.xls") + QChar(u'\0') +
+                               QStringLiteral("*.ODS") + QChar(u'\0') + QStringLiteral("*.ods") + QChar(u'\0') +
+                               QStringLiteral("*.CSV") + QChar(u'\0') + QStringLiteral("*.csv") + QChar(u'\0');
         const std::optional<QString> triat =
             kovel::datasources::TriaFitxer({QString(), filter, QStringLiteral("XLSX")});
         if (!triat)

@@ -1,12 +1,12 @@
 #!/bin/sh
-# Fuzzes the data-source readers (.xlsx, .csv, SQLite) for a bounded time (not part of CI).
-#   scripts/fuzz-datasources.sh [seconds-per-reader] [readers...]   (default 180; xlsx csv sqlite)
+# Fuzzes the data-source readers (.xlsx, .ods, .xls, .csv, SQLite) for a bounded time (not part of CI).
+#   scripts/fuzz-datasources.sh [seconds-per-reader] [readers...]   (default 180; xlsx ods xls csv sqlite)
 # Builds with clang into build-fuzz-datasources/, seeds each corpus with small files made
 # here and keeps what it finds under build-fuzz-datasources/fuzz-<reader>/.
 set -eu
 SECONDS_TO_RUN="${1:-180}"
 [ $# -gt 0 ] && shift
-READERS="${*:-xlsx csv sqlite}"
+READERS="${*:-xlsx ods xls csv sqlite}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$ROOT/build-fuzz-datasources"
 
@@ -19,9 +19,10 @@ cmake --build "$BUILD" -j3 --target $TARGETS
 
 for r in $READERS; do mkdir -p "$BUILD/fuzz-$r/corpus" "$BUILD/fuzz-$r/artifacts"; done
 
-# Seeds: a few small files of each kind.
+# Seeds: a few small files of each kind (and the .xls files kept in the repository).
+[ -d "$BUILD/fuzz-xls/corpus" ] && cp "$ROOT"/platform/excel/fuzz/corpus/xls/*.xls "$BUILD/fuzz-xls/corpus/"
 python3 - "$BUILD" <<'PY'
-import os, sqlite3, sys, zipfile
+import os, sqlite3, struct, sys, zipfile
 build = sys.argv[1]
 
 def out(reader, name):
@@ -70,6 +71,48 @@ if p:
     open(out("xlsx", "seed-parts-all"), "wb").write((sheet + "\0<sst><si><t>one</t></si><si><t xml:space=\"preserve\"> two </t></si></sst>\0"
         '<styleSheet><numFmts><numFmt numFmtId="170" formatCode="[h]:mm:ss.00;[&lt;0]&quot;neg&quot;"/></numFmts>'
         '<cellXfs><xf numFmtId="0"/><xf numFmtId="170"/><xf numFmtId="14"/></cellXfs></styleSheet>').encode())
+
+NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+      'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
+      'xmlns:calcext="urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0"')
+def content(tables, styles=""):
+    return ('<?xml version="1.0" encoding="UTF-8"?><office:document-content %s><office:automatic-styles>%s</office:automatic-styles>'
+            '<office:body><office:spreadsheet>%s</office:spreadsheet></office:body></office:document-content>' % (NS, styles, tables))
+p = out("ods", "seed-content.xml")
+if p:
+    cells = ('<table:table table:name="Dades"><table:table-column table:number-columns-repeated="4"/><table:table-row>'
+             '<table:table-cell office:value-type="string"><text:p>Àngel<text:s text:c="2"/>Núñez</text:p><text:p>b</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="float" office:value="1234.5"><text:p>1,234.50</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="date" office:date-value="2024-02-29T13:05:09"><text:p>29/02/2024</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="time" office:time-value="PT13H05M09S"><text:p>13:05:09</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="boolean" office:boolean-value="true"><text:p>TRUE</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="percentage" office:value="0.125"><text:p>12.5%</text:p></table:table-cell>'
+             '<table:table-cell office:value-type="currency" office:currency="EUR" office:value="-3"><text:p>-3.00 €</text:p></table:table-cell>'
+             '<table:table-cell table:formula="of:=1/0" office:value-type="string" office:string-value="" calcext:value-type="error"><text:p>#DIV/0!</text:p></table:table-cell>'
+             '</table:table-row><table:table-row table:number-rows-repeated="3">'
+             '<table:table-cell table:number-columns-spanned="2" table:number-rows-spanned="2" office:value-type="string"><office:annotation><text:p>n</text:p></office:annotation><text:p>m<text:tab/>x<text:line-break/>y</text:p></table:table-cell>'
+             '<table:covered-table-cell/><table:table-cell table:number-columns-repeated="2" office:value-type="float" office:value="7"/></table:table-row>'
+             '<table:table-row table:number-rows-repeated="1048570"><table:table-cell table:number-columns-repeated="1024"/></table:table-row></table:table>'
+             '<table:table table:name="Amagat" table:style-name="ta2"><table:table-row><table:table-cell/></table:table-row></table:table>')
+    styles = '<style:style style:name="ta2" style:family="table"><style:table-properties table:display="false"/></style:style>'
+    open(p, "w").write(content(cells, styles))
+    open(out("ods", "seed-empty.xml"), "w").write(content('<table:table table:name="E"/>'))
+    with zipfile.ZipFile(out("ods", "seed-package.ods"), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet", zipfile.ZIP_STORED)
+        z.writestr("META-INF/manifest.xml", '<manifest:manifest xmlns:manifest="urn:oasis:names:tc:opendocument:xmlns:manifest:1.0"/>')
+        z.writestr("content.xml", content(cells, styles))
+
+p = out("xls", "seed-biff2.xls")
+if p:
+    def rec(t, d): return struct.pack("<HH", t, len(d)) + d
+    cell = lambda r, c: struct.pack("<HH", r, c) + b"\0\0\0"
+    open(p, "wb").write(rec(0x0009, struct.pack("<HH", 2, 0x10)) + rec(0x0000, struct.pack("<HHHH", 0, 3, 0, 2)) +
+                        rec(0x0004, cell(0, 0) + b"\x04Codi") + rec(0x0003, cell(1, 0) + struct.pack("<d", 2.5)) +
+                        rec(0x0006, cell(2, 1) + struct.pack("<d", 7) + b"\0\x03\x1e\x07\0") + rec(0x000A, b""))
+    # What a child sends back: the date system, a sheet, a number, a text, a formula cell, the end.
+    open(out("xls", "seed-records"), "wb").write(b"D\0" + b"S" + struct.pack("<I", 4) + b"Full" +
+        b"N" + struct.pack("<IHd", 0, 0, 3.5)[:14] + b"T" + struct.pack("<IHI", 1, 2, 3)[:10] + b"abc" +
+        b"F" + struct.pack("<IH", 2, 1)[:6] + b"Z")
 
 p = out("csv", "seed-comma.csv")
 if p:

@@ -1,5 +1,6 @@
 // Opening a 100,000-row, 10-column source and reading every shown text, from .xlsx, CSV and
-// SQLite. The files are made once in a temporary folder.
+// SQLite; and a 10,000-row, 8-column .ods, and the same saved as .xls (read through
+// LibreOffice). The files are made once in a temporary folder.
 #include "platform/access/Database.h"
 #include "platform/access/tests/SqliteFixture.h"
 #include "platform/excel/Workbook.h"
@@ -90,7 +91,7 @@ void memoryCounters(benchmark::State& state, const QString& path, double base)
     state.counters["peak_per_unpacked"] = unpacked > 0 ? grew / unpacked : 0;
 }
 
-void readSheet(benchmark::State& state, const QString& path)
+void readSheet(benchmark::State& state, const QString& path, int rows = kRows, int cols = kCols)
 {
     std::int64_t chars = 0;
     const double base = resetPeak();
@@ -99,8 +100,8 @@ void readSheet(benchmark::State& state, const QString& path)
         auto book = kovel::excel::Workbook::Open(path, error);
         if (!book) { state.SkipWithError(error.toUtf8().constData()); return; }
         const kovel::excel::Worksheet* s = book->Item(1);
-        for (int r = 1; r <= kRows; ++r)
-            for (int c = 1; c <= kCols; ++c) chars += s->Text(r, c).size();
+        for (int r = 1; r <= rows; ++r)
+            for (int c = 1; c <= cols; ++c) chars += s->Text(r, c).size();
     }
     benchmark::DoNotOptimize(chars);
     memoryCounters(state, path, base);
@@ -126,8 +127,51 @@ void BM_Sqlite(benchmark::State& state)
     memoryCounters(state, path, base);
 }
 
+// The .ods as the spreadsheet writes it: texts, numbers, dates and percentages, each cell with
+// its value and shown text; and the same saved as .xls by LibreOffice (when it is installed).
+struct OdsFiles {
+    static constexpr int kOdsRows = 10'000, kOdsCols = 8;
+    QTemporaryDir dir;
+    QString ods = dir.filePath(QStringLiteral("grid.ods"));
+    QString xls = dir.filePath(QStringLiteral("grid.xls"));
+    OdsFiles()
+    {
+        QByteArray rows;
+        for (int r = 1; r <= kOdsRows; ++r) {
+            rows += "<table:table-row><table:table-cell office:value-type=\"string\" calcext:value-type=\"string\"><text:p>R" +
+                    QByteArray::number(r) + "</text:p></table:table-cell>";
+            rows += "<table:table-cell office:value-type=\"date\" office:date-value=\"2024-03-" + QByteArray::number(10 + r % 18) +
+                    "\"><text:p>" + QByteArray::number(10 + r % 18) + "/03/2024</text:p></table:table-cell>";
+            rows += "<table:table-cell office:value-type=\"percentage\" office:value=\"" + QByteArray::number((r % 100) / 100.0) +
+                    "\"><text:p>" + QByteArray::number(r % 100) + "%</text:p></table:table-cell>";
+            for (int c = 4; c <= kOdsCols; ++c) {
+                const QByteArray v = QByteArray::number(r * c * 1.25, 'f', 2);
+                rows += "<table:table-cell office:value-type=\"float\" office:value=\"" + v + "\"><text:p>" + v + "</text:p></table:table-cell>";
+            }
+            rows += "</table:table-row>";
+        }
+        fixtures::WriteOds(ods, "<table:table table:name=\"Grid\">" + rows + "</table:table>");
+        if (!fixtures::Office().isEmpty())
+            fixtures::Convert(ods, QStringLiteral("xls"), dir.path(), dir.filePath(QStringLiteral("profile")));
+    }
+};
+
+OdsFiles& odsFiles()
+{
+    static OdsFiles f;
+    return f;
+}
+
+void BM_Ods(benchmark::State& state) { readSheet(state, odsFiles().ods, OdsFiles::kOdsRows, OdsFiles::kOdsCols); }
+void BM_XlsThroughOffice(benchmark::State& state)
+{
+    readSheet(state, odsFiles().xls, OdsFiles::kOdsRows, OdsFiles::kOdsCols);
+}
+
 } // namespace
 
+BENCHMARK(BM_Ods)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_XlsThroughOffice)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_Xlsx)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Csv)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Sqlite)->Unit(benchmark::kMillisecond)->Iterations(3);

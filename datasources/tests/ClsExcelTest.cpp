@@ -120,7 +120,7 @@ TEST_F(Excel, NoActiveWorkbookAsksAndOffersTheDialog)
     EXPECT_EQ(message, QStringLiteral("caller's"));
     EXPECT_EQ(dialogs, 1);
     EXPECT_EQ(asked.extensioDefecte, QStringLiteral("XLSX"));
-    EXPECT_EQ(CommDlg::FiltresQt(asked.filtre), (QStringList{"*.XLSX (*.xlsx)", "*.XLS (*.xls)"}));
+    EXPECT_EQ(CommDlg::FiltresQt(asked.filtre), (QStringList{"*.XLSX (*.xlsx)", "*.XLS (*.xls)", "*.ODS (*.ods)", "*.CSV (*.csv)"}));
 
     chosen = book;                        // Yes, then a file
     EXPECT_TRUE(x.Conectar(message));

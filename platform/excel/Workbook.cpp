@@ -152,6 +152,10 @@ const CellData* Worksheet::Impl::find(std::int32_t row, std::int32_t column) con
 
 QString Worksheet::Impl::shownText(const CellData& c) const
 {
+    if (ownTexts) {
+        if (c.style >= shown.size()) return {};
+        return pool.mid(qsizetype(shown[c.style].first), qsizetype(shown[c.style].second));
+    }
     switch (c.kind) {
     case Kind::Blank:
         return {};
@@ -217,6 +221,53 @@ bool Worksheet::HasValue(std::int32_t row, std::int32_t column) const
 std::int64_t Worksheet::CountA() const
 {
     return m_impl->countA;
+}
+
+CellValue Worksheet::Value(std::int32_t row, std::int32_t column) const
+{
+    checkCell(row, column);
+    CellValue v;
+    const CellData* c = m_impl->find(row, column);
+    if (!c) return v;
+    const Impl& w = *m_impl;
+    switch (c->kind) {
+    case Kind::Blank:
+        return v;
+    case Kind::Number:
+        v.type = CellType::Number;
+        v.number = c->number;
+        break;
+    case Kind::Shared:
+        v.type = CellType::Text;
+        if (c->shared < std::uint32_t(w.shared->sharedStrings.size()))
+            v.text = w.shared->sharedStrings.at(qsizetype(c->shared));
+        break;
+    case Kind::Text:
+    case Kind::Error:
+        v.type = c->kind == Kind::Text ? CellType::Text : CellType::Error;
+        v.text = w.pool.mid(qsizetype(c->text.offset), qsizetype(c->text.length));
+        break;
+    case Kind::Boolean:
+        v.type = CellType::Boolean;
+        v.number = c->boolean ? 1 : 0;
+        break;
+    }
+    if (c->type != CellType::Empty) v.type = c->type;
+    return v;
+}
+
+CellRange Worksheet::MergeArea(std::int32_t row, std::int32_t column) const
+{
+    checkCell(row, column);
+    for (const CellRange& r : m_impl->merged)
+        if (row >= r.firstRow && row <= r.lastRow && column >= r.firstColumn && column <= r.lastColumn)
+            return r;
+    return {row, column, row, column};
+}
+
+const std::vector<CellRange>& Worksheet::MergedAreas() const
+{
+    return m_impl->merged;
 }
 
 // ---------------------------------------------------------------- workbook
@@ -316,6 +367,18 @@ std::unique_ptr<Workbook> Workbook::Open(const QString& path, QString& error, co
         file.close();
         if (!ReadXlsx(*book, book->FullName(), nullptr, error, limits))
             return nullptr;
+    } else if (ext == u"ods") {
+        if (content == Content::Ole) {
+            error = QStringLiteral("the workbook is encrypted (password-protected) or is not of the .ods format");
+            return nullptr;
+        }
+        if (content != Content::Zip) {
+            error = QStringLiteral("the file is not an .ods workbook");
+            return nullptr;
+        }
+        file.close();
+        if (!ReadOds(*book, book->FullName(), nullptr, error, limits))
+            return nullptr;
     } else if (ext == u"xls") {
         if (content == Content::Zip) {
             error = QStringLiteral("the file is a workbook of the newer format under an .xls name");
@@ -342,7 +405,7 @@ std::unique_ptr<Workbook> Workbook::Open(const QString& path, QString& error, co
         if (!ReadCsv(*book, std::move(bytes), info.completeBaseName(), error, limits))
             return nullptr;
     } else {
-        error = QStringLiteral("files of this kind are not workbooks (use .xlsx, .xlsm, .xls or .csv)");
+        error = QStringLiteral("files of this kind are not workbooks (use .xlsx, .xlsm, .ods, .xls or .csv)");
         return nullptr;
     }
     return book;
@@ -353,6 +416,15 @@ std::unique_ptr<Workbook> Workbook::FromXlsxBytes(const QByteArray& bytes, const
 {
     auto book = std::make_unique<Workbook>(name);
     if (!ReadXlsx(*book, name, &bytes, error, limits))
+        return nullptr;
+    return book;
+}
+
+std::unique_ptr<Workbook> Workbook::FromOdsBytes(const QByteArray& bytes, const QString& name, QString& error,
+                                                 const Limits& limits)
+{
+    auto book = std::make_unique<Workbook>(name);
+    if (!ReadOds(*book, name, &bytes, error, limits))
         return nullptr;
     return book;
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Workbooks opened from files: the worksheets of a .xlsx/.xlsm, .xls or .csv file with
-// their used ranges, the shown text of each cell and the count of non-empty cells.
+// Workbooks opened from files: the worksheets of a .xlsx/.xlsm, .ods, .xls or .csv file with
+// their used ranges, the shown text and the value of each cell, merged cells and the count of
+// non-empty cells.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -33,12 +34,35 @@ struct Limits {
     // pieces by several threads: one per hardware thread up to 8, or `sheetThreads` when set.
     std::int64_t splitSheetFromBytes = std::int64_t(4) << 20;
     std::int32_t sheetThreads = 0;
+
+    // .xls: converted by this LibreOffice program into .ods and read from there; when empty,
+    // `soffice` found on PATH does it (when its spreadsheet is installed), and "none" reads .xls
+    // with FreeXL instead.
+    QString officeProgram;
+    std::int32_t conversionSeconds = 60;      // a conversion taking longer is stopped
+    // FreeXL reads in a child process that may take this long and map this much memory
+    // beyond what the program already maps.
+    std::int32_t freexlSeconds = 30;
+    std::int64_t freexlMemoryBytes = std::int64_t(512) << 20;
 };
 
 // The first and last row and column of a block of cells, 1-based.
 struct CellRange {
     std::int32_t firstRow = 1, firstColumn = 1, lastRow = 1, lastColumn = 1;
     bool operator==(const CellRange&) const = default;
+};
+
+// What a cell holds. The .ods reader gives every type; the others give Number, Text,
+// Boolean and Error.
+enum class CellType : std::uint8_t { Empty, Number, Percentage, Currency, Date, Time, Boolean, Text, Error };
+
+struct CellValue {
+    CellType type = CellType::Empty;
+    // Number, Percentage (0.125 for 12.5 %), Currency, Boolean (1 or 0); Date and Time as a
+    // serial day number counted from 30 December 1899, the time as its fraction.
+    double number = 0;
+    // Text and Error: the text.
+    QString text;
 };
 
 class Worksheet;
@@ -69,6 +93,11 @@ public:
     bool HasValue(std::int32_t row, std::int32_t column) const;
     // Number of cells that hold a value.
     std::int64_t CountA() const;
+    // The value and its type as the file stores them (a formula's last result).
+    CellValue Value(std::int32_t row, std::int32_t column) const;
+    // The merged block the cell lies in; the cell alone when it is not merged.
+    CellRange MergeArea(std::int32_t row, std::int32_t column) const;
+    const std::vector<CellRange>& MergedAreas() const;
 
     // For the readers.
     struct Impl;
@@ -83,13 +112,15 @@ private:
 
 class Workbook {
 public:
-    // Opens .xlsx/.xlsm, .xls or .csv by content (a file whose content does not match its
+    // Opens .xlsx/.xlsm, .ods, .xls or .csv by content (a file whose content does not match its
     // extension is refused). On failure: nullptr and `error` says what is wrong with the file
     // (the caller adds the file's name).
     static std::unique_ptr<Workbook> Open(const QString& path, QString& error, const Limits& limits = {});
     // Readers by format, for tests and fuzzing: the bytes of a file of that kind.
     static std::unique_ptr<Workbook> FromXlsxBytes(const QByteArray& bytes, const QString& name,
                                                    QString& error, const Limits& limits = {});
+    static std::unique_ptr<Workbook> FromOdsBytes(const QByteArray& bytes, const QString& name,
+                                                  QString& error, const Limits& limits = {});
     static std::unique_ptr<Workbook> FromCsvBytes(const QByteArray& bytes, const QString& name,
                                                   QString& error, const Limits& limits = {});
 
@@ -105,9 +136,13 @@ public:
     Worksheet* Item(std::int32_t index1) const;          // 1-based; nullptr outside
     Worksheet* Item(const QString& name) const;          // without regard to case; nullptr if none
     QStringList Names() const;
+    // What the reader could not give (the values of formula cells of an .xls read with
+    // FreeXL): one line per fault, for the person who opened the file.
+    QStringList Warnings() const { return m_warnings; }
 
     // For the readers.
     Worksheet& AddSheet(const QString& name, bool hidden);
+    void AddWarning(const QString& text) { m_warnings << text; }
     void SetDate1904(bool on) { m_date1904 = on; }
     struct Shared;
     Shared& shared() { return *m_shared; }
@@ -116,6 +151,7 @@ private:
     QString m_fullName;
     bool m_date1904 = false;
     std::vector<std::unique_ptr<Worksheet>> m_sheets;
+    QStringList m_warnings;
     std::unique_ptr<Shared> m_shared;
 };
 

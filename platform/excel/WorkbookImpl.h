@@ -18,6 +18,9 @@ struct CellData {
     std::uint32_t row;
     std::uint16_t column;
     Kind kind;
+    // The type the file declares (.ods); Empty when it follows from `kind`.
+    CellType type;
+    // Cell style; in a sheet whose file stores the shown texts, the index of its shown text.
     std::uint32_t style;
     union {
         double number;
@@ -50,6 +53,10 @@ struct Worksheet::Impl {
     std::int64_t countA = 0;
     CellRange used;
     bool any = false;
+    // The file stores each cell's shown text (.ods): `style` indexes `shown`, ranges of `pool`.
+    bool ownTexts = false;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> shown;
+    std::vector<CellRange> merged;
 
     // Appends a cell (row and column already checked to lie in the sheet).
     void add(const CellData& c);
@@ -62,7 +69,12 @@ struct Worksheet::Impl {
 
 // Readers (one source file each). They fill `book` and return false with `error` set.
 bool ReadXlsx(Workbook& book, const QString& path, const QByteArray* bytes, QString& error, const Limits& limits);
+bool ReadOds(Workbook& book, const QString& path, const QByteArray* bytes, QString& error, const Limits& limits);
+// .xls through LibreOffice when it is there (see Limits::officeProgram), else through FreeXL in
+// a child process.
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
+// Makes `profileDir` a LibreOffice user installation that starts without its first-run work.
+bool PrepareOfficeProfile(const QString& profileDir);
 // A worksheet part held whole, read by several threads in pieces of its <sheetData>; false,
 // with nothing stored, when it does not lend itself to that or is at fault (one reader then
 // reads it and says why).

@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QString>
 #include <QXmlStreamReader>
+#include <cstdint>
 
 namespace kovel::excel {
 
@@ -18,6 +19,10 @@ public:
 
     // Next start or end element (an empty element gives both); false at the end or on error.
     bool next();
+    // The same, stopping at character data too (see characters()).
+    bool nextToken();
+    bool isCharacters() const { return m_r.tokenType() == QXmlStreamReader::Characters; }
+    QStringView characters() const { return m_r.text(); }
     bool isStart() const { return m_r.tokenType() == QXmlStreamReader::StartElement; }
     bool isEnd() const { return m_r.tokenType() == QXmlStreamReader::EndElement; }
     // Name of the current element without its namespace prefix.
@@ -53,5 +58,15 @@ private:
     int m_depth = 0;
     QString m_error;
 };
+
+// Parsing of attribute and element values, as the readers need them.
+bool isBlank(QChar c);
+QStringView trimmed(QStringView v);
+// A whole unsigned decimal number no greater than `max`; false otherwise.
+bool parseUnsigned(QStringView v, std::uint64_t max, std::uint64_t& out);
+// A finite decimal number ("1.5", "-2E+3"); false otherwise.
+bool parseDouble(QStringView v, double& out);
+// An ISO date or date and time ("2024-02-29", "2024-02-29T13:05:09.5") as a serial day number.
+double isoToSerial(const QString& text, bool date1904, bool& ok);
 
 } // namespace kovel::excel

@@ -1,6 +1,7 @@
 // libFuzzer target for the .xlsx reader. An input that starts with "PK" is a whole package;
 // any other input is the worksheet, shared-texts and styles parts (split at NUL bytes) put
 // into a package here, so that the fuzzer reaches the XML readers without forging zips.
+#include "Fuzzing.h"
 #include "platform/excel/Workbook.h"
 
 #include <QByteArray>
@@ -8,7 +9,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <zip.h>
 
 namespace {
 
@@ -32,34 +32,8 @@ QByteArray packageOf(const QList<QByteArray>& parts)
     const QByteArray sheet = parts.value(0);
     const QByteArray sst = parts.size() > 1 ? parts[1] : QByteArray("<sst><si><t>a</t></si><si><r><t>b</t></r></si></sst>");
     const QByteArray sty = parts.size() > 2 ? parts[2] : styles;
-    const std::pair<const char*, const QByteArray*> files[] = {
-        {"_rels/.rels", &rels}, {"xl/workbook.xml", &workbook}, {"xl/_rels/workbook.xml.rels", &bookRels},
-        {"xl/worksheets/s.xml", &sheet}, {"xl/sst.xml", &sst}, {"xl/styles.xml", &sty}};
-
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &err);
-    QByteArray bytes;
-    if (!out) return bytes;
-    zip_source_keep(out);
-    if (zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &err)) {
-        for (const auto& [name, data] : files) {
-            zip_source_t* s = zip_source_buffer(z, data->constData(), zip_uint64_t(data->size()), 0);
-            const zip_int64_t i = s ? zip_file_add(z, name, s, 0) : -1;
-            if (i < 0) zip_source_free(s);
-            else zip_set_file_compression(z, zip_uint64_t(i), ZIP_CM_STORE, 0);
-        }
-        if (zip_close(z) != 0) zip_discard(z);
-    }
-    if (zip_source_open(out) == 0) {
-        char buf[65536];
-        zip_int64_t got;
-        while ((got = zip_source_read(out, buf, sizeof buf)) > 0) bytes.append(buf, qsizetype(got));
-        zip_source_close(out);
-    }
-    zip_source_free(out);
-    zip_error_fini(&err);
-    return bytes;
+    return fuzzing::StoredZip({{"_rels/.rels", &rels}, {"xl/workbook.xml", &workbook}, {"xl/_rels/workbook.xml.rels", &bookRels},
+                               {"xl/worksheets/s.xml", &sheet}, {"xl/sst.xml", &sst}, {"xl/styles.xml", &sty}});
 }
 
 // What a workbook shows, sampled: sheet names, used ranges, counts, texts and value flags.
@@ -81,13 +55,7 @@ QString shown(const kovel::excel::Workbook& book)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    kovel::excel::Limits limits;
-    // Small caps so that a bomb is refused quickly instead of running out of memory.
-    limits.maxUnpackedBytes = 8 << 20;
-    limits.maxPartBytes = 4 << 20;
-    limits.maxCells = 200'000;
-    limits.maxSharedStrings = 100'000;
-    limits.maxSheets = 64;
+    const kovel::excel::Limits limits = fuzzing::SmallLimits();
     QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     if (!bytes.startsWith("PK"))
         bytes = packageOf(bytes.split('\0'));

@@ -1,6 +1,10 @@
 #include "Fixtures.h"
+#include "platform/excel/WorkbookImpl.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -123,6 +127,13 @@ QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904, bool pass
             record(0x0003, cell(c, c.kind == XlsCell::Date ? 1 : 0) + d);
             break;
         }
+        case XlsCell::Formula: {
+            QByteArray d(8, '\0');
+            std::memcpy(d.data(), &c.number, 8);
+            // The result, no flags, and the formula: one whole-number token.
+            record(0x0006, cell(c, 0) + d + '\0' + '\x03' + '\x1E' + u16(int(c.number)));
+            break;
+        }
         }
     }
     record(0x000A, {});                             // EOF
@@ -154,6 +165,51 @@ void WriteGridXlsx(const QString& path, int rows, int cols)
         }
     }
     if (workbook_close(wb) != LXW_NO_ERROR) throw std::runtime_error("cannot write xlsx");
+}
+
+
+QByteArray OdsContent(const QByteArray& tablesXml, const QByteArray& stylesXml)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+           "<office:document-content xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+           "xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\" "
+           "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+           "xmlns:table=\"urn:oasis:names:tc:opendocument:xmlns:table:1.0\" "
+           "xmlns:calcext=\"urn:org:documentfoundation:names:experimental:calc:xmlns:calcext:1.0\" office:version=\"1.3\">"
+           "<office:automatic-styles>" + stylesXml + "</office:automatic-styles>"
+           "<office:body><office:spreadsheet>" + tablesXml + "</office:spreadsheet></office:body></office:document-content>";
+}
+
+void WriteOds(const QString& path, const QByteArray& tablesXml, const QByteArray& stylesXml, const QByteArray& manifest)
+{
+    WriteZip(path, {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"},
+                    {"META-INF/manifest.xml",
+                     manifest.isEmpty() ? QByteArray("<?xml version=\"1.0\"?><manifest:manifest "
+                                                     "xmlns:manifest=\"urn:oasis:names:tc:opendocument:xmlns:manifest:1.0\" manifest:version=\"1.3\">"
+                                                     "<manifest:file-entry manifest:full-path=\"/\" manifest:version=\"1.3\" "
+                                                     "manifest:media-type=\"application/vnd.oasis.opendocument.spreadsheet\"/>"
+                                                     "<manifest:file-entry manifest:full-path=\"content.xml\" manifest:media-type=\"text/xml\"/>"
+                                                     "</manifest:manifest>")
+                                        : manifest},
+                    {"content.xml", OdsContent(tablesXml, stylesXml)}});
+}
+
+QString Office()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
+
+bool Convert(const QString& source, const QString& to, const QString& outDir, const QString& profileDir)
+{
+    kovel::excel::PrepareOfficeProfile(profileDir);
+    QProcess p;
+    p.setProgram(Office());
+    p.setArguments({QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                    QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profileDir).toString(),
+                    QStringLiteral("--convert-to"), to, QStringLiteral("--outdir"), outDir, source});
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start();
+    return p.waitForFinished(120'000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 } // namespace fixtures

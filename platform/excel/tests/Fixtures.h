@@ -31,10 +31,10 @@ QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 
 // An .xls of the oldest kind (a bare record stream, one worksheet), written record by
-// record: texts (Windows-1252), numbers, whole numbers and numbers in a date format.
+// record: texts (Windows-1252), numbers, whole numbers, numbers in a date format and formulas.
 struct XlsCell {
     int row, column;                 // from 0
-    enum Kind { Text, Number, Whole, Date } kind;
+    enum Kind { Text, Number, Whole, Date, Formula } kind;   // Formula: `number` as its result
     QByteArray text;
     double number = 0;
 };
@@ -43,5 +43,17 @@ QByteArray LegacyXls(const std::vector<XlsCell>& cells, bool date1904 = false, b
 // A libxlsxwriter workbook of `rows` x `cols` cells: column 1 texts "Rn", column 2 numbers,
 // column 3 dates, the others numbers with two decimals.
 void WriteGridXlsx(const QString& path, int rows, int cols);
+
+// An .ods package whose content.xml holds `tablesXml` (the <table:table> elements) after
+// `stylesXml` (automatic styles); `manifest` replaces the manifest when given.
+QByteArray OdsContent(const QByteArray& tablesXml, const QByteArray& stylesXml = {});
+void WriteOds(const QString& path, const QByteArray& tablesXml, const QByteArray& stylesXml = {},
+              const QByteArray& manifest = {});
+
+// LibreOffice for the tests: the program (empty when it is not installed) and one conversion
+// of `source` into `outDir` with the filter `to` ("ods", "xlsx", "csv:..."), sharing the user
+// installation `profileDir`. False when it failed.
+QString Office();
+bool Convert(const QString& source, const QString& to, const QString& outDir, const QString& profileDir);
 
 } // namespace fixtures

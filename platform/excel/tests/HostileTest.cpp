@@ -41,7 +41,9 @@ TEST_F(Hostile, MissingUnreadableTruncatedAndForeignFiles)
     fixtures::WriteFile(path("secret.xlsx"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(504, '\0'));
     refused(path("secret.xlsx"), "encrypted");
     fixtures::WriteFile(path("secret.xls"), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + QByteArray(504, '\0'));
-    refused(path("secret.xls"), "xls");
+    Limits freeXL;
+    freeXL.officeProgram = QStringLiteral("none");
+    refused(path("secret.xls"), "xls", freeXL);
 }
 
 TEST_F(Hostile, UnreadableFile)

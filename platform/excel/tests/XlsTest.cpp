@@ -1,10 +1,28 @@
+// .xls read with FreeXL (in a child process): the route taken without LibreOffice. The route
+// through LibreOffice is in OfficeTest.cpp.
 #include "Fixtures.h"
+#include "platform/excel/Application.h"
 #include "platform/excel/Workbook.h"
 
+#include "common/MsgBox.h"
+
+#include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace kovel::excel;
+
+namespace {
+
+Limits freeXL()
+{
+    Limits l;
+    l.officeProgram = QStringLiteral("none");
+    return l;
+}
+
+} // namespace
 
 TEST(Xls, OldestKindOfWorkbookIsRead)
 {
@@ -17,7 +35,7 @@ TEST(Xls, OldestKindOfWorkbookIsRead)
                                                    {2, 2, C::Date, {}, 45000},
                                                    {40, 27, C::Number, {}, -0.25}}));
     QString error;
-    auto book = Workbook::Open(file, error);
+    auto book = Workbook::Open(file, error, freeXL());
     ASSERT_TRUE(book) << error.toStdString();
     ASSERT_EQ(book->Count(), 1);
     const Worksheet* s = book->Item(1);
@@ -28,6 +46,7 @@ TEST(Xls, OldestKindOfWorkbookIsRead)
     EXPECT_EQ(s->Text(41, 28), QStringLiteral("-0.25"));
     EXPECT_EQ(s->UsedRangeAddress(), QStringLiteral("$B$2:$AB$41"));
     EXPECT_EQ(s->CountA(), 5);
+    EXPECT_TRUE(book->Warnings().isEmpty());
 }
 
 TEST(Xls, BrokenOrLockedWorkbooksAreRefused)
@@ -46,7 +65,79 @@ TEST(Xls, BrokenOrLockedWorkbooksAreRefused)
         const QString file = dir.filePath(QString::fromLatin1(c.name));
         fixtures::WriteFile(file, c.bytes);
         QString error;
-        EXPECT_FALSE(Workbook::Open(file, error)) << c.name;
+        EXPECT_FALSE(Workbook::Open(file, error, freeXL())) << c.name;
         EXPECT_TRUE(error.contains(QString::fromLatin1(c.fault))) << c.name << ": " << error.toStdString();
     }
+}
+
+// Files on which FreeXL itself over-reads, crashes, frees what it did not allocate or asks for
+// gigabytes: each costs a message, never the program.
+TEST(Xls, FilesThatBreakFreeXLCostOnlyAMessage)
+{
+    const QDir corpus(QStringLiteral(KOVEL_SOURCE_DIR "/platform/excel/fuzz/corpus/xls"));
+    const QStringList names = corpus.entryList({QStringLiteral("*.xls")}, QDir::Files);
+    ASSERT_EQ(names.size(), 5);
+    Application app;
+    app.limits = freeXL();
+    for (const QString& name : names) {
+        QString error;
+        EXPECT_FALSE(app.Open(corpus.filePath(name), error)) << name.toStdString();
+        EXPECT_TRUE(error.contains(name)) << error.toStdString();
+        EXPECT_FALSE(app.ActiveWorkbook());
+    }
+}
+
+TEST(Xls, CellsOverTheCapAreRefused)
+{
+    // The child's answer is held to the caps of the parent.
+    QTemporaryDir dir;
+    using C = fixtures::XlsCell;
+    std::vector<fixtures::XlsCell> many;
+    for (int r = 0; r < 3000; ++r) many.push_back({r, r % 200, C::Number, {}, double(r)});
+    const QString file = dir.filePath(QStringLiteral("slow.xls"));
+    fixtures::WriteFile(file, fixtures::LegacyXls(many));
+    Limits limits = freeXL();
+    limits.maxCells = 10;
+    QString error;
+    EXPECT_FALSE(Workbook::Open(file, error, limits));
+    EXPECT_TRUE(error.contains(QStringLiteral("more than 10 cells"))) << error.toStdString();
+}
+
+TEST(Xls, FormulaCellsWithoutValuesAreReportedOnce)
+{
+    QTemporaryDir dir;
+    using C = fixtures::XlsCell;
+    std::vector<fixtures::XlsCell> cells{{0, 0, C::Text, "Codi"}};
+    for (int r = 1; r <= 7; ++r) cells.push_back({r, 1, C::Formula, {}, double(100 + r)});
+    const QString file = dir.filePath(QStringLiteral("formulas.xls"));
+    fixtures::WriteFile(file, fixtures::LegacyXls(cells));
+    QStringList shown;
+    mod_rvtMsgBox::setAnswerer([&](const QString& prompt, std::int16_t, const QString&) {
+        shown << prompt;
+        return std::int16_t(mod_rvtMsgBox::vbOK);
+    });
+    Application app;
+    app.limits = freeXL();
+    QString error;
+    ASSERT_TRUE(app.Open(file, error)) << error.toStdString();
+    mod_rvtMsgBox::resetAnswerer();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("worksheet \"")));
+    EXPECT_TRUE(shown[0].contains(QStringLiteral("B2, B3, B4, B5, B6 and 2 more"))) << shown[0].toStdString();
+    EXPECT_EQ(app.ActiveWorkbook()->Item(1)->Text(1, 1), QStringLiteral("Codi"));
+}
+
+TEST(Xls, ReaderOverItsTimeIsStopped)
+{
+    // This file makes FreeXL ask for gigabytes, slowly: with room for that, the clock stops it.
+    const QString file = QStringLiteral(KOVEL_SOURCE_DIR "/platform/excel/fuzz/corpus/xls/xls-118B-4.5GB-rss.xls");
+    Limits limits = freeXL();
+    limits.freexlSeconds = 1;
+    limits.freexlMemoryBytes = std::int64_t(8) << 30;
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    EXPECT_FALSE(Workbook::Open(file, error, limits));
+    EXPECT_TRUE(error.contains(QStringLiteral("longer than 1 s"))) << error.toStdString();
+    EXPECT_LT(clock.elapsed(), 10'000);
 }
