@@ -1,7 +1,10 @@
 // KovelAssist: the program's entry. Start-up order: the hourglass, a second copy ends at once,
 // the literals are loaded, the command line picks the host or runs the print mode; the rest
 // of start-up (wizard/Arrencada.h) leads to the wizard window.
+#include "appearance/ui/Aparenca.h"
+#include "catalogue/ui/frmOptions.h"
 #include "common/HostProfile.h"
+#include "common/ModAutoUpdate2.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -11,7 +14,11 @@
 #include "wizard/CopiaUnica.h"
 #include "wizard/LineaComandos.h"
 #include "wizard/ui/Assistent.h"
+#include "wizard/ui/BannerHTML.h"
+#include "wizard/ui/Enllacos.h"
 #include "wizard/ui/Assistent.h"
+#include "wizard/ui/BannerHTML.h"
+#include "wizard/ui/Enllacos.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +41,8 @@ int main(int argc, char** argv)
     // Nobody watches the print mode: its messages go to stderr (offscreen already does that).
     if (accio == ModTolvWiz::AccioLinia::Impressio)
         mod_rvtMsgBox::setSensePersona(true);
+    // The message box wears the product's skin in every mode.
+    KOVEL_espec::InstallaAparencaMissatges();
 
     ModTolvWiz::Puntero_Espera(true);
 
@@ -53,5 +62,17 @@ int main(int argc, char** argv)
         return *estat;
     }
     kovel::wizard::setEntradaAssistent(&kovel::wizard::ExecutaAssistent);
+    kovel::wizard::setPassosExterns({
+        [] { KOVEL_espec::InstallaAparencaMissatges(); },
+        [] {
+            ModAutoUpdate2::LlegirConfiguracio();
+            return !ModAutoUpdate2::ExecutarInstalPendent(ProgramaOffice);
+        },
+        [](QWidget* finestra) {
+            ModTolvWiz::Carga_Banner(finestra, ProgramaOffice);
+            ModTolvWiz::ConnectarEnllacos(finestra);
+        },
+    });
+    frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
     return kovel::wizard::Arrencada(linia);
 }

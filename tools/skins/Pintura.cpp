@@ -316,53 +316,53 @@ std::vector<Imatge> Construeix()
         p.drawLine(QPointF(r.right() - r.width() * 0.1 - 5, r.center().y()), QPointF(r.right() - r.width() * 0.1 + 5, r.center().y()));
     }, false, true);
 
-    // The paper types, as the user knows them.
-    const QSize paper(44, 56);
-    Afegeix(v, QStringLiteral("DinA4.dat"), paper, [](QPainter& p, QSizeF m) {
-        Full(p, QRectF(6, 3, 31, 44), 3, 8, Alfa(Destacat, 170), 2.5);
-        TextCentrat(p, QRectF(0, 47, m.width(), 9), QStringLiteral("A4"), 8, true, Qt::white);
-    });
-    Afegeix(v, QStringLiteral("DinA5.dat"), paper, [](QPainter& p, QSizeF m) {
-        Full(p, QRectF(11, 14, 22, 31), 2, 4, Alfa(Destacat, 170), 2.5);
-        TextCentrat(p, QRectF(0, 47, m.width(), 9), QStringLiteral("A5"), 8, true, Qt::white);
-    });
-    Afegeix(v, QStringLiteral("Letter.dat"), paper, [](QPainter& p, QSizeF m) {
-        Full(p, QRectF(5, 5, 33, 42), 3, 10, Alfa(Destacat, 170), 2.5);
-        TextCentrat(p, QRectF(0, 47, m.width(), 9), QStringLiteral("Letter"), 7, true, Qt::white);
-    });
-    Afegeix(v, QStringLiteral("Continuo.dat"), paper, [](QPainter& p, QSizeF) {
-        const QRectF tira(7, 0, 30, 56);
+    // The paper types, as the user knows them, drawn to scale in the paper panel's picture.
+    const QSize paper(200, 250);
+    const auto full = [&](const char* nom, double amplMm, double altMm, int columnes, int files) {
+        Afegeix(v, QString::fromLatin1(nom), paper, [=](QPainter& p, QSizeF m) {
+            // 297 mm fill the height less a margin; the others keep their size against it.
+            const double k = (m.height() - 30) / 297.0;
+            const QRectF r((m.width() - amplMm * k) / 2, (m.height() - altMm * k) / 2, amplMm * k, altMm * k);
+            Full(p, r, columnes, files, Alfa(Destacat, 170), 6);
+        });
+    };
+    full("DinA4.dat", 210, 297, 3, 8);
+    full("DinA5.dat", 148, 210, 2, 4);
+    full("Letter.dat", 215.9, 279.4, 3, 10);
+    Afegeix(v, QStringLiteral("Continuo.dat"), paper, [](QPainter& p, QSizeF m) {
+        const double w = 110, x0 = (m.width() - w) / 2;
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
-        p.drawRect(tira);
+        p.drawRect(QRectF(x0, 0, w, m.height()));
         p.setBrush(Nit);
-        for (double y = 3; y < 56; y += 6) {
-            p.drawEllipse(QPointF(10, y), 1.3, 1.3);
-            p.drawEllipse(QPointF(34, y), 1.3, 1.3);
+        for (double y = 6; y < m.height(); y += 12.7) {
+            p.drawEllipse(QPointF(x0 + 8, y), 2.5, 2.5);
+            p.drawEllipse(QPointF(x0 + w - 8, y), 2.5, 2.5);
         }
         p.setBrush(Alfa(Destacat, 170));
-        for (double y = 2; y < 56; y += 13)
-            p.drawRoundedRect(QRectF(14, y, 16, 10), 2, 2);
-        p.setPen(QPen(Vora, 0.6, Qt::DashLine));
-        for (double y = 0; y < 56; y += 13)
-            p.drawLine(QPointF(7, y), QPointF(37, y));
+        for (double y = 5; y < m.height(); y += 40)
+            p.drawRoundedRect(QRectF(x0 + 20, y, w - 40, 30), 5, 5);
+        p.setPen(QPen(Vora, 1, Qt::DashLine));
+        for (double y = 0; y < m.height(); y += 40)
+            p.drawLine(QPointF(x0, y), QPointF(x0 + w, y));
     });
-    Afegeix(v, QStringLiteral("Termic.dat"), paper, [](QPainter& p, QSizeF) {
-        p.setPen(QPen(Vora, 0.8));
+    Afegeix(v, QStringLiteral("Termic.dat"), paper, [](QPainter& p, QSizeF m) {
+        const double cx = m.width() / 2 - 20;
+        p.setPen(QPen(Vora, 1));
         p.setBrush(Qt::white);
-        p.drawRect(QRectF(17, 20, 18, 34));
-        p.setBrush(Alfa(Destacat, 170));
+        p.drawRect(QRectF(cx - 30, 90, 80, m.height() - 95));
         p.setPen(Qt::NoPen);
-        for (double y = 24; y < 54; y += 10)
-            p.drawRoundedRect(QRectF(19.5, y, 13, 7), 1.5, 1.5);
-        QRadialGradient g(QPointF(18, 16), 15);
+        p.setBrush(Alfa(Destacat, 170));
+        for (double y = 100; y < m.height() - 30; y += 42)
+            p.drawRoundedRect(QRectF(cx - 20, y, 60, 32), 5, 5);
+        QRadialGradient g(QPointF(cx - 10, 60), 70);
         g.setColorAt(0, Qt::white);
-        g.setColorAt(1, Pal.darker(110));
+        g.setColorAt(1, Pal.darker(112));
         p.setBrush(g);
-        p.setPen(QPen(Vora, 0.8));
-        p.drawEllipse(QPointF(20, 18), 14, 14);
+        p.setPen(QPen(Vora, 1));
+        p.drawEllipse(QPointF(cx, 70), 62, 62);
         p.setBrush(Nit);
-        p.drawEllipse(QPointF(20, 18), 4, 4);
+        p.drawEllipse(QPointF(cx, 70), 16, 16);
     });
     // Orientation pictures of the paper panel.
     for (const auto& [nom, mida, c, f] : {std::tuple{"a4_vertical.dat", QSize(44, 56), 3, 8},

@@ -1,5 +1,9 @@
 #include "wizard/ui/FrmTolvWiz.h"
 
+#include "appearance/ui/Aparenca.h"
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QScrollBar>
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "common/ui/Ajuda.h"
 
@@ -192,8 +196,7 @@ void FrmTolvWiz::construeixInici()
     lblTit[0]->setGeometry(Tw(600, 1500, 6000, 1400));
     lbl_version = Etiqueta(p, "lbl_version", Tw(600, 5400, 3000, 300));
     // The web banner's place; it stays out of sight until its page has loaded.
-    BannerHTML = Control<QWidget>(p, "BannerHTML", Tw(0, 6390, 11610, 0));
-    BannerHTML->hide();
+    // The banner control itself is made by the banner's loading, under this name.
 }
 
 void FrmTolvWiz::construeixPaper()
@@ -503,6 +506,7 @@ bool FrmTolvWiz::Cargar()
     lblTit4 = Control<QLabel>(panels_[4], "lblTit4", Tw(600, 1000, 10400, 400));
     lblTit4->setText(lblTit[4]->text());
     lblTit4->setStyleSheet(QStringLiteral("color: white"));
+    AplicaAparenca();
     estat_->AsistenteActivo = true;
     mostra();
     show();
@@ -510,6 +514,56 @@ bool FrmTolvWiz::Cargar()
     activateWindow();
     ModTolvWiz::Puntero_Espera(false);
     return true;
+}
+
+void FrmTolvWiz::AplicaAparenca()
+{
+    // The product look over the designed window; what cannot be applied keeps the plain look.
+    KOVEL_espec::EstilFormulari(this, KOVEL_espec::HostActual());
+    KOVEL_espec::Carga_ImagenesWizard(this);
+    KOVEL_espec::PosaFons(panels_[PanelInicio], QStringLiteral("FONSHOME.DAT"));
+    KOVEL_espec::PosaFons(PanelBaix, QStringLiteral("FONSEGONA_BAIX.DAT"));
+    for (int i = 1; i <= UltimoPanel && i < 10; ++i)
+        KOVEL_espec::PosaFons(panels_[i], QStringLiteral("FONSEGONA_DALT.DAT"));
+    KOVEL_espec::PosaFons(panels_[5], QStringLiteral("FONSEGONA_DALT2.DAT"));
+    KOVEL_espec::PosaFons(pctAccessPanel3, QStringLiteral("fons_dreta.dat"));
+    KOVEL_espec::PosaFons(pctExcelPanel3, QStringLiteral("fons_dreta.dat"));
+    KOVEL_espec::PosaFons(panels_[PanelFinal], QStringLiteral("fonsfinal_comu.dat"));
+    // Captions stand white on the panels' backgrounds; lists and boxes keep their own colours.
+    for (QWidget* p : panels_) {
+        QPalette pal = p->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        pal.setColor(QPalette::ButtonText, Qt::white);
+        p->setPalette(pal);
+    }
+    const QColor destacat = kovel::ui::ColorDeBasic(KOVEL_espec::ColorDestacado);
+    for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
+        l->setStyleSheet(QStringLiteral("color: %1; font-weight: bold").arg(destacat.name()));
+    // Captions on the light faces in the highlight colour, white on the chosen one.
+    for (BotoImatge* b : findChildren<BotoImatge*>())
+        if (b->teImatges() && b->objectName() != QLatin1String("opt_Vertical")
+            && b->objectName() != QLatin1String("opt_Horizontal")) {
+            b->setColorText(destacat);
+            b->setColorTextSobre(destacat);
+            b->setColorTextActiu(Qt::white);
+        }
+    // Boxes and lists keep dark text on their light faces.
+    for (QWidget* w : findChildren<QWidget*>())
+        if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QScrollBar*>(w)) {
+            QPalette pal = w->palette();
+            pal.setColor(QPalette::ButtonText, Qt::black);
+            pal.setColor(QPalette::WindowText, Qt::black);
+            w->setPalette(pal);
+        }
+    // The paper pictures stand in their frames without a box.
+    for (QLabel* img : ImgPapel)
+        if (!img->pixmap().isNull()) {
+            img->setFrameShape(QFrame::NoFrame);
+            img->setAlignment(Qt::AlignCenter);
+        }
+    // The e-mail caption ends where its button begins, however long its text.
+    const int ample = lbl_email->fontMetrics().horizontalAdvance(lbl_email->text()) + 4;
+    lbl_email->setGeometry(cmd_email->x() - 2 - ample, lbl_email->y(), ample, lbl_email->height());
 }
 
 void FrmTolvWiz::Prepara_Asistente()

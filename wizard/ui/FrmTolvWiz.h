@@ -80,6 +80,7 @@ private:
     void construeixFinal();
     void construeixGuardats();
     void Prepara_Asistente();
+    void AplicaAparenca();
     void Prepara_Textos();
     void AlineaOpcionsPaper();
     void AjustaTitolPanel();
@@ -115,7 +116,6 @@ private:
     QLabel *lblAnterior = nullptr, *lblSiguiente = nullptr, *lblCancelar = nullptr;
     kovel::ui::BotoImatge *cmd_ayuda = nullptr, *cmd_email = nullptr;
     QLabel *lbl_ayuda = nullptr, *lbl_email = nullptr, *img_web = nullptr;
-    QWidget* BannerHTML = nullptr;
     QLabel* lbl_version = nullptr;
 
     // Paper types, by paper code (0 A4, 1 continuous, 2 Letter, 3 A5, 4 thermal).
