@@ -21,8 +21,10 @@ QScreen* pantallaDe(const QWidget* finestra)
 
 bool esImatge(const QWidget* w)
 {
-    if (w->property("imatge").toBool())
-        return true;
+    // A window may say either way; a picture shown centred in its frame scales like a frame.
+    const QVariant marcat = w->property("imatge");
+    if (marcat.isValid())
+        return marcat.toBool();
     const auto* label = qobject_cast<const QLabel*>(w);
     return label && !label->pixmap().isNull();
 }

@@ -13,7 +13,8 @@ TwipsPerPixel TwipsPerPixelPantalla(const QWidget* finestra);
 // Computes EscalaX and EscalaY and rescales the window and every control of a twip-measured
 // container. Widgets are placed in pixels of the 15-twips design: each geometry is read as
 // twips, scaled, and put back in the screen's pixels. An image control (a QLabel showing a
-// picture, or any widget with the property "imatge" true) keeps its size in twips; the
+// picture, unless its property "imatge" is false, or any widget with that property true)
+// keeps its size in twips; the
 // controls inside a container whose property "ScaleMode" is set to anything but 1 stay as
 // they are.
 void AdaptarDPI(QWidget* finestra);

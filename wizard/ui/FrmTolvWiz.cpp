@@ -1,6 +1,7 @@
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include "appearance/ui/Aparenca.h"
+#include "common/ui/VisualUi.h"
 #include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QScrollBar>
@@ -507,6 +508,7 @@ bool FrmTolvWiz::Cargar()
     lblTit4->setText(lblTit[4]->text());
     lblTit4->setStyleSheet(QStringLiteral("color: white"));
     AplicaAparenca();
+    Visual::AdaptarDPI(this);
     estat_->AsistenteActivo = true;
     mostra();
     show();
@@ -555,12 +557,20 @@ void FrmTolvWiz::AplicaAparenca()
             pal.setColor(QPalette::WindowText, Qt::black);
             w->setPalette(pal);
         }
-    // The paper pictures stand in their frames without a box.
+    // The paper pictures stand in their frames without a box, and the frames scale with the
+    // window like every other control.
     for (QLabel* img : ImgPapel)
         if (!img->pixmap().isNull()) {
             img->setFrameShape(QFrame::NoFrame);
             img->setAlignment(Qt::AlignCenter);
+            img->setProperty("imatge", false);
         }
+    for (QLabel* fons : {pctExcelPanel3, pctAccessPanel3})
+        fons->setProperty("imatge", false);
+    // The help caption as wide as its text; the titles one line, within their panel.
+    lbl_ayuda->resize(lbl_ayuda->fontMetrics().horizontalAdvance(lbl_ayuda->text()) + 4, lbl_ayuda->height());
+    for (QLabel* t : lblTit)
+        t->setGeometry(t->x(), t->y(), std::max(1, panels_[0]->width() - t->x() - 10), t->fontMetrics().height() + 4);
     // The e-mail caption ends where its button begins, however long its text.
     const int ample = lbl_email->fontMetrics().horizontalAdvance(lbl_email->text()) + 4;
     lbl_email->setGeometry(cmd_email->x() - 2 - ample, lbl_email->y(), ample, lbl_email->height());
@@ -661,6 +671,9 @@ void FrmTolvWiz::AjustaPanelDistribucio()
     lblTit[6]->setGeometry(Tw(6100, 900, 5100, lblTit[6]->height() * 15));
     LblPresentacion2->setText(Lit(504) + QStringLiteral("\r\n") + Lit(506));
     LblPresentacion2->setGeometry(Tw(6100, 1700, 5100, 1500));
+    // As high as its text, so that it never reaches the choice under it.
+    LblPresentacion2->resize(LblPresentacion2->width(),
+                             std::min(LblPresentacion2->height(), LblPresentacion2->heightForWidth(LblPresentacion2->width())));
     LblDistribucion->setGeometry(Tw(6100, 3000, 5100, 300));
     OpcEtiqpag[0]->move(Tw(6100, 3400, 0, 0).topLeft());
     OpcEtiqpag[1]->move(Tw(6100, 3800, 0, 0).topLeft());
@@ -1033,8 +1046,9 @@ void FrmTolvWiz::mostraEtiqueta()
             caixa |= QRect(l->pos(), QSize(l->fontMetrics().horizontalAdvance(l->text()), l->height()));
     if (caixa.isValid()) {
         const int dx = Frame_Hoja->geometry().center().x() - caixa.center().x();
+        const int y = std::min(Frame_Hoja->geometry().bottom() + 4, panels_[PanelEtiqueta]->height() - caixa.height());
         for (QLabel* l : lbl_inf_etiqueta)
-            l->move(l->x() + dx, Frame_Hoja->geometry().bottom() + 4);
+            l->move(l->x() + dx, y);
     }
     omplint_ = abans;
 }

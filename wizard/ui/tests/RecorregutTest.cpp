@@ -4,6 +4,8 @@
 // as a picture into the build folder (wizard-panels/) to be looked at.
 #include "wizard/ui/FrmTolvWiz.h"
 
+#include "common/ui/VisualUi.h"
+
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
@@ -122,9 +124,14 @@ protected:
             return true;
         });
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+        // The same roads at 125% screen scale (12 twips a pixel) when the run asks for it.
+        escala_ = qEnvironmentVariableIntValue("KOVEL_TEST_TWIPS");
+        if (escala_ > 0)
+            Visual::setTwipsPerPixel(Visual::TwipsPerPixel{double(escala_), double(escala_)});
     }
     void TearDown() override
     {
+        Visual::setTwipsPerPixel(std::nullopt);
         mod_rvtMsgBox::resetAnswerer();
         ModTolvWiz::setObridorShell({});
     }
@@ -133,9 +140,40 @@ protected:
     void Fotografia(FrmTolvWiz& w, const QString& host)
     {
         QApplication::processEvents();
-        const QString cami = QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-panel%2.png").arg(host).arg(w.estat().PanelActual);
+        const QString escala = escala_ > 0 ? QStringLiteral("-%1tw").arg(escala_) : QString();
+        const QString cami =
+            QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-panel%2%3.png").arg(host).arg(w.estat().PanelActual).arg(escala);
         EXPECT_TRUE(w.grab().save(cami)) << qPrintable(cami);
+        ComprovaDisposicio(w);
     }
+
+    // No control of the shown panel is cut off by its panel or lies over another one.
+    static void ComprovaDisposicio(FrmTolvWiz& w)
+    {
+        QWidget* panel = w.Panel(w.estat().PanelActual);
+        QList<QWidget*> fills;
+        for (QWidget* c : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (c->isVisible() && !c->geometry().isEmpty())
+                fills << c;
+        const QRect dins = panel->rect();
+        for (QWidget* c : fills)
+            EXPECT_TRUE(dins.contains(c->geometry())) << "cut off: " << qPrintable(c->objectName());
+        for (int i = 0; i < fills.size(); ++i)
+            for (int j = i + 1; j < fills.size(); ++j) {
+                const QRect a = fills[i]->geometry(), b = fills[j]->geometry();
+                // A background picture may stand behind others.
+                if (Fons(fills[i]) || Fons(fills[j]))
+                    continue;
+                EXPECT_FALSE(a.intersects(b)) << "overlap: " << qPrintable(fills[i]->objectName()) << " and "
+                                              << qPrintable(fills[j]->objectName());
+            }
+    }
+    static bool Fons(QWidget* c)
+    {
+        const QString n = c->objectName();
+        return n == QLatin1String("pctExcelPanel3") || n == QLatin1String("pctAccessPanel3");
+    }
+    int escala_ = 0;
 
     // Home, paper (A4), format 803 found by its reference; leaves the data-source panel shown.
     void FinsOrigen(FrmTolvWiz& w, const QString& host)
