@@ -7,6 +7,7 @@
 #include "catalogue/ui/LienzoPintor.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "catalogue/ui/frmOptions.h"
+#include "appearance/ui/Aparenca.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ui/BotoImatge.h"
@@ -411,6 +412,15 @@ TEST_F(VistaUi, DetailsWindowStepsThroughTheListAndSwitchesUnits)
     EXPECT_EQ(lista.ListIndex(), 0);
     EXPECT_EQ(f.txt_descripcion[0]->text(), Etiquetas[lista.ItemData(0)].Referencia.trimmed());
     Unidades = 1;
+
+    // The window in the product's look.
+    frmOptions::setAparenca([](frmOptions* o) { KOVEL_espec::Carga_ImagenesOpciones(o); });
+    frmOptions amb(ventana.get());
+    amb.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(amb.lblTab[0]->teImatges());
+    EXPECT_TRUE(amb.grab().save(kSalida + QStringLiteral("/details-look.png")));
+    frmOptions::setAparenca({});
 }
 
 TEST_F(VistaUi, DetailsWindowOfEveryFormatInTurn)
