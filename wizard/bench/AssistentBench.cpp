@@ -3,6 +3,7 @@
 // the longest gap between two repaints ("gap_ms") and the peak memory ("peak_MB").
 #include "wizard/ui/FrmTolvWiz.h"
 
+#include "appearance/ui/Aparenca.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
@@ -68,6 +69,25 @@ void BM_PanelChange(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * 2);
 }
 BENCHMARK(BM_PanelChange)->Unit(benchmark::kMillisecond);
+
+// The product look applied to a loaded window: fonts, colours, positions, skins, backgrounds.
+void BM_ProductLook(benchmark::State& state)
+{
+    App();
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    if (!w.Cargar()) {
+        state.SkipWithError("the wizard did not load");
+        return;
+    }
+    for (auto _ : state) {
+        KOVEL_espec::EstilFormulari(&w, KOVEL_espec::HostActual());
+        KOVEL_espec::Carga_ImagenesWizard(&w);
+        for (int i = 0; i < 10; ++i)
+            KOVEL_espec::PosaFons(w.Panel(i), QStringLiteral("FONSEGONA_DALT.DAT"));
+    }
+}
+BENCHMARK(BM_ProductLook)->Unit(benchmark::kMillisecond);
 
 void BM_FormatListSortChange(benchmark::State& state)
 {
