@@ -569,8 +569,11 @@ void FrmTolvWiz::AplicaAparenca()
         fons->setProperty("imatge", false);
     // The help caption as wide as its text; the titles one line, within their panel.
     lbl_ayuda->resize(lbl_ayuda->fontMetrics().horizontalAdvance(lbl_ayuda->text()) + 4, lbl_ayuda->height());
-    for (QLabel* t : lblTit)
-        t->setGeometry(t->x(), t->y(), std::max(1, panels_[0]->width() - t->x() - 10), t->fontMetrics().height() + 4);
+    for (QLabel* t : lblTit) {
+        const int ample = std::max(1, panels_[0]->width() - t->x() - 10);
+        // The home panel's title is its welcome text: as many lines as it needs.
+        t->setGeometry(t->x(), t->y(), ample, t == lblTit[0] ? t->heightForWidth(ample) : t->fontMetrics().height() + 4);
+    }
     // The e-mail caption ends where its button begins, however long its text.
     const int ample = lbl_email->fontMetrics().horizontalAdvance(lbl_email->text()) + 4;
     lbl_email->setGeometry(cmd_email->x() - 2 - ample, lbl_email->y(), ample, lbl_email->height());
