@@ -26,7 +26,7 @@ public:
         int segonsInactius = 60;           // a download with no data for longer fails
         qint64 midaMaxima = qint64(1) << 30; // a larger installer is refused before it is fetched
         qint64 velocitatMinima = 16 * 1024;  // bytes a second: a reply slower on average fails
-        int estadistiquesLID = 0;
+        std::uint32_t estadistiquesLID = 0;
         QString adrecaEstadistiques;       // "http://host[:port]" of the statistics page; empty: none sent
     };
 

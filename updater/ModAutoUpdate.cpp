@@ -1,5 +1,7 @@
 #include "updater/ModAutoUpdate.h"
 
+#include "platform/registry/Registry.h"
+
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "platform/files/EscripturaAtomica.h"
@@ -122,9 +124,13 @@ QDateTime LlegirUltimaComprovacio()
     return d.isValid() ? d : senseZona(QDate(2005, 1, 1), QTime(0, 0));
 }
 
-int LlegirEstadistiquesLID()
+std::uint32_t LlegirEstadistiquesLID()
 {
-    return ModReg::LlegirEnter(ModReg::HKEY_LOCAL_MACHINE, clauAutoUpdate(), QStringLiteral("estadistiques_LID"));
+    // The whole 32-bit identifier: a 16-bit read would send another user's statistics.
+    const auto v = kovel::registry::machine().value(clauAutoUpdate(), QStringLiteral("estadistiques_LID"));
+    if (!v || v->type != kovel::registry::Value::Type::Dword)
+        return 0;
+    return v->dword;
 }
 
 void actualitzar_ultima_comprovacio(const QDateTime& data)

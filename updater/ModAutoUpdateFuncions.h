@@ -37,7 +37,7 @@ QDateTime LlegirData(const QString& text);
 // "ultimaComprovacio.txt" (where the date goes when the settings cannot be written);
 // 1 January 2005 when neither holds a date.
 QDateTime LlegirUltimaComprovacio();
-int LlegirEstadistiquesLID();
+std::uint32_t LlegirEstadistiquesLID();
 void actualitzar_ultima_comprovacio(const QDateTime& data);
 
 // An RFC 1123 date read by fixed positions, taken as Greenwich time and moved by the

@@ -117,7 +117,7 @@ protected:
                             QStringLiteral("http://127.0.0.1:%1/upd/").arg(port));
         ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("PeriodeComprovacio"), 1);
         ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("SegonsInactius"), segonsInactius);
-        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("estadistiques_LID"), 7);
+        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau(), QStringLiteral("estadistiques_LID"), 70007);
     }
 
     Fitxer& installador() { return (*fitxers_)["/upd/" + nomInstallable_]; }
@@ -184,7 +184,7 @@ TEST_F(Actualitzacio, DownloadsVerifiesAndHandsOverANewerInstaller)
     bool estadistica = false;
     for (const auto& p : servidor_.peticions())
         estadistica = estadistica
-            || p.cru == "GET /bo_users/auto_stats_update.asp?pid=3&lid=7&tip=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+            || p.cru == "GET /bo_users/auto_stats_update.asp?pid=3&lid=70007&tip=1 HTTP/1.1\r\nHost: 127.0.0.1\r\n"
                         "Connection: Close\r\nAccept: */*\r\n\r\n";
     EXPECT_TRUE(estadistica);
     nomesCarpetaActualitzacio();
