@@ -631,23 +631,22 @@ void FrmTolvWiz::AlineaOpcionsPaper()
 {
     const auto visibles = estat_->TiposPapelVisibles();
     static const int ordre[5] = {PapelA5, PapelA4, PapelContinuo, PapelLetter, PapelTermico};
-    int n = 0;
+    std::array<bool, 5> enOrdre{};
     for (int t = 0; t < 5; ++t) {
         lblDescrPapel[t]->setVisible(visibles[t]);
         optPapel[t]->setVisible(visibles[t]);
-        n += visibles[t] ? 1 : 0;
     }
-    if (n == 0)
+    for (int i = 0; i < 5; ++i)
+        enOrdre[i] = visibles[ordre[i]];
+    // The look's stacking rule; with no paper type offered nothing moves.
+    const auto tops = KOVEL_espec::AlineaOpcionsPaper(enOrdre);
+    if (std::none_of(tops.begin(), tops.end(), [](const auto& t) { return t.has_value(); }))
         return;
-    const int pas = int(kovel::basic::RoundHalfEven(3945.0 / n));
-    int y = 1760;
-    for (int t : ordre) {
-        if (!visibles[t])
-            continue;
-        optPapel[t]->move(optPapel[t]->x(), kovel::ui::Px(y));
-        lblDescrPapel[t]->move(lblDescrPapel[t]->x(), kovel::ui::Px(y));
-        y += pas;
-    }
+    for (int i = 0; i < 5; ++i)
+        if (tops[i]) {
+            optPapel[ordre[i]]->move(optPapel[ordre[i]]->x(), kovel::ui::Px(*tops[i]));
+            lblDescrPapel[ordre[i]]->move(lblDescrPapel[ordre[i]]->x(), kovel::ui::Px(*tops[i]));
+        }
     // The catalogue loader then closes the gaps of missing paper types: the continuous
     // paper's place goes to Letter and Letter's to thermal, then Letter's to thermal again.
     const auto pren = [this](int qui, int de) {
