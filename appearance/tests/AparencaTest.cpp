@@ -4,6 +4,7 @@
 
 #include "common/HostProfile.h"
 #include "common/ui/BotoImatge.h"
+#include "common/ui/FrmPresent.h"
 #include "common/ui/frm_rvtMsgBox.h"
 
 #include <gtest/gtest.h>
@@ -107,4 +108,15 @@ TEST(MessageBox, SkinnedWhenThePicturesAreThereAndShownWhenTheyAreNot)
     box.Preparar(QStringLiteral("Still shown"), 0, QString());
     EXPECT_FALSE(box.cmdAceptar->isHidden());
     EXPECT_FALSE(box.grab().isNull());
+}
+
+TEST(Splash, ShowsTheShippedPicture)
+{
+    App();
+    FrmPresent::Cargar();
+    FrmPresent* f = FrmPresent::Instancia();
+    ASSERT_NE(f, nullptr);
+    EXPECT_FALSE(f->Imagen_Inicio->pixmap().isNull());
+    EXPECT_TRUE(f->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/look-splash.png")));
+    FrmPresent::DesCargar();
 }
