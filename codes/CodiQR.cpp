@@ -1,6 +1,6 @@
 #include "codes/CodiQR.h"
 
-#include "codes/CodiBarres.h"
+#include "codes/ImatgePng.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
 
@@ -217,12 +217,6 @@ QRCodeCtrl* Clon(int n)
     return ClonsQR[static_cast<size_t>(n - 1)].get();
 }
 
-namespace {
-QRgb ForeRgb(std::uint32_t basic)
-{
-    return qRgb(static_cast<int>(basic & 0xFF), static_cast<int>((basic >> 8) & 0xFF), static_cast<int>((basic >> 16) & 0xFF));
-}
-} // namespace
 
 const QString* Plantilla(int k)
 {
@@ -230,16 +224,55 @@ const QString* Plantilla(int k)
     return &PlantillesQR[k];
 }
 
+namespace {
+
+void AnotaNoCodificat(const QRCodeCtrl& qr, const QString& tag, const QString& spare)
+{
+    for (const auto& c : ClonsQR)
+        if (c.get() == &qr) {
+            auto& nc = kovel::codes::NoCodificats();
+            nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
+        }
+}
+
+QString TextAlternatiu(const QString& altText, const QString& tag)
+{
+    return !altText.isEmpty() ? altText : tag.isEmpty() ? QStringLiteral("TOLV_qr") : QStringLiteral("TOLV_qr_") + tag;
+}
+
+} // namespace
+
+bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* motiu)
+{
+    if (!qr.Valid()) {
+        if (motiu) *motiu = qr.Error();
+        return false;
+    }
+    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
+    const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
+    // The same modules and quiet zone at PixelsModul pixels each.
+    const QImage img = qr.Dibuixar(QSize(w / 3 * PixelsModul, h / 3 * PixelsModul));
+    if (img.isNull()) {
+        if (motiu) *motiu = qr.Error();
+        return false;
+    }
+    imatge.png = kovel::codes::PngCompacte(img);
+    imatge.pixels = img.size();
+    imatge.ample = float(w);
+    imatge.alt = float(h);
+    if (imatge.png.isEmpty()) {
+        if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be encoded");
+        return false;
+    }
+    return true;
+}
+
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
                      float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
-        for (const auto& c : ClonsQR)
-            if (c.get() == &qr) {
-                auto& nc = kovel::codes::NoCodificats();
-                nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
-            }
+        AnotaNoCodificat(qr, tag, spare);
         return false;
     }
     QString file;
@@ -249,30 +282,33 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
         throw QrError(e.message());
     }
     if (QFile::exists(file)) QFile::remove(file);
-    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
-    const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
-    QImage img = qr.Dibuixar(QSize(w, h));
-    if (img.isNull()) {
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(qr, imatge, motiu)) return false;
+    // The bitmap file of the tag, at the shown size and 96 dpi.
+    qr.SaveToImageFile(int(imatge.ample), int(imatge.alt), file, 96, 3);
+    width = imatge.ample;
+    height = imatge.alt;
+    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    return true;
+}
+
+bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
+                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu)
+{
+    const QString clau = QStringLiteral("Q") + tag + QChar(0) + qr.DataToEncode();
+    if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
+        CodiBarres::InserirImatge(selection, *feta, TextAlternatiu(altText, tag));
+        return true;
+    }
+    if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
+        AnotaNoCodificat(qr, tag, spare);
         return false;
     }
-    img.setDotsPerMeterX(3780);
-    img.setDotsPerMeterY(3780);
-    if (!img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
-    width = static_cast<float>(w);
-    height = static_cast<float>(h);
-    // Two colours: a palette picture is a fraction of the data to compress into the document.
-    if (!qr.Transparent()) {
-        const QVector<QRgb> palette{ForeRgb(qr.BackColor()), ForeRgb(qr.ForeColor())};
-        img = img.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
-    }
-    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
-    pic.setAlternativeText(!altText.isEmpty() ? altText
-                           : tag.isEmpty()    ? QStringLiteral("TOLV_qr")
-                                              : QStringLiteral("TOLV_qr_") + tag);
-    pic.setWidth(kovel::word::Points(w * 0.75));
-    pic.setHeight(kovel::word::Points(h * 0.75));
-    selection.collapse(kovel::word::Collapse::End);
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(qr, imatge, motiu)) return false;
+    memoria.Desa(clau, imatge);
+    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
     return true;
 }
 

@@ -53,7 +53,18 @@ TEST_F(Insercio, CodiDeBarresFix)
     EXPECT_TRUE(ClonsBarres.empty());
     EXPECT_EQ(w, bc.MinBarcodeWidth());
     EXPECT_FLOAT_EQ(h, w / 2.5f);
-    EXPECT_EQ(Pictures()[0]->pixelSize(), QSize(static_cast<int>(w), static_cast<int>(h)));
+    // Shown at the code's size; drawn for printing: seven device pixels a module (336 dpi),
+    // one bit a pixel.
+    const kovel::word::InlinePicture* p = Pictures()[0];
+    EXPECT_DOUBLE_EQ(p->width().value, w * 0.75);
+    EXPECT_EQ(p->pixelSize().width(), bc.AmpladaPixels(CodiBarres::PixelsModul));
+    EXPECT_EQ(p->pixelSize().width() * 2, static_cast<int>(w) * CodiBarres::PixelsModul);
+    EXPECT_GE(p->pixelSize().width() / (p->width().value / 72.0), 300.0);
+    EXPECT_GE(p->pixelSize().height() / (p->height().value / 72.0), 300.0);
+    EXPECT_EQ(p->png().at(24), 1);   // bit depth
+    EXPECT_EQ(p->png().at(25), 3);   // palette colour
+    // The bitmap file keeps the shown size at 96 dpi.
+    EXPECT_EQ(QImage(Tmp() + QStringLiteral("imatge_camp_.bmp")).size(), QSize(static_cast<int>(w), static_cast<int>(h)));
     EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
     // A second code goes after the first, not over it.
     ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), QString(), bc, QString(), h, w, QString()));

@@ -506,7 +506,7 @@ std::vector<std::pair<bool, int>> Runs(const std::vector<std::uint8_t>& row)
 
 // Width in pixels of a row's element runs at n pixels a module, with `quiet` modules of
 // quiet zone: wide elements stretch by the ratio.
-int AmpladaPixels(const std::vector<std::pair<bool, int>>& runs, int wide, float ratio, int quiet, int n)
+int AmpladaRuns(const std::vector<std::pair<bool, int>>& runs, int wide, float ratio, int quiet, int n)
 {
     int px = quiet * n;
     for (const auto& [bar, len] : runs) {
@@ -523,16 +523,28 @@ bool HiHaFonts()
 
 } // namespace
 
-float ActiveBC::MinBarcodeWidth() const
+float ActiveBC::MinBarcodeWidth() const { return static_cast<float>(AmpladaPixels(2)); }
+
+int ActiveBC::AmpladaPixels(int modulePixels) const
 {
     const Codificacio& c = codificacio();
-    if (!Valid() || c.rows.empty()) return 0;
+    if (!Valid() || c.rows.empty() || modulePixels < 1) return 0;
     const auto [ql, qr] = ZonesSilenci(barType_);
-    return static_cast<float>(
-        AmpladaPixels(Runs(c.rows.back()), AmpladaAmple(barType_), wide2Narrow_, showQuietZone_ ? ql + qr : 0, 2));
+    return AmpladaRuns(Runs(c.rows.back()), AmpladaAmple(barType_), wide2Narrow_, showQuietZone_ ? ql + qr : 0,
+                       modulePixels);
 }
 
-QImage ActiveBC::Dibuixar(QSize pixels) const
+QImage ActiveBC::Dibuixar(QSize pixels) const { return dibuixa(pixels, 0, true); }
+
+QImage ActiveBC::DibuixarPerImprimir(int modulePixels, int height) const
+{
+    const int w = AmpladaPixels(modulePixels);
+    if (w <= 0 || height <= 0) return {};
+    const bool turned = orientation_ == 90 || orientation_ == 270;
+    return dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, false);
+}
+
+QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
 {
     const Codificacio& c = codificacio();
     if (!Valid() || c.rows.empty() || pixels.isEmpty()) return {};
@@ -545,9 +557,9 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
     // Element widths at n pixels a module: columns of each module of the widest row.
     const auto& base = c.rows.back();
     const auto runs = Runs(base);
-    auto amplada = [&](int n) { return AmpladaPixels(runs, wide, wide2Narrow_, showQuietZone_ ? ql + qr : 0, n); };
-    int n = std::max(1, W / std::max(1, amplada(1)));
-    while (n > 1 && amplada(n) > W) --n;
+    auto amplada = [&](int n) { return AmpladaRuns(runs, wide, wide2Narrow_, showQuietZone_ ? ql + qr : 0, n); };
+    int n = moduleForced > 0 ? moduleForced : std::max(1, W / std::max(1, amplada(1)));
+    while (moduleForced <= 0 && n > 1 && amplada(n) > W) --n;
     const int total = amplada(n);
 
     // Pixel start of every module: wide elements stretch by the ratio.
@@ -582,6 +594,7 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
         font.setBold(font_.bold);
         font.setItalic(font_.italic);
         font.setUnderline(font_.underline);
+        if (!smoothText) font.setStyleStrategy(QFont::NoAntialias);
         textPx = QFontMetrics(font).height() + n;
     }
     const int barsH = std::max(1, H - textPx);

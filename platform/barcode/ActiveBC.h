@@ -149,6 +149,13 @@ public:
     // fits, at least one), aligned by BarAlign, turned by Orientation. A null image when the
     // code is not valid or the size is empty.
     QImage Dibuixar(QSize pixels) const;
+    // Picture width in pixels at `modulePixels` pixels a module (MinBarcodeWidth is that of
+    // 2), before turning; 0 when the code is not valid.
+    int AmpladaPixels(int modulePixels) const;
+    // The symbol for printing: exactly `modulePixels` pixels a module, `height` pixels high
+    // (before turning), and the text drawn without smoothing so that the picture keeps the
+    // control's own colours only. A null image when the code is not valid.
+    QImage DibuixarPerImprimir(int modulePixels, int height) const;
     // Writes Dibuixar(width × height) as a bitmap file (BMP, 96 dpi). BarcodeError when the
     // code is not valid or the file cannot be written.
     void SaveToImageFile(float width, float height, const QString& fileName) const;
@@ -163,6 +170,8 @@ signals:
 
 private:
     struct Codificacio;
+    // moduleForced 0: the largest module that fits `pixels`.
+    QImage dibuixa(QSize pixels, int moduleForced, bool smoothText) const;
     const Codificacio& codificacio() const;
     void canvi();
 

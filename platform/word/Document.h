@@ -87,6 +87,10 @@ public:
     static InlinePicture fromImage(const QImage& image);
     static InlinePicture fromFile(const QString& path); // WordError naming the file
     static InlinePicture fromPng(const QByteArray& png);  // WordError when not a PNG
+    // A PNG the program has just encoded, of `pixels`: kept as it is, without decoding it
+    // again (only its header is checked: WordError when it is no PNG of that size). Shown
+    // at 96 dpi until sized.
+    static InlinePicture fromEncodedPng(const QByteArray& png, QSize pixels);
 
     std::uint64_t id() const { return id_; }           // unique in its document, 0 = not placed yet
     const QByteArray& png() const { return png_; }
