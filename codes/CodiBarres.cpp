@@ -1,6 +1,7 @@
 #include "codes/CodiBarres.h"
 
 #include "codes/EntornDisseny.h"
+#include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
@@ -94,29 +95,29 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
         return false;
     }
     float w = width, h = height;
-    QImage img;
     if (w == 0) {
         MidaPropia(barcode, w, h);
         const bool girat = barcode.Orientation() % 180 == 90;
         const float alcada = girat ? w : h;   // before turning
-        img = barcode.DibuixarPerImprimir(PixelsModul, std::max(1, int(std::lround(alcada * PixelsModul / 2.0f))));
-        // The bars fix the shown width: PixelsModul device pixels are 2 pixels of 96 dpi.
-        const float ample = barcode.AmpladaPixels(PixelsModul) * 2.0f / PixelsModul;
-        (girat ? h : w) = ample;
+        // Shapes on a grid of PixelsModul pixels a module: the bars fix the shown width,
+        // PixelsModul pixels being 2 pixels of 96 dpi.
+        const auto v = barcode.DibuixarVectors(PixelsModul, std::max(1, int(std::lround(alcada * PixelsModul / 2.0f))));
+        (girat ? h : w) = barcode.AmpladaPixels(PixelsModul) * 2.0f / PixelsModul;
+        if (!v.capes.empty()) {
+            const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
+            imatge.png = kovel::codes::Emf(v.mida, mm, v.transparent ? std::nullopt : std::optional<QRgb>(v.fons), v.capes);
+            imatge.pixels = v.mida;
+        }
     } else {
         const QSize size(std::max(1, int(std::lround(w * PixelsModul / 2.0f))), std::max(1, int(std::lround(h * PixelsModul / 2.0f))));
-        img = barcode.Dibuixar(size);
+        const QImage img = barcode.Dibuixar(size);
+        imatge.png = kovel::codes::PngCompacte(img);
+        imatge.pixels = img.size();
     }
-    if (img.isNull()) {
-        if (motiu) *motiu = QStringLiteral("The barcode cannot be drawn at %1 x %2 pixels").arg(w).arg(h);
-        return false;
-    }
-    imatge.png = kovel::codes::PngCompacte(img);
-    imatge.pixels = img.size();
     imatge.ample = w;
     imatge.alt = h;
     if (imatge.png.isEmpty()) {
-        if (motiu) *motiu = QStringLiteral("The barcode's picture cannot be encoded");
+        if (motiu) *motiu = QStringLiteral("The barcode cannot be drawn at %1 x %2 pixels").arg(w).arg(h);
         return false;
     }
     return true;
@@ -124,7 +125,7 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
 
 void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText)
 {
-    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromEncodedPng(imatge.png, imatge.pixels));
+    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromEncoded(imatge.png, imatge.pixels));
     pic.setAlternativeText(altText);
     // Shown at 96 dpi: 0.75 points a pixel.
     pic.setWidth(kovel::word::Points(imatge.ample * 0.75));

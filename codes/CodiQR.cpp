@@ -1,10 +1,13 @@
 #include "codes/CodiQR.h"
 
-#include "codes/ImatgePng.h"
+#include "codes/ImatgeEmf.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainterPath>
+#include <QTransform>
 
 #include <cmath>
 
@@ -250,18 +253,38 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     }
     const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
     const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
-    // The same modules and quiet zone at PixelsModul pixels each.
-    const QImage img = qr.Dibuixar(QSize(w / 3 * PixelsModul, h / 3 * PixelsModul));
-    if (img.isNull()) {
-        if (motiu) *motiu = qr.Error();
-        return false;
+    // The modules as shapes on a grid of PixelsModul pixels a module, quiet zone around.
+    const QStringList files = qr.Matriu();
+    const int costat = w / 3 * PixelsModul;
+    const int marge = (costat / PixelsModul - int(files.size())) / 2 * PixelsModul;
+    QPainterPath moduls;
+    for (int y = 0; y < files.size(); ++y) {
+        const QString& f = files[y];
+        for (int x = 0; x < f.size();) {
+            if (f[x] != QLatin1Char('1')) {
+                ++x;
+                continue;
+            }
+            int e = x;
+            while (e < f.size() && f[e] == QLatin1Char('1')) ++e;
+            moduls.addRect(marge + x * PixelsModul, marge + y * PixelsModul, (e - x) * PixelsModul, PixelsModul);
+            x = e;
+        }
     }
-    imatge.png = kovel::codes::PngCompacte(img);
-    imatge.pixels = img.size();
+    if (qr.Orientation() != 0)
+        moduls = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat).map(moduls);
+    const auto color = [](std::uint32_t basic) {
+        return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
+    };
+    const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
+    imatge.png = kovel::codes::Emf(QSize(costat, costat), mm,
+                                   qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
+                                   {{color(qr.ForeColor()), moduls}});
+    imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);
     imatge.alt = float(h);
     if (imatge.png.isEmpty()) {
-        if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be encoded");
+        if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
         return false;
     }
     return true;

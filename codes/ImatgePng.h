@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QImage>
 
+#include <vector>
+
 namespace kovel::codes {
 
 // The picture as PNG. Up to 256 colours, each opaque or fully transparent: a palette
@@ -11,5 +13,7 @@ namespace kovel::codes {
 // bars of a barcode cost nearly nothing). Any other picture: Qt's true-colour PNG. An
 // empty array for a null picture.
 QByteArray PngCompacte(const QImage& image);
+// The same for a picture kept as its different rows: row y is row fila[y] of `linies`.
+QByteArray PngCompacte(const QImage& linies, const std::vector<int>& fila);
 
 } // namespace kovel::codes

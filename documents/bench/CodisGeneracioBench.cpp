@@ -4,7 +4,8 @@
 // converts the EAN-13 document to PDF, as the user's word processor lays it out.
 //
 //   documents_codis_bench --benchmark_filter=EAN13     the generation at 1,000 … 100,000 records
-//   documents_codis_bench --benchmark_filter=LibreOffice
+//   documents_codis_bench --benchmark_filter='EAN13/10000/0|LibreOffice'
+//   KOVEL_BENCH_DIR=folder keeps the documents made there.
 //
 // Counters: ms_record (time per record), peak_MB (peak resident memory of the run),
 // docx_MB, pictures (picture parts in the package); for LibreOffice, its peak memory.
@@ -49,9 +50,20 @@ QGuiApplication& App()
     return app;
 }
 
-QTemporaryDir& Carpeta()
+// The working folder: $KOVEL_BENCH_DIR when set (the documents stay there to look at),
+// else a temporary one.
+struct CarpetaTreball {
+    QTemporaryDir temporal;
+    QString propia = qEnvironmentVariable("KOVEL_BENCH_DIR");
+    QString filePath(const QString& nom) const
+    {
+        return propia.isEmpty() ? temporal.filePath(nom) : QDir(propia).filePath(nom);
+    }
+};
+
+CarpetaTreball& Carpeta()
 {
-    static QTemporaryDir dir;
+    static CarpetaTreball dir;
     return dir;
 }
 
@@ -82,11 +94,11 @@ void ReiniciaPic()
         f.write("5");
 }
 
-// Columns: A name, B street, C city, D ten digits of an EAN-13 (a number the source shows whole; the code pads it), E phone, F web, G e-mail.
+// Columns: A name, B street, C city, D twelve digits of an EAN-13, E phone, F web, G e-mail.
 QStringList Registre(int i)
 {
-    return {QStringLiteral("Name Surname %1").arg(i), QStringLiteral("C/ Major %1, 3r 2a").arg(i % 997),
-            QStringLiteral("0%1 Barcelona").arg(8000 + i % 900), QStringLiteral("84%1").arg(i, 8, 10, QLatin1Char('0')),
+    return {QStringLiteral("Name Surname %1").arg(i), QStringLiteral("C/ Major %1 3r 2a").arg(i % 997),
+            QStringLiteral("0%1 Barcelona").arg(8000 + i % 900), QStringLiteral("84%1").arg(i, 10, 10, QLatin1Char('0')),
             QStringLiteral("+34 600 %1").arg(i, 6, 10, QLatin1Char('0')), QStringLiteral("https://example.com/p/%1").arg(i),
             QStringLiteral("user%1@example.com").arg(i)};
 }

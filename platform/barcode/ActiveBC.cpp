@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
+#include <QPainterPath>
 #include <QSaveFile>
 #include <QTransform>
 
@@ -534,23 +535,44 @@ int ActiveBC::AmpladaPixels(int modulePixels) const
                        modulePixels);
 }
 
-QImage ActiveBC::Dibuixar(QSize pixels) const { return dibuixa(pixels, 0, true); }
+QImage ActiveBC::Dibuixar(QSize pixels) const { return dibuixa(pixels, 0, true, nullptr, nullptr); }
 
-QImage ActiveBC::DibuixarPerImprimir(int modulePixels, int height) const
+ActiveBC::ImatgeFiles ActiveBC::DibuixarPerImprimir(int modulePixels, int height) const
 {
+    ImatgeFiles out;
     const int w = AmpladaPixels(modulePixels);
-    if (w <= 0 || height <= 0) return {};
+    if (w <= 0 || height <= 0) return out;
+    if (codificacio().rows.size() == 1 && orientation_ == 0) {
+        // One row of bars: drawn once, its rows all pointing at it.
+        int textPx = 0;
+        out.linies = dibuixa(QSize(w, height), modulePixels, false, &textPx, nullptr);
+        if (out.linies.isNull()) return out;
+        const bool ambText = textPx > 0;
+        const int barsH = std::max(1, height - textPx);
+        const int barsTop = (ambText && textBottomTop_) ? textPx : 0;
+        const int filaBarres = barsTop;   // the bars' row in the compact picture
+        out.fila.resize(static_cast<size_t>(std::max(height, barsTop + barsH)));
+        for (int y = 0; y < int(out.fila.size()); ++y) {
+            if (y >= barsTop && y < barsTop + barsH) out.fila[size_t(y)] = filaBarres;
+            else if (y < barsTop) out.fila[size_t(y)] = y;                       // text above
+            else out.fila[size_t(y)] = std::min(textPx, 1 + (y - barsH));      // text below
+        }
+        return out;
+    }
     const bool turned = orientation_ == 90 || orientation_ == 270;
-    return dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, false);
+    out.linies = dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, false, nullptr, nullptr);
+    out.fila.resize(static_cast<size_t>(out.linies.height()));
+    for (int y = 0; y < out.linies.height(); ++y) out.fila[size_t(y)] = y;
+    return out;
 }
 
-QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
+QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* compactText, Vectors* vec) const
 {
     const Codificacio& c = codificacio();
     if (!Valid() || c.rows.empty() || pixels.isEmpty()) return {};
     const bool turned = orientation_ == 90 || orientation_ == 270;
     const int W = turned ? pixels.height() : pixels.width();
-    const int H = turned ? pixels.width() : pixels.height();
+    int H = turned ? pixels.width() : pixels.height();
 
     const auto [ql, qr] = ZonesSilenci(barType_);
     const int wide = AmpladaAmple(barType_);
@@ -579,10 +601,6 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
     int left = barAlign_ == 0 ? 0 : barAlign_ == 2 ? W - total : (W - total) / 2;
     const int barsLeft = left + (showQuietZone_ ? ql * n : 0);
 
-    QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    img.fill(transparent_ ? QColor(Qt::transparent) : ColorBasic(backColor_));
-    const QRgb fore = ColorBasic(foreColor_).rgb() | 0xFF000000u;
-
     // Text band.
     const bool fonts = HiHaFonts();
     const QString hrt = showText_ ? TextHuma() : QString();
@@ -597,6 +615,16 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
         if (!smoothText) font.setStyleStrategy(QFont::NoAntialias);
         textPx = QFontMetrics(font).height() + n;
     }
+    // Compact: the bars one pixel high, the text band whole.
+    if (compactText) {
+        *compactText = textPx;
+        H = textPx + 1;
+    }
+    // Shapes instead of pixels: the picture holds one line, never written.
+    QImage img(W, vec ? 1 : H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    img.fill(transparent_ ? QColor(Qt::transparent) : ColorBasic(backColor_));
+    const QRgb fore = ColorBasic(foreColor_).rgb() | 0xFF000000u;
+    QPainterPath barres;
     const int barsH = std::max(1, H - textPx);
     const int barsTop = (ambText && textBottomTop_) ? textPx : 0;
     const bool eanLayout = ambText && TipusEAN(barType_) && (txtEANFull_ || textAlign_ >= 4);
@@ -633,31 +661,64 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
             if (xb <= xa) xb = xa + 1;
             xa = std::max(0, xa);
             xb = std::min(W, xb);
+            if (vec) {
+                const int yb = guard ? std::max(y1, yg) : y1;
+                if (y0 < yb && xa < xb) barres.addRect(xa, y0, xb - xa, yb - y0);
+                m = e;
+                continue;
+            }
             if (y0 < y1)
                 std::fill(linia(y0) + xa, linia(y0) + std::max(xa, xb), fore);
             if (guard)
                 for (int yy = std::max(y1, 0); yy < yg; ++yy) std::fill(linia(yy) + xa, linia(yy) + std::max(xa, xb), fore);
             m = e;
         }
-        for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(linia(yy), linia(y0), static_cast<size_t>(W) * sizeof(QRgb));
+        if (!vec)
+            for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(linia(yy), linia(y0), static_cast<size_t>(W) * sizeof(QRgb));
         y += h;
     }
 
+    QPainterPath lletres;
     if (ambText) {
-        QPainter p(&img);
-        p.setFont(font);
-        p.setPen(ColorBasic(textColor_));
+        QPainter p;
+        if (!vec) {
+            p.begin(&img);
+            p.setFont(font);
+            p.setPen(ColorBasic(textColor_));
+        }
+        // The text drawn, or its outlines placed as drawText places it.
+        const QFontMetricsF fm(font);
+        struct Escriptor {
+            QPainter& p;
+            QPainterPath* cami;
+            const QFont& font;
+            const QFontMetricsF& fm;
+            void drawText(const QRectF& r, int flags, const QString& t) const
+            {
+                if (!cami) {
+                    p.drawText(r, flags, t);
+                    return;
+                }
+                const qreal amp = fm.horizontalAdvance(t);
+                const qreal x = (flags & Qt::AlignRight) ? r.x() + r.width() - amp
+                              : (flags & Qt::AlignHCenter) ? r.x() + (r.width() - amp) / 2
+                                                           : r.x();
+                const qreal base = r.y() + (r.height() - fm.height()) / 2 + fm.ascent();
+                cami->addText(QPointF(x, base), font, t);
+            }
+        } escriptor{p, vec ? &lletres : nullptr, font, fm};
+        auto& pinta = escriptor;
         const int ty = textBottomTop_ ? 0 : barsH;
         auto posX = [&](int module) { return barsLeft + x0[std::clamp<size_t>(static_cast<size_t>(module), 0, base.size())]; };
         if (eanLayout && c.zintText.size() >= 8) {
             QString digits = c.zintText.section(QLatin1Char('+'), 0, 0);
             auto grup = [&](int a, int b, const QString& t) {
-                p.drawText(QRect(posX(a), ty, posX(b) - posX(a), textPx), Qt::AlignHCenter | Qt::AlignVCenter, t);
+                pinta.drawText(QRect(posX(a), ty, posX(b) - posX(a), textPx), Qt::AlignHCenter | Qt::AlignVCenter, t);
             };
             auto fora = [&](bool leftSide, const QString& t) {
                 const int wq = 9 * n;
-                if (leftSide) p.drawText(QRect(posX(0) - wq, ty, wq - n, textPx), Qt::AlignRight | Qt::AlignVCenter, t);
-                else p.drawText(QRect(posX(static_cast<int>(base.size())) + n, ty, wq, textPx), Qt::AlignLeft | Qt::AlignVCenter, t);
+                if (leftSide) pinta.drawText(QRect(posX(0) - wq, ty, wq - n, textPx), Qt::AlignRight | Qt::AlignVCenter, t);
+                else pinta.drawText(QRect(posX(static_cast<int>(base.size())) + n, ty, wq, textPx), Qt::AlignLeft | Qt::AlignVCenter, t);
             };
             if (barType_ == EAN13 && digits.size() == 13) {
                 fora(true, digits.left(1));
@@ -684,16 +745,38 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText) const
                 // Justified: the characters spread evenly over the bars.
                 const double step = static_cast<double>(band.width()) / hrt.size();
                 for (int i = 0; i < hrt.size(); ++i)
-                    p.drawText(QRectF(band.left() + i * step, ty, step, textPx), Qt::AlignCenter, hrt.mid(i, 1));
+                    pinta.drawText(QRectF(band.left() + i * step, ty, step, textPx), Qt::AlignCenter, hrt.mid(i, 1));
             } else {
                 const Qt::Alignment a = textAlign_ == 0 ? Qt::AlignLeft : textAlign_ == 2 ? Qt::AlignRight : Qt::AlignHCenter;
-                p.drawText(band, a | Qt::AlignVCenter, hrt);
+                pinta.drawText(band, a | Qt::AlignVCenter, hrt);
             }
         }
     }
 
+    if (vec) {
+        // Turned as the picture would be: the transform that lands it at the origin.
+        const QTransform t = QImage::trueMatrix(QTransform().rotate(orientation_), W, H);
+        const bool turned = orientation_ == 90 || orientation_ == 270;
+        vec->mida = turned ? QSize(H, W) : QSize(W, H);
+        vec->transparent = transparent_;
+        vec->fons = ColorBasic(backColor_).rgb() | 0xFF000000u;
+        vec->capes.clear();
+        if (!barres.isEmpty()) vec->capes.push_back({fore, t.map(barres)});
+        if (!lletres.isEmpty()) vec->capes.push_back({ColorBasic(textColor_).rgb() | 0xFF000000u, t.map(lletres)});
+        return {};
+    }
     if (orientation_ != 0) img = img.transformed(QTransform().rotate(orientation_));
     return img;
+}
+
+ActiveBC::Vectors ActiveBC::DibuixarVectors(int modulePixels, int height) const
+{
+    Vectors out;
+    const int w = AmpladaPixels(modulePixels);
+    if (w <= 0 || height <= 0) return out;
+    const bool turned = orientation_ == 90 || orientation_ == 270;
+    dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, true, nullptr, &out);
+    return out;
 }
 
 void ActiveBC::SaveToImageFile(float width, float height, const QString& fileName) const

@@ -5,6 +5,7 @@
 // properties, re-encodes on demand and draws the symbol into a picture of a given size in
 // pixels, with whole pixels per module. Colours are Basic numbers (&HBBGGRR).
 #include <QImage>
+#include <QPainterPath>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace kovel::barcode {
 
@@ -152,10 +155,26 @@ public:
     // Picture width in pixels at `modulePixels` pixels a module (MinBarcodeWidth is that of
     // 2), before turning; 0 when the code is not valid.
     int AmpladaPixels(int modulePixels) const;
+    // A picture kept as its different rows: row y of the picture is row fila[y] of `linies`
+    // (the bars of a one-row code are one row, however high).
+    struct ImatgeFiles {
+        QImage linies;
+        std::vector<int> fila;
+    };
     // The symbol for printing: exactly `modulePixels` pixels a module, `height` pixels high
     // (before turning), and the text drawn without smoothing so that the picture keeps the
-    // control's own colours only. A null image when the code is not valid.
-    QImage DibuixarPerImprimir(int modulePixels, int height) const;
+    // control's own colours only. A null `linies` when the code is not valid.
+    ImatgeFiles DibuixarPerImprimir(int modulePixels, int height) const;
+    // The same symbol as shapes, for a vector picture: filled outlines in picture pixels
+    // (after turning), by colour in drawing order, over the space colour unless transparent.
+    // Empty `capes` when the code is not valid.
+    struct Vectors {
+        QSize mida;
+        QRgb fons = 0;
+        bool transparent = false;
+        std::vector<std::pair<QRgb, QPainterPath>> capes;
+    };
+    Vectors DibuixarVectors(int modulePixels, int height) const;
     // Writes Dibuixar(width × height) as a bitmap file (BMP, 96 dpi). BarcodeError when the
     // code is not valid or the file cannot be written.
     void SaveToImageFile(float width, float height, const QString& fileName) const;
@@ -171,7 +190,9 @@ signals:
 private:
     struct Codificacio;
     // moduleForced 0: the largest module that fits `pixels`.
-    QImage dibuixa(QSize pixels, int moduleForced, bool smoothText) const;
+    // compactText: the bars drawn one pixel high and the text band's height handed back.
+    // vec: the shapes are collected there instead of drawn.
+    QImage dibuixa(QSize pixels, int moduleForced, bool smoothText, int* compactText, Vectors* vec) const;
     const Codificacio& codificacio() const;
     void canvi();
 

@@ -50,7 +50,7 @@ QString num(int v) { return QString::number(v); }
 QString num64(std::int64_t v) { return QString::number(v); }
 
 struct Media {
-    QString target;   // media/imageN.png
+    QString target;   // media/imageN.png or .emf
     QString relId;
 };
 
@@ -248,7 +248,9 @@ const Media& Writer::media(const QByteArray& png) {
     auto it = media_.find(key);
     if (it != media_.end()) return *it;
     const int n = static_cast<int>(media_.size()) + 1;
-    Media m{QStringLiteral("media/image%1.png").arg(n), QStringLiteral("rIdImg%1").arg(n)};
+    const bool emf = InlinePicture::isEmf(png);
+    Media m{QStringLiteral("media/image%1.%2").arg(n).arg(emf ? QStringLiteral("emf") : QStringLiteral("png")),
+            QStringLiteral("rIdImg%1").arg(n)};
     files_.emplace_back(QStringLiteral("word/") + m.target, png);
     return *media_.insert(key, m);
 }
@@ -824,6 +826,7 @@ QByteArray Writer::contentTypesXml() const {
     def("rels", "application/vnd.openxmlformats-package.relationships+xml");
     def("xml", "application/xml");
     def("png", "image/png");
+    def("emf", "image/x-emf");
     over("/word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
     over("/word/styles.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml");
     over("/word/settings.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml");

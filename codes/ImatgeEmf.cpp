@@ -1,0 +1,152 @@
+#include "codes/ImatgeEmf.h"
+
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+namespace kovel::codes {
+
+namespace {
+
+// Record types and values of the EMF format used here.
+enum : std::uint32_t {
+    EMR_HEADER = 1,
+    EMR_EOF = 14,
+    EMR_SETWINDOWEXTEX = 9,
+    EMR_SETVIEWPORTEXTEX = 11,
+    EMR_SETMAPMODE = 17,
+    EMR_SETPOLYFILLMODE = 19,
+    EMR_SELECTOBJECT = 37,
+    EMR_CREATEBRUSHINDIRECT = 39,
+    EMR_DELETEOBJECT = 40,
+    EMR_POLYPOLYGON16 = 91,
+    MM_ANISOTROPIC = 8,
+    WINDING = 2,
+    NULL_PEN = 0x80000008,
+};
+
+void U32(QByteArray& out, std::uint32_t v)
+{
+    const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    out.append(b, 4);
+}
+void I32(QByteArray& out, std::int32_t v) { U32(out, std::uint32_t(v)); }
+void I16(QByteArray& out, std::int16_t v)
+{
+    const char b[2] = {char(std::uint16_t(v)), char(std::uint16_t(v) >> 8)};
+    out.append(b, 2);
+}
+
+class Registres {
+public:
+    QByteArray dades;
+    std::uint32_t nombre = 0;
+    void registre(std::uint32_t tipus, std::initializer_list<std::uint32_t> valors)
+    {
+        U32(dades, tipus);
+        U32(dades, std::uint32_t(8 + 4 * valors.size()));
+        for (std::uint32_t v : valors)
+            U32(dades, v);
+        ++nombre;
+    }
+    void pinzell(std::uint32_t handle, QRgb c)
+    {
+        // COLORREF is 0x00BBGGRR; a solid brush.
+        const std::uint32_t ref = std::uint32_t(qRed(c)) | (std::uint32_t(qGreen(c)) << 8) | (std::uint32_t(qBlue(c)) << 16);
+        registre(EMR_CREATEBRUSHINDIRECT, {handle, 0, ref, 0});
+        registre(EMR_SELECTOBJECT, {handle});
+    }
+    void poligons(const QList<QPolygonF>& llista, double escala)
+    {
+        std::uint32_t punts = 0;
+        for (const QPolygonF& p : llista)
+            punts += std::uint32_t(p.size());
+        if (llista.isEmpty() || punts == 0)
+            return;
+        const std::uint32_t mida = 8 + 16 + 8 + 4 * std::uint32_t(llista.size()) + 4 * punts;
+        U32(dades, EMR_POLYPOLYGON16);
+        U32(dades, mida);
+        // Bounds (inclusive, logical units) of all the points.
+        std::int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
+        QByteArray coords;
+        coords.reserve(qsizetype(4 * punts));
+        for (const QPolygonF& p : llista)
+            for (const QPointF& q : p) {
+                const auto x = std::int16_t(std::lround(q.x() * escala)), y = std::int16_t(std::lround(q.y() * escala));
+                x0 = std::min<std::int32_t>(x0, x), y0 = std::min<std::int32_t>(y0, y);
+                x1 = std::max<std::int32_t>(x1, x), y1 = std::max<std::int32_t>(y1, y);
+                I16(coords, x);
+                I16(coords, y);
+            }
+        I32(dades, x0), I32(dades, y0), I32(dades, x1), I32(dades, y1);
+        U32(dades, std::uint32_t(llista.size()));
+        U32(dades, punts);
+        for (const QPolygonF& p : llista)
+            U32(dades, std::uint32_t(p.size()));
+        dades.append(coords);
+        ++nombre;
+    }
+};
+
+} // namespace
+
+QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
+               const std::vector<std::pair<QRgb, QPainterPath>>& capes)
+{
+    const int W = pixels.width(), H = pixels.height();
+    if (W < 1 || H < 1 || millimetres.width() <= 0 || millimetres.height() <= 0)
+        return {};
+    // Logical units: an eighth of a pixel where 16 bits hold the picture, whole pixels at least.
+    const double escala = std::min(8.0, std::floor(32000.0 / std::max(W, H)));
+    if (escala < 1)
+        return {};
+    const auto Wl = std::uint32_t(std::lround(W * escala)), Hl = std::uint32_t(std::lround(H * escala));
+
+    Registres r;
+    r.registre(EMR_SETMAPMODE, {MM_ANISOTROPIC});
+    r.registre(EMR_SETWINDOWEXTEX, {Wl, Hl});
+    r.registre(EMR_SETVIEWPORTEXTEX, {std::uint32_t(W), std::uint32_t(H)});
+    r.registre(EMR_SETPOLYFILLMODE, {WINDING});
+    r.registre(EMR_SELECTOBJECT, {NULL_PEN});
+    std::uint32_t handle = 0;
+    auto capa = [&](QRgb color, const QList<QPolygonF>& poligons) {
+        if (handle > 0)
+            r.registre(EMR_DELETEOBJECT, {handle});   // the brush before, no longer selected
+        r.pinzell(++handle, color);
+        r.poligons(poligons, escala);
+    };
+    if (fons) {
+        QPolygonF tot(QRectF(0, 0, W, H));
+        capa(*fons, {tot});
+    }
+    for (const auto& [color, cami] : capes)
+        capa(color, cami.toSubpathPolygons());
+    r.registre(EMR_EOF, {0, 16, 20});
+
+    // The header: bounds in device units (the picture's pixels), frame in hundredths of a
+    // millimetre, and the reference device those two make.
+    const std::uint32_t midaTotal = 88 + std::uint32_t(r.dades.size());
+    QByteArray out;
+    out.reserve(qsizetype(midaTotal));
+    U32(out, EMR_HEADER);
+    U32(out, 88);
+    I32(out, 0), I32(out, 0), I32(out, W - 1), I32(out, H - 1);
+    const auto fw = std::int32_t(std::lround(millimetres.width() * 100)), fh = std::int32_t(std::lround(millimetres.height() * 100));
+    I32(out, 0), I32(out, 0), I32(out, fw - 1), I32(out, fh - 1);
+    U32(out, 0x464D4520);   // " EMF"
+    U32(out, 0x10000);
+    U32(out, midaTotal);
+    U32(out, r.nombre + 1);
+    I16(out, std::int16_t(handle + 1));
+    I16(out, 0);
+    U32(out, 0), U32(out, 0), U32(out, 0);   // no description, no palette
+    I32(out, W), I32(out, H);
+    I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.width())))),
+        I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.height()))));
+    out.append(r.dades);
+    return out;
+}
+
+} // namespace kovel::codes
