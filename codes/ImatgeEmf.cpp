@@ -70,15 +70,19 @@ public:
         U32(dades, mida);
         // Bounds (inclusive, logical units) of all the points.
         std::int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
-        QByteArray coords;
-        coords.reserve(qsizetype(4 * punts));
+        QByteArray coords(qsizetype(4 * punts), Qt::Uninitialized);
+        auto* q = reinterpret_cast<unsigned char*>(coords.data());
+        auto posa = [&q](std::int16_t v) {
+            *q++ = static_cast<unsigned char>(std::uint16_t(v) & 0xFF);
+            *q++ = static_cast<unsigned char>(std::uint16_t(v) >> 8);
+        };
         for (const QPolygonF& p : llista)
-            for (const QPointF& q : p) {
-                const auto x = std::int16_t(std::lround(q.x() * escala)), y = std::int16_t(std::lround(q.y() * escala));
+            for (const QPointF& pt : p) {
+                const auto x = std::int16_t(std::floor(pt.x() * escala + 0.5)), y = std::int16_t(std::floor(pt.y() * escala + 0.5));
                 x0 = std::min<std::int32_t>(x0, x), y0 = std::min<std::int32_t>(y0, y);
                 x1 = std::max<std::int32_t>(x1, x), y1 = std::max<std::int32_t>(y1, y);
-                I16(coords, x);
-                I16(coords, y);
+                posa(x);
+                posa(y);
             }
         I32(dades, x0), I32(dades, y0), I32(dades, x1), I32(dades, y1);
         U32(dades, std::uint32_t(llista.size()));
@@ -105,6 +109,7 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     const auto Wl = std::uint32_t(std::lround(W * escala)), Hl = std::uint32_t(std::lround(H * escala));
 
     Registres r;
+    r.dades.reserve(4096);
     r.registre(EMR_SETMAPMODE, {MM_ANISOTROPIC});
     r.registre(EMR_SETWINDOWEXTEX, {Wl, Hl});
     r.registre(EMR_SETVIEWPORTEXTEX, {std::uint32_t(W), std::uint32_t(H)});

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageWriter>
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSaveFile>
@@ -693,20 +694,46 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* c
             QPainterPath* cami;
             const QFont& font;
             const QFontMetricsF& fm;
+            QString clauFont;
             void drawText(const QRectF& r, int flags, const QString& t) const
             {
                 if (!cami) {
                     p.drawText(r, flags, t);
                     return;
                 }
-                const qreal amp = fm.horizontalAdvance(t);
-                const qreal x = (flags & Qt::AlignRight) ? r.x() + r.width() - amp
-                              : (flags & Qt::AlignHCenter) ? r.x() + (r.width() - amp) / 2
-                                                           : r.x();
+                // Each character's outline is flattened once and kept: a merge draws the same
+                // digits thousands of times.
+                struct Lletra {
+                    QPainterPath forma;
+                    qreal avanc = 0;
+                };
+                thread_local QHash<QString, Lletra> lletres;
+                std::vector<const Lletra*> text;
+                qreal amp = 0;
+                for (QChar ch : t) {
+                    const QString clau = clauFont + ch;
+                    auto it = lletres.find(clau);
+                    if (it == lletres.end()) {
+                        QPainterPath contorn;
+                        contorn.addText(QPointF(0, 0), font, QString(ch));
+                        Lletra l;
+                        for (const QPolygonF& pol : contorn.toSubpathPolygons()) l.forma.addPolygon(pol);
+                        l.avanc = fm.horizontalAdvance(ch);
+                        it = lletres.insert(clau, l);
+                    }
+                    text.push_back(&*it);
+                    amp += it->avanc;
+                }
+                qreal x = (flags & Qt::AlignRight) ? r.x() + r.width() - amp
+                        : (flags & Qt::AlignHCenter) ? r.x() + (r.width() - amp) / 2
+                                                     : r.x();
                 const qreal base = r.y() + (r.height() - fm.height()) / 2 + fm.ascent();
-                cami->addText(QPointF(x, base), font, t);
+                for (const Lletra* l : text) {
+                    cami->addPath(l->forma.translated(x, base));
+                    x += l->avanc;
+                }
             }
-        } escriptor{p, vec ? &lletres : nullptr, font, fm};
+        } escriptor{p, vec ? &lletres : nullptr, font, fm, vec ? font.key() + QChar(0) : QString()};
         auto& pinta = escriptor;
         const int ty = textBottomTop_ ? 0 : barsH;
         auto posX = [&](int module) { return barsLeft + x0[std::clamp<size_t>(static_cast<size_t>(module), 0, base.size())]; };
