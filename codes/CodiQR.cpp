@@ -257,29 +257,53 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     const QStringList files = qr.Matriu();
     const int costat = w / 3 * PixelsModul;
     const int marge = (costat / PixelsModul - int(files.size())) / 2 * PixelsModul;
-    QPainterPath moduls;
-    for (int y = 0; y < files.size(); ++y) {
-        const QString& f = files[y];
-        for (int x = 0; x < f.size();) {
-            if (f[x] != QLatin1Char('1')) {
-                ++x;
-                continue;
+    // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
+    // as the picture turns.
+    const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
+    QList<QPolygonF> moduls;
+    struct Tram {
+        int x, e, y0, y1;
+    };
+    std::vector<Tram> oberts, nous;
+    auto tanca = [&](const Tram& t) {
+        const qreal x0 = marge + t.x * PixelsModul, x1 = marge + t.e * PixelsModul;
+        const qreal y0 = marge + t.y0 * PixelsModul, y1 = marge + t.y1 * PixelsModul;
+        const QPolygonF rect({QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)});
+        moduls << (qr.Orientation() != 0 ? gir.map(rect) : rect);
+    };
+    for (int y = 0; y <= files.size(); ++y) {
+        nous.clear();
+        if (y < files.size()) {
+            const QString& f = files[y];
+            for (int x = 0; x < f.size();) {
+                if (f[x] != QLatin1Char('1')) {
+                    ++x;
+                    continue;
+                }
+                int e = x;
+                while (e < f.size() && f[e] == QLatin1Char('1')) ++e;
+                nous.push_back({x, e, y, y + 1});
+                x = e;
             }
-            int e = x;
-            while (e < f.size() && f[e] == QLatin1Char('1')) ++e;
-            moduls.addRect(marge + x * PixelsModul, marge + y * PixelsModul, (e - x) * PixelsModul, PixelsModul);
-            x = e;
         }
+        // A run the row above had too goes on; the others end there.
+        size_t j = 0;
+        for (const Tram& t : oberts) {
+            while (j < nous.size() && nous[j].x < t.x) ++j;
+            if (j < nous.size() && nous[j].x == t.x && nous[j].e == t.e)
+                nous[j].y0 = t.y0;
+            else
+                tanca(t);
+        }
+        std::swap(oberts, nous);
     }
-    if (qr.Orientation() != 0)
-        moduls = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat).map(moduls);
     const auto color = [](std::uint32_t basic) {
         return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
     };
     const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
     imatge.png = kovel::codes::Emf(QSize(costat, costat), mm,
                                    qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
-                                   {{color(qr.ForeColor()), moduls}});
+                                   std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), moduls}});
     imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);
     imatge.alt = float(h);

@@ -99,6 +99,16 @@ public:
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
                const std::vector<std::pair<QRgb, QPainterPath>>& capes)
 {
+    std::vector<std::pair<QRgb, QList<QPolygonF>>> poligons;
+    poligons.reserve(capes.size());
+    for (const auto& [color, cami] : capes)
+        poligons.emplace_back(color, cami.toSubpathPolygons());
+    return Emf(pixels, millimetres, fons, poligons);
+}
+
+QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
+               const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes)
+{
     const int W = pixels.width(), H = pixels.height();
     if (W < 1 || H < 1 || millimetres.width() <= 0 || millimetres.height() <= 0)
         return {};
@@ -126,8 +136,8 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
         QPolygonF tot(QRectF(0, 0, W, H));
         capa(*fons, {tot});
     }
-    for (const auto& [color, cami] : capes)
-        capa(color, cami.toSubpathPolygons());
+    for (const auto& [color, poligons] : capes)
+        capa(color, poligons);
     r.registre(EMR_EOF, {0, 16, 20});
 
     // The header: bounds in device units (the picture's pixels), frame in hundredths of a
