@@ -267,6 +267,7 @@ void Genera(benchmark::State& state, bool qr)
             return;
         }
         const double generat = double(t.nsecsElapsed()) / 1e6;
+        state.counters["gen_peak_MB"] = MiB("VmHWM:");
         doc->saveAs(sortida);
         ms = double(t.nsecsElapsed()) / 1e6;
         state.counters["save_ms"] = ms - generat;

@@ -844,7 +844,7 @@ QByteArray packageRels() {
 }
 
 // Builds the zip in memory: the entries are small and a save must not leave a partial file.
-QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries) {
+QByteArray zipEntries(std::vector<std::pair<QString, QByteArray>>& entries) {
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
@@ -878,6 +878,10 @@ QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries
         zip_source_free(src);
         throw WordError(QStringLiteral("The document cannot be packed: %1").arg(m));
     }
+    // The archive holds its own copy now: the parts go before the archive is copied out, so
+    // that a big merge never holds its body's markup, the archive and the file at once.
+    entries.clear();
+    entries.shrink_to_fit();
     QByteArray out;
     if (zip_source_open(src) == 0) {
         zip_stat_t st;
