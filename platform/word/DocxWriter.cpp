@@ -261,7 +261,17 @@ void Writer::onOff(const QString& name, const std::optional<bool>& v) {
     if (!*v) x_.writeAttribute(W, QStringLiteral("val"), QStringLiteral("0"));
 }
 
-void Writer::runProperties(const RunFormat& f) {
+void Writer::runProperties(const RunFormat& given) {
+    // What the document's defaults already give is left out: "off" for the toggles (no style
+    // this writer writes turns one on), and the default font and size. A merge repeats a
+    // label's resolved format in every run; the page comes out the same with less to write
+    // and to read.
+    RunFormat f = given;
+    const RunFormat& d = doc_.defaultRunFormat();
+    for (std::optional<bool>* t : {&f.bold, &f.italic, &f.underline, &f.hidden})
+        if (*t == false) t->reset();
+    if (f.fontName && *f.fontName == d.fontName.value_or(QStringLiteral("Times New Roman"))) f.fontName.reset();
+    if (f.size && std::lround(f.size->value * 2.0) == std::lround(d.size.value_or(Points(12)).value * 2.0)) f.size.reset();
     if (!f.fontName && !f.size && !f.bold && !f.italic && !f.underline && !f.hidden && !f.colour) return;
     x_.writeStartElement(W, QStringLiteral("rPr"));
     if (f.fontName) {
