@@ -103,9 +103,13 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
         // PixelsModul pixels being 2 pixels of 96 dpi.
         const auto v = barcode.DibuixarVectors(PixelsModul, std::max(1, int(std::lround(alcada * PixelsModul / 2.0f))));
         (girat ? h : w) = barcode.AmpladaPixels(PixelsModul) * 2.0f / PixelsModul;
-        if (!v.capes.empty()) {
+        if (!v.capes.empty() || !v.textos.empty()) {
             const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
-            imatge.png = kovel::codes::Emf(v.mida, mm, v.transparent ? std::nullopt : std::optional<QRgb>(v.fons), v.capes);
+            kovel::codes::TextsEmf texts;
+            texts.font = v.font;
+            texts.color = v.colorText;
+            for (const auto& t : v.textos) texts.peces.push_back({t.base, t.text, t.avancos});
+            imatge.png = kovel::codes::Emf(v.mida, mm, v.transparent ? std::nullopt : std::optional<QRgb>(v.fons), v.capes, &texts);
             imatge.pixels = v.mida;
         }
     } else {

@@ -22,6 +22,14 @@ enum : std::uint32_t {
     EMR_CREATEBRUSHINDIRECT = 39,
     EMR_DELETEOBJECT = 40,
     EMR_POLYPOLYGON16 = 91,
+    EMR_SETBKMODE = 18,
+    EMR_SETTEXTALIGN = 22,
+    EMR_SETTEXTCOLOR = 24,
+    EMR_EXTCREATEFONTINDIRECTW = 82,
+    EMR_EXTTEXTOUTW = 84,
+    TRANSPARENT = 1,
+    TA_BASELINE = 24,
+    GM_COMPATIBLE = 1,
     MM_ANISOTROPIC = 8,
     WINDING = 2,
     NULL_PEN = 0x80000008,
@@ -97,17 +105,17 @@ public:
 } // namespace
 
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
-               const std::vector<std::pair<QRgb, QPainterPath>>& capes)
+               const std::vector<std::pair<QRgb, QPainterPath>>& capes, const TextsEmf* texts)
 {
     std::vector<std::pair<QRgb, QList<QPolygonF>>> poligons;
     poligons.reserve(capes.size());
     for (const auto& [color, cami] : capes)
         poligons.emplace_back(color, cami.toSubpathPolygons());
-    return Emf(pixels, millimetres, fons, poligons);
+    return Emf(pixels, millimetres, fons, poligons, texts);
 }
 
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
-               const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes)
+               const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes, const TextsEmf* texts)
 {
     const int W = pixels.width(), H = pixels.height();
     if (W < 1 || H < 1 || millimetres.width() <= 0 || millimetres.height() <= 0)
@@ -138,6 +146,60 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     }
     for (const auto& [color, poligons] : capes)
         capa(color, poligons);
+    if (texts && !texts->peces.empty()) {
+        // The font: LOGFONTW with the character height in logical units.
+        const std::uint32_t font = ++handle;
+        QByteArray lf;
+        I32(lf, -std::int32_t(std::lround(texts->font.pixelSize() * escala)));
+        I32(lf, 0), I32(lf, 0), I32(lf, 0);
+        I32(lf, texts->font.bold() ? 700 : 400);
+        lf.append(char(texts->font.italic() ? 1 : 0));
+        lf.append(char(texts->font.underline() ? 1 : 0));
+        lf.append(char(0));   // strike-out
+        lf.append(char(1));   // default character set
+        lf.append(4, '\0');   // precisions, quality, pitch and family
+        const QString nom = texts->font.family().left(31);
+        for (int i = 0; i < 32; ++i) I16(lf, std::int16_t(i < nom.size() ? nom[i].unicode() : 0));
+        U32(r.dades, EMR_EXTCREATEFONTINDIRECTW);
+        U32(r.dades, 12 + std::uint32_t(lf.size()));
+        U32(r.dades, font);
+        r.dades.append(lf);
+        ++r.nombre;
+        r.registre(EMR_SELECTOBJECT, {font});
+        const QRgb c = texts->color;
+        r.registre(EMR_SETTEXTCOLOR, {std::uint32_t(qRed(c)) | (std::uint32_t(qGreen(c)) << 8) | (std::uint32_t(qBlue(c)) << 16)});
+        r.registre(EMR_SETBKMODE, {TRANSPARENT});
+        r.registre(EMR_SETTEXTALIGN, {TA_BASELINE});
+        for (const TextsEmf::Peca& p : texts->peces) {
+            const auto n = std::uint32_t(p.text.size());
+            if (n == 0 || p.avancos.size() != size_t(n)) continue;
+            const std::uint32_t cadena = (2 * n + 3) / 4 * 4;
+            U32(r.dades, EMR_EXTTEXTOUTW);
+            U32(r.dades, 76 + cadena + 4 * n);
+            I32(r.dades, 0), I32(r.dades, 0), I32(r.dades, -1), I32(r.dades, -1);   // bounds not given
+            U32(r.dades, GM_COMPATIBLE);
+            U32(r.dades, 0), U32(r.dades, 0);   // scales (unused)
+            I32(r.dades, std::int32_t(std::lround(p.base.x() * escala)));
+            I32(r.dades, std::int32_t(std::lround(p.base.y() * escala)));
+            U32(r.dades, n);
+            U32(r.dades, 76);   // the string, from the record's start
+            U32(r.dades, 0);    // no options
+            I32(r.dades, 0), I32(r.dades, 0), I32(r.dades, -1), I32(r.dades, -1);
+            U32(r.dades, 76 + cadena);   // the advances
+            for (QChar ch : p.text) I16(r.dades, std::int16_t(ch.unicode()));
+            r.dades.append(int(cadena - 2 * n), '\0');
+            // Advances rounded so that their sum stays on the measured positions.
+            qreal fet = 0;
+            std::int32_t posat = 0;
+            for (qreal a : p.avancos) {
+                fet += a * escala;
+                const auto fins = std::int32_t(std::lround(fet));
+                I32(r.dades, fins - posat);
+                posat = fins;
+            }
+            ++r.nombre;
+        }
+    }
     r.registre(EMR_EOF, {0, 16, 20});
 
     // The header: bounds in device units (the picture's pixels), frame in hundredths of a

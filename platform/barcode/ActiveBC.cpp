@@ -680,6 +680,10 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* c
     }
 
     QPainterPath lletres;
+    if (vec) {
+        vec->capes.clear();
+        vec->textos.clear();
+    }
     if (ambText) {
         QPainter p;
         if (!vec) {
@@ -695,6 +699,7 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* c
             const QFont& font;
             const QFontMetricsF& fm;
             QString clauFont;
+            std::vector<ActiveBC::Vectors::Text>* textos;
             void drawText(const QRectF& r, int flags, const QString& t) const
             {
                 if (!cami) {
@@ -728,12 +733,19 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* c
                         : (flags & Qt::AlignHCenter) ? r.x() + (r.width() - amp) / 2
                                                      : r.x();
                 const qreal base = r.y() + (r.height() - fm.height()) / 2 + fm.ascent();
+                if (textos) {
+                    ActiveBC::Vectors::Text peca{QPointF(x, base), t, {}};
+                    for (const Lletra* l : text) peca.avancos.push_back(l->avanc);
+                    textos->push_back(std::move(peca));
+                    return;
+                }
                 for (const Lletra* l : text) {
                     cami->addPath(l->forma.translated(x, base));
                     x += l->avanc;
                 }
             }
-        } escriptor{p, vec ? &lletres : nullptr, font, fm, vec ? font.key() + QChar(0) : QString()};
+        } escriptor{p, vec ? &lletres : nullptr, font, fm, vec ? font.key() + QChar(0) : QString(),
+                    vec && orientation_ == 0 ? &vec->textos : nullptr};
         auto& pinta = escriptor;
         const int ty = textBottomTop_ ? 0 : barsH;
         auto posX = [&](int module) { return barsLeft + x0[std::clamp<size_t>(static_cast<size_t>(module), 0, base.size())]; };
@@ -787,7 +799,8 @@ QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* c
         vec->mida = turned ? QSize(H, W) : QSize(W, H);
         vec->transparent = transparent_;
         vec->fons = ColorBasic(backColor_).rgb() | 0xFF000000u;
-        vec->capes.clear();
+        vec->font = font;
+        vec->colorText = ColorBasic(textColor_).rgb() | 0xFF000000u;
         if (!barres.isEmpty()) vec->capes.push_back({fore, t.map(barres)});
         if (!lletres.isEmpty()) vec->capes.push_back({ColorBasic(textColor_).rgb() | 0xFF000000u, t.map(lletres)});
         return {};

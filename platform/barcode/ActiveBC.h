@@ -4,6 +4,7 @@
 // Every bar type of the barcode dialog is encoded by Zint; this class keeps the control's
 // properties, re-encodes on demand and draws the symbol into a picture of a given size in
 // pixels, with whole pixels per module. Colours are Basic numbers (&HBBGGRR).
+#include <QFont>
 #include <QImage>
 #include <QPainterPath>
 #include <QObject>
@@ -168,11 +169,21 @@ public:
     // The same symbol as shapes, for a vector picture: filled outlines in picture pixels
     // (after turning), by colour in drawing order, over the space colour unless transparent.
     // Empty `capes` when the code is not valid.
+    // The text of an upright code stays text (`textos`, in `font`, each piece from its
+    // baseline point with every character's advance); a turned code's text is outlines.
     struct Vectors {
+        struct Text {
+            QPointF base;
+            QString text;
+            std::vector<qreal> avancos;
+        };
         QSize mida;
         QRgb fons = 0;
         bool transparent = false;
         std::vector<std::pair<QRgb, QPainterPath>> capes;
+        QFont font;
+        QRgb colorText = 0;
+        std::vector<Text> textos;
     };
     Vectors DibuixarVectors(int modulePixels, int height) const;
     // Writes Dibuixar(width × height) as a bitmap file (BMP, 96 dpi). BarcodeError when the
