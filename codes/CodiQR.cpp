@@ -257,6 +257,30 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     const QStringList files = qr.Matriu();
     const int costat = w / 3 * PixelsModul;
     const int marge = (costat / PixelsModul - int(files.size())) / 2 * PixelsModul;
+    const auto color = [](std::uint32_t basic) {
+        return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
+    };
+    const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
+    if (!qr.Transparent()) {
+        // On its space colour: the grid of modules itself, one bit a module.
+        const int n = costat / PixelsModul, m0 = marge / PixelsModul;
+        QImage moduls(n, n, QImage::Format_Mono);
+        moduls.setColorTable({color(qr.BackColor()), color(qr.ForeColor())});
+        moduls.fill(0);
+        for (int y = 0; y < files.size(); ++y)
+            for (int x = 0; x < files[y].size(); ++x)
+                if (files[y][x] == QLatin1Char('1')) moduls.setPixel(m0 + x, m0 + y, 1);
+        if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
+        imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
+        imatge.pixels = QSize(costat, costat);
+        imatge.ample = float(w);
+        imatge.alt = float(h);
+        if (imatge.png.isEmpty()) {
+            if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
+            return false;
+        }
+        return true;
+    }
     // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
     // as the picture turns.
     const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
@@ -297,12 +321,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         }
         std::swap(oberts, nous);
     }
-    const auto color = [](std::uint32_t basic) {
-        return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
-    };
-    const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
-    imatge.png = kovel::codes::Emf(QSize(costat, costat), mm,
-                                   qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
+    imatge.png = kovel::codes::Emf(QSize(costat, costat), mm, std::nullopt,
                                    std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), moduls}});
     imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);

@@ -23,6 +23,10 @@ enum : std::uint32_t {
     EMR_DELETEOBJECT = 40,
     EMR_POLYPOLYGON16 = 91,
     EMR_SETBKMODE = 18,
+    EMR_SETSTRETCHBLTMODE = 21,
+    EMR_STRETCHDIBITS = 81,
+    COLORONCOLOR = 3,
+    SRCCOPY = 0x00CC0020,
     EMR_SETTEXTALIGN = 22,
     EMR_SETTEXTCOLOR = 24,
     EMR_EXTCREATEFONTINDIRECTW = 82,
@@ -101,6 +105,32 @@ public:
         ++nombre;
     }
 };
+
+// The header record before `r`'s records: bounds in device units (the picture's pixels),
+// frame in hundredths of a millimetre, and the reference device those two make.
+QByteArray AmbCapcalera(const Registres& r, int W, int H, QSizeF millimetres, std::uint32_t handles)
+{
+    const std::uint32_t midaTotal = 88 + std::uint32_t(r.dades.size());
+    QByteArray out;
+    out.reserve(qsizetype(midaTotal));
+    U32(out, EMR_HEADER);
+    U32(out, 88);
+    I32(out, 0), I32(out, 0), I32(out, W - 1), I32(out, H - 1);
+    const auto fw = std::int32_t(std::lround(millimetres.width() * 100)), fh = std::int32_t(std::lround(millimetres.height() * 100));
+    I32(out, 0), I32(out, 0), I32(out, fw - 1), I32(out, fh - 1);
+    U32(out, 0x464D4520);   // " EMF"
+    U32(out, 0x10000);
+    U32(out, midaTotal);
+    U32(out, r.nombre + 1);
+    I16(out, std::int16_t(handles + 1));
+    I16(out, 0);
+    U32(out, 0), U32(out, 0), U32(out, 0);   // no description, no palette
+    I32(out, W), I32(out, H);
+    I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.width())))),
+        I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.height()))));
+    out.append(r.dades);
+    return out;
+}
 
 } // namespace
 
@@ -202,28 +232,53 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     }
     r.registre(EMR_EOF, {0, 16, 20});
 
-    // The header: bounds in device units (the picture's pixels), frame in hundredths of a
-    // millimetre, and the reference device those two make.
-    const std::uint32_t midaTotal = 88 + std::uint32_t(r.dades.size());
-    QByteArray out;
-    out.reserve(qsizetype(midaTotal));
-    U32(out, EMR_HEADER);
-    U32(out, 88);
-    I32(out, 0), I32(out, 0), I32(out, W - 1), I32(out, H - 1);
-    const auto fw = std::int32_t(std::lround(millimetres.width() * 100)), fh = std::int32_t(std::lround(millimetres.height() * 100));
-    I32(out, 0), I32(out, 0), I32(out, fw - 1), I32(out, fh - 1);
-    U32(out, 0x464D4520);   // " EMF"
-    U32(out, 0x10000);
-    U32(out, midaTotal);
-    U32(out, r.nombre + 1);
-    I16(out, std::int16_t(handle + 1));
-    I16(out, 0);
-    U32(out, 0), U32(out, 0), U32(out, 0);   // no description, no palette
-    I32(out, W), I32(out, H);
-    I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.width())))),
-        I32(out, std::max<std::int32_t>(1, std::int32_t(std::lround(millimetres.height()))));
-    out.append(r.dades);
-    return out;
+    return AmbCapcalera(r, W, H, millimetres, handle);
+}
+
+
+QByteArray EmfModuls(const QImage& moduls, QSizeF millimetres, QRgb clar, QRgb fosc)
+{
+    const QImage m = moduls.convertToFormat(QImage::Format_Mono, {clar, fosc});
+    const int n = m.width(), h = m.height();
+    if (n < 1 || h < 1 || n > 4000 || h > 4000 || millimetres.width() <= 0 || millimetres.height() <= 0)
+        return {};
+    // Logical units: a hundredth of a module; the device: ten pixels a module.
+    const std::int32_t Wl = n * 100, Hl = h * 100, W = n * 10, H = h * 10;
+    Registres r;
+    r.registre(EMR_SETMAPMODE, {MM_ANISOTROPIC});
+    r.registre(EMR_SETWINDOWEXTEX, {std::uint32_t(Wl), std::uint32_t(Hl)});
+    r.registre(EMR_SETVIEWPORTEXTEX, {std::uint32_t(W), std::uint32_t(H)});
+    r.registre(EMR_SETSTRETCHBLTMODE, {COLORONCOLOR});
+    // The bitmap: two colours, rows from the bottom, each padded to four bytes.
+    const std::uint32_t filaBytes = std::uint32_t((n + 31) / 32 * 4);
+    const std::uint32_t bits = filaBytes * std::uint32_t(h);
+    const std::uint32_t capcalera = 80, bmi = 48;
+    U32(r.dades, EMR_STRETCHDIBITS);
+    U32(r.dades, capcalera + bmi + bits);
+    I32(r.dades, 0), I32(r.dades, 0), I32(r.dades, W - 1), I32(r.dades, H - 1);
+    I32(r.dades, 0), I32(r.dades, 0);   // destination
+    I32(r.dades, 0), I32(r.dades, 0), I32(r.dades, n), I32(r.dades, h);   // source
+    U32(r.dades, capcalera), U32(r.dades, bmi), U32(r.dades, capcalera + bmi), U32(r.dades, bits);
+    U32(r.dades, 0);   // colours given as RGB
+    U32(r.dades, SRCCOPY);
+    I32(r.dades, Wl), I32(r.dades, Hl);
+    U32(r.dades, 40), I32(r.dades, n), I32(r.dades, h);
+    I16(r.dades, 1), I16(r.dades, 1);   // planes, bits a pixel
+    U32(r.dades, 0), U32(r.dades, bits), U32(r.dades, 0), U32(r.dades, 0), U32(r.dades, 2), U32(r.dades, 0);
+    for (QRgb c : {clar, fosc}) {
+        r.dades.append(char(qBlue(c)));
+        r.dades.append(char(qGreen(c)));
+        r.dades.append(char(qRed(c)));
+        r.dades.append('\0');
+    }
+    // Format_Mono holds index 0 (light) as bit 0, most significant bit first: as DIBs do.
+    for (int y = h - 1; y >= 0; --y) {
+        r.dades.append(reinterpret_cast<const char*>(m.constScanLine(y)), std::min<qsizetype>(m.bytesPerLine(), filaBytes));
+        if (m.bytesPerLine() < qsizetype(filaBytes)) r.dades.append(int(filaBytes - m.bytesPerLine()), '\0');
+    }
+    ++r.nombre;
+    r.registre(EMR_EOF, {0, 16, 20});
+    return AmbCapcalera(r, W, H, millimetres, 0);
 }
 
 } // namespace kovel::codes

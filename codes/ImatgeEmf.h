@@ -3,6 +3,7 @@
 // the printer's own resolution, and lays a label out without handling a bitmap.
 #include <QByteArray>
 #include <QFont>
+#include <QImage>
 #include <QList>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -37,6 +38,10 @@ struct TextsEmf {
 
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
                const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes, const TextsEmf* texts = nullptr);
+// A grid of modules in two colours (a QR code with its quiet zone: one bit a module, row
+// by row from the top) filling the whole picture, each module stretched to its square
+// without smoothing. A few hundred bytes where the modules as shapes take kilobytes.
+QByteArray EmfModuls(const QImage& moduls, QSizeF millimetres, QRgb clar, QRgb fosc);
 // The same from outlines.
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
                const std::vector<std::pair<QRgb, QPainterPath>>& capes, const TextsEmf* texts = nullptr);

@@ -51,6 +51,21 @@ inline QImage DibuixaEmf(const QByteArray& emf, double factor = 1.0)
                 cami.closeSubpath();
             }
             p.fillPath(cami, actual);
+        } else if (tipus == 81) {   // a two-colour bitmap stretched over its place
+            const qsizetype bmi = at + u32(at + 48), bits = at + u32(at + 56);
+            const int bw = i32(bmi + 4), bh = i32(bmi + 8);
+            if (bw > 0 && bh > 0 && bw < 10000 && bh < 10000) {
+                QImage b(bw, bh, QImage::Format_Mono);
+                auto quad = [&](qsizetype q) { return qRgb(uchar(emf[q + 2]), uchar(emf[q + 1]), uchar(emf[q])); };
+                b.setColorTable({quad(bmi + 40), quad(bmi + 44)});
+                const int fila = (bw + 31) / 32 * 4;
+                for (int y = 0; y < bh; ++y)
+                    std::memcpy(b.scanLine(bh - 1 - y), emf.constData() + bits + qsizetype(y) * fila, size_t(b.bytesPerLine()));
+                const QRectF desti(i32(at + 24) * escalaX * factor, i32(at + 28) * escalaY * factor,
+                                   i32(at + 72) * escalaX * factor, i32(at + 76) * escalaY * factor);
+                p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+                p.drawImage(desti, b);
+            }
         } else if (tipus == 14) {
             break;
         }
