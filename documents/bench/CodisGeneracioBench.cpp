@@ -7,7 +7,8 @@
 //   documents_codis_bench --benchmark_filter='EAN13/10000/0|LibreOffice'
 //   KOVEL_BENCH_DIR=folder keeps the documents made there.
 //
-// Counters: ms_record (time per record), peak_MB (peak resident memory of the run),
+// Counters: ms_record (time per record, source to saved file), save_ms (the save alone),
+// peak_MB (peak resident memory of the run), gen_peak_MB (the peak before the save),
 // docx_MB, pictures (picture parts in the package); for LibreOffice, its peak memory.
 #include "documents/CodisPrograma.h"
 #include "documents/FontsOficina.h"
