@@ -1,6 +1,8 @@
 #include "codes/CodiBarres.h"
 
 #include "codes/EntornDisseny.h"
+#include "codes/ImatgeEmf.h"
+#include "codes/ImatgePng.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "platform/word/Document.h"
@@ -12,6 +14,17 @@
 #include <utility>
 
 std::vector<std::unique_ptr<kovel::barcode::ActiveBC>> ClonsBarres;
+
+namespace kovel::codes {
+
+const ImatgeCodi* MemoriaImatges::Cerca(const QString& clau) const
+{
+    auto it = imatges_.constFind(clau);
+    return it == imatges_.constEnd() ? nullptr : &*it;
+}
+
+} // namespace kovel::codes
+
 QStringList EtiquetesBarres;
 
 namespace CodiBarres {
@@ -48,48 +61,123 @@ QString FitxerImatge(const QString& tag)
     return tmp + QStringLiteral("/imatge_camp_") + NomSegurFitxer(tag) + QStringLiteral(".bmp");
 }
 
+namespace {
+
+// A field-linked clone's value it cannot encode: counted for the message at the end.
+void AnotaNoCodificat(const ActiveBC& barcode, const QString& tag, const QString& spare)
+{
+    for (const auto& c : ClonsBarres)
+        if (c.get() == &barcode) {
+            auto& nc = kovel::codes::NoCodificats();
+            nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, barcode.BarText(), barcode.Error());
+        }
+}
+
+// The shown size of a barcode given 0 x 0: its own.
+void MidaPropia(const ActiveBC& barcode, float& w, float& h)
+{
+    w = barcode.MinBarcodeWidth();
+    h = w / 2.5f;
+    if (barcode.Orientation() % 180 == 90) std::swap(w, h);
+}
+
+QString TextAlternatiu(const QString& altText, const QString& tag)
+{
+    return !altText.isEmpty() ? altText : tag.isEmpty() ? QStringLiteral("TOLV_barres") : QStringLiteral("TOLV_barres_") + tag;
+}
+
+} // namespace
+
+bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes::ImatgeCodi& imatge, QString* motiu)
+{
+    if (!barcode.Valid()) {
+        if (motiu) *motiu = barcode.Error();
+        return false;
+    }
+    float w = width, h = height;
+    if (w == 0) {
+        MidaPropia(barcode, w, h);
+        const bool girat = barcode.Orientation() % 180 == 90;
+        const float alcada = girat ? w : h;   // before turning
+        // Shapes on a grid of PixelsModul pixels a module: the bars fix the shown width,
+        // PixelsModul pixels being 2 pixels of 96 dpi.
+        const auto v = barcode.DibuixarVectors(PixelsModul, std::max(1, int(std::lround(alcada * PixelsModul / 2.0f))));
+        (girat ? h : w) = barcode.AmpladaPixels(PixelsModul) * 2.0f / PixelsModul;
+        if (!v.capes.empty() || !v.textos.empty()) {
+            const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
+            kovel::codes::TextsEmf texts;
+            texts.font = v.font;
+            texts.color = v.colorText;
+            for (const auto& t : v.textos) texts.peces.push_back({t.base, t.text, t.avancos});
+            imatge.png = kovel::codes::Emf(v.mida, mm, v.transparent ? std::nullopt : std::optional<QRgb>(v.fons), v.capes, &texts);
+            imatge.pixels = v.mida;
+        }
+    } else {
+        const QSize size(std::max(1, int(std::lround(w * PixelsModul / 2.0f))), std::max(1, int(std::lround(h * PixelsModul / 2.0f))));
+        const QImage img = barcode.Dibuixar(size);
+        imatge.png = kovel::codes::PngCompacte(img);
+        imatge.pixels = img.size();
+    }
+    imatge.ample = w;
+    imatge.alt = h;
+    if (imatge.png.isEmpty()) {
+        if (motiu) *motiu = QStringLiteral("The barcode cannot be drawn at %1 x %2 pixels").arg(w).arg(h);
+        return false;
+    }
+    return true;
+}
+
+void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText)
+{
+    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromEncoded(imatge.png, imatge.pixels));
+    pic.setAlternativeText(altText);
+    // Shown at 96 dpi: 0.75 points a pixel.
+    pic.setWidth(kovel::word::Points(imatge.ample * 0.75));
+    pic.setHeight(kovel::word::Points(imatge.alt * 0.75));
+    selection.collapse(kovel::word::Collapse::End);
+}
+
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
                        float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
         // A record's value that a field-linked code cannot hold: reported once at the end.
-        for (const auto& c : ClonsBarres)
-            if (c.get() == &barcode) {
-                auto& nc = kovel::codes::NoCodificats();
-                nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, barcode.BarText(), barcode.Error());
-            }
+        AnotaNoCodificat(barcode, tag, spare);
         return false;
     }
     const QString file = FitxerImatge(tag);
     if (QFile::exists(file)) QFile::remove(file);
 
     float w = width, h = height;
-    if (w == 0) {
-        w = barcode.MinBarcodeWidth();
-        h = w / 2.5f;
-        if (barcode.Orientation() % 180 == 90) std::swap(w, h);
+    if (w == 0) MidaPropia(barcode, w, h);
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(barcode, width == 0 ? 0 : w, h, imatge, motiu)) return false;
+    // The bitmap file of the tag, at the shown size and 96 dpi.
+    barcode.SaveToImageFile(w, h, file);
+    InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    width = imatge.ample;
+    height = imatge.alt;
+    return true;
+}
+
+bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
+                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu)
+{
+    const QString clau = QStringLiteral("B") + tag + QChar(0) + barcode.BarText();
+    if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
+        InserirImatge(selection, *feta, TextAlternatiu(altText, tag));
+        return true;
     }
-    const QSize size(std::max(1, static_cast<int>(std::lround(w))), std::max(1, static_cast<int>(std::lround(h))));
-    QImage img = barcode.Dibuixar(size);
-    if (img.isNull()) {
-        if (motiu) *motiu = QStringLiteral("The barcode cannot be drawn at %1 x %2 pixels").arg(size.width()).arg(size.height());
+    if (!barcode.Valid()) {
+        if (motiu) *motiu = barcode.Error();
+        AnotaNoCodificat(barcode, tag, spare);
         return false;
     }
-    img.setDotsPerMeterX(3780);
-    img.setDotsPerMeterY(3780);
-    if (!img.save(file, "BMP")) throw BarcodeError(QStringLiteral("Cannot write the picture file %1").arg(file));
-
-    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
-    pic.setAlternativeText(!altText.isEmpty() ? altText
-                           : tag.isEmpty()    ? QStringLiteral("TOLV_barres")
-                                              : QStringLiteral("TOLV_barres_") + tag);
-    // Shown at 96 dpi: 0.75 points a pixel.
-    pic.setWidth(kovel::word::Points(w * 0.75));
-    pic.setHeight(kovel::word::Points(h * 0.75));
-    selection.collapse(kovel::word::Collapse::End);
-    width = w;
-    height = h;
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(barcode, 0, 0, imatge, motiu)) return false;
+    memoria.Desa(clau, imatge);
+    InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
     return true;
 }
 

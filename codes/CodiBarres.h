@@ -3,6 +3,9 @@
 // for every record.
 #include "platform/barcode/ActiveBC.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +19,46 @@ namespace kovel::word { class Range; }
 extern std::vector<std::unique_ptr<kovel::barcode::ActiveBC>> ClonsBarres;
 extern QStringList EtiquetesBarres;
 
+namespace kovel::codes {
+
+// A code's picture for the document, made in memory: PNG bytes, their pixel size and the
+// size the picture is shown at (pixels at 96 dpi, 0.75 points each).
+struct ImatgeCodi {
+    QByteArray png;
+    QSize pixels;
+    float ample = 0;
+    float alt = 0;
+};
+
+// Pictures made during one generation, by code and value: an identical value is drawn and
+// encoded once, and its labels share the bytes (one picture in the package). The bytes are
+// shared with the document, not copied.
+class MemoriaImatges {
+public:
+    const ImatgeCodi* Cerca(const QString& clau) const;
+    void Desa(const QString& clau, const ImatgeCodi& imatge) { imatges_.insert(clau, imatge); }
+    void Buida() { imatges_.clear(); }
+    qsizetype Nombre() const { return imatges_.size(); }
+
+private:
+    QHash<QString, ImatgeCodi> imatges_;
+};
+
+} // namespace kovel::codes
+
 namespace CodiBarres {
+
+// Device pixels a module in a barcode's picture: the code is shown at two pixels of 96 dpi
+// a module, so seven make every module whole pixels at 336 dpi of the printed size.
+inline constexpr int PixelsModul = 7;
+
+// The picture of `barcode` for printing, in memory. Width 0: the shown size is
+// MinBarcodeWidth by MinBarcodeWidth / 2.5 (exchanged for 90º and 270º) and every module is
+// PixelsModul pixels; otherwise the given sizes (pixels at 96 dpi) drawn at 3.5 times as
+// many pixels. Palette PNG: one bit a pixel for a code in two colours. False, with
+// `motiu`, when the code cannot be drawn.
+bool FerImatge(const kovel::barcode::ActiveBC& barcode, float width, float height, kovel::codes::ImatgeCodi& imatge,
+               QString* motiu = nullptr);
 
 // The n-th clone as tags count (from 1); nullptr when there is none.
 kovel::barcode::ActiveBC* Clon(int n);
@@ -29,9 +71,10 @@ QString NomSegurFitxer(const QString& tag);
 
 // Draws `barcode` and inserts it at `selection` as an inline picture. Width 0: the
 // width is the control's MinBarcodeWidth and the height width / 2.5, exchanged for 90º and
-// 270º; otherwise the given sizes are used (pixels at 96 dpi; the picture is shown at that
-// resolution). Writes the bitmap file of the tag, sets the alternative text ("TOLV_barres",
-// "TOLV_barres_" + tag, or `altText` when not empty) and hands the sizes back.
+// 270º; otherwise the given sizes are used (pixels at 96 dpi: the picture is shown at that
+// size, its content drawn for printing by FerImatge). Writes the bitmap file of the tag,
+// sets the alternative text ("TOLV_barres", "TOLV_barres_" + tag, or `altText` when not
+// empty) and hands the sizes back.
 // When the control cannot encode its text nothing is inserted, the sizes are left alone,
 // `motiu` (when given) says why and the result is false. A file or document failure
 // raises kovel::barcode::BarcodeError.
@@ -39,6 +82,16 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
                        kovel::barcode::ActiveBC& barcode, const QString& spare,
                        float& height, float& width, const QString& altText,
                        QString* motiu = nullptr);
+
+// The generator's barcode of one record: as InserirImatgeCodi with width and height 0, but
+// no bitmap file is written and a value drawn before in the generation (same tag, same
+// text) takes its picture from `memoria`.
+bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
+                           const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
+                           QString* motiu = nullptr);
+
+// Puts `imatge` at `selection` as an inline picture with `altText`, shown at its size.
+void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText);
 
 // Copies the 23 settings of one barcode (text, type, colours, font, options).
 void CopiarPropietats(const kovel::barcode::ActiveBC& source, kovel::barcode::ActiveBC& destination);

@@ -1,10 +1,13 @@
 #include "codes/CodiQR.h"
 
-#include "codes/CodiBarres.h"
+#include "codes/ImatgeEmf.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPainterPath>
+#include <QTransform>
 
 #include <cmath>
 
@@ -217,12 +220,6 @@ QRCodeCtrl* Clon(int n)
     return ClonsQR[static_cast<size_t>(n - 1)].get();
 }
 
-namespace {
-QRgb ForeRgb(std::uint32_t basic)
-{
-    return qRgb(static_cast<int>(basic & 0xFF), static_cast<int>((basic >> 8) & 0xFF), static_cast<int>((basic >> 16) & 0xFF));
-}
-} // namespace
 
 const QString* Plantilla(int k)
 {
@@ -230,16 +227,118 @@ const QString* Plantilla(int k)
     return &PlantillesQR[k];
 }
 
+namespace {
+
+void AnotaNoCodificat(const QRCodeCtrl& qr, const QString& tag, const QString& spare)
+{
+    for (const auto& c : ClonsQR)
+        if (c.get() == &qr) {
+            auto& nc = kovel::codes::NoCodificats();
+            nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
+        }
+}
+
+QString TextAlternatiu(const QString& altText, const QString& tag)
+{
+    return !altText.isEmpty() ? altText : tag.isEmpty() ? QStringLiteral("TOLV_qr") : QStringLiteral("TOLV_qr_") + tag;
+}
+
+} // namespace
+
+bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* motiu)
+{
+    if (!qr.Valid()) {
+        if (motiu) *motiu = qr.Error();
+        return false;
+    }
+    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
+    const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
+    // The modules as shapes on a grid of PixelsModul pixels a module, quiet zone around.
+    const QStringList files = qr.Matriu();
+    const int costat = w / 3 * PixelsModul;
+    const int marge = (costat / PixelsModul - int(files.size())) / 2 * PixelsModul;
+    const auto color = [](std::uint32_t basic) {
+        return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
+    };
+    const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
+    if (!qr.Transparent()) {
+        // On its space colour: the grid of modules itself, one bit a module.
+        const int n = costat / PixelsModul, m0 = marge / PixelsModul;
+        QImage moduls(n, n, QImage::Format_Mono);
+        moduls.setColorTable({color(qr.BackColor()), color(qr.ForeColor())});
+        moduls.fill(0);
+        for (int y = 0; y < files.size(); ++y)
+            for (int x = 0; x < files[y].size(); ++x)
+                if (files[y][x] == QLatin1Char('1')) moduls.setPixel(m0 + x, m0 + y, 1);
+        if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
+        imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
+        imatge.pixels = QSize(costat, costat);
+        imatge.ample = float(w);
+        imatge.alt = float(h);
+        if (imatge.png.isEmpty()) {
+            if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
+            return false;
+        }
+        return true;
+    }
+    // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
+    // as the picture turns.
+    const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
+    QList<QPolygonF> moduls;
+    struct Tram {
+        int x, e, y0, y1;
+    };
+    std::vector<Tram> oberts, nous;
+    auto tanca = [&](const Tram& t) {
+        const qreal x0 = marge + t.x * PixelsModul, x1 = marge + t.e * PixelsModul;
+        const qreal y0 = marge + t.y0 * PixelsModul, y1 = marge + t.y1 * PixelsModul;
+        const QPolygonF rect({QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)});
+        moduls << (qr.Orientation() != 0 ? gir.map(rect) : rect);
+    };
+    for (int y = 0; y <= files.size(); ++y) {
+        nous.clear();
+        if (y < files.size()) {
+            const QString& f = files[y];
+            for (int x = 0; x < f.size();) {
+                if (f[x] != QLatin1Char('1')) {
+                    ++x;
+                    continue;
+                }
+                int e = x;
+                while (e < f.size() && f[e] == QLatin1Char('1')) ++e;
+                nous.push_back({x, e, y, y + 1});
+                x = e;
+            }
+        }
+        // A run the row above had too goes on; the others end there.
+        size_t j = 0;
+        for (const Tram& t : oberts) {
+            while (j < nous.size() && nous[j].x < t.x) ++j;
+            if (j < nous.size() && nous[j].x == t.x && nous[j].e == t.e)
+                nous[j].y0 = t.y0;
+            else
+                tanca(t);
+        }
+        std::swap(oberts, nous);
+    }
+    imatge.png = kovel::codes::Emf(QSize(costat, costat), mm, std::nullopt,
+                                   std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), moduls}});
+    imatge.pixels = QSize(costat, costat);
+    imatge.ample = float(w);
+    imatge.alt = float(h);
+    if (imatge.png.isEmpty()) {
+        if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
+        return false;
+    }
+    return true;
+}
+
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
                      float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
-        for (const auto& c : ClonsQR)
-            if (c.get() == &qr) {
-                auto& nc = kovel::codes::NoCodificats();
-                nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
-            }
+        AnotaNoCodificat(qr, tag, spare);
         return false;
     }
     QString file;
@@ -249,30 +348,33 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
         throw QrError(e.message());
     }
     if (QFile::exists(file)) QFile::remove(file);
-    const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
-    const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
-    QImage img = qr.Dibuixar(QSize(w, h));
-    if (img.isNull()) {
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(qr, imatge, motiu)) return false;
+    // The bitmap file of the tag, at the shown size and 96 dpi.
+    qr.SaveToImageFile(int(imatge.ample), int(imatge.alt), file, 96, 3);
+    width = imatge.ample;
+    height = imatge.alt;
+    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    return true;
+}
+
+bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
+                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu)
+{
+    const QString clau = QStringLiteral("Q") + tag + QChar(0) + qr.DataToEncode();
+    if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
+        CodiBarres::InserirImatge(selection, *feta, TextAlternatiu(altText, tag));
+        return true;
+    }
+    if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
+        AnotaNoCodificat(qr, tag, spare);
         return false;
     }
-    img.setDotsPerMeterX(3780);
-    img.setDotsPerMeterY(3780);
-    if (!img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
-    width = static_cast<float>(w);
-    height = static_cast<float>(h);
-    // Two colours: a palette picture is a fraction of the data to compress into the document.
-    if (!qr.Transparent()) {
-        const QVector<QRgb> palette{ForeRgb(qr.BackColor()), ForeRgb(qr.ForeColor())};
-        img = img.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
-    }
-    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
-    pic.setAlternativeText(!altText.isEmpty() ? altText
-                           : tag.isEmpty()    ? QStringLiteral("TOLV_qr")
-                                              : QStringLiteral("TOLV_qr_") + tag);
-    pic.setWidth(kovel::word::Points(w * 0.75));
-    pic.setHeight(kovel::word::Points(h * 0.75));
-    selection.collapse(kovel::word::Collapse::End);
+    kovel::codes::ImatgeCodi imatge;
+    if (!FerImatge(qr, imatge, motiu)) return false;
+    memoria.Desa(clau, imatge);
+    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
     return true;
 }
 

@@ -2,6 +2,7 @@
 // QR data: the character-set handling of the QR dialog, the content formats (text, web
 // address, SMS, contact card), the templates of field-linked codes, the QR pictures in
 // the design and the field-linked QR codes that the generator remakes for every record.
+#include "codes/CodiBarres.h"
 #include "platform/qr/QRCodeCtrl.h"
 
 #include <QString>
@@ -75,14 +76,30 @@ kovel::qr::QRCodeCtrl* Clon(int n);
 // The k-th template as the tag "n_k" counts it (from 0); nullptr when there is none.
 const QString* Plantilla(int k);
 
-// Draws `qr` at three pixels a module with its quiet zone (four modules) and inserts it at
-// `selection` (the sizes are always the control's, handed back in pixels at 96 dpi). File
-// as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
+// Inserts the picture of `qr` (FerImatge) at `selection`: the sizes are always the
+// control's at three pixels a module with its quiet zone (four modules), handed back in
+// pixels at 96 dpi. Bitmap file at those sizes as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
 // "TOLV_qr". When the data cannot be encoded nothing is inserted, `motiu` says why and the
 // result is false. A file failure raises kovel::qr::QrError.
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                      const QString& spare, float& height, float& width, const QString& altText,
                      QString* motiu = nullptr);
+
+// Device pixels a module in a QR code's picture: the code is shown at three pixels of 96
+// dpi a module, so ten make every module whole pixels at 320 dpi of the printed size.
+inline constexpr int PixelsModul = 10;
+
+// The picture of `qr` for printing, in memory: shown at the control's size for three
+// pixels a module with its quiet zone, drawn at PixelsModul pixels a module; palette PNG.
+// False, with `motiu`, when the data cannot be encoded.
+bool FerImatge(const kovel::qr::QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* motiu = nullptr);
+
+// The generator's QR code of one record: as InserirImatgeQR, but no bitmap file is written
+// and data drawn before in the generation (same tag, same data) takes its picture from
+// `memoria`.
+bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
+                           const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
+                           QString* motiu = nullptr);
 
 // Copies the 10 settings of one QR code.
 void CopiarPropietatsQR(const kovel::qr::QRCodeCtrl& source, kovel::qr::QRCodeCtrl& destination);

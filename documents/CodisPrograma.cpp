@@ -15,9 +15,9 @@ void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, 
     if (!clon || n < 1 || n > EtiquetesBarres.size())
         throw GeneracioError(QStringLiteral("The design names barcode %1, which this run did not make.").arg(n));
     clon->setBarText(valor);
-    float alt = 0, ample = 0;   // 0 and 0: the code's own size
-    // A value the bar type cannot encode leaves the label without its code, as an empty one.
-    CodiBarres::InserirImatgeCodi(lloc, EtiquetesBarres.at(n - 1), *clon, camp, alt, ample, textAlternatiu);
+    // The code's own size. A value the bar type cannot encode leaves the label without its
+    // code, as an empty one.
+    CodiBarres::InserirImatgeRegistre(lloc, EtiquetesBarres.at(n - 1), *clon, camp, textAlternatiu, imatges_);
 }
 
 void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
@@ -27,8 +27,7 @@ void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, cons
     if (!clon || n < 1 || n > EtiquetesQR.size())
         throw GeneracioError(QStringLiteral("The design names QR code %1, which this run did not make.").arg(n));
     clon->setDataToEncode(dades);
-    float alt = 0, ample = 0;
-    CodiQR::InserirImatgeQR(lloc, EtiquetesQR.at(n - 1), *clon, s, alt, ample, textAlternatiu);
+    CodiQR::InserirImatgeRegistre(lloc, EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_);
 }
 
 QString CodisPrograma::codificarText(const QString& text) { return CodiQR::CodificarText(text); }
@@ -53,12 +52,17 @@ QString CodisPrograma::omplirPlantillaQR(const QString& plantilla, const std::fu
     return resultat;
 }
 
-void CodisPrograma::iniciGeneracio() { kovel::codes::NoCodificats().Comencar(); }
+void CodisPrograma::iniciGeneracio()
+{
+    kovel::codes::NoCodificats().Comencar();
+    imatges_.Buida();
+}
 
 void CodisPrograma::registreActual(std::int32_t registre) { kovel::codes::NoCodificats().EstablirRegistre(registre); }
 
 void CodisPrograma::finalGeneracio()
 {
+    imatges_.Buida();
     const auto& nc = kovel::codes::NoCodificats();
     if (!nc.Buit())
         Portapapers::MissatgePopUp(nc.Resum(), mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));

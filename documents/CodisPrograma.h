@@ -1,6 +1,7 @@
 #pragma once
 // The field-linked barcodes and QR codes made by the code dialogs in this run, as the
 // generator remakes them for every record.
+#include "codes/CodiBarres.h"
 #include "documents/OpcionsGeneracio.h"
 
 namespace generar_doc {
@@ -22,6 +23,10 @@ public:
     void iniciGeneracio() override;
     void registreActual(std::int32_t registre) override;
     void finalGeneracio() override;
+
+private:
+    // The pictures of this generation: a value met again is not drawn again.
+    kovel::codes::MemoriaImatges imatges_;
 };
 
 } // namespace generar_doc

@@ -2,7 +2,7 @@
 # Installs, with apt-get, the Debian 12 packages the build and the tests need (only those missing).
 set -eu
 PKGS="build-essential cmake ninja-build pkg-config git
-qt6-base-dev libgl-dev libzip-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
+qt6-base-dev libgl-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
 libzint-dev libzxing-dev libxlsxwriter-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils fonts-dejavu-core systemd"

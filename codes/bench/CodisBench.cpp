@@ -66,6 +66,24 @@ void BM_EAN13(benchmark::State& state)
 }
 BENCHMARK(BM_EAN13)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+// 10,000 EAN-13 pictures for printing, as the generator makes them (vector pictures).
+void BM_EAN13Impressio(benchmark::State& state)
+{
+    App();
+    kovel::barcode::ActiveBC bc;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 10000; ++i) {
+            bc.setBarText(QStringLiteral("84%1").arg(i, 10, 10, QLatin1Char('0')));
+            kovel::codes::ImatgeCodi imatge;
+            CodiBarres::FerImatge(bc, 0, 0, imatge);
+            bytes += imatge.png.size();
+        }
+    }
+    state.counters["bytes"] = double(bytes) / 10000;
+}
+BENCHMARK(BM_EAN13Impressio)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 // The whole path of a generation: bitmap file and picture in a document, 1,000 of each.
 void BM_InsercioDocument(benchmark::State& state)
 {

@@ -7,13 +7,14 @@
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
 #include "codes/ValorsNoCodificats.h"
-#include "codes/frmCodiBarres.h"
-#include "codes/frmCodiQR.h"
+#include "codes/ui/frmCodiBarres.h"
+#include "codes/ui/frmCodiQR.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
+#include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
 
 #include <QCheckBox>
@@ -79,7 +80,7 @@ struct Opcions : generar_doc::OpcionsGeneracio {
 QImage Imatge(const InlinePicture* p)
 {
     QImage img;
-    img.loadFromData(p->png(), "PNG");
+    img = kovel::proves::ImatgeDe(p->png());
     return img;
 }
 

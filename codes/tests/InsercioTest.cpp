@@ -4,6 +4,7 @@
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
+#include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
 #include "platform/word/Document.h"
 
@@ -31,7 +32,7 @@ protected:
     static QString Llegit(const kovel::word::InlinePicture* p)
     {
         QImage img;
-        img.loadFromData(p->png(), "PNG");
+        img = kovel::proves::ImatgeDe(p->png());
         const auto r = kovel::proves::Llegir(img);
         return r.ok ? r.text : QStringLiteral("<not read>");
     }
@@ -53,7 +54,14 @@ TEST_F(Insercio, CodiDeBarresFix)
     EXPECT_TRUE(ClonsBarres.empty());
     EXPECT_EQ(w, bc.MinBarcodeWidth());
     EXPECT_FLOAT_EQ(h, w / 2.5f);
-    EXPECT_EQ(Pictures()[0]->pixelSize(), QSize(static_cast<int>(w), static_cast<int>(h)));
+    // Shown at the code's size, as a vector picture on a grid of seven units a module.
+    const kovel::word::InlinePicture* p = Pictures()[0];
+    EXPECT_TRUE(p->isVector());
+    EXPECT_DOUBLE_EQ(p->width().value, w * 0.75);
+    EXPECT_EQ(p->pixelSize().width(), bc.AmpladaPixels(CodiBarres::PixelsModul));
+    EXPECT_EQ(p->pixelSize().width() * 2, static_cast<int>(w) * CodiBarres::PixelsModul);
+    // The bitmap file keeps the shown size at 96 dpi.
+    EXPECT_EQ(QImage(Tmp() + QStringLiteral("imatge_camp_.bmp")).size(), QSize(static_cast<int>(w), static_cast<int>(h)));
     EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
     // A second code goes after the first, not over it.
     ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), QString(), bc, QString(), h, w, QString()));

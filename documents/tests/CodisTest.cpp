@@ -8,6 +8,7 @@
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "common/MsgBox.h"
+#include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ struct Opcions : OpcionsGeneracio {
 QString Llegit(const InlinePicture* p)
 {
     QImage img;
-    img.loadFromData(p->png(), "PNG");
+    img = kovel::proves::ImatgeDe(p->png());
     return kovel::proves::Llegir(img).text;
 }
 

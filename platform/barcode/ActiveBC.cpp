@@ -8,8 +8,11 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageWriter>
+#include <QHash>
 #include <QPainter>
 #include <QBuffer>
+#include <QPainterPath>
+#include <QSaveFile>
 #include <QTransform>
 
 #include <zint.h>
@@ -508,7 +511,7 @@ std::vector<std::pair<bool, int>> Runs(const std::vector<std::uint8_t>& row)
 
 // Width in pixels of a row's element runs at n pixels a module, with `quiet` modules of
 // quiet zone: wide elements stretch by the ratio.
-int AmpladaPixels(const std::vector<std::pair<bool, int>>& runs, int wide, float ratio, int quiet, int n)
+int AmpladaRuns(const std::vector<std::pair<bool, int>>& runs, int wide, float ratio, int quiet, int n)
 {
     int px = quiet * n;
     for (const auto& [bar, len] : runs) {
@@ -525,31 +528,64 @@ bool HiHaFonts()
 
 } // namespace
 
-float ActiveBC::MinBarcodeWidth() const
+float ActiveBC::MinBarcodeWidth() const { return static_cast<float>(AmpladaPixels(2)); }
+
+int ActiveBC::AmpladaPixels(int modulePixels) const
 {
     const Codificacio& c = codificacio();
-    if (!Valid() || c.rows.empty()) return 0;
+    if (!Valid() || c.rows.empty() || modulePixels < 1) return 0;
     const auto [ql, qr] = ZonesSilenci(barType_);
-    return static_cast<float>(
-        AmpladaPixels(Runs(c.rows.back()), AmpladaAmple(barType_), wide2Narrow_, showQuietZone_ ? ql + qr : 0, 2));
+    return AmpladaRuns(Runs(c.rows.back()), AmpladaAmple(barType_), wide2Narrow_, showQuietZone_ ? ql + qr : 0,
+                       modulePixels);
 }
 
-QImage ActiveBC::Dibuixar(QSize pixels) const
+QImage ActiveBC::Dibuixar(QSize pixels) const { return dibuixa(pixels, 0, true, nullptr, nullptr); }
+
+ActiveBC::ImatgeFiles ActiveBC::DibuixarPerImprimir(int modulePixels, int height) const
+{
+    ImatgeFiles out;
+    const int w = AmpladaPixels(modulePixels);
+    if (w <= 0 || height <= 0) return out;
+    if (codificacio().rows.size() == 1 && orientation_ == 0) {
+        // One row of bars: drawn once, its rows all pointing at it.
+        int textPx = 0;
+        out.linies = dibuixa(QSize(w, height), modulePixels, false, &textPx, nullptr);
+        if (out.linies.isNull()) return out;
+        const bool ambText = textPx > 0;
+        const int barsH = std::max(1, height - textPx);
+        const int barsTop = (ambText && textBottomTop_) ? textPx : 0;
+        const int filaBarres = barsTop;   // the bars' row in the compact picture
+        out.fila.resize(static_cast<size_t>(std::max(height, barsTop + barsH)));
+        for (int y = 0; y < int(out.fila.size()); ++y) {
+            if (y >= barsTop && y < barsTop + barsH) out.fila[size_t(y)] = filaBarres;
+            else if (y < barsTop) out.fila[size_t(y)] = y;                       // text above
+            else out.fila[size_t(y)] = std::min(textPx, 1 + (y - barsH));      // text below
+        }
+        return out;
+    }
+    const bool turned = orientation_ == 90 || orientation_ == 270;
+    out.linies = dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, false, nullptr, nullptr);
+    out.fila.resize(static_cast<size_t>(out.linies.height()));
+    for (int y = 0; y < out.linies.height(); ++y) out.fila[size_t(y)] = y;
+    return out;
+}
+
+QImage ActiveBC::dibuixa(QSize pixels, int moduleForced, bool smoothText, int* compactText, Vectors* vec) const
 {
     const Codificacio& c = codificacio();
     if (!Valid() || c.rows.empty() || pixels.isEmpty()) return {};
     const bool turned = orientation_ == 90 || orientation_ == 270;
     const int W = turned ? pixels.height() : pixels.width();
-    const int H = turned ? pixels.width() : pixels.height();
+    int H = turned ? pixels.width() : pixels.height();
 
     const auto [ql, qr] = ZonesSilenci(barType_);
     const int wide = AmpladaAmple(barType_);
     // Element widths at n pixels a module: columns of each module of the widest row.
     const auto& base = c.rows.back();
     const auto runs = Runs(base);
-    auto amplada = [&](int n) { return AmpladaPixels(runs, wide, wide2Narrow_, showQuietZone_ ? ql + qr : 0, n); };
-    int n = std::max(1, W / std::max(1, amplada(1)));
-    while (n > 1 && amplada(n) > W) --n;
+    auto amplada = [&](int n) { return AmpladaRuns(runs, wide, wide2Narrow_, showQuietZone_ ? ql + qr : 0, n); };
+    int n = moduleForced > 0 ? moduleForced : std::max(1, W / std::max(1, amplada(1)));
+    while (moduleForced <= 0 && n > 1 && amplada(n) > W) --n;
     const int total = amplada(n);
 
     // Pixel start of every module: wide elements stretch by the ratio.
@@ -569,10 +605,6 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
     int left = barAlign_ == 0 ? 0 : barAlign_ == 2 ? W - total : (W - total) / 2;
     const int barsLeft = left + (showQuietZone_ ? ql * n : 0);
 
-    QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    img.fill(transparent_ ? QColor(Qt::transparent) : ColorBasic(backColor_));
-    const QRgb fore = ColorBasic(foreColor_).rgb() | 0xFF000000u;
-
     // Text band.
     const bool fonts = HiHaFonts();
     const QString hrt = showText_ ? TextHuma() : QString();
@@ -584,8 +616,19 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
         font.setBold(font_.bold);
         font.setItalic(font_.italic);
         font.setUnderline(font_.underline);
+        if (!smoothText) font.setStyleStrategy(QFont::NoAntialias);
         textPx = QFontMetrics(font).height() + n;
     }
+    // Compact: the bars one pixel high, the text band whole.
+    if (compactText) {
+        *compactText = textPx;
+        H = textPx + 1;
+    }
+    // Shapes instead of pixels: the picture holds one line, never written.
+    QImage img(W, vec ? 1 : H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    img.fill(transparent_ ? QColor(Qt::transparent) : ColorBasic(backColor_));
+    const QRgb fore = ColorBasic(foreColor_).rgb() | 0xFF000000u;
+    QPainterPath barres;
     const int barsH = std::max(1, H - textPx);
     const int barsTop = (ambText && textBottomTop_) ? textPx : 0;
     const bool eanLayout = ambText && TipusEAN(barType_) && (txtEANFull_ || textAlign_ >= 4);
@@ -622,31 +665,102 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
             if (xb <= xa) xb = xa + 1;
             xa = std::max(0, xa);
             xb = std::min(W, xb);
+            if (vec) {
+                const int yb = guard ? std::max(y1, yg) : y1;
+                if (y0 < yb && xa < xb) barres.addRect(xa, y0, xb - xa, yb - y0);
+                m = e;
+                continue;
+            }
             if (y0 < y1)
                 std::fill(linia(y0) + xa, linia(y0) + std::max(xa, xb), fore);
             if (guard)
                 for (int yy = std::max(y1, 0); yy < yg; ++yy) std::fill(linia(yy) + xa, linia(yy) + std::max(xa, xb), fore);
             m = e;
         }
-        for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(linia(yy), linia(y0), static_cast<size_t>(W) * sizeof(QRgb));
+        if (!vec)
+            for (int yy = y0 + 1; yy < y1; ++yy) std::memcpy(linia(yy), linia(y0), static_cast<size_t>(W) * sizeof(QRgb));
         y += h;
     }
 
+    QPainterPath lletres;
+    if (vec) {
+        vec->capes.clear();
+        vec->textos.clear();
+    }
     if (ambText) {
-        QPainter p(&img);
-        p.setFont(font);
-        p.setPen(ColorBasic(textColor_));
+        QPainter p;
+        if (!vec) {
+            p.begin(&img);
+            p.setFont(font);
+            p.setPen(ColorBasic(textColor_));
+        }
+        // The text drawn, or its outlines placed as drawText places it.
+        const QFontMetricsF fm(font);
+        struct Escriptor {
+            QPainter& p;
+            QPainterPath* cami;
+            const QFont& font;
+            const QFontMetricsF& fm;
+            QString clauFont;
+            std::vector<ActiveBC::Vectors::Text>* textos;
+            void drawText(const QRectF& r, int flags, const QString& t) const
+            {
+                if (!cami) {
+                    p.drawText(r, flags, t);
+                    return;
+                }
+                // Each character's outline is flattened once and kept: a merge draws the same
+                // digits thousands of times.
+                struct Lletra {
+                    QPainterPath forma;
+                    qreal avanc = 0;
+                };
+                thread_local QHash<QString, Lletra> lletres;
+                std::vector<const Lletra*> text;
+                qreal amp = 0;
+                for (QChar ch : t) {
+                    const QString clau = clauFont + ch;
+                    auto it = lletres.find(clau);
+                    if (it == lletres.end()) {
+                        QPainterPath contorn;
+                        contorn.addText(QPointF(0, 0), font, QString(ch));
+                        Lletra l;
+                        for (const QPolygonF& pol : contorn.toSubpathPolygons()) l.forma.addPolygon(pol);
+                        l.avanc = fm.horizontalAdvance(ch);
+                        it = lletres.insert(clau, l);
+                    }
+                    text.push_back(&*it);
+                    amp += it->avanc;
+                }
+                qreal x = (flags & Qt::AlignRight) ? r.x() + r.width() - amp
+                        : (flags & Qt::AlignHCenter) ? r.x() + (r.width() - amp) / 2
+                                                     : r.x();
+                const qreal base = r.y() + (r.height() - fm.height()) / 2 + fm.ascent();
+                if (textos) {
+                    ActiveBC::Vectors::Text peca{QPointF(x, base), t, {}};
+                    for (const Lletra* l : text) peca.avancos.push_back(l->avanc);
+                    textos->push_back(std::move(peca));
+                    return;
+                }
+                for (const Lletra* l : text) {
+                    cami->addPath(l->forma.translated(x, base));
+                    x += l->avanc;
+                }
+            }
+        } escriptor{p, vec ? &lletres : nullptr, font, fm, vec ? font.key() + QChar(0) : QString(),
+                    vec && orientation_ == 0 ? &vec->textos : nullptr};
+        auto& pinta = escriptor;
         const int ty = textBottomTop_ ? 0 : barsH;
         auto posX = [&](int module) { return barsLeft + x0[std::clamp<size_t>(static_cast<size_t>(module), 0, base.size())]; };
         if (eanLayout && c.zintText.size() >= 8) {
             QString digits = c.zintText.section(QLatin1Char('+'), 0, 0);
             auto grup = [&](int a, int b, const QString& t) {
-                p.drawText(QRect(posX(a), ty, posX(b) - posX(a), textPx), Qt::AlignHCenter | Qt::AlignVCenter, t);
+                pinta.drawText(QRect(posX(a), ty, posX(b) - posX(a), textPx), Qt::AlignHCenter | Qt::AlignVCenter, t);
             };
             auto fora = [&](bool leftSide, const QString& t) {
                 const int wq = 9 * n;
-                if (leftSide) p.drawText(QRect(posX(0) - wq, ty, wq - n, textPx), Qt::AlignRight | Qt::AlignVCenter, t);
-                else p.drawText(QRect(posX(static_cast<int>(base.size())) + n, ty, wq, textPx), Qt::AlignLeft | Qt::AlignVCenter, t);
+                if (leftSide) pinta.drawText(QRect(posX(0) - wq, ty, wq - n, textPx), Qt::AlignRight | Qt::AlignVCenter, t);
+                else pinta.drawText(QRect(posX(static_cast<int>(base.size())) + n, ty, wq, textPx), Qt::AlignLeft | Qt::AlignVCenter, t);
             };
             if (barType_ == EAN13 && digits.size() == 13) {
                 fora(true, digits.left(1));
@@ -673,16 +787,39 @@ QImage ActiveBC::Dibuixar(QSize pixels) const
                 // Justified: the characters spread evenly over the bars.
                 const double step = static_cast<double>(band.width()) / hrt.size();
                 for (int i = 0; i < hrt.size(); ++i)
-                    p.drawText(QRectF(band.left() + i * step, ty, step, textPx), Qt::AlignCenter, hrt.mid(i, 1));
+                    pinta.drawText(QRectF(band.left() + i * step, ty, step, textPx), Qt::AlignCenter, hrt.mid(i, 1));
             } else {
                 const Qt::Alignment a = textAlign_ == 0 ? Qt::AlignLeft : textAlign_ == 2 ? Qt::AlignRight : Qt::AlignHCenter;
-                p.drawText(band, a | Qt::AlignVCenter, hrt);
+                pinta.drawText(band, a | Qt::AlignVCenter, hrt);
             }
         }
     }
 
+    if (vec) {
+        // Turned as the picture would be: the transform that lands it at the origin.
+        const QTransform t = QImage::trueMatrix(QTransform().rotate(orientation_), W, H);
+        const bool turned = orientation_ == 90 || orientation_ == 270;
+        vec->mida = turned ? QSize(H, W) : QSize(W, H);
+        vec->transparent = transparent_;
+        vec->fons = ColorBasic(backColor_).rgb() | 0xFF000000u;
+        vec->font = font;
+        vec->colorText = ColorBasic(textColor_).rgb() | 0xFF000000u;
+        if (!barres.isEmpty()) vec->capes.push_back({fore, t.map(barres)});
+        if (!lletres.isEmpty()) vec->capes.push_back({ColorBasic(textColor_).rgb() | 0xFF000000u, t.map(lletres)});
+        return {};
+    }
     if (orientation_ != 0) img = img.transformed(QTransform().rotate(orientation_));
     return img;
+}
+
+ActiveBC::Vectors ActiveBC::DibuixarVectors(int modulePixels, int height) const
+{
+    Vectors out;
+    const int w = AmpladaPixels(modulePixels);
+    if (w <= 0 || height <= 0) return out;
+    const bool turned = orientation_ == 90 || orientation_ == 270;
+    dibuixa(turned ? QSize(height, w) : QSize(w, height), modulePixels, true, nullptr, &out);
+    return out;
 }
 
 void ActiveBC::SaveToImageFile(float width, float height, const QString& fileName) const

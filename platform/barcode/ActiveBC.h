@@ -4,7 +4,9 @@
 // Every bar type of the barcode dialog is encoded by Zint; this class keeps the control's
 // properties, re-encodes on demand and draws the symbol into a picture of a given size in
 // pixels, with whole pixels per module. Colours are Basic numbers (&HBBGGRR).
+#include <QFont>
 #include <QImage>
+#include <QPainterPath>
 #include <QObject>
 #include <QSize>
 #include <QString>
@@ -12,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace kovel::barcode {
 
@@ -149,6 +153,39 @@ public:
     // fits, at least one), aligned by BarAlign, turned by Orientation. A null image when the
     // code is not valid or the size is empty.
     QImage Dibuixar(QSize pixels) const;
+    // Picture width in pixels at `modulePixels` pixels a module (MinBarcodeWidth is that of
+    // 2), before turning; 0 when the code is not valid.
+    int AmpladaPixels(int modulePixels) const;
+    // A picture kept as its different rows: row y of the picture is row fila[y] of `linies`
+    // (the bars of a one-row code are one row, however high).
+    struct ImatgeFiles {
+        QImage linies;
+        std::vector<int> fila;
+    };
+    // The symbol for printing: exactly `modulePixels` pixels a module, `height` pixels high
+    // (before turning), and the text drawn without smoothing so that the picture keeps the
+    // control's own colours only. A null `linies` when the code is not valid.
+    ImatgeFiles DibuixarPerImprimir(int modulePixels, int height) const;
+    // The same symbol as shapes, for a vector picture: filled outlines in picture pixels
+    // (after turning), by colour in drawing order, over the space colour unless transparent.
+    // Empty `capes` when the code is not valid.
+    // The text of an upright code stays text (`textos`, in `font`, each piece from its
+    // baseline point with every character's advance); a turned code's text is outlines.
+    struct Vectors {
+        struct Text {
+            QPointF base;
+            QString text;
+            std::vector<qreal> avancos;
+        };
+        QSize mida;
+        QRgb fons = 0;
+        bool transparent = false;
+        std::vector<std::pair<QRgb, QPainterPath>> capes;
+        QFont font;
+        QRgb colorText = 0;
+        std::vector<Text> textos;
+    };
+    Vectors DibuixarVectors(int modulePixels, int height) const;
     // Writes Dibuixar(width × height) as a bitmap file (BMP, 96 dpi). BarcodeError when the
     // code is not valid or the file cannot be written.
     void SaveToImageFile(float width, float height, const QString& fileName) const;
@@ -163,6 +200,10 @@ signals:
 
 private:
     struct Codificacio;
+    // moduleForced 0: the largest module that fits `pixels`.
+    // compactText: the bars drawn one pixel high and the text band's height handed back.
+    // vec: the shapes are collected there instead of drawn.
+    QImage dibuixa(QSize pixels, int moduleForced, bool smoothText, int* compactText, Vectors* vec) const;
     const Codificacio& codificacio() const;
     void canvi();
 

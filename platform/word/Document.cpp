@@ -90,6 +90,31 @@ InlinePicture InlinePicture::fromPng(const QByteArray& png) {
     return pictureFromImage(image, png);
 }
 
+bool InlinePicture::isEmf(const QByteArray& bytes) {
+    // EMR_HEADER (type 1) first, the " EMF" signature at byte 40.
+    return bytes.size() >= 88 && bytes.startsWith(QByteArray("\x01\x00\x00\x00", 4)) && bytes.mid(40, 4) == " EMF";
+}
+
+InlinePicture InlinePicture::fromEncoded(const QByteArray& bytes, QSize pixels) {
+    if (pixels.width() < 1 || pixels.height() < 1 || pixels.width() > kMaxPictureSide || pixels.height() > kMaxPictureSide)
+        throw WordError(QStringLiteral("The picture's size %1 × %2 is out of bounds.").arg(pixels.width()).arg(pixels.height()));
+    if (!isEmf(bytes)) {
+        // Signature, then the IHDR chunk: length 13, type, width and height big-endian.
+        auto u32 = [&bytes](int at) {
+            return (quint32(uchar(bytes[at])) << 24) | (quint32(uchar(bytes[at + 1])) << 16)
+                 | (quint32(uchar(bytes[at + 2])) << 8) | quint32(uchar(bytes[at + 3]));
+        };
+        if (bytes.size() < 33 || !bytes.startsWith("\x89PNG\r\n\x1a\n") || bytes.mid(12, 4) != "IHDR")
+            throw WordError(QStringLiteral("The picture is neither a PNG nor an EMF picture."));
+        if (u32(16) != quint32(pixels.width()) || u32(20) != quint32(pixels.height()))
+            throw WordError(QStringLiteral("The PNG picture is not of %1 × %2 pixels.").arg(pixels.width()).arg(pixels.height()));
+    }
+    InlinePicture p = ops::makePicture(bytes, pixels);
+    p.setWidth(Points(pixels.width() * 0.75));
+    p.setHeight(Points(pixels.height() * 0.75));
+    return p;
+}
+
 // ---------------------------------------------------------------------------------------
 
 QString Paragraph::text() const {

@@ -87,9 +87,18 @@ public:
     static InlinePicture fromImage(const QImage& image);
     static InlinePicture fromFile(const QString& path); // WordError naming the file
     static InlinePicture fromPng(const QByteArray& png);  // WordError when not a PNG
+    // A picture the program has just made, of `pixels`: a PNG, or an EMF vector picture
+    // (which the word processors draw at the printer's resolution). Kept as it is, without
+    // decoding it again: only its header is checked (WordError when it is neither, or a PNG
+    // of another size). Shown at 96 dpi until sized.
+    static InlinePicture fromEncoded(const QByteArray& bytes, QSize pixels);
+    // Whether bytes hold an EMF picture (its header record and signature).
+    static bool isEmf(const QByteArray& bytes);
 
     std::uint64_t id() const { return id_; }           // unique in its document, 0 = not placed yet
+    // The picture's bytes: PNG, or EMF for a vector picture made by the program.
     const QByteArray& png() const { return png_; }
+    bool isVector() const { return isEmf(png_); }
     QSize pixelSize() const { return pixelSize_; }
     QString alternativeText() const { return altText_; }
     void setAlternativeText(const QString& text) { altText_ = text; }

@@ -138,6 +138,18 @@ std::int64_t emuOf(QStringView s) {
 }
 
 // Width and height of a PNG from its header, without decoding it.
+// An EMF's size from its header's bounds (device units); invalid when out of reason.
+QSize emfSize(const QByteArray& emf) {
+    if (emf.size() < 88) return {};
+    auto i32 = [&emf](int at) {
+        return qint32(quint32(uchar(emf[at])) | (quint32(uchar(emf[at + 1])) << 8) | (quint32(uchar(emf[at + 2])) << 16)
+                      | (quint32(uchar(emf[at + 3])) << 24));
+    };
+    const qint64 w = qint64(i32(16)) - i32(8) + 1, h = qint64(i32(20)) - i32(12) + 1;
+    if (w < 1 || h < 1 || w > 20000 || h > 20000) return {};
+    return QSize(int(w), int(h));
+}
+
 QSize pngSize(const QByteArray& png) {
     if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n")) return {};
     auto be = [&](int at) {
@@ -569,7 +581,7 @@ private:
         QByteArray png = media(f.embed);
         if (png.isEmpty()) return;
         if (++pictures_ > kMaxPictures) fail(QStringLiteral("it holds too many pictures"));
-        InlinePicture pic = ops::makePicture(png, pngSize(png));
+        InlinePicture pic = ops::makePicture(png, InlinePicture::isEmf(png) ? emfSize(png) : pngSize(png));
         pic.setAlternativeText(f.descr);
         DocxAccess::cx(pic) = Emu(f.cx);
         DocxAccess::cy(pic) = Emu(f.cy);
@@ -586,7 +598,8 @@ private:
         QByteArray data;
         if (pkg_.has(*rel)) {
             data = pkg_.read(*rel, kMaxMediaSize);
-            if (!pngSize(data).isValid()) {
+            // An EMF picture is kept as it is (the program's own vector codes).
+            if (!pngSize(data).isValid() && !(InlinePicture::isEmf(data) && emfSize(data).isValid())) {
                 QImage img;
                 QByteArray png;
                 if (data.size() < kMaxMediaSize && img.loadFromData(data) && img.width() <= 20000 && img.height() <= 20000) {

@@ -50,7 +50,7 @@ QString num(int v) { return QString::number(v); }
 QString num64(std::int64_t v) { return QString::number(v); }
 
 struct Media {
-    QString target;   // media/imageN.png
+    QString target;   // media/imageN.png or .emf
     QString relId;
 };
 
@@ -248,7 +248,9 @@ const Media& Writer::media(const QByteArray& png) {
     auto it = media_.find(key);
     if (it != media_.end()) return *it;
     const int n = static_cast<int>(media_.size()) + 1;
-    Media m{QStringLiteral("media/image%1.png").arg(n), QStringLiteral("rIdImg%1").arg(n)};
+    const bool emf = InlinePicture::isEmf(png);
+    Media m{QStringLiteral("media/image%1.%2").arg(n).arg(emf ? QStringLiteral("emf") : QStringLiteral("png")),
+            QStringLiteral("rIdImg%1").arg(n)};
     files_.emplace_back(QStringLiteral("word/") + m.target, png);
     return *media_.insert(key, m);
 }
@@ -259,7 +261,17 @@ void Writer::onOff(const QString& name, const std::optional<bool>& v) {
     if (!*v) x_.writeAttribute(W, QStringLiteral("val"), QStringLiteral("0"));
 }
 
-void Writer::runProperties(const RunFormat& f) {
+void Writer::runProperties(const RunFormat& given) {
+    // What the document's defaults already give is left out: "off" for the toggles (no style
+    // this writer writes turns one on), and the default font and size. A merge repeats a
+    // label's resolved format in every run; the page comes out the same with less to write
+    // and to read.
+    RunFormat f = given;
+    const RunFormat& d = doc_.defaultRunFormat();
+    for (std::optional<bool>* t : {&f.bold, &f.italic, &f.underline, &f.hidden})
+        if (*t == false) t->reset();
+    if (f.fontName && *f.fontName == d.fontName.value_or(QStringLiteral("Times New Roman"))) f.fontName.reset();
+    if (f.size && std::lround(f.size->value * 2.0) == std::lround(d.size.value_or(Points(12)).value * 2.0)) f.size.reset();
     if (!f.fontName && !f.size && !f.bold && !f.italic && !f.underline && !f.hidden && !f.colour) return;
     x_.writeStartElement(W, QStringLiteral("rPr"));
     if (f.fontName) {
@@ -824,6 +836,7 @@ QByteArray Writer::contentTypesXml() const {
     def("rels", "application/vnd.openxmlformats-package.relationships+xml");
     def("xml", "application/xml");
     def("png", "image/png");
+    def("emf", "image/x-emf");
     over("/word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
     over("/word/styles.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml");
     over("/word/settings.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml");
@@ -841,7 +854,7 @@ QByteArray packageRels() {
 }
 
 // Builds the zip in memory: the entries are small and a save must not leave a partial file.
-QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries) {
+QByteArray zipEntries(std::vector<std::pair<QString, QByteArray>>& entries) {
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
@@ -858,7 +871,11 @@ QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries
         if (index < 0 && s) zip_source_free(s);   // once added, the archive owns it
         // The fastest deflate: a sheet's body repeats the same markup label after label;
         // the file comes out about twice the default's size in less than half the time.
-        if (index < 0 || zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) < 0) {
+        // Pictures are stored as they are: a PNG is compressed already, and a merge's
+        // thousands of small code pictures would each pay for a compressor of their own.
+        const bool picture = name.startsWith(QLatin1String("word/media/"));
+        if (index < 0 || zip_set_file_compression(za, static_cast<zip_uint64_t>(index), picture ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                                  picture ? 0 : 1) < 0) {
             const QString m = QString::fromUtf8(zip_strerror(za));
             zip_discard(za);
             zip_source_free(src);
@@ -871,6 +888,10 @@ QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries
         zip_source_free(src);
         throw WordError(QStringLiteral("The document cannot be packed: %1").arg(m));
     }
+    // The archive holds its own copy now: the parts go before the archive is copied out, so
+    // that a big merge never holds its body's markup, the archive and the file at once.
+    entries.clear();
+    entries.shrink_to_fit();
     QByteArray out;
     if (zip_source_open(src) == 0) {
         zip_stat_t st;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <zip.h>
 
@@ -195,6 +197,42 @@ TEST(PlatformWordModel, PicturePlaceholdersAreFoundReplacedAndDeleted) {
     ASSERT_TRUE(found);
     found->setText(QStringLiteral("Bo"));
     EXPECT_TRUE(d->content().text().startsWith(QStringLiteral("Name: Bo\r")));
+}
+
+// Pictures the program has just made go in without being decoded again: a PNG of the size
+// said, or an EMF vector picture, which the package carries as such and reads back whole.
+TEST(PlatformWordModel, EncodedPicturesKeptAsTheyAre) {
+    QImage img(7, 3, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    QByteArray png;
+    {
+        QBuffer b(&png);
+        b.open(QIODevice::WriteOnly);
+        img.save(&b, "PNG");
+    }
+    EXPECT_EQ(InlinePicture::fromEncoded(png, QSize(7, 3)).png(), png);
+    EXPECT_THROW(InlinePicture::fromEncoded(png, QSize(8, 3)), WordError);
+    EXPECT_THROW(InlinePicture::fromEncoded(QByteArray("not a picture at all, not at all, not at all"), QSize(7, 3)), WordError);
+
+    // The smallest EMF: header (bounds 0..9 x 0..4) and the end record.
+    QByteArray emf(88, '\0');
+    auto put = [&emf](int at, qint32 v) { qToLittleEndian(v, emf.data() + at); };
+    put(0, 1), put(4, 88), put(16, 9), put(20, 4), put(32, 999), put(36, 499);
+    emf.replace(40, 4, " EMF");
+    put(44, 0x10000), put(48, 88 + 20), put(52, 2), put(56, 1);
+    put(72, 10), put(76, 5), put(80, 10), put(84, 5);
+    emf += QByteArray::fromHex("0e000000140000000000000010000000" "14000000");
+    ASSERT_TRUE(InlinePicture::isEmf(emf));
+    auto d = Document::create();
+    InlinePicture& p = d->content().insertPicture(InlinePicture::fromEncoded(emf, QSize(10, 5)));
+    p.setAlternativeText(QStringLiteral("TOLV_barcode_A"));
+    EXPECT_TRUE(p.isVector());
+    const QByteArray bytes = d->toBytes();
+    EXPECT_TRUE(bytes.contains("word/media/image1.emf"));
+    auto back = Document::fromBytes(bytes, QStringLiteral("memory.docx"));
+    ASSERT_EQ(back->inlinePictures().size(), 1u);
+    EXPECT_EQ(back->inlinePictures()[0]->png(), emf);
+    EXPECT_EQ(back->inlinePictures()[0]->pixelSize(), QSize(10, 5));
 }
 
 TEST(PlatformWordModel, StoryCopiedIntoCellsAndDocuments) {

@@ -1,4 +1,4 @@
-#include "codes/frmCodiBarres.h"
+#include "codes/ui/frmCodiBarres.h"
 
 #include "codes/CodiBarres.h"
 #include "codes/EntornDisseny.h"

@@ -1,4 +1,4 @@
-#include "codes/frmCodiQR.h"
+#include "codes/ui/frmCodiQR.h"
 
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"

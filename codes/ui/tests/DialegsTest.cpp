@@ -2,11 +2,12 @@
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
-#include "codes/frmCodiBarres.h"
-#include "codes/frmCodiQR.h"
+#include "codes/ui/frmCodiBarres.h"
+#include "codes/ui/frmCodiQR.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
+#include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
 #include "platform/word/Document.h"
 
@@ -81,7 +82,7 @@ protected:
     static QString Llegit(const kovel::word::InlinePicture* p)
     {
         QImage img;
-        img.loadFromData(p->png(), "PNG");
+        img = kovel::proves::ImatgeDe(p->png());
         const auto r = kovel::proves::Llegir(img);
         return r.ok ? r.text : QStringLiteral("<not read>");
     }

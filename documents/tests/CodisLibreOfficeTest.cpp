@@ -1,0 +1,217 @@
+// Field-linked codes as the word processor prints them: LibreOffice converts a generated
+// sheet to PDF, and every symbol must scan from a 300 dpi rendering of it, with the bars of
+// a 600 dpi rendering keeping their module widths.
+#include "documents/CodisPrograma.h"
+#include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
+
+#include "catalogue/Catalogo.h"
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
+#include "codes/tests/EstatCodis.h"
+#include "common/MsgBox.h"
+
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <set>
+
+using namespace generar_doc;
+using namespace kovel::word;
+
+namespace {
+
+struct Opcions : OpcionsGeneracio {
+    FullDades* full = nullptr;
+    Document* disseny = nullptr;
+    CodisPrograma codisPrograma;
+    int registres = 0;
+    QString dades;
+    QString programaOffice() const override { return QStringLiteral("Excel"); }
+    std::int16_t formatSeleccionat() const override { return 0; }
+    bool horitzontal() const override { return false; }
+    bool unaEtiquetaPerRegistre() const override { return true; }
+    QString textFilaInicial() const override { return QStringLiteral("1"); }
+    QString textFilaFinal() const override { return QString::number(registres); }
+    FullDades* fullDades() override { return full; }
+    Document* dissenyAllotjat() override { return disseny; }
+    CodisGeneracio* codis() override { return &codisPrograma; }
+    QString carpetaPrograma() const override { return dades + QStringLiteral("program"); }
+    QString carpetaDades() const override { return dades; }
+};
+
+void Marcador(Document& d, const QString& alt)
+{
+    Range r = d.content();
+    r.collapse(Collapse::End);
+    InlinePicture p = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    p.setAlternativeText(alt);
+    r.insertPicture(p);
+}
+
+QImage Pagina(const QString& pdf, int dpi, const QString& prefix)
+{
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+             QStringLiteral("1"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf, prefix});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return {};
+    const QStringList fets = QDir(QFileInfo(prefix).path()).entryList({QFileInfo(prefix).fileName() + QStringLiteral("*.png")});
+    return fets.isEmpty() ? QImage() : QImage(QFileInfo(prefix).path() + QLatin1Char('/') + fets.front());
+}
+
+// One symbol of `formats` in the label at `fila`, `columna` (from 0) of a page rendered at
+// `dpi`: the sheet has 1 cm margins, labels 9 x 6 cm on a 9.5 x 6.5 cm pitch.
+ZXing::Result Llegeix(const QImage& pagina, int dpi, int fila, int columna, ZXing::BarcodeFormats formats, QImage* tall = nullptr)
+{
+    const double cm = dpi / 2.54;
+    const QRect r(int((1 + columna * 9.5) * cm), int((1 + fila * 6.5) * cm), int(9 * cm), int(6 * cm));
+    const QImage gris = pagina.copy(r).convertToFormat(QImage::Format_Grayscale8);
+    if (tall) *tall = gris;
+    ZXing::DecodeHints hints;
+    hints.setFormats(formats);
+    hints.setTryHarder(true);
+    return ZXing::ReadBarcode({gris.constBits(), gris.width(), gris.height(), ZXing::ImageFormat::Lum, int(gris.bytesPerLine())}, hints);
+}
+
+} // namespace
+
+TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
+    BuidaEstatCodis();
+    EtiquetaCatalogo e;
+    e.Codigo = 5;
+    e.Ancho = 9; e.Alto = 6; e.PasoHorizontal = 9.5f; e.PasoVertical = 6.5f;
+    e.MargenIzquierdo = 1; e.MargenSuperior = 1;
+    e.Filas = 3; e.Columnas = 2;
+    proves::CatalegDe({e});
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+
+    // An EAN-13 linked to column A and a contact card from columns B and C on every label.
+    kovel::barcode::ActiveBC barres;
+    barres.setBarType(kovel::barcode::EAN13);
+    barres.setBarText(QStringLiteral("840000000001"));
+    CodiBarres::RegistrarClon(barres, QStringLiteral("A"));
+    kovel::qr::QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("x"));
+    CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard(QStringLiteral("B"), QStringLiteral("C"), {}, {}, {}), true);
+    // The design's page is the label, without insets.
+    auto disseny = Document::create();
+    PageSetup ps = disseny->pageSetup();
+    ps.setPageWidth(centimetresToPoints(Centimetres(9)));
+    ps.setPageHeight(centimetresToPoints(Centimetres(6)));
+    for (auto marge : {&PageSetup::setLeftMargin, &PageSetup::setTopMargin, &PageSetup::setRightMargin, &PageSetup::setBottomMargin})
+        (ps.*marge)(Points(0));
+    disseny->setPageSetup(ps);
+    Marcador(*disseny, QStringLiteral("TOLV_barres_1_A"));
+    Marcador(*disseny, QStringLiteral("TOLV_qr_1_0"));
+
+    QList<QStringList> files;
+    std::set<std::string> eans, targetes;
+    for (int i = 1; i <= 6; ++i) {
+        const QString ean = QStringLiteral("8412345%1").arg(i * 7919 % 100000, 5, 10, QLatin1Char('0'));
+        files << QStringList{ean, QStringLiteral("Client %1").arg(i), QStringLiteral("+34 600 00%1").arg(i)};
+        kovel::barcode::ActiveBC c;
+        c.setBarType(kovel::barcode::EAN13);
+        c.setBarText(ean);
+        eans.insert(c.DadesCodificades().toStdString());
+        targetes.insert(QStringLiteral("MECARD:N:Client %1;TEL:+34 600 00%1;URL:;EMAIL:;ADR:;;").arg(i).toStdString());
+    }
+    FullMemoria full(files);
+    Opcions o;
+    o.full = &full;
+    o.disseny = disseny.get();
+    o.registres = 6;
+    o.dades = dir.path() + QLatin1Char('/');
+    auto doc = GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+    const QString docx = dir.filePath(QStringLiteral("codis.docx"));
+    doc->saveAs(docx);
+
+    QProcess lo;
+    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("lo-profile")),
+                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                       QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(), docx});
+    ASSERT_TRUE(lo.waitForFinished(240000)) << "LibreOffice did not finish";
+    ASSERT_EQ(lo.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    const QString pdf = dir.filePath(QStringLiteral("codis.pdf"));
+
+    // 300 dpi: every symbol scans as its record.
+    const QImage p300 = Pagina(pdf, 300, dir.filePath(QStringLiteral("p300")));
+    ASSERT_FALSE(p300.isNull());
+    std::set<std::string> llegits;
+    for (int f = 0; f < 3; ++f)
+        for (int c = 0; c < 2; ++c) {
+            llegits.insert(Llegeix(p300, 300, f, c, ZXing::BarcodeFormat::EAN13).text());
+            llegits.insert(Llegeix(p300, 300, f, c, ZXing::BarcodeFormat::QRCode).text());
+        }
+    for (const auto& v : eans) EXPECT_TRUE(llegits.count(v)) << "EAN-13 " << v << " not read";
+    for (const auto& v : targetes) EXPECT_TRUE(llegits.count(v)) << "QR code " << v << " not read";
+
+    // 600 dpi: a module is two pixels of 96 dpi, 12.5 pixels here. Along the middle of each
+    // EAN-13, every bar and space is its modules' width (one pixel of edge allowed), and the
+    // module measured over the whole symbol is within 5%.
+    const QImage p600 = Pagina(pdf, 600, dir.filePath(QStringLiteral("p600")));
+    ASSERT_FALSE(p600.isNull());
+    const double modul = 600.0 / 48.0;
+    int mesurats = 0;
+    for (int f = 0; f < 3; ++f)
+        for (int col = 0; col < 2; ++col) {
+            QImage tall;
+            const ZXing::Result r = Llegeix(p600, 600, f, col, ZXing::BarcodeFormat::EAN13, &tall);
+            if (!r.isValid()) continue;
+            kovel::barcode::ActiveBC c;
+            c.setBarType(kovel::barcode::EAN13);
+            c.setBarText(QString::fromStdString(r.text()));
+            const QString patro = c.PatroModuls().section(QLatin1Char('\n'), -1);
+            QList<int> esperat;   // element widths in modules, from the first bar to the last
+            const qsizetype a = patro.indexOf(QLatin1Char('1')), b = patro.lastIndexOf(QLatin1Char('1'));
+            for (qsizetype i = a; i <= b;) {
+                qsizetype j = i;
+                while (j <= b && patro[j] == patro[i]) ++j;
+                esperat << int(j - i);
+                i = j;
+            }
+            const auto pos = r.position();
+            const int y = (pos.topLeft().y + pos.bottomLeft().y) / 2;
+            const int xa = std::max(0, std::min(pos.topLeft().x, pos.bottomLeft().x) - int(5 * modul));
+            const int xb = std::min(tall.width(), std::max(pos.topRight().x, pos.bottomRight().x) + int(5 * modul));
+            const uchar* linia = tall.constScanLine(y);
+            QList<int> amples;
+            int x = xa;
+            while (x < xb && linia[x] >= 128) ++x;   // the quiet zone
+            while (x < xb) {
+                const bool fosc = linia[x] < 128;
+                int e = x;
+                while (e < xb && (linia[e] < 128) == fosc) ++e;
+                if (e >= xb && !fosc) break;   // the quiet zone after the last bar
+                amples << e - x;
+                x = e;
+            }
+            ASSERT_EQ(amples.size(), esperat.size()) << "EAN-13 " << r.text();
+            int total = 0, moduls = 0;
+            for (int k = 0; k < amples.size(); ++k) {
+                EXPECT_NEAR(amples[k], esperat[k] * modul, esperat[k] * modul * 0.05 + 1.0) << "element " << k << " of " << r.text();
+                total += amples[k];
+                moduls += esperat[k];
+            }
+            EXPECT_NEAR(double(total) / moduls, modul, modul * 0.05) << r.text();
+            ++mesurats;
+        }
+    EXPECT_EQ(mesurats, int(eans.size()));
+    mod_rvtMsgBox::resetAnswerer();
+}
