@@ -8,11 +8,45 @@
 #include "documents/CodisDesatsPrograma.h"
 #include "documents/ui/MarcDisseny.h"
 
+#include <QApplication>
 #include <QInputDialog>
 #include <QListWidget>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
+#include <QTextOption>
 
 namespace kovel::wizard {
+
+namespace {
+
+// A tab stop of the list, in the measure of its lines and on the screen alike: two of them
+// hold a name of 20 characters of the list's font.
+qreal TabulacioGuardats(const QFontMetrics& fm) { return fm.averageCharWidth() * 12; }
+
+// The list's lines keep their columns: tabs go to the tab stops the lines were made for.
+class DelegatGuardats : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const QString text = o.text;
+        o.text.clear();
+        QStyle* style = o.widget ? o.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &o, painter, o.widget);
+        QTextOption t(Qt::AlignLeft | Qt::AlignVCenter);
+        t.setTabStopDistance(TabulacioGuardats(o.fontMetrics));
+        t.setWrapMode(QTextOption::NoWrap);
+        painter->save();
+        painter->setPen(o.palette.color(o.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(QRectF(o.rect).adjusted(3, 0, -3, 0), text, t);
+        painter->restore();
+    }
+};
+
+} // namespace
 
 void FrmTolvWiz::connectaGuardats()
 {
@@ -37,6 +71,7 @@ void FrmTolvWiz::connectaGuardats()
     estat_->hiHaGuardats = [this] { return guardats_->HiHaGuardats(); };
     estat_->recuperaDisseny = [this](int n) { guardats_->RecuperaDisseny(n - 1); };
 
+    lstGuardats->setItemDelegate(new DelegatGuardats(lstGuardats));
     connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) {
         if (!omplint_)
             estat_->lstGuardatsIndex = r;
@@ -61,8 +96,8 @@ void FrmTolvWiz::mostraGuardats()
     if (!estat_->cmdObrir && !estat_->cmdCrear && estat_->lstGuardatsIndex < 0) {
         const QFontMetrics fm(lstGuardats->font());
         const QStringList linies = guardats_->LlistaGuardats([&fm](const QString& t) {
-            // A tab stop is eight blanks of the list's font.
-            return t == QLatin1String("\t") ? fm.horizontalAdvance(QString(8, u' ')) : fm.horizontalAdvance(t);
+            // A name is measured as it stands in its line, after the two blanks.
+            return t == QLatin1String("\t") ? int(TabulacioGuardats(fm)) : fm.horizontalAdvance(QStringLiteral("  ") + t);
         });
         lstGuardats->clear();
         for (int i = 0; i < linies.size(); ++i) {
