@@ -109,7 +109,7 @@ QByteArray EscriuCodis(const CodisDisseny& c)
     for (const CodiDesat& d : c.codis) {
         t += QStringLiteral("[%1 %2]\n").arg(d.etiqueta.qr ? QStringLiteral("qr") : QStringLiteral("barres")).arg(d.etiqueta.n);
         t += QStringLiteral("camp=") + Escapa(d.etiqueta.resta) + u'\n';
-        if (EsPlantilla(d.etiqueta))
+        if (EsPlantilla(d.etiqueta) || !d.plantilla.isEmpty())
             t += QStringLiteral("plantilla=") + Escapa(d.plantilla) + u'\n';
         linies(d.propietats);
     }
@@ -151,16 +151,17 @@ bool LlegeixCodis(QByteArrayView dades, const QString& nomFitxer, CodisDisseny& 
             const auto m = seccio.match(l);
             if (!m.hasMatch())
                 return falla(i, QStringLiteral("an unknown section"));
-            if (vistes.contains(l))
-                return falla(i, QStringLiteral("a repeated section"));
             if (c.codis.size() >= MaximCodis)
                 return falla(i, QStringLiteral("too many codes"));
-            vistes.insert(l);
             CodiDesat d;
             d.etiqueta.qr = m.captured(1) == QLatin1String("qr");
             d.etiqueta.n = m.captured(2).toInt();
             if (d.etiqueta.n < 1 || d.etiqueta.n > MaximCodis)
                 return falla(i, QStringLiteral("a code number out of range"));
+            const QString clau = m.captured(1) + u' ' + QString::number(d.etiqueta.n);
+            if (vistes.contains(clau))
+                return falla(i, QStringLiteral("a repeated section"));
+            vistes.insert(clau);
             c.codis << d;
             codi = &c.codis.back();
             actual = &codi->propietats;
