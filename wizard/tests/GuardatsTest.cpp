@@ -534,3 +534,46 @@ TEST(CodisDesats, TheFileReadsBackAndRefusesWhatNoWriterMakes)
     EXPECT_EQ(guardar::TextAlternatiu(n[1].second), QStringLiteral("TOLV_qr_1_0"));
     EXPECT_EQ(guardar::TextAlternatiu(n[2].second), QStringLiteral("TOLV_qr_2_A"));
 }
+
+TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
+{
+    Excel_espec::Inicialitzar();
+    auto desa = [&](const QString& llibre, const QString& nom, const QString& text) {
+        Neteja();
+        EstatAssistent e;
+        e.setCarpetaDades(dades);
+        FontMemoria font(llibre, {QStringLiteral("Sheet1")});
+        e.setFont(&font);
+        Guardats g(e);
+        FinsOrigen(e, PapelA4, QStringLiteral("803"));
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        e.InsereixCamp(QStringLiteral("A"));
+        Afegeix(*e.dissenyAllotjat(), text);
+        ASSERT_TRUE(Desa(g, nom)) << qPrintable(missatges.join(u'\n'));
+    };
+    desa(QStringLiteral("/data/a.xlsx"), QStringLiteral("Of A"), QStringLiteral("first of A"));
+    desa(QStringLiteral("/data/b.xlsx"), QStringLiteral("Of B"), QStringLiteral("only of B"));
+    desa(QStringLiteral("/data/a.xlsx"), QStringLiteral("Of A too"), QStringLiteral("second of A"));
+
+    // Each workbook lists its own; every design has a folder of its own.
+    guardar::Magatzem a(dades, 'E', QStringLiteral("/data/a.xlsx")), b(dades, 'E', QStringLiteral("/data/b.xlsx"));
+    QString error;
+    ASSERT_TRUE(a.Carrega(error) && b.Carrega(error)) << qPrintable(error);
+    EXPECT_EQ(a.Noms(), (QStringList{"Of A too", "Of A"}));
+    EXPECT_EQ(b.Noms(), QStringList{QStringLiteral("Of B")});
+    EXPECT_NE(a.CarpetaDisseny(0), b.CarpetaDisseny(0));
+    EXPECT_NE(a.CarpetaDisseny(1), b.CarpetaDisseny(0));
+
+    // The whole data folder moved: the design is found in its own folder there.
+    const QString mogut = dir.path() + QStringLiteral("/moved/");
+    ASSERT_TRUE(QDir().rename(dades, mogut));
+    dades = mogut;
+    Neteja();
+    EstatAssistent e;
+    FontMemoria font(QStringLiteral("/data/b.xlsx"), {QStringLiteral("Sheet1")});
+    e.setFont(&font);
+    Guardats g(e);
+    Obre(e, g, 0, QStringLiteral("Of B"));
+    ASSERT_TRUE(e.dissenyAllotjat());
+    EXPECT_TRUE(e.dissenyAllotjat()->content().text().contains(QStringLiteral("only of B")));
+}
