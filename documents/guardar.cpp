@@ -1,13 +1,13 @@
 #include "documents/guardar.h"
 
 #include "common/Cp1252.h"
+#include "platform/files/EscripturaAtomica.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <cmath>
@@ -256,13 +256,7 @@ QString DataCurta(double data, QChar separador)
 
 bool EscriuFitxerSegur(const QString& path, const QByteArray& dades, QString& error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(dades) != dades.size() || !f.commit()) {
-        error = QStringLiteral("\"%1\" cannot be written: %2").arg(path, f.errorString());
-        f.cancelWriting();
-        return false;
-    }
-    return true;
+    return kovel::files::EscriuAtomic(path, dades, &error);
 }
 
 Magatzem::Magatzem(QString carpetaDades, char lletraPrograma, QString fontDadesActual)

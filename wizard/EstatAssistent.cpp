@@ -441,6 +441,12 @@ void EstatAssistent::preparaDisseny()
     const QString clau = horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     if (disseny_ && IndexDocumentBase == idx && ClauDocumentBase == clau)
         return;
+    if (disseny_ && DissenyObert && ClauDocumentBase.isEmpty()) {
+        // A design just restored keeps its documents; a later change of format replaces them.
+        IndexDocumentBase = idx;
+        ClauDocumentBase = clau;
+        return;
+    }
     const QString tmp = carpetaDades() + QStringLiteral("tmp");
     QDir().mkpath(tmp);
     generar_doc::DocumentBase base =
@@ -879,6 +885,19 @@ void EstatAssistent::InsereixCamp(const QString& camp)
     }
     r.insertPicture(p);
     marca(PanelFinal, 0);
+}
+
+bool EstatAssistent::ObreDisseny(const QString& cami)
+{
+    if (obreDisseny)
+        return obreDisseny(cami);
+    try {
+        disseny_ = kovel::word::Document::open(cami);
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Escribe_Log(e.message());
+        return false;
+    }
+    return true;
 }
 
 QString EstatAssistent::TitolDisseny(const QString& titolBase)

@@ -102,6 +102,10 @@ public:
     std::function<bool()> hiHaGuardats;
     // guardar.RecuperaDisseny of record `n` of the store (1: the first design after its header).
     std::function<void(int n)> recuperaDisseny;
+    // Opens a saved document as the design (the design frame's ObreDocument); unset: the
+    // file is read into the state's own design document. False when it cannot be read.
+    std::function<bool(const QString& cami)> obreDisseny;
+    bool ObreDisseny(const QString& cami);
     // Shows the finished document (the window puts the desktop's handler here).
     std::function<void(const QString& cami)> obridor;
     // A list or generation step: value and maximum, for the progress controls.

@@ -121,6 +121,7 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
     estat_->obridor = [](const QString& cami) { ModTolvWiz::Abre_Documento(cami); };
     codis_ = std::make_unique<generar_doc::CodisPrograma>();
     estat_->setCodis(codis_.get());
+    connectaGuardats();
 }
 
 FrmTolvWiz::~FrmTolvWiz()
@@ -462,9 +463,6 @@ void FrmTolvWiz::construeixGuardats()
     cmdCrear = Opcio(p, "cmdCrear", Tw(600, 1900, 2200, 400));
     cmdObrir = Opcio(p, "cmdObrir", Tw(600, 2400, 2200, 400));
     lstGuardats = Control<QListWidget>(p, "lstGuardats", Tw(3000, 1900, 8000, 3700));
-    connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) { estat_->lstGuardatsIndex = r; });
-    connect(cmdCrear, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(false); mostra(); });
-    connect(cmdObrir, &QAbstractButton::clicked, this, [this] { estat_->triaGuardat(true); mostra(); });
     cmdGuardar = Control<BotoImatge>(panels_[5], "cmdGuardar", Tw(8200, 5700, 3000, 400));
     cmdGuardar->hide();
 }
@@ -985,10 +983,8 @@ void FrmTolvWiz::mostra()
         mostraDisseny();
     else if (p == PanelFinal)
         mostraFinal();
-    else if (p == PanelGuardados) {
-        Posa(cmdObrir, estat_->cmdObrir);
-        Posa(cmdCrear, estat_->cmdCrear);
-    }
+    else if (p == PanelGuardados)
+        mostraGuardats();
     omplint_ = false;
 }
 

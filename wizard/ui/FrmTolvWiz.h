@@ -3,6 +3,7 @@
 // Cancel. It shows the state of EstatAssistent and forwards the user's acts to it; every
 // control is named as the window's code names it (control arrays carry "index").
 #include "wizard/EstatAssistent.h"
+#include "wizard/Guardats.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -60,6 +61,10 @@ public:
     void LstEtiquetas_Click();
     void Opt_Vertical_Click();
     void Opt_Horizontal_Click();
+    // The saved designs: the store, the name question (guardats().demanaNom) and the
+    // restore (FrmTolvWizGuardats.cpp). cmdGuardar_Click is also the design frame's save.
+    Guardats& guardats() { return *guardats_; }
+    void cmdGuardar_Click();
     // The design document shown in the design panel (the design frame's document).
     kovel::word::Document* MYdoc() const { return estat_->disseny(); }
     // modDsoFraWord.EvitaDuesPagines: run every 500 ms while the design panel is shown.
@@ -98,10 +103,14 @@ private:
     void progres(int valor, int maxim);
     void txtFila_Validate(bool inicial);
     void paper(int tipus);
+    void connectaGuardats();
+    void mostraGuardats();
 
     std::unique_ptr<EstatAssistent> estat_;
     std::unique_ptr<FontAssistent> font_;
     std::unique_ptr<generar_doc::CodisGeneracio> codis_;
+    std::unique_ptr<guardar::CodisExecucio> codisDesats_;
+    std::unique_ptr<Guardats> guardats_;
     bool omplint_ = false;
     QElapsedTimer darrerBomba_;
     bool filaEnCurs_ = false;

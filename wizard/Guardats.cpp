@@ -1,0 +1,472 @@
+#include "wizard/Guardats.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/CodisDisseny.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "common/BasicRules.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "platform/files/EscripturaAtomica.h"
+#include "platform/word/Document.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+namespace kovel::wizard {
+
+using guardar::EtiquetaCodi;
+using Numeracio = QList<QPair<EtiquetaCodi, EtiquetaCodi>>;
+
+namespace {
+
+QString Text(const char* clau, const QString& perDefecte)
+{
+    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
+    return t.isEmpty() ? perDefecte : t;
+}
+
+// A stored choice or a row box: its leading number, to the nearest whole number.
+std::int32_t Enter(const QString& text)
+{
+    const double v = kovel::basic::RoundHalfEven(kovel::basic::Val(text));
+    if (!(v < double(std::numeric_limits<std::int32_t>::max())))
+        return std::numeric_limits<std::int32_t>::max();
+    if (!(v > double(std::numeric_limits<std::int32_t>::min())))
+        return std::numeric_limits<std::int32_t>::min();
+    return std::int32_t(v);
+}
+
+std::int16_t Enter16(const QString& text)
+{
+    return std::int16_t(std::clamp<std::int32_t>(Enter(text), -32768, 32767));
+}
+
+// Literal 7000 with the store's file name in place of the example name.
+QString MissatgeNoUsable(const QString& nomFitxer)
+{
+    QString t = ModTraduccion::Literal(7000);
+    t.replace(QStringLiteral("c:\\guardats.dat"), nomFitxer, Qt::CaseInsensitive);
+    return t;
+}
+
+std::optional<EtiquetaCodi> Busca(const Numeracio& n, const EtiquetaCodi& e)
+{
+    for (const auto& [de, a] : n)
+        if (de == e)
+            return a;
+    return std::nullopt;
+}
+
+QString NomDocument(std::int32_t k) { return QString::number(k) + QStringLiteral(".docx"); }
+
+} // namespace
+
+Guardats::Guardats(EstatAssistent& estat) : estat_(estat), magatzem_(nouMagatzem())
+{
+    setCaselles({});
+}
+
+void Guardats::setCaselles(const CasellesAssistent& c)
+{
+    cas_ = c;
+    if (!cas_.NomsCaselles)
+        cas_.NomsCaselles = &noms_;
+    if (!cas_.NumCaselles)
+        cas_.NumCaselles = &num_;
+    if (!cas_.CasellaActual)
+        cas_.CasellaActual = &actual_;
+    if (!cas_.CarpetaCaselles)
+        cas_.CarpetaCaselles = [this] {
+            const QString carpeta = estat_.carpetaDades() + QStringLiteral("tmp/caselles/");
+            QDir().mkpath(carpeta);
+            return carpeta;
+        };
+    if (!cas_.BuidaCaselles)
+        cas_.BuidaCaselles = [this] {
+            QDir carpeta(cas_.CarpetaCaselles());
+            for (const QString& f : carpeta.entryList(QDir::Files))
+                carpeta.remove(f);
+            for (QString& nom : *cas_.NomsCaselles)
+                nom.clear();
+            *cas_.NumCaselles = 0;
+        };
+}
+
+guardar::Magatzem Guardats::nouMagatzem() const
+{
+    const char lletra = estat_.esWord() ? 'W' : estat_.esExcel() ? 'E' : estat_.esAccess() ? 'A' : 0;
+    const QString font = !estat_.esWord() && estat_.font() ? estat_.font()->fitxer() : QString();
+    return guardar::Magatzem(estat_.carpetaDades(), lletra, font);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The road and the panel
+
+bool Guardats::HiHaGuardats()
+{
+    guardar::Magatzem m = nouMagatzem();
+    const QString ruta = m.RutaFitxerGuardats();
+    if (ruta.isEmpty() || !QFileInfo::exists(ruta))
+        return false;
+    QString error;
+    if (!m.Carrega(error)) {
+        // The road goes on to a new design; saving offers to set the file aside.
+        if (!avisatDanyat_)
+            ModTolvWiz::Mensaje_Error(error);
+        avisatDanyat_ = true;
+        return false;
+    }
+    if (!m.HiHaGuardats()) {
+        estat_.DissenyObert = false;
+        return false;
+    }
+    return true;
+}
+
+QStringList Guardats::LlistaGuardats(const std::function<int(const QString&)>& amplada, QChar separadorData)
+{
+    magatzem_ = nouMagatzem();
+    QString error;
+    if (!magatzem_.Carrega(error)) {
+        if (!avisatDanyat_)
+            ModTolvWiz::Mensaje_Error(error);
+        avisatDanyat_ = true;
+    }
+    QStringList linies;
+    for (int i = 0; i < magatzem_.NombreDissenys(); ++i)
+        linies << guardar::TextLlistaGuardat(magatzem_.Disseny(i), amplada, separadorData);
+    return linies;
+}
+
+void Guardats::cmdCrear_CambioValor(bool valor)
+{
+    if (!valor)
+        return;
+    estat_.cmdCrear = true;
+    estat_.cmdObrir = false;
+    estat_.lstGuardatsIndex = -1;
+    estat_.DissenyObert = false;
+}
+
+void Guardats::cmdObrir_CambioValor(bool valor)
+{
+    if (!valor)
+        return;
+    estat_.cmdObrir = true;
+    estat_.cmdCrear = false;
+    if (estat_.lstGuardatsIndex < 0 && magatzem_.NombreDissenys() > 0)
+        estat_.lstGuardatsIndex = 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+bool Guardats::perCasella() const
+{
+    return estat_.esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+}
+
+guardar::DadesDisseny Guardats::dades() const
+{
+    const EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    guardar::DadesDisseny d;
+    d.TipusPaper = directoris::CodiTipusPaper(p.optPapel);
+    d.Model = directoris::NumeroEtiqueta();
+    d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
+    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.OpcEtiqpag[0]));
+    if (estat_.esExcel()) {
+        d.Llista = estat_.LstHojas.value(estat_.LstHojasIndex);
+        d.FilaInicial = Enter(estat_.txtFila_inicial);
+        d.FilaFinal = Enter(estat_.txtFila_final);
+    } else if (estat_.esAccess()) {
+        d.Llista = estat_.LstTablas.value(estat_.LstTablasIndex);
+    }
+    return d;
+}
+
+bool Guardats::desaDocuments(const QString& carpeta, QStringList& caselles, QString& error)
+{
+    QStringList documents;
+    if (perCasella()) {
+        // One document per label of the sheet; a cell never designed gets a name, no file.
+        const int idx = ModTolvWiz::FormatSeleccionat();
+        if (idx < 0 || idx >= Etiquetas.size()) {
+            error = QStringLiteral("No label format is chosen.");
+            return false;
+        }
+        const std::int32_t n = std::clamp<std::int32_t>(Etiquetas[idx].Filas * Etiquetas[idx].Columnas, 1,
+                                                         guardar::MaximCaselles);
+        const QString origen = cas_.CarpetaCaselles();
+        for (std::int32_t k = 0; k < n; ++k) {
+            const QString nom = NomDocument(k);
+            caselles << nom;
+            QFile::remove(carpeta + nom);
+            if (!QFileInfo::exists(origen + nom))
+                continue;
+            if (!QFile::copy(origen + nom, carpeta + nom)) {
+                error = QStringLiteral("\"%1\" cannot be copied to \"%2\".").arg(origen + nom, carpeta + nom);
+                return false;
+            }
+            documents << carpeta + nom;
+        }
+    } else {
+        kovel::word::Document* d = estat_.dissenyAllotjat();
+        if (!d) {
+            error = QStringLiteral("There is no design to save.");
+            return false;
+        }
+        const QString cami = carpeta + NomDocument(0);
+        try {
+            // A copy: the design keeps its own path and its unsaved-changes flag.
+            d->clone()->saveAs(cami);
+        } catch (const kovel::word::WordError& e) {
+            error = e.message();
+            return false;
+        }
+        caselles << cami;
+        documents << cami;
+    }
+    return desaCodis(carpeta, documents, error);
+}
+
+bool Guardats::desaCodis(const QString& carpeta, const QStringList& documents, QString& error)
+{
+    try {
+        std::vector<std::unique_ptr<kovel::word::Document>> docs;
+        QList<EtiquetaCodi> etiquetes;
+        for (const QString& cami : documents) {
+            docs.push_back(kovel::word::Document::open(cami));
+            etiquetes += guardar::EtiquetesCodis(*docs.back());
+        }
+        if (etiquetes.isEmpty())
+            return true;
+        const Numeracio numeracio = guardar::NumeracioDisseny(etiquetes);
+        guardar::CodisDisseny codis;
+        if (codis_)
+            codis.general = codis_->general();
+        for (const auto& [run, disseny] : numeracio) {
+            std::optional<guardar::CodiDesat> c = codis_ ? codis_->exporta(run) : std::nullopt;
+            if (!c) {
+                // Nothing of it to keep: generating the design will name the code.
+                ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: no settings for code ") + guardar::TextAlternatiu(run));
+                continue;
+            }
+            c->etiqueta = disseny;
+            codis.codis << *c;
+        }
+        for (std::size_t i = 0; i < docs.size(); ++i)
+            if (guardar::RenumeraCodis(*docs[i], [&](const EtiquetaCodi& e) { return Busca(numeracio, e); }))
+                docs[i]->saveAs(documents[int(i)]);
+        return kovel::files::EscriuAtomic(carpeta + QLatin1String(guardar::NomFitxerCodis), guardar::EscriuCodis(codis),
+                                          &error);
+    } catch (const kovel::word::WordError& e) {
+        error = e.message();
+        return false;
+    }
+}
+
+bool Guardats::cmdGuardar_Click()
+{
+    if (perCasella() && cas_.DesaCasellaActual)
+        cas_.DesaCasellaActual();
+    guardar::Magatzem m = nouMagatzem();
+    if (m.RutaFitxerGuardats().isEmpty()) {
+        ModTolvWiz::Mensaje_Error(MissatgeNoUsable(guardar::NomFitxerGuardats(0)));
+        return false;
+    }
+    QString error;
+    if (!m.Carrega(error)) {
+        // Never written over: the user's designs are in it. Set aside, a new store starts.
+        ModTolvWiz::Mensaje_Error(error);
+        if (!ModTolvWiz::Pregunta_SiNo(Text("FrmTolvWiz.ApartaGuardats",
+                                            QStringLiteral("Set the damaged file aside, keeping it beside the new one, "
+                                                           "and save this design in a new file of saved designs?"))))
+            return false;
+        QString apartat;
+        if (!m.ApartaDanyat(apartat, error)) {
+            ModTolvWiz::Mensaje_Error(MissatgeNoUsable(m.RutaFitxerGuardats()) + u'\n' + error);
+            return false;
+        }
+        avisatDanyat_ = false;
+    }
+    QString nom;
+    for (;;) {
+        nom = demanaNom ? demanaNom(ModTraduccion::Literal(7001), ModTraduccion::Literal(7011)) : QString();
+        if (nom.trimmed().isEmpty())
+            return false;   // cancelled: nothing saved, nothing said
+        // The name as it will be stored: two long names that cut the same collide.
+        if (!m.NomRepetit(nom))
+            break;
+        ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7002));
+    }
+    const guardar::DadesDisseny d = dades();
+    const bool fet = m.GuardaDisseny(nom, d, [this](const QString& carpeta, QStringList& caselles, QString& e) {
+        return desaDocuments(carpeta, caselles, e);
+    }, error);
+    if (!fet) {
+        ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7004) + u'\n' + error);
+        return false;
+    }
+    ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7003, QDir::toNativeSeparators(m.RutaFitxerGuardats())));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Restoring
+
+Numeracio Guardats::recuperaCodis(const QString& carpeta)
+{
+    Numeracio r;
+    const QString cami = carpeta + QLatin1String(guardar::NomFitxerCodis);
+    QFile f(cami);
+    if (!codis_ || !f.exists())
+        return r;
+    QString error;
+    guardar::CodisDisseny codis;
+    if (!f.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("The codes file \"%1\" cannot be read: %2").arg(cami, f.errorString());
+    } else if (f.size() > guardar::MidaMaximaCodis) {
+        error = QStringLiteral("The codes file \"%1\" is too large.").arg(cami);
+    } else {
+        guardar::LlegeixCodis(f.read(guardar::MidaMaximaCodis + 1), cami, codis, error);
+    }
+    if (!error.isEmpty()) {
+        ModTolvWiz::Mensaje_Error(error);
+        return r;
+    }
+    codis_->setGeneral(codis.general);
+    for (const guardar::CodiDesat& c : codis.codis) {
+        if (const auto nova = codis_->importa(c, error))
+            r << qMakePair(c.etiqueta, *nova);
+        else
+            ModTolvWiz::Escribe_Log(error);
+    }
+    return r;
+}
+
+bool Guardats::copiaDocument(const QString& font, const QString& desti, const Numeracio& codis)
+{
+    if (font.isEmpty() || !QFileInfo::exists(font))
+        return false;
+    QFile::remove(desti);
+    if (codis.isEmpty())
+        return QFile::copy(font, desti);
+    try {
+        std::unique_ptr<kovel::word::Document> d = kovel::word::Document::open(font);
+        guardar::RenumeraCodis(*d, [&](const EtiquetaCodi& e) { return Busca(codis, e); });
+        d->saveAs(desti);
+    } catch (const kovel::word::WordError& e) {
+        // A document that cannot be read is copied as it is; opening it will fail and say so.
+        ModTolvWiz::Escribe_Log(e.message());
+        return QFile::copy(font, desti);
+    }
+    return true;
+}
+
+void Guardats::RecuperaDisseny(int fila)
+{
+    if (fila >= 0 && fila < magatzem_.NombreDissenys()) {
+        const guardar::RegistreGuardat r = magatzem_.Disseny(fila);
+        estat_.DissenyRestaurat = true;
+
+        // Paper type, through its click handler.
+        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+        p.optPapel = {};
+        switch (r.TipusPaper) {
+        case '4': estat_.optPapel_Click(PapelA4); break;
+        case '5': estat_.optPapel_Click(PapelA5); break;
+        case 'L': estat_.optPapel_Click(PapelLetter); break;
+        case 'T': estat_.optPapel_Click(PapelTermico); break;
+        case 'C': estat_.optPapel_Click(PapelContinuo); break;
+        default: break;
+        }
+
+        // Label format, by its model number in the list refilled for that paper.
+        ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QString::number(r.Model));
+        const std::int16_t orden = Enter16(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
+        const std::int16_t tipo = Enter16(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
+        ModTolvWiz::Llena_ListaEtiquetas(tipo, orden, 0, 0);
+        ModTolvWiz::Busca_EtiquetaReferencia(QString::number(r.Model), true);
+        estat_.LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+
+        // Orientation.
+        p.opt_Vertical = p.opt_Horizontal = false;
+        if (r.Orientacio == 'V')
+            estat_.Opt_Vertical_Click();
+        else if (r.Orientacio == 'H')
+            estat_.Opt_Horizontal_Click();
+
+        // The option pair: labels differ or all alike (Word), one label per record or not.
+        if (r.Ordre == 'D' || r.Ordre == 'I') {
+            const int index = r.Ordre == 'D' ? 0 : 1;
+            if (estat_.esWord())
+                estat_.opcOrigDatos_Click(index);
+            else
+                estat_.OpcEtiqpag_Click(index);
+        }
+
+        // Documents: the codes they name become codes of this run first.
+        const QString carpeta = magatzem_.CarpetaDisseny(fila);
+        const Numeracio codis = recuperaCodis(carpeta);
+        if (r.NumCaselles > 1) {
+            cas_.BuidaCaselles();
+            *cas_.NomsCaselles = QStringList(r.NumCaselles, QString());
+            *cas_.CasellaActual = 0;
+            *cas_.NumCaselles = r.NumCaselles;
+            const QString caselles = cas_.CarpetaCaselles();
+            for (std::int32_t k = 0; k < r.NumCaselles; ++k) {
+                const QString desti = caselles + NomDocument(k);
+                if (copiaDocument(magatzem_.DocumentDisseny(fila, k), desti, codis))
+                    (*cas_.NomsCaselles)[k] = desti;
+            }
+            if (!cas_.NomsCaselles->value(0).isEmpty())
+                estat_.ObreDisseny(cas_.NomsCaselles->value(0));
+        } else {
+            // A working copy: the saved design stays as it was saved until it is saved again.
+            const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp/");
+            QDir().mkpath(tmp);
+            const QString desti = tmp + QStringLiteral("guardat_obert.docx");
+            if (copiaDocument(magatzem_.DocumentDisseny(fila, 0), desti, codis))
+                estat_.ObreDisseny(desti);
+            else
+                ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: its document is missing in ") + carpeta);
+        }
+        *cas_.CasellaActual = 0;
+        *cas_.NumCaselles = r.NumCaselles;
+
+        // Data source: the list refilled from the open file, the stored entry chosen.
+        FontAssistent* font = estat_.font();
+        if ((estat_.esExcel() || estat_.esAccess()) && font) {
+            const bool excel = estat_.esExcel();
+            QStringList& llista = excel ? estat_.LstHojas : estat_.LstTablas;
+            const std::function<void(int, int)> cap = [](int, int) {};
+            llista = font->llistes(estat_.progres ? estat_.progres : cap);
+            int tria = -1;
+            for (int k = 0; k < llista.size(); ++k)
+                if (llista[k] == r.Llista)
+                    tria = k;
+            if (excel) {
+                estat_.NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+                estat_.LstHojas_Click(tria);
+                estat_.txtFila_inicial = QString::number(r.FilaInicial);
+                estat_.txtFila_final = QString::number(r.FilaFinal);
+            } else {
+                estat_.NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+                estat_.LstTablas_Click(tria);
+            }
+        }
+    }
+    if (*cas_.NumCaselles == 1)
+        *cas_.NumCaselles = 0;
+    estat_.ClauDocumentBase.clear();
+    estat_.DissenyObert = true;
+}
+
+} // namespace kovel::wizard
