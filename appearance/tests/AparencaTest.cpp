@@ -5,6 +5,7 @@
 #include "common/HostProfile.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/FrmPresent.h"
+#include "common/ui/VisualUi.h"
 #include "common/ui/frm_rvtMsgBox.h"
 
 #include <gtest/gtest.h>
@@ -119,4 +120,30 @@ TEST(Splash, ShowsTheShippedPicture)
     EXPECT_FALSE(f->Imagen_Inicio->pixmap().isNull());
     EXPECT_TRUE(f->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/look-splash.png")));
     FrmPresent::DesCargar();
+}
+
+TEST(Scale, TheSmallWindowsAtOneHundredTwentyFivePercent)
+{
+    App();
+    Visual::setTwipsPerPixel(Visual::TwipsPerPixel{12, 12});
+    setTwipsPerPixel(12, 12);
+    {
+        frm_rvtMsgBox box;
+        Carga_ImagenesMsgBox(&box);
+        box.Preparar(QStringLiteral("The label sheet was written to the documents folder."), 64 | 1,
+                     QStringLiteral("KOVEL Videvoviv"));
+        Visual::AdaptarDPI(&box);
+        EXPECT_TRUE(box.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/look-msgbox-12tw.png")));
+        for (QWidget* c : box.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (c->isVisible()) {
+                EXPECT_TRUE(box.rect().contains(c->geometry())) << qPrintable(c->objectName());
+            }
+        }
+    }
+    FrmPresent::Cargar();
+    Visual::AdaptarDPI(FrmPresent::Instancia());
+    EXPECT_TRUE(FrmPresent::Instancia()->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/look-splash-12tw.png")));
+    FrmPresent::DesCargar();
+    setTwipsPerPixel(0, 0);
+    Visual::setTwipsPerPixel(std::nullopt);
 }
