@@ -8,20 +8,29 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
 #include "common/HostProfile.h"
+#include "common/Fitxers.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "documents/Geometria.h"
 #include "documents/generar_doc.h"
 #include "platform/access/tests/SqliteFixture.h"
+#include "platform/docframe/ui/MarcDocument.h"
 #include "platform/word/Document.h"
 
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -137,8 +146,8 @@ protected:
         EXPECT_TRUE(w.grab().save(cami)) << qPrintable(cami);
     }
 
-    // Home, paper (A4), format 803 found by its reference; leaves the data-source panel shown.
-    void FinsOrigen(FrmTolvWiz& w, const QString& host)
+    // Home, paper (A4), a format (803 unless told) found by its reference; leaves the data-source panel shown.
+    void FinsOrigen(FrmTolvWiz& w, const QString& host, int referencia = 803)
     {
         ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
         EXPECT_EQ(w.estat().PanelActual, PanelInicio);
@@ -157,14 +166,14 @@ protected:
         ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
         auto* ref = Busca<QLineEdit>(w, "txtReferencia");
         QTest::mouseClick(ref, Qt::LeftButton);
-        QTest::keyClicks(ref, QStringLiteral("8x03"));   // letters are dropped
-        EXPECT_EQ(ref->text(), QStringLiteral("803"));
+        QTest::keyClicks(ref, referencia == 803 ? QStringLiteral("8x03") : QString::number(referencia));   // letters are dropped
+        EXPECT_EQ(ref->text(), QString::number(referencia));
         if (host == QLatin1String("word"))
             QTest::keyClick(ref, Qt::Key_Return);
         else
             Clica(w, "btn_buscar_ref");
         ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
         // Options of different groups on one panel stay on together.
         EXPECT_TRUE(Busca<BotoImatge>(w, "optOrden", 0)->valor());
         EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
@@ -174,10 +183,10 @@ protected:
         // Back returns to the format list as it was; Next again.
         Clica(w, "CmdAnterior");
         EXPECT_EQ(w.estat().PanelActual, PanelEtiqueta);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
-        EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
+        EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(referencia));
     }
 
     // Picks the fields from the design panel's field menu.
@@ -345,6 +354,184 @@ TEST_F(Recorregut, WordProcessorHostWithoutData)
     oberts << w.estat().documentGenerat();
     const Resultat r = AmbLibreOffice(oberts[0], dir.path());
     EXPECT_EQ(r.pagines, 1);
+}
+
+// ---- The design: fields, codes linked to fields, per-cell designs ----
+
+namespace {
+
+// One word of `pdftotext -bbox`, in points from the page's top left.
+struct Paraula {
+    double x = 0, y = 0;   // centre
+    QString text;
+};
+
+QList<Paraula> ParaulesPrimeraPagina(const QString& pdf)
+{
+    QList<Paraula> out;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                          QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression re(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        out.push_back({(m.captured(1).toDouble() + m.captured(3).toDouble()) / 2,
+                       (m.captured(2).toDouble() + m.captured(4).toDouble()) / 2, m.captured(5)});
+    }
+    return out;
+}
+
+// The label cells of the first page, in points, in the generator's row-major order.
+QList<QRectF> CellesPrimeraPagina(int format, bool horitzontal)
+{
+    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(format);
+    const generar_doc::PaginaSortida p = generar_doc::CalculaPaginaSortida(m, horitzontal);
+    constexpr double cm = 72.0 / 2.54;
+    QList<QRectF> out;
+    for (int f = 0; f < m.files; ++f)
+        for (int c = 0; c < m.columnes; ++c)
+            out << QRectF(p.margeEsqPt + c * m.pasHorCm * cm, p.margeSupPt + f * m.pasVerCm * cm, m.amplCm * cm,
+                          m.altCm * cm);
+    return out;
+}
+
+// The words whose centres fall in the cell, in reading order.
+QString TextCella(const QList<Paraula>& paraules, const QRectF& cella)
+{
+    QStringList t;
+    for (const Paraula& p : paraules)
+        if (cella.contains(p.x, p.y))
+            t << p.text;
+    return t.join(u' ');
+}
+
+QString Descodifica(const QImage& retall, ZXing::BarcodeFormat format)
+{
+    const QImage grey = retall.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setFormats(format);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
+                                int(grey.bytesPerLine()));
+    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
+    return r.isValid() ? QString::fromStdString(r.text()) : QStringLiteral("<not read>");
+}
+
+// EAN-13 of a twelve-digit number: the number and its check digit.
+QString AmbDigitControl(const QString& dotze)
+{
+    int suma = 0;
+    for (int i = 0; i < 12; ++i)
+        suma += (dotze[i].digitValue()) * (i % 2 ? 3 : 1);
+    return dotze + QString::number((10 - suma % 10) % 10);
+}
+
+} // namespace
+
+TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
+{
+    Excel_espec::Inicialitzar();
+    // Rows without a heading: the first row to print is the sample the code dialogs show.
+    const int files = 30;
+    const QString llibre = dir.filePath(QStringLiteral("codes.xlsx"));
+    lxw_workbook* wb = workbook_new(llibre.toUtf8().constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Stock");
+    for (int r = 0; r < files; ++r) {
+        worksheet_write_string(ws, r, 0, QStringLiteral("Person %1").arg(r + 1).toUtf8().constData(), nullptr);
+        worksheet_write_string(ws, r, 1, QStringLiteral("%1 High Street").arg(r + 1).toUtf8().constData(), nullptr);
+        worksheet_write_string(ws, r, 2, QStringLiteral("4006381%1").arg(r + 1, 5, 10, QLatin1Char('0')).toUtf8().constData(), nullptr);
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    CarpetaDades = dir.path() + QStringLiteral("/data/");
+    FinsOrigen(w, QStringLiteral("codes"), 811);   // labels of 99 x 68 mm
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(Busca(w, "dsoFraWord")->isVisible());
+    // Typed text, two fields, and a code of each kind on the next line.
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClicks(editor, QStringLiteral("To: "));
+    InsereixCamps(w, {"A"});
+    QTest::keyClick(editor, Qt::Key_Return);
+    InsereixCamps(w, {"B"});
+    QTest::keyClick(editor, Qt::Key_Return);
+    auto dialeg = [](const char* acceptar, int camp) {
+        QTimer::singleShot(0, [acceptar, camp] {
+            QWidget* d = QApplication::activeModalWidget();
+            ASSERT_NE(d, nullptr);
+            auto* llista = d->findChild<QComboBox*>(QStringLiteral("cboCamp"));
+            ASSERT_NE(llista, nullptr);
+            llista->setCurrentIndex(camp);
+            d->findChild<QRadioButton*>(QStringLiteral("optCamp"))->click();
+            d->findChild<QPushButton*>(QLatin1String(acceptar))->click();
+            if (d->isVisible())
+                d->close();
+        });
+    };
+    dialeg("btnAcceptar", 2);
+    Clica(w, "btn_barres");
+    QTest::keyClicks(editor, QStringLiteral(" "));
+    dialeg("btnAceptar", 0);
+    Clica(w, "btn_qr");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    kovel::word::Document* disseny = w.estat().disseny();
+    ASSERT_NE(disseny, nullptr);
+    QStringList alts;
+    for (const kovel::word::InlinePicture* p : disseny->inlinePictures())
+        alts << p->alternativeText();
+    EXPECT_EQ(alts, (QStringList{"TOLV_campA", "TOLV_campB", "TOLV_barres_1_C", "TOLV_qr_1_A"}));
+    // The guard has had its ticks: the design still fits its label.
+    QTest::qWait(1100);
+    EXPECT_EQ(w.Marc()->NombrePagines(), 1);
+    EXPECT_EQ(w.estat().disseny()->inlinePictures().size(), 4u);
+    Fotografia(w, QStringLiteral("codes"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    Clica(w, "OpcEtiqpag", 0);
+    const int format = ModTolvWiz::FormatSeleccionat();
+    const bool horitzontal = w.estat().horitzontal();
+    Acaba(w, QStringLiteral("codes"), (files + PerFull() - 1) / PerFull());
+    ASSERT_EQ(oberts.size(), 1);
+
+    // Every label of the first page: its record's texts in its cell, and its codes.
+    const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
+    const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
+    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
+    ASSERT_EQ(celles.size(), PerFull());
+    const int primera = std::min<int>(files, int(celles.size()));
+    for (int i = 0; i < primera; ++i) {
+        const QString t = TextCella(paraules, celles[i]);
+        EXPECT_TRUE(t.contains(QStringLiteral("To: Person %1 ").arg(i + 1) + QString::number(i + 1) + QStringLiteral(" High Street")))
+            << "label " << i << ": " << qPrintable(t);
+    }
+    constexpr int dpi = 200;
+    QProcess ppm;
+    ppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                                            QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf,
+                                            dir.filePath(QStringLiteral("page"))});
+    ASSERT_TRUE(ppm.waitForFinished(60000));
+    const QStringList pngs = QDir(dir.path()).entryList({QStringLiteral("page*.png")});
+    ASSERT_EQ(pngs.size(), 1);
+    const QImage pagina(dir.filePath(pngs[0]));
+    ASSERT_FALSE(pagina.isNull());
+    pagina.save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/codes-document-page1.png"));
+    const double escala = dpi / 72.0;
+    for (int i = 0; i < primera; ++i) {
+        const QRectF c = celles[i];
+        const QImage retall = pagina.copy(QRectF(c.x() * escala, c.y() * escala, c.width() * escala, c.height() * escala).toRect());
+        EXPECT_EQ(Descodifica(retall, ZXing::BarcodeFormat::EAN13),
+                  AmbDigitControl(QStringLiteral("4006381%1").arg(i + 1, 5, 10, QLatin1Char('0'))))
+            << "label " << i;
+        EXPECT_EQ(Descodifica(retall, ZXing::BarcodeFormat::QRCode), QStringLiteral("Person %1").arg(i + 1)) << "label " << i;
+    }
 }
 
 TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
