@@ -173,7 +173,8 @@ void FrmTolvWiz::construeixDisseny()
     btn_barres->setText(Text("FrmTolvWiz.btn_barres", QStringLiteral("Barcode...")));
     btn_qr = Control<BotoImatge>(p, "btn_qr", Tw(9750, 1600, 1450, 400));
     btn_qr->setText(Text("FrmTolvWiz.btn_qr", QStringLiteral("QR code...")));
-    cmd_tipo_informacion = Control<BotoImatge>(p, "cmd_tipo_informacion", Tw(8200, 2100, 3000, 400));
+    // The details of the chosen format, beside its orientation on the format panel.
+    cmd_tipo_informacion = Control<BotoImatge>(panels_[2], "cmd_tipo_informacion", Tw(9000, 3600, 2300, 360));
     cmd_tipo_informacion->setText(Text("FrmTolvWiz.cmd_tipo_informacion", QStringLiteral("Label details...")));
     connect(btn_barres, &QAbstractButton::clicked, this, [this] { btn_barres_Click(); });
     connect(btn_qr, &QAbstractButton::clicked, this, [this] { btn_qr_Click(); });
@@ -290,13 +291,18 @@ void FrmTolvWiz::preparaMarc()
             estat_->ClauDocumentBase = o;
         }
     }
-    AjustaMarc();
 }
 
+// The sheet of cells stands in the column of buttons on this window: the frame keeps its
+// width and only gives way to the sheet when the two would touch.
 void FrmTolvWiz::AjustaMarc()
 {
-    const bool perCasella = PnlHoja->isVisibleTo(panels_[5]);
-    modDsoFraWord::AjustaMidaMarc(pctDsoContenidor, PnlHoja, panels_[5], perCasella);
+    modDsoFraWord::AjustaMidaMarc(pctDsoContenidor, PnlHoja, panels_[5], false);
+    if (PnlHoja->isVisibleTo(panels_[5])) {
+        const int limit = PnlHoja->x() - kovel::ui::Px(60);
+        if (pctDsoContenidor->geometry().right() > limit)
+            pctDsoContenidor->resize(std::max(1, limit - pctDsoContenidor->x()), pctDsoContenidor->height());
+    }
     dsoFraWord->setGeometry(QRect(QPoint(0, 0), pctDsoContenidor->size()));
 }
 
@@ -306,13 +312,10 @@ void FrmTolvWiz::mostraDisseny()
     const bool opcio0 = word && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
     lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
-    // The buttons one under another from the top of the column, the sheet after them.
-    int y = 1100;
-    if (!word)
-        y += 500;
+    // The code buttons under the field button, or in its place on the word processor's host.
+    const int y = word ? 1100 : 1600;
     btn_barres->move(Tw(8200, y, 0, 0).topLeft());
     btn_qr->move(Tw(9750, y, 0, 0).topLeft());
-    cmd_tipo_informacion->move(Tw(8200, y + 500, 0, 0).topLeft());
     PnlHoja->setVisible(opcio0);
     for (BotoImatge* b : cmdHoja)
         b->setVisible(opcio0);
@@ -322,6 +325,7 @@ void FrmTolvWiz::mostraDisseny()
     preparaMarc();
     if (opcio0)
         ModTolvWiz::Dibuja_HojaEtiquetas(1);
+    AjustaMarc();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
+#include "catalogue/ui/VistaPreviaHoja.h"
 #include "common/HostProfile.h"
 #include "common/Fitxers.h"
 #include "common/ModReg.h"
@@ -16,6 +17,7 @@
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "documents/Geometria.h"
+#include "documents/ui/MarcDisseny.h"
 #include "documents/generar_doc.h"
 #include "platform/access/tests/SqliteFixture.h"
 #include "platform/docframe/ui/MarcDocument.h"
@@ -532,6 +534,71 @@ TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
             << "label " << i;
         EXPECT_EQ(Descodifica(retall, ZXing::BarcodeFormat::QRCode), QStringLiteral("Person %1").arg(i + 1)) << "label " << i;
     }
+}
+
+// A sheet of four different labels: each cell chosen on the large preview and designed
+// apart; the cell never designed stays empty in the document.
+TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    CarpetaDades = dir.path() + QStringLiteral("/data/");
+    FinsOrigen(w, QStringLiteral("cells"), 814);   // two by two
+    Clica(w, "opcOrigDatos", 0);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_TRUE(Busca(w, "PnlHoja")->isVisible());
+    kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1);
+    ASSERT_NE(hoja, nullptr);
+    ASSERT_TRUE(hoja->isVisible());
+    auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+    auto tria = [&](int celda) {
+        for (const kovel::catalogue::CajaEtiqueta& k : hoja->geometria().etiquetas)
+            if (k.celda == celda) {
+                QTest::mouseClick(hoja, Qt::LeftButton, {}, QPointF((k.x1 + k.x2) / 2, (k.y1 + k.y2) / 2).toPoint());
+                return;
+            }
+        ADD_FAILURE() << "no cell " << celda << " on the preview";
+    };
+    auto escriu = [&](const QString& text) {
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(editor, text);
+    };
+    const QStringList textos = {QStringLiteral("North west"), QStringLiteral("North east"), QString(),
+                                QStringLiteral("South east")};
+    escriu(textos[0]);
+    tria(1);
+    EXPECT_EQ(seleccionador_ABCD::CasellaActual, 1);
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());   // a fresh label
+    escriu(textos[1]);
+    tria(3);
+    escriu(textos[3]);
+    tria(0);   // a designed cell comes back as it was left
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[0]);
+    tria(3);
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
+    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(0));
+    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(1));
+    EXPECT_TRUE(seleccionador_ABCD::CasellaBuida(2));
+    Fotografia(w, QStringLiteral("cells"));
+    // The last cell is changed and not saved by a click: the generation saves it.
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor, QStringLiteral("!"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    const int format = ModTolvWiz::FormatSeleccionat();
+    const bool horitzontal = w.estat().horitzontal();
+    Acaba(w, QStringLiteral("cells"), 1);
+    ASSERT_EQ(oberts.size(), 1);
+    const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
+    const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
+    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
+    ASSERT_EQ(celles.size(), 4);
+    EXPECT_EQ(TextCella(paraules, celles[0]), textos[0]);
+    EXPECT_EQ(TextCella(paraules, celles[1]), textos[1]);
+    EXPECT_EQ(TextCella(paraules, celles[2]), QString());
+    EXPECT_EQ(TextCella(paraules, celles[3]), textos[3] + u'!');
 }
 
 TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
