@@ -1,0 +1,16 @@
+#pragma once
+// A grey picture as PNG, written straight: a generation draws a code for every record, and
+// the general image writer's set-up costs more than the picture itself.
+#include <QByteArray>
+#include <QImage>
+
+namespace CodiImatge {
+
+// `gris` in Format_Grayscale8; an empty array for any other format or an empty picture.
+QByteArray PngGris(const QImage& gris);
+
+// The picture the document keeps for a drawn code: grey levels written fast when the code
+// has no other colours and no transparency, else the picture as it is.
+QByteArray PngCodi(const QImage& imatge, bool transparent);
+
+} // namespace CodiImatge
