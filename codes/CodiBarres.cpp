@@ -56,7 +56,7 @@ kovel::word::InlinePicture ImatgeDocument(const QImage& img, bool transparent)
     const QByteArray png = CodiImatge::PngCodi(img, transparent);
     if (png.isEmpty())
         return kovel::word::InlinePicture::fromImage(img);
-    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromPng(png);
+    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromOwnPng(png);
     p.setWidth(kovel::word::Points(img.width() * 0.75));
     p.setHeight(kovel::word::Points(img.height() * 0.75));
     return p;

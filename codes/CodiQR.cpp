@@ -299,7 +299,7 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
         img = img.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
     }
     kovel::word::InlinePicture& pic = selection.insertPicture(
-        gris.isEmpty() ? kovel::word::InlinePicture::fromImage(img) : kovel::word::InlinePicture::fromPng(gris));
+        gris.isEmpty() ? kovel::word::InlinePicture::fromImage(img) : kovel::word::InlinePicture::fromOwnPng(gris));
     pic.setAlternativeText(!altText.isEmpty() ? altText
                            : tag.isEmpty()    ? QStringLiteral("TOLV_qr")
                                               : QStringLiteral("TOLV_qr_") + tag);

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <cstring>
+
 #include <zlib.h>
 
 namespace CodiImatge {
@@ -24,22 +26,30 @@ void Bloc(QByteArray& png, const char* tipus, const QByteArray& dades)
 
 } // namespace
 
-QByteArray PngGris(const QImage& gris)
+QByteArray PngGris(const QByteArray& filesGris, int w, int h)
 {
-    if (gris.isNull() || gris.format() != QImage::Format_Grayscale8)
+    if (w < 1 || h < 1 || filesGris.size() != qsizetype(w) * h)
         return {};
-    const int w = gris.width(), h = gris.height();
-    // Every row with filter 0 (none), then the rows deflated at the fastest level.
-    QByteArray files;
-    files.reserve(qsizetype(w + 1) * h);
+    // The first row as it is, every other one as its difference from the row above (a
+    // code's rows mostly repeat: runs of zeros), deflated by runs at the fastest level.
+    QByteArray files(qsizetype(w + 1) * h, Qt::Uninitialized);
     for (int y = 0; y < h; ++y) {
-        files.append('\0');
-        files.append(reinterpret_cast<const char*>(gris.constScanLine(y)), w);
+        const uchar* ara = reinterpret_cast<const uchar*>(filesGris.constData()) + qsizetype(y) * w;
+        uchar* desti = reinterpret_cast<uchar*>(files.data()) + qsizetype(y) * (w + 1);
+        if (y == 0) {
+            desti[0] = 0;   // filter None
+            std::memcpy(desti + 1, ara, size_t(w));
+        } else {
+            desti[0] = 2;   // filter Up
+            const uchar* dalt = ara - w;
+            for (int x = 0; x < w; ++x)
+                desti[x + 1] = uchar(ara[x] - dalt[x]);
+        }
     }
     // One deflate state kept for the thread: setting one up costs more than a code's rows.
     struct Deflate {
         z_stream z{};
-        bool ok = deflateInit(&z, 1) == Z_OK;
+        bool ok = deflateInit2(&z, 1, Z_DEFLATED, 15, 8, Z_RLE) == Z_OK;
         ~Deflate()
         {
             if (ok)
@@ -74,9 +84,26 @@ QByteArray PngGris(const QImage& gris)
 
 QByteArray PngCodi(const QImage& imatge, bool transparent)
 {
-    if (transparent || imatge.isNull() || !imatge.allGray())
+    if (transparent || imatge.isNull())
         return {};
-    return PngGris(imatge.convertToFormat(QImage::Format_Grayscale8));
+    // Grey and opaque pixels only; read straight, as a general conversion goes through the
+    // colour handling and costs many times more.
+    const QImage argb = imatge.format() == QImage::Format_ARGB32 || imatge.format() == QImage::Format_RGB32
+                            ? imatge
+                            : imatge.convertToFormat(QImage::Format_ARGB32);
+    const int w = argb.width(), h = argb.height();
+    QByteArray gris(qsizetype(w) * h, Qt::Uninitialized);
+    for (int y = 0; y < h; ++y) {
+        const QRgb* fila = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        char* desti = gris.data() + qsizetype(y) * w;
+        for (int x = 0; x < w; ++x) {
+            const QRgb p = fila[x];
+            if ((argb.format() == QImage::Format_ARGB32 && qAlpha(p) != 255) || qRed(p) != qGreen(p) || qGreen(p) != qBlue(p))
+                return {};
+            desti[x] = char(qRed(p));
+        }
+    }
+    return PngGris(gris, w, h);
 }
 
 } // namespace CodiImatge

@@ -6,8 +6,8 @@
 
 namespace CodiImatge {
 
-// `gris` in Format_Grayscale8; an empty array for any other format or an empty picture.
-QByteArray PngGris(const QImage& gris);
+// The rows of grey levels (w bytes each, h of them) as PNG; empty when it cannot be made.
+QByteArray PngGris(const QByteArray& files, int w, int h);
 
 // The picture the document keeps for a drawn code: grey levels written fast when the code
 // has no other colours and no transparency, else the picture as it is.
