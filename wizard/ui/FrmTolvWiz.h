@@ -75,6 +75,9 @@ public:
     // unless the program itself is saving; set by the saved-designs code. Unset: such a
     // save is refused and the frame's file is left as it was.
     std::function<void()> desaDissenyAmbNom;
+    // Opens a saved design in the frame; one that cannot be read leaves the format's blank
+    // label in its place, after the message naming the file.
+    bool ObreDissenyAlMarc(const QString& cami);
     void mnuCampo_Click(int index);
     void CmdPasa_Click(int index);
     void btn_barres_Click();

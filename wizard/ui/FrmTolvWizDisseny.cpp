@@ -73,12 +73,12 @@ private:
 
 // Sets the restore of a saved design to the frame's opening, where the state has that seam.
 template <typename E>
-auto PosaObreDisseny(E& estat, int) -> decltype(estat.obreDisseny = {}, void())
+auto PosaObreDisseny(E& estat, std::function<bool(const QString&)> obre, int) -> decltype(estat.obreDisseny = {}, void())
 {
-    estat.obreDisseny = [](const QString& cami) { return modDsoFraWord::ObreDocument(cami, true); };
+    estat.obreDisseny = std::move(obre);
 }
 template <typename E>
-void PosaObreDisseny(E&, long)
+void PosaObreDisseny(E&, std::function<bool(const QString&)>, long)
 {
 }
 
@@ -243,7 +243,7 @@ void FrmTolvWiz::connectaMarc()
     estat_->nombreCaselles = [] { return seleccionador_ABCD::NumCaselles; };
     estat_->documentCasella = [](std::int32_t i) { return seleccionador_ABCD::NomsCaselles.value(i); };
     estat_->desaCasella = [this] { ActualitzaHojaEtiquetas(); };
-    PosaObreDisseny(*estat_, 0);
+    PosaObreDisseny(*estat_, [this](const QString& cami) { return ObreDissenyAlMarc(cami); }, 0);
 
     // When the window goes, the dialogs and the design routines no longer reach it.
     kovel::docframe::MarcDocument* marc = dsoFraWord;
@@ -326,6 +326,22 @@ void FrmTolvWiz::mostraDisseny()
     if (opcio0)
         ModTolvWiz::Dibuja_HojaEtiquetas(1);
     AjustaMarc();
+}
+
+bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
+{
+    if (modDsoFraWord::ObreDocument(cami, true))
+        return true;
+    ModTolvWiz::Mensaje_Error(Text("FrmTolvWiz.DissenyIllegible",
+                                   QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
+                                  .arg(cami));
+    bool prepared = true;
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    if (idx >= 0 && modDsoFraWord::PreparaDocumentBase(idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
+        estat_->IndexDocumentBase = idx;
+        estat_->ClauDocumentBase = estat_->horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -29,7 +29,9 @@
 #include <xlsxwriter.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDateTime>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTextEdit>
@@ -582,6 +584,59 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(1));
     EXPECT_TRUE(seleccionador_ABCD::CasellaBuida(2));
     Fotografia(w, QStringLiteral("cells"));
+
+    // The one-page guard: a paste that pushes the label onto a second page is undone on the
+    // guard's next tick, with one beep, and what was there stays.
+    int beeps = 0;
+    modDsoFraWord::Beep = [&beeps] { ++beeps; };
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_TRUE(w.findChild<QTimer*>(QStringLiteral("TimerEvitar2pags"))->isActive());
+    QApplication::clipboard()->setText(QStringLiteral("line\n").repeated(80));
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_GE(w.Marc()->NombrePagines(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Marc()->NombrePagines(), 1, 3000);
+    QTest::qWait(1100);   // later ticks change nothing
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
+    modDsoFraWord::Beep = [] {};
+
+    // The user's own save is the save-design command: the cell's file is not written
+    // behind it, and its changes are still to be saved.
+    int desades = 0;
+    w.desaDissenyAmbNom = [&desades] { ++desades; };
+    QTest::keyClicks(editor, QStringLiteral("?"));
+    const QString fitxer = w.Marc()->NomComplet();
+    const QDateTime abans = QFileInfo(fitxer).lastModified();
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(desades, 1);
+    EXPECT_FALSE(w.Marc()->Desat());
+    EXPECT_EQ(QFileInfo(fitxer).lastModified(), abans);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+
+    // A cell whose file cannot be read shows a blank label, with the message.
+    tria(0);
+    const QString danyat = seleccionador_ABCD::NomsCaselles.value(1);
+    ASSERT_FALSE(danyat.isEmpty());
+    QFile f(danyat);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a document");
+    f.close();
+    missatges.clear();
+    tria(1);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(danyat));
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());
+    // So does a saved design that cannot be read.
+    EXPECT_FALSE(w.ObreDissenyAlMarc(danyat));
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(danyat));
+    EXPECT_TRUE(w.Marc()->TeDocument());
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());
+    tria(1);   // the cell is designed again
+    missatges.clear();
+    escriu(textos[1]);
+    tria(3);
     // The last cell is changed and not saved by a click: the generation saves it.
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor, QStringLiteral("!"));
