@@ -8,6 +8,7 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
+#include "catalogue/ui/frmOptions.h"
 #include "common/HostProfile.h"
 #include "common/Fitxers.h"
 #include "common/ModReg.h"
@@ -547,6 +548,21 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     CarpetaDades = dir.path() + QStringLiteral("/data/");
     FinsOrigen(w, QStringLiteral("cells"), 814);   // two by two
+    // The format's details open over the wizard from the format panel.
+    Clica(w, "CmdAnterior");
+    bool detalls = false;
+    QTimer::singleShot(0, [&detalls] {
+        auto* d = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        detalls = d != nullptr;
+        if (QWidget* m = QApplication::activeModalWidget())
+            m->close();
+    });
+    Clica(w, "cmd_tipo_informacion");
+    EXPECT_TRUE(detalls);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
     Clica(w, "opcOrigDatos", 0);
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
