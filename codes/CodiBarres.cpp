@@ -1,7 +1,6 @@
 #include "codes/CodiBarres.h"
 
 #include "codes/EntornDisseny.h"
-#include "codes/PngGris.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "platform/word/Document.h"
@@ -49,22 +48,8 @@ QString FitxerImatge(const QString& tag)
     return tmp + QStringLiteral("/imatge_camp_") + NomSegurFitxer(tag) + QStringLiteral(".bmp");
 }
 
-namespace {
-// The picture as the document keeps it; once a record in a generation.
-kovel::word::InlinePicture ImatgeDocument(const QImage& img, bool transparent)
-{
-    const QByteArray png = CodiImatge::PngCodi(img, transparent);
-    if (png.isEmpty())
-        return kovel::word::InlinePicture::fromImage(img);
-    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromOwnPng(png);
-    p.setWidth(kovel::word::Points(img.width() * 0.75));
-    p.setHeight(kovel::word::Points(img.height() * 0.75));
-    return p;
-}
-} // namespace
-
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
-                       float& height, float& width, const QString& altText, QString* motiu, bool desaFitxer)
+                       float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
@@ -76,8 +61,8 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, Active
             }
         return false;
     }
-    const QString file = desaFitxer ? FitxerImatge(tag) : QString();
-    if (desaFitxer && QFile::exists(file)) QFile::remove(file);
+    const QString file = FitxerImatge(tag);
+    if (QFile::exists(file)) QFile::remove(file);
 
     float w = width, h = height;
     if (w == 0) {
@@ -93,9 +78,9 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, Active
     }
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    if (desaFitxer && !img.save(file, "BMP")) throw BarcodeError(QStringLiteral("Cannot write the picture file %1").arg(file));
+    if (!img.save(file, "BMP")) throw BarcodeError(QStringLiteral("Cannot write the picture file %1").arg(file));
 
-    kovel::word::InlinePicture& pic = selection.insertPicture(ImatgeDocument(img, barcode.Transparent()));
+    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
     pic.setAlternativeText(!altText.isEmpty() ? altText
                            : tag.isEmpty()    ? QStringLiteral("TOLV_barres")
                                               : QStringLiteral("TOLV_barres_") + tag);

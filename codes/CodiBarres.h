@@ -34,12 +34,11 @@ QString NomSegurFitxer(const QString& tag);
 // "TOLV_barres_" + tag, or `altText` when not empty) and hands the sizes back.
 // When the control cannot encode its text nothing is inserted, the sizes are left alone,
 // `motiu` (when given) says why and the result is false. A file or document failure
-// raises kovel::barcode::BarcodeError. `desaFitxer` false (the generation, once a record):
-// the picture goes into the document only, with no file.
+// raises kovel::barcode::BarcodeError.
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
                        kovel::barcode::ActiveBC& barcode, const QString& spare,
                        float& height, float& width, const QString& altText,
-                       QString* motiu = nullptr, bool desaFitxer = true);
+                       QString* motiu = nullptr);
 
 // Copies the 23 settings of one barcode (text, type, colours, font, options).
 void CopiarPropietats(const kovel::barcode::ActiveBC& source, kovel::barcode::ActiveBC& destination);

@@ -1,7 +1,5 @@
 #include "codes/CodiQR.h"
 
-#include "codes/PngGris.h"
-
 #include "codes/CodiBarres.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
@@ -259,7 +257,7 @@ const QString* Plantilla(int k)
 }
 
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
-                     float& height, float& width, const QString& altText, QString* motiu, bool desaFitxer)
+                     float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
@@ -271,14 +269,12 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
         return false;
     }
     QString file;
-    if (desaFitxer) {
-        try {
-            file = CodiBarres::FitxerImatge(tag);
-        } catch (const kovel::barcode::BarcodeError& e) {
-            throw QrError(e.message());
-        }
-        if (QFile::exists(file)) QFile::remove(file);
+    try {
+        file = CodiBarres::FitxerImatge(tag);
+    } catch (const kovel::barcode::BarcodeError& e) {
+        throw QrError(e.message());
     }
+    if (QFile::exists(file)) QFile::remove(file);
     const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
     const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
     QImage img = qr.Dibuixar(QSize(w, h));
@@ -288,18 +284,15 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
     }
     img.setDotsPerMeterX(3780);
     img.setDotsPerMeterY(3780);
-    if (desaFitxer && !img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
+    if (!img.save(file, "BMP")) throw QrError(QStringLiteral("Cannot write the picture file %1").arg(file));
     width = static_cast<float>(w);
     height = static_cast<float>(h);
-    // Black on white: grey levels written straight (a generation makes one a record).
-    const QByteArray gris = CodiImatge::PngCodi(img, qr.Transparent());
     // Two colours: a palette picture is a fraction of the data to compress into the document.
-    if (gris.isEmpty() && !qr.Transparent()) {
+    if (!qr.Transparent()) {
         const QVector<QRgb> palette{ForeRgb(qr.BackColor()), ForeRgb(qr.ForeColor())};
         img = img.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither | Qt::AvoidDither);
     }
-    kovel::word::InlinePicture& pic = selection.insertPicture(
-        gris.isEmpty() ? kovel::word::InlinePicture::fromImage(img) : kovel::word::InlinePicture::fromOwnPng(gris));
+    kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromImage(img));
     pic.setAlternativeText(!altText.isEmpty() ? altText
                            : tag.isEmpty()    ? QStringLiteral("TOLV_qr")
                                               : QStringLiteral("TOLV_qr_") + tag);

@@ -106,10 +106,10 @@ const QString* Plantilla(int k);
 // `selection` (the sizes are always the control's, handed back in pixels at 96 dpi). File
 // as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
 // "TOLV_qr". When the data cannot be encoded nothing is inserted, `motiu` says why and the
-// result is false. A file failure raises kovel::qr::QrError. `desaFitxer` false: no file.
+// result is false. A file failure raises kovel::qr::QrError.
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                      const QString& spare, float& height, float& width, const QString& altText,
-                     QString* motiu = nullptr, bool desaFitxer = true);
+                     QString* motiu = nullptr);
 
 // Copies the 10 settings of one QR code.
 void CopiarPropietatsQR(const kovel::qr::QRCodeCtrl& source, kovel::qr::QRCodeCtrl& destination);

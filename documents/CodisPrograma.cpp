@@ -17,8 +17,7 @@ void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, 
     clon->setBarText(valor);
     float alt = 0, ample = 0;   // 0 and 0: the code's own size
     // A value the bar type cannot encode leaves the label without its code, as an empty one.
-    // The picture file is the dialog's; a generation writes none for every record.
-    CodiBarres::InserirImatgeCodi(lloc, EtiquetesBarres.at(n - 1), *clon, camp, alt, ample, textAlternatiu, nullptr, false);
+    CodiBarres::InserirImatgeCodi(lloc, EtiquetesBarres.at(n - 1), *clon, camp, alt, ample, textAlternatiu);
 }
 
 void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
@@ -29,7 +28,7 @@ void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, cons
         throw GeneracioError(QStringLiteral("The design names QR code %1, which this run did not make.").arg(n));
     clon->setDataToEncode(dades);
     float alt = 0, ample = 0;
-    CodiQR::InserirImatgeQR(lloc, EtiquetesQR.at(n - 1), *clon, s, alt, ample, textAlternatiu, nullptr, false);
+    CodiQR::InserirImatgeQR(lloc, EtiquetesQR.at(n - 1), *clon, s, alt, ample, textAlternatiu);
 }
 
 QString CodisPrograma::codificarText(const QString& text)

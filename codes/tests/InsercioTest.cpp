@@ -1,7 +1,6 @@
 #include "codes/tests/EstatCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
-#include "codes/PngGris.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
@@ -180,32 +179,3 @@ TEST_F(Insercio, MostraDelCampPerAmfitrio)
 }
 
 } // namespace
-
-// The generation's own PNG of a code reads back pixel for pixel; a picture with colours or
-// transparency is left to the general writer.
-TEST(PngCodi, GreyCodesRoundTripAndOthersAreLeftAlone)
-{
-    QImage img(37, 11, QImage::Format_ARGB32);
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const int g = (x * 7 + y * 13) % 256;
-            img.setPixel(x, y, qRgb(g, g, g));
-        }
-    const QByteArray png = CodiImatge::PngCodi(img, false);
-    ASSERT_FALSE(png.isEmpty());
-    QImage llegida;
-    ASSERT_TRUE(llegida.loadFromData(png, "PNG"));
-    ASSERT_EQ(llegida.size(), img.size());
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            ASSERT_EQ(qGray(llegida.pixel(x, y)), qGray(img.pixel(x, y))) << x << "," << y;
-    const kovel::word::InlinePicture p = kovel::word::InlinePicture::fromOwnPng(png);
-    EXPECT_EQ(p.width().value, 37 * 0.75);
-    EXPECT_TRUE(CodiImatge::PngCodi(img, true).isEmpty());
-    img.setPixel(3, 3, qRgb(200, 0, 0));
-    EXPECT_TRUE(CodiImatge::PngCodi(img, false).isEmpty());
-    img.setPixel(3, 3, qRgba(10, 10, 10, 100));
-    EXPECT_TRUE(CodiImatge::PngCodi(img, false).isEmpty());
-    EXPECT_THROW(kovel::word::InlinePicture::fromOwnPng(QByteArray("not a picture")), kovel::word::WordError);
-}
-

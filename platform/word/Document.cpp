@@ -81,18 +81,6 @@ InlinePicture InlinePicture::fromFile(const QString& path) {
     }
 }
 
-InlinePicture InlinePicture::fromOwnPng(const QByteArray& png) {
-    const QSize pixels = ops::pngSize(png);
-    if (pixels.isEmpty())
-        throw WordError(QStringLiteral("The picture is not a PNG picture."));
-    if (pixels.width() > kMaxPictureSide || pixels.height() > kMaxPictureSide)
-        throw WordError(QStringLiteral("The picture is too large (%1 × %2 pixels).").arg(pixels.width()).arg(pixels.height()));
-    InlinePicture p = ops::makePicture(png, pixels);
-    p.setWidth(Points(pixels.width() * 0.75));
-    p.setHeight(Points(pixels.height() * 0.75));
-    return p;
-}
-
 InlinePicture InlinePicture::fromPng(const QByteArray& png) {
     if (!png.startsWith("\x89PNG\r\n\x1a\n"))
         throw WordError(QStringLiteral("The picture is not a PNG picture."));

@@ -87,9 +87,6 @@ public:
     static InlinePicture fromImage(const QImage& image);
     static InlinePicture fromFile(const QString& path); // WordError naming the file
     static InlinePicture fromPng(const QByteArray& png);  // WordError when not a PNG
-    // A PNG the program wrote itself (a code drawn once a record): its size is read from
-    // its header and its pixels are not decoded again. WordError when the header is not one.
-    static InlinePicture fromOwnPng(const QByteArray& png);
 
     std::uint64_t id() const { return id_; }           // unique in its document, 0 = not placed yet
     const QByteArray& png() const { return png_; }

@@ -137,6 +137,18 @@ std::int64_t emuOf(QStringView s) {
     return static_cast<std::int64_t>(std::clamp(v, 0.0, 2.0e11));
 }
 
+// Width and height of a PNG from its header, without decoding it.
+QSize pngSize(const QByteArray& png) {
+    if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n")) return {};
+    auto be = [&](int at) {
+        return (static_cast<quint32>(static_cast<uchar>(png[at])) << 24) | (static_cast<quint32>(static_cast<uchar>(png[at + 1])) << 16)
+            | (static_cast<quint32>(static_cast<uchar>(png[at + 2])) << 8) | static_cast<quint32>(static_cast<uchar>(png[at + 3]));
+    };
+    const quint32 w = be(16), h = be(20);
+    if (w == 0 || h == 0 || w > 100000 || h > 100000) return {};
+    return QSize(static_cast<int>(w), static_cast<int>(h));
+}
+
 QString resolveTarget(const QString& baseDir, QString target) {
     if (target.startsWith('/')) return target.mid(1);
     QStringList parts = baseDir.isEmpty() ? QStringList() : baseDir.split('/', Qt::SkipEmptyParts);
@@ -557,7 +569,7 @@ private:
         QByteArray png = media(f.embed);
         if (png.isEmpty()) return;
         if (++pictures_ > kMaxPictures) fail(QStringLiteral("it holds too many pictures"));
-        InlinePicture pic = ops::makePicture(png, ops::pngSize(png));
+        InlinePicture pic = ops::makePicture(png, pngSize(png));
         pic.setAlternativeText(f.descr);
         DocxAccess::cx(pic) = Emu(f.cx);
         DocxAccess::cy(pic) = Emu(f.cy);
@@ -574,7 +586,7 @@ private:
         QByteArray data;
         if (pkg_.has(*rel)) {
             data = pkg_.read(*rel, kMaxMediaSize);
-            if (!ops::pngSize(data).isValid()) {
+            if (!pngSize(data).isValid()) {
                 QImage img;
                 QByteArray png;
                 if (data.size() < kMaxMediaSize && img.loadFromData(data) && img.width() <= 20000 && img.height() <= 20000) {

@@ -858,11 +858,7 @@ QByteArray zipEntries(const std::vector<std::pair<QString, QByteArray>>& entries
         if (index < 0 && s) zip_source_free(s);   // once added, the archive owns it
         // The fastest deflate: a sheet's body repeats the same markup label after label;
         // the file comes out about twice the default's size in less than half the time.
-        // Pictures are compressed already: stored as they are.
-        const bool comprimit = name.endsWith(QLatin1String(".png"), Qt::CaseInsensitive);
-        if (index < 0
-            || zip_set_file_compression(za, static_cast<zip_uint64_t>(index), comprimit ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                        comprimit ? 0 : 1) < 0) {
+        if (index < 0 || zip_set_file_compression(za, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1) < 0) {
             const QString m = QString::fromUtf8(zip_strerror(za));
             zip_discard(za);
             zip_source_free(src);

@@ -37,18 +37,6 @@ inline int itemLength(const Inline& it) {
     return 0;
 }
 
-// Width and height of a PNG from its header, without decoding it; empty when unreadable.
-inline QSize pngSize(const QByteArray& png) {
-    if (png.size() < 24 || !png.startsWith("\x89PNG\r\n\x1a\n")) return {};
-    auto be = [&](int at) {
-        return (static_cast<quint32>(static_cast<uchar>(png[at])) << 24) | (static_cast<quint32>(static_cast<uchar>(png[at + 1])) << 16)
-            | (static_cast<quint32>(static_cast<uchar>(png[at + 2])) << 8) | static_cast<quint32>(static_cast<uchar>(png[at + 3]));
-    };
-    const quint32 w = be(16), h = be(20);
-    if (w == 0 || h == 0 || w > 100000 || h > 100000) return {};
-    return QSize(static_cast<int>(w), static_cast<int>(h));
-}
-
 inline InlinePicture makePicture(QByteArray png, QSize pixels) {
     InlinePicture p;
     DocxAccess::png(p) = std::move(png);
