@@ -103,6 +103,7 @@ private:
     void connectaMarc();
     void preparaMarc();
     void AjustaMarc();
+    void colocaNavegacioHoja();
     void dsoFraWord_BeforeDocumentSaved(const QString& cami, bool* cancel);
     void insereixCodi(const std::function<void()>& dialeg);
     void construeixFinal();

@@ -322,10 +322,34 @@ void FrmTolvWiz::mostraDisseny()
     LblHoja->setVisible(opcio0);
     CmdBorrar->setVisible(false);
     Check_Formato->setChecked(true);
+    Check_Formato->move(Check_Formato->x(), Tw(0, 5200, 0, 0).y());
+    lbl_check_formato->move(lbl_check_formato->x(), Tw(0, 5200, 0, 0).y());
     preparaMarc();
-    if (opcio0)
+    if (opcio0) {
         ModTolvWiz::Dibuja_HojaEtiquetas(1);
+        colocaNavegacioHoja();
+    }
     AjustaMarc();
+}
+
+// The navigation row under the sheet as it is drawn, centred on it: the buttons touch, only
+// the caption is followed by one pixel.
+void FrmTolvWiz::colocaNavegacioHoja()
+{
+    int total = LblHoja->width();
+    for (BotoImatge* b : cmdHoja)
+        total += b->width();
+    int x = PnlHoja->x() + (PnlHoja->width() - total) / 2;
+    const int y = PnlHoja->geometry().bottom() + kovel::ui::Px(45);
+    for (QWidget* c : std::initializer_list<QWidget*>{cmdHoja[0], cmdHoja[1], LblHoja, cmdHoja[2], cmdHoja[3]}) {
+        c->move(x, y);
+        x += c->width() + (c == LblHoja ? 1 : 0);
+    }
+    CmdBorrar->move(x, y);
+    // The format check box follows below the row.
+    const int sota = std::max(Tw(0, 5200, 0, 0).y(), y + cmdHoja[0]->height() + kovel::ui::Px(60));
+    Check_Formato->move(Check_Formato->x(), sota);
+    lbl_check_formato->move(lbl_check_formato->x(), sota);
 }
 
 bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
