@@ -264,6 +264,12 @@ void frmCodiQR::Activar()
     lblField->hide();
     avancatVisible_ = true;
     btnComplex_Click();
+    // The character-set options are those the boxes show: a code made earlier keeps its own,
+    // and this one never takes another dialog's unseen.
+    CodiQR::ECIActiu = ChechkECI->isChecked();
+    CodiQR::IndexECI = std::max(0, cboECI->currentIndex());
+    CodiQR::UTF8Actiu = chkUTF8->isChecked();
+    PrefixDadesQR = CodiQR::PrefixPer(CodiQR::ECIActiu, CodiQR::IndexECI, CodiQR::UTF8Actiu, chkBOM->isChecked());
     activat_ = true;
 }
 

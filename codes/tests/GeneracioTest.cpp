@@ -473,9 +473,11 @@ TEST_F(Proces, CadaQRGuardaElSeuJocICampsAmbNomDeNumero)
     auto qr = [this](int camp, bool utf8) {
         frmCodiQR q;
         q.show();
-        q.chkUTF8->setChecked(true);
-        q.chkBOM->setChecked(utf8);
+        // A fresh dialog shows its boxes unticked and applies what it shows.
+        EXPECT_FALSE(q.chkUTF8->isChecked());
+        EXPECT_FALSE(CodiQR::UTF8Actiu);
         q.chkUTF8->setChecked(utf8);
+        q.chkBOM->setChecked(utf8);
         q.cboCamp->setCurrentIndex(camp);
         q.optCamp->click();
         q.btnAceptar->click();
