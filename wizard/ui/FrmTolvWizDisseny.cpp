@@ -8,8 +8,14 @@
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "catalogue/ui/frmOptions.h"
 #include "codes/EntornDisseny.h"
+// The code dialogs, beside their model or in its ui folder.
+#if __has_include("codes/ui/frmCodiBarres.h")
+#include "codes/ui/frmCodiBarres.h"
+#include "codes/ui/frmCodiQR.h"
+#else
 #include "codes/frmCodiBarres.h"
 #include "codes/frmCodiQR.h"
+#endif
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
