@@ -15,6 +15,7 @@ std::vector<std::unique_ptr<kovel::qr::QRCodeCtrl>> ClonsQR;
 QStringList EtiquetesQR;
 QStringList PlantillesQR;
 std::int32_t ComptadorPlantillesQR = 0;
+std::vector<CodiQR::OpcionsCodi> OpcionsQR;
 QString PrefixDadesQR;
 
 namespace CodiQR {
@@ -221,6 +222,31 @@ QRCodeCtrl* Clon(int n)
 }
 
 
+const OpcionsCodi* Opcions(int n)
+{
+    if (n < 1 || n > static_cast<int>(OpcionsQR.size())) return nullptr;
+    return &OpcionsQR[static_cast<size_t>(n - 1)];
+}
+
+AmbOpcions::AmbOpcions(const OpcionsCodi* opcions)
+    : desades_{ECIActiu, IndexECI, UTF8Actiu, PrefixDadesQR, false}, actiu_(opcions != nullptr)
+{
+    if (!opcions) return;
+    ECIActiu = opcions->eci;
+    IndexECI = opcions->indexEci;
+    UTF8Actiu = opcions->utf8;
+    PrefixDadesQR = opcions->prefix;
+}
+
+AmbOpcions::~AmbOpcions()
+{
+    if (!actiu_) return;
+    ECIActiu = desades_.eci;
+    IndexECI = desades_.indexEci;
+    UTF8Actiu = desades_.utf8;
+    PrefixDadesQR = desades_.prefix;
+}
+
 const QString* Plantilla(int k)
 {
     if (k < 0 || k >= PlantillesQR.size()) return nullptr;
@@ -405,8 +431,9 @@ QString ValorCamp(const QString& camp, const QString& textFix) { return CodiBarr
 namespace {
 // Registers a clone of the dialog's control under the tag just given to it, with `dades`
 // for its data when there are some.
-QRCodeCtrl& AfegirClon(QRCodeCtrl& dialogControl, const QString* dades)
+QRCodeCtrl& AfegirClon(QRCodeCtrl& dialogControl, const QString* dades, bool plantilla)
 {
+    OpcionsQR.push_back(OpcionsCodi{ECIActiu, IndexECI, UTF8Actiu, PrefixDadesQR, plantilla});
     auto clone = std::make_unique<QRCodeCtrl>();
     CopiarPropietatsQR(dialogControl, *clone);
     if (dades) {
@@ -428,7 +455,7 @@ QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
 {
     const int n = static_cast<int>(ClonsQR.size()) + 1;
     dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
-    return AfegirClon(dialogControl, nullptr);
+    return AfegirClon(dialogControl, nullptr, false);
 }
 
 QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& plantilla, bool dadesDePlantilla)
@@ -437,7 +464,7 @@ QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& pla
     dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(ComptadorPlantillesQR));
     PlantillesQR << plantilla;
     ++ComptadorPlantillesQR;
-    return AfegirClon(dialogControl, dadesDePlantilla ? &plantilla : nullptr);
+    return AfegirClon(dialogControl, dadesDePlantilla ? &plantilla : nullptr, true);
 }
 
 } // namespace CodiQR

@@ -73,6 +73,33 @@ bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const
 
 // The n-th clone as tags count (from 1); nullptr when there is none.
 kovel::qr::QRCodeCtrl* Clon(int n);
+
+// What a field-linked code was registered with: the dialog's character-set options at that
+// moment (a later code with other options leaves it as it was), and whether its tag's
+// number names a data template rather than a field (a field may be called "2024").
+struct OpcionsCodi {
+    bool eci = false;
+    std::int32_t indexEci = 3;
+    bool utf8 = false;
+    QString prefix;
+    bool plantilla = false;
+};
+// Code n's (from 1); nullptr for a code this run did not register.
+const OpcionsCodi* Opcions(int n);
+
+// Sets the module's character-set options to a code's for the life of the object, then
+// puts the dialog's back.
+class AmbOpcions {
+public:
+    explicit AmbOpcions(const OpcionsCodi* opcions);
+    ~AmbOpcions();
+    AmbOpcions(const AmbOpcions&) = delete;
+    AmbOpcions& operator=(const AmbOpcions&) = delete;
+
+private:
+    OpcionsCodi desades_;
+    bool actiu_ = false;
+};
 // The k-th template as the tag "n_k" counts it (from 0); nullptr when there is none.
 const QString* Plantilla(int k);
 
@@ -115,3 +142,6 @@ kovel::qr::QRCodeCtrl& RegistrarClonPlantilla(kovel::qr::QRCodeCtrl& dialogContr
                                               bool dadesDePlantilla);
 
 } // namespace CodiQR
+
+// The options of each field-linked QR code, item n-1 for the tag's n (see CodiQR::Opcions).
+extern std::vector<CodiQR::OpcionsCodi> OpcionsQR;

@@ -30,11 +30,30 @@ void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, cons
     CodiQR::InserirImatgeRegistre(lloc, EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_);
 }
 
-QString CodisPrograma::codificarText(const QString& text) { return CodiQR::CodificarText(text); }
+QString CodisPrograma::codificarText(const QString& text)
+{
+    const CodiQR::AmbOpcions opcions(CodiQR::Opcions(qrActual_));
+    return CodiQR::CodificarText(text);
+}
 
-QString CodisPrograma::codificarValorQR(const QString& valor) { return CodiQR::CodificarText(CodiQR::ValorLiteral(valor)); }
+QString CodisPrograma::codificarValorQR(const QString& valor)
+{
+    const CodiQR::AmbOpcions opcions(CodiQR::Opcions(qrActual_));
+    return CodiQR::CodificarText(CodiQR::ValorLiteral(valor));
+}
 
-QString CodisPrograma::prefixDadesQR() { return PrefixDadesQR; }
+QString CodisPrograma::prefixDadesQR()
+{
+    const CodiQR::OpcionsCodi* o = CodiQR::Opcions(qrActual_);
+    return o ? o->prefix : PrefixDadesQR;
+}
+
+bool CodisPrograma::esPlantillaQR(std::int32_t n, const QString& s)
+{
+    if (const CodiQR::OpcionsCodi* o = CodiQR::Opcions(n))
+        return o->plantilla;
+    return CodisGeneracio::esPlantillaQR(n, s);
+}
 
 QString CodisPrograma::plantillaQR(std::int32_t index)
 {

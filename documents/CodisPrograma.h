@@ -16,6 +16,10 @@ public:
     // The value's backslashes are data, never the QR control's escapes.
     QString codificarValorQR(const QString& valor) override;
     QString prefixDadesQR() override;
+    // Each QR code's values are encoded with the character-set options it was made with;
+    // its registration tells a field named like a number from a template.
+    void codiQRActual(std::int32_t n) override { qrActual_ = n; }
+    bool esPlantillaQR(std::int32_t n, const QString& s) override;
     QString plantillaQR(std::int32_t index) override;
     // Contact-card templates escape the values they take, as the QR dialog's own cards do.
     QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override;
@@ -27,6 +31,7 @@ public:
 private:
     // The pictures of this generation: a value met again is not drawn again.
     kovel::codes::MemoriaImatges imatges_;
+    std::int32_t qrActual_ = 0;
 };
 
 } // namespace generar_doc

@@ -39,6 +39,12 @@ public:
     virtual QString plantillaQR(std::int32_t index) = 0;
     // A QR data template filled with the record: every "[name]" becomes valor(name).
     virtual QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) = 0;
+    // QR code `n`'s values are about to be encoded: the codes that keep character-set options
+    // per code take its own from here on.
+    virtual void codiQRActual(std::int32_t /*n*/) {}
+    // Whether the tag rest `s` of QR code `n` ("n_s") is a data template's number rather than
+    // a field's name. The default reads any number as a template, as stored designs did.
+    virtual bool esPlantillaQR(std::int32_t n, const QString& s);
     // Before the first label of a run from a spreadsheet or database.
     virtual void iniciGeneracio() {}
     // The record the next label takes its values from: the source row, or the record's

@@ -245,8 +245,9 @@ void OmplirEtiquetaWord(Context& c, Document& doc, Table& taula, int fila, int c
 
 void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, Table& taula, int fila, int columna)
 {
+    // A cell beyond the designed ones (more labels than cells) is one never designed.
     if (i < 0 || i >= c.o.numCaselles())
-        throw GeneracioError(QStringLiteral("Subscript out of range: cell design %1 of %2.").arg(i).arg(c.o.numCaselles()));
+        return;
     const QString cami = c.o.nomCasella(i);
     if (cami.isEmpty())
         return;   // a cell never designed stays empty
@@ -566,6 +567,8 @@ void MargesALinies(Cell& cell, Document& disseny)
 
 // ---- Placeholders ----
 
+bool CodisGeneracio::esPlantillaQR(std::int32_t /*n*/, const QString& s) { return EsNumeric(s); }
+
 QString TreuSaltFinal(const QString& text)
 {
     qsizetype n = text.size();
@@ -652,7 +655,8 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             Range r = copia.pictureRange(id);
             r.deleteContent();
             CodisGeneracio& c = Codis(codis, alt);
-            if (EsNumeric(s)) {
+            c.codiQRActual(n);
+            if (c.esPlantillaQR(n, s)) {
                 // A data template: its "[field]" references take the record's values.
                 const QString plantilla = c.plantillaQR(LlegeixNumero(s));
                 const QString resultat = c.omplirPlantillaQR(plantilla, [&](const QString& camp) {

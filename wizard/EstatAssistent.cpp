@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QImage>
 
 #include <algorithm>
 #include <atomic>
@@ -459,7 +458,9 @@ void EstatAssistent::preparaDisseny()
 void EstatAssistent::ompleDisseny()
 {
     try {
-        preparaDisseny();
+        // A hosted frame prepares its own base document.
+        if (!documentMarc)
+            preparaDisseny();
     } catch (const std::exception& e) {
         // The panel is still shown; the check of the design refuses an empty one.
         ModTolvWiz::Escribe_Log(QStringLiteral("Design base: ") + QString::fromLocal8Bit(e.what()));
@@ -571,8 +572,8 @@ bool EstatAssistent::ValidarPanel(std::int16_t panel, Avis& avis)
     if (panel == PanelDiseno) {
         if (!esWord()) {
             bool camp = false;
-            if (disseny_) {
-                for (const kovel::word::InlinePicture* p : disseny_->content().inlinePictures())
+            if (kovel::word::Document* d = disseny()) {
+                for (const kovel::word::InlinePicture* p : d->content().inlinePictures())
                     camp = camp || p->alternativeText().contains(QLatin1String("TOLV_"), Qt::CaseInsensitive);
             }
             if (!camp) {
@@ -670,7 +671,7 @@ bool EstatAssistent::genera(Avis& avis)
     if (progres)
         progres(0, maxProgres_);
     try {
-        if (!disseny_)
+        if (!disseny())
             preparaDisseny();
         std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(-1, *this);
         full_ = nullptr;
@@ -865,27 +866,6 @@ void EstatAssistent::Check_Copias_Click(bool marcat)
 
 // ---------------------------------------------------------------------------------------------
 // The design
-
-void EstatAssistent::InsereixCamp(const QString& camp)
-{
-    if (!disseny_ || camp.isEmpty())
-        return;
-    QImage imatge(96, 16, QImage::Format_RGB32);
-    imatge.fill(QColor(0xE0, 0xE8, 0xF0));
-    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromImage(imatge);
-    p.setAlternativeText(QStringLiteral("TOLV_camp") + camp);
-    // Each field on a line of its own, after what the design holds.
-    kovel::word::Range tot = disseny_->content();
-    const bool buit = tot.text().trimmed().isEmpty();
-    kovel::word::Range r = tot;
-    r.collapse(kovel::word::Collapse::End);
-    if (!buit) {
-        r.insertAfter(QStringLiteral("\r"));
-        r.collapse(kovel::word::Collapse::End);
-    }
-    r.insertPicture(p);
-    marca(PanelFinal, 0);
-}
 
 bool EstatAssistent::ObreDisseny(const QString& cami)
 {

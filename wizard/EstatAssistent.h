@@ -170,9 +170,15 @@ public:
     void triaGuardat(bool obrir) { cmdObrir = obrir; cmdCrear = !obrir; }
 
     // ---- The design ----
-    // mnuCampo: puts a field placeholder of the source at the end of the design.
-    void InsereixCamp(const QString& camp);
-    kovel::word::Document* disseny() const { return disseny_.get(); }
+    // The design frame's document, when the window hosts one: the design is then the
+    // frame's, which prepares its own base document; without it the state keeps one.
+    std::function<kovel::word::Document*()> documentMarc;
+    // The per-cell designs of a sheet whose labels differ (seleccionador_ABCD): how many
+    // cells, the document of cell i ("" never designed) and the save of the cell shown.
+    std::function<std::int32_t()> nombreCaselles;
+    std::function<QString(std::int32_t i)> documentCasella;
+    std::function<void()> desaCasella;
+    kovel::word::Document* disseny() const { return documentMarc ? documentMarc() : disseny_.get(); }
     // The design panel's title: the first caption, a blank and the format's reference.
     QString TitolDisseny(const QString& titolBase);
 
@@ -185,7 +191,14 @@ public:
     QString textFilaFinal() const override { return txtFila_final; }
     generar_doc::FullDades* fullDades() override;
     std::unique_ptr<generar_doc::RegistresDades> obreRegistres() override;
-    kovel::word::Document* dissenyAllotjat() override { return disseny_.get(); }
+    kovel::word::Document* dissenyAllotjat() override { return disseny(); }
+    std::int32_t numCaselles() const override { return nombreCaselles ? nombreCaselles() : 0; }
+    QString nomCasella(std::int32_t i) const override { return documentCasella ? documentCasella(i) : QString(); }
+    void desaCasellaActual() override
+    {
+        if (desaCasella)
+            desaCasella();
+    }
     void avancaProgres() override;
     generar_doc::CodisGeneracio* codis() override;
     QString carpetaDades() const override;

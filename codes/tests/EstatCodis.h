@@ -11,6 +11,7 @@ inline void BuidaEstatCodis()
     ClonsQR.clear();
     EtiquetesQR.clear();
     PlantillesQR.clear();
+    OpcionsQR.clear();
     ComptadorPlantillesQR = 0;
     PrefixDadesQR.clear();
     CodiQR::ECIActiu = false;

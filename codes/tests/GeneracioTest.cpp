@@ -465,6 +465,44 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
         EXPECT_EQ(Llegit(Imatge(deBase[static_cast<size_t>(i)])).toStdString(), esperat[i].toStdString()) << i;
 }
 
+// Each field-linked QR code keeps the character set it was made with, whatever a later
+// code chose; a field named like a number is a field, not a data template.
+TEST_F(Proces, CadaQRGuardaElSeuJocICampsAmbNomDeNumero)
+{
+    assistent.noms = {QStringLiteral("2024"), QStringLiteral("Nom")};
+    assistent.valors = {QStringLiteral("x1"), QStringLiteral("Jos\u00e9")};
+    auto qr = [this](int camp, bool utf8) {
+        frmCodiQR q;
+        q.show();
+        // A fresh dialog shows its boxes unticked and applies what it shows.
+        EXPECT_FALSE(q.chkUTF8->isChecked());
+        EXPECT_FALSE(CodiQR::UTF8Actiu);
+        q.chkUTF8->setChecked(utf8);
+        q.chkBOM->setChecked(utf8);
+        q.cboCamp->setCurrentIndex(camp);
+        q.optCamp->click();
+        q.btnAceptar->click();
+        ASSERT_FALSE(q.isVisible()) << missatges.join('\n').toStdString();
+    };
+    qr(1, true);
+    qr(0, false);
+    qr(1, false);
+    ASSERT_EQ(EtiquetesQR, (QStringList{"1_Nom", "2_2024", "3_Nom"}));
+    kovel::EstablirHost(kovel::HostOffice::Access);
+    auto generat = GeneraDeBaseDeDades(assistent.noms, {{QStringLiteral("y2"), QStringLiteral("Zé")}});
+    ASSERT_TRUE(generat);
+    EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+    EXPECT_EQ(CodiQR::Clon(1)->DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFZ\\xC3\\xA9"));
+    EXPECT_EQ(CodiQR::Clon(2)->DataToEncode(), QStringLiteral("y2"));
+    EXPECT_EQ(CodiQR::Clon(3)->DataToEncode(), QStringLiteral("Z\u00e9"));
+    const auto etiqueta = PicturesPerEtiqueta(*generat, 1)[0];
+    ASSERT_EQ(etiqueta.size(), 3u);
+    EXPECT_EQ(Llegit(Imatge(etiqueta[0])), QStringLiteral("Z\u00e9"));
+    EXPECT_EQ(Llegit(Imatge(etiqueta[1])), QStringLiteral("y2"));
+    // The dialog's own options are left as the last code set them.
+    EXPECT_FALSE(CodiQR::UTF8Actiu);
+}
+
 // ---- Tags and alternative texts, read back by the generator from a database ----
 
 TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)

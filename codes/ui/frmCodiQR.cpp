@@ -264,6 +264,12 @@ void frmCodiQR::Activar()
     lblField->hide();
     avancatVisible_ = true;
     btnComplex_Click();
+    // The character-set options are those the boxes show: a code made earlier keeps its own,
+    // and this one never takes another dialog's unseen.
+    CodiQR::ECIActiu = ChechkECI->isChecked();
+    CodiQR::IndexECI = std::max(0, cboECI->currentIndex());
+    CodiQR::UTF8Actiu = chkUTF8->isChecked();
+    PrefixDadesQR = CodiQR::PrefixPer(CodiQR::ECIActiu, CodiQR::IndexECI, CodiQR::UTF8Actiu, chkBOM->isChecked());
     activat_ = true;
 }
 
@@ -573,15 +579,6 @@ bool frmCodiQR::InserirQR()
             spare = (tab == 0 ? cboCamp : cboCampURL)->currentText();
             if (spare.isEmpty())
                 return fallar(TextFinestra(QStringLiteral("frmCodiQR.SenseCamp"), QStringLiteral("Choose the data field of the QR code first.")));
-            // The generator reads a tag ending in a number as a data template: such a field
-            // would be filled with another code's template, or stop the generation.
-            bool numero = false;
-            spare.trimmed().toDouble(&numero);
-            if (numero)
-                return fallar(TextFinestra(QStringLiteral("frmCodiQR.CampNumeric"),
-                                           QStringLiteral("The field %1 has a number for a name and cannot be linked to a QR code; "
-                                                          "rename it in the data source first."))
-                                  .replace(QStringLiteral("%1"), spare));
             drawn = &CodiQR::RegistrarClon(*qr_, spare);
         } else if (tab == 2) {
             drawn = &CodiQR::RegistrarClonPlantilla(

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -32,6 +33,34 @@ struct AmbApp {
         (void)app;
     }
 };
+
+// The generator on the word processor's host: every label takes the design as it is.
+struct OpcionsWord : generar_doc::OpcionsGeneracio {
+    word::Document* disseny = nullptr;
+    QString programa, dades;
+    QString programaOffice() const override { return QStringLiteral("Word"); }
+    std::int16_t formatSeleccionat() const override { return 0; }
+    bool horitzontal() const override { return false; }
+    bool unaEtiquetaPerRegistre() const override { return true; }
+    word::Document* dissenyAllotjat() override { return disseny; }
+    QString carpetaPrograma() const override { return programa; }
+    QString carpetaDades() const override { return dades; }
+};
+
+// The text runs and pictures of a story, in order.
+void Contingut(const word::Story& story, QList<word::TextRun>& textos, QList<word::InlinePicture>& fotos)
+{
+    for (const word::Block& b : story.blocks) {
+        if (!b.isParagraph())
+            continue;
+        for (const word::Inline& item : b.paragraph().items) {
+            if (const auto* t = std::get_if<word::TextRun>(&item))
+                textos << *t;
+            else if (const auto* f = std::get_if<word::InlinePicture>(&item))
+                fotos << *f;
+        }
+    }
+}
 
 struct Disseny : ::testing::Test, AmbApp {
     QTemporaryDir programa, dades;
@@ -188,3 +217,67 @@ TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
     EXPECT_EQ(NumCaselles, 0);
     EXPECT_TRUE(QDir(CarpetaCaselles()).entryList(QDir::Files).isEmpty());
 }
+
+// What is typed and inserted in the editor is what the generator puts in the labels: the
+// text, its font, size, weight and colour, and the pictures with their texts and sizes.
+TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
+{
+    bool prepared = true;
+    ASSERT_TRUE(modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path()));
+    QTextCursor c(marc.Editor()->document());
+    c.movePosition(QTextCursor::End);
+    QTextCharFormat f;
+    f.setFontFamilies({QStringLiteral("DejaVu Serif")});
+    f.setFontPointSize(14);
+    f.setFontWeight(QFont::Bold);
+    f.setForeground(QColor(0x20, 0x40, 0x80));
+    c.insertText(QStringLiteral("Dear "), f);
+    marc.Editor()->setTextCursor(c);
+    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
+    QImage logo(60, 30, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    word::InlinePicture p = word::InlinePicture::fromImage(logo);
+    p.setAlternativeText(QStringLiteral("logo"));
+    p.setWidth(word::Points(45));
+    p.setHeight(word::Points(22.5));
+    marc.InsereixImatge(p);
+
+    OpcionsWord o;
+    o.disseny = marc.Document();
+    o.programa = programa.path();
+    o.dades = dades.path() + u'/';
+    const std::unique_ptr<word::Document> doc = generar_doc::GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+    QList<word::TextRun> textosDisseny, textosEtiqueta;
+    QList<word::InlinePicture> fotosDisseny, fotosEtiqueta;
+    Contingut(marc.Document()->body(), textosDisseny, fotosDisseny);
+    ASSERT_EQ(fotosDisseny.size(), 2);
+    for (const auto& [fila, columna] : {std::pair{0, 0}, std::pair{1, 1}}) {
+        textosEtiqueta.clear();
+        fotosEtiqueta.clear();
+        Contingut(doc->table(0).cell(fila, columna).story, textosEtiqueta, fotosEtiqueta);
+        QString text;
+        const word::TextRun* dear = nullptr;
+        for (const word::TextRun& t : textosEtiqueta) {
+            text += t.text;
+            if (t.text.contains(QStringLiteral("Dear")))
+                dear = &t;
+        }
+        EXPECT_TRUE(text.contains(QStringLiteral("Dear "))) << qPrintable(text);
+        ASSERT_NE(dear, nullptr);
+        EXPECT_EQ(dear->format.fontName.value_or(QString()), QStringLiteral("DejaVu Serif"));
+        EXPECT_DOUBLE_EQ(dear->format.size.value_or(word::Points(0)).value, 14.0);
+        EXPECT_TRUE(dear->format.bold.value_or(false));
+        EXPECT_EQ(dear->format.colour.value_or(0), 0x204080u);
+        ASSERT_EQ(fotosEtiqueta.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(fotosEtiqueta[i].alternativeText(), fotosDisseny[i].alternativeText());
+            EXPECT_NEAR(fotosEtiqueta[i].width().value, fotosDisseny[i].width().value, 0.1);
+            EXPECT_NEAR(fotosEtiqueta[i].height().value, fotosDisseny[i].height().value, 0.1);
+            EXPECT_EQ(fotosEtiqueta[i].png(), fotosDisseny[i].png());
+        }
+        EXPECT_NEAR(fotosEtiqueta[1].width().value, 45.0, 0.1);
+        EXPECT_EQ(fotosEtiqueta[1].alternativeText(), QStringLiteral("logo"));
+    }
+}
+

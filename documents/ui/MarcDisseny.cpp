@@ -20,6 +20,7 @@ namespace modDsoFraWord {
 
 std::function<int()> KOVEL_AnchoMarcoDocumento = [] { return 11340; };
 bool DesantDocument = false;
+bool DesantDisseny = false;
 std::function<void()> Beep = [] { QApplication::beep(); };
 
 namespace {

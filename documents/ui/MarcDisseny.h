@@ -21,6 +21,9 @@ kovel::docframe::MarcDocument* Marc();
 
 // True only while DesaDocument saves the frame's document.
 extern bool DesantDocument;
+// True while the saved-designs store saves the design (set by the store's code): the frame's
+// saves meanwhile are the program's own.
+extern bool DesantDisseny;
 // The beep of the one-page guard (the desktop's by default).
 extern std::function<void()> Beep;
 

@@ -2,6 +2,7 @@
 // refilled on a sort change, and Finish on 10,000 spreadsheet rows of three fields with
 // the longest gap between two repaints ("gap_ms") and the peak memory ("peak_MB").
 #include "wizard/ui/FrmTolvWiz.h"
+#include "documents/ui/MarcDisseny.h"
 
 #include "appearance/ui/Aparenca.h"
 #include "catalogue/ListaEtiquetas.h"
@@ -123,7 +124,7 @@ void BM_Finish10000Rows(benchmark::State& state)
         w.MostrarPanel(+1);
         w.MostrarPanel(+1);
         for (const QString& c : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
-            w.estat().InsereixCamp(c);
+            modDsoFraWord::InsereixImatgeCamp(c);
         w.MostrarPanel(+1);
         Busca<kovel::ui::BotoImatge>(w, "OpcEtiqpag", 0)->click();
         // The longest time between two turns of the event pump while Finish works.

@@ -2,6 +2,8 @@
 // is left, the row range, the stored choices and the generation on Finish.
 #include "wizard/EstatAssistent.h"
 
+#include "documents/CampsDisseny.h"
+
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
@@ -10,10 +12,12 @@
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "documents/FontDades.h"
+#include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 
 using namespace kovel::wizard;
@@ -296,7 +300,15 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     EXPECT_EQ(e.UltimaFilaHoja, 30);
     EXPECT_EQ(e.txtFila_final, QStringLiteral("30"));
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 12);   // no field in the design
-    e.InsereixCamp(QStringLiteral("A"));
+    // The window puts the field at the frame's selection; without one, at the end.
+    ASSERT_NE(e.disseny(), nullptr);
+    kovel::word::Range fi = e.disseny()->content();
+    fi.collapse(kovel::word::Collapse::End);
+    QImage imatge(40, 12, QImage::Format_RGB32);
+    imatge.fill(Qt::white);
+    kovel::word::InlinePicture camp = kovel::word::InlinePicture::fromImage(imatge);
+    camp.setAlternativeText(QStringLiteral("TOLV_campA"));
+    fi.insertPicture(camp);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_EQ(e.PanelActual, PanelFinal);
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen

@@ -29,6 +29,28 @@ using kovel::word::Document;
 
 namespace {
 
+// A field placeholder put at the end of the design, on a line of its own, as the design
+// frame would put it at the user's selection.
+void InsereixCamp(kovel::wizard::EstatAssistent& e, const QString& camp)
+{
+    kovel::word::Document* d = e.dissenyAllotjat();
+    ASSERT_NE(d, nullptr);
+    QImage imatge(96, 16, QImage::Format_RGB32);
+    imatge.fill(QColor(0xE0, 0xE8, 0xF0));
+    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromImage(imatge);
+    p.setAlternativeText(QStringLiteral("TOLV_camp") + camp);
+    kovel::word::Range tot = d->content();
+    const bool buit = tot.text().trimmed().isEmpty();
+    kovel::word::Range r = tot;
+    r.collapse(kovel::word::Collapse::End);
+    if (!buit) {
+        r.insertAfter(QStringLiteral("\r"));
+        r.collapse(kovel::word::Collapse::End);
+    }
+    r.insertPicture(p);
+}
+
+
 // A workbook of one worksheet or a database of one table, in memory: rows N1 S1 1 ...
 class FontMemoria : public FontAssistent {
 public:
@@ -293,7 +315,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.LstHojas_Click(1);
         e.Opt_Horizontal_Click();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.InsereixCamp(QStringLiteral("A"));
+        InsereixCamp(e, QStringLiteral("A"));
         kovel::barcode::ActiveBC barres;
         barres.setBarType(kovel::barcode::Code128);
         barres.setShowText(false);
@@ -330,7 +352,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         e.LstTablas_Click(1);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.InsereixCamp(QStringLiteral("B"));
+        InsereixCamp(e, QStringLiteral("B"));
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" km"));
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         e.OpcEtiqpag_Click(1);
@@ -547,7 +569,7 @@ TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
         Guardats g(e);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.InsereixCamp(QStringLiteral("A"));
+        InsereixCamp(e, QStringLiteral("A"));
         Afegeix(*e.dissenyAllotjat(), text);
         ASSERT_TRUE(Desa(g, nom)) << qPrintable(missatges.join(u'\n'));
     };

@@ -23,6 +23,7 @@
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
 #include "documents/CodisPrograma.h"
+#include "platform/docframe/ui/MarcDocument.h"
 #include "platform/paths/Paths.h"
 #include "platform/word/Document.h"
 #include "wizard/ui/FontsAssistent.h"
@@ -41,7 +42,6 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
-#include <QTextEdit>
 #include <QTimer>
 
 namespace kovel::wizard {
@@ -188,6 +188,7 @@ void FrmTolvWiz::construeix()
     // The sheet previews: beside the format list, and the cells of the design panel.
     ModTolvWiz::InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
     ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, panels_[5]});
+    connectaMarc();
     // Where this window's panels keep them: the centres and widest widths, in twips.
     kovel::catalogue::ContextoVista().medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
 }
@@ -339,51 +340,6 @@ void FrmTolvWiz::construeixOrigen()
                                                       pctProgressBarTablas, lblProgresoTablas, pctExcelPanel3,
                                                       pctAccessPanel3})
         w->hide();
-}
-
-void FrmTolvWiz::construeixDisseny()
-{
-    QWidget* p = panels_[5];
-    pctDsoContenidor = Control<QWidget>(p, "pctDsoContenidor", Tw(600, 1100, 7300, 4600));
-    dsoFraWord = Control<QTextEdit>(pctDsoContenidor, "dsoFraWord", Tw(0, 0, 7300, 4600));
-    dsoFraWord->setReadOnly(true);
-    CmdCampos = Control<BotoImatge>(p, "CmdCampos", Tw(8200, 1100, 3000, 400));
-    connect(CmdCampos, &QAbstractButton::clicked, this, [this] {
-        QMenu menu(this);
-        menu.setObjectName(QStringLiteral("mnuCampo"));
-        for (int i = 0; i < estat_->mnuCampo.size(); ++i) {
-            const QString camp = estat_->mnuCampo[i];
-            QAction* a = menu.addAction(camp);
-            a->setObjectName(QStringLiteral("mnuCampo"));
-            a->setProperty("index", i);
-            connect(a, &QAction::triggered, this, [this, camp] {
-                estat_->InsereixCamp(camp);
-                mostraDisseny();
-            });
-        }
-        menu.exec(CmdCampos->mapToGlobal(QPoint(0, CmdCampos->height())));
-    });
-    CmdEditarDatos = Control<BotoImatge>(p, "CmdEditarDatos", Tw(8200, 1600, 3000, 400));
-    CmdEditarDatos->hide();
-    // The sheet of differing labels: preview frame and its navigation row.
-    PnlHoja = Control<QWidget>(p, "PnlHoja", Tw(8200, 2100, 3100, 2600));
-    for (int i = 0; i < 4; ++i)
-        cmdHoja[i] = Membre<BotoImatge>(p, "cmdHoja", i, Tw(8200 + 300 * i, 4750, 300, 300));
-    LblHoja = Etiqueta(p, "LblHoja", Tw(9400, 4750, 900, 300));
-    CmdBorrar = Control<BotoImatge>(p, "CmdBorrar", Tw(10400, 4750, 300, 300));
-    Check_Formato = Control<QCheckBox>(p, "Check_Formato", Tw(8200, 5200, 300, 300));
-    // The one-page guard of the design document; a tick never overlaps the one before.
-    TimerEvitar2pags = new QTimer(this);
-    TimerEvitar2pags->setObjectName(QStringLiteral("TimerEvitar2pags"));
-    TimerEvitar2pags->setInterval(500);
-    connect(TimerEvitar2pags, &QTimer::timeout, this, [this] {
-        if (evitantDuesPagines_ || !evitaDuesPagines)
-            return;
-        evitantDuesPagines_ = true;
-        evitaDuesPagines();
-        evitantDuesPagines_ = false;
-    });
-    lbl_check_formato = Etiqueta(p, "lbl_check_formato", Tw(8550, 5200, 2700, 500));
 }
 
 void FrmTolvWiz::construeixFinal()
@@ -964,9 +920,8 @@ void FrmTolvWiz::mostra()
     omplint_ = true;
     mouEnllacos(p);
     setProperty("HelpContextID", p <= 2 ? 2000 + 10 * (p + 1) : 2000 + 10 * p);
-    if (p == PanelDiseno)
-        TimerEvitar2pags->start();
-    else
+    // The guard runs while the design frame has the focus (FrmTolvWizDisseny.cpp).
+    if (p != PanelDiseno)
         TimerEvitar2pags->stop();
     CmdAnterior->setVisible(estat_->anteriorVisible());
     lblAnterior->setVisible(CmdAnterior->isVisibleTo(PanelBaix));
@@ -1083,37 +1038,6 @@ void FrmTolvWiz::mostraOrigen()
         llista->show();
     }
     omplint_ = abans;
-}
-
-void FrmTolvWiz::mostraDisseny()
-{
-    const bool opcio0 = ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
-    lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
-    PnlHoja->setVisible(opcio0);
-    if (opcio0)
-        ModTolvWiz::Dibuja_HojaEtiquetas(1);
-    for (BotoImatge* b : cmdHoja)
-        b->setVisible(opcio0 && estat_->esWord());
-    LblHoja->setVisible(opcio0 && estat_->esWord());
-    CmdBorrar->setVisible(false);
-    CmdCampos->setVisible(!estat_->esWord());
-    Check_Formato->setChecked(true);
-    // The design as it stands: text, with each field shown by its name.
-    QString text;
-    if (kovel::word::Document* d = estat_->disseny()) {
-        text = d->content().text();
-        const auto fotos = d->content().inlinePictures();
-        for (const kovel::word::InlinePicture* f : fotos) {
-            QString alt = f->alternativeText();
-            if (alt.startsWith(QLatin1String("TOLV_camp"), Qt::CaseInsensitive))
-                alt = QStringLiteral("\u00AB") + alt.mid(9) + QStringLiteral("\u00BB");
-            const qsizetype pos = text.indexOf(QChar(0xFFFC));
-            if (pos >= 0)
-                text.replace(pos, 1, alt + u' ');
-        }
-        text.replace(u'\r', u'\n');
-    }
-    dsoFraWord->setPlainText(text);
 }
 
 void FrmTolvWiz::mostraFinal()

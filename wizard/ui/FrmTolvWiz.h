@@ -21,7 +21,11 @@ class QListWidget;
 class QComboBox;
 class QProgressBar;
 class QScrollBar;
-class QTextEdit;
+class QMenu;
+
+namespace kovel::docframe {
+class MarcDocument;
+}
 class QTimer;
 
 namespace kovel::ui {
@@ -67,8 +71,27 @@ public:
     void cmdGuardar_Click();
     // The design document shown in the design panel (the design frame's document).
     kovel::word::Document* MYdoc() const { return estat_->disseny(); }
-    // modDsoFraWord.EvitaDuesPagines: run every 500 ms while the design panel is shown.
+    // modDsoFraWord.EvitaDuesPagines: run every 500 ms while the design frame has the focus.
     std::function<void()> evitaDuesPagines;
+
+    // ---- The design panel (FrmTolvWizDisseny.cpp) ----
+    kovel::docframe::MarcDocument* Marc() const { return dsoFraWord; }
+    // The save-design command (cmdGuardar_Click) that a save asked inside the frame runs,
+    // unless the program itself is saving; set by the saved-designs code. Unset: such a
+    // save is refused and the frame's file is left as it was.
+    std::function<void()> desaDissenyAmbNom;
+    // Opens a saved design in the frame; one that cannot be read leaves the format's blank
+    // label in its place, after the message naming the file.
+    bool ObreDissenyAlMarc(const QString& cami);
+    void mnuCampo_Click(int index);
+    void CmdPasa_Click(int index);
+    void btn_barres_Click();
+    void btn_qr_Click();
+    void cmd_tipo_informacion_Click();
+    // The cell chooser of a sheet whose labels differ.
+    void PctHoja_MouseDown(int celda);
+    void SeleccionaCasella(std::int32_t n);
+    void ActualitzaHojaEtiquetas();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,6 +105,12 @@ private:
     void construeixEtiqueta();
     void construeixOrigen();
     void construeixDisseny();
+    void connectaMarc();
+    void preparaMarc();
+    void AjustaMarc();
+    void colocaNavegacioHoja();
+    void dsoFraWord_BeforeDocumentSaved(const QString& cami, bool* cancel);
+    void insereixCodi(const std::function<void()>& dialeg);
     void construeixFinal();
     void construeixGuardats();
     void Prepara_Asistente();
@@ -152,7 +181,14 @@ private:
     QLabel *pctExcelPanel3 = nullptr, *pctAccessPanel3 = nullptr;
 
     QWidget* pctDsoContenidor = nullptr;
-    QTextEdit* dsoFraWord = nullptr;
+    kovel::docframe::MarcDocument* dsoFraWord = nullptr;
+    kovel::ui::BotoImatge *btn_barres = nullptr, *btn_qr = nullptr, *cmd_tipo_informacion = nullptr;
+    QMenu* mnuListaCampos = nullptr;
+    std::array<QListWidget*, 2> LstCampos{};
+    std::array<kovel::ui::BotoImatge*, 4> CmdPasa{};
+    bool OcupadoHoja = false;
+    class EntornCodis;
+    std::shared_ptr<EntornCodis> entornCodis_;   // its release also unhooks the frame
     kovel::ui::BotoImatge* CmdCampos = nullptr;
     kovel::ui::BotoImatge* CmdEditarDatos = nullptr;
     QWidget* PnlHoja = nullptr;

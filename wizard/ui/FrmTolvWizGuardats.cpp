@@ -86,6 +86,8 @@ void FrmTolvWiz::connectaGuardats()
         mostraGuardats();
     });
     connect(cmdGuardar, &QAbstractButton::clicked, this, [this] { cmdGuardar_Click(); });
+    // A save asked inside the design frame saves the design under a name.
+    desaDissenyAmbNom = [this] { cmdGuardar_Click(); };
 }
 
 void FrmTolvWiz::mostraGuardats()
@@ -116,6 +118,11 @@ void FrmTolvWiz::mostraGuardats()
 
 void FrmTolvWiz::cmdGuardar_Click()
 {
+    // The store's own saves through the frame are not the user's: they ask for no name.
+    modDsoFraWord::DesantDisseny = true;
+    struct Acaba {
+        ~Acaba() { modDsoFraWord::DesantDisseny = false; }
+    } acaba;
     guardats_->cmdGuardar_Click();
 }
 

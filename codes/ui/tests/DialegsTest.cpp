@@ -442,29 +442,6 @@ TEST_F(Dialegs, QRInsercioFallidaDeixaElDialegUsable)
     EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("label 7"));
 }
 
-// A field named like a number would be read back as a data template: refused at insertion.
-TEST_F(Dialegs, QRCampAmbNomDeNumeroEsRefusa)
-{
-    Excel();
-    assistent.camps = {QStringLiteral("2024"), QStringLiteral("Nom")};
-    assistent.valors = {{QStringLiteral("2024"), QStringLiteral("x")}, {QStringLiteral("Nom"), QStringLiteral("Ana")}};
-    frmCodiQR d;
-    d.show();
-    d.cboCamp->setCurrentIndex(0);
-    d.optCamp->click();
-    d.btnAceptar->click();
-    EXPECT_TRUE(d.isVisible());
-    ASSERT_EQ(missatges.size(), 1u);
-    EXPECT_TRUE(missatges[0].first.contains(QStringLiteral("2024")));
-    EXPECT_TRUE(ClonsQR.empty());
-    EXPECT_TRUE(Pictures().empty());
-    d.cboCamp->setCurrentIndex(1);
-    d.optCamp->click();
-    d.btnAceptar->click();
-    EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(EtiquetesQR, QStringList{QStringLiteral("1_Nom")});
-}
-
 TEST_F(Dialegs, QRTargetaVinculadaACamps)
 {
     Excel();

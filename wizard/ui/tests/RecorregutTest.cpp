@@ -9,21 +9,35 @@
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
+#include "catalogue/ui/VistaPreviaHoja.h"
+#include "catalogue/ui/frmOptions.h"
 #include "common/HostProfile.h"
+#include "common/Fitxers.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "documents/Geometria.h"
+#include "documents/ui/MarcDisseny.h"
 #include "documents/generar_doc.h"
 #include "platform/access/tests/SqliteFixture.h"
+#include "platform/docframe/ui/MarcDocument.h"
 #include "platform/word/Document.h"
 
+#define ZX_USE_UTF8 1
+#include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateTime>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextEdit>
 #include <QDir>
 #include <QLineEdit>
 #include <QListView>
@@ -175,8 +189,8 @@ protected:
     }
     int escala_ = 0;
 
-    // Home, paper (A4), format 803 found by its reference; leaves the data-source panel shown.
-    void FinsOrigen(FrmTolvWiz& w, const QString& host)
+    // Home, paper (A4), a format (803 unless told) found by its reference; leaves the data-source panel shown.
+    void FinsOrigen(FrmTolvWiz& w, const QString& host, int referencia = 803)
     {
         ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
         EXPECT_EQ(w.estat().PanelActual, PanelInicio);
@@ -195,14 +209,14 @@ protected:
         ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
         auto* ref = Busca<QLineEdit>(w, "txtReferencia");
         QTest::mouseClick(ref, Qt::LeftButton);
-        QTest::keyClicks(ref, QStringLiteral("8x03"));   // letters are dropped
-        EXPECT_EQ(ref->text(), QStringLiteral("803"));
+        QTest::keyClicks(ref, referencia == 803 ? QStringLiteral("8x03") : QString::number(referencia));   // letters are dropped
+        EXPECT_EQ(ref->text(), QString::number(referencia));
         if (host == QLatin1String("word"))
             QTest::keyClick(ref, Qt::Key_Return);
         else
             Clica(w, "btn_buscar_ref");
         ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
         // Options of different groups on one panel stay on together.
         EXPECT_TRUE(Busca<BotoImatge>(w, "optOrden", 0)->valor());
         EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
@@ -212,10 +226,10 @@ protected:
         // Back returns to the format list as it was; Next again.
         Clica(w, "CmdAnterior");
         EXPECT_EQ(w.estat().PanelActual, PanelEtiqueta);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
-        EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
+        EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(referencia));
     }
 
     // Picks the fields from the design panel's field menu.
@@ -383,6 +397,317 @@ TEST_F(Recorregut, WordProcessorHostWithoutData)
     oberts << w.estat().documentGenerat();
     const Resultat r = AmbLibreOffice(oberts[0], dir.path());
     EXPECT_EQ(r.pagines, 1);
+}
+
+// ---- The design: fields, codes linked to fields, per-cell designs ----
+
+namespace {
+
+// One word of `pdftotext -bbox`, in points from the page's top left.
+struct Paraula {
+    double x = 0, y = 0;   // centre
+    QString text;
+};
+
+QList<Paraula> ParaulesPrimeraPagina(const QString& pdf)
+{
+    QList<Paraula> out;
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QStringLiteral("1"),
+                                          QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(p.waitForFinished(60000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    static const QRegularExpression re(QStringLiteral(
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        out.push_back({(m.captured(1).toDouble() + m.captured(3).toDouble()) / 2,
+                       (m.captured(2).toDouble() + m.captured(4).toDouble()) / 2, m.captured(5)});
+    }
+    return out;
+}
+
+// The label cells of the first page, in points, in the generator's row-major order.
+QList<QRectF> CellesPrimeraPagina(int format, bool horitzontal)
+{
+    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(format);
+    const generar_doc::PaginaSortida p = generar_doc::CalculaPaginaSortida(m, horitzontal);
+    constexpr double cm = 72.0 / 2.54;
+    QList<QRectF> out;
+    for (int f = 0; f < m.files; ++f)
+        for (int c = 0; c < m.columnes; ++c)
+            out << QRectF(p.margeEsqPt + c * m.pasHorCm * cm, p.margeSupPt + f * m.pasVerCm * cm, m.amplCm * cm,
+                          m.altCm * cm);
+    return out;
+}
+
+// The words whose centres fall in the cell, in reading order.
+QString TextCella(const QList<Paraula>& paraules, const QRectF& cella)
+{
+    QStringList t;
+    for (const Paraula& p : paraules)
+        if (cella.contains(p.x, p.y))
+            t << p.text;
+    return t.join(u' ');
+}
+
+QString Descodifica(const QImage& retall, ZXing::BarcodeFormat format)
+{
+    const QImage grey = retall.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setFormats(format);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(), ZXing::ImageFormat::Lum,
+                                int(grey.bytesPerLine()));
+    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
+    return r.isValid() ? QString::fromStdString(r.text()) : QStringLiteral("<not read>");
+}
+
+// EAN-13 of a twelve-digit number: the number and its check digit.
+QString AmbDigitControl(const QString& dotze)
+{
+    int suma = 0;
+    for (int i = 0; i < 12; ++i)
+        suma += (dotze[i].digitValue()) * (i % 2 ? 3 : 1);
+    return dotze + QString::number((10 - suma % 10) % 10);
+}
+
+} // namespace
+
+TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
+{
+    Excel_espec::Inicialitzar();
+    // Rows without a heading: the first row to print is the sample the code dialogs show.
+    const int files = 30;
+    const QString llibre = dir.filePath(QStringLiteral("codes.xlsx"));
+    lxw_workbook* wb = workbook_new(llibre.toUtf8().constData());
+    lxw_worksheet* ws = workbook_add_worksheet(wb, "Stock");
+    for (int r = 0; r < files; ++r) {
+        worksheet_write_string(ws, r, 0, QStringLiteral("Person %1").arg(r + 1).toUtf8().constData(), nullptr);
+        worksheet_write_string(ws, r, 1, QStringLiteral("%1 High Street").arg(r + 1).toUtf8().constData(), nullptr);
+        worksheet_write_string(ws, r, 2, QStringLiteral("4006381%1").arg(r + 1, 5, 10, QLatin1Char('0')).toUtf8().constData(), nullptr);
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    CarpetaDades = dir.path() + QStringLiteral("/data/");
+    FinsOrigen(w, QStringLiteral("codes"), 811);   // labels of 99 x 68 mm
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(Busca(w, "dsoFraWord")->isVisible());
+    // Typed text, two fields, and a code of each kind on the next line.
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClicks(editor, QStringLiteral("To: "));
+    InsereixCamps(w, {"A"});
+    QTest::keyClick(editor, Qt::Key_Return);
+    InsereixCamps(w, {"B"});
+    QTest::keyClick(editor, Qt::Key_Return);
+    auto dialeg = [](const char* acceptar, int camp) {
+        QTimer::singleShot(0, [acceptar, camp] {
+            QWidget* d = QApplication::activeModalWidget();
+            ASSERT_NE(d, nullptr);
+            auto* llista = d->findChild<QComboBox*>(QStringLiteral("cboCamp"));
+            ASSERT_NE(llista, nullptr);
+            llista->setCurrentIndex(camp);
+            d->findChild<QRadioButton*>(QStringLiteral("optCamp"))->click();
+            d->findChild<QPushButton*>(QLatin1String(acceptar))->click();
+            if (d->isVisible())
+                d->close();
+        });
+    };
+    dialeg("btnAcceptar", 2);
+    Clica(w, "btn_barres");
+    QTest::keyClicks(editor, QStringLiteral(" "));
+    dialeg("btnAceptar", 0);
+    Clica(w, "btn_qr");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    kovel::word::Document* disseny = w.estat().disseny();
+    ASSERT_NE(disseny, nullptr);
+    QStringList alts;
+    for (const kovel::word::InlinePicture* p : disseny->inlinePictures())
+        alts << p->alternativeText();
+    EXPECT_EQ(alts, (QStringList{"TOLV_campA", "TOLV_campB", "TOLV_barres_1_C", "TOLV_qr_1_A"}));
+    // The guard has had its ticks: the design still fits its label.
+    QTest::qWait(1100);
+    EXPECT_EQ(w.Marc()->NombrePagines(), 1);
+    EXPECT_EQ(w.estat().disseny()->inlinePictures().size(), 4u);
+    Fotografia(w, QStringLiteral("codes"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    Clica(w, "OpcEtiqpag", 0);
+    const int format = ModTolvWiz::FormatSeleccionat();
+    const bool horitzontal = w.estat().horitzontal();
+    Acaba(w, QStringLiteral("codes"), (files + PerFull() - 1) / PerFull());
+    ASSERT_EQ(oberts.size(), 1);
+
+    // Every label of the first page: its record's texts in its cell, and its codes.
+    const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
+    const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
+    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
+    ASSERT_EQ(celles.size(), PerFull());
+    const int primera = std::min<int>(files, int(celles.size()));
+    for (int i = 0; i < primera; ++i) {
+        const QString t = TextCella(paraules, celles[i]);
+        EXPECT_TRUE(t.contains(QStringLiteral("To: Person %1 ").arg(i + 1) + QString::number(i + 1) + QStringLiteral(" High Street")))
+            << "label " << i << ": " << qPrintable(t);
+    }
+    constexpr int dpi = 200;
+    QProcess ppm;
+    ppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"),
+                                            QStringLiteral("-l"), QStringLiteral("1"), QStringLiteral("-png"), pdf,
+                                            dir.filePath(QStringLiteral("page"))});
+    ASSERT_TRUE(ppm.waitForFinished(60000));
+    const QStringList pngs = QDir(dir.path()).entryList({QStringLiteral("page*.png")});
+    ASSERT_EQ(pngs.size(), 1);
+    const QImage pagina(dir.filePath(pngs[0]));
+    ASSERT_FALSE(pagina.isNull());
+    pagina.save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/codes-document-page1.png"));
+    const double escala = dpi / 72.0;
+    for (int i = 0; i < primera; ++i) {
+        const QRectF c = celles[i];
+        const QImage retall = pagina.copy(QRectF(c.x() * escala, c.y() * escala, c.width() * escala, c.height() * escala).toRect());
+        EXPECT_EQ(Descodifica(retall, ZXing::BarcodeFormat::EAN13),
+                  AmbDigitControl(QStringLiteral("4006381%1").arg(i + 1, 5, 10, QLatin1Char('0'))))
+            << "label " << i;
+        EXPECT_EQ(Descodifica(retall, ZXing::BarcodeFormat::QRCode), QStringLiteral("Person %1").arg(i + 1)) << "label " << i;
+    }
+}
+
+// A sheet of four different labels: each cell chosen on the large preview and designed
+// apart; the cell never designed stays empty in the document.
+TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    CarpetaDades = dir.path() + QStringLiteral("/data/");
+    FinsOrigen(w, QStringLiteral("cells"), 814);   // two by two
+    // The format's details open over the wizard from the format panel.
+    Clica(w, "CmdAnterior");
+    bool detalls = false;
+    QTimer::singleShot(0, [&detalls] {
+        auto* d = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        detalls = d != nullptr;
+        if (QWidget* m = QApplication::activeModalWidget())
+            m->close();
+    });
+    Clica(w, "cmd_tipo_informacion");
+    EXPECT_TRUE(detalls);
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
+    Clica(w, "opcOrigDatos", 0);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_TRUE(Busca(w, "PnlHoja")->isVisible());
+    kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1);
+    ASSERT_NE(hoja, nullptr);
+    ASSERT_TRUE(hoja->isVisible());
+    auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+    auto tria = [&](int celda) {
+        for (const kovel::catalogue::CajaEtiqueta& k : hoja->geometria().etiquetas)
+            if (k.celda == celda) {
+                QTest::mouseClick(hoja, Qt::LeftButton, {}, QPointF((k.x1 + k.x2) / 2, (k.y1 + k.y2) / 2).toPoint());
+                return;
+            }
+        ADD_FAILURE() << "no cell " << celda << " on the preview";
+    };
+    auto escriu = [&](const QString& text) {
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(editor, text);
+    };
+    const QStringList textos = {QStringLiteral("North west"), QStringLiteral("North east"), QString(),
+                                QStringLiteral("South east")};
+    escriu(textos[0]);
+    tria(1);
+    EXPECT_EQ(seleccionador_ABCD::CasellaActual, 1);
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());   // a fresh label
+    escriu(textos[1]);
+    tria(3);
+    escriu(textos[3]);
+    tria(0);   // a designed cell comes back as it was left
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[0]);
+    tria(3);
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
+    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(0));
+    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(1));
+    EXPECT_TRUE(seleccionador_ABCD::CasellaBuida(2));
+    Fotografia(w, QStringLiteral("cells"));
+
+    // The one-page guard: a paste that pushes the label onto a second page is undone on the
+    // guard's next tick, with one beep, and what was there stays.
+    int beeps = 0;
+    modDsoFraWord::Beep = [&beeps] { ++beeps; };
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    ASSERT_TRUE(w.findChild<QTimer*>(QStringLiteral("TimerEvitar2pags"))->isActive());
+    QApplication::clipboard()->setText(QStringLiteral("line\n").repeated(80));
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_GE(w.Marc()->NombrePagines(), 2);
+    QTRY_COMPARE_WITH_TIMEOUT(w.Marc()->NombrePagines(), 1, 3000);
+    QTest::qWait(1100);   // later ticks change nothing
+    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
+    modDsoFraWord::Beep = [] {};
+
+    // The user's own save is the save-design command: the cell's file is not written
+    // behind it, and its changes are still to be saved.
+    int desades = 0;
+    w.desaDissenyAmbNom = [&desades] { ++desades; };
+    QTest::keyClicks(editor, QStringLiteral("?"));
+    const QString fitxer = w.Marc()->NomComplet();
+    const QDateTime abans = QFileInfo(fitxer).lastModified();
+    QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(desades, 1);
+    EXPECT_FALSE(w.Marc()->Desat());
+    EXPECT_EQ(QFileInfo(fitxer).lastModified(), abans);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+
+    // A cell whose file cannot be read shows a blank label, with the message.
+    tria(0);
+    const QString danyat = seleccionador_ABCD::NomsCaselles.value(1);
+    ASSERT_FALSE(danyat.isEmpty());
+    QFile f(danyat);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a document");
+    f.close();
+    missatges.clear();
+    tria(1);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(danyat));
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());
+    // So does a saved design that cannot be read.
+    EXPECT_FALSE(w.ObreDissenyAlMarc(danyat));
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(danyat));
+    EXPECT_TRUE(w.Marc()->TeDocument());
+    EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());
+    tria(1);   // the cell is designed again
+    missatges.clear();
+    escriu(textos[1]);
+    tria(3);
+    // The last cell is changed and not saved by a click: the generation saves it.
+    QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor, QStringLiteral("!"));
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    const int format = ModTolvWiz::FormatSeleccionat();
+    const bool horitzontal = w.estat().horitzontal();
+    Acaba(w, QStringLiteral("cells"), 1);
+    ASSERT_EQ(oberts.size(), 1);
+    const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
+    const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
+    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
+    ASSERT_EQ(celles.size(), 4);
+    EXPECT_EQ(TextCella(paraules, celles[0]), textos[0]);
+    EXPECT_EQ(TextCella(paraules, celles[1]), textos[1]);
+    EXPECT_EQ(TextCella(paraules, celles[2]), QString());
+    EXPECT_EQ(TextCella(paraules, celles[3]), textos[3] + u'!');
 }
 
 TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)

@@ -1,0 +1,119 @@
+// Generation from a design made in the editor: two data fields and a field-linked EAN-13
+// put in through the design frame as the wizard puts them, 10,000 records on a 3 x 8 A4
+// sheet, to the saved document.
+#include "codes/CodiBarres.h"
+#include "documents/CodisPrograma.h"
+#include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
+#include "documents/ui/MarcDisseny.h"
+
+#include "catalogue/Catalogo.h"
+#include "common/Fitxers.h"
+#include "common/MsgBox.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextEdit>
+
+using namespace generar_doc;
+using namespace kovel::word;
+
+namespace {
+
+struct Opcions : OpcionsGeneracio {
+    std::unique_ptr<FullMemoria> full;
+    int registres = 0;
+    Document* disseny = nullptr;
+    CodisPrograma codisPrograma;
+    QString programa, dades;
+    QString programaOffice() const override { return QStringLiteral("Excel"); }
+    std::int16_t formatSeleccionat() const override { return 0; }
+    bool horitzontal() const override { return false; }
+    bool unaEtiquetaPerRegistre() const override { return true; }
+    QString textFilaInicial() const override { return "1"; }
+    QString textFilaFinal() const override { return QString::number(registres); }
+    FullDades* fullDades() override { return full.get(); }
+    Document* dissenyAllotjat() override { return disseny; }
+    CodisGeneracio* codis() override { return &codisPrograma; }
+    QString carpetaPrograma() const override { return programa; }
+    QString carpetaDades() const override { return dades; }
+};
+
+void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
+{
+    int argc = 1;
+    char arg0[] = "bench";
+    char* argv[] = {arg0, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+    QTemporaryDir programa, dades;
+    QDir().mkpath(programa.filePath("documents_base"));
+    Document::create()->saveAs(programa.filePath("documents_base/Blanc.docx"));
+    CarpetaDades = dades.path() + u'/';
+    qputenv("XDG_DATA_HOME", dades.filePath("xdg").toUtf8());
+    EtiquetaCatalogo e;
+    e.Codigo = 804;
+    e.Ancho = 6.35f; e.Alto = 3.39f;
+    e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
+    e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
+    e.Filas = 8; e.Columnas = 3;
+    proves::CatalegDe({e});
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+
+    // The design as the user makes it: text, two fields, and the barcode dialog's picture.
+    kovel::docframe::MarcDocument marc;
+    modDsoFraWord::Enllaca(&marc, nullptr);
+    bool prepared = true;
+    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    QTextCursor c(marc.Editor()->document());
+    c.insertText(QStringLiteral("To: "));
+    marc.Editor()->setTextCursor(c);
+    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("A"));
+    marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
+    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("B"));
+    marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
+    kovel::barcode::ActiveBC barres;
+    barres.setBarType(kovel::barcode::EAN13);
+    barres.setBarText(QStringLiteral("400638100001"));
+    kovel::barcode::ActiveBC& clon = CodiBarres::RegistrarClon(barres, QStringLiteral("C"));
+    auto esborrany = Document::create();
+    float alt = 0, ample = 0;
+    CodiBarres::InserirImatgeCodi(esborrany->selection(), barres.Tag(), clon, QString(), alt, ample, QString());
+    for (const InlinePicture* p : esborrany->inlinePictures())
+        marc.InsereixImatge(*p);
+
+    Opcions o;
+    o.registres = 10000;
+    QList<QStringList> files;
+    for (int i = 1; i <= o.registres; ++i)
+        files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("%1 Main Street").arg(i),
+                             QStringLiteral("4006381%1").arg(i, 5, 10, QLatin1Char('0'))};
+    o.full = std::make_unique<FullMemoria>(files);
+    o.disseny = marc.Document();
+    o.programa = programa.path();
+    o.dades = dades.path() + u'/';
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto doc = GeneraDocument(0, o);
+        state.counters["generate_ms"] = double(t.nsecsElapsed()) / 1e6;
+        t.restart();
+        doc->saveAs(dades.filePath("labels.docx"));
+        state.counters["save_ms"] = double(t.nsecsElapsed()) / 1e6;
+        state.counters["tables"] = doc->tableCount();
+        state.counters["pictures"] = double(doc->inlinePictures().size());
+    }
+    state.counters["docx_MB"] = double(QFileInfo(dades.filePath("labels.docx")).size()) / 1e6;
+    modDsoFraWord::Enllaca(nullptr, nullptr);
+    CarpetaDades.clear();
+}
+BENCHMARK(BM_DeuMilEtiquetesDelEditor)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
