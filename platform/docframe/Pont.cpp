@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextFrame>
@@ -53,6 +54,29 @@ void AfegeixText(word::Paragraph& p, QString text, const word::RunFormat& f)
             return;
         }
     p.items.emplace_back(word::TextRun{text, f});
+}
+
+// A picture the editor cannot draw (a vector picture): a light box of its size that says
+// what it is, so the design shows where it stands; the picture itself is kept as it is.
+QImage Substitut(const word::InlinePicture& p)
+{
+    const QSize mida(std::clamp(int(PxDePunts(p.width())), 8, 2000), std::clamp(int(PxDePunts(p.height())), 8, 2000));
+    QImage img(mida, QImage::Format_RGB32);
+    img.fill(QColor(244, 246, 248));
+    QPainter pintor(&img);
+    pintor.setPen(QColor(120, 130, 140));
+    pintor.drawRect(img.rect().adjusted(0, 0, -1, -1));
+    const QString alt = p.alternativeText();
+    QString text = alt;
+    if (alt.startsWith(QLatin1String("TOLV_barres")))
+        text = QStringLiteral("||| barcode");
+    else if (alt.startsWith(QLatin1String("TOLV_qr")))
+        text = QStringLiteral("QR code");
+    QFont f = pintor.font();
+    f.setPixelSize(std::clamp(mida.height() / 4, 7, 14));
+    pintor.setFont(f);
+    pintor.drawText(img.rect(), Qt::AlignCenter | Qt::TextWordWrap, text);
+    return img;
 }
 
 } // namespace
@@ -213,7 +237,9 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
     imatges_.push_back(picture);
     const QString nom = QStringLiteral("kovel-imatge:%1").arg(index);
     QImage img;
-    img.loadFromData(picture.png(), "PNG");
+    img.loadFromData(picture.png());
+    if (img.isNull())
+        img = Substitut(picture);
     text.addResource(QTextDocument::ImageResource, QUrl(nom), img);
     QTextImageFormat f;
     f.merge(FormatCaracter(picture.format()));

@@ -496,13 +496,17 @@ void FrmTolvWiz::AplicaAparenca()
     for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
         l->setStyleSheet(QStringLiteral("color: %1; font-weight: bold").arg(destacat.name()));
     // Captions on the light faces in the highlight colour, white on the chosen one.
-    for (BotoImatge* b : findChildren<BotoImatge*>())
+    for (BotoImatge* b : findChildren<BotoImatge*>()) {
         if (b->teImatges() && b->objectName() != QLatin1String("opt_Vertical")
             && b->objectName() != QLatin1String("opt_Horizontal")) {
             b->setColorText(destacat);
             b->setColorTextSobre(destacat);
             b->setColorTextActiu(Qt::white);
+        } else if (!b->teImatges() && b->tipus() == BotoImatge::Tipus::Boto) {
+            // A button the look gives no face keeps the desktop's, with its dark caption.
+            b->setColorText(Qt::black);
         }
+    }
     // Boxes and lists keep dark text on their light faces.
     for (QWidget* w : findChildren<QWidget*>())
         if (qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QScrollBar*>(w)) {
