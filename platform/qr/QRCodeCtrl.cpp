@@ -119,13 +119,13 @@ long PenalitzacioFiles(const char* m, int n)
     long p = 0;
     for (int a = 0; a < n; ++a) {
         const char* line = m + a * n;
-        unsigned run = 1, window = 0, prev = line[0] != 0;
-        for (int b = 0; b < n; ++b) {
+        unsigned prev = line[0] != 0, run = 1, window = prev;
+        for (int b = 1; b < n; ++b) {
             const unsigned v = line[b] != 0;
-            const unsigned same = b > 0 && v == prev;
+            const unsigned same = v == prev;
             // A run that ends here scores 3 + (length - 5) when it is five or longer.
-            p += (!same & (run >= 5)) * long(run - 2);
-            run = same ? run + 1 : 1;
+            p += ((same ^ 1u) & unsigned(run >= 5)) * long(run - 2);
+            run = run * same + 1;
             prev = v;
             window = ((window << 1) | v) & 0x7FF;
             p += 40 * long((b >= 10) & ((window == 0x05D) | (window == 0x5D0)));
