@@ -1,5 +1,6 @@
 #include "platform/qr/QRCodeCtrl.h"
 
+#include "platform/barcode/SimbolZint.h"
 #include "platform/files/EscripturaAtomica.h"
 
 #include <QColor>
@@ -242,7 +243,7 @@ void QRCodeCtrl::recodificar()
     int bestSide = 0;
     long bestPenalty = 0;
     for (int mask : {0, 3}) {
-        zint_symbol* sym = ZBarcode_Create();
+        zint_symbol* sym = kovel::zintutil::SimbolNet();
         if (!sym) {
             error_ = QStringLiteral("Out of memory");
             return;
@@ -256,7 +257,6 @@ void QRCodeCtrl::recodificar()
         const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
         if (r >= ZINT_ERROR) {
             error_ = QString::fromUtf8(sym->errtxt);
-            ZBarcode_Delete(sym);
             return;
         }
         const int side = sym->width;
@@ -269,7 +269,6 @@ void QRCodeCtrl::recodificar()
                 d[y * side + x] = v;
                 dt[x * side + y] = v;
             }
-        ZBarcode_Delete(sym);
         const long p = Penalitzacio(m, t, side);
         if (best.isEmpty() || p < bestPenalty) {
             best = m;
