@@ -139,11 +139,9 @@ long PenalitzacioFiles(const char* m, int n)
 // Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
 // finder-like patterns, and the balance of dark and light. `t` is the matrix transposed,
 // so that columns are scored as rows.
-long Penalitzacio(const QByteArray& matriu, const QByteArray& t, int n)
+long Penalitzacio(const char* m, const char* t, int n)
 {
-    // Raw pointers: thousands of codes are scored in a generation.
-    const char* const m = matriu.constData();
-    long p = PenalitzacioFiles(m, n) + PenalitzacioFiles(t.constData(), n);
+    long p = PenalitzacioFiles(m, n) + PenalitzacioFiles(t, n);
     long dark = 0, blocs = 0;
     for (int y = 0; y < n; ++y) {
         const char* row = m + y * n;
@@ -239,10 +237,13 @@ void QRCodeCtrl::recodificar()
     // encoding; a generation remakes thousands of codes. Two masks of different geometry
     // are encoded and the one with the lower penalty (ISO/IEC 18004 rules) is kept, which
     // avoids the finder-like patterns and imbalances that a single fixed mask can give.
-    QByteArray best;
-    int bestSide = 0;
+    // The matrices of both masks and a transposed one, kept from code to code on the thread:
+    // fresh buffers cost more than scoring them in a merge's crowded heap.
+    thread_local std::vector<char> matrius[2], transposta;
+    int best = -1, bestSide = 0;
     long bestPenalty = 0;
-    for (int mask : {0, 3}) {
+    for (int k = 0; k < 2; ++k) {
+        const int mask = k == 0 ? 0 : 3;
         zint_symbol* sym = kovel::zintutil::SimbolNet();
         if (!sym) {
             error_ = QStringLiteral("Out of memory");
@@ -260,25 +261,26 @@ void QRCodeCtrl::recodificar()
             return;
         }
         const int side = sym->width;
-        QByteArray m(static_cast<qsizetype>(side) * side, 0), t(m.size(), 0);
-        char* const d = m.data();
-        char* const dt = t.data();
+        matrius[k].assign(static_cast<size_t>(side) * side, 0);
+        transposta.assign(matrius[k].size(), 0);
+        char* const d = matrius[k].data();
+        char* const dt = transposta.data();
         for (int y = 0; y < sym->rows; ++y)
             for (int x = 0; x < sym->width; ++x) {
                 const char v = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
                 d[y * side + x] = v;
                 dt[x * side + y] = v;
             }
-        const long p = Penalitzacio(m, t, side);
-        if (best.isEmpty() || p < bestPenalty) {
-            best = m;
+        const long p = Penalitzacio(d, dt, side);
+        if (best < 0 || p < bestPenalty) {
+            best = k;
             bestSide = side;
             bestPenalty = p;
         }
     }
     side_ = bestSide;
     versio_ = (side_ - 17) / 4;
-    modules_ = best;
+    modules_ = QByteArray(matrius[best].data(), static_cast<qsizetype>(matrius[best].size()));
 }
 
 namespace {
