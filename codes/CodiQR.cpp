@@ -280,9 +280,10 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
     const int h = qr.GetMatrixHeight(3, 96, 96, 3, 3);
     // The modules as shapes on a grid of PixelsModul pixels a module, quiet zone around.
-    const QStringList files = qr.Matriu();
     const int costat = w / 3 * PixelsModul;
-    const int marge = (costat / PixelsModul - int(files.size())) / 2 * PixelsModul;
+    const int costatModuls = qr.Moduls();
+    const char* const matriu = qr.MatriuBytes().constData();
+    const int marge = (costat / PixelsModul - costatModuls) / 2 * PixelsModul;
     const auto color = [](std::uint32_t basic) {
         return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
     };
@@ -293,9 +294,13 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         QImage moduls(n, n, QImage::Format_Mono);
         moduls.setColorTable({color(qr.BackColor()), color(qr.ForeColor())});
         moduls.fill(0);
-        for (int y = 0; y < files.size(); ++y)
-            for (int x = 0; x < files[y].size(); ++x)
-                if (files[y][x] == QLatin1Char('1')) moduls.setPixel(m0 + x, m0 + y, 1);
+        // Format_Mono: the most significant bit first.
+        for (int y = 0; y < costatModuls; ++y) {
+            uchar* const linia = moduls.scanLine(m0 + y);
+            const char* const fila = matriu + qsizetype(y) * costatModuls;
+            for (int x = 0; x < costatModuls; ++x)
+                if (fila[x]) linia[(m0 + x) >> 3] |= uchar(0x80 >> ((m0 + x) & 7));
+        }
         if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
         imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
         imatge.pixels = QSize(costat, costat);
@@ -321,17 +326,17 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         const QPolygonF rect({QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)});
         moduls << (qr.Orientation() != 0 ? gir.map(rect) : rect);
     };
-    for (int y = 0; y <= files.size(); ++y) {
+    for (int y = 0; y <= costatModuls; ++y) {
         nous.clear();
-        if (y < files.size()) {
-            const QString& f = files[y];
-            for (int x = 0; x < f.size();) {
-                if (f[x] != QLatin1Char('1')) {
+        if (y < costatModuls) {
+            const char* const f = matriu + qsizetype(y) * costatModuls;
+            for (int x = 0; x < costatModuls;) {
+                if (!f[x]) {
                     ++x;
                     continue;
                 }
                 int e = x;
-                while (e < f.size() && f[e] == QLatin1Char('1')) ++e;
+                while (e < costatModuls && f[e]) ++e;
                 nous.push_back({x, e, y, y + 1});
                 x = e;
             }

@@ -1,4 +1,5 @@
 #include "platform/barcode/ActiveBC.h"
+#include "platform/barcode/SimbolZint.h"
 
 #include "platform/files/EscripturaAtomica.h"
 
@@ -382,7 +383,7 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         text = text.toUpper();
     }
 
-    struct zint_symbol* s = ZBarcode_Create();
+    struct zint_symbol* s = kovel::zintutil::SimbolNet();
     if (!s) {
         c->error = QStringLiteral("Out of memory");
         return acabar();
@@ -410,7 +411,6 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
             c->textValid = true;
             c->checkValid = false;
         }
-        ZBarcode_Delete(s);
         return acabar();
     }
     c->textValid = true;
@@ -424,7 +424,6 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
         c->rowHeights.push_back(total > 0 ? s->row_height[row] / total : 1.0f / static_cast<float>(s->rows));
     }
     c->zintText = QString::fromUtf8(reinterpret_cast<const char*>(s->text));
-    ZBarcode_Delete(s);
 
     // What a reader returns: the human-readable text without the framing characters.
     QString d = c->zintText;

@@ -1,5 +1,6 @@
 #include "platform/qr/QRCodeCtrl.h"
 
+#include "platform/barcode/SimbolZint.h"
 #include "platform/files/EscripturaAtomica.h"
 
 #include <QColor>
@@ -111,49 +112,47 @@ int EciZint(const Tros& t)
 // A quiet zone narrower than the standard's four modules fails readers next to print.
 constexpr int ZonaSilenciMinima = 4;
 
-// Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
-// finder-like patterns, and the balance of dark and light.
-long Penalitzacio(const QByteArray& matriu, int n)
+// Penalty of the lines of a matrix, row by row (runs of five or more, finder-like
+// patterns), without branches on the modules: a symbol's modules are as good as random and
+// every mispredicted branch costs more than the sums.
+long PenalitzacioFiles(const char* m, int n)
 {
-    // Raw pointer: thousands of codes are scored in a generation.
-    const char* const m = matriu.constData();
     long p = 0;
-    for (int pass = 0; pass < 2; ++pass) {
-        // Rows (pass 0) or columns (pass 1): step between modules of a line, and between lines.
-        const int pas = pass == 0 ? 1 : n, salt = pass == 0 ? n : 1;
-        for (int a = 0; a < n; ++a) {
-            const char* line = m + a * salt;
-            int run = 1;
-            unsigned window = 0;   // last 11 modules, for the finder-like pattern
-            bool prev = false;
-            for (int b = 0; b < n; ++b) {
-                const bool v = line[b * pas] != 0;
-                if (b > 0) {
-                    if (v == prev) {
-                        ++run;
-                    } else {
-                        if (run >= 5) p += 3 + (run - 5);
-                        run = 1;
-                    }
-                }
-                prev = v;
-                window = ((window << 1) | (v ? 1u : 0u)) & 0x7FF;
-                if (b >= 10 && (window == 0x05D || window == 0x5D0)) p += 40;
-            }
-            if (run >= 5) p += 3 + (run - 5);
+    for (int a = 0; a < n; ++a) {
+        const char* line = m + a * n;
+        unsigned prev = line[0] != 0, run = 1, window = prev;
+        for (int b = 1; b < n; ++b) {
+            const unsigned v = line[b] != 0;
+            const unsigned same = v == prev;
+            // A run that ends here scores 3 + (length - 5) when it is five or longer.
+            p += ((same ^ 1u) & unsigned(run >= 5)) * long(run - 2);
+            run = run * same + 1;
+            prev = v;
+            window = ((window << 1) | v) & 0x7FF;
+            p += 40 * long((b >= 10) & ((window == 0x05D) | (window == 0x5D0)));
         }
+        p += (run >= 5) * long(run - 2);
     }
-    long dark = 0;
+    return p;
+}
+
+// Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
+// finder-like patterns, and the balance of dark and light. `t` is the matrix transposed,
+// so that columns are scored as rows.
+long Penalitzacio(const char* m, const char* t, int n)
+{
+    long p = PenalitzacioFiles(m, n) + PenalitzacioFiles(t, n);
+    long dark = 0, blocs = 0;
     for (int y = 0; y < n; ++y) {
         const char* row = m + y * n;
-        for (int x = 0; x < n; ++x) {
-            dark += row[x] != 0;
-            if (x + 1 < n && y + 1 < n) {
-                const bool v = row[x] != 0;
-                if ((row[x + 1] != 0) == v && (row[x + n] != 0) == v && (row[x + n + 1] != 0) == v) p += 3;
-            }
+        for (int x = 0; x < n; ++x) dark += row[x] != 0;
+        if (y + 1 == n) break;
+        for (int x = 0; x + 1 < n; ++x) {
+            const bool v = row[x] != 0;
+            blocs += ((row[x + 1] != 0) == v) & ((row[x + n] != 0) == v) & ((row[x + n + 1] != 0) == v);
         }
     }
+    p += 3 * blocs;
     const long total = static_cast<long>(n) * n;
     p += 10 * (std::labs(dark * 100 / total - 50) / 5);
     return p;
@@ -238,11 +237,14 @@ void QRCodeCtrl::recodificar()
     // encoding; a generation remakes thousands of codes. Two masks of different geometry
     // are encoded and the one with the lower penalty (ISO/IEC 18004 rules) is kept, which
     // avoids the finder-like patterns and imbalances that a single fixed mask can give.
-    QByteArray best;
-    int bestSide = 0;
+    // The matrices of both masks and a transposed one, kept from code to code on the thread:
+    // fresh buffers cost more than scoring them in a merge's crowded heap.
+    thread_local std::vector<char> matrius[2], transposta;
+    int best = -1, bestSide = 0;
     long bestPenalty = 0;
-    for (int mask : {0, 3}) {
-        zint_symbol* sym = ZBarcode_Create();
+    for (int k = 0; k < 2; ++k) {
+        const int mask = k == 0 ? 0 : 3;
+        zint_symbol* sym = kovel::zintutil::SimbolNet();
         if (!sym) {
             error_ = QStringLiteral("Out of memory");
             return;
@@ -256,26 +258,29 @@ void QRCodeCtrl::recodificar()
         const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
         if (r >= ZINT_ERROR) {
             error_ = QString::fromUtf8(sym->errtxt);
-            ZBarcode_Delete(sym);
             return;
         }
         const int side = sym->width;
-        QByteArray m(static_cast<qsizetype>(side) * side, 0);
-        char* const d = m.data();
+        matrius[k].assign(static_cast<size_t>(side) * side, 0);
+        transposta.assign(matrius[k].size(), 0);
+        char* const d = matrius[k].data();
+        char* const dt = transposta.data();
         for (int y = 0; y < sym->rows; ++y)
-            for (int x = 0; x < sym->width; ++x)
-                d[y * side + x] = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
-        ZBarcode_Delete(sym);
-        const long p = Penalitzacio(m, side);
-        if (best.isEmpty() || p < bestPenalty) {
-            best = m;
+            for (int x = 0; x < sym->width; ++x) {
+                const char v = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
+                d[y * side + x] = v;
+                dt[x * side + y] = v;
+            }
+        const long p = Penalitzacio(d, dt, side);
+        if (best < 0 || p < bestPenalty) {
+            best = k;
             bestSide = side;
             bestPenalty = p;
         }
     }
     side_ = bestSide;
     versio_ = (side_ - 17) / 4;
-    modules_ = best;
+    modules_ = QByteArray(matrius[best].data(), static_cast<qsizetype>(matrius[best].size()));
 }
 
 namespace {

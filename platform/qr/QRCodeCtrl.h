@@ -116,6 +116,8 @@ public:
 
     // The modules, row by row ('1' dark), for checks.
     QStringList Matriu() const;
+    // The modules as Moduls() × Moduls() bytes, row by row, 1 dark; empty when not valid.
+    const QByteArray& MatriuBytes() const { return modules_; }
 
 signals:
     void Canviat();

@@ -20,6 +20,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -408,6 +409,9 @@ public:
     // save leaves no half-written file. Sets fullName() and the saved flag.
     void saveAs(const QString& path);
     QByteArray toBytes() const;
+    // The package handed to `sink` piece by piece, in order; a sink that returns false stops
+    // it with a WordError.
+    void pack(const std::function<bool(const char*, qint64)>& sink) const;
 
     QString fullName() const { return fullName_; }
     bool saved() const { return saved_; }

@@ -14,6 +14,7 @@
 #include <zip.h>
 
 #include <cmath>
+#include <functional>
 
 namespace kovel::word {
 
@@ -853,8 +854,10 @@ QByteArray packageRels() {
         "</Relationships>");
 }
 
-// Builds the zip in memory: the entries are small and a save must not leave a partial file.
-QByteArray zipEntries(std::vector<std::pair<QString, QByteArray>>& entries) {
+// Builds the zip in memory (a save must not leave a partial file) and hands it to `sink`
+// piece by piece: a big merge's package is never copied whole once more.
+void zipEntries(std::vector<std::pair<QString, QByteArray>>& entries,
+                const std::function<bool(const char*, qint64)>& sink) {
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
@@ -892,25 +895,38 @@ QByteArray zipEntries(std::vector<std::pair<QString, QByteArray>>& entries) {
     // that a big merge never holds its body's markup, the archive and the file at once.
     entries.clear();
     entries.shrink_to_fit();
-    QByteArray out;
+    bool ok = false;
     if (zip_source_open(src) == 0) {
         zip_stat_t st;
         zip_stat_init(&st);
-        if (zip_source_stat(src, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
-            out.resize(static_cast<qsizetype>(st.size));
-            const zip_int64_t n = zip_source_read(src, out.data(), st.size);
-            if (n != static_cast<zip_int64_t>(st.size)) out.clear();
+        if (zip_source_stat(src, &st) == 0 && (st.valid & ZIP_STAT_SIZE) && st.size > 0) {
+            QByteArray piece(1 << 20, Qt::Uninitialized);
+            zip_uint64_t left = st.size;
+            ok = true;
+            while (ok && left > 0) {
+                const zip_int64_t n = zip_source_read(src, piece.data(), std::min<zip_uint64_t>(left, zip_uint64_t(piece.size())));
+                ok = n > 0 && sink(piece.constData(), n);
+                if (ok) left -= zip_uint64_t(n);
+            }
         }
         zip_source_close(src);
     }
     zip_source_free(src);
-    if (out.isEmpty()) throw WordError(QStringLiteral("The document cannot be packed."));
-    return out;
+    if (!ok) throw WordError(QStringLiteral("The document cannot be packed."));
 }
 
 } // namespace
 
 QByteArray Document::toBytes() const {
+    QByteArray out;
+    pack([&out](const char* data, qint64 size) {
+        out.append(data, size);
+        return true;
+    });
+    return out;
+}
+
+void Document::pack(const std::function<bool(const char*, qint64)>& sink) const {
     const_cast<Document*>(this)->syncSections();
     Writer w(*this);
     std::vector<std::pair<QString, QByteArray>> entries;
@@ -921,16 +937,21 @@ QByteArray Document::toBytes() const {
     entries.emplace_back(QStringLiteral("word/styles.xml"), w.stylesXml());
     entries.emplace_back(QStringLiteral("word/settings.xml"), w.settingsXml());
     for (const auto& f : w.mediaFiles()) entries.push_back(f);
-    return zipEntries(entries);
+    zipEntries(entries, sink);
 }
 
 void Document::saveAs(const QString& path) {
-    const QByteArray bytes = toBytes();
     // Through the shared writer: a full disk keeps the old document, and a name that is a
     // symbolic link is replaced, never what it points to.
-    QString error;
-    if (!kovel::files::EscriuAtomic(path, bytes, &error))
-        throw WordError(QStringLiteral("The document \"%1\" cannot be written: %2").arg(path, error));
+    kovel::files::EscripturaAtomica f(path);
+    try {
+        pack([&f](const char* data, qint64 size) { return f.escriu(data, size); });
+    } catch (const WordError&) {
+        // A write that failed is the reason, not the packing.
+        if (f.error().isEmpty()) throw;
+    }
+    if (!f.error().isEmpty() || !f.confirma())
+        throw WordError(QStringLiteral("The document \"%1\" cannot be written: %2").arg(path, f.error()));
     fullName_ = QFileInfo(path).absoluteFilePath();
     saved_ = true;
 }

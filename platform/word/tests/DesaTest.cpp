@@ -84,3 +84,29 @@ TEST(PlatformWordSave, ANameThatIsASymlinkIsReplacedNotItsTarget)
     EXPECT_FALSE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(Document::open(link)->content().text().startsWith(QStringLiteral("sheet0\r")));
 }
+
+TEST(PlatformWordSave, APackageOfManyPiecesIsWrittenWholeAndInOrder)
+{
+    // A picture that does not compress makes the package several of the writer's pieces long.
+    QImage soroll(900, 900, QImage::Format_RGB32);
+    quint32 x = 2463534242u;
+    for (int y = 0; y < soroll.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(soroll.scanLine(y));
+        for (int i = 0; i < soroll.width(); ++i) {
+            x ^= x << 13, x ^= x >> 17, x ^= x << 5;
+            line[i] = 0xFF000000u | (x & 0xFFFFFFu);
+        }
+    }
+    auto d = document(QStringLiteral("label"), 50);
+    Range r = d->content();
+    r.collapse(Collapse::End);
+    r.insertPicture(InlinePicture::fromImage(soroll));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("big.docx"));
+    d->saveAs(path);
+    const QByteArray bytes = d->toBytes();
+    EXPECT_GT(bytes.size(), 2 << 20);
+    EXPECT_EQ(llegeix(path), bytes);
+    const auto back = Document::open(path);
+    EXPECT_TRUE(back->content().text().startsWith(QStringLiteral("label0\r")));
+}
