@@ -17,6 +17,7 @@
 // of inline ones (+17%), one table per sheet (+6%), no picture names (slower), one PNG for
 // every label instead of EMF pictures (slower); one shared picture for every label saved
 // only 18%, so the cost is the picture frames, not the pictures' data.
+#include "documents/tests/OpcionsCodis.h"
 #include "documents/CodisPrograma.h"
 #include "documents/FontsOficina.h"
 #include "documents/generar_doc.h"
@@ -139,24 +140,7 @@ QString EscriuFont(int registres, bool xlsx)
     return cami;
 }
 
-struct Opcions : OpcionsGeneracio {
-    FullDades* full = nullptr;
-    Document* disseny = nullptr;
-    CodisPrograma codisPrograma;
-    int registres = 0;
-    QString dades;
-    QString programaOffice() const override { return QStringLiteral("Excel"); }
-    std::int16_t formatSeleccionat() const override { return 0; }
-    bool horitzontal() const override { return false; }
-    bool unaEtiquetaPerRegistre() const override { return true; }
-    QString textFilaInicial() const override { return QStringLiteral("1"); }
-    QString textFilaFinal() const override { return QString::number(registres); }
-    FullDades* fullDades() override { return full; }
-    Document* dissenyAllotjat() override { return disseny; }
-    CodisGeneracio* codis() override { return &codisPrograma; }
-    QString carpetaPrograma() const override { return dades + QStringLiteral("program"); }
-    QString carpetaDades() const override { return dades; }
-};
+using Opcions = proves::OpcionsCodis;
 
 void Prepara()
 {

@@ -1,6 +1,7 @@
 // Field-linked codes as the word processor prints them: LibreOffice converts a generated
 // sheet to PDF, and every symbol must scan from a 300 dpi rendering of it, with the bars of
 // a 600 dpi rendering keeping their module widths.
+#include "documents/tests/OpcionsCodis.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
@@ -29,24 +30,7 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
-    FullDades* full = nullptr;
-    Document* disseny = nullptr;
-    CodisPrograma codisPrograma;
-    int registres = 0;
-    QString dades;
-    QString programaOffice() const override { return QStringLiteral("Excel"); }
-    std::int16_t formatSeleccionat() const override { return 0; }
-    bool horitzontal() const override { return false; }
-    bool unaEtiquetaPerRegistre() const override { return true; }
-    QString textFilaInicial() const override { return QStringLiteral("1"); }
-    QString textFilaFinal() const override { return QString::number(registres); }
-    FullDades* fullDades() override { return full; }
-    Document* dissenyAllotjat() override { return disseny; }
-    CodisGeneracio* codis() override { return &codisPrograma; }
-    QString carpetaPrograma() const override { return dades + QStringLiteral("program"); }
-    QString carpetaDades() const override { return dades; }
-};
+using Opcions = proves::OpcionsCodis;
 
 void Marcador(Document& d, const QString& alt)
 {
