@@ -1,0 +1,52 @@
+#pragma once
+// A TrueType font made for one document: each code of a label sheet becomes one character
+// of it, so the word processor lays out thousands of codes as text instead of pictures.
+// Outlines are polygons only; the font is written in memory, deterministically (same
+// description, same bytes), and embedded in the .docx obfuscated as the format asks.
+#include <QByteArray>
+#include <QPoint>
+#include <QString>
+#include <QUuid>
+
+#include <utility>
+#include <vector>
+
+namespace kovel::word {
+
+// Glyph outlines in font units, y up from the baseline. Contours are closed polygons of
+// on-curve points, filled with the non-zero rule; contours of fewer than 3 distinct points
+// are dropped.
+struct GlifFont {
+    std::vector<std::vector<QPoint>> contorns;   // a simple glyph's outlines
+    struct Component {
+        int glif;                                // index into DescripcioFont::glifs, earlier glyphs only
+        QPoint desplacament;
+    };
+    std::vector<Component> components;           // non-empty: a composite glyph (contorns then empty)
+    int avanc = 0;                               // advance width, font units (0..32767)
+};
+
+struct DescripcioFont {
+    QString familia;          // 1..31 ASCII letters, digits and inner spaces, e.g. "Kovel Codis 3FA2"
+    int unitatsEm = 2048;     // unitsPerEm, 16..16384
+    int ascendent = 0;        // > 0, font units (line box above the baseline)
+    int descendent = 0;       // >= 0, font units (below the baseline)
+    // Glyph i of this vector is glyph index i+1 of the font; index 0 is an empty .notdef.
+    std::vector<GlifFont> glifs;
+    // BMP code point (Private Use Area U+E000..U+F8FF, each at most once) -> index into glifs.
+    std::vector<std::pair<char16_t, int>> caracters;
+};
+
+// The font file (TrueType, 'glyf' outlines). WordError when the description cannot be held:
+// a coordinate or bounding box outside int16, more than 65,000 glyphs, a component that
+// refers to itself, to a later or a missing glyph, a bad family name or metrics, a code
+// point outside the Private Use Area or mapped twice.
+QByteArray FontTrueType(const DescripcioFont&);
+
+// An embedded font as a .docx keeps it: the first 32 bytes XORed with the key made from the
+// GUID (its 16 bytes in reverse order of its string form), which the document names as the
+// font's key. Applying it twice gives the font back. WordError when the font is shorter
+// than 32 bytes.
+QByteArray FontOfuscada(const QByteArray& ttf, const QUuid& clau);
+
+} // namespace kovel::word
