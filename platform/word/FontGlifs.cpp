@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace kovel::word {
 
@@ -23,6 +24,13 @@ constexpr qint64 kData = 3786912000;
     throw WordError(QStringLiteral("The document's font cannot be made: %1").arg(motiu));
 }
 
+// floor(log2(n)), for the binary-search fields of the table directory and of 'cmap'.
+int log2Baix(int n) {
+    int e = 0;
+    while ((2 << e) <= n) ++e;
+    return e;
+}
+
 bool esInt16(qint64 v) { return v >= INT16_MIN && v <= INT16_MAX; }
 
 quint32 etiqueta(const char (&t)[5]) {
@@ -32,8 +40,8 @@ quint32 etiqueta(const char (&t)[5]) {
 
 // Big-endian output, as every sfnt table is.
 struct Sortida {
-    QByteArray b;
-    void u8(unsigned v) { b.append(char(v & 0xFFu)); }
+    std::string b;  // inline appends: a large font writes millions of bytes one by one
+    void u8(unsigned v) { b.push_back(char(v & 0xFFu)); }
     void u16(int v) { u8(unsigned(v) >> 8); u8(unsigned(v)); }
     void u32(quint32 v) { u16(int(v >> 16)); u16(int(v & 0xFFFFu)); }
     void u64(qint64 v) { u32(quint32(quint64(v) >> 32)); u32(quint32(v)); }
@@ -82,72 +90,82 @@ public:
 private:
     std::vector<QPoint> punts_;
     std::vector<int> finals_;
-    std::vector<quint8> flags_;
-    Sortida xs_, ys_;
+    std::vector<uchar> flags_, xs_, ys_;
 
     // A delta of one coordinate: its flag bits, and its bytes (none, one unsigned, or two).
-    static quint8 delta(int d, quint8 curt, quint8 igualOPositiu, Sortida& out, int n) {
+    static uchar delta(int d, uchar curt, uchar igualOPositiu, uchar*& out) {
         if (d == 0) return igualOPositiu;
         if (d >= -255 && d <= 255) {
-            out.u8(unsigned(std::abs(d)));
+            *out++ = uchar(d > 0 ? d : -d);
             return curt | (d > 0 ? igualOPositiu : 0);
         }
-        if (!esInt16(d)) falla(QStringLiteral("glyph %1 is too large.").arg(n));
-        out.u16(d);
+        out[0] = uchar(unsigned(d) >> 8), out[1] = uchar(d), out += 2;
         return 0;
     }
 
+    void afegeixBytes(const std::vector<uchar>& v, const uchar* fi) {
+        glyf.b.append(reinterpret_cast<const char*>(v.data()), size_t(fi - v.data()));
+    }
+
     Resum simple(const GlifFont& g, int n) {
-        punts_.clear();
         finals_.clear();
+        size_t mida = 0, np = 0;
+        for (const auto& contorn : g.contorns) mida += contorn.size();
+        if (punts_.size() < mida) punts_.resize(mida);
+        QPoint* punt = punts_.data();
         Resum r;
         for (const auto& contorn : g.contorns) {
-            const size_t inici = punts_.size();
+            const size_t inici = np;
             for (QPoint p : contorn) {
                 if (!esInt16(p.x()) || !esInt16(p.y()))
                     falla(QStringLiteral("glyph %1 has a point outside the font's coordinates "
                                          "(%2, %3).").arg(n).arg(p.x()).arg(p.y()));
-                if (punts_.size() == inici || punts_.back() != p) punts_.push_back(p);
+                if (np == inici || punt[np - 1] != p) punt[np++] = p;
             }
-            while (punts_.size() > inici + 1 && punts_.back() == punts_[inici]) punts_.pop_back();
-            if (punts_.size() - inici < 3) {
-                punts_.resize(inici);  // a point or a line: nothing to fill
+            while (np > inici + 1 && punt[np - 1] == punt[inici]) --np;
+            if (np - inici < 3) {
+                np = inici;  // a point or a line: nothing to fill
                 continue;
             }
-            finals_.push_back(int(punts_.size()) - 1);
+            finals_.push_back(int(np) - 1);
         }
         if (finals_.empty()) return r;
-        r.punts = qint64(punts_.size());
+        r.punts = qint64(np);
         r.contorns = qint64(finals_.size());
         if (r.punts > kMaxPunts || r.contorns > kMaxContorns)
             falla(QStringLiteral("glyph %1 has too many points.").arg(n));
-        for (QPoint p : punts_) r.caixa.punt(p.x(), p.y());
+        for (size_t i = 0; i < np; ++i) r.caixa.punt(punt[i].x(), punt[i].y());
+        if (r.caixa.x1 - r.caixa.x0 > INT16_MAX || r.caixa.y1 - r.caixa.y0 > INT16_MAX)
+            falla(QStringLiteral("glyph %1 is too large.").arg(n));  // deltas would not fit
 
         glyf.u16(int(finals_.size()));
         r.caixa.escriu(glyf);
         for (int f : finals_) glyf.u16(f);
         glyf.u16(0);  // no instructions
-        flags_.clear();
-        xs_.b.clear();
-        ys_.b.clear();
-        QPoint anterior(0, 0);
-        for (QPoint p : punts_) {
-            flags_.push_back(0x01 /* on curve */ | delta(p.x() - anterior.x(), 0x02, 0x10, xs_, n)
-                             | delta(p.y() - anterior.y(), 0x04, 0x20, ys_, n));
-            anterior = p;
+        // Local pointers: byte stores through members would make the compiler reload them.
+        if (flags_.size() < np) flags_.resize(np), xs_.resize(2 * np), ys_.resize(2 * np);
+        uchar *flags = flags_.data(), *x = xs_.data(), *y = ys_.data();
+        int ax = 0, ay = 0;
+        for (size_t i = 0; i < np; ++i) {
+            const int px = punt[i].x(), py = punt[i].y();
+            flags[i] = 0x01 /* on curve */ | delta(px - ax, 0x02, 0x10, x) | delta(py - ay, 0x04, 0x20, y);
+            ax = px, ay = py;
         }
-        for (size_t i = 0; i < flags_.size();) {
+        uchar* f = flags;  // runs of a flag are written once with REPEAT, in place
+        for (size_t i = 0; i < np;) {
+            const uchar flag = flags[i];
             size_t j = i + 1;
-            while (j < flags_.size() && flags_[j] == flags_[i] && j - i < 256) ++j;
+            while (j < np && flags[j] == flag && j - i < 256) ++j;
             if (j - i > 2) {
-                glyf.u8(flags_[i] | 0x08u);  // REPEAT
-                glyf.u8(unsigned(j - i - 1));
+                f[0] = flag | 0x08u, f[1] = uchar(j - i - 1), f += 2;
             } else {
-                for (size_t k = i; k < j; ++k) glyf.u8(flags_[i]);
+                for (size_t k = i; k < j; ++k) *f++ = flag;
             }
             i = j;
         }
-        glyf.b.append(xs_.b).append(ys_.b);
+        afegeixBytes(flags_, f);
+        afegeixBytes(xs_, x);
+        afegeixBytes(ys_, y);
         return r;
     }
 
@@ -220,26 +238,24 @@ void comprovaDescripcio(const DescripcioFont& d) {
 }
 
 // (3,1) format 4, one segment per run of consecutive code points and glyphs.
-QByteArray taulaCmap(std::vector<std::pair<char16_t, int>> mapa, size_t glifs) {
+std::string taulaCmap(std::vector<std::pair<char16_t, int>> mapa, size_t glifs) {
     std::sort(mapa.begin(), mapa.end());
     std::vector<std::array<int, 3>> segments;  // first, last, glyph - code point
     for (size_t i = 0; i < mapa.size(); ++i) {
         const int cp = mapa[i].first, glif = mapa[i].second + 1;
-        if (cp < 0xE000 || cp > 0xF8FF)
-            falla(QStringLiteral("U+%1 is not a private use character.").arg(cp, 4, 16, QLatin1Char('0')));
-        if (i > 0 && mapa[i - 1].first == cp)
-            falla(QStringLiteral("U+%1 is mapped twice.").arg(cp, 4, 16, QLatin1Char('0')));
-        if (mapa[i].second < 0 || size_t(mapa[i].second) >= glifs)
-            falla(QStringLiteral("U+%1 is mapped to a missing glyph.").arg(cp, 4, 16, QLatin1Char('0')));
+        const auto falta = [cp](const char* motiu) {
+            falla(QStringLiteral("U+%1 %2.").arg(cp, 4, 16, QLatin1Char('0')).arg(QLatin1String(motiu)));
+        };
+        if (cp < 0xE000 || cp > 0xF8FF) falta("is not a private use character");
+        if (i > 0 && mapa[i - 1].first == cp) falta("is mapped twice");
+        if (mapa[i].second < 0 || size_t(mapa[i].second) >= glifs) falta("is mapped to a missing glyph");
         if (!segments.empty() && segments.back()[1] + 1 == cp && segments.back()[2] == glif - cp)
             segments.back()[1] = cp;
         else
             segments.push_back({cp, cp, glif - cp});
     }
     segments.push_back({0xFFFF, 0xFFFF, 1});
-    const int n = int(segments.size());
-    int exponent = 0;
-    while ((2 << exponent) <= n) ++exponent;
+    const int n = int(segments.size()), exponent = log2Baix(n);
     Sortida s;
     s.u16(0), s.u16(2);  // version, two encodings sharing one subtable
     s.u16(0), s.u16(3), s.u32(20);
@@ -254,7 +270,7 @@ QByteArray taulaCmap(std::vector<std::pair<char16_t, int>> mapa, size_t glifs) {
     return s.b;
 }
 
-QByteArray taulaName(const QString& familia) {
+std::string taulaName(const QString& familia) {
     const QString ps = QString(familia).remove(u' ');
     const std::pair<int, QString> noms[] = {
         {1, familia}, {2, QStringLiteral("Regular")}, {3, QStringLiteral("KOVL;") + ps},
@@ -269,10 +285,11 @@ QByteArray taulaName(const QString& familia) {
     return s.b + textos.b;
 }
 
-quint32 sumaTaula(const QByteArray& b) {  // b padded to 4 bytes
+template <class Bytes>
+quint32 sumaTaula(const Bytes& b) {  // b padded to 4 bytes
     quint32 suma = 0;
-    const auto* p = reinterpret_cast<const uchar*>(b.constData());
-    for (qsizetype i = 0; i < b.size(); i += 4)
+    const auto* p = reinterpret_cast<const uchar*>(b.data());
+    for (size_t i = 0; i < size_t(b.size()); i += 4)
         suma += quint32(p[i]) << 24 | quint32(p[i + 1]) << 16 | quint32(p[i + 2]) << 8 | p[i + 3];
     return suma;
 }
@@ -281,11 +298,17 @@ quint32 sumaTaula(const QByteArray& b) {  // b padded to 4 bytes
 
 QByteArray FontTrueType(const DescripcioFont& d) {
     comprovaDescripcio(d);
-    QByteArray cmap = taulaCmap(d.caracters, d.glifs.size());
+    std::string cmap = taulaCmap(d.caracters, d.glifs.size());
     const int em = d.unitatsEm, nGlifs = int(d.glifs.size()) + 1;
     Glifs g;
     g.resums.reserve(d.glifs.size());
     g.loca.reserve(d.glifs.size() + 2);
+    size_t mida = 0;  // at most 5 bytes a point: 'glyf' grows without copies
+    for (const GlifFont& glif : d.glifs) {
+        mida += 16 + 8 * glif.components.size();
+        for (const auto& c : glif.contorns) mida += 2 + 5 * c.size();
+    }
+    g.glyf.b.reserve(mida);
     for (size_t i = 0; i < d.glifs.size(); ++i) g.afegeix(d.glifs[i], int(i));
 
     // Summaries over all glyphs, for head, hhea, maxp and OS/2.
@@ -362,16 +385,14 @@ QByteArray FontTrueType(const DescripcioFont& d) {
     post.u32(0x00030000), post.u32(0), post.u16(-em / 10), post.u16(em / 20);
     for (int i = 0; i < 5; ++i) post.u32(0);
 
-    std::vector<std::pair<quint32, QByteArray>> taules = {
+    std::vector<std::pair<quint32, std::string>> taules = {
         {etiqueta("OS/2"), os2.b}, {etiqueta("cmap"), std::move(cmap)},
         {etiqueta("glyf"), std::move(g.glyf.b)}, {etiqueta("head"), head.b},
         {etiqueta("hhea"), hhea.b}, {etiqueta("hmtx"), hmtx.b}, {etiqueta("loca"), loca.b},
         {etiqueta("maxp"), maxp.b}, {etiqueta("name"), taulaName(d.familia)}, {etiqueta("post"), post.b}};
     std::sort(taules.begin(), taules.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
-    const int n = int(taules.size());
-    int exponent = 0;
-    while ((2 << exponent) <= n) ++exponent;
+    const int n = int(taules.size()), exponent = log2Baix(n);
     Sortida font;
     font.u32(0x00010000), font.u16(n), font.u16(16 << exponent), font.u16(exponent);
     font.u16(16 * n - (16 << exponent));
@@ -383,11 +404,12 @@ QByteArray FontTrueType(const DescripcioFont& d) {
         font.u32(tag), font.u32(sumaTaula(dades)), font.u32(posicio), font.u32(mida);
         posicio += quint32(dades.size());
     }
-    font.b.reserve(posicio);
-    for (const auto& t : taules) font.b.append(t.second);
-    const quint32 ajust = 0xB1B0AFBAu - sumaTaula(font.b);
-    for (int i = 0; i < 4; ++i) font.b[posicioHead + 8 + i] = char(ajust >> (24 - 8 * i));
-    return font.b;
+    QByteArray ttf(qsizetype(posicio), Qt::Uninitialized);
+    char* p = std::copy(font.b.begin(), font.b.end(), ttf.data());
+    for (const auto& t : taules) p = std::copy(t.second.begin(), t.second.end(), p);
+    const quint32 ajust = 0xB1B0AFBAu - sumaTaula(ttf);
+    for (int i = 0; i < 4; ++i) ttf[posicioHead + 8 + i] = char(ajust >> (24 - 8 * i));
+    return ttf;
 }
 
 QByteArray FontOfuscada(const QByteArray& ttf, const QUuid& clau) {
