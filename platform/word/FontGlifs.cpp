@@ -16,6 +16,7 @@ namespace {
 constexpr int kMaxGlifs = 65000;
 constexpr qint64 kMaxPunts = 65535;      // per glyph; a composite counts its components' points
 constexpr qint64 kMaxContorns = 32767;
+constexpr size_t kMaxGlyf = size_t(1) << 30;  // bytes of outlines; also keeps 'loca' in 32 bits
 constexpr int kMaxFamilia = 31;          // longer family names do not fit the system's font lookups
 // The font's fixed creation and modification dates: 2024-01-01, in seconds since 1904-01-01.
 constexpr qint64 kData = 3786912000;
@@ -308,6 +309,7 @@ QByteArray FontTrueType(const DescripcioFont& d) {
         mida += 16 + 8 * glif.components.size();
         for (const auto& c : glif.contorns) mida += 2 + 5 * c.size();
     }
+    if (mida > kMaxGlyf) falla(QStringLiteral("its glyphs would take more than 1 GiB."));
     g.glyf.b.reserve(mida);
     for (size_t i = 0; i < d.glifs.size(); ++i) g.afegeix(d.glifs[i], int(i));
 

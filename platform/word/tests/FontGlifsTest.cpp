@@ -39,14 +39,15 @@ std::vector<QPoint> rect(int x0, int y0, int x1, int y1, bool invers = false) {
 }
 
 // Glyphs: 0 three bars, 1 a square with a hole and an overlapping bar, 2 = 0 and 1 side by
-// side, 3 = 2 and 0 again (composite of a composite).
+// side, 3 = 2 and 0 again (composite of a composite), 4 a staircase of 300 points whose
+// flags repeat in runs longer than one REPEAT count holds.
 DescripcioFont mostra() {
     DescripcioFont d;
     d.familia = QStringLiteral("Kovel Codis 3FA2");
     d.unitatsEm = 1000;
     d.ascendent = 800;
     d.descendent = 200;
-    d.glifs.resize(4);
+    d.glifs.resize(5);
     d.glifs[0].contorns = {rect(0, 0, 100, 700), rect(200, 0, 250, 700), rect(400, -100, 500, 700),
                            {{10, 10}, {20, 20}, {10, 10}}};  // degenerate: dropped
     d.glifs[0].avanc = 600;
@@ -56,7 +57,11 @@ DescripcioFont mostra() {
     d.glifs[2].avanc = 1800;
     d.glifs[3].components = {{2, {-10, -20}}, {0, {2000, 0}}};
     d.glifs[3].avanc = 2700;
-    d.caracters = {{0xE002, 2}, {0xE000, 0}, {0xE001, 1}, {0xF8FF, 3}};
+    std::vector<QPoint> escala;
+    for (int i = 0; i < 300; ++i) escala.push_back({i, 2 * i});
+    escala.push_back({0, 598});
+    d.glifs[4].contorns = {escala};
+    d.caracters = {{0xE002, 2}, {0xE000, 0}, {0xE001, 1}, {0xF8FF, 3}, {0xE003, 4}};
     return d;
 }
 
@@ -83,13 +88,13 @@ TEST(FontGlifs, QtReadsCharactersAdvancesOutlinesAndMetrics) {
     EXPECT_NEAR(f.descent(), 200, 0.5);
     EXPECT_NEAR(f.unitsPerEm(), 1000, 0.5);
 
-    const QString text = QString(QChar(0xE000)) + QChar(0xE001) + QChar(0xE002) + QChar(0xF8FF);
+    const QString text = QString(QChar(0xE000)) + QChar(0xE001) + QChar(0xE002) + QChar(0xF8FF) + QChar(0xE003);
     for (QChar c : text) EXPECT_TRUE(f.supportsCharacter(c)) << int(c.unicode());
-    EXPECT_FALSE(f.supportsCharacter(QChar(0xE003)));
+    EXPECT_FALSE(f.supportsCharacter(QChar(0xE004)));
     const QList<quint32> glifs = f.glyphIndexesForString(text);
-    ASSERT_EQ(glifs, (QList<quint32>{1, 2, 3, 4}));
+    ASSERT_EQ(glifs, (QList<quint32>{1, 2, 3, 4, 5}));
     const QList<QPointF> avancos = f.advancesForGlyphIndexes(glifs);
-    ASSERT_EQ(avancos.size(), 4);
+    ASSERT_EQ(avancos.size(), 5);
     EXPECT_EQ(avancos[0].x(), 600);
     EXPECT_EQ(avancos[3].x(), 2700);
 
@@ -97,6 +102,7 @@ TEST(FontGlifs, QtReadsCharactersAdvancesOutlinesAndMetrics) {
     EXPECT_EQ(f.pathForGlyph(1).boundingRect(), QRectF(0, -700, 500, 800));
     EXPECT_EQ(f.pathForGlyph(3).boundingRect(), QRectF(50, -700, 1650, 800));
     EXPECT_EQ(f.pathForGlyph(4).boundingRect(), QRectF(40, -700, 2460, 820));
+    EXPECT_EQ(f.pathForGlyph(5).boundingRect(), QRectF(0, -598, 299, 598));
 }
 
 TEST(FontGlifs, HoleStaysEmptyAndOverlapsStayFilled) {
@@ -179,7 +185,7 @@ TEST(FontGlifs, DescriptionsThatCannotBeHeldAreRefused) {
     refusa([](DescripcioFont& d) { d.glifs.resize(65001); });
     refusa([](DescripcioFont& d) { d.caracters.push_back({u'A', 0}); });
     refusa([](DescripcioFont& d) { d.caracters.push_back({0xE000, 1}); });  // twice
-    refusa([](DescripcioFont& d) { d.caracters.push_back({0xE005, 4}); });  // no such glyph
+    refusa([](DescripcioFont& d) { d.caracters.push_back({0xE005, 5}); });  // no such glyph
 }
 
 TEST(FontGlifs, ObfuscationUsesTheGuidBytesFromTheEndAndRoundTrips) {
