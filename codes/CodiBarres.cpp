@@ -1,6 +1,7 @@
 #include "codes/CodiBarres.h"
 
 #include "codes/EntornDisseny.h"
+#include "codes/GlifCodi.h"
 #include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
 #include "codes/ValorsNoCodificats.h"
@@ -109,7 +110,9 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
             texts.font = v.font;
             texts.color = v.colorText;
             for (const auto& t : v.textos) texts.peces.push_back({t.base, t.text, t.avancos});
-            imatge.png = kovel::codes::Emf(v.mida, mm, v.transparent ? std::nullopt : std::optional<QRgb>(v.fons), v.capes, &texts);
+            const auto fons = v.transparent ? std::nullopt : std::optional<QRgb>(v.fons);
+            imatge.png = kovel::codes::Emf(v.mida, mm, fons, v.capes, &texts);
+            imatge.glif = kovel::codes::Glif(v.mida, fons, v.capes, &texts);
             imatge.pixels = v.mida;
         }
     } else {
@@ -131,6 +134,7 @@ void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi
 {
     kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromEncoded(imatge.png, imatge.pixels));
     pic.setAlternativeText(altText);
+    pic.setGlyphOutline(imatge.glif);
     // Shown at 96 dpi: 0.75 points a pixel.
     pic.setWidth(kovel::word::Points(imatge.ample * 0.75));
     pic.setHeight(kovel::word::Points(imatge.alt * 0.75));

@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-namespace kovel::word { class Range; }
+namespace kovel::word { class Range; struct GlyphOutline; }
 
 // Field-linked barcodes inserted since the program started: one configured control and
 // one tag ("n_field") each, item n-1 for the tag's n. Only appended to.
@@ -28,6 +28,8 @@ struct ImatgeCodi {
     QSize pixels;
     float ample = 0;
     float alt = 0;
+    // The same drawing as one colour's outlines, when it has that form.
+    std::shared_ptr<const kovel::word::GlyphOutline> glif;
 };
 
 // Pictures made during one generation, by code and value: an identical value is drawn and

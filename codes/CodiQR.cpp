@@ -1,5 +1,6 @@
 #include "codes/CodiQR.h"
 
+#include "codes/GlifCodi.h"
 #include "codes/ImatgeEmf.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
@@ -288,34 +289,10 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         return qRgb(int(basic & 0xFF), int((basic >> 8) & 0xFF), int((basic >> 16) & 0xFF));
     };
     const QSizeF mm(w * 25.4 / 96.0, h * 25.4 / 96.0);
-    if (!qr.Transparent()) {
-        // On its space colour: the grid of modules itself, one bit a module.
-        const int n = costat / PixelsModul, m0 = marge / PixelsModul;
-        QImage moduls(n, n, QImage::Format_Mono);
-        moduls.setColorTable({color(qr.BackColor()), color(qr.ForeColor())});
-        moduls.fill(0);
-        // Format_Mono: the most significant bit first.
-        for (int y = 0; y < costatModuls; ++y) {
-            uchar* const linia = moduls.scanLine(m0 + y);
-            const char* const fila = matriu + qsizetype(y) * costatModuls;
-            for (int x = 0; x < costatModuls; ++x)
-                if (fila[x]) linia[(m0 + x) >> 3] |= uchar(0x80 >> ((m0 + x) & 7));
-        }
-        if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
-        imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
-        imatge.pixels = QSize(costat, costat);
-        imatge.ample = float(w);
-        imatge.alt = float(h);
-        if (imatge.png.isEmpty()) {
-            if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
-            return false;
-        }
-        return true;
-    }
     // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
     // as the picture turns.
     const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
-    QList<QPolygonF> moduls;
+    QList<QPolygonF> rectangles;
     struct Tram {
         int x, e, y0, y1;
     };
@@ -324,7 +301,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         const qreal x0 = marge + t.x * PixelsModul, x1 = marge + t.e * PixelsModul;
         const qreal y0 = marge + t.y0 * PixelsModul, y1 = marge + t.y1 * PixelsModul;
         const QPolygonF rect({QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)});
-        moduls << (qr.Orientation() != 0 ? gir.map(rect) : rect);
+        rectangles << (qr.Orientation() != 0 ? gir.map(rect) : rect);
     };
     for (int y = 0; y <= costatModuls; ++y) {
         nous.clear();
@@ -352,8 +329,32 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         }
         std::swap(oberts, nous);
     }
-    imatge.png = kovel::codes::Emf(QSize(costat, costat), mm, std::nullopt,
-                                   std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), moduls}});
+    {
+        // The same drawing as a glyph's outlines, over the paper when it has no white behind it.
+        QPainterPath cami;
+        for (const QPolygonF& r : rectangles) cami.addPolygon(r), cami.closeSubpath();
+        imatge.glif = kovel::codes::Glif(QSize(costat, costat), qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
+                                         {{color(qr.ForeColor()), cami}}, nullptr);
+    }
+    if (!qr.Transparent()) {
+        // On its space colour: the grid of modules itself, one bit a module.
+        const int n = costat / PixelsModul, m0 = marge / PixelsModul;
+        QImage moduls(n, n, QImage::Format_Mono);
+        moduls.setColorTable({color(qr.BackColor()), color(qr.ForeColor())});
+        moduls.fill(0);
+        // Format_Mono: the most significant bit first.
+        for (int y = 0; y < costatModuls; ++y) {
+            uchar* const linia = moduls.scanLine(m0 + y);
+            const char* const fila = matriu + qsizetype(y) * costatModuls;
+            for (int x = 0; x < costatModuls; ++x)
+                if (fila[x]) linia[(m0 + x) >> 3] |= uchar(0x80 >> ((m0 + x) & 7));
+        }
+        if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
+        imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
+    } else {
+        imatge.png = kovel::codes::Emf(QSize(costat, costat), mm, std::nullopt,
+                                       std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), rectangles}});
+    }
     imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);
     imatge.alt = float(h);

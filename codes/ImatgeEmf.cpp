@@ -53,8 +53,20 @@ void I16(QByteArray& out, std::int16_t v)
 
 class Registres {
 public:
-    QByteArray dades;
+    // The records are gathered in one buffer per thread, used again picture after picture:
+    // a merge makes thousands, and a fresh buffer each time costs more than the drawing.
+    Registres() : dades(Buffer()) { dades.resize(0); }
+    QByteArray& dades;
     std::uint32_t nombre = 0;
+
+private:
+    static QByteArray& Buffer()
+    {
+        thread_local QByteArray buffer;
+        return buffer;
+    }
+
+public:
     void registre(std::uint32_t tipus, std::initializer_list<std::uint32_t> valors)
     {
         U32(dades, tipus);
@@ -134,13 +146,31 @@ QByteArray AmbCapcalera(const Registres& r, int W, int H, QSizeF millimetres, st
 
 } // namespace
 
+namespace {
+
+// A path's polygons. A code's bars and modules are straight lines only: read as they are,
+// many times faster than flattening.
+QList<QPolygonF> Poligons(const QPainterPath& cami)
+{
+    QList<QPolygonF> out;
+    for (int i = 0; i < cami.elementCount(); ++i) {
+        const QPainterPath::Element e = cami.elementAt(i);
+        if (e.isCurveTo()) return cami.toSubpathPolygons();
+        if (e.isMoveTo() || out.isEmpty()) out.emplace_back();
+        out.back() << QPointF(e);
+    }
+    return out;
+}
+
+} // namespace
+
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
                const std::vector<std::pair<QRgb, QPainterPath>>& capes, const TextsEmf* texts)
 {
     std::vector<std::pair<QRgb, QList<QPolygonF>>> poligons;
     poligons.reserve(capes.size());
     for (const auto& [color, cami] : capes)
-        poligons.emplace_back(color, cami.toSubpathPolygons());
+        poligons.emplace_back(color, Poligons(cami));
     return Emf(pixels, millimetres, fons, poligons, texts);
 }
 
@@ -157,7 +187,6 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     const auto Wl = std::uint32_t(std::lround(W * escala)), Hl = std::uint32_t(std::lround(H * escala));
 
     Registres r;
-    r.dades.reserve(4096);
     r.registre(EMR_SETMAPMODE, {MM_ANISOTROPIC});
     r.registre(EMR_SETWINDOWEXTEX, {Wl, Hl});
     r.registre(EMR_SETVIEWPORTEXTEX, {std::uint32_t(W), std::uint32_t(H)});

@@ -432,6 +432,9 @@ std::unique_ptr<Document> CreaDocumentSortida(const MidesFull& m, bool horitzont
         defaults.size = Points(1);
         doc->setDefaultRunFormat(defaults);
     }
+    // The sheets are made to be printed: their codes go as characters of embedded fonts,
+    // which the word processor lays out many times faster than a picture a label.
+    doc->setPicturesAsGlyphs(true);
     const QString nom = dades + NomDocumentSortida(m.codi, m.sufix, horitzontal);
     // Tried again only while the user asks; giving up is never a success. An answerer
     // that always says OK (no person there) must not keep the program busy for ever.

@@ -240,12 +240,47 @@ std::unique_ptr<Document> Document::create() {
     return d;
 }
 
+std::shared_ptr<const GlyphOutline::Shape> GlyphOutline::shapeOf(const QPainterPath& path) {
+    auto s = std::make_shared<Shape>();
+    size_t start = 0;
+    auto close = [&] {
+        while (s->points.size() > start + 1 && s->points.back() == s->points[start]) s->points.pop_back();
+        if (s->points.size() < start + 3) s->points.resize(start);
+        else s->ends.push_back(std::uint32_t(s->points.size()));
+        start = s->points.size();
+    };
+    auto add = [&](QPointF p) {
+        const QPoint q(int(std::lround(p.x() * kSubunits)), int(std::lround(p.y() * kSubunits)));
+        if (s->points.size() == start || s->points.back() != q) s->points.push_back(q);
+    };
+    bool curves = false;
+    for (int i = 0; i < path.elementCount() && !curves; ++i) curves = path.elementAt(i).isCurveTo();
+    if (curves) {
+        for (const QPolygonF& pol : path.toSubpathPolygons()) {
+            for (const QPointF& p : pol) add(p);
+            close();
+        }
+    } else {
+        // Straight lines only (a code's bars and modules): read as they are, which is many
+        // times faster than flattening.
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const QPainterPath::Element e = path.elementAt(i);
+            if (e.isMoveTo() && i > 0) close();
+            add(e);
+        }
+        close();
+    }
+    s->points.shrink_to_fit();
+    return s;
+}
+
 std::unique_ptr<Document> Document::clone() const {
     std::unique_ptr<Document> d(new Document());
     d->nextId_ = nextId_;
     d->body_ = body_;
     d->sections_ = sections_;
     d->mirrorMargins_ = mirrorMargins_;
+    d->picturesAsGlyphs_ = picturesAsGlyphs_;
     d->defaults_ = defaults_;
     d->fullName_ = fullName_;
     d->saved_ = saved_;

@@ -16,6 +16,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPainterPath>
 #include <QSize>
 #include <QString>
 
@@ -80,6 +81,29 @@ struct TextRun {
 };
 
 // A picture in the line of text. Its content is kept as PNG; its size is its shown size.
+// A picture made by the program drawn as outlines of one colour, so that a document can
+// carry it as one character of a font made for it: word processors lay out thousands of
+// characters far faster than thousands of pictures. Shapes are closed polygons in 1/64 of
+// the units of `size` (y down) and fill the picture's extent; pieces with the same key are
+// the same shape (a code's digits), which the font then holds once.
+struct GlyphOutline {
+    static constexpr int kSubunits = 64;
+    struct Shape {
+        std::vector<QPoint> points;
+        std::vector<std::uint32_t> ends;   // one past each polygon's last point
+    };
+    // The path's polygons (curves flattened) in sub-units.
+    static std::shared_ptr<const Shape> shapeOf(const QPainterPath& path);
+    struct Piece {
+        QString key;          // empty: a shape of this picture alone
+        std::shared_ptr<const Shape> shape;
+        QPointF offset;       // in the units of `size`
+    };
+    QSizeF size;
+    std::vector<Piece> pieces;
+    std::uint32_t colour = 0;   // 0xRRGGBB
+};
+
 class InlinePicture {
 public:
     InlinePicture() = default;
@@ -109,6 +133,9 @@ public:
     void setHeight(Points h) { cy_ = toEmu(h); }
     const RunFormat& format() const { return format_; }
     RunFormat& format() { return format_; }
+    // The same picture as outlines (kept with the picture, not compared: it is made from it).
+    const std::shared_ptr<const GlyphOutline>& glyphOutline() const { return glyph_; }
+    void setGlyphOutline(std::shared_ptr<const GlyphOutline> g) { glyph_ = std::move(g); }
 
     bool operator==(const InlinePicture& o) const {
         return png_ == o.png_ && pixelSize_ == o.pixelSize_ && altText_ == o.altText_
@@ -125,6 +152,7 @@ private:
     QString altText_;
     Emu cx_, cy_;
     RunFormat format_;
+    std::shared_ptr<const GlyphOutline> glyph_;
 };
 
 enum class WrapType { Square = 0, Tight = 1, TopAndBottom = 4 };
@@ -432,6 +460,11 @@ public:
     Range sectionRange(int index);
     bool mirrorMargins() const { return mirrorMargins_; }
     void setMirrorMargins(bool on) { mirrorMargins_ = on; }
+    // On: pictures with a glyph outline are saved as characters of fonts embedded in the
+    // document, the same on paper. For documents made to be printed (a merge's sheets):
+    // the word processor then shows them as text, not as pictures to resize.
+    bool picturesAsGlyphs() const { return picturesAsGlyphs_; }
+    void setPicturesAsGlyphs(bool on) { picturesAsGlyphs_ = on; }
 
     // Top-level tables of the body, in order.
     int tableCount() const { return body_.tableCount(); }
@@ -484,6 +517,7 @@ private:
     Story body_;
     std::vector<Section> sections_;
     bool mirrorMargins_ = false;
+    bool picturesAsGlyphs_ = false;
     RunFormat defaults_;
     Range selection_;
     QString fullName_;

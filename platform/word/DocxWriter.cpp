@@ -1,6 +1,7 @@
 // Writes the model as a WordprocessingML package. Elements are written in the order the
 // schema's sequences give them, because Word refuses (or "repairs") a file where they are not.
 #include "platform/word/Document.h"
+#include "platform/word/FontsDePictures.h"
 #include "platform/word/ModelOps.h"
 #include "platform/files/EscripturaAtomica.h"
 
@@ -221,6 +222,8 @@ public:
     QByteArray settingsXml() const;
     QByteArray contentTypesXml() const;
     const std::vector<std::pair<QString, QByteArray>>& mediaFiles() const { return files_; }
+    // After documentXml: the fonts of the pictures written as characters, and their table.
+    void fontFiles(std::vector<std::pair<QString, QByteArray>>& entries);
 
 private:
     void story(const Story& s, bool body);
@@ -228,6 +231,7 @@ private:
     void runProperties(const RunFormat& f);
     void textRun(const TextRun& r);
     void picture(const InlinePicture& p);
+    bool glyph(const InlinePicture& p);
     void line(const FloatingLine& l);
     void table(const Table& t);
     void sectPr(const Section& s);
@@ -242,6 +246,7 @@ private:
     std::vector<std::pair<QString, QByteArray>> files_;
     int drawingId_ = 1;
     int sectionIndex_ = 0;
+    FontsDePictures glyphs_;
 };
 
 const Media& Writer::media(const QByteArray& png) {
@@ -337,9 +342,35 @@ void Writer::textRun(const TextRun& r) {
     x_.writeEndElement();
 }
 
+// The picture as one character of a font of the document. The run's own format follows it
+// in a zero-width space: the line takes that font's height and depth, as it does around a
+// picture.
+bool Writer::glyph(const InlinePicture& p) {
+    InlinePicture& m = const_cast<InlinePicture&>(p);
+    const auto c = glyphs_.Afegeix(*p.glyphOutline(), DocxAccess::cx(m), DocxAccess::cy(m));
+    if (!c) return false;
+    x_.writeStartElement(W, QStringLiteral("r"));
+    x_.writeStartElement(W, QStringLiteral("rPr"));
+    x_.writeEmptyElement(W, QStringLiteral("rFonts"));
+    for (const char* a : {"ascii", "hAnsi", "eastAsia", "cs"}) x_.writeAttribute(W, QString::fromLatin1(a), c->familia);
+    if (p.format().hidden.value_or(false)) x_.writeEmptyElement(W, QStringLiteral("vanish"));
+    x_.writeEmptyElement(W, QStringLiteral("color"));
+    x_.writeAttribute(W, QStringLiteral("val"), QStringLiteral("%1").arg(p.glyphOutline()->colour & 0xFFFFFFu, 6, 16, QChar('0')).toUpper());
+    for (const char* e : {"sz", "szCs"}) {
+        x_.writeEmptyElement(W, QString::fromLatin1(e));
+        x_.writeAttribute(W, QStringLiteral("val"), num(c->mitjosPunts));
+    }
+    x_.writeEndElement();
+    x_.writeTextElement(W, QStringLiteral("t"), QString(QChar(c->codi)));
+    x_.writeEndElement();
+    textRun(TextRun{QString(QChar(0x200B)), p.format()});
+    return true;
+}
+
 void Writer::picture(const InlinePicture& p) {
     InlinePicture& m = const_cast<InlinePicture&>(p);
     if (DocxAccess::png(m).isEmpty()) return;
+    if (doc_.picturesAsGlyphs() && p.glyphOutline() && glyph(p)) return;
     const Media& md = media(DocxAccess::png(m));
     const int id = drawingId_++;
     const QString cx = num64(std::max<std::int64_t>(0, DocxAccess::cx(m).value));
@@ -715,6 +746,7 @@ QByteArray Writer::relsXml() const {
     std::vector<Media> all(media_.begin(), media_.end());
     std::sort(all.begin(), all.end(), [](const Media& a, const Media& b) { return a.relId < b.relId; });
     for (const Media& m : all) rel(m.relId, QStringLiteral("image"), m.target);
+    if (!glyphs_.Buit()) rel(QStringLiteral("rIdFontTable"), QStringLiteral("fontTable"), QStringLiteral("fontTable.xml"));
     x.writeEndElement();
     x.writeEndDocument();
     return out;
@@ -801,6 +833,7 @@ QByteArray Writer::settingsXml() const {
     x.writeStartDocument(QStringLiteral("1.0"), true);
     x.writeNamespace(W, QStringLiteral("w"));
     x.writeStartElement(W, QStringLiteral("settings"));
+    if (!glyphs_.Buit()) x.writeEmptyElement(W, QStringLiteral("embedTrueTypeFonts"));
     if (doc_.mirrorMargins()) x.writeEmptyElement(W, QStringLiteral("mirrorMargins"));
     x.writeEmptyElement(W, QStringLiteral("defaultTabStop"));
     x.writeAttribute(W, QStringLiteral("val"), QStringLiteral("708"));
@@ -838,12 +871,59 @@ QByteArray Writer::contentTypesXml() const {
     def("xml", "application/xml");
     def("png", "image/png");
     def("emf", "image/x-emf");
+    if (!glyphs_.Buit()) {
+        def("odttf", "application/vnd.openxmlformats-officedocument.obfuscatedFont");
+        over("/word/fontTable.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml");
+    }
     over("/word/document.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
     over("/word/styles.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml");
     over("/word/settings.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml");
     x.writeEndElement();
     x.writeEndDocument();
     return out;
+}
+
+void Writer::fontFiles(std::vector<std::pair<QString, QByteArray>>& entries) {
+    if (glyphs_.Buit()) return;
+    const std::vector<FontsDePictures::Font> fonts = glyphs_.Fonts();
+    QByteArray table, rels;
+    QXmlStreamWriter t(&table), r(&rels);
+    const QString ns = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
+    t.writeStartDocument(QStringLiteral("1.0"), true);
+    t.writeNamespace(W, QStringLiteral("w"));
+    t.writeNamespace(R, QStringLiteral("r"));
+    t.writeStartElement(W, QStringLiteral("fonts"));
+    r.writeStartDocument(QStringLiteral("1.0"), true);
+    r.writeDefaultNamespace(ns);
+    r.writeStartElement(ns, QStringLiteral("Relationships"));
+    int n = 0;
+    for (const FontsDePictures::Font& f : fonts) {
+        const QString id = QStringLiteral("rIdFont%1").arg(++n);
+        const QString part = QStringLiteral("fonts/font%1.odttf").arg(n);
+        t.writeStartElement(W, QStringLiteral("font"));
+        t.writeAttribute(W, QStringLiteral("name"), f.familia);
+        t.writeEmptyElement(W, QStringLiteral("charset"));
+        t.writeAttribute(W, QStringLiteral("val"), QStringLiteral("00"));
+        t.writeEmptyElement(W, QStringLiteral("family"));
+        t.writeAttribute(W, QStringLiteral("val"), QStringLiteral("auto"));
+        t.writeEmptyElement(W, QStringLiteral("pitch"));
+        t.writeAttribute(W, QStringLiteral("val"), QStringLiteral("variable"));
+        t.writeEmptyElement(W, QStringLiteral("embedRegular"));
+        t.writeAttribute(R, QStringLiteral("id"), id);
+        t.writeAttribute(W, QStringLiteral("fontKey"), f.clau.toString(QUuid::WithBraces).toUpper());
+        t.writeEndElement();
+        r.writeEmptyElement(ns, QStringLiteral("Relationship"));
+        r.writeAttribute(QStringLiteral("Id"), id);
+        r.writeAttribute(QStringLiteral("Type"), QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/font"));
+        r.writeAttribute(QStringLiteral("Target"), part);
+        entries.emplace_back(QStringLiteral("word/") + part, f.ofuscada);
+    }
+    t.writeEndElement();
+    t.writeEndDocument();
+    r.writeEndElement();
+    r.writeEndDocument();
+    entries.emplace_back(QStringLiteral("word/fontTable.xml"), table);
+    entries.emplace_back(QStringLiteral("word/_rels/fontTable.xml.rels"), rels);
 }
 
 QByteArray packageRels() {
@@ -937,6 +1017,7 @@ void Document::pack(const std::function<bool(const char*, qint64)>& sink) const 
     entries.emplace_back(QStringLiteral("word/styles.xml"), w.stylesXml());
     entries.emplace_back(QStringLiteral("word/settings.xml"), w.settingsXml());
     for (const auto& f : w.mediaFiles()) entries.push_back(f);
+    w.fontFiles(entries);
     zipEntries(entries, sink);
 }
 
