@@ -111,8 +111,10 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
             texts.color = v.colorText;
             for (const auto& t : v.textos) texts.peces.push_back({t.base, t.text, t.avancos});
             const auto fons = v.transparent ? std::nullopt : std::optional<QRgb>(v.fons);
-            imatge.png = kovel::codes::Emf(v.mida, mm, fons, v.capes, &texts);
+            // One reading of the shapes for both forms, when the code has a glyph form.
             imatge.glif = kovel::codes::Glif(v.mida, fons, v.capes, &texts);
+            imatge.png = imatge.glif ? kovel::codes::Emf(v.mida, mm, fons, *imatge.glif, &texts)
+                                     : kovel::codes::Emf(v.mida, mm, fons, v.capes, &texts);
             imatge.pixels = v.mida;
         }
     } else {

@@ -292,7 +292,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
     // as the picture turns.
     const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
-    QList<QPolygonF> rectangles;
+    std::vector<QRectF> rectangles;
     struct Tram {
         int x, e, y0, y1;
     };
@@ -300,8 +300,8 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     auto tanca = [&](const Tram& t) {
         const qreal x0 = marge + t.x * PixelsModul, x1 = marge + t.e * PixelsModul;
         const qreal y0 = marge + t.y0 * PixelsModul, y1 = marge + t.y1 * PixelsModul;
-        const QPolygonF rect({QPointF(x0, y0), QPointF(x1, y0), QPointF(x1, y1), QPointF(x0, y1)});
-        rectangles << (qr.Orientation() != 0 ? gir.map(rect) : rect);
+        const QRectF rect(QPointF(x0, y0), QPointF(x1, y1));
+        rectangles.push_back(qr.Orientation() != 0 ? gir.mapRect(rect) : rect);
     };
     for (int y = 0; y <= costatModuls; ++y) {
         nous.clear();
@@ -329,13 +329,9 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         }
         std::swap(oberts, nous);
     }
-    {
-        // The same drawing as a glyph's outlines, over the paper when it has no white behind it.
-        QPainterPath cami;
-        for (const QPolygonF& r : rectangles) cami.addPolygon(r), cami.closeSubpath();
-        imatge.glif = kovel::codes::Glif(QSize(costat, costat), qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
-                                         {{color(qr.ForeColor()), cami}}, nullptr);
-    }
+    // The same drawing as a glyph's outlines, over the paper when it has no white behind it.
+    imatge.glif = kovel::codes::Glif(QSize(costat, costat), qr.Transparent() ? std::nullopt : std::optional<QRgb>(color(qr.BackColor())),
+                                     color(qr.ForeColor()), rectangles);
     if (!qr.Transparent()) {
         // On its space colour: the grid of modules itself, one bit a module.
         const int n = costat / PixelsModul, m0 = marge / PixelsModul;
@@ -352,8 +348,11 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
         if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
         imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
     } else {
+        QList<QPolygonF> poligons;
+        poligons.reserve(qsizetype(rectangles.size()));
+        for (const QRectF& r : rectangles) poligons << QPolygonF({r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()});
         imatge.png = kovel::codes::Emf(QSize(costat, costat), mm, std::nullopt,
-                                       std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), rectangles}});
+                                       std::vector<std::pair<QRgb, QList<QPolygonF>>>{{color(qr.ForeColor()), poligons}});
     }
     imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);

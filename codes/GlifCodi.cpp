@@ -18,7 +18,11 @@ public:
         static QHash<QString, QHash<QChar, kovel::word::GlyphOutline::Piece>> perFont;
         static QMutex mutex;
         lock_.emplace(&mutex);   // held while this code's characters are looked up
-        clau_ = font.key() + QLatin1Char('/');
+        // A merge draws every code in one font: its key is made once.
+        static QFont darrera;
+        static QString clauDarrera;
+        if (clauDarrera.isEmpty() || !(font == darrera)) darrera = font, clauDarrera = font.key() + QLatin1Char('/');
+        clau_ = clauDarrera;
         fetes_ = &perFont[clau_];
     }
     kovel::word::GlyphOutline::Piece operator()(QChar c)
@@ -76,6 +80,17 @@ std::shared_ptr<const kovel::word::GlyphOutline> Glif(QSize pixels, std::optiona
     }
     if (!color || g->pieces.empty()) return nullptr;
     g->colour = *color & 0xFFFFFFu;
+    return g;
+}
+
+std::shared_ptr<const kovel::word::GlyphOutline> Glif(QSize pixels, std::optional<QRgb> fons, QRgb color,
+                                                       const std::vector<QRectF>& rectangles)
+{
+    if (pixels.isEmpty() || (fons && !Blanc(*fons)) || rectangles.empty()) return nullptr;
+    auto g = std::make_shared<kovel::word::GlyphOutline>();
+    g->size = QSizeF(pixels);
+    g->colour = color & 0xFFFFFFu;
+    g->pieces.push_back({QString(), kovel::word::GlyphOutline::shapeOf(rectangles), QPointF()});
     return g;
 }
 

@@ -14,5 +14,8 @@ namespace kovel::codes {
 std::shared_ptr<const kovel::word::GlyphOutline> Glif(QSize pixels, std::optional<QRgb> fons,
                                                        const std::vector<std::pair<QRgb, QPainterPath>>& capes,
                                                        const TextsEmf* texts);
+// Rectangles of one colour (a QR code's modules).
+std::shared_ptr<const kovel::word::GlyphOutline> Glif(QSize pixels, std::optional<QRgb> fons, QRgb color,
+                                                       const std::vector<QRectF>& rectangles);
 
 } // namespace kovel::codes

@@ -2,6 +2,8 @@
 
 #include <QPolygonF>
 
+#include <variant>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -116,6 +118,42 @@ public:
         dades.append(coords);
         ++nombre;
     }
+    // A glyph shape's polygons, from its sub-units of a pixel to `escala` logical units.
+    void forma(const kovel::word::GlyphOutline::Shape& f, double escala)
+    {
+        const std::uint32_t punts = std::uint32_t(f.xy.size() / 2);
+        if (f.ends.empty() || punts == 0)
+            return;
+        const double k = escala / f.subunits;
+        U32(dades, EMR_POLYPOLYGON16);
+        U32(dades, 8 + 16 + 8 + 4 * std::uint32_t(f.ends.size()) + 4 * punts);
+        const qsizetype limits = dades.size();
+        for (int i = 0; i < 4; ++i) I32(dades, 0);   // bounds, once the points are known
+        U32(dades, std::uint32_t(f.ends.size()));
+        U32(dades, punts);
+        std::uint32_t inici = 0;
+        for (std::uint32_t fi : f.ends) {
+            U32(dades, fi - inici);
+            inici = fi;
+        }
+        std::int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
+        const qsizetype inicCoords = dades.size();
+        dades.resize(inicCoords + 4 * qsizetype(punts));
+        auto* q = reinterpret_cast<unsigned char*>(dades.data() + inicCoords);
+        for (std::uint32_t i = 0; i < 2 * punts; i += 2) {
+            const auto x = std::int16_t(std::lround(f.xy[i] * k)), y = std::int16_t(std::lround(f.xy[i + 1] * k));
+            x0 = std::min<std::int32_t>(x0, x), y0 = std::min<std::int32_t>(y0, y);
+            x1 = std::max<std::int32_t>(x1, x), y1 = std::max<std::int32_t>(y1, y);
+            for (std::int16_t v : {x, y}) {
+                *q++ = static_cast<unsigned char>(std::uint16_t(v) & 0xFF);
+                *q++ = static_cast<unsigned char>(std::uint16_t(v) >> 8);
+            }
+        }
+        auto* b = reinterpret_cast<unsigned char*>(dades.data() + limits);
+        for (std::int32_t v : {x0, y0, x1, y1})
+            for (int j = 0; j < 4; ++j) *b++ = static_cast<unsigned char>(std::uint32_t(v) >> (8 * j));
+        ++nombre;
+    }
 };
 
 // The header record before `r`'s records: bounds in device units (the picture's pixels),
@@ -174,8 +212,12 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     return Emf(pixels, millimetres, fons, poligons, texts);
 }
 
-QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
-               const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes, const TextsEmf* texts)
+namespace {
+
+using Capa = std::variant<const QList<QPolygonF>*, const kovel::word::GlyphOutline::Shape*>;
+
+QByteArray EmfDeCapes(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
+                      const std::vector<std::pair<QRgb, Capa>>& capes, const TextsEmf* texts)
 {
     const int W = pixels.width(), H = pixels.height();
     if (W < 1 || H < 1 || millimetres.width() <= 0 || millimetres.height() <= 0)
@@ -193,18 +235,19 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     r.registre(EMR_SETPOLYFILLMODE, {WINDING});
     r.registre(EMR_SELECTOBJECT, {NULL_PEN});
     std::uint32_t handle = 0;
-    auto capa = [&](QRgb color, const QList<QPolygonF>& poligons) {
+    auto capa = [&](QRgb color, const Capa& c) {
         if (handle > 0)
             r.registre(EMR_DELETEOBJECT, {handle});   // the brush before, no longer selected
         r.pinzell(++handle, color);
-        r.poligons(poligons, escala);
+        if (const auto* p = std::get_if<const QList<QPolygonF>*>(&c)) r.poligons(**p, escala);
+        else r.forma(*std::get<const kovel::word::GlyphOutline::Shape*>(c), escala);
     };
     if (fons) {
-        QPolygonF tot(QRectF(0, 0, W, H));
-        capa(*fons, {tot});
+        const QList<QPolygonF> tot{QPolygonF(QRectF(0, 0, W, H))};
+        capa(*fons, &tot);
     }
-    for (const auto& [color, poligons] : capes)
-        capa(color, poligons);
+    for (const auto& [color, c] : capes)
+        capa(color, c);
     if (texts && !texts->peces.empty()) {
         // The font: LOGFONTW with the character height in logical units.
         const std::uint32_t font = ++handle;
@@ -262,6 +305,26 @@ QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
     r.registre(EMR_EOF, {0, 16, 20});
 
     return AmbCapcalera(r, W, H, millimetres, handle);
+}
+
+} // namespace
+
+QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
+               const std::vector<std::pair<QRgb, QList<QPolygonF>>>& capes, const TextsEmf* texts)
+{
+    std::vector<std::pair<QRgb, Capa>> c;
+    c.reserve(capes.size());
+    for (const auto& [color, poligons] : capes) c.emplace_back(color, &poligons);
+    return EmfDeCapes(pixels, millimetres, fons, c, texts);
+}
+
+QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons, const kovel::word::GlyphOutline& glif,
+               const TextsEmf* texts)
+{
+    std::vector<std::pair<QRgb, Capa>> c;
+    for (const auto& peca : glif.pieces)
+        if (peca.key.isEmpty() && peca.shape && peca.offset.isNull()) c.emplace_back(QRgb(0xFF000000u | glif.colour), peca.shape.get());
+    return EmfDeCapes(pixels, millimetres, fons, c, texts);
 }
 
 

@@ -1,6 +1,8 @@
 #pragma once
 // Code pictures as EMF vector pictures: the word processor draws the bars and the text at
 // the printer's own resolution, and lays a label out without handling a bitmap.
+#include "platform/word/Document.h"
+
 #include <QByteArray>
 #include <QFont>
 #include <QImage>
@@ -45,5 +47,10 @@ QByteArray EmfModuls(const QImage& moduls, QSizeF millimetres, QRgb clar, QRgb f
 // The same from outlines.
 QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons,
                const std::vector<std::pair<QRgb, QPainterPath>>& capes, const TextsEmf* texts = nullptr);
+
+// The same from a code's glyph outline: its own shapes (its shared pieces are the text,
+// given in `texts`).
+QByteArray Emf(QSize pixels, QSizeF millimetres, std::optional<QRgb> fons, const kovel::word::GlyphOutline& glif,
+               const TextsEmf* texts = nullptr);
 
 } // namespace kovel::codes

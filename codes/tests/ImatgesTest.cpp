@@ -1,11 +1,15 @@
 // The pictures' encoders: a palette PNG must decode to exactly the pixels it was given, and
 // an EMF must carry the shapes at their place and the shown size.
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
 #include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
 #include "codes/tests/LectorEmf.h"
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QSet>
 #include <QtEndian>
 
 namespace {
@@ -84,4 +88,91 @@ TEST(Imatges, EmfHoldsTheShapesAtTheirPlaceAndSize)
     EXPECT_EQ(qGray(img.pixel(55, 25)), 255);
     // Too large for 16-bit coordinates: refused, not wrapped round.
     EXPECT_TRUE(kovel::codes::Emf(QSize(40000, 10), QSizeF(10, 10), std::nullopt, {{qRgb(0, 0, 0), barra}}).isEmpty());
+}
+
+namespace {
+
+// A glyph outline drawn as the font draws it, over white, at `mida`.
+QImage DibuixaGlif(const kovel::word::GlyphOutline& g, QSize mida)
+{
+    QImage img(mida, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.scale(mida.width() / g.size.width(), mida.height() / g.size.height());
+    for (const auto& peca : g.pieces) {
+        QPainterPath cami;
+        cami.setFillRule(Qt::WindingFill);
+        std::uint32_t inici = 0;
+        for (std::uint32_t fi : peca.shape->ends) {
+            QPolygonF pol;
+            for (std::uint32_t i = inici; i < fi; ++i)
+                pol << QPointF(peca.shape->xy[2 * i], peca.shape->xy[2 * i + 1]) / peca.shape->subunits + peca.offset;
+            cami.addPolygon(pol);
+            cami.closeSubpath();
+            inici = fi;
+        }
+        p.fillPath(cami, QColor(QRgb(0xFF000000u | g.colour)));
+    }
+    return img;
+}
+
+// Pixels whose grey differs by more than half between two pictures of one size.
+double Diferents(const QImage& a, const QImage& b)
+{
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            n += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 128;
+    return double(n) / (a.width() * a.height());
+}
+
+} // namespace
+
+TEST(Imatges, AGlyphFormDrawsWhatThePictureDraws)
+{
+    kovel::barcode::ActiveBC ean;
+    ean.setBarType(kovel::barcode::EAN13);
+    ean.setBarText(QStringLiteral("840000000001"));
+    kovel::codes::ImatgeCodi imatge;
+    ASSERT_TRUE(CodiBarres::FerImatge(ean, 0, 0, imatge));
+    ASSERT_TRUE(imatge.glif);
+    const auto& g = *imatge.glif;
+    EXPECT_EQ(g.colour, 0u);
+    // The bars are the picture's own shape; the digits are shared pieces, one key a digit.
+    QSet<QString> claus;
+    int digits = 0;
+    for (const auto& peca : g.pieces)
+        if (!peca.key.isEmpty()) claus.insert(peca.key), ++digits;
+    EXPECT_EQ(digits, 13);
+    EXPECT_LE(claus.size(), 5);   // 8, 4, 0, 1 and the check digit
+    const QImage emf = kovel::proves::DibuixaEmf(imatge.png);
+    ASSERT_EQ(emf.size(), imatge.pixels);
+    EXPECT_LT(Diferents(emf, DibuixaGlif(g, imatge.pixels)), 0.01);
+
+    kovel::qr::QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("MECARD:N:Client 1;TEL:+34 600 001;;"));
+    kovel::codes::ImatgeCodi imatgeQR;
+    ASSERT_TRUE(CodiQR::FerImatge(qr, imatgeQR));
+    ASSERT_TRUE(imatgeQR.glif);
+    const QImage emfQR = kovel::proves::DibuixaEmf(imatgeQR.png);
+    ASSERT_FALSE(emfQR.isNull());
+    EXPECT_LT(Diferents(emfQR, DibuixaGlif(*imatgeQR.glif, emfQR.size())), 0.01);
+
+    // Only a code that is the same on paper as one colour's outlines has the form: not over
+    // a coloured ground, and in its own colour when over none.
+    ean.setBackColor(0x0000FF);
+    ASSERT_TRUE(CodiBarres::FerImatge(ean, 0, 0, imatge));
+    EXPECT_FALSE(imatge.glif);
+    ean.setTransparent(true);
+    ean.setForeColor(0xFF0000);   // blue, as the colours are kept (0x00BBGGRR)
+    ASSERT_TRUE(CodiBarres::FerImatge(ean, 0, 0, imatge));
+    EXPECT_FALSE(imatge.glif);    // blue bars, black digits
+    ean.setTextColor(0xFF0000);
+    ASSERT_TRUE(CodiBarres::FerImatge(ean, 0, 0, imatge));
+    ASSERT_TRUE(imatge.glif);
+    EXPECT_EQ(imatge.glif->colour, 0x0000FFu);
+    qr.setBackColor(0x00FFFF);
+    ASSERT_TRUE(CodiQR::FerImatge(qr, imatgeQR));
+    EXPECT_FALSE(imatgeQR.glif);
 }

@@ -280,7 +280,7 @@ BENCHMARK(BM_EAN13)->Args({1000, 0})->Args({10000, 0})->Args({10000, 1})->Args({
     ->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_QRTargeta(benchmark::State& state) { Genera(state, true); }
-BENCHMARK(BM_QRTargeta)->Args({10000, 0})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QRTargeta)->Args({1000, 0})->Args({10000, 0})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // LibreOffice headless converting the 10,000-record EAN-13 document to PDF, with a
 // profile of its own; the peak memory is that of the converter.

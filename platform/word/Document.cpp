@@ -240,38 +240,95 @@ std::unique_ptr<Document> Document::create() {
     return d;
 }
 
-std::shared_ptr<const GlyphOutline::Shape> GlyphOutline::shapeOf(const QPainterPath& path) {
+namespace {
+
+// Polygons (points, and one past each one's last point) to a shape at the finest sub-unit
+// that holds them in 16 bits; repeated points and polygons of less than three go.
+std::shared_ptr<const GlyphOutline::Shape> forma(const std::vector<QPointF>& punts, const std::vector<std::uint32_t>& finals) {
+    auto s = std::make_shared<GlyphOutline::Shape>();
+    qreal maxim = 0;
+    for (const QPointF& p : punts) maxim = std::max({maxim, std::abs(p.x()), std::abs(p.y())});
+    while (s->subunits > 1 && maxim * s->subunits > 32767) s->subunits /= 2;
+    if (maxim * s->subunits > 32767) return s;
+    s->xy.reserve(2 * punts.size());
+    size_t inici = 0;
+    for (const std::uint32_t fi : finals) {
+        const size_t primer = s->xy.size() / 2;
+        for (size_t i = inici; i < fi; ++i) {
+            const auto x = std::int16_t(std::lround(punts[i].x() * s->subunits)), y = std::int16_t(std::lround(punts[i].y() * s->subunits));
+            const size_t n = s->xy.size() / 2;
+            if (n > primer && s->xy[2 * n - 2] == x && s->xy[2 * n - 1] == y) continue;
+            s->xy.push_back(x);
+            s->xy.push_back(y);
+        }
+        inici = fi;
+        const size_t n = s->xy.size() / 2;
+        if (n > primer + 1 && s->xy[2 * n - 2] == s->xy[2 * primer] && s->xy[2 * n - 1] == s->xy[2 * primer + 1])
+            s->xy.resize(s->xy.size() - 2);   // the closing point
+        if (s->xy.size() / 2 >= primer + 3) s->ends.push_back(std::uint32_t(s->xy.size() / 2));
+        else s->xy.resize(2 * primer);
+    }
+    return s;
+}
+
+} // namespace
+
+// The working vectors of a shape being made, kept from one to the next: a merge makes
+// thousands of shapes, and fresh memory for each costs more than the shapes.
+static std::vector<QPointF>& puntsTreball() {
+    thread_local std::vector<QPointF> punts;
+    punts.clear();
+    return punts;
+}
+static std::vector<std::uint32_t>& finalsTreball() {
+    thread_local std::vector<std::uint32_t> finals;
+    finals.clear();
+    return finals;
+}
+
+std::shared_ptr<const GlyphOutline::Shape> GlyphOutline::shapeOf(const std::vector<QRectF>& rectangles) {
+    // Straight to the sub-units: a QR code's hundreds of rectangles, thousands of times.
     auto s = std::make_shared<Shape>();
-    size_t start = 0;
-    auto close = [&] {
-        while (s->points.size() > start + 1 && s->points.back() == s->points[start]) s->points.pop_back();
-        if (s->points.size() < start + 3) s->points.resize(start);
-        else s->ends.push_back(std::uint32_t(s->points.size()));
-        start = s->points.size();
-    };
-    auto add = [&](QPointF p) {
-        const QPoint q(int(std::lround(p.x() * kSubunits)), int(std::lround(p.y() * kSubunits)));
-        if (s->points.size() == start || s->points.back() != q) s->points.push_back(q);
-    };
-    bool curves = false;
-    for (int i = 0; i < path.elementCount() && !curves; ++i) curves = path.elementAt(i).isCurveTo();
-    if (curves) {
+    qreal maxim = 0;
+    for (const QRectF& r : rectangles)
+        maxim = std::max({maxim, std::abs(r.left()), std::abs(r.right()), std::abs(r.top()), std::abs(r.bottom())});
+    while (s->subunits > 1 && maxim * s->subunits > 32767) s->subunits /= 2;
+    if (maxim * s->subunits > 32767) return s;
+    s->xy.reserve(8 * rectangles.size());
+    s->ends.reserve(rectangles.size());
+    const qreal k = s->subunits;
+    // Rounded to the nearest sub-unit (a cast rounds toward zero: offset to stay positive).
+    const auto a = [k](qreal v) { return std::int16_t(int(v * k + 32768.5) - 32768); };
+    for (const QRectF& r : rectangles) {
+        const auto x0 = a(r.left()), x1 = a(r.right()), y0 = a(r.top()), y1 = a(r.bottom());
+        if (x0 == x1 || y0 == y1) continue;
+        s->xy.insert(s->xy.end(), {x0, y0, x1, y0, x1, y1, x0, y1});
+        s->ends.push_back(std::uint32_t(s->xy.size() / 2));
+    }
+    return s;
+}
+
+std::shared_ptr<const GlyphOutline::Shape> GlyphOutline::shapeOf(const QPainterPath& path) {
+    std::vector<QPointF>& punts = puntsTreball();
+    std::vector<std::uint32_t>& finals = finalsTreball();
+    bool corbes = false;
+    for (int i = 0; i < path.elementCount() && !corbes; ++i) corbes = path.elementAt(i).isCurveTo();
+    if (corbes) {
         for (const QPolygonF& pol : path.toSubpathPolygons()) {
-            for (const QPointF& p : pol) add(p);
-            close();
+            punts.insert(punts.end(), pol.begin(), pol.end());
+            finals.push_back(std::uint32_t(punts.size()));
         }
     } else {
-        // Straight lines only (a code's bars and modules): read as they are, which is many
-        // times faster than flattening.
+        // Straight lines only (a code's bars): read as they are, many times faster than
+        // flattening.
         for (int i = 0; i < path.elementCount(); ++i) {
             const QPainterPath::Element e = path.elementAt(i);
-            if (e.isMoveTo() && i > 0) close();
-            add(e);
+            if (e.isMoveTo() && i > 0) finals.push_back(std::uint32_t(punts.size()));
+            punts.emplace_back(e.x, e.y);
         }
-        close();
+        finals.push_back(std::uint32_t(punts.size()));
     }
-    s->points.shrink_to_fit();
-    return s;
+    return forma(punts, finals);
 }
 
 std::unique_ptr<Document> Document::clone() const {

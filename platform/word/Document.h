@@ -83,17 +83,19 @@ struct TextRun {
 // A picture in the line of text. Its content is kept as PNG; its size is its shown size.
 // A picture made by the program drawn as outlines of one colour, so that a document can
 // carry it as one character of a font made for it: word processors lay out thousands of
-// characters far faster than thousands of pictures. Shapes are closed polygons in 1/64 of
-// the units of `size` (y down) and fill the picture's extent; pieces with the same key are
-// the same shape (a code's digits), which the font then holds once.
+// characters far faster than thousands of pictures. Shapes are closed polygons in the
+// units of `size` (y down; 16-bit, at the finest of 1/64 of a unit that fits) and fill the
+// picture's extent; pieces with the same key are the same shape (a code's digits), which
+// the font then holds once.
 struct GlyphOutline {
-    static constexpr int kSubunits = 64;
     struct Shape {
-        std::vector<QPoint> points;
+        int subunits = 64;                 // a unit of `size` is this many (a power of two)
+        std::vector<std::int16_t> xy;      // x, y of each point, in sub-units
         std::vector<std::uint32_t> ends;   // one past each polygon's last point
     };
-    // The path's polygons (curves flattened) in sub-units.
+    // The path's polygons (curves flattened); empty when the path reaches beyond 32,767 units.
     static std::shared_ptr<const Shape> shapeOf(const QPainterPath& path);
+    static std::shared_ptr<const Shape> shapeOf(const std::vector<QRectF>& rectangles);
     struct Piece {
         QString key;          // empty: a shape of this picture alone
         std::shared_ptr<const Shape> shape;

@@ -218,24 +218,17 @@ private:
     }
 };
 
-void comprovaDescripcio(const DescripcioFont& d) {
-    const QString& f = d.familia;
+void comprovaCapcalera(const QString& f, int unitatsEm, int ascendent, int descendent) {
     bool bona = !f.isEmpty() && f.size() <= kMaxFamilia && !f.startsWith(u' ') && !f.endsWith(u' ');
     for (QChar c : f)
         bona = bona && c.unicode() < 0x80 && (c.isLetterOrNumber() || c == u' ');
     if (!bona)
         falla(QStringLiteral("the family name \"%1\" is not 1 to %2 ASCII letters, digits and spaces.")
                   .arg(f).arg(kMaxFamilia));
-    if (d.unitatsEm < 16 || d.unitatsEm > 16384)
-        falla(QStringLiteral("%1 units per em is outside 16..16384.").arg(d.unitatsEm));
-    if (d.ascendent <= 0 || d.ascendent > INT16_MAX || d.descendent < 0 || d.descendent > INT16_MAX)
-        falla(QStringLiteral("the ascent %1 or the descent %2 is out of range.")
-                  .arg(d.ascendent).arg(d.descendent));
-    if (d.glifs.size() > size_t(kMaxGlifs))
-        falla(QStringLiteral("%1 glyphs are more than %2.").arg(d.glifs.size()).arg(kMaxGlifs));
-    for (size_t i = 0; i < d.glifs.size(); ++i)
-        if (d.glifs[i].avanc < 0 || d.glifs[i].avanc > INT16_MAX)
-            falla(QStringLiteral("glyph %1's advance %2 is out of range.").arg(i).arg(d.glifs[i].avanc));
+    if (unitatsEm < 16 || unitatsEm > 16384)
+        falla(QStringLiteral("%1 units per em is outside 16..16384.").arg(unitatsEm));
+    if (ascendent <= 0 || ascendent > INT16_MAX || descendent < 0 || descendent > INT16_MAX)
+        falla(QStringLiteral("the ascent %1 or the descent %2 is out of range.").arg(ascendent).arg(descendent));
 }
 
 // (3,1) format 4, one segment per run of consecutive code points and glyphs.
@@ -297,21 +290,52 @@ quint32 sumaTaula(const Bytes& b) {  // b padded to 4 bytes
 
 } // namespace
 
-QByteArray FontTrueType(const DescripcioFont& d) {
-    comprovaDescripcio(d);
-    std::string cmap = taulaCmap(d.caracters, d.glifs.size());
-    const int em = d.unitatsEm, nGlifs = int(d.glifs.size()) + 1;
+struct ConstructorFont::Dades {
+    QString familia;
+    int em, ascendent, descendent;
     Glifs g;
-    g.resums.reserve(d.glifs.size());
-    g.loca.reserve(d.glifs.size() + 2);
-    size_t mida = 0;  // at most 5 bytes a point: 'glyf' grows without copies
-    for (const GlifFont& glif : d.glifs) {
-        mida += 16 + 8 * glif.components.size();
-        for (const auto& c : glif.contorns) mida += 2 + 5 * c.size();
-    }
-    if (mida > kMaxGlyf) falla(QStringLiteral("its glyphs would take more than 1 GiB."));
-    g.glyf.b.reserve(mida);
-    for (size_t i = 0; i < d.glifs.size(); ++i) g.afegeix(d.glifs[i], int(i));
+    std::vector<int> avancos;
+    std::vector<std::pair<char16_t, int>> caracters;
+};
+
+ConstructorFont::ConstructorFont(const QString& familia, int unitatsEm, int ascendent, int descendent) {
+    comprovaCapcalera(familia, unitatsEm, ascendent, descendent);
+    d_ = std::make_unique<Dades>(Dades{familia, unitatsEm, ascendent, descendent, {}, {}, {}});
+}
+
+ConstructorFont::~ConstructorFont() = default;
+ConstructorFont::ConstructorFont(ConstructorFont&&) noexcept = default;
+ConstructorFont& ConstructorFont::operator=(ConstructorFont&&) noexcept = default;
+
+int ConstructorFont::Afegeix(const GlifFont& glif) {
+    const int n = int(d_->avancos.size());
+    if (n >= kMaxGlifs) falla(QStringLiteral("%1 glyphs are more than %2.").arg(n + 1).arg(kMaxGlifs));
+    if (glif.avanc < 0 || glif.avanc > INT16_MAX)
+        falla(QStringLiteral("glyph %1's advance %2 is out of range.").arg(n).arg(glif.avanc));
+    d_->g.afegeix(glif, n);
+    if (d_->g.glyf.b.size() > kMaxGlyf) falla(QStringLiteral("its glyphs would take more than 1 GiB."));
+    d_->avancos.push_back(glif.avanc);
+    return n;
+}
+
+void ConstructorFont::Mapa(char16_t codi, int glif) { d_->caracters.emplace_back(codi, glif); }
+
+int ConstructorFont::NombreGlifs() const { return int(d_->avancos.size()); }
+
+QByteArray FontTrueType(const DescripcioFont& d) {
+    ConstructorFont c(d.familia, d.unitatsEm, d.ascendent, d.descendent);
+    if (d.glifs.size() > size_t(kMaxGlifs))
+        falla(QStringLiteral("%1 glyphs are more than %2.").arg(d.glifs.size()).arg(kMaxGlifs));
+    for (const GlifFont& glif : d.glifs) c.Afegeix(glif);
+    for (const auto& [codi, glif] : d.caracters) c.Mapa(codi, glif);
+    return c.Font();
+}
+
+QByteArray ConstructorFont::Font() {
+    Dades& d = *d_;
+    Glifs& g = d.g;
+    std::string cmap = taulaCmap(d.caracters, d.avancos.size());
+    const int em = d.em, nGlifs = int(d.avancos.size()) + 1;
 
     // Summaries over all glyphs, for head, hhea, maxp and OS/2.
     Caixa total;
@@ -320,9 +344,9 @@ QByteArray FontTrueType(const DescripcioFont& d) {
     int punts = 0, contorns = 0, puntsC = 0, contornsC = 0, components = 0, profunditat = 0;
     Sortida hmtx;
     hmtx.u16(0), hmtx.u16(0);  // .notdef
-    for (size_t i = 0; i < d.glifs.size(); ++i) {
+    for (size_t i = 0; i < d.avancos.size(); ++i) {
         const Resum& r = g.resums[i];
-        const int avanc = d.glifs[i].avanc;
+        const int avanc = d.avancos[i];
         avancMax = std::max(avancMax, avanc);
         if (avanc > 0) sumaAvancos += avanc, ++ambAvanc;
         hmtx.u16(avanc), hmtx.u16(r.caixa.buida() ? 0 : r.caixa.x0);
@@ -387,11 +411,17 @@ QByteArray FontTrueType(const DescripcioFont& d) {
     post.u32(0x00030000), post.u32(0), post.u16(-em / 10), post.u16(em / 20);
     for (int i = 0; i < 5; ++i) post.u32(0);
 
-    std::vector<std::pair<quint32, std::string>> taules = {
-        {etiqueta("OS/2"), os2.b}, {etiqueta("cmap"), std::move(cmap)},
-        {etiqueta("glyf"), std::move(g.glyf.b)}, {etiqueta("head"), head.b},
-        {etiqueta("hhea"), hhea.b}, {etiqueta("hmtx"), hmtx.b}, {etiqueta("loca"), loca.b},
-        {etiqueta("maxp"), maxp.b}, {etiqueta("name"), taulaName(d.familia)}, {etiqueta("post"), post.b}};
+    std::vector<std::pair<quint32, std::string>> taules;
+    taules.emplace_back(etiqueta("OS/2"), std::move(os2.b));
+    taules.emplace_back(etiqueta("cmap"), std::move(cmap));
+    taules.emplace_back(etiqueta("glyf"), std::move(g.glyf.b));
+    taules.emplace_back(etiqueta("head"), std::move(head.b));
+    taules.emplace_back(etiqueta("hhea"), std::move(hhea.b));
+    taules.emplace_back(etiqueta("hmtx"), std::move(hmtx.b));
+    taules.emplace_back(etiqueta("loca"), std::move(loca.b));
+    taules.emplace_back(etiqueta("maxp"), std::move(maxp.b));
+    taules.emplace_back(etiqueta("name"), taulaName(d.familia));
+    taules.emplace_back(etiqueta("post"), std::move(post.b));
     std::sort(taules.begin(), taules.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     const int n = int(taules.size()), exponent = log2Baix(n);
@@ -414,12 +444,11 @@ QByteArray FontTrueType(const DescripcioFont& d) {
     return ttf;
 }
 
-QByteArray FontOfuscada(const QByteArray& ttf, const QUuid& clau) {
+QByteArray FontOfuscada(QByteArray ttf, const QUuid& clau) {
     if (ttf.size() < 32) throw WordError(QStringLiteral("The font to embed is shorter than 32 bytes."));
     const QByteArray guid = clau.toRfc4122();  // the bytes in the order of its string form
-    QByteArray r = ttf;
-    for (int i = 0; i < 32; ++i) r[i] = char(r[i] ^ guid[15 - i % 16]);
-    return r;
+    for (int i = 0; i < 32; ++i) ttf[i] = char(ttf[i] ^ guid[15 - i % 16]);
+    return ttf;
 }
 
 } // namespace kovel::word

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -43,10 +44,31 @@ struct DescripcioFont {
 // point outside the Private Use Area or mapped twice.
 QByteArray FontTrueType(const DescripcioFont&);
 
+// The same built glyph by glyph: each glyph is written out as it is added, so a merge's
+// fonts are never held as outlines. WordError as above, from the call that meets the fault.
+class ConstructorFont {
+public:
+    ConstructorFont(const QString& familia, int unitatsEm, int ascendent, int descendent);
+    ~ConstructorFont();
+    ConstructorFont(const ConstructorFont&) = delete;
+    ConstructorFont& operator=(const ConstructorFont&) = delete;
+    ConstructorFont(ConstructorFont&&) noexcept;
+    ConstructorFont& operator=(ConstructorFont&&) noexcept;
+
+    int Afegeix(const GlifFont& glif);      // its index, from 0, for components and characters
+    void Mapa(char16_t codi, int glif);
+    int NombreGlifs() const;
+    QByteArray Font();   // once: the glyphs go into the file
+
+private:
+    struct Dades;
+    std::unique_ptr<Dades> d_;
+};
+
 // An embedded font as a .docx keeps it: the first 32 bytes XORed with the key made from the
 // GUID (its 16 bytes in reverse order of its string form), which the document names as the
 // font's key. Applying it twice gives the font back. WordError when the font is shorter
 // than 32 bytes.
-QByteArray FontOfuscada(const QByteArray& ttf, const QUuid& clau);
+QByteArray FontOfuscada(QByteArray ttf, const QUuid& clau);
 
 } // namespace kovel::word

@@ -1,6 +1,7 @@
 #include "platform/word/FontsDePictures.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kovel::word {
@@ -15,8 +16,8 @@ constexpr int kMitjosPuntsBase = 58;
 constexpr int kClassesMida = 6;
 constexpr int kMaxCoordenada = 32000;
 constexpr int kCaractersPerFont = 4096;
-// A picture's own outlines: past this a picture is cheaper than its glyph.
-constexpr int kMaxPunts = 8000;
+// A picture's own outlines, rectangles included: what a glyph can hold.
+constexpr int kMaxPunts = 60000;
 
 double UnitatEmu(int classe)
 {
@@ -24,23 +25,43 @@ double UnitatEmu(int classe)
 }
 
 // A shape's polygons in whole font units: (x, y) in sub-units of the picture to
-// (x·sx + dx, dy − y·sy).
-void Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d, std::vector<std::vector<QPoint>>& out, int& punts)
+// (x·sx + dx, dy − y·sy), after the `usats` contours of `out` already there (the contours
+// of `out` beyond are kept with their room, for the next glyph). With `rectangles`, the
+// axis-aligned rectangles go there instead, as their corners (x0 < x1, y0 < y1).
+void Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d, std::vector<std::vector<QPoint>>& out,
+              size_t& usats, int& punts, std::vector<std::array<int, 4>>* rectangles = nullptr)
 {
+    sx /= forma.subunits, sy /= forma.subunits;
+    const auto X = [&](std::int16_t x) { return int(std::floor(x * sx + d.x() + 0.5)); };
+    const auto Y = [&](std::int16_t y) { return int(std::floor(d.y() - y * sy + 0.5)); };
+    const std::int16_t* xy = forma.xy.data();
     std::uint32_t inici = 0;
     for (const std::uint32_t fi : forma.ends) {
-        std::vector<QPoint> c;
-        c.reserve(fi - inici);
-        for (std::uint32_t i = inici; i < fi && i < forma.points.size(); ++i) {
-            const QPoint& p = forma.points[i];
-            const QPoint q(int(std::lround(p.x() * sx + d.x())), int(std::lround(d.y() - p.y() * sy)));
+        const std::uint32_t final = std::min<std::uint32_t>(fi, std::uint32_t(forma.xy.size() / 2));
+        if (rectangles && final == inici + 4) {
+            const std::int16_t* p = xy + 2 * inici;
+            const bool horitzontal = p[1] == p[3] && p[2] == p[4] && p[5] == p[7] && p[6] == p[0];
+            const bool vertical = p[0] == p[2] && p[3] == p[5] && p[4] == p[6] && p[7] == p[1];
+            if (horitzontal || vertical) {
+                const int xa = X(p[0]), xb = X(p[4]), ya = Y(p[1]), yb = Y(p[5]);
+                if (xa != xb && ya != yb) rectangles->push_back({std::min(xa, xb), std::min(ya, yb), std::max(xa, xb), std::max(ya, yb)});
+                punts += 4;
+                inici = fi;
+                continue;
+            }
+        }
+        if (usats == out.size()) out.emplace_back();
+        std::vector<QPoint>& c = out[usats];
+        c.clear();
+        for (std::uint32_t i = inici; i < final; ++i) {
+            const QPoint q(X(xy[2 * i]), Y(xy[2 * i + 1]));
             if (c.empty() || c.back() != q) c.push_back(q);
         }
         inici = fi;
         while (c.size() > 1 && c.back() == c.front()) c.pop_back();
         if (c.size() < 3) continue;
         punts += int(c.size());
-        out.push_back(std::move(c));
+        ++usats;
     }
 }
 
@@ -48,15 +69,26 @@ void Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d,
 // kept (the y flip from the picture turned every contour the other way).
 void Orienta(std::vector<std::vector<QPoint>>& contorns)
 {
-    long double area = 0;
+    std::int64_t area = 0;   // twice the area: 16-bit coordinates, far from overflowing
     for (const auto& c : contorns)
         for (size_t i = 0; i < c.size(); ++i) {
             const QPoint& a = c[i];
             const QPoint& b = c[(i + 1) % c.size()];
-            area += static_cast<long double>(a.x()) * b.y() - static_cast<long double>(b.x()) * a.y();
+            area += std::int64_t(a.x()) * b.y() - std::int64_t(b.x()) * a.y();
         }
     if (area > 0)
         for (auto& c : contorns) std::reverse(c.begin(), c.end());
+}
+
+// A glyph of a shape alone, in `treball` (whose room is used again glyph after glyph).
+int Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d, GlifFont& treball)
+{
+    size_t usats = 0;
+    int punts = 0;
+    Contorns(forma, sx, sy, d, treball.contorns, usats, punts);
+    treball.contorns.resize(usats);
+    Orienta(treball.contorns);
+    return punts;
 }
 
 } // namespace
@@ -85,34 +117,47 @@ std::optional<FontsDePictures::Caracter> FontsDePictures::Afegeix(const GlyphOut
     }
     if (classe == kClassesMida || W < 1 || H < 1) return std::nullopt;
     const double sx = W / g.size.width(), sy = H / g.size.height();
-    const double ssx = sx / GlyphOutline::kSubunits, ssy = sy / GlyphOutline::kSubunits;
 
-    GlifFont propi;
+    // The picture's own shapes: one glyph.
+    GlifFont& propi = treball_;
+    propi.components.clear();
     propi.avanc = W;
+    // Rectangles (bars, modules) go as components of one rectangle glyph per size: a few
+    // bytes each instead of their points, and next to no work.
+    std::vector<std::array<int, 4>>& rectangles = rectangles_;
+    rectangles.clear();
+    size_t usats = 0;
     int punts = 0;
     for (const auto& p : g.pieces)
         if (p.key.isEmpty() && p.shape)
-            Contorns(*p.shape, ssx, ssy, QPointF(p.offset.x() * sx, H - p.offset.y() * sy), propi.contorns, punts);
+            Contorns(*p.shape, sx, sy, QPointF(p.offset.x() * sx, H - p.offset.y() * sy), propi.contorns, usats, punts, &rectangles);
+    propi.contorns.resize(usats);
     if (punts > kMaxPunts) return std::nullopt;
     Orienta(propi.contorns);
 
     auto grup = std::find_if(grups_.begin(), grups_.end(), [&](const Grup& gr) { return gr.classe == classe && gr.ascendent == H; });
     if (grup == grups_.end()) grup = grups_.insert(grups_.end(), Grup{classe, H, {}});
     if (grup->fonts.empty() || grup->fonts.back().caracters >= kCaractersPerFont) {
-        FontEnCurs f;
-        f.familia = prefix_ + QString::number(++nombreFonts_);
-        f.descripcio.familia = f.familia;
-        f.descripcio.unitatsEm = kUnitatsEm;
-        f.descripcio.ascendent = H;
-        f.descripcio.descendent = 0;
-        grup->fonts.push_back(std::move(f));
+        const QString familia = prefix_ + QString::number(++nombreFonts_);
+        grup->fonts.push_back(FontEnCurs{familia, ConstructorFont(familia, kUnitatsEm, H, 0), {}, {}, 0});
     }
     FontEnCurs& f = grup->fonts.back();
-    auto& glifs = f.descripcio.glifs;
 
     // Shared pieces (a code's digits): one glyph each in the font, drawn where each label
     // has them.
     std::vector<GlifFont::Component> components;
+    components.reserve(rectangles.size() + g.pieces.size());
+    for (const auto& [x0, y0, x1, y1] : rectangles) {
+        const quint64 mida = quint64(quint32(x1 - x0)) << 32 | quint32(y1 - y0);
+        int index = f.rectangles.value(mida, -1);
+        if (index < 0) {
+            GlifFont r;
+            r.contorns = {{QPoint(0, 0), QPoint(0, y1 - y0), QPoint(x1 - x0, y1 - y0), QPoint(x1 - x0, 0)}};
+            index = f.constructor.Afegeix(r);
+            f.rectangles.insert(mida, index);
+        }
+        components.push_back({index, QPoint(x0, y0)});
+    }
     for (const auto& p : g.pieces) {
         if (p.key.isEmpty() || !p.shape) continue;
         // By key, at this scale (a font's codes mostly share one).
@@ -123,43 +168,36 @@ std::optional<FontsDePictures::Caracter> FontsDePictures::Afegeix(const GlyphOut
             index = trobada->glif;
         } else {
             GlifFont peca;
-            int n = 0;
-            Contorns(*p.shape, ssx, ssy, QPointF(), peca.contorns, n);
-            Orienta(peca.contorns);
-            index = int(glifs.size());
-            glifs.push_back(std::move(peca));
+            Contorns(*p.shape, sx, sy, QPointF(), peca);
+            index = f.constructor.Afegeix(peca);
             mateixa.push_back({sx, sy, index});
         }
         components.push_back({index, QPoint(int(std::lround(p.offset.x() * sx)), int(std::lround(H - p.offset.y() * sy)))});
     }
-    int mapat = int(glifs.size());
+    int mapat;
     if (components.empty()) {
-        glifs.push_back(std::move(propi));
+        mapat = f.constructor.Afegeix(propi);
     } else {
-        if (!propi.contorns.empty()) {
-            components.insert(components.begin(), GlifFont::Component{mapat, QPoint(0, 0)});
-            glifs.push_back(std::move(propi));
-            ++mapat;
-        }
+        if (!propi.contorns.empty()) components.insert(components.begin(), GlifFont::Component{f.constructor.Afegeix(propi), QPoint(0, 0)});
         GlifFont composta;
         composta.components = std::move(components);
         composta.avanc = W;
-        glifs.push_back(std::move(composta));
+        mapat = f.constructor.Afegeix(composta);
     }
     const auto codi = char16_t(0xE000 + f.caracters++);
-    f.descripcio.caracters.emplace_back(codi, mapat);
+    f.constructor.Mapa(codi, mapat);
     const Caracter c{f.familia, kMitjosPuntsBase << classe, codi};
     fets_.insert(clauFet, c);
     return c;
 }
 
-std::vector<FontsDePictures::Font> FontsDePictures::Fonts() const
+std::vector<FontsDePictures::Font> FontsDePictures::Fonts()
 {
     std::vector<Font> out;
-    for (const Grup& g : grups_)
-        for (const FontEnCurs& f : g.fonts) {
+    for (Grup& g : grups_)
+        for (FontEnCurs& f : g.fonts) {
             const QUuid clau = QUuid::createUuid();
-            out.push_back({f.familia, clau, FontOfuscada(FontTrueType(f.descripcio), clau)});
+            out.push_back({f.familia, clau, FontOfuscada(f.constructor.Font(), clau)});
         }
     return out;
 }

@@ -13,6 +13,8 @@
 #include <QHash>
 #include <QUuid>
 
+#include <array>
+
 #include <optional>
 #include <vector>
 
@@ -36,7 +38,7 @@ public:
         QUuid clau;
         QByteArray ofuscada;   // as the package keeps it
     };
-    std::vector<Font> Fonts() const;
+    std::vector<Font> Fonts();   // once, after the last picture
     bool Buit() const { return grups_.empty(); }
 
 private:
@@ -46,8 +48,9 @@ private:
     };
     struct FontEnCurs {
         QString familia;
-        DescripcioFont descripcio;
+        ConstructorFont constructor;
         QHash<QString, std::vector<Peca>> peces;   // a shared piece's glyphs, by key and scale
+        QHash<quint64, int> rectangles;            // a rectangle's glyph, by width and height
         int caracters = 0;
     };
     struct Grup {
@@ -59,6 +62,8 @@ private:
     QHash<QString, Caracter> fets_;
     QString prefix_;
     int nombreFonts_ = 0;
+    GlifFont treball_;   // a picture's glyph while it is made
+    std::vector<std::array<int, 4>> rectangles_;
 };
 
 } // namespace kovel::word

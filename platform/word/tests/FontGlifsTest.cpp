@@ -10,8 +10,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
+#include <QUuid>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <zip.h>
 
 using namespace kovel::word;
 
@@ -201,4 +203,116 @@ TEST(FontGlifs, ObfuscationUsesTheGuidBytesFromTheEndAndRoundTrips) {
     EXPECT_EQ(o.mid(32), ttf.mid(32));
     EXPECT_EQ(FontOfuscada(o, clau), ttf);
     EXPECT_THROW(FontOfuscada(ttf.left(31), clau), WordError);
+}
+
+namespace {
+
+// One part of a package, or nothing.
+QByteArray Part(const QByteArray& docx, const char* nom)
+{
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(docx.constData(), zip_uint64_t(docx.size()), 0, &err);
+    zip_t* z = src ? zip_open_from_source(src, ZIP_RDONLY, &err) : nullptr;
+    if (!z) return {};
+    QByteArray out;
+    zip_stat_t st;
+    if (zip_stat(z, nom, 0, &st) == 0)
+        if (zip_file_t* f = zip_fopen(z, nom, 0)) {
+            out.resize(qsizetype(st.size));
+            out.resize(qsizetype(std::max<zip_int64_t>(0, zip_fread(f, out.data(), st.size))));
+            zip_fclose(f);
+        }
+    zip_discard(z);
+    return out;
+}
+
+// A picture of `cx` × `cy` points drawn as bars (its own shape) and two digits that share
+// a key.
+std::shared_ptr<GlyphOutline> Barres()
+{
+    auto g = std::make_shared<GlyphOutline>();
+    g->size = QSizeF(100, 40);
+    g->colour = 0x112233;
+    QPainterPath barres;
+    barres.addRect(10, 0, 10, 30);
+    barres.addRect(30, 0, 20, 30);
+    g->pieces.push_back({QString(), GlyphOutline::shapeOf(barres), QPointF()});
+    QPainterPath u;
+    u.addRect(0, -8, 3, 8);   // a "1" standing on its baseline
+    const auto forma = GlyphOutline::shapeOf(u);
+    g->pieces.push_back({QStringLiteral("u"), forma, QPointF(20, 40)});
+    g->pieces.push_back({QStringLiteral("u"), forma, QPointF(60, 40)});
+    return g;
+}
+
+InlinePicture& Posa(Document& d, std::shared_ptr<const GlyphOutline> g, double ample, double alt)
+{
+    Range r = d.content();
+    r.collapse(Collapse::End);
+    InlinePicture p = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    p.setGlyphOutline(std::move(g));
+    InlinePicture& posada = r.insertPicture(p);
+    posada.setWidth(Points(ample));
+    posada.setHeight(Points(alt));
+    return posada;
+}
+
+} // namespace
+
+TEST(PlatformWordFont, PicturesWrittenAsCharactersOfAnEmbeddedFont)
+{
+    auto d = Document::create();
+    const auto barres = Barres();
+    Posa(*d, barres, 100, 40);
+    Posa(*d, barres, 100, 40);       // the same value: the same character
+    auto altra = std::make_shared<GlyphOutline>(*barres);
+    Posa(*d, altra, 100, 40);
+    Posa(*d, barres, 20000, 40);     // wider than any font's coordinates: stays a picture
+
+    // Without the setting, pictures as ever.
+    QByteArray docx = d->toBytes();
+    EXPECT_FALSE(Part(docx, "word/media/image1.png").isEmpty());
+    EXPECT_TRUE(Part(docx, "word/fontTable.xml").isEmpty());
+
+    d->setPicturesAsGlyphs(true);
+    docx = d->toBytes();
+    const QString xml = QString::fromUtf8(Part(docx, "word/document.xml"));
+    EXPECT_EQ(xml.count(QStringLiteral("<w:drawing>")), 1);
+    EXPECT_EQ(xml.count(QChar(0xE000)), 2);
+    EXPECT_EQ(xml.count(QChar(0xE001)), 1);
+    EXPECT_TRUE(xml.contains(QStringLiteral("<w:color w:val=\"112233\"/><w:sz w:val=\"58\"/>")));
+    EXPECT_TRUE(QString::fromUtf8(Part(docx, "word/settings.xml")).contains(QStringLiteral("<w:embedTrueTypeFonts/>")));
+    EXPECT_TRUE(QString::fromUtf8(Part(docx, "[Content_Types].xml")).contains(QStringLiteral("obfuscatedFont")));
+    EXPECT_TRUE(QString::fromUtf8(Part(docx, "word/_rels/document.xml.rels")).contains(QStringLiteral("fontTable.xml")));
+
+    // The font, from its key in the table: a character as wide as its picture, a line as high.
+    const QString taula = QString::fromUtf8(Part(docx, "word/fontTable.xml"));
+    const qsizetype k = taula.indexOf(QStringLiteral("w:fontKey=\""));
+    ASSERT_GE(k, 0);
+    const QUuid clau(QStringView(taula).mid(k + 11, 38));
+    ASSERT_FALSE(clau.isNull());
+    const QByteArray ttf = FontOfuscada(Part(docx, "word/fonts/font1.odttf"), clau);
+    QRawFont font(ttf, 2048);
+    ASSERT_TRUE(font.isValid());
+    EXPECT_TRUE(taula.contains(font.familyName()));
+    EXPECT_TRUE(xml.contains(font.familyName()));
+    ASSERT_TRUE(font.supportsCharacter(QChar(0xE001)));
+    // 29 pt a 2,048-unit em: 100 points are 7,062 units, 40 points 2,825.
+    const QList<quint32> glifs = font.glyphIndexesForString(QString(QChar(0xE000)));
+    EXPECT_NEAR(font.advancesForGlyphIndexes(glifs).value(0).x(), 7062, 1);
+    EXPECT_NEAR(font.ascent(), 2825, 1);
+    EXPECT_NEAR(font.descent(), 0, 1);
+    // Bars and digits where the picture has them: x 10..20, 30..50 and the digits at 20 and
+    // 60 of 100; y from the top (40) down to 10 of 40 (y up from the baseline in the font).
+    const QRectF caixa = font.pathForGlyph(glifs.value(0)).boundingRect();
+    EXPECT_NEAR(caixa.left(), 706, 2);
+    EXPECT_NEAR(caixa.right(), 7062 * 63 / 100.0, 2);
+    EXPECT_NEAR(-caixa.top(), 2825, 2);
+    EXPECT_NEAR(-caixa.bottom(), 0, 2);
+
+    // The package reads back: the characters are text.
+    const auto llegit = Document::fromBytes(docx, QStringLiteral("glifs.docx"));
+    EXPECT_EQ(llegit->inlinePictures().size(), 1u);
+    EXPECT_EQ(llegit->body().text().count(QChar(0xE000)), 2);
 }
