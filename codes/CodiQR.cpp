@@ -10,6 +10,7 @@
 #include <QPainterPath>
 #include <QTransform>
 
+#include <bit>
 #include <cmath>
 
 std::vector<std::unique_ptr<kovel::qr::QRCodeCtrl>> ClonsQR;
@@ -292,30 +293,44 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     // Each run of dark modules is one rectangle, as high as the rows below repeat it; turned
     // as the picture turns.
     const QTransform gir = QImage::trueMatrix(QTransform().rotate(qr.Orientation()), costat, costat);
-    std::vector<QRectF> rectangles;
     struct Tram {
         int x, e, y0, y1;
     };
-    std::vector<Tram> oberts, nous;
+    // Kept on the thread from code to code: a merge makes thousands, and fresh memory for
+    // each costs more than the drawing.
+    thread_local std::vector<QRectF> rectangles;
+    thread_local std::vector<Tram> oberts, nous;
+    rectangles.clear();
+    oberts.clear();
     auto tanca = [&](const Tram& t) {
         const qreal x0 = marge + t.x * PixelsModul, x1 = marge + t.e * PixelsModul;
         const qreal y0 = marge + t.y0 * PixelsModul, y1 = marge + t.y1 * PixelsModul;
         const QRectF rect(QPointF(x0, y0), QPointF(x1, y1));
         rectangles.push_back(qr.Orientation() != 0 ? gir.mapRect(rect) : rect);
     };
+    // A row's modules as bits, its runs found a word at a time: a symbol's modules are as good
+    // as random, and a test a module would be mispredicted half the time.
+    const int paraules = (costatModuls + 63) / 64;
+    thread_local std::vector<std::uint64_t> bits;
+    bits.assign(static_cast<size_t>(paraules), 0);
+    const auto seguent = [&](int p, bool fosc) {   // the first module from p that is (not) dark
+        for (int i = p >> 6; i < paraules; ++i) {
+            std::uint64_t v = fosc ? bits[size_t(i)] : ~bits[size_t(i)];
+            if (i == p >> 6) v &= ~std::uint64_t(0) << (p & 63);
+            if (v) return std::min(costatModuls, i * 64 + std::countr_zero(v));
+        }
+        return costatModuls;
+    };
     for (int y = 0; y <= costatModuls; ++y) {
         nous.clear();
         if (y < costatModuls) {
             const char* const f = matriu + qsizetype(y) * costatModuls;
-            for (int x = 0; x < costatModuls;) {
-                if (!f[x]) {
-                    ++x;
-                    continue;
-                }
-                int e = x;
-                while (e < costatModuls && f[e]) ++e;
+            std::fill(bits.begin(), bits.end(), 0);
+            for (int x = 0; x < costatModuls; ++x) bits[size_t(x >> 6)] |= std::uint64_t(f[x] != 0) << (x & 63);
+            for (int x = seguent(0, true); x < costatModuls;) {
+                const int e = seguent(x, false);
                 nous.push_back({x, e, y, y + 1});
-                x = e;
+                x = seguent(e, true);
             }
         }
         // A run the row above had too goes on; the others end there.
@@ -343,7 +358,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
             uchar* const linia = moduls.scanLine(m0 + y);
             const char* const fila = matriu + qsizetype(y) * costatModuls;
             for (int x = 0; x < costatModuls; ++x)
-                if (fila[x]) linia[(m0 + x) >> 3] |= uchar(0x80 >> ((m0 + x) & 7));
+                linia[(m0 + x) >> 3] |= uchar(uchar(fila[x] != 0) << (7 - ((m0 + x) & 7)));
         }
         if (qr.Orientation() != 0) moduls = moduls.transformed(QTransform().rotate(qr.Orientation()));
         imatge.png = kovel::codes::EmfModuls(moduls, mm, color(qr.BackColor()), color(qr.ForeColor()));
