@@ -121,33 +121,41 @@ public:
     // A glyph shape's polygons, from its sub-units of a pixel to `escala` logical units.
     void forma(const kovel::word::GlyphOutline::Shape& f, double escala)
     {
-        const std::uint32_t punts = std::uint32_t(f.xy.size() / 2);
-        if (f.ends.empty() || punts == 0)
+        const auto rectangles = std::uint32_t(f.rectangles.size() / 4);
+        const std::uint32_t punts = std::uint32_t(f.xy.size() / 2) + 4 * rectangles;
+        const std::uint32_t poligons = std::uint32_t(f.ends.size()) + rectangles;
+        if (poligons == 0 || punts == 0)
             return;
         const double k = escala / f.subunits;
         U32(dades, EMR_POLYPOLYGON16);
-        U32(dades, 8 + 16 + 8 + 4 * std::uint32_t(f.ends.size()) + 4 * punts);
+        U32(dades, 8 + 16 + 8 + 4 * poligons + 4 * punts);
         const qsizetype limits = dades.size();
         for (int i = 0; i < 4; ++i) I32(dades, 0);   // bounds, once the points are known
-        U32(dades, std::uint32_t(f.ends.size()));
+        U32(dades, poligons);
         U32(dades, punts);
         std::uint32_t inici = 0;
         for (std::uint32_t fi : f.ends) {
             U32(dades, fi - inici);
             inici = fi;
         }
+        for (std::uint32_t i = 0; i < rectangles; ++i) U32(dades, 4);
         std::int32_t x0 = INT32_MAX, y0 = INT32_MAX, x1 = INT32_MIN, y1 = INT32_MIN;
         const qsizetype inicCoords = dades.size();
         dades.resize(inicCoords + 4 * qsizetype(punts));
         auto* q = reinterpret_cast<unsigned char*>(dades.data() + inicCoords);
-        for (std::uint32_t i = 0; i < 2 * punts; i += 2) {
-            const auto x = std::int16_t(std::lround(f.xy[i] * k)), y = std::int16_t(std::lround(f.xy[i + 1] * k));
+        const auto posa = [&](std::int16_t px, std::int16_t py) {
+            const auto x = std::int16_t(std::lround(px * k)), y = std::int16_t(std::lround(py * k));
             x0 = std::min<std::int32_t>(x0, x), y0 = std::min<std::int32_t>(y0, y);
             x1 = std::max<std::int32_t>(x1, x), y1 = std::max<std::int32_t>(y1, y);
             for (std::int16_t v : {x, y}) {
                 *q++ = static_cast<unsigned char>(std::uint16_t(v) & 0xFF);
                 *q++ = static_cast<unsigned char>(std::uint16_t(v) >> 8);
             }
+        };
+        for (size_t i = 0; i + 1 < f.xy.size(); i += 2) posa(f.xy[i], f.xy[i + 1]);
+        for (size_t i = 0; i + 3 < f.rectangles.size(); i += 4) {
+            const std::int16_t* r = f.rectangles.data() + i;
+            posa(r[0], r[1]), posa(r[2], r[1]), posa(r[2], r[3]), posa(r[0], r[3]);
         }
         auto* b = reinterpret_cast<unsigned char*>(dades.data() + limits);
         for (std::int32_t v : {x0, y0, x1, y1})

@@ -112,6 +112,10 @@ QImage DibuixaGlif(const kovel::word::GlyphOutline& g, QSize mida)
             cami.closeSubpath();
             inici = fi;
         }
+        const auto& r = peca.shape->rectangles;
+        const qreal sub = peca.shape->subunits;
+        for (size_t i = 0; i + 3 < r.size(); i += 4)
+            cami.addRect(QRectF(QPointF(r[i], r[i + 1]) / sub + peca.offset, QPointF(r[i + 2], r[i + 3]) / sub + peca.offset));
         p.fillPath(cami, QColor(QRgb(0xFF000000u | g.colour)));
     }
     return img;

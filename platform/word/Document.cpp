@@ -294,16 +294,14 @@ std::shared_ptr<const GlyphOutline::Shape> GlyphOutline::shapeOf(const std::vect
         maxim = std::max({maxim, std::abs(r.left()), std::abs(r.right()), std::abs(r.top()), std::abs(r.bottom())});
     while (s->subunits > 1 && maxim * s->subunits > 32767) s->subunits /= 2;
     if (maxim * s->subunits > 32767) return s;
-    s->xy.reserve(8 * rectangles.size());
-    s->ends.reserve(rectangles.size());
+    s->rectangles.reserve(4 * rectangles.size());
     const qreal k = s->subunits;
     // Rounded to the nearest sub-unit (a cast rounds toward zero: offset to stay positive).
     const auto a = [k](qreal v) { return std::int16_t(int(v * k + 32768.5) - 32768); };
     for (const QRectF& r : rectangles) {
-        const auto x0 = a(r.left()), x1 = a(r.right()), y0 = a(r.top()), y1 = a(r.bottom());
+        const std::int16_t x0 = a(r.left()), x1 = a(r.right()), y0 = a(r.top()), y1 = a(r.bottom());
         if (x0 == x1 || y0 == y1) continue;
-        s->xy.insert(s->xy.end(), {x0, y0, x1, y0, x1, y1, x0, y1});
-        s->ends.push_back(std::uint32_t(s->xy.size() / 2));
+        s->rectangles.insert(s->rectangles.end(), {std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)});
     }
     return s;
 }

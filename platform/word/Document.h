@@ -92,6 +92,9 @@ struct GlyphOutline {
         int subunits = 64;                 // a unit of `size` is this many (a power of two)
         std::vector<std::int16_t> xy;      // x, y of each point, in sub-units
         std::vector<std::uint32_t> ends;   // one past each polygon's last point
+        // Besides the polygons, axis-aligned rectangles as x0, y0, x1, y1 (x0 < x1, y0 < y1):
+        // half the room of their corners as points, for a QR code's hundreds.
+        std::vector<std::int16_t> rectangles;
     };
     // The path's polygons (curves flattened); empty when the path reaches beyond 32,767 units.
     static std::shared_ptr<const Shape> shapeOf(const QPainterPath& path);

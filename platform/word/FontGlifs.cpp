@@ -73,22 +73,42 @@ struct Resum {
     int components = 0;
 };
 
+// Bytes kept in pieces of about a megabyte, each a whole number of glyphs padded to four
+// bytes: a merge's font grows to tens of megabytes, and one buffer doubling its way there
+// would copy it, and touch fresh memory, several times over.
+struct Trossos {
+    static constexpr size_t kTros = size_t(1) << 20;
+    std::vector<std::string> t;
+    size_t mida = 0;
+    void afegeix(const std::string& s) {
+        if (t.empty() || t.back().size() + s.size() > t.back().capacity()) {
+            t.emplace_back();
+            t.back().reserve(std::max(kTros, s.size()));
+        }
+        t.back() += s;
+        mida += s.size();
+    }
+};
+
 // The 'glyf' table, glyph after glyph, with its 'loca' offsets. The work vectors are kept
 // across glyphs so a large font costs no allocation per glyph.
 class Glifs {
 public:
-    Sortida glyf;
+    Trossos taula;
     std::vector<quint32> loca{0, 0};     // .notdef: empty
     std::vector<Resum> resums;           // one per glyph of the description
 
     void afegeix(const GlifFont& g, int n) {
+        glyf.b.clear();
         Resum r = g.components.empty() ? simple(g, n) : compost(g, n);
         glyf.alinea();
-        loca.push_back(quint32(glyf.b.size()));
+        taula.afegeix(glyf.b);
+        loca.push_back(quint32(taula.mida));
         resums.push_back(r);
     }
 
 private:
+    Sortida glyf;                        // the glyph being written
     std::vector<QPoint> punts_;
     std::vector<int> finals_;
     std::vector<uchar> flags_, xs_, ys_;
@@ -313,7 +333,7 @@ int ConstructorFont::Afegeix(const GlifFont& glif) {
     if (glif.avanc < 0 || glif.avanc > INT16_MAX)
         falla(QStringLiteral("glyph %1's advance %2 is out of range.").arg(n).arg(glif.avanc));
     d_->g.afegeix(glif, n);
-    if (d_->g.glyf.b.size() > kMaxGlyf) falla(QStringLiteral("its glyphs would take more than 1 GiB."));
+    if (d_->g.taula.mida > kMaxGlyf) falla(QStringLiteral("its glyphs would take more than 1 GiB."));
     d_->avancos.push_back(glif.avanc);
     return n;
 }
@@ -411,10 +431,11 @@ QByteArray ConstructorFont::Font() {
     post.u32(0x00030000), post.u32(0), post.u16(-em / 10), post.u16(em / 20);
     for (int i = 0; i < 5; ++i) post.u32(0);
 
+    // Each table's bytes, padded to four; 'glyf' in its pieces.
     std::vector<std::pair<quint32, std::string>> taules;
     taules.emplace_back(etiqueta("OS/2"), std::move(os2.b));
     taules.emplace_back(etiqueta("cmap"), std::move(cmap));
-    taules.emplace_back(etiqueta("glyf"), std::move(g.glyf.b));
+    taules.emplace_back(etiqueta("glyf"), std::string());
     taules.emplace_back(etiqueta("head"), std::move(head.b));
     taules.emplace_back(etiqueta("hhea"), std::move(hhea.b));
     taules.emplace_back(etiqueta("hmtx"), std::move(hmtx.b));
@@ -430,15 +451,31 @@ QByteArray ConstructorFont::Font() {
     font.u16(16 * n - (16 << exponent));
     quint32 posicio = quint32(12 + 16 * n), posicioHead = 0;
     for (auto& [tag, dades] : taules) {
-        const quint32 mida = quint32(dades.size());
-        dades.append((4 - mida % 4) % 4, '\0');
+        quint32 mida, suma = 0;
+        if (tag == etiqueta("glyf")) {
+            mida = quint32(g.taula.mida);   // glyphs are padded: a multiple of four already
+            for (const std::string& t : g.taula.t) suma += sumaTaula(t);
+        } else {
+            mida = quint32(dades.size());
+            dades.append((4 - mida % 4) % 4, '\0');
+            suma = sumaTaula(dades);
+        }
         if (tag == etiqueta("head")) posicioHead = posicio;
-        font.u32(tag), font.u32(sumaTaula(dades)), font.u32(posicio), font.u32(mida);
-        posicio += quint32(dades.size());
+        font.u32(tag), font.u32(suma), font.u32(posicio), font.u32(mida);
+        posicio += (mida + 3) / 4 * 4;
     }
     QByteArray ttf(qsizetype(posicio), Qt::Uninitialized);
     char* p = std::copy(font.b.begin(), font.b.end(), ttf.data());
-    for (const auto& t : taules) p = std::copy(t.second.begin(), t.second.end(), p);
+    for (const auto& [tag, dades] : taules) {
+        if (tag != etiqueta("glyf")) {
+            p = std::copy(dades.begin(), dades.end(), p);
+            continue;
+        }
+        for (std::string& t : g.taula.t) {
+            p = std::copy(t.begin(), t.end(), p);
+            std::string().swap(t);   // given back as soon as copied
+        }
+    }
     const quint32 ajust = 0xB1B0AFBAu - sumaTaula(ttf);
     for (int i = 0; i < 4; ++i) ttf[posicioHead + 8 + i] = char(ajust >> (24 - 8 * i));
     return ttf;

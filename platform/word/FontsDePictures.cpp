@@ -63,6 +63,19 @@ void Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d,
         punts += int(c.size());
         ++usats;
     }
+    const std::vector<std::int16_t>& r = forma.rectangles;
+    for (size_t i = 0; i + 3 < r.size(); i += 4) {
+        // y goes up in the font: the rectangle's top is its larger y there.
+        const int x0 = X(r[i]), x1 = X(r[i + 2]), y0 = Y(r[i + 3]), y1 = Y(r[i + 1]);
+        if (x0 == x1 || y0 == y1) continue;
+        punts += 4;
+        if (rectangles) {
+            rectangles->push_back({x0, y0, x1, y1});
+            continue;
+        }
+        if (usats == out.size()) out.emplace_back();
+        out[usats++] = {QPoint(x0, y0), QPoint(x0, y1), QPoint(x1, y1), QPoint(x1, y0)};
+    }
 }
 
 // Outer contours clockwise, as TrueType draws them; the turn of the holes against them is
