@@ -11,6 +11,7 @@
 #include <zint.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -112,44 +113,116 @@ int EciZint(const Tros& t)
 // A quiet zone narrower than the standard's four modules fails readers next to print.
 constexpr int ZonaSilenciMinima = 4;
 
-// Penalty of the lines of a matrix, row by row (runs of five or more, finder-like
-// patterns), without branches on the modules: a symbol's modules are as good as random and
-// every mispredicted branch costs more than the sums.
-long PenalitzacioFiles(const char* m, int n)
-{
-    long p = 0;
-    for (int a = 0; a < n; ++a) {
-        const char* line = m + a * n;
-        unsigned prev = line[0] != 0, run = 1, window = prev;
-        for (int b = 1; b < n; ++b) {
-            const unsigned v = line[b] != 0;
-            const unsigned same = v == prev;
-            // A run that ends here scores 3 + (length - 5) when it is five or longer.
-            p += ((same ^ 1u) & unsigned(run >= 5)) * long(run - 2);
-            run = run * same + 1;
-            prev = v;
-            window = ((window << 1) | v) & 0x7FF;
-            p += 40 * long((b >= 10) & ((window == 0x05D) | (window == 0x5D0)));
+// A line of a symbol, up to 192 modules, as bits (bit i: module i, dark 1): the penalty
+// rules then take a word of modules at a time.
+struct Linia {
+    std::uint64_t w[3] = {0, 0, 0};
+    bool operator[](int i) const { return (w[i >> 6] >> (i & 63)) & 1u; }
+    // Module i of the result is module i + k of this line (0 past its end).
+    Linia desde(int k) const
+    {
+        Linia r;
+        const int p = k >> 6, b = k & 63;
+        for (int i = 0; i < 3; ++i) {
+            const std::uint64_t a = i + p < 3 ? w[i + p] : 0, c = i + p + 1 < 3 ? w[i + p + 1] : 0;
+            r.w[i] = b ? (a >> b) | (c << (64 - b)) : a;
         }
-        p += (run >= 5) * long(run - 2);
+        return r;
+    }
+    // Modules [0, n) only.
+    int compta(int n) const
+    {
+        int c = 0;
+        for (int i = 0; i < 3 && 64 * i < n; ++i) {
+            const std::uint64_t m = n - 64 * i >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << (n - 64 * i)) - 1;
+            c += std::popcount(w[i] & m);
+        }
+        return c;
+    }
+};
+
+Linia operator&(Linia a, const Linia& b) { for (int i = 0; i < 3; ++i) a.w[i] &= b.w[i]; return a; }
+Linia operator^(Linia a, const Linia& b) { for (int i = 0; i < 3; ++i) a.w[i] ^= b.w[i]; return a; }
+Linia operator~(Linia a) { for (auto& x : a.w) x = ~x; return a; }
+
+// The same for a line of at most 64 modules (symbols up to version 11): one word.
+long PenalitzacioParaula(std::uint64_t l, int n)
+{
+    const std::uint64_t dins = n == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << n) - 1;
+    long p = 0;
+    std::uint64_t inicis = ((l ^ (l << 1)) & dins & ~std::uint64_t(1));
+    int inici = 0;
+    while (inicis) {
+        const int s = std::countr_zero(inicis);
+        p += (s - inici >= 5) * long(s - inici - 2);
+        inici = s;
+        inicis &= inicis - 1;
+    }
+    p += (n - inici >= 5) * long(n - inici - 2);
+    if (n >= 11) {
+        // Bit a of each word: the window of modules a .. a + 10 matches.
+        std::uint64_t a = ~std::uint64_t(0), b = ~std::uint64_t(0);
+        static constexpr std::uint16_t A = 0b10111010000, B = 0b00001011101;   // module a + j at bit j
+        for (int j = 0; j < 11; ++j) {
+            const std::uint64_t d = l >> j;
+            a &= (A >> j) & 1u ? d : ~d;
+            b &= (B >> j) & 1u ? d : ~d;
+        }
+        const std::uint64_t finestres = (std::uint64_t(1) << (n - 10)) - 1;
+        p += 40L * (std::popcount(a & finestres) + std::popcount(b & finestres));
     }
     return p;
 }
 
-// Mask penalty of a symbol (ISO/IEC 18004, 7.8.3): runs of five or more, 2 x 2 blocks,
-// finder-like patterns, and the balance of dark and light. `t` is the matrix transposed,
-// so that columns are scored as rows.
-long Penalitzacio(const char* m, const char* t, int n)
+// Penalty of one line (runs of five or more, finder-like patterns in full windows).
+long PenalitzacioLinia(const Linia& l, int n)
 {
-    long p = PenalitzacioFiles(m, n) + PenalitzacioFiles(t, n);
-    long dark = 0, blocs = 0;
+    if (n <= 64) return PenalitzacioParaula(l.w[0], n);
+    long p = 0;
+    // Runs: a new one starts at 0 and wherever a module differs from the one before it.
+    Linia abans;   // module i: module i - 1
+    for (int i = 0; i < 3; ++i) abans.w[i] = (l.w[i] << 1) | (i ? l.w[i - 1] >> 63 : 0);
+    Linia inicis = l ^ abans;
+    inicis.w[0] |= 1;
+    int inici = 0;
+    for (int i = 0; i < 3 && 64 * i < n; ++i) {
+        std::uint64_t v = inicis.w[i];
+        if (i == 0) v &= ~std::uint64_t(1);
+        while (v) {
+            const int s = 64 * i + std::countr_zero(v);
+            if (s >= n) break;
+            const int llarg = s - inici;
+            p += (llarg >= 5) * long(llarg - 2);
+            inici = s;
+            v &= v - 1;
+        }
+    }
+    p += (n - inici >= 5) * long(n - inici - 2);
+    // 1011101 with four light modules on one side, all within the line.
+    if (n >= 11) {
+        static constexpr char A[] = "00001011101", B[] = "10111010000";
+        Linia a = ~Linia{}, b = ~Linia{};
+        for (int j = 0; j < 11; ++j) {
+            const Linia d = l.desde(j), nd = ~d;
+            a = a & (A[j] == '1' ? d : nd);
+            b = b & (B[j] == '1' ? d : nd);
+        }
+        p += 40L * (a.compta(n - 10) + b.compta(n - 10));
+    }
+    return p;
+}
+
+// Mask penalty of a symbol (ISO/IEC 18004, 7.8.3) from its rows and columns as bits.
+long PenalitzacioBits(const std::vector<Linia>& files, const std::vector<Linia>& columnes, int n)
+{
+    long p = 0, dark = 0, blocs = 0;
     for (int y = 0; y < n; ++y) {
-        const char* row = m + y * n;
-        for (int x = 0; x < n; ++x) dark += row[x] != 0;
-        if (y + 1 == n) break;
-        for (int x = 0; x + 1 < n; ++x) {
-            const bool v = row[x] != 0;
-            blocs += ((row[x + 1] != 0) == v) & ((row[x + n] != 0) == v) & ((row[x + n + 1] != 0) == v);
+        p += PenalitzacioLinia(files[size_t(y)], n) + PenalitzacioLinia(columnes[size_t(y)], n);
+        dark += files[size_t(y)].compta(n);
+        if (y + 1 < n) {
+            const Linia& a = files[size_t(y)];
+            const Linia& b = files[size_t(y) + 1];
+            blocs += (~(a ^ a.desde(1)) & ~(a ^ b) & ~(b ^ b.desde(1))).compta(n - 1);
         }
     }
     p += 3 * blocs;
@@ -237,9 +310,9 @@ void QRCodeCtrl::recodificar()
     // encoding; a generation remakes thousands of codes. Two masks of different geometry
     // are encoded and the one with the lower penalty (ISO/IEC 18004 rules) is kept, which
     // avoids the finder-like patterns and imbalances that a single fixed mask can give.
-    // The matrices of both masks and a transposed one, kept from code to code on the thread:
+    // The rows and columns of both masks as bits, kept from code to code on the thread:
     // fresh buffers cost more than scoring them in a merge's crowded heap.
-    thread_local std::vector<char> matrius[2], transposta;
+    thread_local std::vector<Linia> files[2], columnes;
     int best = -1, bestSide = 0;
     long bestPenalty = 0;
     for (int k = 0; k < 2; ++k) {
@@ -261,17 +334,22 @@ void QRCodeCtrl::recodificar()
             return;
         }
         const int side = sym->width;
-        matrius[k].assign(static_cast<size_t>(side) * side, 0);
-        transposta.assign(matrius[k].size(), 0);
-        char* const d = matrius[k].data();
-        char* const dt = transposta.data();
-        for (int y = 0; y < sym->rows; ++y)
-            for (int x = 0; x < sym->width; ++x) {
-                const char v = static_cast<char>((sym->encoded_data[y][x >> 3] >> (x & 7)) & 1);
-                d[y * side + x] = v;
-                dt[x * side + y] = v;
+        if (side < 1 || side > 192 || sym->rows != side) {
+            error_ = QStringLiteral("Unexpected symbol size");
+            return;
+        }
+        // Zint keeps a row as bits already, module x at bit x % 8 of byte x / 8.
+        files[k].assign(static_cast<size_t>(side), Linia{});
+        columnes.assign(static_cast<size_t>(side), Linia{});
+        for (int y = 0; y < side; ++y) {
+            Linia& f = files[k][size_t(y)];
+            for (int x = 0; x < side; ++x) {
+                const std::uint64_t v = (sym->encoded_data[y][x >> 3] >> (x & 7)) & 1u;
+                f.w[x >> 6] |= v << (x & 63);
+                columnes[size_t(x)].w[y >> 6] |= v << (y & 63);
             }
-        const long p = Penalitzacio(d, dt, side);
+        }
+        const long p = PenalitzacioBits(files[k], columnes, side);
         if (best < 0 || p < bestPenalty) {
             best = k;
             bestSide = side;
@@ -280,7 +358,9 @@ void QRCodeCtrl::recodificar()
     }
     side_ = bestSide;
     versio_ = (side_ - 17) / 4;
-    modules_ = QByteArray(matrius[best].data(), static_cast<qsizetype>(matrius[best].size()));
+    modules_ = QByteArray(qsizetype(side_) * side_, Qt::Uninitialized);
+    for (int y = 0; y < side_; ++y)
+        for (int x = 0; x < side_; ++x) modules_[qsizetype(y) * side_ + x] = char(files[best][size_t(y)][x]);
 }
 
 namespace {

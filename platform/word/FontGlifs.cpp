@@ -218,22 +218,28 @@ private:
 
         glyf.u16(-1);
         r.caixa.escriu(glyf);
+        // At most eight bytes a component, written through a pointer: a QR code has hundreds.
+        const size_t inici = glyf.b.size();
+        glyf.b.resize(inici + 8 * (darrer + 1));
+        auto* o = reinterpret_cast<unsigned char*>(glyf.b.data() + inici);
+        const auto u16 = [&o](int v) { *o++ = static_cast<unsigned char>(unsigned(v) >> 8), *o++ = static_cast<unsigned char>(v); };
         for (size_t i = 0; i <= darrer; ++i) {
             const GlifFont::Component& c = g.components[i];
             if (resums[size_t(c.glif)].caixa.buida()) continue;
             const int x = c.desplacament.x(), y = c.desplacament.y();
             const bool paraules = x < -128 || x > 127 || y < -128 || y > 127;
             // ARGS_ARE_XY_VALUES, ARG_1_AND_2_ARE_WORDS, MORE_COMPONENTS
-            glyf.u16(0x0002 | (paraules ? 0x0001 : 0) | (i < darrer ? 0x0020 : 0));
-            glyf.u16(c.glif + 1);
+            u16(0x0002 | (paraules ? 0x0001 : 0) | (i < darrer ? 0x0020 : 0));
+            u16(c.glif + 1);
             if (paraules) {
-                glyf.u16(x);
-                glyf.u16(y);
+                u16(x);
+                u16(y);
             } else {
-                glyf.u8(unsigned(x));
-                glyf.u8(unsigned(y));
+                *o++ = static_cast<unsigned char>(x);
+                *o++ = static_cast<unsigned char>(y);
             }
         }
+        glyf.b.resize(size_t(reinterpret_cast<char*>(o) - glyf.b.data()));
         return r;
     }
 };

@@ -32,8 +32,11 @@ void Contorns(const GlyphOutline::Shape& forma, double sx, double sy, QPointF d,
               size_t& usats, int& punts, std::vector<std::array<int, 4>>* rectangles = nullptr)
 {
     sx /= forma.subunits, sy /= forma.subunits;
-    const auto X = [&](std::int16_t x) { return int(std::floor(x * sx + d.x() + 0.5)); };
-    const auto Y = [&](std::int16_t y) { return int(std::floor(d.y() - y * sy + 0.5)); };
+    // To the nearest unit; a cast rounds toward zero, and what a glyph holds is mostly right
+    // of and above its origin.
+    const auto arrodoneix = [](double v) { return v >= 0 ? int(v + 0.5) : int(std::floor(v + 0.5)); };
+    const auto X = [&](std::int16_t x) { return arrodoneix(x * sx + d.x()); };
+    const auto Y = [&](std::int16_t y) { return arrodoneix(d.y() - y * sy); };
     const std::int16_t* xy = forma.xy.data();
     std::uint32_t inici = 0;
     for (const std::uint32_t fi : forma.ends) {
