@@ -223,7 +223,8 @@ public:
     QByteArray contentTypesXml() const;
     const std::vector<std::pair<QString, QByteArray>>& mediaFiles() const { return files_; }
     // After documentXml: the fonts of the pictures written as characters, and their table.
-    void fontFiles(std::vector<std::pair<QString, QByteArray>>& entries);
+    void fontFiles(std::vector<std::pair<QString, QByteArray>>& entries,
+                   std::vector<std::pair<QString, std::vector<QByteArray>>>& inPieces);
 
 private:
     void story(const Story& s, bool body);
@@ -883,9 +884,10 @@ QByteArray Writer::contentTypesXml() const {
     return out;
 }
 
-void Writer::fontFiles(std::vector<std::pair<QString, QByteArray>>& entries) {
+void Writer::fontFiles(std::vector<std::pair<QString, QByteArray>>& entries,
+                       std::vector<std::pair<QString, std::vector<QByteArray>>>& inPieces) {
     if (glyphs_.Buit()) return;
-    const std::vector<FontsDePictures::Font> fonts = glyphs_.Fonts();
+    std::vector<FontsDePictures::Font> fonts = glyphs_.Fonts();
     QByteArray table, rels;
     QXmlStreamWriter t(&table), r(&rels);
     const QString ns = QStringLiteral("http://schemas.openxmlformats.org/package/2006/relationships");
@@ -897,7 +899,7 @@ void Writer::fontFiles(std::vector<std::pair<QString, QByteArray>>& entries) {
     r.writeDefaultNamespace(ns);
     r.writeStartElement(ns, QStringLiteral("Relationships"));
     int n = 0;
-    for (const FontsDePictures::Font& f : fonts) {
+    for (FontsDePictures::Font& f : fonts) {
         const QString id = QStringLiteral("rIdFont%1").arg(++n);
         const QString part = QStringLiteral("fonts/font%1.odttf").arg(n);
         t.writeStartElement(W, QStringLiteral("font"));
@@ -916,7 +918,7 @@ void Writer::fontFiles(std::vector<std::pair<QString, QByteArray>>& entries) {
         r.writeAttribute(QStringLiteral("Id"), id);
         r.writeAttribute(QStringLiteral("Type"), QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships/font"));
         r.writeAttribute(QStringLiteral("Target"), part);
-        entries.emplace_back(QStringLiteral("word/") + part, f.ofuscada);
+        inPieces.emplace_back(QStringLiteral("word/") + part, std::move(f.ofuscada));
     }
     t.writeEndElement();
     t.writeEndDocument();
@@ -937,6 +939,7 @@ QByteArray packageRels() {
 // Builds the zip in memory (a save must not leave a partial file) and hands it to `sink`
 // piece by piece: a big merge's package is never copied whole once more.
 void zipEntries(std::vector<std::pair<QString, QByteArray>>& entries,
+                std::vector<std::pair<QString, std::vector<QByteArray>>>& inPieces,
                 const std::function<bool(const char*, qint64)>& sink) {
     zip_error_t err;
     zip_error_init(&err);
@@ -948,8 +951,7 @@ void zipEntries(std::vector<std::pair<QString, QByteArray>>& entries,
         throw WordError(QStringLiteral("The document cannot be packed: %1").arg(QString::fromUtf8(zip_error_strerror(&err))));
     }
     zip_source_keep(src);
-    for (const auto& [name, data] : entries) {
-        zip_source_t* s = zip_source_buffer(za, data.constData(), static_cast<zip_uint64_t>(data.size()), 0);
+    auto add = [&](const QString& name, zip_source_t* s) {
         const zip_int64_t index = s ? zip_file_add(za, name.toUtf8().constData(), s, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
         if (index < 0 && s) zip_source_free(s);   // once added, the archive owns it
         // The fastest deflate: a sheet's body repeats the same markup label after label;
@@ -966,6 +968,15 @@ void zipEntries(std::vector<std::pair<QString, QByteArray>>& entries,
             zip_source_free(src);
             throw WordError(QStringLiteral("The document cannot be packed: %1").arg(m));
         }
+    };
+    for (const auto& [name, data] : entries)
+        add(name, zip_source_buffer(za, data.constData(), static_cast<zip_uint64_t>(data.size()), 0));
+    // Parts made in pieces (a merge's fonts) go in as they are, never put together first.
+    for (const auto& [name, pieces] : inPieces) {
+        std::vector<zip_buffer_fragment_t> f;
+        for (const QByteArray& p : pieces)
+            if (!p.isEmpty()) f.push_back({reinterpret_cast<zip_uint8_t*>(const_cast<char*>(p.constData())), zip_uint64_t(p.size())});
+        add(name, zip_source_buffer_fragment(za, f.data(), f.size(), 0));
     }
     if (zip_close(za) < 0) {
         const QString m = QString::fromUtf8(zip_strerror(za));
@@ -977,6 +988,8 @@ void zipEntries(std::vector<std::pair<QString, QByteArray>>& entries,
     // that a big merge never holds its body's markup, the archive and the file at once.
     entries.clear();
     entries.shrink_to_fit();
+    inPieces.clear();
+    inPieces.shrink_to_fit();
     bool ok = false;
     if (zip_source_open(src) == 0) {
         zip_stat_t st;
@@ -1019,8 +1032,9 @@ void Document::pack(const std::function<bool(const char*, qint64)>& sink) const 
     entries.emplace_back(QStringLiteral("word/styles.xml"), w.stylesXml());
     entries.emplace_back(QStringLiteral("word/settings.xml"), w.settingsXml());
     for (const auto& f : w.mediaFiles()) entries.push_back(f);
-    w.fontFiles(entries);
-    zipEntries(entries, sink);
+    std::vector<std::pair<QString, std::vector<QByteArray>>> inPieces;
+    w.fontFiles(entries, inPieces);
+    zipEntries(entries, inPieces, sink);
 }
 
 void Document::saveAs(const QString& path) {

@@ -77,15 +77,16 @@ struct Resum {
 // bytes: a merge's font grows to tens of megabytes, and one buffer doubling its way there
 // would copy it, and touch fresh memory, several times over.
 struct Trossos {
-    static constexpr size_t kTros = size_t(1) << 20;
-    std::vector<std::string> t;
+    static constexpr qsizetype kTros = qsizetype(1) << 20;
+    std::vector<QByteArray> t;
     size_t mida = 0;
     void afegeix(const std::string& s) {
-        if (t.empty() || t.back().size() + s.size() > t.back().capacity()) {
+        const auto n = qsizetype(s.size());
+        if (t.empty() || t.back().size() + n > t.back().capacity()) {
             t.emplace_back();
-            t.back().reserve(std::max(kTros, s.size()));
+            t.back().reserve(std::max(kTros, n));
         }
-        t.back() += s;
+        t.back().append(s.data(), n);
         mida += s.size();
     }
 };
@@ -358,6 +359,12 @@ QByteArray FontTrueType(const DescripcioFont& d) {
 }
 
 QByteArray ConstructorFont::Font() {
+    QByteArray ttf;
+    for (QByteArray& t : FontEnTrossos()) ttf += t;
+    return ttf;
+}
+
+std::vector<QByteArray> ConstructorFont::FontEnTrossos() {
     Dades& d = *d_;
     Glifs& g = d.g;
     std::string cmap = taulaCmap(d.caracters, d.avancos.size());
@@ -455,36 +462,40 @@ QByteArray ConstructorFont::Font() {
     Sortida font;
     font.u32(0x00010000), font.u16(n), font.u16(16 << exponent), font.u16(exponent);
     font.u16(16 * n - (16 << exponent));
-    quint32 posicio = quint32(12 + 16 * n), posicioHead = 0;
+    quint32 posicio = quint32(12 + 16 * n), sumaTotal = 0;
+    std::string* capcalera = nullptr;
     for (auto& [tag, dades] : taules) {
         quint32 mida, suma = 0;
         if (tag == etiqueta("glyf")) {
             mida = quint32(g.taula.mida);   // glyphs are padded: a multiple of four already
-            for (const std::string& t : g.taula.t) suma += sumaTaula(t);
+            for (const QByteArray& t : g.taula.t) suma += sumaTaula(t);
         } else {
             mida = quint32(dades.size());
             dades.append((4 - mida % 4) % 4, '\0');
             suma = sumaTaula(dades);
         }
-        if (tag == etiqueta("head")) posicioHead = posicio;
+        if (tag == etiqueta("head")) capcalera = &dades;
         font.u32(tag), font.u32(suma), font.u32(posicio), font.u32(mida);
         posicio += (mida + 3) / 4 * 4;
+        sumaTotal += suma;
     }
-    QByteArray ttf(qsizetype(posicio), Qt::Uninitialized);
-    char* p = std::copy(font.b.begin(), font.b.end(), ttf.data());
-    for (const auto& [tag, dades] : taules) {
-        if (tag != etiqueta("glyf")) {
-            p = std::copy(dades.begin(), dades.end(), p);
+    // Every part is whole words: the file's sum is the directory's and the tables'.
+    const quint32 ajust = 0xB1B0AFBAu - (sumaTotal + sumaTaula(font.b));
+    for (int i = 0; i < 4; ++i) (*capcalera)[size_t(8 + i)] = char(ajust >> (24 - 8 * i));
+    // The pieces: the directory and the tables before 'glyf', its pieces, the tables after.
+    std::vector<QByteArray> trossos(1, QByteArray::fromStdString(font.b));
+    bool despres = false;
+    for (auto& [tag, dades] : taules) {
+        if (tag == etiqueta("glyf")) {
+            for (QByteArray& t : g.taula.t) trossos.push_back(std::move(t));
+            g.taula.t.clear();
+            trossos.emplace_back();
+            despres = true;
             continue;
         }
-        for (std::string& t : g.taula.t) {
-            p = std::copy(t.begin(), t.end(), p);
-            std::string().swap(t);   // given back as soon as copied
-        }
+        (despres ? trossos.back() : trossos.front()).append(dades.data(), qsizetype(dades.size()));
     }
-    const quint32 ajust = 0xB1B0AFBAu - sumaTaula(ttf);
-    for (int i = 0; i < 4; ++i) ttf[posicioHead + 8 + i] = char(ajust >> (24 - 8 * i));
-    return ttf;
+    return trossos;
 }
 
 QByteArray FontOfuscada(QByteArray ttf, const QUuid& clau) {

@@ -59,6 +59,8 @@ public:
     void Mapa(char16_t codi, int glif);
     int NombreGlifs() const;
     QByteArray Font();   // once: the glyphs go into the file
+    // The same in pieces (the first at least 32 bytes long), without putting them together.
+    std::vector<QByteArray> FontEnTrossos();
 
 private:
     struct Dades;

@@ -213,7 +213,9 @@ std::vector<FontsDePictures::Font> FontsDePictures::Fonts()
     for (Grup& g : grups_)
         for (FontEnCurs& f : g.fonts) {
             const QUuid clau = QUuid::createUuid();
-            out.push_back({f.familia, clau, FontOfuscada(f.constructor.Font(), clau)});
+            std::vector<QByteArray> trossos = f.constructor.FontEnTrossos();
+            trossos.front() = FontOfuscada(std::move(trossos.front()), clau);
+            out.push_back({f.familia, clau, std::move(trossos)});
         }
     return out;
 }

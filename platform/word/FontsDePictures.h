@@ -36,7 +36,7 @@ public:
     struct Font {
         QString familia;
         QUuid clau;
-        QByteArray ofuscada;   // as the package keeps it
+        std::vector<QByteArray> ofuscada;   // as the package keeps it, in pieces
     };
     std::vector<Font> Fonts();   // once, after the last picture
     bool Buit() const { return grups_.empty(); }
