@@ -140,27 +140,12 @@ QString EscriuFont(int registres, bool xlsx)
 }
 
 using Opcions = proves::OpcionsCodis;
+using proves::Marcador;
 
 void Prepara()
 {
     App();
-    EtiquetaCatalogo e;
-    e.Codigo = 804;
-    e.Ancho = 6.35f; e.Alto = 3.39f;
-    e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
-    e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
-    e.Filas = 8; e.Columnas = 3;
-    proves::CatalegDe({e});
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
-}
-
-void Marcador(Document& d, const QString& alt)
-{
-    Range r = d.content();
-    r.collapse(Collapse::End);
-    InlinePicture p = InlinePicture::fromImage(QImage(40, 12, QImage::Format_RGB32));
-    p.setAlternativeText(alt);
-    r.insertPicture(p);
+    proves::CatalegA4De24();
 }
 
 // The label's design: a text, the three fields on a line, and the code on the next.

@@ -58,14 +58,7 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     Document::create()->saveAs(programa.filePath("documents_base/Blanc.docx"));
     CarpetaDades = dades.path() + u'/';
     qputenv("XDG_DATA_HOME", dades.filePath("xdg").toUtf8());
-    EtiquetaCatalogo e;
-    e.Codigo = 804;
-    e.Ancho = 6.35f; e.Alto = 3.39f;
-    e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
-    e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
-    e.Filas = 8; e.Columnas = 3;
-    proves::CatalegDe({e});
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    proves::CatalegA4De24();
 
     // The design as the user makes it: text, two fields, and the barcode dialog's picture.
     kovel::docframe::MarcDocument marc;

@@ -44,14 +44,7 @@ struct Opcions : OpcionsGeneracio {
 
 void Prepara()
 {
-    EtiquetaCatalogo e;
-    e.Codigo = 804;
-    e.Ancho = 6.35f; e.Alto = 3.39f;
-    e.MargenIzquierdo = 0.721f; e.MargenSuperior = 1.29f;
-    e.PasoHorizontal = 6.604f; e.PasoVertical = 3.39f;
-    e.Filas = 8; e.Columnas = 3;
-    proves::CatalegDe({e});
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    proves::CatalegA4De24();
 }
 
 // A label's design as the design frame leaves it: one label's page with insets as margins

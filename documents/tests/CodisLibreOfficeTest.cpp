@@ -32,15 +32,7 @@ using namespace kovel::word;
 namespace {
 
 using Opcions = proves::OpcionsCodis;
-
-void Marcador(Document& d, const QString& alt)
-{
-    Range r = d.content();
-    r.collapse(Collapse::End);
-    InlinePicture p = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
-    p.setAlternativeText(alt);
-    r.insertPicture(p);
-}
+using proves::Marcador;
 
 QImage Pagina(const QString& pdf, int dpi, const QString& prefix)
 {

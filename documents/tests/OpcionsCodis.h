@@ -5,6 +5,8 @@
 #include "documents/OpcionsGeneracio.h"
 #include "platform/word/Document.h"
 
+#include <QImage>
+
 namespace proves {
 
 struct OpcionsCodis : generar_doc::OpcionsGeneracio {
@@ -25,5 +27,16 @@ struct OpcionsCodis : generar_doc::OpcionsGeneracio {
     QString carpetaPrograma() const override { return dades + QStringLiteral("program"); }
     QString carpetaDades() const override { return dades; }
 };
+
+// A code's placeholder at the end of a design: a small picture whose alternative text names
+// the code ("TOLV_barres_1_A", "TOLV_qr_1_0"), as the dialogs leave it.
+inline void Marcador(kovel::word::Document& d, const QString& alt)
+{
+    kovel::word::Range r = d.content();
+    r.collapse(kovel::word::Collapse::End);
+    kovel::word::InlinePicture p = kovel::word::InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    p.setAlternativeText(alt);
+    r.insertPicture(p);
+}
 
 } // namespace proves
