@@ -252,6 +252,12 @@ bool CarregarLiteralsDe(const QString& path, QString& message)
     return true;
 }
 
+QString TextPrograma(const char* key, const QString& perDefecte)
+{
+    const QString t = CercarLiteral(QString::fromLatin1(key));
+    return t.isEmpty() ? perDefecte : t;
+}
+
 QString CercarLiteral(const QString& key)
 {
     // The key's comparison form in a local buffer: a look-up allocates nothing but its result.

@@ -30,6 +30,8 @@ bool CarregarLiterals(QString& message);
 bool CarregarLiteralsDe(const QString& path, QString& message);
 
 QString CercarLiteral(const QString& key);
+// A text of the program's own: the literal of `key` when the file has it, else `perDefecte`.
+QString TextPrograma(const char* key, const QString& perDefecte);
 
 // Text of literal `number` with "%1", "%2"... filled by the arguments (a null QVariant
 // gives the empty text) and "\n" turned into a carriage return.

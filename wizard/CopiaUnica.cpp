@@ -9,15 +9,7 @@
 
 namespace ModTolvWiz {
 
-namespace {
-
-QString Text(const char* clau, const QString& perDefecte)
-{
-    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
-    return t.isEmpty() ? perDefecte : t;
-}
-
-} // namespace
+using ModTraduccion::TextPrograma;
 
 QString CopiaUnica::CarpetaBloqueig() { return kovel::paths::appDataDir() + QStringLiteral("/kovel-videvoviv"); }
 
@@ -32,7 +24,7 @@ std::optional<int> CopiaUnica::Pren(AccioLinia accio, int esperaImpressioMs)
     const QLockFile::LockError error = bloqueig_->error();
     bloqueig_.reset();
     if (error != QLockFile::LockFailedError) {
-        Mensaje_Error(Text("CopiaUnica.CarpetaNoEscrivible",
+        Mensaje_Error(TextPrograma("CopiaUnica.CarpetaNoEscrivible",
                            QStringLiteral("The lock file \"%1\" cannot be made: the folder cannot be written. "
                                           "The program cannot make sure it runs alone, and ends."))
                           .arg(nom));
@@ -40,7 +32,7 @@ std::optional<int> CopiaUnica::Pren(AccioLinia accio, int esperaImpressioMs)
     }
     if (!impressio)
         return 0; // the copy that shows the window is the other one
-    Mensaje_Error(Text("CopiaUnica.ImpressioOcupada",
+    Mensaje_Error(TextPrograma("CopiaUnica.ImpressioOcupada",
                        QStringLiteral("Another print run has kept the working files busy for %1 seconds; "
                                       "this run ends without writing its label document."))
                       .arg(esperaImpressioMs / 1000));

@@ -28,12 +28,7 @@ using kovel::basic::Val;
 
 namespace {
 
-// A text of the program's own, from the literals file when it has the key.
-QString Text(const char* clau, const QString& perDefecte)
-{
-    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
-    return t.isEmpty() ? perDefecte : t;
-}
+using ModTraduccion::TextPrograma;
 
 Avis AvisLiteral(int numero)
 {
@@ -597,8 +592,8 @@ bool EstatAssistent::validaOrigen(Avis& avis)
         const int index = excel ? LstHojasIndex : LstTablasIndex;
         const QString fitxer = font_ ? font_->fitxer() : QString();
         if (index < 0) {
-            avis = excel ? Avis{0, Text("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
-                         : Avis{0, Text("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
+            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
+                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
             if (excel ? !LstHojas.isEmpty() : !LstTablas.isEmpty())
                 avis = AvisLiteral(6012);
             return false;
@@ -617,8 +612,8 @@ bool EstatAssistent::validaOrigen(Avis& avis)
             return false;
         }
         if (buida) {
-            avis.text = excel ? Text("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet %1 holds no rows.")).arg(LstHojas[index])
-                              : Text("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query %1 holds no records.")).arg(LstTablas[index]);
+            avis.text = excel ? TextPrograma("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet %1 holds no rows.")).arg(LstHojas[index])
+                              : TextPrograma("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query %1 holds no records.")).arg(LstTablas[index]);
             return false;
         }
     }
@@ -644,7 +639,7 @@ bool EstatAssistent::validaFinal(Avis& avis)
         return false;
     }
     if (esExcel() && !RangFilesValid(txtFila_inicial, txtFila_final, UltimaFilaHoja)) {
-        avis.text = Text("FrmTolvWiz.FilesNoValides",
+        avis.text = TextPrograma("FrmTolvWiz.FilesNoValides",
                          QStringLiteral("Please give the rows to print: a first row of 1 or more, and a last row not "
                                         "before it and not after %1, the last row of the worksheet."))
                         .arg(UltimaFilaHoja);

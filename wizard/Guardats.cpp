@@ -26,11 +26,7 @@ using Numeracio = QList<QPair<EtiquetaCodi, EtiquetaCodi>>;
 
 namespace {
 
-QString Text(const char* clau, const QString& perDefecte)
-{
-    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
-    return t.isEmpty() ? perDefecte : t;
-}
+using ModTraduccion::TextPrograma;
 
 // A stored choice or a row box: its leading number, to the nearest whole number.
 std::int32_t Enter(const QString& text)
@@ -285,7 +281,7 @@ bool Guardats::cmdGuardar_Click()
     if (!m.Carrega(error)) {
         // Never written over: the user's designs are in it. Set aside, a new store starts.
         ModTolvWiz::Mensaje_Error(error);
-        if (!ModTolvWiz::Pregunta_SiNo(Text("FrmTolvWiz.ApartaGuardats",
+        if (!ModTolvWiz::Pregunta_SiNo(TextPrograma("FrmTolvWiz.ApartaGuardats",
                                             QStringLiteral("Set the damaged file aside, keeping it beside the new one, "
                                                            "and save this design in a new file of saved designs?"))))
             return false;

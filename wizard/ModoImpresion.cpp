@@ -19,12 +19,7 @@ namespace ModTolvWiz {
 
 namespace {
 
-// A text of the program's own, from the literals file when it has the key.
-QString Text(const char* clau, const QString& perDefecte)
-{
-    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
-    return t.isEmpty() ? perDefecte : t;
-}
+using ModTraduccion::TextPrograma;
 
 // The wizard window of this mode is created but never shown: its options stand here.
 class OpcionsImpressio : public generar_doc::OpcionsGeneracio {
@@ -73,13 +68,13 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     // Neither case has an end in the old rules (the zero fill of 0 never stops, an unknown
     // number reaches past the catalogue): both end here with a message.
     if (comanda.numeroEtiqueta <= 0) {
-        Mensaje_Error(Text("ModoImpresion.EtiquetaNoValida",
+        Mensaje_Error(TextPrograma("ModoImpresion.EtiquetaNoValida",
                            QStringLiteral("The print mode needs a label number above 0: \"%1\"."))
                           .arg(linia));
         return 2;
     }
     if (comanda.carpeta.isEmpty()) {
-        Mensaje_Error(Text("ModoImpresion.SenseCarpeta",
+        Mensaje_Error(TextPrograma("ModoImpresion.SenseCarpeta",
                            QStringLiteral("The print mode needs a folder after the label number, as in /PV%1 out."))
                           .arg(comanda.numeroEtiqueta));
         return 2;
@@ -88,7 +83,7 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     while (index < NumEtiquetas && Etiquetas.at(index).Codigo != comanda.numeroEtiqueta)
         ++index;
     if (index >= NumEtiquetas) {
-        Mensaje_Error(Text("ModoImpresion.EtiquetaDesconeguda",
+        Mensaje_Error(TextPrograma("ModoImpresion.EtiquetaDesconeguda",
                            QStringLiteral("The label %1 is not in the catalogue."))
                           .arg(comanda.numeroEtiqueta));
         return 2;
@@ -101,21 +96,21 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     // text reached here with replacement characters: used as it stands it would be a
     // differently named folder.
     if (carpeta.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(carpeta)) != carpeta) {
-        Mensaje_Error(Text("ModoImpresion.NomCarpetaNoValid",
+        Mensaje_Error(TextPrograma("ModoImpresion.NomCarpetaNoValid",
                            QStringLiteral("The folder name \"%1\" is not valid text in this system's encoding; "
                                           "rename the folder or give another one."))
                           .arg(carpeta));
         return 3;
     }
     if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {
-        Mensaje_Error(Text("ModoImpresion.CarpetaNoValida",
+        Mensaje_Error(TextPrograma("ModoImpresion.CarpetaNoValida",
                            QStringLiteral("The folder \"%1\" cannot be created."))
                           .arg(carpeta));
         return 3;
     }
     const QString cami = NomFitxerImpressio(carpeta, comanda.numeroEtiqueta, comanda.horitzontal());
     const auto noDesat = [&](const QString& motiu) {
-        Mensaje_Error(Text("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
+        Mensaje_Error(TextPrograma("ModoImpresion.NoDesat", QStringLiteral("The label document \"%1\" was not written: %2"))
                           .arg(cami, motiu));
         return 4;
     };
@@ -127,7 +122,7 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         OpcionsImpressio opcions(comanda.horitzontal(), disseny.get());
         std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(std::int16_t(index), opcions);
         if (!doc) {
-            Mensaje_Error(Text("ModoImpresion.NoGenerat", QStringLiteral("The label document was not made.")));
+            Mensaje_Error(TextPrograma("ModoImpresion.NoGenerat", QStringLiteral("The label document was not made.")));
             return 4;
         }
         // As the output document's own save: the message of a document that cannot be

@@ -44,11 +44,7 @@ using kovel::ui::Tw;
 
 namespace {
 
-QString Text(const char* clau, const QString& perDefecte)
-{
-    const QString t = ModTraduccion::CercarLiteral(QString::fromLatin1(clau));
-    return t.isEmpty() ? perDefecte : t;
-}
+using ModTraduccion::TextPrograma;
 
 template <typename T>
 T* Element(QWidget* parent, const char* name, int index, const QRect& r)
@@ -176,12 +172,12 @@ void FrmTolvWiz::construeixDisseny()
         dsoFraWord->setFocus();
     });
     btn_barres = Control<BotoImatge>(p, "btn_barres", Tw(8200, 1600, 1450, 400));
-    btn_barres->setText(Text("FrmTolvWiz.btn_barres", QStringLiteral("Barcode...")));
+    btn_barres->setText(TextPrograma("FrmTolvWiz.btn_barres", QStringLiteral("Barcode...")));
     btn_qr = Control<BotoImatge>(p, "btn_qr", Tw(9750, 1600, 1450, 400));
-    btn_qr->setText(Text("FrmTolvWiz.btn_qr", QStringLiteral("QR code...")));
+    btn_qr->setText(TextPrograma("FrmTolvWiz.btn_qr", QStringLiteral("QR code...")));
     // The details of the chosen format, beside its orientation on the format panel.
     cmd_tipo_informacion = Control<BotoImatge>(panels_[2], "cmd_tipo_informacion", Tw(9000, 3600, 2300, 360));
-    cmd_tipo_informacion->setText(Text("FrmTolvWiz.cmd_tipo_informacion", QStringLiteral("Label details...")));
+    cmd_tipo_informacion->setText(TextPrograma("FrmTolvWiz.cmd_tipo_informacion", QStringLiteral("Label details...")));
     connect(btn_barres, &QAbstractButton::clicked, this, [this] { btn_barres_Click(); });
     connect(btn_qr, &QAbstractButton::clicked, this, [this] { btn_qr_Click(); });
     connect(cmd_tipo_informacion, &QAbstractButton::clicked, this, [this] { cmd_tipo_informacion_Click(); });
@@ -362,7 +358,7 @@ bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
 {
     if (modDsoFraWord::ObreDocument(cami, true))
         return true;
-    ModTolvWiz::Mensaje_Error(Text("FrmTolvWiz.DissenyIllegible",
+    ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
                                    QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
                                   .arg(cami));
     bool prepared = true;
