@@ -121,7 +121,7 @@ std::optional<FontsDePictures::Caracter> FontsDePictures::Afegeix(const GlyphOut
     if (!(g.size.width() > 0) || !(g.size.height() > 0) || cx.value <= 0 || cy.value <= 0 || g.pieces.empty())
         return std::nullopt;
     // A value repeated on many labels is one outline, shared by its pictures.
-    const QString clauFet = QStringLiteral("%1/%2/%3").arg(quintptr(&g)).arg(cx.value).arg(cy.value);
+    const Fet clauFet{quintptr(&g), cx.value, cy.value};
     if (auto it = fets_.constFind(clauFet); it != fets_.cend()) return *it;
 
     int classe = 0, W = 0, H = 0;

@@ -59,7 +59,14 @@ private:
         std::vector<FontEnCurs> fonts;
     };
     std::vector<Grup> grups_;
-    QHash<QString, Caracter> fets_;
+    // A picture's character, by its outline and shown size.
+    struct Fet {
+        quintptr glif;
+        qint64 cx, cy;
+        bool operator==(const Fet&) const = default;
+        friend size_t qHash(const Fet& f, size_t seed = 0) { return qHashMulti(seed, f.glif, f.cx, f.cy); }
+    };
+    QHash<Fet, Caracter> fets_;
     QString prefix_;
     int nombreFonts_ = 0;
     GlifFont treball_;   // a picture's glyph while it is made
