@@ -25,16 +25,16 @@ std::optional<int> CopiaUnica::Pren(AccioLinia accio, int esperaImpressioMs)
     bloqueig_.reset();
     if (error != QLockFile::LockFailedError) {
         Mensaje_Error(TextPrograma("CopiaUnica.CarpetaNoEscrivible",
-                           QStringLiteral("The lock file \"%1\" cannot be made: the folder cannot be written. "
-                                          "The program cannot make sure it runs alone, and ends."))
+                                   QStringLiteral("The lock file \"%1\" cannot be made: the folder cannot be written. "
+                                                  "The program cannot make sure it runs alone, and ends."))
                           .arg(nom));
         return EstatBloquejat;
     }
     if (!impressio)
         return 0; // the copy that shows the window is the other one
     Mensaje_Error(TextPrograma("CopiaUnica.ImpressioOcupada",
-                       QStringLiteral("Another print run has kept the working files busy for %1 seconds; "
-                                      "this run ends without writing its label document."))
+                               QStringLiteral("Another print run has kept the working files busy for %1 seconds; "
+                                              "this run ends without writing its label document."))
                       .arg(esperaImpressioMs / 1000));
     return EstatBloquejat;
 }

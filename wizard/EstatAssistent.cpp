@@ -640,8 +640,8 @@ bool EstatAssistent::validaFinal(Avis& avis)
     }
     if (esExcel() && !RangFilesValid(txtFila_inicial, txtFila_final, UltimaFilaHoja)) {
         avis.text = TextPrograma("FrmTolvWiz.FilesNoValides",
-                         QStringLiteral("Please give the rows to print: a first row of 1 or more, and a last row not "
-                                        "before it and not after %1, the last row of the worksheet."))
+                                 QStringLiteral("Please give the rows to print: a first row of 1 or more, and a last row not "
+                                                "before it and not after %1, the last row of the worksheet."))
                         .arg(UltimaFilaHoja);
         return false;
     }

@@ -282,8 +282,8 @@ bool Guardats::cmdGuardar_Click()
         // Never written over: the user's designs are in it. Set aside, a new store starts.
         ModTolvWiz::Mensaje_Error(error);
         if (!ModTolvWiz::Pregunta_SiNo(TextPrograma("FrmTolvWiz.ApartaGuardats",
-                                            QStringLiteral("Set the damaged file aside, keeping it beside the new one, "
-                                                           "and save this design in a new file of saved designs?"))))
+                                                    QStringLiteral("Set the damaged file aside, keeping it beside the new one, "
+                                                                   "and save this design in a new file of saved designs?"))))
             return false;
         QString apartat;
         if (!m.ApartaDanyat(apartat, error)) {

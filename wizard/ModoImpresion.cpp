@@ -69,13 +69,13 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     // number reaches past the catalogue): both end here with a message.
     if (comanda.numeroEtiqueta <= 0) {
         Mensaje_Error(TextPrograma("ModoImpresion.EtiquetaNoValida",
-                           QStringLiteral("The print mode needs a label number above 0: \"%1\"."))
+                                   QStringLiteral("The print mode needs a label number above 0: \"%1\"."))
                           .arg(linia));
         return 2;
     }
     if (comanda.carpeta.isEmpty()) {
         Mensaje_Error(TextPrograma("ModoImpresion.SenseCarpeta",
-                           QStringLiteral("The print mode needs a folder after the label number, as in /PV%1 out."))
+                                   QStringLiteral("The print mode needs a folder after the label number, as in /PV%1 out."))
                           .arg(comanda.numeroEtiqueta));
         return 2;
     }
@@ -84,7 +84,7 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         ++index;
     if (index >= NumEtiquetas) {
         Mensaje_Error(TextPrograma("ModoImpresion.EtiquetaDesconeguda",
-                           QStringLiteral("The label %1 is not in the catalogue."))
+                                   QStringLiteral("The label %1 is not in the catalogue."))
                           .arg(comanda.numeroEtiqueta));
         return 2;
     }
@@ -97,14 +97,14 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     // differently named folder.
     if (carpeta.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(carpeta)) != carpeta) {
         Mensaje_Error(TextPrograma("ModoImpresion.NomCarpetaNoValid",
-                           QStringLiteral("The folder name \"%1\" is not valid text in this system's encoding; "
-                                          "rename the folder or give another one."))
+                                   QStringLiteral("The folder name \"%1\" is not valid text in this system's encoding; "
+                                                  "rename the folder or give another one."))
                           .arg(carpeta));
         return 3;
     }
     if (!QDir().mkpath(carpeta) || !QFileInfo(carpeta).isDir()) {
         Mensaje_Error(TextPrograma("ModoImpresion.CarpetaNoValida",
-                           QStringLiteral("The folder \"%1\" cannot be created."))
+                                   QStringLiteral("The folder \"%1\" cannot be created."))
                           .arg(carpeta));
         return 3;
     }

@@ -359,7 +359,7 @@ bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
     if (modDsoFraWord::ObreDocument(cami, true))
         return true;
     ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
-                                   QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
+                                           QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
                                   .arg(cami));
     bool prepared = true;
     const int idx = ModTolvWiz::FormatSeleccionat();
