@@ -429,9 +429,9 @@ std::vector<RegistreGuardat> Magatzem::ambNou(const RegistreGuardat& r) const
     return nous;
 }
 
-bool Magatzem::cap(const std::vector<RegistreGuardat>& registres, QString& error) const
+bool Magatzem::cap(qsizetype mida, QString& error) const
 {
-    if (CodificaRegistres(registres).size() <= MidaMaximaFitxer)
+    if (mida <= MidaMaximaFitxer)
         return true;
     error = QStringLiteral("The saved designs file \"%1\" cannot hold another design: it would grow past %2 MB, and "
                            "then none of its designs could be opened. Delete older designs to make room for new ones.")
@@ -446,7 +446,7 @@ bool Magatzem::CapDisseny(const QString& nom, const DadesDisseny& dades, QString
     if (dades.Caselles)
         r.Caselles = dades.Caselles(carpetaNova());
     r.NumCaselles = std::int32_t(r.Caselles.size());
-    return cap(ambNou(r), error);
+    return cap(CodificaRegistres(ambNou(r)).size(), error);
 }
 
 namespace {
@@ -520,17 +520,17 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
         return false;
     }
     r.NumCaselles = std::int32_t(r.Caselles.size());
-    const std::vector<RegistreGuardat> nous = ambNou(r);
+    const QByteArray disc = CodificaRegistres(ambNou(r));
     // The store is the program's own: what an earlier version's writer left when it was
     // killed goes too (this writer's own orphans go with every write).
     kovel::files::EsborraTemporalsOrfes(ruta, kEdatOrfe);
     // Checked again on what the documents' save recorded.
-    if (!cap(nous, error) || !escriu_(ruta, CodificaRegistres(nous), error)) {
+    if (!cap(disc.size(), error) || !escriu_(ruta, disc, error)) {
         desfes();
         return false;
     }
     // The check value overwrote the header's bytes 4 to 7 on disk; keep memory the same.
-    registres_ = LlegeixRegistres(CodificaRegistres(nous), ruta).registres;
+    registres_ = LlegeixRegistres(disc, ruta).registres;
     visibles_.clear();
     for (std::size_t i = 1; i < registres_.size(); ++i)
         if (delPrograma(registres_[i]))

@@ -146,7 +146,7 @@ private:
     QString carpetaNova() const;
     RegistreGuardat nouRegistre(const QString& nom, const DadesDisseny& dades) const;
     std::vector<RegistreGuardat> ambNou(const RegistreGuardat& r) const;
-    bool cap(const std::vector<RegistreGuardat>& registres, QString& error) const;
+    bool cap(qsizetype midaFitxer, QString& error) const;
 
     QString carpetaDades_;
     char lletra_;

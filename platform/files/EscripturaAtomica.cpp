@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <QHash>
+#include <QSet>
 
 #include <atomic>
 #include <cerrno>
@@ -130,6 +131,40 @@ qint64 ara()
     return nanos(t);
 }
 
+// What this process's writes share: when each folder was last swept, and the temporaries
+// being written now. A sweep never opens this process's own temporaries: where locks are
+// emulated by record locks (NFS), closing any descriptor of a file drops the process's lock.
+struct Compartit {
+    std::mutex mutex;
+    QHash<QString, qint64> escombrades; // folder: when this process last swept it
+    QSet<QByteArray> temporals;         // absolute paths
+};
+
+Compartit& compartit()
+{
+    static Compartit c;
+    return c;
+}
+
+QByteArray absolut(const QString& path) { return QFile::encodeName(QFileInfo(path).absoluteFilePath()); }
+
+bool esPropi(const QByteArray& cami)
+{
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    return c.temporals.contains(cami);
+}
+
+void marcaPropi(const QString& temporal, bool viu)
+{
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    if (viu)
+        c.temporals.insert(absolut(temporal));
+    else
+        c.temporals.remove(absolut(temporal));
+}
+
 // Removes the temporary at `cami` when it is an orphan: a regular file of this user, last
 // written before `abansDe` (ns), on which nobody holds a lock. The lock is taken before the
 // file is removed and held meanwhile, so a writer that only now gets to lock its new
@@ -171,7 +206,7 @@ int escombra(const QString& path, qint64 abansDe, Accepta esTemporal)
     int esborrats = 0;
     while (const dirent* e = ::readdir(dir))
         if ((e->d_type == DT_REG || e->d_type == DT_UNKNOWN) && esTemporal(QFile::decodeName(e->d_name))
-            && esborraSiOrfe(carpeta + e->d_name, abansDe))
+            && !esPropi(carpeta + e->d_name) && esborraSiOrfe(carpeta + e->d_name, abansDe))
             ++esborrats;
     ::closedir(dir);
     return esborrats;
@@ -187,16 +222,15 @@ int escombraCarpeta(const QString& path, qint64 abansDe)
 // Whether this process should sweep the folder of `path` now; notes that it does.
 bool tocaEscombrar(const QString& path, qint64 ara)
 {
-    static std::mutex mutex;
-    static QHash<QString, qint64> darrera; // folder: when this process last swept it
     const QString carpeta = QFileInfo(path).absolutePath();
-    const std::lock_guard<std::mutex> lock(mutex);
-    auto it = darrera.find(carpeta);
-    if (it != darrera.end() && ara - *it < kIntervalEscombradaNs && ara >= *it)
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    auto it = c.escombrades.find(carpeta);
+    if (it != c.escombrades.end() && ara - *it < kIntervalEscombradaNs && ara >= *it)
         return false;
-    if (darrera.size() > 256)
-        darrera.removeIf([ara](const auto& e) { return ara - e.value() >= kIntervalEscombradaNs; });
-    darrera.insert(carpeta, ara);
+    if (c.escombrades.size() > 256)
+        c.escombrades.removeIf([ara](const auto& e) { return ara - e.value() >= kIntervalEscombradaNs; });
+    c.escombrades.insert(carpeta, ara);
     return true;
 }
 
@@ -246,8 +280,10 @@ bool EscripturaAtomica::obre()
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
         struct stat st {};
-        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0)
+        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) {
+            marcaPropi(temporal_, true);
             break;
+        }
         // A sweep took it between its creation and the lock: another name.
         ::close(std::exchange(fd_, -1));
         errno = EEXIST;
@@ -291,7 +327,7 @@ bool EscripturaAtomica::confirma()
         return falla(QString(), errno);
     if (::rename(QFile::encodeName(temporal_).constData(), QFile::encodeName(path_).constData()) != 0)
         return falla(QString(), errno);
-    temporal_.clear();
+    marcaPropi(std::exchange(temporal_, QString()), false);
     ::close(std::exchange(bloqueig_, -1));
     acabat_ = true;
     // The rename itself reaches the disk only with its folder.
@@ -312,8 +348,10 @@ bool EscripturaAtomica::confirma()
 void EscripturaAtomica::descarta()
 {
     // Removed before its lock goes, so no sweep ever sees it unlocked.
-    if (!temporal_.isEmpty())
-        ::unlink(QFile::encodeName(std::exchange(temporal_, QString())).constData());
+    if (!temporal_.isEmpty()) {
+        ::unlink(QFile::encodeName(temporal_).constData());
+        marcaPropi(std::exchange(temporal_, QString()), false);
+    }
     if (fd_ >= 0)
         ::close(std::exchange(fd_, -1));
     if (bloqueig_ >= 0)

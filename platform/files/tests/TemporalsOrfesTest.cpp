@@ -180,6 +180,9 @@ TEST(Orphans, ATemporaryLockedInThisProcessStaysAndTheUsersFilesAreNeverTaken)
     // Orphans of this writer's form.
     crea(dir.filePath("c.docx.kovel-Ab3dE9"), "orphan");
     crea(dir.filePath("d.dat.kovel-000000"), "orphan");
+    // One written after the sweeping write began: a writer that has yet to lock it.
+    crea(dir.filePath("f.docx.kovel-Fut123"), "new");
+    envelleix(dir.filePath("f.docx.kovel-Fut123"), -60);
     const QStringList abans = fitxers(dir.path());
 
     EXPECT_EQ(EscombraCarpeta(dir.filePath("e.docx")), 2);
