@@ -2,9 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
-
 #include <QHash>
+#include <QRandomGenerator>
 #include <QSet>
 
 #include <atomic>
@@ -180,11 +179,11 @@ bool esborraSiOrfe(const QByteArray& cami, qint64 abansDe)
     if (fd < 0)
         return false;
     struct stat st {};
-    struct stat ara {};
+    struct stat nom {};
     const bool orfe = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
         && nanos(st.st_mtim) < abansDe && ::flock(fd, LOCK_EX | LOCK_NB) == 0
         // Still the same file under that name.
-        && ::lstat(cami.constData(), &ara) == 0 && ara.st_dev == st.st_dev && ara.st_ino == st.st_ino;
+        && ::lstat(cami.constData(), &nom) == 0 && nom.st_dev == st.st_dev && nom.st_ino == st.st_ino;
     const bool esborrat = orfe && ::unlink(cami.constData()) == 0;
     ::close(fd);
     return esborrat;
