@@ -3,7 +3,6 @@
 // and temporaries of killed writers go with the next save.
 #include "documents/guardar.h"
 #include "platform/files/EscripturaAtomica.h"
-#include "platform/files/tests/DiscPle.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
@@ -200,26 +199,6 @@ TEST_F(DesignsStore, AFailedSaveRemovesWhatItMadeAndKeepsTheStore)
     Magatzem l = magatzem();
     ASSERT_TRUE(l.Carrega(error));
     EXPECT_EQ(l.Noms(), (QStringList{"second", "first"}));
-}
-
-TEST_F(DesignsStore, OnARealFullDiskTheFailedSaveLeavesNothingBehind)
-{
-    kovel::test::DiscPetit disc(256);
-    if (!disc.muntat())
-        GTEST_SKIP() << "a tmpfs cannot be mounted here; the injected failures above cover this";
-    const QString dadesDisc = disc.filePath(QStringLiteral("data/"));
-    Magatzem m(dadesDisc, 'W');
-    QString nom = QStringLiteral("kept"), error;
-    ASSERT_TRUE(m.GuardaDisseny(nom, unaCasella(), unDocument(QByteArray(20000, 'k')), error)) << qPrintable(error);
-    const QByteArray abans = llegeix(m.RutaFitxerGuardats());
-    disc.omple();
-    nom = QStringLiteral("lost");
-    EXPECT_FALSE(m.GuardaDisseny(nom, unaCasella(), unDocument(QByteArray(20000, 'l')), error));
-    EXPECT_TRUE(error.contains(QStringLiteral("No space left"))) << qPrintable(error);
-    EXPECT_EQ(entrades(m.CarpetaGuardats()), (QStringList{"1", "guardatsW.dat"}));
-    EXPECT_EQ(llegeix(m.RutaFitxerGuardats()), abans);
-    disc.buida();
-    EXPECT_TRUE(m.GuardaDisseny(nom, unaCasella(), unDocument(), error)) << qPrintable(error);
 }
 
 TEST_F(DesignsStore, FoldersThatAreLinksAreRefusedByName)
