@@ -397,6 +397,80 @@ QString Magatzem::carpetaNova() const
     }
 }
 
+RegistreGuardat Magatzem::nouRegistre(const QString& nom, const DadesDisseny& dades) const
+{
+    RegistreGuardat r;
+    r.Nom = nom;
+    r.DataDesat = ara_();
+    r.LletraPrograma = std::uint8_t(lletra_);
+    r.Versio = QString::fromLatin1(VersioDesat);
+    r.TipusPaper = dades.TipusPaper;
+    r.Model = dades.Model;
+    r.Orientacio = dades.Orientacio;
+    r.Ordre = dades.Ordre;
+    r.CasellesDimensionades = true;
+    if (lletra_ != 'W')
+        r.FontDades = kovel::cp1252::toUnicode(fontDadesActual_);
+    r.Llista = dades.Llista;
+    if (lletra_ == 'E') {
+        r.FilaInicial = dades.FilaInicial;
+        r.FilaFinal = dades.FilaFinal;
+    }
+    return r;
+}
+
+std::vector<RegistreGuardat> Magatzem::ambNou(const RegistreGuardat& r) const
+{
+    std::vector<RegistreGuardat> nous;
+    nous.reserve(registres_.size() + 1);
+    nous.push_back(registres_.front());
+    nous.push_back(r);
+    nous.insert(nous.end(), registres_.begin() + 1, registres_.end());
+    return nous;
+}
+
+bool Magatzem::cap(qsizetype mida, QString& error) const
+{
+    if (mida <= MidaMaximaFitxer)
+        return true;
+    error = QStringLiteral("The saved designs file \"%1\" cannot hold another design: it would grow past %2 MB, and "
+                           "then none of its designs could be opened. Delete older designs to make room for new ones.")
+                .arg(RutaFitxerGuardats())
+                .arg(MidaMaximaFitxer / (1024 * 1024));
+    return false;
+}
+
+bool Magatzem::CapDisseny(const QString& nom, const DadesDisseny& dades, QString& error) const
+{
+    RegistreGuardat r = nouRegistre(nom.isEmpty() ? QString(LongitudNom, u'W') : NomDesat(nom), dades);
+    if (dades.Caselles)
+        r.Caselles = dades.Caselles(carpetaNova());
+    r.NumCaselles = std::int32_t(r.Caselles.size());
+    return cap(CodificaRegistres(ambNou(r)).size(), error);
+}
+
+namespace {
+
+// Older than any save takes: no writer can be at work on such a temporary.
+constexpr int kEdatOrfe = 600;
+
+// A folder of the store that is a symbolic link is never written through: the documents
+// would land wherever it points.
+bool EsEnllac(const QString& carpeta, QString& error)
+{
+    QString cami = carpeta;
+    while (cami.endsWith(u'/') && cami.size() > 1)
+        cami.chop(1);
+    if (!QFileInfo(cami).isSymLink())
+        return false;
+    error = QStringLiteral("The folder \"%1\" is a symbolic link; saved designs are not written through links. "
+                           "Replace it with a real folder.")
+                .arg(cami);
+    return true;
+}
+
+} // namespace
+
 bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error)
 {
     // Always from the store on disk: a save never works on a stale or partial copy.
@@ -410,46 +484,53 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
         return false;
     }
     nom = NomDesat(nom);
+    if (!CapDisseny(nom, dades, error) || EsEnllac(CarpetaGuardats(), error))
+        return false;
+    const bool guardatsNou = !QFileInfo::exists(CarpetaGuardats());
     if (!QDir().mkpath(CarpetaGuardats())) {
         error = QStringLiteral("The folder \"%1\" cannot be created.").arg(CarpetaGuardats());
         return false;
     }
     const QString carpeta = carpetaNova();
+    if (EsEnllac(carpeta, error))
+        return false;
+    const QDir dir(carpeta);
+    const bool creada = !dir.exists();
+    if (!creada && !dir.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
+        error = QStringLiteral("No free folder for the design in \"%1\".").arg(CarpetaGuardats());
+        return false;
+    }
     if (!QDir().mkpath(carpeta)) {
         error = QStringLiteral("The folder \"%1\" cannot be created.").arg(carpeta);
         return false;
     }
+    // A save that fails leaves no trace: the folder it made goes, or the one it found empty
+    // is emptied again (all in it is this save's).
+    const auto desfes = [&] {
+        QDir(carpeta).removeRecursively();
+        if (!creada)
+            QDir().mkdir(carpeta);
+        else if (guardatsNou)
+            QDir().rmdir(CarpetaGuardats());
+    };
 
-    RegistreGuardat r;
-    r.Nom = nom;
-    r.DataDesat = ara_();
-    r.LletraPrograma = std::uint8_t(lletra_);
-    r.Versio = QString::fromLatin1(VersioDesat);
-    r.TipusPaper = dades.TipusPaper;
-    r.Model = dades.Model;
-    r.Orientacio = dades.Orientacio;
-    r.Ordre = dades.Ordre;
-    if (!desa(carpeta, r.Caselles, error))
+    RegistreGuardat r = nouRegistre(nom, dades);
+    if (!desa(carpeta, r.Caselles, error)) {
+        desfes();
         return false;
-    r.CasellesDimensionades = true;
-    r.NumCaselles = std::int32_t(r.Caselles.size());
-    if (lletra_ != 'W')
-        r.FontDades = kovel::cp1252::toUnicode(fontDadesActual_);
-    r.Llista = dades.Llista;
-    if (lletra_ == 'E') {
-        r.FilaInicial = dades.FilaInicial;
-        r.FilaFinal = dades.FilaFinal;
     }
-
-    std::vector<RegistreGuardat> nous;
-    nous.reserve(registres_.size() + 1);
-    nous.push_back(registres_.front());
-    nous.push_back(r);
-    nous.insert(nous.end(), registres_.begin() + 1, registres_.end());
-    if (!escriu_(ruta, CodificaRegistres(nous), error))
+    r.NumCaselles = std::int32_t(r.Caselles.size());
+    const QByteArray disc = CodificaRegistres(ambNou(r));
+    // The store is the program's own: what an earlier version's writer left when it was
+    // killed goes too (this writer's own orphans go with every write).
+    kovel::files::EsborraTemporalsOrfes(ruta, kEdatOrfe);
+    // Checked again on what the documents' save recorded.
+    if (!cap(disc.size(), error) || !escriu_(ruta, disc, error)) {
+        desfes();
         return false;
+    }
     // The check value overwrote the header's bytes 4 to 7 on disk; keep memory the same.
-    registres_ = LlegeixRegistres(CodificaRegistres(nous), ruta).registres;
+    registres_ = LlegeixRegistres(disc, ruta).registres;
     visibles_.clear();
     for (std::size_t i = 1; i < registres_.size(); ++i)
         if (delPrograma(registres_[i]))

@@ -40,8 +40,9 @@ struct RegistreGuardat {
 
 inline constexpr int LongitudNom = 20;
 inline constexpr const char* VersioDesat = "6.4.0w";
-// A store larger than this is not one the program wrote (a thousand designs take well
-// under a megabyte): refused rather than read. Likewise a design of more cells.
+// A store larger than this is refused rather than read (a thousand designs of a few cells
+// take well under a megabyte), and so no save may make it larger. Likewise a design of more
+// cells.
 inline constexpr qsizetype MidaMaximaFitxer = 8 * 1024 * 1024;
 inline constexpr std::int32_t MaximCaselles = 10000;
 
@@ -75,6 +76,9 @@ struct DadesDisseny {
     QString Llista;
     std::int32_t FilaInicial = 0;
     std::int32_t FilaFinal = 0;
+    // The cell entries the documents' save will record in a given design folder, known
+    // before any is written, so that a design the store cannot hold is refused first.
+    std::function<QStringList(const QString& carpetaDisseny)> Caselles;
 };
 
 // Writes the design's documents into its (existing, empty) folder and says which they
@@ -124,8 +128,14 @@ public:
 
     // Saves a new design in front of the others, on the store as it is on disk now (it is
     // read again first); `nom` is cut to its stored length in place. The file is written
-    // whole through a temporary one, never half.
+    // whole through a temporary one, never half. Refused before anything is written when
+    // the store would outgrow what it may hold, or when the store's folder or the new
+    // design's folder is a symbolic link; a save that fails later removes the design's
+    // folder (or, one that was there empty, what it put in it).
     bool GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error);
+    // Whether the store, as last loaded, holds one more design under `nom` (any name of the
+    // longest stored length when empty); false with the message that says what to do.
+    bool CapDisseny(const QString& nom, const DadesDisseny& dades, QString& error) const;
 
     void setEscriptor(EscriuFitxer e) { escriu_ = std::move(e); }
     void setRellotge(std::function<double()> r) { ara_ = std::move(r); }
@@ -134,6 +144,9 @@ private:
     bool delPrograma(const RegistreGuardat& r) const;
     QString carpetaNumero(std::size_t posicio) const;
     QString carpetaNova() const;
+    RegistreGuardat nouRegistre(const QString& nom, const DadesDisseny& dades) const;
+    std::vector<RegistreGuardat> ambNou(const RegistreGuardat& r) const;
+    bool cap(qsizetype midaFitxer, QString& error) const;
 
     QString carpetaDades_;
     char lletra_;

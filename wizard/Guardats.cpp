@@ -177,6 +177,7 @@ guardar::DadesDisseny Guardats::dades() const
     d.Model = directoris::NumeroEtiqueta();
     d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
     d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.OpcEtiqpag[0]));
+    d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
         d.Llista = estat_.LstHojas.value(estat_.LstHojasIndex);
         d.FilaInicial = Enter(estat_.txtFila_inicial);
@@ -187,22 +188,34 @@ guardar::DadesDisseny Guardats::dades() const
     return d;
 }
 
+QStringList Guardats::casellesDisseny(const QString& carpeta) const
+{
+    if (!perCasella())
+        return {carpeta + NomDocument(0)};
+    // One document per label of the sheet, by its bare name.
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    if (idx < 0 || idx >= Etiquetas.size())
+        return {};
+    const std::int32_t n = std::clamp<std::int32_t>(Etiquetas[idx].Filas * Etiquetas[idx].Columnas, 1,
+                                                     guardar::MaximCaselles);
+    QStringList noms;
+    for (std::int32_t k = 0; k < n; ++k)
+        noms << NomDocument(k);
+    return noms;
+}
+
 bool Guardats::desaDocuments(const QString& carpeta, QStringList& caselles, QString& error)
 {
+    caselles = casellesDisseny(carpeta);
     QStringList documents;
     if (perCasella()) {
-        // One document per label of the sheet; a cell never designed gets a name, no file.
-        const int idx = ModTolvWiz::FormatSeleccionat();
-        if (idx < 0 || idx >= Etiquetas.size()) {
+        if (caselles.isEmpty()) {
             error = QStringLiteral("No label format is chosen.");
             return false;
         }
-        const std::int32_t n = std::clamp<std::int32_t>(Etiquetas[idx].Filas * Etiquetas[idx].Columnas, 1,
-                                                         guardar::MaximCaselles);
+        // A cell never designed gets a name, no file.
         const QString origen = cas_.CarpetaCaselles();
-        for (std::int32_t k = 0; k < n; ++k) {
-            const QString nom = NomDocument(k);
-            caselles << nom;
+        for (const QString& nom : std::as_const(caselles)) {
             QFile::remove(carpeta + nom);
             if (!QFileInfo::exists(origen + nom))
                 continue;
@@ -218,16 +231,14 @@ bool Guardats::desaDocuments(const QString& carpeta, QStringList& caselles, QStr
             error = QStringLiteral("There is no design to save.");
             return false;
         }
-        const QString cami = carpeta + NomDocument(0);
         try {
             // A copy: the design keeps its own path and its unsaved-changes flag.
-            d->clone()->saveAs(cami);
+            d->clone()->saveAs(caselles.front());
         } catch (const kovel::word::WordError& e) {
             error = e.message();
             return false;
         }
-        caselles << cami;
-        documents << cami;
+        documents << caselles.front();
     }
     return desaCodis(carpeta, documents, error);
 }
@@ -292,6 +303,12 @@ bool Guardats::cmdGuardar_Click()
         }
         avisatDanyat_ = false;
     }
+    guardar::DadesDisseny d = dades();
+    // A store that cannot take one more design says so before a name is asked.
+    if (!m.CapDisseny(QString(), d, error)) {
+        ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7004) + u'\n' + error);
+        return false;
+    }
     QString nom;
     for (;;) {
         nom = demanaNom ? demanaNom(ModTraduccion::Literal(7001), ModTraduccion::Literal(7011)) : QString();
@@ -302,7 +319,6 @@ bool Guardats::cmdGuardar_Click()
             break;
         ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7002));
     }
-    const guardar::DadesDisseny d = dades();
     const bool fet = m.GuardaDisseny(nom, d, [this](const QString& carpeta, QStringList& caselles, QString& e) {
         return desaDocuments(carpeta, caselles, e);
     }, error);

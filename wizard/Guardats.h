@@ -65,6 +65,8 @@ private:
     guardar::Magatzem nouMagatzem() const;
     guardar::DadesDisseny dades() const;
     bool perCasella() const;
+    // The cell entries a save records for a design in `carpeta`.
+    QStringList casellesDisseny(const QString& carpeta) const;
     bool desaDocuments(const QString& carpeta, QStringList& caselles, QString& error);
     bool desaCodis(const QString& carpeta, const QStringList& documents, QString& error);
     // The design's codes registered in the run: their tags in the design to the run's.

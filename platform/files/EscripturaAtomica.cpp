@@ -1,16 +1,19 @@
 #include "platform/files/EscripturaAtomica.h"
 
-#include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,22 +80,156 @@ QString missatge(const QString& path, const QString& what, int err)
     return m + QString::fromLocal8Bit(std::strerror(err));
 }
 
+// Temporaries are "<name>.kovel-XXXXXX": the mark tells them from the user's own files, so
+// a folder can be swept whole. Earlier versions wrote "<name>.XXXXXX".
+constexpr QLatin1StringView kMarca(".kovel-");
+constexpr int kLlargadaSufix = 6;
+
 QString nomTemporal(const QString& path)
 {
     static constexpr char lletres[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString sufix(6, u'X');
+    QString sufix(kLlargadaSufix, u'X');
     for (QChar& c : sufix)
         c = QLatin1Char(lletres[QRandomGenerator::global()->bounded(int(sizeof lletres - 1))]);
-    return path + u'.' + sufix;
+    return path + kMarca + sufix;
 }
 
 bool esSufixTemporal(QStringView s)
 {
-    if (s.size() != 6)
+    if (s.size() != kLlargadaSufix)
         return false;
     for (QChar c : s)
         if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
             return false;
+    return true;
+}
+
+// A temporary of this writer, of any target: "<name>.kovel-XXXXXX" with a name.
+bool esTemporal(QStringView nom)
+{
+    const qsizetype base = nom.size() - kLlargadaSufix - kMarca.size();
+    return base > 0 && nom.sliced(base, kMarca.size()) == kMarca && esSufixTemporal(nom.sliced(base + kMarca.size()));
+}
+
+// A temporary of the target named `desti`, in either form.
+bool esTemporalDe(QStringView nom, QStringView desti)
+{
+    if (!nom.startsWith(desti))
+        return false;
+    const QStringView resta = nom.sliced(desti.size());
+    return (resta.startsWith(kMarca) && esSufixTemporal(resta.sliced(kMarca.size())))
+        || (resta.startsWith(u'.') && esSufixTemporal(resta.sliced(1)));
+}
+
+qint64 nanos(const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
+
+qint64 ara()
+{
+    timespec t {};
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return nanos(t);
+}
+
+// What this process's writes share: when each folder was last swept, and the temporaries
+// being written now. A sweep never opens this process's own temporaries: where locks are
+// emulated by record locks (NFS), closing any descriptor of a file drops the process's lock.
+struct Compartit {
+    std::mutex mutex;
+    QHash<QString, qint64> escombrades; // folder: when this process last swept it
+    QSet<QByteArray> temporals;         // absolute paths
+};
+
+Compartit& compartit()
+{
+    static Compartit c;
+    return c;
+}
+
+QByteArray absolut(const QString& path) { return QFile::encodeName(QFileInfo(path).absoluteFilePath()); }
+
+bool esPropi(const QByteArray& cami)
+{
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    return c.temporals.contains(cami);
+}
+
+void marcaPropi(const QString& temporal, bool viu)
+{
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    if (viu)
+        c.temporals.insert(absolut(temporal));
+    else
+        c.temporals.remove(absolut(temporal));
+}
+
+// Removes the temporary at `cami` when it is an orphan: a regular file of this user, last
+// written before `abansDe` (ns), on which nobody holds a lock. The lock is taken before the
+// file is removed and held meanwhile, so a writer that only now gets to lock its new
+// temporary finds it unlinked and starts another (see obre()).
+bool esborraSiOrfe(const QByteArray& cami, qint64 abansDe)
+{
+    struct stat abans {};
+    if (::lstat(cami.constData(), &abans) != 0 || !S_ISREG(abans.st_mode))
+        return false;
+    int fd = ::open(cami.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(cami.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    struct stat nom {};
+    const bool orfe = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+        && nanos(st.st_mtim) < abansDe && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+        // Still the same file under that name.
+        && ::lstat(cami.constData(), &nom) == 0 && nom.st_dev == st.st_dev && nom.st_ino == st.st_ino;
+    const bool esborrat = orfe && ::unlink(cami.constData()) == 0;
+    ::close(fd);
+    return esborrat;
+}
+
+// A folder is swept at most this often by one process, so that many writes in one big
+// folder do not each read it whole.
+constexpr qint64 kIntervalEscombradaNs = 5LL * 1000000000;
+
+// Removes the orphans among the files of the folder of `path` that `esTemporal` accepts.
+// Names are compared by hand: a name may hold characters that a wildcard pattern reads.
+template <typename Accepta>
+int escombra(const QString& path, qint64 abansDe, Accepta esTemporal)
+{
+    const QByteArray carpeta = QFile::encodeName(QFileInfo(path).absolutePath()) + '/';
+    DIR* dir = ::opendir(carpeta.constData());
+    if (!dir)
+        return 0;
+    int esborrats = 0;
+    while (const dirent* e = ::readdir(dir))
+        if ((e->d_type == DT_REG || e->d_type == DT_UNKNOWN) && esTemporal(QFile::decodeName(e->d_name))
+            && !esPropi(carpeta + e->d_name) && esborraSiOrfe(carpeta + e->d_name, abansDe))
+            ++esborrats;
+    ::closedir(dir);
+    return esborrats;
+}
+
+// Every temporary of this writer's form in the folder of `path`, of any file: the earlier
+// form, without the mark, could be a file of the user's.
+int escombraCarpeta(const QString& path, qint64 abansDe)
+{
+    return escombra(path, abansDe, [](const QString& n) { return esTemporal(n); });
+}
+
+// Whether this process should sweep the folder of `path` now; notes that it does.
+bool tocaEscombrar(const QString& path, qint64 ara)
+{
+    const QString carpeta = QFileInfo(path).absolutePath();
+    Compartit& c = compartit();
+    const std::lock_guard<std::mutex> lock(c.mutex);
+    auto it = c.escombrades.find(carpeta);
+    if (it != c.escombrades.end() && ara - *it < kIntervalEscombradaNs && ara >= *it)
+        return false;
+    if (c.escombrades.size() > 256)
+        c.escombrades.removeIf([ara](const auto& e) { return ara - e.value() >= kIntervalEscombradaNs; });
+    c.escombrades.insert(carpeta, ara);
     return true;
 }
 
@@ -125,11 +262,30 @@ bool EscripturaAtomica::obre()
     struct stat abans {};
     const QByteArray desti = QFile::encodeName(path_);
     const bool existeix = ::lstat(desti.constData(), &abans) == 0 && S_ISREG(abans.st_mode);
+    const qint64 inici = ara();
+    if (tocaEscombrar(path_, inici))
+        escombraCarpeta(path_, inici);
     for (int intent = 0; intent < 16; ++intent) {
         temporal_ = nomTemporal(path_);
         fd_ = ::open(QFile::encodeName(temporal_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd_ >= 0 || errno != EEXIST)
+        if (fd_ < 0) {
+            if (errno == EEXIST)
+                continue;
             break;
+        }
+        // Held until the temporary is renamed or removed: it tells the sweeps of other writes
+        // that this one is alive. Where the file system has no locks, sweeps find none either
+        // and leave the temporary alone.
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        struct stat st {};
+        if (::fstat(fd_, &st) == 0 && st.st_nlink > 0) {
+            marcaPropi(temporal_, true);
+            break;
+        }
+        // A sweep took it between its creation and the lock: another name.
+        ::close(std::exchange(fd_, -1));
+        errno = EEXIST;
     }
     if (fd_ < 0) {
         const int err = errno;
@@ -160,12 +316,18 @@ bool EscripturaAtomica::confirma()
         return false;
     if (!syncOk(fd_))
         return falla(QString(), errno);
+    // The lock stays on through the rename: closing fd_ alone would let a sweep take the
+    // finished temporary for an orphan.
+    bloqueig_ = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    if (bloqueig_ < 0)
+        return falla(QString(), errno);
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0)
         return falla(QString(), errno);
     if (::rename(QFile::encodeName(temporal_).constData(), QFile::encodeName(path_).constData()) != 0)
         return falla(QString(), errno);
-    temporal_.clear();
+    marcaPropi(std::exchange(temporal_, QString()), false);
+    ::close(std::exchange(bloqueig_, -1));
     acabat_ = true;
     // The rename itself reaches the disk only with its folder.
     const int dir = ::open(QFile::encodeName(QFileInfo(path_).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -184,10 +346,15 @@ bool EscripturaAtomica::confirma()
 
 void EscripturaAtomica::descarta()
 {
+    // Removed before its lock goes, so no sweep ever sees it unlocked.
+    if (!temporal_.isEmpty()) {
+        ::unlink(QFile::encodeName(temporal_).constData());
+        marcaPropi(std::exchange(temporal_, QString()), false);
+    }
     if (fd_ >= 0)
         ::close(std::exchange(fd_, -1));
-    if (!temporal_.isEmpty())
-        ::unlink(QFile::encodeName(std::exchange(temporal_, QString())).constData());
+    if (bloqueig_ >= 0)
+        ::close(std::exchange(bloqueig_, -1));
     acabat_ = true;
 }
 
@@ -228,23 +395,18 @@ bool AfegeixSegur(const QString& path, const QByteArray& bytes, QString* error)
 
 int EsborraTemporalsOrfes(const QString& path, int edatMinimaSegons)
 {
-    const QFileInfo desti(path);
-    const QString nom = desti.fileName();
+    const QString nom = QFileInfo(path).fileName();
     if (nom.isEmpty())
         return 0;
-    const QDateTime limit = QDateTime::currentDateTime().addSecs(-edatMinimaSegons);
-    int esborrats = 0;
-    // Compared by hand: a name may hold characters that a wildcard pattern would read.
-    const QFileInfoList candidats = QDir(desti.absolutePath()).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QFileInfo& f : candidats) {
-        if (f.isSymLink() || !f.fileName().startsWith(nom + u'.') || !esSufixTemporal(QStringView(f.fileName()).mid(nom.size() + 1)))
-            continue;
-        if (edatMinimaSegons > 0 && f.lastModified() > limit)
-            continue;
-        if (QFile::remove(f.absoluteFilePath()))
-            ++esborrats;
-    }
-    return esborrats;
+    const qint64 limit = ara() - qint64(std::max(edatMinimaSegons, 0)) * 1000000000 + 1;
+    return escombra(path, limit, [&nom](const QString& n) { return esTemporalDe(n, nom); });
+}
+
+int EscombraCarpeta(const QString& path)
+{
+    const qint64 inici = ara();
+    tocaEscombrar(path, inici);
+    return escombraCarpeta(path, inici);
 }
 
 void LimitaEscripturesPerProva(qint64 bytes) { restant().store(bytes < 0 ? kSenseLimit : bytes); }

@@ -14,6 +14,7 @@
 #include "documents/CodisPrograma.h"
 #include "documents/FontDades.h"
 #include "documents/generar_doc.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
@@ -517,6 +518,74 @@ TEST_F(Guardar, ADamagedStoreIsToldByNameAndOnlySetAsideWhenTheUserSaysSo)
     EXPECT_EQ(g.magatzem().Noms(), QStringList{QStringLiteral("Second")});
     EXPECT_EQ(g.magatzem().CarpetaDisseny(0), dades + QStringLiteral("guardats/2/"));
     EXPECT_TRUE(QFile::exists(dades + QStringLiteral("guardats/1/0.docx")));
+}
+
+TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFolder)
+{
+    Word_espec::Inicialitzar();
+    EstatAssistent e;
+    e.setCarpetaDades(dades);
+    Guardats g(e);
+    FinsOrigen(e, PapelA4, QStringLiteral("803"));
+    e.opcOrigDatos_Click(1);
+    ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+    ASSERT_TRUE(Desa(g, QStringLiteral("First")));
+    const QString guardats = dades + QStringLiteral("guardats/");
+    const QString ruta = guardats + QStringLiteral("guardatsW.dat");
+    const auto carpetes = [&] { return QDir(guardats).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name); };
+    const auto llegeix = [](const QString& cami) {
+        QFile f(cami);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    // A full disk: the save's failure is told, and the design's folder does not stay.
+    missatges.clear();
+    kovel::files::LimitaEscripturesPerProva(100);
+    EXPECT_FALSE(Desa(g, QStringLiteral("Second")));
+    kovel::files::LimitaEscripturesPerProva(-1);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].startsWith(ModTraduccion::Literal(7004))) << qPrintable(missatges[0]);
+    EXPECT_EQ(carpetes(), (QStringList{"1", "guardatsW.dat"}));
+
+    // A store a few bytes short of what the reader takes: no name is asked, the store and
+    // its folders stay as they are, and the user is told what to do.
+    std::vector<guardar::RegistreGuardat> r = guardar::LlegeixRegistres(llegeix(ruta), ruta).registres;
+    ASSERT_EQ(r.size(), 2u);
+    // Records of other designs, each `mida` bytes long.
+    const auto afegeix = [&r](qsizetype mida) {
+        guardar::RegistreGuardat gran;
+        gran.LletraPrograma = 'W';
+        gran.Nom = QStringLiteral("filler");
+        gran.Llista = QString(int(mida - guardar::CodificaRegistres({gran}).size()), u'x');
+        r.push_back(gran);
+    };
+    const qsizetype objectiu = guardar::MidaMaximaFitxer - 50;
+    while (guardar::CodificaRegistres(r).size() + 120000 < objectiu)
+        afegeix(60000);
+    const qsizetype resta = objectiu - guardar::CodificaRegistres(r).size();
+    afegeix(resta / 2);
+    afegeix(resta - resta / 2);
+    const QByteArray ple = guardar::CodificaRegistres(r);
+    ASSERT_EQ(ple.size(), objectiu);
+    {
+        QFile f(ruta);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ple);
+    }
+    ASSERT_TRUE(g.HiHaGuardats());
+    missatges.clear();
+    int preguntes = 0;
+    g.demanaNom = [&](const QString&, const QString&) {
+        ++preguntes;
+        return QStringLiteral("Third");
+    };
+    EXPECT_FALSE(g.cmdGuardar_Click());
+    EXPECT_EQ(preguntes, 0);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("Delete older designs"))) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains(ruta)) << qPrintable(missatges[0]);
+    EXPECT_EQ(llegeix(ruta), ple);
+    EXPECT_EQ(carpetes(), (QStringList{"1", "guardatsW.dat"}));
 }
 
 TEST(CodisDesats, TheFileReadsBackAndRefusesWhatNoWriterMakes)
