@@ -618,6 +618,8 @@ void FrmTolvWiz::Prepara_Textos()
     cbo.listIndex = 0;
     cboOrdenar->clear();
     cboOrdenar->addItems(cbo.entradas);
+    // With no size chosen the size box says that every size is listed.
+    cboMides->setPlaceholderText(Lit(29));
     // The search caption as translated; a size filter shows its size in its place.
     ModTolvWiz::PanelEtiquetas().captionBusqueda = lbl_buscar_ref->text();
     ModTolvWiz::PanelEtiquetas().captionBusquedaNegrita = false;
