@@ -907,6 +907,14 @@ TEST_F(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
             EXPECT_FALSE(Busca<BotoImatge>(w, "opcOrigDatos", i)->valor()) << i;
         Clica(w, "opcOrigDatos", 1);
     });
+    w.hide();
+    // The saved-designs panel, shown first when there are some.
+    FrmTolvWiz guardats;
+    guardats.estat().hiHaGuardats = [] { return true; };
+    ASSERT_TRUE(guardats.Cargar());
+    Clica(guardats, "CmdSiguiente");
+    ASSERT_EQ(guardats.estat().PanelActual, PanelGuardados);
+    Fotografia(guardats, QStringLiteral("layout-word"));
 }
 
 TEST_F(DisposicioFinestra, WindowLayoutOnTheSpreadsheetHost)
@@ -1082,6 +1090,34 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
     EXPECT_TRUE(Busca<QLabel>(w, "lblTit", PanelDiseno)->text().contains(QString::number(Etiquetas[mostrat].Codigo)));
+
+    // A Letter format: its unit options are shown and whole.
+    Clica(w, "CmdAnterior");
+    Clica(w, "CmdAnterior");
+    Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    Clica(w, "optLetter");
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
+    ASSERT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].TipoPapel, PapelLetter);
+    frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
+    bool unitats = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        if (d) {
+            QTest::mouseClick(d->lblTab[1], Qt::LeftButton);
+            unitats = d->Opt_Inch->isVisible() && d->Opt_mm->isVisible() && d->Opt_Inch->isEnabled();
+            for (const QString& falta : kovel::proves::FaltesDisposicio(d))
+                ADD_FAILURE() << "Letter: " << qPrintable(falta);
+            EXPECT_TRUE(d->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/details-letter%1.png").arg(sufix)));
+        }
+        if (QWidget* m = QApplication::activeModalWidget())
+            m->close();
+    });
+    Clica(w, "cmd_tipo_informacion");
+    frmOptions::setAparenca({});
+    EXPECT_TRUE(unitats);
 
     // Every shipped format is for some kind of printer.
     for (int i = 0; i < NumEtiquetas; ++i) {
