@@ -308,7 +308,7 @@ void FrmTolvWiz::construeixEtiqueta()
         ModTolvWiz::Autocompleta_Orden();
         mostraEtiqueta();
     });
-    lbl_filtre_tamany = Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
+    Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
     cboMides = Control<QComboBox>(p, "cboMides", Tw(9000, 1100, 2300, 315));
     connect(cboMides, &QComboBox::activated, this, [this](int i) {
         ModTolvWiz::PanelEtiquetas().cboMides.listIndex = i;

@@ -168,7 +168,7 @@ private:
     QComboBox* cboMides = nullptr;
     QLineEdit* txtReferencia = nullptr;
     kovel::ui::BotoImatge *btn_buscar_ref = nullptr, *btn_no_buscar = nullptr;
-    QLabel *lbl_filtre_tamany = nullptr, *lbl_buscar_ref = nullptr;
+    QLabel* lbl_buscar_ref = nullptr;
     kovel::ui::BotoImatge *opt_Horizontal = nullptr, *opt_Vertical = nullptr;
     QLabel *img_vertical = nullptr, *img_horitzontal = nullptr;
     std::array<QLabel*, 6> lbl_inf_etiqueta{};

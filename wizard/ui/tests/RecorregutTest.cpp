@@ -1,7 +1,8 @@
 // The whole road through the wizard window on each host, by clicks and keys on its named
 // controls: paper, format, data source, design, final options, Finish; the document made is
 // converted by LibreOffice and its pages counted and measured. Each panel is also written
-// as a picture into the build folder (wizard-panels/) to be looked at.
+// as a picture into the build folder (wizard-panels/) to be looked at, and its layout checked:
+// nothing cut off or overlapping, every text whole, no strip of the window at its edges.
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include "common/ui/VisualUi.h"
