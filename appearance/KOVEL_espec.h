@@ -59,6 +59,9 @@ std::vector<Estil> EstilsFormulari(Host host);
 inline constexpr int AltFormulari = 7500, AmpleFormulari = 11700;
 inline constexpr int AmplePanel = 11610, AltPanel = 6390, PanelsDimensionats = 9;
 inline constexpr int DaltPanelBaix = 6390, AltPanelBaix = 630;
+// The window's size above counts its title bar and borders; what lies inside them is exactly
+// the panels over the bottom bar.
+inline constexpr int AmpleClient = AmplePanel, AltClient = DaltPanelBaix + AltPanelBaix;
 inline constexpr std::int16_t AnchoMarcoDocumentoValor = 11340;
 inline constexpr std::array<std::int16_t, 8> MedidasVistaPreviaValor{0, 2900, 6695, 2900, 2900, 5800, 5820, 5820};
 extern std::int16_t AnchoMarcoDocumento;

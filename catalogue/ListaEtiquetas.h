@@ -92,6 +92,7 @@ struct EstadoPanelEtiquetas {
     std::function<void(int panel)> marcarPanelPorLlenar;  // PanelesLlenos(panel) := 0
     std::function<void()> pitido;                          // the system beep
     std::function<void()> focoLista;                       // LstEtiquetas.SetFocus
+    std::function<void()> clicLista;                       // the wizard's LstEtiquetas_Click
 };
 
 namespace ModTolvWiz {

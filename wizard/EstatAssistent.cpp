@@ -386,14 +386,8 @@ bool EstatAssistent::unaEtiquetaPerFull() const
 
 void EstatAssistent::ompleOrigen()
 {
+    // The panel preselects nothing: an option stays as the user or a restored design left it.
     auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
-    if (esWord() && OpcionDatos() < 0) {
-        // The choice of the last run is offered again.
-        const QString desat = ModReg::LlegirSeleccio(QStringLiteral("Opcion"));
-        const std::int32_t v = desat.isEmpty() ? -1 : Enter(desat);
-        if (v >= 0 && v <= 3)
-            opc[v] = true;
-    }
     if (unaEtiquetaPerFull()) {
         if (opc[0]) {
             opc[1] = true;

@@ -246,9 +246,11 @@ Informe Carga_ImagenesOpciones(QWidget* frm)
         w->setStyleSheet(QStringLiteral("background-color: %1").arg(kovel::ui::ColorDeBasic(0xE0C8C0).name()));
     for (QWidget* w : ControlsDe(frm, "Opt_mm", -1, inf))
         w->setStyleSheet(QStringLiteral("background-color: %1").arg(kovel::ui::ColorDeBasic(0xE8D0C8).name()));
+    // 83 times the screen's twips per pixel, in twips: 83 pixels, the width of the tab's face,
+    // at any screen scale.
     for (int i = 0; i < 2; ++i)
         for (QWidget* w : ControlsDe(frm, "lblTab", i, inf))
-            w->resize(PxDe(83.0 * TwipsPerPixelX()), w->height());
+            w->resize(83, w->height());
     inf << EstilOpcions(frm);
     return inf;
 }
@@ -360,7 +362,7 @@ Informe EstilOpcions(QWidget* frm)
 Informe DimensionaFormulari(QWidget* frm)
 {
     Informe inf;
-    frm->resize(PxDe(AmpleFormulari), PxDe(AltFormulari));
+    frm->resize(PxDe(AmpleClient), PxDe(AltClient));
     for (int i = 0; i < PanelsDimensionats; ++i)
         for (QWidget* w : ControlsDe(frm, "Panel", i, inf))
             w->resize(PxDe(AmplePanel), PxDe(AltPanel));

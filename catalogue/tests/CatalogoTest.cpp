@@ -1,5 +1,6 @@
 #include "catalogue/tests/Ayudas.h"
 
+#include "catalogue/Detalles.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 
@@ -377,6 +378,45 @@ TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
     for (qsizetype i = 0; i < programa.size(); ++i)
         fueraDeOrden += i >= campos.size() || campos[i].Nombre != programa[i].Nombre;
     EXPECT_GT(fueraDeOrden, programa.size() / 2);
+}
+
+// The printer classes travel from the source's column into the description's tag, where the
+// details window reads them; a class the program does not know stops the build.
+TEST_F(CatalogoEnviado, DetailsWindowPrinterClassesOfEveryFormat)
+{
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        const auto usos = kovel::catalogue::UsosDeDescripcion(Etiquetas[i].Descripcion);
+        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(Etiquetas[i].Referencia);
+        if (Etiquetas[i].Codigo == 806) {   // "laser and inkjet": inkjet, laser and copiers
+            EXPECT_EQ(usos, (std::array<bool, 6>{true, true, true, false, false, false}));
+        }
+    }
+
+    QTemporaryDir dir;
+    QFile fuenteCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/formats.csv"));
+    ASSERT_TRUE(fuenteCsv.open(QIODevice::ReadOnly));
+    const QByteArray texto = fuenteCsv.readAll();
+    for (const auto& [clase, valida] : {std::pair{"LC", true}, std::pair{"IL", false}, std::pair{"", false}, std::pair{"x", false}}) {
+        // The first format only, with its class replaced.
+        QList<QByteArray> lineas = texto.split('\n');
+        qsizetype primera = 0;
+        while (lineas[primera].startsWith('#'))
+            ++primera;
+        ++primera;
+        QByteArray linea = lineas[primera];
+        linea.truncate(linea.lastIndexOf(',') + 1);
+        const QByteArray csv = lineas.mid(0, primera).join('\n') + '\n' + linea + clase + '\n';
+        pruebas::Escribe(dir.filePath(QStringLiteral("formats.csv")), csv);
+        QList<kovel::catalogue::Formato> leidos;
+        QString error;
+        EXPECT_EQ(LeeFormatosCsv(dir.filePath(QStringLiteral("formats.csv")), leidos, error), valida) << clase;
+        if (valida) {
+            ASSERT_EQ(leidos.size(), 1);
+            EXPECT_TRUE(leidos[0].etiqueta.Descripcion.trimmed().endsWith(QStringLiteral(" (LC)")));
+        } else {
+            EXPECT_TRUE(error.contains(QLatin1String("Clases"))) << qPrintable(error);
+        }
+    }
 }
 
 TEST(Catalogo, ConsistencyChecksCatchBadFormats)

@@ -141,7 +141,14 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
     clave.origen0 = panel.opcOrigDatos[0];
     Colocador().Coloca_VistaPrevia(clave, s, c.medidas, escena);
 
-    marco->setGeometry(APixeles(escena.marco, s));
+    QRect r = APixeles(escena.marco, s);
+    if (!v.entorno.barra && v.caja->width() > r.width()) {
+        // Without a scroll bar nothing of the picture may lie past its frame: a pixel more of
+        // picture than the frame's rounded width widens the frame about its centre.
+        r.adjust(-(v.caja->width() - r.width()) / 2, 0, 0, 0);
+        r.setWidth(v.caja->width());
+    }
+    marco->setGeometry(r);
     v.caja->move(0, 0);
     if (QScrollBar* barra = v.entorno.barra) {
         barra->setGeometry(APixeles(escena.barra.rect, s));

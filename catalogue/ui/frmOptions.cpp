@@ -14,6 +14,10 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
 
 using kovel::ui::Control;
 using kovel::ui::Tw;
@@ -53,6 +57,17 @@ constexpr int kAncho = 416 * 15;
 constexpr int kAlto = 224 * 15;
 constexpr int kTopPagina = 960;
 constexpr int kFila = 360;
+
+// The width a line edit gives its text: its contents less its frame and text margins.
+int AmpleTextCaixa(const QLineEdit* e)
+{
+    QStyleOptionFrame o;
+    o.initFrom(e);
+    o.rect = e->rect();
+    o.lineWidth = e->hasFrame() ? e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &o, e) : 0;
+    const QRect r = e->style()->subElementRect(QStyle::SE_LineEditContents, &o, e).marginsRemoved(e->textMargins());
+    return std::max(0, r.width() - 4);
+}
 
 template <typename T>
 T* Element(QWidget* parent, const char* name, int index, const QRect& r)
@@ -102,7 +117,8 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     static constexpr int fila[3] = {0, 1, 0};
     for (int k = 0; k < 3; ++k) {
         const int y = kTopPagina + fila[k] * kFila;
-        lbl_descripcion[k] = Element<QLabel>(this, "lbl_descripcion", k, Tw(izquierdaCaption[k], y + 30, 1560, 300));
+        lbl_descripcion[k] = Element<QLabel>(this, "lbl_descripcion", k,
+                                             Tw(izquierdaCaption[k], y + 30, izquierdaCaja[k] - izquierdaCaption[k] - 60, 300));
         txt_descripcion[k] = Element<QLineEdit>(this, "txt_descripcion", k, Tw(izquierdaCaja[k], y, anchoCaja[k], 330));
         txt_descripcion[k]->setReadOnly(true);
     }
@@ -224,15 +240,23 @@ void frmOptions::MostrarDetalls()
     const kovel::catalogue::DetallesFormato d =
         kovel::catalogue::CalculaDetalles(i, Opt_Inch->isChecked(), ModTolvWiz::PanelEtiquetas().captionPapel);
     for (int k = 0; k < 3; ++k) {
-        txt_descripcion[k]->setText(d.descripcion[k]);
-        txt_descripcion[k]->setCursorPosition(0);
+        // A text longer than its box ends in an ellipsis; the whole text is its tool tip.
+        QLineEdit* caixa = txt_descripcion[k];
+        const QString sencer = d.descripcion[k];
+        const QString vist = caixa->fontMetrics().elidedText(sencer, Qt::ElideRight, AmpleTextCaixa(caixa));
+        caixa->setText(vist);
+        caixa->setToolTip(vist == sencer ? QString() : sencer);
+        caixa->setCursorPosition(0);
     }
     if (d.papel)
         txt_medidas[8]->setText(*d.papel);
     else if (i < 0)
         txt_medidas[8]->clear();
-    Opt_mm->setEnabled(d.unidadesDisponibles);
-    Opt_Inch->setEnabled(d.unidadesDisponibles);
+    // Options that do not apply are put away rather than greyed out on their coloured faces.
+    for (QRadioButton* o : {Opt_mm, Opt_Inch}) {
+        o->setEnabled(d.unidadesDisponibles);
+        o->setVisible(d.unidadesDisponibles);
+    }
     for (int k = 0; k < 8; ++k)
         txt_medidas[k]->setText(d.medidas[k]);
     txt_medidas[8]->setCursorPosition(0);
@@ -287,6 +311,9 @@ void frmOptions::cmd_mov_Click(int index)
         case 3: lista.setListIndex(n - 1); break;
         default: break;
         }
+        // The wizard's own list click: its list, preview, size text and orientation follow.
+        if (auto& clic = ModTolvWiz::PanelEtiquetas().clicLista)
+            clic();
         MostrarDetalls();
     } catch (...) {
         // ends quietly, as the handler always did

@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -207,9 +208,11 @@ void frm_rvtMsgBox::Activar()
         top = PxATwips(lbl_titol->y());
         lbl_titol->hide();
     }
-    lbl_missatge->move(lbl_missatge->x(), Px(top));
     if (top < 500)
         lbl_titol->hide();
+    // A message of a few lines starts under the title it is shown with, never over it.
+    const int sotaTitol = lbl_titol->isHidden() ? 0 : PxATwips(lbl_titol->y() + lbl_titol->height());
+    lbl_missatge->move(lbl_missatge->x(), Px(std::max(top, sotaTitol)));
 }
 
 std::int16_t frm_rvtMsgBox::Mostrar(const QString& message, std::int16_t style, const QString& title)

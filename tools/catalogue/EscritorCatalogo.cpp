@@ -1,5 +1,6 @@
 #include "tools/catalogue/EscritorCatalogo.h"
 
+#include "catalogue/Detalles.h"
 #include "common/BasicRules.h"
 #include "common/Cp1252.h"
 
@@ -9,6 +10,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -287,6 +289,7 @@ bool LeeFormatosCsv(const QString& ruta, QList<Formato>& formatos, QString& erro
         "MargenSuperior", "PasoHorizontal", "PasoVertical", "Filas", "Columnas", "TextoAdicional",
         "ColumnasOmitidas", "FilasOmitidas", "HolguraHorizontal", "HolguraVertical", "ValorAdicional", "TipoPapel",
         "AnchoCom", "AltoCom", "AnchoPag", "AltoPag", "Categoria", "Uso", "Sufix", "MargenDerecho", "MargenInferior",
+        "Clases",
     };
     QHash<QString, int> posicion;
     qsizetype n = 0;
@@ -356,7 +359,15 @@ bool LeeFormatosCsv(const QString& ruta, QList<Formato>& formatos, QString& erro
         EtiquetaExtendida& x = f.extension;
         e.Referencia = ansi("Referencia", 15).leftJustified(15, QLatin1Char(' '));
         e.Codigo = std::int32_t(entero("Codigo", i32min, i32max));
-        e.Descripcion = texto("Descripcion", 255).leftJustified(255, QLatin1Char(' '));
+        // The printer classes travel as the tag that ends the description, where the details
+        // window looks for them.
+        const QString clases = texto("Clases", 3);
+        const QString etiquetaClase = QStringLiteral(" (%1)").arg(clases);
+        const auto usos = UsosDeDescripcion(etiquetaClase);
+        const bool letras = std::all_of(clases.begin(), clases.end(), [](QChar c) { return c >= u'A' && c <= u'Z'; });
+        if ((!letras || std::none_of(usos.begin(), usos.end(), [](bool u) { return u; })) && fallo.isEmpty())
+            fallo = QStringLiteral("Clases \"%1\" is not a printer class tag (ILC, LC, L, C, I, M, T)").arg(clases);
+        e.Descripcion = (texto("Descripcion", 255 - int(etiquetaClase.size())) + etiquetaClase).leftJustified(255, QLatin1Char(' '));
         e.Girado = std::int16_t(entero("Girado", i16min, i16max));
         e.Forma = std::int16_t(entero("Forma", i16min, i16max));
         e.Ancho = float(real("Ancho"));

@@ -40,7 +40,9 @@ bool EscribeCatalogo(const QString& carpeta, const QList<Formato>& formatos, con
 // Reads the field table source: one "name,type,size" a line, "#" comments, in file order.
 bool LeeCamposCsv(const QString& ruta, QList<CampoCabecera>& campos, QString& error);
 // Reads the formats source: a header line naming the columns (any order), then one format a
-// line; "#" lines are comments. Every value is checked (types, ranges, text lengths).
+// line; "#" lines are comments. Every value is checked (types, ranges, text lengths). The
+// column "Clases" holds the format's printer class tag (ILC, LC, L, C, I, M or T); it is written
+// at the end of the description, in brackets, where the program reads it.
 bool LeeFormatosCsv(const QString& ruta, QList<Formato>& formatos, QString& error);
 
 // The checks that a shipped format must pass beyond what the program's loader refuses: labels

@@ -169,7 +169,7 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(e.PanelActual, PanelEtiqueta);
     EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
 
-    // A new run offers the same format, order and way of filling again.
+    // A new run offers the same format and order again; the way of filling is asked afresh.
     EstatAssistent otra;
     ModTolvWiz::PanelEtiquetas().opcOrigDatos = {};
     ModTolvWiz::PanelEtiquetas().optOrden = {false, false, true};
@@ -179,7 +179,7 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
     EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
     otra.LlenarPanel(PanelOrigenDatos);
-    EXPECT_EQ(otra.OpcionDatos(), 2);
+    EXPECT_EQ(otra.OpcionDatos(), -1);
 }
 
 TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)

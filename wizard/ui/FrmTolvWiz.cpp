@@ -42,6 +42,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <QTimer>
 
 namespace kovel::wizard {
@@ -99,6 +100,36 @@ void Posa(BotoImatge* b, bool v)
     b->setValor(v);
 }
 
+// A picture from its file into its frame, read again only when the file changes; hidden when
+// there is none.
+void MostraImatge(QLabel* l, const QString& cami)
+{
+    if (l->property("fitxer").toString() != cami) {
+        l->setPixmap(cami.isEmpty() ? QPixmap() : QPixmap(cami));
+        l->setProperty("fitxer", cami);
+    }
+    l->setVisible(!l->pixmap().isNull());
+}
+
+// The format list's lines wrapped at the list's width, each as high as its lines.
+class LiniesAjustades : public QStyledItemDelegate {
+public:
+    explicit LiniesAjustades(QListView* llista) : QStyledItemDelegate(llista), llista_(llista) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem o = option;
+        initStyleOption(&o, index);
+        const int ample = llista_->viewport()->width();
+        const int marge = llista_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, llista_) + 1;
+        const QRect text = o.fontMetrics.boundingRect(QRect(0, 0, std::max(1, ample - 2 * marge), 100000),
+                                                      Qt::TextWordWrap, o.text);
+        return QSize(ample, text.height() + 2);
+    }
+
+private:
+    QListView* llista_;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -128,14 +159,16 @@ FrmTolvWiz::~FrmTolvWiz()
 {
     ModTolvWiz::PanelEtiquetas().focoLista = nullptr;
     ModTolvWiz::PanelEtiquetas().pitido = nullptr;
+    ModTolvWiz::PanelEtiquetas().clicLista = nullptr;
     estat_->bomba = nullptr;
     estat_->progres = nullptr;
 }
 
 void FrmTolvWiz::construeix()
 {
-    // DimensionaFormulari: the window, its panels and the bottom bar, in twips.
-    resize(Tw(0, 0, 11700, 7500).size());
+    // DimensionaFormulari: the window, its panels and the bottom bar, in twips. The window's
+    // inside is exactly the panels over the bottom bar, so no strip of its own shows.
+    resize(Tw(0, 0, KOVEL_espec::AmpleClient, KOVEL_espec::AltClient).size());
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
@@ -185,6 +218,7 @@ void FrmTolvWiz::construeix()
     construeixDisseny();
     construeixFinal();
     construeixGuardats();
+    Clicable(lbl_check_formato, this);
     // The sheet previews: beside the format list, and the cells of the design panel.
     ModTolvWiz::InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
     ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, panels_[5]});
@@ -238,7 +272,13 @@ void FrmTolvWiz::construeixEtiqueta()
     LstEtiquetas->setModel(&ModTolvWiz::LstEtiquetas());
     LstEtiquetas->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     LstEtiquetas->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    LstEtiquetas->setUniformItemSizes(true);
+    // A line longer than the list goes on in a second (or third) line: reference, description
+    // and count are read whole without scrolling sideways.
+    LstEtiquetas->setWordWrap(true);
+    LstEtiquetas->setResizeMode(QListView::Adjust);
+    LstEtiquetas->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LstEtiquetas->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    LstEtiquetas->setItemDelegate(new LiniesAjustades(LstEtiquetas));
     connect(LstEtiquetas->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& i) {
                 if (omplint_)
@@ -252,6 +292,7 @@ void FrmTolvWiz::construeixEtiqueta()
             LstEtiquetas->setFocus();
     };
     ModTolvWiz::PanelEtiquetas().pitido = [] { QApplication::beep(); };
+    ModTolvWiz::PanelEtiquetas().clicLista = [this] { LstEtiquetas_Click(); };
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
@@ -274,7 +315,7 @@ void FrmTolvWiz::construeixEtiqueta()
         ModTolvWiz::Selecciona_Medida();
         mostraEtiqueta();
     });
-    Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
+    lbl_buscar_ref = Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
     txtReferencia = Control<QLineEdit>(p, "txtReferencia", Tw(9000, 1850, 1500, 315));
     btn_buscar_ref = Control<BotoImatge>(p, "btn_buscar_ref", Tw(10550, 1850, 750, 315));
     btn_no_buscar = Control<BotoImatge>(p, "btn_no_buscar", Tw(9000, 2250, 2300, 315));
@@ -296,6 +337,13 @@ void FrmTolvWiz::construeixEtiqueta()
     opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 3150, 2300, 300));
     connect(opt_Vertical, &QAbstractButton::clicked, this, [this] { Opt_Vertical_Click(); });
     connect(opt_Horizontal, &QAbstractButton::clicked, this, [this] { Opt_Horizontal_Click(); });
+    // The pictures of the two orientations of the chosen paper, under the options.
+    img_vertical = Etiqueta(p, "img_vertical", Tw(9000, 4050, 660, 840));
+    img_horitzontal = Etiqueta(p, "img_horitzontal", Tw(9900, 4140, 840, 660));
+    for (QLabel* img : {img_vertical, img_horitzontal}) {
+        img->setAlignment(Qt::AlignCenter);
+        img->hide();
+    }
     // The sheet preview's place (drawn by the preview code).
     Frame_Hoja = Control<QWidget>(p, "Frame_Hoja", Tw(6450, 2650, 2450, 3250));
     for (int i = 0; i < 6; ++i)
@@ -336,6 +384,9 @@ void FrmTolvWiz::construeixOrigen()
     lblProgresoTablas = Etiqueta(p, "lblProgresoTablas", Tw(900, 5200, 4800, 300));
     pctExcelPanel3 = Etiqueta(p, "pctExcelPanel3", Tw(6400, 1300, 4900, 4300));
     pctAccessPanel3 = Etiqueta(p, "pctAccessPanel3", Tw(6400, 1300, 4900, 4300));
+    // The hosts' backgrounds of the panel's right side: other controls may stand on them.
+    pctExcelPanel3->setProperty("fons", true);
+    pctAccessPanel3->setProperty("fons", true);
     for (QWidget* w : std::initializer_list<QWidget*>{LstHojas, LstTablas, PctProgressBarHojas, lblProgresoHojas,
                                                       pctProgressBarTablas, lblProgresoTablas, pctExcelPanel3,
                                                       pctAccessPanel3})
@@ -567,6 +618,11 @@ void FrmTolvWiz::Prepara_Textos()
     cbo.listIndex = 0;
     cboOrdenar->clear();
     cboOrdenar->addItems(cbo.entradas);
+    // With no size chosen the size box says that every size is listed.
+    cboMides->setPlaceholderText(Lit(29));
+    // The search caption as translated; a size filter shows its size in its place.
+    ModTolvWiz::PanelEtiquetas().captionBusqueda = lbl_buscar_ref->text();
+    ModTolvWiz::PanelEtiquetas().captionBusquedaNegrita = false;
     if (estat_->esWord())
         CmdBorrar->setToolTip(Lit(27));
     AlineaOpcionsPaper();
@@ -796,6 +852,8 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
             ModTolvWiz::Abre_Documento(cmd_email->property("tag").toString());
         else if (watched == img_web)
             ModTolvWiz::Abre_Documento(img_web->property("tag").toString());
+        else if (watched == lbl_check_formato)
+            Check_Formato->setCheckState(Check_Formato->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
         else if (watched == lbl_copias) {
             Check_Copias->setChecked(!Check_Copias->isChecked());
             estat_->Check_Copias_Click(Check_Copias->isChecked());
@@ -978,6 +1036,13 @@ void FrmTolvWiz::mostraEtiqueta()
     cboMides->setCurrentIndex(e.cboMides.listIndex);
     Posa(opt_Horizontal, e.opt_Horizontal);
     Posa(opt_Vertical, e.opt_Vertical);
+    if (!e.captionBusqueda.isEmpty())
+        lbl_buscar_ref->setText(e.captionBusqueda);
+    QFont negreta = lbl_buscar_ref->font();
+    negreta.setBold(e.captionBusquedaNegrita);
+    lbl_buscar_ref->setFont(negreta);
+    MostraImatge(img_vertical, e.img_vertical);
+    MostraImatge(img_horitzontal, e.img_horitzontal);
     const int linia = ModTolvWiz::LstEtiquetas().ListIndex();
     const QModelIndex idx = ModTolvWiz::LstEtiquetas().index(linia, 0);
     if (LstEtiquetas->currentIndex() != idx) {
@@ -987,7 +1052,11 @@ void FrmTolvWiz::mostraEtiqueta()
     }
     // The size text of the selected format under the preview.
     ModTolvWiz::TextoMedidas mides;
-    mides.anchoDe = [this](const QString& t) { return kovel::ui::PxATwips(lbl_inf_etiqueta[0]->fontMetrics().horizontalAdvance(t)); };
+    mides.anchoDe = [this](const QString& t) {
+        // The whole drawn text, its last glyph's overhang included.
+        const QFontMetrics fm = lbl_inf_etiqueta[0]->fontMetrics();
+        return kovel::ui::PxATwips(std::max(fm.horizontalAdvance(t), fm.boundingRect(QRect(0, 0, 10000, 100), 0, t).width()));
+    };
     ModTolvWiz::Muestra_MedidasEtiqueta(ModTolvWiz::FormatSeleccionat(), mides);
     for (int i = 0; i < 6; ++i) {
         const ModTolvWiz::PiezaTexto& t = mides.pieza[i];

@@ -168,7 +168,9 @@ private:
     QComboBox* cboMides = nullptr;
     QLineEdit* txtReferencia = nullptr;
     kovel::ui::BotoImatge *btn_buscar_ref = nullptr, *btn_no_buscar = nullptr;
+    QLabel* lbl_buscar_ref = nullptr;
     kovel::ui::BotoImatge *opt_Horizontal = nullptr, *opt_Vertical = nullptr;
+    QLabel *img_vertical = nullptr, *img_horitzontal = nullptr;
     std::array<QLabel*, 6> lbl_inf_etiqueta{};
     QWidget* Frame_Hoja = nullptr;
 

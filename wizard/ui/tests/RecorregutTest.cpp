@@ -1,12 +1,16 @@
 // The whole road through the wizard window on each host, by clicks and keys on its named
 // controls: paper, format, data source, design, final options, Finish; the document made is
 // converted by LibreOffice and its pages counted and measured. Each panel is also written
-// as a picture into the build folder (wizard-panels/) to be looked at.
+// as a picture into the build folder (wizard-panels/) to be looked at, and its layout checked:
+// nothing cut off or overlapping, every text whole, no strip of the window at its edges.
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include "common/ui/VisualUi.h"
 
+#include "appearance/ui/Aparenca.h"
 #include "catalogue/Catalogo.h"
+#include "catalogue/Detalles.h"
+#include "catalogue/Unidades.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/tests/Ayudas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
@@ -19,6 +23,8 @@
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "common/ui/frm_rvtMsgBox.h"
+#include "common/ui/tests/Disposicio.h"
 #include "documents/Geometria.h"
 #include "documents/ui/MarcDisseny.h"
 #include "documents/generar_doc.h"
@@ -32,6 +38,7 @@
 #include <xlsxwriter.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateTime>
@@ -42,9 +49,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QMap>
 #include <QMenu>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -140,12 +149,15 @@ protected:
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
         // The same roads at 125% screen scale (12 twips a pixel) when the run asks for it.
         escala_ = qEnvironmentVariableIntValue("KOVEL_TEST_TWIPS");
-        if (escala_ > 0)
+        if (escala_ > 0) {
             Visual::setTwipsPerPixel(Visual::TwipsPerPixel{double(escala_), double(escala_)});
+            KOVEL_espec::setTwipsPerPixel(escala_, escala_);
+        }
     }
     void TearDown() override
     {
         Visual::setTwipsPerPixel(std::nullopt);
+        KOVEL_espec::setTwipsPerPixel(0, 0);
         mod_rvtMsgBox::resetAnswerer();
         ModTolvWiz::setObridorShell({});
     }
@@ -159,33 +171,47 @@ protected:
             QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-panel%2%3.png").arg(host).arg(w.estat().PanelActual).arg(escala);
         EXPECT_TRUE(w.grab().save(cami)) << qPrintable(cami);
         ComprovaDisposicio(w);
+        ComprovaVores(w);
     }
 
-    // No control of the shown panel is cut off by its panel or lies over another one.
-    static void ComprovaDisposicio(FrmTolvWiz& w)
+    // Nothing of the window cut off, overlapping or with a text cut; its inside all panel
+    // and bottom bar, with no strip of the window's own at any edge.
+    static void ComprovaDisposicio(QWidget& w)
     {
-        QWidget* panel = w.Panel(w.estat().PanelActual);
-        QList<QWidget*> fills;
-        for (QWidget* c : panel->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-            if (c->isVisible() && !c->geometry().isEmpty())
-                fills << c;
-        const QRect dins = panel->rect();
-        for (QWidget* c : fills)
-            EXPECT_TRUE(dins.contains(c->geometry())) << "cut off: " << qPrintable(c->objectName());
-        for (int i = 0; i < fills.size(); ++i)
-            for (int j = i + 1; j < fills.size(); ++j) {
-                const QRect a = fills[i]->geometry(), b = fills[j]->geometry();
-                // A background picture may stand behind others.
-                if (Fons(fills[i]) || Fons(fills[j]))
-                    continue;
-                EXPECT_FALSE(a.intersects(b)) << "overlap: " << qPrintable(fills[i]->objectName()) << " and "
-                                              << qPrintable(fills[j]->objectName());
-            }
+        for (const QString& falta : kovel::proves::FaltesDisposicio(&w))
+            ADD_FAILURE() << qPrintable(w.objectName()) << ": " << qPrintable(falta);
     }
-    static bool Fons(QWidget* c)
+    static void ComprovaVores(FrmTolvWiz& w)
     {
-        const QString n = c->objectName();
-        return n == QLatin1String("pctExcelPanel3") || n == QLatin1String("pctAccessPanel3");
+        const QImage finestra = w.grab().toImage();
+        QList<QWidget*> peces;
+        for (QWidget* c : w.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            if (c->isVisible())
+                peces << c;
+        QMap<QWidget*, QImage> imatges;
+        int faltes = 0;
+        auto mira = [&](int x, int y) {
+            const QPoint p(x, y);
+            for (QWidget* c : peces)
+                if (c->geometry().contains(p)) {
+                    if (!imatges.contains(c))
+                        imatges.insert(c, c->grab().toImage());
+                    const QRgb dins = imatges[c].pixel(p - c->pos());
+                    if (finestra.pixel(p) != dins && faltes++ < 5)
+                        ADD_FAILURE() << "the edge at " << x << "," << y << " is not " << qPrintable(c->objectName());
+                    return;
+                }
+            if (faltes++ < 5)
+                ADD_FAILURE() << "a strip of the window itself at " << x << "," << y;
+        };
+        for (int x = 0; x < finestra.width(); ++x) {
+            mira(x, 0);
+            mira(x, finestra.height() - 1);
+        }
+        for (int y = 0; y < finestra.height(); ++y) {
+            mira(0, y);
+            mira(finestra.width() - 1, y);
+        }
     }
     int escala_ = 0;
 
@@ -815,4 +841,288 @@ TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
     Clica(w, "lblAnterior");
     EXPECT_EQ(w.estat().PanelActual, PanelGuardados);
     EXPECT_FALSE(Busca<BotoImatge>(w, "cmdCrear")->valor());   // refilled: no choice
+}
+
+// ---- The window's layout on every panel of each host, and the details window ----
+
+namespace {
+
+// The message box in the product's look with a long text, into the build folder, checked.
+void MissatgeALaEscala(const QString& host, int escala)
+{
+    frm_rvtMsgBox box;
+    KOVEL_espec::Carga_ImagenesMsgBox(&box);
+    box.Preparar(QStringLiteral("The label sheet was written to the documents folder; it opens in the word "
+                                "processor, where it can be printed or saved under another name."),
+                 std::int16_t(48 | 4), QStringLiteral("KOVEL Videvoviv"));
+    Visual::AdaptarDPI(&box);
+    box.show();
+    QApplication::processEvents();
+    const QString sufix = escala > 0 ? QStringLiteral("-%1tw").arg(escala) : QString();
+    EXPECT_TRUE(box.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-msgbox%2.png").arg(host, sufix)));
+    for (const QString& falta : kovel::proves::FaltesDisposicio(&box))
+        ADD_FAILURE() << "message box: " << qPrintable(falta);
+    box.close();
+}
+
+} // namespace
+
+class DisposicioFinestra : public Recorregut {
+protected:
+    // Home, paper, format, data source, design and final panels: each looked at and checked.
+    void Recorre(FrmTolvWiz& w, const QString& host, const std::function<void()>& origen)
+    {
+        FinsOrigen(w, host);
+        Fotografia(w, host);
+        origen();
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        Fotografia(w, host);
+        // The caption of the keep-the-format box acts as its box.
+        auto* caixa = Busca<QCheckBox>(w, "Check_Formato");
+        ASSERT_TRUE(caixa->isVisible());
+        const bool abans = caixa->isChecked();
+        Clica(w, "lbl_check_formato");
+        EXPECT_NE(caixa->isChecked(), abans);
+        caixa->setCheckState(Qt::PartiallyChecked);
+        Clica(w, "lbl_check_formato");
+        EXPECT_EQ(caixa->checkState(), Qt::Checked) << "a grey box is ticked";
+        if (!w.estat().esWord())
+            InsereixCamps(w, {w.estat().mnuCampo.value(0)});
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+        Fotografia(w, host);
+        MissatgeALaEscala(host, escala_);
+    }
+};
+
+TEST_F(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    // Last run's data-source choice is not offered again on this host.
+    ModReg::DesarSeleccio(QStringLiteral("Opcion"), QStringLiteral("2"));
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    Recorre(w, QStringLiteral("layout-word"), [&] {
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(Busca<BotoImatge>(w, "opcOrigDatos", i)->valor()) << i;
+        Clica(w, "opcOrigDatos", 1);
+    });
+    w.hide();
+    // The saved-designs panel, shown first when there are some.
+    FrmTolvWiz guardats;
+    guardats.estat().hiHaGuardats = [] { return true; };
+    ASSERT_TRUE(guardats.Cargar());
+    Clica(guardats, "CmdSiguiente");
+    ASSERT_EQ(guardats.estat().PanelActual, PanelGuardados);
+    Fotografia(guardats, QStringLiteral("layout-word"));
+}
+
+TEST_F(DisposicioFinestra, WindowLayoutOnTheSpreadsheetHost)
+{
+    Excel_espec::Inicialitzar();
+    qputenv("KOVEL_ACTIVE_WORKBOOK", QByteArray(KOVEL_PROGRAM_DIR "/samples/addresses.csv"));
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    Recorre(w, QStringLiteral("layout-excel"), [] {});
+}
+
+TEST_F(DisposicioFinestra, WindowLayoutOnTheDatabaseHost)
+{
+    Access_espec::Inicialitzar();
+    const QString base = dir.filePath(QStringLiteral("people.sqlite"));
+    fixtures::MakeSqlite(base, "CREATE TABLE People(Name TEXT, Town TEXT); INSERT INTO People VALUES ('Ann', 'Vic');");
+    qputenv("KOVEL_CURRENT_DATABASE", base.toUtf8());
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    Recorre(w, QStringLiteral("layout-access"), [&] { Busca<QListWidget>(w, "LstTablas")->setCurrentRow(0); });
+}
+
+// The format panel's orientation pictures and its size filter's caption.
+TEST_F(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
+{
+    Word_espec::Inicialitzar();
+    FrmTolvWiz w;
+    ASSERT_TRUE(w.Cargar());
+    Clica(w, "CmdSiguiente");
+    Clica(w, "optDinA5");
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    auto* vertical = Busca<QLabel>(w, "img_vertical");
+    auto* horitzontal = Busca<QLabel>(w, "img_horitzontal");
+    ASSERT_TRUE(vertical->isVisible());
+    ASSERT_TRUE(horitzontal->isVisible());
+    EXPECT_EQ(vertical->property("fitxer").toString().section(u'/', -1), QStringLiteral("a5_vertical.dat"));
+    EXPECT_GT(vertical->pixmap().height(), vertical->pixmap().width());
+    EXPECT_GT(horitzontal->pixmap().width(), horitzontal->pixmap().height());
+    // Back to A4: the A4 pictures.
+    Clica(w, "CmdAnterior");
+    Clica(w, "optDinA4");
+    Clica(w, "CmdSiguiente");
+    EXPECT_EQ(vertical->property("fitxer").toString().section(u'/', -1), QStringLiteral("a4_vertical.dat"));
+
+    // A size chosen in the filter stands in bold in place of the search caption; no filter
+    // brings the caption back.
+    auto* cerca = Busca<QLabel>(w, "lbl_buscar_ref");
+    const QString caption = cerca->text();
+    ASSERT_FALSE(caption.isEmpty());
+    auto* mides = Busca<QComboBox>(w, "cboMides");
+    ASSERT_GT(mides->count(), 1);
+    const int entrada = mides->findText(QStringLiteral("70 x 37 mm"));
+    ASSERT_GT(entrada, 0);
+    mides->setCurrentIndex(entrada);
+    emit mides->activated(entrada);
+    EXPECT_EQ(cerca->text(), QStringLiteral("70 x 37"));
+    EXPECT_TRUE(cerca->font().bold());
+    Fotografia(w, QStringLiteral("layout-filter"));
+    for (int l = 0; l < ModTolvWiz::LstEtiquetas().ListCount(); ++l) {
+        const int i = ModTolvWiz::LstEtiquetas().ItemData(l);
+        EXPECT_NEAR(EtiquetasExt[i].AnchoCom, 7.0, 1e-6);
+        EXPECT_NEAR(EtiquetasExt[i].AltoCom, 3.7, 1e-6);
+    }
+    mides->setCurrentIndex(0);   // all sizes
+    emit mides->activated(0);
+    EXPECT_EQ(cerca->text(), caption);
+    EXPECT_FALSE(cerca->font().bold());
+
+    // Every line of the list whole, without a sideways scroll bar, in every order.
+    auto* llista = Busca<QListView>(w, "LstEtiquetas");
+    for (int ordre = 0; ordre < 3; ++ordre) {
+        Clica(w, "optOrden", ordre);
+        QApplication::processEvents();
+        EXPECT_FALSE(llista->horizontalScrollBar()->isVisible());
+        for (const QString& falta : kovel::proves::FaltesDisposicio(llista))
+            ADD_FAILURE() << "order " << ordre << ": " << qPrintable(falta);
+    }
+    Fotografia(w, QStringLiteral("layout-list"));
+}
+
+// The details window steps through the wizard's own selection: each of its buttons is a click
+// in the list, and Next goes on with the format it shows.
+TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
+{
+    Word_espec::Inicialitzar();
+    frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
+    FrmTolvWiz w;
+    w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
+    FinsOrigen(w, QStringLiteral("details"), 806);
+    Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    auto* llista = Busca<QListView>(w, "LstEtiquetas");
+    const ModeloEtiquetas& model = ModTolvWiz::LstEtiquetas();
+    const int inici = model.ListIndex();
+    ASSERT_GT(inici, 1);
+    const QString sufix = escala_ > 0 ? QStringLiteral("-%1tw").arg(escala_) : QString();
+    int mostrat = -1;
+    int formatVista = -1;
+    QImage vistaAbans;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        if (!d) {
+            ADD_FAILURE() << "the details window is not shown";
+            if (QWidget* m = QApplication::activeModalWidget())
+                m->close();
+            return;
+        }
+        auto segueix = [&](const char* pas) {
+            const int i = ModTolvWiz::FormatSeleccionat();
+            ASSERT_GE(i, 0) << pas;
+            EXPECT_EQ(d->txt_descripcion[0]->text(), Etiquetas[i].Referencia.trimmed()) << pas;
+            EXPECT_EQ(llista->currentIndex().row(), model.ListIndex()) << pas;
+            ModTolvWiz::TextoMedidas mides;
+            ModTolvWiz::Muestra_MedidasEtiqueta(i, mides);
+            EXPECT_EQ(Busca<QLabel>(w, "lbl_inf_etiqueta", 0)->text(), mides.pieza[0].caption) << pas;
+            const auto& g = ModTolvWiz::PctHoja(0)->geometria();
+            if (!g.etiquetas.isEmpty()) {   // drawn, not the format's own sheet picture
+                EXPECT_EQ(g.columnas, Etiquetas[i].Columnas) << pas;
+            }
+            // The preview is drawn again for another format.
+            const QImage vista = ModTolvWiz::PctHoja(0)->grab().toImage();
+            if (i != formatVista) {
+                EXPECT_NE(vista, vistaAbans) << pas;
+            }
+            formatVista = i;
+            vistaAbans = vista;
+            EXPECT_EQ(Busca<BotoImatge>(w, "opt_Horizontal")->valor(), bool(EtiquetasMarca[i])) << pas;
+            EXPECT_NE(Busca<BotoImatge>(w, "opt_Vertical")->valor(), bool(EtiquetasMarca[i])) << pas;
+            for (const QString& falta : kovel::proves::FaltesDisposicio(d))
+                ADD_FAILURE() << pas << ": " << qPrintable(falta);
+        };
+        // 806: laser and inkjet (and copiers) ticked, the rest not.
+        const std::array<bool, 6> usos{true, true, true, false, false, false};
+        for (int k = 0; k < 6; ++k)
+            EXPECT_EQ(d->Imatge_Activat[k]->property("checked").toBool(), usos[k]) << k;
+        EXPECT_FALSE(d->txt_descripcion[1]->toolTip().isEmpty() && d->txt_descripcion[1]->text().contains(u'\u2026'));
+        segueix("opened");
+        EXPECT_TRUE(d->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/details-description%1.png").arg(sufix)));
+        QTest::mouseClick(d->cmd_mov[2], Qt::LeftButton);
+        EXPECT_EQ(model.ListIndex(), inici + 1);
+        segueix("next");
+        QTest::mouseClick(d->cmd_mov[3], Qt::LeftButton);
+        EXPECT_EQ(model.ListIndex(), model.ListCount() - 1);
+        segueix("last");
+        QTest::mouseClick(d->cmd_mov[0], Qt::LeftButton);
+        EXPECT_EQ(model.ListIndex(), 0);
+        segueix("first");
+        QTest::mouseClick(d->cmd_mov[1], Qt::LeftButton);
+        EXPECT_EQ(model.ListIndex(), 0);
+        segueix("previous at the first");
+        QTest::mouseClick(d->cmd_mov[2], Qt::LeftButton);
+        QTest::mouseClick(d->cmd_mov[2], Qt::LeftButton);
+        QTest::mouseClick(d->cmd_mov[1], Qt::LeftButton);
+        EXPECT_EQ(model.ListIndex(), 1);
+        segueix("previous");
+        QTest::mouseClick(d->lblTab[1], Qt::LeftButton);
+        segueix("measures");
+        EXPECT_TRUE(d->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/details-measures%1.png").arg(sufix)));
+        mostrat = ModTolvWiz::FormatSeleccionat();
+        d->close();
+    });
+    Clica(w, "cmd_tipo_informacion");
+    ASSERT_GE(mostrat, 0);
+    frmOptions::setAparenca({});
+    w.activateWindow();
+    Fotografia(w, QStringLiteral("details"));
+    // Next goes on with the format the window showed last.
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(Etiquetas[mostrat].Codigo));
+    Clica(w, "opcOrigDatos", 1);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    EXPECT_TRUE(Busca<QLabel>(w, "lblTit", PanelDiseno)->text().contains(QString::number(Etiquetas[mostrat].Codigo)));
+
+    // A Letter format: its unit options are shown and whole.
+    Clica(w, "CmdAnterior");
+    Clica(w, "CmdAnterior");
+    Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    Clica(w, "optLetter");
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
+    ASSERT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].TipoPapel, PapelLetter);
+    frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
+    bool unitats = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<frmOptions*>(QApplication::activeModalWidget());
+        if (d) {
+            QTest::mouseClick(d->lblTab[1], Qt::LeftButton);
+            unitats = d->Opt_Inch->isVisible() && d->Opt_mm->isVisible() && d->Opt_Inch->isEnabled();
+            for (const QString& falta : kovel::proves::FaltesDisposicio(d))
+                ADD_FAILURE() << "Letter: " << qPrintable(falta);
+            EXPECT_TRUE(d->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/details-letter%1.png").arg(sufix)));
+        }
+        if (QWidget* m = QApplication::activeModalWidget())
+            m->close();
+    });
+    Clica(w, "cmd_tipo_informacion");
+    frmOptions::setAparenca({});
+    EXPECT_TRUE(unitats);
+
+    // Every shipped format is for some kind of printer.
+    for (int i = 0; i < NumEtiquetas; ++i) {
+        const auto usos = kovel::catalogue::UsosDeDescripcion(Etiquetas[i].Descripcion);
+        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(Etiquetas[i].Referencia);
+    }
 }
