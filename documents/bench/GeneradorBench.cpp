@@ -57,7 +57,7 @@ void Prepara()
 }
 
 // A label's design as the design frame leaves it: one label's page with insets as margins
-// (each becomes a spacer line in every label), a text and three field placeholders.
+// (the label cells' paddings), a text and three field placeholders.
 std::unique_ptr<Document> Disseny()
 {
     auto d = Document::create();
