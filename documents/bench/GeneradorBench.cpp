@@ -1,7 +1,7 @@
 // Generation measured: 10,000 records on a 3 x 8 A4 sheet with a design of three data
 // fields, and 1,000 sheets of one record each. Peak memory is reported as "peak_MB".
-// BM_ContinuLibreOffice: LibreOffice converting 10,000 labels of a continuous sheet to PDF,
-// without margins in the design (argument 0), with the design's insets as margins (1), and
+// BM_ContinuLibreOffice/form/labels: LibreOffice converting labels of a continuous sheet to
+// PDF, without margins in the design (form 0), with the design's insets as margins (1), and
 // the same sheet with its margins as a spacer line each in every label (2, the form of
 // earlier versions); the generation is reported apart as "gen_ms". KOVEL_BENCH_DIR=folder
 // keeps the documents made there.
@@ -112,11 +112,11 @@ void Genera(benchmark::State& state, Opcions& o, const QTemporaryDir& dir)
     PicMemoria(state);
 }
 
-// A spreadsheet of 10,000 rows of three fields.
-void DeuMilRegistres(Opcions& o)
+// A spreadsheet of `registres` rows of three fields.
+void FullDeRegistres(Opcions& o, int registres = 10000)
 {
     o.host = "Excel";
-    o.registres = 10000;
+    o.registres = registres;
     QList<QStringList> files;
     for (int i = 1; i <= o.registres; ++i)
         files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("%1 Main Street").arg(i), QStringLiteral("0%1").arg(8000 + i % 900)};
@@ -129,7 +129,7 @@ void BM_DeuMilEtiquetes(benchmark::State& state)
     QTemporaryDir dir;
     auto disseny = Disseny();
     Opcions o;
-    DeuMilRegistres(o);
+    FullDeRegistres(o);
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
     if (state.range(0) == 1) {
@@ -158,7 +158,7 @@ void BM_FullsUnRegistre(benchmark::State& state)
 }
 BENCHMARK(BM_FullsUnRegistre)->Arg(1000)->Arg(4000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// 10,000 labels of a continuous sheet of 3 x 8 labels of 8.89 x 3.57 cm, a page the user's
+// Labels of a continuous sheet of 3 x 8 labels of 8.89 x 3.57 cm, a page the user's
 // word processor lays out; the design is the frame's page of the label, with insets on
 // every side (a margin each) or none.
 void BM_ContinuLibreOffice(benchmark::State& state)
@@ -184,9 +184,9 @@ void BM_ContinuLibreOffice(benchmark::State& state)
     auto disseny = Disseny();
     PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(0), false);
     Opcions o;
-    DeuMilRegistres(o);
+    FullDeRegistres(o, int(state.range(1)));
     o.disseny = disseny.get();
-    o.dades = carpeta + QStringLiteral("/dades%1/").arg(state.range(0));
+    o.dades = carpeta + QStringLiteral("/dades%1_%2/").arg(state.range(0)).arg(state.range(1));
     const PageSetup paginaDisseny = disseny->pageSetup();   // the generation turns its margins into lines
     QElapsedTimer rellotge;
     rellotge.start();
@@ -194,7 +194,7 @@ void BM_ContinuLibreOffice(benchmark::State& state)
     state.counters["gen_ms"] = double(rellotge.nsecsElapsed()) / 1e6;
     if (state.range(0) == 2)
         state.counters["spacer_lines"] = 4 * proves::AFormaLinies(*doc, paginaDisseny, CalculaGeometria(MidesDeCatalogo(0)));
-    const QString docx = carpeta + QStringLiteral("/continu%1.docx").arg(state.range(0));
+    const QString docx = carpeta + QStringLiteral("/continu%1_%2.docx").arg(state.range(0)).arg(state.range(1));
     doc->saveAs(docx);
     state.counters["docx_MB"] = double(QFileInfo(docx).size()) / 1e6;
     const QString perfil = carpeta + QStringLiteral("/lo-profile");
@@ -216,6 +216,6 @@ void BM_ContinuLibreOffice(benchmark::State& state)
     }
     mod_rvtMsgBox::resetAnswerer();
 }
-BENCHMARK(BM_ContinuLibreOffice)->Arg(0)->Arg(1)->Arg(2)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ContinuLibreOffice)->Args({0, 10000})->Args({1, 10000})->Args({2, 10000})->Args({0, 1000})->Args({1, 1000})->Args({2, 1000})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

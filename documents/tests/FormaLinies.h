@@ -6,8 +6,8 @@
 
 namespace proves {
 
-// Returns the number of label cells changed (the odd rows and columns of every table when
-// the sheet has gaps, every cell when it has none).
+// Returns the number of label cells changed (the filled ones among the odd rows and columns
+// of every table when the sheet has gaps, among every cell when it has none).
 inline int AFormaLinies(kovel::word::Document& doc, const kovel::word::PageSetup& paginaDisseny,
                         const generar_doc::GeometriaTaula& g)
 {
@@ -27,7 +27,9 @@ inline int AFormaLinies(kovel::word::Document& doc, const kovel::word::PageSetup
         for (int f = 0; f < taula.rowCount(); f += g.pasFila)
             for (int c = 0; c < taula.columnCount(); c += g.pasColumna) {
                 Cell& cella = taula.cell(f, c);
-                if (cella.story.blocks.empty() || !cella.story.blocks.front().isParagraph())
+                // A label left empty (the last sheet's) never had the design, nor its lines.
+                if (cella.story.blocks.empty() || !cella.story.blocks.front().isParagraph()
+                    || (cella.story.blocks.size() == 1 && cella.story.blocks.front().paragraph().items.empty()))
                     continue;
                 generar_doc::TreuMargesCella(cella);
                 auto& items = cella.story.blocks.front().paragraph().items;
