@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -191,7 +192,8 @@ struct Context {
     OpcionsGeneracio& o;
     MidesFull m;
     bool horitzontal = false;
-    Story disseny;                                  // the design's main story
+    Story disseny;                                  // the design's main story, without spacer lines
+    Paddings margesDisseny;                         // the label cells' paddings in their place
     bool dissenyLlegit = false;
     std::unique_ptr<CopiaDisseny> copia;
     std::map<QString, std::unique_ptr<Document>> caselles;   // cell designs opened, by path
@@ -203,6 +205,7 @@ struct Context {
             if (!d)
                 throw GeneracioError(QStringLiteral("There is no label design to generate from."));
             disseny = StoryResolta(*d);
+            margesDisseny = MargesDeCella(disseny, d->pageSetup());
             dissenyLlegit = true;
         }
         return disseny;
@@ -239,7 +242,7 @@ void OmplirEtiquetaWord(Context& c, Document& doc, Table& taula, int fila, int c
 {
     const Story& s = c.storyDisseny();
     Cell& cella = taula.cell(fila - 1, columna - 1);
-    TreuMargesCella(cella);
+    FixaMargesCella(cella, c.margesDisseny);
     doc.range(cella.story).setFormattedText(s);
 }
 
@@ -256,7 +259,9 @@ void OmplirEtiquetaCasella(Context& c, std::int32_t i, Document& doc, Table& tau
         obert = Document::open(cami);
     Cell& cella = taula.cell(fila - 1, columna - 1);
     MargesALinies(cella, *obert);
-    doc.range(cella.story).setFormattedText(StoryResolta(*obert));
+    Story s = StoryResolta(*obert);
+    FixaMargesCella(cella, MargesDeCella(s, obert->pageSetup()));
+    doc.range(cella.story).setFormattedText(s);
 }
 
 // A spreadsheet row or a database record take the same road: the design into the working
@@ -266,7 +271,9 @@ void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc,
     CopiaDisseny& copia = c.ObrirCopiaDisseny();
     copia.doc->content().setFormattedText(c.storyDisseny());
     ReemplacaMarcadors(*copia.doc, valors, c.o.codis());
-    doc.range(taula.cell(fila - 1, columna - 1).story).setFormattedText(copia.doc->content().formattedText());
+    Cell& cella = taula.cell(fila - 1, columna - 1);
+    FixaMargesCella(cella, c.margesDisseny);
+    doc.range(cella.story).setFormattedText(copia.doc->content().formattedText());
 }
 
 void OmplirEtiquetaExcel(Context& c, FullDades& full, std::int32_t filaFont, Document& doc, Table& taula, int fila,
@@ -566,6 +573,51 @@ void MargesALinies(Cell& cell, Document& disseny)
         linia(Points(0), H, W, H, WrapType::TopAndBottom).distanceTop = Points(inf - t);
     TreuMargesCella(cell);
     disseny.setSaved(false);
+}
+
+Paddings MargesDeCella(Story& story, const PageSetup& pagina)
+{
+    const double t = CentimetersToPoints(0.05f);
+    // Left, top, right, bottom: a margin left in the page set-up keeps the content as its
+    // spacer line would.
+    double marges[4] = {pagina.leftMargin().value - t, pagina.topMargin().value - t,
+                        pagina.rightMargin().value - t, pagina.bottomMargin().value - t};
+    const double meitatAmple = pagina.pageWidth().value / 2, meitatAlt = pagina.pageHeight().value / 2;
+    // Spacer lines: invisible and straight along an edge, anchored to the design's paragraphs.
+    auto costat = [&](const FloatingLine& l) -> std::pair<int, double> {
+        if (l.transparency < 1.0)
+            return {-1, 0};
+        if (l.beginX.value == l.endX.value)
+            return l.beginX.value <= meitatAmple ? std::pair{0, l.distanceRight.value} : std::pair{2, l.distanceLeft.value};
+        if (l.beginY.value == l.endY.value)
+            return l.beginY.value <= meitatAlt ? std::pair{1, l.distanceBottom.value} : std::pair{3, l.distanceTop.value};
+        return {-1, 0};
+    };
+    for (Block& b : story.blocks) {
+        if (!b.isParagraph())
+            continue;
+        std::erase_if(b.paragraph().items, [&](const Inline& item) {
+            const auto* l = std::get_if<FloatingLine>(&item);
+            if (!l)
+                return false;
+            const auto [c, distancia] = costat(*l);
+            if (c < 0)
+                return false;
+            marges[c] = std::max(marges[c], distancia);
+            return true;
+        });
+    }
+    Paddings p;
+    p.left = toTwips(Points(std::max(0.0, marges[0])));
+    p.top = toTwips(Points(std::max(0.0, marges[1])));
+    p.right = toTwips(Points(std::max(0.0, marges[2])));
+    p.bottom = toTwips(Points(std::max(0.0, marges[3])));
+    return p;
+}
+
+void FixaMargesCella(Cell& cell, const Paddings& marges)
+{
+    cell.paddings = marges;
 }
 
 // ---- Placeholders ----

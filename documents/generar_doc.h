@@ -55,6 +55,13 @@ std::int16_t PaginesDarreraSeccio(const kovel::word::Document& doc);
 // the content off the label's edges, and clears the cell's paddings.
 void MargesALinies(kovel::word::Cell& cell, kovel::word::Document& disseny);
 
+// The label cell's paddings that keep a design's content where its page margins, or the
+// spacer lines made of them, keep it: each margin less 0.05 cm. The spacer lines are taken
+// out of `story`: paddings cost the word processor nothing, while a floating line in every
+// label makes a long document crawl.
+kovel::word::Paddings MargesDeCella(kovel::word::Story& story, const kovel::word::PageSetup& pagina);
+void FixaMargesCella(kovel::word::Cell& cell, const kovel::word::Paddings& marges);
+
 // The text without one trailing CR LF (NULs after it go too).
 QString TreuSaltFinal(const QString& text);
 

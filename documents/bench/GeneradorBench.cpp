@@ -1,16 +1,25 @@
 // Generation measured: 10,000 records on a 3 x 8 A4 sheet with a design of three data
 // fields, and 1,000 sheets of one record each. Peak memory is reported as "peak_MB".
+// BM_ContinuLibreOffice/form/labels: LibreOffice converting labels of a continuous sheet to
+// PDF, without margins in the design (form 0), with the design's insets as margins (1), and
+// the same sheet with its margins as a spacer line each in every label (2, the form of
+// earlier versions); the generation is reported apart as "gen_ms". KOVEL_BENCH_DIR=folder
+// keeps the documents made there.
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
+#include "documents/tests/FormaLinies.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/MsgBox.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sys/resource.h>
@@ -48,7 +57,7 @@ void Prepara()
 }
 
 // A label's design as the design frame leaves it: one label's page with insets as margins
-// (each becomes a spacer line in every label), a text and three field placeholders.
+// (the label cells' paddings), a text and three field placeholders.
 std::unique_ptr<Document> Disseny()
 {
     auto d = Document::create();
@@ -103,18 +112,24 @@ void Genera(benchmark::State& state, Opcions& o, const QTemporaryDir& dir)
     PicMemoria(state);
 }
 
+// A spreadsheet of `registres` rows of three fields.
+void FullDeRegistres(Opcions& o, int registres = 10000)
+{
+    o.host = "Excel";
+    o.registres = registres;
+    QList<QStringList> files;
+    for (int i = 1; i <= o.registres; ++i)
+        files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("%1 Main Street").arg(i), QStringLiteral("0%1").arg(8000 + i % 900)};
+    o.full = std::make_unique<FullMemoria>(files);
+}
+
 void BM_DeuMilEtiquetes(benchmark::State& state)
 {
     Prepara();
     QTemporaryDir dir;
     auto disseny = Disseny();
     Opcions o;
-    o.host = "Excel";
-    o.registres = 10000;
-    QList<QStringList> files;
-    for (int i = 1; i <= o.registres; ++i)
-        files << QStringList{QStringLiteral("Name %1").arg(i), QStringLiteral("%1 Main Street").arg(i), QStringLiteral("0%1").arg(8000 + i % 900)};
-    o.full = std::make_unique<FullMemoria>(files);
+    FullDeRegistres(o);
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
     if (state.range(0) == 1) {
@@ -142,5 +157,65 @@ void BM_FullsUnRegistre(benchmark::State& state)
     Genera(state, o, dir);
 }
 BENCHMARK(BM_FullsUnRegistre)->Arg(1000)->Arg(4000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Labels of a continuous sheet of 3 x 8 labels of 8.89 x 3.57 cm, a page the user's
+// word processor lays out; the design is the frame's page of the label, with insets on
+// every side (a margin each) or none.
+void BM_ContinuLibreOffice(benchmark::State& state)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (soffice.isEmpty()) {
+        state.SkipWithError("LibreOffice is not installed");
+        return;
+    }
+    EtiquetaCatalogo e;
+    e.Codigo = 3103;
+    e.Ancho = 8.89f; e.Alto = 3.57f;
+    e.MargenIzquierdo = 1.143f; e.MargenSuperior = 0.12f;
+    e.PasoHorizontal = 9.652f; e.PasoVertical = 3.81f;
+    e.Filas = 8; e.Columnas = 3;
+    e.Holgura = state.range(0) > 0 ? std::array<float, 2>{0.2f, 0.1f} : std::array<float, 2>{0, 0};
+    e.TipoPapel = 1;
+    proves::CatalegDe({e});
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    QTemporaryDir temporal;
+    const QString propia = qEnvironmentVariable("KOVEL_BENCH_DIR");
+    const QString carpeta = propia.isEmpty() ? temporal.path() : propia;
+    auto disseny = Disseny();
+    PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(0), false);
+    Opcions o;
+    FullDeRegistres(o, int(state.range(1)));
+    o.disseny = disseny.get();
+    o.dades = carpeta + QStringLiteral("/dades%1_%2/").arg(state.range(0)).arg(state.range(1));
+    const PageSetup paginaDisseny = disseny->pageSetup();   // the generation turns its margins into lines
+    QElapsedTimer rellotge;
+    rellotge.start();
+    auto doc = GeneraDocument(0, o);
+    state.counters["gen_ms"] = double(rellotge.nsecsElapsed()) / 1e6;
+    if (state.range(0) == 2)
+        state.counters["spacer_lines"] = 4 * proves::AFormaLinies(*doc, paginaDisseny, CalculaGeometria(MidesDeCatalogo(0)));
+    const QString docx = carpeta + QStringLiteral("/continu%1_%2.docx").arg(state.range(0)).arg(state.range(1));
+    doc->saveAs(docx);
+    state.counters["docx_MB"] = double(QFileInfo(docx).size()) / 1e6;
+    const QString perfil = carpeta + QStringLiteral("/lo-profile");
+    auto converteix = [&](const QString& fitxer) {
+        QProcess p;
+        p.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + perfil, QStringLiteral("--headless"),
+                          QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), carpeta, fitxer});
+        return p.waitForFinished(1800000) && p.exitCode() == 0;
+    };
+    // The profile is made by a first, small conversion, outside the measure.
+    const QString petit = carpeta + QStringLiteral("/petit.docx");
+    Document::create()->saveAs(petit);
+    converteix(petit);
+    for (auto _ : state) {
+        if (!converteix(docx)) {
+            state.SkipWithError("LibreOffice did not convert the document");
+            return;
+        }
+    }
+    mod_rvtMsgBox::resetAnswerer();
+}
+BENCHMARK(BM_ContinuLibreOffice)->Args({0, 10000})->Args({1, 10000})->Args({2, 10000})->Args({0, 1000})->Args({1, 1000})->Args({2, 1000})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

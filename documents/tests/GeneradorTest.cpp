@@ -32,6 +32,12 @@ EtiquetaCatalogo Format(std::int32_t codi, float ample, float alt, float pasH, f
     return e;
 }
 
+// A design margin of `cm` as a label cell's padding: 0.05 cm less, as its spacer line keeps it.
+Twips MargeMenysT(float cm)
+{
+    return toTwips(Points(toPoints(toTwips(Points(CentimetersToPoints(cm)))).value - CentimetersToPoints(0.05f)));
+}
+
 QString Text(const Cell& c)
 {
     QString t = c.story.text();
@@ -202,7 +208,9 @@ TEST_F(GeneradorTest, WordHostFillsOneSheetWithGapRowsAndColumns)
         for (int c = 0; c < 3; ++c) {
             const bool etiqueta = r % 2 == 0 && c % 2 == 0;
             EXPECT_EQ(Text(t.cell(r, c)), etiqueta ? "Label" : "") << r << "," << c;
-            EXPECT_EQ(t.cell(r, c).paddings.left, Twips(0));
+            // The design's margins are the label cells' paddings; gaps have none.
+            EXPECT_EQ(t.cell(r, c).paddings.left, etiqueta ? MargeMenysT(3.0) : Twips(0)) << r << "," << c;
+            EXPECT_EQ(t.cell(r, c).paddings.top, etiqueta ? MargeMenysT(2.5) : Twips(0)) << r << "," << c;
         }
     }
     // Label rows keep the pitch on the twip grid.
@@ -253,9 +261,11 @@ TEST_F(GeneradorTest, OneLabelPerRecordFillsRowByRowThenTheNextSheet)
     EXPECT_EQ(Text(doc->table(1).cell(2, 0)), "");
     // The placeholder is gone from every label; the working copy was a new document.
     EXPECT_TRUE(doc->inlinePictures().empty());
-    // Every label cell of both sheets has lost its paddings.
+    // Every label cell filled on both sheets keeps the design's margins as paddings, without
+    // a spacer line of its own.
     for (int t = 0; t < 2; ++t)
-        EXPECT_EQ(doc->table(t).cell(3, 1).paddings.left, Twips(0)) << t;
+        EXPECT_EQ(doc->table(t).cell(1, 1).paddings.right, MargeMenysT(3.0)) << t;
+    EXPECT_TRUE(doc->floatingLines().empty());
 }
 
 TEST_F(GeneradorTest, SpreadsheetEdgeRowsAndEmptyCells)
@@ -331,6 +341,10 @@ TEST_F(GeneradorTest, PerCellDesignsRunOverEveryLabel)
     EXPECT_EQ(Text(doc->table(0).cell(0, 0)), "C0");
     EXPECT_EQ(Text(doc->table(0).cell(1, 2)), "");
     EXPECT_EQ(Text(doc->table(0).cell(7, 2)), "C23");
+    // Each cell design's margins are its cell's paddings, the first time and when the design
+    // already has its spacer lines.
+    EXPECT_EQ(doc->table(0).cell(7, 2).paddings.bottom, MargeMenysT(2.5));
+    EXPECT_TRUE(doc->floatingLines().empty());
 
     // Fewer designs than labels: the cells beyond them are cells never designed.
     o.caselles = caselles.mid(0, 10);
@@ -339,6 +353,8 @@ TEST_F(GeneradorTest, PerCellDesignsRunOverEveryLabel)
     EXPECT_EQ(Text(doc->table(0).cell(3, 0)), "C9");
     EXPECT_EQ(Text(doc->table(0).cell(3, 1)), "");
     EXPECT_EQ(Text(doc->table(0).cell(7, 2)), "");
+    EXPECT_EQ(doc->table(0).cell(3, 0).paddings.left, MargeMenysT(3.0));
+    EXPECT_TRUE(doc->floatingLines().empty());
 }
 
 TEST_F(GeneradorTest, UnknownHostEndsWithTheMessage)
@@ -489,6 +505,48 @@ TEST(DocumentsMarges, MarginsBecomeSpacerLines)
     MargesALinies(t.cell(0, 0), *d);   // a second time adds nothing
     EXPECT_EQ(d->floatingLines().size(), size_t(3));
     EXPECT_EQ(d->floatingLines()[0]->wrap, WrapType::Tight);
+}
+
+TEST(DocumentsMarges, MarginsOrTheirSpacerLinesBecomeCellPaddings)
+{
+    const double t05 = CentimetersToPoints(0.05f);
+    auto d = Document::create();
+    PageSetup ps = d->pageSetup();
+    ps.setPageWidth(Points(200));
+    ps.setPageHeight(Points(100));
+    ps.setLeftMargin(Points(20));
+    ps.setTopMargin(Points(0));
+    ps.setRightMargin(Points(10));
+    ps.setBottomMargin(Points(1));   // under 0.05 cm: no padding
+    d->setPageSetup(ps);
+    d->content().setText("Label");
+    // A visible line of the user's is content, not a margin.
+    FloatingLine visible;
+    visible.endY = Points(100);
+    auto& items = d->body().blocks.front().paragraph().items;
+    items.insert(items.begin(), Inline{visible});
+
+    Story s = d->content().formattedText();
+    const Paddings deMarges = MargesDeCella(s, d->pageSetup());
+    EXPECT_EQ(deMarges.left, toTwips(Points(20 - t05)));
+    EXPECT_EQ(deMarges.right, toTwips(Points(10 - t05)));
+    EXPECT_EQ(deMarges.top, Twips(0));
+    EXPECT_EQ(deMarges.bottom, Twips(0));
+
+    // Once the margins are spacer lines (the design after a generation), the lines give the
+    // same paddings and leave the story; the user's line stays.
+    Table t(1, 1, Points(50));
+    MargesALinies(t.cell(0, 0), *d);
+    ASSERT_EQ(d->floatingLines().size(), 4u);
+    Story ambLinies = d->content().formattedText();
+    const Paddings deLinies = MargesDeCella(ambLinies, d->pageSetup());
+    EXPECT_EQ(deLinies, deMarges);
+    ASSERT_EQ(ambLinies.blocks.front().paragraph().items.size(), 2u);
+    EXPECT_TRUE(std::holds_alternative<FloatingLine>(ambLinies.blocks.front().paragraph().items.front()));
+    EXPECT_EQ(ambLinies.text(), s.text());
+
+    FixaMargesCella(t.cell(0, 0), deLinies);
+    EXPECT_EQ(t.cell(0, 0).paddings, deMarges);
 }
 
 TEST(DocumentsBase, BaseDocumentOfALabel)

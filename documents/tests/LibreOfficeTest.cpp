@@ -47,7 +47,7 @@ struct Cas {
     std::int32_t codi;
     bool horitzontal;
     int registres;     // 0: the word-processor host, every label from the design
-    float margeCm = 0; // the design's margins (spacer lines in every label)
+    float margeCm = 0; // the design's margins (every label cell's paddings)
     MidesFull m{};     // filled in from the catalogue
     EtiquetaCatalogo e{};   // the catalogue's record as the sheet is printed (turned or not)
     EtiquetaExtendida x{};
@@ -203,7 +203,7 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         }
         int trobades = 0;
         const int perFull = e.Filas * e.Columnas;
-        // The design's margins become spacer lines: the text starts 0.05 cm short of them.
+        // The design's margins become the label cells' paddings: the text starts 0.05 cm short of them.
         const double desplacament = cas.margeCm > 0 ? (cas.margeCm - 0.05) * cmPt : 0.0;
         std::set<int> etiquetes;
         for (const Paraula& p : paraules) {
