@@ -58,6 +58,17 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
 {
     EscaneigHTML e;
     std::vector<QString> oberts;   // the open elements, never more than the budget's depth
+    // Where the next "</name" lies from where the last search began (-1: nowhere after it):
+    // searching again from every unclosed <iframe> or <script> would take quadratic time.
+    QHash<QString, qsizetype> tancaments;
+    const auto seguentTancament = [&](const QString& nom, qsizetype desde) {
+        const auto it = tancaments.constFind(nom);
+        if (it != tancaments.constEnd() && (*it < 0 || *it >= desde))
+            return *it;
+        const qsizetype on = s.indexOf(QString(QStringLiteral("</") + nom), desde, Qt::CaseInsensitive);
+        tancaments.insert(nom, on);
+        return on;
+    };
     int taules = 0;
     const qsizetype n = s.size();
     const auto passat = [&](const QString& motiu) {
@@ -204,7 +215,7 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
             recurs(RecursHTML::Tipus::Marc, "src");
             qsizetype fi = j;
             if (!autoTancat) {
-                const qsizetype tanca = s.indexOf(u"</iframe", j, Qt::CaseInsensitive);
+                const qsizetype tanca = seguentTancament(nom, j);
                 if (tanca >= 0) {
                     const qsizetype gt = s.indexOf(u'>', tanca);
                     fi = gt < 0 ? n : gt + 1;
@@ -216,7 +227,7 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
             continue;
         }
         if (esTextCru(nom)) {
-            const qsizetype tanca = s.indexOf(QString(QStringLiteral("</") + nom), j, Qt::CaseInsensitive);
+            const qsizetype tanca = seguentTancament(nom, j);
             i = tanca < 0 ? n : tanca;
             continue;
         }
