@@ -227,8 +227,17 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
             continue;
         }
         if (esTextCru(nom)) {
+            // Not markup, yet the document parser's time grows with every tag written inside
+            // (quadratically for <script> in <script>): each one counts as an element.
             const qsizetype tanca = seguentTancament(nom, j);
             i = tanca < 0 ? n : tanca;
+            for (qsizetype k = j; k + 1 < i; ++k)
+                if (s[k] == u'<' && esLletraODigit(s[k + 1]))
+                    ++e.elements;
+            if (e.elements > pressupost.elements) {
+                passat(QStringLiteral("more than %1 elements").arg(pressupost.elements));
+                break;
+            }
             continue;
         }
         i = j;

@@ -1,6 +1,7 @@
 // Hostile banner pages served from loopback to the real wizard window: pictures and
 // backgrounds naming local files and a FIFO, pages that take a document parser minutes
-// (hundreds of thousands of frames, nested blocks, tables, lists and cells, one 2 MB word)
+// (hundreds of thousands of frames, scripts, nested blocks, tables, lists and cells, one
+// 2 MB word)
 // and a chunked reply that never ends. For each: the home panel shows and answers input
 // within 1 s of start, memory stays within 150 MB of the plain wizard's, nothing in the
 // sentinel folder is opened, and the banner shows only the harmless pages.
@@ -360,6 +361,7 @@ TEST_F(BannerHostil, HostilePagesNeitherFreezeTheWizardNorReadLocalFiles)
          "<table background=\"pipe\"><tr><td>t</td></tr></table></body></html>",
          true},
         {"240,000 iframes", "/iframes", repetir("<iframe>", 240000), false},
+        {"240,000 nested scripts", "/scripts", repetir("<script>", 240000), false},
         {"300,000 nested divs", "/divs", repetir("<div>", 300000), false},
         {"100,000 nested tables", "/tables", repetir("<table><tr><td>", 100000), false},
         {"200,000 nested lists", "/lists", repetir("<ul><li>", 200000), false},
