@@ -45,16 +45,19 @@ QString descodificar(const QByteArray& dades, const QString& tipusContingut)
     return d.isValid() ? QString(d.decode(dades)) : QString::fromUtf8(dades);
 }
 
-// A fetched picture, when its header says it is of a banner's size.
-QImage llegirImatge(const QByteArray& dades)
+// A fetched picture, when its header says it is of a banner's size and it fits in what is
+// left of `pixels` (a few kilobytes of PNG can claim a gigabyte decoded).
+QImage llegirImatge(const QByteArray& dades, qint64& pixels)
 {
     QBuffer buffer;
     buffer.setData(dades);
     buffer.open(QIODevice::ReadOnly);
     QImageReader lector(&buffer);
     const QSize mida = lector.size();
-    if (!mida.isValid() || mida.width() > BannerHTML::MidaMaximaImatge || mida.height() > BannerHTML::MidaMaximaImatge)
+    if (!mida.isValid() || mida.width() > BannerHTML::MidaMaximaImatge || mida.height() > BannerHTML::MidaMaximaImatge
+        || qint64(mida.width()) * mida.height() > pixels)
         return {};
+    pixels -= qint64(mida.width()) * mida.height();
     return lector.read();
 }
 
@@ -300,18 +303,20 @@ void BannerHTML::maquetar()
     fase_ = Fase::Maquetant;
     const quint64 generacio = ++generacio_;
     // The worker waits no longer than this; what it sends later is dropped.
-    rellotge_.start(TempsMaquetacioMs * 5);
+    rellotge_.start(std::max(tempsMaquetacio_, TempsMaquetacioMs) * 5);
 
     // Parsed and laid out at the banner's width on a worker thread: nothing there touches
     // a widget, and the document moves to this thread only once it is done.
     const int ample = std::max(1, width());
     QThreadPool::globalInstance()->start([banner = QPointer<BannerHTML>(this), generacio, pagina = std::move(pagina), base = base_,
                                           ample, lletra = font(), imatges = imatges_] {
+        // Decoding is bounded by the pixels allowed; the time measured is the parser's.
+        QHash<QUrl, QImage> decodificades;
+        qint64 pixels = PixelsMaxims;
+        for (auto it = imatges.cbegin(); it != imatges.cend(); ++it)
+            decodificades.insert(it.key(), llegirImatge(it.value(), pixels));
         QElapsedTimer rellotge;
         rellotge.start();
-        QHash<QUrl, QImage> decodificades;
-        for (auto it = imatges.cbegin(); it != imatges.cend(); ++it)
-            decodificades.insert(it.key(), llegirImatge(it.value()));
         auto* document = new DocumentBanner(std::move(decodificades));
         document->setUndoRedoEnabled(false);
         document->setDefaultFont(lletra);
@@ -339,7 +344,7 @@ void BannerHTML::maquetada(QTextDocument* document, quint64 generacio, qint64 ms
         delete document;
         return;
     }
-    if (ms > TempsMaquetacioMs) {
+    if (ms > tempsMaquetacio_) {
         delete document;
         fallar(base_, 0, QStringLiteral("laid out in %1 ms").arg(ms));
         return;

@@ -36,7 +36,8 @@ public:
     static constexpr qint64 MidaMaxima = 2 * 1024 * 1024; // the whole banner: page, frames, pictures
     static constexpr int MaxRecursos = 16;                 // frames and pictures of one page
     static constexpr int TempsMaquetacioMs = 200;          // parsing and laying out the page
-    static constexpr int MidaMaximaImatge = 4096;          // pixels a side of a picture
+    static constexpr int MidaMaximaImatge = 2048;          // pixels a side of a picture
+    static constexpr qint64 PixelsMaxims = 2 << 20;        // pixels of all the pictures, decoded
 
     explicit BannerHTML(QWidget* parent = nullptr);
     ~BannerHTML() override;
@@ -48,6 +49,7 @@ public:
     // The address of the page shown, after redirections.
     QUrl AdrecaPagina() const { return base_; }
     void setTempsMaxim(int ms) { tempsMaxim_ = ms; }
+    void setTempsMaquetacio(int ms) { tempsMaquetacio_ = ms; }
     // Why the last navigation failed, for the runtime log and for tests.
     const QString& MotiuError() const { return motiuError_; }
 
@@ -83,6 +85,7 @@ private:
     QNetworkAccessManager* xarxa_;
     QTimer rellotge_;
     int tempsMaxim_ = TempsMaximMs;
+    int tempsMaquetacio_ = TempsMaquetacioMs;
     Fase fase_ = Fase::Quiet;
     QUrl pagina_, base_;
     QString html_;

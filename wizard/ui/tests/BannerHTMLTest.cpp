@@ -312,6 +312,36 @@ TEST_F(Banner, RepliesOverTwoMegabytesAreRefused)
     }
 }
 
+// A page over its budget, or one that takes too long to lay out, is never shown: the banner
+// keeps the page it had.
+TEST_F(Banner, APageThatDoesNotFitLeavesTheBannerAsItWas)
+{
+    servidor_.rutes["/banner.asp"].cos = "<html><body><p>First banner</p></body></html>";
+    BannerFinestra* c = carregar();
+    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    BannerHTML* b = c->banner();
+
+    const QByteArray cellesLentes = "<table><tr>" + QByteArray("<td>cell").repeated(1400) + "</tr></table>";
+    const std::vector<std::pair<QByteArray, int>> pagines = {
+        {"<div>" + QByteArray("<div>").repeated(40) + "deep", BannerHTML::TempsMaquetacioMs},
+        {cellesLentes, 1},   // inside the budget of elements, over a layout time of 1 ms
+    };
+    for (const auto& [pagina, temps] : pagines) {
+        SCOPED_TRACE(pagina.left(20).constData());
+        servidor_.rutes["/next.asp"].cos = pagina;
+        b->setTempsMaquetacio(temps);
+        errors_ = 0;
+        b->Navigate(servidor_.base() + "/next.asp");
+        ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
+        EXPECT_FALSE(b->MotiuError().isEmpty());
+        EXPECT_EQ(b->toPlainText(), "First banner");
+        EXPECT_FALSE(b->isHidden());
+    }
+    EXPECT_TRUE(b->MotiuError().startsWith("laid out in")) << qPrintable(b->MotiuError());
+    EXPECT_EQ(complets_, 1);
+    EXPECT_EQ(f_.w.height(), 490);
+}
+
 TEST_F(Banner, NoAddressFailsWithoutTheNetwork)
 {
     ModReg::EsborrarValor(ModReg::HKEY_LOCAL_MACHINE, clau("Banner"), "url");

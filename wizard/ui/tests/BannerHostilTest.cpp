@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -360,6 +361,12 @@ TEST_F(BannerHostil, HostilePagesNeitherFreezeTheWizardNorReadLocalFiles)
          "<html><head><base href=\"file://" + s + "/\"></head><body><p>BANNER-REL</p><img src=\"pipe\"><img src=\"secret.png\">"
          "<table background=\"pipe\"><tr><td>t</td></tr></table></body></html>",
          true},
+        {"16 pictures of 4 Mpixel", "/bigpictures", [] {
+             QByteArray p = "<html><body><p>BANNER-BIG</p>";
+             for (int i = 0; i < 16; ++i)
+                 p += "<img src=big" + QByteArray::number(i) + ".png width=20 height=20>";
+             return p + "</body></html>";
+         }(), true},
         {"240,000 iframes", "/iframes", repetir("<iframe>", 240000), false},
         {"240,000 nested scripts", "/scripts", repetir("<script>", 240000), false},
         {"300,000 nested divs", "/divs", repetir("<div>", 300000), false},
@@ -369,15 +376,30 @@ TEST_F(BannerHostil, HostilePagesNeitherFreezeTheWizardNorReadLocalFiles)
         {"one word of 2 MB", "/word", "<p>" + QByteArray(2000000, 'x'), false},
         {"endless chunked reply", "/endless", {}, false},
     };
+    // Sixteen pictures of 2000 x 2000: 2 MB to send, a quarter of a gigabyte decoded. (Each
+    // picture served is about 13 KB.)
+    {
+        QImage gran(2000, 2000, QImage::Format_RGB32);
+        gran.fill(QColor(30, 120, 200));
+        QBuffer b;
+        b.open(QIODevice::WriteOnly);
+        gran.save(&b, "PNG");
+        for (int i = 0; i < 16; ++i)
+            servidor_.pagines["/big" + QByteArray::number(i) + ".png"] = b.data();
+    }
     for (const Cas& c : casos) {
         ASSERT_LE(c.cos.size(), BannerHTML::MidaMaxima) << c.nom;
         servidor_.pagines[c.cami] = c.cos;
     }
 
-    // The plain wizard, the first time to load fonts and pictures, then measured.
+    // The plain wizard, the first time to load fonts and pictures, then measured three times.
     arrencar({});
-    const Mesura pla = arrencar({});
-    const qint64 memoriaPla = pla.memoria;
+    std::vector<Mesura> plans = {arrencar({}), arrencar({}), arrencar({})};
+    std::sort(plans.begin(), plans.end(), [](const Mesura& a, const Mesura& b) { return a.mostrat < b.mostrat; });
+    const Mesura pla = plans[1];
+    const qint64 memoriaPla = std::max_element(plans.begin(), plans.end(), [](const Mesura& a, const Mesura& b) {
+                                  return a.memoria < b.memoria;
+                              })->memoria;
     std::printf("%-26s home panel %4lld ms, Next answered %4lld ms, longest stall %3lld ms, peak %lld MB\n", "no banner",
                 static_cast<long long>(pla.mostrat), static_cast<long long>(pla.resposta),
                 static_cast<long long>(pla.aturadaMax), static_cast<long long>(pla.memoria >> 20));
