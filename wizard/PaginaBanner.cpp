@@ -307,12 +307,14 @@ QString ComposarPagina(const QString& html, const EscaneigHTML& escaneig, const 
     return out + html.mid(desde);
 }
 
+bool EsAdrecaWeb(const QUrl& url)
+{
+    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") && !url.host().isEmpty();
+}
+
 bool MateixServidor(const QUrl& url, const QUrl& pagina)
 {
-    const auto web = [](const QUrl& u) {
-        return u.isValid() && (u.scheme() == u"http" || u.scheme() == u"https") && !u.host().isEmpty();
-    };
-    if (!web(url) || !web(pagina) || url.scheme() != pagina.scheme())
+    if (!EsAdrecaWeb(url) || !EsAdrecaWeb(pagina) || url.scheme() != pagina.scheme())
         return false;
     const int perDefecte = url.scheme() == u"https" ? 443 : 80;
     return url.host().compare(pagina.host(), Qt::CaseInsensitive) == 0 && url.port(perDefecte) == pagina.port(perDefecte);

@@ -63,6 +63,8 @@ QString AbsolutitzarRecursos(const QString& html, const EscaneigHTML& escaneig, 
 QString ComposarPagina(const QString& html, const EscaneigHTML& escaneig, const QUrl& base, const std::vector<QUrl>& marcs,
                        const QHash<QUrl, QString>& cossos);
 
+// An http(s) address with a host.
+bool EsAdrecaWeb(const QUrl& url);
 // An http(s) address of the same server (scheme, host and port) as `pagina`.
 bool MateixServidor(const QUrl& url, const QUrl& pagina);
 

@@ -25,11 +25,6 @@ namespace ModTolvWiz {
 
 namespace {
 
-bool esWeb(const QUrl& url)
-{
-    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") && !url.host().isEmpty();
-}
-
 // The page's text: the charset of the reply's header, else what the page says of itself
 // (byte-order mark or meta tag), else UTF-8.
 QString descodificar(const QByteArray& dades, const QString& tipusContingut)
@@ -62,9 +57,10 @@ QImage llegirImatge(const QByteArray& dades, qint64& pixels)
 }
 
 // The document a banner page is parsed into. Every resource it asks for is answered from
-// the pictures fetched for the page; anything else gets an empty picture. Qt's own fallbacks
-// read the named file when a picture request comes back empty (the document's loadResource
-// and the image handler both do), so no request may come back empty.
+// the pictures fetched for the page; anything else gets an empty picture. A document asks its
+// own loadResource first (the default one reads file: and relative names from the disk),
+// its resource provider only after, and the image handler loads the named file itself when
+// the answer is empty: so this document answers every request itself, and never with nothing.
 class DocumentBanner : public QTextDocument {
 public:
     explicit DocumentBanner(QHash<QUrl, QImage> imatges) : imatges_(std::move(imatges)), buida_(1, 1, QImage::Format_ARGB32)
@@ -126,7 +122,7 @@ void BannerHTML::Navigate(const QString& adreca)
     cossosMarcs_.clear();
     imatges_.clear();
     fase_ = Fase::Pagina;
-    if (!esWeb(pagina_)) {
+    if (!EsAdrecaWeb(pagina_)) {
         // Reported from the event loop, as a navigation that fails at once would be.
         const QUrl url = pagina_;
         QTimer::singleShot(0, this, [this, url] {
@@ -377,7 +373,7 @@ QVariant BannerHTML::loadResource(int type, const QUrl& name)
 void BannerHTML::obrirEnllac(const QUrl& url)
 {
     const QUrl absolut = base_.resolved(url);
-    if (esWeb(absolut))
+    if (EsAdrecaWeb(absolut))
         Abre_Documento(absolut.toString());
     else if (const std::optional<QString> correu = MailtoSegur(absolut))
         Abre_Documento(*correu);
