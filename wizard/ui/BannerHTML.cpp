@@ -1,25 +1,29 @@
 #include "wizard/ui/BannerHTML.h"
 
+#include "common/ModTolvWiz.h"
 #include "common/ui/ModTolvWizUi.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImageReader>
 #include <QNetworkAccessManager>
-#include <algorithm>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextDocument>
+#include <QThreadPool>
+
+#include <algorithm>
 
 namespace ModTolvWiz {
 
 namespace {
-
-bool esWeb(const QUrl& url)
-{
-    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") && !url.host().isEmpty();
-}
 
 // The page's text: the charset of the reply's header, else what the page says of itself
 // (byte-order mark or meta tag), else UTF-8.
@@ -36,56 +40,48 @@ QString descodificar(const QByteArray& dades, const QString& tipusContingut)
     return d.isValid() ? QString(d.decode(dades)) : QString::fromUtf8(dades);
 }
 
-QString valorAtribut(const QRegularExpressionMatch& m, int primer)
+// A fetched picture, when its header says it is of a banner's size and it fits in what is
+// left of `pixels` (a few kilobytes of PNG can claim a gigabyte decoded).
+QImage llegirImatge(const QByteArray& dades, qint64& pixels)
 {
-    for (int i = primer; i <= m.lastCapturedIndex(); ++i)
-        if (m.capturedStart(i) >= 0)
-            return m.captured(i).replace(QLatin1String("&amp;"), QLatin1String("&")).trimmed();
-    return {};
+    QBuffer buffer;
+    buffer.setData(dades);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader lector(&buffer);
+    const QSize mida = lector.size();
+    if (!mida.isValid() || mida.width() > BannerHTML::MidaMaximaImatge || mida.height() > BannerHTML::MidaMaximaImatge
+        || qint64(mida.width()) * mida.height() > pixels)
+        return {};
+    pixels -= qint64(mida.width()) * mida.height();
+    return lector.read();
 }
 
-const QRegularExpression& expMarc()
-{
-    static const QRegularExpression e(
-        QStringLiteral("<(i?frame)\\b[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))[^>]*>"),
-        QRegularExpression::CaseInsensitiveOption);
-    return e;
-}
-
-const QRegularExpression& expImatge()
-{
-    static const QRegularExpression e(
-        QStringLiteral("<(?:img|body|table|td|th)\\b[^>]*?\\b(?:src|background)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-        QRegularExpression::CaseInsensitiveOption);
-    return e;
-}
-
-// The picture addresses of a frame's page made absolute, so that they still lead to its
-// pictures once its body stands in the top page.
-QString absolutitzar(const QString& html, const QUrl& base)
-{
-    static const QRegularExpression e(QStringLiteral("\\b(src|background)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"),
-                                      QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    qsizetype desde = 0;
-    for (auto it = e.globalMatch(html); it.hasNext();) {
-        const auto m = it.next();
-        out += QStringView(html).mid(desde, m.capturedStart() - desde);
-        const QString absolut = base.resolved(QUrl(valorAtribut(m, 2))).toString(QUrl::FullyEncoded);
-        out += m.captured(1) + QStringLiteral("=\"") + absolut.toHtmlEscaped() + u'"';
-        desde = m.capturedEnd();
+// The document a banner page is parsed into. Every resource it asks for is answered from
+// the pictures fetched for the page; anything else gets an empty picture. A document asks its
+// own loadResource first (the default one reads file: and relative names from the disk),
+// its resource provider only after, and the image handler loads the named file itself when
+// the answer is empty: so this document answers every request itself, and never with nothing.
+class DocumentBanner : public QTextDocument {
+public:
+    explicit DocumentBanner(QHash<QUrl, QImage> imatges) : imatges_(std::move(imatges)), buida_(1, 1, QImage::Format_ARGB32)
+    {
+        buida_.fill(Qt::transparent);
+        // The document's own provider comes before any provider set for the whole program.
+        setResourceProvider([this](const QUrl& url) { return recurs(url); });
     }
-    return out + html.mid(desde);
-}
 
-// What lies between <body> and </body>, or the whole text when it has no body.
-QString cos(const QString& html)
-{
-    static const QRegularExpression e(QStringLiteral("<body\\b[^>]*>(.*?)(?:</body\\s*>|$)"),
-                                      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    const auto m = e.match(html);
-    return m.hasMatch() ? m.captured(1) : html;
-}
+protected:
+    QVariant loadResource(int, const QUrl& name) override { return recurs(name); }
+
+private:
+    QVariant recurs(const QUrl& url) const
+    {
+        const QImage img = imatges_.value(baseUrl().resolved(url));
+        return img.isNull() ? buida_ : img;
+    }
+    QHash<QUrl, QImage> imatges_;
+    QImage buida_;
+};
 
 } // namespace
 
@@ -118,18 +114,20 @@ void BannerHTML::Navigate(const QString& adreca)
     Stop();
     pagina_ = base_ = QUrl(adreca, QUrl::TolerantMode);
     html_.clear();
+    escaneig_ = {};
+    motiuError_.clear();
     rebuts_ = 0;
     demanats_ = 0;
     marcs_.clear();
-    htmlMarcs_.clear();
+    cossosMarcs_.clear();
     imatges_.clear();
     fase_ = Fase::Pagina;
-    if (!esWeb(pagina_)) {
+    if (!EsAdrecaWeb(pagina_)) {
         // Reported from the event loop, as a navigation that fails at once would be.
         const QUrl url = pagina_;
         QTimer::singleShot(0, this, [this, url] {
             if (fase_ == Fase::Pagina && pagina_ == url)
-                fallar(url, 0);
+                fallar(url, 0, QStringLiteral("not a web address"));
         });
         return;
     }
@@ -140,6 +138,7 @@ void BannerHTML::Navigate(const QString& adreca)
 void BannerHTML::Stop()
 {
     rellotge_.stop();
+    ++generacio_;   // a layout under way is dropped when it comes back
     const auto replies = baixades_.keys();
     baixades_.clear();
     for (QNetworkReply* r : replies) {
@@ -154,10 +153,16 @@ void BannerHTML::Stop()
 void BannerHTML::demanar(const QUrl& url, Baixada::Tipus tipus)
 {
     QNetworkRequest req(url);
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    // The page may move to another server; its frames and pictures stay on the page's.
+    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, tipus == Baixada::Tipus::Pagina
+                                                                   ? QNetworkRequest::NoLessSafeRedirectPolicy
+                                                                   : QNetworkRequest::SameOriginRedirectPolicy);
     req.setMaximumRedirectsAllowed(5);
     req.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("KovelAssist"));
     QNetworkReply* r = xarxa_->get(req);
+    // The network thread stops reading once this much waits unread, so a reply without a
+    // length (chunked, or ended by closing) is held to the cap as it streams.
+    r->setReadBufferSize(64 * 1024);
     Baixada b;
     b.url = url;
     b.tipus = tipus;
@@ -210,103 +215,146 @@ void BannerHTML::acabada(QNetworkReply* r)
 
     if (b.tipus == Baixada::Tipus::Pagina) {
         if (!ok) {
-            fallar(b.url, r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt());
+            fallar(b.url, r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                   b.refusada ? QStringLiteral("over %1 bytes").arg(MidaMaxima) : r->errorString());
             return;
         }
         base_ = r->url();
         html_ = descodificar(b.dades, tipus);
+        // Counted before anything else reads it: a page over the budget is never parsed.
+        escaneig_ = EscanejarHTML(html_);
+        if (!escaneig_.dinsPressupost) {
+            fallar(base_, 0, escaneig_.motiu);
+            return;
+        }
         fase_ = Fase::Recursos;
-        recursosDe(html_, base_, true);
+        recursosDe(escaneig_, base_, true);
     } else if (ok && b.tipus == Baixada::Tipus::Marc) {
-        const QString html = absolutitzar(descodificar(b.dades, tipus), r->url());
-        htmlMarcs_.insert(b.url, html);
-        recursosDe(html, r->url(), false);
+        // Its pictures are named from the frame; its body goes into the page.
+        const QString html = descodificar(b.dades, tipus);
+        const EscaneigHTML escaneig = EscanejarHTML(html);
+        const QString absolut = AbsolutitzarRecursos(html, escaneig, r->url());
+        cossosMarcs_.insert(b.url, CosHTML(absolut, EscanejarHTML(absolut)));
+        recursosDe(escaneig, r->url(), false);
     } else if (ok) {
         imatges_.insert(b.url, b.dades);
     }
     if (fase_ == Fase::Recursos && baixades_.isEmpty())
-        mostrar();
+        maquetar();
 }
 
-void BannerHTML::recursosDe(const QString& html, const QUrl& base, bool ambMarcs)
+void BannerHTML::recursosDe(const EscaneigHTML& escaneig, const QUrl& base, bool ambMarcs)
 {
-    const auto afegir = [&](const QString& valor, Baixada::Tipus tipus) {
-        const QUrl url = base.resolved(QUrl(valor));
-        if (!esWeb(url) || demanats_ >= MaxRecursos)
-            return;
-        if (tipus == Baixada::Tipus::Marc) {
+    for (const RecursHTML& recurs : escaneig.recursos) {
+        if (recurs.tipus == RecursHTML::Tipus::Marc && !ambMarcs)
+            continue;
+        const QUrl url = base.resolved(QUrl(recurs.valor));
+        // Only what lies on the page's own server.
+        if (!MateixServidor(url, base_) || demanats_ >= MaxRecursos)
+            continue;
+        if (recurs.tipus == RecursHTML::Tipus::Marc) {
             if (std::find(marcs_.begin(), marcs_.end(), url) != marcs_.end())
-                return;
+                continue;
             marcs_.push_back(url);
-        } else {
-            for (const Baixada& b : std::as_const(baixades_))
-                if (b.url == url)
-                    return;
-            if (imatges_.contains(url))
-                return;
+            demanar(url, Baixada::Tipus::Marc);
+            continue;
         }
-        demanar(url, tipus);
-    };
-    if (ambMarcs)
-        for (auto it = expMarc().globalMatch(html); it.hasNext();)
-            afegir(valorAtribut(it.next(), 2), Baixada::Tipus::Marc);
-    for (auto it = expImatge().globalMatch(html); it.hasNext();)
-        afegir(valorAtribut(it.next(), 1), Baixada::Tipus::Imatge);
+        const bool demanada = imatges_.contains(url)
+            || std::any_of(baixades_.cbegin(), baixades_.cend(), [&](const Baixada& b) { return b.url == url; });
+        if (!demanada)
+            demanar(url, Baixada::Tipus::Imatge);
+    }
 }
 
 void BannerHTML::tempsEsgotat()
 {
-    if (fase_ == Fase::Pagina) {
-        const QUrl url = pagina_;
-        Stop();
-        fallar(url, 0);
-        return;
-    }
     if (fase_ == Fase::Recursos) {
         // The page is here: it shows with the pictures and frames that came in time.
         Stop();
         fase_ = Fase::Recursos;
-        mostrar();
+        maquetar();
+        return;
     }
+    if (fase_ == Fase::Pagina || fase_ == Fase::Maquetant)
+        fallar(pagina_, 0, fase_ == Fase::Pagina ? QStringLiteral("no answer in time") : QStringLiteral("laid out too slowly"));
 }
 
-void BannerHTML::fallar(const QUrl& url, int codiEstat)
+void BannerHTML::fallar(const QUrl& url, int codiEstat, const QString& motiu)
 {
     Stop();
     fase_ = Fase::Fet;
+    motiuError_ = motiu;
+    Escribe_Log(QStringLiteral("Banner %1 not shown: %2").arg(url.toString(QUrl::RemoveQuery), motiu));
     emit NavigateError(url, codiEstat);
 }
 
-void BannerHTML::mostrar()
+void BannerHTML::maquetar()
 {
+    // The page as shown, counted again with its frames in it.
+    QString pagina = ComposarPagina(html_, escaneig_, base_, marcs_, cossosMarcs_);
+    if (const EscaneigHTML e = EscanejarHTML(pagina); !e.dinsPressupost) {
+        fallar(base_, 0, e.motiu);
+        return;
+    }
+    fase_ = Fase::Maquetant;
+    const quint64 generacio = ++generacio_;
+    // The worker waits no longer than this; what it sends later is dropped.
+    rellotge_.start(std::max(tempsMaquetacio_, TempsMaquetacioMs) * 5);
+
+    // Parsed and laid out at the banner's width on a worker thread: nothing there touches
+    // a widget, and the document moves to this thread only once it is done.
+    const int ample = std::max(1, width());
+    QThreadPool::globalInstance()->start([banner = QPointer<BannerHTML>(this), generacio, pagina = std::move(pagina), base = base_,
+                                          ample, lletra = font(), imatges = imatges_] {
+        // Decoding is bounded by the pixels allowed; the time measured is the parser's.
+        QHash<QUrl, QImage> decodificades;
+        qint64 pixels = PixelsMaxims;
+        for (auto it = imatges.cbegin(); it != imatges.cend(); ++it)
+            decodificades.insert(it.key(), llegirImatge(it.value(), pixels));
+        QElapsedTimer rellotge;
+        rellotge.start();
+        auto* document = new DocumentBanner(std::move(decodificades));
+        document->setUndoRedoEnabled(false);
+        document->setDefaultFont(lletra);
+        document->setBaseUrl(base);
+        document->setTextWidth(ample);
+        document->setHtml(pagina);
+        document->documentLayout()->documentSize();
+        const qint64 ms = rellotge.elapsed();
+        document->moveToThread(QCoreApplication::instance()->thread());
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [banner, document, generacio, ms] {
+                if (banner)
+                    banner->maquetada(document, generacio, ms);
+                else
+                    delete document;
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BannerHTML::maquetada(QTextDocument* document, quint64 generacio, qint64 ms)
+{
+    if (generacio != generacio_ || fase_ != Fase::Maquetant) {
+        delete document;
+        return;
+    }
+    if (ms > tempsMaquetacio_) {
+        delete document;
+        fallar(base_, 0, QStringLiteral("laid out in %1 ms").arg(ms));
+        return;
+    }
     rellotge_.stop();
     fase_ = Fase::Fet;
-    // This control shows no frames: a frameset shows its frames' bodies one after the
-    // other, and an inline frame shows its page's body in its place.
-    static const QRegularExpression frameset(QStringLiteral("<frameset\\b"), QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression iframe(QStringLiteral("<iframe\\b[^>]*>.*?</iframe\\s*>|<iframe\\b[^>]*/>"),
-                                           QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    QString mostrat = html_;
-    if (frameset.match(html_).hasMatch()) {
-        mostrat.clear();
-        for (const QUrl& m : marcs_)
-            mostrat += cos(htmlMarcs_.value(m));
-    } else {
-        QString resultat;
-        qsizetype desde = 0;
-        for (auto it = iframe.globalMatch(html_); it.hasNext();) {
-            const auto m = it.next();
-            resultat += QStringView(html_).mid(desde, m.capturedStart() - desde);
-            if (const auto src = expMarc().match(m.captured()); src.hasMatch())
-                resultat += cos(htmlMarcs_.value(base_.resolved(QUrl(valorAtribut(src, 2)))));
-            desde = m.capturedEnd();
-        }
-        mostrat = resultat + html_.mid(desde);
-    }
-    document()->setBaseUrl(base_);
-    setHtml(mostrat);
+    // The control deletes the document it made itself; the ones put here are this one's.
+    const QPointer<QTextDocument> anterior = this->document();
+    document->setParent(this);
+    setDocument(document);
+    if (anterior && anterior->parent() == this)
+        anterior->deleteLater();
     for (const QUrl& m : marcs_)
-        if (htmlMarcs_.contains(m))
+        if (cossosMarcs_.contains(m))
             emit DocumentComplete(m);
     emit DocumentComplete(base_);
 }
@@ -325,8 +373,10 @@ QVariant BannerHTML::loadResource(int type, const QUrl& name)
 void BannerHTML::obrirEnllac(const QUrl& url)
 {
     const QUrl absolut = base_.resolved(url);
-    if (esWeb(absolut) || absolut.scheme() == u"mailto")
+    if (EsAdrecaWeb(absolut))
         Abre_Documento(absolut.toString());
+    else if (const std::optional<QString> correu = MailtoSegur(absolut))
+        Abre_Documento(*correu);
 }
 
 // ---- The banner on its window ----

@@ -2,15 +2,19 @@
 // The banner's browser control and its place on the wizard window.
 //
 // BannerHTML loads one address over HTTP(S) without ever blocking the window, shows the
-// page in a QTextBrowser (no scripts run; pictures and frames are fetched first, nothing is
-// read from local files) and reports DocumentComplete (each frame, then the page) or
-// NavigateError. A page that does not arrive within 10 s, or a reply over 2 MB, is a
-// failure.
+// page in a QTextBrowser and reports DocumentComplete (each frame, then the page) or
+// NavigateError. The page is untrusted: no scripts run; only frames and pictures of the
+// page's own server are fetched, first, and nothing else the page names is read, local files
+// least of all; the page must fit a budget of elements, nesting and text (PaginaBanner.h)
+// and is parsed and laid out on a worker thread within TempsMaquetacioMs before it is
+// shown. A page that does not arrive within 10 s, a reply over 2 MB (counted as it streams)
+// or a page over its budget is a failure, and the banner stays as it was.
 //
 // BannerFinestra is what the wizard window does with it: Carga_Banner places the control
 // just below the window's visible area and navigates; the first DocumentComplete grows the
 // window by the banner's height and shows it; a NavigateError leaves the window as it was.
 #include "wizard/BannerWeb.h"
+#include "wizard/PaginaBanner.h"
 
 #include <QHash>
 #include <QObject>
@@ -31,6 +35,9 @@ public:
     static constexpr int TempsMaximMs = 10000;
     static constexpr qint64 MidaMaxima = 2 * 1024 * 1024; // the whole banner: page, frames, pictures
     static constexpr int MaxRecursos = 16;                 // frames and pictures of one page
+    static constexpr int TempsMaquetacioMs = 200;          // parsing and laying out the page
+    static constexpr int MidaMaximaImatge = 2048;          // pixels a side of a picture
+    static constexpr qint64 PixelsMaxims = 2 << 20;        // pixels of all the pictures, decoded
 
     explicit BannerHTML(QWidget* parent = nullptr);
     ~BannerHTML() override;
@@ -38,21 +45,25 @@ public:
     // Starts loading (any earlier navigation is dropped) and returns at once.
     void Navigate(const QString& adreca);
     void Stop();
-    bool Navegant() const { return fase_ == Fase::Pagina || fase_ == Fase::Recursos; }
+    bool Navegant() const { return fase_ == Fase::Pagina || fase_ == Fase::Recursos || fase_ == Fase::Maquetant; }
     // The address of the page shown, after redirections.
     QUrl AdrecaPagina() const { return base_; }
     void setTempsMaxim(int ms) { tempsMaxim_ = ms; }
+    void setTempsMaquetacio(int ms) { tempsMaquetacio_ = ms; }
+    // Why the last navigation failed, for the runtime log and for tests.
+    const QString& MotiuError() const { return motiuError_; }
 
 signals:
     void DocumentComplete(const QUrl& adreca);
     void NavigateError(const QUrl& adreca, int codiEstat);
 
 public:
-    // Only the pictures fetched for the page; nothing local.
+    // Only the pictures fetched for the page; nothing local. (The document shown answers
+    // its own resource requests the same way and never falls back to reading files.)
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
-    enum class Fase { Quiet, Pagina, Recursos, Fet };
+    enum class Fase { Quiet, Pagina, Recursos, Maquetant, Fet };
     struct Baixada {
         QUrl url;
         enum class Tipus { Pagina, Marc, Imatge } tipus = Tipus::Imatge;
@@ -64,23 +75,28 @@ private:
     void dadesRebudes(QNetworkReply* reply);
     void capcaleraRebuda(QNetworkReply* reply);
     void acabada(QNetworkReply* reply);
-    void recursosDe(const QString& html, const QUrl& base, bool ambMarcs);
+    void recursosDe(const EscaneigHTML& escaneig, const QUrl& base, bool ambMarcs);
     void tempsEsgotat();
-    void fallar(const QUrl& url, int codiEstat);
-    void mostrar();
+    void fallar(const QUrl& url, int codiEstat, const QString& motiu);
+    void maquetar();
+    void maquetada(QTextDocument* document, quint64 generacio, qint64 ms);
     void obrirEnllac(const QUrl& url);
 
     QNetworkAccessManager* xarxa_;
     QTimer rellotge_;
     int tempsMaxim_ = TempsMaximMs;
+    int tempsMaquetacio_ = TempsMaquetacioMs;
     Fase fase_ = Fase::Quiet;
     QUrl pagina_, base_;
     QString html_;
+    EscaneigHTML escaneig_;
+    QString motiuError_;
+    quint64 generacio_ = 0;            // the layout whose result is awaited
     qint64 rebuts_ = 0;
     int demanats_ = 0;
     QHash<QNetworkReply*, Baixada> baixades_;
     std::vector<QUrl> marcs_;          // in the page's order
-    QHash<QUrl, QString> htmlMarcs_;   // frames that arrived
+    QHash<QUrl, QString> cossosMarcs_; // bodies of the frames that arrived
     QHash<QUrl, QByteArray> imatges_;  // pictures that arrived
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/ui/Ajuda.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "wizard/PaginaBanner.h"
 
 #include <QAbstractButton>
 #include <QEvent>
@@ -20,8 +21,14 @@ QString tag(QWidget* finestra, const char* control)
 
 void obrir(const QString& enllac)
 {
-    if (!enllac.trimmed().isEmpty())
+    if (enllac.trimmed().isEmpty())
+        return;
+    // An e-mail link hands the mail program an address and a subject, nothing more.
+    const QUrl url(enllac.trimmed());
+    if (url.scheme().compare(QLatin1String("mailto"), Qt::CaseInsensitive) != 0)
         Abre_Documento(enllac);
+    else if (const std::optional<QString> correu = MailtoSegur(url))
+        Abre_Documento(*correu);
 }
 
 // A left click released on a control that has no clicked signal of its own.

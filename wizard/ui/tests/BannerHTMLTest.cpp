@@ -197,7 +197,8 @@ TEST_F(Banner, APageLoadsAndTheWindowGrowsOnce)
     servidor_.rutes["/banner.asp"].cos =
         "<html><head><script>document.write('SCRIPTTEXT')</script></head>"
         "<body bgcolor='#ffffff'><table><tr><td><img src='img/logo.png'></td>"
-        "<td><b>KOVEL</b> labels &mdash; new sheets this month <a href='/offer'>See the offer</a></td></tr></table></body></html>";
+        "<td><b>KOVEL</b> labels &mdash; new sheets this month <a href='/offer'>See the offer</a></td></tr></table>"
+        "<img src='" + servidor_.base().replace("127.0.0.1", "localhost").toUtf8() + "/other.png'></body></html>";
     servidor_.rutes["/img/logo.png"] = Ruta{200, "image/png", png(QColor(200, 30, 40))};
     f_.w.show();
     BannerFinestra* c = carregar();
@@ -211,6 +212,7 @@ TEST_F(Banner, APageLoadsAndTheWindowGrowsOnce)
     ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
     EXPECT_EQ(servidor_.peticions.value(0), "/banner.asp?LID=70000&versio=6.4.1%20beta&altura=90&aplicacio_office=Excel");
     EXPECT_TRUE(servidor_.peticions.contains("/img/logo.png"));
+    EXPECT_FALSE(servidor_.peticions.contains("/other.png")); // another server's, though the same machine
     EXPECT_EQ(f_.w.height(), 490);
     EXPECT_TRUE(c->banner()->isVisible());
     EXPECT_EQ(c->banner()->geometry(), QRect(0, 400, 640, 90));
@@ -237,8 +239,10 @@ TEST_F(Banner, APageLoadsAndTheWindowGrowsOnce)
     });
     emit c->banner()->anchorClicked(QUrl("/offer"));
     emit c->banner()->anchorClicked(QUrl("file:///etc/passwd"));
+    emit c->banner()->anchorClicked(QUrl("mailto:labels@kovel.example?subject=Offer&attach=/etc/passwd&body=x"));
+    emit c->banner()->anchorClicked(QUrl("mailto:--attach=/etc/passwd@kovel.example"));
     ModTolvWiz::setObridorShell({});
-    EXPECT_EQ(oberts, QStringList{servidor_.base() + "/offer"});
+    EXPECT_EQ(oberts, (QStringList{servidor_.base() + "/offer", "mailto:labels@kovel.example?subject=Offer"}));
 }
 
 TEST_F(Banner, APageWithFramesCompletesSeveralTimesAndGrowsOnce)
@@ -306,6 +310,36 @@ TEST_F(Banner, RepliesOverTwoMegabytesAreRefused)
         EXPECT_EQ(c->estat().fase(), ModTolvWiz::EstatBanner::Fase::Fallat);
         EXPECT_TRUE(b->toPlainText().isEmpty());
     }
+}
+
+// A page over its budget, or one that takes too long to lay out, is never shown: the banner
+// keeps the page it had.
+TEST_F(Banner, APageThatDoesNotFitLeavesTheBannerAsItWas)
+{
+    servidor_.rutes["/banner.asp"].cos = "<html><body><p>First banner</p></body></html>";
+    BannerFinestra* c = carregar();
+    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    BannerHTML* b = c->banner();
+
+    const QByteArray cellesLentes = "<table><tr>" + QByteArray("<td>cell").repeated(1400) + "</tr></table>";
+    const std::vector<std::pair<QByteArray, int>> pagines = {
+        {"<div>" + QByteArray("<div>").repeated(40) + "deep", BannerHTML::TempsMaquetacioMs},
+        {cellesLentes, 1},   // inside the budget of elements, over a layout time of 1 ms
+    };
+    for (const auto& [pagina, temps] : pagines) {
+        SCOPED_TRACE(pagina.left(20).constData());
+        servidor_.rutes["/next.asp"].cos = pagina;
+        b->setTempsMaquetacio(temps);
+        errors_ = 0;
+        b->Navigate(servidor_.base() + "/next.asp");
+        ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
+        EXPECT_FALSE(b->MotiuError().isEmpty());
+        EXPECT_EQ(b->toPlainText(), "First banner");
+        EXPECT_FALSE(b->isHidden());
+    }
+    EXPECT_TRUE(b->MotiuError().startsWith("laid out in")) << qPrintable(b->MotiuError());
+    EXPECT_EQ(complets_, 1);
+    EXPECT_EQ(f_.w.height(), 490);
 }
 
 TEST_F(Banner, NoAddressFailsWithoutTheNetwork)
@@ -385,7 +419,7 @@ TEST(Enllacos, HelpEmailAndWebOpenWithTheDesktop)
     lblAyuda->setObjectName("lbl_ayuda");
     auto* email = new QPushButton(&w);
     email->setObjectName("cmd_email");
-    email->setProperty("tag", "mailto:labels@kovel.example");
+    email->setProperty("tag", "mailto:labels@kovel.example?attach=/etc/passwd");
     auto* lblEmail = new QLabel("E-mail", &w);
     lblEmail->setObjectName("lbl_email");
     auto* web = new QLabel(&w);
