@@ -652,6 +652,9 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     QTRY_COMPARE_WITH_TIMEOUT(w.Marc()->NombrePagines(), 1, 3000);
     QTest::qWait(1100);   // later ticks change nothing
     EXPECT_EQ(beeps, 1);
+    // ...and one message says what was taken out again.
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("one label")));
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
     modDsoFraWord::Beep = [] {};
 
