@@ -438,6 +438,8 @@ void FrmTolvWiz::insereixCodi(const std::function<void()>& dialeg)
     for (const kovel::word::InlinePicture& p : entornCodis_->Recull())
         dsoFraWord->InsereixImatge(p);
     estat_->PanelesLlenos[PanelFinal] = 0;
+    // Back to the design, ready to type, with the guard watching what was inserted.
+    activateWindow();
     dsoFraWord->setFocus();
     if (actiu)
         TimerEvitar2pags->start();

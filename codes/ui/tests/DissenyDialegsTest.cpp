@@ -14,6 +14,7 @@
 #include "common/Visual.h"
 #include "common/ui/tests/Disposicio.h"
 #include "platform/barcode/tests/Lector.h"
+#include "platform/docframe/DibuixVectorial.h"
 #include "platform/word/Document.h"
 
 #include <QApplication>
@@ -201,4 +202,47 @@ TEST_F(DissenyDialegs, OkInsertsAFieldLinkedCodeWhateverTheSampleHolds)
         d.show();
         EXPECT_FALSE(d.btnAceptar->isEnabled());
     }
+}
+
+// A design read back from its file has lost the outlines kept beside its pictures: the frame
+// draws each code from its EMF records, and damaged records never reach beyond the bytes.
+TEST_F(DissenyDialegs, CodesReadFromAFileAreDrawnFromTheirRecords)
+{
+    float h = 0, w = 0;
+    kovel::barcode::ActiveBC barres;
+    barres.setBarText(QStringLiteral("400638100017"));
+    ASSERT_TRUE(CodiBarres::InserirImatgeCodi(full.doc->selection(), QString(), barres, QString(), h, w, QString()));
+    kovel::qr::QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("Person 1"));
+    h = w = 0;
+    ASSERT_TRUE(CodiQR::InserirImatgeQR(full.doc->selection(), QString(), qr, QString(), h, w, QString()));
+    const QString cami = dir.filePath(QStringLiteral("design.docx"));
+    full.doc->saveAs(cami);
+    const auto llegit = kovel::word::Document::open(cami);
+    const auto fotos = llegit->inlinePictures();
+    ASSERT_EQ(fotos.size(), 2u);
+    const QStringList esperat{QStringLiteral("4006381000178"), QStringLiteral("Person 1")};
+    for (std::size_t i = 0; i < 2; ++i) {
+        const kovel::word::InlinePicture& p = *fotos[i];
+        ASSERT_TRUE(p.isVector());
+        EXPECT_EQ(p.glyphOutline(), nullptr);
+        // At the shown size twice over, as a zoomed frame draws it.
+        const QSize px(int(p.width().value * 96 / 72 * 2), int(p.height().value * 96 / 72 * 2));
+        const QImage img = kovel::docframe::DibuixaVectorial(p, px);
+        ASSERT_FALSE(img.isNull());
+        img.save(carpetaFotos + QStringLiteral("from-file-%1.png").arg(i));
+        const auto r = kovel::proves::Llegir(img);
+        EXPECT_EQ(r.ok ? r.text : QStringLiteral("<not read>"), esperat[qsizetype(i)]);
+        // Cut anywhere, or with a record claiming more than there is: drawn partly or not at
+        // all, never read past the end.
+        const QByteArray emf = p.png();
+        for (qsizetype n : {qsizetype(0), qsizetype(40), qsizetype(100), emf.size() / 2, emf.size() - 4})
+            kovel::docframe::DibuixaEmf(emf.left(n), QSize(50, 50));
+        QByteArray dolent = emf;
+        for (qsizetype at = 88; at + 8 <= dolent.size(); at += 52)
+            dolent[at + 5] = char(0x7F);
+        kovel::docframe::DibuixaEmf(dolent, QSize(50, 50));
+    }
+    EXPECT_TRUE(kovel::docframe::DibuixaEmf(QByteArray(200, 'x'), QSize(50, 50)).isNull());
+    EXPECT_TRUE(kovel::docframe::DibuixaEmf(fotos[0]->png(), QSize(100000, 10)).isNull());
 }

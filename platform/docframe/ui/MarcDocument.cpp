@@ -179,8 +179,7 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     fons_->setAutoFillBackground(true);
     fons_->installEventFilter(this);
     l->addWidget(fons_, 1);
-    auto* editor = new EditorDisseny;
-    editor_ = editor;
+    editor_ = new EditorDisseny;
     editor_->setParent(fons_);
     editor_->setObjectName(QStringLiteral("txtDisseny"));
     editor_->setLineWrapMode(QTextEdit::FixedPixelWidth);
@@ -203,7 +202,6 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     connect(editor_, &QTextEdit::cursorPositionChanged, this, &MarcDocument::ActualitzaBarra);
     connect(editor_, &QTextEdit::currentCharFormatChanged, this, &MarcDocument::ActualitzaBarra);
     ConfiguraBarra();
-
 }
 
 MarcDocument::~MarcDocument() = default;
@@ -235,7 +233,7 @@ void MarcDocument::ConfiguraBarra()
     barra_->addSeparator();
     cboFont_ = new QFontComboBox(barra_);
     cboFont_->setObjectName(QStringLiteral("cboFont"));
-    cboFont_->setMaximumWidth(120);
+    cboFont_->setMaximumWidth(130);
     barra_->addWidget(cboFont_);
     connect(cboFont_, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
         QTextCharFormat c;

@@ -605,6 +605,10 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
     ASSERT_TRUE(Busca(w, "PnlHoja")->isVisible());
+    // Cells are chosen on the sheet: no navigation row that would step nowhere.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(Busca(w, "cmdHoja", i)->isVisible()) << i;
+    EXPECT_FALSE(Busca(w, "LblHoja")->isVisible());
     kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1);
     ASSERT_NE(hoja, nullptr);
     ASSERT_TRUE(hoja->isVisible());
