@@ -3,6 +3,7 @@
 // sample row is a header, the one-page guard's message and the frame's Save button. Pictures
 // of each state go to the build folder (design-frame/) to be looked at.
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/tests/FinestraProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
@@ -48,34 +49,12 @@ using kovel::wizard::FrmTolvWiz;
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "wizard_design_frame_tests";
-char* argv_[] = {arg0_, nullptr};
-
-QApplication& App()
-{
-    static QApplication* app = new QApplication(argc_, argv_);
-    return *app;
-}
+QApplication& App() { return kovel::proves::AppFinestres(); }
+using kovel::proves::AmbDigitControl;
+using kovel::proves::Busca;
+using kovel::proves::Clica;
 
 const QString Fotos = QStringLiteral(KOVEL_BINARY_DIR "/design-frame/");
-
-template <typename T = QWidget>
-T* Busca(QWidget& w, const char* nom)
-{
-    return w.findChild<T*>(QLatin1String(nom));
-}
-
-void Clica(QWidget& w, const char* nom, int index = -1)
-{
-    QWidget* c = nullptr;
-    for (QWidget* t : w.findChildren<QWidget*>(QLatin1String(nom)))
-        if (index < 0 || t->property("index").toInt() == index)
-            c = t;
-    ASSERT_NE(c, nullptr) << nom;
-    ASSERT_TRUE(c->isVisible()) << nom << " is not shown";
-    QTest::mouseClick(c, Qt::LeftButton);
-}
 
 // Every code zxing-cpp finds in a whole picture, as "format:text". This reader returns
 // several linear codes of one picture only one at a time: each code read is painted over
@@ -108,14 +87,6 @@ QStringList Codis(QImage imatge)
     out.sort();
     out.removeDuplicates();
     return out;
-}
-
-QString AmbDigitControl(const QString& dotze)
-{
-    int suma = 0;
-    for (int i = 0; i < 12; ++i)
-        suma += dotze[i].digitValue() * (i % 2 ? 3 : 1);
-    return dotze + QString::number((10 - suma % 10) % 10);
 }
 
 QString CodiFila(int fila) { return QStringLiteral("4006381%1").arg(fila, 5, 10, QLatin1Char('0')); }

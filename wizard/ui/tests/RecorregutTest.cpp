@@ -3,6 +3,7 @@
 // converted by LibreOffice and its pages counted and measured. Each panel is also written
 // as a picture into the build folder (wizard-panels/) to be looked at.
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/tests/FinestraProva.h"
 
 #include "common/ui/VisualUi.h"
 
@@ -57,33 +58,9 @@ using kovel::wizard::FrmTolvWiz;
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "wizard_ui_tests";
-char* argv_[] = {arg0_, nullptr};
-
-QApplication& App()
-{
-    static QApplication* app = new QApplication(argc_, argv_);
-    return *app;
-}
-
-template <typename T = QWidget>
-T* Busca(QWidget& w, const char* nom, int index = -1)
-{
-    const QList<T*> trobats = w.findChildren<T*>(QLatin1String(nom));
-    for (T* t : trobats)
-        if (index < 0 || t->property("index").toInt() == index)
-            return t;
-    return nullptr;
-}
-
-void Clica(QWidget& w, const char* nom, int index = -1)
-{
-    QWidget* c = Busca(w, nom, index);
-    ASSERT_NE(c, nullptr) << nom;
-    ASSERT_TRUE(c->isVisible()) << nom << " is not shown";
-    QTest::mouseClick(c, Qt::LeftButton);
-}
+QApplication& App() { return kovel::proves::AppFinestres(); }
+using kovel::proves::Busca;
+using kovel::proves::Clica;
 
 struct Resultat {
     int pagines = 0;
@@ -463,14 +440,7 @@ QString Descodifica(const QImage& retall, ZXing::BarcodeFormat format)
     return r.isValid() ? QString::fromStdString(r.text()) : QStringLiteral("<not read>");
 }
 
-// EAN-13 of a twelve-digit number: the number and its check digit.
-QString AmbDigitControl(const QString& dotze)
-{
-    int suma = 0;
-    for (int i = 0; i < 12; ++i)
-        suma += (dotze[i].digitValue()) * (i % 2 ? 3 : 1);
-    return dotze + QString::number((10 - suma % 10) % 10);
-}
+using kovel::proves::AmbDigitControl;
 
 } // namespace
 
