@@ -150,18 +150,7 @@ protected:
         QApplication::processEvents();
     }
 
-    void Camp(FrmTolvWiz& w, const QString& camp)
-    {
-        QTimer::singleShot(0, [camp] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            ASSERT_NE(menu, nullptr);
-            for (QAction* a : menu->actions())
-                if (a->text() == camp)
-                    a->trigger();
-            menu->close();
-        });
-        Clica(w, "CmdCampos");
-    }
+    void Camp(FrmTolvWiz& w, const QString& camp) { kovel::proves::TriaCamps(w, {camp}); }
 
     // A code dialog linked to field `camp`, then OK. Returns the time from OK to the code
     // shown in the frame, in milliseconds.
@@ -271,15 +260,8 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
     Clica(w, "CmdSiguiente");
     EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
     ASSERT_EQ(oberts.size(), 1);
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    ASSERT_FALSE(soffice.isEmpty());
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.path() + QStringLiteral("/lo-profile"),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(), oberts[0]});
-    ASSERT_TRUE(lo.waitForFinished(180000));
-    const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
-    ASSERT_TRUE(QFile::exists(pdf));
+    const QString pdf = kovel::proves::PdfAmbLibreOffice(oberts[0], dir.path());
+    ASSERT_FALSE(pdf.isEmpty());
     QProcess ppm;
     ppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("200"), QStringLiteral("-png"), pdf,
                                             dir.filePath(QStringLiteral("page"))});

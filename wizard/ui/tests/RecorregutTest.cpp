@@ -71,19 +71,11 @@ struct Resultat {
 Resultat AmbLibreOffice(const QString& docx, const QString& carpeta)
 {
     Resultat r;
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    EXPECT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed (scripts/deps.sh installs it)";
     EXPECT_FALSE(pdfinfo.isEmpty()) << "pdfinfo is not installed (poppler-utils)";
-    if (soffice.isEmpty() || pdfinfo.isEmpty())
+    const QString pdf = kovel::proves::PdfAmbLibreOffice(docx, carpeta);
+    if (pdf.isEmpty() || pdfinfo.isEmpty())
         return r;
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + carpeta + QStringLiteral("/lo-profile"),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), carpeta, docx});
-    EXPECT_TRUE(lo.waitForFinished(180000));
-    const QString pdf = carpeta + u'/' + QFileInfo(docx).completeBaseName() + QStringLiteral(".pdf");
-    EXPECT_TRUE(QFile::exists(pdf)) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
     QProcess info;
     info.start(pdfinfo, {pdf});
     info.waitForFinished(30000);
@@ -210,20 +202,7 @@ protected:
     }
 
     // Picks the fields from the design panel's field menu.
-    void InsereixCamps(FrmTolvWiz& w, const QStringList& camps)
-    {
-        for (const QString& camp : camps) {
-            QTimer::singleShot(0, [camp] {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                ASSERT_NE(menu, nullptr);
-                for (QAction* a : menu->actions())
-                    if (a->text() == camp)
-                        a->trigger();
-                menu->close();
-            });
-            Clica(w, "CmdCampos");
-        }
-    }
+    void InsereixCamps(FrmTolvWiz& w, const QStringList& camps) { kovel::proves::TriaCamps(w, camps); }
 
     // Finish, then the document: opened once, with the pages and page size expected.
     void Acaba(FrmTolvWiz& w, const QString& host, int pagines)
