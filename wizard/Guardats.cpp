@@ -7,6 +7,7 @@
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
 #include "platform/files/EscripturaAtomica.h"
 #include "platform/word/Document.h"
 
@@ -326,7 +327,12 @@ bool Guardats::cmdGuardar_Click()
         ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7004) + u'\n' + error);
         return false;
     }
-    ModTolvWiz::Mensaje_Error(ModTraduccion::Literal(7003, QDir::toNativeSeparators(m.RutaFitxerGuardats())));
+    // Said in the user's words: the design by its name, not the store's file.
+    mod_rvtMsgBox::rvtMsgBox(TextPrograma("FrmTolvWiz.DissenyDesat",
+                                          QStringLiteral("The design \"%1\" has been saved. You will find it among "
+                                                         "your saved designs the next time you make labels."))
+                                 .arg(nom.trimmed()),
+                             mod_rvtMsgBox::vbInformation, QStringLiteral("KOVEL Videvoviv"));
     return true;
 }
 

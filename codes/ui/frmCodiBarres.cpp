@@ -34,7 +34,7 @@ namespace {
 
 constexpr int AlcadaCompacta = 6750;   // twips
 constexpr int AlcadaCompleta = 10320;
-constexpr int Amplada = 7800;
+constexpr int Amplada = 8400;
 const QString Titol = QStringLiteral("KOVEL Videvoviv");
 
 // Maximum text length of each bar type (0: no limit).
@@ -66,48 +66,48 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
     setObjectName(QStringLiteral("frmCodiBarres"));
     setModal(true);
 
-    optMateix = Control<QRadioButton>(this, "optMateix", Tw(240, 240, 2400, 300));
-    txtCodi = Control<QLineEdit>(this, "txtCodi", Tw(2760, 200, 4800, 360));
-    optCamp = Control<QRadioButton>(this, "optCamp", Tw(240, 700, 2400, 300));
-    cboCamp = Control<QComboBox>(this, "cboCamp", Tw(2760, 660, 3600, 360));
-    lblField = Control<QLabel>(this, "lblField", Tw(6480, 700, 1100, 300));
-    auto* lblTipus = Control<QLabel>(this, "lblTipus", Tw(240, 1200, 2400, 300));
-    cboTipusCodi = Control<QComboBox>(this, "cboTipusCodi", Tw(2760, 1160, 2600, 360));
-    auto* lblAliniacio = Control<QLabel>(this, "lblAliniacio", Tw(240, 1640, 2400, 300));
-    cboAliniacioCodi = Control<QComboBox>(this, "cboAliniacioCodi", Tw(2760, 1600, 1800, 360));
-    cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(4680, 1600, 1000, 360));
-    chkMostrarText = Control<QCheckBox>(this, "chkMostrarText", Tw(240, 2100, 2400, 300));
-    fraTextProps = Control<QGroupBox>(this, "fraTextProps", Tw(240, 2440, 7320, 780));
-    cboTextAlign = Control<QComboBox>(fraTextProps, "cboTextAlign", Tw(120, 300, 1800, 360));
-    cboPosText = Control<QComboBox>(fraTextProps, "cboPosText", Tw(2040, 300, 2000, 360));
-    btnFont = Control<QPushButton>(fraTextProps, "btnFont", Tw(4200, 280, 1400, 400));
-    btnColor = Control<QPushButton>(fraTextProps, "btnColor", Tw(5760, 280, 1400, 400));
-    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(240, 3340, 1800, 400));
-    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(2160, 3340, 1800, 400));
-    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(4080, 3380, 2400, 300));
-    lblPreview = Control<QLabel>(this, "ActiveBC1", Tw(240, 3860, 3600, 1440));
+    optMateix = Control<QRadioButton>(this, "optMateix", Tw(240, 240, 3000, 300));
+    txtCodi = Control<QLineEdit>(this, "txtCodi", Tw(3400, 200, 4760, 360));
+    optCamp = Control<QRadioButton>(this, "optCamp", Tw(240, 700, 3000, 300));
+    cboCamp = Control<QComboBox>(this, "cboCamp", Tw(3400, 660, 3400, 360));
+    lblField = Control<QLabel>(this, "lblField", Tw(6920, 700, 1240, 300));
+    auto* lblTipus = Control<QLabel>(this, "lblTipus", Tw(240, 1200, 3100, 300));
+    cboTipusCodi = Control<QComboBox>(this, "cboTipusCodi", Tw(3400, 1160, 2600, 360));
+    auto* lblAliniacio = Control<QLabel>(this, "lblAliniacio", Tw(240, 1640, 3100, 300));
+    cboAliniacioCodi = Control<QComboBox>(this, "cboAliniacioCodi", Tw(3400, 1600, 1800, 360));
+    cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(5320, 1600, 1100, 360));
+    chkMostrarText = Control<QCheckBox>(this, "chkMostrarText", Tw(240, 2100, 3100, 300));
+    fraTextProps = Control<QGroupBox>(this, "fraTextProps", Tw(240, 2440, 7920, 860));
+    cboTextAlign = Control<QComboBox>(fraTextProps, "cboTextAlign", Tw(120, 380, 1800, 360));
+    cboPosText = Control<QComboBox>(fraTextProps, "cboPosText", Tw(2040, 380, 2400, 360));
+    btnFont = Control<QPushButton>(fraTextProps, "btnFont", Tw(4560, 360, 1600, 400));
+    btnColor = Control<QPushButton>(fraTextProps, "btnColor", Tw(6220, 360, 1600, 400));
+    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(240, 3420, 1800, 400));
+    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(2160, 3420, 1800, 400));
+    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(4080, 3460, 4080, 300));
+    lblPreview = Control<QLabel>(this, "ActiveBC1", Tw(240, 3960, 3600, 1440));
     lblPreview->setAlignment(Qt::AlignCenter);
-    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(4080, 3860, 3480, 1440));
+    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(4080, 3960, 4080, 1560));
     pnlInvalid->setFrameShape(QFrame::Box);
-    lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, 3360, 1320));
+    lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, 3960, 1440));
     lblInvalid->setWordWrap(true);
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5640, 2000, 420));
-    btnAcceptar = Control<QPushButton>(this, "btnAcceptar", Tw(4000, 5640, 1700, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(5860, 5640, 1700, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7320, 3500));
-    txtPercReduccio = Control<QLineEdit>(fraComplex, "txtPercReduccio", Tw(2640, 300, 900, 360));
-    txtWide2Narrow = Control<QLineEdit>(fraComplex, "txtWide2Narrow", Tw(6240, 300, 900, 360));
-    cboCodCaracters = Control<QComboBox>(fraComplex, "cboCodCaracters", Tw(2640, 780, 2000, 360));
-    chkCaractEspecials = Control<QCheckBox>(fraComplex, "chkCaractEspecials", Tw(120, 1260, 3400, 300));
-    chkCalcCheck = Control<QCheckBox>(fraComplex, "chkCalcCheck", Tw(3720, 1260, 3400, 300));
-    chkMostrarCheck = Control<QCheckBox>(fraComplex, "chkMostrarCheck", Tw(120, 1680, 3400, 300));
-    chkMostrarStSt = Control<QCheckBox>(fraComplex, "chkMostrarStSt", Tw(3720, 1680, 3400, 300));
-    chkMostrarQuietZone = Control<QCheckBox>(fraComplex, "chkMostrarQuietZone", Tw(120, 2100, 3400, 300));
-    chkGuard = Control<QCheckBox>(fraComplex, "chkGuard", Tw(3720, 2100, 3400, 300));
-    chkTxtEANFull = Control<QCheckBox>(fraComplex, "chkTxtEANFull", Tw(120, 2520, 3400, 300));
-    auto* lblReduccio = Control<QLabel>(fraComplex, "lblReduccio", Tw(120, 340, 2400, 300));
-    auto* lblRelacio = Control<QLabel>(fraComplex, "lblRelacio", Tw(3720, 340, 2400, 300));
-    auto* lblJoc = Control<QLabel>(fraComplex, "lblJoc", Tw(120, 820, 2400, 300));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
+    btnAcceptar = Control<QPushButton>(this, "btnAcceptar", Tw(4920, 5700, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 5700, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7920, 3600));
+    txtPercReduccio = Control<QLineEdit>(fraComplex, "txtPercReduccio", Tw(3200, 340, 800, 360));
+    txtWide2Narrow = Control<QLineEdit>(fraComplex, "txtWide2Narrow", Tw(6900, 340, 800, 360));
+    cboCodCaracters = Control<QComboBox>(fraComplex, "cboCodCaracters", Tw(3200, 820, 2400, 360));
+    chkCaractEspecials = Control<QCheckBox>(fraComplex, "chkCaractEspecials", Tw(120, 1320, 3500, 300));
+    chkCalcCheck = Control<QCheckBox>(fraComplex, "chkCalcCheck", Tw(3700, 1320, 4100, 300));
+    chkMostrarCheck = Control<QCheckBox>(fraComplex, "chkMostrarCheck", Tw(120, 1740, 3500, 300));
+    chkMostrarStSt = Control<QCheckBox>(fraComplex, "chkMostrarStSt", Tw(3700, 1740, 4100, 300));
+    chkMostrarQuietZone = Control<QCheckBox>(fraComplex, "chkMostrarQuietZone", Tw(120, 2160, 3500, 300));
+    chkGuard = Control<QCheckBox>(fraComplex, "chkGuard", Tw(3700, 2160, 4100, 300));
+    chkTxtEANFull = Control<QCheckBox>(fraComplex, "chkTxtEANFull", Tw(120, 2580, 3500, 300));
+    auto* lblReduccio = Control<QLabel>(fraComplex, "lblReduccio", Tw(120, 380, 3000, 300));
+    auto* lblRelacio = Control<QLabel>(fraComplex, "lblRelacio", Tw(4100, 380, 2700, 300));
+    auto* lblJoc = Control<QLabel>(fraComplex, "lblJoc", Tw(120, 860, 3000, 300));
 
     // English captions stand until the literals translate the window.
     optMateix->setText(QStringLiteral("Fixed text"));
@@ -142,6 +142,7 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
     Modificat = 0;
     lblInvalid->setText(ModTraduccion::Literal(8001));
     textFix_.clear();
+    ultimValid_ = bc_->BarText();
     resize(Px(Amplada), Px(AlcadaCompleta));
 
     triarColor = [this](std::uint32_t& colour) { return kovel::ui::TriarColor(this, colour); };
@@ -367,12 +368,36 @@ void frmCodiBarres::txtCodi_Change()
 void frmCodiBarres::ActiveBC1_Canviat()
 {
     if (bc_->TextValid() && bc_->CheckValid()) {
+        ultimValid_ = bc_->BarText();
         pnlInvalid->hide();
     } else {
+        QString avis = ModTraduccion::Literal(8001);
+        // A field's sample: the code still goes in, and the warning says what it shows.
+        if (optCamp->isChecked())
+            avis += u' ' + TextFinestra(QStringLiteral("frmCodiBarres.MostraAnterior"),
+                                        QStringLiteral("The design shows %1; each label gets its own value."))
+                               .replace(QStringLiteral("%1"), TextDibuixable());
+        lblInvalid->setText(avis);
         pnlInvalid->show();
         QApplication::beep();
     }
     actualitzarPreview();
+}
+
+QString frmCodiBarres::TextDibuixable() const
+{
+    // The control's last valid text, or else digits of a length the bar type takes.
+    ActiveBC prova;
+    CodiBarres::CopiarPropietats(*bc_, prova);
+    QStringList candidats{ultimValid_};
+    const int limit = LongitudMaxima[static_cast<size_t>(std::clamp<int>(bc_->BarType(), 0, kovel::barcode::NombreTipus - 1))];
+    for (int n : {limit, limit - 1, 12, 11, 7, 6, 5, 2})
+        if (n > 0) candidats << QStringLiteral("1234567890123456789012345678901234").left(n);
+    for (const QString& c : candidats) {
+        prova.setBarText(c);
+        if (prova.Valid()) return c;
+    }
+    return ultimValid_;
 }
 
 void frmCodiBarres::actualitzarPreview()
@@ -465,6 +490,8 @@ void frmCodiBarres::btnComplex_Click()
         avancatVisible_ = true;
         btnComplex->setText(ModTraduccion::Literal(8010));
     }
+    // Below the compact window the frame would only be cut off.
+    fraComplex->setVisible(avancatVisible_);
 }
 
 bool frmCodiBarres::InserirCodi()
@@ -482,7 +509,10 @@ bool frmCodiBarres::InserirCodi()
         return fallar(TextFinestra(QStringLiteral("frmCodiBarres.TextBuit"), QStringLiteral("Type the text of the barcode first.")));
     if (optCamp->isChecked() && cboCamp->currentText().isEmpty())
         return fallar(TextFinestra(QStringLiteral("frmCodiBarres.SenseCamp"), QStringLiteral("Choose the data field of the barcode first.")));
-    if (!bc_->Valid())
+    // A fixed text is printed as it stands: one the bar type cannot hold is not inserted.
+    // A field's sample only stands for the records' values: the code goes in whatever the
+    // sample row holds, drawn with the last text the bars could hold.
+    if (optMateix->isChecked() && !bc_->Valid())
         return fallar(ModTraduccion::Literal(8001) + QStringLiteral("\n") + bc_->Error());
     kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
     kovel::word::Range* sel = e ? e->Seleccio() : nullptr;
@@ -496,6 +526,12 @@ bool frmCodiBarres::InserirCodi()
             tag = bc_->Tag();
         } else {
             bc_->setTag(QString());
+        }
+        ActiveBC mostra;
+        if (!drawn->Valid()) {
+            CodiBarres::CopiarPropietats(*drawn, mostra);
+            mostra.setBarText(TextDibuixable());
+            drawn = &mostra;
         }
         float h = 0, w = 0;
         QString why;

@@ -80,10 +80,13 @@ private:
     void OmplirAliniacioText();
     void LimitarText();
     void actualitzarPreview();
+    // The text the design's picture is drawn with while the control's own cannot be drawn.
+    QString TextDibuixable() const;
     bool potTancar() override;
     std::unique_ptr<kovel::barcode::ActiveBC> bc_;
     bool avancatVisible_ = false;
     bool activat_ = false;
     bool refrescant_ = false;
     QString textFix_;
+    QString ultimValid_;   // the last text the control could draw
 };

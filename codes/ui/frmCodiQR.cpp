@@ -31,8 +31,9 @@ namespace {
 
 constexpr int AlcadaCompacta = 6675;   // twips
 constexpr int AlcadaCompleta = 10440;
-constexpr int Amplada = 7800;
+constexpr int Amplada = 8400;
 constexpr int MidaPreview = 2040;
+constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
 
 } // namespace
 
@@ -43,71 +44,74 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
 
     lblTit = Control<QLabel>(this, "lblTit", Tw(240, 60, 5000, 300));
     lblTit->setText(QStringLiteral("QR code"));
-    SSTab1 = Control<QTabBar>(this, "SSTab1", Tw(240, 400, 7320, 360));
+    SSTab1 = Control<QTabBar>(this, "SSTab1", Tw(240, 400, 7920, 360));
     for (int i = 0; i < 4; ++i) SSTab1->addTab(QString());
     QWidget* pagina[4];
     for (int i = 0; i < 4; ++i) {
         pagina[i] = new QWidget(this);
         pagina[i]->setObjectName(QStringLiteral("SSTab1_pagina%1").arg(i));
-        pagina[i]->setGeometry(Tw(240, 780, 7320, 2700));
+        pagina[i]->setGeometry(Tw(240, 780, 7920, 2700));
     }
     auto opcions = [&](QWidget* p, const char* fix, const char* camp, const char* fra, QRadioButton*& m,
                        QRadioButton*& c, QGroupBox*& g) {
-        m = Control<QRadioButton>(p, fix, Tw(120, 60, 3000, 300));
-        g = Control<QGroupBox>(p, fra, Tw(0, 1200, 7320, 1500));
-        c = Control<QRadioButton>(g, camp, Tw(120, 300, 3000, 300));
+        m = Control<QRadioButton>(p, fix, Tw(120, 40, 3400, 320));
+        g = Control<QGroupBox>(p, fra, Tw(0, 1180, 7920, 1520));
+        c = Control<QRadioButton>(g, camp, Tw(120, 360, 3000, 320));
         // The two options of a tab stand in different frames: one group keeps them exclusive.
         auto* group = new QButtonGroup(this);
         group->addButton(m);
         group->addButton(c);
     };
     opcions(pagina[0], "optMateix", "optCamp", "fraVincular", optMateix, optCamp, fraVincular);
-    txtCodi = Control<QLineEdit>(pagina[0], "txtCodi", Tw(120, 420, 7080, 360));
-    cboCamp = Control<QComboBox>(fraVincular, "cboCamp", Tw(3240, 260, 3840, 360));
+    txtCodi = Control<QLineEdit>(pagina[0], "txtCodi", Tw(120, 420, 7680, 360));
+    cboCamp = Control<QComboBox>(fraVincular, "cboCamp", Tw(3240, 340, 4560, 360));
     opcions(pagina[1], "optMateixURL", "optCampURL", "fraVincularURL", optMateixURL, optCampURL, fraVincularURL);
-    txtCodiURL = Control<QLineEdit>(pagina[1], "txtCodiURL", Tw(120, 420, 7080, 360));
-    cboCampURL = Control<QComboBox>(fraVincularURL, "cboCampURL", Tw(3240, 260, 3840, 360));
+    txtCodiURL = Control<QLineEdit>(pagina[1], "txtCodiURL", Tw(120, 420, 7680, 360));
+    cboCampURL = Control<QComboBox>(fraVincularURL, "cboCampURL", Tw(3240, 340, 4560, 360));
     opcions(pagina[2], "optMateixSMS", "optCampSMS", "fraVincularSMS", optMateixSMS, optCampSMS, fraVincularSMS);
-    txtNumeroSMS = Control<QLineEdit>(pagina[2], "txtNumeroSMS", Tw(120, 420, 2400, 360));
-    txtMissatgeSMS = Control<QLineEdit>(pagina[2], "txtMissatgeSMS", Tw(2640, 420, 4560, 360));
-    cboCampNumSMS = Control<QComboBox>(fraVincularSMS, "cboCampNumSMS", Tw(120, 700, 3400, 360));
-    cboCampMissatgeSMS = Control<QComboBox>(fraVincularSMS, "cboCampMissatgeSMS", Tw(3640, 700, 3400, 360));
+    txtNumeroSMS = Control<QLineEdit>(pagina[2], "txtNumeroSMS", Tw(120, 420, 2600, 360));
+    txtMissatgeSMS = Control<QLineEdit>(pagina[2], "txtMissatgeSMS", Tw(2840, 420, 4960, 360));
+    cboCampNumSMS = Control<QComboBox>(fraVincularSMS, "cboCampNumSMS", Tw(120, 760, 3700, 360));
+    cboCampMissatgeSMS = Control<QComboBox>(fraVincularSMS, "cboCampMissatgeSMS", Tw(3960, 760, 3840, 360));
     opcions(pagina[3], "optMateixvCard", "optCampvCard", "fraVincularvCard", optMateixvCard, optCampvCard,
             fraVincularvCard);
-    txt_vcard_nom = Control<QLineEdit>(pagina[3], "txt_vcard_nom", Tw(120, 400, 3480, 340));
-    txt_vcard_telf = Control<QLineEdit>(pagina[3], "txt_vcard_telf", Tw(3720, 400, 3480, 340));
-    txt_vcard_web = Control<QLineEdit>(pagina[3], "txt_vcard_web", Tw(120, 780, 3480, 340));
-    txt_vcard_email = Control<QLineEdit>(pagina[3], "txt_vcard_email", Tw(3720, 780, 3480, 340));
-    txt_vcard_adressa = Control<QLineEdit>(pagina[3], "txt_vcard_adressa", Tw(3720, 60, 3480, 300));
-    cbo_vCard_nom = Control<QComboBox>(fraVincularvCard, "cbo_vCard_nom", Tw(120, 660, 2300, 340));
-    cbo_vcard_telf = Control<QComboBox>(fraVincularvCard, "cbo_vcard_telf", Tw(2500, 660, 2300, 340));
-    cbo_vcard_web = Control<QComboBox>(fraVincularvCard, "cbo_vcard_web", Tw(4880, 660, 2300, 340));
-    cbo_vcard_email = Control<QComboBox>(fraVincularvCard, "cbo_vcard_email", Tw(120, 1060, 2300, 340));
-    cbo_vcard_adressa = Control<QComboBox>(fraVincularvCard, "cbo_vcard_adressa", Tw(2500, 1060, 2300, 340));
+    txt_vcard_nom = Control<QLineEdit>(pagina[3], "txt_vcard_nom", Tw(120, 420, 3800, 340));
+    txt_vcard_telf = Control<QLineEdit>(pagina[3], "txt_vcard_telf", Tw(4000, 420, 3800, 340));
+    txt_vcard_web = Control<QLineEdit>(pagina[3], "txt_vcard_web", Tw(120, 790, 3800, 340));
+    txt_vcard_email = Control<QLineEdit>(pagina[3], "txt_vcard_email", Tw(4000, 790, 3800, 340));
+    txt_vcard_adressa = Control<QLineEdit>(pagina[3], "txt_vcard_adressa", Tw(4000, 40, 3800, 340));
+    cbo_vCard_nom = Control<QComboBox>(fraVincularvCard, "cbo_vCard_nom", Tw(120, 740, 2500, 340));
+    cbo_vcard_telf = Control<QComboBox>(fraVincularvCard, "cbo_vcard_telf", Tw(2700, 740, 2500, 340));
+    cbo_vcard_web = Control<QComboBox>(fraVincularvCard, "cbo_vcard_web", Tw(5280, 740, 2500, 340));
+    cbo_vcard_email = Control<QComboBox>(fraVincularvCard, "cbo_vcard_email", Tw(120, 1120, 2500, 340));
+    cbo_vcard_adressa = Control<QComboBox>(fraVincularvCard, "cbo_vcard_adressa", Tw(2700, 1120, 2500, 340));
 
-    lblField = Control<QLabel>(this, "lblField", Tw(6000, 60, 1500, 300));
+    lblField = Control<QLabel>(this, "lblField", Tw(6600, 60, 1560, 300));
     lblPreview = Control<QLabel>(this, "QRCodeCtrl1", Tw(240, 3560, MidaPreview, MidaPreview));
     lblPreview->setAlignment(Qt::AlignCenter);
-    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(240, 3560, MidaPreview, MidaPreview));
+    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(240, 3560, AmpladaAvis, MidaPreview));
     pnlInvalid->setFrameShape(QFrame::Box);
-    lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, MidaPreview - 120, MidaPreview - 120));
+    lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, AmpladaAvis - 120, MidaPreview - 120));
     lblInvalid->setWordWrap(true);
-    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(2520, 3560, 1800, 400));
-    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(4440, 3560, 1800, 400));
-    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(2520, 4080, 2400, 300));
-    cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(5040, 4040, 1000, 360));
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2000, 420));
-    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4000, 5700, 1700, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(5860, 5700, 1700, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7320, 3600));
-    cboPreferredVersion = Control<QComboBox>(fraComplex, "cboPreferredVersion", Tw(2640, 300, 1800, 360));
-    cboEncodingMode = Control<QComboBox>(fraComplex, "cboEncodingMode", Tw(2640, 760, 1800, 360));
-    cboErrorCorrectionLevel = Control<QComboBox>(fraComplex, "cboErrorCorrectionLevel", Tw(2640, 1220, 1800, 360));
-    chkMostrarQuietZone = Control<QCheckBox>(fraComplex, "chkMostrarQuietZone", Tw(120, 1700, 3000, 300));
-    ChechkECI = Control<QCheckBox>(fraComplex, "ChechkECI", Tw(120, 2140, 2400, 300));
-    cboECI = Control<QComboBox>(fraComplex, "cboECI", Tw(2640, 2100, 4400, 360));
-    chkUTF8 = Control<QCheckBox>(fraComplex, "chkUTF8", Tw(120, 2600, 2400, 300));
-    chkBOM = Control<QCheckBox>(fraComplex, "chkBOM", Tw(2640, 2600, 3400, 300));
+    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(3400, 3560, 2200, 400));
+    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(5720, 3560, 2440, 400));
+    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(3400, 4100, 3340, 320));
+    cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
+    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 5700, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 5700, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7920, 3600));
+    cboPreferredVersion = Control<QComboBox>(fraComplex, "cboPreferredVersion", Tw(2900, 340, 2000, 360));
+    cboEncodingMode = Control<QComboBox>(fraComplex, "cboEncodingMode", Tw(2900, 800, 2000, 360));
+    cboErrorCorrectionLevel = Control<QComboBox>(fraComplex, "cboErrorCorrectionLevel", Tw(2900, 1260, 2000, 360));
+    chkMostrarQuietZone = Control<QCheckBox>(fraComplex, "chkMostrarQuietZone", Tw(120, 1720, 3000, 320));
+    ChechkECI = Control<QCheckBox>(fraComplex, "ChechkECI", Tw(120, 2160, 2700, 320));
+    cboECI = Control<QComboBox>(fraComplex, "cboECI", Tw(2900, 2140, 4880, 360));
+    chkUTF8 = Control<QCheckBox>(fraComplex, "chkUTF8", Tw(120, 2620, 2700, 320));
+    chkBOM = Control<QCheckBox>(fraComplex, "chkBOM", Tw(2900, 2620, 3400, 320));
+    auto* lblVersio = Control<QLabel>(fraComplex, "lblVersio", Tw(120, 380, 2700, 300));
+    auto* lblMode = Control<QLabel>(fraComplex, "lblMode", Tw(120, 840, 2700, 300));
+    auto* lblCorreccio = Control<QLabel>(fraComplex, "lblCorreccio", Tw(120, 1300, 2700, 300));
 
     optMateix->setText(QStringLiteral("Fixed content"));
     optCamp->setText(QStringLiteral("Data field"));
@@ -123,6 +127,9 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     ChechkECI->setText(QStringLiteral("Character set (ECI)"));
     chkUTF8->setText(QStringLiteral("UTF-8"));
     chkBOM->setText(QStringLiteral("Byte-order mark"));
+    lblVersio->setText(QStringLiteral("Size (version)"));
+    lblMode->setText(QStringLiteral("Encoding mode"));
+    lblCorreccio->setText(QStringLiteral("Error correction"));
     txtCodiURL->setText(QStringLiteral("http://"));
 
     // Load.
@@ -424,6 +431,8 @@ void frmCodiQR::btnComplex_Click()
         avancatVisible_ = true;
         btnComplex->setText(ModTraduccion::Literal(8010));
     }
+    // Below the compact window the frame would only be cut off.
+    fraComplex->setVisible(avancatVisible_);
 }
 
 // ---- Content source of a tab ----
@@ -531,17 +540,50 @@ void frmCodiQR::SSTab1_Canvi(int anterior)
     if (tab >= 0 && tab < 4 && primer[static_cast<size_t>(tab)]->isEnabled()) construirTab(tab);
 }
 
+bool frmCodiQR::DeCamp() const
+{
+    const int tab = std::clamp(TabActual(), 0, 3);
+    return std::array{optCamp, optCampURL, optCampSMS, optCampvCard}[static_cast<size_t>(tab)]->isChecked();
+}
+
+QString frmCodiQR::DadesDibuixables() const
+{
+    // The last data the control took, or else the field's name: a picture of the right
+    // size and kind, which every record replaces.
+    QRCodeCtrl prova;
+    CodiQR::CopiarPropietatsQR(*qr_, prova);
+    const std::array<QComboBox*, 4> camps{cboCamp, cboCampURL, cboCampNumSMS, cbo_vCard_nom};
+    for (const QString& d : {ultimesDades_, camps[static_cast<size_t>(std::clamp(TabActual(), 0, 3))]->currentText(),
+                             QStringLiteral("KOVEL")}) {
+        if (d.isEmpty()) continue;
+        try {
+            prova.setDataToEncode(d);
+            if (prova.Valid()) return d;
+        } catch (const QrError&) {
+        }
+    }
+    return QString();
+}
+
 void frmCodiQR::RefrescarValidesa()
 {
+    // A field's sample only stands for the records' values: OK inserts whatever it holds.
+    const bool deCamp = DeCamp();
     if (!qr_->DataToEncode().isEmpty()) {
         lblPreview->setVisible(!DadesInvalides);
-        btnAceptar->setEnabled(!DadesInvalides);
+        btnAceptar->setEnabled(!DadesInvalides || deCamp);
         pnlInvalid->setVisible(DadesInvalides != 0);
+        if (!DadesInvalides && qr_->Valid()) ultimesDades_ = qr_->DataToEncode();
     } else {
         lblPreview->hide();
         pnlInvalid->show();
-        btnAceptar->setEnabled(false);
+        btnAceptar->setEnabled(deCamp);
     }
+    QString avis = ModTraduccion::Literal(8201);
+    if (deCamp && pnlInvalid->isVisibleTo(this))
+        avis += u' ' + TextFinestra(QStringLiteral("frmCodiQR.MostraAnterior"),
+                                    QStringLiteral("The design shows a sample; each label gets its own data."));
+    lblInvalid->setText(avis);
     // The largest versions need more pixels than the preview has at one pixel a module.
     const int side = std::max(Px(MidaPreview), qr_->GetMatrixWidth(1, 96, 96, 3, 3));
     const QSize size(side, side);
@@ -561,8 +603,9 @@ bool frmCodiQR::InserirQR()
         mod_rvtMsgBox::rvtMsgBox(why, mod_rvtMsgBox::vbExclamation, QString());
         return false;
     };
-    // Data the control refuses never reach the design, whichever way the insertion is asked.
-    if (DadesInvalides || !qr_->Valid())
+    // Fixed data the control refuses never reach the design, whichever way the insertion is
+    // asked; a field's sample that it refuses only changes the picture the design shows.
+    if (!DeCamp() && (DadesInvalides || !qr_->Valid()))
         return fallar(ModTraduccion::Literal(8201) + (qr_->Error().isEmpty() ? QString() : QStringLiteral("\n") + qr_->Error()));
     kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
     kovel::word::Range* sel = e ? e->Seleccio() : nullptr;
@@ -591,6 +634,12 @@ bool frmCodiQR::InserirQR()
                 true);
         }
         tag = qr_->Tag();
+        QRCodeCtrl mostra;
+        if (!drawn->Valid()) {
+            CodiQR::CopiarPropietatsQR(*drawn, mostra);
+            mostra.setDataToEncode(DadesDibuixables());
+            drawn = &mostra;
+        }
         float h = 0, w = 0;
         QString why;
         if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &why)) return fallar(why);

@@ -33,7 +33,7 @@ public:
     int DadesInvalides = -1;
 
     // Inserts the dialog's QR code into the design. False (dialog usable, reason shown)
-    // when it could not; never inserts data the control refuses.
+    // when it could not; never inserts fixed data the control refuses.
     bool InserirQR();
     void Activar();
 
@@ -101,6 +101,10 @@ private:
     void posarDades(const QString& data, bool marcarModificat);
     void construirTab(int tab);
     bool potTancar() override;
+    // Whether the shown tab takes its content from data fields.
+    bool DeCamp() const;
+    // The data the design's picture is drawn with while the control's own cannot be drawn.
+    QString DadesDibuixables() const;
     std::unique_ptr<kovel::qr::QRCodeCtrl> qr_;
     bool avancatVisible_ = false;
     bool activat_ = false;
@@ -108,4 +112,5 @@ private:
     int tabAnterior_ = 0;
     QString textFixQR_, numeroFixSMS_, missatgeFixSMS_;
     std::array<QString, 5> campsFixVCard_;
+    QString ultimesDades_;   // the last data the control took
 };

@@ -67,6 +67,7 @@ struct Disseny : ::testing::Test, AmbApp {
     docframe::MarcDocument marc;
     QTimer timer;
     int beeps = 0;
+    QStringList avisos;
 
     void SetUp() override
     {
@@ -91,6 +92,7 @@ struct Disseny : ::testing::Test, AmbApp {
         proves::CatalegDe({e});
         modDsoFraWord::Enllaca(&marc, &timer);
         modDsoFraWord::Beep = [this] { ++beeps; };
+        modDsoFraWord::AvisDesfet = [this](const QString& t) { avisos << t; };
         generar_doc::ClauDocumentBase.clear();
         modDsoFraWord::IniciaMarcDocument(programa.path());
     }
@@ -154,6 +156,10 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     EXPECT_EQ(modDsoFraWord::NombrePagines(), 1);
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(marc.Document()->inlinePictures().size(), 2u);
+    // The user is told what was taken out: the text, not the pictures that stayed.
+    ASSERT_EQ(avisos.size(), 1);
+    EXPECT_TRUE(avisos[0].contains(QStringLiteral("text"))) << qPrintable(avisos[0]);
+    EXPECT_FALSE(avisos[0].contains(QStringLiteral("code or field"))) << qPrintable(avisos[0]);
 
     // A document that is two pages long with nothing to undo: the guard gives up quietly
     // and leaves it alone on the next ticks.
@@ -165,6 +171,7 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     modDsoFraWord::EvitaDuesPagines();
     modDsoFraWord::EvitaDuesPagines();
     EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(avisos.size(), 1);
     EXPECT_GE(modDsoFraWord::NombrePagines(), 2);
 }
 

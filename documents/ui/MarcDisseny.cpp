@@ -2,6 +2,8 @@
 
 #include "common/Fitxers.h"
 #include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
 #include "documents/CampsDisseny.h"
 #include "documents/generar_doc.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -22,9 +25,50 @@ std::function<int()> KOVEL_AnchoMarcoDocumento = [] { return 11340; };
 bool DesantDocument = false;
 bool DesantDisseny = false;
 std::function<void()> Beep = [] { QApplication::beep(); };
+std::function<void(const QString&)> AvisDesfet = [](const QString& text) {
+    Portapapers::MissatgePopUp(text, mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));
+};
 
 namespace {
 MarcDocument* marc_ = nullptr;
+
+// What a design holds that the user can tell apart: characters and pictures.
+struct Contingut {
+    int caracters = 0;
+    int imatges = 0;
+};
+
+Contingut Compta(const QTextDocument& doc)
+{
+    Contingut c;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment f = it.fragment();
+            (f.charFormat().isImageFormat() ? c.imatges : c.caracters) += f.length();
+        }
+    return c;
+}
+
+// The user's words for what the guard took back.
+QString TextDesfet(const Contingut& abans, const Contingut& despres)
+{
+    using ModTraduccion::TextPrograma;
+    QStringList parts;
+    if (const int n = abans.imatges - despres.imatges; n > 0)
+        parts << (n == 1 ? TextPrograma("modDsoFraWord.DesfetImatge", QStringLiteral("the code or field just inserted"))
+                         : TextPrograma("modDsoFraWord.DesfetImatges", QStringLiteral("the %1 codes or fields just inserted"))
+                               .arg(n));
+    if (const int n = abans.caracters - despres.caracters; n > 0)
+        parts << TextPrograma("modDsoFraWord.DesfetText", QStringLiteral("the text just typed or pasted"));
+    if (parts.isEmpty())
+        parts << TextPrograma("modDsoFraWord.DesfetCanvi", QStringLiteral("your last change"));
+    return TextPrograma("modDsoFraWord.DissenyPle",
+                        QStringLiteral("The design must fit on one label, and it no longer did: %1 has been taken "
+                                       "out again. Make room first (smaller text, fewer lines or a smaller code) and "
+                                       "then add it again."))
+        .arg(parts.join(TextPrograma("modDsoFraWord.I", QStringLiteral(" and "))));
+}
+
 QTimer* timer_ = nullptr;
 bool guardant_ = false;
 
@@ -126,6 +170,7 @@ void EvitaDuesPagines()
     if (NombrePagines() < 2)
         return;
     guardant_ = true;
+    const Contingut abans = Compta(*doc);
     int desfets = 0;
     while (NombrePagines() >= 2) {
         const int passos = doc->availableUndoSteps();
@@ -138,8 +183,13 @@ void EvitaDuesPagines()
         docRenuncia = doc;
         revisioRenuncia = doc->revision();
     }
-    if (desfets > 0 && Beep)
+    if (desfets == 0)
+        return;
+    if (Beep)
         Beep();
+    // Nothing the user did is taken back without a word.
+    if (AvisDesfet)
+        AvisDesfet(TextDesfet(abans, Compta(*doc)));
 }
 
 void ConfiguraBarres()

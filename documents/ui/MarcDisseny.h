@@ -24,8 +24,10 @@ extern bool DesantDocument;
 // True while the saved-designs store saves the design (set by the store's code): the frame's
 // saves meanwhile are the program's own.
 extern bool DesantDisseny;
-// The beep of the one-page guard (the desktop's by default).
+// The beep of the one-page guard (the desktop's by default), and the message that then says
+// what was undone and why (the pop-up message by default).
 extern std::function<void()> Beep;
+extern std::function<void(const QString&)> AvisDesfet;
 
 // Opens the program's general blank template; the program's folder is never written by
 // the frame. False, with the message, when the template cannot be read.
@@ -39,8 +41,9 @@ void DesaDocument(const QString& path);
 void TancaDocument();
 int NombrePagines();
 // One tick of the guard: a design pushed onto a second page is undone step by step to one
-// page, with one beep; it stops when nothing is left to undo or an undo changes nothing,
-// and then leaves that document alone (no beep) until it changes.
+// page, with one beep and one message that names what was undone and why; it stops when
+// nothing is left to undo or an undo changes nothing, and then leaves that document alone
+// (no beep) until it changes.
 void EvitaDuesPagines();
 // The formatting bar of the frame (what the trimmed command bars became).
 void ConfiguraBarres();

@@ -1,5 +1,7 @@
 #include "platform/docframe/Pont.h"
 
+#include "platform/docframe/DibuixVectorial.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QImage>
 #include <QPainter>
@@ -56,7 +58,7 @@ void AfegeixText(word::Paragraph& p, QString text, const word::RunFormat& f)
     p.items.emplace_back(word::TextRun{text, f});
 }
 
-// A picture the editor cannot draw (a vector picture): a light box of its size that says
+// A picture the editor cannot draw (a vector picture of another program): a light box of its size that says
 // what it is, so the design shows where it stands; the picture itself is kept as it is.
 QImage Substitut(const word::InlinePicture& p)
 {
@@ -132,6 +134,7 @@ QSizeF Pont::MidaPagina(const word::PageSetup& ps)
 void Pont::Carrega(const word::Document& doc, QTextDocument& text)
 {
     original_ = doc.clone();
+    vistes_.clear();
     paragrafs_.clear();
     taules_.clear();
     imatges_.clear();
@@ -239,6 +242,9 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
     QImage img;
     img.loadFromData(picture.png());
     if (img.isNull())
+        img = DibuixaVectorial(picture, QSize(std::clamp(int(std::ceil(PxDePunts(picture.width()))), 1, 2000),
+                                              std::clamp(int(std::ceil(PxDePunts(picture.height()))), 1, 2000)));
+    if (img.isNull())
         img = Substitut(picture);
     text.addResource(QTextDocument::ImageResource, QUrl(nom), img);
     QTextImageFormat f;
@@ -248,6 +254,57 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
     f.setHeight(PxDePunts(picture.height()));
     f.setProperty(PropImatge, index);
     return f;
+}
+
+QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const
+{
+    const QString nom = f.name();
+    const QString clau = nom + u'@' + QString::number(pixels.width()) + u'x' + QString::number(pixels.height());
+    if (auto it = vistes_.constFind(clau); it != vistes_.constEnd())
+        return *it;
+    QImage img;
+    if (const word::InlinePicture* p = Imatge(f))
+        img = DibuixaVectorial(*p, pixels);
+    if (img.isNull())
+        img = text.resource(QTextDocument::ImageResource, QUrl(nom)).value<QImage>();
+    // The pictures of one design at one or two zooms; a long session does not grow it.
+    if (vistes_.size() >= 256)
+        vistes_.clear();
+    vistes_.insert(clau, img);
+    return img;
+}
+
+QSizeF DibuixImatges::intrinsicSize(QTextDocument* doc, int, const QTextFormat& format)
+{
+    const QTextImageFormat f = format.toImageFormat();
+    QSizeF mida(f.width(), f.height());
+    if (mida.width() > 0 && mida.height() > 0)
+        return mida;
+    const QImage img = doc->resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    if (img.isNull())
+        return QSizeF(std::max(mida.width(), 16.0), std::max(mida.height(), 16.0));
+    const QSizeF propia = img.size();
+    if (mida.width() > 0)
+        return QSizeF(mida.width(), propia.height() * mida.width() / propia.width());
+    if (mida.height() > 0)
+        return QSizeF(propia.width() * mida.height() / propia.height(), mida.height());
+    return propia;
+}
+
+void DibuixImatges::drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int, const QTextFormat& format)
+{
+    // The pixels the rectangle covers on the device, zoom and screen ratio included.
+    const QTransform t = painter->deviceTransform();
+    const double escala = std::sqrt(std::abs(t.determinant()));
+    const QSize pixels(std::clamp(int(std::ceil(rect.width() * escala)), 1, 8192),
+                       std::clamp(int(std::ceil(rect.height() * escala)), 1, 8192));
+    const QImage img = pont_.Vista(format.toImageFormat(), *doc, pixels);
+    if (img.isNull())
+        return;
+    painter->save();
+    painter->setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter->drawImage(rect, img);
+    painter->restore();
 }
 
 const word::InlinePicture* Pont::Imatge(const QTextImageFormat& f) const

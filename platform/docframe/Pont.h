@@ -6,8 +6,12 @@
 // editor without losing anything.
 #include "platform/word/Document.h"
 
+#include <QHash>
+#include <QImage>
+#include <QObject>
 #include <QTextDocument>
 #include <QTextFormat>
+#include <QTextObjectInterface>
 
 #include <memory>
 #include <vector>
@@ -37,6 +41,11 @@ public:
 
     const word::Document* Original() const { return original_.get(); }
 
+    // The picture of an image format at `pixels` (device pixels): a program-made vector
+    // picture drawn from its shapes, any other the image registered for it. Drawn once per
+    // picture and size.
+    QImage Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const;
+
     // The label page in editor pixels: width and height, and the margins.
     static QSizeF MidaPagina(const word::PageSetup& ps);
 
@@ -50,6 +59,22 @@ private:
     std::vector<word::Paragraph> paragrafs_; // originals, by the block property
     std::vector<word::Table> taules_;        // originals, by the table property
     std::vector<word::InlinePicture> imatges_;
+    mutable QHash<QString, QImage> vistes_;
+};
+
+// Draws the editor's pictures at the pixels they cover on the screen, whatever the zoom: a
+// code stays sharp and is drawn from the same shapes the document keeps.
+class DibuixImatges : public QObject, public QTextObjectInterface {
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+public:
+    DibuixImatges(const Pont& pont, QObject* parent) : QObject(parent), pont_(pont) {}
+    QSizeF intrinsicSize(QTextDocument* doc, int posInDocument, const QTextFormat& format) override;
+    void drawObject(QPainter* painter, const QRectF& rect, QTextDocument* doc, int posInDocument,
+                    const QTextFormat& format) override;
+
+private:
+    const Pont& pont_;
 };
 
 // Character and block formats of the model and of the editor.

@@ -233,6 +233,10 @@ void FrmTolvWiz::connectaMarc()
         else
             TimerEvitar2pags->stop();
     }));
+    // The frame's Save button runs the user's save, as Ctrl+S does.
+    dsoFraWord->AccioDesar()->setText(TextPrograma("FrmTolvWiz.btnDesar", QStringLiteral("Save")));
+    dsoFraWord->AccioDesar()->setToolTip(
+        TextPrograma("FrmTolvWiz.btnDesarAjuda", QStringLiteral("Save this design under a name to use it again (Ctrl+S)")));
     connect(dsoFraWord, &kovel::docframe::MarcDocument::abansDeDesar, this,
             [this](const QString& cami, bool* cancel) { dsoFraWord_BeforeDocumentSaved(cami, cancel); });
     // A changed design makes the next Finish generate again.
@@ -319,9 +323,10 @@ void FrmTolvWiz::mostraDisseny()
     btn_barres->move(Tw(8200, y, 0, 0).topLeft());
     btn_qr->move(Tw(9750, y, 0, 0).topLeft());
     PnlHoja->setVisible(opcio0);
+    // The cells are chosen on the sheet itself; the navigation row has no cell to step to.
     for (BotoImatge* b : cmdHoja)
-        b->setVisible(opcio0);
-    LblHoja->setVisible(opcio0);
+        b->setVisible(false);
+    LblHoja->setVisible(false);
     CmdBorrar->setVisible(false);
     Check_Formato->setChecked(true);
     Check_Formato->move(Check_Formato->x(), Tw(0, 5200, 0, 0).y());
@@ -433,6 +438,8 @@ void FrmTolvWiz::insereixCodi(const std::function<void()>& dialeg)
     for (const kovel::word::InlinePicture& p : entornCodis_->Recull())
         dsoFraWord->InsereixImatge(p);
     estat_->PanelesLlenos[PanelFinal] = 0;
+    // Back to the design, ready to type, with the guard watching what was inserted.
+    activateWindow();
     dsoFraWord->setFocus();
     if (actiu)
         TimerEvitar2pags->start();

@@ -1,6 +1,7 @@
 #include "platform/docframe/ui/MarcDocument.h"
 
 #include <QAction>
+#include <QAbstractTextDocumentLayout>
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QComboBox>
@@ -9,8 +10,9 @@
 #include <QFontComboBox>
 #include <QImage>
 #include <QMimeData>
-#include <QScrollArea>
-#include <QShortcut>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -34,10 +36,28 @@ protected:
     QVariant loadResource(int, const QUrl&) override { return {}; }
 };
 
+// The editor shows its page at a zoom: the document keeps its true sizes (the layout is done
+// at 96 dpi) and only the drawing and the pointer are scaled.
 class EditorDisseny : public QTextEdit {
 public:
-    EditorDisseny() { setDocument(new DocumentSegur(this)); }
+    EditorDisseny()
+    {
+        setDocument(new DocumentSegur(this));
+        // The editor asks for repaints in unscaled rectangles: the page is repainted whole
+        // (a label is small) whenever its drawing may have changed.
+        const auto tot = [this] { viewport()->update(); };
+        connect(document()->documentLayout(), &QAbstractTextDocumentLayout::update, viewport(), tot);
+        connect(this, &QTextEdit::cursorPositionChanged, viewport(), tot);
+        connect(this, &QTextEdit::selectionChanged, viewport(), tot);
+    }
     QVariant loadResource(int, const QUrl&) override { return {}; }
+
+    double Escala() const { return escala_; }
+    void setEscala(double e)
+    {
+        escala_ = e;
+        viewport()->update();
+    }
 
 protected:
     bool canInsertFromMimeData(const QMimeData* source) const override
@@ -53,6 +73,89 @@ protected:
         }
         QTextEdit::insertFromMimeData(source);
     }
+
+    // The whole page from its top: the editor never scrolls inside a page that fits.
+    void paintEvent(QPaintEvent* e) override
+    {
+        QPainter p(viewport());
+        p.scale(escala_, escala_);
+        QAbstractTextDocumentLayout::PaintContext ctx;
+        ctx.clip = QRectF(QRectF(e->rect()).topLeft() / escala_, QRectF(e->rect()).size() / escala_);
+        ctx.palette = palette();
+        if (hasFocus() && !isReadOnly())
+            ctx.cursorPosition = textCursor().position();
+        if (textCursor().hasSelection()) {
+            QAbstractTextDocumentLayout::Selection sel;
+            sel.cursor = textCursor();
+            sel.format.setBackground(palette().brush(QPalette::Highlight));
+            sel.format.setForeground(palette().brush(QPalette::HighlightedText));
+            ctx.selections << sel;
+        }
+        document()->documentLayout()->draw(&p, ctx);
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        QMouseEvent m = Desescalat(*e);
+        QTextEdit::mousePressEvent(&m);
+    }
+    void mouseMoveEvent(QMouseEvent* e) override
+    {
+        QMouseEvent m = Desescalat(*e);
+        QTextEdit::mouseMoveEvent(&m);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        QMouseEvent m = Desescalat(*e);
+        QTextEdit::mouseReleaseEvent(&m);
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override
+    {
+        QMouseEvent m = Desescalat(*e);
+        QTextEdit::mouseDoubleClickEvent(&m);
+    }
+    void contextMenuEvent(QContextMenuEvent* e) override
+    {
+        QContextMenuEvent c(e->reason(), PuntDocument(e->pos()).toPoint(), e->globalPos(), e->modifiers());
+        QTextEdit::contextMenuEvent(&c);
+    }
+    void dragMoveEvent(QDragMoveEvent* e) override
+    {
+        QDragMoveEvent d(PuntDocument(e->position()).toPoint(), e->possibleActions(), e->mimeData(), e->buttons(),
+                         e->modifiers());
+        QTextEdit::dragMoveEvent(&d);
+        e->setAccepted(d.isAccepted());
+        e->setDropAction(d.dropAction());
+    }
+    void dropEvent(QDropEvent* e) override
+    {
+        QDropEvent d(PuntDocument(e->position()), e->possibleActions(), e->mimeData(), e->buttons(), e->modifiers());
+        QTextEdit::dropEvent(&d);
+        e->setAccepted(d.isAccepted());
+        e->setDropAction(d.dropAction());
+    }
+    QVariant inputMethodQuery(Qt::InputMethodQuery q) const override
+    {
+        const QVariant v = QTextEdit::inputMethodQuery(q);
+        if (q == Qt::ImCursorRectangle || q == Qt::ImAnchorRectangle) {
+            const QRectF r = v.toRectF();
+            return QRectF(r.topLeft() * escala_, r.size() * escala_);
+        }
+        return v;
+    }
+
+private:
+    // A point of the viewport as the unscaled, unscrolled editor takes it.
+    QPointF PuntDocument(QPointF p) const
+    {
+        return p / escala_ - QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    }
+    QMouseEvent Desescalat(const QMouseEvent& e) const
+    {
+        return QMouseEvent(e.type(), PuntDocument(e.position()), e.scenePosition(), e.globalPosition(), e.button(),
+                           e.buttons(), e.modifiers(), e.pointingDevice());
+    }
+
+    double escala_ = 1.0;
 };
 
 } // namespace
@@ -68,25 +171,29 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     barra_->setIconSize(QSize(16, 16));
     l->addWidget(barra_);
 
-    // The label page on a grey desk, as a word processor shows it.
-    fons_ = new QScrollArea(this);
+    // The label page on a grey desk, whole and centred at the largest zoom that fits, as a
+    // word processor's whole-page view.
+    fons_ = new QWidget(this);
     fons_->setObjectName(QStringLiteral("fonsPagina"));
-    fons_->setAlignment(Qt::AlignCenter);
     fons_->setBackgroundRole(QPalette::Dark);
-    fons_->setWidgetResizable(false);
+    fons_->setAutoFillBackground(true);
+    fons_->installEventFilter(this);
     l->addWidget(fons_, 1);
     editor_ = new EditorDisseny;
+    editor_->setParent(fons_);
     editor_->setObjectName(QStringLiteral("txtDisseny"));
     editor_->setLineWrapMode(QTextEdit::FixedPixelWidth);
     editor_->setFrameShape(QFrame::NoFrame);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor_->setAutoFillBackground(true);
     QPalette pal = editor_->palette();
     pal.setColor(QPalette::Base, Qt::white);
     pal.setColor(QPalette::Text, Qt::black);
     editor_->setPalette(pal);
     editor_->setEnabled(false);
-    fons_->setWidget(editor_);
+    // Pictures are drawn at the pixels they cover: codes from their own shapes.
+    editor_->document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new DibuixImatges(pont_, this));
 
     connect(editor_->document(), &QTextDocument::contentsChanged, this, [this] {
         brut_ = true;
@@ -95,23 +202,38 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     connect(editor_, &QTextEdit::cursorPositionChanged, this, &MarcDocument::ActualitzaBarra);
     connect(editor_, &QTextEdit::currentCharFormatChanged, this, &MarcDocument::ActualitzaBarra);
     ConfiguraBarra();
-
-    // The user's own save: the owner is asked first, as for every save.
-    auto* desar = new QShortcut(QKeySequence::Save, this);
-    desar->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(desar, &QShortcut::activated, this, [this] {
-        if (obert_ && !path_.isEmpty())
-            Desa(path_);
-    });
 }
 
 MarcDocument::~MarcDocument() = default;
 
+bool MarcDocument::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == fons_ && event->type() == QEvent::Resize)
+        AjustaPagina();
+    return QWidget::eventFilter(watched, event);
+}
+
+double MarcDocument::Zoom() const { return static_cast<const EditorDisseny*>(editor_)->Escala(); }
+
 void MarcDocument::ConfiguraBarra()
 {
+    // The user's own save, by its button (first, never folded away on a narrow frame) or
+    // Ctrl+S: the owner is asked first, as for every save.
+    desar_ = barra_->addAction(QStringLiteral("Save"));
+    desar_->setObjectName(QStringLiteral("btnDesar"));
+    desar_->setShortcut(QKeySequence::Save);
+    desar_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(desar_);
+    if (QWidget* boto = barra_->widgetForAction(desar_))
+        boto->setObjectName(QStringLiteral("btnDesar"));
+    connect(desar_, &QAction::triggered, this, [this] {
+        if (obert_ && !path_.isEmpty())
+            Desa(path_);
+    });
+    barra_->addSeparator();
     cboFont_ = new QFontComboBox(barra_);
     cboFont_->setObjectName(QStringLiteral("cboFont"));
-    cboFont_->setMaximumWidth(150);
+    cboFont_->setMaximumWidth(130);
     barra_->addWidget(cboFont_);
     connect(cboFont_, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
         QTextCharFormat c;
@@ -248,7 +370,17 @@ void MarcDocument::AjustaPagina()
         return;
     midaPagina_ = Pont::MidaPagina(d->pageSetup());
     editor_->setLineWrapColumnOrWidth(int(std::lround(midaPagina_.width())));
-    editor_->setFixedSize(int(std::ceil(midaPagina_.width())) + 2, int(std::ceil(midaPagina_.height())) + 2);
+    if (midaPagina_.isEmpty())
+        return;
+    // The largest zoom at which the whole page and a thin edge of desk fit.
+    constexpr int vora = 6;
+    const double zoom = std::clamp(std::min((fons_->width() - 2.0 * vora) / midaPagina_.width(),
+                                            (fons_->height() - 2.0 * vora) / midaPagina_.height()),
+                                   0.1, 8.0);
+    static_cast<EditorDisseny*>(editor_)->setEscala(zoom);
+    const QSize mida(int(std::ceil(midaPagina_.width() * zoom)), int(std::ceil(midaPagina_.height() * zoom)));
+    editor_->setFixedSize(mida);
+    editor_->move(std::max(0, (fons_->width() - mida.width()) / 2), std::max(0, (fons_->height() - mida.height()) / 2));
 }
 
 void MarcDocument::Obre(const QString& path)

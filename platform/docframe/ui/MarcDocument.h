@@ -1,5 +1,5 @@
 #pragma once
-// The hosted document frame: the label design shown at its page size and edited in place,
+// The hosted document frame: the label design shown whole at its page's shape and edited in place,
 // over the word-processor document model. It opens and saves .docx, keeps a saved flag and
 // an undo history, counts pages, and tells its owner when a document was opened and before
 // every save (which the owner may cancel). It never writes into a protected folder (the
@@ -13,7 +13,6 @@
 
 class QTextEdit;
 class QToolBar;
-class QScrollArea;
 class QFontComboBox;
 class QComboBox;
 class QAction;
@@ -54,12 +53,19 @@ public:
     word::Document* Document();
     // Sizes of the shown page, in pixels at the screen's 96 dpi.
     QSizeF MidaPagina() const { return midaPagina_; }
+    // The zoom the page is shown at: the largest at which it fits the frame whole.
+    double Zoom() const;
 
     void setCarpetesProtegides(const QStringList& carpetes) { protegides_ = carpetes; }
     bool Protegit(const QString& path) const;
 
     QTextEdit* Editor() const { return editor_; }
     QToolBar* BarraFormat() const { return barra_; }
+    // The save command of the bar and of Ctrl+S.
+    QAction* AccioDesar() const { return desar_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     void documentObert(const QString& path);
@@ -76,10 +82,11 @@ private:
     Pont pont_;
     QTextEdit* editor_ = nullptr;
     QToolBar* barra_ = nullptr;
-    QScrollArea* fons_ = nullptr;
+    QWidget* fons_ = nullptr;
     QFontComboBox* cboFont_ = nullptr;
     QComboBox* cboMida_ = nullptr;
     QAction *negreta_ = nullptr, *cursiva_ = nullptr, *subratllat_ = nullptr;
+    QAction* desar_ = nullptr;
     QAction *esquerra_ = nullptr, *centre_ = nullptr, *dreta_ = nullptr, *justificat_ = nullptr;
     QString path_;
     QSizeF midaPagina_;

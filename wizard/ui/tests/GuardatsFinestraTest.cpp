@@ -116,7 +116,9 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     w.cmdGuardar_Click();
     ASSERT_EQ(missatges.size(), 2);
     EXPECT_EQ(missatges[0], ModTraduccion::Literal(7002));
-    EXPECT_TRUE(missatges[1].contains(QStringLiteral("guardatsW.dat")));
+    // Confirmed by the design's name, not by the store's file.
+    EXPECT_TRUE(missatges[1].contains(QStringLiteral("\"Fourth\""))) << qPrintable(missatges[1]);
+    EXPECT_FALSE(missatges[1].contains(QStringLiteral("guardatsW.dat")));
     ASSERT_TRUE(g.Carrega(m));
     EXPECT_EQ(g.Noms().value(0), QStringLiteral("Fourth"));
     mod_rvtMsgBox::resetAnswerer();

@@ -4,6 +4,7 @@
 // as a picture into the build folder (wizard-panels/) to be looked at, and its layout checked:
 // nothing cut off or overlapping, every text whole, no strip of the window at its edges.
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/tests/FinestraProva.h"
 
 #include "common/ui/VisualUi.h"
 
@@ -66,33 +67,9 @@ using kovel::wizard::FrmTolvWiz;
 
 namespace {
 
-int argc_ = 1;
-char arg0_[] = "wizard_ui_tests";
-char* argv_[] = {arg0_, nullptr};
-
-QApplication& App()
-{
-    static QApplication* app = new QApplication(argc_, argv_);
-    return *app;
-}
-
-template <typename T = QWidget>
-T* Busca(QWidget& w, const char* nom, int index = -1)
-{
-    const QList<T*> trobats = w.findChildren<T*>(QLatin1String(nom));
-    for (T* t : trobats)
-        if (index < 0 || t->property("index").toInt() == index)
-            return t;
-    return nullptr;
-}
-
-void Clica(QWidget& w, const char* nom, int index = -1)
-{
-    QWidget* c = Busca(w, nom, index);
-    ASSERT_NE(c, nullptr) << nom;
-    ASSERT_TRUE(c->isVisible()) << nom << " is not shown";
-    QTest::mouseClick(c, Qt::LeftButton);
-}
+QApplication& App() { return kovel::proves::AppFinestres(); }
+using kovel::proves::Busca;
+using kovel::proves::Clica;
 
 struct Resultat {
     int pagines = 0;
@@ -103,19 +80,11 @@ struct Resultat {
 Resultat AmbLibreOffice(const QString& docx, const QString& carpeta)
 {
     Resultat r;
-    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    EXPECT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed (scripts/deps.sh installs it)";
     EXPECT_FALSE(pdfinfo.isEmpty()) << "pdfinfo is not installed (poppler-utils)";
-    if (soffice.isEmpty() || pdfinfo.isEmpty())
+    const QString pdf = kovel::proves::PdfAmbLibreOffice(docx, carpeta);
+    if (pdf.isEmpty() || pdfinfo.isEmpty())
         return r;
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + carpeta + QStringLiteral("/lo-profile"),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), carpeta, docx});
-    EXPECT_TRUE(lo.waitForFinished(180000));
-    const QString pdf = carpeta + u'/' + QFileInfo(docx).completeBaseName() + QStringLiteral(".pdf");
-    EXPECT_TRUE(QFile::exists(pdf)) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
     QProcess info;
     info.start(pdfinfo, {pdf});
     info.waitForFinished(30000);
@@ -259,20 +228,7 @@ protected:
     }
 
     // Picks the fields from the design panel's field menu.
-    void InsereixCamps(FrmTolvWiz& w, const QStringList& camps)
-    {
-        for (const QString& camp : camps) {
-            QTimer::singleShot(0, [camp] {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                ASSERT_NE(menu, nullptr);
-                for (QAction* a : menu->actions())
-                    if (a->text() == camp)
-                        a->trigger();
-                menu->close();
-            });
-            Clica(w, "CmdCampos");
-        }
-    }
+    void InsereixCamps(FrmTolvWiz& w, const QStringList& camps) { kovel::proves::TriaCamps(w, camps); }
 
     // Finish, then the document: opened once, with the pages and page size expected.
     void Acaba(FrmTolvWiz& w, const QString& host, int pagines)
@@ -489,14 +445,7 @@ QString Descodifica(const QImage& retall, ZXing::BarcodeFormat format)
     return r.isValid() ? QString::fromStdString(r.text()) : QStringLiteral("<not read>");
 }
 
-// EAN-13 of a twelve-digit number: the number and its check digit.
-QString AmbDigitControl(const QString& dotze)
-{
-    int suma = 0;
-    for (int i = 0; i < 12; ++i)
-        suma += (dotze[i].digitValue()) * (i % 2 ? 3 : 1);
-    return dotze + QString::number((10 - suma % 10) % 10);
-}
+using kovel::proves::AmbDigitControl;
 
 } // namespace
 
@@ -631,6 +580,10 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
     ASSERT_TRUE(Busca(w, "PnlHoja")->isVisible());
+    // Cells are chosen on the sheet: no navigation row that would step nowhere.
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(Busca(w, "cmdHoja", i)->isVisible()) << i;
+    EXPECT_FALSE(Busca(w, "LblHoja")->isVisible());
     kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1);
     ASSERT_NE(hoja, nullptr);
     ASSERT_TRUE(hoja->isVisible());
@@ -678,6 +631,9 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     QTRY_COMPARE_WITH_TIMEOUT(w.Marc()->NombrePagines(), 1, 3000);
     QTest::qWait(1100);   // later ticks change nothing
     EXPECT_EQ(beeps, 1);
+    // ...and one message says what was taken out again.
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("one label")));
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
     modDsoFraWord::Beep = [] {};
 
