@@ -95,6 +95,8 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(2520, 3560, 1800, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(4440, 3560, 1800, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(2520, 4080, 2400, 300));
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(2520, 4520, 5040, 1080));
+    lblAvisMida->setWordWrap(true);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(5040, 4040, 1000, 360));
     btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2000, 420));
     btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4000, 5700, 1700, 420));
@@ -113,6 +115,8 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     optCamp->setText(QStringLiteral("Data field"));
     fraVincular->setTitle(QStringLiteral("Linked to data"));
     lblField->setText(QStringLiteral("«field»"));
+    lblAvisMida->setText(QStringLiteral("Records with more data than the sample make larger codes: "
+                                        "one that would not fit its label is drawn smaller."));
     btnColorBarres->setText(QStringLiteral("Modules…"));
     btnColorEspais->setText(QStringLiteral("Background…"));
     chkTransparent->setText(QStringLiteral("Transparent"));
@@ -262,6 +266,7 @@ void frmCodiQR::Activar()
     optMateix->setChecked(true);
     optCamp->setChecked(false);
     lblField->hide();
+    lblAvisMida->hide();
     avancatVisible_ = true;
     btnComplex_Click();
     // The character-set options are those the boxes show: a code made earlier keeps its own,
@@ -472,6 +477,7 @@ void frmCodiQR::optCamp_Click(int tab)
     }
     construirTab(tab);
     lblField->show();
+    lblAvisMida->show();
 }
 
 void frmCodiQR::optMateix_Click(int tab)
@@ -513,6 +519,7 @@ void frmCodiQR::optMateix_Click(int tab)
     }
     construirTab(tab);
     lblField->hide();
+    lblAvisMida->hide();
 }
 
 void frmCodiQR::SSTab1_Canvi(int anterior)
