@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -605,20 +606,34 @@ double AmpleText(const QString& text, const RunFormat& f)
     const double mida = MidaDe(f);
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         return text.size() * AmpleCaracterPerMida * mida;
-    // Measured at 100 points and scaled: one measure a font, whatever its size.
-    thread_local std::map<QString, std::unique_ptr<QFontMetricsF>> mesures;
-    const QString familia = f.fontName.value_or(QString()) + (f.bold.value_or(false) ? QStringLiteral("/b") : QString())
-                          + (f.italic.value_or(false) ? QStringLiteral("/i") : QString());
-    auto& fm = mesures[familia];
-    if (!fm) {
-        QFont font(f.fontName.value_or(QString()));
-        font.setPointSizeF(100);
-        font.setBold(f.bold.value_or(false));
-        font.setItalic(f.italic.value_or(false));
-        fm = std::make_unique<QFontMetricsF>(font);
+    // Each character's advance at 100 points, measured once a font: a merge measures the same
+    // few dozen characters over and over. Kerning left out, which only narrows a text.
+    struct Font {
+        std::unique_ptr<QFontMetricsF> mesura;
+        double punts = 0;   // points a pixel of the measure
+        QHash<char16_t, double> avancos;
+    };
+    thread_local std::map<QString, Font> fonts;
+    const QString clau = f.fontName.value_or(QString()) + (f.bold.value_or(false) ? QStringLiteral("/b") : QString())
+                       + (f.italic.value_or(false) ? QStringLiteral("/i") : QString());
+    Font& font = fonts[clau];
+    if (!font.mesura) {
+        QFont q(f.fontName.value_or(QString()));
+        q.setPointSizeF(100);
+        q.setBold(f.bold.value_or(false));
+        q.setItalic(f.italic.value_or(false));
+        font.mesura = std::make_unique<QFontMetricsF>(q);
+        font.punts = 72.0 / font.mesura->fontDpi();
     }
-    // A font's pixels at its resolution, back to points; 5 % more for another rendering.
-    return fm->horizontalAdvance(text) * 72.0 / fm->fontDpi() * mida / 100.0 * 1.05;
+    double ample = 0;
+    for (const QChar c : text) {
+        auto it = font.avancos.constFind(c.unicode());
+        if (it == font.avancos.cend())
+            it = font.avancos.insert(c.unicode(), font.mesura->horizontalAdvance(c) * font.punts);
+        ample += *it;
+    }
+    // 5 % more for another rendering of the same font.
+    return ample * mida / 100.0 * 1.05;
 }
 
 // What one paragraph holds, for its lines: its text's width, its largest font and its
@@ -702,12 +717,13 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
         }
     }
     // The code's own line (its placeholder already gone): beside it what else the paragraph
-    // holds, when that leaves the code more room than letting the text wrap below it.
+    // holds, as the design has it; only a text too long to stand beside the code (leaving it
+    // less than a third of the line) wraps below it, when that leaves the code more room.
     const Contingut c = Mesura(blocs[size_t(propi)].paragraph());
     const double peu = DescensPerMida * c.mida;
     const double alt = H - altres - peu;
     QSizeF costat(std::max(0.0, W - c.ampleText), alt);
-    if (c.ampleText > 0) {
+    if (c.ampleText > 0 && costat.width() < W / 3) {
         double sota = 0;
         for (double t : c.trossos)
             sota += std::ceil(t / std::max(1.0, W)) * LiniaPerMida * c.mida;

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QPolygon>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -352,6 +353,9 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
     QTemporaryDir dir;
+    // KOVEL_TEST_PAGES=folder: the pages checked are left there as PNG, the documents in the
+    // temporary folder, to look at.
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"));
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
     QStringList missatges;
     mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
@@ -431,6 +435,23 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
             }
             for (const std::string& e : esperats)
                 EXPECT_TRUE(trobats.count(e)) << qPrintable(c.nom) << " page " << pagina << ": not read " << e;
+            if (c.nomAlCostat) {
+                // The name beside the code stays whole on its line, never wrapped below it.
+                QProcess text;
+                text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                           {QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"), QString::number(pagina),
+                            dir.filePath(c.nom + QStringLiteral(".pdf")), QStringLiteral("-")});
+                ASSERT_TRUE(text.waitForFinished(60000));
+                // A row's labels come out on one line, each code a private-use character.
+                QStringList trossos;
+                for (const QString& t : QString::fromUtf8(text.readAllStandardOutput())
+                                            .split(QRegularExpression(QStringLiteral("[\\n\\x{200B}\\x{E000}-\\x{F8FF}]"))))
+                    trossos << t.trimmed();
+                const auto sencer = [&](const QString& nom) { return trossos.contains(nom); };
+                for (int i = (pagina - 1) * perPagina + 1; i <= std::min(Registres, pagina * perPagina); ++i)
+                    EXPECT_TRUE(sencer(files[i - 1][0])) << qPrintable(c.nom) << " page " << pagina << ": "
+                                                                  << qPrintable(files[i - 1][0]) << " not whole";
+            }
         }
     }
     mod_rvtMsgBox::resetAnswerer();
