@@ -67,17 +67,10 @@ struct ValorsRegistre {
     RegistresDades* registres = nullptr; // database variant: the current record
 };
 // Replaces the data-field, barcode and QR placeholders of `copia` by the record's data. The
-// codes are sized to the room that `caixa` (a label's, points) leaves them (EspaiCodi).
+// codes are sized to the room that `caixa` (a label's, points) leaves them (EspaiCodi.h).
 void ReemplacaMarcadors(kovel::word::Document& copia, const ValorsRegistre& valors, CodisGeneracio* codis,
                         const std::optional<QSizeF>& caixa = std::nullopt);
 
-// The room a label cell gives its content: the table's cell less the design's margins.
-QSizeF CaixaEtiqueta(const MidesFull& m, const kovel::word::Document* disseny);
-// The room of the code to be put at `lloc` (a place of `copia`'s body) in a label of
-// `caixa`: what the other lines and the text beside it leave, as the word processor will
-// lay them out (estimated on the safe side). None without a box.
-std::optional<QSizeF> EspaiCodi(const kovel::word::Document& copia, const kovel::word::Range& lloc,
-                                const std::optional<QSizeF>& caixa);
 
 // ---- Blank templates (documents_base) ----
 

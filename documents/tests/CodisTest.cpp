@@ -2,6 +2,7 @@
 // back, with an independent reader, as that record's value.
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
+#include "documents/EspaiCodi.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/OpcionsCodis.h"
 
