@@ -4,6 +4,7 @@
 #include "codes/GlifCodi.h"
 #include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
+#include "codes/MidaCodi.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "platform/word/Document.h"
@@ -116,6 +117,7 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
             imatge.png = imatge.glif ? kovel::codes::Emf(v.mida, mm, fons, *imatge.glif, &texts)
                                      : kovel::codes::Emf(v.mida, mm, fons, v.capes, &texts);
             imatge.pixels = v.mida;
+            imatge.modulMm = 25.4 * 2.0 / 96.0;   // two pixels of 96 dpi
         }
     } else {
         const QSize size(std::max(1, int(std::lround(w * PixelsModul / 2.0f))), std::max(1, int(std::lround(h * PixelsModul / 2.0f))));
@@ -132,15 +134,29 @@ bool FerImatge(const ActiveBC& barcode, float width, float height, kovel::codes:
     return true;
 }
 
-void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText)
+void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
+                   QSizeF mostrada)
 {
+    if (mostrada.isEmpty()) mostrada = QSizeF(imatge.ample, imatge.alt);
     kovel::word::InlinePicture& pic = selection.insertPicture(kovel::word::InlinePicture::fromEncoded(imatge.png, imatge.pixels));
     pic.setAlternativeText(altText);
     pic.setGlyphOutline(imatge.glif);
     // Shown at 96 dpi: 0.75 points a pixel.
-    pic.setWidth(kovel::word::Points(imatge.ample * 0.75));
-    pic.setHeight(kovel::word::Points(imatge.alt * 0.75));
+    pic.setWidth(kovel::word::Points(mostrada.width() * 0.75));
+    pic.setHeight(kovel::word::Points(mostrada.height() * 0.75));
     selection.collapse(kovel::word::Collapse::End);
+}
+
+void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
+                     const std::optional<QSizeF>& espai, double modulMinimMm, const QString& camp, const QString& valor)
+{
+    const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(imatge, espai, modulMinimMm);
+    if (!mida.llegible) {
+        auto& nl = kovel::codes::NoLlegibles();
+        nl.Afegir(nl.Registre(), camp, valor,
+                  QStringLiteral("%1 x %2 mm of room").arg(espai->width() * 25.4 / 72.0, 0, 'f', 1).arg(espai->height() * 25.4 / 72.0, 0, 'f', 1));
+    }
+    InserirImatge(selection, imatge, altText, QSizeF(mida.ample, mida.alt));
 }
 
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
@@ -168,11 +184,14 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, Active
 }
 
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
-                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu)
+                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu,
+                           const std::optional<QSizeF>& espai)
 {
     const QString clau = QStringLiteral("B") + tag + QChar(0) + barcode.BarText();
+    const double minim = kovel::codes::ModulMinimBarresMm(barcode.BarType());
+    const QString camp = spare.isEmpty() ? tag : spare;
     if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
-        InserirImatge(selection, *feta, TextAlternatiu(altText, tag));
+        InserirAjustada(selection, *feta, TextAlternatiu(altText, tag), espai, minim, camp, barcode.BarText());
         return true;
     }
     if (!barcode.Valid()) {
@@ -183,7 +202,7 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, Ac
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(barcode, 0, 0, imatge, motiu)) return false;
     memoria.Desa(clau, imatge);
-    InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    InserirAjustada(selection, imatge, TextAlternatiu(altText, tag), espai, minim, camp, barcode.BarText());
     return true;
 }
 

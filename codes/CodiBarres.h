@@ -6,10 +6,12 @@
 #include <QByteArray>
 #include <QHash>
 #include <QSize>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kovel::word { class Range; struct GlyphOutline; }
@@ -28,6 +30,8 @@ struct ImatgeCodi {
     QSize pixels;
     float ample = 0;
     float alt = 0;
+    // Its module at that size (millimetres); 0 for a picture drawn to a given size.
+    double modulMm = 0;
     // The same drawing as one colour's outlines, when it has that form.
     std::shared_ptr<const kovel::word::GlyphOutline> glif;
 };
@@ -87,13 +91,22 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
 
 // The generator's barcode of one record: as InserirImatgeCodi with width and height 0, but
 // no bitmap file is written and a value drawn before in the generation (same tag, same
-// text) takes its picture from `memoria`.
+// text) takes its picture from `memoria`. A code larger than `espai` (points) is drawn
+// smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its size and told
+// at the end of the generation (kovel::codes::NoLlegibles).
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
-                           QString* motiu = nullptr);
+                           QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
 
-// Puts `imatge` at `selection` as an inline picture with `altText`, shown at its size.
-void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText);
+// Puts `imatge` at `selection` as an inline picture with `altText`, shown at its size or
+// at `mostrada` (pixels at 96 dpi) when that is given.
+void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
+                   QSizeF mostrada = QSizeF());
+
+// A record's code at the size that fits `espai` (see InserirImatgeRegistre): inserted,
+// and noted for the closing message when it cannot fit. `valor` names it there.
+void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
+                     const std::optional<QSizeF>& espai, double modulMinimMm, const QString& camp, const QString& valor);
 
 // Copies the 23 settings of one barcode (text, type, colours, font, options).
 void CopiarPropietats(const kovel::barcode::ActiveBC& source, kovel::barcode::ActiveBC& destination);

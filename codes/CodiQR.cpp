@@ -1,4 +1,5 @@
 #include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
 
 #include "codes/GlifCodi.h"
 #include "codes/ImatgeEmf.h"
@@ -372,6 +373,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     imatge.pixels = QSize(costat, costat);
     imatge.ample = float(w);
     imatge.alt = float(h);
+    imatge.modulMm = 25.4 * 3.0 / 96.0;   // three pixels of 96 dpi
     if (imatge.png.isEmpty()) {
         if (motiu) *motiu = QStringLiteral("The QR code's picture cannot be made");
         return false;
@@ -405,11 +407,14 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
 }
 
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
-                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu)
+                           const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu,
+                           const std::optional<QSizeF>& espai)
 {
     const QString clau = QStringLiteral("Q") + tag + QChar(0) + qr.DataToEncode();
+    const QString camp = spare.isEmpty() ? tag : spare;
     if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
-        CodiBarres::InserirImatge(selection, *feta, TextAlternatiu(altText, tag));
+        CodiBarres::InserirAjustada(selection, *feta, TextAlternatiu(altText, tag), espai, kovel::codes::ModulMinimQRMm, camp,
+                                    qr.DataToEncode());
         return true;
     }
     if (!qr.Valid()) {
@@ -420,7 +425,8 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QR
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(qr, imatge, motiu)) return false;
     memoria.Desa(clau, imatge);
-    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    CodiBarres::InserirAjustada(selection, imatge, TextAlternatiu(altText, tag), espai, kovel::codes::ModulMinimQRMm, camp,
+                                qr.DataToEncode());
     return true;
 }
 

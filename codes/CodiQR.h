@@ -123,10 +123,11 @@ bool FerImatge(const kovel::qr::QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge
 
 // The generator's QR code of one record: as InserirImatgeQR, but no bitmap file is written
 // and data drawn before in the generation (same tag, same data) takes its picture from
-// `memoria`.
+// `memoria`. Sized to `espai` as CodiBarres::InserirImatgeRegistre, with modules of at
+// least kovel::codes::ModulMinimQRMm.
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
-                           QString* motiu = nullptr);
+                           QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
 
 // Copies the 10 settings of one QR code.
 void CopiarPropietatsQR(const kovel::qr::QRCodeCtrl& source, kovel::qr::QRCodeCtrl& destination);

@@ -28,10 +28,8 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
         if (!records.contains(r)) records << r;
         if (records.size() >= maxRegistres) break;
     }
-    QString text = ModTraduccion::CercarLiteral(QStringLiteral("CodiBarres.NoCodificats"));
-    if (text.isEmpty())
-        text = QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places were left empty. "
-                              "First records affected: %2.");
+    QString text = ModTraduccion::CercarLiteral(clau_);
+    if (text.isEmpty()) text = text_;
     text.replace(QStringLiteral("%1"), QString::number(nombre_));
     text.replace(QStringLiteral("%2"), records.join(QStringLiteral(", ")));
     if (!primers_.isEmpty() && !primers_.front().motiu.isEmpty())
@@ -41,7 +39,18 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
 
 ValorsNoCodificats& NoCodificats()
 {
-    static ValorsNoCodificats collector;
+    static ValorsNoCodificats collector(QStringLiteral("CodiBarres.NoCodificats"),
+                                        QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places "
+                                                       "were left empty. First records affected: %2."));
+    return collector;
+}
+
+ValorsNoCodificats& NoLlegibles()
+{
+    static ValorsNoCodificats collector(QStringLiteral("CodiBarres.NoLlegibles"),
+                                        QStringLiteral("%1 codes do not fit their labels even with the narrowest printable "
+                                                       "modules; they were left at their own size, cut at the label's edge, "
+                                                       "and will not scan. First records affected: %2."));
     return collector;
 }
 

@@ -1,16 +1,21 @@
 #pragma once
 // Record values that a field-linked code could not encode during one generation: the
 // place stays empty, the generation goes on, and one message at the end says how many
-// and which records.
+// and which records. The same for codes that did not fit their label even at the
+// narrowest printable module: drawn at their own size, cut, and told the same way.
 #include <QList>
 #include <QString>
 
 #include <cstdint>
+#include <utility>
 
 namespace kovel::codes {
 
 class ValorsNoCodificats {
 public:
+    // The closing message: the literal of `clau`, else `text` (%1 the count, %2 the records).
+    ValorsNoCodificats(QString clau, QString text) : clau_(std::move(clau)), text_(std::move(text)) {}
+
     struct Cas {
         std::int32_t registre = 0;   // record (source row or record number) as the caller counts it
         QString camp;                // field name, or the QR template for a filled template
@@ -36,12 +41,14 @@ public:
     static constexpr int MaxGuardats = 20;
 
 private:
+    QString clau_, text_;
     int nombre_ = 0;
     std::int32_t registre_ = 0;
     QList<Cas> primers_;
 };
 
-// The collector of the running generation.
+// The collectors of the running generation.
 ValorsNoCodificats& NoCodificats();
+ValorsNoCodificats& NoLlegibles();
 
 } // namespace kovel::codes

@@ -6,6 +6,8 @@
 #include "common/MsgBox.h"
 #include "documents/generar_doc.h"
 
+#include <utility>
+
 namespace generar_doc {
 
 void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp,
@@ -17,7 +19,8 @@ void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, 
     clon->setBarText(valor);
     // The code's own size. A value the bar type cannot encode leaves the label without its
     // code, as an empty one.
-    CodiBarres::InserirImatgeRegistre(lloc, EtiquetesBarres.at(n - 1), *clon, camp, textAlternatiu, imatges_);
+    CodiBarres::InserirImatgeRegistre(lloc, EtiquetesBarres.at(n - 1), *clon, camp, textAlternatiu, imatges_, nullptr,
+                                      std::exchange(espai_, std::nullopt));
 }
 
 void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
@@ -27,7 +30,8 @@ void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, cons
     if (!clon || n < 1 || n > EtiquetesQR.size())
         throw GeneracioError(QStringLiteral("The design names QR code %1, which this run did not make.").arg(n));
     clon->setDataToEncode(dades);
-    CodiQR::InserirImatgeRegistre(lloc, EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_);
+    CodiQR::InserirImatgeRegistre(lloc, EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_, nullptr,
+                                  std::exchange(espai_, std::nullopt));
 }
 
 QString CodisPrograma::codificarText(const QString& text)
@@ -74,17 +78,23 @@ QString CodisPrograma::omplirPlantillaQR(const QString& plantilla, const std::fu
 void CodisPrograma::iniciGeneracio()
 {
     kovel::codes::NoCodificats().Comencar();
+    kovel::codes::NoLlegibles().Comencar();
     imatges_.Buida();
+    espai_.reset();
 }
 
-void CodisPrograma::registreActual(std::int32_t registre) { kovel::codes::NoCodificats().EstablirRegistre(registre); }
+void CodisPrograma::registreActual(std::int32_t registre)
+{
+    kovel::codes::NoCodificats().EstablirRegistre(registre);
+    kovel::codes::NoLlegibles().EstablirRegistre(registre);
+}
 
 void CodisPrograma::finalGeneracio()
 {
     imatges_.Buida();
-    const auto& nc = kovel::codes::NoCodificats();
-    if (!nc.Buit())
-        Portapapers::MissatgePopUp(nc.Resum(), mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));
+    for (const auto* c : {&kovel::codes::NoCodificats(), &kovel::codes::NoLlegibles()})
+        if (!c->Buit())
+            Portapapers::MissatgePopUp(c->Resum(), mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));
 }
 
 } // namespace generar_doc

@@ -4,10 +4,12 @@
 #include "common/HostProfile.h"
 #include "documents/FontDades.h"
 
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace kovel::word {
 class Document;
@@ -45,6 +47,9 @@ public:
     // Whether the tag rest `s` of QR code `n` ("n_s") is a data template's number rather than
     // a field's name. The default reads any number as a template, as stored designs did.
     virtual bool esPlantillaQR(std::int32_t n, const QString& s);
+    // The room the next code's placeholder has on its label (points); none: no limit. A
+    // code larger than that is drawn smaller to fit.
+    virtual void espaiCodi(const std::optional<QSizeF>& /*punts*/) {}
     // Before the first label of a run from a spreadsheet or database.
     virtual void iniciGeneracio() {}
     // The record the next label takes its values from: the source row, or the record's

@@ -1,4 +1,5 @@
 #include "documents/generar_doc.h"
+#include "documents/EspaiCodi.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/BasicRules.h"
@@ -197,6 +198,7 @@ struct Context {
     bool dissenyLlegit = false;
     std::unique_ptr<CopiaDisseny> copia;
     std::map<QString, std::unique_ptr<Document>> caselles;   // cell designs opened, by path
+    std::optional<QSizeF> caixaCodis;               // a label's room for its content (points)
 
     const Story& storyDisseny()
     {
@@ -270,7 +272,7 @@ void OmplirEtiquetaFont(Context& c, const ValorsRegistre& valors, Document& doc,
 {
     CopiaDisseny& copia = c.ObrirCopiaDisseny();
     copia.doc->content().setFormattedText(c.storyDisseny());
-    ReemplacaMarcadors(*copia.doc, valors, c.o.codis());
+    ReemplacaMarcadors(*copia.doc, valors, c.o.codis(), c.caixaCodis);
     Cell& cella = taula.cell(fila - 1, columna - 1);
     FixaMargesCella(cella, c.margesDisseny);
     doc.range(cella.story).setFormattedText(copia.doc->content().formattedText());
@@ -670,39 +672,47 @@ std::pair<std::int32_t, QString> NumeroIResta(const QString& alt, int desDe)
 
 } // namespace
 
-void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio* codis)
+void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio* codis, const std::optional<QSizeF>& caixa)
 {
     const bool full = v.full != nullptr;
     // Pictures made here carry texts no rule matches, so the ids taken first are enough.
     std::vector<std::uint64_t> ids;
     for (InlinePicture* p : copia.inlinePictures())
         ids.push_back(p->id());
+    // A data field's placeholder becomes the record's value.
+    const auto ompleCamp = [&](std::uint64_t id, const QString& alt) {
+        const QString camp = alt.mid(9);
+        QString text;
+        const bool ok = Valor(v, camp, text);
+        Range r = copia.pictureRange(id);
+        r.deleteContent();
+        if (full) {
+            if (ok)
+                r.setText(text);
+        } else {
+            r.insertAfter(text);
+        }
+    };
+    // The fields first: a code's room is what the record's own text leaves it.
+    for (std::uint64_t id : ids)
+        if (InlinePicture* pic = copia.picture(id); pic && pic->alternativeText().left(9) == QLatin1String("TOLV_camp"))
+            ompleCamp(id, pic->alternativeText());
     for (std::uint64_t id : ids) {
         InlinePicture* pic = copia.picture(id);
         if (!pic)
             continue;
         const QString alt = pic->alternativeText();
-        if (alt.left(9) == QLatin1String("TOLV_camp")) {
-            const QString camp = alt.mid(9);
-            QString text;
-            const bool ok = Valor(v, camp, text);
-            Range r = copia.pictureRange(id);
-            r.deleteContent();
-            if (full) {
-                if (ok)
-                    r.setText(text);
-            } else {
-                r.insertAfter(text);
-            }
-        } else if (alt.left(11) == QLatin1String("TOLV_barres")) {
+        if (alt.left(11) == QLatin1String("TOLV_barres")) {
             if (alt.size() <= 11)
                 continue;   // a fixed barcode stays as it is
             const auto [n, camp] = NumeroIResta(alt, 12);
             Range r = copia.pictureRange(id);
             r.deleteContent();
             QString valor;
-            if (Valor(v, camp, valor))
+            if (Valor(v, camp, valor)) {
+                Codis(codis, alt).espaiCodi(EspaiCodi(copia, r, caixa));
                 Codis(codis, alt).inserirCodiBarres(r, n, camp, TreuSaltFinal(valor), QStringLiteral("TOLV_barcode_") + camp);
+            }
         } else if (alt.left(7) == QLatin1String("TOLV_qr")) {
             if (alt.size() <= 7)
                 continue;   // a fixed QR code stays as it is
@@ -711,6 +721,7 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             r.deleteContent();
             CodisGeneracio& c = Codis(codis, alt);
             c.codiQRActual(n);
+            c.espaiCodi(EspaiCodi(copia, r, caixa));
             if (c.esPlantillaQR(n, s)) {
                 // A data template: its "[field]" references take the record's values.
                 const QString plantilla = c.plantillaQR(LlegeixNumero(s));
@@ -794,6 +805,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     if (!doc)
         return nullptr;
 
+    c.caixaCodis = CaixaEtiqueta(m, o.dissenyAllotjat());
     Table* t1 = &CreaTaulaEtiquetes(*doc, m, g, 1);
     if (Document* disseny = o.dissenyAllotjat()) {
         MargesALinies(t1->cell(0, 0), *disseny);

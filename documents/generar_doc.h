@@ -7,9 +7,11 @@
 
 #include "platform/word/Document.h"
 
+#include <QSizeF>
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace generar_doc {
@@ -71,8 +73,11 @@ struct ValorsRegistre {
     std::int32_t fila = 0;
     RegistresDades* registres = nullptr; // database variant: the current record
 };
-// Replaces the data-field, barcode and QR placeholders of `copia` by the record's data.
-void ReemplacaMarcadors(kovel::word::Document& copia, const ValorsRegistre& valors, CodisGeneracio* codis);
+// Replaces the data-field, barcode and QR placeholders of `copia` by the record's data. The
+// codes are sized to the room that `caixa` (a label's, points) leaves them (EspaiCodi.h).
+void ReemplacaMarcadors(kovel::word::Document& copia, const ValorsRegistre& valors, CodisGeneracio* codis,
+                        const std::optional<QSizeF>& caixa = std::nullopt);
+
 
 // ---- Blank templates (documents_base) ----
 

@@ -143,6 +143,11 @@ public:
     QString codificarValorQR(const QString& valor) override { return real(valor).codificarValorQR(valor); }
     QString prefixDadesQR() override { return real(QString()).prefixDadesQR(); }
     QString plantillaQR(std::int32_t index) override { return real(QString::number(index)).plantillaQR(index); }
+    void espaiCodi(const std::optional<QSizeF>& punts) override
+    {
+        if (estat_.codisPrograma_)
+            estat_.codisPrograma_->espaiCodi(punts);
+    }
     QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override
     {
         return real(plantilla).omplirPlantillaQR(plantilla, valor);

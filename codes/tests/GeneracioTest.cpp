@@ -14,6 +14,7 @@
 #include "common/MsgBox.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
+#include "documents/tests/OpcionsCodis.h"
 #include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
 
@@ -38,7 +39,9 @@ class Assistent : public kovel::codes::EntornDisseny {
 public:
     QStringList valors;   // columns A, B, C…, or the fields named in `noms`
     QStringList noms;
-    std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
+    // The design of the generator's label (10 x 4 cm: the longest symbols fit it), as the
+    // wizard makes it.
+    std::unique_ptr<kovel::word::Document> doc = proves::DissenySenseMarges(10, 4);
 
     QStringList Camps() const override
     {
@@ -119,9 +122,9 @@ protected:
         // One format of two labels across and two down.
         EtiquetaCatalogo e;
         e.Codigo = 3;
-        e.Ancho = 6;
+        e.Ancho = 10;
         e.Alto = 4;
-        e.PasoHorizontal = 6;
+        e.PasoHorizontal = 10;
         e.PasoVertical = 4;
         e.Filas = 2;
         e.Columnas = 2;

@@ -96,6 +96,8 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(3400, 3560, 2200, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(5720, 3560, 2440, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(3400, 4100, 3340, 320));
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 4520, 4760, 1080));
+    lblAvisMida->setWordWrap(true);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
     btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
     btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 5700, 1600, 420));
@@ -117,6 +119,8 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     optCamp->setText(QStringLiteral("Data field"));
     fraVincular->setTitle(QStringLiteral("Linked to data"));
     lblField->setText(QStringLiteral("«field»"));
+    lblAvisMida->setText(QStringLiteral("Records with more data than the sample make larger codes: "
+                                        "one that would not fit its label is drawn smaller."));
     btnColorBarres->setText(QStringLiteral("Modules…"));
     btnColorEspais->setText(QStringLiteral("Background…"));
     chkTransparent->setText(QStringLiteral("Transparent"));
@@ -269,6 +273,7 @@ void frmCodiQR::Activar()
     optMateix->setChecked(true);
     optCamp->setChecked(false);
     lblField->hide();
+    lblAvisMida->hide();
     avancatVisible_ = true;
     btnComplex_Click();
     // The character-set options are those the boxes show: a code made earlier keeps its own,
@@ -481,6 +486,7 @@ void frmCodiQR::optCamp_Click(int tab)
     }
     construirTab(tab);
     lblField->show();
+    lblAvisMida->show();
 }
 
 void frmCodiQR::optMateix_Click(int tab)
@@ -522,6 +528,7 @@ void frmCodiQR::optMateix_Click(int tab)
     }
     construirTab(tab);
     lblField->hide();
+    lblAvisMida->hide();
 }
 
 void frmCodiQR::SSTab1_Canvi(int anterior)

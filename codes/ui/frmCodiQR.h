@@ -65,6 +65,7 @@ public:
     QGroupBox* fraVincularvCard;
     // Common
     QLabel *lblField, *lblTit, *lblInvalid, *lblPreview;
+    QLabel* lblAvisMida;   // shown with a field-linked code
     QPushButton *btnColorBarres, *btnColorEspais, *btnComplex, *btnAceptar, *btnCancelar;
     QCheckBox *chkTransparent, *chkMostrarQuietZone, *ChechkECI, *chkUTF8, *chkBOM;
     QComboBox *cboOrientacio, *cboPreferredVersion, *cboEncodingMode, *cboErrorCorrectionLevel, *cboECI;

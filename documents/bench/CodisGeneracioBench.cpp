@@ -4,7 +4,8 @@
 // converts the EAN-13 document to PDF, as the user's word processor lays it out.
 //
 //   documents_codis_bench --benchmark_filter=EAN13     the generation at 1,000 … 100,000 records
-//   documents_codis_bench --benchmark_filter='EAN13/10000/0|LibreOffice'
+//   documents_codis_bench --benchmark_filter='EAN13/10000/0|LibreOffice/0'
+//   documents_codis_bench --benchmark_filter='QRTargeta/10000/0|LibreOffice/1'
 //   KOVEL_BENCH_DIR=folder keeps the documents made there.
 //
 // Counters: ms_record (time per record, source to saved file), save_ms (the save alone),
@@ -75,11 +76,11 @@ CarpetaTreball& Carpeta()
     return dir;
 }
 
-// The EAN-13 document of 10,000 records, kept for the LibreOffice measure.
-QString& DocumentEAN13()
+// The documents of 10,000 records kept for the LibreOffice measure: EAN-13 (0), QR (1).
+QString& Document10000(bool qr)
 {
-    static QString cami;
-    return cami;
+    static QString cami[2];
+    return cami[qr ? 1 : 0];
 }
 
 // Resident memory in MiB from /proc/self/status ("VmRSS:" now, "VmHWM:" the peak).
@@ -151,15 +152,7 @@ void Prepara()
 // The label's design: a text, the three fields on a line, and the code on the next.
 std::unique_ptr<Document> Disseny(const QString& codi)
 {
-    auto d = Document::create();
-    PageSetup ps = d->pageSetup();
-    ps.setPageWidth(centimetresToPoints(Centimetres(6.35)));
-    ps.setPageHeight(centimetresToPoints(Centimetres(3.39)));
-    // No insets: each would become a floating spacer line in every label.
-    for (auto marge : {&PageSetup::setLeftMargin, &PageSetup::setTopMargin, &PageSetup::setRightMargin,
-                       &PageSetup::setBottomMargin})
-        (ps.*marge)(Points(0));
-    d->setPageSetup(ps);
+    auto d = proves::DissenySenseMarges(6.35, 3.39);
     d->content().setText(QStringLiteral("To: "));
     for (const char* camp : {"TOLV_campA", "TOLV_campB", "TOLV_campC"})
         Marcador(*d, QString::fromLatin1(camp));
@@ -255,8 +248,8 @@ void Genera(benchmark::State& state, bool qr)
     state.counters["docx_MB"] = double(QFileInfo(sortida).size()) / 1e6;
     state.counters["pictures"] = Parts(sortida, "word/media/");
     state.counters["fonts"] = Parts(sortida, "word/fonts/");
-    if (!qr && !xlsx && registres == 10000)
-        DocumentEAN13() = sortida;
+    if (!xlsx && registres == 10000)
+        Document10000(qr) = sortida;
 }
 
 void BM_EAN13(benchmark::State& state) { Genera(state, false); }
@@ -267,13 +260,14 @@ BENCHMARK(BM_EAN13)->Args({1000, 0})->Args({10000, 0})->Args({10000, 1})->Args({
 void BM_QRTargeta(benchmark::State& state) { Genera(state, true); }
 BENCHMARK(BM_QRTargeta)->Args({1000, 0})->Args({10000, 0})->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// LibreOffice headless converting the 10,000-record EAN-13 document to PDF, with a
-// profile of its own; the peak memory is that of the converter.
+// LibreOffice headless converting the 10,000-record EAN-13 (0) or contact-card QR (1)
+// document to PDF, with a profile of its own; the peak memory is that of the converter.
 void BM_LibreOffice(benchmark::State& state)
 {
-    QString docx = DocumentEAN13();
+    QString docx = Document10000(state.range(0) == 1);
     if (docx.isEmpty()) {
-        state.SkipWithError("run with BM_EAN13/10000/0 first (--benchmark_filter='EAN13/10000/0|LibreOffice')");
+        state.SkipWithError("run with BM_EAN13/10000/0 or BM_QRTargeta/10000/0 first "
+                            "(--benchmark_filter='EAN13/10000/0|LibreOffice/0')");
         return;
     }
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
@@ -307,6 +301,6 @@ void BM_LibreOffice(benchmark::State& state)
     state.counters["lo_peak_MB"] = double(u.ru_maxrss) / 1024.0;
     state.counters["pdf_MB"] = double(QFileInfo(pdfDir + QLatin1Char('/') + QFileInfo(docx).completeBaseName() + QStringLiteral(".pdf")).size()) / 1e6;
 }
-BENCHMARK(BM_LibreOffice)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LibreOffice)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -19,10 +19,14 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
+#include <QPolygon>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -102,13 +106,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     qr.setDataToEncode(QStringLiteral("x"));
     CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard(QStringLiteral("B"), QStringLiteral("C"), {}, {}, {}), true);
     // The design's page is the label, without insets.
-    auto disseny = Document::create();
-    PageSetup ps = disseny->pageSetup();
-    ps.setPageWidth(centimetresToPoints(Centimetres(9)));
-    ps.setPageHeight(centimetresToPoints(Centimetres(6)));
-    for (auto marge : {&PageSetup::setLeftMargin, &PageSetup::setTopMargin, &PageSetup::setRightMargin, &PageSetup::setBottomMargin})
-        (ps.*marge)(Points(0));
-    disseny->setPageSetup(ps);
+    auto disseny = proves::DissenySenseMarges(9, 6);
     Marcador(*disseny, QStringLiteral("TOLV_barres_1_A"));
     Marcador(*disseny, QStringLiteral("TOLV_qr_1_0"));
     // A line after the codes: it stands where the codes' line leaves it.
@@ -236,5 +234,225 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
             ++mesurats;
         }
     EXPECT_EQ(mesurats, int(eans.size()));
+    mod_rvtMsgBox::resetAnswerer();
+}
+
+namespace {
+
+// Formats 806 (70 x 37 mm, 3 x 8) and 807 (70 x 42.3 mm, 3 x 7) of the shipped catalogue.
+EtiquetaCatalogo Format(std::int32_t codi, float alt, std::int16_t files, float sup)
+{
+    EtiquetaCatalogo e;
+    e.Codigo = codi;
+    e.Ancho = 7; e.Alto = alt; e.PasoHorizontal = 7; e.PasoVertical = alt;
+    e.MargenIzquierdo = 0; e.MargenSuperior = sup;
+    e.Filas = files; e.Columnas = 3;
+    return e;
+}
+
+// A design of the label's size, without insets: `linies` lines of text (fields A, B, C),
+// then the code, followed on its line by field A when `nomAlCostat`.
+std::unique_ptr<Document> DissenyDe(const EtiquetaCatalogo& e, int linies, const QString& codi, bool nomAlCostat)
+{
+    auto d = proves::DissenySenseMarges(e.Ancho, e.Alto);
+    for (int i = 0; i < linies; ++i) {
+        Marcador(*d, QStringLiteral("TOLV_camp") + QChar('A' + i));
+        Range r = d->content();
+        r.collapse(Collapse::End);
+        r.insertAfter(QStringLiteral("\r"));
+    }
+    Marcador(*d, codi);
+    if (nomAlCostat) {
+        Range r = d->content();
+        r.collapse(Collapse::End);
+        r.insertAfter(QStringLiteral(" "));
+        Marcador(*d, QStringLiteral("TOLV_campA"));
+    }
+    return d;
+}
+
+// The contact card of a record, as the generator fills its template.
+QString Targeta(const QStringList& r) { return CodiQR::DadesVCard(r[0], r[1], r[2], r[3], r[4]); }
+
+// Record i: A name, B phone, C web, D e-mail, E address, F twelve digits of an EAN-13; its
+// contact card is 139 to 169 bytes long.
+QStringList Registre(int i)
+{
+    QStringList r{QStringLiteral("Name Surname %1").arg(i), QStringLiteral("+34 600 %1").arg(i, 6, 10, QLatin1Char('0')),
+                  QStringLiteral("https://example.com/p/%1").arg(i), QStringLiteral("user%1@example.com").arg(i),
+                  QStringLiteral("C/ Major %1 3r 2a 08001 Barcelona").arg(i % 997),
+                  QStringLiteral("84%1").arg(i * 7919 % 10000000000LL, 10, 10, QLatin1Char('0'))};
+    const int llargada = 139 + i * 7 % 31;
+    const int ara = int(Targeta(r).toUtf8().size());
+    r[4] += QString(std::max(0, llargada - ara), QLatin1Char('x'));
+    return r;
+}
+
+
+QString EAN13(const QStringList& r)
+{
+    kovel::barcode::ActiveBC c;
+    c.setBarType(kovel::barcode::EAN13);
+    c.setBarText(r[5]);
+    return c.DadesCodificades();
+}
+
+// Page `pagina` (from 1) of `pdf` at 300 dpi, in grey.
+QImage PaginaN(const QString& pdf, int pagina, const QString& prefix)
+{
+    QProcess p;
+    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
+            {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"),
+             QString::number(pagina), QStringLiteral("-gray"), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
+    if (!p.waitForFinished(120000) || p.exitCode() != 0)
+        return {};
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// Every symbol of `format` on a whole page, read one at a time as a reader in the hand meets
+// them, each painted out once read (a linear symbol from its bars' top to their foot).
+std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format)
+{
+    pagina = pagina.convertToFormat(QImage::Format_Grayscale8);
+    std::vector<std::string> llegits;
+    ZXing::DecodeHints hints;
+    hints.setFormats(format);
+    hints.setTryHarder(true);
+    for (int i = 0; i < 64; ++i) {
+        const ZXing::Result r = ZXing::ReadBarcode(
+            {pagina.constBits(), pagina.width(), pagina.height(), ZXing::ImageFormat::Lum, int(pagina.bytesPerLine())}, hints);
+        if (!r.isValid())
+            break;
+        llegits.push_back(r.text());
+        const auto& p = r.position();
+        QRect caixa = QPolygon({QPoint(p.topLeft().x, p.topLeft().y), QPoint(p.topRight().x, p.topRight().y),
+                                QPoint(p.bottomRight().x, p.bottomRight().y), QPoint(p.bottomLeft().x, p.bottomLeft().y)})
+                          .boundingRect()
+                          .intersected(pagina.rect());
+        const auto blanca = [&](int y) {
+            if (y < 0 || y >= pagina.height())
+                return true;
+            const uchar* l = pagina.constScanLine(y);
+            return std::all_of(l + caixa.left(), l + caixa.right() + 1, [](uchar v) { return v >= 128; });
+        };
+        while (!blanca(caixa.top() - 1)) caixa.setTop(caixa.top() - 1);
+        while (!blanca(caixa.bottom() + 1)) caixa.setBottom(caixa.bottom() + 1);
+        QPainter(&pagina).fillRect(caixa.adjusted(-2, -2, 2, 2), Qt::white);
+    }
+    return llegits;
+}
+
+} // namespace
+
+// A thousand records whose codes are larger than the design's sample: on every page checked
+// (first, middle, last) of LibreOffice's PDF, read whole as a reader in the hand sees it, every
+// label's code scans as its record and nothing else does.
+TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
+    QTemporaryDir dir;
+    // KOVEL_TEST_PAGES=folder: the pages checked are left there as PNG, the documents in the
+    // temporary folder, to look at.
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"));
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
+    QStringList missatges;
+    mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
+        missatges << text;
+        return std::int16_t(1);
+    });
+    constexpr int Registres = 1000;
+    QList<QStringList> files;
+    for (int i = 1; i <= Registres; ++i) files << Registre(i);
+    FullMemoria full(files);
+
+    struct Cas {
+        QString nom;
+        EtiquetaCatalogo format;
+        int linies;
+        bool nomAlCostat;
+        bool qr;
+    };
+    const std::vector<Cas> casos{
+        {QStringLiteral("qr806"), Format(806, 3.7f, 8, 0), 3, false, true},
+        {QStringLiteral("qr807"), Format(807, 4.23f, 7, 0.045f), 0, true, true},
+        {QStringLiteral("ean806"), Format(806, 3.7f, 8, 0), 3, false, false},
+    };
+    QStringList docs;
+    for (const Cas& c : casos) {
+        BuidaEstatCodis();
+        proves::CatalegDe({c.format});
+        QString alt;
+        kovel::qr::QRCodeCtrl qr;
+        kovel::barcode::ActiveBC barres;
+        if (c.qr) {
+            qr.setDataToEncode(QStringLiteral("x"));
+            CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                                      QStringLiteral("D"), QStringLiteral("E")), true);
+            alt = QStringLiteral("TOLV_qr_1_0");
+        } else {
+            barres.setBarType(kovel::barcode::EAN13);
+            barres.setBarText(QStringLiteral("840000000001"));
+            CodiBarres::RegistrarClon(barres, QStringLiteral("F"));
+            alt = QStringLiteral("TOLV_barres_1_F");
+        }
+        auto disseny = DissenyDe(c.format, c.linies, alt, c.nomAlCostat);
+        Opcions o;
+        o.full = &full;
+        o.disseny = disseny.get();
+        o.registres = Registres;
+        o.dades = dir.filePath(c.nom) + QLatin1Char('/');
+        QDir().mkpath(o.dades);
+        auto doc = GeneraDocument(0, o);
+        ASSERT_TRUE(doc);
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(c.nom + QStringLiteral(": ") + missatges.join(QLatin1Char('\n')));
+        docs << dir.filePath(c.nom + QStringLiteral(".docx"));
+        doc->saveAs(docs.back());
+    }
+    QProcess lo;
+    lo.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("lo-profile")),
+                                  QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                                  QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path()} + docs);
+    ASSERT_TRUE(lo.waitForFinished(280000)) << "LibreOffice did not finish";
+    ASSERT_EQ(lo.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+
+    for (const Cas& c : casos) {
+        const int perPagina = c.format.Filas * c.format.Columnas;
+        const int pagines = (Registres + perPagina - 1) / perPagina;
+        for (const int pagina : {1, (pagines + 1) / 2, pagines}) {
+            const QImage img = PaginaN(dir.filePath(c.nom + QStringLiteral(".pdf")), pagina,
+                                       dir.filePath(QStringLiteral("%1-%2").arg(c.nom).arg(pagina)));
+            ASSERT_FALSE(img.isNull()) << qPrintable(c.nom) << " page " << pagina;
+            if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+                img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("%1-%2.png").arg(c.nom).arg(pagina)));
+            std::set<std::string> esperats, trobats;
+            for (int i = (pagina - 1) * perPagina + 1; i <= std::min(Registres, pagina * perPagina); ++i)
+                esperats.insert((c.qr ? Targeta(files[i - 1]) : EAN13(files[i - 1])).toStdString());
+            for (const std::string& llegit : LlegeixPagina(img, c.qr ? ZXing::BarcodeFormat::QRCode : ZXing::BarcodeFormat::EAN13)) {
+                EXPECT_TRUE(esperats.count(llegit)) << qPrintable(c.nom) << " page " << pagina << ": read " << llegit;
+                EXPECT_TRUE(trobats.insert(llegit).second) << qPrintable(c.nom) << " page " << pagina << ": read twice " << llegit;
+            }
+            for (const std::string& e : esperats)
+                EXPECT_TRUE(trobats.count(e)) << qPrintable(c.nom) << " page " << pagina << ": not read " << e;
+            if (c.nomAlCostat) {
+                // The name beside the code stays whole on its line, never wrapped below it.
+                QProcess text;
+                text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+                           {QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"), QString::number(pagina),
+                            dir.filePath(c.nom + QStringLiteral(".pdf")), QStringLiteral("-")});
+                ASSERT_TRUE(text.waitForFinished(60000));
+                // A row's labels come out on one line, each code a private-use character.
+                QStringList trossos;
+                for (const QString& t : QString::fromUtf8(text.readAllStandardOutput())
+                                            .split(QRegularExpression(QStringLiteral("[\\n\\x{200B}\\x{E000}-\\x{F8FF}]"))))
+                    trossos << t.trimmed();
+                const auto sencer = [&](const QString& nom) { return trossos.contains(nom); };
+                for (int i = (pagina - 1) * perPagina + 1; i <= std::min(Registres, pagina * perPagina); ++i)
+                    EXPECT_TRUE(sencer(files[i - 1][0])) << qPrintable(c.nom) << " page " << pagina << ": "
+                                                                  << qPrintable(files[i - 1][0]) << " not whole";
+            }
+        }
+    }
     mod_rvtMsgBox::resetAnswerer();
 }

@@ -2,7 +2,9 @@
 // back, with an independent reader, as that record's value.
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
+#include "documents/EspaiCodi.h"
 #include "documents/tests/CatalegProva.h"
+#include "documents/tests/OpcionsCodis.h"
 
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
@@ -111,4 +113,121 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
     ASSERT_EQ(l3.size(), size_t(2));
     EXPECT_EQ(Llegit(l3[0]), "Cesc");
     mod_rvtMsgBox::resetAnswerer();
+}
+
+namespace {
+
+Paragraph Linia(const QString& text)
+{
+    Paragraph p;
+    p.items.push_back(TextRun{text, {}});
+    return p;
+}
+
+// Side of the QR code of the label at `fila`, `columna` (points), and its modules with quiet zone.
+std::pair<double, int> CodiQRDe(Document& doc, int fila, int columna)
+{
+    for (const Block& b : doc.table(0).cell(fila, columna).story.blocks)
+        if (b.isParagraph())
+            for (const Inline& i : b.paragraph().items)
+                if (auto* p = std::get_if<InlinePicture>(&i))
+                    if (p->alternativeText().startsWith("TOLV_QR"))
+                        return {p->width().value, p->pixelSize().width() / CodiQR::PixelsModul};
+    return {0, 0};
+}
+
+} // namespace
+
+// A record's code larger than its label's room is drawn smaller, in whole dots of 600 dpi a
+// module; one that would need modules under the printable minimum keeps its size and the
+// generation says which records will not scan.
+TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+    EtiquetaCatalogo e;
+    e.Codigo = 806;
+    e.Ancho = 7; e.Alto = 3.7f; e.PasoHorizontal = 7; e.PasoVertical = 3.7f;
+    e.Filas = 2; e.Columnas = 2;
+    proves::CatalegDe({e});
+    QStringList missatges;
+    mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
+        missatges << text;
+        return std::int16_t(1);
+    });
+    kovel::qr::QRCodeCtrl qr;
+    qr.setDataToEncode("x");
+    CodiQR::RegistrarClon(qr, "B");
+
+    // A line of text, then the code; the label without insets.
+    auto disseny = proves::DissenySenseMarges(7, 3.7);
+    disseny->content().setText("Name");
+    Range r = disseny->content();
+    r.collapse(Collapse::End);
+    r.insertAfter("\r");
+    {
+        Range fi = disseny->content();
+        fi.collapse(Collapse::End);
+        InlinePicture p = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+        p.setAlternativeText("TOLV_qr_1_B");
+        fi.insertPicture(p);
+    }
+    // Two empty lines at the foot take no room from the code.
+    disseny->body().blocks.push_back(Block{Paragraph()});
+    disseny->body().blocks.push_back(Block{Paragraph()});
+
+    const QString llarg = QString("https://example.com/").append(QString(130, 'a'));   // version 8 or 9
+    const QString enorme = QString(1800, 'z');                                          // needs ~0.2 mm modules
+    FullMemoria full({QStringList{"", "short"}, QStringList{"", llarg}, QStringList{"", enorme}});
+    Opcions o;
+    o.full = &full;
+    o.disseny = disseny.get();
+    o.dades = dir.path() + "/";
+    auto doc = GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+
+    const double alt = 37 / 25.4 * 72;   // the label's height in points
+    // Its own size (3 pixels of 96 dpi a module) when that fits.
+    const auto [curt, modulsCurt] = CodiQRDe(*doc, 0, 0);
+    EXPECT_NEAR(curt, modulsCurt * 3 * 0.75, 0.01);
+    // Smaller to fit under the text line, every module whole dots of 600 dpi, printable.
+    const auto [llarg_, modulsLlarg] = CodiQRDe(*doc, 0, 1);
+    EXPECT_GT(modulsLlarg * 3 * 0.75, alt) << "test data: the code's own size must not fit";
+    EXPECT_LT(llarg_, alt - 12 * 1.2 - 3);   // under the line of text, above the line's foot
+    const double punts = llarg_ / modulsLlarg / 72 * 600;
+    EXPECT_NEAR(punts, std::round(punts), 1e-3);
+    EXPECT_GE(llarg_ / modulsLlarg / 72 * 25.4, 0.25);
+    EXPECT_GT(llarg_, alt * 0.5);   // and no smaller than the room asks
+    // Unprintable: its own size, and the closing message names the row.
+    const auto [enorme_, modulsEnorme] = CodiQRDe(*doc, 1, 0);
+    EXPECT_NEAR(enorme_, modulsEnorme * 3 * 0.75, 0.01);
+    ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join('\n'));
+    EXPECT_TRUE(missatges[0].startsWith("1 codes do not fit")) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains("First records affected: 3.")) << qPrintable(missatges[0]);
+    mod_rvtMsgBox::resetAnswerer();
+}
+
+// The room of a code: the label less the other lines and the text beside it; empty lines
+// after the last that shows something stand outside the label and take none.
+TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
+{
+    auto d = Document::create();
+    d->body().blocks.clear();
+    d->body().blocks.push_back(Block{Linia("Line above")});
+    d->body().blocks.push_back(Block{Linia("")});                   // the code's line, nothing beside
+    d->body().blocks.push_back(Block{Paragraph()});
+    const QSizeF caixa(200, 100);
+    const auto espai = EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa);
+    ASSERT_TRUE(espai);
+    EXPECT_DOUBLE_EQ(espai->width(), 200);
+    EXPECT_NEAR(espai->height(), 100 - 12 * 1.2 - 12 * 0.25, 1e-9);
+
+    d->body().blocks[1] = Block{Linia("Name Surname")};               // text beside the code
+    const auto costat = EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa);
+    EXPECT_LT(costat->width(), 200 - 12 * 3);
+    EXPECT_GT(costat->width(), 200 - 12 * 12);
+    EXPECT_DOUBLE_EQ(costat->height(), espai->height());
+    d->body().blocks.push_back(Block{Linia("Line below")});
+    EXPECT_NEAR(EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa)->height(), espai->height() - 2 * 12 * 1.2, 1e-9);
+    EXPECT_FALSE(EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), std::nullopt));
 }

@@ -28,6 +28,22 @@ struct OpcionsCodis : generar_doc::OpcionsGeneracio {
     QString carpetaDades() const override { return dades; }
 };
 
+// A design whose page is a label of `ampleCm` x `altCm`, without insets (each would become
+// a spacer line in every label).
+inline std::unique_ptr<kovel::word::Document> DissenySenseMarges(double ampleCm, double altCm)
+{
+    using namespace kovel::word;
+    auto d = Document::create();
+    PageSetup ps = d->pageSetup();
+    ps.setPageWidth(centimetresToPoints(Centimetres(ampleCm)));
+    ps.setPageHeight(centimetresToPoints(Centimetres(altCm)));
+    for (auto marge : {&PageSetup::setLeftMargin, &PageSetup::setTopMargin, &PageSetup::setRightMargin,
+                       &PageSetup::setBottomMargin})
+        (ps.*marge)(Points(0));
+    d->setPageSetup(ps);
+    return d;
+}
+
 // A code's placeholder at the end of a design: a small picture whose alternative text names
 // the code ("TOLV_barres_1_A", "TOLV_qr_1_0"), as the dialogs leave it.
 inline void Marcador(kovel::word::Document& d, const QString& alt)

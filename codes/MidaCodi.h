@@ -1,0 +1,33 @@
+#pragma once
+// The size a record's code is drawn at when its own does not fit the room its label gives
+// it: smaller, in whole printer dots a module, while its modules stay printable.
+#include "codes/CodiBarres.h"
+
+#include <QSizeF>
+
+#include <cstdint>
+#include <optional>
+
+namespace kovel::codes {
+
+// The printer resolution a smaller code's modules are made whole for: 600 dpi, whose dots
+// are whole at 1200 dpi too.
+inline constexpr double PuntsPerPolzada = 600;
+// The narrowest module printed QR codes scan with.
+inline constexpr double ModulMinimQRMm = 0.25;
+// The narrowest module (X) of a bar type, in millimetres.
+double ModulMinimBarresMm(std::int16_t tipusBarres);
+
+struct MidaCodi {
+    float ample = 0, alt = 0;   // pixels at 96 dpi, as ImatgeCodi's
+    bool reduida = false;       // drawn smaller than its own size
+    bool llegible = true;       // false: it does not fit, even at the narrowest module
+};
+
+// The size `imatge` (shown at its own size, modules of imatge.modulMm) is drawn at in
+// `espai` (points; none: no limit): its own when it fits; else the largest that fits whose
+// module is whole dots of PuntsPerPolzada, or the exact fit when whole dots would fall
+// under `modulMinimMm`; its own, not readable, when even that falls under it.
+MidaCodi Encaixa(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, double modulMinimMm);
+
+} // namespace kovel::codes

@@ -1,0 +1,22 @@
+#pragma once
+// The room a field-linked code has on its label, so that a record's code larger than the
+// design's sample is drawn to fit instead of being cut at the label's edge.
+#include "documents/Geometria.h"
+#include "platform/word/Document.h"
+
+#include <QSizeF>
+
+#include <optional>
+
+namespace generar_doc {
+
+// The room a label cell gives its content: the table's cell less the design's margins.
+QSizeF CaixaEtiqueta(const MidesFull& m, const kovel::word::Document* disseny);
+
+// The room of the code to be put at `lloc` (a place of `copia`'s body) in a label of
+// `caixa`: what the other lines and the text beside it leave, as the word processor will
+// lay them out (estimated on the safe side). None without a box.
+std::optional<QSizeF> EspaiCodi(const kovel::word::Document& copia, const kovel::word::Range& lloc,
+                                const std::optional<QSizeF>& caixa);
+
+} // namespace generar_doc
