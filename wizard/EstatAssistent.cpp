@@ -148,6 +148,17 @@ public:
         if (estat_.codisPrograma_)
             estat_.codisPrograma_->espaiCodi(punts);
     }
+    // Each QR code keeps its own character-set options, and its registration tells a field
+    // named like a number from a data template: both are the run's codes' to answer.
+    void codiQRActual(std::int32_t n) override
+    {
+        if (estat_.codisPrograma_)
+            estat_.codisPrograma_->codiQRActual(n);
+    }
+    bool esPlantillaQR(std::int32_t n, const QString& s) override
+    {
+        return estat_.codisPrograma_ ? estat_.codisPrograma_->esPlantillaQR(n, s) : CodisGeneracio::esPlantillaQR(n, s);
+    }
     QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override
     {
         return real(plantilla).omplirPlantillaQR(plantilla, valor);

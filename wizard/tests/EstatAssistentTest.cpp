@@ -361,3 +361,26 @@ TEST_F(Assistent, VersionTextWithAndWithoutTheFile)
     f.close();
     EXPECT_EQ(EstatAssistent::TextVersio(dir.path()), QStringLiteral("v. 6.0.12"));
 }
+
+// The wizard's codes hand every question of the generator to the run's codes: a QR code's own
+// character-set options and its template-or-field reading are lost otherwise.
+TEST_F(Assistent, TheRunsCodesAnswerEveryQuestionOfTheGenerator)
+{
+    struct Codis : generar_doc::CodisGeneracio {
+        void inserirCodiBarres(kovel::word::Range&, std::int32_t, const QString&, const QString&, const QString&) override {}
+        void inserirCodiQR(kovel::word::Range&, std::int32_t, const QString&, const QString&, const QString&) override {}
+        QString codificarText(const QString& t) override { return t; }
+        QString prefixDadesQR() override { return {}; }
+        QString plantillaQR(std::int32_t) override { return {}; }
+        QString omplirPlantillaQR(const QString& p, const std::function<QString(const QString&)>&) override { return p; }
+        void codiQRActual(std::int32_t n) override { actual = n; }
+        bool esPlantillaQR(std::int32_t, const QString&) override { return false; }
+        std::int32_t actual = -1;
+    } codis;
+    EstatAssistent e;
+    e.setCodis(&codis);
+    e.codis()->codiQRActual(4);
+    EXPECT_EQ(codis.actual, 4);
+    // A field named "2" stays a field when the code was registered as one.
+    EXPECT_FALSE(e.codis()->esPlantillaQR(4, QStringLiteral("2")));
+}
