@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontComboBox>
+#include <QLineEdit>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
@@ -356,6 +357,10 @@ void MarcDocument::ActualitzaBarra()
     cursiva_->setChecked(f.italic());
     subratllat_->setChecked(f.underline());
     cboFont_->setCurrentFont(f);
+    // A long family name shows from its start, never its tail; the whole name on hover.
+    if (QLineEdit* nom = cboFont_->lineEdit())
+        nom->setCursorPosition(0);
+    cboFont_->setToolTip(cboFont_->currentText());
     cboMida_->setEditText(QString::number(MidaLletraSeleccio()));
     const Qt::Alignment a = editor_->alignment();
     (a & Qt::AlignHCenter ? centre_ : a & Qt::AlignRight ? dreta_ : a & Qt::AlignJustify ? justificat_ : esquerra_)
