@@ -1,23 +1,28 @@
-# kovel_library(name SOURCES ... LIBS ...): one static library per subsystem or layer.
+# kovel_library(name SOURCES ... LIBS ...): one static library per subsystem or layer, of model
+# code, which tests drive without a window. Configuring fails when it links Qt Widgets, directly
+# or through any library it links: windows belong in a view library beside it (a ui/ folder).
+# The check runs once the whole project is configured, so libraries defined later are seen too.
 function(kovel_library name)
-  cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
-  add_library(${name} STATIC ${K_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} PUBLIC ${K_LIBS})
-endfunction()
-
-# kovel_model_library(name SOURCES ... LIBS ...): a library of model code, which tests drive
-# without a window. Configuring fails when it links Qt Widgets, directly or through any
-# library it links: windows belong in a view library beside it (a ui/ folder). The check
-# runs once the whole project is configured, so libraries defined later are seen too.
-function(kovel_model_library name)
-  kovel_library(${name} ${ARGN})
+  kovel_static_library(${name} ${ARGN})
   set_property(GLOBAL APPEND PROPERTY KOVEL_MODEL_LIBRARIES ${name})
   get_property(scheduled GLOBAL PROPERTY KOVEL_MODEL_CHECK_SCHEDULED)
   if(NOT scheduled)
     set_property(GLOBAL PROPERTY KOVEL_MODEL_CHECK_SCHEDULED TRUE)
     cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL kovel_check_model_libraries)
   endif()
+endfunction()
+
+# kovel_view_library(name SOURCES ... LIBS ...): a library that holds windows or widget code
+# (a ui/ folder, a program's start-up on the desktop): the one kind that may link Qt Widgets.
+function(kovel_view_library name)
+  kovel_static_library(${name} ${ARGN})
+endfunction()
+
+function(kovel_static_library name)
+  cmake_parse_arguments(K "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${K_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${K_LIBS})
 endfunction()
 
 # The targets `target` links, at any depth, through LINK_LIBRARIES and INTERFACE_LINK_LIBRARIES
@@ -89,7 +94,8 @@ function(kovel_check_model_libraries)
     endif()
   endforeach()
   if(faults)
-    message(FATAL_ERROR "${faults}\nMove the windows into a view library (a ui/ folder beside the model).")
+    message(FATAL_ERROR "${faults}\nMove the windows into a view library (kovel_view_library, in a ui/ folder "
+                        "beside the model), or link the model without them.")
   endif()
 endfunction()
 

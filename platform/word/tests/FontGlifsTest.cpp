@@ -5,7 +5,6 @@
 #include "platform/word/Document.h"
 
 #include <QGlyphRun>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,21 +17,6 @@
 using namespace kovel::word;
 
 namespace {
-
-class EntornQt : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char nom[] = "kovel-tests";
-        static char* argv[] = {nom, nullptr};
-        if (!QCoreApplication::instance()) app_ = new QGuiApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-private:
-    QGuiApplication* app_ = nullptr;
-};
-[[maybe_unused]] auto* const g_entorn = ::testing::AddGlobalTestEnvironment(new EntornQt);
 
 // Clockwise (y up) unless `invers`: the winding of a hole.
 std::vector<QPoint> rect(int x0, int y0, int x1, int y1, bool invers = false) {

@@ -1,5 +1,13 @@
 // Tests that draw text need the application's font system; one application for the run.
+// Model tests get a QGuiApplication; tests that open windows are built with
+// KOVEL_PROVA_FINESTRES and get a QApplication.
+#ifdef KOVEL_PROVA_FINESTRES
 #include <QApplication>
+using AplicacioQt = QApplication;
+#else
+#include <QGuiApplication>
+using AplicacioQt = QGuiApplication;
+#endif
 #include <gtest/gtest.h>
 
 namespace {
@@ -10,7 +18,7 @@ public:
         static int argc = 1;
         static char name[] = "kovel-tests";
         static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) app_ = new QApplication(argc, argv);
+        if (!QCoreApplication::instance()) app_ = new AplicacioQt(argc, argv);
     }
     void TearDown() override
     {
@@ -19,7 +27,7 @@ public:
     }
 
 private:
-    QApplication* app_ = nullptr;
+    AplicacioQt* app_ = nullptr;
 };
 [[maybe_unused]] const auto* const entorn = ::testing::AddGlobalTestEnvironment(new Aplicacio);
 } // namespace
