@@ -437,7 +437,7 @@ TEST_F(Arrencada, ScreenScaleOnWidgets)
     auto* dins = new QLabel("in pixels", caixa);
     dins->setGeometry(10, 10, 80, 20);
     Visual::AdaptarDPI(&w);
-    EXPECT_FLOAT_EQ(EscalaX, 0.8f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaX(), 0.8f);
     EXPECT_EQ(w.size(), QSize(600, 400));
     EXPECT_EQ(boto->geometry(), QRect(100, 50, 200, 30));
     EXPECT_EQ(imatge->geometry(), QRect(300, 200, 125, 75));
