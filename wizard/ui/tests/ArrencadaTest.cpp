@@ -2,7 +2,7 @@
 // splash, the steps once the window has loaded (progress controls, LOG, printer check) and
 // the screen scale on real widgets. Pictures of the splash and the progress bar are written
 // to the build folder.
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/tests/Ayudas.h"
