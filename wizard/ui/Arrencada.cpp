@@ -26,29 +26,24 @@ namespace kovel::wizard {
 
 namespace {
 
-EntradaAssistent& entrada()
+// What the program and its tests put in place of start-up's own steps.
+struct Substituts {
+    EntradaAssistent entrada;
+    PassosExterns passos;
+    LlistaImpressores llistaImpressores;
+    AfegeixImpressora afegeixImpressora;
+};
+
+Substituts& substituts()
 {
-    static EntradaAssistent e;
-    return e;
+    static Substituts s;
+    return s;
 }
 
-PassosExterns& passos()
-{
-    static PassosExterns p;
-    return p;
-}
-
-LlistaImpressores& llistaImpressores()
-{
-    static LlistaImpressores l;
-    return l;
-}
-
-AfegeixImpressora& afegeixImpressora()
-{
-    static AfegeixImpressora a;
-    return a;
-}
+EntradaAssistent& entrada() { return substituts().entrada; }
+PassosExterns& passos() { return substituts().passos; }
+LlistaImpressores& llistaImpressores() { return substituts().llistaImpressores; }
+AfegeixImpressora& afegeixImpressora() { return substituts().afegeixImpressora; }
 
 // The system's printer settings, where one can add a printer: the desktop's tool when there
 // is one, else the print system's own pages.
