@@ -142,7 +142,7 @@ std::vector<QString> FitxersPells()
     return {noms.begin(), noms.end()};
 }
 
-std::vector<Estil> EstilsFormulari(Host host)
+std::vector<Estil> EstilsFormulari(kovel::HostOffice host)
 {
     std::vector<Estil> v;
     const auto blancVerdana = [&](const char* c, int a = -1, int b = -1) {
@@ -194,13 +194,13 @@ std::vector<Estil> EstilsFormulari(Host host)
 
     const auto mostra = [](Estil* e) { e->visible = true; };
     switch (host) {
-    case Host::Word:
+    case kovel::HostOffice::Word:
         blancVerdana("fra_metodo");
         blancVerdana("Label_opcDatos", 0, 3);
         verdana("LblPresentacion");
         blancVerdana("LblProgreso");
         break;
-    case Host::Excel:
+    case kovel::HostOffice::Excel:
         mostra(blancVerdana("fra_hojas"));
         blancVerdana("lblEtiqpag", 0, 1);
         e = verdana("LblColumnas", 0, 0);
@@ -215,13 +215,13 @@ std::vector<Estil> EstilsFormulari(Host host)
         v.back().visible = true;
         verdana("lbl_check_formato");
         break;
-    case Host::Access:
+    case kovel::HostOffice::Access:
         blancVerdana("fra_tabla");
         blancVerdana("lblEtiqpag", 0, 1);
         mostra(verdana("LblCampos", 0, 0));
         mostra(blancVerdana("LblCampos", 1, 1));
         break;
-    case Host::Cap:
+    case kovel::HostOffice::Cap:
         break;
     }
 

@@ -2,6 +2,8 @@
 // The product look as data: which picture each control of the windows wears, the fonts,
 // colours and positions of the wizard window and the details window, and the layout
 // numbers of the wizard. Plain values that the windows' look applies and tests walk.
+#include "common/HostProfile.h"
+
 #include <QString>
 
 #include <array>
@@ -51,9 +53,8 @@ struct Estil {
     bool colorSobre = false;       // and its third colour, the highlight under the pointer
     bool ancoraDretaPx = false;    // esquerraPx is where the right edge goes
 };
-enum class Host { Word, Excel, Access, Cap };
 // The wizard window's settings: for every host, then the host's own, then for every host.
-std::vector<Estil> EstilsFormulari(Host host);
+std::vector<Estil> EstilsFormulari(kovel::HostOffice host);
 
 // Geometry of the wizard window, twips.
 inline constexpr int AltFormulari = 7500, AmpleFormulari = 11700;

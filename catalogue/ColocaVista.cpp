@@ -23,7 +23,7 @@ void ColocadorVista::Olvida()
     ultimoOrigenVistaGrande_.clear();
 }
 
-bool ColocadorVista::Coloca_VistaPrevia(const ClaveVista& k, const EscalaVista& s, const std::array<int, 7>& m,
+bool ColocadorVista::Coloca_VistaPrevia(const ClaveVista& k, const Visual::TwipsPerPixel& s, const std::array<int, 7>& m,
                                         EscenaVista& e)
 {
     const double escalaX = s.EscalaX(), escalaY = s.EscalaY();

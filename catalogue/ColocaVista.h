@@ -53,7 +53,7 @@ class ColocadorVista {
 public:
     // Lays the preview out; false (nothing changed) when the same format, and for the large
     // preview the same orientation and data-source option, was laid out last time.
-    bool Coloca_VistaPrevia(const ClaveVista& clave, const EscalaVista& escala, const std::array<int, 7>& medidas,
+    bool Coloca_VistaPrevia(const ClaveVista& clave, const Visual::TwipsPerPixel& escala, const std::array<int, 7>& medidas,
                             EscenaVista& escena);
     void Olvida();
 

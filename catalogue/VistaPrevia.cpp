@@ -100,9 +100,9 @@ ColorBasic ColorCelda(const OpcionesVista& o, int celda)
 
 } // namespace
 
-float CmAPixelsVista(const EscalaVista& e, float cm, bool horizontal, bool ampliada)
+float CmAPixelsVista(const Visual::TwipsPerPixel& e, float cm, bool horizontal, bool ampliada)
 {
-    const double tpp = horizontal ? e.twipsPixelX : e.twipsPixelY;
+    const double tpp = horizontal ? e.x : e.y;
     const double escala = horizontal ? e.EscalaX() : e.EscalaY();
     if (tpp <= 0 || escala <= 0)
         return 0;
@@ -124,7 +124,7 @@ int FilasTermico(const EtiquetaCatalogo& e)
 GeometriaHoja CalculaGeometria(const EtiquetaCatalogo& e, const EtiquetaExtendida& x, const OpcionesVista& o)
 {
     GeometriaHoja g;
-    const EscalaVista& s = o.escala;
+    const Visual::TwipsPerPixel& s = o.escala;
     const double escalaX = s.EscalaX(), escalaY = s.EscalaY();
     g.forma = e.Forma;
 
@@ -136,10 +136,10 @@ GeometriaHoja CalculaGeometria(const EtiquetaCatalogo& e, const EtiquetaExtendid
     // The box: the sheet, 85 twips wider and 8 twips a row (up to ten) taller.
     const double anchoTw = double(CmAPixelsVista(s, float(hoja.ancho), true, true)) * 0.6 + 85 * escalaX;
     const double altoTw = (hoja.alto * 567 / 5 + 8.0 * RellenoFilas(e.Filas)) * escalaY;
-    g.anchoTwips = acota(anchoTw, 1, LadoMaximoVista * s.twipsPixelX);
-    g.altoTwips = acota(altoTw, 1, LadoMaximoVista * s.twipsPixelY);
-    g.pixeles = QSize(std::clamp(redondea(g.anchoTwips / double(std::max(1, s.twipsPixelX))), 1, LadoMaximoVista),
-                      std::clamp(redondea(g.altoTwips / double(std::max(1, s.twipsPixelY))), 1, LadoMaximoVista));
+    g.anchoTwips = acota(anchoTw, 1, int(LadoMaximoVista * s.x));
+    g.altoTwips = acota(altoTw, 1, int(LadoMaximoVista * s.y));
+    g.pixeles = QSize(std::clamp(redondea(g.anchoTwips / std::max(1.0, s.x)), 1, LadoMaximoVista),
+                      std::clamp(redondea(g.altoTwips / std::max(1.0, s.y)), 1, LadoMaximoVista));
     const int medida = o.indice == 0 ? o.medidas[4] : (o.horizontal ? o.medidas[6] : o.medidas[5]);
     g.anchoMaximoMarco = redondea(medida * escalaX);
 
@@ -313,7 +313,7 @@ void Dibuja_FormaEtiqueta(Lienzo& l, std::int16_t forma, float x1, float y1, flo
     }
 }
 
-void Dibuja_MarcasContinuo(Lienzo& l, const EscalaVista& s, bool horizontal, ColorBasic fondoVentana)
+void Dibuja_MarcasContinuo(Lienzo& l, const Visual::TwipsPerPixel& s, bool horizontal, ColorBasic fondoVentana)
 {
     const ColorBasic relleno = l.ColorRelleno();
     l.setColorRelleno(ColorBlanco);

@@ -9,6 +9,7 @@
 // a surface in and place the result.
 #include "catalogue/Catalogo.h"
 #include "catalogue/Lienzo.h"
+#include "common/Visual.h"
 
 #include <QList>
 #include <QSize>
@@ -20,24 +21,15 @@
 
 namespace kovel::catalogue {
 
-// The screen the preview is drawn for: its twips per pixel on each axis (15 at 96 dpi). The
-// scale factors EscalaX/EscalaY are these ÷ 15.
-struct EscalaVista {
-    int twipsPixelX = 15;
-    int twipsPixelY = 15;
-    double EscalaX() const { return twipsPixelX / 15.0; }
-    double EscalaY() const { return twipsPixelY / 15.0; }
-};
-
 // The seven layout values of the preview (twips, at 15 twips a pixel).
 inline constexpr std::array<int, 7> MedidasVistaPreviaEstandar{2900, 6695, 2900, 2900, 5800, 5820, 5820};
 
 // Centimetres of the sheet to preview pixels: cm × 567 ÷ (twips per pixel ÷ scale factor of the
 // axis), then × 5 (enlarged) or ÷ 5. With the factors the preview sets, 1 cm is 7.56 pixels
 // (189 enlarged) on any screen.
-float CmAPixelsVista(const EscalaVista& escala, float cm, bool horizontal, bool ampliada);
+float CmAPixelsVista(const Visual::TwipsPerPixel& escala, float cm, bool horizontal, bool ampliada);
 // The reduced form on the horizontal axis, the one every position of the drawing uses.
-inline float P(const EscalaVista& e, double cm) { return CmAPixelsVista(e, float(cm), true, false); }
+inline float P(const Visual::TwipsPerPixel& e, double cm) { return CmAPixelsVista(e, float(cm), true, false); }
 
 // What one drawing depends on besides the format.
 struct OpcionesVista {
@@ -48,7 +40,7 @@ struct OpcionesVista {
     // True when the cell has no design of its own. Empty, failing, or asked for a cell the
     // design list does not hold: the cell is drawn empty.
     std::function<bool(int celda)> casellaBuida;
-    EscalaVista escala;
+    Visual::TwipsPerPixel escala = Visual::EscalaDisseny;   // the scale the preview is drawn for
     std::array<int, 7> medidas = MedidasVistaPreviaEstandar;
     ColorBasic fondoVentana = ColorBlanco;   // the wizard window's background
 };
@@ -99,7 +91,7 @@ void Dibuja_FormaEtiqueta(Lienzo& lienzo, std::int16_t forma, float x1, float y1
 
 // The edge strips of continuous paper over the whole surface: holes and a separating line
 // down both sides (vertical sheet) or along the top and bottom (horizontal).
-void Dibuja_MarcasContinuo(Lienzo& lienzo, const EscalaVista& escala, bool horizontal, ColorBasic fondoVentana);
+void Dibuja_MarcasContinuo(Lienzo& lienzo, const Visual::TwipsPerPixel& escala, bool horizontal, ColorBasic fondoVentana);
 
 // Whether a model number has a prepared sheet picture: its decimal text occurs in the list
 // text of the pictured codes, or it is 4000 or more.

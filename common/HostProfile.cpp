@@ -25,10 +25,10 @@ QString NomHost(HostOffice host)
     return {};
 }
 
-HostOffice HostDeNom(const QString& nom)
+HostOffice HostDeNom(const QString& nom, Qt::CaseSensitivity cs)
 {
     for (HostOffice h : {HostOffice::Word, HostOffice::Excel, HostOffice::Access})
-        if (nom == NomHost(h))
+        if (nom.compare(NomHost(h), cs) == 0)
             return h;
     return HostOffice::Cap;
 }

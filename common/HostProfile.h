@@ -12,8 +12,9 @@ enum class HostOffice : std::uint8_t { Cap, Word, Excel, Access };
 HostOffice Host();
 // "Word", "Excel", "Access"; "" for Cap.
 QString NomHost(HostOffice host);
-// The inverse of NomHost, letter case counting ("Word" only, not "word"); Cap for any other text.
-HostOffice HostDeNom(const QString& nom);
+// The inverse of NomHost, letter case counting unless `cs` says otherwise ("Word" only, not
+// "word"); Cap for any other text. The one place a host's name is read back.
+HostOffice HostDeNom(const QString& nom, Qt::CaseSensitivity cs = Qt::CaseSensitive);
 // Sets the host, its name and its panel numbers (all 0 for Cap). The host profiles below call
 // it; tests call it to change the host between cases.
 void EstablirHost(HostOffice host);

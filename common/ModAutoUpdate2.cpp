@@ -1,5 +1,6 @@
 #include "common/ModAutoUpdate2.h"
 
+#include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
@@ -197,12 +198,12 @@ std::optional<Pendent> InstalladorPendent(QString* motiu)
 
 QString InterruptorHost(const QString& programaOffice)
 {
-    if (programaOffice == QLatin1String("Word"))
-        return QStringLiteral("/W");
-    if (programaOffice == QLatin1String("Excel"))
-        return QStringLiteral("/E");
-    if (programaOffice == QLatin1String("Access"))
-        return QStringLiteral("/A");
+    switch (kovel::HostDeNom(programaOffice)) {
+    case kovel::HostOffice::Word: return QStringLiteral("/W");
+    case kovel::HostOffice::Excel: return QStringLiteral("/E");
+    case kovel::HostOffice::Access: return QStringLiteral("/A");
+    case kovel::HostOffice::Cap: break;
+    }
     return {};
 }
 

@@ -2,13 +2,11 @@
 
 #include <cmath>
 
-float EscalaX = 1.0f;
-float EscalaY = 1.0f;
-
 namespace Visual {
 
 namespace {
 std::optional<TwipsPerPixel> g_fixat;
+TwipsPerPixel g_actual;
 }
 
 TwipsPerPixel TwipsDeDpi(double dpiX, double dpiY)
@@ -20,24 +18,27 @@ TwipsPerPixel TwipsDeDpi(double dpiX, double dpiY)
 void setTwipsPerPixel(std::optional<TwipsPerPixel> tpp) { g_fixat = tpp; }
 std::optional<TwipsPerPixel> TwipsPerPixelFixat() { return g_fixat; }
 
-void CalculaEscala(const TwipsPerPixel& pantalla)
-{
-    EscalaX = float(pantalla.x / TwipsPixelDisseny);
-    EscalaY = float(pantalla.y / TwipsPixelDisseny);
-}
+void CalculaEscala(const TwipsPerPixel& pantalla) { g_actual = pantalla; }
+TwipsPerPixel EscalaActual() { return g_actual; }
+
+namespace {
+// The factors as the runtime kept them, in single precision: a control's size rounds as it did.
+float FactorX() { return float(g_actual.EscalaX()); }
+float FactorY() { return float(g_actual.EscalaY()); }
+} // namespace
 
 RectTwips EscalaFinestra(const RectTwips& f)
 {
-    return {f.left, f.top, f.width * EscalaX, f.height * EscalaY};
+    return {f.left, f.top, f.width * FactorX(), f.height * FactorY()};
 }
 
 RectTwips EscalaControl(const RectTwips& c, bool esImatge)
 {
-    RectTwips r{c.left * EscalaX, c.top * EscalaY, c.width, c.height};
+    RectTwips r{c.left * FactorX(), c.top * FactorY(), c.width, c.height};
     if (!esImatge) {
         // The runtime's rounding to the nearest whole number: half to even.
-        r.width = std::nearbyint(c.width * EscalaX);
-        r.height = std::nearbyint(c.height * EscalaY);
+        r.width = std::nearbyint(c.width * FactorX());
+        r.height = std::nearbyint(c.height * FactorY());
     }
     return r;
 }

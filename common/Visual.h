@@ -3,20 +3,24 @@
 // (96 dpi); the factors below carry a design onto the screen in use.
 #include <optional>
 
-// The screen's twips per pixel ÷ 15, horizontally and vertically (1.0 at 96 dpi). Set by
-// Visual::AdaptarDPI; the sheet preview and the product look read and set them too.
-extern float EscalaX;
-extern float EscalaY;
-
 namespace Visual {
 
 inline constexpr double TwipsPixelDisseny = 15.0;
 
-// Twips per pixel of a screen, each way.
+// The screen scale, the one type every window and drawing reads it in: twips per pixel of a
+// screen, each way (15 at 96 dpi). Its factors carry a design made at 15 onto that screen.
 struct TwipsPerPixel {
     double x = TwipsPixelDisseny;
     double y = TwipsPixelDisseny;
+    double EscalaX() const { return x / TwipsPixelDisseny; }
+    double EscalaY() const { return y / TwipsPixelDisseny; }
+    friend bool operator==(const TwipsPerPixel&, const TwipsPerPixel&) = default;
 };
+
+// The design's own scale. AdaptarDPI keeps every control but a picture at its design pixels
+// whatever the screen, so code that places or draws widgets in pixels after it (the product
+// look, the sheet preview) counts at this scale.
+inline constexpr TwipsPerPixel EscalaDisseny{};
 
 // 1440 twips an inch: the twips per pixel of a screen of `dpiX` x `dpiY` dots per inch.
 // A dpi of 0 or less counts as 96.
@@ -27,8 +31,9 @@ TwipsPerPixel TwipsDeDpi(double dpiX, double dpiY);
 void setTwipsPerPixel(std::optional<TwipsPerPixel> tpp);
 std::optional<TwipsPerPixel> TwipsPerPixelFixat();
 
-// EscalaX and EscalaY from a screen's twips per pixel.
+// The scale the windows were last adapted to (AdaptarDPI); the design's until then.
 void CalculaEscala(const TwipsPerPixel& pantalla);
+TwipsPerPixel EscalaActual();
 
 // A place and size in twips.
 struct RectTwips {
@@ -36,7 +41,7 @@ struct RectTwips {
     friend bool operator==(const RectTwips&, const RectTwips&) = default;
 };
 
-// A window's size after scaling: width × EscalaX, height × EscalaY (its place stays).
+// A window's size after scaling by the factors of EscalaActual (its place stays).
 RectTwips EscalaFinestra(const RectTwips& finestra);
 // A control of a twip-measured container: left and top scaled; the size scaled and rounded
 // to whole twips, except for an image control, which keeps its size.

@@ -757,11 +757,9 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
         throw GeneracioError(QStringLiteral("The label format %1 has no labels to lay out.").arg(m.codi));
     const GeometriaTaula g = CalculaGeometria(m);
 
+    using enum kovel::HostOffice;
     const kovel::HostOffice host = o.host();
-    const bool word = host == kovel::HostOffice::Word;
-    const bool excel = host == kovel::HostOffice::Excel;
-    const bool access = host == kovel::HostOffice::Access;
-    if (!word && !excel && !access) {
+    if (host == Cap) {
         // The record loop would have no way to end: the generation stops after the message.
         Portapapers::MissatgePopUp(QStringLiteral("Error: we don't know which TOLV Master application are you running. "
                                                   "Please contact TOLV Master Technical Assistance."),
@@ -774,14 +772,14 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     FullDades* full = nullptr;
     std::unique_ptr<RegistresDades> rs;
     bool mesRegistres = true;
-    if (excel) {
+    if (host == Excel) {
         primera = LlegeixNumero(o.textFilaInicial());
         darrera = LlegeixNumero(o.textFilaFinal());
         pagines = o.unaEtiquetaPerRegistre() ? (darrera - primera) / g.etiquetesFull + 1 : darrera - primera + 1;
         full = o.fullDades();
         if (!full)
             throw GeneracioError(QStringLiteral("No worksheet is chosen."));
-    } else if (access) {
+    } else if (host == Access) {
         rs = o.obreRegistres();
         if (!rs)
             throw GeneracioError(QStringLiteral("No table or query is chosen."));
@@ -849,13 +847,13 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     if (codis)
         codis->iniciGeneracio();
     while (mesRegistres) {
-        if (codis && !word)
-            codis->registreActual(excel ? filaFont : registre);
+        if (codis && host != Word)
+            codis->registreActual(host == Excel ? filaFont : registre);
         if (perCasella)
             OmplirEtiquetaCasella(c, comptadorCasella++, *doc, *taules[taula - 1], fila, columna);
-        else if (word)
+        else if (host == Word)
             OmplirEtiquetaWord(c, *doc, *taules[taula - 1], fila, columna);
-        else if (excel)
+        else if (host == Excel)
             OmplirEtiquetaExcel(c, *full, filaFont, *doc, *taules[taula - 1], fila, columna);
         else
             OmplirEtiquetaAccess(c, *rs, *doc, *taules[taula - 1], fila, columna);
@@ -872,7 +870,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
                     fila = 1;
                     ++taula;
                 } else {
-                    if (word)
+                    if (host == Word)
                         ++taula;
                     ++fila;
                 }
@@ -883,9 +881,9 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
             columna += g.pasColumna;
         }
         if (avanca) {
-            if (word) {
+            if (host == Word) {
                 mesRegistres = taula == 1;
-            } else if (excel) {
+            } else if (host == Excel) {
                 ++filaFont;
                 mesRegistres = filaFont <= darrera;
             } else {

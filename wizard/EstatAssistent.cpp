@@ -207,12 +207,7 @@ EstatAssistent::EstatAssistent(QString programa)
 {
     if (programa.isEmpty())
         programa = ProgramaOffice;
-    if (programa.compare(u"Word", Qt::CaseInsensitive) == 0)
-        host_ = Host::Word;
-    else if (programa.compare(u"Excel", Qt::CaseInsensitive) == 0)
-        host_ = Host::Excel;
-    else if (programa.compare(u"Access", Qt::CaseInsensitive) == 0)
-        host_ = Host::Access;
+    host_ = kovel::HostDeNom(programa, Qt::CaseInsensitive);
     EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.
@@ -902,16 +897,7 @@ QString EstatAssistent::TitolDisseny(const QString& titolBase)
 // ---------------------------------------------------------------------------------------------
 // The generator's view
 
-QString EstatAssistent::programaOffice() const
-{
-    switch (host_) {
-    case Host::Word: return QStringLiteral("Word");
-    case Host::Excel: return QStringLiteral("Excel");
-    case Host::Access: return QStringLiteral("Access");
-    case Host::Cap: break;
-    }
-    return {};
-}
+QString EstatAssistent::programaOffice() const { return kovel::NomHost(host_); }
 
 std::int16_t EstatAssistent::formatSeleccionat() const
 {

@@ -91,9 +91,9 @@ public:
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
 
-    bool esWord() const { return host_ == Host::Word; }
-    bool esExcel() const { return host_ == Host::Excel; }
-    bool esAccess() const { return host_ == Host::Access; }
+    bool esWord() const { return host_ == kovel::HostOffice::Word; }
+    bool esExcel() const { return host_ == kovel::HostOffice::Excel; }
+    bool esAccess() const { return host_ == kovel::HostOffice::Access; }
 
     // ---- What the window plugs in ----
     void setFont(FontAssistent* font) { font_ = font; }
@@ -184,6 +184,7 @@ public:
 
     // ---- The generator's view of the choices ----
     QString programaOffice() const override;
+    kovel::HostOffice host() const override { return host_; }
     std::int16_t formatSeleccionat() const override;
     bool horitzontal() const override;
     bool unaEtiquetaPerRegistre() const override { return OpcEtiqpag[0]; }
@@ -247,8 +248,6 @@ public:
     QString ClauDocumentBase;
 
 private:
-    enum class Host { Cap, Word, Excel, Access };
-
     void omplePaper();
     void ompleEtiqueta();
     void ompleOrigen();
@@ -263,7 +262,7 @@ private:
     void orientacioDelFormat();
     void marca(int panel, std::int16_t valor);
 
-    Host host_ = Host::Cap;
+    kovel::HostOffice host_ = kovel::HostOffice::Cap;
     FontAssistent* font_ = nullptr;
     QString focusTarget_;
     std::unique_ptr<kovel::word::Document> disseny_;

@@ -18,19 +18,6 @@ kovel::HostOffice HostDeLinia(const QString& linia);
 // True when the whole line is "LOG", case ignored (the runtime log is then written).
 bool ModoLogDeLinia(const QString& linia);
 
-// "/P", then "V" or "H", the label number, a blank and the output folder ("/PH1234 out").
-struct ComandaImpressio {
-    int modeOrientacio = 0;          // 0 none (acts as vertical), 1 vertical, 2 horizontal
-    std::int32_t numeroEtiqueta = 0; // 0 when the text holds no number or it does not fit
-    QString carpeta;                 // empty when the line names no folder
-    bool horitzontal() const { return modeOrientacio == 2; }
-};
-ComandaImpressio LlegeixComandaImpressio(const QString& linia);
-
-// folder/wp_001234.docx, "H" before the extension in landscape; numbers from 123456 up are
-// written as they stand. The number must be above 0.
-QString NomFitxerImpressio(const QString& carpeta, std::int32_t numero, bool horitzontal);
-
 // The whole command line as one text: an empty one is refused with literal 6200, any other
 // goes to Procesa_LineaComandos. A status returned ends the program with it; none means
 // that the wizard goes on (with the host chosen, if any). A relative folder of the print

@@ -1,13 +1,13 @@
 #include "wizard/ModoImpresion.h"
 
 #include "catalogue/Catalogo.h"
+#include "common/BasicRules.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "documents/generar_doc.h"
-#include "wizard/LineaComandos.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +16,47 @@
 #include <utility>
 
 namespace ModTolvWiz {
+
+ComandaImpressio LlegeixComandaImpressio(const QString& linia)
+{
+    ComandaImpressio c;
+    const QChar mode = linia.size() > 2 ? linia.at(2).toUpper() : QChar();
+    if (mode == QLatin1Char('V'))
+        c.modeOrientacio = 1;
+    else if (mode == QLatin1Char('H'))
+        c.modeOrientacio = 2;
+
+    // The folder follows the first blank at or after the fifth character. The number is read
+    // only up to that blank: a folder whose name starts with digits must not lengthen it.
+    const qsizetype blanc = linia.indexOf(QLatin1Char(' '), 4);
+    const QString numero = linia.mid(3, blanc < 0 ? -1 : blanc - 3);
+    try {
+        c.numeroEtiqueta = kovel::basic::CLng(kovel::basic::Val(numero));
+    } catch (const kovel::basic::OverflowError&) {
+        c.numeroEtiqueta = 0;
+    }
+    if (blanc >= 0)
+        c.carpeta = linia.mid(blanc + 1).trimmed();
+    return c;
+}
+
+QString NomFitxerImpressio(const QString& carpeta, std::int32_t numero, bool horitzontal)
+{
+    QString nom = carpeta;
+    if (!nom.endsWith(QLatin1Char('/')))
+        nom += QLatin1Char('/');
+    nom += QStringLiteral("wp_");
+    // Zero-filled to six digits; the loop form of the old code never ended for 0.
+    if (numero > 0) {
+        for (std::int64_t n = numero; n < 100000; n *= 10)
+            nom += QLatin1Char('0');
+    }
+    nom += QString::number(numero);
+    if (horitzontal)
+        nom += QLatin1Char('H');
+    nom += QStringLiteral(".docx");
+    return nom;
+}
 
 namespace {
 

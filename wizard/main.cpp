@@ -1,6 +1,6 @@
 // KovelAssist: the program's entry. Start-up order: the hourglass, a second copy ends at once,
 // the literals are loaded, the command line picks the host or runs the print mode; the rest
-// of start-up (wizard/Arrencada.h) leads to the wizard window.
+// of start-up (wizard/ui/Arrencada.h) leads to the wizard window.
 #include "appearance/ui/Aparenca.h"
 #include "catalogue/ui/frmOptions.h"
 #include "common/HostProfile.h"
@@ -10,7 +10,7 @@
 #include "common/MsgBox.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "platform/paths/Paths.h"
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 #include "wizard/CopiaUnica.h"
 #include "wizard/LineaComandos.h"
 #include "wizard/ui/Assistent.h"

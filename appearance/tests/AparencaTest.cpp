@@ -72,14 +72,14 @@ TEST(Layout, BottomBarPositionsFollowTheScreenScale)
     auto* lbl = new QLabel(QStringLiteral("Next"), &frm);
     lbl->setObjectName("lblSiguiente");
     lbl->resize(60, 16);
-    setTwipsPerPixel(15, 15);
-    EstilFormulari(&frm, Host::Word);
+    Visual::setTwipsPerPixel(Visual::TwipsPerPixel{15, 15});
+    EstilFormulari(&frm, kovel::HostOffice::Word);
     EXPECT_EQ(seg->pos(), QPoint(749, 4));
     EXPECT_EQ(lbl->x() + lbl->width(), 744);
-    setTwipsPerPixel(12, 12);
-    EstilFormulari(&frm, Host::Word);
+    Visual::setTwipsPerPixel(Visual::TwipsPerPixel{12, 12});
+    EstilFormulari(&frm, kovel::HostOffice::Word);
     EXPECT_EQ(seg->x(), 599); // 8988 twips
-    setTwipsPerPixel(0, 0);
+    Visual::setTwipsPerPixel(std::nullopt);
     EXPECT_EQ(ColorDestacado, 0xC47600u);
 }
 
@@ -126,7 +126,6 @@ TEST(Scale, TheSmallWindowsAtOneHundredTwentyFivePercent)
 {
     App();
     Visual::setTwipsPerPixel(Visual::TwipsPerPixel{12, 12});
-    setTwipsPerPixel(12, 12);
     {
         frm_rvtMsgBox box;
         Carga_ImagenesMsgBox(&box);
@@ -144,6 +143,5 @@ TEST(Scale, TheSmallWindowsAtOneHundredTwentyFivePercent)
     Visual::AdaptarDPI(FrmPresent::Instancia());
     EXPECT_TRUE(FrmPresent::Instancia()->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/look-splash-12tw.png")));
     FrmPresent::DesCargar();
-    setTwipsPerPixel(0, 0);
     Visual::setTwipsPerPixel(std::nullopt);
 }

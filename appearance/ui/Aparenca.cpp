@@ -5,6 +5,7 @@
 #include "common/ModTraduccion.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
+#include "common/ui/VisualUi.h"
 #include "common/ui/frm_rvtMsgBox.h"
 #include "platform/paths/Paths.h"
 
@@ -23,8 +24,6 @@ namespace KOVEL_espec {
 namespace {
 
 using kovel::ui::Px;
-
-double tppX = 0, tppY = 0;
 
 void Anota(Informe& inf, const QString& linia)
 {
@@ -87,8 +86,8 @@ void Alinea(QWidget* w, int a)
         l->setAlignment((a == 1 ? Qt::AlignRight : Qt::AlignLeft) | (l->alignment() & Qt::AlignVertical_Mask));
 }
 
-// A design length in twips, in the window's pixels.
-int PxDe(double twips) { return int(std::lround(twips / kovel::ui::TwipsPixel)); }
+// A design length in twips, in the window's pixels: the design's, whatever the screen.
+int PxDe(double twips) { return int(std::lround(twips / Visual::EscalaDisseny.x)); }
 
 // Keeps a background picture stretched over its widget whatever size the widget takes,
 // rather than tiled.
@@ -163,17 +162,6 @@ QPixmap CarregaImatge(const QString& fitxer)
         }
     }
     return llegeix(fitxer);
-}
-
-Host HostActual()
-{
-    switch (kovel::Host()) {
-    case kovel::HostOffice::Word: return Host::Word;
-    case kovel::HostOffice::Excel: return Host::Excel;
-    case kovel::HostOffice::Access: return Host::Access;
-    case kovel::HostOffice::Cap: break;
-    }
-    return Host::Cap;
 }
 
 bool PosaFons(QWidget* w, const QString& fitxer)
@@ -255,34 +243,13 @@ Informe Carga_ImagenesOpciones(QWidget* frm)
     return inf;
 }
 
-void setTwipsPerPixel(double x, double y)
-{
-    tppX = x;
-    tppY = y;
-}
-
-double TwipsPerPixelX()
-{
-    if (tppX > 0)
-        return tppX;
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s && s->logicalDotsPerInchX() > 0 ? 1440.0 / s->logicalDotsPerInchX() : 15.0;
-}
-
-double TwipsPerPixelY()
-{
-    if (tppY > 0)
-        return tppY;
-    const QScreen* s = QGuiApplication::primaryScreen();
-    return s && s->logicalDotsPerInchY() > 0 ? 1440.0 / s->logicalDotsPerInchY() : 15.0;
-}
-
-Informe EstilFormulari(QWidget* frm, Host host)
+Informe EstilFormulari(QWidget* frm, kovel::HostOffice host)
 {
     Informe inf;
     ColorDestacado = ColorDestacadoValor;
     const QColor destacat = kovel::ui::ColorDeBasic(ColorDestacado);
-    const double tx = TwipsPerPixelX(), ty = TwipsPerPixelY();
+    const Visual::TwipsPerPixel pantalla = Visual::TwipsPerPixelPantalla(frm);
+    const double tx = pantalla.x, ty = pantalla.y;
     for (const Estil& e : EstilsFormulari(host)) {
         QList<QWidget*> ws;
         if (e.primer < 0)
@@ -332,7 +299,7 @@ Informe EstilFormulari(QWidget* frm, Host host)
 Informe EstilOpcions(QWidget* frm)
 {
     Informe inf;
-    const double escalaY = TwipsPerPixelY() / 15.0;
+    const double escalaY = Visual::TwipsPerPixelPantalla(frm).EscalaY();
     for (QWidget* w : ControlsDe(frm, "lbl_TitDetalles", -1, inf)) {
         Verdana(w, {});
         TextBlanc(w);
@@ -407,7 +374,8 @@ namespace {
 Informe Col_loca(QWidget* frm, const std::vector<Lloc>& llocs)
 {
     Informe inf;
-    const double ex = TwipsPerPixelX() / 15.0, ey = TwipsPerPixelY() / 15.0;
+    const Visual::TwipsPerPixel pantalla = Visual::TwipsPerPixelPantalla(frm);
+    const double ex = pantalla.EscalaX(), ey = pantalla.EscalaY();
     for (const Lloc& l : llocs)
         for (QWidget* w : ControlsDe(frm, l.control, l.index, inf))
             w->setGeometry(PxDe(l.esquerra * ex), PxDe(l.dalt * ey), l.ample >= 0 ? PxDe(l.ample * ex) : w->width(),
@@ -434,7 +402,7 @@ Informe AjustaTitolPanel(QWidget* frm)
     return inf;
 }
 
-Informe AjustaPanelDistribucio(QWidget* frm, Host host)
+Informe AjustaPanelDistribucio(QWidget* frm, kovel::HostOffice host)
 {
     Informe inf = Col_loca(frm, LlocsPanelDistribucio());
     Presentacio(frm, ModTraduccion::Literal(504) + QStringLiteral("\r\n") + ModTraduccion::Literal(506), inf);
@@ -448,7 +416,7 @@ Informe AjustaPanelDistribucio(QWidget* frm, Host host)
     for (const char* c : {"lblFila_final", "lblFila_inicial"})
         for (QWidget* w : Controls(frm, QString::fromLatin1(c)))
             TextBlanc(w);
-    const char* progres = host == Host::Excel ? "lblProgresoHojas" : host == Host::Access ? "lblProgresoTablas" : nullptr;
+    const char* progres = host == kovel::HostOffice::Excel ? "lblProgresoHojas" : host == kovel::HostOffice::Access ? "lblProgresoTablas" : nullptr;
     if (progres)
         for (QWidget* w : Controls(frm, QString::fromLatin1(progres))) {
             Verdana(w, {});

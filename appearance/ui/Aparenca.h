@@ -21,8 +21,6 @@ QList<QWidget*> Controls(QWidget* finestra, const QString& nom, int index = -1);
 // A picture of the program's DATA folder (found without regard to case; the 2x picture
 // beside it serves screens at 200%); a null pixmap when it is missing or unreadable.
 QPixmap CarregaImatge(const QString& fitxer);
-// The host of the window's texts, from the host name the start-up fixed.
-Host HostActual();
 
 // What a pass could not do: one line per control or picture passed over.
 using Informe = QStringList;
@@ -34,18 +32,13 @@ Informe Carga_ImagenesOpciones(QWidget* frmOptions);
 // A window's or picture box's background picture.
 bool PosaFons(QWidget* w, const QString& fitxer);
 
-// Twips per pixel of the screen along x and y (15 at 96 dpi); settable for tests.
-void setTwipsPerPixel(double x, double y);
-double TwipsPerPixelX();
-double TwipsPerPixelY();
-
-Informe EstilFormulari(QWidget* frmTolvWiz, Host host);
+Informe EstilFormulari(QWidget* frmTolvWiz, kovel::HostOffice host);
 Informe EstilOpcions(QWidget* frmOptions);
 Informe DimensionaFormulari(QWidget* frmTolvWiz);
 // With no paper type shown nothing moves.
 Informe AlineaOpcionsPaper(QWidget* frmTolvWiz);
 Informe AjustaTitolPanel(QWidget* frmTolvWiz);
-Informe AjustaPanelDistribucio(QWidget* frmTolvWiz, Host host);
+Informe AjustaPanelDistribucio(QWidget* frmTolvWiz, kovel::HostOffice host);
 
 // The message box takes its skin whenever it is made.
 void InstallaAparencaMissatges();

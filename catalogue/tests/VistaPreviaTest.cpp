@@ -31,7 +31,7 @@ LienzoGrabador Forma(std::int16_t forma, float x1, float y1, float x2, float y2,
 TEST(VistaPrevia, ScaleIsAFifthOfRealSizeOnAnyScreen)
 {
     for (int tpp : {15, 12, 10}) {
-        EscalaVista e{tpp, tpp};
+        Visual::TwipsPerPixel e{double(tpp), double(tpp)};
         EXPECT_NEAR(CmAPixelsVista(e, 1, true, false), 7.56, 1e-4) << tpp;
         EXPECT_NEAR(CmAPixelsVista(e, 1, false, false), 7.56, 1e-4) << tpp;
         EXPECT_NEAR(CmAPixelsVista(e, 1, true, true), 189, 1e-3) << tpp;
@@ -226,7 +226,7 @@ TEST(VistaPrevia, ThermalRollShowsTheLabelsThatFitOnItsStrip)
 
 TEST(VistaPrevia, ContinuousMarksDownTheSidesOrAlongTheEdges)
 {
-    const EscalaVista s;
+    const Visual::TwipsPerPixel s;
     LienzoGrabador l;
     l.Limpia(QSize(100, 60));
     l.setColorRelleno(kRojo);
@@ -364,7 +364,7 @@ TEST(VistaPrevia, WholeShippedCatalogueIsExactToScale)
     QString m;
     ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
     ASSERT_GT(NumEtiquetas, 100);
-    const EscalaVista s;
+    const Visual::TwipsPerPixel s;
     int comprobadas = 0;
     for (int i = 0; i < NumEtiquetas; ++i) {
         for (bool girado : {false, true}) {
@@ -431,7 +431,7 @@ TEST(VistaPrevia, SmallPreviewShowsATurnedFormatAsStoredAndTouchesNothing)
 TEST(ColocaVista, SmallPreviewIsLaidOutOncePerFormatKeyedByItsIndex)
 {
     ColocadorVista c;
-    EscalaVista s;
+    Visual::TwipsPerPixel s;
     EscenaVista e;
     e.anchoImagen = 2466;
     e.altoImagen = 3432;
@@ -471,7 +471,7 @@ TEST(ColocaVista, SmallPreviewIsLaidOutOncePerFormatKeyedByItsIndex)
 TEST(ColocaVista, LargePreviewFollowsOrientationAndDataSource)
 {
     ColocadorVista c;
-    EscalaVista s;
+    Visual::TwipsPerPixel s;
     EscenaVista e;
     e.anchoImagen = 9000;
     e.altoImagen = 3000;

@@ -70,17 +70,17 @@ ColocadorVista& Colocador()
     return colocador;
 }
 
-int Tw(int pixeles, int tpp) { return pixeles * tpp; }
-int Px(int twips, int tpp) { return tpp > 0 ? int(std::lround(double(twips) / tpp)) : twips; }
+int Tw(int pixeles, double tpp) { return int(std::lround(pixeles * tpp)); }
+int Px(int twips, double tpp) { return tpp > 0 ? int(std::lround(twips / tpp)) : twips; }
 
-RectTwips ATwips(const QRect& r, const EscalaVista& s)
+RectTwips ATwips(const QRect& r, const Visual::TwipsPerPixel& s)
 {
-    return {Tw(r.x(), s.twipsPixelX), Tw(r.y(), s.twipsPixelY), Tw(r.width(), s.twipsPixelX), Tw(r.height(), s.twipsPixelY)};
+    return {Tw(r.x(), s.x), Tw(r.y(), s.y), Tw(r.width(), s.x), Tw(r.height(), s.y)};
 }
 
-QRect APixeles(const RectTwips& r, const EscalaVista& s)
+QRect APixeles(const RectTwips& r, const Visual::TwipsPerPixel& s)
 {
-    return QRect(Px(r.left, s.twipsPixelX), Px(r.top, s.twipsPixelY), Px(r.width, s.twipsPixelX), Px(r.height, s.twipsPixelY));
+    return QRect(Px(r.left, s.x), Px(r.top, s.y), Px(r.width, s.x), Px(r.height, s.y));
 }
 
 // What another part of the program answers, or `siNo` when it cannot say.
@@ -106,8 +106,8 @@ int OrigenDatos(const EstadoPanelEtiquetas& panel)
 // Sizes the frame to the picture box and lays it out on its panel.
 void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int anchoMaximoMarco)
 {
-    const ContextoVistaPrevia& c = ContextoVista();
-    const EscalaVista& s = c.escala;
+    // The frame and the box are the wizard's controls, which keep their design pixels.
+    const Visual::TwipsPerPixel& s = Visual::EscalaDisseny;
     QWidget* marco = v.entorno.marco;
     if (!marco || !v.caja)
         return;
@@ -121,12 +121,12 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
         escena.barra.pasoPequeno = barra->singleStep();
         escena.barra.pasoGrande = barra->pageStep();
     }
-    escena.anchoImagen = Tw(v.caja->width(), s.twipsPixelX);
-    escena.altoImagen = Tw(v.caja->height(), s.twipsPixelY);
+    escena.anchoImagen = Tw(v.caja->width(), s.x);
+    escena.altoImagen = Tw(v.caja->height(), s.y);
     if (v.entorno.documento)
-        escena.documentoTop = Tw(v.entorno.documento->y(), s.twipsPixelY);
+        escena.documentoTop = Tw(v.entorno.documento->y(), s.y);
     if (v.entorno.panelDiseno)
-        escena.panelAlto = Tw(v.entorno.panelDiseno->height(), s.twipsPixelY);
+        escena.panelAlto = Tw(v.entorno.panelDiseno->height(), s.y);
 
     AjustaMarco(escena, anchoMaximoMarco);
     const EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
@@ -139,7 +139,7 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
     clave.horizontal = panel.opt_Horizontal;
     clave.origenDatos = OrigenDatos(panel);
     clave.origen0 = panel.opcOrigDatos[0];
-    Colocador().Coloca_VistaPrevia(clave, s, c.medidas, escena);
+    Colocador().Coloca_VistaPrevia(clave, s, ContextoVista().medidas, escena);
 
     QRect r = APixeles(escena.marco, s);
     if (!v.entorno.barra && v.caja->width() > r.width()) {
@@ -152,9 +152,9 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
     v.caja->move(0, 0);
     if (QScrollBar* barra = v.entorno.barra) {
         barra->setGeometry(APixeles(escena.barra.rect, s));
-        barra->setRange(0, std::max(0, Px(escena.barra.maximo, s.twipsPixelX)));
-        barra->setSingleStep(std::max(1, Px(escena.barra.pasoPequeno, s.twipsPixelX)));
-        barra->setPageStep(std::max(1, Px(escena.barra.pasoGrande, s.twipsPixelX)));
+        barra->setRange(0, std::max(0, Px(escena.barra.maximo, s.x)));
+        barra->setSingleStep(std::max(1, Px(escena.barra.pasoPequeno, s.x)));
+        barra->setPageStep(std::max(1, Px(escena.barra.pasoGrande, s.x)));
         barra->setValue(escena.barra.valor);
         barra->setVisible(escena.barra.visible);
     }
@@ -223,7 +223,6 @@ void Dibuja_HojaEtiquetas(std::int16_t indice)
         o.origenDatos1 = panel.opcOrigDatos[1];
         o.casellaActual = Pregunta(c.casellaActual, -1);
         o.casellaBuida = c.casellaBuida;
-        o.escala = c.escala;
         o.medidas = c.medidas;
         o.fondoVentana = c.fondoVentana;
         LienzoPintor lienzo;

@@ -60,7 +60,6 @@ struct ContextoVistaPrevia {
     std::function<int()> casellaActual;          // CasellaActual; none: no current cell
     std::function<bool(int)> casellaBuida;       // CasellaBuida; none: every cell empty
     std::function<int()> posicionEtiqueta;       // PosicionEtiqueta; none: caption untouched
-    EscalaVista escala;                          // the screen's twips per pixel
     std::array<int, 7> medidas = MedidasVistaPreviaEstandar;   // MedidasVistaPrevia
     ColorBasic fondoVentana = ColorBlanco;       // the wizard window's background
     QString carpetaPrograma;                     // empty: the program folder

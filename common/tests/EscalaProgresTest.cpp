@@ -38,12 +38,12 @@ struct ControlsFals : ControlsProgres {
 TEST(Escala, FactorsFollowTheScreensTwipsPerPixel)
 {
     Visual::CalculaEscala(Visual::TwipsDeDpi(96, 96));
-    EXPECT_FLOAT_EQ(EscalaX, 1.0f);
-    EXPECT_FLOAT_EQ(EscalaY, 1.0f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaX(), 1.0f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaY(), 1.0f);
     // 120 dpi: 12 twips a pixel, both factors 0.8, a 9000-twip window becomes 7200 wide.
     Visual::CalculaEscala(Visual::TwipsDeDpi(120, 120));
-    EXPECT_FLOAT_EQ(EscalaX, 0.8f);
-    EXPECT_FLOAT_EQ(EscalaY, 0.8f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaX(), 0.8f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaY(), 0.8f);
     EXPECT_NEAR(Visual::EscalaFinestra({100, 200, 9000, 6000}).width, 7200, 1e-3);
     EXPECT_NEAR(Visual::EscalaFinestra({100, 200, 9000, 6000}).height, 4800, 1e-3);
     EXPECT_EQ(Visual::EscalaFinestra({100, 200, 9000, 6000}).left, 100);   // its place stays
@@ -61,8 +61,8 @@ TEST(Escala, FactorsFollowTheScreensTwipsPerPixel)
 
     // Different factors each way; a nonsense dpi counts as 96.
     Visual::CalculaEscala(Visual::TwipsDeDpi(144, 0));
-    EXPECT_FLOAT_EQ(EscalaX, 10.0f / 15.0f);
-    EXPECT_FLOAT_EQ(EscalaY, 1.0f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaX(), 10.0f / 15.0f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaY(), 1.0f);
     Visual::CalculaEscala({});
 }
 

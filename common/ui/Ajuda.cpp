@@ -13,10 +13,12 @@ namespace ModTolvWiz {
 QString PaginaAjuda(const QString& programaOffice)
 {
     QString nom = QStringLiteral("Help_word.htm");
-    if (programaOffice.compare(QLatin1String("Access"), Qt::CaseInsensitive) == 0)
-        nom = QStringLiteral("Help_access.htm");
-    else if (programaOffice.compare(QLatin1String("Excel"), Qt::CaseInsensitive) == 0)
-        nom = QStringLiteral("Help_excel.htm");
+    switch (kovel::HostDeNom(programaOffice, Qt::CaseInsensitive)) {
+    case kovel::HostOffice::Access: nom = QStringLiteral("Help_access.htm"); break;
+    case kovel::HostOffice::Excel: nom = QStringLiteral("Help_excel.htm"); break;
+    case kovel::HostOffice::Word:
+    case kovel::HostOffice::Cap: break;
+    }
     return kovel::paths::programFile(QStringLiteral("Help/") + nom);
 }
 

@@ -2,6 +2,7 @@
 // What the program's windows are built with: geometry designed in twips for a screen of
 // 15 twips a pixel (96 dpi), child controls made by name, texts of a window by key.
 #include "common/ModTraduccion.h"
+#include "common/Visual.h"
 
 #include <QColor>
 #include <QDialog>
@@ -14,7 +15,7 @@
 
 namespace kovel::ui {
 
-inline constexpr int TwipsPixel = 15;
+inline constexpr int TwipsPixel = int(Visual::TwipsPixelDisseny);
 
 constexpr int Px(int twips) { return twips / TwipsPixel; }
 constexpr int PxATwips(int pixels) { return pixels * TwipsPixel; }

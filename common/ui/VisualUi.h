@@ -10,7 +10,7 @@ namespace Visual {
 // none yet), unless a test fixed them with setTwipsPerPixel.
 TwipsPerPixel TwipsPerPixelPantalla(const QWidget* finestra);
 
-// Computes EscalaX and EscalaY and rescales the window and every control of a twip-measured
+// Records the screen's scale (EscalaActual) and rescales the window and every control of a twip-measured
 // container. Widgets are placed in pixels of the 15-twips design: each geometry is read as
 // twips, scaled, and put back in the screen's pixels. An image control (a QLabel showing a
 // picture, unless its property "imatge" is false, or any widget with that property true)

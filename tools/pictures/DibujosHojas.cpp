@@ -51,7 +51,7 @@ QImage DibujaHoja(const Formato& f)
     o.indice = 0;
     const GeometriaHoja g = CalculaGeometria(f.etiqueta, f.extension, o);
     const Material m = MaterialDe(f.extension.Sufix);
-    const EscalaVista& s = o.escala;
+    const Visual::TwipsPerPixel& s = o.escala;
 
     QImage imagen(g.pixeles, QImage::Format_RGB32);
     imagen.fill(QColor(231, 225, 222));

@@ -9,7 +9,7 @@
 #include "common/ModTraduccion.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "platform/paths/Paths.h"
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 #include "wizard/LineaComandos.h"
 
 #include <QApplication>

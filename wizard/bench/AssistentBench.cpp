@@ -82,7 +82,7 @@ void BM_ProductLook(benchmark::State& state)
         return;
     }
     for (auto _ : state) {
-        KOVEL_espec::EstilFormulari(&w, KOVEL_espec::HostActual());
+        KOVEL_espec::EstilFormulari(&w, kovel::Host());
         KOVEL_espec::Carga_ImagenesWizard(&w);
         for (int i = 0; i < 10; ++i)
             KOVEL_espec::PosaFons(w.Panel(i), QStringLiteral("FONSEGONA_DALT.DAT"));

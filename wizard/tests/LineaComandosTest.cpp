@@ -1,5 +1,6 @@
 // The command line: host switches, the print mode's fields and the output file's name.
 #include "wizard/LineaComandos.h"
+#include "wizard/ModoImpresion.h"
 
 #include "common/HostProfile.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The start-up's way into the wizard.
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 
 namespace kovel::wizard {
 

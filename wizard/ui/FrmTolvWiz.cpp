@@ -526,7 +526,7 @@ bool FrmTolvWiz::Cargar()
 void FrmTolvWiz::AplicaAparenca()
 {
     // The product look over the designed window; what cannot be applied keeps the plain look.
-    KOVEL_espec::EstilFormulari(this, KOVEL_espec::HostActual());
+    KOVEL_espec::EstilFormulari(this, kovel::Host());
     KOVEL_espec::Carga_ImagenesWizard(this);
     KOVEL_espec::PosaFons(panels_[PanelInicio], QStringLiteral("FONSHOME.DAT"));
     KOVEL_espec::PosaFons(PanelBaix, QStringLiteral("FONSEGONA_BAIX.DAT"));

@@ -118,15 +118,12 @@ protected:
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
         // The same roads at 125% screen scale (12 twips a pixel) when the run asks for it.
         escala_ = qEnvironmentVariableIntValue("KOVEL_TEST_TWIPS");
-        if (escala_ > 0) {
+        if (escala_ > 0)
             Visual::setTwipsPerPixel(Visual::TwipsPerPixel{double(escala_), double(escala_)});
-            KOVEL_espec::setTwipsPerPixel(escala_, escala_);
-        }
     }
     void TearDown() override
     {
         Visual::setTwipsPerPixel(std::nullopt);
-        KOVEL_espec::setTwipsPerPixel(0, 0);
         mod_rvtMsgBox::resetAnswerer();
         ModTolvWiz::setObridorShell({});
     }

@@ -2,7 +2,7 @@
 // splash, the steps once the window has loaded (progress controls, LOG, printer check) and
 // the screen scale on real widgets. Pictures of the splash and the progress bar are written
 // to the build folder.
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/tests/Ayudas.h"
@@ -437,7 +437,7 @@ TEST_F(Arrencada, ScreenScaleOnWidgets)
     auto* dins = new QLabel("in pixels", caixa);
     dins->setGeometry(10, 10, 80, 20);
     Visual::AdaptarDPI(&w);
-    EXPECT_FLOAT_EQ(EscalaX, 0.8f);
+    EXPECT_FLOAT_EQ(Visual::EscalaActual().EscalaX(), 0.8f);
     EXPECT_EQ(w.size(), QSize(600, 400));
     EXPECT_EQ(boto->geometry(), QRect(100, 50, 200, 30));
     EXPECT_EQ(imatge->geometry(), QRect(300, 200, 125, 75));

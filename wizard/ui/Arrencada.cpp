@@ -1,4 +1,4 @@
-#include "wizard/Arrencada.h"
+#include "wizard/ui/Arrencada.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/Idioma.h"
@@ -26,40 +26,24 @@ namespace kovel::wizard {
 
 namespace {
 
-EntradaAssistent& entrada()
+// What the program and its tests put in place of start-up's own steps.
+struct Substituts {
+    EntradaAssistent entrada;
+    PassosExterns passos;
+    LlistaImpressores llistaImpressores;
+    AfegeixImpressora afegeixImpressora;
+};
+
+Substituts& substituts()
 {
-    static EntradaAssistent e;
-    return e;
+    static Substituts s;
+    return s;
 }
 
-PassosExterns& passos()
-{
-    static PassosExterns p;
-    return p;
-}
-
-LlistaImpressores& llistaImpressores()
-{
-    static LlistaImpressores l;
-    return l;
-}
-
-AfegeixImpressora& afegeixImpressora()
-{
-    static AfegeixImpressora a;
-    return a;
-}
-
-// Until the wizard window is part of the build, the entry says so and the program ends.
-int SenseAssistent(const ArrencadaAssistent&)
-{
-    QString text = ModTraduccion::CercarLiteral(QStringLiteral("KovelAssist.SenseAssistent"));
-    if (text.isEmpty())
-        text = QStringLiteral("The wizard window is not part of this version. The print mode makes a label sheet: "
-                              "KovelAssist /PV<label number> <folder>");
-    ModTolvWiz::Mensaje_Error(text);
-    return 2;
-}
+EntradaAssistent& entrada() { return substituts().entrada; }
+PassosExterns& passos() { return substituts().passos; }
+LlistaImpressores& llistaImpressores() { return substituts().llistaImpressores; }
+AfegeixImpressora& afegeixImpressora() { return substituts().afegeixImpressora; }
 
 // The system's printer settings, where one can add a printer: the desktop's tool when there
 // is one, else the print system's own pages.
@@ -196,7 +180,7 @@ int Arrencada(const QString& linia)
     a.liniaComandes = linia;
     a.versio = ModTolvWiz::LlegirVersio();
     a.finestraCarregada = [linia](QWidget* finestra) { DespresDeCarregar(finestra, linia); };
-    const int estat = entrada() ? entrada()(a) : SenseAssistent(a);
+    const int estat = entrada() ? entrada()(a) : 2;
     // However the window's loading ended, no splash or hourglass is left behind.
     FrmPresent::DesCargar();
     ModTolvWiz::Puntero_Espera(false);

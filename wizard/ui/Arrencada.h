@@ -27,8 +27,8 @@ struct ArrencadaAssistent {
 
 // The wizard window's entry: loads the window (its loading closes the splash and turns the
 // hourglass off), calls finestraCarregada, runs the window until it closes and returns the
-// exit status (non-zero when the window could not load; it has shown its message). Until an
-// entry is set, start-up says that the wizard is not part of this build and returns 2.
+// exit status (non-zero when the window could not load; it has shown its message). The
+// program sets ExecutaAssistent; with none set start-up ends there with status 2.
 using EntradaAssistent = std::function<int(const ArrencadaAssistent&)>;
 void setEntradaAssistent(EntradaAssistent entrada);
 
