@@ -71,13 +71,6 @@ QStringList ModelCodiBarres::JocsCaracters()
     return {Literal(8040), Literal(8041), Literal(8042), Literal(8043)};
 }
 
-QStringList ModelCodiBarres::Orientacions()
-{
-    QStringList o;
-    for (const char* g : {"0º", "90º", "180º", "270º"}) o << QString::fromUtf8(g);
-    return o;
-}
-
 void ModelCodiBarres::OmplirCamps()
 {
     if (kovel::Host() == kovel::HostOffice::Word) {

@@ -27,7 +27,6 @@ public:
     QStringList AlineacionsText() const;   // of the text: the EAN ones for the EAN types
     static QStringList PosicionsText();
     static QStringList JocsCaracters();
-    static QStringList Orientacions();
 
     // The design's data fields: none under the word processor (the field option is off).
     void OmplirCamps();

@@ -48,13 +48,6 @@ QStringList ModelCodiQR::Correccions()
     return {QStringLiteral("L (7%)"), QStringLiteral("M (15%)"), QStringLiteral("Q (25%)"), QStringLiteral("H (30%)")};
 }
 
-QStringList ModelCodiQR::Orientacions()
-{
-    QStringList o;
-    for (const char* g : {"0º", "90º", "180º", "270º"}) o << QString::fromUtf8(g);
-    return o;
-}
-
 void ModelCodiQR::OmplirCamps()
 {
     if (kovel::Host() == kovel::HostOffice::Word) {

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -35,7 +36,6 @@ public:
     static QStringList Versions();
     static QStringList Modes();
     static QStringList Correccions();
-    static QStringList Orientacions();
 
     // The design's data fields: none under the word processor (the field options are off).
     void OmplirCamps();

@@ -1,5 +1,6 @@
 #include "codes/ui/frmCodiBarres.h"
 
+#include "codes/CodiBarres.h"
 #include "common/BasicRules.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -106,7 +107,7 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent)
     chkMostrarQuietZone->setText(QStringLiteral("Quiet zones"));
     chkGuard->setText(QStringLiteral("Guard bars"));
     chkTxtEANFull->setText(QStringLiteral("Full EAN text"));
-    cboOrientacio->addItems(ModelCodiBarres::Orientacions());
+    cboOrientacio->addItems(CodiBarres::Orientacions());
 
     // Load.
     ModTraduccion::TraduirFormulari(this);

@@ -239,7 +239,7 @@ void frmCodiQR::Activar()
     for (auto [llista, opcions] : {std::pair{cboPreferredVersion, ModelCodiQR::Versions()},
                                    std::pair{cboEncodingMode, ModelCodiQR::Modes()},
                                    std::pair{cboErrorCorrectionLevel, ModelCodiQR::Correccions()},
-                                   std::pair{cboOrientacio, ModelCodiQR::Orientacions()},
+                                   std::pair{cboOrientacio, CodiBarres::Orientacions()},
                                    std::pair{cboECI, CodiQR::LlistaECI()}}) {
         llista->clear();
         llista->addItems(opcions);
