@@ -233,6 +233,13 @@ void CopiarPropietats(const ActiveBC& s, ActiveBC& d)
     d.setWide2NarrowRatio(s.Wide2NarrowRatio());
 }
 
+QStringList Orientacions()
+{
+    QStringList o;
+    for (const char* g : {"0º", "90º", "180º", "270º"}) o << QString::fromUtf8(g);
+    return o;
+}
+
 QString ValorCamp(const QString& camp, const QString& textFix)
 {
     if (!kovel::codes::HostAmbCamps()) return textFix;

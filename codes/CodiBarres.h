@@ -115,6 +115,9 @@ void CopiarPropietats(const kovel::barcode::ActiveBC& source, kovel::barcode::Ac
 // `textFix` for any other host.
 QString ValorCamp(const QString& camp, const QString& textFix);
 
+// The four quarter turns of a code, as the dialogs list them.
+QStringList Orientacions();
+
 // Registers a field-linked barcode: a clone of `dialogControl` with the tag
 // n + "_" + field (also put in the dialog control's Tag). Returns the clone.
 kovel::barcode::ActiveBC& RegistrarClon(kovel::barcode::ActiveBC& dialogControl, const QString& camp);

@@ -55,6 +55,10 @@ bool ClsExcel::Conectar(QString& message)
             return false;
         }
     }
+    // What the reader could not give is said once, when the workbook is opened.
+    for (const QString& warning : m_app->TakeWarnings())
+        mod_rvtMsgBox::rvtMsgBox(warning, mod_rvtMsgBox::vbOKOnly | mod_rvtMsgBox::vbExclamation,
+                                 m_app->ActiveWorkbook()->Name());
     FontDadesActual = m_app->ActiveWorkbook()->FullName();
     // Add-ins are not workbooks here: there are none to open.
     m_app->WindowState = -4137;

@@ -1,13 +1,10 @@
 #include "codes/ui/frmCodiBarres.h"
 
 #include "codes/CodiBarres.h"
-#include "codes/EntornDisseny.h"
 #include "common/BasicRules.h"
-#include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
-#include "platform/word/Document.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,14 +17,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <array>
-#include <cmath>
-
 using kovel::barcode::ActiveBC;
+using kovel::codes::ModelCodiBarres;
 
 using kovel::ui::Control;
 using kovel::ui::Px;
-using kovel::ui::TextFinestra;
 using kovel::ui::Tw;
 
 namespace {
@@ -37,31 +31,9 @@ constexpr int AlcadaCompleta = 10320;
 constexpr int Amplada = 8400;
 const QString Titol = QStringLiteral("KOVEL Videvoviv");
 
-// Maximum text length of each bar type (0: no limit).
-constexpr std::array<int, kovel::barcode::NombreTipus> LongitudMaxima = {
-    23, 14, 11, 11, 22, 19, 13, 34, 2, 5, 7, 12, 13, 11, 0, 34, 19, 0, 14, 21, 21, 13};
-
-QStringList NomsTipus()
-{
-    using ModTraduccion::Literal;
-    return {Literal(8050), Literal(8051), Literal(8052), Literal(8053), Literal(8054),
-            QStringLiteral("Codabar"), QStringLiteral("MSI"), Literal(8055), QStringLiteral("EAN Addon-2"),
-            QStringLiteral("EAN Addon-5"), QStringLiteral("EAN-8"), QStringLiteral("EAN-13"),
-            QStringLiteral("EAN-14"), QStringLiteral("UPC-A"), QStringLiteral("UPC-E"),
-            QStringLiteral("UCC/EAN 128"), QStringLiteral("SSCC-18"), QStringLiteral("PostNet"),
-            QStringLiteral("PlaNet"), Literal(8056), Literal(8057), QStringLiteral("ITF 14")};
-}
-
-QStringList Alineacions()
-{
-    using ModTraduccion::Literal;
-    return {Literal(8020), Literal(8021), Literal(8022), Literal(8023), QStringLiteral("EAN1"),
-            QStringLiteral("EAN2"), QStringLiteral("EAN3")};
-}
-
 } // namespace
 
-frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std::make_unique<ActiveBC>())
+frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent)
 {
     setObjectName(QStringLiteral("frmCodiBarres"));
     setModal(true);
@@ -135,14 +107,10 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
     chkMostrarQuietZone->setText(QStringLiteral("Quiet zones"));
     chkGuard->setText(QStringLiteral("Guard bars"));
     chkTxtEANFull->setText(QStringLiteral("Full EAN text"));
-    for (const char* o : {"0º", "90º", "180º", "270º"}) cboOrientacio->addItem(QString::fromUtf8(o));
+    cboOrientacio->addItems(CodiBarres::Orientacions());
 
     // Load.
     ModTraduccion::TraduirFormulari(this);
-    Modificat = 0;
-    lblInvalid->setText(ModTraduccion::Literal(8001));
-    textFix_.clear();
-    ultimValid_ = bc_->BarText();
     resize(Px(Amplada), Px(AlcadaCompleta));
 
     triarColor = [this](std::uint32_t& colour) { return kovel::ui::TriarColor(this, colour); };
@@ -163,19 +131,29 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
         return true;
     };
 
-    connect(bc_.get(), &ActiveBC::Canviat, this, &frmCodiBarres::ActiveBC1_Canviat);
-    connect(cboTipusCodi, &QComboBox::currentIndexChanged, this, [this] { if (!refrescant_) cboTipusCodi_Click(); });
+    ActiveBC* bc = &model_.Codi();
+    // After the model's own: the warning and the preview show the state it leaves.
+    connect(bc, &ActiveBC::Canviat, this, [this] { Mostrar(); });
+    // Every action goes to the model, and the window then shows the model's state; the
+    // window's own updates are not actions.
+    auto accio = [this](auto&& fer) {
+        return [this, fer] {
+            if (mostrant_) return;
+            fer();
+            Mostrar();
+        };
+    };
+    connect(cboTipusCodi, &QComboBox::currentIndexChanged, this, accio([this] { model_.TriarTipus(cboTipusCodi->currentIndex()); }));
     connect(cboAliniacioCodi, &QComboBox::currentIndexChanged, this,
-            [this](int i) { if (!refrescant_ && i >= 0) bc_->setBarAlign(static_cast<std::int16_t>(i)); });
+            accio([this, bc] { if (cboAliniacioCodi->currentIndex() >= 0) bc->setBarAlign(static_cast<std::int16_t>(cboAliniacioCodi->currentIndex())); }));
     connect(cboTextAlign, &QComboBox::currentIndexChanged, this,
-            [this](int i) { if (!refrescant_ && i >= 0) bc_->setTextAlign(static_cast<std::int16_t>(i)); });
-    connect(cboPosText, &QComboBox::currentIndexChanged, this,
-            [this](int i) { if (!refrescant_) bc_->setTextBottomTop(i > 0); });
+            accio([this, bc] { if (cboTextAlign->currentIndex() >= 0) bc->setTextAlign(static_cast<std::int16_t>(cboTextAlign->currentIndex())); }));
+    connect(cboPosText, &QComboBox::currentIndexChanged, this, accio([this, bc] { bc->setTextBottomTop(cboPosText->currentIndex() > 0); }));
     connect(cboCodCaracters, &QComboBox::currentIndexChanged, this,
-            [this](int i) { if (!refrescant_ && i >= 0) bc_->setCode128CharSet(static_cast<std::int16_t>(i)); });
-    connect(cboOrientacio, &QComboBox::currentIndexChanged, this, [this] { if (!refrescant_) cboOrientacio_Click(); });
-    auto caixa = [this](QCheckBox* box, void (ActiveBC::*set)(bool)) {
-        connect(box, &QCheckBox::toggled, this, [this, set](bool on) { if (!refrescant_) (bc_.get()->*set)(on); });
+            accio([this, bc] { if (cboCodCaracters->currentIndex() >= 0) bc->setCode128CharSet(static_cast<std::int16_t>(cboCodCaracters->currentIndex())); }));
+    connect(cboOrientacio, &QComboBox::currentIndexChanged, this, accio([this] { model_.TriarOrientacio(cboOrientacio->currentIndex()); }));
+    auto caixa = [this, bc, accio](QCheckBox* box, void (ActiveBC::*set)(bool)) {
+        connect(box, &QCheckBox::toggled, this, accio([bc, box, set] { (bc->*set)(box->isChecked()); }));
     };
     caixa(chkTxtEANFull, &ActiveBC::setTxtEANFull);
     caixa(chkCaractEspecials, &ActiveBC::setNonPrintingToTxt);
@@ -184,39 +162,32 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
     caixa(chkMostrarStSt, &ActiveBC::setShowStSt);
     caixa(chkMostrarQuietZone, &ActiveBC::setShowQuietZone);
     caixa(chkGuard, &ActiveBC::setShowGuard);
-    connect(chkMostrarText, &QCheckBox::toggled, this, [this] { if (!refrescant_) chkMostrarText_Click(); });
-    connect(chkTransparent, &QCheckBox::toggled, this, [this] { if (!refrescant_) chkTransparent_Click(); });
-    connect(btnColor, &QPushButton::clicked, this, [this] {
-        std::uint32_t c = bc_->TextColor();
-        if (triarColor && triarColor(c)) bc_->setTextColor(c);
-    });
-    connect(btnColorBarres, &QPushButton::clicked, this, [this] {
-        std::uint32_t c = bc_->ForeColor();
-        if (triarColor && triarColor(c)) bc_->setForeColor(c);
-    });
-    connect(btnColorEspais, &QPushButton::clicked, this, [this] {
-        std::uint32_t c = bc_->BackColor();
-        if (triarColor && triarColor(c)) bc_->setBackColor(c);
-    });
-    connect(btnFont, &QPushButton::clicked, this, [this] {
-        kovel::barcode::FontCodi f = bc_->Font();
+    connect(chkMostrarText, &QCheckBox::toggled, this, accio([this] { model_.MarcarMostrarText(chkMostrarText->isChecked()); }));
+    connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
+    auto color = [this, bc](std::uint32_t (ActiveBC::*get)() const, void (ActiveBC::*set)(std::uint32_t)) {
+        return [this, bc, get, set] {
+            std::uint32_t c = (bc->*get)();
+            if (triarColor && triarColor(c)) (bc->*set)(c);
+        };
+    };
+    connect(btnColor, &QPushButton::clicked, this, color(&ActiveBC::TextColor, &ActiveBC::setTextColor));
+    connect(btnColorBarres, &QPushButton::clicked, this, color(&ActiveBC::ForeColor, &ActiveBC::setForeColor));
+    connect(btnColorEspais, &QPushButton::clicked, this, color(&ActiveBC::BackColor, &ActiveBC::setBackColor));
+    connect(btnFont, &QPushButton::clicked, this, [this, bc] {
+        kovel::barcode::FontCodi f = bc->Font();
         // Cancelling writes back the font as it was.
         if (triarFont) triarFont(f);
-        bc_->setFont(f);
+        bc->setFont(f);
     });
-    connect(txtCodi, &QLineEdit::textChanged, this, [this] { if (!refrescant_) txtCodi_Change(); });
+    connect(txtCodi, &QLineEdit::textChanged, this, accio([this] { model_.CanviarText(txtCodi->text()); }));
     connect(txtCodi, &QLineEdit::textEdited, this, [this] { Modificat = -1; });
-    connect(txtPercReduccio, &QLineEdit::textChanged, this, [this] { if (!refrescant_) txtPercReduccio_Change(); });
+    connect(txtPercReduccio, &QLineEdit::textChanged, this, accio([this] { model_.CanviarReduccio(txtPercReduccio->text()); }));
     connect(txtPercReduccio, &QLineEdit::editingFinished, this, [this] { txtPercReduccio_Validate(); });
-    connect(txtWide2Narrow, &QLineEdit::textChanged, this, [this] { if (!refrescant_) txtWide2Narrow_Change(); });
+    connect(txtWide2Narrow, &QLineEdit::textChanged, this, accio([this] { model_.CanviarRelacio(txtWide2Narrow->text()); }));
     connect(optCamp, &QRadioButton::clicked, this, [this] { optCamp_Click(); });
     connect(optMateix, &QRadioButton::clicked, this, [this] { optMateix_Click(); });
-    connect(cboCamp, &QComboBox::activated, this, [this] {
-        if (optCamp->isChecked()) {
-            txtCodi->setText(CodiBarres::ValorCamp(cboCamp->currentText(), textFix_));
-            Modificat = -1;
-        }
-    });
+    connect(cboCamp, &QComboBox::currentIndexChanged, this, accio([this] { model_.SeleccionarCamp(cboCamp->currentIndex()); }));
+    connect(cboCamp, &QComboBox::activated, this, accio([this] { model_.CampActivat(); }));
     connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
     connect(btnAcceptar, &QPushButton::clicked, this, [this] {
         if (!InserirCodi()) return;   // the reason is shown; the dialog stays usable
@@ -226,6 +197,8 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent), bc_(std:
         accept();
     });
     connect(btnCancelar, &QPushButton::clicked, this, [this] { close(); });
+    refusos_ = model_.Refusos();
+    Mostrar();
 }
 
 frmCodiBarres::~frmCodiBarres() = default;
@@ -233,250 +206,136 @@ frmCodiBarres::~frmCodiBarres() = default;
 void frmCodiBarres::showEvent(QShowEvent* event)
 {
     DialegTancable::showEvent(event);
-    if (!activat_) Activar();
+    if (!model_.Activat()) Activar();
 }
 
 void frmCodiBarres::Activar()
 {
-    activat_ = true;
-    OmplirCamps();
-    refrescant_ = true;
-    cboTipusCodi->clear();
-    cboTipusCodi->addItems(NomsTipus());
-    cboAliniacioCodi->clear();
-    cboAliniacioCodi->addItems(Alineacions().mid(0, 3));
-    cboPosText->clear();
-    cboPosText->addItems({ModTraduccion::Literal(8030), ModTraduccion::Literal(8031)});
-    cboCodCaracters->clear();
-    cboCodCaracters->addItems({ModTraduccion::Literal(8040), ModTraduccion::Literal(8041),
-                               ModTraduccion::Literal(8042), ModTraduccion::Literal(8043)});
-    refrescant_ = false;
+    mostrant_ = true;
+    for (auto [llista, opcions] : {std::pair{cboTipusCodi, ModelCodiBarres::NomsTipus()},
+                                   std::pair{cboAliniacioCodi, ModelCodiBarres::Alineacions()},
+                                   std::pair{cboPosText, ModelCodiBarres::PosicionsText()},
+                                   std::pair{cboCodCaracters, ModelCodiBarres::JocsCaracters()}}) {
+        llista->clear();
+        llista->addItems(opcions);
+    }
+    mostrant_ = false;
     btnFont->setToolTip(ModTraduccion::Literal(8005));
     btnColor->setToolTip(ModTraduccion::Literal(8006));
     btnColorBarres->setToolTip(ModTraduccion::Literal(8007));
     btnColorEspais->setToolTip(ModTraduccion::Literal(8008));
-    optMateix->setChecked(true);
-    optCamp->setChecked(false);
-    lblField->hide();
-    cboCamp->setEnabled(false);
-    txtCodi->setText(bc_->BarText());
     avancatVisible_ = true;
     btnComplex_Click();
-    cboTipusCodi->setCurrentIndex(kovel::barcode::EAN13);
-    cboTipusCodi_Click();
+    model_.Activar();
+    Mostrar();
 }
 
 void frmCodiBarres::OmplirCamps()
 {
-    if (kovel::Host() == kovel::HostOffice::Word) {
-        optCamp->setEnabled(false);
-    } else if (kovel::codes::HostAmbCamps()) {
-        cboCamp->clear();
-        if (auto* e = kovel::codes::Entorn()) cboCamp->addItems(e->Camps());
-        cboCamp->setCurrentIndex(cboCamp->count() > 0 ? 0 : -1);
-    }
-}
-
-void frmCodiBarres::OmplirAliniacioText()
-{
-    const bool refrescant = refrescant_;
-    refrescant_ = true;
-    const int t = bc_->BarType();
-    const bool ean = t > 9 && t < 16;
-    cboTextAlign->clear();
-    cboTextAlign->addItems(ean ? Alineacions() : Alineacions().mid(0, 4));
-    cboTextAlign->setCurrentIndex(std::min<int>(bc_->TextAlign(), cboTextAlign->count() - 1));
-    refrescant_ = refrescant;
-}
-
-void frmCodiBarres::RefrescaControls()
-{
-    refrescant_ = true;
-    cboAliniacioCodi->setCurrentIndex(bc_->BarAlign());
-    cboTipusCodi->setCurrentIndex(bc_->BarType());
-    chkMostrarText->setChecked(bc_->ShowText());
-    cboPosText->setCurrentIndex(bc_->TextBottomTop() ? 1 : 0);
-    OmplirAliniacioText();
-    const int t = bc_->BarType();
-    cboCodCaracters->setEnabled(t == 7);
-    chkCaractEspecials->setEnabled(t == 2 || t == 3 || t == 5 || t == 7 || t == 15 || t == 18 || t == 19);
-    chkMostrarCheck->setEnabled(t == 19 || t == 20);
-    chkCalcCheck->setEnabled(t == 19 || t == 20);
-    chkTxtEANFull->setEnabled(t > 10 && t < 16);
-    chkGuard->setEnabled(t > 10 && t < 16);
-    cboCodCaracters->setCurrentIndex(bc_->Code128CharSet());
-    chkCaractEspecials->setChecked(bc_->NonPrintingToTxt());
-    chkMostrarCheck->setChecked(bc_->ShowCheck());
-    chkGuard->setChecked(bc_->ShowGuard());
-    chkMostrarQuietZone->setChecked(bc_->ShowQuietZone());
-    chkMostrarStSt->setChecked(bc_->ShowStSt());
-    chkTxtEANFull->setChecked(bc_->TxtEANFull());
-    chkCalcCheck->setChecked(bc_->CalcCheck());
-    cboOrientacio->setCurrentIndex(bc_->Orientation() / 90);
-    txtPercReduccio->setText(QString::number(bc_->BarWidthReduction()));
-    txtWide2Narrow->setText(kovel::basic::CStrSingle(bc_->Wide2NarrowRatio()));
-    refrescant_ = false;
-    if (kovel::codes::HostAmbCamps()) {
-        optCamp->setEnabled(true);
-        if (cboCamp->currentIndex() < 0 && cboCamp->count() > 0) {
-            optCamp->setChecked(true);
-            cboCamp->setCurrentIndex(0);
-            lblField->show();
-        }
-    }
-}
-
-void frmCodiBarres::cboTipusCodi_Click()
-{
-    const int i = cboTipusCodi->currentIndex();
-    if (i < 0) return;
-    bc_->setBarType(static_cast<std::int16_t>(i));
-    LimitarText();
-    RefrescaControls();
-}
-
-void frmCodiBarres::LimitarText()
-{
-    // The limit is for typing: a field's sample value is shown whole, as the code will
-    // take the records' values whole.
-    const int limit = LongitudMaxima[static_cast<size_t>(std::clamp<int>(bc_->BarType(), 0, kovel::barcode::NombreTipus - 1))];
-    txtCodi->setMaxLength(optCamp->isChecked() || limit <= 0 ? 32767 : limit);
-}
-
-void frmCodiBarres::cboOrientacio_Click()
-{
-    const int i = std::max(0, cboOrientacio->currentIndex());
-    const int w = bc_->Width(), h = bc_->Height();
-    if ((i % 2 == 0 && h > w) || (i % 2 == 1 && h < w)) {
-        bc_->setWidth(h);
-        bc_->setHeight(w);
-    }
-    bc_->setOrientation(static_cast<std::int16_t>(i * 90));
-}
-
-void frmCodiBarres::txtCodi_Change()
-{
-    const QString t = txtCodi->text();
-    if (!t.isEmpty()) {
-        bc_->setBarText(t);
-    } else {
-        pnlInvalid->show();
-        QApplication::beep();
-    }
-}
-
-void frmCodiBarres::ActiveBC1_Canviat()
-{
-    if (bc_->TextValid() && bc_->CheckValid()) {
-        ultimValid_ = bc_->BarText();
-        pnlInvalid->hide();
-    } else {
-        QString avis = ModTraduccion::Literal(8001);
-        // A field's sample: the code still goes in, and the warning says what it shows.
-        if (optCamp->isChecked())
-            avis += u' ' + TextFinestra(QStringLiteral("frmCodiBarres.MostraAnterior"),
-                                        QStringLiteral("The design shows %1; each label gets its own value."))
-                               .replace(QStringLiteral("%1"), TextDibuixable());
-        lblInvalid->setText(avis);
-        pnlInvalid->show();
-        QApplication::beep();
-    }
-    actualitzarPreview();
-}
-
-QString frmCodiBarres::TextDibuixable() const
-{
-    // The control's last valid text, or else digits of a length the bar type takes.
-    ActiveBC prova;
-    CodiBarres::CopiarPropietats(*bc_, prova);
-    QStringList candidats{ultimValid_};
-    const int limit = LongitudMaxima[static_cast<size_t>(std::clamp<int>(bc_->BarType(), 0, kovel::barcode::NombreTipus - 1))];
-    for (int n : {limit, limit - 1, 12, 11, 7, 6, 5, 2})
-        if (n > 0) candidats << QStringLiteral("1234567890123456789012345678901234").left(n);
-    for (const QString& c : candidats) {
-        prova.setBarText(c);
-        if (prova.Valid()) return c;
-    }
-    return ultimValid_;
-}
-
-void frmCodiBarres::actualitzarPreview()
-{
-    QSize size(std::max(1, Px(bc_->Width())), std::max(1, Px(bc_->Height())));
-    // A long code wider than the preview at one pixel a module widens the preview rather
-    // than lose its ends.
-    const int minimum = static_cast<int>(bc_->MinBarcodeWidth() / 2);
-    if (bc_->Orientation() % 180 == 90) size.setHeight(std::max(size.height(), minimum));
-    else size.setWidth(std::max(size.width(), minimum));
-    lblPreview->resize(size);
-    const QImage img = bc_->Dibuixar(size);
-    lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
-}
-
-void frmCodiBarres::txtPercReduccio_Change()
-{
-    const double v = kovel::basic::Val(txtPercReduccio->text());
-    bc_->setBarWidthReduction(std::abs(v) > 1e9 ? (v > 0 ? 99 : -99) : static_cast<std::int32_t>(kovel::basic::RoundHalfEven(v)));
-}
-
-void frmCodiBarres::txtPercReduccio_Validate()
-{
-    const double raw = kovel::basic::Val(txtPercReduccio->text());
-    // Beyond any integer the value is clamped like any other out-of-range one.
-    const double v = std::abs(raw) > 1e9 ? raw : kovel::basic::RoundHalfEven(raw);
-    QString text;
-    if (v > 99) text = QStringLiteral("99");
-    else if (v < -99) text = QStringLiteral("-99");
-    else text = QString::number(static_cast<int>(v));
-    if (txtPercReduccio->text() != text) txtPercReduccio->setText(text);
-}
-
-void frmCodiBarres::txtWide2Narrow_Change()
-{
-    // A text that is not a number leaves the ratio as it was.
-    QString t = txtWide2Narrow->text().trimmed();
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const float v = t.toFloat(&ok);
-    if (ok) bc_->setWide2NarrowRatio(v);
-}
-
-void frmCodiBarres::chkMostrarText_Click()
-{
-    const bool on = chkMostrarText->isChecked();
-    bc_->setShowText(on);
-    for (QWidget* w : std::initializer_list<QWidget*>{fraTextProps, cboTextAlign, cboPosText, btnFont, btnColor,
-                                                      chkMostrarCheck, chkMostrarStSt, chkCaractEspecials})
-        w->setEnabled(on);
-}
-
-void frmCodiBarres::chkTransparent_Click()
-{
-    const bool on = chkTransparent->isChecked();
-    bc_->setTransparent(on);
-    btnColorEspais->setEnabled(!on);
+    model_.OmplirCamps();
+    Mostrar();
 }
 
 void frmCodiBarres::optCamp_Click()
 {
-    optCamp->setChecked(true);
-    if (cboCamp->currentIndex() < 0) OmplirCamps();
-    textFix_ = txtCodi->text();
-    LimitarText();
-    txtCodi->setText(CodiBarres::ValorCamp(cboCamp->currentText(), textFix_));
-    txtCodi->setEnabled(false);
-    cboCamp->setEnabled(true);
-    lblField->show();
+    model_.TriarCamp();
+    Mostrar();
 }
 
 void frmCodiBarres::optMateix_Click()
 {
-    optMateix->setChecked(true);
-    LimitarText();
-    txtCodi->setEnabled(true);
-    txtCodi->setText(textFix_);
-    cboCamp->setEnabled(false);
-    lblField->hide();
+    model_.TriarFix();
+    Mostrar();
+}
+
+void frmCodiBarres::txtPercReduccio_Validate()
+{
+    const QString text = model_.ReduccioValidada(txtPercReduccio->text());
+    if (txtPercReduccio->text() != text) txtPercReduccio->setText(text);
+}
+
+// ---- The model's state on the window ----
+
+void frmCodiBarres::Mostrar()
+{
+    if (mostrant_) return;
+    mostrant_ = true;
+    const ModelCodiBarres& m = model_;
+    if (ompliments_ != m.Ompliments()) {
+        ompliments_ = m.Ompliments();
+        cboCamp->clear();
+        cboCamp->addItems(m.LlistaCamps());
+    }
+    cboCamp->setCurrentIndex(m.IndexCamp());
+    optCamp->setEnabled(m.OpcioCamp());
+    (m.DeCamp() ? optCamp : optMateix)->setChecked(true);
+    cboCamp->setEnabled(m.CampEditable());
+    lblField->setVisible(m.CampVisible());
+    txtCodi->setMaxLength(m.LongitudMaxima());
+    if (txtCodi->text() != m.Text()) txtCodi->setText(m.Text());
+    txtCodi->setEnabled(m.TextEditable());
+    if (revisio_ != m.Revisio()) {
+        revisio_ = m.Revisio();
+        MostrarOpcions();
+    }
+    const ModelCodiBarres::Habilitats& h = m.Habilitat();
+    cboCodCaracters->setEnabled(h.jocCaracters);
+    chkCaractEspecials->setEnabled(h.caractEspecials);
+    chkMostrarCheck->setEnabled(h.mostrarCheck);
+    chkCalcCheck->setEnabled(h.calcCheck);
+    chkTxtEANFull->setEnabled(h.txtEANFull);
+    chkGuard->setEnabled(h.guard);
+    chkMostrarStSt->setEnabled(h.mostrarStSt);
+    for (QWidget* w : std::initializer_list<QWidget*>{fraTextProps, cboTextAlign, cboPosText, btnFont, btnColor})
+        w->setEnabled(h.propietatsText);
+    btnColorEspais->setEnabled(h.colorEspais);
+    pnlInvalid->setVisible(m.Invalid());
+    lblInvalid->setText(m.TextAvis());
+    if (refusos_ != m.Refusos()) {
+        refusos_ = m.Refusos();
+        QApplication::beep();
+    }
+    actualitzarPreview();
+    mostrant_ = false;
+}
+
+// All the control's options, after a change of bar type.
+void frmCodiBarres::MostrarOpcions()
+{
+    const ActiveBC& bc = model_.Codi();
+    cboAliniacioCodi->setCurrentIndex(bc.BarAlign());
+    cboTipusCodi->setCurrentIndex(bc.BarType());
+    chkMostrarText->setChecked(bc.ShowText());
+    cboPosText->setCurrentIndex(bc.TextBottomTop() ? 1 : 0);
+    const QStringList alineacions = model_.AlineacionsText();
+    cboTextAlign->clear();
+    cboTextAlign->addItems(alineacions);
+    cboTextAlign->setCurrentIndex(std::min<int>(bc.TextAlign(), cboTextAlign->count() - 1));
+    cboCodCaracters->setCurrentIndex(bc.Code128CharSet());
+    chkCaractEspecials->setChecked(bc.NonPrintingToTxt());
+    chkMostrarCheck->setChecked(bc.ShowCheck());
+    chkGuard->setChecked(bc.ShowGuard());
+    chkMostrarQuietZone->setChecked(bc.ShowQuietZone());
+    chkMostrarStSt->setChecked(bc.ShowStSt());
+    chkTxtEANFull->setChecked(bc.TxtEANFull());
+    chkCalcCheck->setChecked(bc.CalcCheck());
+    cboOrientacio->setCurrentIndex(bc.Orientation() / 90);
+    txtPercReduccio->setText(QString::number(bc.BarWidthReduction()));
+    txtWide2Narrow->setText(kovel::basic::CStrSingle(bc.Wide2NarrowRatio()));
+}
+
+void frmCodiBarres::actualitzarPreview()
+{
+    const ActiveBC& bc = model_.Codi();
+    QSize size(std::max(1, Px(bc.Width())), std::max(1, Px(bc.Height())));
+    // A long code wider than the preview at one pixel a module widens the preview rather
+    // than lose its ends.
+    const int minimum = static_cast<int>(bc.MinBarcodeWidth() / 2);
+    if (bc.Orientation() % 180 == 90) size.setHeight(std::max(size.height(), minimum));
+    else size.setWidth(std::max(size.width(), minimum));
+    lblPreview->resize(size);
+    const QImage img = bc.Dibuixar(size);
+    lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
 }
 
 void frmCodiBarres::btnComplex_Click()
@@ -494,54 +353,17 @@ void frmCodiBarres::btnComplex_Click()
     fraComplex->setVisible(avancatVisible_);
 }
 
+// ---- Insertion and closing ----
+
 bool frmCodiBarres::InserirCodi()
 {
-    if (Inserint) return false;
-    Inserint = -1;
-    auto fallar = [this](const QString& why) {
-        Inserint = 0;
-        pnlInvalid->show();
+    QString why;
+    const bool fet = model_.Inserir(why);
+    if (!why.isEmpty()) {
+        Mostrar();
         mod_rvtMsgBox::rvtMsgBox(why, mod_rvtMsgBox::vbExclamation, Titol);
-        return false;
-    };
-    // A fixed barcode needs its text: an empty box is refused, never drawn with an older text.
-    if (optMateix->isChecked() && txtCodi->text().isEmpty())
-        return fallar(TextFinestra(QStringLiteral("frmCodiBarres.TextBuit"), QStringLiteral("Type the text of the barcode first.")));
-    if (optCamp->isChecked() && cboCamp->currentText().isEmpty())
-        return fallar(TextFinestra(QStringLiteral("frmCodiBarres.SenseCamp"), QStringLiteral("Choose the data field of the barcode first.")));
-    // A fixed text is printed as it stands: one the bar type cannot hold is not inserted.
-    // A field's sample only stands for the records' values: the code goes in whatever the
-    // sample row holds, drawn with the last text the bars could hold.
-    if (optMateix->isChecked() && !bc_->Valid())
-        return fallar(ModTraduccion::Literal(8001) + QStringLiteral("\n") + bc_->Error());
-    kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
-    kovel::word::Range* sel = e ? e->Seleccio() : nullptr;
-    if (!sel)
-        return fallar(TextFinestra(QStringLiteral("frmCodiBarres.SenseDisseny"), QStringLiteral("No label design is open to put the code in.")));
-    try {
-        QString tag;
-        ActiveBC* drawn = bc_.get();
-        if (optCamp->isChecked()) {
-            drawn = &CodiBarres::RegistrarClon(*bc_, cboCamp->currentText());
-            tag = bc_->Tag();
-        } else {
-            bc_->setTag(QString());
-        }
-        ActiveBC mostra;
-        if (!drawn->Valid()) {
-            CodiBarres::CopiarPropietats(*drawn, mostra);
-            mostra.setBarText(TextDibuixable());
-            drawn = &mostra;
-        }
-        float h = 0, w = 0;
-        QString why;
-        if (!CodiBarres::InserirImatgeCodi(*sel, tag, *drawn, QString(), h, w, QString(), &why)) return fallar(why);
-    } catch (const std::exception& ex) {
-        return fallar(TextFinestra(QStringLiteral("frmCodiBarres.ErrorInsercio"), QStringLiteral("The code could not be put on the label: %1"))
-                          .replace(QStringLiteral("%1"), QString::fromStdString(ex.what())));
     }
-    Inserint = 0;
-    return true;
+    return fet;
 }
 
 bool frmCodiBarres::potTancar()

@@ -1,14 +1,14 @@
 #pragma once
-// The barcode dialog: one live barcode control is the preview and the store of the
-// settings; Accept inserts the barcode into the design (fixed text or a data field).
+// The barcode dialog: a live preview of the barcode; Accept inserts it into the design
+// (fixed text or a data field). Its rules are codes/ModelCodiBarres's: the window forwards
+// the user's actions there and shows the model's state.
+#include "codes/ModelCodiBarres.h"
 #include "common/ui/Finestres.h"
-#include "platform/barcode/ActiveBC.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -21,22 +21,25 @@ class QFrame;
 
 class frmCodiBarres : public kovel::ui::DialegTancable {
     Q_OBJECT
+    kovel::codes::ModelCodiBarres model_;
+
 public:
     explicit frmCodiBarres(QWidget* parent = nullptr);
     ~frmCodiBarres() override;
 
-    int Modificat = 0;    // closing asks whether to insert
-    int Inserint = 0;     // an insertion is under way
+    kovel::codes::ModelCodiBarres& Model() { return model_; }
+    int& Modificat = model_.Modificat;   // closing asks whether to insert
+    int& Inserint = model_.Inserint;     // an insertion is under way
 
     // Inserts the dialog's barcode into the design. False (with the dialog still usable
     // and the reason shown) when it could not.
     bool InserirCodi();
 
-    kovel::barcode::ActiveBC& ActiveBC1() { return *bc_; }
+    kovel::barcode::ActiveBC& ActiveBC1() { return model_.Codi(); }
     bool AvancatVisible() const { return avancatVisible_; }
     // Runs the activation steps (also done on the first showEvent).
     void Activar();
-    QString TextFixBarres() const { return textFix_; }
+    QString TextFixBarres() const { return model_.TextFix(); }
 
     // Controls (objectName = control name).
     QRadioButton *optMateix, *optCamp;
@@ -53,19 +56,11 @@ public:
     QLineEdit *txtPercReduccio, *txtWide2Narrow;
     QFrame* pnlInvalid;
 
-    // Handlers of the controls, callable by tests as the user's actions run them.
-    void cboTipusCodi_Click();
-    void cboOrientacio_Click();
-    void txtCodi_Change();
-    void txtPercReduccio_Change();
+    // Actions of the controls, callable by tests as the user's clicks run them.
     void txtPercReduccio_Validate();
-    void txtWide2Narrow_Change();
     void optCamp_Click();
     void optMateix_Click();
     void btnComplex_Click();
-    void chkMostrarText_Click();
-    void chkTransparent_Click();
-    void RefrescaControls();
     void OmplirCamps();
 
     // Colour and font choosers (tests replace them; default: the Qt dialogs).
@@ -76,17 +71,14 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void ActiveBC1_Canviat();
-    void OmplirAliniacioText();
-    void LimitarText();
+    // Shows the model's state; the widgets' own signals meanwhile are not the user's.
+    void Mostrar();
+    void MostrarOpcions();
     void actualitzarPreview();
-    // The text the design's picture is drawn with while the control's own cannot be drawn.
-    QString TextDibuixable() const;
     bool potTancar() override;
-    std::unique_ptr<kovel::barcode::ActiveBC> bc_;
     bool avancatVisible_ = false;
-    bool activat_ = false;
-    bool refrescant_ = false;
-    QString textFix_;
-    QString ultimValid_;   // the last text the control could draw
+    bool mostrant_ = false;
+    int ompliments_ = 0;
+    int revisio_ = 0;
+    int refusos_ = 0;
 };

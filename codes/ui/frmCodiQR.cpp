@@ -1,12 +1,9 @@
 #include "codes/ui/frmCodiQR.h"
 
 #include "codes/CodiQR.h"
-#include "codes/EntornDisseny.h"
-#include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
-#include "platform/word/Document.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -19,8 +16,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 
-using kovel::qr::QRCodeCtrl;
-using kovel::qr::QrError;
+using kovel::codes::ModelCodiQR;
 
 using kovel::ui::Control;
 using kovel::ui::Px;
@@ -37,7 +33,7 @@ constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
 
 } // namespace
 
-frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_unique<QRCodeCtrl>())
+frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent)
 {
     setObjectName(QStringLiteral("frmCodiQR"));
     setModal(true);
@@ -137,8 +133,6 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     txtCodiURL->setText(QStringLiteral("http://"));
 
     // Load.
-    Modificat = 0;
-    DadesInvalides = -1;
     btnAceptar->setEnabled(false);
     ModTraduccion::TraduirFormulari(this);
     setWindowTitle(lblTit->text());
@@ -150,63 +144,67 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
     for (auto* g : {fraVincularURL, fraVincularSMS, fraVincularvCard}) g->setTitle(fraVincular->title());
     resize(Px(Amplada), Px(AlcadaCompleta));
     lblInvalid->setText(ModTraduccion::Literal(8201));
-    qr_->setDataToEncode(QString());
-    textFixQR_.clear();
-    for (QRadioButton* o : {optMateix, optMateixURL, optMateixSMS, optMateixvCard}) o->setChecked(true);
+
+    caselles_ = {{{txtCodi}, {txtCodiURL}, {txtNumeroSMS, txtMissatgeSMS},
+                  {txt_vcard_nom, txt_vcard_telf, txt_vcard_web, txt_vcard_email, txt_vcard_adressa}}};
+    llistes_ = {{{cboCamp}, {cboCampURL}, {cboCampNumSMS, cboCampMissatgeSMS},
+                 {cbo_vCard_nom, cbo_vcard_telf, cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa}}};
+    fixos_ = {optMateix, optMateixURL, optMateixSMS, optMateixvCard};
+    opcionsCamp_ = {optCamp, optCampURL, optCampSMS, optCampvCard};
 
     triarColor = [this](std::uint32_t& colour) { return kovel::ui::TriarColor(this, colour); };
 
-    connect(SSTab1, &QTabBar::currentChanged, this, [this, pagina](int tab) {
-        for (int i = 0; i < 4; ++i) pagina[i]->setVisible(i == tab);
-        const int anterior = tabAnterior_;
-        tabAnterior_ = tab;
-        SSTab1_Canvi(anterior);
-    });
-    connect(txtCodi, &QLineEdit::textChanged, this, [this] { txtCodi_Change(); });
-    connect(txtCodiURL, &QLineEdit::textChanged, this, [this] { txtCodiURL_Change(); });
-    connect(txtNumeroSMS, &QLineEdit::textChanged, this, [this] { txtNumeroSMS_Change(); });
-    connect(txtMissatgeSMS, &QLineEdit::textChanged, this, [this] { txtNumeroSMS_Change(); });
-    for (QLineEdit* t : {txt_vcard_nom, txt_vcard_telf, txt_vcard_web, txt_vcard_email, txt_vcard_adressa})
-        connect(t, &QLineEdit::textChanged, this, [this] { txt_vcard_nom_Change(); });
-    connect(ChechkECI, &QCheckBox::toggled, this, [this] { ChechkECI_Click(); });
-    connect(cboECI, &QComboBox::currentIndexChanged, this, [this] { if (activat_) ChechkECI_Click(); });
-    connect(chkUTF8, &QCheckBox::toggled, this, [this] { chkUTF8_Click(); });
-    connect(chkBOM, &QCheckBox::toggled, this, [this] { chkBOM_Click(); });
-    connect(cboPreferredVersion, &QComboBox::currentIndexChanged, this, [this] { if (activat_) cboPreferredVersion_Change(); });
-    connect(cboEncodingMode, &QComboBox::currentIndexChanged, this, [this] { if (activat_) cboEncodingMode_Change(); });
-    connect(cboErrorCorrectionLevel, &QComboBox::currentIndexChanged, this,
-            [this] { if (activat_) cboErrorCorrectionLevel_Change(); });
-    connect(cboOrientacio, &QComboBox::currentIndexChanged, this, [this] { if (activat_) cboOrientacio_Click(); });
-    connect(chkMostrarQuietZone, &QCheckBox::toggled, this, [this](bool on) {
-        qr_->setQuietZone(on);
-        RefrescarValidesa();
-    });
-    connect(chkTransparent, &QCheckBox::toggled, this, [this] { chkTransparent_Click(); });
-    connect(btnColorBarres, &QPushButton::clicked, this, [this] {
-        std::uint32_t c = qr_->ForeColor();
-        if (triarColor && triarColor(c)) qr_->setForeColor(c);
-        RefrescarValidesa();
-    });
-    connect(btnColorEspais, &QPushButton::clicked, this, [this] {
-        std::uint32_t c = qr_->BackColor();
-        if (triarColor && triarColor(c)) qr_->setBackColor(c);
-        RefrescarValidesa();
-    });
-    connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
-    const std::array<QRadioButton*, 4> camps{optCamp, optCampURL, optCampSMS, optCampvCard};
-    const std::array<QRadioButton*, 4> fixos{optMateix, optMateixURL, optMateixSMS, optMateixvCard};
-    for (int i = 0; i < 4; ++i) {
-        connect(camps[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] { optCamp_Click(i); });
-        connect(fixos[static_cast<size_t>(i)], &QRadioButton::clicked, this, [this, i] { optMateix_Click(i); });
-    }
-    auto llista = [this](QComboBox* c, int tab, QRadioButton* opt) {
-        connect(c, &QComboBox::activated, this, [this, tab, opt] { if (opt->isChecked()) optCamp_Click(tab); });
+    // Every action goes to the model, and the window then shows the model's state; the
+    // window's own updates are not actions.
+    auto accio = [this](auto&& fer) {
+        return [this, fer] {
+            if (mostrant_) return;
+            fer();
+            Mostrar();
+        };
     };
-    llista(cboCamp, 0, optCamp);
-    llista(cboCampURL, 1, optCampURL);
-    for (QComboBox* c : {cboCampNumSMS, cboCampMissatgeSMS}) llista(c, 2, optCampSMS);
-    for (QComboBox* c : {cbo_vCard_nom, cbo_vcard_telf, cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa})
-        llista(c, 3, optCampvCard);
+    connect(SSTab1, &QTabBar::currentChanged, this, [this, pagina, accio](int tab) {
+        for (int i = 0; i < 4; ++i) pagina[i]->setVisible(i == tab);
+        accio([this, tab] { model_.CanviarPestanya(tab); })();
+    });
+    for (int t = 0; t < ModelCodiQR::NombrePestanyes; ++t) {
+        for (int i = 0; i < ModelCodiQR::Caselles[static_cast<size_t>(t)]; ++i) {
+            QLineEdit* casella = caselles_[static_cast<size_t>(t)][static_cast<size_t>(i)];
+            QComboBox* llista = llistes_[static_cast<size_t>(t)][static_cast<size_t>(i)];
+            connect(casella, &QLineEdit::textChanged, this,
+                    accio([this, t, i, casella] { model_.CanviarText(t, i, casella->text()); }));
+            connect(llista, &QComboBox::currentIndexChanged, this,
+                    accio([this, t, i, llista] { model_.TriarCampCasella(t, i, llista->currentText()); }));
+            // Another field for a linked content takes its sample at once.
+            connect(llista, &QComboBox::activated, this, accio([this, t] { if (model_.DeCamp(t)) model_.TriarCamp(t); }));
+        }
+        connect(opcionsCamp_[static_cast<size_t>(t)], &QRadioButton::clicked, this, accio([this, t] { model_.TriarCamp(t); }));
+        connect(fixos_[static_cast<size_t>(t)], &QRadioButton::clicked, this, accio([this, t] { model_.TriarFix(t); }));
+    }
+    connect(ChechkECI, &QCheckBox::toggled, this, accio([this] { model_.MarcarECI(ChechkECI->isChecked()); }));
+    connect(cboECI, &QComboBox::currentIndexChanged, this, accio([this] { model_.TriarECI(cboECI->currentIndex()); }));
+    connect(chkUTF8, &QCheckBox::toggled, this, accio([this] { model_.MarcarUTF8(chkUTF8->isChecked()); }));
+    connect(chkBOM, &QCheckBox::toggled, this, accio([this] { model_.MarcarBOM(chkBOM->isChecked()); }));
+    connect(cboPreferredVersion, &QComboBox::currentIndexChanged, this,
+            accio([this] { model_.TriarVersio(cboPreferredVersion->currentIndex()); }));
+    connect(cboEncodingMode, &QComboBox::currentIndexChanged, this,
+            accio([this] { model_.TriarMode(cboEncodingMode->currentIndex()); }));
+    connect(cboErrorCorrectionLevel, &QComboBox::currentIndexChanged, this,
+            accio([this] { model_.TriarCorreccio(cboErrorCorrectionLevel->currentIndex()); }));
+    connect(cboOrientacio, &QComboBox::currentIndexChanged, this,
+            accio([this] { model_.TriarOrientacio(cboOrientacio->currentIndex()); }));
+    connect(chkMostrarQuietZone, &QCheckBox::toggled, this,
+            accio([this] { model_.MarcarQuietZone(chkMostrarQuietZone->isChecked()); }));
+    connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
+    connect(btnColorBarres, &QPushButton::clicked, this, accio([this] {
+        std::uint32_t c = model_.Qr().ForeColor();
+        if (triarColor && triarColor(c)) model_.Qr().setForeColor(c);
+    }));
+    connect(btnColorEspais, &QPushButton::clicked, this, accio([this] {
+        std::uint32_t c = model_.Qr().BackColor();
+        if (triarColor && triarColor(c)) model_.Qr().setBackColor(c);
+    }));
+    connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
     connect(btnAceptar, &QPushButton::clicked, this, [this] {
         if (!InserirQR()) return;   // the reason is shown; the dialog stays usable
         Modificat = 0;
@@ -215,7 +213,7 @@ frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent), qr_(std::make_un
         accept();
     });
     connect(btnCancelar, &QPushButton::clicked, this, [this] { close(); });
-    RefrescarValidesa();
+    Mostrar();
 }
 
 frmCodiQR::~frmCodiQR() = default;
@@ -226,203 +224,103 @@ void frmCodiQR::SeleccionarTab(int tab) { SSTab1->setCurrentIndex(tab); }
 void frmCodiQR::showEvent(QShowEvent* event)
 {
     DialegTancable::showEvent(event);
-    if (!activat_) Activar();
+    if (!model_.Activat()) Activar();
 }
 
 void frmCodiQR::OmplirCamps()
 {
-    if (kovel::Host() == kovel::HostOffice::Word) {
-        for (QRadioButton* o : {optCamp, optCampURL, optCampSMS, optCampvCard}) o->setEnabled(false);
-    } else if (kovel::codes::HostAmbCamps()) {
-        const QStringList camps = kovel::codes::Entorn() ? kovel::codes::Entorn()->Camps() : QStringList();
-        for (QComboBox* c : {cboCamp, cboCampURL, cboCampNumSMS, cboCampMissatgeSMS, cbo_vCard_nom, cbo_vcard_telf,
-                             cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa}) {
-            c->clear();
-            c->addItems(camps);
-            c->setCurrentIndex(camps.isEmpty() ? -1 : 0);
-            c->setEnabled(false);
-        }
-    }
+    model_.OmplirCamps();
+    Mostrar();
 }
 
 void frmCodiQR::Activar()
 {
-    OmplirCamps();
-    cboPreferredVersion->clear();
-    cboPreferredVersion->addItem(QStringLiteral("Auto"));
-    for (int n = 21; n <= 177; n += 4) cboPreferredVersion->addItem(QStringLiteral("%1x%1").arg(n));
-    cboEncodingMode->clear();
-    for (int i = 0; i < 5; ++i) cboEncodingMode->addItem(ModTraduccion::Literal(8250 + i));
-    cboErrorCorrectionLevel->clear();
-    cboErrorCorrectionLevel->addItems({QStringLiteral("L (7%)"), QStringLiteral("M (15%)"), QStringLiteral("Q (25%)"),
-                                       QStringLiteral("H (30%)")});
-    cboOrientacio->clear();
-    for (const char* o : {"0º", "90º", "180º", "270º"}) cboOrientacio->addItem(QString::fromUtf8(o));
-    cboPreferredVersion->setCurrentIndex(qr_->PreferredVersion());
-    cboEncodingMode->setCurrentIndex(qr_->EncodingMode());
-    cboErrorCorrectionLevel->setCurrentIndex(qr_->ErrorCorrectionLevel());
-    cboOrientacio->setCurrentIndex(qr_->Orientation() / 90);
-    cboECI->clear();
-    cboECI->addItems(CodiQR::LlistaECI());
-    cboECI->setCurrentIndex(3);
-    cboECI->setEnabled(ChechkECI->isChecked());
-    chkBOM->setEnabled(chkUTF8->isChecked());
-    chkMostrarQuietZone->setChecked(qr_->QuietZone());
+    mostrant_ = true;
+    for (auto [llista, opcions] : {std::pair{cboPreferredVersion, ModelCodiQR::Versions()},
+                                   std::pair{cboEncodingMode, ModelCodiQR::Modes()},
+                                   std::pair{cboErrorCorrectionLevel, ModelCodiQR::Correccions()},
+                                   std::pair{cboOrientacio, CodiBarres::Orientacions()},
+                                   std::pair{cboECI, CodiQR::LlistaECI()}}) {
+        llista->clear();
+        llista->addItems(opcions);
+    }
+    mostrant_ = false;
+    model_.Activar();
     btnColorBarres->setToolTip(ModTraduccion::Literal(8207));
     btnColorEspais->setToolTip(ModTraduccion::Literal(8208));
-    optMateix->setChecked(true);
-    optCamp->setChecked(false);
-    lblField->hide();
-    lblAvisMida->hide();
     avancatVisible_ = true;
     btnComplex_Click();
-    // The character-set options are those the boxes show: a code made earlier keeps its own,
-    // and this one never takes another dialog's unseen.
-    CodiQR::ECIActiu = ChechkECI->isChecked();
-    CodiQR::IndexECI = std::max(0, cboECI->currentIndex());
-    CodiQR::UTF8Actiu = chkUTF8->isChecked();
-    PrefixDadesQR = CodiQR::PrefixPer(CodiQR::ECIActiu, CodiQR::IndexECI, CodiQR::UTF8Actiu, chkBOM->isChecked());
-    activat_ = true;
+    Mostrar();
 }
 
-// ---- Data builders ----
+// ---- The model's state on the window ----
 
-// A change the control may refuse: refused, the data are marked invalid and Accept is off.
-void frmCodiQR::provarCanvi(const std::function<void()>& canvi)
+void frmCodiQR::Mostrar()
 {
-    DadesInvalides = 0;
-    btnAceptar->setEnabled(true);
-    try {
-        canvi();
-    } catch (const QrError&) {
-        DadesInvalides = -1;
-        btnAceptar->setEnabled(false);
+    mostrant_ = true;
+    const ModelCodiQR& m = model_;
+    if (ompliments_ != m.Ompliments()) {
+        ompliments_ = m.Ompliments();
+        for (const auto& tab : llistes_)
+            for (QComboBox* c : tab) {
+                if (!c) continue;
+                c->clear();
+                c->addItems(m.LlistaCamps());
+            }
     }
-}
-
-void frmCodiQR::posarDades(const QString& data, bool marcarModificat)
-{
-    provarCanvi([&] { qr_->setDataToEncode(data); });
-    qr_->setRefrescat(false);
-    if (marcarModificat) Modificat = -1;
-    RefrescarValidesa();
-}
-
-// A field's sample value is data, as the records' values will be: its backslashes are
-// never escapes. Typed texts keep theirs.
-void frmCodiQR::txtCodi_Change() { posarDades(CodiQR::DadesText(txtCodi->text(), optCamp->isChecked()), true); }
-void frmCodiQR::txtCodiURL_Change()
-{
-    posarDades(CodiQR::DadesText(txtCodiURL->text(), optCampURL->isChecked()), true);
-}
-
-void frmCodiQR::txtNumeroSMS_Change()
-{
-    const QString data = CodiQR::DadesSMS(txtNumeroSMS->text(), txtMissatgeSMS->text(), optCampSMS->isChecked());
-    if (data != qr_->DataToEncode()) posarDades(data, true);
-}
-
-void frmCodiQR::txt_vcard_nom_Change()
-{
-    // A contact card typed in is a change like any other: closing asks before losing it.
-    posarDades(CodiQR::DadesVCard(txt_vcard_nom->text(), txt_vcard_telf->text(), txt_vcard_web->text(),
-                                  txt_vcard_email->text(), txt_vcard_adressa->text(), optCampvCard->isChecked()),
-               true);
-}
-
-void frmCodiQR::construirTab(int tab)
-{
-    switch (tab) {
-    case 0: txtCodi_Change(); break;
-    case 1: txtCodiURL_Change(); break;
-    case 2: txtNumeroSMS_Change(); break;
-    case 3: txt_vcard_nom_Change(); break;
-    default: break;
+    for (int t = 0; t < ModelCodiQR::NombrePestanyes; ++t) {
+        const auto st = static_cast<size_t>(t);
+        for (int i = 0; i < ModelCodiQR::Caselles[st]; ++i) {
+            QLineEdit* casella = caselles_[st][static_cast<size_t>(i)];
+            QComboBox* llista = llistes_[st][static_cast<size_t>(i)];
+            if (casella->text() != m.TextCasella(t, i)) casella->setText(m.TextCasella(t, i));
+            casella->setEnabled(m.TextsEditables(t));
+            if (llista->currentText() != m.CampCasella(t, i)) llista->setCurrentIndex(llista->findText(m.CampCasella(t, i)));
+            llista->setEnabled(m.CampsEditables(t));
+        }
+        (m.DeCamp(t) ? opcionsCamp_[st] : fixos_[st])->setChecked(true);
+        opcionsCamp_[st]->setEnabled(m.OpcionsCamp());
     }
-}
-
-// ---- Character set and prefix ----
-
-void frmCodiQR::ChechkECI_Click()
-{
-    const bool on = ChechkECI->isChecked();
-    if (on && chkUTF8->isChecked()) chkUTF8->setChecked(false);   // runs its handler
-    CodiQR::ECIActiu = on;
-    CodiQR::IndexECI = std::max(0, cboECI->currentIndex());
-    if (on) PrefixDadesQR = CodiQR::PrefixPer(true, CodiQR::IndexECI, false, false);
-    else if (!chkBOM->isChecked()) PrefixDadesQR.clear();
-    cboECI->setEnabled(on);
-    construirTab(TabActual());
-}
-
-void frmCodiQR::chkUTF8_Click()
-{
-    const bool on = chkUTF8->isChecked();
-    CodiQR::UTF8Actiu = on;
-    QString prefix;
-    if (on) {
-        if (ChechkECI->isChecked()) ChechkECI->setChecked(false);   // runs its handler
-        chkBOM->setEnabled(true);
-        prefix = chkBOM->isChecked() ? QStringLiteral("\\xEF\\xBB\\xBF") : QString();
-    } else {
-        chkBOM->setEnabled(false);
-        if (chkBOM->isChecked()) chkBOM->setChecked(false);
+    ChechkECI->setChecked(m.ECI());
+    chkUTF8->setChecked(m.UTF8());
+    chkBOM->setChecked(m.BOM());
+    cboECI->setEnabled(m.ECI());
+    chkBOM->setEnabled(m.UTF8());
+    const kovel::qr::QRCodeCtrl& qr = m.Qr();
+    if (m.Activat()) {
+        cboECI->setCurrentIndex(m.IndexECI());
+        cboPreferredVersion->setCurrentIndex(m.Versio());
+        cboEncodingMode->setCurrentIndex(m.Mode());
+        cboErrorCorrectionLevel->setCurrentIndex(m.Correccio());
+        cboOrientacio->setCurrentIndex(m.Orientacio());
+        chkMostrarQuietZone->setChecked(qr.QuietZone());
     }
-    PrefixDadesQR = prefix;
-    ChechkECI_Click();
-}
-
-void frmCodiQR::chkBOM_Click()
-{
-    PrefixDadesQR = chkBOM->isChecked() ? QStringLiteral("\\xEF\\xBB\\xBF") : QString();
-    ChechkECI_Click();
-}
-
-// ---- Symbol options ----
-
-void frmCodiQR::cboPreferredVersion_Change()
-{
-    const int i = cboPreferredVersion->currentIndex();
-    if (i == qr_->PreferredVersion()) return;
-    provarCanvi([&] { qr_->setPreferredVersion(std::max(0, i)); });
+    cboEncodingMode->setEnabled(m.ModeEditable());
+    chkTransparent->setChecked(qr.Transparent());
+    btnColorEspais->setEnabled(m.ColorFonsEditable());
+    lblField->setVisible(m.AvisCamp());
+    lblAvisMida->setVisible(m.AvisCamp());
+    mostrant_ = false;
     RefrescarValidesa();
 }
 
-void frmCodiQR::cboEncodingMode_Change()
+void frmCodiQR::RefrescarValidesa()
 {
-    const int i = cboEncodingMode->currentIndex();
-    if (i == qr_->EncodingMode()) return;
-    provarCanvi([&] { qr_->setEncodingMode(std::max(0, i)); });
-    RefrescarValidesa();
-}
-
-void frmCodiQR::cboErrorCorrectionLevel_Change()
-{
-    const int i = cboErrorCorrectionLevel->currentIndex();
-    if (i == qr_->ErrorCorrectionLevel()) return;
-    provarCanvi([&] { qr_->setErrorCorrectionLevel(std::max(0, i)); });
-    RefrescarValidesa();
-}
-
-void frmCodiQR::cboOrientacio_Click()
-{
-    int i = cboOrientacio->currentIndex();
-    if (i < 0) {
-        i = 0;
-        cboOrientacio->setCurrentIndex(0);
-    }
-    qr_->setOrientation(i * 90);
-    Modificat = -1;
-    RefrescarValidesa();
-}
-
-void frmCodiQR::chkTransparent_Click()
-{
-    const bool on = chkTransparent->isChecked();
-    if (on == qr_->Transparent()) return;
-    qr_->setTransparent(on);
-    btnColorEspais->setEnabled(!on);
-    RefrescarValidesa();
+    const ModelCodiQR& m = model_;
+    lblPreview->setVisible(m.VistaPrevia());
+    pnlInvalid->setVisible(m.Invalid());
+    btnAceptar->setEnabled(m.Acceptable());
+    QString avis = ModTraduccion::Literal(8201);
+    if (m.AvisMostra())
+        avis += u' ' + TextFinestra(QStringLiteral("frmCodiQR.MostraAnterior"),
+                                    QStringLiteral("The design shows a sample; each label gets its own data."));
+    lblInvalid->setText(avis);
+    // The largest versions need more pixels than the preview has at one pixel a module.
+    const int side = std::max(Px(MidaPreview), m.Qr().GetMatrixWidth(1, 96, 96, 3, 3));
+    const QSize size(side, side);
+    lblPreview->resize(size);
+    const QImage img = m.Qr().Dibuixar(size);
+    lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
 }
 
 void frmCodiQR::btnComplex_Click()
@@ -440,222 +338,14 @@ void frmCodiQR::btnComplex_Click()
     fraComplex->setVisible(avancatVisible_);
 }
 
-// ---- Content source of a tab ----
-
-void frmCodiQR::optCamp_Click(int tab)
-{
-    auto mostra = [](QComboBox* c, const QString& fix) { return CodiQR::ValorCamp(c->currentText(), fix); };
-    switch (tab) {
-    case 0:
-        optCamp->setChecked(true);
-        textFixQR_ = txtCodi->text();
-        txtCodi->setText(mostra(cboCamp, textFixQR_));
-        txtCodi->setEnabled(false);
-        cboCamp->setEnabled(true);
-        break;
-    case 1:
-        optCampURL->setChecked(true);
-        textFixQR_ = txtCodiURL->text();
-        txtCodiURL->setText(mostra(cboCampURL, textFixQR_));
-        txtCodiURL->setEnabled(false);
-        cboCampURL->setEnabled(true);
-        break;
-    case 2:
-        optCampSMS->setChecked(true);
-        numeroFixSMS_ = txtNumeroSMS->text();
-        missatgeFixSMS_ = txtMissatgeSMS->text();
-        txtNumeroSMS->setText(mostra(cboCampNumSMS, numeroFixSMS_));
-        txtMissatgeSMS->setText(mostra(cboCampMissatgeSMS, missatgeFixSMS_));
-        for (QLineEdit* t : {txtNumeroSMS, txtMissatgeSMS}) t->setEnabled(false);
-        for (QComboBox* c : {cboCampNumSMS, cboCampMissatgeSMS}) c->setEnabled(true);
-        break;
-    case 3: {
-        optCampvCard->setChecked(true);
-        const std::array<QLineEdit*, 5> t{txt_vcard_nom, txt_vcard_telf, txt_vcard_web, txt_vcard_email, txt_vcard_adressa};
-        const std::array<QComboBox*, 5> c{cbo_vCard_nom, cbo_vcard_telf, cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa};
-        for (size_t i = 0; i < 5; ++i) campsFixVCard_[i] = t[i]->text();
-        for (size_t i = 0; i < 5; ++i) {
-            t[i]->setText(mostra(c[i], campsFixVCard_[i]));
-            t[i]->setEnabled(false);
-            c[i]->setEnabled(true);
-        }
-        break;
-    }
-    default:
-        return;
-    }
-    construirTab(tab);
-    lblField->show();
-    lblAvisMida->show();
-}
-
-void frmCodiQR::optMateix_Click(int tab)
-{
-    switch (tab) {
-    case 0:
-        optMateix->setChecked(true);
-        txtCodi->setEnabled(true);
-        txtCodi->setText(textFixQR_);
-        cboCamp->setEnabled(false);
-        break;
-    case 1:
-        optMateixURL->setChecked(true);
-        txtCodiURL->setEnabled(true);
-        txtCodiURL->setText(textFixQR_);
-        cboCampURL->setEnabled(false);
-        break;
-    case 2:
-        optMateixSMS->setChecked(true);
-        txtNumeroSMS->setEnabled(true);
-        txtMissatgeSMS->setEnabled(true);
-        txtNumeroSMS->setText(numeroFixSMS_);
-        txtMissatgeSMS->setText(missatgeFixSMS_);
-        for (QComboBox* c : {cboCampNumSMS, cboCampMissatgeSMS}) c->setEnabled(false);
-        break;
-    case 3: {
-        optMateixvCard->setChecked(true);
-        const std::array<QLineEdit*, 5> t{txt_vcard_nom, txt_vcard_telf, txt_vcard_web, txt_vcard_email, txt_vcard_adressa};
-        for (size_t i = 0; i < 5; ++i) {
-            t[i]->setEnabled(true);
-            t[i]->setText(campsFixVCard_[i]);
-        }
-        for (QComboBox* c : {cbo_vCard_nom, cbo_vcard_telf, cbo_vcard_web, cbo_vcard_email, cbo_vcard_adressa})
-            c->setEnabled(false);
-        break;
-    }
-    default:
-        return;
-    }
-    construirTab(tab);
-    lblField->hide();
-    lblAvisMida->hide();
-}
-
-void frmCodiQR::SSTab1_Canvi(int anterior)
-{
-    const int tab = TabActual();
-    if (tab == anterior) return;
-    if (tab == 0 && cboEncodingMode->currentIndex() >= 0) {
-        cboEncodingMode->setCurrentIndex(0);
-        cboEncodingMode->setEnabled(false);
-    }
-    if (tab == 1) {
-        cboEncodingMode->setCurrentIndex(0);
-        cboEncodingMode->setEnabled(false);
-    }
-    const std::array<QLineEdit*, 4> primer{txtCodi, txtCodiURL, txtNumeroSMS, txt_vcard_nom};
-    if (tab >= 0 && tab < 4 && primer[static_cast<size_t>(tab)]->isEnabled()) construirTab(tab);
-}
-
-bool frmCodiQR::DeCamp() const
-{
-    const int tab = std::clamp(TabActual(), 0, 3);
-    return std::array{optCamp, optCampURL, optCampSMS, optCampvCard}[static_cast<size_t>(tab)]->isChecked();
-}
-
-QString frmCodiQR::DadesDibuixables() const
-{
-    // The last data the control took, or else the field's name: a picture of the right
-    // size and kind, which every record replaces.
-    QRCodeCtrl prova;
-    CodiQR::CopiarPropietatsQR(*qr_, prova);
-    const std::array<QComboBox*, 4> camps{cboCamp, cboCampURL, cboCampNumSMS, cbo_vCard_nom};
-    for (const QString& d : {ultimesDades_, camps[static_cast<size_t>(std::clamp(TabActual(), 0, 3))]->currentText(),
-                             QStringLiteral("KOVEL")}) {
-        if (d.isEmpty()) continue;
-        try {
-            prova.setDataToEncode(d);
-            if (prova.Valid()) return d;
-        } catch (const QrError&) {
-        }
-    }
-    return QString();
-}
-
-void frmCodiQR::RefrescarValidesa()
-{
-    // A field's sample only stands for the records' values: OK inserts whatever it holds.
-    const bool deCamp = DeCamp();
-    if (!qr_->DataToEncode().isEmpty()) {
-        lblPreview->setVisible(!DadesInvalides);
-        btnAceptar->setEnabled(!DadesInvalides || deCamp);
-        pnlInvalid->setVisible(DadesInvalides != 0);
-        if (!DadesInvalides && qr_->Valid()) ultimesDades_ = qr_->DataToEncode();
-    } else {
-        lblPreview->hide();
-        pnlInvalid->show();
-        btnAceptar->setEnabled(deCamp);
-    }
-    QString avis = ModTraduccion::Literal(8201);
-    if (deCamp && pnlInvalid->isVisibleTo(this))
-        avis += u' ' + TextFinestra(QStringLiteral("frmCodiQR.MostraAnterior"),
-                                    QStringLiteral("The design shows a sample; each label gets its own data."));
-    lblInvalid->setText(avis);
-    // The largest versions need more pixels than the preview has at one pixel a module.
-    const int side = std::max(Px(MidaPreview), qr_->GetMatrixWidth(1, 96, 96, 3, 3));
-    const QSize size(side, side);
-    lblPreview->resize(size);
-    const QImage img = qr_->Dibuixar(size);
-    lblPreview->setPixmap(img.isNull() ? QPixmap() : QPixmap::fromImage(img));
-}
-
 // ---- Insertion and closing ----
 
 bool frmCodiQR::InserirQR()
 {
-    if (Inserint) return false;
-    Inserint = -1;
-    auto fallar = [this](const QString& why) {
-        Inserint = 0;
-        mod_rvtMsgBox::rvtMsgBox(why, mod_rvtMsgBox::vbExclamation, QString());
-        return false;
-    };
-    // Fixed data the control refuses never reach the design, whichever way the insertion is
-    // asked; a field's sample that it refuses only changes the picture the design shows.
-    if (!DeCamp() && (DadesInvalides || !qr_->Valid()))
-        return fallar(ModTraduccion::Literal(8201) + (qr_->Error().isEmpty() ? QString() : QStringLiteral("\n") + qr_->Error()));
-    kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
-    kovel::word::Range* sel = e ? e->Seleccio() : nullptr;
-    if (!sel)
-        return fallar(TextFinestra(QStringLiteral("frmCodiQR.SenseDisseny"), QStringLiteral("No label design is open to put the code in.")));
-    const int tab = TabActual();
-    const bool fix = std::array{optMateix, optMateixURL, optMateixSMS, optMateixvCard}[static_cast<size_t>(std::clamp(tab, 0, 3))]->isChecked();
-    try {
-        QString tag, spare;
-        QRCodeCtrl* drawn = qr_.get();
-        if (fix) {
-            qr_->setTag(QString());
-        } else if (tab == 0 || tab == 1) {
-            spare = (tab == 0 ? cboCamp : cboCampURL)->currentText();
-            if (spare.isEmpty())
-                return fallar(TextFinestra(QStringLiteral("frmCodiQR.SenseCamp"), QStringLiteral("Choose the data field of the QR code first.")));
-            drawn = &CodiQR::RegistrarClon(*qr_, spare);
-        } else if (tab == 2) {
-            drawn = &CodiQR::RegistrarClonPlantilla(
-                *qr_, CodiQR::PlantillaSMS(cboCampNumSMS->currentText(), cboCampMissatgeSMS->currentText()), false);
-        } else {
-            drawn = &CodiQR::RegistrarClonPlantilla(
-                *qr_, CodiQR::PlantillaVCard(cbo_vCard_nom->currentText(), cbo_vcard_telf->currentText(),
-                                             cbo_vcard_web->currentText(), cbo_vcard_email->currentText(),
-                                             cbo_vcard_adressa->currentText()),
-                true);
-        }
-        tag = qr_->Tag();
-        QRCodeCtrl mostra;
-        if (!drawn->Valid()) {
-            CodiQR::CopiarPropietatsQR(*drawn, mostra);
-            mostra.setDataToEncode(DadesDibuixables());
-            drawn = &mostra;
-        }
-        float h = 0, w = 0;
-        QString why;
-        if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &why)) return fallar(why);
-    } catch (const std::exception& ex) {
-        return fallar(TextFinestra(QStringLiteral("frmCodiQR.ErrorInsercio"), QStringLiteral("The code could not be put on the label: %1"))
-                          .replace(QStringLiteral("%1"), QString::fromStdString(ex.what())));
-    }
-    Inserint = 0;
-    return true;
+    QString why;
+    const bool fet = model_.Inserir(why);
+    if (!why.isEmpty()) mod_rvtMsgBox::rvtMsgBox(why, mod_rvtMsgBox::vbExclamation, QString());
+    return fet;
 }
 
 bool frmCodiQR::potTancar()

@@ -1,8 +1,9 @@
 #pragma once
 // The QR-code dialog: four contents (text, web address, SMS, contact card), each fixed or
-// from data fields, one live QR control as preview and store of the settings.
+// from data fields, and a live preview. Its rules are codes/ModelCodiQR's: the window
+// forwards the user's actions there and shows the model's state.
+#include "codes/ModelCodiQR.h"
 #include "common/ui/Finestres.h"
-#include "platform/qr/QRCodeCtrl.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,7 +11,6 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -24,20 +24,23 @@ class QTabBar;
 
 class frmCodiQR : public kovel::ui::DialegTancable {
     Q_OBJECT
+    kovel::codes::ModelCodiQR model_;
+
 public:
     explicit frmCodiQR(QWidget* parent = nullptr);
     ~frmCodiQR() override;
 
-    int Modificat = 0;
-    int Inserint = 0;
-    int DadesInvalides = -1;
+    kovel::codes::ModelCodiQR& Model() { return model_; }
+    int& Modificat = model_.Modificat;
+    int& Inserint = model_.Inserint;
+    int& DadesInvalides = model_.DadesInvalides;
 
     // Inserts the dialog's QR code into the design. False (dialog usable, reason shown)
     // when it could not; never inserts fixed data the control refuses.
     bool InserirQR();
     void Activar();
 
-    kovel::qr::QRCodeCtrl& QRCodeCtrl1() { return *qr_; }
+    kovel::qr::QRCodeCtrl& QRCodeCtrl1() { return model_.Qr(); }
     bool AvancatVisible() const { return avancatVisible_; }
     int TabActual() const;
     void SeleccionarTab(int tab);   // as the user's click: runs the tab-change step
@@ -72,23 +75,7 @@ public:
     QGroupBox* fraComplex;
     QFrame* pnlInvalid;
 
-    // Handlers, callable by tests as the user's actions run them.
-    void txtCodi_Change();
-    void txtCodiURL_Change();
-    void txtNumeroSMS_Change();
-    void txt_vcard_nom_Change();
-    void ChechkECI_Click();
-    void chkUTF8_Click();
-    void chkBOM_Click();
-    void cboPreferredVersion_Change();
-    void cboEncodingMode_Change();
-    void cboErrorCorrectionLevel_Change();
-    void cboOrientacio_Click();
-    void chkTransparent_Click();
     void btnComplex_Click();
-    void optCamp_Click(int tab);
-    void optMateix_Click(int tab);
-    void SSTab1_Canvi(int anterior);
     void RefrescarValidesa();   // the paint step: preview, warning panel, Accept
     void OmplirCamps();
 
@@ -98,20 +85,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void provarCanvi(const std::function<void()>& canvi);
-    void posarDades(const QString& data, bool marcarModificat);
-    void construirTab(int tab);
     bool potTancar() override;
-    // Whether the shown tab takes its content from data fields.
-    bool DeCamp() const;
-    // The data the design's picture is drawn with while the control's own cannot be drawn.
-    QString DadesDibuixables() const;
-    std::unique_ptr<kovel::qr::QRCodeCtrl> qr_;
+    // Shows the model's state; the widgets' own signals meanwhile are not the user's.
+    void Mostrar();
     bool avancatVisible_ = false;
-    bool activat_ = false;
-    bool enPrefix_ = false;
-    int tabAnterior_ = 0;
-    QString textFixQR_, numeroFixSMS_, missatgeFixSMS_;
-    std::array<QString, 5> campsFixVCard_;
-    QString ultimesDades_;   // the last data the control took
+    bool mostrant_ = false;
+    int ompliments_ = 0;
+    std::array<std::array<QLineEdit*, 5>, 4> caselles_{};
+    std::array<std::array<QComboBox*, 5>, 4> llistes_{};
+    std::array<QRadioButton*, 4> fixos_{}, opcionsCamp_{};
 };

@@ -105,6 +105,38 @@ TEST_F(Excel, AFileThatCannotBeOpenedIsNamedAndTheStateKept)
     EXPECT_EQ(FontDadesActual, QFileInfo(book).absoluteFilePath());
 }
 
+TEST_F(Excel, WhatTheReaderCouldNotGiveIsSaidOnceWhenTheWorkbookIsOpened)
+{
+    using C = fixtures::XlsCell;
+    const QString file = dir.filePath(QStringLiteral("formulas.xls"));
+    fixtures::WriteFile(file, fixtures::LegacyXls({{0, 0, C::Text, "Codi"}, {1, 0, C::Formula, {}, 7.0}}));
+    std::vector<std::pair<QString, std::int16_t>> shown;
+    QStringList titles;
+    mod_rvtMsgBox::setAnswerer([&](const QString& prompt, std::int16_t style, const QString& title) {
+        shown.push_back({prompt, style});
+        titles << title;
+        return std::int16_t(mod_rvtMsgBox::vbOK);
+    });
+    auto app = std::make_unique<kovel::excel::Application>();
+    app->limits.officeProgram = QStringLiteral("none");   // FreeXL: formulas without values
+    ClsExcel x;
+    x.setObjApp(std::move(app));
+    qputenv("KOVEL_ACTIVE_WORKBOOK", file.toUtf8());
+    QString message;
+    ASSERT_TRUE(x.Conectar(message)) << message.toStdString();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].first.contains(QStringLiteral("A2"))) << shown[0].first.toStdString();
+    EXPECT_EQ(shown[0].second, mod_rvtMsgBox::vbOKOnly | mod_rvtMsgBox::vbExclamation);
+    EXPECT_EQ(titles[0], x.Conjunt_Fulles()->Name());
+    // Connecting again to the same file opens it again, and says it again; a failed open
+    // says nothing more than its error.
+    ASSERT_TRUE(x.Conectar(message));
+    EXPECT_EQ(shown.size(), 2u);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", dir.filePath(QStringLiteral("missing.xls")).toUtf8());
+    EXPECT_FALSE(x.Conectar(message));
+    EXPECT_EQ(shown.size(), 2u);
+}
+
 TEST_F(Excel, NoActiveWorkbookAsksAndOffersTheDialog)
 {
     ClsExcel x;

@@ -1,7 +1,5 @@
 #include "platform/excel/Application.h"
 
-#include "common/MsgBox.h"
-
 #include <QFileInfo>
 
 namespace kovel::excel {
@@ -25,9 +23,7 @@ bool Application::Open(const QString& path, QString& error)
         error = QStringLiteral("\"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), why);
         return false;
     }
-    // What the reader could not give is said once, when the workbook is opened.
-    for (const QString& warning : book->Warnings())
-        mod_rvtMsgBox::rvtMsgBox(warning, mod_rvtMsgBox::vbOKOnly | mod_rvtMsgBox::vbExclamation, book->Name());
+    m_warnings << book->Warnings();
     m_active = std::move(book);
     return true;
 }

@@ -5,7 +5,9 @@
 #include "platform/excel/Workbook.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <utility>
 
 namespace kovel::excel {
 
@@ -24,6 +26,9 @@ public:
     // Workbooks.Open: on success the file becomes the active workbook; on failure the active
     // workbook stays as it was and `error` names the file and the fault.
     bool Open(const QString& path, QString& error);
+    // What the reader could not give of the workbooks opened since the last call: the caller
+    // says it once, where it shows its messages.
+    QStringList TakeWarnings() { return std::exchange(m_warnings, {}); }
 
     // COUNTA of one cell.
     static std::int32_t CountA(const Worksheet& sheet, std::int32_t row, std::int32_t column);
@@ -36,6 +41,7 @@ public:
 
 private:
     std::unique_ptr<Workbook> m_active;
+    QStringList m_warnings;
 };
 
 } // namespace kovel::excel

@@ -1,0 +1,226 @@
+// The code dialogs' rules, driven without a window.
+#include "codes/tests/EstatCodis.h"
+#include "codes/EntornDisseny.h"
+#include "codes/ModelCodiBarres.h"
+#include "codes/ModelCodiQR.h"
+#include "common/HostProfile.h"
+#include "platform/word/Document.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using kovel::codes::ModelCodiBarres;
+using kovel::codes::ModelCodiQR;
+
+namespace {
+
+class Assistent : public kovel::codes::EntornDisseny {
+public:
+    QStringList camps{QStringLiteral("Codi"), QStringLiteral("Nom"), QStringLiteral("Tel")};
+    std::map<QString, QString> valors{{QStringLiteral("Codi"), QStringLiteral("590123412345")},
+                                      {QStringLiteral("Nom"), QStringLiteral("Ann")},
+                                      {QStringLiteral("Tel"), QStringLiteral("600")}};
+    std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
+
+    QStringList Camps() const override { return camps; }
+    QString ValorMostra(const QString& camp) override { return valors.count(camp) ? valors[camp] : QString(); }
+    kovel::word::Range* Seleccio() override { return &doc->selection(); }
+};
+
+class ModelsDialegs : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        BuidaEstatCodis();
+        kovel::EstablirHost(kovel::HostOffice::Excel);
+        kovel::codes::EstablirEntorn(&assistent);
+    }
+    void TearDown() override { kovel::codes::EstablirEntorn(nullptr); }
+    Assistent assistent;
+};
+
+// ---- QR code ----
+
+TEST_F(ModelsDialegs, QRJocsDeCaractersExclusiusIElSeuPrefix)
+{
+    ModelCodiQR m;
+    m.Activar();
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("abc"));
+    m.MarcarECI(true);
+    EXPECT_TRUE(CodiQR::ECIActiu);
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("\\000003abc"));
+    m.TriarECI(19);   // automatic: designators per run, no prefix
+    EXPECT_EQ(PrefixDadesQR, QString());
+    m.TriarECI(20);
+    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    m.MarcarBOM(true);   // the mark is UTF-8's: under ECI it puts nothing
+    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    m.MarcarUTF8(true);
+    EXPECT_FALSE(m.ECI());
+    EXPECT_FALSE(CodiQR::ECIActiu);
+    EXPECT_TRUE(CodiQR::UTF8Actiu);
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFabc"));
+    m.MarcarECI(true);   // ECI takes UTF-8 and its mark away
+    EXPECT_FALSE(m.UTF8());
+    EXPECT_FALSE(m.BOM());
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("\\000020abc"));
+    m.MarcarECI(false);
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("abc"));
+    // A later dialog starts from its own boxes, not from this one's options.
+    ModelCodiQR n;
+    m.MarcarUTF8(true);
+    n.Activar();
+    EXPECT_FALSE(CodiQR::UTF8Actiu);
+    EXPECT_EQ(PrefixDadesQR, QString());
+}
+
+TEST_F(ModelsDialegs, QRCampIContingutFixDeCadaPestanya)
+{
+    ModelCodiQR m;
+    m.Activar();
+    EXPECT_TRUE(m.OpcionsCamp());
+    EXPECT_EQ(m.LlistaCamps().size(), 3);
+    EXPECT_FALSE(m.CampsEditables(ModelCodiQR::Text));
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("typed"));
+    m.TriarCampCasella(ModelCodiQR::Text, 0, QStringLiteral("Tel"));
+    m.TriarCamp(ModelCodiQR::Text);
+    EXPECT_EQ(m.TextCasella(ModelCodiQR::Text, 0), QStringLiteral("600"));
+    EXPECT_FALSE(m.TextsEditables(ModelCodiQR::Text));
+    EXPECT_TRUE(m.CampsEditables(ModelCodiQR::Text));
+    EXPECT_TRUE(m.AvisCamp());
+    m.TriarFix(ModelCodiQR::Text);
+    EXPECT_EQ(m.TextCasella(ModelCodiQR::Text, 0), QStringLiteral("typed"));
+    EXPECT_FALSE(m.AvisCamp());
+
+    // SMS linked to two fields: the sample data now, the template on insertion.
+    m.CanviarPestanya(ModelCodiQR::SMS);
+    m.TriarCampCasella(ModelCodiQR::SMS, 0, QStringLiteral("Tel"));
+    m.TriarCampCasella(ModelCodiQR::SMS, 1, QStringLiteral("Nom"));
+    m.TriarCamp(ModelCodiQR::SMS);
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("smsto:600:Ann"));
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    ASSERT_EQ(PlantillesQR.size(), 1);
+    EXPECT_EQ(PlantillesQR[0], QStringLiteral("smsto:[Tel]:[Nom]"));
+    EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
+
+    // Under the word processor there are no fields to link.
+    kovel::EstablirHost(kovel::HostOffice::Word);
+    ModelCodiQR w;
+    w.Activar();
+    EXPECT_FALSE(w.OpcionsCamp());
+}
+
+TEST_F(ModelsDialegs, QRModeIDadesRefusades)
+{
+    ModelCodiQR m;
+    EXPECT_FALSE(m.Acceptable());   // nothing to encode yet
+    EXPECT_TRUE(m.Invalid());
+    m.Activar();
+    m.TriarMode(1);   // numeric
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("123"));
+    EXPECT_EQ(m.DadesInvalides, 0);
+    EXPECT_TRUE(m.Acceptable());
+    EXPECT_TRUE(m.VistaPrevia());
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("12a"));
+    EXPECT_NE(m.DadesInvalides, 0);
+    EXPECT_FALSE(m.Acceptable());
+    EXPECT_FALSE(m.AvisMostra());
+    QString why;
+    EXPECT_FALSE(m.Inserir(why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(m.Inserint, 0);
+    EXPECT_TRUE(assistent.doc->inlinePictures().empty());
+    // A field's sample the mode refuses still goes in: the design shows a sample.
+    m.TriarCampCasella(ModelCodiQR::Text, 0, QStringLiteral("Nom"));
+    m.TriarCamp(ModelCodiQR::Text);
+    EXPECT_TRUE(m.Acceptable());
+    EXPECT_TRUE(m.AvisMostra());
+    EXPECT_EQ(m.DadesDibuixables(), QStringLiteral("123"));
+    // The web address tab encodes automatically, and the mode is no longer chosen.
+    m.CanviarPestanya(ModelCodiQR::Web);
+    EXPECT_EQ(m.Mode(), 0);
+    EXPECT_EQ(m.Qr().EncodingMode(), 0);
+    EXPECT_FALSE(m.ModeEditable());
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("http://"));
+}
+
+// ---- Barcode ----
+
+TEST_F(ModelsDialegs, BarresElTipusLimitaElTextIObreLesSevesOpcions)
+{
+    kovel::EstablirHost(kovel::HostOffice::Word);
+    ModelCodiBarres m;
+    m.Activar();
+    EXPECT_EQ(m.Codi().BarType(), kovel::barcode::EAN13);
+    EXPECT_FALSE(m.OpcioCamp());
+    EXPECT_TRUE(m.Habilitat().guard);
+    EXPECT_EQ(m.AlineacionsText().size(), 7);
+    m.TriarTipus(7);   // Code 128
+    EXPECT_TRUE(m.Habilitat().jocCaracters);
+    EXPECT_EQ(m.AlineacionsText().size(), 4);
+    EXPECT_TRUE(m.CanviarText(QStringLiteral("ABCDEFGHIJ")));
+    EXPECT_FALSE(m.Invalid());
+    m.TriarTipus(10);   // EAN-8 takes seven digits: the text is cut as the box cuts it
+    EXPECT_EQ(m.LongitudMaxima(), 7);
+    EXPECT_EQ(m.Text(), QStringLiteral("ABCDEFG"));
+    EXPECT_EQ(m.Codi().BarText(), QStringLiteral("ABCDEFG"));
+    EXPECT_TRUE(m.Invalid());
+    EXPECT_FALSE(m.TextDibuixable().isEmpty());
+
+    // Without the text shown, its options are off; a new type leaves that as it is.
+    m.MarcarMostrarText(false);
+    EXPECT_FALSE(m.Habilitat().propietatsText);
+    EXPECT_FALSE(m.Habilitat().mostrarStSt);
+    m.MarcarTransparent(true);
+    EXPECT_FALSE(m.Habilitat().colorEspais);
+
+    const int refusos = m.Refusos();
+    EXPECT_FALSE(m.CanviarText(QString()));   // an empty text is refused, the bars keep theirs
+    EXPECT_GT(m.Refusos(), refusos);
+    EXPECT_EQ(m.Codi().BarText(), QStringLiteral("ABCDEFG"));
+    QString why;
+    EXPECT_FALSE(m.Inserir(why));
+    EXPECT_FALSE(why.isEmpty());
+}
+
+TEST_F(ModelsDialegs, BarresCampTextFixIOpcionsNumeriques)
+{
+    ModelCodiBarres m;
+    m.Activar();
+    EXPECT_TRUE(m.OpcioCamp());
+    EXPECT_EQ(m.IndexCamp(), 0);
+    EXPECT_FALSE(m.DeCamp());
+    m.CanviarText(QStringLiteral("400638133393"));
+    m.TriarCamp();
+    EXPECT_EQ(m.Text(), QStringLiteral("590123412345"));
+    EXPECT_EQ(m.LongitudMaxima(), 32767);
+    EXPECT_FALSE(m.TextEditable());
+    EXPECT_TRUE(m.CampVisible());
+    m.TriarFix();
+    EXPECT_EQ(m.Text(), QStringLiteral("400638133393"));
+    EXPECT_EQ(m.TextFix(), QStringLiteral("400638133393"));
+    EXPECT_TRUE(m.TextEditable());
+
+    for (const auto& [typed, shown] : {std::pair{"150", "99"}, std::pair{"-150", "-99"}, std::pair{"12.5", "12"},
+                                       std::pair{"abc", "0"}, std::pair{"1e300", "99"}})
+        EXPECT_EQ(m.ReduccioValidada(QString::fromLatin1(typed)).toStdString(), shown) << typed;
+    m.CanviarRelacio(QStringLiteral("2,5"));
+    m.CanviarRelacio(QStringLiteral("x"));
+    EXPECT_FLOAT_EQ(m.Codi().Wide2NarrowRatio(), 2.5f);
+    const int w = m.Codi().Width(), h = m.Codi().Height();
+    m.TriarOrientacio(1);
+    EXPECT_EQ(m.Codi().Width(), h);
+    EXPECT_EQ(m.Codi().Height(), w);
+
+    // Linked to a field: the clone and the tag of the generator.
+    m.SeleccionarCamp(2);
+    m.TriarCamp();
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    ASSERT_EQ(ClonsBarres.size(), 1u);
+    EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
+}
+
+} // namespace
