@@ -63,6 +63,8 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent)
     pnlInvalid->setFrameShape(QFrame::Box);
     lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, 3960, 1440));
     lblInvalid->setWordWrap(true);
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(4080, 3960, 4080, 1560));
+    lblAvisMida->setWordWrap(true);
     btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
     btnAcceptar = Control<QPushButton>(this, "btnAcceptar", Tw(4920, 5700, 1600, 420));
     btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 5700, 1600, 420));
@@ -85,6 +87,8 @@ frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent)
     optMateix->setText(QStringLiteral("Fixed text"));
     optCamp->setText(QStringLiteral("Data field"));
     lblField->setText(QStringLiteral("«field»"));
+    lblAvisMida->setText(QStringLiteral("Records with longer values than the sample make wider codes: "
+                                        "one that would not fit its label is drawn smaller."));
     lblTipus->setText(QStringLiteral("Bar type"));
     lblAliniacio->setText(QStringLiteral("Alignment"));
     chkMostrarText->setText(QStringLiteral("Show the text"));
@@ -290,6 +294,8 @@ void frmCodiBarres::Mostrar()
         w->setEnabled(h.propietatsText);
     btnColorEspais->setEnabled(h.colorEspais);
     pnlInvalid->setVisible(m.Invalid());
+    // The warning, when shown, already says that each label gets its own value.
+    lblAvisMida->setVisible(m.DeCamp() && !m.Invalid());
     lblInvalid->setText(m.TextAvis());
     if (refusos_ != m.Refusos()) {
         refusos_ = m.Refusos();

@@ -306,7 +306,13 @@ TEST_F(Dialegs, BarresVinculatAUnCamp)
     frmCodiBarres d;
     d.show();
     d.cboCamp->setCurrentIndex(0);
+    const QLabel* avis = d.findChild<QLabel*>(QStringLiteral("lblAvisMida"));
+    ASSERT_TRUE(avis);
+    EXPECT_FALSE(avis->isVisible());   // a fixed code is the one the user sees
     d.optCamp->click();
+    // Records other than the sample may make wider codes: the dialog says how they are drawn.
+    EXPECT_TRUE(avis->isVisible());
+    EXPECT_FALSE(d.pnlInvalid->isVisible());
     d.btnAcceptar->click();
     ASSERT_EQ(Pictures().size(), 1u);
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_Codi"));
