@@ -62,15 +62,16 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
 
     // The design as the user makes it: text, two fields, and the barcode dialog's picture.
     kovel::docframe::MarcDocument marc;
-    modDsoFraWord::Enllaca(&marc, nullptr);
+    modDsoFraWord::MarcDisseny md;
+    md.Enllaca(&marc, nullptr);
     bool prepared = true;
-    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(0, false, prepared, programa.path());
     QTextCursor c(marc.Editor()->document());
     c.insertText(QStringLiteral("To: "));
     marc.Editor()->setTextCursor(c);
-    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("A"));
+    md.InsereixImatgeCamp(QStringLiteral("A"));
     marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
-    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("B"));
+    md.InsereixImatgeCamp(QStringLiteral("B"));
     marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::EAN13);
@@ -104,7 +105,6 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
         state.counters["pictures"] = double(doc->inlinePictures().size());
     }
     state.counters["docx_MB"] = double(QFileInfo(dades.filePath("labels.docx")).size()) / 1e6;
-    modDsoFraWord::Enllaca(nullptr, nullptr);
     CarpetaDades.clear();
 }
 BENCHMARK(BM_DeuMilEtiquetesDelEditor)->Iterations(1)->Unit(benchmark::kMillisecond);

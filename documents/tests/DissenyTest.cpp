@@ -66,6 +66,7 @@ struct Disseny : ::testing::Test, AmbApp {
     QTemporaryDir programa, dades;
     docframe::MarcDocument marc;
     QTimer timer;
+    modDsoFraWord::MarcDisseny md;
     int beeps = 0;
     QStringList avisos;
 
@@ -90,11 +91,11 @@ struct Disseny : ::testing::Test, AmbApp {
         e.Filas = 2;
         e.Holgura = {0.3f, 0.2f};
         proves::CatalegDe({e});
-        modDsoFraWord::Enllaca(&marc, &timer);
-        modDsoFraWord::Beep = [this] { ++beeps; };
-        modDsoFraWord::AvisDesfet = [this](const QString& t) { avisos << t; };
+        md.Enllaca(&marc, &timer);
+        md.Beep = [this] { ++beeps; };
+        md.AvisDesfet = [this](const QString& t) { avisos << t; };
         generar_doc::ClauDocumentBase.clear();
-        modDsoFraWord::IniciaMarcDocument(programa.path());
+        md.IniciaMarcDocument(programa.path());
     }
     void TearDown() override { CarpetaDades.clear(); }
     void escriu(const QString& text)
@@ -123,17 +124,17 @@ TEST(Camps, PlaceholderCarriesTheFieldAndFollowsTheFontSize)
 TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
 {
     bool prepared = false;
-    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(0, false, prepared, programa.path());
     EXPECT_TRUE(prepared);
     const word::PageSetup ps = marc.Document()->pageSetup();
     EXPECT_NEAR(ps.pageWidth().value, 7.0 * 72 / 2.54, 0.1);
     EXPECT_NEAR(ps.pageHeight().value, 3.7 * 72 / 2.54, 0.1);
     escriu(QStringLiteral("kept"));
     prepared = false;
-    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(0, false, prepared, programa.path());
     EXPECT_FALSE(prepared);
     EXPECT_TRUE(marc.Editor()->toPlainText().contains("kept"));
-    modDsoFraWord::PreparaDocumentBase(0, true, prepared, programa.path());
+    md.PreparaDocumentBase(0, true, prepared, programa.path());
     EXPECT_TRUE(prepared);
     EXPECT_EQ(marc.Document()->pageSetup().orientation(), word::Orientation::Landscape);
 }
@@ -141,19 +142,19 @@ TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
 TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
 {
     bool prepared = true;
-    modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path());
-    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
-    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
+    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.InsereixImatgeCamp(QStringLiteral("Name"));
+    md.InsereixImatgeCamp(QStringLiteral("Name"));
     const auto pics = marc.Document()->inlinePictures();
     ASSERT_EQ(pics.size(), 2u);
     EXPECT_EQ(pics[1]->alternativeText(), QStringLiteral("TOLV_campName"));
 
-    modDsoFraWord::EvitaDuesPagines();
+    md.EvitaDuesPagines();
     EXPECT_EQ(beeps, 0);
     escriu(QString(40, u'\n'));
-    ASSERT_GE(modDsoFraWord::NombrePagines(), 2);
-    modDsoFraWord::EvitaDuesPagines();
-    EXPECT_EQ(modDsoFraWord::NombrePagines(), 1);
+    ASSERT_GE(md.NombrePagines(), 2);
+    md.EvitaDuesPagines();
+    EXPECT_EQ(md.NombrePagines(), 1);
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(marc.Document()->inlinePictures().size(), 2u);
     // The user is told what was taken out: the text, not the pictures that stayed.
@@ -166,63 +167,62 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     auto llarg = marc.Document()->clone();
     llarg->content().insertAfter(QString(60, QChar(0x0B)));
     llarg->saveAs(dades.filePath("long.docx"));
-    ASSERT_TRUE(modDsoFraWord::ObreDocument(dades.filePath("long.docx")));
-    ASSERT_GE(modDsoFraWord::NombrePagines(), 2);
-    modDsoFraWord::EvitaDuesPagines();
-    modDsoFraWord::EvitaDuesPagines();
+    ASSERT_TRUE(md.ObreDocument(dades.filePath("long.docx")));
+    ASSERT_GE(md.NombrePagines(), 2);
+    md.EvitaDuesPagines();
+    md.EvitaDuesPagines();
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(avisos.size(), 1);
-    EXPECT_GE(modDsoFraWord::NombrePagines(), 2);
+    EXPECT_GE(md.NombrePagines(), 2);
 }
 
 TEST_F(Disseny, ProgramSavesRestoreTheirStateAndNeverWriteTheTemplates)
 {
     timer.stop();
     escriu(QStringLiteral("x"));
-    EXPECT_THROW(modDsoFraWord::DesaDocument(programa.filePath("documents_base/Blanc.docx")), word::WordError);
-    EXPECT_FALSE(modDsoFraWord::DesantDocument);
+    EXPECT_THROW(md.DesaDocument(programa.filePath("documents_base/Blanc.docx")), word::WordError);
+    EXPECT_FALSE(md.DesantDocument);
     EXPECT_TRUE(timer.isActive());
     bool dins = false;
     QObject::connect(&marc, &docframe::MarcDocument::abansDeDesar,
-                     [&](const QString&, bool*) { dins = modDsoFraWord::DesantDocument; });
-    modDsoFraWord::DesaDocument(dades.filePath("ok.docx"));
+                     [&](const QString&, bool*) { dins = md.DesantDocument; });
+    md.DesaDocument(dades.filePath("ok.docx"));
     EXPECT_TRUE(dins);
     EXPECT_TRUE(QFile::exists(dades.filePath("ok.docx")));
-    EXPECT_FALSE(modDsoFraWord::ObreDocument(dades.filePath("missing.docx")));
+    EXPECT_FALSE(md.ObreDocument(dades.filePath("missing.docx")));
     EXPECT_TRUE(marc.TeDocument());
 }
 
 TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
 {
-    using namespace seleccionador_ABCD;
-    IniciaCaselles(4);
-    BuidaCaselles(0, false, programa.path());
-    IniciaCaselles(4);
-    EXPECT_TRUE(CasellaBuida(0));
-    EXPECT_TRUE(CasellaBuida(4)) << "beyond the list: not designed";
-    EXPECT_TRUE(CasellaBuida(-1));
-    DesaCasellaActual(0);
-    EXPECT_TRUE(CasellaBuida(0)) << "an unchanged document is not written";
+    md.caselles.IniciaCaselles(4);
+    md.BuidaCaselles(0, false, programa.path());
+    md.caselles.IniciaCaselles(4);
+    EXPECT_TRUE(md.caselles.CasellaBuida(0));
+    EXPECT_TRUE(md.caselles.CasellaBuida(4)) << "beyond the list: not designed";
+    EXPECT_TRUE(md.caselles.CasellaBuida(-1));
+    md.DesaCasellaActual(0);
+    EXPECT_TRUE(md.caselles.CasellaBuida(0)) << "an unchanged document is not written";
     escriu(QStringLiteral("first cell"));
-    DesaCasellaActual(0);
-    EXPECT_FALSE(CasellaBuida(0));
-    CanviaCasella(1, 0, false, programa.path());
-    EXPECT_EQ(CasellaActual, 1);
+    md.DesaCasellaActual(0);
+    EXPECT_FALSE(md.caselles.CasellaBuida(0));
+    md.CanviaCasella(1, 0, false, programa.path());
+    EXPECT_EQ(md.caselles.CasellaActual, 1);
     EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    CanviaCasella(0, 0, false, programa.path());
+    md.CanviaCasella(0, 0, false, programa.path());
     EXPECT_TRUE(marc.Editor()->toPlainText().contains("first cell"));
     // A cell whose file cannot be read shows a blank label, never the cell shown before.
-    QFile danyat(CarpetaCaselles() + "2.docx");
+    QFile danyat(seleccionador_ABCD::Caselles::CarpetaCaselles() + "2.docx");
     ASSERT_TRUE(danyat.open(QIODevice::WriteOnly));
     danyat.write("not a document");
     danyat.close();
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(1); });
-    CanviaCasella(2, 0, false, programa.path());
-    EXPECT_EQ(CasellaActual, 2);
+    md.CanviaCasella(2, 0, false, programa.path());
+    EXPECT_EQ(md.caselles.CasellaActual, 2);
     EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    BuidaCaselles(0, false, programa.path());
-    EXPECT_EQ(NumCaselles, 0);
-    EXPECT_TRUE(QDir(CarpetaCaselles()).entryList(QDir::Files).isEmpty());
+    md.BuidaCaselles(0, false, programa.path());
+    EXPECT_EQ(md.caselles.NumCaselles, 0);
+    EXPECT_TRUE(QDir(seleccionador_ABCD::Caselles::CarpetaCaselles()).entryList(QDir::Files).isEmpty());
 }
 
 // What is typed and inserted in the editor is what the generator puts in the labels: the
@@ -230,7 +230,7 @@ TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
 TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
 {
     bool prepared = true;
-    ASSERT_TRUE(modDsoFraWord::PreparaDocumentBase(0, false, prepared, programa.path()));
+    ASSERT_TRUE(md.PreparaDocumentBase(0, false, prepared, programa.path()));
     QTextCursor c(marc.Editor()->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat f;
@@ -240,7 +240,7 @@ TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
     f.setForeground(QColor(0x20, 0x40, 0x80));
     c.insertText(QStringLiteral("Dear "), f);
     marc.Editor()->setTextCursor(c);
-    modDsoFraWord::InsereixImatgeCamp(QStringLiteral("Name"));
+    md.InsereixImatgeCamp(QStringLiteral("Name"));
     QImage logo(60, 30, QImage::Format_RGB32);
     logo.fill(Qt::red);
     word::InlinePicture p = word::InlinePicture::fromImage(logo);

@@ -126,6 +126,18 @@ word::RunFormat FormatRun(const QTextCharFormat& c)
     return f;
 }
 
+int Pont::Pagines(const QTextDocument& text) const
+{
+    if (!original_)
+        return 0;
+    // The editor lays the text out in one long page; a copy is paged at the label's size.
+    std::unique_ptr<QTextDocument> copia(text.clone());
+    copia->setDocumentMargin(0);
+    copia->rootFrame()->setFrameFormat(text.rootFrame()->frameFormat());
+    copia->setPageSize(MidaPagina(original_->pageSetup()));
+    return copia->pageCount();
+}
+
 QSizeF Pont::MidaPagina(const word::PageSetup& ps)
 {
     return QSizeF(PxDePunts(ps.pageWidth()), PxDePunts(ps.pageHeight()));

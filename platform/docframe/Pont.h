@@ -48,6 +48,8 @@ public:
 
     // The label page in editor pixels: width and height, and the margins.
     static QSizeF MidaPagina(const word::PageSetup& ps);
+    // Pages `text` takes at the loaded document's page size; 0 when none is loaded.
+    int Pagines(const QTextDocument& text) const;
 
 private:
     void carregaStory(QTextCursor& c, QTextDocument& text, const word::Story& story);

@@ -124,7 +124,7 @@ void BM_Finish10000Rows(benchmark::State& state)
         w.MostrarPanel(+1);
         w.MostrarPanel(+1);
         for (const QString& c : {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")})
-            modDsoFraWord::InsereixImatgeCamp(c);
+            w.marcDisseny().InsereixImatgeCamp(c);
         w.MostrarPanel(+1);
         Busca<kovel::ui::BotoImatge>(w, "OpcEtiqpag", 0)->click();
         // The longest time between two turns of the event pump while Finish works.

@@ -162,6 +162,9 @@ FrmTolvWiz::~FrmTolvWiz()
     ModTolvWiz::PanelEtiquetas().clicLista = nullptr;
     estat_->bomba = nullptr;
     estat_->progres = nullptr;
+    // The sheet preview asks this window's cells; they go with it.
+    kovel::catalogue::ContextoVista().casellaActual = nullptr;
+    kovel::catalogue::ContextoVista().casellaBuida = nullptr;
 }
 
 void FrmTolvWiz::construeix()

@@ -2,6 +2,7 @@
 // The wizard window: ten panels shown one at a time over the bottom bar with Back, Next and
 // Cancel. It shows the state of EstatAssistent and forwards the user's acts to it; every
 // control is named as the window's code names it (control arrays carry "index").
+#include "documents/ui/MarcDisseny.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/Guardats.h"
 
@@ -76,6 +77,8 @@ public:
 
     // ---- The design panel (FrmTolvWizDisseny.cpp) ----
     kovel::docframe::MarcDocument* Marc() const { return dsoFraWord; }
+    // The frame's routines, its one-page guard and the per-cell designs of this window.
+    modDsoFraWord::MarcDisseny& marcDisseny() { return marcDisseny_; }
     // The save-design command (cmdGuardar_Click) that a save asked inside the frame runs,
     // unless the program itself is saving; set by the saved-designs code. Unset: such a
     // save is refused and the frame's file is left as it was.
@@ -190,6 +193,7 @@ private:
     std::array<kovel::ui::BotoImatge*, 4> CmdPasa{};
     bool OcupadoHoja = false;
     class EntornCodis;
+    modDsoFraWord::MarcDisseny marcDisseny_;
     std::shared_ptr<EntornCodis> entornCodis_;   // its release also unhooks the frame
     kovel::ui::BotoImatge* CmdCampos = nullptr;
     kovel::ui::BotoImatge* CmdEditarDatos = nullptr;

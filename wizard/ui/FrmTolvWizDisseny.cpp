@@ -219,12 +219,12 @@ void FrmTolvWiz::construeixDisseny()
 // After the previews are installed: the frame, the guard, the state's seams, the cells.
 void FrmTolvWiz::connectaMarc()
 {
-    modDsoFraWord::Enllaca(dsoFraWord, TimerEvitar2pags);
+    marcDisseny_.Enllaca(dsoFraWord, TimerEvitar2pags);
     dsoFraWord->setCarpetesProtegides({kovel::paths::programDir()});
-    modDsoFraWord::ConfiguraBarres();
+    marcDisseny_.ConfiguraBarres();
     // The frame takes the panel's width up to the column of buttons.
-    modDsoFraWord::KOVEL_AnchoMarcoDocumento = [] { return 7800; };
-    evitaDuesPagines = [] { modDsoFraWord::EvitaDuesPagines(); };
+    marcDisseny_.KOVEL_AnchoMarcoDocumento = [] { return 7800; };
+    evitaDuesPagines = [this] { marcDisseny_.EvitaDuesPagines(); };
     dsoFraWord->Editor()->installEventFilter(new FiltreFocus(this, [this](bool dins) {
         if (estat_->PanelActual != PanelDiseno)
             return;
@@ -246,24 +246,21 @@ void FrmTolvWiz::connectaMarc()
     estat_->documentMarc = [this]() -> kovel::word::Document* {
         return dsoFraWord->TeDocument() ? dsoFraWord->Document() : nullptr;
     };
-    estat_->nombreCaselles = [] { return seleccionador_ABCD::NumCaselles; };
-    estat_->documentCasella = [](std::int32_t i) { return seleccionador_ABCD::NomsCaselles.value(i); };
+    estat_->nombreCaselles = [this] { return marcDisseny_.caselles.NumCaselles; };
+    estat_->documentCasella = [this](std::int32_t i) { return marcDisseny_.caselles.NomsCaselles.value(i); };
     estat_->desaCasella = [this] { ActualitzaHojaEtiquetas(); };
     PosaObreDisseny(*estat_, [this](const QString& cami) { return ObreDissenyAlMarc(cami); }, 0);
 
     // When the window goes, the dialogs and the design routines no longer reach it.
-    kovel::docframe::MarcDocument* marc = dsoFraWord;
-    entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [marc](EntornCodis* e) {
+    entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [](EntornCodis* e) {
         if (kovel::codes::Entorn() == e)
             kovel::codes::EstablirEntorn(nullptr);
-        if (modDsoFraWord::Marc() == marc)
-            modDsoFraWord::Enllaca(nullptr, nullptr);
         delete e;
     });
     kovel::codes::EstablirEntorn(entornCodis_.get());
 
-    kovel::catalogue::ContextoVista().casellaActual = [] { return int(seleccionador_ABCD::CasellaActual); };
-    kovel::catalogue::ContextoVista().casellaBuida = [](int n) { return seleccionador_ABCD::CasellaBuida(n); };
+    kovel::catalogue::ContextoVista().casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
+    kovel::catalogue::ContextoVista().casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
     if (kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1))
         connect(hoja, &kovel::catalogue::PctHoja::celdaPulsada, this,
                 [this](int, int, int celda) { PctHoja_MouseDown(celda); });
@@ -283,14 +280,14 @@ void FrmTolvWiz::preparaMarc()
     const QString o = h ? QStringLiteral("H") : QStringLiteral("V");
     const bool perCasella = estat_->esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
     const bool mateix = idx == estat_->IndexDocumentBase && estat_->ClauDocumentBase == o;
-    const bool cellesDiferents = perCasella != (seleccionador_ABCD::NumCaselles >= 2);
+    const bool cellesDiferents = perCasella != (marcDisseny_.caselles.NumCaselles >= 2);
     const bool restaurat = estat_->ClauDocumentBase.isEmpty() && estat_->DissenyObert;
     const QString programa = kovel::paths::programDir();
     if ((!mateix || cellesDiferents || !dsoFraWord->TeDocument()) && !restaurat) {
-        seleccionador_ABCD::BuidaCaselles(idx, h, programa);
+        marcDisseny_.BuidaCaselles(idx, h, programa);
         if (perCasella) {
             const EtiquetaCatalogo& e = Etiquetas[idx];
-            seleccionador_ABCD::IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
+            marcDisseny_.caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
         }
         if (dsoFraWord->TeDocument()) {
             estat_->IndexDocumentBase = idx;
@@ -303,7 +300,7 @@ void FrmTolvWiz::preparaMarc()
 // width and only gives way to the sheet when the two would touch.
 void FrmTolvWiz::AjustaMarc()
 {
-    modDsoFraWord::AjustaMidaMarc(pctDsoContenidor, PnlHoja, panels_[5], false);
+    marcDisseny_.AjustaMidaMarc(pctDsoContenidor, PnlHoja, panels_[5], false);
     if (PnlHoja->isVisibleTo(panels_[5])) {
         const int limit = PnlHoja->x() - kovel::ui::Px(60);
         if (pctDsoContenidor->geometry().right() > limit)
@@ -361,14 +358,14 @@ void FrmTolvWiz::colocaNavegacioHoja()
 
 bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
 {
-    if (modDsoFraWord::ObreDocument(cami, true))
+    if (marcDisseny_.ObreDocument(cami, true))
         return true;
     ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
                                            QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
                                   .arg(cami));
     bool prepared = true;
     const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx >= 0 && modDsoFraWord::PreparaDocumentBase(idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
+    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
         estat_->IndexDocumentBase = idx;
         estat_->ClauDocumentBase = estat_->horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     }
@@ -385,7 +382,7 @@ void FrmTolvWiz::mnuCampo_Click(int index)
     // The guard stays off while the picture is placed.
     const bool actiu = TimerEvitar2pags->isActive();
     TimerEvitar2pags->stop();
-    modDsoFraWord::InsereixImatgeCamp(estat_->mnuCampo[index]);
+    marcDisseny_.InsereixImatgeCamp(estat_->mnuCampo[index]);
     estat_->PanelesLlenos[PanelFinal] = 0;
     if (actiu || dsoFraWord->Editor()->hasFocus())
         TimerEvitar2pags->start();
@@ -407,12 +404,12 @@ void FrmTolvWiz::CmdPasa_Click(int index)
         mou(LstCampos[1], LstCampos[0], index == 3);
     // The current cell's document is shown again: saved first, so nothing typed is lost,
     // and only when it has a file to open.
-    if (seleccionador_ABCD::NumCaselles < 1)
+    if (marcDisseny_.caselles.NumCaselles < 1)
         return;
     ActualitzaHojaEtiquetas();
-    const QString nom = seleccionador_ABCD::NomsCaselles.value(seleccionador_ABCD::CasellaActual);
+    const QString nom = marcDisseny_.caselles.NomsCaselles.value(marcDisseny_.caselles.CasellaActual);
     if (!nom.isEmpty())
-        modDsoFraWord::ObreDocument(nom, true);
+        marcDisseny_.ObreDocument(nom, true);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -420,7 +417,7 @@ void FrmTolvWiz::CmdPasa_Click(int index)
 
 void FrmTolvWiz::dsoFraWord_BeforeDocumentSaved(const QString& /*cami*/, bool* cancel)
 {
-    if (modDsoFraWord::DesantDocument || modDsoFraWord::DesantDisseny)
+    if (marcDisseny_.DesantDocument || marcDisseny_.DesantDisseny)
         return;
     // The user's own save is the save-design command; the frame's file (a base document or
     // a cell's) is never written behind the cells' back.
@@ -485,17 +482,17 @@ void FrmTolvWiz::PctHoja_MouseDown(int celda)
 
 void FrmTolvWiz::SeleccionaCasella(std::int32_t n)
 {
-    seleccionador_ABCD::CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(),
+    marcDisseny_.CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(),
                                       kovel::paths::programDir());
     ModTolvWiz::Dibuja_HojaEtiquetas(1);
 }
 
 void FrmTolvWiz::ActualitzaHojaEtiquetas()
 {
-    if (!dsoFraWord->TeDocument() || dsoFraWord->Desat() || seleccionador_ABCD::NumCaselles < 1)
+    if (!dsoFraWord->TeDocument() || dsoFraWord->Desat() || marcDisseny_.caselles.NumCaselles < 1)
         return;
     try {
-        seleccionador_ABCD::DesaCasellaActual(seleccionador_ABCD::CasellaActual);
+        marcDisseny_.DesaCasellaActual(marcDisseny_.caselles.CasellaActual);
     } catch (const kovel::word::WordError& e) {
         ModTolvWiz::Mensaje_Error(e.message());
     }

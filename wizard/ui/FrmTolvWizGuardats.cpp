@@ -54,14 +54,14 @@ void FrmTolvWiz::connectaGuardats()
     codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>();
     guardats_->setCodis(codisDesats_.get());
     CasellesAssistent c;
-    c.NomsCaselles = &seleccionador_ABCD::NomsCaselles;
-    c.NumCaselles = &seleccionador_ABCD::NumCaselles;
-    c.CasellaActual = &seleccionador_ABCD::CasellaActual;
-    c.CarpetaCaselles = [] { return seleccionador_ABCD::CarpetaCaselles(); };
+    c.NomsCaselles = &marcDisseny_.caselles.NomsCaselles;
+    c.NumCaselles = &marcDisseny_.caselles.NumCaselles;
+    c.CasellaActual = &marcDisseny_.caselles.CasellaActual;
+    c.CarpetaCaselles = [] { return seleccionador_ABCD::Caselles::CarpetaCaselles(); };
     c.BuidaCaselles = [this] {
-        seleccionador_ABCD::BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(), ModReg::RutaPrograma());
+        marcDisseny_.BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(), ModReg::RutaPrograma());
     };
-    c.DesaCasellaActual = [] { seleccionador_ABCD::DesaCasellaActual(seleccionador_ABCD::CasellaActual); };
+    c.DesaCasellaActual = [this] { marcDisseny_.DesaCasellaActual(marcDisseny_.caselles.CasellaActual); };
     guardats_->setCaselles(c);
     guardats_->demanaNom = [this](const QString& prompt, const QString& titol) {
         bool ok = false;
@@ -119,10 +119,11 @@ void FrmTolvWiz::mostraGuardats()
 void FrmTolvWiz::cmdGuardar_Click()
 {
     // The store's own saves through the frame are not the user's: they ask for no name.
-    modDsoFraWord::DesantDisseny = true;
+    marcDisseny_.DesantDisseny = true;
     struct Acaba {
-        ~Acaba() { modDsoFraWord::DesantDisseny = false; }
-    } acaba;
+        bool& desant;
+        ~Acaba() { desant = false; }
+    } acaba{marcDisseny_.DesantDisseny};
     guardats_->cmdGuardar_Click();
 }
 

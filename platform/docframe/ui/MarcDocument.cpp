@@ -466,18 +466,7 @@ bool MarcDocument::Desfes()
     return true;
 }
 
-int MarcDocument::NombrePagines() const
-{
-    const word::Document* d = pont_.Original();
-    if (!obert_ || !d)
-        return 0;
-    // The editor lays the text out in one long page; a copy is paged at the label's size.
-    std::unique_ptr<QTextDocument> copia(editor_->document()->clone());
-    copia->setDocumentMargin(0);
-    copia->rootFrame()->setFrameFormat(editor_->document()->rootFrame()->frameFormat());
-    copia->setPageSize(Pont::MidaPagina(d->pageSetup()));
-    return copia->pageCount();
-}
+int MarcDocument::NombrePagines() const { return obert_ ? pont_.Pagines(*editor_->document()) : 0; }
 
 double MarcDocument::MidaLletraSeleccio() const
 {

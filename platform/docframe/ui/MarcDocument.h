@@ -45,6 +45,8 @@ public:
     bool PotDesfer() const;
     // Pages the document takes at its page size.
     int NombrePagines() const;
+    // The bridge between the document model and the editor.
+    const Pont& pont() const { return pont_; }
     // The font size at the insertion point (the start of the selection), in points.
     double MidaLletraSeleccio() const;
     // Puts the picture in place of the selection.

@@ -125,7 +125,6 @@ protected:
     {
         mod_rvtMsgBox::resetAnswerer();
         ModTolvWiz::setObridorShell({});
-        modDsoFraWord::Beep = [] {};
     }
 
     // Home, A4, a format (806: 70 x 37 mm), the CSV's sheet: the design panel.
@@ -292,7 +291,7 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
     FinsDisseny(w);
     auto* editor = Busca<QTextEdit>(w, "txtDisseny");
     int beeps = 0;
-    modDsoFraWord::Beep = [&beeps] { ++beeps; };
+    w.marcDisseny().Beep = [&beeps] { ++beeps; };
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     // A line and a barcode fill the label; a QR code on a line of its own makes two pages.
     Camp(w, QStringLiteral("A"));

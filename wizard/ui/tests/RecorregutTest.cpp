@@ -601,7 +601,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
                                 QStringLiteral("South east")};
     escriu(textos[0]);
     tria(1);
-    EXPECT_EQ(seleccionador_ABCD::CasellaActual, 1);
+    EXPECT_EQ(w.marcDisseny().caselles.CasellaActual, 1);
     EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());   // a fresh label
     escriu(textos[1]);
     tria(3);
@@ -610,15 +610,15 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[0]);
     tria(3);
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
-    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(0));
-    EXPECT_FALSE(seleccionador_ABCD::CasellaBuida(1));
-    EXPECT_TRUE(seleccionador_ABCD::CasellaBuida(2));
+    EXPECT_FALSE(w.marcDisseny().caselles.CasellaBuida(0));
+    EXPECT_FALSE(w.marcDisseny().caselles.CasellaBuida(1));
+    EXPECT_TRUE(w.marcDisseny().caselles.CasellaBuida(2));
     Fotografia(w, QStringLiteral("cells"));
 
     // The one-page guard: a paste that pushes the label onto a second page is undone on the
     // guard's next tick, with one beep, and what was there stays.
     int beeps = 0;
-    modDsoFraWord::Beep = [&beeps] { ++beeps; };
+    w.marcDisseny().Beep = [&beeps] { ++beeps; };
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     ASSERT_TRUE(w.findChild<QTimer*>(QStringLiteral("TimerEvitar2pags"))->isActive());
@@ -632,7 +632,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("one label")));
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
-    modDsoFraWord::Beep = [] {};
+    w.marcDisseny().Beep = [] {};
 
     // The user's own save is the save-design command: the cell's file is not written
     // behind it, and its changes are still to be saved.
@@ -649,7 +649,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
 
     // A cell whose file cannot be read shows a blank label, with the message.
     tria(0);
-    const QString danyat = seleccionador_ABCD::NomsCaselles.value(1);
+    const QString danyat = w.marcDisseny().caselles.NomsCaselles.value(1);
     ASSERT_FALSE(danyat.isEmpty());
     QFile f(danyat);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
