@@ -6,6 +6,7 @@
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
+#include "documents/tests/LibreOfficeProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
@@ -37,18 +38,6 @@ namespace {
 
 using Opcions = proves::OpcionsCodis;
 using proves::Marcador;
-
-QImage Pagina(const QString& pdf, int dpi, const QString& prefix)
-{
-    QProcess p;
-    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-             QStringLiteral("1"), QStringLiteral("-gray"), QStringLiteral("-png"), pdf, prefix});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        return {};
-    const QStringList fets = QDir(QFileInfo(prefix).path()).entryList({QFileInfo(prefix).fileName() + QStringLiteral("*.png")});
-    return fets.isEmpty() ? QImage() : QImage(QFileInfo(prefix).path() + QLatin1Char('/') + fets.front());
-}
 
 // One symbol of `formats` in the label at `fila`, `columna` (from 0) of a page rendered at
 // `dpi`: the sheet has 1 cm margins, labels 9 x 6 cm on a 9.5 x 6.5 cm pitch.
@@ -147,21 +136,17 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     doc->saveAs(ambImatges);
     EXPECT_EQ(Document::open(ambImatges)->inlinePictures().size(), 12u);
 
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("lo-profile")),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(), docx, ambImatges});
-    ASSERT_TRUE(lo.waitForFinished(240000)) << "LibreOffice did not finish";
-    ASSERT_EQ(lo.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    const QString conversio = proves::ConverteixAPdf(dir.path(), {docx, ambImatges});
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
     const QString pdf = dir.filePath(QStringLiteral("codis.pdf"));
 
     // 300 dpi: every symbol scans as its record.
-    const QImage p300 = Pagina(pdf, 300, dir.filePath(QStringLiteral("p300")));
+    const QImage p300 = proves::PaginaPdf(pdf, 1, 300, dir.filePath(QStringLiteral("p300")));
     ASSERT_FALSE(p300.isNull());
     // The same on paper as with pictures: every label's ink in the same box (the line after
     // the codes, at the bottom, to a pixel). The pictures come out up to 1.5% larger than
     // their own geometry (LibreOffice's drawing of a stretched EMF); the characters keep it.
-    const QImage imatges300 = Pagina(dir.filePath(QStringLiteral("imatges.pdf")), 300, dir.filePath(QStringLiteral("i300")));
+    const QImage imatges300 = proves::PaginaPdf(dir.filePath(QStringLiteral("imatges.pdf")), 1, 300, dir.filePath(QStringLiteral("i300")));
     ASSERT_FALSE(imatges300.isNull());
     for (int f = 0; f < 3; ++f)
         for (int c = 0; c < 2; ++c) {
@@ -186,7 +171,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     // 600 dpi: a module is two pixels of 96 dpi, 12.5 pixels here. Along the middle of each
     // EAN-13, every bar and space is its modules' width (one pixel of edge allowed), and the
     // module measured over the whole symbol is within 5%.
-    const QImage p600 = Pagina(pdf, 600, dir.filePath(QStringLiteral("p600")));
+    const QImage p600 = proves::PaginaPdf(pdf, 1, 600, dir.filePath(QStringLiteral("p600")));
     ASSERT_FALSE(p600.isNull());
     const double modul = 600.0 / 48.0;
     int mesurats = 0;
@@ -297,18 +282,6 @@ QString EAN13(const QStringList& r)
     return c.DadesCodificades();
 }
 
-// Page `pagina` (from 1) of `pdf` at 300 dpi, in grey.
-QImage PaginaN(const QString& pdf, int pagina, const QString& prefix)
-{
-    QProcess p;
-    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-            {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"),
-             QString::number(pagina), QStringLiteral("-gray"), QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, prefix});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        return {};
-    return QImage(prefix + QStringLiteral(".png"));
-}
-
 // Every symbol of `format` on a whole page, read one at a time as a reader in the hand meets
 // them, each painted out once read (a linear symbol from its bars' top to their foot).
 std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format)
@@ -410,18 +383,14 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
         docs << dir.filePath(c.nom + QStringLiteral(".docx"));
         doc->saveAs(docs.back());
     }
-    QProcess lo;
-    lo.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("lo-profile")),
-                                  QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                                  QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path()} + docs);
-    ASSERT_TRUE(lo.waitForFinished(280000)) << "LibreOffice did not finish";
-    ASSERT_EQ(lo.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    const QString conversio = proves::ConverteixAPdf(dir.path(), docs, 280000);
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
 
     for (const Cas& c : casos) {
         const int perPagina = c.format.Filas * c.format.Columnas;
         const int pagines = (Registres + perPagina - 1) / perPagina;
         for (const int pagina : {1, (pagines + 1) / 2, pagines}) {
-            const QImage img = PaginaN(dir.filePath(c.nom + QStringLiteral(".pdf")), pagina,
+            const QImage img = proves::PaginaPdf(dir.filePath(c.nom + QStringLiteral(".pdf")), pagina, 300,
                                        dir.filePath(QStringLiteral("%1-%2").arg(c.nom).arg(pagina)));
             ASSERT_FALSE(img.isNull()) << qPrintable(c.nom) << " page " << pagina;
             if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))

@@ -5,6 +5,7 @@
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/FormaLinies.h"
+#include "documents/tests/LibreOfficeProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
@@ -53,17 +54,6 @@ QList<Paraula> Paraules(const QString& pdf)
                                 w.captured(4).toDouble(), w.captured(5)};
     }
     return paraules;
-}
-
-QImage Pagina(const QString& pdf, int dpi, const QString& prefix)
-{
-    QProcess p;
-    p.start(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")),
-            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-singlefile"), QStringLiteral("-gray"),
-             QStringLiteral("-png"), pdf, prefix});
-    if (!p.waitForFinished(120000) || p.exitCode() != 0)
-        return {};
-    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_Grayscale8);
 }
 
 // Ink pixels (darker than mid grey) of `a` with no ink of `b` within `radi` pixels.
@@ -195,12 +185,8 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     doc->saveAs(ambLinies);
     EXPECT_EQ(Document::open(ambLinies)->floatingLines().size(), 24u);
 
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + dir.filePath(QStringLiteral("lo-profile")),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), dir.path(), padding, ambLinies});
-    ASSERT_TRUE(lo.waitForFinished(240000)) << "LibreOffice did not finish";
-    ASSERT_EQ(lo.exitCode(), 0) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    const QString conversio = proves::ConverteixAPdf(dir.path(), {padding, ambLinies});
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
     const QString pdfPadding = dir.filePath(QStringLiteral("padding.pdf")), pdfLinies = dir.filePath(QStringLiteral("linies.pdf"));
 
     // Every word, the codes' characters among them, in the same box within 0.1 mm.
@@ -221,8 +207,8 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
 
     // Every pixel of ink at 600 dpi (0.042 mm) within two pixels of ink in the other form:
     // the bars of the codes too.
-    const QImage pa = Pagina(pdfPadding, 600, dir.filePath(QStringLiteral("padding"))),
-                 pb = Pagina(pdfLinies, 600, dir.filePath(QStringLiteral("linies")));
+    const QImage pa = proves::PaginaPdf(pdfPadding, 1, 600, dir.filePath(QStringLiteral("padding"))),
+                 pb = proves::PaginaPdf(pdfLinies, 1, 600, dir.filePath(QStringLiteral("linies")));
     ASSERT_FALSE(pa.isNull());
     ASSERT_EQ(pa.size(), pb.size());
     EXPECT_GT(Tinta(pa), 6 * 10000);
