@@ -1,4 +1,5 @@
 #include "codes/ImatgeEmf.h"
+#include "platform/word/RegistresEmf.h"
 
 #include <QPolygonF>
 
@@ -12,27 +13,12 @@ namespace kovel::codes {
 
 namespace {
 
-// Record types and values of the EMF format used here.
+using namespace kovel::word::emf;
+
+// Values of the EMF format used here, beside the record types.
 enum : std::uint32_t {
-    EMR_HEADER = 1,
-    EMR_EOF = 14,
-    EMR_SETWINDOWEXTEX = 9,
-    EMR_SETVIEWPORTEXTEX = 11,
-    EMR_SETMAPMODE = 17,
-    EMR_SETPOLYFILLMODE = 19,
-    EMR_SELECTOBJECT = 37,
-    EMR_CREATEBRUSHINDIRECT = 39,
-    EMR_DELETEOBJECT = 40,
-    EMR_POLYPOLYGON16 = 91,
-    EMR_SETBKMODE = 18,
-    EMR_SETSTRETCHBLTMODE = 21,
-    EMR_STRETCHDIBITS = 81,
     COLORONCOLOR = 3,
     SRCCOPY = 0x00CC0020,
-    EMR_SETTEXTALIGN = 22,
-    EMR_SETTEXTCOLOR = 24,
-    EMR_EXTCREATEFONTINDIRECTW = 82,
-    EMR_EXTTEXTOUTW = 84,
     TRANSPARENT = 1,
     TA_BASELINE = 24,
     GM_COMPATIBLE = 1,

@@ -1,4 +1,5 @@
 #include "platform/docframe/DibuixVectorial.h"
+#include "platform/word/RegistresEmf.h"
 
 #include <QHash>
 #include <QPainter>
@@ -6,6 +7,8 @@
 #include <QtEndian>
 
 #include <cstring>
+
+using namespace kovel::word::emf;
 
 namespace kovel::docframe {
 
@@ -85,25 +88,12 @@ private:
     const QByteArray& b_;
 };
 
-enum : std::uint32_t {
-    EmrCapcalera = 1,
-    EmrFinal = 14,
-    EmrFinestra = 9,
-    EmrTriaObjecte = 37,
-    EmrPinzell = 39,
-    EmrPoligons16 = 91,
-    EmrMapaBits = 81,
-    EmrFont = 82,
-    EmrColorText = 24,
-    EmrText = 84,
-};
-
 } // namespace
 
 QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
 {
     const LectorEmf r(emf);
-    if (!r.Dins(0, 88) || r.U32(0) != EmrCapcalera || r.U32(40) != 0x464D4520u)
+    if (!r.Dins(0, 88) || r.U32(0) != EMR_HEADER || r.U32(40) != 0x464D4520u)
         return {};
     const qint64 W = qint64(r.I32(16)) - r.I32(8) + 1, H = qint64(r.I32(20)) - r.I32(12) + 1;
     if (W < 1 || H < 1 || W > 1000000 || H > 1000000)
@@ -125,17 +115,17 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
         if (mida < 8 || mida % 4 != 0 || !r.Dins(at, mida))
             break;
         const auto cap = [&](qsizetype n) { return qsizetype(mida) >= n; };
-        if (tipus == EmrFinal) {
+        if (tipus == EMR_EOF) {
             break;
-        } else if (tipus == EmrFinestra && cap(16)) {
+        } else if (tipus == EMR_SETWINDOWEXTEX && cap(16)) {
             const std::int32_t wl = r.I32(at + 8), hl = r.I32(at + 12);
             if (wl > 0 && hl > 0) {
                 sx = pixels.width() / double(wl);
                 sy = pixels.height() / double(hl);
             }
-        } else if (tipus == EmrPinzell && cap(24)) {
+        } else if (tipus == EMR_CREATEBRUSHINDIRECT && cap(24)) {
             pinzells.insert(r.U32(at + 8), Color(r.U32(at + 16)));
-        } else if (tipus == EmrFont && cap(12 + 92)) {
+        } else if (tipus == EMR_EXTCREATEFONTINDIRECTW && cap(12 + 92)) {
             QFont f;
             const qsizetype lf = at + 12;
             QString nom;
@@ -153,15 +143,15 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
             f.setItalic(r.U8(lf + 20) != 0);
             f.setUnderline(r.U8(lf + 21) != 0);
             fonts.insert(r.U32(at + 8), f);
-        } else if (tipus == EmrTriaObjecte && cap(12)) {
+        } else if (tipus == EMR_SELECTOBJECT && cap(12)) {
             const std::uint32_t h = r.U32(at + 8);
             if (pinzells.contains(h))
                 relleno = pinzells.value(h);
             else if (fonts.contains(h))
                 font = fonts.value(h);
-        } else if (tipus == EmrColorText && cap(12)) {
+        } else if (tipus == EMR_SETTEXTCOLOR && cap(12)) {
             colorText = Color(r.U32(at + 8));
-        } else if (tipus == EmrPoligons16 && cap(32)) {
+        } else if (tipus == EMR_POLYPOLYGON16 && cap(32)) {
             const std::uint32_t poligons = r.U32(at + 24), punts = r.U32(at + 28);
             if (poligons > 1000000 || punts > 4000000 || !cap(32 + 4 * qsizetype(poligons) + 4 * qsizetype(punts))) {
                 at += mida;
@@ -183,7 +173,7 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
                 cami.closeSubpath();
             }
             p.fillPath(cami, relleno);
-        } else if (tipus == EmrMapaBits && cap(80)) {
+        } else if (tipus == EMR_STRETCHDIBITS && cap(80)) {
             // A two-colour bitmap stretched over its place (a QR code's modules).
             const qsizetype bmi = at + r.U32(at + 48), bits = at + r.U32(at + 56);
             if (r.Dins(bmi, 48) && bmi + 48 <= at + mida && r.U16(bmi + 14) == 1) {
@@ -205,7 +195,7 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
                     p.restore();
                 }
             }
-        } else if (tipus == EmrText && cap(76)) {
+        } else if (tipus == EMR_EXTTEXTOUTW && cap(76)) {
             const std::uint32_t n = r.U32(at + 44), offText = r.U32(at + 48), offAvancos = r.U32(at + 72);
             if (n > 0 && n <= 10000 && cap(qsizetype(offText) + 2 * qsizetype(n)) && cap(qsizetype(offAvancos) + 4 * qsizetype(n))) {
                 p.setFont(font);
