@@ -6,10 +6,6 @@
 
 namespace KOVEL_espec {
 
-std::uint32_t ColorDestacado = 0;
-std::int16_t AnchoMarcoDocumento = 0;
-std::array<std::int16_t, 8> MedidasVistaPrevia{};
-
 namespace {
 constexpr const char* Boto83[] = {"boto_83x23.dat", "boto_83x23_on.dat", "boto_83x23_over.dat"};
 constexpr const char* Boto105[] = {"boto_105x23.dat", "boto_105x23_on.dat", "boto_105x23_over.dat"};

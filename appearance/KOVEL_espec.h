@@ -14,8 +14,7 @@
 namespace KOVEL_espec {
 
 // The highlight colour of the windows, RGB(0, 118, 196) as a Basic number (&HBBGGRR).
-inline constexpr std::uint32_t ColorDestacadoValor = 0xC47600;
-extern std::uint32_t ColorDestacado;
+inline constexpr std::uint32_t ColorDestacado = 0xC47600;
 
 // One picture assignment of a skin loader. `index` −1: a single control; `control` empty:
 // the window itself. Sizes and tops in twips, −1 when not set.
@@ -63,10 +62,8 @@ inline constexpr int DaltPanelBaix = 6390, AltPanelBaix = 630;
 // The window's size above counts its title bar and borders; what lies inside them is exactly
 // the panels over the bottom bar.
 inline constexpr int AmpleClient = AmplePanel, AltClient = DaltPanelBaix + AltPanelBaix;
-inline constexpr std::int16_t AnchoMarcoDocumentoValor = 11340;
-inline constexpr std::array<std::int16_t, 8> MedidasVistaPreviaValor{0, 2900, 6695, 2900, 2900, 5800, 5820, 5820};
-extern std::int16_t AnchoMarcoDocumento;
-extern std::array<std::int16_t, 8> MedidasVistaPrevia;
+inline constexpr std::int16_t AnchoMarcoDocumento = 11340;
+inline constexpr std::array<std::int16_t, 8> MedidasVistaPrevia{0, 2900, 6695, 2900, 2900, 5800, 5820, 5820};
 
 // The tops (twips) of the five paper types stacked in the order A5, A4, continuous,
 // Letter, thermal, given which are shown; a hidden one keeps its place (no value). With

@@ -5,6 +5,7 @@
 #include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
 #include "codes/MidaCodi.h"
+#include "codes/RegistreCodis.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "platform/word/Document.h"
@@ -14,8 +15,6 @@
 
 #include <cmath>
 #include <utility>
-
-std::vector<std::unique_ptr<kovel::barcode::ActiveBC>> ClonsBarres;
 
 namespace kovel::codes {
 
@@ -27,17 +26,15 @@ const ImatgeCodi* MemoriaImatges::Cerca(const QString& clau) const
 
 } // namespace kovel::codes
 
-QStringList EtiquetesBarres;
-
 namespace CodiBarres {
 
 using kovel::barcode::ActiveBC;
 using kovel::barcode::BarcodeError;
 
-ActiveBC* Clon(int n)
+ActiveBC* Clon(kovel::codes::RegistreCodis& registre, int n)
 {
-    if (n < 1 || n > static_cast<int>(ClonsBarres.size())) return nullptr;
-    return ClonsBarres[static_cast<size_t>(n - 1)].get();
+    if (n < 1 || n > static_cast<int>(registre.ClonsBarres.size())) return nullptr;
+    return registre.ClonsBarres[static_cast<size_t>(n - 1)].get();
 }
 
 QString NomSegurFitxer(const QString& tag)
@@ -64,16 +61,6 @@ QString FitxerImatge(const QString& tag)
 }
 
 namespace {
-
-// A field-linked clone's value it cannot encode: counted for the message at the end.
-void AnotaNoCodificat(const ActiveBC& barcode, const QString& tag, const QString& spare)
-{
-    for (const auto& c : ClonsBarres)
-        if (c.get() == &barcode) {
-            auto& nc = kovel::codes::NoCodificats();
-            nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, barcode.BarText(), barcode.Error());
-        }
-}
 
 // The shown size of a barcode given 0 x 0: its own.
 void MidaPropia(const ActiveBC& barcode, float& w, float& h)
@@ -159,13 +146,11 @@ void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCo
     InserirImatge(selection, imatge, altText, QSizeF(mida.ample, mida.alt));
 }
 
-bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
+bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& /*spare*/,
                        float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
-        // A record's value that a field-linked code cannot hold: reported once at the end.
-        AnotaNoCodificat(barcode, tag, spare);
         return false;
     }
     const QString file = FitxerImatge(tag);
@@ -196,7 +181,9 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, Ac
     }
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
-        AnotaNoCodificat(barcode, tag, spare);
+        // A record's value that the field-linked code cannot hold: reported once at the end.
+        auto& nc = kovel::codes::NoCodificats();
+        nc.Afegir(nc.Registre(), camp, barcode.BarText(), barcode.Error());
         return false;
     }
     kovel::codes::ImatgeCodi imatge;
@@ -251,16 +238,16 @@ QString ValorCamp(const QString& camp, const QString& textFix)
     return v;
 }
 
-ActiveBC& RegistrarClon(ActiveBC& dialogControl, const QString& camp)
+ActiveBC& RegistrarClon(kovel::codes::RegistreCodis& registre, ActiveBC& dialogControl, const QString& camp)
 {
-    const int n = static_cast<int>(ClonsBarres.size()) + 1;
+    const int n = static_cast<int>(registre.ClonsBarres.size()) + 1;
     dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
     auto clone = std::make_unique<ActiveBC>();
     CopiarPropietats(dialogControl, *clone);
     clone->setTag(dialogControl.Tag());
-    ClonsBarres.push_back(std::move(clone));
-    EtiquetesBarres << dialogControl.Tag();
-    return *ClonsBarres.back();
+    registre.ClonsBarres.push_back(std::move(clone));
+    registre.EtiquetesBarres << dialogControl.Tag();
+    return *registre.ClonsBarres.back();
 }
 
 } // namespace CodiBarres

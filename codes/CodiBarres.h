@@ -15,11 +15,7 @@
 #include <vector>
 
 namespace kovel::word { class Range; struct GlyphOutline; }
-
-// Field-linked barcodes inserted since the program started: one configured control and
-// one tag ("n_field") each, item n-1 for the tag's n. Only appended to.
-extern std::vector<std::unique_ptr<kovel::barcode::ActiveBC>> ClonsBarres;
-extern QStringList EtiquetesBarres;
+namespace kovel::codes { struct RegistreCodis; }
 
 namespace kovel::codes {
 
@@ -66,8 +62,8 @@ inline constexpr int PixelsModul = 7;
 bool FerImatge(const kovel::barcode::ActiveBC& barcode, float width, float height, kovel::codes::ImatgeCodi& imatge,
                QString* motiu = nullptr);
 
-// The n-th clone as tags count (from 1); nullptr when there is none.
-kovel::barcode::ActiveBC* Clon(int n);
+// The n-th clone of `registre` as tags count (from 1); nullptr when there is none.
+kovel::barcode::ActiveBC* Clon(kovel::codes::RegistreCodis& registre, int n);
 
 // The bitmap file of a tag: tmp folder, "imatge_camp_", the tag and ".bmp". The tag is
 // made safe for a file name first (only letters, digits, "-" and "_" kept, at most 100
@@ -91,7 +87,8 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
 
 // The generator's barcode of one record: as InserirImatgeCodi with width and height 0, but
 // no bitmap file is written and a value drawn before in the generation (same tag, same
-// text) takes its picture from `memoria`. A code larger than `espai` (points) is drawn
+// text) takes its picture from `memoria`. `barcode` is a field-linked clone: a value it
+// cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). A code larger than `espai` (points) is drawn
 // smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its size and told
 // at the end of the generation (kovel::codes::NoLlegibles).
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
@@ -118,8 +115,9 @@ QString ValorCamp(const QString& camp, const QString& textFix);
 // The four quarter turns of a code, as the dialogs list them.
 QStringList Orientacions();
 
-// Registers a field-linked barcode: a clone of `dialogControl` with the tag
+// Registers a field-linked barcode in `registre`: a clone of `dialogControl` with the tag
 // n + "_" + field (also put in the dialog control's Tag). Returns the clone.
-kovel::barcode::ActiveBC& RegistrarClon(kovel::barcode::ActiveBC& dialogControl, const QString& camp);
+kovel::barcode::ActiveBC& RegistrarClon(kovel::codes::RegistreCodis& registre, kovel::barcode::ActiveBC& dialogControl,
+                                        const QString& camp);
 
 } // namespace CodiBarres

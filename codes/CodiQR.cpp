@@ -3,6 +3,7 @@
 
 #include "codes/GlifCodi.h"
 #include "codes/ImatgeEmf.h"
+#include "codes/RegistreCodis.h"
 #include "codes/ValorsNoCodificats.h"
 #include "platform/word/Document.h"
 
@@ -14,21 +15,10 @@
 #include <bit>
 #include <cmath>
 
-std::vector<std::unique_ptr<kovel::qr::QRCodeCtrl>> ClonsQR;
-QStringList EtiquetesQR;
-QStringList PlantillesQR;
-std::int32_t ComptadorPlantillesQR = 0;
-std::vector<CodiQR::OpcionsCodi> OpcionsQR;
-QString PrefixDadesQR;
-
 namespace CodiQR {
 
 using kovel::qr::QRCodeCtrl;
 using kovel::qr::QrError;
-
-bool ECIActiu = false;
-std::int32_t IndexECI = 3;
-bool UTF8Actiu = false;
 
 QStringList LlistaECI()
 {
@@ -82,10 +72,10 @@ QString DesignadorAuto(char32_t u, const QString& ch)
 
 } // namespace
 
-QString CodificarText(const QString& text)
+QString CodificarText(const OpcionsCodi& o, const QString& text)
 {
-    if (ECIActiu) {
-        if (IndexECI != IndexECIAuto) return text;
+    if (o.eci) {
+        if (o.indexEci != IndexECIAuto) return text;
         QString out, current;
         out.reserve(text.size() + 8);
         PerCaracter(text, [&](char32_t u, const QString& ch) {
@@ -112,7 +102,7 @@ QString CodificarText(const QString& text)
         });
         return out;
     }
-    if (UTF8Actiu) {
+    if (o.utf8) {
         QString out;
         out.reserve(text.size() * 2);
         PerCaracter(text, [&](char32_t u, const QString& ch) {
@@ -148,14 +138,14 @@ QString ValorLiteral(const QString& valor)
 }
 
 namespace {
-QString Valor(const QString& v, bool literal) { return CodificarText(literal ? ValorLiteral(v) : v); }
+QString Valor(const OpcionsCodi& o, const QString& v, bool literal) { return CodificarText(o, literal ? ValorLiteral(v) : v); }
 } // namespace
 
-QString DadesText(const QString& text, bool literals) { return PrefixDadesQR + Valor(text, literals); }
+QString DadesText(const OpcionsCodi& o, const QString& text, bool literals) { return o.prefix + Valor(o, text, literals); }
 
-QString DadesSMS(const QString& numero, const QString& missatge, bool literals)
+QString DadesSMS(const OpcionsCodi& o, const QString& numero, const QString& missatge, bool literals)
 {
-    return PrefixDadesQR + QStringLiteral("smsto:") + Valor(numero, literals) + QLatin1Char(':') + Valor(missatge, literals);
+    return o.prefix + QStringLiteral("smsto:") + Valor(o, numero, literals) + QLatin1Char(':') + Valor(o, missatge, literals);
 }
 
 QString EscapaMeCard(const QString& value)
@@ -171,25 +161,25 @@ QString EscapaMeCard(const QString& value)
     return out;
 }
 
-QString DadesVCard(const QString& nom, const QString& telefon, const QString& web, const QString& email,
-                   const QString& adreca, bool literals)
+QString DadesVCard(const OpcionsCodi& o, const QString& nom, const QString& telefon, const QString& web,
+                   const QString& email, const QString& adreca, bool literals)
 {
-    auto e = [literals](const QString& v) { return Valor(EscapaMeCard(v), literals); };
-    return PrefixDadesQR + QStringLiteral("MECARD:N:") + e(nom) + QStringLiteral(";TEL:") + e(telefon)
+    auto e = [&o, literals](const QString& v) { return Valor(o, EscapaMeCard(v), literals); };
+    return o.prefix + QStringLiteral("MECARD:N:") + e(nom) + QStringLiteral(";TEL:") + e(telefon)
          + QStringLiteral(";URL:") + e(web) + QStringLiteral(";EMAIL:") + e(email) + QStringLiteral(";ADR:")
          + e(adreca) + QStringLiteral(";;");
 }
 
-QString PlantillaSMS(const QString& campNumero, const QString& campMissatge)
+QString PlantillaSMS(const OpcionsCodi& o, const QString& campNumero, const QString& campMissatge)
 {
-    return PrefixDadesQR + QStringLiteral("smsto:[") + campNumero + QStringLiteral("]:[") + campMissatge
+    return o.prefix + QStringLiteral("smsto:[") + campNumero + QStringLiteral("]:[") + campMissatge
          + QLatin1Char(']');
 }
 
-QString PlantillaVCard(const QString& campNom, const QString& campTelefon, const QString& campWeb,
+QString PlantillaVCard(const OpcionsCodi& o, const QString& campNom, const QString& campTelefon, const QString& campWeb,
                        const QString& campEmail, const QString& campAdreca)
 {
-    return PrefixDadesQR + QStringLiteral("MECARD:N:[") + campNom + QStringLiteral("];") + QStringLiteral("TEL:[")
+    return o.prefix + QStringLiteral("MECARD:N:[") + campNom + QStringLiteral("];") + QStringLiteral("TEL:[")
          + campTelefon + QStringLiteral("];") + QStringLiteral("URL:[") + campWeb + QStringLiteral("];")
          + QStringLiteral("EMAIL:[") + campEmail + QStringLiteral("];") + QStringLiteral("ADR:[") + campAdreca
          + QStringLiteral("];;");
@@ -218,54 +208,25 @@ bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const
     return true;
 }
 
-QRCodeCtrl* Clon(int n)
+QRCodeCtrl* Clon(kovel::codes::RegistreCodis& registre, int n)
 {
-    if (n < 1 || n > static_cast<int>(ClonsQR.size())) return nullptr;
-    return ClonsQR[static_cast<size_t>(n - 1)].get();
+    if (n < 1 || n > static_cast<int>(registre.ClonsQR.size())) return nullptr;
+    return registre.ClonsQR[static_cast<size_t>(n - 1)].get();
 }
 
-
-const OpcionsCodi* Opcions(int n)
+const OpcionsCodi* Opcions(const kovel::codes::RegistreCodis& registre, int n)
 {
-    if (n < 1 || n > static_cast<int>(OpcionsQR.size())) return nullptr;
-    return &OpcionsQR[static_cast<size_t>(n - 1)];
+    if (n < 1 || n > static_cast<int>(registre.OpcionsClonsQR.size())) return nullptr;
+    return &registre.OpcionsClonsQR[static_cast<size_t>(n - 1)];
 }
 
-AmbOpcions::AmbOpcions(const OpcionsCodi* opcions)
-    : desades_{ECIActiu, IndexECI, UTF8Actiu, PrefixDadesQR, false}, actiu_(opcions != nullptr)
+const QString* Plantilla(const kovel::codes::RegistreCodis& registre, int k)
 {
-    if (!opcions) return;
-    ECIActiu = opcions->eci;
-    IndexECI = opcions->indexEci;
-    UTF8Actiu = opcions->utf8;
-    PrefixDadesQR = opcions->prefix;
-}
-
-AmbOpcions::~AmbOpcions()
-{
-    if (!actiu_) return;
-    ECIActiu = desades_.eci;
-    IndexECI = desades_.indexEci;
-    UTF8Actiu = desades_.utf8;
-    PrefixDadesQR = desades_.prefix;
-}
-
-const QString* Plantilla(int k)
-{
-    if (k < 0 || k >= PlantillesQR.size()) return nullptr;
-    return &PlantillesQR[k];
+    if (k < 0 || k >= registre.PlantillesQR.size()) return nullptr;
+    return &registre.PlantillesQR[k];
 }
 
 namespace {
-
-void AnotaNoCodificat(const QRCodeCtrl& qr, const QString& tag, const QString& spare)
-{
-    for (const auto& c : ClonsQR)
-        if (c.get() == &qr) {
-            auto& nc = kovel::codes::NoCodificats();
-            nc.Afegir(nc.Registre(), spare.isEmpty() ? tag : spare, qr.DataToEncode(), qr.Error());
-        }
-}
 
 QString TextAlternatiu(const QString& altText, const QString& tag)
 {
@@ -381,12 +342,11 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
     return true;
 }
 
-bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
+bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& /*spare*/,
                      float& height, float& width, const QString& altText, QString* motiu)
 {
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
-        AnotaNoCodificat(qr, tag, spare);
         return false;
     }
     QString file;
@@ -419,7 +379,9 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QR
     }
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
-        AnotaNoCodificat(qr, tag, spare);
+        // Record data that the field-linked code cannot hold: reported once at the end.
+        auto& nc = kovel::codes::NoCodificats();
+        nc.Afegir(nc.Registre(), camp, qr.DataToEncode(), qr.Error());
         return false;
     }
     kovel::codes::ImatgeCodi imatge;
@@ -455,11 +417,13 @@ void CopiarPropietatsQR(const QRCodeCtrl& s, QRCodeCtrl& d)
 QString ValorCamp(const QString& camp, const QString& textFix) { return CodiBarres::ValorCamp(camp, textFix); }
 
 namespace {
-// Registers a clone of the dialog's control under the tag just given to it, with `dades`
-// for its data when there are some.
-QRCodeCtrl& AfegirClon(QRCodeCtrl& dialogControl, const QString* dades, bool plantilla)
+// Registers in `registre` a clone of the dialog's control under the tag just given to it,
+// with `dades` for its data when there are some.
+QRCodeCtrl& AfegirClon(kovel::codes::RegistreCodis& registre, QRCodeCtrl& dialogControl, const QString* dades, bool plantilla)
 {
-    OpcionsQR.push_back(OpcionsCodi{ECIActiu, IndexECI, UTF8Actiu, PrefixDadesQR, plantilla});
+    OpcionsCodi opcions = registre.OpcionsQR;
+    opcions.plantilla = plantilla;
+    registre.OpcionsClonsQR.push_back(opcions);
     auto clone = std::make_unique<QRCodeCtrl>();
     CopiarPropietatsQR(dialogControl, *clone);
     if (dades) {
@@ -471,26 +435,27 @@ QRCodeCtrl& AfegirClon(QRCodeCtrl& dialogControl, const QString* dades, bool pla
     clone->setTag(dialogControl.Tag());
     // The generation sets each record's data: a value it cannot encode is reported, not raised.
     clone->setExcepcions(false);
-    ClonsQR.push_back(std::move(clone));
-    EtiquetesQR << dialogControl.Tag();
-    return *ClonsQR.back();
+    registre.ClonsQR.push_back(std::move(clone));
+    registre.EtiquetesQR << dialogControl.Tag();
+    return *registre.ClonsQR.back();
 }
 } // namespace
 
-QRCodeCtrl& RegistrarClon(QRCodeCtrl& dialogControl, const QString& camp)
+QRCodeCtrl& RegistrarClon(kovel::codes::RegistreCodis& registre, QRCodeCtrl& dialogControl, const QString& camp)
 {
-    const int n = static_cast<int>(ClonsQR.size()) + 1;
+    const int n = static_cast<int>(registre.ClonsQR.size()) + 1;
     dialogControl.setTag(QString::number(n) + QLatin1Char('_') + camp);
-    return AfegirClon(dialogControl, nullptr, false);
+    return AfegirClon(registre, dialogControl, nullptr, false);
 }
 
-QRCodeCtrl& RegistrarClonPlantilla(QRCodeCtrl& dialogControl, const QString& plantilla, bool dadesDePlantilla)
+QRCodeCtrl& RegistrarClonPlantilla(kovel::codes::RegistreCodis& registre, QRCodeCtrl& dialogControl, const QString& plantilla,
+                                   bool dadesDePlantilla)
 {
-    const int n = static_cast<int>(ClonsQR.size()) + 1;
-    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(ComptadorPlantillesQR));
-    PlantillesQR << plantilla;
-    ++ComptadorPlantillesQR;
-    return AfegirClon(dialogControl, dadesDePlantilla ? &plantilla : nullptr, true);
+    const int n = static_cast<int>(registre.ClonsQR.size()) + 1;
+    dialogControl.setTag(QString::number(n) + QLatin1Char('_') + QString::number(registre.ComptadorPlantillesQR));
+    registre.PlantillesQR << plantilla;
+    ++registre.ComptadorPlantillesQR;
+    return AfegirClon(registre, dialogControl, dadesDePlantilla ? &plantilla : nullptr, true);
 }
 
 } // namespace CodiQR

@@ -29,7 +29,7 @@ int LimitTipus(int tipus)
 
 } // namespace
 
-ModelCodiBarres::ModelCodiBarres()
+ModelCodiBarres::ModelCodiBarres(RegistreCodis& registre) : registre_(registre)
 {
     textAvis_ = ModTraduccion::Literal(8001);
     ultimValid_ = bc_.BarText();
@@ -299,7 +299,7 @@ bool ModelCodiBarres::Inserir(QString& why)
         QString tag;
         ActiveBC* drawn = &bc_;
         if (deCamp_) {
-            drawn = &CodiBarres::RegistrarClon(bc_, Camp());
+            drawn = &CodiBarres::RegistrarClon(registre_, bc_, Camp());
             tag = bc_.Tag();
         } else {
             bc_.setTag(QString());

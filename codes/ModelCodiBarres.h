@@ -11,9 +11,12 @@
 
 namespace kovel::codes {
 
+struct RegistreCodis;
+
 class ModelCodiBarres {
 public:
-    ModelCodiBarres();
+    // A code linked to a field is registered in `registre`, which outlives the model.
+    explicit ModelCodiBarres(RegistreCodis& registre);
 
     int Modificat = 0;   // closing asks whether to insert
     int Inserint = 0;    // an insertion is under way
@@ -91,6 +94,7 @@ private:
     void RefrescarHabilitats();
     void AplicarLimit();
 
+    RegistreCodis& registre_;
     kovel::barcode::ActiveBC bc_;
     bool activat_ = false;
     QStringList llistaCamps_;

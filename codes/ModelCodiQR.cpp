@@ -2,6 +2,7 @@
 
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
+#include "codes/RegistreCodis.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "platform/word/Document.h"
@@ -22,7 +23,7 @@ std::size_t Ranura(int tab) { return static_cast<std::size_t>(tab == ModelCodiQR
 
 } // namespace
 
-ModelCodiQR::ModelCodiQR()
+ModelCodiQR::ModelCodiQR(RegistreCodis& registre) : registre_(registre)
 {
     textos_[Web][0] = QStringLiteral("http://");
     qr_.setDataToEncode(QString());
@@ -75,10 +76,11 @@ void ModelCodiQR::Activar()
     avisCamp_ = false;
     // The character-set options are those the boxes show: a code made earlier keeps its own,
     // and this one never takes another dialog's unseen.
-    CodiQR::ECIActiu = eci_;
-    CodiQR::IndexECI = std::max(0, indexECI_);
-    CodiQR::UTF8Actiu = utf8_;
-    PrefixDadesQR = CodiQR::PrefixPer(eci_, CodiQR::IndexECI, utf8_, bom_);
+    CodiQR::OpcionsCodi& o = registre_.OpcionsQR;
+    o.eci = eci_;
+    o.indexEci = std::max(0, indexECI_);
+    o.utf8 = utf8_;
+    o.prefix = CodiQR::PrefixPer(eci_, o.indexEci, utf8_, bom_);
     activat_ = true;
 }
 
@@ -120,13 +122,13 @@ void ModelCodiQR::Construir(int tab)
     const bool literals = deCamp_[idx(tab)];
     switch (tab) {
     case Text:
-    case Web: PosarDades(CodiQR::DadesText(t[0], literals)); break;
+    case Web: PosarDades(CodiQR::DadesText(registre_.OpcionsQR, t[0], literals)); break;
     case SMS: {
-        const QString data = CodiQR::DadesSMS(t[0], t[1], literals);
+        const QString data = CodiQR::DadesSMS(registre_.OpcionsQR, t[0], t[1], literals);
         if (data != qr_.DataToEncode()) PosarDades(data);
         break;
     }
-    default: PosarDades(CodiQR::DadesVCard(t[0], t[1], t[2], t[3], t[4], literals)); break;
+    default: PosarDades(CodiQR::DadesVCard(registre_.OpcionsQR, t[0], t[1], t[2], t[3], t[4], literals)); break;
     }
 }
 
@@ -134,10 +136,11 @@ void ModelCodiQR::Construir(int tab)
 
 void ModelCodiQR::AplicarJocs()
 {
-    CodiQR::ECIActiu = eci_;
-    CodiQR::IndexECI = std::max(0, indexECI_);
-    CodiQR::UTF8Actiu = utf8_;
-    PrefixDadesQR = eci_ ? CodiQR::PrefixPer(true, CodiQR::IndexECI, false, false) : bom_ ? MarcaOrdre : QString();
+    CodiQR::OpcionsCodi& o = registre_.OpcionsQR;
+    o.eci = eci_;
+    o.indexEci = std::max(0, indexECI_);
+    o.utf8 = utf8_;
+    o.prefix = eci_ ? CodiQR::PrefixPer(true, o.indexEci, false, false) : bom_ ? MarcaOrdre : QString();
     Construir(pestanya_);
 }
 
@@ -317,11 +320,12 @@ bool ModelCodiQR::Inserir(QString& why)
             spare = c[0];
             if (spare.isEmpty())
                 return fallar(ModTraduccion::TextPrograma("frmCodiQR.SenseCamp", QStringLiteral("Choose the data field of the QR code first.")));
-            drawn = &CodiQR::RegistrarClon(qr_, spare);
+            drawn = &CodiQR::RegistrarClon(registre_, qr_, spare);
         } else if (tab == SMS) {
-            drawn = &CodiQR::RegistrarClonPlantilla(qr_, CodiQR::PlantillaSMS(c[0], c[1]), false);
+            drawn = &CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaSMS(registre_.OpcionsQR, c[0], c[1]), false);
         } else {
-            drawn = &CodiQR::RegistrarClonPlantilla(qr_, CodiQR::PlantillaVCard(c[0], c[1], c[2], c[3], c[4]), true);
+            drawn = &CodiQR::RegistrarClonPlantilla(
+                registre_, qr_, CodiQR::PlantillaVCard(registre_.OpcionsQR, c[0], c[1], c[2], c[3], c[4]), true);
         }
         const QString tag = qr_.Tag();
         QRCodeCtrl mostra;

@@ -15,6 +15,8 @@
 
 namespace kovel::codes {
 
+struct RegistreCodis;
+
 class ModelCodiQR {
 public:
     enum Pestanya { Text = 0, Web = 1, SMS = 2, Targeta = 3 };
@@ -23,7 +25,9 @@ public:
     // The boxes of each content: text, web address, number and message, the card's five.
     static constexpr std::array<int, NombrePestanyes> Caselles{1, 1, 2, 5};
 
-    ModelCodiQR();
+    // The character-set options are `registre`'s, and a code linked to fields is registered
+    // there; it outlives the model.
+    explicit ModelCodiQR(RegistreCodis& registre);
 
     int Modificat = 0;         // closing asks whether to insert
     int Inserint = 0;          // an insertion is under way
@@ -112,6 +116,7 @@ private:
     template <typename F> void ProvarCanvi(F&& canvi);
     void TriarOpcio(int& index, int i, int actual, void (kovel::qr::QRCodeCtrl::*set)(int));
 
+    RegistreCodis& registre_;
     kovel::qr::QRCodeCtrl qr_;
     bool activat_ = false;
     bool opcionsCamp_ = true;

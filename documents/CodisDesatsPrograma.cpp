@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/RegistreCodis.h"
 
 #include <vector>
 
@@ -193,17 +194,17 @@ std::optional<CodiDesat> CodisDesatsPrograma::exporta(const EtiquetaCodi& e)
     CodiDesat d;
     d.etiqueta = e;
     if (!e.qr) {
-        ActiveBC* c = IndexDeTag(EtiquetesBarres, e) ? CodiBarres::Clon(e.n) : nullptr;
+        ActiveBC* c = IndexDeTag(registre_.EtiquetesBarres, e) ? CodiBarres::Clon(registre_, e.n) : nullptr;
         if (!c)
             return std::nullopt;
         d.propietats = Llegeix(*c, PropietatsBarres());
         return d;
     }
-    QRCodeCtrl* c = IndexDeTag(EtiquetesQR, e) ? CodiQR::Clon(e.n) : nullptr;
+    QRCodeCtrl* c = IndexDeTag(registre_.EtiquetesQR, e) ? CodiQR::Clon(registre_, e.n) : nullptr;
     if (!c)
         return std::nullopt;
     if (EsPlantilla(e)) {
-        const QString* p = CodiQR::Plantilla(e.resta.toInt());
+        const QString* p = CodiQR::Plantilla(registre_, e.resta.toInt());
         if (!p)
             return std::nullopt;
         d.plantilla = *p;
@@ -218,8 +219,8 @@ std::optional<EtiquetaCodi> CodisDesatsPrograma::importa(const CodiDesat& d, QSt
         ActiveBC c;
         if (!Posa(c, PropietatsBarres(), d.propietats, error))
             return std::nullopt;
-        CodiBarres::RegistrarClon(c, d.etiqueta.resta);
-        return EtiquetaCodi{false, std::int32_t(ClonsBarres.size()), d.etiqueta.resta};
+        CodiBarres::RegistrarClon(registre_, c, d.etiqueta.resta);
+        return EtiquetaCodi{false, std::int32_t(registre_.ClonsBarres.size()), d.etiqueta.resta};
     }
     QRCodeCtrl c;
     // Data that the settings cannot encode is told at generation, record by record.
@@ -227,35 +228,37 @@ std::optional<EtiquetaCodi> CodisDesatsPrograma::importa(const CodiDesat& d, QSt
     if (!Posa(c, PropietatsQR(), d.propietats, error))
         return std::nullopt;
     if (EsPlantilla(d.etiqueta)) {
-        const std::int32_t k = ComptadorPlantillesQR;
-        CodiQR::RegistrarClonPlantilla(c, d.plantilla, false);
-        return EtiquetaCodi{true, std::int32_t(ClonsQR.size()), QString::number(k)};
+        const std::int32_t k = registre_.ComptadorPlantillesQR;
+        CodiQR::RegistrarClonPlantilla(registre_, c, d.plantilla, false);
+        return EtiquetaCodi{true, std::int32_t(registre_.ClonsQR.size()), QString::number(k)};
     }
-    CodiQR::RegistrarClon(c, d.etiqueta.resta);
-    return EtiquetaCodi{true, std::int32_t(ClonsQR.size()), d.etiqueta.resta};
+    CodiQR::RegistrarClon(registre_, c, d.etiqueta.resta);
+    return EtiquetaCodi{true, std::int32_t(registre_.ClonsQR.size()), d.etiqueta.resta};
 }
 
 Propietats CodisDesatsPrograma::general()
 {
-    return {qMakePair(QStringLiteral("ECIActiu"), Boolea(CodiQR::ECIActiu)),
-            qMakePair(QStringLiteral("IndexECI"), QString::number(CodiQR::IndexECI)),
-            qMakePair(QStringLiteral("UTF8Actiu"), Boolea(CodiQR::UTF8Actiu)),
-            qMakePair(QStringLiteral("PrefixDadesQR"), PrefixDadesQR)};
+    const CodiQR::OpcionsCodi& o = registre_.OpcionsQR;
+    return {qMakePair(QStringLiteral("ECIActiu"), Boolea(o.eci)),
+            qMakePair(QStringLiteral("IndexECI"), QString::number(o.indexEci)),
+            qMakePair(QStringLiteral("UTF8Actiu"), Boolea(o.utf8)),
+            qMakePair(QStringLiteral("PrefixDadesQR"), o.prefix)};
 }
 
 void CodisDesatsPrograma::setGeneral(const Propietats& ps)
 {
+    CodiQR::OpcionsCodi& o = registre_.OpcionsQR;
     for (const auto& [k, v] : ps) {
         bool b = false;
         qint64 n = 0;
         if (k == QLatin1String("ECIActiu") && LlegeixBoolea(v, b))
-            CodiQR::ECIActiu = b;
+            o.eci = b;
         else if (k == QLatin1String("UTF8Actiu") && LlegeixBoolea(v, b))
-            CodiQR::UTF8Actiu = b;
+            o.utf8 = b;
         else if (k == QLatin1String("IndexECI") && Enter(v, 0, CodiQR::LlistaECI().size() - 1, n))
-            CodiQR::IndexECI = std::int32_t(n);
+            o.indexEci = std::int32_t(n);
         else if (k == QLatin1String("PrefixDadesQR") && v.size() <= 64)
-            PrefixDadesQR = v;
+            o.prefix = v;
     }
 }
 

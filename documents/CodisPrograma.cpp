@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/RegistreCodis.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/MsgBox.h"
 #include "documents/generar_doc.h"
@@ -13,55 +14,52 @@ namespace generar_doc {
 void CodisPrograma::inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp,
                                       const QString& valor, const QString& textAlternatiu)
 {
-    kovel::barcode::ActiveBC* clon = CodiBarres::Clon(n);
-    if (!clon || n < 1 || n > EtiquetesBarres.size())
+    kovel::barcode::ActiveBC* clon = CodiBarres::Clon(registre_, n);
+    if (!clon || n < 1 || n > registre_.EtiquetesBarres.size())
         throw GeneracioError(QStringLiteral("The design names barcode %1, which this run did not make.").arg(n));
     clon->setBarText(valor);
     // The code's own size. A value the bar type cannot encode leaves the label without its
     // code, as an empty one.
-    CodiBarres::InserirImatgeRegistre(lloc, EtiquetesBarres.at(n - 1), *clon, camp, textAlternatiu, imatges_, nullptr,
+    CodiBarres::InserirImatgeRegistre(lloc, registre_.EtiquetesBarres.at(n - 1), *clon, camp, textAlternatiu, imatges_, nullptr,
                                       std::exchange(espai_, std::nullopt));
 }
 
 void CodisPrograma::inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
                                   const QString& textAlternatiu)
 {
-    kovel::qr::QRCodeCtrl* clon = CodiQR::Clon(n);
-    if (!clon || n < 1 || n > EtiquetesQR.size())
+    kovel::qr::QRCodeCtrl* clon = CodiQR::Clon(registre_, n);
+    if (!clon || n < 1 || n > registre_.EtiquetesQR.size())
         throw GeneracioError(QStringLiteral("The design names QR code %1, which this run did not make.").arg(n));
     clon->setDataToEncode(dades);
-    CodiQR::InserirImatgeRegistre(lloc, EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_, nullptr,
+    CodiQR::InserirImatgeRegistre(lloc, registre_.EtiquetesQR.at(n - 1), *clon, s, textAlternatiu, imatges_, nullptr,
                                   std::exchange(espai_, std::nullopt));
 }
 
-QString CodisPrograma::codificarText(const QString& text)
+const CodiQR::OpcionsCodi& CodisPrograma::opcionsActuals() const
 {
-    const CodiQR::AmbOpcions opcions(CodiQR::Opcions(qrActual_));
-    return CodiQR::CodificarText(text);
+    const CodiQR::OpcionsCodi* o = CodiQR::Opcions(registre_, qrActual_);
+    return o ? *o : registre_.OpcionsQR;
 }
+
+QString CodisPrograma::codificarText(const QString& text) { return CodiQR::CodificarText(opcionsActuals(), text); }
 
 QString CodisPrograma::codificarValorQR(const QString& valor)
 {
-    const CodiQR::AmbOpcions opcions(CodiQR::Opcions(qrActual_));
-    return CodiQR::CodificarText(CodiQR::ValorLiteral(valor));
+    return CodiQR::CodificarText(opcionsActuals(), CodiQR::ValorLiteral(valor));
 }
 
-QString CodisPrograma::prefixDadesQR()
-{
-    const CodiQR::OpcionsCodi* o = CodiQR::Opcions(qrActual_);
-    return o ? o->prefix : PrefixDadesQR;
-}
+QString CodisPrograma::prefixDadesQR() { return opcionsActuals().prefix; }
 
 bool CodisPrograma::esPlantillaQR(std::int32_t n, const QString& s)
 {
-    if (const CodiQR::OpcionsCodi* o = CodiQR::Opcions(n))
+    if (const CodiQR::OpcionsCodi* o = CodiQR::Opcions(registre_, n))
         return o->plantilla;
     return CodisGeneracio::esPlantillaQR(n, s);
 }
 
 QString CodisPrograma::plantillaQR(std::int32_t index)
 {
-    const QString* p = CodiQR::Plantilla(index);
+    const QString* p = CodiQR::Plantilla(registre_, index);
     if (!p)
         throw GeneracioError(QStringLiteral("The design names QR data template %1, which this run did not make.").arg(index));
     return *p;

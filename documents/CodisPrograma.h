@@ -1,13 +1,16 @@
 #pragma once
 // The field-linked barcodes and QR codes made by the code dialogs in this run, as the
 // generator remakes them for every record.
-#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
 #include "documents/OpcionsGeneracio.h"
 
 namespace generar_doc {
 
 class CodisPrograma : public CodisGeneracio {
 public:
+    // The codes of `registre`, which outlives this object.
+    explicit CodisPrograma(kovel::codes::RegistreCodis& registre) : registre_(registre) {}
+
     void inserirCodiBarres(kovel::word::Range& lloc, std::int32_t n, const QString& camp, const QString& valor,
                            const QString& textAlternatiu) override;
     void inserirCodiQR(kovel::word::Range& lloc, std::int32_t n, const QString& s, const QString& dades,
@@ -31,6 +34,11 @@ public:
     void finalGeneracio() override;
 
 private:
+    // The options of the QR code being encoded: its own, or the dialog's for a code the
+    // registry does not hold.
+    const CodiQR::OpcionsCodi& opcionsActuals() const;
+
+    kovel::codes::RegistreCodis& registre_;
     // The pictures of this generation: a value met again is not drawn again.
     kovel::codes::MemoriaImatges imatges_;
     std::int32_t qrActual_ = 0;

@@ -352,20 +352,14 @@ void PreparaPaginaEtiqueta(Document& doc, const MidesFull& m, bool horitzontal)
     doc.setPageSetup(ps);
 }
 
-std::int32_t ModelDocumentBase = 0;
-QString SufixDocumentBase;
-QString ClauDocumentBase;
-
-bool CalPrepararDocumentBase(std::int32_t model, const QString& sufix, bool horitzontal, bool& prepared)
+bool CalPrepararDocumentBase(ClauBase& darrera, std::int32_t model, const QString& sufix, bool horitzontal, bool& prepared)
 {
     if (prepared)
         return true;
     const QString lletra = LletraOrientacio(horitzontal);
-    if (model == ModelDocumentBase && sufix == SufixDocumentBase && lletra == ClauDocumentBase)
+    if (model == darrera.model && sufix == darrera.sufix && lletra == darrera.lletra)
         return false;
-    ModelDocumentBase = model;
-    SufixDocumentBase = sufix;
-    ClauDocumentBase = lletra;
+    darrera = ClauBase{model, sufix, lletra};
     prepared = true;
     return true;
 }

@@ -3,6 +3,7 @@
 // panel, the checks made before a panel is left, the row range of a worksheet and the
 // generation of the label document. The window (wizard/ui/FrmTolvWiz) shows this state and
 // forwards the user's acts; tests drive it alone. Names are those of the window's members.
+#include "codes/RegistreCodis.h"
 #include "documents/OpcionsGeneracio.h"
 
 #include <QString>
@@ -116,6 +117,9 @@ public:
     // The field-linked barcodes and QR codes of the run (the code dialogs' own); none: a
     // design holding one is refused by the generation with a message.
     void setCodis(generar_doc::CodisGeneracio* codis) { codisPrograma_ = codis; }
+    // The design's field-linked codes and the QR options: what the code dialogs register,
+    // the generation remakes and saved designs store.
+    kovel::codes::RegistreCodis& registreCodis() { return registreCodis_; }
 
     // ---- Loading ----
     // lbl_version's caption: "v. " and the first line of versio.txt in `carpeta`; a missing or
@@ -273,6 +277,7 @@ private:
     int pasProgres_ = 0;
     int maxProgres_ = 0;
     generar_doc::CodisGeneracio* codisPrograma_ = nullptr;
+    kovel::codes::RegistreCodis registreCodis_;
     class CodisAmbBomba;
     std::unique_ptr<CodisAmbBomba> codis_;
 };

@@ -246,7 +246,6 @@ Informe Carga_ImagenesOpciones(QWidget* frm)
 Informe EstilFormulari(QWidget* frm, kovel::HostOffice host)
 {
     Informe inf;
-    ColorDestacado = ColorDestacadoValor;
     const QColor destacat = kovel::ui::ColorDeBasic(ColorDestacado);
     const Visual::TwipsPerPixel pantalla = Visual::TwipsPerPixelPantalla(frm);
     const double tx = pantalla.x, ty = pantalla.y;
@@ -341,8 +340,6 @@ Informe DimensionaFormulari(QWidget* frm)
     p.setColor(QPalette::Window, Qt::white);
     frm->setPalette(p);
     frm->setAutoFillBackground(true);
-    AnchoMarcoDocumento = AnchoMarcoDocumentoValor;
-    MedidasVistaPrevia = MedidasVistaPreviaValor;
     return inf;
 }
 

@@ -35,13 +35,13 @@ void BM_TargetesQR(benchmark::State& state)
 {
     App();
     kovel::qr::QRCodeCtrl qr;
-    const QString tpl = CodiQR::PlantillaVCard(QStringLiteral("Nom"), QStringLiteral("Tel"), QStringLiteral("Web"),
+    const QString tpl = CodiQR::PlantillaVCard({}, QStringLiteral("Nom"), QStringLiteral("Tel"), QStringLiteral("Web"),
                                                QStringLiteral("Mail"), QStringLiteral("Adr"));
     for (auto _ : state) {
         for (int i = 0; i < 10000; ++i) {
             QString filled;
             CodiQR::OmplirPlantilla(tpl, [i](const QString& f) { return Registre(i, f); }, filled);
-            qr.setDataToEncode(CodiQR::CodificarText(filled));
+            qr.setDataToEncode(CodiQR::CodificarText({}, filled));
             const int w = qr.GetMatrixWidth(3, 96, 96, 3, 3);
             QImage img = qr.Dibuixar(QSize(w, w));
             benchmark::DoNotOptimize(img.constBits());
@@ -98,7 +98,7 @@ void BM_InsercioDocument(benchmark::State& state)
             bc.setBarText(QStringLiteral("84%1").arg(i, 10, 10, QLatin1Char('0')));
             float h = 0, w = 0;
             CodiBarres::InserirImatgeCodi(doc->selection(), QStringLiteral("1_EAN"), bc, {}, h, w, QStringLiteral("TOLV_barcode_EAN"));
-            qr.setDataToEncode(CodiQR::DadesVCard(Registre(i, QStringLiteral("Nom")), Registre(i, QStringLiteral("Tel")), {}, {}, {}));
+            qr.setDataToEncode(CodiQR::DadesVCard({}, Registre(i, QStringLiteral("Nom")), Registre(i, QStringLiteral("Tel")), {}, {}, {}));
             CodiQR::InserirImatgeQR(doc->selection(), QStringLiteral("2_0"), qr, {}, h, w, QStringLiteral("TOLV_QR_0"));
         }
     }

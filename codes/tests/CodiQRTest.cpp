@@ -4,30 +4,23 @@
 
 namespace {
 
-// The character-set options are module state: each test starts from the defaults.
+// The character-set options as the dialog starts with them; each test sets its own.
 class DadesQR : public ::testing::Test {
 protected:
-    void SetUp() override
+    void Auto()
     {
-        CodiQR::ECIActiu = false;
-        CodiQR::IndexECI = 3;
-        CodiQR::UTF8Actiu = false;
-        PrefixDadesQR.clear();
+        o.eci = true;
+        o.indexEci = CodiQR::IndexECIAuto;
     }
-    void TearDown() override { SetUp(); }
-    static void Auto()
-    {
-        CodiQR::ECIActiu = true;
-        CodiQR::IndexECI = CodiQR::IndexECIAuto;
-    }
+    CodiQR::OpcionsCodi o;
 };
 
 TEST_F(DadesQR, SenseOpcionsElTextNoCanvia)
 {
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("Caf\u00e9 \u0391")), QStringLiteral("Caf\u00e9 \u0391"));
-    CodiQR::ECIActiu = true;
-    CodiQR::IndexECI = 3;
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("abc\u00e9")), QStringLiteral("abc\u00e9"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("Caf\u00e9 \u0391")), QStringLiteral("Caf\u00e9 \u0391"));
+    o.eci = true;
+    o.indexEci = 3;
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("abc\u00e9")), QStringLiteral("abc\u00e9"));
 }
 
 TEST_F(DadesQR, PrefixosDeLesOpcions)
@@ -41,64 +34,64 @@ TEST_F(DadesQR, PrefixosDeLesOpcions)
     EXPECT_EQ(CodiQR::PrefixPer(false, 3, false, true), QString());
     EXPECT_EQ(CodiQR::LlistaECI().size(), 21);
     EXPECT_EQ(CodiQR::LlistaECI()[19], QStringLiteral("19: Auto"));
-    PrefixDadesQR = CodiQR::PrefixPer(true, 3, false, false);
-    EXPECT_EQ(CodiQR::DadesText(QStringLiteral("abc")), QStringLiteral("\\000003abc"));
+    o.prefix = CodiQR::PrefixPer(true, 3, false, false);
+    EXPECT_EQ(CodiQR::DadesText(o, QStringLiteral("abc")), QStringLiteral("\\000003abc"));
 }
 
 TEST_F(DadesQR, DesignadorsAutomatics)
 {
     Auto();
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("Label 42")), QStringLiteral("Label 42"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("a \u0391\u03b2")), QStringLiteral("a \\000009\u0391\u03b2"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u0391\u0414\u0391")),
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("Label 42")), QStringLiteral("Label 42"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("a \u0391\u03b2")), QStringLiteral("a \\000009\u0391\u03b2"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u0391\u0414\u0391")),
               QStringLiteral("\\000009\u0391\\000007\u0414\\000009\u0391"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u0628")), QStringLiteral("\\000008\u0628"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u011f")), QStringLiteral("\\000011\u011f"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u20ac")), QStringLiteral("\\000017\u20ac"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\uff61\uff9e")), QStringLiteral("\\000020\uff61\uff9e"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u0628")), QStringLiteral("\\000008\u0628"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u011f")), QStringLiteral("\\000011\u011f"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u20ac")), QStringLiteral("\\000017\u20ac"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\uff61\uff9e")), QStringLiteral("\\000020\uff61\uff9e"));
     // ASCII never changes the set; a Latin-1 letter after another set needs Latin-1 back.
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u0391 x \u00e9")),
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u0391 x \u00e9")),
               QStringLiteral("\\000009\u0391 x \\000003\u00e9"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u00e9\u00e8")), QStringLiteral("\u00e9\u00e8"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u00e9\u00e8")), QStringLiteral("\u00e9\u00e8"));
     // Characters no listed set holds go as UTF-8, a surrogate pair as one character.
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\uff9f")), QStringLiteral("\\000026\uff9f"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\U0001F600\u4e2d")), QStringLiteral("\\000026\U0001F600\u4e2d"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\uff9f")), QStringLiteral("\\000026\uff9f"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\U0001F600\u4e2d")), QStringLiteral("\\000026\U0001F600\u4e2d"));
 }
 
 TEST_F(DadesQR, EscapesUTF8)
 {
-    CodiQR::UTF8Actiu = true;
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("a\u00e9")), QStringLiteral("a\\xC3\\xA9"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u20ac")), QStringLiteral("\\xE2\\x82\\xAC"));
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\u8000")), QStringLiteral("\\xE8\\x80\\x80"));
+    o.utf8 = true;
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("a\u00e9")), QStringLiteral("a\\xC3\\xA9"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u20ac")), QStringLiteral("\\xE2\\x82\\xAC"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\u8000")), QStringLiteral("\\xE8\\x80\\x80"));
     // A surrogate pair is one character of four bytes; a lone surrogate becomes U+FFFD.
-    EXPECT_EQ(CodiQR::CodificarText(QStringLiteral("\U0001F600")), QStringLiteral("\\xF0\\x9F\\x98\\x80"));
-    EXPECT_EQ(CodiQR::CodificarText(QString(QChar(0xD800))), QStringLiteral("\\xEF\\xBF\\xBD"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QStringLiteral("\U0001F600")), QStringLiteral("\\xF0\\x9F\\x98\\x80"));
+    EXPECT_EQ(CodiQR::CodificarText(o, QString(QChar(0xD800))), QStringLiteral("\\xEF\\xBF\\xBD"));
     EXPECT_EQ(CodiQR::DosDigitsHex(10), QStringLiteral("0A"));
     EXPECT_EQ(CodiQR::DosDigitsHex(255), QStringLiteral("FF"));
-    PrefixDadesQR = CodiQR::PrefixPer(false, 3, true, true);
-    EXPECT_TRUE(CodiQR::DadesSMS(QStringLiteral("1"), QStringLiteral("x")).startsWith(QStringLiteral("\\xEF\\xBB\\xBF")));
+    o.prefix = CodiQR::PrefixPer(false, 3, true, true);
+    EXPECT_TRUE(CodiQR::DadesSMS(o, QStringLiteral("1"), QStringLiteral("x")).startsWith(QStringLiteral("\\xEF\\xBB\\xBF")));
 }
 
 TEST_F(DadesQR, SMSITargetaDeContacte)
 {
-    EXPECT_EQ(CodiQR::DadesSMS(QStringLiteral("600"), QStringLiteral("Hi")), QStringLiteral("smsto:600:Hi"));
-    EXPECT_EQ(CodiQR::DadesVCard({}, {}, {}, {}, {}), QStringLiteral("MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+    EXPECT_EQ(CodiQR::DadesSMS(o, QStringLiteral("600"), QStringLiteral("Hi")), QStringLiteral("smsto:600:Hi"));
+    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
     // The card's reserved characters are escaped, so a value cannot end a field early.
-    EXPECT_EQ(CodiQR::DadesVCard(QStringLiteral("Mu\u00f1oz, Ana"), QStringLiteral("600;1"),
+    EXPECT_EQ(CodiQR::DadesVCard(o, QStringLiteral("Mu\u00f1oz, Ana"), QStringLiteral("600;1"),
                                  QStringLiteral("http://k.example"), QStringLiteral("a@b.c"),
                                  QStringLiteral("C\\ Major 1")),
               QStringLiteral("MECARD:N:Mu\u00f1oz\\, Ana;TEL:600\\;1;URL:http\\://k.example;EMAIL:a@b.c;ADR:C\\\\ Major 1;;"));
-    PrefixDadesQR = QStringLiteral("\\000003");
-    EXPECT_EQ(CodiQR::DadesVCard({}, {}, {}, {}, {}), QStringLiteral("\\000003MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+    o.prefix = QStringLiteral("\\000003");
+    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("\\000003MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
 }
 
 TEST_F(DadesQR, PlantillesIOmplir)
 {
-    PrefixDadesQR = QStringLiteral("\\000003");
-    const QString sms = CodiQR::PlantillaSMS(QStringLiteral("Phone"), QStringLiteral("Text"));
+    o.prefix = QStringLiteral("\\000003");
+    const QString sms = CodiQR::PlantillaSMS(o, QStringLiteral("Phone"), QStringLiteral("Text"));
     EXPECT_EQ(sms, QStringLiteral("\\000003smsto:[Phone]:[Text]"));
-    const QString card = CodiQR::PlantillaVCard(QStringLiteral("Name"), QStringLiteral("Tel"), QStringLiteral("Web"),
+    const QString card = CodiQR::PlantillaVCard(o, QStringLiteral("Name"), QStringLiteral("Tel"), QStringLiteral("Web"),
                                                 QStringLiteral("Mail"), QStringLiteral("Addr"));
     EXPECT_EQ(card, QStringLiteral("\\000003MECARD:N:[Name];TEL:[Tel];URL:[Web];EMAIL:[Mail];ADR:[Addr];;"));
 

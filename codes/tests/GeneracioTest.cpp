@@ -1,7 +1,7 @@
 // Every symbol the program draws reads back to its data: in the dialog's preview, in the
 // design, and in the document that the generator makes from the records. A record value
 // that a code cannot hold leaves its place empty and is told once at the end.
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
@@ -60,6 +60,7 @@ public:
 
 // The generator's side: one worksheet of records, the design, the codes of this run.
 struct Opcions : generar_doc::OpcionsGeneracio {
+    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
     generar_doc::FullDades* full = nullptr;
     kovel::word::Document* disseny = nullptr;
     generar_doc::CodisPrograma codisPrograma;
@@ -117,7 +118,6 @@ protected:
         qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
         CarpetaDades = dir.path() + QLatin1Char('/');
         kovel::EstablirHost(kovel::HostOffice::Excel);
-        BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         // One format of two labels across and two down.
         EtiquetaCatalogo e;
@@ -146,7 +146,7 @@ protected:
     std::unique_ptr<kovel::word::Document> Genera(const QList<QStringList>& registres)
     {
         generar_doc::FullMemoria full(registres);
-        Opcions o;
+        Opcions o(codis);
         o.full = &full;
         o.disseny = assistent.doc.get();
         o.dades = dir.path() + QLatin1Char('/');
@@ -155,7 +155,7 @@ protected:
     }
     std::unique_ptr<kovel::word::Document> GeneraDeBaseDeDades(const QStringList& camps, const QList<QStringList>& registres)
     {
-        Opcions o;
+        Opcions o(codis);
         o.registres = std::make_unique<generar_doc::RegistresMemoria>(camps, registres);
         o.disseny = assistent.doc.get();
         o.dades = dir.path() + QLatin1Char('/');
@@ -163,6 +163,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    kovel::codes::RegistreCodis codis;
     Assistent assistent;
     QStringList missatges;
 };
@@ -198,7 +199,7 @@ TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
     const bool complet = c.tipus == Tipus::Barres && c.codi == Code39Complet;
     QImage preview;
     if (c.tipus == Tipus::Barres) {
-        frmCodiBarres d;
+        frmCodiBarres d(codis);
         d.show();
         d.cboTipusCodi->setCurrentIndex(c.codi);
         d.cboCodCaracters->setCurrentIndex(c.joc128);
@@ -216,7 +217,7 @@ TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
         d.btnAcceptar->click();
         ASSERT_FALSE(d.isVisible()) << missatges.join('\n').toStdString();
     } else {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         if (c.eci >= 0) {
             q.cboECI->setCurrentIndex(c.eci);
@@ -345,14 +346,14 @@ TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
 {
     assistent.valors = {QStringLiteral("590123412345"), QStringLiteral("42"), QStringLiteral("Jos\u00e9")};
     {
-        frmCodiBarres d;
+        frmCodiBarres d(codis);
         d.show();
         d.cboCamp->setCurrentIndex(0);
         d.optCamp->click();
         d.btnAcceptar->click();
     }
     {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         q.cboCamp->setCurrentIndex(1);
         q.optCamp->click();
@@ -362,7 +363,7 @@ TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
         q.btnAceptar->click();
     }
     {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         q.cboCamp->setCurrentIndex(2);
         q.optCamp->click();
@@ -417,7 +418,7 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
     const QString cartaCami = QStringLiteral("C\\:\\\\000123\\\\x41 \u00e9");
     auto qr = [this](int tab, bool utf8, const std::vector<QComboBox* frmCodiQR::*>& llistes, QRadioButton* frmCodiQR::*opcio,
                      const QString& mostra) {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         q.chkUTF8->setChecked(utf8);
         q.chkBOM->setChecked(utf8);
@@ -437,7 +438,7 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
     qr(3, false, {&frmCodiQR::cbo_vCard_nom, &frmCodiQR::cbo_vcard_telf}, &frmCodiQR::optCampvCard, cartaCami);
     // A fixed text typed with escapes keeps them: a designator and UTF-8 bytes.
     {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         q.txtCodi->setText(QStringLiteral("Caf\\xC3\\xA9 \\000009\u0391"));
         q.btnAceptar->click();
@@ -475,11 +476,11 @@ TEST_F(Proces, CadaQRGuardaElSeuJocICampsAmbNomDeNumero)
     assistent.noms = {QStringLiteral("2024"), QStringLiteral("Nom")};
     assistent.valors = {QStringLiteral("x1"), QStringLiteral("Jos\u00e9")};
     auto qr = [this](int camp, bool utf8) {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         // A fresh dialog shows its boxes unticked and applies what it shows.
         EXPECT_FALSE(q.chkUTF8->isChecked());
-        EXPECT_FALSE(CodiQR::UTF8Actiu);
+        EXPECT_FALSE(codis.OpcionsQR.utf8);
         q.chkUTF8->setChecked(utf8);
         q.chkBOM->setChecked(utf8);
         q.cboCamp->setCurrentIndex(camp);
@@ -490,20 +491,20 @@ TEST_F(Proces, CadaQRGuardaElSeuJocICampsAmbNomDeNumero)
     qr(1, true);
     qr(0, false);
     qr(1, false);
-    ASSERT_EQ(EtiquetesQR, (QStringList{"1_Nom", "2_2024", "3_Nom"}));
+    ASSERT_EQ(codis.EtiquetesQR, (QStringList{"1_Nom", "2_2024", "3_Nom"}));
     kovel::EstablirHost(kovel::HostOffice::Access);
     auto generat = GeneraDeBaseDeDades(assistent.noms, {{QStringLiteral("y2"), QStringLiteral("Zé")}});
     ASSERT_TRUE(generat);
     EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
-    EXPECT_EQ(CodiQR::Clon(1)->DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFZ\\xC3\\xA9"));
-    EXPECT_EQ(CodiQR::Clon(2)->DataToEncode(), QStringLiteral("y2"));
-    EXPECT_EQ(CodiQR::Clon(3)->DataToEncode(), QStringLiteral("Z\u00e9"));
+    EXPECT_EQ(CodiQR::Clon(codis, 1)->DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFZ\\xC3\\xA9"));
+    EXPECT_EQ(CodiQR::Clon(codis, 2)->DataToEncode(), QStringLiteral("y2"));
+    EXPECT_EQ(CodiQR::Clon(codis, 3)->DataToEncode(), QStringLiteral("Z\u00e9"));
     const auto etiqueta = PicturesPerEtiqueta(*generat, 1)[0];
     ASSERT_EQ(etiqueta.size(), 3u);
     EXPECT_EQ(Llegit(Imatge(etiqueta[0])), QStringLiteral("Z\u00e9"));
     EXPECT_EQ(Llegit(Imatge(etiqueta[1])), QStringLiteral("y2"));
     // The dialog's own options are left as the last code set them.
-    EXPECT_FALSE(CodiQR::UTF8Actiu);
+    EXPECT_FALSE(codis.OpcionsQR.utf8);
 }
 
 // ---- Tags and alternative texts, read back by the generator from a database ----
@@ -514,7 +515,7 @@ TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
     assistent.noms = {QStringLiteral("Codi"), QStringLiteral("lot_2"), QStringLiteral("Nom"), QStringLiteral("Tel")};
     assistent.valors = {QStringLiteral("590123412345"), QStringLiteral("L-7"), QStringLiteral("Ana"), QStringLiteral("600")};
     auto barres = [this](int type, int camp) {
-        frmCodiBarres d;
+        frmCodiBarres d(codis);
         d.show();
         d.cboTipusCodi->setCurrentIndex(type);
         d.cboCamp->setCurrentIndex(camp);
@@ -526,7 +527,7 @@ TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
     barres(Code128, 0);
     barres(Code128, 1);   // a field name with "_": only the first "_" after the number ends it
     auto qr = [this](int tab, std::vector<std::pair<QComboBox* frmCodiQR::*, int>> llistes, QRadioButton* frmCodiQR::*opcio) {
-        frmCodiQR q;
+        frmCodiQR q(codis);
         q.show();
         q.SeleccionarTab(tab);
         for (const auto& [llista, camp] : llistes) (q.*llista)->setCurrentIndex(camp);
@@ -544,7 +545,7 @@ TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
     for (const auto* p : assistent.doc->inlinePictures()) alts << p->alternativeText();
     EXPECT_EQ(alts, (QStringList{"TOLV_barres_1_Codi", "TOLV_barres_2_Codi", "TOLV_barres_3_lot_2", "TOLV_qr_1_Nom",
                                  "TOLV_qr_2_0", "TOLV_qr_3_1"}));
-    EXPECT_EQ(PlantillesQR, (QStringList{"smsto:[Tel]:[Nom]", "MECARD:N:[Nom];TEL:[Tel];URL:[lot_2];EMAIL:[lot_2];ADR:[lot_2];;"}));
+    EXPECT_EQ(codis.PlantillesQR, (QStringList{"smsto:[Tel]:[Nom]", "MECARD:N:[Nom];TEL:[Tel];URL:[lot_2];EMAIL:[lot_2];ADR:[lot_2];;"}));
 
     auto generat = GeneraDeBaseDeDades(assistent.noms, {{"400638133393", "L:1", "Bel", "601"},
                                                         {"ABC", "L-2", "Cesc", "602"}});

@@ -1,4 +1,4 @@
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/ValorsNoCodificats.h"
@@ -25,7 +25,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
         kovel::EstablirHost(kovel::HostOffice::Excel);
-        BuidaEstatCodis();
         doc = kovel::word::Document::create();
     }
     std::vector<kovel::word::InlinePicture*> Pictures() { return doc->inlinePictures(); }
@@ -39,6 +38,7 @@ protected:
     QString Tmp() const { return dir.path() + QStringLiteral("/tmp/"); }
 
     QTemporaryDir dir;
+    kovel::codes::RegistreCodis codis;
     std::unique_ptr<kovel::word::Document> doc;
 };
 
@@ -51,7 +51,7 @@ TEST_F(Insercio, CodiDeBarresFix)
     ASSERT_EQ(Pictures().size(), 1u);
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres"));
     EXPECT_TRUE(QFileInfo::exists(Tmp() + QStringLiteral("imatge_camp_.bmp")));
-    EXPECT_TRUE(ClonsBarres.empty());
+    EXPECT_TRUE(codis.ClonsBarres.empty());
     EXPECT_EQ(w, bc.MinBarcodeWidth());
     EXPECT_FLOAT_EQ(h, w / 2.5f);
     // Shown at the code's size, as a vector picture on a grid of seven units a module.
@@ -76,18 +76,18 @@ TEST_F(Insercio, CodisVinculatsACampsIGir)
     dialog.setBarText(QStringLiteral("1234"));
     dialog.setOrientation(90);
     for (int i = 0; i < 2; ++i) {
-        ActiveBC& clone = CodiBarres::RegistrarClon(dialog, QStringLiteral("F"));
+        ActiveBC& clone = CodiBarres::RegistrarClon(codis, dialog, QStringLiteral("F"));
         float h = 0, w = 0;
         ASSERT_TRUE(CodiBarres::InserirImatgeCodi(doc->selection(), dialog.Tag(), clone, QString(), h, w, QString()));
         EXPECT_GT(h, w);   // turned: higher than wide
     }
-    EXPECT_EQ(EtiquetesBarres, (QStringList{QStringLiteral("1_F"), QStringLiteral("2_F")}));
+    EXPECT_EQ(codis.EtiquetesBarres, (QStringList{QStringLiteral("1_F"), QStringLiteral("2_F")}));
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_F"));
     EXPECT_EQ(Pictures()[1]->alternativeText(), QStringLiteral("TOLV_barres_2_F"));
-    EXPECT_EQ(CodiBarres::Clon(2)->Code128CharSet(), 3);
-    EXPECT_EQ(CodiBarres::Clon(2)->BarText(), QStringLiteral("1234"));
-    EXPECT_EQ(CodiBarres::Clon(3), nullptr);
-    EXPECT_EQ(CodiBarres::Clon(0), nullptr);
+    EXPECT_EQ(CodiBarres::Clon(codis, 2)->Code128CharSet(), 3);
+    EXPECT_EQ(CodiBarres::Clon(codis, 2)->BarText(), QStringLiteral("1234"));
+    EXPECT_EQ(CodiBarres::Clon(codis, 3), nullptr);
+    EXPECT_EQ(CodiBarres::Clon(codis, 0), nullptr);
     EXPECT_EQ(Llegit(Pictures()[1]), QStringLiteral("1234"));
 }
 
@@ -133,24 +133,25 @@ TEST_F(Insercio, CodisQRFixosIVinculats)
     ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), QString(), dialog, QString(), h, w, QString()));
     EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_qr"));
     EXPECT_EQ(w, dialog.GetMatrixWidth(3, 96, 96, 3, 3));   // whatever the caller passed
-    EXPECT_TRUE(ClonsQR.empty());
+    EXPECT_TRUE(codis.ClonsQR.empty());
 
-    QRCodeCtrl& text = CodiQR::RegistrarClon(dialog, QStringLiteral("Nom"));
+    QRCodeCtrl& text = CodiQR::RegistrarClon(codis, dialog, QStringLiteral("Nom"));
     ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), dialog.Tag(), text, QStringLiteral("Nom"), h, w, QString()));
     EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_qr_1_Nom"));
-    EXPECT_TRUE(PlantillesQR.empty());
+    EXPECT_TRUE(codis.PlantillesQR.empty());
 
-    CodiQR::RegistrarClonPlantilla(dialog, CodiQR::PlantillaSMS(QStringLiteral("T"), QStringLiteral("M")), false);
+    CodiQR::RegistrarClonPlantilla(codis, dialog, CodiQR::PlantillaSMS(codis.OpcionsQR, QStringLiteral("T"), QStringLiteral("M")),
+                                   false);
     EXPECT_EQ(dialog.Tag(), QStringLiteral("2_0"));
-    const QString card = CodiQR::PlantillaVCard(QStringLiteral("N"), QStringLiteral("T"), QStringLiteral("W"),
+    const QString card = CodiQR::PlantillaVCard(codis.OpcionsQR, QStringLiteral("N"), QStringLiteral("T"), QStringLiteral("W"),
                                                 QStringLiteral("E"), QStringLiteral("A"));
-    QRCodeCtrl& vc = CodiQR::RegistrarClonPlantilla(dialog, card, true);
+    QRCodeCtrl& vc = CodiQR::RegistrarClonPlantilla(codis, dialog, card, true);
     EXPECT_EQ(dialog.Tag(), QStringLiteral("3_1"));
-    EXPECT_EQ(EtiquetesQR, (QStringList{QStringLiteral("1_Nom"), QStringLiteral("2_0"), QStringLiteral("3_1")}));
-    EXPECT_EQ(*CodiQR::Plantilla(1), card);
-    EXPECT_EQ(CodiQR::Plantilla(2), nullptr);
+    EXPECT_EQ(codis.EtiquetesQR, (QStringList{QStringLiteral("1_Nom"), QStringLiteral("2_0"), QStringLiteral("3_1")}));
+    EXPECT_EQ(*CodiQR::Plantilla(codis, 1), card);
+    EXPECT_EQ(CodiQR::Plantilla(codis, 2), nullptr);
     EXPECT_EQ(vc.DataToEncode(), card);
-    EXPECT_EQ(CodiQR::Clon(1)->DataToEncode(), QStringLiteral("fixed"));
+    EXPECT_EQ(CodiQR::Clon(codis, 1)->DataToEncode(), QStringLiteral("fixed"));
 }
 
 // What the generator does for each record: fill the template, encode, draw; the label's
@@ -159,18 +160,18 @@ TEST_F(Insercio, QRDeTargetaRefetPerRegistreEsLlegeix)
 {
     QRCodeCtrl dialog;
     dialog.setDataToEncode(QStringLiteral("x"));
-    const QString card = CodiQR::PlantillaVCard(QStringLiteral("Nom"), QStringLiteral("Tel"), QStringLiteral("Web"),
+    const QString card = CodiQR::PlantillaVCard(codis.OpcionsQR, QStringLiteral("Nom"), QStringLiteral("Tel"), QStringLiteral("Web"),
                                                 QStringLiteral("Mail"), QStringLiteral("Adr"));
-    CodiQR::RegistrarClonPlantilla(dialog, card, true);
+    CodiQR::RegistrarClonPlantilla(codis, dialog, card, true);
     auto valor = [](const QString& f) {
         return f == QLatin1String("Nom") ? QStringLiteral("Jos\u00e9 Mu\u00f1oz; hijo") : QStringLiteral("Pl. \u00c0ngel 3");
     };
     QString filled;
-    ASSERT_TRUE(CodiQR::OmplirPlantilla(*CodiQR::Plantilla(0), valor, filled));
-    QRCodeCtrl* clone = CodiQR::Clon(1);
-    clone->setDataToEncode(CodiQR::CodificarText(filled));
+    ASSERT_TRUE(CodiQR::OmplirPlantilla(*CodiQR::Plantilla(codis, 0), valor, filled));
+    QRCodeCtrl* clone = CodiQR::Clon(codis, 1);
+    clone->setDataToEncode(CodiQR::CodificarText(codis.OpcionsQR, filled));
     float h = 0, w = 0;
-    ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), EtiquetesQR[0], *clone, QStringLiteral("0"), h, w,
+    ASSERT_TRUE(CodiQR::InserirImatgeQR(doc->selection(), codis.EtiquetesQR[0], *clone, QStringLiteral("0"), h, w,
                                         QStringLiteral("TOLV_QR_0")));
     EXPECT_EQ(Pictures().back()->alternativeText(), QStringLiteral("TOLV_QR_0"));
     EXPECT_EQ(Llegit(Pictures().back()),

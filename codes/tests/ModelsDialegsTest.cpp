@@ -1,5 +1,5 @@
 // The code dialogs' rules, driven without a window.
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "codes/EntornDisseny.h"
 #include "codes/ModelCodiBarres.h"
 #include "codes/ModelCodiQR.h"
@@ -32,34 +32,34 @@ class ModelsDialegs : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        BuidaEstatCodis();
         kovel::EstablirHost(kovel::HostOffice::Excel);
         kovel::codes::EstablirEntorn(&assistent);
     }
     void TearDown() override { kovel::codes::EstablirEntorn(nullptr); }
     Assistent assistent;
+    kovel::codes::RegistreCodis codis;
 };
 
 // ---- QR code ----
 
 TEST_F(ModelsDialegs, QRJocsDeCaractersExclusiusIElSeuPrefix)
 {
-    ModelCodiQR m;
+    ModelCodiQR m(codis);
     m.Activar();
     m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("abc"));
     m.MarcarECI(true);
-    EXPECT_TRUE(CodiQR::ECIActiu);
+    EXPECT_TRUE(codis.OpcionsQR.eci);
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("\\000003abc"));
     m.TriarECI(19);   // automatic: designators per run, no prefix
-    EXPECT_EQ(PrefixDadesQR, QString());
+    EXPECT_EQ(codis.OpcionsQR.prefix, QString());
     m.TriarECI(20);
-    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000020"));
     m.MarcarBOM(true);   // the mark is UTF-8's: under ECI it puts nothing
-    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000020"));
     m.MarcarUTF8(true);
     EXPECT_FALSE(m.ECI());
-    EXPECT_FALSE(CodiQR::ECIActiu);
-    EXPECT_TRUE(CodiQR::UTF8Actiu);
+    EXPECT_FALSE(codis.OpcionsQR.eci);
+    EXPECT_TRUE(codis.OpcionsQR.utf8);
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("\\xEF\\xBB\\xBFabc"));
     m.MarcarECI(true);   // ECI takes UTF-8 and its mark away
     EXPECT_FALSE(m.UTF8());
@@ -68,16 +68,16 @@ TEST_F(ModelsDialegs, QRJocsDeCaractersExclusiusIElSeuPrefix)
     m.MarcarECI(false);
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("abc"));
     // A later dialog starts from its own boxes, not from this one's options.
-    ModelCodiQR n;
+    ModelCodiQR n(codis);
     m.MarcarUTF8(true);
     n.Activar();
-    EXPECT_FALSE(CodiQR::UTF8Actiu);
-    EXPECT_EQ(PrefixDadesQR, QString());
+    EXPECT_FALSE(codis.OpcionsQR.utf8);
+    EXPECT_EQ(codis.OpcionsQR.prefix, QString());
 }
 
 TEST_F(ModelsDialegs, QRCampIContingutFixDeCadaPestanya)
 {
-    ModelCodiQR m;
+    ModelCodiQR m(codis);
     m.Activar();
     EXPECT_TRUE(m.OpcionsCamp());
     EXPECT_EQ(m.LlistaCamps().size(), 3);
@@ -101,20 +101,50 @@ TEST_F(ModelsDialegs, QRCampIContingutFixDeCadaPestanya)
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("smsto:600:Ann"));
     QString why;
     ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
-    ASSERT_EQ(PlantillesQR.size(), 1);
-    EXPECT_EQ(PlantillesQR[0], QStringLiteral("smsto:[Tel]:[Nom]"));
+    ASSERT_EQ(codis.PlantillesQR.size(), 1);
+    EXPECT_EQ(codis.PlantillesQR[0], QStringLiteral("smsto:[Tel]:[Nom]"));
     EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
 
     // Under the word processor there are no fields to link.
     kovel::EstablirHost(kovel::HostOffice::Word);
-    ModelCodiQR w;
+    ModelCodiQR w(codis);
     w.Activar();
     EXPECT_FALSE(w.OpcionsCamp());
 }
 
+// Two designs open in one process: the character set chosen in one's dialog and the codes it
+// registers stay in its own registry, whatever the other's dialog does meanwhile.
+TEST_F(ModelsDialegs, QRDosRegistresNoEsBarregen)
+{
+    kovel::codes::RegistreCodis altre;
+    ModelCodiQR m(codis);
+    m.Activar();
+    m.MarcarECI(true);
+    m.TriarECI(20);
+    ModelCodiQR n(altre);
+    n.Activar();
+    n.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("abc"));
+    EXPECT_EQ(n.Qr().DataToEncode(), QStringLiteral("abc"));
+    EXPECT_FALSE(altre.OpcionsQR.eci);
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000020"));
+
+    m.CanviarPestanya(ModelCodiQR::SMS);
+    m.TriarCampCasella(ModelCodiQR::SMS, 0, QStringLiteral("Tel"));
+    m.TriarCampCasella(ModelCodiQR::SMS, 1, QStringLiteral("Nom"));
+    m.TriarCamp(ModelCodiQR::SMS);
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    EXPECT_EQ(codis.PlantillesQR, QStringList{QStringLiteral("\\000020smsto:[Tel]:[Nom]")});
+    ASSERT_NE(CodiQR::Opcions(codis, 1), nullptr);
+    EXPECT_EQ(CodiQR::Opcions(codis, 1)->indexEci, 20);
+    EXPECT_TRUE(altre.ClonsQR.empty());
+    EXPECT_TRUE(altre.PlantillesQR.empty());
+    EXPECT_EQ(CodiQR::Opcions(altre, 1), nullptr);
+}
+
 TEST_F(ModelsDialegs, QRModeIDadesRefusades)
 {
-    ModelCodiQR m;
+    ModelCodiQR m(codis);
     EXPECT_FALSE(m.Acceptable());   // nothing to encode yet
     EXPECT_TRUE(m.Invalid());
     m.Activar();
@@ -151,7 +181,7 @@ TEST_F(ModelsDialegs, QRModeIDadesRefusades)
 TEST_F(ModelsDialegs, BarresElTipusLimitaElTextIObreLesSevesOpcions)
 {
     kovel::EstablirHost(kovel::HostOffice::Word);
-    ModelCodiBarres m;
+    ModelCodiBarres m(codis);
     m.Activar();
     EXPECT_EQ(m.Codi().BarType(), kovel::barcode::EAN13);
     EXPECT_FALSE(m.OpcioCamp());
@@ -187,7 +217,7 @@ TEST_F(ModelsDialegs, BarresElTipusLimitaElTextIObreLesSevesOpcions)
 
 TEST_F(ModelsDialegs, BarresCampTextFixIOpcionsNumeriques)
 {
-    ModelCodiBarres m;
+    ModelCodiBarres m(codis);
     m.Activar();
     EXPECT_TRUE(m.OpcioCamp());
     EXPECT_EQ(m.IndexCamp(), 0);
@@ -219,7 +249,7 @@ TEST_F(ModelsDialegs, BarresCampTextFixIOpcionsNumeriques)
     m.TriarCamp();
     QString why;
     ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
-    ASSERT_EQ(ClonsBarres.size(), 1u);
+    ASSERT_EQ(codis.ClonsBarres.size(), 1u);
     EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
 }
 

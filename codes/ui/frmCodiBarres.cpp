@@ -33,7 +33,8 @@ const QString Titol = QStringLiteral("KOVEL Videvoviv");
 
 } // namespace
 
-frmCodiBarres::frmCodiBarres(QWidget* parent) : DialegTancable(parent)
+frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* parent)
+    : DialegTancable(parent), model_(registre)
 {
     setObjectName(QStringLiteral("frmCodiBarres"));
     setModal(true);

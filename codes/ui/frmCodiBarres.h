@@ -24,7 +24,8 @@ class frmCodiBarres : public kovel::ui::DialegTancable {
     kovel::codes::ModelCodiBarres model_;
 
 public:
-    explicit frmCodiBarres(QWidget* parent = nullptr);
+    // A code linked to a field is registered in `registre`.
+    explicit frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* parent = nullptr);
     ~frmCodiBarres() override;
 
     kovel::codes::ModelCodiBarres& Model() { return model_; }

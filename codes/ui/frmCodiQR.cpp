@@ -33,7 +33,7 @@ constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
 
 } // namespace
 
-frmCodiQR::frmCodiQR(QWidget* parent) : DialegTancable(parent)
+frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : DialegTancable(parent), model_(registre)
 {
     setObjectName(QStringLiteral("frmCodiQR"));
     setModal(true);

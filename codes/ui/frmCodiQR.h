@@ -27,7 +27,8 @@ class frmCodiQR : public kovel::ui::DialegTancable {
     kovel::codes::ModelCodiQR model_;
 
 public:
-    explicit frmCodiQR(QWidget* parent = nullptr);
+    // A code linked to fields is registered in `registre`, with its character-set options.
+    explicit frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent = nullptr);
     ~frmCodiQR() override;
 
     kovel::codes::ModelCodiQR& Model() { return model_; }

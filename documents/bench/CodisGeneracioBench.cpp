@@ -26,6 +26,7 @@
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/RegistreCodis.h"
 #include "common/MsgBox.h"
 #include "platform/excel/tests/Fixtures.h"
 
@@ -187,25 +188,20 @@ void Genera(benchmark::State& state, bool qr)
     double ms = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        ClonsBarres.clear();
-        EtiquetesBarres.clear();
-        ClonsQR.clear();
-        EtiquetesQR.clear();
-        PlantillesQR.clear();
-        ComptadorPlantillesQR = 0;
+        kovel::codes::RegistreCodis codis;
         QString alt;
         kovel::barcode::ActiveBC barres;
         kovel::qr::QRCodeCtrl qrCtrl;
         if (qr) {
             qrCtrl.setDataToEncode(QStringLiteral("x"));
             CodiQR::RegistrarClonPlantilla(
-                qrCtrl, CodiQR::PlantillaVCard(QStringLiteral("A"), QStringLiteral("E"), QStringLiteral("F"),
+                codis, qrCtrl, CodiQR::PlantillaVCard(codis.OpcionsQR, QStringLiteral("A"), QStringLiteral("E"), QStringLiteral("F"),
                                                QStringLiteral("G"), QStringLiteral("B")), true);
             alt = QStringLiteral("TOLV_qr_1_0");
         } else {
             barres.setBarType(kovel::barcode::EAN13);
             barres.setBarText(QStringLiteral("840000000001"));
-            CodiBarres::RegistrarClon(barres, QStringLiteral("D"));
+            CodiBarres::RegistrarClon(codis, barres, QStringLiteral("D"));
             alt = QStringLiteral("TOLV_barres_1_D");
         }
         auto disseny = Disseny(alt);
@@ -226,7 +222,7 @@ void Genera(benchmark::State& state, bool qr)
         }
         excel.setObjApp(std::move(app));
         auto full = FullSeleccionat(excel, 1);
-        Opcions o;
+        Opcions o(codis);
         o.full = full.get();
         o.disseny = disseny.get();
         o.registres = registres;

@@ -2,6 +2,7 @@
 // put in through the design frame as the wizard puts them, 10,000 records on a 3 x 8 A4
 // sheet, to the saved document.
 #include "codes/CodiBarres.h"
+#include "codes/RegistreCodis.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
@@ -27,6 +28,7 @@ using namespace kovel::word;
 namespace {
 
 struct Opcions : OpcionsGeneracio {
+    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
     std::unique_ptr<FullMemoria> full;
     int registres = 0;
     Document* disseny = nullptr;
@@ -73,17 +75,18 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
     md.InsereixImatgeCamp(QStringLiteral("B"));
     marc.Editor()->textCursor().insertText(QStringLiteral("\n"));
+    kovel::codes::RegistreCodis codis;
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::EAN13);
     barres.setBarText(QStringLiteral("400638100001"));
-    kovel::barcode::ActiveBC& clon = CodiBarres::RegistrarClon(barres, QStringLiteral("C"));
+    kovel::barcode::ActiveBC& clon = CodiBarres::RegistrarClon(codis, barres, QStringLiteral("C"));
     auto esborrany = Document::create();
     float alt = 0, ample = 0;
     CodiBarres::InserirImatgeCodi(esborrany->selection(), barres.Tag(), clon, QString(), alt, ample, QString());
     for (const InlinePicture* p : esborrany->inlinePictures())
         marc.InsereixImatge(*p);
 
-    Opcions o;
+    Opcions o(codis);
     o.registres = 10000;
     QList<QStringList> files;
     for (int i = 1; i <= o.registres; ++i)

@@ -11,7 +11,7 @@
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "common/MsgBox.h"
 
 #define ZX_USE_UTF8 1
@@ -77,7 +77,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
-    BuidaEstatCodis();
+    kovel::codes::RegistreCodis codis;
     EtiquetaCatalogo e;
     e.Codigo = 5;
     e.Ancho = 9; e.Alto = 6; e.PasoHorizontal = 9.5f; e.PasoVertical = 6.5f;
@@ -90,10 +90,10 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::EAN13);
     barres.setBarText(QStringLiteral("840000000001"));
-    CodiBarres::RegistrarClon(barres, QStringLiteral("A"));
+    CodiBarres::RegistrarClon(codis, barres, QStringLiteral("A"));
     kovel::qr::QRCodeCtrl qr;
     qr.setDataToEncode(QStringLiteral("x"));
-    CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard(QStringLiteral("B"), QStringLiteral("C"), {}, {}, {}), true);
+    CodiQR::RegistrarClonPlantilla(codis, qr, CodiQR::PlantillaVCard({}, QStringLiteral("B"), QStringLiteral("C"), {}, {}, {}), true);
     // The design's page is the label, without insets.
     auto disseny = proves::DissenySenseMarges(9, 6);
     Marcador(*disseny, QStringLiteral("TOLV_barres_1_A"));
@@ -115,7 +115,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
         targetes.insert(QStringLiteral("MECARD:N:Client %1;TEL:+34 600 00%1;URL:;EMAIL:;ADR:;;").arg(i).toStdString());
     }
     FullMemoria full(files);
-    Opcions o;
+    Opcions o(codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.registres = 6;
@@ -257,7 +257,7 @@ std::unique_ptr<Document> DissenyDe(const EtiquetaCatalogo& e, int linies, const
 }
 
 // The contact card of a record, as the generator fills its template.
-QString Targeta(const QStringList& r) { return CodiQR::DadesVCard(r[0], r[1], r[2], r[3], r[4]); }
+QString Targeta(const QStringList& r) { return CodiQR::DadesVCard({}, r[0], r[1], r[2], r[3], r[4]); }
 
 // Record i: A name, B phone, C web, D e-mail, E address, F twelve digits of an EAN-13; its
 // contact card is 139 to 169 bytes long.
@@ -354,24 +354,26 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     };
     QStringList docs;
     for (const Cas& c : casos) {
-        BuidaEstatCodis();
+        kovel::codes::RegistreCodis codis;
         proves::CatalegDe({c.format});
         QString alt;
         kovel::qr::QRCodeCtrl qr;
         kovel::barcode::ActiveBC barres;
         if (c.qr) {
             qr.setDataToEncode(QStringLiteral("x"));
-            CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
-                                                                      QStringLiteral("D"), QStringLiteral("E")), true);
+            CodiQR::RegistrarClonPlantilla(codis, qr,
+                                           CodiQR::PlantillaVCard({}, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                                  QStringLiteral("D"), QStringLiteral("E")),
+                                           true);
             alt = QStringLiteral("TOLV_qr_1_0");
         } else {
             barres.setBarType(kovel::barcode::EAN13);
             barres.setBarText(QStringLiteral("840000000001"));
-            CodiBarres::RegistrarClon(barres, QStringLiteral("F"));
+            CodiBarres::RegistrarClon(codis, barres, QStringLiteral("F"));
             alt = QStringLiteral("TOLV_barres_1_F");
         }
         auto disseny = DissenyDe(c.format, c.linies, alt, c.nomAlCostat);
-        Opcions o;
+        Opcions o(codis);
         o.full = &full;
         o.disseny = disseny.get();
         o.registres = Registres;

@@ -9,6 +9,7 @@
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/RegistreCodis.h"
 #include "common/MsgBox.h"
 #include "codes/tests/LectorEmf.h"
 #include "platform/barcode/tests/Lector.h"
@@ -24,6 +25,7 @@ using namespace kovel::word;
 namespace {
 
 struct Opcions : OpcionsGeneracio {
+    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
     FullDades* full = nullptr;
     Document* disseny = nullptr;
     CodisPrograma codisPrograma;
@@ -52,6 +54,7 @@ QString Llegit(const InlinePicture* p)
 
 TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
 {
+    kovel::codes::RegistreCodis codis;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
@@ -66,11 +69,11 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::Code128);
     barres.setBarText("0");
-    CodiBarres::RegistrarClon(barres, "A");
+    CodiBarres::RegistrarClon(codis, barres, "A");
     kovel::qr::QRCodeCtrl qr;
     qr.setDataToEncode("x");
-    CodiQR::RegistrarClon(qr, "B");
-    CodiQR::RegistrarClonPlantilla(qr, CodiQR::PlantillaVCard("B", "A", "", "", ""), true);
+    CodiQR::RegistrarClon(codis, qr, "B");
+    CodiQR::RegistrarClonPlantilla(codis, qr, CodiQR::PlantillaVCard(codis.OpcionsQR, "B", "A", "", "", ""), true);
 
     auto disseny = Document::create();
     for (const QString& alt : {QStringLiteral("TOLV_barres_1_A"), QStringLiteral("TOLV_qr_1_B"), QStringLiteral("TOLV_qr_2_0")}) {
@@ -81,7 +84,7 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
         r.insertPicture(p);
     }
     FullMemoria full({QStringList{"A-1001", "Ana; Vic"}, QStringList{"B-2002", "Biel"}, QStringList{"", "Cesc"}});
-    Opcions o;
+    Opcions o(codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -143,6 +146,7 @@ std::pair<double, int> CodiQRDe(Document& doc, int fila, int columna)
 // generation says which records will not scan.
 TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
 {
+    kovel::codes::RegistreCodis codis;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
@@ -157,7 +161,7 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     });
     kovel::qr::QRCodeCtrl qr;
     qr.setDataToEncode("x");
-    CodiQR::RegistrarClon(qr, "B");
+    CodiQR::RegistrarClon(codis, qr, "B");
 
     // A line of text, then the code; the label without insets.
     auto disseny = proves::DissenySenseMarges(7, 3.7);
@@ -179,7 +183,7 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     const QString llarg = QString("https://example.com/").append(QString(130, 'a'));   // version 8 or 9
     const QString enorme = QString(1800, 'z');                                          // needs ~0.2 mm modules
     FullMemoria full({QStringList{"", "short"}, QStringList{"", llarg}, QStringList{"", enorme}});
-    Opcions o;
+    Opcions o(codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -211,6 +215,7 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
 // after the last that shows something stand outside the label and take none.
 TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
 {
+    kovel::codes::RegistreCodis codis;
     auto d = Document::create();
     d->body().blocks.clear();
     d->body().blocks.push_back(Block{Linia("Line above")});

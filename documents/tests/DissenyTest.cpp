@@ -94,7 +94,6 @@ struct Disseny : ::testing::Test, AmbApp {
         md.Enllaca(&marc, &timer);
         md.Beep = [this] { ++beeps; };
         md.AvisDesfet = [this](const QString& t) { avisos << t; };
-        generar_doc::ClauDocumentBase.clear();
         md.IniciaMarcDocument(programa.path());
     }
     void TearDown() override { CarpetaDades.clear(); }

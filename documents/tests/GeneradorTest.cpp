@@ -586,19 +586,19 @@ TEST(DocumentsBase, BaseDocumentOfALabel)
 
 TEST(DocumentsBase, PreparedOnlyWhenTheKeyChanges)
 {
-    ClauDocumentBase.clear();
+    ClauBase clau;
     bool preparat = false;
-    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", false, preparat));
+    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", false, preparat));
     EXPECT_TRUE(preparat);
     preparat = false;
-    EXPECT_FALSE(CalPrepararDocumentBase(1617, "", false, preparat));
+    EXPECT_FALSE(CalPrepararDocumentBase(clau, 1617, "", false, preparat));
     EXPECT_FALSE(preparat);
-    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", true, preparat));   // the orientation is in the key
-    EXPECT_EQ(ClauDocumentBase, "H");
+    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", true, preparat));   // the orientation is in the key
+    EXPECT_EQ(clau.lletra, "H");
     preparat = true;   // forced: the key is neither compared nor stored
-    EXPECT_TRUE(CalPrepararDocumentBase(9, "X", false, preparat));
-    EXPECT_EQ(ModelDocumentBase, 1617);
-    ClauDocumentBase.clear();   // emptied by the wizard: prepared again
+    EXPECT_TRUE(CalPrepararDocumentBase(clau, 9, "X", false, preparat));
+    EXPECT_EQ(clau.model, 1617);
+    clau.lletra.clear();   // emptied by the wizard: prepared again
     preparat = false;
-    EXPECT_TRUE(CalPrepararDocumentBase(1617, "", true, preparat));
+    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", true, preparat));
 }

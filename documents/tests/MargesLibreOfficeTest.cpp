@@ -9,7 +9,7 @@
 
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "common/MsgBox.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +109,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
-    BuidaEstatCodis();
+    kovel::codes::RegistreCodis codis;
     // A continuous sheet of 2 x 3 labels with gaps both ways and insets.
     EtiquetaCatalogo e;
     e.Codigo = 3104;
@@ -124,7 +124,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::EAN13);
     barres.setBarText(QStringLiteral("840000000001"));
-    CodiBarres::RegistrarClon(barres, QStringLiteral("A"));
+    CodiBarres::RegistrarClon(codis, barres, QStringLiteral("A"));
 
     // The design's page as the design frame makes it, its margins made unequal so that each
     // side shows: a name, centred and right-aligned lines, a paragraph that wraps at the
@@ -154,7 +154,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     for (int i = 1; i <= 6; ++i)
         files << QStringList{QStringLiteral("8412345%1").arg(i * 7919 % 100000, 5, 10, QLatin1Char('0')), QStringLiteral("Client%1").arg(i)};
     FullMemoria full(files);
-    proves::OpcionsCodis o;
+    proves::OpcionsCodis o(codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.registres = 6;

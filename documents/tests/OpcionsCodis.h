@@ -10,6 +10,7 @@
 namespace proves {
 
 struct OpcionsCodis : generar_doc::OpcionsGeneracio {
+    explicit OpcionsCodis(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
     generar_doc::FullDades* full = nullptr;
     kovel::word::Document* disseny = nullptr;
     generar_doc::CodisPrograma codisPrograma;

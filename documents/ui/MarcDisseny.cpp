@@ -140,7 +140,7 @@ bool MarcDisseny::PreparaDocumentBase(int index, bool horitzontal, bool& prepare
         return false;
     try {
         const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(index);
-        if (!generar_doc::CalPrepararDocumentBase(m.codi, m.sufix, horitzontal, prepared))
+        if (!generar_doc::CalPrepararDocumentBase(clauBase_, m.codi, m.sufix, horitzontal, prepared))
             return true;
         const TimerAturat aturat(timer_);
         generar_doc::DocumentBase base =
@@ -153,7 +153,7 @@ bool MarcDisseny::PreparaDocumentBase(int index, bool horitzontal, bool& prepare
         ModTolvWiz::Mensaje_Error(e.message());
     }
     // Not prepared: the next call with the same choice tries again.
-    generar_doc::ClauDocumentBase.clear();
+    clauBase_.lletra.clear();
     return false;
 }
 

@@ -3,6 +3,7 @@
 // frame, the one-page guard, the frame's size, the base document of a format, the field
 // placeholders, and the per-cell designs of a sheet whose labels differ.
 #include "documents/DissenyCaselles.h"
+#include "documents/generar_doc.h"
 #include "platform/docframe/ui/MarcDocument.h"
 
 #include <QString>
@@ -83,6 +84,8 @@ private:
     kovel::docframe::MarcDocument* marc_ = nullptr;
     QTimer* timer_ = nullptr;
     GuardUnaPagina guard_;
+    // The base document last prepared in the frame.
+    generar_doc::ClauBase clauBase_;
 };
 
 } // namespace modDsoFraWord

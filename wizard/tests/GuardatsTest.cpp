@@ -6,6 +6,7 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/RegistreCodis.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
@@ -152,18 +153,11 @@ void Afegeix(Document& d, const QString& text, const QString& alt = {})
 
 // A new run: the code dialogs' collections as a fresh process has them, with one code
 // already made so that the restored ones take other numbers than they were saved with.
-void NovaExecucio()
+void NovaExecucio(kovel::codes::RegistreCodis& codis)
 {
-    ClonsBarres.clear();
-    EtiquetesBarres.clear();
-    ClonsQR.clear();
-    EtiquetesQR.clear();
-    PlantillesQR.clear();
-    ComptadorPlantillesQR = 0;
-    PrefixDadesQR.clear();
-    CodiQR::ECIActiu = CodiQR::UTF8Actiu = false;
+    codis = {};
     kovel::barcode::ActiveBC altre;
-    CodiBarres::RegistrarClon(altre, QStringLiteral("Z"));
+    CodiBarres::RegistrarClon(codis, altre, QStringLiteral("Z"));
 }
 
 class Guardar : public ::testing::Test {
@@ -257,15 +251,16 @@ protected:
     QString dades;
     QStringList missatges;
     std::int16_t resposta = 6;
+    kovel::codes::RegistreCodis codis;
 };
 
 } // namespace
 
 TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
 {
-    NovaExecucio();
-    generar_doc::CodisPrograma codisPrograma;
-    guardar::CodisDesatsPrograma codisDesats;
+    NovaExecucio(codis);
+    generar_doc::CodisPrograma codisPrograma{codis};
+    guardar::CodisDesatsPrograma codisDesats{codis};
     QStringList abans[3];
 
     // 1. Word, the labels differ: four of the cells designed, one with a picture.
@@ -323,12 +318,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         kovel::barcode::ActiveBC barres;
         barres.setBarType(kovel::barcode::Code128);
         barres.setShowText(false);
-        const QString tb = CodiBarres::RegistrarClon(barres, QStringLiteral("B")).Tag();
+        const QString tb = CodiBarres::RegistrarClon(codis, barres, QStringLiteral("B")).Tag();
         kovel::qr::QRCodeCtrl qr;
         qr.setErrorCorrectionLevel(kovel::qr::NivellH);
-        const QString tq = CodiQR::RegistrarClon(qr, QStringLiteral("C")).Tag();
+        const QString tq = CodiQR::RegistrarClon(codis, qr, QStringLiteral("C")).Tag();
         kovel::qr::QRCodeCtrl sms;
-        const QString ts = CodiQR::RegistrarClonPlantilla(sms, CodiQR::PlantillaSMS("C", "A"), true).Tag();
+        const QString ts = CodiQR::RegistrarClonPlantilla(codis, sms, CodiQR::PlantillaSMS(codis.OpcionsQR, "C", "A"), true).Tag();
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_barres_") + tb);
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_qr_") + tq);
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_qr_") + ts);
@@ -367,7 +362,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         ASSERT_FALSE(r.isEmpty());
 
     // The next run: nothing kept in memory but the catalogue.
-    NovaExecucio();
+    NovaExecucio(codis);
     {
         Neteja();
         Word_espec::Inicialitzar();
@@ -397,8 +392,8 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(e.txtFila_final, QStringLiteral("5"));
         EXPECT_TRUE(e.horitzontal());
         // The run's own code keeps number 1; the design's come after it.
-        EXPECT_EQ(EtiquetesBarres, (QStringList{"1_Z", "2_B"}));
-        EXPECT_EQ(EtiquetesQR, (QStringList{"1_C", "2_0"}));
+        EXPECT_EQ(codis.EtiquetesBarres, (QStringList{"1_Z", "2_B"}));
+        EXPECT_EQ(codis.EtiquetesQR, (QStringList{"1_C", "2_0"}));
         const QStringList despres = Resum(*generar_doc::GeneraDocument(-1, e));
         EXPECT_EQ(despres, abans[1]);
     }

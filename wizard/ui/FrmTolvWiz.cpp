@@ -150,7 +150,7 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
         }
     };
     estat_->obridor = [](const QString& cami) { ModTolvWiz::Abre_Documento(cami); };
-    codis_ = std::make_unique<generar_doc::CodisPrograma>();
+    codis_ = std::make_unique<generar_doc::CodisPrograma>(estat_->registreCodis());
     estat_->setCodis(codis_.get());
     connectaGuardats();
 }

@@ -445,7 +445,7 @@ void FrmTolvWiz::insereixCodi(const std::function<void()>& dialeg)
 void FrmTolvWiz::btn_barres_Click()
 {
     insereixCodi([this] {
-        frmCodiBarres d(this);
+        frmCodiBarres d(estat_->registreCodis(), this);
         d.exec();
     });
 }
@@ -453,7 +453,7 @@ void FrmTolvWiz::btn_barres_Click()
 void FrmTolvWiz::btn_qr_Click()
 {
     insereixCodi([this] {
-        frmCodiQR d(this);
+        frmCodiQR d(estat_->registreCodis(), this);
         d.exec();
     });
 }

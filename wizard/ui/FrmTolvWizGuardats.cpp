@@ -51,7 +51,7 @@ public:
 void FrmTolvWiz::connectaGuardats()
 {
     guardats_ = std::make_unique<Guardats>(*estat_);
-    codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>();
+    codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>(estat_->registreCodis());
     guardats_->setCodis(codisDesats_.get());
     CasellesAssistent c;
     c.NomsCaselles = &marcDisseny_.caselles.NomsCaselles;

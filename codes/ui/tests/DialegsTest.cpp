@@ -1,4 +1,4 @@
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
@@ -48,7 +48,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
         kovel::EstablirHost(kovel::HostOffice::Word);
-        BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&assistent);
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t style, const QString&) {
             missatges.push_back({prompt, style});
@@ -88,6 +87,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    kovel::codes::RegistreCodis codis;
     Assistent assistent;
     std::vector<std::pair<QString, std::int16_t>> missatges;
     std::deque<std::int16_t> respostes;
@@ -97,7 +97,7 @@ protected:
 
 TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     EXPECT_EQ(d.cboTipusCodi->currentIndex(), 11);
     EXPECT_EQ(d.cboTipusCodi->count(), 22);
@@ -118,7 +118,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
 
 TEST_F(Dialegs, BarresConjuntsActiusILimitsPerTipus)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     d.cboTipusCodi->setCurrentIndex(kovel::barcode::UPCE);
     EXPECT_EQ(d.txtCodi->maxLength(), 32767);
@@ -155,7 +155,7 @@ TEST_F(Dialegs, BarresLimitsIOpcionsDeCadaTipus)
 {
     const int limits[22] = {23, 14, 11, 11, 22, 19, 13, 34, 2, 5, 7, 12, 13, 11, 0, 34, 19, 0, 14, 21, 21, 13};
     const std::set<int> especials{2, 3, 5, 7, 15, 18, 19};
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     for (int t = 0; t < 22; ++t) {
         d.cboTipusCodi->setCurrentIndex(t);
@@ -173,7 +173,7 @@ TEST_F(Dialegs, BarresLimitsIOpcionsDeCadaTipus)
 
 TEST_F(Dialegs, BarresOrientacioIReduccio)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     auto& bc = d.ActiveBC1();
     const int w = bc.Width(), h = bc.Height();
@@ -203,7 +203,7 @@ TEST_F(Dialegs, BarresOrientacioIReduccio)
 TEST_F(Dialegs, BarresTextBuitIFontDeDades)
 {
     Excel();
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     EXPECT_TRUE(d.optCamp->isEnabled());
     EXPECT_EQ(d.cboCamp->count(), 3);
@@ -228,7 +228,7 @@ TEST_F(Dialegs, BarresTextBuitIFontDeDades)
 
 TEST_F(Dialegs, BarresAcceptarInsereixILlegeix)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     d.txtCodi->setText(QStringLiteral("400638133393"));
     d.btnAcceptar->click();
@@ -241,7 +241,7 @@ TEST_F(Dialegs, BarresAcceptarInsereixILlegeix)
 
 TEST_F(Dialegs, BarresTextFixBuitEsRefusa)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     d.txtCodi->setText(QStringLiteral("400638133393"));
     d.txtCodi->setText(QString());
@@ -254,7 +254,7 @@ TEST_F(Dialegs, BarresTextFixBuitEsRefusa)
 
 TEST_F(Dialegs, BarresInsercioFallidaDeixaElDialegUsable)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     assistent.ambDisseny = false;
     d.txtCodi->setText(QStringLiteral("400638133393"));
@@ -270,7 +270,7 @@ TEST_F(Dialegs, BarresInsercioFallidaDeixaElDialegUsable)
 
 TEST_F(Dialegs, BarresPreguntaEnTancar)
 {
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     d.txtCodi->setText(QStringLiteral("400638133393"));
     d.Modificat = -1;
@@ -281,7 +281,7 @@ TEST_F(Dialegs, BarresPreguntaEnTancar)
     EXPECT_TRUE(d.close());
     EXPECT_TRUE(Pictures().empty());
 
-    frmCodiBarres e;
+    frmCodiBarres e(codis);
     e.show();
     e.txtCodi->setText(QStringLiteral("400638133393"));
     e.Modificat = -1;
@@ -289,7 +289,7 @@ TEST_F(Dialegs, BarresPreguntaEnTancar)
     EXPECT_TRUE(e.close());
     EXPECT_EQ(Pictures().size(), 1u);
 
-    frmCodiBarres f;
+    frmCodiBarres f(codis);
     f.show();
     f.Inserint = -1;
     respostes = {mod_rvtMsgBox::vbNo};
@@ -303,7 +303,7 @@ TEST_F(Dialegs, BarresPreguntaEnTancar)
 TEST_F(Dialegs, BarresVinculatAUnCamp)
 {
     Excel();
-    frmCodiBarres d;
+    frmCodiBarres d(codis);
     d.show();
     d.cboCamp->setCurrentIndex(0);
     const QLabel* avis = d.findChild<QLabel*>(QStringLiteral("lblAvisMida"));
@@ -316,7 +316,7 @@ TEST_F(Dialegs, BarresVinculatAUnCamp)
     d.btnAcceptar->click();
     ASSERT_EQ(Pictures().size(), 1u);
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_Codi"));
-    EXPECT_EQ(EtiquetesBarres, QStringList{QStringLiteral("1_Codi")});
+    EXPECT_EQ(codis.EtiquetesBarres, QStringList{QStringLiteral("1_Codi")});
     EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
 }
 
@@ -324,7 +324,7 @@ TEST_F(Dialegs, BarresVinculatAUnCamp)
 
 TEST_F(Dialegs, QRObreCompacteSenseDades)
 {
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     EXPECT_EQ(d.height() * 15, 6675);
     EXPECT_EQ(d.TabActual(), 0);
@@ -345,7 +345,7 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
 
 TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)
 {
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     d.cboEncodingMode->setCurrentIndex(3);
     EXPECT_EQ(d.QRCodeCtrl1().EncodingMode(), 3);
@@ -365,7 +365,7 @@ TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)
 TEST_F(Dialegs, QRCampsIRanuraCompartida)
 {
     Excel();
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     EXPECT_EQ(d.cbo_vcard_adressa->count(), 3);
     d.txtCodi->setText(QStringLiteral("typed text"));
@@ -381,16 +381,16 @@ TEST_F(Dialegs, QRCampsIRanuraCompartida)
 
 TEST_F(Dialegs, QRJocsDeCaracters)
 {
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     d.txtCodi->setText(QStringLiteral("abc"));
     d.ChechkECI->setChecked(true);
-    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000003"));
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000003"));
     EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("\\000003abc"));
     d.cboECI->setCurrentIndex(20);
-    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000020"));
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000020"));
     d.cboECI->setCurrentIndex(19);
-    EXPECT_EQ(PrefixDadesQR, QString());
+    EXPECT_EQ(codis.OpcionsQR.prefix, QString());
     d.chkUTF8->setChecked(true);
     EXPECT_FALSE(d.ChechkECI->isChecked());
     EXPECT_TRUE(d.chkBOM->isEnabled());
@@ -402,13 +402,13 @@ TEST_F(Dialegs, QRJocsDeCaracters)
     d.cboECI->setCurrentIndex(3);
     d.ChechkECI->setChecked(true);
     EXPECT_FALSE(d.chkUTF8->isChecked());
-    EXPECT_EQ(PrefixDadesQR, QStringLiteral("\\000003"));
+    EXPECT_EQ(codis.OpcionsQR.prefix, QStringLiteral("\\000003"));
     EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("\u00e9"));
 }
 
 TEST_F(Dialegs, QRDadesInvalidesNoEsInsereixenEnTancar)
 {
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     d.btnComplex->click();
     d.txtCodi->setText(QStringLiteral("123"));
@@ -428,7 +428,7 @@ TEST_F(Dialegs, QRDadesInvalidesNoEsInsereixenEnTancar)
 
 TEST_F(Dialegs, QRInsercioFallidaDeixaElDialegUsable)
 {
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     d.txtCodi->setText(QStringLiteral("label 7"));
     assistent.ambDisseny = false;
@@ -451,7 +451,7 @@ TEST_F(Dialegs, QRInsercioFallidaDeixaElDialegUsable)
 TEST_F(Dialegs, QRTargetaVinculadaACamps)
 {
     Excel();
-    frmCodiQR d;
+    frmCodiQR d(codis);
     d.show();
     d.SeleccionarTab(3);
     d.cbo_vCard_nom->setCurrentIndex(1);
@@ -467,9 +467,9 @@ TEST_F(Dialegs, QRTargetaVinculadaACamps)
     EXPECT_FALSE(d.isVisible());
     ASSERT_EQ(Pictures().size(), 1u);
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_qr_1_0"));
-    ASSERT_EQ(PlantillesQR.size(), 1);
-    EXPECT_EQ(PlantillesQR[0], QStringLiteral("MECARD:N:[Nom];TEL:[Tel];URL:[Codi];EMAIL:[Codi];ADR:[Codi];;"));
-    EXPECT_EQ(ClonsQR[0]->DataToEncode(), PlantillesQR[0]);
+    ASSERT_EQ(codis.PlantillesQR.size(), 1);
+    EXPECT_EQ(codis.PlantillesQR[0], QStringLiteral("MECARD:N:[Nom];TEL:[Tel];URL:[Codi];EMAIL:[Codi];ADR:[Codi];;"));
+    EXPECT_EQ(codis.ClonsQR[0]->DataToEncode(), codis.PlantillesQR[0]);
 }
 
 } // namespace
@@ -479,7 +479,7 @@ namespace {
 // The preview of the largest QR versions grows so that it still reads back.
 TEST_F(Dialegs, LaVistaPreviaDUnQRGranEsLlegeix)
 {
-    frmCodiQR q;
+    frmCodiQR q(codis);
     q.show();
     q.txtCodi->setText(QString(1500, QLatin1Char('k')));   // a large version
     EXPECT_EQ(Llegit(q.lblPreview), QString(1500, QLatin1Char('k')));

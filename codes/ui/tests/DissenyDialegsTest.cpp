@@ -1,6 +1,6 @@
 // The code dialogs as the design needs them: every control whole in both states at both
 // screen scales, and OK inserting a field-linked code whatever the sample row holds.
-#include "codes/tests/EstatCodis.h"
+#include "codes/RegistreCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
@@ -52,7 +52,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         CarpetaDades = dir.path() + QLatin1Char('/');
         kovel::EstablirHost(kovel::HostOffice::Excel);
-        BuidaEstatCodis();
         kovel::codes::EstablirEntorn(&full);
         // The dialogs with their texts as the user reads them.
         QString m;
@@ -84,6 +83,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    kovel::codes::RegistreCodis codis;
     Full full;
     QStringList missatges;
     const QString carpetaFotos = QStringLiteral(KOVEL_BINARY_DIR "/design-frame/");
@@ -118,7 +118,7 @@ TEST_F(DissenyDialegs, EveryControlIsWholeInBothStatesAtBothScales)
         const Escala escala(twips);
         const QString s = QStringLiteral("-%1tw").arg(twips);
         {
-            frmCodiBarres d;
+            frmCodiBarres d(codis);
             d.show();
             Comprova(d, QStringLiteral("barcode-compact") + s);
             // The field option with a sample the bars cannot hold: the longest warning.
@@ -131,7 +131,7 @@ TEST_F(DissenyDialegs, EveryControlIsWholeInBothStatesAtBothScales)
             Comprova(d, QStringLiteral("barcode-advanced") + s);
         }
         {
-            frmCodiQR d;
+            frmCodiQR d(codis);
             d.show();
             Comprova(d, QStringLiteral("qr-compact") + s);
             d.cboCamp->setCurrentIndex(2);
@@ -153,7 +153,7 @@ TEST_F(DissenyDialegs, EveryControlIsWholeInBothStatesAtBothScales)
 TEST_F(DissenyDialegs, OkInsertsAFieldLinkedCodeWhateverTheSampleHolds)
 {
     {
-        frmCodiBarres d;
+        frmCodiBarres d(codis);
         d.show();
         d.cboCamp->setCurrentIndex(1);
         d.optCamp->click();
@@ -168,10 +168,10 @@ TEST_F(DissenyDialegs, OkInsertsAFieldLinkedCodeWhateverTheSampleHolds)
     ASSERT_EQ(full.doc->inlinePictures().size(), 1u);
     EXPECT_EQ(full.doc->inlinePictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_CODE"));
     EXPECT_EQ(Llegit(full.doc->inlinePictures()[0]), QStringLiteral("1234567890128"));
-    ASSERT_NE(CodiBarres::Clon(1), nullptr);
-    EXPECT_EQ(CodiBarres::Clon(1)->BarType(), kovel::barcode::EAN13);
+    ASSERT_NE(CodiBarres::Clon(codis, 1), nullptr);
+    EXPECT_EQ(CodiBarres::Clon(codis, 1)->BarType(), kovel::barcode::EAN13);
     {
-        frmCodiBarres d;
+        frmCodiBarres d(codis);
         d.show();
         d.txtCodi->setText(QStringLiteral("ABC"));
         d.btnAcceptar->click();
@@ -183,7 +183,7 @@ TEST_F(DissenyDialegs, OkInsertsAFieldLinkedCodeWhateverTheSampleHolds)
     // A QR code on a field whose sample is empty: OK is offered and inserts.
     missatges.clear();
     {
-        frmCodiQR d;
+        frmCodiQR d(codis);
         d.show();
         d.cboCamp->setCurrentIndex(2);
         d.optCamp->click();
@@ -198,7 +198,7 @@ TEST_F(DissenyDialegs, OkInsertsAFieldLinkedCodeWhateverTheSampleHolds)
     EXPECT_EQ(Llegit(full.doc->inlinePictures()[1]), QStringLiteral("EMPTY"));
     // Fixed data the control refuses: OK stays off.
     {
-        frmCodiQR d;
+        frmCodiQR d(codis);
         d.show();
         EXPECT_FALSE(d.btnAceptar->isEnabled());
     }
