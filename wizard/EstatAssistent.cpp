@@ -168,22 +168,18 @@ Pas* EstatAssistent::pas(std::int16_t panel)
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
+// The road: home, the saved designs when there are some, paper, format, source, design,
+// final; the first number that matches decides.
 std::int16_t EstatAssistent::NuevoPanel(std::int16_t p) const
 {
     if (p == PanelInicio)
         return entorn_->hiHaGuardats() ? PanelGuardados : PanelFormato;
-    if (p == PanelGuardados)
-        return PanelFormato;
-    if (p == PanelFormato)
-        return PanelEtiqueta;
-    if (p == PanelEtiqueta)
-        return PanelOrigenDatos;
-    if (p == PanelOrigenDatos)
-        return PanelDiseno;
-    if (p == PanelDiseno)
-        return PanelFinal;
-    if (p == PanelFinal)
-        return -1;
+    const std::pair<std::uint8_t, std::int16_t> seguent[] = {
+        {PanelGuardados, PanelFormato},  {PanelFormato, PanelEtiqueta}, {PanelEtiqueta, PanelOrigenDatos},
+        {PanelOrigenDatos, PanelDiseno}, {PanelDiseno, PanelFinal},     {PanelFinal, -1}};
+    for (const auto& [de, a] : seguent)
+        if (p == de)
+            return a;
     return PanelInicio;
 }
 

@@ -207,10 +207,8 @@ bool FrmTolvWiz::Cargar()
     Prepara_Asistente();
     ModTraduccion::TraduirFormulari(this);
     Prepara_Textos();
-    if (estat_->esAccess())
-        Adaptaciones_para_Access();
-    else if (estat_->esExcel())
-        Adaptaciones_para_Excel();
+    if (estat_->esExcel())
+        lblTit[4]->setText(Lit(503));
     lblTit4 = Control<QLabel>(panels_[4], "lblTit4", Tw(600, 1000, 10400, 400));
     lblTit4->setText(lblTit[4]->text());
     lblTit4->setStyleSheet(QStringLiteral("color: white"));
@@ -230,12 +228,10 @@ void FrmTolvWiz::AplicaAparenca()
     // The product look over the designed window; what cannot be applied keeps the plain look.
     KOVEL_espec::EstilFormulari(this, kovel::Host());
     KOVEL_espec::Carga_ImagenesWizard(this);
-    KOVEL_espec::PosaFons(panels_[PanelInicio], QStringLiteral("FONSHOME.DAT"));
     KOVEL_espec::PosaFons(PanelBaix, QStringLiteral("FONSEGONA_BAIX.DAT"));
     for (int i = 1; i <= UltimoPanel && i < 10; ++i)
         KOVEL_espec::PosaFons(panels_[i], QStringLiteral("FONSEGONA_DALT.DAT"));
-    // The design panel's own background, then each panel's own pictures.
-    KOVEL_espec::PosaFons(panels_[5], QStringLiteral("FONSEGONA_DALT2.DAT"));
+    // The panels' own backgrounds and pictures.
     for (const auto& v : vistes_)
         v->aparenca();
     // Captions stand white on the panels' backgrounds; lists and boxes keep their own colours.
@@ -248,10 +244,12 @@ void FrmTolvWiz::AplicaAparenca()
     const QColor destacat = kovel::ui::ColorDeBasic(KOVEL_espec::ColorDestacado);
     for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
         l->setStyleSheet(QStringLiteral("color: %1; font-weight: bold").arg(destacat.name()));
-    // Captions on the light faces in the highlight colour, white on the chosen one.
+    // Captions on the light faces in the highlight colour, white on the chosen one; a panel
+    // may keep the colours of some of its own ("colorsPropis").
     for (BotoImatge* b : findChildren<BotoImatge*>()) {
-        if (b->teImatges() && b->objectName() != QLatin1String("opt_Vertical")
-            && b->objectName() != QLatin1String("opt_Horizontal")) {
+        if (b->property("colorsPropis").toBool())
+            continue;
+        if (b->teImatges()) {
             b->setColorText(destacat);
             b->setColorTextSobre(destacat);
             b->setColorTextActiu(Qt::white);
@@ -299,18 +297,6 @@ void FrmTolvWiz::Prepara_Textos()
     img_web->setProperty("tag", ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.img_web.Tag")));
     for (const auto& v : vistes_)
         v->textos();
-}
-
-void FrmTolvWiz::Adaptaciones_para_Access()
-{
-    lblTit[3]->setText(Lit(6021));
-}
-
-void FrmTolvWiz::Adaptaciones_para_Excel()
-{
-    lblTit[4]->setText(Lit(503));
-    lblTit[3]->resize(int(width() - 1.5 * lblTit[3]->x()), lblTit[3]->height());
-    lblTit[3]->setText(Lit(6020));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -64,9 +64,6 @@ public:
     bool& omplint() { return omplint_; }
     QWidget* botoSiguiente() const;
 
-    void Adaptaciones_para_Access();
-    void Adaptaciones_para_Excel();
-
     // The saved designs: the store, the name question (guardats().demanaNom) and the restore.
     Guardats& guardats();
     // The save of a design under a name, which a save asked inside the design frame runs

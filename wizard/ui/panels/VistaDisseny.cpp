@@ -1,5 +1,6 @@
 #include "wizard/ui/panels/VistaDisseny.h"
 
+#include "appearance/ui/Aparenca.h"
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
@@ -153,6 +154,8 @@ void VistaDisseny::textos()
     if (estat().esWord())
         CmdBorrar->setToolTip(ModTraduccion::Literal(27));
 }
+
+void VistaDisseny::aparenca() { KOVEL_espec::PosaFons(panel(), QStringLiteral("FONSEGONA_DALT2.DAT")); }
 
 void VistaDisseny::deixa() { TimerEvitar2pags->stop(); }
 

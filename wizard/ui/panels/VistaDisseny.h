@@ -31,6 +31,7 @@ public:
 
     void construeix() override;
     void textos() override;
+    void aparenca() override;
     void mostra() override;
     // The guard runs while the frame has the focus on this panel only.
     void deixa() override;

@@ -142,6 +142,9 @@ void VistaEtiqueta::construeix()
     // The orientation beside the sheet, which takes the middle column's height.
     opt_Vertical = Opcio(p, "opt_Vertical", Tw(9000, 2750, 2300, 300));
     opt_Horizontal = Opcio(p, "opt_Horizontal", Tw(9000, 3150, 2300, 300));
+    // Their captions keep the colours of their own faces under the product look.
+    opt_Vertical->setProperty("colorsPropis", true);
+    opt_Horizontal->setProperty("colorsPropis", true);
     connect(opt_Vertical, &QAbstractButton::clicked, this, [this] {
         etiqueta().Opt_Vertical_Click();
         mostra();

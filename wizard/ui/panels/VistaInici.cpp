@@ -1,5 +1,6 @@
 #include "wizard/ui/panels/VistaInici.h"
 
+#include "appearance/ui/Aparenca.h"
 #include "common/ModReg.h"
 #include "wizard/EstatAssistent.h"
 
@@ -18,6 +19,8 @@ void VistaInici::construeix()
     // The web banner's place; it stays out of sight until its page has loaded.
     // The banner control itself is made by the banner's loading, under this name.
 }
+
+void VistaInici::aparenca() { KOVEL_espec::PosaFons(panel(), QStringLiteral("FONSHOME.DAT")); }
 
 void VistaInici::prepara() { lbl_version->setText(EstatAssistent::TextVersio(ModReg::RutaPrograma())); }
 

@@ -10,6 +10,7 @@ public:
 
     void construeix() override;
     void prepara() override;
+    void aparenca() override;
 
 private:
     QLabel* lbl_version = nullptr;

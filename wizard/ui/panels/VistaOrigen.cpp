@@ -64,6 +64,16 @@ void VistaOrigen::construeix()
         w->hide();
 }
 
+void VistaOrigen::textos()
+{
+    if (estat().esAccess()) {
+        titol()->setText(Lit(6021));
+    } else if (estat().esExcel()) {
+        titol()->resize(int(w_.width() - 1.5 * titol()->x()), titol()->height());
+        titol()->setText(Lit(6020));
+    }
+}
+
 void VistaOrigen::aparenca()
 {
     KOVEL_espec::PosaFons(pctAccessPanel3, QStringLiteral("fons_dreta.dat"));

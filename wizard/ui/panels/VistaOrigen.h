@@ -16,6 +16,8 @@ public:
     VistaOrigen(FrmTolvWiz& finestra, PasOrigen& model);
 
     void construeix() override;
+    // The spreadsheet's and the database's titles.
+    void textos() override;
     void aparenca() override;
     void mostra() override;
     // The list is read again at every showing: its progress shows in its place.
