@@ -282,9 +282,9 @@ void FrmTolvWiz::Prepara_Asistente()
 {
     for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
         l->setStyleSheet(QStringLiteral("color: #1f5fa8; font-weight: bold"));
+    // The titles where the paper panel's stands; a panel that places its own does so when shown.
     for (int i = 1; i < 10; ++i)
-        if (i != PanelFinal)
-            lblTit[i]->move(lblTit[1]->pos());
+        lblTit[i]->move(lblTit[1]->pos());
     for (const auto& v : vistes_)
         v->prepara();
     estat_->Prepara();
