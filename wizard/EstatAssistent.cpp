@@ -1,125 +1,24 @@
 #include "wizard/EstatAssistent.h"
 
-#include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
-#include "common/BasicRules.h"
 #include "common/HostProfile.h"
-#include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "documents/generar_doc.h"
 #include "platform/word/Document.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasEtiqueta.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <exception>
-#include <thread>
-#include <cmath>
-#include <limits>
+#include <utility>
 
 namespace kovel::wizard {
-
-using kovel::basic::RoundHalfEven;
-using kovel::basic::Val;
-
-namespace {
-
-using ModTraduccion::TextPrograma;
-
-Avis AvisLiteral(int numero)
-{
-    return Avis{numero, ModTraduccion::Literal(numero)};
-}
-
-// A stored or typed number: its leading number, to the nearest whole number (half to even),
-// clamped to what a 32-bit row number holds.
-std::int32_t Enter(const QString& text)
-{
-    const double v = RoundHalfEven(Val(text));
-    if (v >= double(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    if (v <= double(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    return std::int32_t(v);
-}
-
-QString Numero(std::int32_t n) { return QString::number(n); }
-
-bool DinsCatalogo(int idx) { return idx >= 0 && idx < NumEtiquetas && idx < Etiquetas.size(); }
-
-} // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Row boxes
-
-ValidacioFila Valida_FilaInicial(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
-{
-    ValidacioFila r;
-    r.text = inicial;
-    const std::int32_t f = Enter(inicial);
-    if (ultimaFila < 1) {
-        // Nothing to print: the box is put right once and never holds the focus.
-        if (f != 1) {
-            r.text = QStringLiteral("1");
-            r.beep = true;
-        }
-        return r;
-    }
-    if (f < 1) {
-        r.text = QStringLiteral("1");
-        r.beep = r.cancel = true;
-    }
-    if (f > ultimaFila) {
-        r.text = Numero(ultimaFila);
-        r.beep = r.cancel = true;
-    }
-    // The typed number, not the corrected one, as the box has always compared.
-    if (Val(final_) < double(f)) {
-        r.canviaAltre = true;
-        r.textAltre = Numero(f);
-        r.beep = true;
-        r.focusAltre = true;
-    }
-    return r;
-}
-
-ValidacioFila Valida_FilaFinal(const QString& final_, const QString& inicial, std::int32_t ultimaFila)
-{
-    ValidacioFila r;
-    r.text = final_;
-    const std::int32_t l = Enter(final_);
-    if (ultimaFila < 1) {
-        if (l != 1) {
-            r.text = QStringLiteral("1");
-            r.beep = true;
-        }
-        return r;
-    }
-    if (l < 1) {
-        r.text = QStringLiteral("1");
-        r.beep = r.cancel = true;
-    }
-    if (l > ultimaFila) {
-        r.text = Numero(ultimaFila);
-        r.beep = r.cancel = true;
-    }
-    if (Val(inicial) > double(l)) {
-        r.canviaAltre = true;
-        r.textAltre = Numero(l);
-        r.focusAltre = true;
-    }
-    return r;
-}
-
-bool RangFilesValid(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
-{
-    const std::int32_t f = Enter(inicial), l = Enter(final_);
-    return ultimaFila >= 1 && f >= 1 && f <= l && l <= ultimaFila;
-}
 
 // ---------------------------------------------------------------------------------------------
 // The codes of the run, with a turn of the event pump for every record, so that the window
@@ -172,8 +71,7 @@ public:
     {
         if (estat_.codisPrograma_)
             estat_.codisPrograma_->registreActual(registre);
-        if (estat_.bomba)
-            estat_.bomba();
+        estat_.entorn().bomba();
     }
     void finalGeneracio() override
     {
@@ -208,14 +106,18 @@ EstatAssistent::EstatAssistent(QString programa)
     if (programa.isEmpty())
         programa = ProgramaOffice;
     host_ = kovel::HostDeNom(programa, Qt::CaseInsensitive);
+    inici_ = std::make_unique<PasInici>(*this);
+    guardats_ = std::make_unique<PasGuardats>(*this);
+    paper_ = std::make_unique<PasPaper>(*this);
+    etiqueta_ = std::make_unique<PasEtiqueta>(*this);
+    origen_ = std::make_unique<PasOrigen>(*this);
+    disseny_ = std::make_unique<PasDisseny>(*this);
+    final_ = std::make_unique<PasFinal>(*this);
     EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.
     if (!p.opt_Horizontal)
         p.opt_Vertical = true;
-    // The spreadsheet and database hosts ask for the labels-per-page choice.
-    if (!esWord())
-        OpcEtiqpag = {false, false};
     Prepara();
 }
 
@@ -246,25 +148,38 @@ void EstatAssistent::marca(int panel, std::int16_t valor)
         PanelesLlenos[panel] = valor;
 }
 
+// The host profile's numbers, read at every look-up (tests change the host between cases).
+// Where numbers coincide (no host: all 0) the home panel's wins, as it always came first.
+Pas* EstatAssistent::pas(std::int16_t panel)
+{
+    if (panel < 0 || panel >= std::int16_t(PanelesLlenos.size()))
+        return nullptr;
+    std::array<Pas*, 10> taula{};
+    const std::pair<std::uint8_t, Pas*> panels[] = {
+        {PanelFinal, final_.get()},       {PanelDiseno, disseny_.get()}, {PanelOrigenDatos, origen_.get()},
+        {PanelEtiqueta, etiqueta_.get()}, {PanelFormato, paper_.get()},  {PanelGuardados, guardats_.get()},
+        {PanelInicio, inici_.get()}};
+    for (const auto& [numero, p] : panels)
+        if (numero < taula.size())
+            taula[numero] = p;
+    return taula[std::size_t(panel)];
+}
+
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
+// The road: home, the saved designs when there are some, paper, format, source, design,
+// final; the first number that matches decides.
 std::int16_t EstatAssistent::NuevoPanel(std::int16_t p) const
 {
     if (p == PanelInicio)
-        return (hiHaGuardats && hiHaGuardats()) ? PanelGuardados : PanelFormato;
-    if (p == PanelGuardados)
-        return PanelFormato;
-    if (p == PanelFormato)
-        return PanelEtiqueta;
-    if (p == PanelEtiqueta)
-        return PanelOrigenDatos;
-    if (p == PanelOrigenDatos)
-        return PanelDiseno;
-    if (p == PanelDiseno)
-        return PanelFinal;
-    if (p == PanelFinal)
-        return -1;
+        return entorn_->hiHaGuardats() ? PanelGuardados : PanelFormato;
+    const std::pair<std::uint8_t, std::int16_t> seguent[] = {
+        {PanelGuardados, PanelFormato},  {PanelFormato, PanelEtiqueta}, {PanelEtiqueta, PanelOrigenDatos},
+        {PanelOrigenDatos, PanelDiseno}, {PanelDiseno, PanelFinal},     {PanelFinal, -1}};
+    for (const auto& [de, a] : seguent)
+        if (p == de)
+            return a;
     return PanelInicio;
 }
 
@@ -278,7 +193,7 @@ Moviment EstatAssistent::MostrarPanel(int dir)
     Moviment m;
     if (dir > 0) {
         if (ModTolvWiz::Valida_PanelFormato(PanelActual)) {
-            m.avis = AvisLiteral(6012);
+            m.avis = Avis{6012, ModTraduccion::Literal(6012)};
             return m;
         }
         if (!ValidarPanel(PanelActual, m.avis))
@@ -308,420 +223,18 @@ Moviment EstatAssistent::MostrarPanel(int dir)
     return m;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Filling
-
 void EstatAssistent::LlenarPanel(std::int16_t panel)
 {
     focusTarget_.clear();
-    if (panel < 0)
-        return;
-    if (panel == PanelInicio)
-        return;
-    if (panel == PanelGuardados) {
-        cmdObrir = cmdCrear = false;
-        lstGuardatsIndex = -1;
-        return;
-    }
-    if (panel == PanelFormato)
-        omplePaper();
-    else if (panel == PanelEtiqueta)
-        ompleEtiqueta();
-    else if (panel == PanelOrigenDatos)
-        ompleOrigen();
-    else if (panel == PanelDiseno)
-        ompleDisseny();
-    else if (panel == PanelFinal)
-        ompleFinal();
+    if (Pas* p = pas(panel))
+        p->Llenar();
 }
-
-std::array<bool, 5> EstatAssistent::TiposPapelVisibles() const
-{
-    return ModTolvWiz::TiposPapelPresentes();
-}
-
-int EstatAssistent::tipusPapel() const
-{
-    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
-    for (int i = 0; i < 5; ++i)
-        if (opt[i])
-            return i;
-    return -1;
-}
-
-void EstatAssistent::omplePaper()
-{
-    // A fresh run preselects no paper type; a restored design brings its own.
-    const std::int32_t t = DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
-    for (int i = 0; i < 5; ++i)
-        opt[i] = t == i;
-    Unidades = t == PapelLetter ? 2 : 1;
-}
-
-void EstatAssistent::ompleEtiqueta()
-{
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-    std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
-    if (o < 0 || o > 2)
-        o = 0;   // a stale order: the reference order
-    for (int i = 0; i < 3; ++i)
-        p.optOrden[i] = i == o;
-    p.cboOrdenar.listIndex = o < p.cboOrdenar.entradas.size() ? int(o) : -1;
-    if (p.cboOrdenar.listIndex >= 0)
-        p.cboOrdenar.texto = p.cboOrdenar.entradas[o];
-    p.listaVisible = true;
-
-    // The paper type chosen on the paper panel is the stored one (its buttons store it); a
-    // stored type the catalogue does not offer gives way to the first it offers.
-    std::int32_t t = Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
-    const auto presents = TiposPapelVisibles();
-    if (t < 0 || t > 4 || !presents[t]) {
-        const auto it = std::find(presents.begin(), presents.end(), true);
-        t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
-    }
-    ModTolvWiz::Llena_ListaEtiquetas(std::int16_t(t), std::int16_t(o), 0, 0);
-    ModTolvWiz::Llena_MedidasFiltro(std::int16_t(t));
-    ModTolvWiz::Busca_EtiquetaReferencia(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
-    ListaEtiquetasLlena = false;
-    focusTarget_ = QStringLiteral("LstEtiquetas");
-    ValorPanel = std::int32_t(ModTolvWiz::IndexFormat());
-    orientacioDelFormat();
-}
-
-bool EstatAssistent::unaEtiquetaPerFull() const
-{
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    return DinsCatalogo(idx) && Etiquetas[idx].Filas == 1 && Etiquetas[idx].Columnas == 1;
-}
-
-void EstatAssistent::ompleOrigen()
-{
-    // The panel preselects nothing: an option stays as the user or a restored design left it.
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
-    if (unaEtiquetaPerFull()) {
-        if (opc[0]) {
-            opc[1] = true;
-            opc[0] = false;
-        }
-        opcOrigDatos0Visible = false;
-    } else {
-        opcOrigDatos0Visible = true;
-    }
-    ValorPanel = OpcionDatos();
-    focusTarget_ = QStringLiteral("CmdSiguiente");
-    if (!esExcel() && !esAccess())
-        return;
-
-    QStringList& llista = esExcel() ? LstHojas : LstTablas;
-    int& index = esExcel() ? LstHojasIndex : LstTablasIndex;
-    if (progres)
-        progres(0, 0);
-    const int p = index;
-    const std::function<void(int, int)> cap = [](int, int) {};
-    llista = font_ ? font_->llistes(progres ? progres : cap) : QStringList();
-    if (esExcel())
-        NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
-    else
-        NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
-    if (!llista.isEmpty() && p == -1)
-        index = 0;
-    else
-        index = p < llista.size() ? p : -1;
-    ValorPanel = index >= 0 ? llista[index] : QString();
-    focusTarget_ = esExcel() ? QStringLiteral("LstHojas") : QStringLiteral("LstTablas");
-}
-
-void EstatAssistent::preparaDisseny()
-{
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
-        return;
-    const QString clau = horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
-    if (disseny_ && IndexDocumentBase == idx && ClauDocumentBase == clau)
-        return;
-    if (disseny_ && DissenyObert && ClauDocumentBase.isEmpty()) {
-        // A design just restored keeps its documents; a later change of format replaces them.
-        IndexDocumentBase = idx;
-        ClauDocumentBase = clau;
-        return;
-    }
-    const QString tmp = carpetaDades() + QStringLiteral("tmp");
-    QDir().mkpath(tmp);
-    generar_doc::DocumentBase base =
-        generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(idx), horitzontal(), carpetaPrograma(), tmp);
-    disseny_ = std::move(base.document);
-    IndexDocumentBase = idx;
-    ClauDocumentBase = clau;
-}
-
-void EstatAssistent::ompleDisseny()
-{
-    try {
-        // A hosted frame prepares its own base document.
-        if (!documentMarc)
-            preparaDisseny();
-    } catch (const std::exception& e) {
-        // The panel is still shown; the check of the design refuses an empty one.
-        ModTolvWiz::Escribe_Log(QStringLiteral("Design base: ") + QString::fromLocal8Bit(e.what()));
-    }
-    marca(PanelFinal, 0);
-    if (esExcel() && font_ && LstHojasIndex >= 0) {
-        std::int32_t r1 = 1, c1 = 1, r2 = 0, c2 = 0;
-        if (font_->rangUsat(LstHojasIndex + 1, r1, c1, r2, c2)) {
-            NumColumnasHoja = c2 - c1 + 1;
-            NumFilasHoja = r2 - r1 + 1;
-            UltimaFilaHoja = r2;
-            QStringList camps;
-            for (std::int32_t c = c1; c <= c2; ++c)
-                camps << font_->nomColumna(c);
-            mnuCampo = camps;
-        } else {
-            NumColumnasHoja = NumFilasHoja = UltimaFilaHoja = 0;
-            mnuCampo.clear();
-            r1 = r2 = 1;
-        }
-        if (!DissenyObert) {
-            txtFila_inicial = Numero(r1);
-            txtFila_final = Numero(r2);
-        }
-    } else if (esAccess() && font_ && LstTablasIndex >= 0) {
-        mnuCampo = font_->campsTaula(LstTablas.value(LstTablasIndex), CamposDeTabla);
-        TotalCampos = std::int16_t(std::min<qsizetype>(mnuCampo.size(), 32767));
-    }
-    focusTarget_ = QStringLiteral("dsoFraWord");
-}
-
-void EstatAssistent::ompleFinal()
-{
-    const bool una = unaEtiquetaPerFull();
-    if (PanelesLlenos[PanelFinal] == 0) {
-        if (esWord()) {
-            const bool l = es_lista();
-            vistaFinal_.LblPresentacion2 = l;
-            vistaFinal_.OpcEtiqpag0 = una ? false : l;
-            vistaFinal_.OpcEtiqpag1 = l;
-            vistaFinal_.img_final1 = l;
-            Check_Copias = 1;
-            const std::int32_t v = Enter(ModReg::LlegirSeleccio(QStringLiteral("EtiqDif")));
-            OpcEtiqpag[0] = v == 0;
-            OpcEtiqpag[1] = v != 0;
-        } else {
-            vistaFinal_.OpcEtiqpag0 = vistaFinal_.OpcEtiqpag1 = true;
-            vistaFinal_.LblPresentacion2 = true;
-        }
-        if (esWord() && una && OpcEtiqpag[0]) {
-            OpcEtiqpag[1] = true;
-            OpcEtiqpag[0] = false;
-        }
-    }
-    if (!esWord()) {
-        if (una) {
-            if (OpcEtiqpag[0]) {
-                OpcEtiqpag[1] = true;
-                OpcEtiqpag[0] = false;
-            }
-            vistaFinal_.OpcEtiqpag0 = false;
-        } else {
-            vistaFinal_.OpcEtiqpag0 = true;
-        }
-    }
-    vistaFinal_.files = esExcel();
-    ValorPanel = OpcEtiqpag[0];
-}
-
-// ---------------------------------------------------------------------------------------------
-// Checks before leaving a panel
 
 bool EstatAssistent::ValidarPanel(std::int16_t panel, Avis& avis)
 {
     avis = {};
-    if (panel < 0 || panel == PanelInicio)
-        return true;
-    if (panel == PanelGuardados) {
-        // Opening needs a design chosen in the list.
-        if ((!cmdObrir && !cmdCrear) || (cmdObrir && lstGuardatsIndex < 0)) {
-            avis = AvisLiteral(7005);
-            return false;
-        }
-        if (cmdObrir && recuperaDisseny)
-            recuperaDisseny(lstGuardatsIndex + 1);
-        return true;
-    }
-    if (panel == PanelEtiqueta) {
-        const int idx = ModTolvWiz::FormatSeleccionat();
-        if (!DinsCatalogo(idx)) {
-            // An empty list (no format of this paper, or none left in the catalogue).
-            avis = AvisLiteral(6012);
-            return false;
-        }
-        if (ModTolvWiz::IndexFormat() != ValorPanel.toInt()) {
-            marca(PanelExtra7, 0);
-            marca(PanelDiseno, 0);
-            marca(PanelFinal, 0);
-        }
-        const int t = tipusPapel();
-        ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
-        ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(Etiquetas[idx].Codigo));
-        const auto& ord = ModTolvWiz::PanelEtiquetas().optOrden;
-        ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(ord[0] ? 0 : ord[1] ? 1 : 2));
-        return true;
-    }
-    if (panel == PanelOrigenDatos)
-        return validaOrigen(avis);
-    if (panel == PanelDiseno) {
-        if (!esWord()) {
-            bool camp = false;
-            if (kovel::word::Document* d = disseny()) {
-                for (const kovel::word::InlinePicture* p : d->content().inlinePictures())
-                    camp = camp || p->alternativeText().contains(QLatin1String("TOLV_"), Qt::CaseInsensitive);
-            }
-            if (!camp) {
-                avis = AvisLiteral(12);
-                return false;
-            }
-        }
-        marca(PanelFinal, 0);
-        return true;
-    }
-    if (panel == PanelFinal)
-        return validaFinal(avis);
-    return true;
-}
-
-bool EstatAssistent::validaOrigen(Avis& avis)
-{
-    // A source that gives no records is refused here, before anything depends on it.
-    if (esExcel() || esAccess()) {
-        const bool excel = esExcel();
-        const int index = excel ? LstHojasIndex : LstTablasIndex;
-        const QString fitxer = font_ ? font_->fitxer() : QString();
-        if (index < 0) {
-            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
-                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
-            if (excel ? !LstHojas.isEmpty() : !LstTablas.isEmpty())
-                avis = AvisLiteral(6012);
-            return false;
-        }
-        bool buida = false;
-        try {
-            if (excel) {
-                std::int32_t r1, c1, r2, c2;
-                buida = !font_ || !font_->rangUsat(index + 1, r1, c1, r2, c2);
-            } else {
-                std::unique_ptr<generar_doc::RegistresDades> rs = font_ ? font_->registres(LstTablas[index]) : nullptr;
-                buida = !rs || rs->recordCount() == 0;
-            }
-        } catch (const std::exception& e) {
-            avis.text = QString::fromLocal8Bit(e.what());
-            return false;
-        }
-        if (buida) {
-            avis.text = excel ? TextPrograma("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet %1 holds no rows.")).arg(LstHojas[index])
-                              : TextPrograma("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query %1 holds no records.")).arg(LstTablas[index]);
-            return false;
-        }
-    }
-    const std::int16_t opcio = OpcionDatos();
-    if (opcio == ValorPanel.toInt() && PanelesLlenos[PanelOrigenDatos] != 0)
-        return true;
-    marca(PanelExtra7, 0);
-    marca(PanelExtra8, 0);
-    const int abans = ValorPanel.toInt();
-    const bool llistaAbans = abans == 2 || abans == 3, llistaAra = opcio == 2 || opcio == 3;
-    const bool altraAbans = abans == 0 || abans == 1, altraAra = opcio == 0 || opcio == 1;
-    if ((llistaAbans && altraAra) || (altraAbans && llistaAra))
-        marca(PanelDiseno, 0);
-    marca(PanelFinal, 0);
-    ModReg::DesarSeleccio(QStringLiteral("Opcion"), Numero(opcio));
-    return true;
-}
-
-bool EstatAssistent::validaFinal(Avis& avis)
-{
-    if (!esWord() && OpcEtiqpag[0] == OpcEtiqpag[1]) {
-        avis = AvisLiteral(6012);
-        return false;
-    }
-    if (esExcel() && !RangFilesValid(txtFila_inicial, txtFila_final, UltimaFilaHoja)) {
-        avis.text = TextPrograma("FrmTolvWiz.FilesNoValides",
-                                 QStringLiteral("Please give the rows to print: a first row of 1 or more, and a last row not "
-                                                "before it and not after %1, the last row of the worksheet."))
-                        .arg(UltimaFilaHoja);
-        return false;
-    }
-    if (PanelesLlenos[PanelFinal] == 0 && !genera(avis))
-        return false;
-    ModReg::DesarSeleccio(QStringLiteral("EtiqDif"), OpcEtiqpag[0] ? QStringLiteral("0") : QStringLiteral("-1"));
-    return true;
-}
-
-bool EstatAssistent::genera(Avis& avis)
-{
-    // One step for every sheet after the first; how many is known beforehand for a range of
-    // worksheet rows only.
-    pasProgres_ = 0;
-    maxProgres_ = 0;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (esExcel() && DinsCatalogo(idx)) {
-        const std::int32_t files = Enter(txtFila_final) - Enter(txtFila_inicial) + 1;
-        const std::int32_t perFull = std::max(1, Etiquetas[idx].Filas * Etiquetas[idx].Columnas);
-        maxProgres_ = std::max(0, (OpcEtiqpag[0] ? (files - 1) / perFull + 1 : files) - 1);
-    }
-    if (progres)
-        progres(0, maxProgres_);
-    try {
-        if (!disseny())
-            preparaDisseny();
-        std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(-1, *this);
-        full_ = nullptr;
-        if (!doc)
-            return false;   // the user gave up saving it: nothing to show
-        // The generator saved the sheet when it made it; the labels are filled since.
-        documentGenerat_ = doc->fullName();
-        desa(*doc, documentGenerat_);
-        doc.reset();
-    } catch (const generar_doc::GeneracioError& e) {
-        avis.text = e.message();
-    } catch (const kovel::word::WordError& e) {
-        avis.text = e.message();
-    } catch (const std::exception& e) {
-        avis.text = QString::fromLocal8Bit(e.what());
-    }
-    full_ = nullptr;
-    if (!avis.buit())
-        return false;
-    PanelesLlenos[PanelFinal] = -1;
-    if (obridor)
-        obridor(documentGenerat_);
-    return true;
-}
-
-// A long document is written by a helper thread while the window keeps being painted; the
-// document is touched by nobody else meanwhile.
-void EstatAssistent::desa(kovel::word::Document& doc, const QString& cami)
-{
-    if (!bomba) {
-        doc.saveAs(cami);
-        return;
-    }
-    std::exception_ptr error;
-    std::atomic<bool> fet{false};
-    std::thread escriptor([&] {
-        try {
-            doc.saveAs(cami);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        fet = true;
-    });
-    while (!fet) {
-        bomba();
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    escriptor.join();
-    if (error)
-        std::rethrow_exception(error);
+    Pas* p = pas(panel);
+    return !p || p->Validar(avis);
 }
 
 Avis EstatAssistent::Presentacion()
@@ -735,164 +248,7 @@ Avis EstatAssistent::Presentacion()
     return avis;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Option handlers
-
-void EstatAssistent::optPapel_Click(int tipus)
-{
-    if (tipus < 0 || tipus > 4)
-        return;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
-    for (int i = 0; i < 5; ++i)
-        opt[i] = i == tipus;
-    ListaEtiquetasLlena = false;
-    marca(PanelEtiqueta, 0);
-    marca(PanelFormato, 0);
-    Unidades = tipus == PapelLetter ? 2 : 1;
-    ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(tipus));
-}
-
-void EstatAssistent::Opt_Horizontal_Click()
-{
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-    p.opt_Horizontal = true;
-    p.opt_Vertical = false;
-    // With no format selected there is nothing to turn.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && !EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
-    marca(PanelOrigenDatos, 0);
-}
-
-void EstatAssistent::Opt_Vertical_Click()
-{
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-    p.opt_Vertical = true;
-    p.opt_Horizontal = false;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
-    marca(PanelOrigenDatos, 0);
-}
-
-void EstatAssistent::optOrden_Click(int orden)
-{
-    if (orden < 0 || orden > 2)
-        return;
-    ModTolvWiz::Establece_Orden(orden);
-}
-
-void EstatAssistent::LstEtiquetas_Click(int linia)
-{
-    ModTolvWiz::LstEtiquetas().setListIndex(linia);
-    orientacioDelFormat();
-}
-
-void EstatAssistent::orientacioDelFormat()
-{
-    // The orientation options show whether the format now selected is turned.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-        p.opt_Horizontal = EtiquetasMarca[idx];
-        p.opt_Vertical = !p.opt_Horizontal;
-    }
-}
-
-std::int16_t EstatAssistent::OpcionDatos() const
-{
-    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
-    std::int16_t r = -1;
-    for (int i = 0; i < 4; ++i)
-        if (opc[i])
-            r = std::int16_t(i);
-    return r;
-}
-
-bool EstatAssistent::es_lista() const
-{
-    const std::int16_t o = OpcionDatos();
-    return o == 2 || o == 3;
-}
-
-void EstatAssistent::opcOrigDatos_Click(int index)
-{
-    if (index < 0 || index > 3)
-        return;
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
-    for (int i = 0; i < 4; ++i)
-        opc[i] = i == index;
-    marca(PanelDiseno, 0);
-    focusTarget_ = QStringLiteral("CmdSiguiente");
-}
-
-void EstatAssistent::LstHojas_Click(int index)
-{
-    LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;
-    marca(PanelDiseno, 0);
-}
-
-void EstatAssistent::LstTablas_Click(int index)
-{
-    LstTablasIndex = index >= 0 && index < LstTablas.size() ? index : -1;
-    marca(PanelDiseno, 0);
-}
-
-void EstatAssistent::OpcEtiqpag_Click(int index)
-{
-    if (index < 0 || index > 1)
-        return;
-    OpcEtiqpag[index] = true;
-    OpcEtiqpag[1 - index] = false;
-    if (PanelActual == PanelFinal && OpcEtiqpag[0] != ValorPanel.toBool())
-        marca(PanelFinal, 0);
-}
-
-void EstatAssistent::txt_copias_Change(const QString& text)
-{
-    txt_copias = text;
-    marca(PanelFinal, 0);
-}
-
-void EstatAssistent::Check_Copias_Click(bool marcat)
-{
-    bool numeric = false;
-    txt_copias.toDouble(&numeric);
-    if (!numeric)
-        txt_copias = QStringLiteral("2");
-    Check_Copias = marcat ? 1 : 0;
-    marca(PanelFinal, 0);
-}
-
-// ---------------------------------------------------------------------------------------------
-// The design
-
-bool EstatAssistent::ObreDisseny(const QString& cami)
-{
-    if (obreDisseny)
-        return obreDisseny(cami);
-    try {
-        disseny_ = kovel::word::Document::open(cami);
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Escribe_Log(e.message());
-        return false;
-    }
-    return true;
-}
-
-QString EstatAssistent::TitolDisseny(const QString& titolBase)
-{
-    if (TituloDiseno.isEmpty())
-        TituloDiseno = titolBase;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
-        return TituloDiseno;
-    QString ref = Etiquetas[idx].Referencia;
-    while (ref.endsWith(u' '))
-        ref.chop(1);
-    const QString prefix = QStringLiteral("KOVEL");
-    return TituloDiseno + u' ' + ModTolvWiz::Separa_Referencia(ref, int(ref.size() - prefix.size()), prefix, prefix);
-}
+kovel::word::Document* EstatAssistent::disseny() const { return disseny_->disseny(); }
 
 // ---------------------------------------------------------------------------------------------
 // The generator's view
@@ -909,27 +265,25 @@ bool EstatAssistent::horitzontal() const
     return ModTolvWiz::PanelEtiquetas().opt_Horizontal;
 }
 
+bool EstatAssistent::unaEtiquetaPerRegistre() const { return final_->OpcEtiqpag[0]; }
+QString EstatAssistent::textFilaInicial() const { return final_->txtFila_inicial; }
+QString EstatAssistent::textFilaFinal() const { return final_->txtFila_final; }
+QString EstatAssistent::documentGenerat() const { return final_->documentGenerat(); }
+void EstatAssistent::avancaProgres() { final_->avancaProgres(); }
+
 generar_doc::FullDades* EstatAssistent::fullDades()
 {
-    if (!full_ && font_ && LstHojasIndex >= 0)
-        full_ = font_->full(LstHojasIndex + 1);
+    if (!full_ && font_ && origen_->LstHojasIndex >= 0)
+        full_ = font_->full(origen_->LstHojasIndex + 1);
     return full_;
 }
 
 std::unique_ptr<generar_doc::RegistresDades> EstatAssistent::obreRegistres()
 {
-    if (!font_ || LstTablasIndex < 0 || LstTablasIndex >= LstTablas.size())
+    const int i = origen_->LstTablasIndex;
+    if (!font_ || i < 0 || i >= origen_->LstTablas.size())
         return nullptr;
-    return font_->registres(LstTablas[LstTablasIndex]);
-}
-
-void EstatAssistent::avancaProgres()
-{
-    ++pasProgres_;
-    if (progres)
-        progres(pasProgres_, maxProgres_);
-    if (bomba)
-        bomba();
+    return font_->registres(origen_->LstTablas[i]);
 }
 
 QString EstatAssistent::carpetaDades() const

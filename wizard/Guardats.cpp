@@ -10,6 +10,12 @@
 #include "common/MsgBox.h"
 #include "platform/files/EscripturaAtomica.h"
 #include "platform/word/Document.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasEtiqueta.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 
 #include <QDir>
 #include <QFile>
@@ -146,9 +152,9 @@ void Guardats::cmdCrear_CambioValor(bool valor)
 {
     if (!valor)
         return;
-    estat_.cmdCrear = true;
-    estat_.cmdObrir = false;
-    estat_.lstGuardatsIndex = -1;
+    estat_.pasGuardats().cmdCrear = true;
+    estat_.pasGuardats().cmdObrir = false;
+    estat_.pasGuardats().lstGuardatsIndex = -1;
     estat_.DissenyObert = false;
 }
 
@@ -156,10 +162,10 @@ void Guardats::cmdObrir_CambioValor(bool valor)
 {
     if (!valor)
         return;
-    estat_.cmdObrir = true;
-    estat_.cmdCrear = false;
-    if (estat_.lstGuardatsIndex < 0 && magatzem_.NombreDissenys() > 0)
-        estat_.lstGuardatsIndex = 0;
+    estat_.pasGuardats().cmdObrir = true;
+    estat_.pasGuardats().cmdCrear = false;
+    if (estat_.pasGuardats().lstGuardatsIndex < 0 && magatzem_.NombreDissenys() > 0)
+        estat_.pasGuardats().lstGuardatsIndex = 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -177,14 +183,14 @@ guardar::DadesDisseny Guardats::dades() const
     d.TipusPaper = directoris::CodiTipusPaper(p.optPapel);
     d.Model = directoris::NumeroEtiqueta();
     d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
-    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.OpcEtiqpag[0]));
+    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.pasFinal().OpcEtiqpag[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
-        d.Llista = estat_.LstHojas.value(estat_.LstHojasIndex);
-        d.FilaInicial = Enter(estat_.txtFila_inicial);
-        d.FilaFinal = Enter(estat_.txtFila_final);
+        d.Llista = estat_.pasOrigen().LstHojas.value(estat_.pasOrigen().LstHojasIndex);
+        d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
+        d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
     } else if (estat_.esAccess()) {
-        d.Llista = estat_.LstTablas.value(estat_.LstTablasIndex);
+        d.Llista = estat_.pasOrigen().LstTablas.value(estat_.pasOrigen().LstTablasIndex);
     }
     return d;
 }
@@ -398,11 +404,11 @@ void Guardats::RecuperaDisseny(int fila)
         EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
         p.optPapel = {};
         switch (r.TipusPaper) {
-        case '4': estat_.optPapel_Click(PapelA4); break;
-        case '5': estat_.optPapel_Click(PapelA5); break;
-        case 'L': estat_.optPapel_Click(PapelLetter); break;
-        case 'T': estat_.optPapel_Click(PapelTermico); break;
-        case 'C': estat_.optPapel_Click(PapelContinuo); break;
+        case '4': estat_.pasPaper().optPapel_Click(PapelA4); break;
+        case '5': estat_.pasPaper().optPapel_Click(PapelA5); break;
+        case 'L': estat_.pasPaper().optPapel_Click(PapelLetter); break;
+        case 'T': estat_.pasPaper().optPapel_Click(PapelTermico); break;
+        case 'C': estat_.pasPaper().optPapel_Click(PapelContinuo); break;
         default: break;
         }
 
@@ -412,22 +418,22 @@ void Guardats::RecuperaDisseny(int fila)
         const std::int16_t tipo = Enter16(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
         ModTolvWiz::Llena_ListaEtiquetas(tipo, orden, 0, 0);
         ModTolvWiz::Busca_EtiquetaReferencia(QString::number(r.Model), true);
-        estat_.LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+        estat_.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
 
         // Orientation.
         p.opt_Vertical = p.opt_Horizontal = false;
         if (r.Orientacio == 'V')
-            estat_.Opt_Vertical_Click();
+            estat_.pasEtiqueta().Opt_Vertical_Click();
         else if (r.Orientacio == 'H')
-            estat_.Opt_Horizontal_Click();
+            estat_.pasEtiqueta().Opt_Horizontal_Click();
 
         // The option pair: labels differ or all alike (Word), one label per record or not.
         if (r.Ordre == 'D' || r.Ordre == 'I') {
             const int index = r.Ordre == 'D' ? 0 : 1;
             if (estat_.esWord())
-                estat_.opcOrigDatos_Click(index);
+                estat_.pasOrigen().opcOrigDatos_Click(index);
             else
-                estat_.OpcEtiqpag_Click(index);
+                estat_.pasFinal().OpcEtiqpag_Click(index);
         }
 
         // Documents: the codes they name become codes of this run first.
@@ -445,14 +451,14 @@ void Guardats::RecuperaDisseny(int fila)
                     (*cas_.NomsCaselles)[k] = desti;
             }
             if (!cas_.NomsCaselles->value(0).isEmpty())
-                estat_.ObreDisseny(cas_.NomsCaselles->value(0));
+                estat_.pasDisseny().ObreDisseny(cas_.NomsCaselles->value(0));
         } else {
             // A working copy: the saved design stays as it was saved until it is saved again.
             const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp/");
             QDir().mkpath(tmp);
             const QString desti = tmp + QStringLiteral("guardat_obert.docx");
             if (copiaDocument(magatzem_.DocumentDisseny(fila, 0), desti, codis))
-                estat_.ObreDisseny(desti);
+                estat_.pasDisseny().ObreDisseny(desti);
             else
                 ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: its document is missing in ") + carpeta);
         }
@@ -463,27 +469,27 @@ void Guardats::RecuperaDisseny(int fila)
         FontAssistent* font = estat_.font();
         if ((estat_.esExcel() || estat_.esAccess()) && font) {
             const bool excel = estat_.esExcel();
-            QStringList& llista = excel ? estat_.LstHojas : estat_.LstTablas;
-            const std::function<void(int, int)> cap = [](int, int) {};
-            llista = font->llistes(estat_.progres ? estat_.progres : cap);
+            QStringList& llista = excel ? estat_.pasOrigen().LstHojas : estat_.pasOrigen().LstTablas;
+            EntornAssistent& entorn = estat_.entorn();
+            llista = font->llistes([&entorn](int v, int m) { entorn.progres(v, m); });
             int tria = -1;
             for (int k = 0; k < llista.size(); ++k)
                 if (llista[k] == r.Llista)
                     tria = k;
             if (excel) {
-                estat_.NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
-                estat_.LstHojas_Click(tria);
-                estat_.txtFila_inicial = QString::number(r.FilaInicial);
-                estat_.txtFila_final = QString::number(r.FilaFinal);
+                estat_.pasOrigen().NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+                estat_.pasOrigen().LstHojas_Click(tria);
+                estat_.pasFinal().txtFila_inicial = QString::number(r.FilaInicial);
+                estat_.pasFinal().txtFila_final = QString::number(r.FilaFinal);
             } else {
-                estat_.NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
-                estat_.LstTablas_Click(tria);
+                estat_.pasOrigen().NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+                estat_.pasOrigen().LstTablas_Click(tria);
             }
         }
     }
     if (*cas_.NumCaselles == 1)
         *cas_.NumCaselles = 0;
-    estat_.ClauDocumentBase.clear();
+    estat_.pasDisseny().ClauDocumentBase.clear();
     estat_.DissenyObert = true;
 }
 

@@ -5,6 +5,7 @@
 #include "documents/guardar.h"
 #include "platform/word/Document.h"
 #include "wizard/Guardats.h"
+#include "wizard/panels/PasDisseny.h"
 
 #include <benchmark/benchmark.h>
 
@@ -41,7 +42,7 @@ struct Assistent1000 {
         auto doc = kovel::word::Document::create();
         doc->content().insertAfter(QStringLiteral("Name and address"));
         doc->saveAs(dades + QStringLiteral("design.docx"));
-        estat.ObreDisseny(dades + QStringLiteral("design.docx"));
+        estat.pasDisseny().ObreDisseny(dades + QStringLiteral("design.docx"));
     }
     ~Assistent1000() { mod_rvtMsgBox::resetAnswerer(); }
 };

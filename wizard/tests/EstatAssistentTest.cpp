@@ -1,6 +1,12 @@
 // The wizard's state without its window: panel order and history, the checks before a panel
 // is left, the row range, the stored choices and the generation on Finish.
 #include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasEtiqueta.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 
 #include "documents/CampsDisseny.h"
 
@@ -57,6 +63,16 @@ private:
     std::unique_ptr<generar_doc::FullMemoria> full_;
 };
 
+// What a window would answer the state, kept for the checks.
+struct Entorn : EntornAssistent {
+    bool guardats = false;
+    QStringList oberts;
+    int passos = 0;
+    bool hiHaGuardats() override { return guardats; }
+    void obreDocument(const QString& cami) override { oberts << cami; }
+    void progres(int, int) override { ++passos; }
+};
+
 class Assistent : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -85,7 +101,7 @@ protected:
         e.Prepara();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.optPapel_Click(PapelA4);
+        e.pasPaper().optPapel_Click(PapelA4);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_EQ(e.PanelActual, PanelEtiqueta);
         ModTolvWiz::Busca_EtiquetaReferencia(QStringLiteral("803"), true);
@@ -99,12 +115,36 @@ protected:
 
 } // namespace
 
+// Each host's panel numbers find that panel's own object; numbers no panel of the road has
+// find none, and with no host (every number 0) the home panel keeps number 0.
+TEST_F(Assistent, PanelNumbersOfEachHostFindTheirPanel)
+{
+    for (void (*perfil)() : {&Word_espec::Inicialitzar, &Excel_espec::Inicialitzar, &Access_espec::Inicialitzar}) {
+        perfil();
+        EstatAssistent e;
+        const std::pair<std::uint8_t, const Pas*> esperats[] = {
+            {PanelInicio, &e.pasInici()},       {PanelGuardados, &e.pasGuardats()}, {PanelFormato, &e.pasPaper()},
+            {PanelEtiqueta, &e.pasEtiqueta()},  {PanelOrigenDatos, &e.pasOrigen()}, {PanelDiseno, &e.pasDisseny()},
+            {PanelFinal, &e.pasFinal()}};
+        for (const auto& [numero, pas] : esperats)
+            EXPECT_EQ(e.pas(numero), pas) << qPrintable(ProgramaOffice) << " panel " << int(numero);
+        EXPECT_EQ(e.pas(PanelHoja), nullptr);
+        EXPECT_EQ(e.pas(-1), nullptr);
+        EXPECT_EQ(e.pas(10), nullptr);
+    }
+    kovel::EstablirHost(kovel::HostOffice::Cap);
+    EstatAssistent cap(QStringLiteral("Word"));
+    EXPECT_EQ(cap.pas(0), &cap.pasInici());
+    Word_espec::Inicialitzar();
+}
+
 TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
-    bool guardats = false;
-    e.hiHaGuardats = [&] { return guardats; };
+    Entorn entorn;
+    e.setEntorn(&entorn);
+    bool& guardats = entorn.guardats;
 
     // Back before any panel, and on the home panel (history -1): nothing moves.
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
@@ -134,15 +174,15 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
     EXPECT_EQ(e.PanelActual, PanelGuardados);
     m = e.MostrarPanel(+1);
     EXPECT_EQ(m.avis.literal, 7005);
-    e.triaGuardat(true);   // open, with no design chosen in the list
+    e.pasGuardats().triaGuardat(true);   // open, with no design chosen in the list
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 7005);
-    e.triaGuardat(false);
+    e.pasGuardats().triaGuardat(false);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     EXPECT_EQ(e.PanelActual, PanelFormato);
     EXPECT_TRUE(e.anteriorVisible());
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
     EXPECT_EQ(e.PanelActual, PanelGuardados);
-    EXPECT_FALSE(e.cmdCrear);   // refilled: neither choice on
+    EXPECT_FALSE(e.pasGuardats().cmdCrear);   // refilled: neither choice on
     EXPECT_EQ(e.NuevoPanel(PanelHoja), PanelInicio);
     EXPECT_EQ(e.NuevoPanel(PanelFinal), -1);
 }
@@ -157,8 +197,8 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")), QStringLiteral("0"));
     // The word processor's host asks for a way of filling the sheet.
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);
-    e.opcOrigDatos_Click(2);
-    EXPECT_TRUE(e.es_lista());
+    e.pasOrigen().opcOrigDatos_Click(2);
+    EXPECT_TRUE(e.pasOrigen().es_lista());
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("2"));
     EXPECT_EQ(e.PanelActual, PanelDiseno);
@@ -179,7 +219,7 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
     EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
     otra.LlenarPanel(PanelOrigenDatos);
-    EXPECT_EQ(otra.OpcionDatos(), -1);
+    EXPECT_EQ(otra.pasOrigen().OpcionDatos(), -1);
 }
 
 TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
@@ -206,11 +246,11 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     // Turning with no format selected turns nothing and marks the source panel.
     const QList<bool> marca = EtiquetasMarca;
     e.PanelesLlenos[PanelOrigenDatos] = -1;
-    e.Opt_Horizontal_Click();
+    e.pasEtiqueta().Opt_Horizontal_Click();
     EXPECT_EQ(EtiquetasMarca, marca);
     EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
     EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
-    e.Opt_Vertical_Click();
+    e.pasEtiqueta().Opt_Vertical_Click();
     EXPECT_EQ(EtiquetasMarca, marca);
 }
 
@@ -221,64 +261,64 @@ TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
     FinsOrigen(e);
     const int idx = ModTolvWiz::FormatSeleccionat();
     const EtiquetaCatalogo dret = Etiquetas[idx];
-    e.Opt_Horizontal_Click();
-    e.Opt_Horizontal_Click();   // already turned: not turned again
+    e.pasEtiqueta().Opt_Horizontal_Click();
+    e.pasEtiqueta().Opt_Horizontal_Click();   // already turned: not turned again
     EXPECT_TRUE(EtiquetasMarca[idx]);
     EXPECT_EQ(Etiquetas[idx].Filas, dret.Columnas);
     EXPECT_EQ(Etiquetas[idx].Columnas, dret.Filas);
     EXPECT_TRUE(e.horitzontal());
     EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
-    e.Opt_Vertical_Click();
-    e.Opt_Vertical_Click();
+    e.pasEtiqueta().Opt_Vertical_Click();
+    e.pasEtiqueta().Opt_Vertical_Click();
     EXPECT_FALSE(EtiquetasMarca[idx]);
     EXPECT_EQ(Etiquetas[idx], dret);
     // Selecting a turned format shows it as landscape.
-    e.Opt_Horizontal_Click();
-    e.LstEtiquetas_Click(ModTolvWiz::IndexFormat());
+    e.pasEtiqueta().Opt_Horizontal_Click();
+    e.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::IndexFormat());
     EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
-    e.Opt_Vertical_Click();
+    e.pasEtiqueta().Opt_Vertical_Click();
 }
 
 TEST_F(Assistent, RowBoxesCorrectTheRangeAndNeverTrapTheFocus)
 {
     // Empty and 0 become 1 and keep the focus; beyond the last row becomes the last row.
-    ValidacioFila v = Valida_FilaInicial(QString(), QStringLiteral("40"), 40);
+    ValidacioFila v = PasFinal::Valida_FilaInicial(QString(), QStringLiteral("40"), 40);
     EXPECT_EQ(v.text, QStringLiteral("1"));
     EXPECT_TRUE(v.cancel && v.beep);
-    v = Valida_FilaFinal(QStringLiteral("0"), QStringLiteral("1"), 40);
+    v = PasFinal::Valida_FilaFinal(QStringLiteral("0"), QStringLiteral("1"), 40);
     EXPECT_EQ(v.text, QStringLiteral("1"));
     EXPECT_TRUE(v.cancel);
     // 50 of 40 rows: the box says 40; the last row (below 50) is raised to the typed 50.
-    v = Valida_FilaInicial(QStringLiteral("50"), QStringLiteral("30"), 40);
+    v = PasFinal::Valida_FilaInicial(QStringLiteral("50"), QStringLiteral("30"), 40);
     EXPECT_EQ(v.text, QStringLiteral("40"));
     EXPECT_TRUE(v.cancel);
     EXPECT_TRUE(v.canviaAltre);
     EXPECT_EQ(v.textAltre, QStringLiteral("50"));
     // Reversed: 10 then 5 raises the last row; 5 after 10 lowers the first.
-    v = Valida_FilaInicial(QStringLiteral("10"), QStringLiteral("5"), 40);
+    v = PasFinal::Valida_FilaInicial(QStringLiteral("10"), QStringLiteral("5"), 40);
     EXPECT_FALSE(v.cancel);
     EXPECT_EQ(v.textAltre, QStringLiteral("10"));
     EXPECT_TRUE(v.focusAltre);
-    v = Valida_FilaFinal(QStringLiteral("5"), QStringLiteral("10"), 40);
+    v = PasFinal::Valida_FilaFinal(QStringLiteral("5"), QStringLiteral("10"), 40);
     EXPECT_EQ(v.textAltre, QStringLiteral("5"));
     EXPECT_FALSE(v.beep);
     // Leading number, half to even: "2.5x" is 2.
-    v = Valida_FilaFinal(QStringLiteral("2.5x"), QStringLiteral("1"), 40);
+    v = PasFinal::Valida_FilaFinal(QStringLiteral("2.5x"), QStringLiteral("1"), 40);
     EXPECT_FALSE(v.cancel);
     EXPECT_FALSE(v.canviaAltre);
     // A worksheet with no rows: corrected once, never kept.
-    v = Valida_FilaInicial(QStringLiteral("7"), QStringLiteral("7"), 0);
+    v = PasFinal::Valida_FilaInicial(QStringLiteral("7"), QStringLiteral("7"), 0);
     EXPECT_EQ(v.text, QStringLiteral("1"));
     EXPECT_FALSE(v.cancel);
-    v = Valida_FilaFinal(QStringLiteral("1"), QStringLiteral("1"), 0);
+    v = PasFinal::Valida_FilaFinal(QStringLiteral("1"), QStringLiteral("1"), 0);
     EXPECT_FALSE(v.cancel || v.beep);
 
-    EXPECT_TRUE(RangFilesValid(QStringLiteral("2"), QStringLiteral("40"), 40));
-    EXPECT_FALSE(RangFilesValid(QString(), QStringLiteral("40"), 40));
-    EXPECT_FALSE(RangFilesValid(QStringLiteral("0"), QStringLiteral("40"), 40));
-    EXPECT_FALSE(RangFilesValid(QStringLiteral("1"), QStringLiteral("41"), 40));
-    EXPECT_FALSE(RangFilesValid(QStringLiteral("9"), QStringLiteral("8"), 40));
-    EXPECT_FALSE(RangFilesValid(QStringLiteral("1"), QStringLiteral("1"), 0));
+    EXPECT_TRUE(PasFinal::RangFilesValid(QStringLiteral("2"), QStringLiteral("40"), 40));
+    EXPECT_FALSE(PasFinal::RangFilesValid(QString(), QStringLiteral("40"), 40));
+    EXPECT_FALSE(PasFinal::RangFilesValid(QStringLiteral("0"), QStringLiteral("40"), 40));
+    EXPECT_FALSE(PasFinal::RangFilesValid(QStringLiteral("1"), QStringLiteral("41"), 40));
+    EXPECT_FALSE(PasFinal::RangFilesValid(QStringLiteral("9"), QStringLiteral("8"), 40));
+    EXPECT_FALSE(PasFinal::RangFilesValid(QStringLiteral("1"), QStringLiteral("1"), 0));
 }
 
 TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
@@ -288,17 +328,17 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     FontMemoria font(30);
     e.setFont(&font);
     e.setCarpetaDades(dir.path() + QStringLiteral("/data/"));
-    QStringList oberts;
-    e.obridor = [&](const QString& cami) { oberts << cami; };
-    int passos = 0;
-    e.progres = [&](int, int) { ++passos; };
+    Entorn entorn;
+    e.setEntorn(&entorn);
+    QStringList& oberts = entorn.oberts;
+    int& passos = entorn.passos;
     FinsOrigen(e);
-    EXPECT_EQ(e.LstHojas, QStringList{QStringLiteral("Sheet1")});
-    EXPECT_EQ(e.LstHojasIndex, 0);
+    EXPECT_EQ(e.pasOrigen().LstHojas, QStringList{QStringLiteral("Sheet1")});
+    EXPECT_EQ(e.pasOrigen().LstHojasIndex, 0);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(e.mnuCampo, (QStringList{"A", "B", "C"}));
-    EXPECT_EQ(e.UltimaFilaHoja, 30);
-    EXPECT_EQ(e.txtFila_final, QStringLiteral("30"));
+    EXPECT_EQ(e.pasDisseny().mnuCampo, (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(e.pasDisseny().UltimaFilaHoja, 30);
+    EXPECT_EQ(e.pasFinal().txtFila_final, QStringLiteral("30"));
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 12);   // no field in the design
     // The window puts the field at the frame's selection; without one, at the end.
     ASSERT_NE(e.disseny(), nullptr);
@@ -312,19 +352,19 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_EQ(e.PanelActual, PanelFinal);
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen
-    e.OpcEtiqpag_Click(0);
+    e.pasFinal().OpcEtiqpag_Click(0);
 
     // A reversed range is refused and nothing is made.
-    e.txtFila_inicial = QStringLiteral("20");
-    e.txtFila_final = QStringLiteral("10");
+    e.pasFinal().txtFila_inicial = QStringLiteral("20");
+    e.pasFinal().txtFila_final = QStringLiteral("10");
     Moviment m = e.MostrarPanel(+1);
     EXPECT_FALSE(m.acabat);
     EXPECT_FALSE(m.avis.buit());
     EXPECT_TRUE(oberts.isEmpty());
 
     // Preview makes the document; Finish afterwards does not make it again.
-    e.txtFila_inicial = QStringLiteral("1");
-    e.txtFila_final = QStringLiteral("30");
+    e.pasFinal().txtFila_inicial = QStringLiteral("1");
+    e.pasFinal().txtFila_final = QStringLiteral("30");
     EXPECT_TRUE(e.Presentacion().buit());
     ASSERT_EQ(oberts.size(), 1);
     EXPECT_TRUE(QFile::exists(oberts[0]));
@@ -334,7 +374,7 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     EXPECT_TRUE(m.acabat);
     EXPECT_EQ(oberts.size(), 1);
     // A change after the preview makes the next Finish generate again.
-    e.txt_copias_Change(QStringLiteral("3"));
+    e.pasFinal().txt_copias_Change(QStringLiteral("3"));
     EXPECT_EQ(e.PanelesLlenos[PanelFinal], 0);
     EXPECT_TRUE(e.MostrarPanel(+1).acabat);
     EXPECT_EQ(oberts.size(), 2);

@@ -1,6 +1,12 @@
 // Saved designs on the wizard's state: three designs saved in one run open in the next one
 // by their list row and generate the same labels; the name question; a damaged store.
 #include "wizard/Guardats.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasEtiqueta.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
@@ -202,10 +208,10 @@ protected:
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         if (e.PanelActual == PanelGuardados) {
-            e.cmdCrear = true;
+            e.pasGuardats().cmdCrear = true;
             ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         }
-        e.optPapel_Click(paper);
+        e.pasPaper().optPapel_Click(paper);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ModTolvWiz::Busca_EtiquetaReferencia(ref, true);
         const Moviment m = e.MostrarPanel(+1);
@@ -217,8 +223,8 @@ protected:
     void Obre(EstatAssistent& e, Guardats& g, int fila, const QString& nom)
     {
         e.setCarpetaDades(dades);
-        e.hiHaGuardats = [&] { return g.HiHaGuardats(); };
-        e.recuperaDisseny = [&](int n) { g.RecuperaDisseny(n - 1); };
+        entorn.g = &g;
+        e.setEntorn(&entorn);
         e.Prepara();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -227,8 +233,8 @@ protected:
         ASSERT_GT(linies.size(), fila);
         EXPECT_TRUE(linies[fila].startsWith(QStringLiteral("  ") + nom)) << qPrintable(linies[fila]);
         g.cmdObrir_CambioValor(true);
-        EXPECT_EQ(e.lstGuardatsIndex, 0);
-        e.lstGuardatsIndex = fila;
+        EXPECT_EQ(e.pasGuardats().lstGuardatsIndex, 0);
+        e.pasGuardats().lstGuardatsIndex = fila;
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         EXPECT_TRUE(e.DissenyObert);
         EXPECT_TRUE(e.DissenyRestaurat);
@@ -247,6 +253,12 @@ protected:
         return g.cmdGuardar_Click();
     }
 
+    // The saved-designs store of the run, as the window answers for it.
+    struct EntornGuardats : EntornAssistent {
+        Guardats* g = nullptr;
+        bool hiHaGuardats() override { return g->HiHaGuardats(); }
+        void recuperaDisseny(int n) override { g->RecuperaDisseny(n - 1); }
+    } entorn;
     QTemporaryDir dir;
     QString dades;
     QStringList missatges;
@@ -270,7 +282,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setCarpetaDades(dades);
         Guardats g(e);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
-        e.opcOrigDatos_Click(0);
+        e.pasOrigen().opcOrigDatos_Click(0);
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
         ASSERT_TRUE(e.dissenyAllotjat());
@@ -311,8 +323,8 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Guardats g(e);
         g.setCodis(&codisDesats);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
-        e.LstHojas_Click(1);
-        e.Opt_Horizontal_Click();
+        e.pasOrigen().LstHojas_Click(1);
+        e.pasEtiqueta().Opt_Horizontal_Click();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         InsereixCamp(e, QStringLiteral("A"));
         kovel::barcode::ActiveBC barres;
@@ -328,9 +340,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_qr_") + tq);
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_qr_") + ts);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.OpcEtiqpag_Click(0);
-        e.txtFila_inicial = QStringLiteral("2");
-        e.txtFila_final = QStringLiteral("5");
+        e.pasFinal().OpcEtiqpag_Click(0);
+        e.pasFinal().txtFila_inicial = QStringLiteral("2");
+        e.pasFinal().txtFila_final = QStringLiteral("5");
         abans[1] = Resum(*generar_doc::GeneraDocument(-1, e));
         ASSERT_TRUE(Desa(g, QStringLiteral("Codes"))) << qPrintable(missatges.join(u'\n'));
         QFile codis(dades + QStringLiteral("guardats/2/codis.ini"));
@@ -349,12 +361,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setFont(&font);
         Guardats g(e);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
-        e.LstTablas_Click(1);
+        e.pasOrigen().LstTablas_Click(1);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         InsereixCamp(e, QStringLiteral("B"));
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" km"));
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        e.OpcEtiqpag_Click(1);
+        e.pasFinal().OpcEtiqpag_Click(1);
         abans[2] = Resum(*generar_doc::GeneraDocument(-1, e));
         ASSERT_TRUE(Desa(g, QStringLiteral("Records"))) << qPrintable(missatges.join(u'\n'));
     }
@@ -387,9 +399,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Guardats g(e);
         g.setCodis(&codisDesats);
         Obre(e, g, 0, QStringLiteral("Codes"));
-        EXPECT_EQ(e.LstHojasIndex, 1);
-        EXPECT_EQ(e.txtFila_inicial, QStringLiteral("2"));
-        EXPECT_EQ(e.txtFila_final, QStringLiteral("5"));
+        EXPECT_EQ(e.pasOrigen().LstHojasIndex, 1);
+        EXPECT_EQ(e.pasFinal().txtFila_inicial, QStringLiteral("2"));
+        EXPECT_EQ(e.pasFinal().txtFila_final, QStringLiteral("5"));
         EXPECT_TRUE(e.horitzontal());
         // The run's own code keeps number 1; the design's come after it.
         EXPECT_EQ(codis.EtiquetesBarres, (QStringList{"1_Z", "2_B"}));
@@ -405,8 +417,8 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setFont(&font);
         Guardats g(e);
         Obre(e, g, 0, QStringLiteral("Records"));
-        EXPECT_EQ(e.LstTablasIndex, 1);
-        EXPECT_TRUE(e.OpcEtiqpag[1]);
+        EXPECT_EQ(e.pasOrigen().LstTablasIndex, 1);
+        EXPECT_TRUE(e.pasFinal().OpcEtiqpag[1]);
         EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, e)), abans[2]);
     }
 }
@@ -418,10 +430,10 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
-    e.opcOrigDatos_Click(1);
+    e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_TRUE(Desa(g, QStringLiteral("A long name of twenty-five")));
-    e.Opt_Horizontal_Click();
+    e.pasEtiqueta().Opt_Horizontal_Click();
     ASSERT_TRUE(Desa(g, QStringLiteral("Short")));
     missatges.clear();
 
@@ -477,7 +489,7 @@ TEST_F(Guardar, ADamagedStoreIsToldByNameAndOnlySetAsideWhenTheUserSaysSo)
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
-    e.opcOrigDatos_Click(1);
+    e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_TRUE(Desa(g, QStringLiteral("First")));
     const QString ruta = dades + QStringLiteral("guardats/guardatsW.dat");
@@ -525,7 +537,7 @@ TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFo
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
-    e.opcOrigDatos_Click(1);
+    e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_TRUE(Desa(g, QStringLiteral("First")));
     const QString guardats = dades + QStringLiteral("guardats/");

@@ -1,6 +1,9 @@
 #pragma once
 // Test helpers for the wizard window's roads: one application for the run, a control found
-// by its name (and index), a click on a shown control, and the EAN-13 of a number.
+// by its name (and index), a click on a shown control, the EAN-13 of a number, and a window
+// whose save-design command a test may take over.
+#include "wizard/ui/FrmTolvWiz.h"
+
 #include <QApplication>
 #include <QFileInfo>
 #include <QMenu>
@@ -12,6 +15,8 @@
 #include <QWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace kovel::proves {
 
@@ -84,5 +89,17 @@ inline QString AmbDigitControl(const QString& dotze)
         suma += dotze[i].digitValue() * (i % 2 ? 3 : 1);
     return dotze + QString::number((10 - suma % 10) % 10);
 }
+
+// A window whose save-design command a test may take over (unset: the window's own).
+struct FinestraAmbDesa : kovel::wizard::FrmTolvWiz {
+    std::function<void()> desa;
+    void DesaDissenyAmbNom() override
+    {
+        if (desa)
+            desa();
+        else
+            kovel::wizard::FrmTolvWiz::DesaDissenyAmbNom();
+    }
+};
 
 } // namespace kovel::proves

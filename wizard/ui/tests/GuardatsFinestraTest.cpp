@@ -12,6 +12,8 @@
 #include "documents/guardar.h"
 #include "platform/word/Document.h"
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/ui/panels/VistaGuardats.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +100,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
 
     // A new design forgets the list's choice and switches the list off.
     Clica(w, "cmdCrear");
-    EXPECT_EQ(w.estat().lstGuardatsIndex, -1);
+    EXPECT_EQ(w.estat().pasGuardats().lstGuardatsIndex, -1);
     EXPECT_FALSE(llista->isEnabled());
     Clica(w, "cmdObrir");
     llista->setCurrentRow(1);
@@ -113,7 +115,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     QStringList respostes{QStringLiteral("jars"), QStringLiteral("Fourth")};
     w.guardats().demanaNom = [&](const QString&, const QString&) { return respostes.takeFirst(); };
     missatges.clear();
-    w.cmdGuardar_Click();
+    w.vistaGuardats().cmdGuardar_Click();
     ASSERT_EQ(missatges.size(), 2);
     EXPECT_EQ(missatges[0], ModTraduccion::Literal(7002));
     // Confirmed by the design's name, not by the store's file.

@@ -53,6 +53,7 @@ QApplication& App() { return kovel::proves::AppFinestres(); }
 using kovel::proves::AmbDigitControl;
 using kovel::proves::Busca;
 using kovel::proves::Clica;
+using kovel::proves::FinestraAmbDesa;
 
 const QString Fotos = QStringLiteral(KOVEL_BINARY_DIR "/design-frame/");
 
@@ -287,7 +288,7 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
 // that says what was undone and why; the frame's Save button runs the user's save.
 TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
 {
-    FrmTolvWiz w;
+    FinestraAmbDesa w;
     FinsDisseny(w);
     auto* editor = Busca<QTextEdit>(w, "txtDisseny");
     int beeps = 0;
@@ -320,7 +321,7 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
 
     // The Save button with the frame's tools, the same command as Ctrl+S.
     int desades = 0;
-    w.desaDissenyAmbNom = [&desades] { ++desades; };
+    w.desa = [&desades] { ++desades; };
     auto* desar = Busca<QToolButton>(w, "btnDesar");
     ASSERT_NE(desar, nullptr);
     EXPECT_TRUE(desar->isVisible());

@@ -4,6 +4,7 @@
 // as a picture into the build folder (wizard-panels/) to be looked at, and its layout checked:
 // nothing cut off or overlapping, every text whole, no strip of the window at its edges.
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/panels/PasDisseny.h"
 #include "wizard/ui/tests/FinestraProva.h"
 
 #include "common/ui/VisualUi.h"
@@ -70,6 +71,12 @@ namespace {
 QApplication& App() { return kovel::proves::AppFinestres(); }
 using kovel::proves::Busca;
 using kovel::proves::Clica;
+using kovel::proves::FinestraAmbDesa;
+
+// A window whose store holds saved designs.
+struct AmbGuardats : FrmTolvWiz {
+    bool hiHaGuardats() override { return true; }
+};
 
 struct Resultat {
     int pagines = 0;
@@ -287,7 +294,7 @@ TEST_F(Recorregut, SpreadsheetHostFromAWorkbookOf250Rows)
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
-    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"A", "B", "C"}));
     // A design without any field is refused with its message.
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(missatges.size(), 1);
@@ -338,7 +345,7 @@ TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
     Fotografia(w, QStringLiteral("access"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
-    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"Name", "Town", "Code"}));
+    EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"Name", "Town", "Code"}));
     InsereixCamps(w, {"Name", "Code"});
     Fotografia(w, QStringLiteral("access"));
     Clica(w, "CmdSiguiente");
@@ -554,7 +561,7 @@ TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
 TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
 {
     Word_espec::Inicialitzar();
-    FrmTolvWiz w;
+    FinestraAmbDesa w;
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     CarpetaDades = dir.path() + QStringLiteral("/data/");
     FinsOrigen(w, QStringLiteral("cells"), 814);   // two by two
@@ -637,7 +644,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     // The user's own save is the save-design command: the cell's file is not written
     // behind it, and its changes are still to be saved.
     int desades = 0;
-    w.desaDissenyAmbNom = [&desades] { ++desades; };
+    w.desa = [&desades] { ++desades; };
     QTest::keyClicks(editor, QStringLiteral("?"));
     const QString fitxer = w.Marc()->NomComplet();
     const QDateTime abans = QFileInfo(fitxer).lastModified();
@@ -727,8 +734,8 @@ TEST_F(Recorregut, SampleWorkbookOfTheMainJobOpensInTheWizard)
     ASSERT_EQ(Busca<QListWidget>(w, "LstHojas")->count(), 1);
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
-    EXPECT_EQ(w.estat().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
-    EXPECT_GE(w.estat().UltimaFilaHoja, 30);
+    EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
+    EXPECT_GE(w.estat().pasDisseny().UltimaFilaHoja, 30);
 }
 
 TEST_F(Recorregut, UnopenableWorkbookEndsTheLoadingWithItsName)
@@ -778,8 +785,7 @@ TEST_F(Recorregut, PaperOptionsFollowTheCatalogueAndCloseTheirGaps)
 TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
 {
     Word_espec::Inicialitzar();
-    FrmTolvWiz w;
-    w.estat().hiHaGuardats = [] { return true; };
+    AmbGuardats w;
     ASSERT_TRUE(w.Cargar());
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelGuardados);
@@ -841,7 +847,7 @@ protected:
         Clica(w, "lbl_check_formato");
         EXPECT_EQ(caixa->checkState(), Qt::Checked) << "a grey box is ticked";
         if (!w.estat().esWord())
-            InsereixCamps(w, {w.estat().mnuCampo.value(0)});
+            InsereixCamps(w, {w.estat().pasDisseny().mnuCampo.value(0)});
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
         Fotografia(w, host);
@@ -863,8 +869,7 @@ TEST_F(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
     });
     w.hide();
     // The saved-designs panel, shown first when there are some.
-    FrmTolvWiz guardats;
-    guardats.estat().hiHaGuardats = [] { return true; };
+    AmbGuardats guardats;
     ASSERT_TRUE(guardats.Cargar());
     Clica(guardats, "CmdSiguiente");
     ASSERT_EQ(guardats.estat().PanelActual, PanelGuardados);

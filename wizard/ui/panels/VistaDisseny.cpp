@@ -1,12 +1,9 @@
-// The design panel of the wizard window: the hosted design frame and its guard, the field
-// menu, the code dialogs, the label-details window and the cell chooser of a sheet whose
-// labels differ.
-#include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/panels/VistaDisseny.h"
 
+#include "appearance/ui/Aparenca.h"
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
-#include "catalogue/ui/frmOptions.h"
 #include "codes/EntornDisseny.h"
 // The code dialogs, beside their model or in its ui folder.
 #if __has_include("codes/ui/frmCodiBarres.h")
@@ -27,32 +24,28 @@
 #include "platform/docframe/ui/MarcDocument.h"
 #include "platform/paths/Paths.h"
 #include "platform/word/Document.h"
+#include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/ui/FrmTolvWiz.h"
 
 #include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 
 namespace kovel::wizard {
 
-using kovel::ui::BotoImatge;
-using kovel::ui::Control;
-using kovel::ui::Tw;
+using namespace controls;
 
 namespace {
 
 using ModTraduccion::TextPrograma;
-
-template <typename T>
-T* Element(QWidget* parent, const char* name, int index, const QRect& r)
-{
-    T* c = Control<T>(parent, name, r);
-    c->setProperty("index", index);
-    return c;
-}
 
 // Focus in and out of the frame's editor switch the one-page guard on and off.
 class FiltreFocus : public QObject {
@@ -73,46 +66,36 @@ private:
     std::function<void(bool)> canvi_;
 };
 
-// Sets the restore of a saved design to the frame's opening, where the state has that seam.
-template <typename E>
-auto PosaObreDisseny(E& estat, std::function<bool(const QString&)> obre, int) -> decltype(estat.obreDisseny = {}, void())
-{
-    estat.obreDisseny = std::move(obre);
-}
-template <typename E>
-void PosaObreDisseny(E&, std::function<bool(const QString&)>, long)
-{
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // What the code dialogs see of the wizard. They insert their pictures into a scratch
 // document; the window then moves them to the frame's selection, as it inserts fields.
 
-class FrmTolvWiz::EntornCodis : public kovel::codes::EntornDisseny {
+class VistaDisseny::EntornCodis : public kovel::codes::EntornDisseny {
 public:
-    explicit EntornCodis(FrmTolvWiz& w) : w_(w) {}
+    explicit EntornCodis(VistaDisseny& v) : v_(v) {}
 
-    QStringList Camps() const override { return w_.estat_->mnuCampo; }
+    QStringList Camps() const override { return v_.disseny().mnuCampo; }
 
     // The field's value in the first row to print of the chosen worksheet, or in the first
     // record of the chosen table or query. A source that fails gives no sample.
     QString ValorMostra(const QString& camp) override
     {
-        EstatAssistent& e = *w_.estat_;
+        EstatAssistent& e = v_.estat();
+        const PasOrigen& o = e.pasOrigen();
         FontAssistent* font = e.font();
         if (!font)
             return {};
         try {
-            if (e.esExcel() && e.LstHojasIndex >= 0) {
-                generar_doc::FullDades* full = font->full(e.LstHojasIndex + 1);
-                const double fila = kovel::basic::Val(e.txtFila_inicial);
+            if (e.esExcel() && o.LstHojasIndex >= 0) {
+                generar_doc::FullDades* full = font->full(o.LstHojasIndex + 1);
+                const double fila = kovel::basic::Val(e.pasFinal().txtFila_inicial);
                 QString text;
                 if (full && fila >= 1 && fila <= 2147483647.0 && full->contingut(camp, std::int32_t(fila), text))
                     return text;
-            } else if (e.esAccess() && e.LstTablasIndex >= 0 && e.LstTablasIndex < e.LstTablas.size()) {
-                std::unique_ptr<generar_doc::RegistresDades> rs = font->registres(e.LstTablas[e.LstTablasIndex]);
+            } else if (e.esAccess() && o.LstTablasIndex >= 0 && o.LstTablasIndex < o.LstTablas.size()) {
+                std::unique_ptr<generar_doc::RegistresDades> rs = font->registres(o.LstTablas[o.LstTablasIndex]);
                 if (rs && !rs->eof())
                     return rs->contingutCamp(camp);
             }
@@ -124,7 +107,7 @@ public:
 
     kovel::word::Range* Seleccio() override
     {
-        if (!w_.dsoFraWord->TeDocument())
+        if (!v_.dsoFraWord->TeDocument())
             return nullptr;
         if (!esborrany_)
             esborrany_ = kovel::word::Document::create();
@@ -143,27 +126,66 @@ public:
     }
 
 private:
-    FrmTolvWiz& w_;
+    VistaDisseny& v_;
     std::unique_ptr<kovel::word::Document> esborrany_;
 };
 
 // ---------------------------------------------------------------------------------------------
+// The panel
+
+VistaDisseny::VistaDisseny(FrmTolvWiz& finestra, PasDisseny& model) : VistaPas(finestra, model, 5) {}
+
+VistaDisseny::~VistaDisseny()
+{
+    // The sheet preview asks this window's cells; they go with it.
+    kovel::catalogue::ContextoVista().casellaActual = nullptr;
+    kovel::catalogue::ContextoVista().casellaBuida = nullptr;
+}
+
+PasDisseny& VistaDisseny::disseny() const { return static_cast<PasDisseny&>(model_); }
+
+kovel::word::Document* VistaDisseny::document() const
+{
+    return dsoFraWord->TeDocument() ? dsoFraWord->Document() : nullptr;
+}
+
+void VistaDisseny::textos()
+{
+    if (estat().esWord())
+        CmdBorrar->setToolTip(ModTraduccion::Literal(27));
+}
+
+void VistaDisseny::aparenca() { KOVEL_espec::PosaFons(panel(), QStringLiteral("FONSEGONA_DALT2.DAT")); }
+
+void VistaDisseny::deixa() { TimerEvitar2pags->stop(); }
+
+void VistaDisseny::activada() { dsoFraWord->setFocus(); }
+
+bool VistaDisseny::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lbl_check_formato && event->type() == QEvent::MouseButtonRelease)
+        Check_Formato->setCheckState(Check_Formato->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+    return QObject::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Building
 
-void FrmTolvWiz::construeixDisseny()
+void VistaDisseny::construeix()
 {
-    QWidget* p = panels_[5];
+    QWidget* p = panel();
     pctDsoContenidor = Control<QWidget>(p, "pctDsoContenidor", Tw(600, 1100, 7300, 4600));
     dsoFraWord = new kovel::docframe::MarcDocument(pctDsoContenidor);
     dsoFraWord->setGeometry(QRect(QPoint(0, 0), pctDsoContenidor->size()));
     dsoFraWord->setFocusProxy(dsoFraWord->Editor());
     CmdCampos = Control<BotoImatge>(p, "CmdCampos", Tw(8200, 1100, 3000, 400));
-    mnuListaCampos = new QMenu(this);
+    mnuListaCampos = new QMenu(&w_);
     mnuListaCampos->setObjectName(QStringLiteral("mnuListaCampos"));
     connect(CmdCampos, &QAbstractButton::clicked, this, [this] {
         mnuListaCampos->clear();
-        for (int i = 0; i < estat_->mnuCampo.size(); ++i) {
-            QAction* a = mnuListaCampos->addAction(estat_->mnuCampo[i]);
+        const QStringList& camps = disseny().mnuCampo;
+        for (int i = 0; i < camps.size(); ++i) {
+            QAction* a = mnuListaCampos->addAction(camps[i]);
             a->setObjectName(QStringLiteral("mnuCampo"));
             a->setProperty("index", i);
             connect(a, &QAction::triggered, this, [this, i] { mnuCampo_Click(i); });
@@ -175,58 +197,56 @@ void FrmTolvWiz::construeixDisseny()
     btn_barres->setText(TextPrograma("FrmTolvWiz.btn_barres", QStringLiteral("Barcode...")));
     btn_qr = Control<BotoImatge>(p, "btn_qr", Tw(9750, 1600, 1450, 400));
     btn_qr->setText(TextPrograma("FrmTolvWiz.btn_qr", QStringLiteral("QR code...")));
-    // The details of the chosen format, beside its orientation on the format panel.
-    cmd_tipo_informacion = Control<BotoImatge>(panels_[2], "cmd_tipo_informacion", Tw(9000, 3600, 2300, 360));
-    cmd_tipo_informacion->setText(TextPrograma("FrmTolvWiz.cmd_tipo_informacion", QStringLiteral("Label details...")));
     connect(btn_barres, &QAbstractButton::clicked, this, [this] { btn_barres_Click(); });
     connect(btn_qr, &QAbstractButton::clicked, this, [this] { btn_qr_Click(); });
-    connect(cmd_tipo_informacion, &QAbstractButton::clicked, this, [this] { cmd_tipo_informacion_Click(); });
     CmdEditarDatos = Control<BotoImatge>(p, "CmdEditarDatos", Tw(8200, 1600, 3000, 400));
     CmdEditarDatos->hide();
     // The two field lists and their move buttons; the field menu is what the panel shows.
     for (int i = 0; i < 2; ++i) {
-        LstCampos[i] = Element<QListWidget>(p, "LstCampos", i, Tw(8200 + 1700 * i, 2600, 1300, 2000));
+        LstCampos[i] = Membre<QListWidget>(p, "LstCampos", i, Tw(8200 + 1700 * i, 2600, 1300, 2000));
         LstCampos[i]->hide();
         connect(LstCampos[i], &QListWidget::itemDoubleClicked, this, [this, i] { CmdPasa_Click(i == 0 ? 1 : 2); });
     }
     for (int i = 0; i < 4; ++i) {
-        CmdPasa[i] = Element<BotoImatge>(p, "CmdPasa", i, Tw(9550, 2600 + 450 * i, 300, 300));
+        CmdPasa[i] = Membre<BotoImatge>(p, "CmdPasa", i, Tw(9550, 2600 + 450 * i, 300, 300));
         CmdPasa[i]->hide();
         connect(CmdPasa[i], &QAbstractButton::clicked, this, [this, i] { CmdPasa_Click(i); });
     }
     // The sheet of differing labels: preview frame and its navigation row.
     PnlHoja = Control<QWidget>(p, "PnlHoja", Tw(8200, 2100, 3100, 2600));
     for (int i = 0; i < 4; ++i)
-        cmdHoja[i] = Element<BotoImatge>(p, "cmdHoja", i, Tw(8200 + 300 * i, 4750, 300, 300));
+        cmdHoja[i] = Membre<BotoImatge>(p, "cmdHoja", i, Tw(8200 + 300 * i, 4750, 300, 300));
     LblHoja = Control<QLabel>(p, "LblHoja", Tw(9400, 4750, 900, 300));
     CmdBorrar = Control<BotoImatge>(p, "CmdBorrar", Tw(10400, 4750, 300, 300));
     Check_Formato = Control<QCheckBox>(p, "Check_Formato", Tw(8200, 5200, 300, 300));
     // The one-page guard of the design document; a tick never overlaps the one before.
-    TimerEvitar2pags = new QTimer(this);
+    TimerEvitar2pags = new QTimer(&w_);
     TimerEvitar2pags->setObjectName(QStringLiteral("TimerEvitar2pags"));
     TimerEvitar2pags->setInterval(500);
     connect(TimerEvitar2pags, &QTimer::timeout, this, [this] {
-        if (evitantDuesPagines_ || !evitaDuesPagines)
+        if (evitantDuesPagines_)
             return;
         evitantDuesPagines_ = true;
-        evitaDuesPagines();
+        marcDisseny_.EvitaDuesPagines();
         evitantDuesPagines_ = false;
     });
     lbl_check_formato = Control<QLabel>(p, "lbl_check_formato", Tw(8550, 5200, 2700, 500));
     lbl_check_formato->setWordWrap(true);
+    Clicable(lbl_check_formato, this);
+    ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, p});
+    connectaMarc();
 }
 
 // After the previews are installed: the frame, the guard, the state's seams, the cells.
-void FrmTolvWiz::connectaMarc()
+void VistaDisseny::connectaMarc()
 {
     marcDisseny_.Enllaca(dsoFraWord, TimerEvitar2pags);
     dsoFraWord->setCarpetesProtegides({kovel::paths::programDir()});
     marcDisseny_.ConfiguraBarres();
     // The frame takes the panel's width up to the column of buttons.
     marcDisseny_.KOVEL_AnchoMarcoDocumento = [] { return 7800; };
-    evitaDuesPagines = [this] { marcDisseny_.EvitaDuesPagines(); };
     dsoFraWord->Editor()->installEventFilter(new FiltreFocus(this, [this](bool dins) {
-        if (estat_->PanelActual != PanelDiseno)
+        if (estat().PanelActual != PanelDiseno)
             return;
         if (dins)
             TimerEvitar2pags->start();
@@ -241,15 +261,7 @@ void FrmTolvWiz::connectaMarc()
             [this](const QString& cami, bool* cancel) { dsoFraWord_BeforeDocumentSaved(cami, cancel); });
     // A changed design makes the next Finish generate again.
     connect(dsoFraWord, &kovel::docframe::MarcDocument::contingutCanviat, this,
-            [this] { estat_->PanelesLlenos[PanelFinal] = 0; });
-
-    estat_->documentMarc = [this]() -> kovel::word::Document* {
-        return dsoFraWord->TeDocument() ? dsoFraWord->Document() : nullptr;
-    };
-    estat_->nombreCaselles = [this] { return marcDisseny_.caselles.NumCaselles; };
-    estat_->documentCasella = [this](std::int32_t i) { return marcDisseny_.caselles.NomsCaselles.value(i); };
-    estat_->desaCasella = [this] { ActualitzaHojaEtiquetas(); };
-    PosaObreDisseny(*estat_, [this](const QString& cami) { return ObreDissenyAlMarc(cami); }, 0);
+            [this] { estat().PanelesLlenos[PanelFinal] = 0; });
 
     // When the window goes, the dialogs and the design routines no longer reach it.
     entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [](EntornCodis* e) {
@@ -271,17 +283,17 @@ void FrmTolvWiz::connectaMarc()
 
 // The frame's document follows the format, its orientation and the kind of sheet: the cells
 // start afresh when one of them changed (a just-restored design keeps its own).
-void FrmTolvWiz::preparaMarc()
+void VistaDisseny::preparaMarc()
 {
     const int idx = ModTolvWiz::FormatSeleccionat();
     if (idx < 0 || idx >= Etiquetas.size())
         return;
-    const bool h = estat_->horitzontal();
+    const bool h = estat().horitzontal();
     const QString o = h ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat_->esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
-    const bool mateix = idx == estat_->IndexDocumentBase && estat_->ClauDocumentBase == o;
+    const bool perCasella = estat().esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    const bool mateix = idx == disseny().IndexDocumentBase && disseny().ClauDocumentBase == o;
     const bool cellesDiferents = perCasella != (marcDisseny_.caselles.NumCaselles >= 2);
-    const bool restaurat = estat_->ClauDocumentBase.isEmpty() && estat_->DissenyObert;
+    const bool restaurat = disseny().ClauDocumentBase.isEmpty() && estat().DissenyObert;
     const QString programa = kovel::paths::programDir();
     if ((!mateix || cellesDiferents || !dsoFraWord->TeDocument()) && !restaurat) {
         marcDisseny_.BuidaCaselles(idx, h, programa);
@@ -290,18 +302,18 @@ void FrmTolvWiz::preparaMarc()
             marcDisseny_.caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
         }
         if (dsoFraWord->TeDocument()) {
-            estat_->IndexDocumentBase = idx;
-            estat_->ClauDocumentBase = o;
+            disseny().IndexDocumentBase = idx;
+            disseny().ClauDocumentBase = o;
         }
     }
 }
 
 // The sheet of cells stands in the column of buttons on this window: the frame keeps its
 // width and only gives way to the sheet when the two would touch.
-void FrmTolvWiz::AjustaMarc()
+void VistaDisseny::AjustaMarc()
 {
-    marcDisseny_.AjustaMidaMarc(pctDsoContenidor, PnlHoja, panels_[5], false);
-    if (PnlHoja->isVisibleTo(panels_[5])) {
+    marcDisseny_.AjustaMidaMarc(pctDsoContenidor, PnlHoja, panel(), false);
+    if (PnlHoja->isVisibleTo(panel())) {
         const int limit = PnlHoja->x() - kovel::ui::Px(60);
         if (pctDsoContenidor->geometry().right() > limit)
             pctDsoContenidor->resize(std::max(1, limit - pctDsoContenidor->x()), pctDsoContenidor->height());
@@ -309,11 +321,11 @@ void FrmTolvWiz::AjustaMarc()
     dsoFraWord->setGeometry(QRect(QPoint(0, 0), pctDsoContenidor->size()));
 }
 
-void FrmTolvWiz::mostraDisseny()
+void VistaDisseny::mostra()
 {
-    const bool word = estat_->esWord();
+    const bool word = estat().esWord();
     const bool opcio0 = word && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
-    lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
+    titol()->setText(disseny().TitolDisseny(titol()->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
     // The code buttons under the field button, or in its place on the word processor's host.
     const int y = word ? 1100 : 1600;
@@ -338,7 +350,7 @@ void FrmTolvWiz::mostraDisseny()
 
 // The navigation row under the sheet as it is drawn, centred on it: the buttons touch, only
 // the caption is followed by one pixel.
-void FrmTolvWiz::colocaNavegacioHoja()
+void VistaDisseny::colocaNavegacioHoja()
 {
     int total = LblHoja->width();
     for (BotoImatge* b : cmdHoja)
@@ -356,7 +368,7 @@ void FrmTolvWiz::colocaNavegacioHoja()
     lbl_check_formato->move(lbl_check_formato->x(), sota);
 }
 
-bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
+bool VistaDisseny::ObreDissenyAlMarc(const QString& cami)
 {
     if (marcDisseny_.ObreDocument(cami, true))
         return true;
@@ -365,9 +377,9 @@ bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
                                   .arg(cami));
     bool prepared = true;
     const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
-        estat_->IndexDocumentBase = idx;
-        estat_->ClauDocumentBase = estat_->horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
+    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(idx, estat().horitzontal(), prepared, kovel::paths::programDir())) {
+        disseny().IndexDocumentBase = idx;
+        disseny().ClauDocumentBase = estat().horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     }
     return false;
 }
@@ -375,20 +387,21 @@ bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
 // ---------------------------------------------------------------------------------------------
 // Fields
 
-void FrmTolvWiz::mnuCampo_Click(int index)
+void VistaDisseny::mnuCampo_Click(int index)
 {
-    if (index < 0 || index >= estat_->mnuCampo.size())
+    const QStringList& camps = disseny().mnuCampo;
+    if (index < 0 || index >= camps.size())
         return;
     // The guard stays off while the picture is placed.
     const bool actiu = TimerEvitar2pags->isActive();
     TimerEvitar2pags->stop();
-    marcDisseny_.InsereixImatgeCamp(estat_->mnuCampo[index]);
-    estat_->PanelesLlenos[PanelFinal] = 0;
+    marcDisseny_.InsereixImatgeCamp(camps[index]);
+    estat().PanelesLlenos[PanelFinal] = 0;
     if (actiu || dsoFraWord->Editor()->hasFocus())
         TimerEvitar2pags->start();
 }
 
-void FrmTolvWiz::CmdPasa_Click(int index)
+void VistaDisseny::CmdPasa_Click(int index)
 {
     auto mou = [](QListWidget* de, QListWidget* a, bool tots) {
         if (tots) {
@@ -415,18 +428,17 @@ void FrmTolvWiz::CmdPasa_Click(int index)
 // ---------------------------------------------------------------------------------------------
 // The frame's save and the dialogs
 
-void FrmTolvWiz::dsoFraWord_BeforeDocumentSaved(const QString& /*cami*/, bool* cancel)
+void VistaDisseny::dsoFraWord_BeforeDocumentSaved(const QString& /*cami*/, bool* cancel)
 {
     if (marcDisseny_.DesantDocument || marcDisseny_.DesantDisseny)
         return;
     // The user's own save is the save-design command; the frame's file (a base document or
     // a cell's) is never written behind the cells' back.
     *cancel = true;
-    if (desaDissenyAmbNom)
-        desaDissenyAmbNom();
+    w_.DesaDissenyAmbNom();
 }
 
-void FrmTolvWiz::insereixCodi(const std::function<void()>& dialeg)
+void VistaDisseny::insereixCodi(const std::function<void()>& dialeg)
 {
     const bool actiu = TimerEvitar2pags->isActive();
     TimerEvitar2pags->stop();
@@ -434,40 +446,34 @@ void FrmTolvWiz::insereixCodi(const std::function<void()>& dialeg)
     dialeg();
     for (const kovel::word::InlinePicture& p : entornCodis_->Recull())
         dsoFraWord->InsereixImatge(p);
-    estat_->PanelesLlenos[PanelFinal] = 0;
+    estat().PanelesLlenos[PanelFinal] = 0;
     // Back to the design, ready to type, with the guard watching what was inserted.
-    activateWindow();
+    w_.activateWindow();
     dsoFraWord->setFocus();
     if (actiu)
         TimerEvitar2pags->start();
 }
 
-void FrmTolvWiz::btn_barres_Click()
+void VistaDisseny::btn_barres_Click()
 {
     insereixCodi([this] {
-        frmCodiBarres d(estat_->registreCodis(), this);
+        frmCodiBarres d(estat().registreCodis(), &w_);
         d.exec();
     });
 }
 
-void FrmTolvWiz::btn_qr_Click()
+void VistaDisseny::btn_qr_Click()
 {
     insereixCodi([this] {
-        frmCodiQR d(estat_->registreCodis(), this);
+        frmCodiQR d(estat().registreCodis(), &w_);
         d.exec();
     });
-}
-
-void FrmTolvWiz::cmd_tipo_informacion_Click()
-{
-    frmOptions f;
-    f.exec();
 }
 
 // ---------------------------------------------------------------------------------------------
 // The cell chooser
 
-void FrmTolvWiz::PctHoja_MouseDown(int celda)
+void VistaDisseny::PctHoja_MouseDown(int celda)
 {
     if (ModTolvWiz::FormatSeleccionat() < 0 || OcupadoHoja)
         return;
@@ -480,14 +486,14 @@ void FrmTolvWiz::PctHoja_MouseDown(int celda)
     OcupadoHoja = false;
 }
 
-void FrmTolvWiz::SeleccionaCasella(std::int32_t n)
+void VistaDisseny::SeleccionaCasella(std::int32_t n)
 {
-    marcDisseny_.CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(),
+    marcDisseny_.CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat().horitzontal(),
                                       kovel::paths::programDir());
     ModTolvWiz::Dibuja_HojaEtiquetas(1);
 }
 
-void FrmTolvWiz::ActualitzaHojaEtiquetas()
+void VistaDisseny::ActualitzaHojaEtiquetas()
 {
     if (!dsoFraWord->TeDocument() || dsoFraWord->Desat() || marcDisseny_.caselles.NumCaselles < 1)
         return;

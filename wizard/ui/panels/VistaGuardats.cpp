@@ -1,15 +1,20 @@
-// The saved designs on the wizard window: panel 9's choices and list, the save command with
-// its input box, and the restore through the model's glue (wizard/Guardats).
-#include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/panels/VistaGuardats.h"
 
 #include "catalogue/ListaEtiquetas.h"
 #include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
 #include "common/ui/BotoImatge.h"
 #include "documents/CodisDesatsPrograma.h"
 #include "documents/ui/MarcDisseny.h"
+#include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasGuardats.h"
+#include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/ui/panels/VistaDisseny.h"
 
 #include <QApplication>
 #include <QInputDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -48,54 +53,83 @@ public:
 
 } // namespace
 
-void FrmTolvWiz::connectaGuardats()
+VistaGuardats::VistaGuardats(FrmTolvWiz& finestra, PasGuardats& model) : VistaPas(finestra, model, 9) {}
+
+VistaGuardats::~VistaGuardats() = default;
+
+PasGuardats& VistaGuardats::triat() const { return static_cast<PasGuardats&>(model_); }
+
+void VistaGuardats::construeix()
 {
-    guardats_ = std::make_unique<Guardats>(*estat_);
-    codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>(estat_->registreCodis());
+    using kovel::ui::BotoImatge;
+    using kovel::ui::Control;
+    using kovel::ui::Tw;
+    QWidget* p = panel();
+    lblDissenysTrobats = controls::Etiqueta(p, "lblDissenysTrobats", Tw(600, 1100, 10400, 600));
+    cmdCrear = controls::Opcio(p, "cmdCrear", Tw(600, 1900, 2200, 400));
+    cmdObrir = controls::Opcio(p, "cmdObrir", Tw(600, 2400, 2200, 400));
+    lstGuardats = Control<QListWidget>(p, "lstGuardats", Tw(3000, 1900, 8000, 3700));
+    // The save command stands on the design panel.
+    cmdGuardar = Control<BotoImatge>(w_.Panel(5), "cmdGuardar", Tw(8200, 5700, 3000, 400));
+    cmdGuardar->hide();
+
+    modDsoFraWord::MarcDisseny& marc = w_.vistaDisseny().marcDisseny();
+    guardats_ = std::make_unique<Guardats>(estat());
+    codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>(estat().registreCodis());
     guardats_->setCodis(codisDesats_.get());
     CasellesAssistent c;
-    c.NomsCaselles = &marcDisseny_.caselles.NomsCaselles;
-    c.NumCaselles = &marcDisseny_.caselles.NumCaselles;
-    c.CasellaActual = &marcDisseny_.caselles.CasellaActual;
+    c.NomsCaselles = &marc.caselles.NomsCaselles;
+    c.NumCaselles = &marc.caselles.NumCaselles;
+    c.CasellaActual = &marc.caselles.CasellaActual;
     c.CarpetaCaselles = [] { return seleccionador_ABCD::Caselles::CarpetaCaselles(); };
-    c.BuidaCaselles = [this] {
-        marcDisseny_.BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(), ModReg::RutaPrograma());
+    c.BuidaCaselles = [this, &marc] {
+        marc.BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat().horitzontal(), ModReg::RutaPrograma());
     };
-    c.DesaCasellaActual = [this] { marcDisseny_.DesaCasellaActual(marcDisseny_.caselles.CasellaActual); };
+    c.DesaCasellaActual = [&marc] { marc.DesaCasellaActual(marc.caselles.CasellaActual); };
     guardats_->setCaselles(c);
     guardats_->demanaNom = [this](const QString& prompt, const QString& titol) {
         bool ok = false;
-        const QString nom = QInputDialog::getText(this, titol, prompt, QLineEdit::Normal, QString(), &ok);
+        const QString nom = QInputDialog::getText(&w_, titol, prompt, QLineEdit::Normal, QString(), &ok);
         return ok ? nom : QString();
     };
-    estat_->hiHaGuardats = [this] { return guardats_->HiHaGuardats(); };
-    estat_->recuperaDisseny = [this](int n) { guardats_->RecuperaDisseny(n - 1); };
 
     lstGuardats->setItemDelegate(new DelegatGuardats(lstGuardats));
     connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) {
-        if (!omplint_)
-            estat_->lstGuardatsIndex = r;
+        if (!omplint())
+            triat().lstGuardatsIndex = r;
     });
-    connect(lstGuardats, &QListWidget::itemDoubleClicked, this, [this] { MostrarPanel(+1); });
+    connect(lstGuardats, &QListWidget::itemDoubleClicked, this, [this] { w_.MostrarPanel(+1); });
     connect(cmdCrear, &QAbstractButton::clicked, this, [this] {
         guardats_->cmdCrear_CambioValor(true);
-        mostraGuardats();
+        mostra();
     });
     connect(cmdObrir, &QAbstractButton::clicked, this, [this] {
         guardats_->cmdObrir_CambioValor(true);
-        mostraGuardats();
+        mostra();
     });
     connect(cmdGuardar, &QAbstractButton::clicked, this, [this] { cmdGuardar_Click(); });
-    // A save asked inside the design frame saves the design under a name.
-    desaDissenyAmbNom = [this] { cmdGuardar_Click(); };
 }
 
-void FrmTolvWiz::mostraGuardats()
+void VistaGuardats::prepara()
 {
-    const bool abans = omplint_;
-    omplint_ = true;
+    FontAssistent* font = estat().font();
+    QString text;
+    if (estat().esWord())
+        text = ModTraduccion::Literal(7020);
+    else if (estat().esExcel())
+        text = ModTraduccion::Literal(7021).replace(QLatin1String("provarvt.xls"), font ? font->fitxer() : QString(), Qt::CaseInsensitive);
+    else if (estat().esAccess())
+        text = ModTraduccion::Literal(7022).replace(QLatin1String("provarvt.mda"), font ? font->fitxer() : QString(), Qt::CaseInsensitive);
+    lblDissenysTrobats->setText(text);
+}
+
+void VistaGuardats::mostra()
+{
+    const bool abans = omplint();
+    omplint() = true;
     // Just filled (neither choice made yet): the list is read again from the store.
-    if (!estat_->cmdObrir && !estat_->cmdCrear && estat_->lstGuardatsIndex < 0) {
+    const PasGuardats& t = triat();
+    if (!t.cmdObrir && !t.cmdCrear && t.lstGuardatsIndex < 0) {
         const QFontMetrics fm(lstGuardats->font());
         const QStringList linies = guardats_->LlistaGuardats([&fm](const QString& t) {
             // A name is measured as it stands in its line, after the two blanks.
@@ -107,23 +141,24 @@ void FrmTolvWiz::mostraGuardats()
             item->setData(Qt::UserRole, i);
         }
     }
-    for (auto [b, v] : {std::pair{cmdObrir, estat_->cmdObrir}, std::pair{cmdCrear, estat_->cmdCrear}}) {
+    for (auto [b, v] : {std::pair{cmdObrir, t.cmdObrir}, std::pair{cmdCrear, t.cmdCrear}}) {
         const QSignalBlocker blocker(b);
         b->setValor(v);
     }
-    lstGuardats->setEnabled(!estat_->cmdCrear);
-    lstGuardats->setCurrentRow(estat_->lstGuardatsIndex);
-    omplint_ = abans;
+    lstGuardats->setEnabled(!t.cmdCrear);
+    lstGuardats->setCurrentRow(t.lstGuardatsIndex);
+    omplint() = abans;
 }
 
-void FrmTolvWiz::cmdGuardar_Click()
+void VistaGuardats::cmdGuardar_Click()
 {
+    modDsoFraWord::MarcDisseny& marc = w_.vistaDisseny().marcDisseny();
     // The store's own saves through the frame are not the user's: they ask for no name.
-    marcDisseny_.DesantDisseny = true;
+    marc.DesantDisseny = true;
     struct Acaba {
         bool& desant;
         ~Acaba() { desant = false; }
-    } acaba{marcDisseny_.DesantDisseny};
+    } acaba{marc.DesantDisseny};
     guardats_->cmdGuardar_Click();
 }
 

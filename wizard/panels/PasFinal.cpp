@@ -1,0 +1,272 @@
+#include "wizard/panels/PasFinal.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "common/BasicRules.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "documents/generar_doc.h"
+#include "platform/word/Document.h"
+#include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasOrigen.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <exception>
+#include <thread>
+
+namespace kovel::wizard {
+
+using kovel::basic::Val;
+using ModTraduccion::TextPrograma;
+
+PasFinal::PasFinal(EstatAssistent& estat) : Pas(estat)
+{
+    if (!estat.esWord())
+        OpcEtiqpag = {false, false};
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row boxes
+
+ValidacioFila PasFinal::Valida_FilaInicial(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
+{
+    ValidacioFila r;
+    r.text = inicial;
+    const std::int32_t f = Enter(inicial);
+    if (ultimaFila < 1) {
+        // Nothing to print: the box is put right once and never holds the focus.
+        if (f != 1) {
+            r.text = QStringLiteral("1");
+            r.beep = true;
+        }
+        return r;
+    }
+    if (f < 1) {
+        r.text = QStringLiteral("1");
+        r.beep = r.cancel = true;
+    }
+    if (f > ultimaFila) {
+        r.text = Numero(ultimaFila);
+        r.beep = r.cancel = true;
+    }
+    // The typed number, not the corrected one, as the box has always compared.
+    if (Val(final_) < double(f)) {
+        r.canviaAltre = true;
+        r.textAltre = Numero(f);
+        r.beep = true;
+        r.focusAltre = true;
+    }
+    return r;
+}
+
+ValidacioFila PasFinal::Valida_FilaFinal(const QString& final_, const QString& inicial, std::int32_t ultimaFila)
+{
+    ValidacioFila r;
+    r.text = final_;
+    const std::int32_t l = Enter(final_);
+    if (ultimaFila < 1) {
+        if (l != 1) {
+            r.text = QStringLiteral("1");
+            r.beep = true;
+        }
+        return r;
+    }
+    if (l < 1) {
+        r.text = QStringLiteral("1");
+        r.beep = r.cancel = true;
+    }
+    if (l > ultimaFila) {
+        r.text = Numero(ultimaFila);
+        r.beep = r.cancel = true;
+    }
+    if (Val(inicial) > double(l)) {
+        r.canviaAltre = true;
+        r.textAltre = Numero(l);
+        r.focusAltre = true;
+    }
+    return r;
+}
+
+bool PasFinal::RangFilesValid(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
+{
+    const std::int32_t f = Enter(inicial), l = Enter(final_);
+    return ultimaFila >= 1 && f >= 1 && f <= l && l <= ultimaFila;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Filling and checks
+
+void PasFinal::Llenar()
+{
+    const bool una = unaEtiquetaPerFull();
+    const bool word = estat_.esWord();
+    if (estat_.PanelesLlenos[PanelFinal] == 0) {
+        if (word) {
+            const bool l = estat_.pasOrigen().es_lista();
+            controls_.LblPresentacion2 = l;
+            controls_.OpcEtiqpag0 = una ? false : l;
+            controls_.OpcEtiqpag1 = l;
+            controls_.img_final1 = l;
+            Check_Copias = 1;
+            const std::int32_t v = Enter(ModReg::LlegirSeleccio(QStringLiteral("EtiqDif")));
+            OpcEtiqpag[0] = v == 0;
+            OpcEtiqpag[1] = v != 0;
+        } else {
+            controls_.OpcEtiqpag0 = controls_.OpcEtiqpag1 = true;
+            controls_.LblPresentacion2 = true;
+        }
+        if (word && una && OpcEtiqpag[0]) {
+            OpcEtiqpag[1] = true;
+            OpcEtiqpag[0] = false;
+        }
+    }
+    if (!word) {
+        if (una) {
+            if (OpcEtiqpag[0]) {
+                OpcEtiqpag[1] = true;
+                OpcEtiqpag[0] = false;
+            }
+            controls_.OpcEtiqpag0 = false;
+        } else {
+            controls_.OpcEtiqpag0 = true;
+        }
+    }
+    controls_.files = estat_.esExcel();
+    estat_.ValorPanel = OpcEtiqpag[0];
+}
+
+bool PasFinal::Validar(Avis& avis)
+{
+    if (!estat_.esWord() && OpcEtiqpag[0] == OpcEtiqpag[1]) {
+        avis = AvisLiteral(6012);
+        return false;
+    }
+    const std::int32_t ultima = estat_.pasDisseny().UltimaFilaHoja;
+    if (estat_.esExcel() && !RangFilesValid(txtFila_inicial, txtFila_final, ultima)) {
+        avis.text = TextPrograma("FrmTolvWiz.FilesNoValides",
+                                 QStringLiteral("Please give the rows to print: a first row of 1 or more, and a last row not "
+                                                "before it and not after %1, the last row of the worksheet."))
+                        .arg(ultima);
+        return false;
+    }
+    if (estat_.PanelesLlenos[PanelFinal] == 0 && !genera(avis))
+        return false;
+    ModReg::DesarSeleccio(QStringLiteral("EtiqDif"), OpcEtiqpag[0] ? QStringLiteral("0") : QStringLiteral("-1"));
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Generation
+
+bool PasFinal::genera(Avis& avis)
+{
+    // One step for every sheet after the first; how many is known beforehand for a range of
+    // worksheet rows only.
+    pasProgres_ = 0;
+    maxProgres_ = 0;
+    const int idx = ModTolvWiz::FormatSeleccionat();
+    if (estat_.esExcel() && DinsCatalogo(idx)) {
+        const std::int32_t files = Enter(txtFila_final) - Enter(txtFila_inicial) + 1;
+        const std::int32_t perFull = std::max(1, Etiquetas[idx].Filas * Etiquetas[idx].Columnas);
+        maxProgres_ = std::max(0, (OpcEtiqpag[0] ? (files - 1) / perFull + 1 : files) - 1);
+    }
+    estat_.entorn().progres(0, maxProgres_);
+    try {
+        PasDisseny& disseny = estat_.pasDisseny();
+        if (!disseny.disseny())
+            disseny.preparaDisseny();
+        std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(-1, estat_);
+        estat_.oblidaFull();
+        if (!doc)
+            return false;   // the user gave up saving it: nothing to show
+        // The generator saved the sheet when it made it; the labels are filled since.
+        documentGenerat_ = doc->fullName();
+        desa(*doc, documentGenerat_);
+        doc.reset();
+    } catch (const generar_doc::GeneracioError& e) {
+        avis.text = e.message();
+    } catch (const kovel::word::WordError& e) {
+        avis.text = e.message();
+    } catch (const std::exception& e) {
+        avis.text = QString::fromLocal8Bit(e.what());
+    }
+    estat_.oblidaFull();
+    if (!avis.buit())
+        return false;
+    estat_.PanelesLlenos[PanelFinal] = -1;
+    estat_.entorn().obreDocument(documentGenerat_);
+    return true;
+}
+
+// A long document is written by a helper thread while the window keeps being painted; the
+// document is touched by nobody else meanwhile.
+void PasFinal::desa(kovel::word::Document& doc, const QString& cami)
+{
+    EntornAssistent& entorn = estat_.entorn();
+    if (!entorn.teBomba()) {
+        doc.saveAs(cami);
+        return;
+    }
+    std::exception_ptr error;
+    std::atomic<bool> fet{false};
+    std::thread escriptor([&] {
+        try {
+            doc.saveAs(cami);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        fet = true;
+    });
+    while (!fet) {
+        entorn.bomba();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    escriptor.join();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void PasFinal::avancaProgres()
+{
+    ++pasProgres_;
+    EntornAssistent& entorn = estat_.entorn();
+    entorn.progres(pasProgres_, maxProgres_);
+    if (entorn.teBomba())
+        entorn.bomba();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Option handlers
+
+void PasFinal::OpcEtiqpag_Click(int index)
+{
+    if (index < 0 || index > 1)
+        return;
+    OpcEtiqpag[index] = true;
+    OpcEtiqpag[1 - index] = false;
+    if (estat_.PanelActual == PanelFinal && OpcEtiqpag[0] != estat_.ValorPanel.toBool())
+        estat_.marca(PanelFinal, 0);
+}
+
+void PasFinal::txt_copias_Change(const QString& text)
+{
+    txt_copias = text;
+    estat_.marca(PanelFinal, 0);
+}
+
+void PasFinal::Check_Copias_Click(bool marcat)
+{
+    bool numeric = false;
+    txt_copias.toDouble(&numeric);
+    if (!numeric)
+        txt_copias = QStringLiteral("2");
+    Check_Copias = marcat ? 1 : 0;
+    estat_.marca(PanelFinal, 0);
+}
+
+} // namespace kovel::wizard

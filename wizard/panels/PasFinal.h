@@ -1,0 +1,75 @@
+#pragma once
+// The final panel: labels per record or sheets per record, the rows of a worksheet, the
+// copies, and the generation of the label document when it is left (or on cmdPresentacion).
+#include "wizard/panels/Pas.h"
+
+#include <array>
+
+namespace kovel::word {
+class Document;
+}
+
+namespace kovel::wizard {
+
+// The outcome of leaving a row box (txtFila_inicial / txtFila_final).
+struct ValidacioFila {
+    QString text;           // what the box holds afterwards
+    bool beep = false;
+    bool cancel = false;    // the focus stays in the box
+    bool canviaAltre = false;
+    QString textAltre;      // the other box's new text, when canviaAltre
+    bool focusAltre = false;
+};
+
+// The final panel's controls whose showing depends on the host, the source and the format.
+struct ControlsFinal {
+    bool OpcEtiqpag0 = true;
+    bool OpcEtiqpag1 = true;
+    bool LblPresentacion2 = false;
+    bool img_final1 = false;
+    bool files = false;   // the row boxes and their captions (spreadsheet host)
+};
+
+class PasFinal : public Pas {
+public:
+    // The spreadsheet and database hosts ask for the labels-per-page choice.
+    explicit PasFinal(EstatAssistent& estat);
+
+    void Llenar() override;
+    // The choice and the row range checked, the document generated unless it is already.
+    bool Validar(Avis& avis) override;
+    void OpcEtiqpag_Click(int index);
+    void txt_copias_Change(const QString& text);
+    void Check_Copias_Click(bool marcat);
+    ControlsFinal controls() const { return controls_; }
+
+    // The row boxes' rules. The number is the leading number of the text, rounded half to
+    // even (0 when the text starts with none). With `ultimaFila` below 1 (a worksheet without
+    // rows) the box never keeps the focus: it is set to 1 and the user may go on.
+    static ValidacioFila Valida_FilaInicial(const QString& inicial, const QString& final_, std::int32_t ultimaFila);
+    static ValidacioFila Valida_FilaFinal(const QString& final_, const QString& inicial, std::int32_t ultimaFila);
+    // Whether the range is one the generator can use: 1 <= first <= last <= ultimaFila.
+    static bool RangFilesValid(const QString& inicial, const QString& final_, std::int32_t ultimaFila);
+
+    // One step of the generation's progress.
+    void avancaProgres();
+    // The last document made, "" before any.
+    QString documentGenerat() const { return documentGenerat_; }
+
+    std::array<bool, 2> OpcEtiqpag{true, false};
+    QString txtFila_inicial;
+    QString txtFila_final;
+    int Check_Copias = 0;
+    QString txt_copias = QStringLiteral("1");
+
+private:
+    bool genera(Avis& avis);
+    void desa(kovel::word::Document& doc, const QString& cami);
+
+    ControlsFinal controls_;
+    QString documentGenerat_;
+    int pasProgres_ = 0;
+    int maxProgres_ = 0;
+};
+
+} // namespace kovel::wizard

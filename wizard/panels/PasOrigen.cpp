@@ -1,0 +1,142 @@
+#include "wizard/panels/PasOrigen.h"
+
+#include "catalogue/ListaEtiquetas.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "documents/generar_doc.h"
+#include "wizard/EstatAssistent.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace kovel::wizard {
+
+using ModTraduccion::TextPrograma;
+
+void PasOrigen::Llenar()
+{
+    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    if (unaEtiquetaPerFull()) {
+        if (opc[0]) {
+            opc[1] = true;
+            opc[0] = false;
+        }
+        opcOrigDatos0Visible = false;
+    } else {
+        opcOrigDatos0Visible = true;
+    }
+    estat_.ValorPanel = OpcionDatos();
+    estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
+    const bool excel = estat_.esExcel();
+    if (!excel && !estat_.esAccess())
+        return;
+
+    QStringList& llista = excel ? LstHojas : LstTablas;
+    int& index = excel ? LstHojasIndex : LstTablasIndex;
+    EntornAssistent& entorn = estat_.entorn();
+    entorn.progres(0, 0);
+    const int p = index;
+    FontAssistent* font = estat_.font();
+    llista = font ? font->llistes([&entorn](int v, int m) { entorn.progres(v, m); }) : QStringList();
+    if (excel)
+        NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+    else
+        NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
+    if (!llista.isEmpty() && p == -1)
+        index = 0;
+    else
+        index = p < llista.size() ? p : -1;
+    estat_.ValorPanel = index >= 0 ? llista[index] : QString();
+    estat_.setFocusTarget(excel ? QStringLiteral("LstHojas") : QStringLiteral("LstTablas"));
+}
+
+bool PasOrigen::Validar(Avis& avis)
+{
+    if (estat_.esExcel() || estat_.esAccess()) {
+        const bool excel = estat_.esExcel();
+        const int index = excel ? LstHojasIndex : LstTablasIndex;
+        FontAssistent* font = estat_.font();
+        const QString fitxer = font ? font->fitxer() : QString();
+        if (index < 0) {
+            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
+                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
+            if (excel ? !LstHojas.isEmpty() : !LstTablas.isEmpty())
+                avis = AvisLiteral(6012);
+            return false;
+        }
+        bool buida = false;
+        try {
+            if (excel) {
+                std::int32_t r1, c1, r2, c2;
+                buida = !font || !font->rangUsat(index + 1, r1, c1, r2, c2);
+            } else {
+                std::unique_ptr<generar_doc::RegistresDades> rs = font ? font->registres(LstTablas[index]) : nullptr;
+                buida = !rs || rs->recordCount() == 0;
+            }
+        } catch (const std::exception& e) {
+            avis.text = QString::fromLocal8Bit(e.what());
+            return false;
+        }
+        if (buida) {
+            avis.text = excel ? TextPrograma("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet %1 holds no rows.")).arg(LstHojas[index])
+                              : TextPrograma("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query %1 holds no records.")).arg(LstTablas[index]);
+            return false;
+        }
+    }
+    const std::int16_t opcio = OpcionDatos();
+    const int abans = estat_.ValorPanel.toInt();
+    if (opcio == abans && estat_.PanelesLlenos[PanelOrigenDatos] != 0)
+        return true;
+    estat_.marca(PanelExtra7, 0);
+    estat_.marca(PanelExtra8, 0);
+    const bool llistaAbans = abans == 2 || abans == 3, llistaAra = opcio == 2 || opcio == 3;
+    const bool altraAbans = abans == 0 || abans == 1, altraAra = opcio == 0 || opcio == 1;
+    if ((llistaAbans && altraAra) || (altraAbans && llistaAra))
+        estat_.marca(PanelDiseno, 0);
+    estat_.marca(PanelFinal, 0);
+    ModReg::DesarSeleccio(QStringLiteral("Opcion"), Numero(opcio));
+    return true;
+}
+
+std::int16_t PasOrigen::OpcionDatos() const
+{
+    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    std::int16_t r = -1;
+    for (int i = 0; i < 4; ++i)
+        if (opc[i])
+            r = std::int16_t(i);
+    return r;
+}
+
+bool PasOrigen::es_lista() const
+{
+    const std::int16_t o = OpcionDatos();
+    return o == 2 || o == 3;
+}
+
+void PasOrigen::opcOrigDatos_Click(int index)
+{
+    if (index < 0 || index > 3)
+        return;
+    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    for (int i = 0; i < 4; ++i)
+        opc[i] = i == index;
+    estat_.marca(PanelDiseno, 0);
+    estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
+}
+
+void PasOrigen::LstHojas_Click(int index)
+{
+    LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;
+    estat_.marca(PanelDiseno, 0);
+}
+
+void PasOrigen::LstTablas_Click(int index)
+{
+    LstTablasIndex = index >= 0 && index < LstTablas.size() ? index : -1;
+    estat_.marca(PanelDiseno, 0);
+}
+
+} // namespace kovel::wizard

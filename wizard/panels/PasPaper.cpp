@@ -1,0 +1,50 @@
+#include "wizard/panels/PasPaper.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/ListaEtiquetas.h"
+#include "common/HostProfile.h"
+#include "common/ModReg.h"
+#include "common/ModTolvWiz.h"
+#include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasEtiqueta.h"
+
+namespace kovel::wizard {
+
+std::array<bool, 5> PasPaper::TiposPapelVisibles() const
+{
+    return ModTolvWiz::TiposPapelPresentes();
+}
+
+int PasPaper::tipusPapel() const
+{
+    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    for (int i = 0; i < 5; ++i)
+        if (opt[i])
+            return i;
+    return -1;
+}
+
+void PasPaper::Llenar()
+{
+    const std::int32_t t = estat_.DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
+    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    for (int i = 0; i < 5; ++i)
+        opt[i] = t == i;
+    Unidades = t == PapelLetter ? 2 : 1;
+}
+
+void PasPaper::optPapel_Click(int tipus)
+{
+    if (tipus < 0 || tipus > 4)
+        return;
+    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    for (int i = 0; i < 5; ++i)
+        opt[i] = i == tipus;
+    estat_.pasEtiqueta().ListaEtiquetasLlena = false;
+    estat_.marca(PanelEtiqueta, 0);
+    estat_.marca(PanelFormato, 0);
+    Unidades = tipus == PapelLetter ? 2 : 1;
+    ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(tipus));
+}
+
+} // namespace kovel::wizard

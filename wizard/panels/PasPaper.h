@@ -1,0 +1,22 @@
+#pragma once
+// The paper panel: the paper type (A4, continuous, Letter, A5, thermal), stored at once.
+#include "wizard/panels/Pas.h"
+
+#include <array>
+
+namespace kovel::wizard {
+
+class PasPaper : public Pas {
+public:
+    using Pas::Pas;
+
+    // A fresh run preselects no paper type; a restored design brings its own.
+    void Llenar() override;
+    // optDinA4_Click ... optTermic_Click with the paper code (0 A4 ... 4 thermal).
+    void optPapel_Click(int tipus);
+    // Paper types offered (the catalogue's), index = paper code.
+    std::array<bool, 5> TiposPapelVisibles() const;
+    int tipusPapel() const;   // the option on, -1 when none
+};
+
+} // namespace kovel::wizard

@@ -1,0 +1,40 @@
+#pragma once
+// The saved designs on the wizard window: the saved-designs panel's choices and list, the
+// save command on the design panel with its input box, and the restore through the model's
+// glue (wizard/Guardats).
+#include "wizard/Guardats.h"
+#include "wizard/ui/panels/VistaPas.h"
+
+#include <memory>
+
+class QListWidget;
+
+namespace kovel::wizard {
+
+class PasGuardats;
+
+class VistaGuardats : public VistaPas {
+public:
+    VistaGuardats(FrmTolvWiz& finestra, PasGuardats& model);
+    ~VistaGuardats() override;
+
+    void construeix() override;
+    void prepara() override;
+    void mostra() override;
+
+    // The store, the name question (guardats().demanaNom) and the restore.
+    Guardats& guardats() { return *guardats_; }
+    // The save-design command; also the design frame's save.
+    void cmdGuardar_Click();
+
+private:
+    PasGuardats& triat() const;
+
+    std::unique_ptr<guardar::CodisExecucio> codisDesats_;
+    std::unique_ptr<Guardats> guardats_;
+    kovel::ui::BotoImatge *cmdObrir = nullptr, *cmdCrear = nullptr, *cmdGuardar = nullptr;
+    QListWidget* lstGuardats = nullptr;
+    QLabel* lblDissenysTrobats = nullptr;
+};
+
+} // namespace kovel::wizard
