@@ -49,7 +49,7 @@ std::int32_t Enter(const QString& text)
 
 QString Numero(std::int32_t n) { return QString::number(n); }
 
-bool DinsCatalogo(int idx) { return idx >= 0 && idx < NumEtiquetas && idx < Etiquetas.size(); }
+bool DinsCatalogo(const Cataleg& cat, int idx) { return idx >= 0 && idx < cat.NumEtiquetas && idx < cat.Etiquetas.size(); }
 
 } // namespace
 
@@ -208,7 +208,7 @@ EstatAssistent::EstatAssistent(QString programa)
     if (programa.isEmpty())
         programa = ProgramaOffice;
     host_ = kovel::HostDeNom(programa, Qt::CaseInsensitive);
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cataleg().Panel;
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.
     if (!p.opt_Horizontal)
@@ -221,7 +221,7 @@ EstatAssistent::EstatAssistent(QString programa)
 
 EstatAssistent::~EstatAssistent()
 {
-    ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = nullptr;
+    cataleg().Panel.marcarPanelPorLlenar = nullptr;
 }
 
 QString EstatAssistent::TextVersio(const QString& carpeta)
@@ -277,7 +277,7 @@ Moviment EstatAssistent::MostrarPanel(int dir)
 {
     Moviment m;
     if (dir > 0) {
-        if (ModTolvWiz::Valida_PanelFormato(PanelActual)) {
+        if (ModTolvWiz::Valida_PanelFormato(cataleg(), PanelActual)) {
             m.avis = AvisLiteral(6012);
             return m;
         }
@@ -337,12 +337,12 @@ void EstatAssistent::LlenarPanel(std::int16_t panel)
 
 std::array<bool, 5> EstatAssistent::TiposPapelVisibles() const
 {
-    return ModTolvWiz::TiposPapelPresentes();
+    return ModTolvWiz::TiposPapelPresentes(cataleg());
 }
 
 int EstatAssistent::tipusPapel() const
 {
-    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    const auto& opt = cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         if (opt[i])
             return i;
@@ -353,15 +353,15 @@ void EstatAssistent::omplePaper()
 {
     // A fresh run preselects no paper type; a restored design brings its own.
     const std::int32_t t = DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    auto& opt = cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         opt[i] = t == i;
-    Unidades = t == PapelLetter ? 2 : 1;
+    cataleg().Unidades = t == PapelLetter ? 2 : 1;
 }
 
 void EstatAssistent::ompleEtiqueta()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cataleg().Panel;
     std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
     if (o < 0 || o > 2)
         o = 0;   // a stale order: the reference order
@@ -380,25 +380,25 @@ void EstatAssistent::ompleEtiqueta()
         const auto it = std::find(presents.begin(), presents.end(), true);
         t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
     }
-    ModTolvWiz::Llena_ListaEtiquetas(std::int16_t(t), std::int16_t(o), 0, 0);
-    ModTolvWiz::Llena_MedidasFiltro(std::int16_t(t));
-    ModTolvWiz::Busca_EtiquetaReferencia(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
+    ModTolvWiz::Llena_ListaEtiquetas(cataleg(), std::int16_t(t), std::int16_t(o), 0, 0);
+    ModTolvWiz::Llena_MedidasFiltro(cataleg(), std::int16_t(t));
+    ModTolvWiz::Busca_EtiquetaReferencia(cataleg(), ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
     ListaEtiquetasLlena = false;
     focusTarget_ = QStringLiteral("LstEtiquetas");
-    ValorPanel = std::int32_t(ModTolvWiz::IndexFormat());
+    ValorPanel = std::int32_t(ModTolvWiz::IndexFormat(cataleg()));
     orientacioDelFormat();
 }
 
 bool EstatAssistent::unaEtiquetaPerFull() const
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    return DinsCatalogo(idx) && Etiquetas[idx].Filas == 1 && Etiquetas[idx].Columnas == 1;
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    return DinsCatalogo(cataleg(), idx) && cataleg().Etiquetas[idx].Filas == 1 && cataleg().Etiquetas[idx].Columnas == 1;
 }
 
 void EstatAssistent::ompleOrigen()
 {
     // The panel preselects nothing: an option stays as the user or a restored design left it.
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    auto& opc = cataleg().Panel.opcOrigDatos;
     if (unaEtiquetaPerFull()) {
         if (opc[0]) {
             opc[1] = true;
@@ -434,8 +434,8 @@ void EstatAssistent::ompleOrigen()
 
 void EstatAssistent::preparaDisseny()
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (!DinsCatalogo(cataleg(), idx))
         return;
     const QString clau = horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     if (disseny_ && IndexDocumentBase == idx && ClauDocumentBase == clau)
@@ -449,7 +449,7 @@ void EstatAssistent::preparaDisseny()
     const QString tmp = carpetaDades() + QStringLiteral("tmp");
     QDir().mkpath(tmp);
     generar_doc::DocumentBase base =
-        generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(idx), horitzontal(), carpetaPrograma(), tmp);
+        generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(cataleg(), idx), horitzontal(), carpetaPrograma(), tmp);
     disseny_ = std::move(base.document);
     IndexDocumentBase = idx;
     ClauDocumentBase = clau;
@@ -549,21 +549,21 @@ bool EstatAssistent::ValidarPanel(std::int16_t panel, Avis& avis)
         return true;
     }
     if (panel == PanelEtiqueta) {
-        const int idx = ModTolvWiz::FormatSeleccionat();
-        if (!DinsCatalogo(idx)) {
+        const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+        if (!DinsCatalogo(cataleg(), idx)) {
             // An empty list (no format of this paper, or none left in the catalogue).
             avis = AvisLiteral(6012);
             return false;
         }
-        if (ModTolvWiz::IndexFormat() != ValorPanel.toInt()) {
+        if (ModTolvWiz::IndexFormat(cataleg()) != ValorPanel.toInt()) {
             marca(PanelExtra7, 0);
             marca(PanelDiseno, 0);
             marca(PanelFinal, 0);
         }
         const int t = tipusPapel();
         ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
-        ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(Etiquetas[idx].Codigo));
-        const auto& ord = ModTolvWiz::PanelEtiquetas().optOrden;
+        ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(cataleg().Etiquetas[idx].Codigo));
+        const auto& ord = cataleg().Panel.optOrden;
         ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(ord[0] ? 0 : ord[1] ? 1 : 2));
         return true;
     }
@@ -662,10 +662,10 @@ bool EstatAssistent::genera(Avis& avis)
     // worksheet rows only.
     pasProgres_ = 0;
     maxProgres_ = 0;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (esExcel() && DinsCatalogo(idx)) {
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (esExcel() && DinsCatalogo(cataleg(), idx)) {
         const std::int32_t files = Enter(txtFila_final) - Enter(txtFila_inicial) + 1;
-        const std::int32_t perFull = std::max(1, Etiquetas[idx].Filas * Etiquetas[idx].Columnas);
+        const std::int32_t perFull = std::max(1, cataleg().Etiquetas[idx].Filas * cataleg().Etiquetas[idx].Columnas);
         maxProgres_ = std::max(0, (OpcEtiqpag[0] ? (files - 1) / perFull + 1 : files) - 1);
     }
     if (progres)
@@ -742,36 +742,36 @@ void EstatAssistent::optPapel_Click(int tipus)
 {
     if (tipus < 0 || tipus > 4)
         return;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    auto& opt = cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         opt[i] = i == tipus;
     ListaEtiquetasLlena = false;
     marca(PanelEtiqueta, 0);
     marca(PanelFormato, 0);
-    Unidades = tipus == PapelLetter ? 2 : 1;
+    cataleg().Unidades = tipus == PapelLetter ? 2 : 1;
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(tipus));
 }
 
 void EstatAssistent::Opt_Horizontal_Click()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cataleg().Panel;
     p.opt_Horizontal = true;
     p.opt_Vertical = false;
     // With no format selected there is nothing to turn.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && !EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (DinsCatalogo(cataleg(), idx) && idx < cataleg().EtiquetasMarca.size() && !cataleg().EtiquetasMarca[idx])
+        ModTolvWiz::GirarFormat(cataleg());
     marca(PanelOrigenDatos, 0);
 }
 
 void EstatAssistent::Opt_Vertical_Click()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cataleg().Panel;
     p.opt_Vertical = true;
     p.opt_Horizontal = false;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (DinsCatalogo(cataleg(), idx) && idx < cataleg().EtiquetasMarca.size() && cataleg().EtiquetasMarca[idx])
+        ModTolvWiz::GirarFormat(cataleg());
     marca(PanelOrigenDatos, 0);
 }
 
@@ -779,29 +779,29 @@ void EstatAssistent::optOrden_Click(int orden)
 {
     if (orden < 0 || orden > 2)
         return;
-    ModTolvWiz::Establece_Orden(orden);
+    ModTolvWiz::Establece_Orden(cataleg(), orden);
 }
 
 void EstatAssistent::LstEtiquetas_Click(int linia)
 {
-    ModTolvWiz::LstEtiquetas().setListIndex(linia);
+    cataleg().Lista.setListIndex(linia);
     orientacioDelFormat();
 }
 
 void EstatAssistent::orientacioDelFormat()
 {
     // The orientation options show whether the format now selected is turned.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-        p.opt_Horizontal = EtiquetasMarca[idx];
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (DinsCatalogo(cataleg(), idx) && idx < cataleg().EtiquetasMarca.size()) {
+        EstadoPanelEtiquetas& p = cataleg().Panel;
+        p.opt_Horizontal = cataleg().EtiquetasMarca[idx];
         p.opt_Vertical = !p.opt_Horizontal;
     }
 }
 
 std::int16_t EstatAssistent::OpcionDatos() const
 {
-    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    const auto& opc = cataleg().Panel.opcOrigDatos;
     std::int16_t r = -1;
     for (int i = 0; i < 4; ++i)
         if (opc[i])
@@ -819,7 +819,7 @@ void EstatAssistent::opcOrigDatos_Click(int index)
 {
     if (index < 0 || index > 3)
         return;
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    auto& opc = cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i)
         opc[i] = i == index;
     marca(PanelDiseno, 0);
@@ -884,10 +884,10 @@ QString EstatAssistent::TitolDisseny(const QString& titolBase)
 {
     if (TituloDiseno.isEmpty())
         TituloDiseno = titolBase;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
+    const int idx = ModTolvWiz::FormatSeleccionat(cataleg());
+    if (!DinsCatalogo(cataleg(), idx))
         return TituloDiseno;
-    QString ref = Etiquetas[idx].Referencia;
+    QString ref = cataleg().Etiquetas[idx].Referencia;
     while (ref.endsWith(u' '))
         ref.chop(1);
     const QString prefix = QStringLiteral("KOVEL");
@@ -901,12 +901,12 @@ QString EstatAssistent::programaOffice() const { return kovel::NomHost(host_); }
 
 std::int16_t EstatAssistent::formatSeleccionat() const
 {
-    return ModTolvWiz::FormatSeleccionat();
+    return ModTolvWiz::FormatSeleccionat(cataleg());
 }
 
 bool EstatAssistent::horitzontal() const
 {
-    return ModTolvWiz::PanelEtiquetas().opt_Horizontal;
+    return cataleg().Panel.opt_Horizontal;
 }
 
 generar_doc::FullDades* EstatAssistent::fullDades()

@@ -3,6 +3,7 @@
 // panel, the checks made before a panel is left, the row range of a worksheet and the
 // generation of the label document. The window (wizard/ui/FrmTolvWiz) shows this state and
 // forwards the user's acts; tests drive it alone. Names are those of the window's members.
+#include "catalogue/Cataleg.h"
 #include "documents/OpcionsGeneracio.h"
 
 #include <QString>
@@ -90,6 +91,11 @@ public:
     // are the host profile's (HostProfile.h), set before.
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
+
+    // The label catalogue of the wizard: its formats, the format list and the list panel's
+    // state. The window's loading fills it.
+    Cataleg& cataleg() { return cataleg_; }
+    const Cataleg& cataleg() const override { return cataleg_; }
 
     bool esWord() const { return host_ == kovel::HostOffice::Word; }
     bool esExcel() const { return host_ == kovel::HostOffice::Excel; }
@@ -262,6 +268,7 @@ private:
     void orientacioDelFormat();
     void marca(int panel, std::int16_t valor);
 
+    Cataleg cataleg_;
     kovel::HostOffice host_ = kovel::HostOffice::Cap;
     FontAssistent* font_ = nullptr;
     QString focusTarget_;

@@ -26,7 +26,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     std::unique_ptr<FullMemoria> full;
     int registres = 0;
     Document* disseny = nullptr;
@@ -47,6 +48,7 @@ struct Opcions : OpcionsGeneracio {
 
 void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
 {
+    Cataleg cat;
     int argc = 1;
     char arg0[] = "bench";
     char* argv[] = {arg0, nullptr};
@@ -58,14 +60,14 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     Document::create()->saveAs(programa.filePath("documents_base/Blanc.docx"));
     CarpetaDades = dades.path() + u'/';
     qputenv("XDG_DATA_HOME", dades.filePath("xdg").toUtf8());
-    proves::CatalegA4De24();
+    proves::CatalegA4De24(cat);
 
     // The design as the user makes it: text, two fields, and the barcode dialog's picture.
     kovel::docframe::MarcDocument marc;
     modDsoFraWord::MarcDisseny md;
     md.Enllaca(&marc, nullptr);
     bool prepared = true;
-    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
     QTextCursor c(marc.Editor()->document());
     c.insertText(QStringLiteral("To: "));
     marc.Editor()->setTextCursor(c);
@@ -83,7 +85,7 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     for (const InlinePicture* p : esborrany->inlinePictures())
         marc.InsereixImatge(*p);
 
-    Opcions o;
+    Opcions o{cat};
     o.registres = 10000;
     QList<QStringList> files;
     for (int i = 1; i <= o.registres; ++i)

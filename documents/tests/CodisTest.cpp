@@ -23,7 +23,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     FullDades* full = nullptr;
     Document* disseny = nullptr;
     CodisPrograma codisPrograma;
@@ -52,13 +53,14 @@ QString Llegit(const InlinePicture* p)
 
 TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
 {
+    Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
     e.Codigo = 3;
     e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
     e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     // The code dialogs' work: one barcode linked to column A, one QR code to column B, one
@@ -81,7 +83,7 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
         r.insertPicture(p);
     }
     FullMemoria full({QStringList{"A-1001", "Ana; Vic"}, QStringList{"B-2002", "Biel"}, QStringList{"", "Cesc"}});
-    Opcions o;
+    Opcions o{cat};
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -143,13 +145,14 @@ std::pair<double, int> CodiQRDe(Document& doc, int fila, int columna)
 // generation says which records will not scan.
 TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
 {
+    Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
     e.Codigo = 806;
     e.Ancho = 7; e.Alto = 3.7f; e.PasoHorizontal = 7; e.PasoVertical = 3.7f;
     e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     QStringList missatges;
     mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
         missatges << text;
@@ -179,7 +182,7 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     const QString llarg = QString("https://example.com/").append(QString(130, 'a'));   // version 8 or 9
     const QString enorme = QString(1800, 'z');                                          // needs ~0.2 mm modules
     FullMemoria full({QStringList{"", "short"}, QStringList{"", llarg}, QStringList{"", enorme}});
-    Opcions o;
+    Opcions o{cat};
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";

@@ -3,7 +3,7 @@
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/CodisDisseny.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 
@@ -123,6 +123,7 @@ TEST(TiposEspeciales, AFreeListDocumentNameIsProposed)
 
 TEST(CodisDisseny, PaperOrientationOrderAndNumber)
 {
+    Cataleg cat;
     using namespace directoris;
     std::array<bool, 5> p{};
     EXPECT_EQ(CodiTipusPaper(p), 0);
@@ -148,24 +149,24 @@ TEST(CodisDisseny, PaperOrientationOrderAndNumber)
     kovel::EstablirHost(kovel::HostOffice::Cap);
 
     // Letter, horizontal and the order option cleared: "L", "H", "I".
-    EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     panel.optPapel = {};
     panel.optPapel[PapelLetter] = true;
     panel.opt_Horizontal = true;
-    EXPECT_EQ(CodiTipusPaper(), 'L');
-    EXPECT_EQ(CodiOrientacio(), 'H');
+    EXPECT_EQ(CodiTipusPaper(cat), 'L');
+    EXPECT_EQ(CodiOrientacio(cat), 'H');
     EXPECT_EQ(CodiOrdre(false), 'I');
     panel = EstadoPanelEtiquetas{};
 
-    Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
-    Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
-    Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
-    NumEtiquetas = 2;
-    EXPECT_EQ(NumeroEtiqueta(0), 815);
-    EXPECT_EQ(NumeroEtiqueta(1), 0);   // does not fit in 32 bits
-    EXPECT_EQ(NumeroEtiqueta(-1), 0);
-    EXPECT_EQ(NumeroEtiqueta(2), 0);
-    EXPECT_EQ(NumeroEtiqueta(), 0);    // nothing selected in the list
-    Etiquetas.clear();
-    NumEtiquetas = 0;
+    cat.Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
+    cat.Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
+    cat.Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
+    cat.NumEtiquetas = 2;
+    EXPECT_EQ(NumeroEtiqueta(cat, 0), 815);
+    EXPECT_EQ(NumeroEtiqueta(cat, 1), 0);   // does not fit in 32 bits
+    EXPECT_EQ(NumeroEtiqueta(cat, -1), 0);
+    EXPECT_EQ(NumeroEtiqueta(cat, 2), 0);
+    EXPECT_EQ(NumeroEtiqueta(cat), 0);    // nothing selected in the list
+    cat.Etiquetas.clear();
+    cat.NumEtiquetas = 0;
 }

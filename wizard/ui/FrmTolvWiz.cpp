@@ -157,14 +157,14 @@ FrmTolvWiz::FrmTolvWiz(QWidget* parent) : QWidget(parent), estat_(std::make_uniq
 
 FrmTolvWiz::~FrmTolvWiz()
 {
-    ModTolvWiz::PanelEtiquetas().focoLista = nullptr;
-    ModTolvWiz::PanelEtiquetas().pitido = nullptr;
-    ModTolvWiz::PanelEtiquetas().clicLista = nullptr;
+    estat_->cataleg().Panel.focoLista = nullptr;
+    estat_->cataleg().Panel.pitido = nullptr;
+    estat_->cataleg().Panel.clicLista = nullptr;
     estat_->bomba = nullptr;
     estat_->progres = nullptr;
     // The sheet preview asks this window's cells; they go with it.
-    kovel::catalogue::ContextoVista().casellaActual = nullptr;
-    kovel::catalogue::ContextoVista().casellaBuida = nullptr;
+    vistes_.Contexto.casellaActual = nullptr;
+    vistes_.Contexto.casellaBuida = nullptr;
 }
 
 void FrmTolvWiz::construeix()
@@ -223,11 +223,11 @@ void FrmTolvWiz::construeix()
     construeixGuardats();
     Clicable(lbl_check_formato, this);
     // The sheet previews: beside the format list, and the cells of the design panel.
-    ModTolvWiz::InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
-    ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, panels_[5]});
+    vistes_.InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
+    vistes_.InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, panels_[5]});
     connectaMarc();
     // Where this window's panels keep them: the centres and widest widths, in twips.
-    kovel::catalogue::ContextoVista().medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
+    vistes_.Contexto.medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
 }
 
 void FrmTolvWiz::construeixInici()
@@ -272,7 +272,7 @@ void FrmTolvWiz::construeixEtiqueta()
 {
     QWidget* p = panels_[2];
     LstEtiquetas = Control<QListView>(p, "LstEtiquetas", Tw(600, 1100, 5600, 4500));
-    LstEtiquetas->setModel(&ModTolvWiz::LstEtiquetas());
+    LstEtiquetas->setModel(&estat_->cataleg().Lista);
     LstEtiquetas->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     LstEtiquetas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // A line longer than the list goes on in a second (or third) line: reference, description
@@ -286,16 +286,16 @@ void FrmTolvWiz::construeixEtiqueta()
             [this](const QModelIndex& i) {
                 if (omplint_)
                     return;
-                ModTolvWiz::LstEtiquetas().setListIndex(i.row());
+                estat_->cataleg().Lista.setListIndex(i.row());
                 LstEtiquetas_Click();
             });
     connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { MostrarPanel(+1); });
-    ModTolvWiz::PanelEtiquetas().focoLista = [this] {
+    estat_->cataleg().Panel.focoLista = [this] {
         if (LstEtiquetas->isVisible())
             LstEtiquetas->setFocus();
     };
-    ModTolvWiz::PanelEtiquetas().pitido = [] { QApplication::beep(); };
-    ModTolvWiz::PanelEtiquetas().clicLista = [this] { LstEtiquetas_Click(); };
+    estat_->cataleg().Panel.pitido = [] { QApplication::beep(); };
+    estat_->cataleg().Panel.clicLista = [this] { LstEtiquetas_Click(); };
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
@@ -307,15 +307,15 @@ void FrmTolvWiz::construeixEtiqueta()
     }
     cboOrdenar = Control<QComboBox>(p, "cboOrdenar", Tw(6500, 2150, 2300, 315));
     connect(cboOrdenar, &QComboBox::activated, this, [this](int i) {
-        ModTolvWiz::PanelEtiquetas().cboOrdenar.listIndex = i;
-        ModTolvWiz::Autocompleta_Orden();
+        estat_->cataleg().Panel.cboOrdenar.listIndex = i;
+        ModTolvWiz::Autocompleta_Orden(estat_->cataleg());
         mostraEtiqueta();
     });
     Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
     cboMides = Control<QComboBox>(p, "cboMides", Tw(9000, 1100, 2300, 315));
     connect(cboMides, &QComboBox::activated, this, [this](int i) {
-        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = i;
-        ModTolvWiz::Selecciona_Medida();
+        estat_->cataleg().Panel.cboMides.listIndex = i;
+        ModTolvWiz::Selecciona_Medida(estat_->cataleg());
         mostraEtiqueta();
     });
     lbl_buscar_ref = Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
@@ -323,15 +323,15 @@ void FrmTolvWiz::construeixEtiqueta()
     btn_buscar_ref = Control<BotoImatge>(p, "btn_buscar_ref", Tw(10550, 1850, 750, 315));
     btn_no_buscar = Control<BotoImatge>(p, "btn_no_buscar", Tw(9000, 2250, 2300, 315));
     auto cerca = [this] {
-        ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
-        ModTolvWiz::Buscar_Referencia();
+        estat_->cataleg().Panel.txtReferencia = txtReferencia->text();
+        ModTolvWiz::Buscar_Referencia(estat_->cataleg());
         mostra();
     };
     connect(btn_buscar_ref, &QAbstractButton::clicked, this, cerca);
     txtReferencia->installEventFilter(this);
     connect(btn_no_buscar, &QAbstractButton::clicked, this, [this] {
-        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = -1;
-        ModTolvWiz::Filtra_PorMedidas();
+        estat_->cataleg().Panel.cboMides.listIndex = -1;
+        ModTolvWiz::Filtra_PorMedidas(estat_->cataleg());
         mostraEtiqueta();
     });
 
@@ -490,7 +490,7 @@ bool FrmTolvWiz::Cargar()
         return false;
     };
     lbl_version->setText(EstatAssistent::TextVersio(ModReg::RutaPrograma()));
-    if (!ModTolvWiz::Carga_Catalogo(missatge))
+    if (!ModTolvWiz::Carga_Catalogo(estat_->cataleg(), missatge))
         return falla();
     if (estat_->esAccess()) {
         DatosAccess = std::make_unique<ClsAccess>();
@@ -614,7 +614,7 @@ void FrmTolvWiz::Prepara_Textos()
 {
     cmd_email->setProperty("tag", ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.cmd_email.Tag")));
     img_web->setProperty("tag", ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.img_web.Tag")));
-    ComboEstado& cbo = ModTolvWiz::PanelEtiquetas().cboOrdenar;
+    ComboEstado& cbo = estat_->cataleg().Panel.cboOrdenar;
     cbo.entradas.clear();
     for (BotoImatge* b : optOrden)
         cbo.entradas << b->text();
@@ -624,8 +624,8 @@ void FrmTolvWiz::Prepara_Textos()
     // With no size chosen the size box says that every size is listed.
     cboMides->setPlaceholderText(Lit(29));
     // The search caption as translated; a size filter shows its size in its place.
-    ModTolvWiz::PanelEtiquetas().captionBusqueda = lbl_buscar_ref->text();
-    ModTolvWiz::PanelEtiquetas().captionBusquedaNegrita = false;
+    estat_->cataleg().Panel.captionBusqueda = lbl_buscar_ref->text();
+    estat_->cataleg().Panel.captionBusquedaNegrita = false;
     if (estat_->esWord())
         CmdBorrar->setToolTip(Lit(27));
     AlineaOpcionsPaper();
@@ -719,7 +719,7 @@ void FrmTolvWiz::paper(int tipus)
 
 void FrmTolvWiz::LstEtiquetas_Click()
 {
-    estat_->LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+    estat_->LstEtiquetas_Click(estat_->cataleg().Lista.ListIndex());
     mostraEtiqueta();
 }
 
@@ -888,14 +888,14 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
             if (!enter && (k->text().isEmpty() || k->text()[0].unicode() < 32))
                 return false;
             std::int16_t tecla = enter ? 13 : std::int16_t(k->text()[0].unicode());
-            ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
-            ModTolvWiz::Filtra_TeclaReferencia(tecla);
+            estat_->cataleg().Panel.txtReferencia = txtReferencia->text();
+            ModTolvWiz::Filtra_TeclaReferencia(estat_->cataleg(), tecla);
             if (enter)
                 mostra();
             return tecla == 0;
         }
         if (event->type() == QEvent::FocusIn) {
-            ModTolvWiz::Selecciona_TextoReferencia();
+            ModTolvWiz::Selecciona_TextoReferencia(estat_->cataleg());
             QMetaObject::invokeMethod(txtReferencia, &QLineEdit::selectAll, Qt::QueuedConnection);
         }
         return QWidget::eventFilter(watched, event);
@@ -1010,7 +1010,7 @@ void FrmTolvWiz::mostra()
 
 void FrmTolvWiz::mostraPaper()
 {
-    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    const auto& opt = estat_->cataleg().Panel.optPapel;
     static const int parella[5] = {0, -1, 2, 4, -1};   // first size caption of each paper
     for (QLabel* l : lblMides)
         l->hide();
@@ -1028,7 +1028,7 @@ void FrmTolvWiz::mostraEtiqueta()
 {
     const bool abans = omplint_;
     omplint_ = true;
-    EstadoPanelEtiquetas& e = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& e = estat_->cataleg().Panel;
     for (int i = 0; i < 3; ++i)
         Posa(optOrden[i], e.optOrden[i]);
     cboOrdenar->setCurrentIndex(e.cboOrdenar.listIndex);
@@ -1046,8 +1046,8 @@ void FrmTolvWiz::mostraEtiqueta()
     lbl_buscar_ref->setFont(negreta);
     MostraImatge(img_vertical, e.img_vertical);
     MostraImatge(img_horitzontal, e.img_horitzontal);
-    const int linia = ModTolvWiz::LstEtiquetas().ListIndex();
-    const QModelIndex idx = ModTolvWiz::LstEtiquetas().index(linia, 0);
+    const int linia = estat_->cataleg().Lista.ListIndex();
+    const QModelIndex idx = estat_->cataleg().Lista.index(linia, 0);
     if (LstEtiquetas->currentIndex() != idx) {
         LstEtiquetas->setCurrentIndex(idx);
         if (idx.isValid())
@@ -1060,14 +1060,14 @@ void FrmTolvWiz::mostraEtiqueta()
         const QFontMetrics fm = lbl_inf_etiqueta[0]->fontMetrics();
         return kovel::ui::PxATwips(std::max(fm.horizontalAdvance(t), fm.boundingRect(QRect(0, 0, 10000, 100), 0, t).width()));
     };
-    ModTolvWiz::Muestra_MedidasEtiqueta(ModTolvWiz::FormatSeleccionat(), mides);
+    ModTolvWiz::Muestra_MedidasEtiqueta(estat_->cataleg(), ModTolvWiz::FormatSeleccionat(estat_->cataleg()), mides);
     for (int i = 0; i < 6; ++i) {
         const ModTolvWiz::PiezaTexto& t = mides.pieza[i];
         lbl_inf_etiqueta[i]->setText(t.caption);
         lbl_inf_etiqueta[i]->setGeometry(Tw(6450 + t.left, 5930 + t.top, std::max(t.width, 60), 300));
         lbl_inf_etiqueta[i]->setVisible(t.visible && estat_->PanelActual == PanelEtiqueta);
     }
-    ModTolvWiz::Dibuja_HojaEtiquetas(0);
+    vistes_.Dibuja_HojaEtiquetas(0);
     // The size text centred under the sheet as it is drawn now.
     QRect caixa;
     for (QLabel* l : lbl_inf_etiqueta)
@@ -1087,7 +1087,7 @@ void FrmTolvWiz::mostraOrigen()
     const bool abans = omplint_;
     omplint_ = true;
     const bool word = estat_->esWord();
-    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    const auto& opc = estat_->cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i) {
         Posa(opcOrigDatos[i], opc[i]);
         const bool visible = word && (i != 0 || estat_->opcOrigDatos0Visible);

@@ -2,6 +2,7 @@
 // The wizard window: ten panels shown one at a time over the bottom bar with Back, Next and
 // Cancel. It shows the state of EstatAssistent and forwards the user's acts to it; every
 // control is named as the window's code names it (control arrays carry "index").
+#include "catalogue/ui/VistaPreviaHoja.h"
 #include "documents/ui/MarcDisseny.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/Guardats.h"
@@ -46,6 +47,8 @@ public:
     bool Cargar();
 
     EstatAssistent& estat() { return *estat_; }
+    // The sheet previews beside the format list and on the design panel.
+    kovel::catalogue::VistesPrevies& vistes() { return vistes_; }
     QWidget* Panel(int i) const { return panels_.at(i); }
 
     // The moves of the bottom bar and of double-clicks.
@@ -139,6 +142,7 @@ private:
     void mostraGuardats();
 
     std::unique_ptr<EstatAssistent> estat_;
+    kovel::catalogue::VistesPrevies vistes_{estat_->cataleg()};
     std::unique_ptr<FontAssistent> font_;
     std::unique_ptr<generar_doc::CodisGeneracio> codis_;
     std::unique_ptr<guardar::CodisExecucio> codisDesats_;

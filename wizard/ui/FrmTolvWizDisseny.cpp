@@ -259,9 +259,9 @@ void FrmTolvWiz::connectaMarc()
     });
     kovel::codes::EstablirEntorn(entornCodis_.get());
 
-    kovel::catalogue::ContextoVista().casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
-    kovel::catalogue::ContextoVista().casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
-    if (kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1))
+    vistes_.Contexto.casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
+    vistes_.Contexto.casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
+    if (kovel::catalogue::PctHoja* hoja = vistes_.PctHoja(1))
         connect(hoja, &kovel::catalogue::PctHoja::celdaPulsada, this,
                 [this](int, int, int celda) { PctHoja_MouseDown(celda); });
 }
@@ -273,20 +273,20 @@ void FrmTolvWiz::connectaMarc()
 // start afresh when one of them changed (a just-restored design keeps its own).
 void FrmTolvWiz::preparaMarc()
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx < 0 || idx >= Etiquetas.size())
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_->cataleg());
+    if (idx < 0 || idx >= estat_->cataleg().Etiquetas.size())
         return;
     const bool h = estat_->horitzontal();
     const QString o = h ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat_->esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    const bool perCasella = estat_->esWord() && estat_->cataleg().Panel.opcOrigDatos[0];
     const bool mateix = idx == estat_->IndexDocumentBase && estat_->ClauDocumentBase == o;
     const bool cellesDiferents = perCasella != (marcDisseny_.caselles.NumCaselles >= 2);
     const bool restaurat = estat_->ClauDocumentBase.isEmpty() && estat_->DissenyObert;
     const QString programa = kovel::paths::programDir();
     if ((!mateix || cellesDiferents || !dsoFraWord->TeDocument()) && !restaurat) {
-        marcDisseny_.BuidaCaselles(idx, h, programa);
+        marcDisseny_.BuidaCaselles(estat_->cataleg(), idx, h, programa);
         if (perCasella) {
-            const EtiquetaCatalogo& e = Etiquetas[idx];
+            const EtiquetaCatalogo& e = estat_->cataleg().Etiquetas[idx];
             marcDisseny_.caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
         }
         if (dsoFraWord->TeDocument()) {
@@ -312,7 +312,7 @@ void FrmTolvWiz::AjustaMarc()
 void FrmTolvWiz::mostraDisseny()
 {
     const bool word = estat_->esWord();
-    const bool opcio0 = word && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    const bool opcio0 = word && estat_->cataleg().Panel.opcOrigDatos[0];
     lblTit[5]->setText(estat_->TitolDisseny(lblTit[5]->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
     // The code buttons under the field button, or in its place on the word processor's host.
@@ -330,7 +330,7 @@ void FrmTolvWiz::mostraDisseny()
     lbl_check_formato->move(lbl_check_formato->x(), Tw(0, 5200, 0, 0).y());
     preparaMarc();
     if (opcio0) {
-        ModTolvWiz::Dibuja_HojaEtiquetas(1);
+        vistes_.Dibuja_HojaEtiquetas(1);
         colocaNavegacioHoja();
     }
     AjustaMarc();
@@ -364,8 +364,8 @@ bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami)
                                            QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
                                   .arg(cami));
     bool prepared = true;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_->cataleg());
+    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(estat_->cataleg(), idx, estat_->horitzontal(), prepared, kovel::paths::programDir())) {
         estat_->IndexDocumentBase = idx;
         estat_->ClauDocumentBase = estat_->horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     }
@@ -460,7 +460,7 @@ void FrmTolvWiz::btn_qr_Click()
 
 void FrmTolvWiz::cmd_tipo_informacion_Click()
 {
-    frmOptions f;
+    frmOptions f(estat_->cataleg());
     f.exec();
 }
 
@@ -469,7 +469,7 @@ void FrmTolvWiz::cmd_tipo_informacion_Click()
 
 void FrmTolvWiz::PctHoja_MouseDown(int celda)
 {
-    if (ModTolvWiz::FormatSeleccionat() < 0 || OcupadoHoja)
+    if (ModTolvWiz::FormatSeleccionat(estat_->cataleg()) < 0 || OcupadoHoja)
         return;
     OcupadoHoja = true;
     ModTolvWiz::Puntero_Espera(true);
@@ -482,9 +482,9 @@ void FrmTolvWiz::PctHoja_MouseDown(int celda)
 
 void FrmTolvWiz::SeleccionaCasella(std::int32_t n)
 {
-    marcDisseny_.CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(),
+    marcDisseny_.CanviaCasella(estat_->cataleg(), n, ModTolvWiz::FormatSeleccionat(estat_->cataleg()), estat_->horitzontal(),
                                       kovel::paths::programDir());
-    ModTolvWiz::Dibuja_HojaEtiquetas(1);
+    vistes_.Dibuja_HojaEtiquetas(1);
 }
 
 void FrmTolvWiz::ActualitzaHojaEtiquetas()

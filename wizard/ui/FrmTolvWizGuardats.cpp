@@ -59,7 +59,7 @@ void FrmTolvWiz::connectaGuardats()
     c.CasellaActual = &marcDisseny_.caselles.CasellaActual;
     c.CarpetaCaselles = [] { return seleccionador_ABCD::Caselles::CarpetaCaselles(); };
     c.BuidaCaselles = [this] {
-        marcDisseny_.BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat_->horitzontal(), ModReg::RutaPrograma());
+        marcDisseny_.BuidaCaselles(estat_->cataleg(), ModTolvWiz::FormatSeleccionat(estat_->cataleg()), estat_->horitzontal(), ModReg::RutaPrograma());
     };
     c.DesaCasellaActual = [this] { marcDisseny_.DesaCasellaActual(marcDisseny_.caselles.CasellaActual); };
     guardats_->setCaselles(c);
