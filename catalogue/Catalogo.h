@@ -118,8 +118,8 @@ void GirarEtiqueta(Cataleg& cat, int indice);
 // The same turn on a record and its turned flag held elsewhere (a copy).
 void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca);
 
-// Turns the format selected in the label list (GirarEtiqueta(FormatSeleccionat())) and marks
-// the label-design panel for refilling through the panel hook (ListaEtiquetas.h).
+// Turns the format selected in the label list (GirarEtiqueta(cat, FormatSeleccionat(cat))) and
+// marks the label-design panel for refilling through the panel hook (ListaEtiquetas.h).
 void GirarFormat(Cataleg& cat);
 
 } // namespace ModTolvWiz

@@ -169,13 +169,13 @@ int Arrencada(const QString& linia)
     FrmPresent::Cargar();
 
     // Read while the wizard window loads; without it the program does not start.
+    ArrencadaAssistent a;
     QString missatge;
-    if (!Cargar_Tipos_Especiales(missatge)) {
+    if (!Cargar_Tipos_Especiales(a.tiposEspeciales, missatge)) {
         FalloArrencada(missatge);
         return 1;
     }
 
-    ArrencadaAssistent a;
     a.host = kovel::Host();
     a.liniaComandes = linia;
     a.versio = ModTolvWiz::LlegirVersio();

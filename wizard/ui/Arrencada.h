@@ -3,6 +3,7 @@
 // host: the program folder, the look, the icons, the update offer, the splash, the wizard
 // window, then the steps that need the loaded window.
 #include "common/HostProfile.h"
+#include "wizard/TiposEspeciales.h"
 
 #include <QIcon>
 #include <QString>
@@ -18,6 +19,7 @@ struct ArrencadaAssistent {
     kovel::HostOffice host = kovel::HostOffice::Cap;
     QString liniaComandes;
     QString versio;   // first line of "versio.txt"; "" without it (lbl_version: "v. " and this)
+    TaulaTiposEspeciales tiposEspeciales;   // "special.uni", read before the window loads
     // The entry calls this once its window has loaded and shows (FrmTolvWiz.Cargar gave
     // True), before it runs the window's events: the system language, the banner, the
     // redraw, the "LOG" switch, the progress bar on the host's controls, the printer check
