@@ -1,6 +1,5 @@
 #include "wizard/ui/Arrencada.h"
 
-#include "catalogue/Catalogo.h"
 #include "common/Idioma.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
