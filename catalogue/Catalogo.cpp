@@ -1,7 +1,7 @@
 #include "catalogue/Catalogo.h"
 
 #include "platform/paths/Paths.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "common/Cp1252.h"
 #include "common/HostProfile.h"
@@ -16,19 +16,7 @@
 #include <limits>
 #include <optional>
 
-QList<EtiquetaCatalogo> Etiquetas;
-QList<EtiquetaExtendida> EtiquetasExt;
-QList<bool> EtiquetasMarca;
-std::int16_t NumEtiquetas = 0;
-std::int16_t Unidades = 1;
-
 namespace {
-
-QStringList& FormatosOmitidosCarga()
-{
-    static QStringList omitidos;
-    return omitidos;
-}
 
 constexpr qint64 kCabeceraCap = 20;
 constexpr qint64 kEntradaCap = 259;
@@ -296,8 +284,8 @@ bool leeCabecera(const QString& ruta, QByteArrayView cap, CabeceraExtension& c, 
     return true;
 }
 
-bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArrayView ext, const QString& rutaEtq,
-                  QByteArrayView etq, QString& mensaje)
+bool leeRegistros(Cataleg& cat, const CabeceraExtension& c, const QString& rutaExt, QByteArrayView ext,
+                  const QString& rutaEtq, QByteArrayView etq, QString& mensaje)
 {
     // Only complete records count; the count must fit the 16-bit NumEtiquetas.
     const qint64 cuenta = etq.size() / ModTolvWiz::LongitudRegistroEtiqs;
@@ -365,11 +353,11 @@ bool leeRegistros(const CabeceraExtension& c, const QString& rutaExt, QByteArray
     }
 
     // Everything read: only now does the catalogue in memory change.
-    NumEtiquetas = std::int16_t(nuevas.size());
-    Etiquetas = std::move(nuevas);
-    EtiquetasExt = std::move(nuevasExt);
-    EtiquetasMarca = QList<bool>(NumEtiquetas, false);
-    FormatosOmitidosCarga() = std::move(omitidos);
+    cat.NumEtiquetas = std::int16_t(nuevas.size());
+    cat.Etiquetas = std::move(nuevas);
+    cat.EtiquetasExt = std::move(nuevasExt);
+    cat.EtiquetasMarca = QList<bool>(cat.NumEtiquetas, false);
+    cat.Omitidos = std::move(omitidos);
     return true;
 }
 
@@ -444,12 +432,12 @@ std::int32_t CodigoDeReferencia(const QString& referencia)
     return kovel::basic::CLng(kovel::basic::Val(QStringView(referencia).mid(std::min<qsizetype>(6, referencia.size()))));
 }
 
-bool Carga_Catalogo(QString& mensaje)
+bool Carga_Catalogo(Cataleg& cat, QString& mensaje)
 {
-    return Carga_CatalogoDe(ModReg::RutaPrograma(), mensaje);
+    return Carga_CatalogoDe(cat, ModReg::RutaPrograma(), mensaje);
 }
 
-bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje)
+bool Carga_CatalogoDe(Cataleg& cat, const QString& carpeta, QString& mensaje)
 {
     // Each file is checked just before it is first opened, in this order.
     QString rutaCap, rutaExt, rutaEtq;
@@ -463,24 +451,25 @@ bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje)
     FicheroLeido ext, etq;
     if (!ext.abrirDe(carpeta, "ETIQSEXT.UNI", rutaExt, mensaje) || !etq.abrirDe(carpeta, "ETIQS.UNI", rutaEtq, mensaje))
         return false;
-    return leeRegistros(cabecera, rutaExt, ext.vista(), rutaEtq, etq.vista(), mensaje);
+    return leeRegistros(cat, cabecera, rutaExt, ext.vista(), rutaEtq, etq.vista(), mensaje);
 }
 
-bool Carga_CatalogoDeDatos(QByteArrayView cap, QByteArrayView ext, QByteArrayView etiqs, QString& mensaje)
+bool Carga_CatalogoDeDatos(Cataleg& cat, QByteArrayView cap, QByteArrayView ext, QByteArrayView etiqs, QString& mensaje)
 {
     CabeceraExtension cabecera;
     return leeCabecera(QStringLiteral("ETIQSCAP.UNI"), cap, cabecera, mensaje)
-        && leeRegistros(cabecera, QStringLiteral("ETIQSEXT.UNI"), ext, QStringLiteral("ETIQS.UNI"), etiqs, mensaje);
+        && leeRegistros(cat, cabecera, QStringLiteral("ETIQSEXT.UNI"), ext, QStringLiteral("ETIQS.UNI"), etiqs,
+                        mensaje);
 }
 
-QStringList FormatosOmitidos() { return FormatosOmitidosCarga(); }
+QStringList FormatosOmitidos(const Cataleg& cat) { return cat.Omitidos; }
 
-std::array<bool, NumTiposPapel> TiposPapelPresentes()
+std::array<bool, NumTiposPapel> TiposPapelPresentes(const Cataleg& cat)
 {
     std::array<bool, NumTiposPapel> hay{};
-    for (qsizetype i = 0; i < Etiquetas.size() && i < NumEtiquetas; ++i)
-        if (Etiquetas[i].TipoPapel < NumTiposPapel)
-            hay[Etiquetas[i].TipoPapel] = true;
+    for (qsizetype i = 0; i < cat.Etiquetas.size() && i < cat.NumEtiquetas; ++i)
+        if (cat.Etiquetas[i].TipoPapel < NumTiposPapel)
+            hay[cat.Etiquetas[i].TipoPapel] = true;
     return hay;
 }
 
@@ -507,19 +496,20 @@ void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca)
     e.Girado = std::int16_t(~e.Girado);
 }
 
-void GirarEtiqueta(int i)
+void GirarEtiqueta(Cataleg& cat, int i)
 {
-    if (i < 0 || i >= NumEtiquetas || i >= Etiquetas.size() || i >= EtiquetasExt.size() || i >= EtiquetasMarca.size())
+    if (i < 0 || i >= cat.NumEtiquetas || i >= cat.Etiquetas.size() || i >= cat.EtiquetasExt.size()
+        || i >= cat.EtiquetasMarca.size())
         return;
-    bool marca = EtiquetasMarca[i];
-    GirarRegistro(Etiquetas[i], EtiquetasExt[i], marca);
-    EtiquetasMarca[i] = marca;
+    bool marca = cat.EtiquetasMarca[i];
+    GirarRegistro(cat.Etiquetas[i], cat.EtiquetasExt[i], marca);
+    cat.EtiquetasMarca[i] = marca;
 }
 
-void GirarFormat()
+void GirarFormat(Cataleg& cat)
 {
-    GirarEtiqueta(FormatSeleccionat());
-    if (auto& marcar = PanelEtiquetas().marcarPanelPorLlenar)
+    GirarEtiqueta(cat, FormatSeleccionat(cat));
+    if (auto& marcar = cat.Panel.marcarPanelPorLlenar)
         marcar(PanelDiseno);
 }
 

@@ -3,8 +3,9 @@
 // from "ETIQSCAP.UNI", "ETIQSEXT.UNI" and "ETIQS.UNI" in the program folder.
 //
 // Lengths are centimetres unless a field says otherwise. A format is known everywhere by its
-// index in `Etiquetas`, counted from 0 in file order (−1 means "the format selected in the
-// label list", see ListaEtiquetas.h).
+// index in `Cataleg::Etiquetas`, counted from 0 in file order (−1 means "the format selected in
+// the label list", see ListaEtiquetas.h). The catalogue itself is an object (Cataleg.h); the
+// routines here are given it.
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -65,14 +66,7 @@ enum TipoPapelCodigo : std::uint8_t {
 };
 inline constexpr int NumTiposPapel = 5;
 
-// The loaded catalogue: parallel arrays, same indices, from 0 to NumEtiquetas − 1.
-extern QList<EtiquetaCatalogo> Etiquetas;
-extern QList<EtiquetaExtendida> EtiquetasExt;
-extern QList<bool> EtiquetasMarca;   // true while the format is turned to horizontal
-extern std::int16_t NumEtiquetas;
-
-// Display unit shared by the list, the size texts and the details window: 1 metric, 2 inches.
-extern std::int16_t Unidades;
+struct Cataleg;
 
 namespace ModTolvWiz {
 
@@ -82,19 +76,20 @@ namespace ModTolvWiz {
 // replaced unless all of it loaded. A format with an impossible geometry, an unsafe suffix or
 // a model number out of range is left out (the later formats move up one index), logged with
 // its reference, and listed by FormatosOmitidos; the rest loads.
-bool Carga_Catalogo(QString& mensaje);
+bool Carga_Catalogo(Cataleg& cat, QString& mensaje);
 // Same, from an explicit folder (tests, tools, the fuzzer).
-bool Carga_CatalogoDe(const QString& carpeta, QString& mensaje);
+bool Carga_CatalogoDe(Cataleg& cat, const QString& carpeta, QString& mensaje);
 // Same, from the contents of the three files (the fuzzer, the benchmark).
-bool Carga_CatalogoDeDatos(QByteArrayView etiqscap, QByteArrayView etiqsext, QByteArrayView etiqs, QString& mensaje);
+bool Carga_CatalogoDeDatos(Cataleg& cat, QByteArrayView etiqscap, QByteArrayView etiqsext, QByteArrayView etiqs,
+                           QString& mensaje);
 
 // One line per format the last successful load left out: the file, the reference, the record
 // number and why.
-QStringList FormatosOmitidos();
+QStringList FormatosOmitidos(const Cataleg& cat);
 
 // Which paper types have at least one format in the loaded catalogue (index = paper code).
 // The wizard shows a paper-type option only when its entry is true.
-std::array<bool, NumTiposPapel> TiposPapelPresentes();
+std::array<bool, NumTiposPapel> TiposPapelPresentes(const Cataleg& cat);
 
 // Byte offset of the named field inside an extension record, or −1 (type and size untouched).
 // Names are compared without regard to case; a count below 1 gives −1.
@@ -119,12 +114,12 @@ std::int32_t CodigoDeReferencia(const QString& referencia);
 // Turns format `indice` in place: EtiquetasMarca flips, the four margins rotate (the two of
 // the extension included), width/height, the pitches, the counts and the Holgura pair swap,
 // Girado flips. Turning twice gives the record back. Out-of-range indices do nothing.
-void GirarEtiqueta(int indice);
+void GirarEtiqueta(Cataleg& cat, int indice);
 // The same turn on a record and its turned flag held elsewhere (a copy).
 void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca);
 
-// Turns the format selected in the label list (GirarEtiqueta(FormatSeleccionat())) and marks
-// the label-design panel for refilling through the panel hook (ListaEtiquetas.h).
-void GirarFormat();
+// Turns the format selected in the label list (GirarEtiqueta(cat, FormatSeleccionat(cat))) and
+// marks the label-design panel for refilling through the panel hook (ListaEtiquetas.h).
+void GirarFormat(Cataleg& cat);
 
 } // namespace ModTolvWiz

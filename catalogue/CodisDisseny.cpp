@@ -1,6 +1,6 @@
 #include "catalogue/CodisDisseny.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
 
@@ -16,7 +16,7 @@ std::uint8_t CodiTipusPaper(const std::array<bool, 5>& optPapel)
     return 0;
 }
 
-std::uint8_t CodiTipusPaper() { return CodiTipusPaper(ModTolvWiz::PanelEtiquetas().optPapel); }
+std::uint8_t CodiTipusPaper(const Cataleg& cat) { return CodiTipusPaper(cat.Panel.optPapel); }
 
 std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical)
 {
@@ -25,9 +25,9 @@ std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical)
     return optVertical ? 'V' : 0;
 }
 
-std::uint8_t CodiOrientacio()
+std::uint8_t CodiOrientacio(const Cataleg& cat)
 {
-    const EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    const EstadoPanelEtiquetas& p = cat.Panel;
     return CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
 }
 
@@ -38,17 +38,17 @@ std::int16_t CodiOrdre(bool opcOrigDatos0, bool opcEtiqpag0)
     return CodiOrdre(kovel::Host() == kovel::HostOffice::Word ? opcOrigDatos0 : opcEtiqpag0);
 }
 
-std::int32_t NumeroEtiqueta(std::int16_t indice)
+std::int32_t NumeroEtiqueta(const Cataleg& cat, std::int16_t indice)
 {
-    if (indice < 0 || indice >= NumEtiquetas || indice >= Etiquetas.size())
+    if (indice < 0 || indice >= cat.NumEtiquetas || indice >= cat.Etiquetas.size())
         return 0;
     try {
-        return kovel::basic::CLng(kovel::basic::Val(QStringView(Etiquetas[indice].Referencia).mid(5)));
+        return kovel::basic::CLng(kovel::basic::Val(QStringView(cat.Etiquetas[indice].Referencia).mid(5)));
     } catch (const kovel::basic::OverflowError&) {
         return 0;
     }
 }
 
-std::int32_t NumeroEtiqueta() { return NumeroEtiqueta(ModTolvWiz::FormatSeleccionat()); }
+std::int32_t NumeroEtiqueta(const Cataleg& cat) { return NumeroEtiqueta(cat, ModTolvWiz::FormatSeleccionat(cat)); }
 
 } // namespace directoris

@@ -1,6 +1,6 @@
 #include "catalogue/Detalles.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/Unidades.h"
 #include "common/BasicRules.h"
 
@@ -54,13 +54,13 @@ std::array<bool, 6> UsosDeDescripcion(const QString& d)
     return {};
 }
 
-DetallesFormato CalculaDetalles(int i, bool pulgadas, const std::array<QString, 5>& captionPapel)
+DetallesFormato CalculaDetalles(const Cataleg& cat, int i, bool pulgadas, const std::array<QString, 5>& captionPapel)
 {
     DetallesFormato d;
-    if (i < 0 || i >= NumEtiquetas || i >= Etiquetas.size() || i >= EtiquetasExt.size())
+    if (i < 0 || i >= cat.NumEtiquetas || i >= cat.Etiquetas.size() || i >= cat.EtiquetasExt.size())
         return d;
-    const EtiquetaCatalogo& e = Etiquetas[i];
-    const EtiquetaExtendida& x = EtiquetasExt[i];
+    const EtiquetaCatalogo& e = cat.Etiquetas[i];
+    const EtiquetaExtendida& x = cat.EtiquetasExt[i];
     d.descripcion[0] = e.Referencia.trimmed();
     d.descripcion[1] = e.Descripcion.trimmed();
     d.descripcion[2] = QString::number(e.ValorAdicional);

@@ -6,6 +6,8 @@
 #include <array>
 #include <optional>
 
+struct Cataleg;
+
 namespace kovel::catalogue {
 
 struct DetallesFormato {
@@ -19,7 +21,8 @@ struct DetallesFormato {
 // The details of catalogue format `indice`; `pulgadas` is the unit option as it stands (only
 // Letter and thermal formats are shown in inches). `captionPapel` names the paper types by
 // paper code. Empty details for an index outside the catalogue.
-DetallesFormato CalculaDetalles(int indice, bool pulgadas, const std::array<QString, 5>& captionPapel);
+DetallesFormato CalculaDetalles(const Cataleg& cat, int indice, bool pulgadas,
+                                const std::array<QString, 5>& captionPapel);
 
 // The use classes that the first class tag found in a description marks.
 std::array<bool, 6> UsosDeDescripcion(const QString& descripcion);

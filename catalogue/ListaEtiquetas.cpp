@@ -1,6 +1,6 @@
 #include "catalogue/ListaEtiquetas.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "platform/paths/Paths.h"
 #include "catalogue/Unidades.h"
 #include "common/BasicRules.h"
@@ -182,9 +182,9 @@ int ordenElegido(const EstadoPanelEtiquetas& p)
     return p.optOrden[0] ? 0 : p.optOrden[1] ? 1 : 2;
 }
 
-void marcar(int panel)
+void marcar(const EstadoPanelEtiquetas& p, int panel)
 {
-    if (auto& f = ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar)
+    if (auto& f = p.marcarPanelPorLlenar)
         f(panel);
 }
 
@@ -239,13 +239,13 @@ bool textoEsEntero32(const QString& texto)
     return true;
 }
 
-bool lineaTieneCodigo(const ModeloEtiquetas& lista, int linea, std::int32_t n)
+bool lineaTieneCodigo(const Cataleg& cat, int linea, std::int32_t n)
 {
-    const int i = lista.ItemData(linea);
-    return i >= 0 && i < Etiquetas.size() && i < NumEtiquetas && Etiquetas[i].Codigo == n;
+    const int i = cat.Lista.ItemData(linea);
+    return i >= 0 && i < cat.Etiquetas.size() && i < cat.NumEtiquetas && cat.Etiquetas[i].Codigo == n;
 }
 
-void buscaReferencia(QString& texto, bool silencioso, int profundidad)
+void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, int profundidad)
 {
     using namespace ModTolvWiz;
     texto.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -264,21 +264,21 @@ void buscaReferencia(QString& texto, bool silencioso, int profundidad)
         return;
     }
 
-    ModeloEtiquetas& lista = LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     for (int linea = 0; linea < lista.ListCount(); ++linea) {
-        if (lineaTieneCodigo(lista, linea, n)) {
+        if (lineaTieneCodigo(cat, linea, n)) {
             lista.setListIndex(linea);
             return;
         }
     }
     if (silencioso) {
-        SeleccionarFormat(0);
+        SeleccionarFormat(cat, 0);
         return;
     }
 
     int encontrado = -1;
-    for (int i = 0; i < NumEtiquetas && i < Etiquetas.size(); ++i) {
-        if (Etiquetas[i].Codigo == n) {
+    for (int i = 0; i < cat.NumEtiquetas && i < cat.Etiquetas.size(); ++i) {
+        if (cat.Etiquetas[i].Codigo == n) {
             encontrado = i;
             break;
         }
@@ -292,8 +292,8 @@ void buscaReferencia(QString& texto, bool silencioso, int profundidad)
     if (profundidad > 0)
         return;
 
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
-    const int t = Etiquetas[encontrado].TipoPapel;
+    EstadoPanelEtiquetas& panel = cat.Panel;
+    const int t = cat.Etiquetas[encontrado].TipoPapel;
     const QString nombrePapel = panel.captionPapel[std::min(t, 4)];
     const auto respuesta = mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(104, n, nombrePapel, nombrePapel), 36,
                                                     ModTraduccion::Literal(105));
@@ -301,27 +301,15 @@ void buscaReferencia(QString& texto, bool silencioso, int profundidad)
         return;
     if (t >= 0 && t <= 4) {
         ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QString::number(t));
-        Unidades = t == PapelLetter ? 2 : 1;
+        cat.Unidades = t == PapelLetter ? 2 : 1;
     }
-    Llena_ListaEtiquetas(std::int16_t(t), std::int16_t(ordenElegido(panel)), 0, 0);
-    buscaReferencia(texto, silencioso, profundidad + 1);
+    Llena_ListaEtiquetas(cat, std::int16_t(t), std::int16_t(ordenElegido(panel)), 0, 0);
+    buscaReferencia(cat, texto, silencioso, profundidad + 1);
 }
 
 } // namespace
 
 namespace ModTolvWiz {
-
-ModeloEtiquetas& LstEtiquetas()
-{
-    static ModeloEtiquetas lista;
-    return lista;
-}
-
-EstadoPanelEtiquetas& PanelEtiquetas()
-{
-    static EstadoPanelEtiquetas panel;
-    return panel;
-}
 
 QString Normaliza_Numero(QString& s, int n)
 {
@@ -396,12 +384,12 @@ void Antepone_Elemento(const QString& separador, QString& lista, const QString& 
     lista += elemento;
 }
 
-QString LineaEtiqueta(int i, std::int16_t modo, int anchoRef)
+QString LineaEtiqueta(const Cataleg& cat, int i, std::int16_t modo, int anchoRef)
 {
-    if (i < 0 || i >= Etiquetas.size() || i >= EtiquetasExt.size())
+    if (i < 0 || i >= cat.Etiquetas.size() || i >= cat.EtiquetasExt.size())
         return {};
-    const EtiquetaCatalogo& e = Etiquetas[i];
-    const EtiquetaExtendida& x = EtiquetasExt[i];
+    const EtiquetaCatalogo& e = cat.Etiquetas[i];
+    const EtiquetaExtendida& x = cat.EtiquetasExt[i];
     const QStringView d = rtrimV(e.Descripcion);
     const QLatin1String guion(" - ");
     QString linea;
@@ -421,7 +409,7 @@ QString LineaEtiqueta(int i, std::int16_t modo, int anchoRef)
     }
     case 2: {
         const QString n = Separa_Referencia(e.Referencia, anchoRef, kPalabra, kPalabra);
-        const QString medida = Unidades == 1
+        const QString medida = cat.Unidades == 1
             ? Formatea_Alineado(x.AnchoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" x ")
                 + Formatea_Alineado(x.AltoCom * 10, QStringLiteral("##0.0"), 5) + QLatin1String(" mm")
             : TextoPulgadas(CmAPulgadas(x.AnchoCom), CmAPulgadas(x.AltoCom));
@@ -434,19 +422,20 @@ QString LineaEtiqueta(int i, std::int16_t modo, int anchoRef)
     }
 }
 
-void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro, double altoFiltro)
+void Llena_ListaEtiquetas(Cataleg& cat, std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro,
+                          double altoFiltro)
 {
-    const int total = std::min<qsizetype>({NumEtiquetas, Etiquetas.size(), EtiquetasExt.size()});
+    const int total = std::min<qsizetype>({cat.NumEtiquetas, cat.Etiquetas.size(), cat.EtiquetasExt.size()});
     const float fw = Redondea(float(anchoFiltro), 1);
     const float fh = Redondea(float(altoFiltro), 1);
     std::vector<int> pasan;
     pasan.reserve(total);
     int anchoRef = 0;
     for (int i = 0; i < total; ++i) {
-        const EtiquetaCatalogo& e = Etiquetas[i];
+        const EtiquetaCatalogo& e = cat.Etiquetas[i];
         if (e.TipoPapel != tipoPapel)
             continue;
-        const EtiquetaExtendida& x = EtiquetasExt[i];
+        const EtiquetaExtendida& x = cat.EtiquetasExt[i];
         if (anchoFiltro != 0 && Redondea(float(x.AnchoCom * 10), 1) != fw)
             continue;
         if (altoFiltro != 0 && Redondea(float(x.AltoCom * 10), 1) != fh)
@@ -455,7 +444,7 @@ void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anch
         anchoRef = std::max<int>(anchoRef, int(largoRecortado(e.Referencia)) - int(kPalabra.size()) - 1);
     }
 
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     panel.AltoFiltroLista = altoFiltro;
     panel.AnchoFiltroLista = anchoFiltro;
 
@@ -463,56 +452,56 @@ void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anch
     if (modo >= 0 && modo <= 2) {
         lineas.reserve(qsizetype(pasan.size()));
         for (int i : pasan)
-            lineas.append({LineaEtiqueta(i, modo, anchoRef), i});
+            lineas.append({LineaEtiqueta(cat, i, modo, anchoRef), i});
     }
-    LstEtiquetas().SetLines(std::move(lineas));
+    cat.Lista.SetLines(std::move(lineas));
 }
 
-std::int16_t FormatSeleccionat()
+std::int16_t FormatSeleccionat(const Cataleg& cat)
 {
-    const ModeloEtiquetas& lista = LstEtiquetas();
+    const ModeloEtiquetas& lista = cat.Lista;
     if (lista.ListIndex() == -1)
         return -1;
     return std::int16_t(lista.ItemData(lista.ListIndex()));
 }
 
-std::int16_t IndexFormat()
+std::int16_t IndexFormat(const Cataleg& cat)
 {
-    return std::int16_t(LstEtiquetas().ListIndex());
+    return std::int16_t(cat.Lista.ListIndex());
 }
 
-void SeleccionarFormat(std::int32_t indice)
+void SeleccionarFormat(Cataleg& cat, std::int32_t indice)
 {
-    ModeloEtiquetas& lista = LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     if (!lista.setListIndex(int(std::clamp<std::int64_t>(indice, -2, lista.ListCount()))))
         lista.setListIndex(lista.ListCount() > 0 ? 0 : -1);
 }
 
-void Buscar_Referencia()
+void Buscar_Referencia(Cataleg& cat)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     if (panel.txtReferencia.isEmpty())
         return;
     QString texto = panel.txtReferencia;
-    Busca_EtiquetaReferencia(texto, false);
+    Busca_EtiquetaReferencia(cat, texto, false);
     if (panel.focoLista)
         panel.focoLista();
 }
 
-void Busca_EtiquetaReferencia(QString& texto, bool silencioso)
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso)
 {
-    buscaReferencia(texto, silencioso, 0);
+    buscaReferencia(cat, texto, silencioso, 0);
 }
 
-void Busca_EtiquetaReferencia(const QString& texto, bool silencioso)
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso)
 {
     QString copia = texto;
-    buscaReferencia(copia, silencioso, 0);
+    buscaReferencia(cat, copia, silencioso, 0);
 }
 
-bool Valida_PanelFormato(int numPanel)
+bool Valida_PanelFormato(Cataleg& cat, int numPanel)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     if (numPanel == PanelFormato) {
         const bool falta = std::none_of(panel.optPapel.begin(), panel.optPapel.end(), [](bool b) { return b; });
         const QString carpeta = ModReg::RutaPrograma();
@@ -534,23 +523,24 @@ bool Valida_PanelFormato(int numPanel)
     return false;
 }
 
-void Establece_Orden(int orden)
+void Establece_Orden(Cataleg& cat, int orden)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     for (int i = 0; i < 3; ++i)
         panel.optOrden[i] = i == orden;
-    marcar(PanelEtiqueta);
+    marcar(panel, PanelEtiqueta);
     if (panel.OrdenEnCurso)
         return;
     panel.OrdenEnCurso = true;
 
-    ModeloEtiquetas& lista = LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     const int posicion = lista.ListIndex();
     const int format = lista.ItemData(posicion);
     panel.listaVisible = false;
     const int papel = papelElegido(panel, -1);
     if (papel >= 0)
-        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), panel.AnchoFiltroLista, panel.AltoFiltroLista);
+        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), panel.AnchoFiltroLista,
+                             panel.AltoFiltroLista);
     panel.listaVisible = true;
     // The same format stays selected wherever the new order puts it (its old position would
     // now hold another format); a format the new list lacks leaves the position as it was.
@@ -566,9 +556,9 @@ void Establece_Orden(int orden)
     panel.OrdenEnCurso = false;
 }
 
-void Autocompleta_Orden()
+void Autocompleta_Orden(Cataleg& cat)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     ComboEstado& cbo = panel.cboOrdenar;
     if (cbo.listIndex < 0 || cbo.listIndex >= cbo.entradas.size()) {
         cbo.listIndex = -1;
@@ -591,12 +581,12 @@ void Autocompleta_Orden()
             cbo.texto = cbo.entradas[0];
         }
     }
-    Establece_Orden(cbo.listIndex);
+    Establece_Orden(cat, cbo.listIndex);
 }
 
-void Selecciona_Medida()
+void Selecciona_Medida(Cataleg& cat)
 {
-    ComboEstado& cbo = PanelEtiquetas().cboMides;
+    ComboEstado& cbo = cat.Panel.cboMides;
     if (cbo.listIndex >= cbo.entradas.size())
         cbo.listIndex = -1;
     if (cbo.listIndex == -1 && !cbo.texto.isEmpty()) {
@@ -609,12 +599,12 @@ void Selecciona_Medida()
         }
     }
     if (cbo.listIndex != -1)
-        Filtra_PorMedidas();
+        Filtra_PorMedidas(cat);
 }
 
-void Filtra_PorMedidas()
+void Filtra_PorMedidas(Cataleg& cat)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     ComboEstado& cbo = panel.cboMides;
     panel.FiltroAncho = 0;
     panel.FiltroAlto = 0;
@@ -625,10 +615,10 @@ void Filtra_PorMedidas()
     }
     const int papel = papelElegido(panel, PapelTermico);
     const int orden = ordenElegido(panel);
-    ModeloEtiquetas& lista = LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     if (panel.FiltroAncho != 0) {
         panel.listaVisible = false;
-        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), panel.FiltroAncho, panel.FiltroAlto);
+        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), panel.FiltroAncho, panel.FiltroAlto);
         panel.listaVisible = true;
         if (lista.ListCount() > 0)
             lista.setListIndex(0);
@@ -645,20 +635,20 @@ void Filtra_PorMedidas()
         panel.captionBusquedaNegrita = false;
         cbo.texto.clear();
         cbo.listIndex = -1;
-        Llena_ListaEtiquetas(std::int16_t(papel), std::int16_t(orden), 0, 0);
+        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), 0, 0);
     }
 }
 
-void Llena_MedidasFiltro(std::int16_t tipoPapel)
+void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     // Rounded as the list builder rounds them, so that every entry lists at least one format.
     std::vector<std::pair<float, float>> medidas;
-    const int total = std::min<qsizetype>({NumEtiquetas, Etiquetas.size(), EtiquetasExt.size()});
+    const int total = std::min<qsizetype>({cat.NumEtiquetas, cat.Etiquetas.size(), cat.EtiquetasExt.size()});
     for (int i = 0; i < total; ++i)
-        if (Etiquetas[i].TipoPapel == tipoPapel)
-            medidas.emplace_back(Redondea(float(EtiquetasExt[i].AnchoCom * 10), 1),
-                                 Redondea(float(EtiquetasExt[i].AltoCom * 10), 1));
+        if (cat.Etiquetas[i].TipoPapel == tipoPapel)
+            medidas.emplace_back(Redondea(float(cat.EtiquetasExt[i].AnchoCom * 10), 1),
+                                 Redondea(float(cat.EtiquetasExt[i].AltoCom * 10), 1));
     std::sort(medidas.begin(), medidas.end());
     medidas.erase(std::unique(medidas.begin(), medidas.end()), medidas.end());
 
@@ -679,22 +669,22 @@ void Llena_MedidasFiltro(std::int16_t tipoPapel)
     }
 }
 
-void Filtra_TeclaReferencia(std::int16_t& tecla)
+void Filtra_TeclaReferencia(Cataleg& cat, std::int16_t& tecla)
 {
     if (tecla == 13) {
         tecla = 0;
-        Buscar_Referencia();
+        Buscar_Referencia(cat);
     }
     if (tecla < 27 || (tecla >= '0' && tecla <= '9'))
         return;
     tecla = 0;
-    if (auto& f = PanelEtiquetas().pitido)
+    if (auto& f = cat.Panel.pitido)
         f();
 }
 
-void Selecciona_TextoReferencia()
+void Selecciona_TextoReferencia(Cataleg& cat)
 {
-    EstadoPanelEtiquetas& panel = PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     panel.txtReferenciaSelStart = 0;
     panel.txtReferenciaSelLength = int(panel.txtReferencia.size());
 }

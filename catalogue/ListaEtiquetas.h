@@ -1,7 +1,8 @@
 #pragma once
 // The list of label formats of the label-format panel ("LstEtiquetas") as a model: its lines
 // are kept in text order, each line carries the catalogue index of its format, and one line at
-// most is selected. The wizard shows it in a view; every routine here works without a window.
+// most is selected. The wizard shows it in a view; every routine here works without a window,
+// on the catalogue it is given (Cataleg.h), whose list and panel state these are.
 #include <QAbstractListModel>
 #include <QString>
 #include <QList>
@@ -95,25 +96,24 @@ struct EstadoPanelEtiquetas {
     std::function<void()> clicLista;                       // the wizard's LstEtiquetas_Click
 };
 
-namespace ModTolvWiz {
+struct Cataleg;
 
-// The one list of the wizard and the one panel state.
-ModeloEtiquetas& LstEtiquetas();
-EstadoPanelEtiquetas& PanelEtiquetas();
+namespace ModTolvWiz {
 
 // Rebuilds the list: formats of paper type `tipoPapel`; mode 0 by reference, 1 by
 // description, 2 by size; filter width/height in mm (0: none). Copies the filter into
-// PanelEtiquetas().AnchoFiltroLista / AltoFiltroLista.
-void Llena_ListaEtiquetas(std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro, double altoFiltro);
+// cat.Panel.AnchoFiltroLista / AltoFiltroLista.
+void Llena_ListaEtiquetas(Cataleg& cat, std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro,
+                          double altoFiltro);
 // The text of the line of format `indice` in mode `modo` with reference width `anchoRef`.
-QString LineaEtiqueta(int indice, std::int16_t modo, int anchoRef);
+QString LineaEtiqueta(const Cataleg& cat, int indice, std::int16_t modo, int anchoRef);
 
 // Catalogue index behind the selected line, −1 when none.
-std::int16_t FormatSeleccionat();
+std::int16_t FormatSeleccionat(const Cataleg& cat);
 // List index of the selected line, −1 when none.
-std::int16_t IndexFormat();
+std::int16_t IndexFormat(const Cataleg& cat);
 // Selects line `indice`; an index the list does not hold selects line 0 (or nothing when empty).
-void SeleccionarFormat(std::int32_t indice);
+void SeleccionarFormat(Cataleg& cat, std::int32_t indice);
 
 // Helpers used across the subsystems.
 QString Normaliza_Numero(QString& s, int ancho);
@@ -125,20 +125,20 @@ void Separa_Primero(const QString& separador, QString& texto, QString& primero);
 void Antepone_Elemento(const QString& separador, QString& lista, const QString& elemento);
 
 // Search by reference (the questions go through mod_rvtMsgBox).
-void Buscar_Referencia();
-void Busca_EtiquetaReferencia(QString& texto, bool silencioso);
-void Busca_EtiquetaReferencia(const QString& texto, bool silencioso);
+void Buscar_Referencia(Cataleg& cat);
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso);
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso);
 
 // Label-selection panel helpers.
-bool Valida_PanelFormato(int panel);
-void Establece_Orden(int orden);
-void Autocompleta_Orden();
-void Selecciona_Medida();
-void Filtra_PorMedidas();
+bool Valida_PanelFormato(Cataleg& cat, int panel);
+void Establece_Orden(Cataleg& cat, int orden);
+void Autocompleta_Orden(Cataleg& cat);
+void Selecciona_Medida(Cataleg& cat);
+void Filtra_PorMedidas(Cataleg& cat);
 // Fills the size box and its sizes together: the entry of literal 29 (all sizes) with 0 x 0
 // first, then every label size (mm, one decimal) of the paper type once, by width then height.
-void Llena_MedidasFiltro(std::int16_t tipoPapel);
-void Filtra_TeclaReferencia(std::int16_t& tecla);
-void Selecciona_TextoReferencia();
+void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel);
+void Filtra_TeclaReferencia(Cataleg& cat, std::int16_t& tecla);
+void Selecciona_TextoReferencia(Cataleg& cat);
 
 } // namespace ModTolvWiz

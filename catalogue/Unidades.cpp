@@ -1,7 +1,6 @@
 #include "catalogue/Unidades.h"
 
-#include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 
 #include <QLocale>
@@ -118,12 +117,12 @@ void ajustaAnchos(TextoMedidas& t)
 }
 } // namespace
 
-void Muestra_PulgadasEtiqueta(int indice, TextoMedidas& t)
+void Muestra_PulgadasEtiqueta(const Cataleg& cat, int indice, TextoMedidas& t)
 {
-    if (indice < 0 || indice >= EtiquetasExt.size())
+    if (indice < 0 || indice >= cat.EtiquetasExt.size())
         return;
-    const double w = CmAPulgadas(EtiquetasExt[indice].AnchoCom);
-    const double h = CmAPulgadas(EtiquetasExt[indice].AltoCom);
+    const double w = CmAPulgadas(cat.EtiquetasExt[indice].AnchoCom);
+    const double h = CmAPulgadas(cat.EtiquetasExt[indice].AltoCom);
     auto& p = t.pieza;
     p[0].caption.clear();
     p[1].caption.clear();
@@ -155,23 +154,23 @@ void Muestra_PulgadasEtiqueta(int indice, TextoMedidas& t)
     ajustaAnchos(t);
 }
 
-void Muestra_MedidasEtiqueta(int indice, TextoMedidas& t)
+void Muestra_MedidasEtiqueta(const Cataleg& cat, int indice, TextoMedidas& t)
 {
-    if (LstEtiquetas().ListIndex() == -1)
+    if (cat.Lista.ListIndex() == -1)
         return;
-    if (indice < 0 || indice >= EtiquetasExt.size())
+    if (indice < 0 || indice >= cat.EtiquetasExt.size())
         return;
-    if (Unidades == 1) {
-        t.pieza[0].caption = TextoMilimetros(EtiquetasExt[indice].AnchoCom, EtiquetasExt[indice].AltoCom);
+    if (cat.Unidades == 1) {
+        t.pieza[0].caption = TextoMilimetros(cat.EtiquetasExt[indice].AnchoCom, cat.EtiquetasExt[indice].AltoCom);
         for (int i = 1; i <= 5; ++i)
             t.pieza[i].visible = false;
         ajustaAnchos(t);
-    } else if (Unidades == 2) {
-        Muestra_PulgadasEtiqueta(indice, t);
+    } else if (cat.Unidades == 2) {
+        Muestra_PulgadasEtiqueta(cat, indice, t);
     } else {
         return;
     }
-    Centra_MedidasEtiqueta(Unidades, t);
+    Centra_MedidasEtiqueta(cat.Unidades, t);
 }
 
 void Centra_MedidasEtiqueta(std::int16_t unidad, TextoMedidas& t)

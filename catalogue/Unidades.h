@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+struct Cataleg;
+
 namespace ModTolvWiz {
 
 // Rounds to `decimales` decimals, exact halves to even, computed in double; 0 on overflow.
@@ -34,11 +36,11 @@ struct TextoMedidas {
     std::function<int(const QString&)> anchoDe;
 };
 
-// Writes the inch pieces of format `indice` (Etiquetas index).
-void Muestra_PulgadasEtiqueta(int indice, TextoMedidas& texto);
-// Writes the size text of format `indice` in the unit `Unidades` and centres it; nothing when
-// the label list has no selection.
-void Muestra_MedidasEtiqueta(int indice, TextoMedidas& texto);
+// Writes the inch pieces of format `indice` (cat.Etiquetas index).
+void Muestra_PulgadasEtiqueta(const Cataleg& cat, int indice, TextoMedidas& texto);
+// Writes the size text of format `indice` in the unit cat.Unidades and centres it; nothing
+// when the label list has no selection.
+void Muestra_MedidasEtiqueta(const Cataleg& cat, int indice, TextoMedidas& texto);
 // Lays the pieces side by side (inches) and centres the row on 2900 twips.
 void Centra_MedidasEtiqueta(std::int16_t unidad, TextoMedidas& texto);
 

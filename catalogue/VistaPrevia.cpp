@@ -1,5 +1,6 @@
 #include "catalogue/VistaPrevia.h"
 
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "platform/paths/Paths.h"
 
@@ -188,13 +189,13 @@ const CajaEtiqueta* EtiquetaEn(const GeometriaHoja& g, double x, double y)
     return nullptr;
 }
 
-bool FormatoParaVista(int indice, int indiceVista, EtiquetaCatalogo& e, EtiquetaExtendida& x)
+bool FormatoParaVista(const Cataleg& cat, int indice, int indiceVista, EtiquetaCatalogo& e, EtiquetaExtendida& x)
 {
-    if (indice < 0 || indice >= NumEtiquetas || indice >= Etiquetas.size() || indice >= EtiquetasExt.size())
+    if (indice < 0 || indice >= cat.NumEtiquetas || indice >= cat.Etiquetas.size() || indice >= cat.EtiquetasExt.size())
         return false;
-    e = Etiquetas[indice];
-    x = EtiquetasExt[indice];
-    bool marca = indice < EtiquetasMarca.size() && EtiquetasMarca[indice];
+    e = cat.Etiquetas[indice];
+    x = cat.EtiquetasExt[indice];
+    bool marca = indice < cat.EtiquetasMarca.size() && cat.EtiquetasMarca[indice];
     if (indiceVista == 0 && marca)
         ModTolvWiz::GirarRegistro(e, x, marca);
     return true;

@@ -81,7 +81,7 @@ const CajaEtiqueta* EtiquetaEn(const GeometriaHoja& g, double x, double y);
 // A copy of catalogue format `indice` as preview `indiceVista` shows it: the small preview
 // shows a format that the user turned in its catalogue orientation, the large one as turned.
 // The catalogue itself is never touched. False when there is no such format.
-bool FormatoParaVista(int indice, int indiceVista, EtiquetaCatalogo& e, EtiquetaExtendida& x);
+bool FormatoParaVista(const Cataleg& cat, int indice, int indiceVista, EtiquetaCatalogo& e, EtiquetaExtendida& x);
 
 // One label outline of shape `forma` in the box (x1, y1)-(x2, y2), filled with `relleno`
 // where the shape uses the caller's colour. Leaves the fill colour set, the drawing colour as

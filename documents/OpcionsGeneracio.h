@@ -15,6 +15,7 @@ namespace kovel::word {
 class Document;
 class Range;
 }
+struct Cataleg;
 
 namespace generar_doc {
 
@@ -67,6 +68,8 @@ public:
     // text override programaOffice() instead; the generator asks host() alone.
     virtual kovel::HostOffice host() const { return kovel::HostDeNom(programaOffice()); }
     virtual QString programaOffice() const;
+    // The catalogue the format indices refer to.
+    virtual const Cataleg& cataleg() const = 0;
     // The catalogue index of the format selected in the list, −1 when none.
     virtual std::int16_t formatSeleccionat() const = 0;
     // Landscape chosen (opt_Horizontal).

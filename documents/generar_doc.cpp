@@ -1,7 +1,7 @@
 #include "documents/generar_doc.h"
 #include "documents/EspaiCodi.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
@@ -293,12 +293,12 @@ void OmplirEtiquetaAccess(Context& c, RegistresDades& rs, Document& doc, Table& 
 
 // ---- Catalogue ----
 
-MidesFull MidesDeCatalogo(int idx)
+MidesFull MidesDeCatalogo(const Cataleg& cat, int idx)
 {
-    if (idx < 0 || idx >= Etiquetas.size() || idx >= EtiquetasExt.size())
+    if (idx < 0 || idx >= cat.Etiquetas.size() || idx >= cat.EtiquetasExt.size())
         throw GeneracioError(QStringLiteral("There is no label format number %1 in the catalogue.").arg(idx));
-    const EtiquetaCatalogo& e = Etiquetas.at(idx);
-    const EtiquetaExtendida& x = EtiquetasExt.at(idx);
+    const EtiquetaCatalogo& e = cat.Etiquetas.at(idx);
+    const EtiquetaExtendida& x = cat.EtiquetasExt.at(idx);
     MidesFull m;
     m.codi = e.Codigo;
     m.sufix = x.Sufix;
@@ -744,7 +744,7 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     if (o.numCaselles() > 1)
         o.desaCasellaActual();
     const int idx = labelNumber == -1 ? o.formatSeleccionat() : labelNumber;
-    Context c(o, MidesDeCatalogo(idx));
+    Context c(o, MidesDeCatalogo(o.cataleg(), idx));
     c.horitzontal = o.horitzontal();
     const MidesFull& m = c.m;
     if (m.files < 1 || m.columnes < 1)

@@ -32,8 +32,8 @@ private:
 // user gave up saving it or the host is none of the three. Every other failure is thrown.
 std::unique_ptr<kovel::word::Document> GeneraDocument(std::int16_t labelNumber, OpcionsGeneracio& opcions);
 
-// The measures of catalogue format `idx` (GeneracioError outside the catalogue).
-MidesFull MidesDeCatalogo(int idx);
+// The measures of format `idx` of catalogue `cat` (GeneracioError outside the catalogue).
+MidesFull MidesDeCatalogo(const Cataleg& cat, int idx);
 
 // ---- The pieces, as the generation uses them (1-based rows and columns) ----
 

@@ -113,7 +113,7 @@ EstatAssistent::EstatAssistent(QString programa)
     origen_ = std::make_unique<PasOrigen>(*this);
     disseny_ = std::make_unique<PasDisseny>(*this);
     final_ = std::make_unique<PasFinal>(*this);
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cataleg().Panel;
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.
     if (!p.opt_Horizontal)
@@ -123,7 +123,7 @@ EstatAssistent::EstatAssistent(QString programa)
 
 EstatAssistent::~EstatAssistent()
 {
-    ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = nullptr;
+    cataleg().Panel.marcarPanelPorLlenar = nullptr;
 }
 
 QString EstatAssistent::TextVersio(const QString& carpeta)
@@ -192,7 +192,7 @@ Moviment EstatAssistent::MostrarPanel(int dir)
 {
     Moviment m;
     if (dir > 0) {
-        if (ModTolvWiz::Valida_PanelFormato(PanelActual)) {
+        if (ModTolvWiz::Valida_PanelFormato(cataleg(), PanelActual)) {
             m.avis = Avis{6012, ModTraduccion::Literal(6012)};
             return m;
         }
@@ -257,12 +257,12 @@ QString EstatAssistent::programaOffice() const { return kovel::NomHost(host_); }
 
 std::int16_t EstatAssistent::formatSeleccionat() const
 {
-    return ModTolvWiz::FormatSeleccionat();
+    return ModTolvWiz::FormatSeleccionat(cataleg());
 }
 
 bool EstatAssistent::horitzontal() const
 {
-    return ModTolvWiz::PanelEtiquetas().opt_Horizontal;
+    return cataleg().Panel.opt_Horizontal;
 }
 
 bool EstatAssistent::unaEtiquetaPerRegistre() const { return final_->OpcEtiqpag[0]; }

@@ -4,6 +4,7 @@
 // of the choices. The window (wizard/ui/FrmTolvWiz) shows this state, forwards the user's acts
 // and answers it as its EntornAssistent; tests drive it alone. Names are those of the window's
 // members.
+#include "catalogue/Cataleg.h"
 #include "codes/RegistreCodis.h"
 #include "documents/OpcionsGeneracio.h"
 #include "wizard/EntornAssistent.h"
@@ -67,6 +68,11 @@ public:
     // are the host profile's (HostProfile.h), set before.
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
+
+    // The label catalogue of the wizard: its formats, the format list and the list panel's
+    // state. The window's loading fills it.
+    Cataleg& cataleg() { return cataleg_; }
+    const Cataleg& cataleg() const override { return cataleg_; }
 
     bool esWord() const { return host_ == kovel::HostOffice::Word; }
     bool esExcel() const { return host_ == kovel::HostOffice::Excel; }
@@ -163,6 +169,7 @@ public:
     bool DissenyObert = false;
 
 private:
+    Cataleg cataleg_;
     kovel::HostOffice host_ = kovel::HostOffice::Cap;
     FontAssistent* font_ = nullptr;
     EntornAssistent senseEntorn_;

@@ -173,15 +173,15 @@ void Guardats::cmdObrir_CambioValor(bool valor)
 
 bool Guardats::perCasella() const
 {
-    return estat_.esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    return estat_.esWord() && estat_.cataleg().Panel.opcOrigDatos[0];
 }
 
 guardar::DadesDisseny Guardats::dades() const
 {
-    const EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    const EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
     guardar::DadesDisseny d;
     d.TipusPaper = directoris::CodiTipusPaper(p.optPapel);
-    d.Model = directoris::NumeroEtiqueta();
+    d.Model = directoris::NumeroEtiqueta(estat_.cataleg());
     d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
     d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.pasFinal().OpcEtiqpag[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
@@ -200,10 +200,10 @@ QStringList Guardats::casellesDisseny(const QString& carpeta) const
     if (!perCasella())
         return {carpeta + NomDocument(0)};
     // One document per label of the sheet, by its bare name.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx < 0 || idx >= Etiquetas.size())
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (idx < 0 || idx >= estat_.cataleg().Etiquetas.size())
         return {};
-    const std::int32_t n = std::clamp<std::int32_t>(Etiquetas[idx].Filas * Etiquetas[idx].Columnas, 1,
+    const std::int32_t n = std::clamp<std::int32_t>(estat_.cataleg().Etiquetas[idx].Filas * estat_.cataleg().Etiquetas[idx].Columnas, 1,
                                                      guardar::MaximCaselles);
     QStringList noms;
     for (std::int32_t k = 0; k < n; ++k)
@@ -401,7 +401,7 @@ void Guardats::RecuperaDisseny(int fila)
         estat_.DissenyRestaurat = true;
 
         // Paper type, through its click handler.
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+        EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
         p.optPapel = {};
         switch (r.TipusPaper) {
         case '4': estat_.pasPaper().optPapel_Click(PapelA4); break;
@@ -416,9 +416,9 @@ void Guardats::RecuperaDisseny(int fila)
         ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QString::number(r.Model));
         const std::int16_t orden = Enter16(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
         const std::int16_t tipo = Enter16(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
-        ModTolvWiz::Llena_ListaEtiquetas(tipo, orden, 0, 0);
-        ModTolvWiz::Busca_EtiquetaReferencia(QString::number(r.Model), true);
-        estat_.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+        ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), tipo, orden, 0, 0);
+        ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), QString::number(r.Model), true);
+        estat_.pasEtiqueta().LstEtiquetas_Click(estat_.cataleg().Lista.ListIndex());
 
         // Orientation.
         p.opt_Vertical = p.opt_Horizontal = false;

@@ -1,6 +1,6 @@
 #include "wizard/ModoImpresion.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
@@ -65,23 +65,26 @@ using ModTraduccion::TextPrograma;
 // The wizard window of this mode is created but never shown: its options stand here.
 class OpcionsImpressio : public generar_doc::OpcionsGeneracio {
 public:
-    OpcionsImpressio(bool horitzontal, kovel::word::Document* disseny) : horitzontal_(horitzontal), disseny_(disseny) {}
+    OpcionsImpressio(const Cataleg& cat, bool horitzontal, kovel::word::Document* disseny)
+        : cat_(cat), horitzontal_(horitzontal), disseny_(disseny) {}
+    const Cataleg& cataleg() const override { return cat_; }
     std::int16_t formatSeleccionat() const override { return -1; }
     bool horitzontal() const override { return horitzontal_; }
     bool unaEtiquetaPerRegistre() const override { return true; }
     kovel::word::Document* dissenyAllotjat() override { return disseny_; }
 
 private:
+    const Cataleg& cat_;
     bool horitzontal_;
     kovel::word::Document* disseny_;
 };
 
 // The format turned to landscape in place, as this mode has always turned it: sizes,
 // pitches, counts and insets swap, and each margin moves on by one side.
-void GiraFormat(int index)
+void GiraFormat(Cataleg& cat, int index)
 {
-    EtiquetaCatalogo& e = Etiquetas[index];
-    EtiquetaExtendida& x = EtiquetasExt[index];
+    EtiquetaCatalogo& e = cat.Etiquetas[index];
+    EtiquetaExtendida& x = cat.EtiquetasExt[index];
     std::swap(e.Ancho, e.Alto);
     std::swap(e.PasoHorizontal, e.PasoVertical);
     std::swap(e.Columnas, e.Filas);
@@ -101,8 +104,10 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
     const ComandaImpressio comanda = LlegeixComandaImpressio(linia);
     ModReg::InicialitzarRutesOffice();
 
+    // This mode's own catalogue: the run makes one document and ends.
+    Cataleg cat;
     QString missatge;
-    if (!Carga_Catalogo(missatge)) {
+    if (!Carga_Catalogo(cat, missatge)) {
         Portapapers::MissatgePopUp(QStringLiteral("Error carregant fitxers"), 0, QString());
         return 1;
     }
@@ -121,16 +126,16 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         return 2;
     }
     int index = 0;
-    while (index < NumEtiquetas && Etiquetas.at(index).Codigo != comanda.numeroEtiqueta)
+    while (index < cat.NumEtiquetas && cat.Etiquetas.at(index).Codigo != comanda.numeroEtiqueta)
         ++index;
-    if (index >= NumEtiquetas) {
+    if (index >= cat.NumEtiquetas) {
         Mensaje_Error(TextPrograma("ModoImpresion.EtiquetaDesconeguda",
                                    QStringLiteral("The label %1 is not in the catalogue."))
                           .arg(comanda.numeroEtiqueta));
         return 2;
     }
     if (comanda.horitzontal())
-        GiraFormat(index);
+        GiraFormat(cat, index);
 
     const QString carpeta = QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(comanda.carpeta));
     // A name (the folder's, or the one the program was started in) whose bytes were not valid
@@ -160,7 +165,7 @@ int ModoImpresion(const QString& linia, const QString& carpetaActual)
         // The design frame starts with the general blank template.
         const QString blanc = generar_doc::DocumentBlancGeneral(ModReg::RutaPrograma());
         std::unique_ptr<kovel::word::Document> disseny = kovel::word::Document::open(blanc);
-        OpcionsImpressio opcions(comanda.horitzontal(), disseny.get());
+        OpcionsImpressio opcions(cat, comanda.horitzontal(), disseny.get());
         std::unique_ptr<kovel::word::Document> doc = generar_doc::GeneraDocument(std::int16_t(index), opcions);
         if (!doc) {
             Mensaje_Error(TextPrograma("ModoImpresion.NoGenerat", QStringLiteral("The label document was not made.")));

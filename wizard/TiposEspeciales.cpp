@@ -13,9 +13,6 @@
 #include <cstring>
 #include <limits>
 
-QList<TipoEspecial> TiposEspeciales;
-std::int16_t NumTiposEspeciales = 0;
-
 namespace kovel::wizard {
 
 namespace {
@@ -33,15 +30,15 @@ QString textRegistre(const char* p)
 
 } // namespace
 
-bool Cargar_Tipos_Especiales(QString& mensaje)
+bool Cargar_Tipos_Especiales(TaulaTiposEspeciales& taula, QString& mensaje)
 {
-    return Cargar_Tipos_EspecialesDe(ModReg::RutaPrograma(), mensaje);
+    return Cargar_Tipos_EspecialesDe(taula, ModReg::RutaPrograma(), mensaje);
 }
 
-bool Cargar_Tipos_EspecialesDe(const QString& carpeta, QString& mensaje)
+bool Cargar_Tipos_EspecialesDe(TaulaTiposEspeciales& taula, const QString& carpeta, QString& mensaje)
 {
-    NumTiposEspeciales = 0;
-    TiposEspeciales = QList<TipoEspecial>(1);
+    taula.NumTiposEspeciales = 0;
+    taula.TiposEspeciales = QList<TipoEspecial>(1);
     const QString ruta = kovel::paths::findCaseInsensitive(carpeta, QStringLiteral("special.uni"));
     if (!ModTraduccion::ExisteixFitxer(ruta)) {
         mensaje = ModTraduccion::Literal(1, ruta);
@@ -59,8 +56,8 @@ bool Cargar_Tipos_EspecialesDe(const QString& carpeta, QString& mensaje)
         mensaje = QStringLiteral("%1: %2 records, more than the %3 the program can hold").arg(ruta).arg(registres).arg(kMaxRegistres);
         return false;
     }
-    QList<TipoEspecial> taula;
-    taula.reserve(registres + 1);
+    QList<TipoEspecial> llegits;
+    llegits.reserve(registres + 1);
     for (qint64 i = 0; i < registres; ++i) {
         const QByteArray r = f.read(LongitudTipoEspecial);
         if (r.size() != LongitudTipoEspecial) {
@@ -72,11 +69,11 @@ bool Cargar_Tipos_EspecialesDe(const QString& carpeta, QString& mensaje)
         for (int k = 0; k < 5; ++k)
             t.Textos[std::size_t(k)] = textRegistre(r.constData() + 2 + 50 * k);
         t.Datos = r.mid(252, 32);
-        taula.append(std::move(t));
+        llegits.append(std::move(t));
     }
-    taula.append(TipoEspecial{});
-    TiposEspeciales = std::move(taula);
-    NumTiposEspeciales = std::int16_t(registres);
+    llegits.append(TipoEspecial{});
+    taula.TiposEspeciales = std::move(llegits);
+    taula.NumTiposEspeciales = std::int16_t(registres);
     return true;
 }
 

@@ -20,10 +20,13 @@ struct TipoEspecial {
 
 inline constexpr int LongitudTipoEspecial = 284;
 
-// The table of the last load, numbered from 0, and its count. The table always holds one
-// spare element past the last record, as the program has always kept it.
-extern QList<TipoEspecial> TiposEspeciales;
-extern std::int16_t NumTiposEspeciales;
+// The table of one load, numbered from 0, and its count. The table always holds one spare
+// element past the last record, as the program has always kept it. Start-up owns the
+// program's (ArrencadaAssistent).
+struct TaulaTiposEspeciales {
+    QList<TipoEspecial> TiposEspeciales;
+    std::int16_t NumTiposEspeciales = 0;
+};
 
 namespace kovel::wizard {
 
@@ -32,11 +35,12 @@ struct ErrorArgumentInvalid : std::invalid_argument {
     ErrorArgumentInvalid() : std::invalid_argument("Invalid procedure call or argument") {}
 };
 
-// Reads "special.uni" from the program folder (or from `carpeta`). False with `mensaje` set
-// when the file is missing (literal 1 naming the full path) or cannot be read; the table is
-// then empty. A partial record at the end is not a record. The file is never left open.
-bool Cargar_Tipos_Especiales(QString& mensaje);
-bool Cargar_Tipos_EspecialesDe(const QString& carpeta, QString& mensaje);
+// Reads "special.uni" from the program folder (or from `carpeta`) into `taula`. False with
+// `mensaje` set when the file is missing (literal 1 naming the full path) or cannot be read;
+// the table is then empty. A partial record at the end is not a record. The file is never
+// left open.
+bool Cargar_Tipos_Especiales(TaulaTiposEspeciales& taula, QString& mensaje);
+bool Cargar_Tipos_EspecialesDe(TaulaTiposEspeciales& taula, const QString& carpeta, QString& mensaje);
 
 // Both field lists (LstCampos(0) and LstCampos(1)) become the first `totalCampos` names of
 // `camposLista`, in order.

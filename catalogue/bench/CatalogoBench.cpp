@@ -1,7 +1,6 @@
 // Load and list times of a large catalogue: 20,000 formats, half of them A4, so that the A4
 // list has 10,000 lines.
-#include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/bench/CatalogoGran.h"
 
 #include <QTemporaryDir>
@@ -20,13 +19,14 @@ const Ficheros& Generado()
 void BM_CargaDesdeMemoria(benchmark::State& state)
 {
     const Ficheros& f = Generado();
+    Cataleg cat;
     QString m;
     for (auto _ : state) {
-        if (!ModTolvWiz::Carga_CatalogoDeDatos(f.cap, f.ext, f.etiqs, m))
+        if (!ModTolvWiz::Carga_CatalogoDeDatos(cat, f.cap, f.ext, f.etiqs, m))
             state.SkipWithError(qPrintable(m));
-        benchmark::DoNotOptimize(NumEtiquetas);
+        benchmark::DoNotOptimize(cat.NumEtiquetas);
     }
-    state.counters["formats"] = NumEtiquetas;
+    state.counters["formats"] = cat.NumEtiquetas;
 }
 BENCHMARK(BM_CargaDesdeMemoria)->Unit(benchmark::kMillisecond);
 
@@ -36,9 +36,10 @@ void BM_CargaDesdeFicheros(benchmark::State& state)
     QTemporaryDir dir;
     if (!kovel::catalogue::EscribeFicheros(f, dir.path()))
         state.SkipWithError("cannot write the catalogue");
+    Cataleg cat;
     QString m;
     for (auto _ : state) {
-        if (!ModTolvWiz::Carga_CatalogoDe(dir.path(), m))
+        if (!ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), m))
             state.SkipWithError(qPrintable(m));
     }
 }
@@ -48,14 +49,14 @@ BENCHMARK(BM_CargaDesdeFicheros)->Unit(benchmark::kMillisecond);
 void BM_Lista(benchmark::State& state)
 {
     const Ficheros& f = Generado();
+    Cataleg cat;
     QString m;
-    if (NumEtiquetas != 20000 && !ModTolvWiz::Carga_CatalogoDeDatos(f.cap, f.ext, f.etiqs, m))
+    if (!ModTolvWiz::Carga_CatalogoDeDatos(cat, f.cap, f.ext, f.etiqs, m))
         state.SkipWithError(qPrintable(m));
-    Unidades = std::int16_t(state.range(2));
+    cat.Unidades = std::int16_t(state.range(2));
     for (auto _ : state)
-        ModTolvWiz::Llena_ListaEtiquetas(std::int16_t(state.range(0)), std::int16_t(state.range(1)), 0, 0);
-    state.counters["lines"] = ModTolvWiz::LstEtiquetas().ListCount();
-    Unidades = 1;
+        ModTolvWiz::Llena_ListaEtiquetas(cat, std::int16_t(state.range(0)), std::int16_t(state.range(1)), 0, 0);
+    state.counters["lines"] = cat.Lista.ListCount();
 }
 BENCHMARK(BM_Lista)
     ->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}, {1}})

@@ -1,7 +1,7 @@
 // Sheet preview and details window timings:
 //   a 3 x 8 A4 sheet and a 20 x 40 sheet drawn in the large preview (geometry and painting);
 //   1,000 steps through the format list in the details window.
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/VistaPrevia.h"
 #include "catalogue/ui/LienzoPintor.h"
 #include "catalogue/ui/frmOptions.h"
@@ -60,13 +60,15 @@ void BM_Detalles1000Pasos(benchmark::State& state)
         formatos.append(Hoja(1000 + i, 3, 8, 7, 3.7f));
     QTemporaryDir dir;
     QString error;
-    if (!EscribeCatalogo(dir.path(), formatos, CamposEstandar(), error) || !ModTolvWiz::Carga_CatalogoDe(dir.path(), error)) {
+    Cataleg cat;
+    if (!EscribeCatalogo(dir.path(), formatos, CamposEstandar(), error)
+        || !ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), error)) {
         state.SkipWithError(qPrintable(error));
         return;
     }
-    ModTolvWiz::Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
-    ModTolvWiz::LstEtiquetas().setListIndex(0);
-    frmOptions f;
+    ModTolvWiz::Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
+    cat.Lista.setListIndex(0);
+    frmOptions f(cat);
     f.show();
     for (auto _ : state) {
         f.cmd_mov_Click(0);

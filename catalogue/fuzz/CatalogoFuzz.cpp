@@ -2,8 +2,7 @@
 // search and the rotation over whatever it accepted.
 // Input: two little-endian 16-bit lengths (ETIQSCAP.UNI, ETIQSEXT.UNI), then those two files,
 // then the rest as ETIQS.UNI.
-#include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/Unidades.h"
 #include "common/MsgBox.h"
 
@@ -31,46 +30,48 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView ext(p + largoCap, qsizetype(largoExt));
     const QByteArrayView etiqs(p + largoCap + largoExt, qsizetype(size - 4 - largoCap - largoExt));
 
-    const auto antes = Etiquetas;
-    const auto antesExt = EtiquetasExt;
-    const auto antesNum = NumEtiquetas;
+    Cataleg cat;
+    const auto antes = cat.Etiquetas;
+    const auto antesExt = cat.EtiquetasExt;
+    const auto antesNum = cat.NumEtiquetas;
     QString mensaje;
-    if (!ModTolvWiz::Carga_CatalogoDeDatos(cap, ext, etiqs, mensaje)) {
-        if (mensaje.isEmpty() || !(Etiquetas == antes) || !(EtiquetasExt == antesExt) || NumEtiquetas != antesNum)
+    if (!ModTolvWiz::Carga_CatalogoDeDatos(cat, cap, ext, etiqs, mensaje)) {
+        if (mensaje.isEmpty() || !(cat.Etiquetas == antes) || !(cat.EtiquetasExt == antesExt)
+            || cat.NumEtiquetas != antesNum)
             std::abort();   // a failure must say why and change nothing
         return 0;
     }
-    if (NumEtiquetas != Etiquetas.size() || EtiquetasExt.size() != Etiquetas.size())
+    if (cat.NumEtiquetas != cat.Etiquetas.size() || cat.EtiquetasExt.size() != cat.Etiquetas.size())
         std::abort();
 
-    ModTolvWiz::PanelEtiquetas().optPapel = {true, false, false, false, false};
+    cat.Panel.optPapel = {true, false, false, false, false};
     ModTolvWiz::TextoMedidas texto;
     texto.anchoDe = [](const QString& s) { return int(s.size()) * 90; };
     for (std::int16_t unidad : {1, 2}) {
-        Unidades = unidad;
+        cat.Unidades = unidad;
         for (std::int16_t papel = 0; papel < 5; ++papel) {
             for (std::int16_t modo = 0; modo < 3; ++modo) {
-                ModTolvWiz::Llena_ListaEtiquetas(papel, modo, modo == 2 ? 70 : 0, 0);
-                ModTolvWiz::SeleccionarFormat(0);
-                const int i = ModTolvWiz::FormatSeleccionat();
-                if (i >= NumEtiquetas)
+                ModTolvWiz::Llena_ListaEtiquetas(cat, papel, modo, modo == 2 ? 70 : 0, 0);
+                ModTolvWiz::SeleccionarFormat(cat, 0);
+                const int i = ModTolvWiz::FormatSeleccionat(cat);
+                if (i >= cat.NumEtiquetas)
                     std::abort();
                 if (i >= 0)
-                    ModTolvWiz::Muestra_MedidasEtiqueta(i, texto);
+                    ModTolvWiz::Muestra_MedidasEtiqueta(cat, i, texto);
             }
         }
     }
-    if (NumEtiquetas > 0) {
-        QString referencia = QString::number(Etiquetas.last().Codigo);
-        ModTolvWiz::Busca_EtiquetaReferencia(referencia, false);
-        const EtiquetaCatalogo e = Etiquetas.first();
-        const EtiquetaExtendida x = EtiquetasExt.first();
-        ModTolvWiz::GirarEtiqueta(0);
-        ModTolvWiz::GirarEtiqueta(0);
+    if (cat.NumEtiquetas > 0) {
+        QString referencia = QString::number(cat.Etiquetas.last().Codigo);
+        ModTolvWiz::Busca_EtiquetaReferencia(cat, referencia, false);
+        const EtiquetaCatalogo e = cat.Etiquetas.first();
+        const EtiquetaExtendida x = cat.EtiquetasExt.first();
+        ModTolvWiz::GirarEtiqueta(cat, 0);
+        ModTolvWiz::GirarEtiqueta(cat, 0);
         // Turning twice gives the record back, bit for bit (NaN-free: the loader refuses those).
-        if (!(Etiquetas.first() == e) || !(EtiquetasExt.first() == x) || EtiquetasMarca.first())
+        if (!(cat.Etiquetas.first() == e) || !(cat.EtiquetasExt.first() == x) || cat.EtiquetasMarca.first())
             std::abort();
     }
-    Unidades = 1;
+    cat.Unidades = 1;
     return 0;
 }

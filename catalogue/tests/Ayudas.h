@@ -1,6 +1,6 @@
 #pragma once
 // Catalogues made for the tests with the same writer the build uses.
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "common/ModTraduccion.h"
 #include "tools/catalogue/EscritorCatalogo.h"
 
@@ -61,15 +61,15 @@ inline void Escribe(const QString& ruta, const QByteArray& datos)
     ASSERT_EQ(f.write(datos), datos.size());
 }
 
-// Writes a catalogue and loads it; fails the test when either step fails.
-inline void CargaCatalogo(const QList<kovel::catalogue::Formato>& formatos,
+// Writes a catalogue and loads it into `cat`; fails the test when either step fails.
+inline void CargaCatalogo(Cataleg& cat, const QList<kovel::catalogue::Formato>& formatos,
                           const QList<CampoCabecera>& campos = kovel::catalogue::CamposEstandar())
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QString error;
     ASSERT_TRUE(kovel::catalogue::EscribeCatalogo(dir.path(), formatos, campos, error)) << qPrintable(error);
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), error)) << qPrintable(error);
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), error)) << qPrintable(error);
 }
 
 } // namespace pruebas

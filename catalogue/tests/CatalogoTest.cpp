@@ -26,15 +26,16 @@ QByteArray conEntero32(QByteArray b, int at, qint32 v)
 
 class CatalogoDanado : public ::testing::Test {
 protected:
+    Cataleg cat;
     void SetUp() override
     {
         pruebas::CargaLiterales();
         ASSERT_TRUE(dir.isValid());
         formatos = {UnFormato(4711), UnFormato(815, PapelLetter)};
         // What is in memory before each damaged load; it must survive every failure.
-        pruebas::CargaCatalogo({UnFormato(1), UnFormato(2), UnFormato(3)});
-        antes = Etiquetas;
-        antesExt = EtiquetasExt;
+        pruebas::CargaCatalogo(cat, {UnFormato(1), UnFormato(2), UnFormato(3)});
+        antes = cat.Etiquetas;
+        antesExt = cat.EtiquetasExt;
         QString error;
         ASSERT_TRUE(EscribeCatalogo(dir.path(), formatos, CamposEstandar(), error)) << qPrintable(error);
     }
@@ -49,12 +50,12 @@ protected:
     void FallaNombrando(const QString& nombra)
     {
         QString mensaje;
-        EXPECT_FALSE(ModTolvWiz::Carga_CatalogoDe(dir.path(), mensaje));
+        EXPECT_FALSE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), mensaje));
         EXPECT_TRUE(mensaje.contains(nombra)) << qPrintable(mensaje);
-        EXPECT_EQ(NumEtiquetas, 3);
-        EXPECT_EQ(Etiquetas, antes);
-        EXPECT_EQ(EtiquetasExt, antesExt);
-        EXPECT_EQ(EtiquetasMarca.size(), 3);
+        EXPECT_EQ(cat.NumEtiquetas, 3);
+        EXPECT_EQ(cat.Etiquetas, antes);
+        EXPECT_EQ(cat.EtiquetasExt, antesExt);
+        EXPECT_EQ(cat.EtiquetasMarca.size(), 3);
     }
 
     QTemporaryDir dir;
@@ -67,6 +68,7 @@ protected:
 
 TEST(Catalogo, RecordFieldsAndTheirFallbacks)
 {
+    Cataleg cat;
     auto sinCodigo = UnFormato(0);
     sinCodigo.etiqueta.Referencia = QStringLiteral("KOVEL 0815").leftJustified(15);
     auto largo = UnFormato(20, PapelA5, QString(255, QChar(0x00E9)));
@@ -78,28 +80,29 @@ TEST(Catalogo, RecordFieldsAndTheirFallbacks)
     auto tamanoCero = UnFormato(23, PapelContinuo);
     tamanoCero.extension.AnchoCom = 0;
     tamanoCero.extension.AltoCom = 0;
-    pruebas::CargaCatalogo({sinCodigo, largo, corto, noAscii, tamanoCero});
+    pruebas::CargaCatalogo(cat, {sinCodigo, largo, corto, noAscii, tamanoCero});
 
-    ASSERT_EQ(NumEtiquetas, 5);
-    EXPECT_EQ(Etiquetas[0].Codigo, 815);
-    EXPECT_EQ(Etiquetas[1].Descripcion, QString(255, QChar(0x00E9)));
-    EXPECT_EQ(Etiquetas[2].Descripcion, QStringLiteral("Ten chars!").leftJustified(255));
-    EXPECT_EQ(Etiquetas[3].Descripcion.trimmed(), QStringLiteral("Étiquettes – 99,1 × 38,1 mm ✓"));
-    EXPECT_EQ(Etiquetas[3].Referencia, QStringLiteral("KOVEL-Ä22").leftJustified(15));
-    EXPECT_EQ(Etiquetas[3].Girado, -1);
-    EXPECT_EQ(Etiquetas[3].TipoPapel, PapelTermico);
-    EXPECT_FLOAT_EQ(Etiquetas[3].Holgura[1], 0.2f);
-    EXPECT_DOUBLE_EQ(EtiquetasExt[4].AnchoCom, double(7.0f));
-    EXPECT_DOUBLE_EQ(EtiquetasExt[4].AltoCom, double(3.7f));
-    EXPECT_EQ(EtiquetasMarca, QList<bool>(5, false));
+    ASSERT_EQ(cat.NumEtiquetas, 5);
+    EXPECT_EQ(cat.Etiquetas[0].Codigo, 815);
+    EXPECT_EQ(cat.Etiquetas[1].Descripcion, QString(255, QChar(0x00E9)));
+    EXPECT_EQ(cat.Etiquetas[2].Descripcion, QStringLiteral("Ten chars!").leftJustified(255));
+    EXPECT_EQ(cat.Etiquetas[3].Descripcion.trimmed(), QStringLiteral("Étiquettes – 99,1 × 38,1 mm ✓"));
+    EXPECT_EQ(cat.Etiquetas[3].Referencia, QStringLiteral("KOVEL-Ä22").leftJustified(15));
+    EXPECT_EQ(cat.Etiquetas[3].Girado, -1);
+    EXPECT_EQ(cat.Etiquetas[3].TipoPapel, PapelTermico);
+    EXPECT_FLOAT_EQ(cat.Etiquetas[3].Holgura[1], 0.2f);
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[4].AnchoCom, double(7.0f));
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[4].AltoCom, double(3.7f));
+    EXPECT_EQ(cat.EtiquetasMarca, QList<bool>(5, false));
 
-    const auto hay = ModTolvWiz::TiposPapelPresentes();
+    const auto hay = ModTolvWiz::TiposPapelPresentes(cat);
     EXPECT_TRUE(hay[PapelA4] && hay[PapelContinuo] && hay[PapelA5] && hay[PapelTermico]);
     EXPECT_FALSE(hay[PapelLetter]);
 }
 
 TEST(Catalogo, FieldTableIsReadByNameWhateverItsOrderCaseOrPadding)
 {
+    Cataleg cat;
     auto f = UnFormato(30);
     f.extension.AltoPag = 29.7;
     f.extension.Sufix = QStringLiteral("B");
@@ -118,12 +121,12 @@ TEST(Catalogo, FieldTableIsReadByNameWhateverItsOrderCaseOrPadding)
     pruebas::Escribe(dir.path() + "/ETIQSEXT.UNI", ext);
     pruebas::Escribe(dir.path() + "/ETIQS.UNI", RegistroEtiqs(f.etiqueta));
     QString m;
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), m)) << qPrintable(m);
-    EXPECT_DOUBLE_EQ(EtiquetasExt[0].AnchoCom, 7.0);
-    EXPECT_DOUBLE_EQ(EtiquetasExt[0].AltoPag, 0.0);
-    EXPECT_EQ(EtiquetasExt[0].Sufix, QStringLiteral("B"));
-    EXPECT_DOUBLE_EQ(EtiquetasExt[0].MargenDerecho, 0.25);
-    EXPECT_DOUBLE_EQ(EtiquetasExt[0].AltoCom, double(3.7f));   // absent: the label's height
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), m)) << qPrintable(m);
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[0].AnchoCom, 7.0);
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[0].AltoPag, 0.0);
+    EXPECT_EQ(cat.EtiquetasExt[0].Sufix, QStringLiteral("B"));
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[0].MargenDerecho, 0.25);
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[0].AltoCom, double(3.7f));   // absent: the label's height
 
     const QList<CampoCabecera> leidos = {
         {"ANCHOCOM", 5, 8}, {"Extra", 8, 7}, {"AltoPag", 4, 8}, {"sufix", 8, 4}, {"MARGEN DERECHO MM", 5, 8}};
@@ -140,6 +143,7 @@ TEST(Catalogo, FieldTableIsReadByNameWhateverItsOrderCaseOrPadding)
 
 TEST(Catalogo, NoFieldEntriesGiveTheDefaults)
 {
+    Cataleg cat;
     for (qint32 n : {0, -1, std::numeric_limits<qint32>::min()}) {
         auto f = UnFormato(40);
         f.extension.Sufix = QStringLiteral("X");
@@ -148,15 +152,16 @@ TEST(Catalogo, NoFieldEntriesGiveTheDefaults)
         pruebas::Escribe(dir.path() + "/ETIQSEXT.UNI", QByteArray(16, '\x7f'));
         pruebas::Escribe(dir.path() + "/ETIQS.UNI", RegistroEtiqs(f.etiqueta));
         QString m;
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), m)) << n << qPrintable(m);
-        EXPECT_EQ(EtiquetasExt[0].Sufix, QString());
-        EXPECT_DOUBLE_EQ(EtiquetasExt[0].AnchoCom, 7.0);
-        EXPECT_EQ(EtiquetasExt[0].Categoria, 0);
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), m)) << n << qPrintable(m);
+        EXPECT_EQ(cat.EtiquetasExt[0].Sufix, QString());
+        EXPECT_DOUBLE_EQ(cat.EtiquetasExt[0].AnchoCom, 7.0);
+        EXPECT_EQ(cat.EtiquetasExt[0].Categoria, 0);
     }
 }
 
 TEST(Catalogo, PartialLastRecordIsLeftOutAndFileNamesIgnoreCase)
 {
+    Cataleg cat;
     QTemporaryDir dir;
     const QList<kovel::catalogue::Formato> fs = {UnFormato(1), UnFormato(2)};
     QString m;
@@ -166,15 +171,15 @@ TEST(Catalogo, PartialLastRecordIsLeftOutAndFileNamesIgnoreCase)
     ASSERT_TRUE(f.open(QIODevice::Append));
     f.write(QByteArray(601, '\1'));
     f.close();
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), m)) << qPrintable(m);
-    EXPECT_EQ(NumEtiquetas, 2);
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), m)) << qPrintable(m);
+    EXPECT_EQ(cat.NumEtiquetas, 2);
 }
 
 TEST_F(CatalogoDanado, MissingFilesAreReportedInOrderWithLiteral1)
 {
     QFile::remove(ruta("ETIQS.UNI"));
     QString mensaje;
-    EXPECT_FALSE(ModTolvWiz::Carga_CatalogoDe(dir.path(), mensaje));
+    EXPECT_FALSE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), mensaje));
     if (!ModTraduccion::Literal(1, ruta("ETIQS.UNI")).isEmpty()) {
         EXPECT_EQ(mensaje, ModTraduccion::Literal(1, ruta("ETIQS.UNI")));
     }
@@ -238,15 +243,15 @@ TEST_F(CatalogoDanado, AnImpossibleFormatIsLeftOutNamedAndTheRestLoads)
     const auto cargaSinElMalo = [&](const QList<kovel::catalogue::Formato>& fs, int malo, const QString& nombra) {
         QString error;
         ASSERT_TRUE(EscribeCatalogo(dir.path(), fs, CamposEstandar(), error));
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), error)) << qPrintable(error);
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), error)) << qPrintable(error);
         const auto& bueno = fs[1 - malo];
-        ASSERT_EQ(NumEtiquetas, 1);
-        EXPECT_EQ(Etiquetas.size(), 1);
-        EXPECT_EQ(EtiquetasExt.size(), 1);
-        EXPECT_EQ(EtiquetasMarca.size(), 1);
-        EXPECT_EQ(Etiquetas[0].Codigo, bueno.etiqueta.Codigo);
-        EXPECT_EQ(EtiquetasExt[0].Sufix, bueno.extension.Sufix);
-        const QStringList omitidos = ModTolvWiz::FormatosOmitidos();
+        ASSERT_EQ(cat.NumEtiquetas, 1);
+        EXPECT_EQ(cat.Etiquetas.size(), 1);
+        EXPECT_EQ(cat.EtiquetasExt.size(), 1);
+        EXPECT_EQ(cat.EtiquetasMarca.size(), 1);
+        EXPECT_EQ(cat.Etiquetas[0].Codigo, bueno.etiqueta.Codigo);
+        EXPECT_EQ(cat.EtiquetasExt[0].Sufix, bueno.extension.Sufix);
+        const QStringList omitidos = ModTolvWiz::FormatosOmitidos(cat);
         ASSERT_EQ(omitidos.size(), 1);
         EXPECT_TRUE(omitidos[0].contains(nombra)) << qPrintable(omitidos[0]);
         EXPECT_TRUE(omitidos[0].contains(QStringLiteral("record %1").arg(malo + 1))) << qPrintable(omitidos[0]);
@@ -268,34 +273,35 @@ TEST_F(CatalogoDanado, AnImpossibleFormatIsLeftOutNamedAndTheRestLoads)
     // A clean load forgets what the last one left out.
     QString error;
     ASSERT_TRUE(EscribeCatalogo(dir.path(), formatos, CamposEstandar(), error));
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(dir.path(), error));
-    EXPECT_EQ(NumEtiquetas, 2);
-    EXPECT_TRUE(ModTolvWiz::FormatosOmitidos().isEmpty());
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, dir.path(), error));
+    EXPECT_EQ(cat.NumEtiquetas, 2);
+    EXPECT_TRUE(ModTolvWiz::FormatosOmitidos(cat).isEmpty());
 }
 
 class CatalogoEnviado : public ::testing::Test {
 protected:
+    Cataleg cat;
     void SetUp() override
     {
         QString m;
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
         ASSERT_TRUE(LeeFormatosCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/formats.csv"), fuente, m))
             << qPrintable(m);
         ASSERT_TRUE(LeeCamposCsv(QStringLiteral(KOVEL_SOURCE_DIR "/data/catalogue/fields.csv"), campos, m))
             << qPrintable(m);
-        ASSERT_EQ(NumEtiquetas, fuente.size());
+        ASSERT_EQ(cat.NumEtiquetas, fuente.size());
     }
     // Formats of paper type `papel` whose grid is `across` x `down`.
     int Cuenta(int papel, int across, int down) const
     {
         int n = 0;
-        for (int i = 0; i < NumEtiquetas; ++i)
-            n += Etiquetas[i].TipoPapel == papel && Etiquetas[i].Columnas == across && Etiquetas[i].Filas == down;
+        for (int i = 0; i < cat.NumEtiquetas; ++i)
+            n += cat.Etiquetas[i].TipoPapel == papel && cat.Etiquetas[i].Columnas == across && cat.Etiquetas[i].Filas == down;
         return n;
     }
     int Cuenta(const std::function<bool(const EtiquetaCatalogo&)>& cumple) const
     {
-        return int(std::count_if(Etiquetas.begin(), Etiquetas.end(), cumple));
+        return int(std::count_if(cat.Etiquetas.begin(), cat.Etiquetas.end(), cumple));
     }
 
     QList<kovel::catalogue::Formato> fuente;
@@ -306,7 +312,7 @@ TEST_F(CatalogoEnviado, EveryFormatLoadsAsWrittenAndIsConsistent)
 {
     // What the program reads through the reordered field table is what the source says.
     QList<kovel::catalogue::Formato> leidos;
-    for (int i = 0; i < NumEtiquetas; ++i) {
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
         EtiquetaCatalogo esperado = fuente[i].etiqueta;
         EtiquetaExtendida esperadoExt = fuente[i].extension;
         if (esperado.Codigo == 0)
@@ -315,29 +321,29 @@ TEST_F(CatalogoEnviado, EveryFormatLoadsAsWrittenAndIsConsistent)
             esperadoExt.AnchoCom = esperado.Ancho;
         if (esperadoExt.AltoCom == 0)
             esperadoExt.AltoCom = esperado.Alto;
-        EXPECT_EQ(Etiquetas[i], esperado) << qPrintable(esperado.Referencia);
-        EXPECT_EQ(EtiquetasExt[i], esperadoExt) << qPrintable(esperado.Referencia);
-        leidos.append({Etiquetas[i], EtiquetasExt[i], fuente[i].linea});
+        EXPECT_EQ(cat.Etiquetas[i], esperado) << qPrintable(esperado.Referencia);
+        EXPECT_EQ(cat.EtiquetasExt[i], esperadoExt) << qPrintable(esperado.Referencia);
+        leidos.append({cat.Etiquetas[i], cat.EtiquetasExt[i], fuente[i].linea});
     }
     // Labels inside the page, pitch at least the label, margins that add up to the page,
     // the page of the paper type, unique model numbers, suffixes that fit their field.
     EXPECT_EQ(CompruebaCatalogo(leidos, campos), QStringList());
 
     // Every format turns and turns back to exactly what was loaded.
-    for (int i = 0; i < NumEtiquetas; ++i) {
-        ModTolvWiz::GirarEtiqueta(i);
-        ModTolvWiz::GirarEtiqueta(i);
-        EXPECT_EQ(Etiquetas[i], leidos[i].etiqueta) << qPrintable(leidos[i].etiqueta.Referencia);
-        EXPECT_EQ(EtiquetasExt[i], leidos[i].extension) << qPrintable(leidos[i].etiqueta.Referencia);
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
+        ModTolvWiz::GirarEtiqueta(cat, i);
+        ModTolvWiz::GirarEtiqueta(cat, i);
+        EXPECT_EQ(cat.Etiquetas[i], leidos[i].etiqueta) << qPrintable(leidos[i].etiqueta.Referencia);
+        EXPECT_EQ(cat.EtiquetasExt[i], leidos[i].extension) << qPrintable(leidos[i].etiqueta.Referencia);
     }
 }
 
 TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
 {
-    EXPECT_GE(NumEtiquetas, 150);
-    const auto hay = ModTolvWiz::TiposPapelPresentes();
+    EXPECT_GE(cat.NumEtiquetas, 150);
+    const auto hay = ModTolvWiz::TiposPapelPresentes(cat);
     EXPECT_EQ(std::count(hay.begin(), hay.end(), true), 5);
-    EXPECT_GT(Cuenta([](const EtiquetaCatalogo& e) { return e.TipoPapel == PapelA4; }), NumEtiquetas / 2);
+    EXPECT_GT(Cuenta([](const EtiquetaCatalogo& e) { return e.TipoPapel == PapelA4; }), cat.NumEtiquetas / 2);
 
     // A4: address and multipurpose grids (across x down), 65-up, full sheet, shipping.
     for (auto [across, down] : {std::pair{2, 7}, {2, 8}, {3, 7}, {3, 8}, {3, 10}, {4, 10}, {5, 13}, {1, 1}, {1, 2}, {2, 2}})
@@ -352,7 +358,7 @@ TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
         EXPECT_GE(Cuenta([papel](const EtiquetaCatalogo& e) { return e.TipoPapel == papel; }), 10) << papel;
 
     QSet<int> formas;
-    for (const EtiquetaCatalogo& e : Etiquetas)
+    for (const EtiquetaCatalogo& e : cat.Etiquetas)
         formas.insert(e.Forma);
     EXPECT_EQ(formas, QSet<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17}));
 
@@ -365,10 +371,10 @@ TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
     QFile etiqs(QStringLiteral(KOVEL_PROGRAM_DIR "/ETIQS.UNI"));
     ASSERT_TRUE(etiqs.open(QIODevice::ReadOnly));
     const QByteArray registros = etiqs.readAll();
-    for (int i = 0; i < NumEtiquetas; ++i) {
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
         const QByteArray campo = registros.mid(qsizetype(i) * 602 + 19, 510);
-        const qsizetype largo = Etiquetas[i].Descripcion.trimmed().size();
-        EXPECT_EQ(campo.mid(2 * largo), QByteArray(510 - 2 * largo, '\0')) << qPrintable(Etiquetas[i].Referencia);
+        const qsizetype largo = cat.Etiquetas[i].Descripcion.trimmed().size();
+        EXPECT_EQ(campo.mid(2 * largo), QByteArray(510 - 2 * largo, '\0')) << qPrintable(cat.Etiquetas[i].Referencia);
     }
 
     // The field table is not in the program's order and holds a field the program does not know.
@@ -384,10 +390,10 @@ TEST_F(CatalogoEnviado, HoldsTheCommonSheetsEveryPaperTypeAndShape)
 // details window reads them; a class the program does not know stops the build.
 TEST_F(CatalogoEnviado, DetailsWindowPrinterClassesOfEveryFormat)
 {
-    for (int i = 0; i < NumEtiquetas; ++i) {
-        const auto usos = kovel::catalogue::UsosDeDescripcion(Etiquetas[i].Descripcion);
-        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(Etiquetas[i].Referencia);
-        if (Etiquetas[i].Codigo == 806) {   // "laser and inkjet": inkjet, laser and copiers
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
+        const auto usos = kovel::catalogue::UsosDeDescripcion(cat.Etiquetas[i].Descripcion);
+        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(cat.Etiquetas[i].Referencia);
+        if (cat.Etiquetas[i].Codigo == 806) {   // "laser and inkjet": inkjet, laser and copiers
             EXPECT_EQ(usos, (std::array<bool, 6>{true, true, true, false, false, false}));
         }
     }
@@ -417,6 +423,40 @@ TEST_F(CatalogoEnviado, DetailsWindowPrinterClassesOfEveryFormat)
             EXPECT_TRUE(error.contains(QLatin1String("Clases"))) << qPrintable(error);
         }
     }
+}
+
+// Two catalogues in one process: each keeps its own formats, omissions, list, turns and unit.
+TEST(Catalogo, TwoCataloguesInOneProcessKeepTheirOwnState)
+{
+    Cataleg a, b;
+    kovel::catalogue::Formato malo = UnFormato(903);
+    malo.etiqueta.Filas = 0;
+    pruebas::CargaCatalogo(a, {UnFormato(801), UnFormato(802)});
+    pruebas::CargaCatalogo(b, {UnFormato(901), malo});
+    ASSERT_EQ(a.NumEtiquetas, 2);
+    ASSERT_EQ(b.NumEtiquetas, 1);
+    EXPECT_TRUE(ModTolvWiz::FormatosOmitidos(a).isEmpty());
+    EXPECT_EQ(ModTolvWiz::FormatosOmitidos(b).size(), 1);
+
+    int marcadosB = 0;
+    b.Panel.marcarPanelPorLlenar = [&](int) { ++marcadosB; };
+    ModTolvWiz::Llena_ListaEtiquetas(a, PapelA4, 0, 0, 0);
+    ModTolvWiz::SeleccionarFormat(a, 1);
+    ModTolvWiz::GirarFormat(a);
+    a.Unidades = 2;
+    EXPECT_EQ(a.EtiquetasMarca, (QList<bool>{false, true}));
+    EXPECT_EQ(b.Lista.ListCount(), 0);
+    EXPECT_EQ(ModTolvWiz::FormatSeleccionat(b), -1);
+    EXPECT_EQ(b.EtiquetasMarca, QList<bool>{false});
+    EXPECT_EQ(b.Etiquetas[0].Codigo, 901);
+    EXPECT_EQ(b.Unidades, 1);
+    EXPECT_EQ(marcadosB, 0);
+
+    // A failed load of one leaves the other as it was, too.
+    QString mensaje;
+    EXPECT_FALSE(ModTolvWiz::Carga_CatalogoDe(b, QStringLiteral("/nonexistent-folder"), mensaje));
+    EXPECT_EQ(a.NumEtiquetas, 2);
+    EXPECT_EQ(ModTolvWiz::FormatSeleccionat(a), 1);
 }
 
 TEST(Catalogo, ConsistencyChecksCatchBadFormats)
@@ -461,6 +501,7 @@ TEST(Catalogo, ConsistencyChecksCatchBadFormats)
 
 TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
 {
+    Cataleg cat;
     auto f = UnFormato(50);
     f.etiqueta.MargenIzquierdo = 0.5f;
     f.etiqueta.MargenSuperior = 1.25f;
@@ -468,13 +509,13 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     f.extension.MargenInferior = 0.47;   // not a single-precision value in the file
     f.etiqueta.Holgura = {0.1f, 0.3f};
     Word_espec::Inicialitzar();
-    pruebas::CargaCatalogo({UnFormato(49), f});
-    const EtiquetaCatalogo e0 = Etiquetas[1];
-    const EtiquetaExtendida x0 = EtiquetasExt[1];
+    pruebas::CargaCatalogo(cat, {UnFormato(49), f});
+    const EtiquetaCatalogo e0 = cat.Etiquetas[1];
+    const EtiquetaExtendida x0 = cat.EtiquetasExt[1];
 
-    ModTolvWiz::GirarEtiqueta(1);
-    const EtiquetaCatalogo& e = Etiquetas[1];
-    EXPECT_TRUE(EtiquetasMarca[1]);
+    ModTolvWiz::GirarEtiqueta(cat, 1);
+    const EtiquetaCatalogo& e = cat.Etiquetas[1];
+    EXPECT_TRUE(cat.EtiquetasMarca[1]);
     EXPECT_EQ(e.Columnas, 8);
     EXPECT_EQ(e.Filas, 3);
     EXPECT_FLOAT_EQ(e.Ancho, 3.7f);
@@ -482,26 +523,26 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     EXPECT_FLOAT_EQ(e.Holgura[0], 0.3f);
     EXPECT_FLOAT_EQ(e.MargenSuperior, 0.5f);      // old left
     EXPECT_FLOAT_EQ(e.MargenIzquierdo, 0.47f);    // old bottom
-    EXPECT_DOUBLE_EQ(EtiquetasExt[1].MargenInferior, 0.75);  // old right
-    EXPECT_DOUBLE_EQ(EtiquetasExt[1].MargenDerecho, 1.25);   // old top
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[1].MargenInferior, 0.75);  // old right
+    EXPECT_DOUBLE_EQ(cat.EtiquetasExt[1].MargenDerecho, 1.25);   // old top
     EXPECT_NE(e.Girado, 0);
-    EXPECT_EQ(Etiquetas[0], Etiquetas[0]);
+    EXPECT_EQ(cat.Etiquetas[0], cat.Etiquetas[0]);
 
-    ModTolvWiz::GirarEtiqueta(1);
-    EXPECT_FALSE(EtiquetasMarca[1]);
-    EXPECT_EQ(Etiquetas[1], e0);
-    EXPECT_EQ(EtiquetasExt[1], x0);
+    ModTolvWiz::GirarEtiqueta(cat, 1);
+    EXPECT_FALSE(cat.EtiquetasMarca[1]);
+    EXPECT_EQ(cat.Etiquetas[1], e0);
+    EXPECT_EQ(cat.EtiquetasExt[1], x0);
 
     // The selected format is the one turned, and the design panel is marked for refilling.
-    ModTolvWiz::Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
+    ModTolvWiz::Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
     int marcado = -1;
-    ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = [&](int p) { marcado = p; };
-    ModTolvWiz::SeleccionarFormat(1);
-    ModTolvWiz::GirarFormat();
-    EXPECT_TRUE(EtiquetasMarca[1]);
-    EXPECT_FALSE(EtiquetasMarca[0]);
+    cat.Panel.marcarPanelPorLlenar = [&](int p) { marcado = p; };
+    ModTolvWiz::SeleccionarFormat(cat, 1);
+    ModTolvWiz::GirarFormat(cat);
+    EXPECT_TRUE(cat.EtiquetasMarca[1]);
+    EXPECT_FALSE(cat.EtiquetasMarca[0]);
     EXPECT_EQ(marcado, int(PanelDiseno));
-    ModTolvWiz::GirarFormat();
-    EXPECT_EQ(Etiquetas[1], e0);
-    ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = nullptr;
+    ModTolvWiz::GirarFormat(cat);
+    EXPECT_EQ(cat.Etiquetas[1], e0);
+    cat.Panel.marcarPanelPorLlenar = nullptr;
 }

@@ -21,6 +21,7 @@ struct Mensaje {
 
 class Lista : public ::testing::Test {
 protected:
+    Cataleg cat;
     void SetUp() override
     {
         pruebas::CargaLiterales();
@@ -36,7 +37,7 @@ protected:
         carta.extension.AnchoCom = 6.6675;
         carta.extension.AltoCom = 2.54;
         auto termico = UnFormato(13, PapelTermico, QStringLiteral("Thirteen"));
-        pruebas::CargaCatalogo({UnFormato(815, PapelA4, QStringLiteral("Zeta")), ancho, conSufijo,
+        pruebas::CargaCatalogo(cat, {UnFormato(815, PapelA4, QStringLiteral("Zeta")), ancho, conSufijo,
                                 UnFormato(10177, PapelA4, QStringLiteral("alpha")), carta, termico});
         mensajes.clear();
         respuesta = mod_rvtMsgBox::vbNo;
@@ -44,28 +45,28 @@ protected:
             mensajes.push_back({t, s, ti});
             return respuesta;
         });
-        EstadoPanelEtiquetas& p = PanelEtiquetas();
+        EstadoPanelEtiquetas& p = cat.Panel;
         p = EstadoPanelEtiquetas();
         p.optPapel[PapelA4] = true;
-        Unidades = 1;
+        cat.Unidades = 1;
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
 
     QStringList Lineas() const
     {
         QStringList l;
-        for (int i = 0; i < LstEtiquetas().ListCount(); ++i)
-            l << LstEtiquetas().List(i);
+        for (int i = 0; i < cat.Lista.ListCount(); ++i)
+            l << cat.Lista.List(i);
         return l;
     }
     QList<int> Indices() const
     {
         QList<int> l;
-        for (int i = 0; i < LstEtiquetas().ListCount(); ++i)
-            l << LstEtiquetas().ItemData(i);
+        for (int i = 0; i < cat.Lista.ListCount(); ++i)
+            l << cat.Lista.ItemData(i);
         return l;
     }
-    int Seleccionado() const { return FormatSeleccionat() < 0 ? -1 : Etiquetas[FormatSeleccionat()].Codigo; }
+    int Seleccionado() const { return FormatSeleccionat(cat) < 0 ? -1 : cat.Etiquetas[FormatSeleccionat(cat)].Codigo; }
 
     std::vector<Mensaje> mensajes;
     std::int16_t respuesta = mod_rvtMsgBox::vbNo;
@@ -75,174 +76,174 @@ protected:
 
 TEST_F(Lista, ThreeOrdersNormaliseReferencesAndKeepItemData)
 {
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
     EXPECT_EQ(Lineas(), QStringList({"KOVEL 00815 - Zeta", "KOVEL 01234 - Wide", "KOVEL 01234A - Suffixed",
                                      "KOVEL 10177 - alpha"}));
     EXPECT_EQ(Indices(), QList<int>({0, 1, 2, 3}));
-    EXPECT_EQ(FormatSeleccionat(), -1);
+    EXPECT_EQ(FormatSeleccionat(cat), -1);
 
-    Llena_ListaEtiquetas(PapelA4, 1, 0, 0);
+    Llena_ListaEtiquetas(cat, PapelA4, 1, 0, 0);
     EXPECT_EQ(Lineas(), QStringList({"alpha - KOVEL 10177", "Suffixed - KOVEL 1234A", "Wide - KOVEL 1234",
                                      "Zeta - KOVEL 815"}));
     EXPECT_EQ(Indices(), QList<int>({3, 2, 1, 0}));
 
-    Llena_ListaEtiquetas(PapelA4, 2, 0, 0);
+    Llena_ListaEtiquetas(cat, PapelA4, 2, 0, 0);
     EXPECT_EQ(Lineas().first(), QStringLiteral("  63.5 x   37.0 mm - KOVEL 01234A - Suffixed"));
     EXPECT_EQ(Lineas().last(), QStringLiteral("105.0 x   36.0 mm - KOVEL 01234 - Wide"));
 
-    Unidades = 2;
-    Llena_ListaEtiquetas(PapelLetter, 2, 0, 0);
+    cat.Unidades = 2;
+    Llena_ListaEtiquetas(cat, PapelLetter, 2, 0, 0);
     EXPECT_EQ(Lineas(), QStringList({"  1        x   2 5/8\" - KOVEL 8161 - Letter one"}));
 
     // With only 3- and 4-digit numbers listed, 815 is written 0815 and sorts first.
-    Unidades = 1;
-    Etiquetas[3].TipoPapel = PapelA5;
-    Etiquetas[2].TipoPapel = PapelA5;
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
+    cat.Unidades = 1;
+    cat.Etiquetas[3].TipoPapel = PapelA5;
+    cat.Etiquetas[2].TipoPapel = PapelA5;
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
     EXPECT_EQ(Lineas(), QStringList({"KOVEL 0815 - Zeta", "KOVEL 1234 - Wide"}));
 
-    Llena_ListaEtiquetas(PapelA4, 7, 0, 0);
-    EXPECT_EQ(LstEtiquetas().ListCount(), 0);
-    Llena_ListaEtiquetas(PapelContinuo, 0, 0, 0);
-    EXPECT_EQ(LstEtiquetas().ListCount(), 0);
-    EXPECT_EQ(FormatSeleccionat(), -1);
-    EXPECT_EQ(IndexFormat(), -1);
+    Llena_ListaEtiquetas(cat, PapelA4, 7, 0, 0);
+    EXPECT_EQ(cat.Lista.ListCount(), 0);
+    Llena_ListaEtiquetas(cat, PapelContinuo, 0, 0, 0);
+    EXPECT_EQ(cat.Lista.ListCount(), 0);
+    EXPECT_EQ(FormatSeleccionat(cat), -1);
+    EXPECT_EQ(IndexFormat(cat), -1);
 }
 
 TEST_F(Lista, SizeFilterAndSelection)
 {
-    Llena_ListaEtiquetas(PapelA4, 0, 70, 37);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 70, 37);
     EXPECT_EQ(Indices(), QList<int>({0, 3}));   // 7.0 x 3.7 cm; the 3.6 cm high one is not
-    EXPECT_DOUBLE_EQ(PanelEtiquetas().AnchoFiltroLista, 70);
-    EXPECT_DOUBLE_EQ(PanelEtiquetas().AltoFiltroLista, 37);
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 37);
+    EXPECT_DOUBLE_EQ(cat.Panel.AnchoFiltroLista, 70);
+    EXPECT_DOUBLE_EQ(cat.Panel.AltoFiltroLista, 37);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 37);
     EXPECT_EQ(Indices(), QList<int>({0, 2, 3}));
-    Llena_ListaEtiquetas(PapelA4, 0, 63.5, 0);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 63.5, 0);
     EXPECT_EQ(Indices(), QList<int>({2}));
 
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
-    SeleccionarFormat(2);
-    EXPECT_EQ(IndexFormat(), 2);
-    EXPECT_EQ(FormatSeleccionat(), 2);
-    SeleccionarFormat(99);
-    EXPECT_EQ(IndexFormat(), 0);
-    SeleccionarFormat(-1);
-    EXPECT_EQ(FormatSeleccionat(), -1);
-    Llena_ListaEtiquetas(PapelContinuo, 0, 0, 0);
-    SeleccionarFormat(3);
-    EXPECT_EQ(IndexFormat(), -1);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
+    SeleccionarFormat(cat, 2);
+    EXPECT_EQ(IndexFormat(cat), 2);
+    EXPECT_EQ(FormatSeleccionat(cat), 2);
+    SeleccionarFormat(cat, 99);
+    EXPECT_EQ(IndexFormat(cat), 0);
+    SeleccionarFormat(cat, -1);
+    EXPECT_EQ(FormatSeleccionat(cat), -1);
+    Llena_ListaEtiquetas(cat, PapelContinuo, 0, 0, 0);
+    SeleccionarFormat(cat, 3);
+    EXPECT_EQ(IndexFormat(cat), -1);
 }
 
 TEST_F(Lista, SearchSelectsConvertsAndComplains)
 {
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
-    Busca_EtiquetaReferencia(QStringLiteral("815"), false);
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("815"), false);
     EXPECT_EQ(Seleccionado(), 815);
     EXPECT_TRUE(mensajes.empty());
 
     // "12,6" is 12.6, which rounds to 13: only the thermal format has it, and No keeps all.
     QString texto = QStringLiteral("12,6");
-    Busca_EtiquetaReferencia(texto, false);
+    Busca_EtiquetaReferencia(cat, texto, false);
     EXPECT_EQ(texto, QStringLiteral("12.6"));
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].estilo, 36);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(104, 13, QStringLiteral("Thermal"), QStringLiteral("Thermal")));
     EXPECT_EQ(mensajes[0].titulo, ModTraduccion::Literal(105));
     EXPECT_EQ(Seleccionado(), 815);
-    EXPECT_EQ(LstEtiquetas().ListCount(), 4);
+    EXPECT_EQ(cat.Lista.ListCount(), 4);
 
     mensajes.clear();
-    Busca_EtiquetaReferencia(QStringLiteral("81a"), false);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("81a"), false);
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(102, QStringLiteral("81A")));
     EXPECT_EQ(mensajes[0].estilo, 48);
     EXPECT_EQ(mensajes[0].titulo, ModTraduccion::Literal(103));
 
     mensajes.clear();
-    Busca_EtiquetaReferencia(QStringLiteral("ABC"), false);   // the number 0, which nothing has
+    Busca_EtiquetaReferencia(cat, QStringLiteral("ABC"), false);   // the number 0, which nothing has
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(102, 0));
 
     mensajes.clear();
-    Busca_EtiquetaReferencia(QStringLiteral("99999999999"), false);  // too large for 32 bits
+    Busca_EtiquetaReferencia(cat, QStringLiteral("99999999999"), false);  // too large for 32 bits
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].estilo, 48);
 
     // 12,5 searches 12 (half to even): unknown.
     mensajes.clear();
-    Busca_EtiquetaReferencia(QStringLiteral("12,5"), false);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("12,5"), false);
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(102, 12));
 
     // Quiet: a number of another paper type selects the first line, without a word.
     mensajes.clear();
-    Busca_EtiquetaReferencia(QStringLiteral("8161"), true);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), true);
     EXPECT_TRUE(mensajes.empty());
-    EXPECT_EQ(IndexFormat(), 0);
+    EXPECT_EQ(IndexFormat(cat), 0);
 }
 
 TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
 {
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QStringLiteral("0"));
-    PanelEtiquetas().optOrden = {false, true, false};
-    Llena_ListaEtiquetas(PapelA4, 1, 0, 0);
+    cat.Panel.optOrden = {false, true, false};
+    Llena_ListaEtiquetas(cat, PapelA4, 1, 0, 0);
     respuesta = mod_rvtMsgBox::vbYes;
-    Busca_EtiquetaReferencia(QStringLiteral("8161"), false);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), false);
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(104, 8161, QStringLiteral("Letter"), QStringLiteral("Letter")));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("2"));
-    EXPECT_EQ(Unidades, 2);
+    EXPECT_EQ(cat.Unidades, 2);
     EXPECT_EQ(Lineas(), QStringList({"Letter one - KOVEL 8161"}));
     EXPECT_EQ(Seleccionado(), 8161);
 
     // The reference box: Enter searches, digits and control keys pass, letters beep.
     int pitidos = 0, focos = 0;
-    PanelEtiquetas().pitido = [&] { ++pitidos; };
-    PanelEtiquetas().focoLista = [&] { ++focos; };
-    PanelEtiquetas().txtReferencia = QStringLiteral("13");
+    cat.Panel.pitido = [&] { ++pitidos; };
+    cat.Panel.focoLista = [&] { ++focos; };
+    cat.Panel.txtReferencia = QStringLiteral("13");
     mensajes.clear();
     std::int16_t tecla = 13;
-    Filtra_TeclaReferencia(tecla);
+    Filtra_TeclaReferencia(cat, tecla);
     EXPECT_EQ(tecla, 0);
     EXPECT_EQ(Seleccionado(), 13);
-    EXPECT_EQ(Unidades, 1);
+    EXPECT_EQ(cat.Unidades, 1);
     EXPECT_EQ(focos, 1);
-    EXPECT_EQ(PanelEtiquetas().txtReferencia, QStringLiteral("13"));
+    EXPECT_EQ(cat.Panel.txtReferencia, QStringLiteral("13"));
     for (std::int16_t t : {std::int16_t(8), std::int16_t('0'), std::int16_t('9')}) {
         tecla = t;
-        Filtra_TeclaReferencia(tecla);
+        Filtra_TeclaReferencia(cat, tecla);
         EXPECT_EQ(tecla, t);
     }
     tecla = 'A';
-    Filtra_TeclaReferencia(tecla);
+    Filtra_TeclaReferencia(cat, tecla);
     EXPECT_EQ(tecla, 0);
     EXPECT_EQ(pitidos, 1);
 
-    PanelEtiquetas().txtReferencia.clear();
-    Buscar_Referencia();
+    cat.Panel.txtReferencia.clear();
+    Buscar_Referencia(cat);
     EXPECT_EQ(focos, 1);
-    PanelEtiquetas().txtReferencia = QStringLiteral("815");
-    Selecciona_TextoReferencia();
-    EXPECT_EQ(PanelEtiquetas().txtReferenciaSelLength, 3);
+    cat.Panel.txtReferencia = QStringLiteral("815");
+    Selecciona_TextoReferencia(cat);
+    EXPECT_EQ(cat.Panel.txtReferenciaSelLength, 3);
 }
 
 TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
 {
-    EstadoPanelEtiquetas& p = PanelEtiquetas();
+    EstadoPanelEtiquetas& p = cat.Panel;
     p.optPapel = {};
-    EXPECT_TRUE(Valida_PanelFormato(PanelFormato));
+    EXPECT_TRUE(Valida_PanelFormato(cat, PanelFormato));
     EXPECT_TRUE(p.img_vertical.endsWith(QStringLiteral("a4_vertical.dat"), Qt::CaseInsensitive));
     p.optPapel[PapelA5] = true;
-    EXPECT_FALSE(Valida_PanelFormato(PanelFormato));
+    EXPECT_FALSE(Valida_PanelFormato(cat, PanelFormato));
     EXPECT_TRUE(p.img_horitzontal.endsWith(QStringLiteral("a5_horitzontal.dat"), Qt::CaseInsensitive));
     const kovel::HostOffice host = kovel::Host();
     kovel::EstablirHost(kovel::HostOffice::Excel);
     p.opt_Vertical = true;
-    EXPECT_FALSE(Valida_PanelFormato(3));
+    EXPECT_FALSE(Valida_PanelFormato(cat, 3));
     kovel::EstablirHost(kovel::HostOffice::Word);
-    EXPECT_TRUE(Valida_PanelFormato(3));
+    EXPECT_TRUE(Valida_PanelFormato(cat, 3));
     p.opcOrigDatos[2] = true;
-    EXPECT_FALSE(Valida_PanelFormato(3));
+    EXPECT_FALSE(Valida_PanelFormato(cat, 3));
     kovel::EstablirHost(host);
 
     // Type-ahead completion of the sort box re-sorts and keeps the selected line.
@@ -251,32 +252,32 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     std::vector<int> marcados;
     p.marcarPanelPorLlenar = [&](int n) { marcados.push_back(n); };
     p.cboOrdenar.entradas = {"Reference", "Description", "Size"};
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
-    SeleccionarFormat(1);
-    const int elegido = FormatSeleccionat();
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
+    SeleccionarFormat(cat, 1);
+    const int elegido = FormatSeleccionat(cat);
     p.cboOrdenar.texto = QStringLiteral("des");
-    Autocompleta_Orden();
+    Autocompleta_Orden(cat);
     EXPECT_EQ(p.cboOrdenar.listIndex, 1);
     EXPECT_EQ(p.cboOrdenar.texto, QStringLiteral("Description"));
     EXPECT_EQ(p.cboOrdenar.selStart, 3);
     EXPECT_EQ(p.cboOrdenar.selLength, 8);
     EXPECT_EQ(p.optOrden, (std::array<bool, 3>{false, true, false}));
-    EXPECT_EQ(LstEtiquetas().List(0), QStringLiteral("alpha - KOVEL 10177"));
+    EXPECT_EQ(cat.Lista.List(0), QStringLiteral("alpha - KOVEL 10177"));
     // The same format, not the same position, stays selected after the re-sort.
-    EXPECT_EQ(FormatSeleccionat(), elegido);
-    EXPECT_NE(IndexFormat(), 1);
+    EXPECT_EQ(FormatSeleccionat(cat), elegido);
+    EXPECT_NE(IndexFormat(cat), 1);
     EXPECT_EQ(marcados, std::vector<int>({int(PanelEtiqueta)}));
     EXPECT_FALSE(p.OrdenEnCurso);
     p.cboOrdenar.listIndex = -1;
     p.cboOrdenar.texto = QStringLiteral("xyz");
-    Autocompleta_Orden();
+    Autocompleta_Orden(cat);
     EXPECT_EQ(p.cboOrdenar.listIndex, 0);
     EXPECT_EQ(p.optOrden, (std::array<bool, 3>{true, false, false}));
 
     // A nested call while a sort is running only sets the options.
     p.OrdenEnCurso = true;
-    Establece_Orden(2);
-    EXPECT_EQ(LstEtiquetas().List(0), QStringLiteral("KOVEL 00815 - Zeta"));
+    Establece_Orden(cat, 2);
+    EXPECT_EQ(cat.Lista.List(0), QStringLiteral("KOVEL 00815 - Zeta"));
     EXPECT_TRUE(p.optOrden[2]);
     p.OrdenEnCurso = false;
     p.optOrden = {true, false, false};
@@ -286,42 +287,42 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     p.MedidasFiltro = {{0, 0}, {70, 37}, {63.5, 37}};
     p.captionBusqueda = QStringLiteral("Search by reference");
     p.cboMides.texto = QStringLiteral("70 x 3");
-    Selecciona_Medida();
-    EXPECT_EQ(LstEtiquetas().ListCount(), 4);
+    Selecciona_Medida(cat);
+    EXPECT_EQ(cat.Lista.ListCount(), 4);
     p.cboMides.texto = QStringLiteral("70 X 37 MM");
-    Selecciona_Medida();
+    Selecciona_Medida(cat);
     EXPECT_EQ(Indices(), QList<int>({0, 3}));
-    EXPECT_EQ(IndexFormat(), 0);
+    EXPECT_EQ(IndexFormat(cat), 0);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("70 x 37"));
     EXPECT_TRUE(p.captionBusquedaNegrita);
     p.cboMides.listIndex = 2;   // a second filter in a row must not lose the search caption
-    Filtra_PorMedidas();
+    Filtra_PorMedidas(cat);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("63.5 x 37"));
     p.cboMides.listIndex = 0;   // "all sizes"
-    Filtra_PorMedidas();
+    Filtra_PorMedidas(cat);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("Search by reference"));
     EXPECT_FALSE(p.captionBusquedaNegrita);
     EXPECT_EQ(p.cboMides.listIndex, -1);
     EXPECT_EQ(p.cboMides.texto, QString());
-    EXPECT_EQ(LstEtiquetas().ListCount(), 4);
+    EXPECT_EQ(cat.Lista.ListCount(), 4);
 
     // The size box is filled from the catalogue: every size of the paper type once, and each
     // entry lists the formats of that size.
-    Llena_MedidasFiltro(PapelA4);
+    Llena_MedidasFiltro(cat, PapelA4);
     EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "63.5 x 37 mm", "70 x 37 mm", "105 x 36 mm"}));
     ASSERT_EQ(p.MedidasFiltro.size(), 4);
     EXPECT_EQ(p.MedidasFiltro[0], qMakePair(0.0, 0.0));
     p.cboMides.listIndex = 3;
-    Selecciona_Medida();
+    Selecciona_Medida(cat);
     EXPECT_EQ(Indices(), QList<int>({1}));
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("105 x 36"));
     p.optPapel = {};
     p.optPapel[PapelLetter] = true;
-    Llena_MedidasFiltro(PapelLetter);   // 6.6675 x 2.54 cm
+    Llena_MedidasFiltro(cat, PapelLetter);   // 6.6675 x 2.54 cm
     EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "66.7 x 25.4 mm"}));
     EXPECT_EQ(p.cboMides.listIndex, -1);
     p.cboMides.texto = QStringLiteral("66.7 X 25.4 MM");
-    Selecciona_Medida();
+    Selecciona_Medida(cat);
     EXPECT_EQ(Indices(), QList<int>({4}));
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("66.7 x 25.4"));
     p.marcarPanelPorLlenar = nullptr;

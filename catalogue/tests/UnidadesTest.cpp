@@ -53,12 +53,13 @@ TEST(Unidades, OneLineInchTextHeightFirstWithCarry)
 
 TEST(Unidades, SizeTextPiecesInMillimetresAndInches)
 {
-    pruebas::CargaCatalogo({pruebas::UnFormato(1)});
+    Cataleg cat;
+    pruebas::CargaCatalogo(cat, {pruebas::UnFormato(1)});
     auto estrecho = pruebas::UnFormato(2);
     estrecho.extension.AnchoCom = 1.5;    // 0.59 in: no whole inches
     estrecho.extension.AltoCom = 2.545;
-    pruebas::CargaCatalogo({pruebas::UnFormato(1), estrecho});
-    Llena_ListaEtiquetas(PapelA4, 0, 0, 0);
+    pruebas::CargaCatalogo(cat, {pruebas::UnFormato(1), estrecho});
+    Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
 
     TextoMedidas t;
     t.pieza[0].left = 1000;
@@ -66,21 +67,21 @@ TEST(Unidades, SizeTextPiecesInMillimetresAndInches)
     t.anchoDe = [](const QString& s) { return int(s.size()) * 100; };
 
     // No selection: nothing changes.
-    LstEtiquetas().setListIndex(-1);
-    Unidades = 1;
-    Muestra_MedidasEtiqueta(0, t);
+    cat.Lista.setListIndex(-1);
+    cat.Unidades = 1;
+    Muestra_MedidasEtiqueta(cat, 0, t);
     EXPECT_EQ(t.pieza[0].caption, QString());
 
-    SeleccionarFormat(0);
-    Muestra_MedidasEtiqueta(0, t);
+    SeleccionarFormat(cat, 0);
+    Muestra_MedidasEtiqueta(cat, 0, t);
     EXPECT_EQ(t.pieza[0].caption, QStringLiteral("70 x 37 mm"));
     EXPECT_FALSE(t.pieza[3].visible);
     EXPECT_EQ(t.pieza[0].left, 2900 - 1000 / 2);
-    Muestra_MedidasEtiqueta(1, t);
+    Muestra_MedidasEtiqueta(cat, 1, t);
     EXPECT_EQ(t.pieza[0].caption, QStringLiteral("15 x 25.5 mm"));  // 25.45 mm is a little above the half in single precision: up
 
-    Unidades = 2;
-    Muestra_MedidasEtiqueta(0, t);
+    cat.Unidades = 2;
+    Muestra_MedidasEtiqueta(cat, 0, t);
     EXPECT_EQ(t.pieza[0].caption, QStringLiteral("  2"));
     EXPECT_EQ(t.pieza[1].caption, QStringLiteral("3/4"));
     EXPECT_EQ(t.pieza[2].caption, QStringLiteral(" \" x "));
@@ -95,16 +96,16 @@ TEST(Unidades, SizeTextPiecesInMillimetresAndInches)
     EXPECT_EQ(t.pieza[0].left, 2900 - total / 2);
 
     // A label narrower than 15/16 in leaves the whole width empty; its fraction sits lower.
-    Muestra_MedidasEtiqueta(1, t);
+    Muestra_MedidasEtiqueta(cat, 1, t);
     EXPECT_EQ(t.pieza[0].caption, QString());
     EXPECT_EQ(t.pieza[1].caption, QStringLiteral("5/8"));
     EXPECT_EQ(t.pieza[1].top, t.pieza[0].top + 30);
     EXPECT_EQ(t.pieza[1].left, t.pieza[0].left);   // the empty piece is 0 wide here
     EXPECT_TRUE(t.pieza[1].visible);
 
-    Unidades = 7;   // not a unit: nothing changes
+    cat.Unidades = 7;   // not a unit: nothing changes
     const auto antes = t.pieza;
-    Muestra_MedidasEtiqueta(0, t);
+    Muestra_MedidasEtiqueta(cat, 0, t);
     EXPECT_EQ(t.pieza, antes);
-    Unidades = 1;
+    cat.Unidades = 1;
 }

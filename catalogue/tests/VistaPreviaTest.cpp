@@ -361,15 +361,16 @@ TEST(VistaPrevia, BadFormatsDrawWhatTheyCanAndNeverThrow)
 // puts it, to the pixel, and inside the sheet.
 TEST(VistaPrevia, WholeShippedCatalogueIsExactToScale)
 {
+    Cataleg cat;
     QString m;
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
-    ASSERT_GT(NumEtiquetas, 100);
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+    ASSERT_GT(cat.NumEtiquetas, 100);
     const Visual::TwipsPerPixel s;
     int comprobadas = 0;
-    for (int i = 0; i < NumEtiquetas; ++i) {
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
         for (bool girado : {false, true}) {
-            EtiquetaCatalogo e = Etiquetas[i];
-            EtiquetaExtendida x = EtiquetasExt[i];
+            EtiquetaCatalogo e = cat.Etiquetas[i];
+            EtiquetaExtendida x = cat.EtiquetasExt[i];
             bool marca = false;
             if (girado)
                 ModTolvWiz::GirarRegistro(e, x, marca);
@@ -403,17 +404,18 @@ TEST(VistaPrevia, WholeShippedCatalogueIsExactToScale)
 
 TEST(VistaPrevia, SmallPreviewShowsATurnedFormatAsStoredAndTouchesNothing)
 {
-    pruebas::CargaCatalogo({UnFormato(806), UnFormato(807)});
-    ModTolvWiz::GirarEtiqueta(1);
-    const auto etiquetas = Etiquetas;
-    const auto extension = EtiquetasExt;
-    const auto marcas = EtiquetasMarca;
+    Cataleg cat;
+    pruebas::CargaCatalogo(cat, {UnFormato(806), UnFormato(807)});
+    ModTolvWiz::GirarEtiqueta(cat, 1);
+    const auto etiquetas = cat.Etiquetas;
+    const auto extension = cat.EtiquetasExt;
+    const auto marcas = cat.EtiquetasMarca;
     EtiquetaCatalogo e;
     EtiquetaExtendida x;
-    ASSERT_TRUE(FormatoParaVista(1, 0, e, x));
+    ASSERT_TRUE(FormatoParaVista(cat, 1, 0, e, x));
     EXPECT_EQ(e.Columnas, 3);
     EXPECT_EQ(e.Girado, 0);
-    ASSERT_TRUE(FormatoParaVista(1, 1, e, x));
+    ASSERT_TRUE(FormatoParaVista(cat, 1, 1, e, x));
     EXPECT_EQ(e.Columnas, 8);
     EXPECT_NE(e.Girado, 0);
     OpcionesVista o;
@@ -421,11 +423,11 @@ TEST(VistaPrevia, SmallPreviewShowsATurnedFormatAsStoredAndTouchesNothing)
     o.horizontal = true;
     const GeometriaHoja g = CalculaGeometria(e, x, o);
     EXPECT_GT(g.pixeles.width(), g.pixeles.height()) << "a turned A4 format stands on a landscape sheet";
-    EXPECT_FALSE(FormatoParaVista(2, 0, e, x));
-    EXPECT_FALSE(FormatoParaVista(-1, 1, e, x));
-    EXPECT_EQ(Etiquetas, etiquetas);
-    EXPECT_EQ(EtiquetasExt, extension);
-    EXPECT_EQ(EtiquetasMarca, marcas);
+    EXPECT_FALSE(FormatoParaVista(cat, 2, 0, e, x));
+    EXPECT_FALSE(FormatoParaVista(cat, -1, 1, e, x));
+    EXPECT_EQ(cat.Etiquetas, etiquetas);
+    EXPECT_EQ(cat.EtiquetasExt, extension);
+    EXPECT_EQ(cat.EtiquetasMarca, marcas);
 }
 
 TEST(ColocaVista, SmallPreviewIsLaidOutOncePerFormatKeyedByItsIndex)

@@ -1,6 +1,6 @@
 #include "catalogue/ui/VistaPreviaHoja.h"
 
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/Unidades.h"
 #include "catalogue/ui/LienzoPintor.h"
 #include "common/ModTolvWiz.h"
@@ -45,30 +45,7 @@ void PctHoja::mousePressEvent(QMouseEvent* event)
     QWidget::mousePressEvent(event);
 }
 
-ContextoVistaPrevia& ContextoVista()
-{
-    static ContextoVistaPrevia contexto;
-    return contexto;
-}
-
 namespace {
-
-struct Vista {
-    QPointer<PctHoja> caja;
-    EntornoVistaPrevia entorno;
-};
-
-std::array<Vista, 2>& Vistas()
-{
-    static std::array<Vista, 2> vistas;
-    return vistas;
-}
-
-ColocadorVista& Colocador()
-{
-    static ColocadorVista colocador;
-    return colocador;
-}
 
 int Tw(int pixeles, double tpp) { return int(std::lround(pixeles * tpp)); }
 int Px(int twips, double tpp) { return tpp > 0 ? int(std::lround(twips / tpp)) : twips; }
@@ -103,8 +80,10 @@ int OrigenDatos(const EstadoPanelEtiquetas& panel)
     return 0;
 }
 
+} // namespace
+
 // Sizes the frame to the picture box and lays it out on its panel.
-void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int anchoMaximoMarco)
+void VistesPrevies::ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int anchoMaximoMarco)
 {
     // The frame and the box are the wizard's controls, which keep their design pixels.
     const Visual::TwipsPerPixel& s = Visual::EscalaDisseny;
@@ -129,7 +108,7 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
         escena.panelAlto = Tw(v.entorno.panelDiseno->height(), s.y);
 
     AjustaMarco(escena, anchoMaximoMarco);
-    const EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
+    const EstadoPanelEtiquetas& panel = cat_.Panel;
     ClaveVista clave;
     clave.indiceVista = v.caja->indice();
     clave.indiceCatalogo = indiceCatalogo;
@@ -139,7 +118,7 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
     clave.horizontal = panel.opt_Horizontal;
     clave.origenDatos = OrigenDatos(panel);
     clave.origen0 = panel.opcOrigDatos[0];
-    Colocador().Coloca_VistaPrevia(clave, s, ContextoVista().medidas, escena);
+    colocador_.Coloca_VistaPrevia(clave, s, Contexto.medidas, escena);
 
     QRect r = APixeles(escena.marco, s);
     if (!v.entorno.barra && v.caja->width() > r.width()) {
@@ -160,19 +139,11 @@ void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int an
     }
 }
 
-} // namespace
-
-} // namespace kovel::catalogue
-
-namespace ModTolvWiz {
-
-using namespace kovel::catalogue;
-
-kovel::catalogue::PctHoja* InstalaVistaPrevia(int indice, const EntornoVistaPrevia& entorno)
+PctHoja* VistesPrevies::InstalaVistaPrevia(int indice, const EntornoVistaPrevia& entorno)
 {
     if (indice < 0 || indice > 1 || !entorno.marco)
         return nullptr;
-    Vista& v = Vistas()[std::size_t(indice)];
+    Vista& v = vistas_[std::size_t(indice)];
     delete v.caja.data();
     v.entorno = entorno;
     v.caja = new kovel::catalogue::PctHoja(indice, entorno.marco);
@@ -185,38 +156,38 @@ kovel::catalogue::PctHoja* InstalaVistaPrevia(int indice, const EntornoVistaPrev
                 caja->move(-valor, 0);
         });
     }
-    Colocador().Olvida();
+    colocador_.Olvida();
     return v.caja;
 }
 
-kovel::catalogue::PctHoja* PctHoja(int indice)
+PctHoja* VistesPrevies::PctHoja(int indice) const
 {
     if (indice < 0 || indice > 1)
         return nullptr;
-    return Vistas()[std::size_t(indice)].caja;
+    return vistas_[std::size_t(indice)].caja;
 }
 
-void OlvidaColocacionVistas()
+void VistesPrevies::OlvidaColocacionVistas()
 {
-    Colocador().Olvida();
+    colocador_.Olvida();
 }
 
-void Dibuja_HojaEtiquetas(std::int16_t indice)
+void VistesPrevies::Dibuja_HojaEtiquetas(std::int16_t indice)
 {
     try {
-        const int i = FormatSeleccionat();
+        const int i = ModTolvWiz::FormatSeleccionat(cat_);
         if (i < 0 || indice < 0 || indice > 1)
             return;
-        Vista& v = Vistas()[std::size_t(indice)];
+        Vista& v = vistas_[std::size_t(indice)];
         if (!v.caja)
             return;
         // Drawn from a copy: the catalogue record is never turned or changed for the drawing.
         EtiquetaCatalogo e;
         EtiquetaExtendida x;
-        if (!FormatoParaVista(i, indice, e, x))
+        if (!FormatoParaVista(cat_, i, indice, e, x))
             return;
-        const ContextoVistaPrevia& c = ContextoVista();
-        const EstadoPanelEtiquetas& panel = PanelEtiquetas();
+        const ContextoVistaPrevia& c = Contexto;
+        const EstadoPanelEtiquetas& panel = cat_.Panel;
         OpcionesVista o;
         o.indice = indice;
         o.horizontal = panel.opt_Horizontal;
@@ -227,7 +198,7 @@ void Dibuja_HojaEtiquetas(std::int16_t indice)
         o.fondoVentana = c.fondoVentana;
         LienzoPintor lienzo;
         const ResultadoVista r = kovel::catalogue::Dibuja_HojaEtiquetas(
-            lienzo, e, x, o, c.carpetaPrograma.isEmpty() ? Carpeta_Programa() : c.carpetaPrograma);
+            lienzo, e, x, o, c.carpetaPrograma.isEmpty() ? ModTolvWiz::Carpeta_Programa() : c.carpetaPrograma);
         v.caja->Muestra(lienzo.Resultado(), r.geometria, r.imagen);
 
         if (indice > 0 && v.entorno.lblHoja) {
@@ -241,7 +212,13 @@ void Dibuja_HojaEtiquetas(std::int16_t indice)
     }
 }
 
-void Muestra_MedidasEtiqueta(QWidget* ventana, int indice)
+} // namespace kovel::catalogue
+
+namespace ModTolvWiz {
+
+using namespace kovel::catalogue;
+
+void Muestra_MedidasEtiqueta(const Cataleg& cat, QWidget* ventana, int indice)
 {
     if (!ventana)
         return;
@@ -263,7 +240,7 @@ void Muestra_MedidasEtiqueta(QWidget* ventana, int indice)
     }
     const QFontMetrics medidas = piezas[0]->fontMetrics();
     t.anchoDe = [medidas](const QString& s) { return s.isEmpty() ? 0 : (medidas.horizontalAdvance(s) + 2) * tpp; };
-    ModTolvWiz::Muestra_MedidasEtiqueta(indice, t);
+    ModTolvWiz::Muestra_MedidasEtiqueta(cat, indice, t);
     for (std::size_t k = 0; k < 6; ++k) {
         QLabel* l = piezas[k];
         const PiezaTexto& p = t.pieza[k];

@@ -1,18 +1,20 @@
 #pragma once
 // The two sheet previews of the wizard window as widgets: the picture box `PctHoja` (index 0
 // beside the format list in `Frame_Hoja`, index 1 on the label-design panel in `PnlHoja`) and
-// the routine that draws the selected format into it and lays its frame out.
+// the object that draws the selected format into them and lays their frames out.
 #include "catalogue/ColocaVista.h"
 #include "catalogue/VistaPrevia.h"
 
 #include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 
 class QLabel;
 class QScrollBar;
+struct Cataleg;
 
 namespace kovel::catalogue {
 
@@ -55,7 +57,7 @@ struct EntornoVistaPrevia {
     QPointer<QWidget> panelDiseno;    // Panel(PanelDiseno) (large preview)
 };
 
-// What the previews read from the rest of the program; set once by the wizard.
+// What the previews read from the rest of the program; set by the window that owns them.
 struct ContextoVistaPrevia {
     std::function<int()> casellaActual;          // CasellaActual; none: no current cell
     std::function<bool(int)> casellaBuida;       // CasellaBuida; none: every cell empty
@@ -64,28 +66,50 @@ struct ContextoVistaPrevia {
     ColorBasic fondoVentana = ColorBlanco;       // the wizard window's background
     QString carpetaPrograma;                     // empty: the program folder
 };
-ContextoVistaPrevia& ContextoVista();
+// The two previews of one window over the format list of catalogue `cat`, with what they read
+// of the window and their last layouts. The window owns it (the catalogue outlives it).
+class VistesPrevies {
+public:
+    explicit VistesPrevies(Cataleg& cat) : cat_(cat) {}
+    VistesPrevies(const VistesPrevies&) = delete;
+    VistesPrevies& operator=(const VistesPrevies&) = delete;
+
+    ContextoVistaPrevia Contexto;
+
+    // Makes preview `indice` (0 or 1) inside its frame and remembers the controls around it.
+    // Calling it again replaces the earlier one.
+    class PctHoja* InstalaVistaPrevia(int indice, const EntornoVistaPrevia& entorno);
+
+    // Draws the format selected in the label list into preview `indice`, sizes its frame and
+    // lays the panel out. Nothing happens with no selection or no such preview; nothing ever
+    // throws.
+    void Dibuja_HojaEtiquetas(std::int16_t indice);
+
+    // Forgets the last layouts, so the next drawing lays the frames out again.
+    void OlvidaColocacionVistas();
+
+    // The picture box of preview `indice`, or nullptr when none is installed.
+    class PctHoja* PctHoja(int indice) const;
+
+private:
+    struct Vista {
+        QPointer<class PctHoja> caja;
+        EntornoVistaPrevia entorno;
+    };
+    void ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceCatalogo, int anchoMaximoMarco);
+
+    Cataleg& cat_;
+    std::array<Vista, 2> vistas_;
+    ColocadorVista colocador_;
+};
 
 } // namespace kovel::catalogue
 
 namespace ModTolvWiz {
 
-// Makes preview `indice` (0 or 1) inside its frame and remembers the controls around it.
-// Calling it again replaces the earlier one.
-kovel::catalogue::PctHoja* InstalaVistaPrevia(int indice, const kovel::catalogue::EntornoVistaPrevia& entorno);
-// The picture box of preview `indice`, or nullptr when none is installed.
-kovel::catalogue::PctHoja* PctHoja(int indice);
-
-// Draws the format selected in the label list into preview `indice`, sizes its frame and lays
-// the panel out. Nothing happens with no selection or no such preview; nothing ever throws.
-void Dibuja_HojaEtiquetas(std::int16_t indice);
-
-// Forgets the last layouts, so the next drawing lays the frames out again.
-void OlvidaColocacionVistas();
-
 // The size text under the small preview: writes the six pieces `lbl_inf_etiqueta` (found by
 // name and "index" among the children of `ventana`) for catalogue format `indice` in the unit
-// `Unidades`, and centres them.
-void Muestra_MedidasEtiqueta(QWidget* ventana, int indice);
+// cat.Unidades, and centres them.
+void Muestra_MedidasEtiqueta(const Cataleg& cat, QWidget* ventana, int indice);
 
 } // namespace ModTolvWiz

@@ -1,7 +1,6 @@
 #include "catalogue/ui/frmOptions.h"
 
-#include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
@@ -89,7 +88,7 @@ void frmOptions::setRedibujaMedidas(std::function<void(int)> redibuja)
     RedibujaMedidas() = std::move(redibuja);
 }
 
-frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
+frmOptions::frmOptions(Cataleg& cat, QWidget* parent) : QDialog(parent), cat_(cat)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setModal(true);
@@ -221,10 +220,10 @@ void frmOptions::Form_Activate()
         DisposicionAncha = !idioma.isEmpty() && QStringLiteral("Francés,Alemán").contains(idioma, Qt::CaseInsensitive);
         if (DisposicionAncha)
             lbl_tipo_aux->setText(lbl_tipo[4]->text());
-        Opt_Inch->setChecked(Unidades == 2);
-        Opt_mm->setChecked(Unidades != 2);
-        const int i = ModTolvWiz::FormatSeleccionat();
-        const bool continuo = i >= 0 && i < Etiquetas.size() && Etiquetas[i].TipoPapel == PapelContinuo;
+        Opt_Inch->setChecked(cat_.Unidades == 2);
+        Opt_mm->setChecked(cat_.Unidades != 2);
+        const int i = ModTolvWiz::FormatSeleccionat(cat_);
+        const bool continuo = i >= 0 && i < cat_.Etiquetas.size() && cat_.Etiquetas[i].TipoPapel == PapelContinuo;
         lbl_descripcion[2]->setText(ModTraduccion::Literal(continuo ? 5002 : 5001));
         MostrarDetalls();
         TabsDetalls.Inicialitza({{lblTab[0], lblTab[1]}});
@@ -236,9 +235,9 @@ void frmOptions::Form_Activate()
 
 void frmOptions::MostrarDetalls()
 {
-    const int i = ModTolvWiz::FormatSeleccionat();
+    const int i = ModTolvWiz::FormatSeleccionat(cat_);
     const kovel::catalogue::DetallesFormato d =
-        kovel::catalogue::CalculaDetalles(i, Opt_Inch->isChecked(), ModTolvWiz::PanelEtiquetas().captionPapel);
+        kovel::catalogue::CalculaDetalles(cat_, i, Opt_Inch->isChecked(), cat_.Panel.captionPapel);
     for (int k = 0; k < 3; ++k) {
         // A text longer than its box ends in an ellipsis; the whole text is its tool tip.
         QLineEdit* caixa = txt_descripcion[k];
@@ -296,7 +295,7 @@ void frmOptions::lblTab_Click(int index)
 void frmOptions::cmd_mov_Click(int index)
 {
     try {
-        ModeloEtiquetas& lista = ModTolvWiz::LstEtiquetas();
+        ModeloEtiquetas& lista = cat_.Lista;
         const int n = lista.ListCount();
         switch (index) {
         case 0: lista.setListIndex(n > 0 ? 0 : -1); break;
@@ -312,7 +311,7 @@ void frmOptions::cmd_mov_Click(int index)
         default: break;
         }
         // The wizard's own list click: its list, preview, size text and orientation follow.
-        if (auto& clic = ModTolvWiz::PanelEtiquetas().clicLista)
+        if (auto& clic = cat_.Panel.clicLista)
             clic();
         MostrarDetalls();
     } catch (...) {
@@ -322,16 +321,16 @@ void frmOptions::cmd_mov_Click(int index)
 
 void frmOptions::canviaUnitat(std::int16_t unitat)
 {
-    const int format = ModTolvWiz::FormatSeleccionat();
+    const int format = ModTolvWiz::FormatSeleccionat(cat_);
     MostrarDetalls();
-    Unidades = unitat;
+    cat_.Unidades = unitat;
     if (auto& redibuja = RedibujaMedidas()) {
         redibuja(format);
         return;
     }
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == QLatin1String("FrmTolvWiz"))
-            ModTolvWiz::Muestra_MedidasEtiqueta(w, format);
+            ModTolvWiz::Muestra_MedidasEtiqueta(cat_, w, format);
 }
 
 void frmOptions::Opt_Inch_Click()

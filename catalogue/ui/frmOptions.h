@@ -1,7 +1,8 @@
 #pragma once
 // The details window of the label format selected in the wizard's list: its reference,
 // description and additional number, the kinds of use, every measure in millimetres or
-// inches and the paper. The move buttons step through the wizard's list without closing it.
+// inches and the paper. The move buttons step through the wizard's list (the list of the
+// catalogue given) without closing it.
 // Lengths are designed in twips (15 a pixel).
 #include "catalogue/Detalles.h"
 #include "common/ui/CTab.h"
@@ -14,6 +15,7 @@
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+struct Cataleg;
 namespace kovel::ui {
 class BotoImatge;
 }
@@ -21,7 +23,7 @@ class BotoImatge;
 class frmOptions : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOptions(QWidget* parent = nullptr);
+    explicit frmOptions(Cataleg& cat, QWidget* parent = nullptr);
 
     std::array<kovel::ui::BotoImatge*, 2> lblTab{};   // the two tabs: description, measures
     std::array<QLineEdit*, 3> txt_descripcion{};
@@ -65,4 +67,6 @@ private:
     void Form_Activate();
     void canviaUnitat(std::int16_t unitat);
     void marca(int k, bool activada);
+
+    Cataleg& cat_;
 };

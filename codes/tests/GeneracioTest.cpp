@@ -2,7 +2,7 @@
 // design, and in the document that the generator makes from the records. A record value
 // that a code cannot hold leaves its place empty and is told once at the end.
 #include "codes/RegistreCodis.h"
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
@@ -59,8 +59,8 @@ public:
 };
 
 // The generator's side: one worksheet of records, the design, the codes of this run.
-struct Opcions : generar_doc::OpcionsGeneracio {
-    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
+struct Opcions : proves::OpcionsAmbCataleg {
+    Opcions(const Cataleg& cat, kovel::codes::RegistreCodis& registre) : OpcionsAmbCataleg(cat), codisPrograma(registre) {}
     generar_doc::FullDades* full = nullptr;
     kovel::word::Document* disseny = nullptr;
     generar_doc::CodisPrograma codisPrograma;
@@ -112,6 +112,7 @@ std::vector<std::vector<const InlinePicture*>> PicturesPerEtiqueta(kovel::word::
 
 class Proces : public ::testing::Test {
 protected:
+    Cataleg cat;
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
@@ -128,10 +129,10 @@ protected:
         e.PasoVertical = 4;
         e.Filas = 2;
         e.Columnas = 2;
-        Etiquetas = {e};
-        EtiquetasExt = {EtiquetaExtendida{}};
-        EtiquetasMarca = {false};
-        NumEtiquetas = 1;
+        cat.Etiquetas = {e};
+        cat.EtiquetasExt = {EtiquetaExtendida{}};
+        cat.EtiquetasMarca = {false};
+        cat.NumEtiquetas = 1;
         mod_rvtMsgBox::setAnswerer([this](const QString& prompt, std::int16_t, const QString&) {
             missatges << prompt;
             return std::int16_t(mod_rvtMsgBox::vbCancel);
@@ -146,7 +147,7 @@ protected:
     std::unique_ptr<kovel::word::Document> Genera(const QList<QStringList>& registres)
     {
         generar_doc::FullMemoria full(registres);
-        Opcions o(codis);
+        Opcions o(cat, codis);
         o.full = &full;
         o.disseny = assistent.doc.get();
         o.dades = dir.path() + QLatin1Char('/');
@@ -155,7 +156,7 @@ protected:
     }
     std::unique_ptr<kovel::word::Document> GeneraDeBaseDeDades(const QStringList& camps, const QList<QStringList>& registres)
     {
-        Opcions o(codis);
+        Opcions o(cat, codis);
         o.registres = std::make_unique<generar_doc::RegistresMemoria>(camps, registres);
         o.disseny = assistent.doc.get();
         o.dades = dir.path() + QLatin1Char('/');

@@ -144,10 +144,10 @@ QString EscriuFont(int registres, bool xlsx)
 using Opcions = proves::OpcionsCodis;
 using proves::Marcador;
 
-void Prepara()
+void Prepara(Cataleg& cat)
 {
     App();
-    proves::CatalegA4De24();
+    proves::CatalegA4De24(cat);
 }
 
 // The label's design: a text, the three fields on a line, and the code on the next.
@@ -180,7 +180,8 @@ int Parts(const QString& docx, const char* carpeta)
 // From the source file to the saved document: open the workbook, generate, save.
 void Genera(benchmark::State& state, bool qr)
 {
-    Prepara();
+    Cataleg cat;
+    Prepara(cat);
     const int registres = int(state.range(0));
     const bool xlsx = state.range(1) == 1;
     const QString font = EscriuFont(registres, xlsx);
@@ -222,7 +223,7 @@ void Genera(benchmark::State& state, bool qr)
         }
         excel.setObjApp(std::move(app));
         auto full = FullSeleccionat(excel, 1);
-        Opcions o(codis);
+        Opcions o(cat, codis);
         o.full = full.get();
         o.disseny = disseny.get();
         o.registres = registres;

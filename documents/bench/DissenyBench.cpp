@@ -27,8 +27,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
-    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
+struct Opcions : proves::OpcionsAmbCataleg {
+    Opcions(const Cataleg& cat, kovel::codes::RegistreCodis& registre) : OpcionsAmbCataleg(cat), codisPrograma(registre) {}
     std::unique_ptr<FullMemoria> full;
     int registres = 0;
     Document* disseny = nullptr;
@@ -49,6 +49,7 @@ struct Opcions : OpcionsGeneracio {
 
 void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
 {
+    Cataleg cat;
     int argc = 1;
     char arg0[] = "bench";
     char* argv[] = {arg0, nullptr};
@@ -60,14 +61,14 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     Document::create()->saveAs(programa.filePath("documents_base/Blanc.docx"));
     CarpetaDades = dades.path() + u'/';
     qputenv("XDG_DATA_HOME", dades.filePath("xdg").toUtf8());
-    proves::CatalegA4De24();
+    proves::CatalegA4De24(cat);
 
     // The design as the user makes it: text, two fields, and the barcode dialog's picture.
     kovel::docframe::MarcDocument marc;
     modDsoFraWord::MarcDisseny md;
     md.Enllaca(&marc, nullptr);
     bool prepared = true;
-    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
     QTextCursor c(marc.Editor()->document());
     c.insertText(QStringLiteral("To: "));
     marc.Editor()->setTextCursor(c);
@@ -86,7 +87,7 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     for (const InlinePicture* p : esborrany->inlinePictures())
         marc.InsereixImatge(*p);
 
-    Opcions o(codis);
+    Opcions o(cat, codis);
     o.registres = 10000;
     QList<QStringList> files;
     for (int i = 1; i <= o.registres; ++i)

@@ -29,7 +29,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     QString host;
     bool unaPerRegistre = true;
     int registres = 0;
@@ -51,9 +52,9 @@ struct Opcions : OpcionsGeneracio {
     QString carpetaDades() const override { return dades; }
 };
 
-void Prepara()
+void Prepara(Cataleg& cat)
 {
-    proves::CatalegA4De24();
+    proves::CatalegA4De24(cat);
 }
 
 // A label's design as the design frame leaves it: one label's page with insets as margins
@@ -125,10 +126,11 @@ void FullDeRegistres(Opcions& o, int registres = 10000)
 
 void BM_DeuMilEtiquetes(benchmark::State& state)
 {
-    Prepara();
+    Cataleg cat;
+    Prepara(cat);
     QTemporaryDir dir;
     auto disseny = Disseny();
-    Opcions o;
+    Opcions o{cat};
     FullDeRegistres(o);
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -144,10 +146,11 @@ BENCHMARK(BM_DeuMilEtiquetes)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kM
 
 void BM_FullsUnRegistre(benchmark::State& state)
 {
-    Prepara();
+    Cataleg cat;
+    Prepara(cat);
     QTemporaryDir dir;
     auto disseny = Disseny();
-    Opcions o;
+    Opcions o{cat};
     o.host = "Access";
     o.unaPerRegistre = false;
     for (int i = 1; i <= state.range(0); ++i)
@@ -163,6 +166,7 @@ BENCHMARK(BM_FullsUnRegistre)->Arg(1000)->Arg(4000)->Iterations(1)->Unit(benchma
 // every side (a margin each) or none.
 void BM_ContinuLibreOffice(benchmark::State& state)
 {
+    Cataleg cat;
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     if (soffice.isEmpty()) {
         state.SkipWithError("LibreOffice is not installed");
@@ -176,14 +180,14 @@ void BM_ContinuLibreOffice(benchmark::State& state)
     e.Filas = 8; e.Columnas = 3;
     e.Holgura = state.range(0) > 0 ? std::array<float, 2>{0.2f, 0.1f} : std::array<float, 2>{0, 0};
     e.TipoPapel = 1;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
     QTemporaryDir temporal;
     const QString propia = qEnvironmentVariable("KOVEL_BENCH_DIR");
     const QString carpeta = propia.isEmpty() ? temporal.path() : propia;
     auto disseny = Disseny();
-    PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(0), false);
-    Opcions o;
+    PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(cat, 0), false);
+    Opcions o{cat};
     FullDeRegistres(o, int(state.range(1)));
     o.disseny = disseny.get();
     o.dades = carpeta + QStringLiteral("/dades%1_%2/").arg(state.range(0)).arg(state.range(1));
@@ -193,7 +197,7 @@ void BM_ContinuLibreOffice(benchmark::State& state)
     auto doc = GeneraDocument(0, o);
     state.counters["gen_ms"] = double(rellotge.nsecsElapsed()) / 1e6;
     if (state.range(0) == 2)
-        state.counters["spacer_lines"] = 4 * proves::AFormaLinies(*doc, paginaDisseny, CalculaGeometria(MidesDeCatalogo(0)));
+        state.counters["spacer_lines"] = 4 * proves::AFormaLinies(*doc, paginaDisseny, CalculaGeometria(MidesDeCatalogo(cat, 0)));
     const QString docx = carpeta + QStringLiteral("/continu%1_%2.docx").arg(state.range(0)).arg(state.range(1));
     doc->saveAs(docx);
     state.counters["docx_MB"] = double(QFileInfo(docx).size()) / 1e6;

@@ -72,6 +72,7 @@ QRect Tinta(const QImage& pagina, int dpi, int fila, int columna)
 
 TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
 {
+    Cataleg cat;
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
@@ -83,7 +84,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     e.Ancho = 9; e.Alto = 6; e.PasoHorizontal = 9.5f; e.PasoVertical = 6.5f;
     e.MargenIzquierdo = 1; e.MargenSuperior = 1;
     e.Filas = 3; e.Columnas = 2;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     // An EAN-13 linked to column A and a contact card from columns B and C on every label.
@@ -115,7 +116,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
         targetes.insert(QStringLiteral("MECARD:N:Client %1;TEL:+34 600 00%1;URL:;EMAIL:;ADR:;;").arg(i).toStdString());
     }
     FullMemoria full(files);
-    Opcions o(codis);
+    Opcions o(cat, codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.registres = 6;
@@ -322,6 +323,7 @@ std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat forma
 // label's code scans as its record and nothing else does.
 TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
 {
+    Cataleg cat;
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
@@ -355,7 +357,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     QStringList docs;
     for (const Cas& c : casos) {
         kovel::codes::RegistreCodis codis;
-        proves::CatalegDe({c.format});
+        proves::CatalegDe(cat, {c.format});
         QString alt;
         kovel::qr::QRCodeCtrl qr;
         kovel::barcode::ActiveBC barres;
@@ -373,7 +375,7 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
             alt = QStringLiteral("TOLV_barres_1_F");
         }
         auto disseny = DissenyDe(c.format, c.linies, alt, c.nomAlCostat);
-        Opcions o(codis);
+        Opcions o(cat, codis);
         o.full = &full;
         o.disseny = disseny.get();
         o.registres = Registres;

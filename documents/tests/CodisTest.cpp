@@ -24,8 +24,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
-    explicit Opcions(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
+struct Opcions : proves::OpcionsAmbCataleg {
+    Opcions(const Cataleg& cat, kovel::codes::RegistreCodis& registre) : OpcionsAmbCataleg(cat), codisPrograma(registre) {}
     FullDades* full = nullptr;
     Document* disseny = nullptr;
     CodisPrograma codisPrograma;
@@ -55,13 +55,14 @@ QString Llegit(const InlinePicture* p)
 TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
 {
     kovel::codes::RegistreCodis codis;
+    Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
     e.Codigo = 3;
     e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
     e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     // The code dialogs' work: one barcode linked to column A, one QR code to column B, one
@@ -84,7 +85,7 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
         r.insertPicture(p);
     }
     FullMemoria full({QStringList{"A-1001", "Ana; Vic"}, QStringList{"B-2002", "Biel"}, QStringList{"", "Cesc"}});
-    Opcions o(codis);
+    Opcions o(cat, codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
@@ -147,13 +148,14 @@ std::pair<double, int> CodiQRDe(Document& doc, int fila, int columna)
 TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
 {
     kovel::codes::RegistreCodis codis;
+    Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
     EtiquetaCatalogo e;
     e.Codigo = 806;
     e.Ancho = 7; e.Alto = 3.7f; e.PasoHorizontal = 7; e.PasoVertical = 3.7f;
     e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     QStringList missatges;
     mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
         missatges << text;
@@ -183,7 +185,7 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     const QString llarg = QString("https://example.com/").append(QString(130, 'a'));   // version 8 or 9
     const QString enorme = QString(1800, 'z');                                          // needs ~0.2 mm modules
     FullMemoria full({QStringList{"", "short"}, QStringList{"", llarg}, QStringList{"", enorme}});
-    Opcions o(codis);
+    Opcions o(cat, codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";

@@ -35,7 +35,8 @@ struct AmbApp {
 };
 
 // The generator on the word processor's host: every label takes the design as it is.
-struct OpcionsWord : generar_doc::OpcionsGeneracio {
+struct OpcionsWord : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     word::Document* disseny = nullptr;
     QString programa, dades;
     QString programaOffice() const override { return QStringLiteral("Word"); }
@@ -63,6 +64,7 @@ void Contingut(const word::Story& story, QList<word::TextRun>& textos, QList<wor
 }
 
 struct Disseny : ::testing::Test, AmbApp {
+    Cataleg cat;
     QTemporaryDir programa, dades;
     docframe::MarcDocument marc;
     QTimer timer;
@@ -90,7 +92,7 @@ struct Disseny : ::testing::Test, AmbApp {
         e.Columnas = 2;
         e.Filas = 2;
         e.Holgura = {0.3f, 0.2f};
-        proves::CatalegDe({e});
+        proves::CatalegDe(cat, {e});
         md.Enllaca(&marc, &timer);
         md.Beep = [this] { ++beeps; };
         md.AvisDesfet = [this](const QString& t) { avisos << t; };
@@ -123,17 +125,17 @@ TEST(Camps, PlaceholderCarriesTheFieldAndFollowsTheFontSize)
 TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
 {
     bool prepared = false;
-    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
     EXPECT_TRUE(prepared);
     const word::PageSetup ps = marc.Document()->pageSetup();
     EXPECT_NEAR(ps.pageWidth().value, 7.0 * 72 / 2.54, 0.1);
     EXPECT_NEAR(ps.pageHeight().value, 3.7 * 72 / 2.54, 0.1);
     escriu(QStringLiteral("kept"));
     prepared = false;
-    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
     EXPECT_FALSE(prepared);
     EXPECT_TRUE(marc.Editor()->toPlainText().contains("kept"));
-    md.PreparaDocumentBase(0, true, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, true, prepared, programa.path());
     EXPECT_TRUE(prepared);
     EXPECT_EQ(marc.Document()->pageSetup().orientation(), word::Orientation::Landscape);
 }
@@ -141,7 +143,7 @@ TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
 TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
 {
     bool prepared = true;
-    md.PreparaDocumentBase(0, false, prepared, programa.path());
+    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
     md.InsereixImatgeCamp(QStringLiteral("Name"));
     md.InsereixImatgeCamp(QStringLiteral("Name"));
     const auto pics = marc.Document()->inlinePictures();
@@ -195,7 +197,7 @@ TEST_F(Disseny, ProgramSavesRestoreTheirStateAndNeverWriteTheTemplates)
 TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
 {
     md.caselles.IniciaCaselles(4);
-    md.BuidaCaselles(0, false, programa.path());
+    md.BuidaCaselles(cat, 0, false, programa.path());
     md.caselles.IniciaCaselles(4);
     EXPECT_TRUE(md.caselles.CasellaBuida(0));
     EXPECT_TRUE(md.caselles.CasellaBuida(4)) << "beyond the list: not designed";
@@ -205,10 +207,10 @@ TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
     escriu(QStringLiteral("first cell"));
     md.DesaCasellaActual(0);
     EXPECT_FALSE(md.caselles.CasellaBuida(0));
-    md.CanviaCasella(1, 0, false, programa.path());
+    md.CanviaCasella(cat, 1, 0, false, programa.path());
     EXPECT_EQ(md.caselles.CasellaActual, 1);
     EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    md.CanviaCasella(0, 0, false, programa.path());
+    md.CanviaCasella(cat, 0, 0, false, programa.path());
     EXPECT_TRUE(marc.Editor()->toPlainText().contains("first cell"));
     // A cell whose file cannot be read shows a blank label, never the cell shown before.
     QFile danyat(seleccionador_ABCD::Caselles::CarpetaCaselles() + "2.docx");
@@ -216,10 +218,10 @@ TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
     danyat.write("not a document");
     danyat.close();
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(1); });
-    md.CanviaCasella(2, 0, false, programa.path());
+    md.CanviaCasella(cat, 2, 0, false, programa.path());
     EXPECT_EQ(md.caselles.CasellaActual, 2);
     EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    md.BuidaCaselles(0, false, programa.path());
+    md.BuidaCaselles(cat, 0, false, programa.path());
     EXPECT_EQ(md.caselles.NumCaselles, 0);
     EXPECT_TRUE(QDir(seleccionador_ABCD::Caselles::CarpetaCaselles()).entryList(QDir::Files).isEmpty());
 }
@@ -229,7 +231,7 @@ TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
 TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
 {
     bool prepared = true;
-    ASSERT_TRUE(md.PreparaDocumentBase(0, false, prepared, programa.path()));
+    ASSERT_TRUE(md.PreparaDocumentBase(cat, 0, false, prepared, programa.path()));
     QTextCursor c(marc.Editor()->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat f;
@@ -248,7 +250,7 @@ TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
     p.setHeight(word::Points(22.5));
     marc.InsereixImatge(p);
 
-    OpcionsWord o;
+    OpcionsWord o{cat};
     o.disseny = marc.Document();
     o.programa = programa.path();
     o.dades = dades.path() + u'/';

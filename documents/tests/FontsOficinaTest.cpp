@@ -20,7 +20,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     QString host;
     FullDades* full = nullptr;
     ClsAccess* access = nullptr;
@@ -58,6 +59,7 @@ QString Text(const Cell& c)
 
 class FontsOficinaTest : public ::testing::Test {
 protected:
+    Cataleg cat;
     QTemporaryDir dir;
     void SetUp() override
     {
@@ -65,7 +67,7 @@ protected:
         e.Codigo = 9;
         e.Ancho = 5; e.Alto = 2; e.PasoHorizontal = 5; e.PasoVertical = 2;
         e.Filas = 2; e.Columnas = 2;
-        proves::CatalegDe({e});
+        proves::CatalegDe(cat, {e});
         mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
@@ -89,7 +91,7 @@ TEST_F(FontsOficinaTest, SpreadsheetRowsThroughTheClipboard)
     EXPECT_THROW(FullSeleccionat(excel, 2), GeneracioError);
 
     auto disseny = Disseny("B");
-    Opcions o;
+    Opcions o{cat};
     o.host = "Excel";
     o.full = full.get();
     o.disseny = disseny.get();
@@ -117,7 +119,7 @@ TEST_F(FontsOficinaTest, DatabaseRecordsInOrder)
     access.setObjApp(std::move(app));
 
     auto disseny = Disseny("Nom");
-    Opcions o;
+    Opcions o{cat};
     o.host = "Access";
     o.access = &access;
     o.disseny = disseny.get();

@@ -68,7 +68,8 @@ std::unique_ptr<Document> Disseny(const QString& abans, const QStringList& marca
     return d;
 }
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     QString host = QStringLiteral("Word");
     std::int16_t seleccionat = 0;
     bool horit = false;
@@ -133,14 +134,15 @@ struct CodisFals : CodisGeneracio {
 
 class GeneradorTest : public ::testing::Test {
 protected:
+    Cataleg cat;
     QTemporaryDir dir;
-    Opcions o;
+    Opcions o{cat};
     std::unique_ptr<Document> disseny;
     QStringList missatges;
 
     void SetUp() override
     {
-        proves::CatalegDe({Format(1617, 7.0f, 3.5f, 7.0f, 3.5f, 8, 3),          // 0: 3 x 8, no gaps
+        proves::CatalegDe(cat, {Format(1617, 7.0f, 3.5f, 7.0f, 3.5f, 8, 3),          // 0: 3 x 8, no gaps
                            Format(2230, 8.0f, 5.0f, 9.0f, 5.5f, 3, 2, 1.5f, 1.2f), // 1: gaps both ways
                            Format(77, 4.0f, 2.0f, 4.0f + 5.0f * 2.54f / 72.0f, 2.0f, 2, 3)}); // 2: 5 pt gaps
         o.programa = dir.filePath("program");
@@ -171,7 +173,7 @@ TEST_F(GeneradorTest, NewOutputDocumentIsTheSheetsUsedAreaAndIsSaved)
     auto doc = GeneraDocument(1, o);
     ASSERT_TRUE(doc);
     const PageSetup& ps = doc->pageSetup();
-    const PaginaSortida p = CalculaPaginaSortida(MidesDeCatalogo(1), false);
+    const PaginaSortida p = CalculaPaginaSortida(MidesDeCatalogo(cat, 1), false);
     EXPECT_EQ(toTwips(ps.pageWidth()), toTwips(Points(p.amplePt)));
     EXPECT_EQ(toTwips(ps.pageHeight()), toTwips(Points(p.altPt)));
     EXPECT_EQ(toTwips(ps.leftMargin()), toTwips(centimetresToPoints(Centimetres(1.5))));

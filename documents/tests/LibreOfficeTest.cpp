@@ -1,6 +1,7 @@
 // Generated sheets as a word processor lays them out: LibreOffice converts them to PDF (all
 // in one run) and every label's marker must land where the catalogue puts that label.
 #include "documents/generar_doc.h"
+#include "documents/tests/CatalegProva.h"
 
 #include "catalogue/Catalogo.h"
 #include "common/MsgBox.h"
@@ -22,7 +23,8 @@ using namespace kovel::word;
 
 namespace {
 
-struct Opcions : OpcionsGeneracio {
+struct Opcions : proves::OpcionsAmbCataleg {
+    using OpcionsAmbCataleg::OpcionsAmbCataleg;
     QString host = QStringLiteral("Excel");
     bool horit = false;
     bool unaPerRegistre = true;
@@ -82,6 +84,7 @@ QList<Paraula> LlegeixBbox(const QString& html, QList<QPair<double, double>>& mi
 
 TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
 {
+    Cataleg cat;
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed: install the Debian package "
                                        "libreoffice-writer-nogui (./scripts/deps.sh does).";
@@ -89,7 +92,7 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
     ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext is not installed: install the Debian package poppler-utils.";
 
     QString error;
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     QTemporaryDir dir;
@@ -114,14 +117,14 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
     QStringList fitxers;
     for (Cas& cas : casos) {
         int idx = 0;
-        while (idx < NumEtiquetas && Etiquetas.at(idx).Codigo != cas.codi)
+        while (idx < cat.NumEtiquetas && cat.Etiquetas.at(idx).Codigo != cas.codi)
             ++idx;
-        ASSERT_LT(idx, NumEtiquetas) << "format " << cas.codi << " is not in the shipped catalogue";
+        ASSERT_LT(idx, cat.NumEtiquetas) << "format " << cas.codi << " is not in the shipped catalogue";
         if (cas.horitzontal)
-            ModTolvWiz::GirarEtiqueta(idx);
-        cas.m = MidesDeCatalogo(idx);
-        cas.e = Etiquetas.at(idx);
-        cas.x = EtiquetasExt.at(idx);
+            ModTolvWiz::GirarEtiqueta(cat, idx);
+        cas.m = MidesDeCatalogo(cat, idx);
+        cas.e = cat.Etiquetas.at(idx);
+        cas.x = cat.EtiquetasExt.at(idx);
         const int perFull = cas.m.files * cas.m.columnes;
         const bool word = cas.registres == 0;
         cas.pagines = word ? 1 : (cas.registres - 1) / perFull + 1;
@@ -149,7 +152,7 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         QList<QStringList> files;
         for (int r = 1; r <= cas.registres; ++r)
             files << QStringList{QStringLiteral("Q%1").arg(r, 3, 10, QLatin1Char('0'))};
-        Opcions o;
+        Opcions o{cat};
         o.host = word ? QStringLiteral("Word") : QStringLiteral("Excel");
         o.horit = cas.horitzontal;
         o.registres = cas.registres;
@@ -163,7 +166,7 @@ TEST(DocumentsLibreOffice, LabelsLandWhereTheCatalogueSaysInLibreOffice)
         doc->saveAs(cami);
         fitxers << cami;
         if (cas.horitzontal)
-            ModTolvWiz::GirarEtiqueta(idx);   // back as it was
+            ModTolvWiz::GirarEtiqueta(cat, idx);   // back as it was
     }
 
     // One run of LibreOffice for every sheet, with a profile of its own.

@@ -103,6 +103,7 @@ Paragraph Linia(const QString& text, Alignment alineacio)
 
 TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
 {
+    Cataleg cat;
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) << "pdftotext is not installed";
@@ -118,7 +119,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     e.Filas = 3; e.Columnas = 2;
     e.Holgura = {0.2f, 0.1f};
     e.TipoPapel = 1;
-    proves::CatalegDe({e});
+    proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
     kovel::barcode::ActiveBC barres;
@@ -130,7 +131,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     // side shows: a name, centred and right-aligned lines, a paragraph that wraps at the
     // right margin, and the code.
     auto disseny = Document::create();
-    PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(0), false);
+    PreparaPaginaEtiqueta(*disseny, MidesDeCatalogo(cat, 0), false);
     PageSetup ps = disseny->pageSetup();
     ps.setRightMargin(centimetresToPoints(Centimetres(0.35)));
     ps.setTopMargin(centimetresToPoints(Centimetres(0.25)));
@@ -154,7 +155,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
     for (int i = 1; i <= 6; ++i)
         files << QStringList{QStringLiteral("8412345%1").arg(i * 7919 % 100000, 5, 10, QLatin1Char('0')), QStringLiteral("Client%1").arg(i)};
     FullMemoria full(files);
-    proves::OpcionsCodis o(codis);
+    proves::OpcionsCodis o(cat, codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.registres = 6;
@@ -179,7 +180,7 @@ TEST(DocumentsMargesLibreOffice, MarginsAsPaddingsLandWhereSpacerLinesPutThem)
 
     // The same sheet in the spacer-line form: each label's paddings back to 0 and the lines
     // the design's margins make at the head of its first paragraph.
-    const int etiquetes = proves::AFormaLinies(*doc, ps, CalculaGeometria(MidesDeCatalogo(0)));
+    const int etiquetes = proves::AFormaLinies(*doc, ps, CalculaGeometria(MidesDeCatalogo(cat, 0)));
     ASSERT_EQ(etiquetes, 6);
     const QString ambLinies = dir.filePath(QStringLiteral("linies.docx"));
     doc->saveAs(ambLinies);

@@ -2,15 +2,15 @@
 // The choices of a spreadsheet merge with field-linked codes, shared by the codes' LibreOffice
 // test and the big-merge benchmark: one label per record, rows 1 to `registres`.
 #include "documents/CodisPrograma.h"
-#include "documents/OpcionsGeneracio.h"
+#include "documents/tests/CatalegProva.h"
 #include "platform/word/Document.h"
 
 #include <QImage>
 
 namespace proves {
 
-struct OpcionsCodis : generar_doc::OpcionsGeneracio {
-    explicit OpcionsCodis(kovel::codes::RegistreCodis& registre) : codisPrograma(registre) {}
+struct OpcionsCodis : OpcionsAmbCataleg {
+    OpcionsCodis(const Cataleg& cat, kovel::codes::RegistreCodis& registre) : OpcionsAmbCataleg(cat), codisPrograma(registre) {}
     generar_doc::FullDades* full = nullptr;
     kovel::word::Document* disseny = nullptr;
     generar_doc::CodisPrograma codisPrograma;

@@ -134,12 +134,13 @@ void MarcDisseny::ConfiguraBarres()
         marc_->BarraFormat()->setVisible(true);
 }
 
-bool MarcDisseny::PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma)
+bool MarcDisseny::PreparaDocumentBase(const Cataleg& cat, int index, bool horitzontal, bool& prepared,
+                                      const QString& carpetaPrograma)
 {
     if (!marc_)
         return false;
     try {
-        const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(index);
+        const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(cat, index);
         if (!generar_doc::CalPrepararDocumentBase(clauBase_, m.codi, m.sufix, horitzontal, prepared))
             return true;
         const TimerAturat aturat(timer_);
@@ -193,7 +194,8 @@ void MarcDisseny::DesaCasellaActual(std::int32_t n)
     caselles.Desada(n, path);
 }
 
-void MarcDisseny::CanviaCasella(std::int32_t n, int index, bool horitzontal, const QString& carpetaPrograma)
+void MarcDisseny::CanviaCasella(const Cataleg& cat, std::int32_t n, int index, bool horitzontal,
+                                const QString& carpetaPrograma)
 {
     const QString path = seleccionador_ABCD::Caselles::CamiCasella(n);
     bool obert = QFileInfo::exists(path) && ObreDocument(path, true);
@@ -202,16 +204,16 @@ void MarcDisseny::CanviaCasella(std::int32_t n, int index, bool horitzontal, con
     if (!obert) {
         // Never left showing another cell's document under this cell's number.
         bool prepared = true;
-        if (!PreparaDocumentBase(index, horitzontal, prepared, carpetaPrograma))
+        if (!PreparaDocumentBase(cat, index, horitzontal, prepared, carpetaPrograma))
             return;
     }
     caselles.CasellaActual = n;
 }
 
-void MarcDisseny::BuidaCaselles(int index, bool horitzontal, const QString& carpetaPrograma)
+void MarcDisseny::BuidaCaselles(const Cataleg& cat, int index, bool horitzontal, const QString& carpetaPrograma)
 {
     bool prepared = true;
-    PreparaDocumentBase(index, horitzontal, prepared, carpetaPrograma);
+    PreparaDocumentBase(cat, index, horitzontal, prepared, carpetaPrograma);
     caselles.Buida();
 }
 

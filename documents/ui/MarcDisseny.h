@@ -14,6 +14,7 @@
 
 class QTimer;
 class QWidget;
+struct Cataleg;
 
 namespace modDsoFraWord {
 
@@ -58,10 +59,11 @@ public:
     // The formatting bar of the frame (what the trimmed command bars became).
     void ConfiguraBarres();
 
-    // The base document of catalogue format `index` in its orientation, opened in the frame.
+    // The base document of format `index` of `cat` in its orientation, opened in the frame.
     // With `prepared` false it is prepared only when the format or orientation changed. A
     // failure shows its message and returns false; the next call tries again.
-    bool PreparaDocumentBase(int index, bool horitzontal, bool& prepared, const QString& carpetaPrograma);
+    bool PreparaDocumentBase(const Cataleg& cat, int index, bool horitzontal, bool& prepared,
+                             const QString& carpetaPrograma);
 
     // The frame's width on the design panel: the full width of the document frame, or, when
     // the labels of the sheet differ, the room beside the sheet of cells. `escala` is the
@@ -76,9 +78,9 @@ public:
     // Saves the frame's document as cell n when it has unsaved changes.
     void DesaCasellaActual(std::int32_t n);
     // Shows cell n: its document, or a fresh base document of the format.
-    void CanviaCasella(std::int32_t n, int index, bool horitzontal, const QString& carpetaPrograma);
+    void CanviaCasella(const Cataleg& cat, std::int32_t n, int index, bool horitzontal, const QString& carpetaPrograma);
     // A fresh base document, and every cell emptied.
-    void BuidaCaselles(int index, bool horitzontal, const QString& carpetaPrograma);
+    void BuidaCaselles(const Cataleg& cat, int index, bool horitzontal, const QString& carpetaPrograma);
 
 private:
     kovel::docframe::MarcDocument* marc_ = nullptr;

@@ -5,7 +5,7 @@
 #include "documents/ui/MarcDisseny.h"
 
 #include "appearance/ui/Aparenca.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
@@ -64,7 +64,7 @@ void FinsEtiqueta(FrmTolvWiz& w)
     w.MostrarPanel(+1);
     Busca<kovel::ui::BotoImatge>(w, "optDinA4")->click();
     w.MostrarPanel(+1);
-    ModTolvWiz::Busca_EtiquetaReferencia(QStringLiteral("803"), true);
+    ModTolvWiz::Busca_EtiquetaReferencia(w.estat().cataleg(), QStringLiteral("803"), true);
 }
 
 void BM_PanelChange(benchmark::State& state)
@@ -73,7 +73,7 @@ void BM_PanelChange(benchmark::State& state)
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
     FinsEtiqueta(w);
-    ModTolvWiz::PanelEtiquetas().opcOrigDatos = {false, true, false, false};
+    w.estat().cataleg().Panel.opcOrigDatos = {false, true, false, false};
     for (auto _ : state) {
         w.MostrarPanel(+1);   // label format -> data source
         w.MostrarPanel(-1);   // and back (the list is built again on every showing)

@@ -1,10 +1,12 @@
 #include "wizard/panels/Pas.h"
 
+#include "catalogue/Cataleg.h"
 #include "catalogue/Catalogo.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "common/BasicRules.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
+#include "wizard/EstatAssistent.h"
 
 #include <limits>
 
@@ -25,12 +27,16 @@ std::int32_t Pas::Enter(const QString& text)
     return std::int32_t(v);
 }
 
-bool Pas::DinsCatalogo(int idx) { return idx >= 0 && idx < NumEtiquetas && idx < Etiquetas.size(); }
-
-bool Pas::unaEtiquetaPerFull()
+bool Pas::DinsCatalogo(const Cataleg& cat, int idx)
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    return DinsCatalogo(idx) && Etiquetas[idx].Filas == 1 && Etiquetas[idx].Columnas == 1;
+    return idx >= 0 && idx < cat.NumEtiquetas && idx < cat.Etiquetas.size();
+}
+
+bool Pas::unaEtiquetaPerFull() const
+{
+    const Cataleg& cat = estat_.cataleg();
+    const int idx = ModTolvWiz::FormatSeleccionat(cat);
+    return DinsCatalogo(cat, idx) && cat.Etiquetas[idx].Filas == 1 && cat.Etiquetas[idx].Columnas == 1;
 }
 
 } // namespace kovel::wizard

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+struct Cataleg;
+
 namespace kovel::wizard {
 
 class EstatAssistent;
@@ -37,9 +39,9 @@ protected:
     static std::int32_t Enter(const QString& text);
     static QString Numero(std::int32_t n) { return QString::number(n); }
     // A format index inside the loaded catalogue.
-    static bool DinsCatalogo(int idx);
+    static bool DinsCatalogo(const Cataleg& cat, int idx);
     // The selected format holds one label a sheet.
-    static bool unaEtiquetaPerFull();
+    bool unaEtiquetaPerFull() const;
 
     EstatAssistent& estat_;
 };

@@ -29,8 +29,8 @@ kovel::word::Document* PasDisseny::disseny() const
 
 void PasDisseny::preparaDisseny()
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (!DinsCatalogo(estat_.cataleg(), idx))
         return;
     const QString clau = estat_.horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     if (disseny_ && IndexDocumentBase == idx && ClauDocumentBase == clau)
@@ -43,7 +43,7 @@ void PasDisseny::preparaDisseny()
     }
     const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp");
     QDir().mkpath(tmp);
-    generar_doc::DocumentBase base = generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(idx), estat_.horitzontal(),
+    generar_doc::DocumentBase base = generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(estat_.cataleg(), idx), estat_.horitzontal(),
                                                                       estat_.carpetaPrograma(), tmp);
     disseny_ = std::move(base.document);
     IndexDocumentBase = idx;
@@ -124,10 +124,10 @@ QString PasDisseny::TitolDisseny(const QString& titolBase)
 {
     if (TituloDiseno.isEmpty())
         TituloDiseno = titolBase;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx))
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (!DinsCatalogo(estat_.cataleg(), idx))
         return TituloDiseno;
-    QString ref = Etiquetas[idx].Referencia;
+    QString ref = estat_.cataleg().Etiquetas[idx].Referencia;
     while (ref.endsWith(u' '))
         ref.chop(1);
     const QString prefix = QStringLiteral("KOVEL");

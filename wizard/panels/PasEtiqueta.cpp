@@ -14,7 +14,7 @@ namespace kovel::wizard {
 
 void PasEtiqueta::Llenar()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
     std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
     if (o < 0 || o > 2)
         o = 0;   // a stale order: the reference order
@@ -33,56 +33,56 @@ void PasEtiqueta::Llenar()
         const auto it = std::find(presents.begin(), presents.end(), true);
         t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
     }
-    ModTolvWiz::Llena_ListaEtiquetas(std::int16_t(t), std::int16_t(o), 0, 0);
-    ModTolvWiz::Llena_MedidasFiltro(std::int16_t(t));
-    ModTolvWiz::Busca_EtiquetaReferencia(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
+    ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), std::int16_t(t), std::int16_t(o), 0, 0);
+    ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), std::int16_t(t));
+    ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
     ListaEtiquetasLlena = false;
     estat_.setFocusTarget(QStringLiteral("LstEtiquetas"));
-    estat_.ValorPanel = std::int32_t(ModTolvWiz::IndexFormat());
+    estat_.ValorPanel = std::int32_t(ModTolvWiz::IndexFormat(estat_.cataleg()));
     orientacioDelFormat();
 }
 
 bool PasEtiqueta::Validar(Avis& avis)
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (!DinsCatalogo(idx)) {
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (!DinsCatalogo(estat_.cataleg(), idx)) {
         // An empty list (no format of this paper, or none left in the catalogue).
         avis = AvisLiteral(6012);
         return false;
     }
-    if (ModTolvWiz::IndexFormat() != estat_.ValorPanel.toInt()) {
+    if (ModTolvWiz::IndexFormat(estat_.cataleg()) != estat_.ValorPanel.toInt()) {
         estat_.marca(PanelExtra7, 0);
         estat_.marca(PanelDiseno, 0);
         estat_.marca(PanelFinal, 0);
     }
     const int t = estat_.pasPaper().tipusPapel();
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
-    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(Etiquetas[idx].Codigo));
-    const auto& ord = ModTolvWiz::PanelEtiquetas().optOrden;
+    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(estat_.cataleg().Etiquetas[idx].Codigo));
+    const auto& ord = estat_.cataleg().Panel.optOrden;
     ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(ord[0] ? 0 : ord[1] ? 1 : 2));
     return true;
 }
 
 void PasEtiqueta::Opt_Horizontal_Click()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
     p.opt_Horizontal = true;
     p.opt_Vertical = false;
     // With no format selected there is nothing to turn.
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && !EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && !estat_.cataleg().EtiquetasMarca[idx])
+        ModTolvWiz::GirarFormat(estat_.cataleg());
     estat_.marca(PanelOrigenDatos, 0);
 }
 
 void PasEtiqueta::Opt_Vertical_Click()
 {
-    EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
     p.opt_Vertical = true;
     p.opt_Horizontal = false;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size() && EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat();
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && estat_.cataleg().EtiquetasMarca[idx])
+        ModTolvWiz::GirarFormat(estat_.cataleg());
     estat_.marca(PanelOrigenDatos, 0);
 }
 
@@ -90,21 +90,21 @@ void PasEtiqueta::optOrden_Click(int orden)
 {
     if (orden < 0 || orden > 2)
         return;
-    ModTolvWiz::Establece_Orden(orden);
+    ModTolvWiz::Establece_Orden(estat_.cataleg(), orden);
 }
 
 void PasEtiqueta::LstEtiquetas_Click(int linia)
 {
-    ModTolvWiz::LstEtiquetas().setListIndex(linia);
+    estat_.cataleg().Lista.setListIndex(linia);
     orientacioDelFormat();
 }
 
 void PasEtiqueta::orientacioDelFormat()
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (DinsCatalogo(idx) && idx < EtiquetasMarca.size()) {
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-        p.opt_Horizontal = EtiquetasMarca[idx];
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size()) {
+        EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
+        p.opt_Horizontal = estat_.cataleg().EtiquetasMarca[idx];
         p.opt_Vertical = !p.opt_Horizontal;
     }
 }

@@ -169,10 +169,10 @@ bool PasFinal::genera(Avis& avis)
     // worksheet rows only.
     pasProgres_ = 0;
     maxProgres_ = 0;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (estat_.esExcel() && DinsCatalogo(idx)) {
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (estat_.esExcel() && DinsCatalogo(estat_.cataleg(), idx)) {
         const std::int32_t files = Enter(txtFila_final) - Enter(txtFila_inicial) + 1;
-        const std::int32_t perFull = std::max(1, Etiquetas[idx].Filas * Etiquetas[idx].Columnas);
+        const std::int32_t perFull = std::max(1, estat_.cataleg().Etiquetas[idx].Filas * estat_.cataleg().Etiquetas[idx].Columnas);
         maxProgres_ = std::max(0, (OpcEtiqpag[0] ? (files - 1) / perFull + 1 : files) - 1);
     }
     estat_.entorn().progres(0, maxProgres_);

@@ -17,7 +17,7 @@ using ModTraduccion::TextPrograma;
 
 void PasOrigen::Llenar()
 {
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     if (unaEtiquetaPerFull()) {
         if (opc[0]) {
             opc[1] = true;
@@ -102,7 +102,7 @@ bool PasOrigen::Validar(Avis& avis)
 
 std::int16_t PasOrigen::OpcionDatos() const
 {
-    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    const auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     std::int16_t r = -1;
     for (int i = 0; i < 4; ++i)
         if (opc[i])
@@ -120,7 +120,7 @@ void PasOrigen::opcOrigDatos_Click(int index)
 {
     if (index < 0 || index > 3)
         return;
-    auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i)
         opc[i] = i == index;
     estat_.marca(PanelDiseno, 0);

@@ -12,12 +12,12 @@ namespace kovel::wizard {
 
 std::array<bool, 5> PasPaper::TiposPapelVisibles() const
 {
-    return ModTolvWiz::TiposPapelPresentes();
+    return ModTolvWiz::TiposPapelPresentes(estat_.cataleg());
 }
 
 int PasPaper::tipusPapel() const
 {
-    const auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    const auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         if (opt[i])
             return i;
@@ -27,23 +27,23 @@ int PasPaper::tipusPapel() const
 void PasPaper::Llenar()
 {
     const std::int32_t t = estat_.DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         opt[i] = t == i;
-    Unidades = t == PapelLetter ? 2 : 1;
+    estat_.cataleg().Unidades = t == PapelLetter ? 2 : 1;
 }
 
 void PasPaper::optPapel_Click(int tipus)
 {
     if (tipus < 0 || tipus > 4)
         return;
-    auto& opt = ModTolvWiz::PanelEtiquetas().optPapel;
+    auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         opt[i] = i == tipus;
     estat_.pasEtiqueta().ListaEtiquetasLlena = false;
     estat_.marca(PanelEtiqueta, 0);
     estat_.marca(PanelFormato, 0);
-    Unidades = tipus == PapelLetter ? 2 : 1;
+    estat_.cataleg().Unidades = tipus == PapelLetter ? 2 : 1;
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(tipus));
 }
 

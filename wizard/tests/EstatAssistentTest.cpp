@@ -11,7 +11,7 @@
 #include "documents/CampsDisseny.h"
 
 #include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/tests/Ayudas.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
@@ -84,16 +84,18 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         qputenv("KOVEL_USER_REGISTRY", dir.filePath(QStringLiteral("user.reg")).toUtf8());
-        QString error;
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-        p.optPapel = {};
-        p.opcOrigDatos = {};
-        p.opt_Horizontal = p.opt_Vertical = false;
-        p.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"), QStringLiteral("Size")};
         mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
+
+    // The shipped catalogue in the state's own catalogue, and the order box's entries.
+    static void CarregaCataleg(EstatAssistent& e)
+    {
+        QString error;
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
+        e.cataleg().Panel.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"),
+                                                  QStringLiteral("Size")};
+    }
 
     // Home, paper A4, the stored format: leaves the data-source panel shown.
     void FinsOrigen(EstatAssistent& e)
@@ -104,7 +106,7 @@ protected:
         e.pasPaper().optPapel_Click(PapelA4);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_EQ(e.PanelActual, PanelEtiqueta);
-        ModTolvWiz::Busca_EtiquetaReferencia(QStringLiteral("803"), true);
+        ModTolvWiz::Busca_EtiquetaReferencia(e.cataleg(), QStringLiteral("803"), true);
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
         ASSERT_EQ(e.PanelActual, PanelOrigenDatos);
@@ -142,6 +144,7 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    CarregaCataleg(e);
     Entorn entorn;
     e.setEntorn(&entorn);
     bool& guardats = entorn.guardats;
@@ -191,6 +194,7 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    CarregaCataleg(e);
     FinsOrigen(e);
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
@@ -207,17 +211,18 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(e.PanelesLlenos[PanelDiseno], -1);
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
     EXPECT_EQ(e.PanelActual, PanelEtiqueta);
-    EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
+    EXPECT_EQ(e.cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(e.cataleg())].Codigo, 803);
 
     // A new run offers the same format and order again; the way of filling is asked afresh.
     EstatAssistent otra;
-    ModTolvWiz::PanelEtiquetas().opcOrigDatos = {};
-    ModTolvWiz::PanelEtiquetas().optOrden = {false, false, true};
-    ModTolvWiz::LstEtiquetas().Clear();
+    CarregaCataleg(otra);
+    otra.cataleg().Panel.opcOrigDatos = {};
+    otra.cataleg().Panel.optOrden = {false, false, true};
+    otra.cataleg().Lista.Clear();
     otra.LlenarPanel(PanelEtiqueta);
-    ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-    EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, 803);
-    EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
+    ASSERT_GE(ModTolvWiz::FormatSeleccionat(otra.cataleg()), 0);
+    EXPECT_EQ(otra.cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(otra.cataleg())].Codigo, 803);
+    EXPECT_EQ(otra.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
     otra.LlenarPanel(PanelOrigenDatos);
     EXPECT_EQ(otra.pasOrigen().OpcionDatos(), -1);
 }
@@ -226,56 +231,58 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
 {
     Word_espec::Inicialitzar();
     // A catalogue of A4 formats only; the settings name Letter, order 5 and a format gone.
-    pruebas::CargaCatalogo({pruebas::UnFormato(101), pruebas::UnFormato(102)});
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QStringLiteral("2"));
     ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), QStringLiteral("5"));
     ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QStringLiteral("999999"));
     EstatAssistent e;
+    CarregaCataleg(e);
+    pruebas::CargaCatalogo(e.cataleg(), {pruebas::UnFormato(101), pruebas::UnFormato(102)});
     e.LlenarPanel(PanelEtiqueta);
-    EXPECT_EQ(ModTolvWiz::LstEtiquetas().ListCount(), 2);
-    EXPECT_EQ(ModTolvWiz::PanelEtiquetas().optOrden, (std::array<bool, 3>{true, false, false}));
-    EXPECT_EQ(ModTolvWiz::IndexFormat(), 0);
+    EXPECT_EQ(e.cataleg().Lista.ListCount(), 2);
+    EXPECT_EQ(e.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(ModTolvWiz::IndexFormat(e.cataleg()), 0);
     EXPECT_EQ(e.ValorPanel.toInt(), 0);
     EXPECT_EQ(e.focusTarget(), QStringLiteral("LstEtiquetas"));
 
     // No format at all (an empty list): the panel is not left.
-    ModTolvWiz::LstEtiquetas().Clear();
+    e.cataleg().Lista.Clear();
     Avis avis;
     EXPECT_FALSE(e.ValidarPanel(PanelEtiqueta, avis));
     EXPECT_EQ(avis.literal, 6012);
     // Turning with no format selected turns nothing and marks the source panel.
-    const QList<bool> marca = EtiquetasMarca;
+    const QList<bool> marca = e.cataleg().EtiquetasMarca;
     e.PanelesLlenos[PanelOrigenDatos] = -1;
     e.pasEtiqueta().Opt_Horizontal_Click();
-    EXPECT_EQ(EtiquetasMarca, marca);
-    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
+    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
     EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
     e.pasEtiqueta().Opt_Vertical_Click();
-    EXPECT_EQ(EtiquetasMarca, marca);
+    EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
 }
 
 TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    CarregaCataleg(e);
     FinsOrigen(e);
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    const EtiquetaCatalogo dret = Etiquetas[idx];
+    const int idx = ModTolvWiz::FormatSeleccionat(e.cataleg());
+    const EtiquetaCatalogo dret = e.cataleg().Etiquetas[idx];
     e.pasEtiqueta().Opt_Horizontal_Click();
     e.pasEtiqueta().Opt_Horizontal_Click();   // already turned: not turned again
-    EXPECT_TRUE(EtiquetasMarca[idx]);
-    EXPECT_EQ(Etiquetas[idx].Filas, dret.Columnas);
-    EXPECT_EQ(Etiquetas[idx].Columnas, dret.Filas);
+    EXPECT_TRUE(e.cataleg().EtiquetasMarca[idx]);
+    EXPECT_EQ(e.cataleg().Etiquetas[idx].Filas, dret.Columnas);
+    EXPECT_EQ(e.cataleg().Etiquetas[idx].Columnas, dret.Filas);
     EXPECT_TRUE(e.horitzontal());
     EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
     e.pasEtiqueta().Opt_Vertical_Click();
     e.pasEtiqueta().Opt_Vertical_Click();
-    EXPECT_FALSE(EtiquetasMarca[idx]);
-    EXPECT_EQ(Etiquetas[idx], dret);
+    EXPECT_FALSE(e.cataleg().EtiquetasMarca[idx]);
+    EXPECT_EQ(e.cataleg().Etiquetas[idx], dret);
     // Selecting a turned format shows it as landscape.
     e.pasEtiqueta().Opt_Horizontal_Click();
-    e.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::IndexFormat());
-    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    e.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::IndexFormat(e.cataleg()));
+    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
     e.pasEtiqueta().Opt_Vertical_Click();
 }
 
@@ -325,6 +332,7 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
 {
     Excel_espec::Inicialitzar();
     EstatAssistent e;
+    CarregaCataleg(e);
     FontMemoria font(30);
     e.setFont(&font);
     e.setCarpetaDades(dir.path() + QStringLiteral("/data/"));
@@ -384,6 +392,7 @@ TEST_F(Assistent, AnEmptyWorksheetIsRefusedByName)
 {
     Excel_espec::Inicialitzar();
     EstatAssistent e;
+    CarregaCataleg(e);
     FontMemoria font(0);
     e.setFont(&font);
     FinsOrigen(e);
@@ -418,6 +427,7 @@ TEST_F(Assistent, TheRunsCodesAnswerEveryQuestionOfTheGenerator)
         std::int32_t actual = -1;
     } codis;
     EstatAssistent e;
+    CarregaCataleg(e);
     e.setCodis(&codis);
     e.codis()->codiQRActual(4);
     EXPECT_EQ(codis.actual, 4);

@@ -9,7 +9,7 @@
 #include "wizard/panels/PasPaper.h"
 
 #include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/RegistreCodis.h"
@@ -101,6 +101,7 @@ private:
 class AmbCaselles : public generar_doc::OpcionsGeneracio {
 public:
     AmbCaselles(EstatAssistent& e, Guardats& g) : e_(e), g_(g) {}
+    const Cataleg& cataleg() const override { return e_.cataleg(); }
     QString programaOffice() const override { return e_.programaOffice(); }
     std::int16_t formatSeleccionat() const override { return e_.formatSeleccionat(); }
     bool horitzontal() const override { return e_.horitzontal(); }
@@ -178,10 +179,6 @@ protected:
         ASSERT_TRUE(dir.isValid());
         dades = dir.path() + QStringLiteral("/data/");
         qputenv("KOVEL_USER_REGISTRY", dir.filePath(QStringLiteral("user.reg")).toUtf8());
-        QString error;
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
-        Neteja();
-        ASSERT_GT(NumEtiquetas, 0);
         mod_rvtMsgBox::setAnswerer([this](const QString& text, std::int16_t estil, const QString&) {
             missatges << text;
             return std::int16_t((estil & 0xF) == 4 ? resposta : 1);
@@ -189,15 +186,13 @@ protected:
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
 
-    static void Neteja()
+    // The shipped catalogue in the run's own catalogue, and the order box's entries.
+    static void Neteja(EstatAssistent& e)
     {
-        // A fresh catalogue: turning a format changes it in place.
         QString error;
-        ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), error);
-        EstadoPanelEtiquetas& p = ModTolvWiz::PanelEtiquetas();
-        p.optPapel = {};
-        p.opcOrigDatos = {};
-        p.opt_Horizontal = p.opt_Vertical = false;
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
+        ASSERT_GT(e.cataleg().NumEtiquetas, 0);
+        EstadoPanelEtiquetas& p = e.cataleg().Panel;
         p.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"), QStringLiteral("Size")};
     }
 
@@ -213,7 +208,7 @@ protected:
         }
         e.pasPaper().optPapel_Click(paper);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        ModTolvWiz::Busca_EtiquetaReferencia(ref, true);
+        ModTolvWiz::Busca_EtiquetaReferencia(e.cataleg(), ref, true);
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
         ASSERT_EQ(e.PanelActual, PanelOrigenDatos);
@@ -279,6 +274,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     {
         Word_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         e.setCarpetaDades(dades);
         Guardats g(e);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
@@ -286,8 +282,8 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
         ASSERT_TRUE(e.dissenyAllotjat());
-        const int idx = ModTolvWiz::FormatSeleccionat();
-        const int n = Etiquetas[idx].Filas * Etiquetas[idx].Columnas;
+        const int idx = ModTolvWiz::FormatSeleccionat(e.cataleg());
+        const int n = e.cataleg().Etiquetas[idx].Filas * e.cataleg().Etiquetas[idx].Columnas;
         ASSERT_GE(n, 6);
         QStringList noms(n);
         for (int k : {0, 1, 3, 5}) {
@@ -313,9 +309,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     }
     // 2. Spreadsheet: a field, a field-linked barcode and QR codes of a field and a template.
     {
-        Neteja();
         Excel_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         e.setCarpetaDades(dades);
         e.setCodis(&codisPrograma);
         FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
@@ -353,9 +349,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     }
     // 3. Database: one label per record from a query.
     {
-        Neteja();
         Access_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         e.setCarpetaDades(dades);
         FontMemoria font(QStringLiteral("/data/base.db"), {QStringLiteral("Table1"), QStringLiteral("Query1")});
         e.setFont(&font);
@@ -376,12 +372,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     // The next run: nothing kept in memory but the catalogue.
     NovaExecucio(codis);
     {
-        Neteja();
         Word_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         Guardats g(e);
         Obre(e, g, 0, QStringLiteral("Cells"));
-        EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opcOrigDatos[0]);
+        EXPECT_TRUE(e.cataleg().Panel.opcOrigDatos[0]);
         const QStringList noms = g.nomsCaselles();
         ASSERT_GE(noms.size(), 6);
         EXPECT_EQ(noms.count(QString()), noms.size() - 4);
@@ -390,9 +386,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, o)), abans[0]);
     }
     {
-        Neteja();
         Excel_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         e.setCodis(&codisPrograma);
         FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
         e.setFont(&font);
@@ -410,9 +406,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(despres, abans[1]);
     }
     {
-        Neteja();
         Access_espec::Inicialitzar();
         EstatAssistent e;
+        Neteja(e);
         FontMemoria font(QStringLiteral("/data/base.db"), {QStringLiteral("Table1"), QStringLiteral("Query1")});
         e.setFont(&font);
         Guardats g(e);
@@ -427,6 +423,7 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    Neteja(e);
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
@@ -475,10 +472,10 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
     ASSERT_TRUE(guardar::EscriuFitxerSegur(ruta, guardar::CodificaRegistres(l.registres), error)) << qPrintable(error);
     g.LlistaGuardats([](const QString& t) { return int(t.size()); });
     g.RecuperaDisseny(2);   // the oldest: upright
-    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Vertical);
-    EXPECT_FALSE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    EXPECT_TRUE(e.cataleg().Panel.opt_Vertical);
+    EXPECT_FALSE(e.cataleg().Panel.opt_Horizontal);
     g.RecuperaDisseny(0);   // the newest: turned
-    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().opt_Horizontal);
+    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
     EXPECT_TRUE(e.DissenyObert);
 }
 
@@ -486,6 +483,7 @@ TEST_F(Guardar, ADamagedStoreIsToldByNameAndOnlySetAsideWhenTheUserSaysSo)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    Neteja(e);
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
@@ -534,6 +532,7 @@ TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFo
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    Neteja(e);
     e.setCarpetaDades(dades);
     Guardats g(e);
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
@@ -640,8 +639,8 @@ TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
 {
     Excel_espec::Inicialitzar();
     auto desa = [&](const QString& llibre, const QString& nom, const QString& text) {
-        Neteja();
         EstatAssistent e;
+        Neteja(e);
         e.setCarpetaDades(dades);
         FontMemoria font(llibre, {QStringLiteral("Sheet1")});
         e.setFont(&font);
@@ -669,8 +668,8 @@ TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
     const QString mogut = dir.path() + QStringLiteral("/moved/");
     ASSERT_TRUE(QDir().rename(dades, mogut));
     dades = mogut;
-    Neteja();
     EstatAssistent e;
+    Neteja(e);
     FontMemoria font(QStringLiteral("/data/b.xlsx"), {QStringLiteral("Sheet1")});
     e.setFont(&font);
     Guardats g(e);

@@ -3,7 +3,7 @@
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/CodisDisseny.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 
@@ -38,42 +38,45 @@ QByteArray Registre(qint16 numero, const QByteArray& primer)
 
 TEST(TiposEspeciales, RecordsAreReadWithASpareElementAndAPartialOneIsNone)
 {
+    TaulaTiposEspeciales taula;
     QString m;
     ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
     QTemporaryDir dir;
     Escriu(dir.filePath("special.uni"), QByteArray());
-    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(dir.path(), m));
-    EXPECT_EQ(NumTiposEspeciales, 0);
-    EXPECT_EQ(TiposEspeciales.size(), 1);
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(taula, dir.path(), m));
+    EXPECT_EQ(taula.NumTiposEspeciales, 0);
+    EXPECT_EQ(taula.TiposEspeciales.size(), 1);
 
     Escriu(dir.filePath("special.uni"), Registre(7, "Round \xe9tiquette") + Registre(-2, "Oval") + QByteArray(100, 'x'));
-    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(dir.path(), m)) << qPrintable(m);
-    ASSERT_EQ(NumTiposEspeciales, 2);
-    ASSERT_EQ(TiposEspeciales.size(), 3);
-    EXPECT_EQ(TiposEspeciales[0].Numero, 7);
-    EXPECT_EQ(TiposEspeciales[0].Textos[0], QStringLiteral("Round \u00e9tiquette"));
-    EXPECT_EQ(TiposEspeciales[1].Numero, -2);
-    EXPECT_EQ(TiposEspeciales[1].Textos[1], QString());
-    EXPECT_EQ(TiposEspeciales[1].Datos.size(), 32);
-    EXPECT_EQ(TiposEspeciales[1].Datos[31], char(31));
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(taula, dir.path(), m)) << qPrintable(m);
+    ASSERT_EQ(taula.NumTiposEspeciales, 2);
+    ASSERT_EQ(taula.TiposEspeciales.size(), 3);
+    EXPECT_EQ(taula.TiposEspeciales[0].Numero, 7);
+    EXPECT_EQ(taula.TiposEspeciales[0].Textos[0], QStringLiteral("Round \u00e9tiquette"));
+    EXPECT_EQ(taula.TiposEspeciales[1].Numero, -2);
+    EXPECT_EQ(taula.TiposEspeciales[1].Textos[1], QString());
+    EXPECT_EQ(taula.TiposEspeciales[1].Datos.size(), 32);
+    EXPECT_EQ(taula.TiposEspeciales[1].Datos[31], char(31));
 
     // Missing: literal 1 naming the full path, and an empty table.
     QFile::remove(dir.filePath("special.uni"));
-    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(dir.path(), m));
+    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(taula, dir.path(), m));
     EXPECT_TRUE(m.contains(dir.filePath("special.uni"))) << qPrintable(m);
     EXPECT_EQ(m, ModTraduccion::Literal(1, dir.filePath("special.uni")));
-    EXPECT_EQ(NumTiposEspeciales, 0);
+    EXPECT_EQ(taula.NumTiposEspeciales, 0);
     // A folder of that name is not the file.
     ASSERT_TRUE(QDir(dir.path()).mkdir("special.uni"));
-    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(dir.path(), m));
+    EXPECT_FALSE(Cargar_Tipos_EspecialesDe(taula, dir.path(), m));
 }
 
 TEST(TiposEspeciales, TheShippedFileLoads)
 {
+    TaulaTiposEspeciales taula;
     QString m;
-    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
-    EXPECT_GT(NumTiposEspeciales, 0);
-    EXPECT_EQ(QFile(QStringLiteral(KOVEL_PROGRAM_DIR "/special.uni")).size(), NumTiposEspeciales * LongitudTipoEspecial);
+    ASSERT_TRUE(Cargar_Tipos_EspecialesDe(taula, QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+    EXPECT_GT(taula.NumTiposEspeciales, 0);
+    EXPECT_EQ(QFile(QStringLiteral(KOVEL_PROGRAM_DIR "/special.uni")).size(),
+              taula.NumTiposEspeciales * LongitudTipoEspecial);
 }
 
 TEST(TiposEspeciales, ListRoutines)
@@ -123,6 +126,7 @@ TEST(TiposEspeciales, AFreeListDocumentNameIsProposed)
 
 TEST(CodisDisseny, PaperOrientationOrderAndNumber)
 {
+    Cataleg cat;
     using namespace directoris;
     std::array<bool, 5> p{};
     EXPECT_EQ(CodiTipusPaper(p), 0);
@@ -148,24 +152,24 @@ TEST(CodisDisseny, PaperOrientationOrderAndNumber)
     kovel::EstablirHost(kovel::HostOffice::Cap);
 
     // Letter, horizontal and the order option cleared: "L", "H", "I".
-    EstadoPanelEtiquetas& panel = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& panel = cat.Panel;
     panel.optPapel = {};
     panel.optPapel[PapelLetter] = true;
     panel.opt_Horizontal = true;
-    EXPECT_EQ(CodiTipusPaper(), 'L');
-    EXPECT_EQ(CodiOrientacio(), 'H');
+    EXPECT_EQ(CodiTipusPaper(cat), 'L');
+    EXPECT_EQ(CodiOrientacio(cat), 'H');
     EXPECT_EQ(CodiOrdre(false), 'I');
     panel = EstadoPanelEtiquetas{};
 
-    Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
-    Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
-    Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
-    NumEtiquetas = 2;
-    EXPECT_EQ(NumeroEtiqueta(0), 815);
-    EXPECT_EQ(NumeroEtiqueta(1), 0);   // does not fit in 32 bits
-    EXPECT_EQ(NumeroEtiqueta(-1), 0);
-    EXPECT_EQ(NumeroEtiqueta(2), 0);
-    EXPECT_EQ(NumeroEtiqueta(), 0);    // nothing selected in the list
-    Etiquetas.clear();
-    NumEtiquetas = 0;
+    cat.Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
+    cat.Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
+    cat.Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
+    cat.NumEtiquetas = 2;
+    EXPECT_EQ(NumeroEtiqueta(cat, 0), 815);
+    EXPECT_EQ(NumeroEtiqueta(cat, 1), 0);   // does not fit in 32 bits
+    EXPECT_EQ(NumeroEtiqueta(cat, -1), 0);
+    EXPECT_EQ(NumeroEtiqueta(cat, 2), 0);
+    EXPECT_EQ(NumeroEtiqueta(cat), 0);    // nothing selected in the list
+    cat.Etiquetas.clear();
+    cat.NumEtiquetas = 0;
 }

@@ -1,6 +1,5 @@
 #include "wizard/ui/Arrencada.h"
 
-#include "catalogue/Catalogo.h"
 #include "common/Idioma.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
@@ -133,7 +132,7 @@ void Comprueba_Impresora()
         ObreAfegirImpressora();
 }
 
-void DespresDeCarregar(QWidget* finestra, const QString& linia)
+void DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos)
 {
     IdiomaSistema = ModTolvWiz::IdiomaDelSistema();
     if (passos().iniciaBanner)
@@ -144,7 +143,7 @@ void DespresDeCarregar(QWidget* finestra, const QString& linia)
     ModTolvWiz::Escribe_Log(QStringLiteral("Start-up: host \"%1\", language %2, data source \"%3\"")
                                 .arg(ProgramaOffice).arg(IdiomaSistema).arg(FontDadesActual));
     // The catalogue loaded before the log was on: what it left out is written now.
-    for (const QString& omes : ModTolvWiz::FormatosOmitidos())
+    for (const QString& omes : formatsOmesos)
         ModTolvWiz::Escribe_Log(omes);
     ModTolvWiz::LligaBarraProgreso(finestra, kovel::Host());
     Comprueba_Impresora();
@@ -169,17 +168,19 @@ int Arrencada(const QString& linia)
     FrmPresent::Cargar();
 
     // Read while the wizard window loads; without it the program does not start.
+    ArrencadaAssistent a;
     QString missatge;
-    if (!Cargar_Tipos_Especiales(missatge)) {
+    if (!Cargar_Tipos_Especiales(a.tiposEspeciales, missatge)) {
         FalloArrencada(missatge);
         return 1;
     }
 
-    ArrencadaAssistent a;
     a.host = kovel::Host();
     a.liniaComandes = linia;
     a.versio = ModTolvWiz::LlegirVersio();
-    a.finestraCarregada = [linia](QWidget* finestra) { DespresDeCarregar(finestra, linia); };
+    a.finestraCarregada = [linia](QWidget* finestra, const QStringList& formatsOmesos) {
+        DespresDeCarregar(finestra, linia, formatsOmesos);
+    };
     const int estat = entrada() ? entrada()(a) : 2;
     // However the window's loading ended, no splash or hourglass is left behind.
     FrmPresent::DesCargar();

@@ -3,6 +3,7 @@
 // host: the program folder, the look, the icons, the update offer, the splash, the wizard
 // window, then the steps that need the loaded window.
 #include "common/HostProfile.h"
+#include "wizard/TiposEspeciales.h"
 
 #include <QIcon>
 #include <QString>
@@ -18,11 +19,13 @@ struct ArrencadaAssistent {
     kovel::HostOffice host = kovel::HostOffice::Cap;
     QString liniaComandes;
     QString versio;   // first line of "versio.txt"; "" without it (lbl_version: "v. " and this)
+    TaulaTiposEspeciales tiposEspeciales;   // "special.uni", read before the window loads
     // The entry calls this once its window has loaded and shows (FrmTolvWiz.Cargar gave
     // True), before it runs the window's events: the system language, the banner, the
     // redraw, the "LOG" switch, the progress bar on the host's controls, the printer check
-    // and bringing the window to the front.
-    std::function<void(QWidget* finestra)> finestraCarregada;
+    // and bringing the window to the front. `formatsOmesos`: what the window's catalogue left
+    // out when it loaded (FormatosOmitidos), logged once the log is on.
+    std::function<void(QWidget* finestra, const QStringList& formatsOmesos)> finestraCarregada;
 };
 
 // The wizard window's entry: loads the window (its loading closes the splash and turns the
@@ -49,7 +52,7 @@ int Arrencada(const QString& linia);
 void InstallaServeisArrencada();
 
 // What finestraCarregada runs for the window of this start-up.
-void DespresDeCarregar(QWidget* finestra, const QString& linia);
+void DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos = {});
 
 // The program's icon (drawn, so no picture file is needed) given to every window.
 QIcon IconaPrograma();

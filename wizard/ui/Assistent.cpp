@@ -27,7 +27,7 @@ int ExecutaAssistent(const ArrencadaAssistent& arrencada)
     if (!finestra.Cargar())
         return 1;
     if (arrencada.finestraCarregada)
-        arrencada.finestraCarregada(&finestra);
+        arrencada.finestraCarregada(&finestra, ModTolvWiz::FormatosOmitidos(finestra.estat().cataleg()));
     return QApplication::exec();
 }
 

@@ -123,7 +123,7 @@ void FrmTolvWiz::construeix()
     for (const auto& v : vistes_)
         v->construeix();
     // Where this window's panels keep them: the centres and widest widths, in twips.
-    kovel::catalogue::ContextoVista().medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
+    previes_.Contexto.medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -189,7 +189,7 @@ bool FrmTolvWiz::Cargar()
             ModTolvWiz::Mensaje_Error(missatge);
         return false;
     };
-    if (!ModTolvWiz::Carga_Catalogo(missatge))
+    if (!ModTolvWiz::Carga_Catalogo(estat_->cataleg(), missatge))
         return falla();
     if (estat_->esAccess()) {
         DatosAccess = std::make_unique<ClsAccess>();

@@ -4,6 +4,7 @@
 // model (wizard/panels); the window keeps the frame, the bottom bar and the moves, and
 // answers the state as its EntornAssistent. Every control is named as the window's code names
 // it (control arrays carry "index").
+#include "catalogue/ui/VistaPreviaHoja.h"
 #include "documents/ui/MarcDisseny.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/Guardats.h"
@@ -43,6 +44,8 @@ public:
     bool Cargar();
 
     EstatAssistent& estat() { return *estat_; }
+    // The sheet previews beside the format list and on the design panel.
+    kovel::catalogue::VistesPrevies& previes() { return previes_; }
     QWidget* Panel(int i) const { return panels_.at(i); }
     QLabel* Titol(int i) const { return lblTit.at(i); }
     // The view of panel number `panel` of this host; nullptr outside the numbers.
@@ -101,6 +104,7 @@ private:
     void mouEnllacos(int panel);
 
     std::unique_ptr<EstatAssistent> estat_;
+    kovel::catalogue::VistesPrevies previes_{estat_->cataleg()};
     std::unique_ptr<FontAssistent> font_;
     std::unique_ptr<generar_doc::CodisGeneracio> codis_;
     std::vector<std::unique_ptr<VistaPas>> vistes_;

@@ -30,7 +30,7 @@ const QString kSalida = QStringLiteral(KOVEL_BINARY_DIR "/previews");
 // the document frame, and the size text pieces.
 class Ventana : public QWidget {
 public:
-    Ventana()
+    explicit Ventana(Cataleg& cat) : vistes(cat)
     {
         setObjectName(QStringLiteral("FrmTolvWiz"));
         resize(1164, 500);
@@ -64,9 +64,10 @@ public:
         lblHoja = new QLabel(diseno);
         lblHoja->setObjectName(QStringLiteral("LblHoja"));
         lblHoja->setGeometry(10, 120, 60, 20);
-        ModTolvWiz::InstalaVistaPrevia(0, {marcoPequeno, barraPequena, nullptr, nullptr, nullptr});
-        ModTolvWiz::InstalaVistaPrevia(1, {marcoGrande, barraGrande, lblHoja, documento, diseno});
+        vistes.InstalaVistaPrevia(0, {marcoPequeno, barraPequena, nullptr, nullptr, nullptr});
+        vistes.InstalaVistaPrevia(1, {marcoGrande, barraGrande, lblHoja, documento, diseno});
     }
+    VistesPrevies vistes;
     QWidget* marcoPequeno;
     QScrollBar* barraPequena;
     QWidget* marcoGrande;
@@ -79,6 +80,7 @@ public:
 
 class VistaUi : public ::testing::Test {
 protected:
+    Cataleg cat;
     static void SetUpTestSuite()
     {
         QDir().mkpath(kSalida);
@@ -89,61 +91,61 @@ protected:
     void SetUp() override
     {
         QString m;
-        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
-        ContextoVistaPrevia& c = ContextoVista();
+        ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, QStringLiteral(KOVEL_PROGRAM_DIR), m)) << qPrintable(m);
+        ventana = std::make_unique<Ventana>(cat);
+        ContextoVistaPrevia& c = ventana->vistes.Contexto;
         c = ContextoVistaPrevia{};
         c.carpetaPrograma = QStringLiteral(KOVEL_PROGRAM_DIR);
         c.casellaActual = [this] { return casellaActual; };
         c.casellaBuida = [this](int celda) { return !disenadas.contains(celda); };
         c.posicionEtiqueta = [] { return 3; };
-        ModTolvWiz::PanelEtiquetas().opt_Horizontal = false;
-        ModTolvWiz::PanelEtiquetas().opcOrigDatos = {};
-        ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = [this](int) { ++marcados; };
-        Unidades = 1;
-        ventana = std::make_unique<Ventana>();
+        cat.Panel.opt_Horizontal = false;
+        cat.Panel.opcOrigDatos = {};
+        cat.Panel.marcarPanelPorLlenar = [this](int) { ++marcados; };
+        cat.Unidades = 1;
         ventana->show();
     }
 
     void TearDown() override
     {
-        ModTolvWiz::PanelEtiquetas().marcarPanelPorLlenar = nullptr;
-        ContextoVista() = ContextoVistaPrevia{};
+        cat.Panel.marcarPanelPorLlenar = nullptr;
+        ventana->vistes.Contexto = ContextoVistaPrevia{};
     }
 
     // Lists the formats of the paper type of `codigo` and selects that one; its catalogue index.
     int Selecciona(std::int32_t codigo)
     {
         int indice = -1;
-        for (int i = 0; i < NumEtiquetas && indice < 0; ++i)
-            if (Etiquetas[i].Codigo == codigo)
+        for (int i = 0; i < cat.NumEtiquetas && indice < 0; ++i)
+            if (cat.Etiquetas[i].Codigo == codigo)
                 indice = i;
         EXPECT_GE(indice, 0) << codigo;
         if (indice < 0)
             return -1;
-        ModTolvWiz::Llena_ListaEtiquetas(Etiquetas[indice].TipoPapel, 0, 0, 0);
-        ModeloEtiquetas& lista = ModTolvWiz::LstEtiquetas();
+        ModTolvWiz::Llena_ListaEtiquetas(cat, cat.Etiquetas[indice].TipoPapel, 0, 0, 0);
+        ModeloEtiquetas& lista = cat.Lista;
         for (int l = 0; l < lista.ListCount(); ++l)
             if (lista.ItemData(l) == indice)
                 lista.setListIndex(l);
-        EXPECT_EQ(ModTolvWiz::FormatSeleccionat(), indice);
+        EXPECT_EQ(ModTolvWiz::FormatSeleccionat(cat), indice);
         return indice;
     }
 
     // Draws both previews, checks the catalogue is untouched, and writes their pictures.
     void DibujaAmbas(const QString& nombre)
     {
-        const auto etiquetas = Etiquetas;
-        const auto extension = EtiquetasExt;
-        const auto marcas = EtiquetasMarca;
+        const auto etiquetas = cat.Etiquetas;
+        const auto extension = cat.EtiquetasExt;
+        const auto marcas = cat.EtiquetasMarca;
         const int antes = marcados;
-        ModTolvWiz::Dibuja_HojaEtiquetas(0);
-        ModTolvWiz::Dibuja_HojaEtiquetas(1);
-        EXPECT_EQ(Etiquetas, etiquetas) << qPrintable(nombre);
-        EXPECT_EQ(EtiquetasExt, extension) << qPrintable(nombre);
-        EXPECT_EQ(EtiquetasMarca, marcas) << qPrintable(nombre);
+        ventana->vistes.Dibuja_HojaEtiquetas(0);
+        ventana->vistes.Dibuja_HojaEtiquetas(1);
+        EXPECT_EQ(cat.Etiquetas, etiquetas) << qPrintable(nombre);
+        EXPECT_EQ(cat.EtiquetasExt, extension) << qPrintable(nombre);
+        EXPECT_EQ(cat.EtiquetasMarca, marcas) << qPrintable(nombre);
         EXPECT_EQ(marcados, antes) << "drawing turns nothing, so no panel is marked for refilling";
-        EXPECT_TRUE(ModTolvWiz::PctHoja(0)->imagen().save(kSalida + QStringLiteral("/%1-small.png").arg(nombre)));
-        EXPECT_TRUE(ModTolvWiz::PctHoja(1)->imagen().save(kSalida + QStringLiteral("/%1-large.png").arg(nombre)));
+        EXPECT_TRUE(ventana->vistes.PctHoja(0)->imagen().save(kSalida + QStringLiteral("/%1-small.png").arg(nombre)));
+        EXPECT_TRUE(ventana->vistes.PctHoja(1)->imagen().save(kSalida + QStringLiteral("/%1-large.png").arg(nombre)));
         EXPECT_TRUE(ventana->grab().save(kSalida + QStringLiteral("/%1-window.png").arg(nombre)));
     }
 
@@ -166,8 +168,8 @@ TEST_F(VistaUi, RectangularA4SheetWithCurrentAndDesignedCells)
     casellaActual = 4;
     disenadas = {7};
     DibujaAmbas(QStringLiteral("a4-803"));
-    const PctHoja* pequena = ModTolvWiz::PctHoja(0);
-    const PctHoja* grande = ModTolvWiz::PctHoja(1);
+    const PctHoja* pequena = ventana->vistes.PctHoja(0);
+    const PctHoja* grande = ventana->vistes.PctHoja(1);
     EXPECT_FALSE(pequena->muestraImagen());
     const GeometriaHoja& g = grande->geometria();
     ASSERT_EQ(g.etiquetas.size(), 21);
@@ -183,45 +185,45 @@ TEST_F(VistaUi, RectangularA4SheetWithCurrentAndDesignedCells)
     EXPECT_EQ(ventana->marcoPequeno->width(), pequena->width());
     EXPECT_EQ(ventana->marcoPequeno->x(), 2900 / 15 - pequena->width() / 2) << "centred on its fixed x";
     EXPECT_FALSE(ventana->barraGrande->isVisible());
-    EXPECT_EQ(Etiquetas[i].Codigo, 803);
+    EXPECT_EQ(cat.Etiquetas[i].Codigo, 803);
 }
 
 TEST_F(VistaUi, RoundContinuousThermalAndTurnedSheets)
 {
     Selecciona(817);
     DibujaAmbas(QStringLiteral("round-817"));
-    EXPECT_EQ(ModTolvWiz::PctHoja(1)->geometria().etiquetas.size(), 24);
+    EXPECT_EQ(ventana->vistes.PctHoja(1)->geometria().etiquetas.size(), 24);
 
     Selecciona(3103);
     DibujaAmbas(QStringLiteral("continuous-3103"));
-    const QImage continuo = ModTolvWiz::PctHoja(1)->imagen();
+    const QImage continuo = ventana->vistes.PctHoja(1)->imagen();
     // A hole of the left strip: white inside a black ring, 0.5 cm from the edge, every cm.
     EXPECT_EQ(continuo.pixel(4, 8) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(continuo.pixel(2, 8) & 0xFFFFFF, 0x000000u);
 
     Selecciona(9109);
     DibujaAmbas(QStringLiteral("thermal-9109"));
-    EXPECT_TRUE(ModTolvWiz::PctHoja(0)->muestraImagen()) << "a roll with a prepared picture";
+    EXPECT_TRUE(ventana->vistes.PctHoja(0)->muestraImagen()) << "a roll with a prepared picture";
     const QImage fichero(QStringLiteral(KOVEL_PROGRAM_DIR "/DATA/9109.dat"));
     ASSERT_FALSE(fichero.isNull());
-    EXPECT_EQ(ModTolvWiz::PctHoja(0)->size(), fichero.size());
-    EXPECT_FALSE(ModTolvWiz::PctHoja(1)->muestraImagen());
-    EXPECT_EQ(ModTolvWiz::PctHoja(1)->geometria().etiquetas.size(), 10);
+    EXPECT_EQ(ventana->vistes.PctHoja(0)->size(), fichero.size());
+    EXPECT_FALSE(ventana->vistes.PctHoja(1)->muestraImagen());
+    EXPECT_EQ(ventana->vistes.PctHoja(1)->geometria().etiquetas.size(), 10);
 
     // Turned by the user: the small preview keeps the catalogue's portrait sheet, the large
     // one lies on its side, and the catalogue keeps the turned record.
     const int i = Selecciona(806);
-    ModTolvWiz::GirarFormat();
+    ModTolvWiz::GirarFormat(cat);
     const int trasGiro = marcados;
-    ModTolvWiz::PanelEtiquetas().opt_Horizontal = true;
-    const EtiquetaCatalogo girado = Etiquetas[i];
+    cat.Panel.opt_Horizontal = true;
+    const EtiquetaCatalogo girado = cat.Etiquetas[i];
     DibujaAmbas(QStringLiteral("turned-806"));
     EXPECT_EQ(marcados, trasGiro);
-    EXPECT_EQ(Etiquetas[i], girado);
-    EXPECT_LT(ModTolvWiz::PctHoja(0)->width(), ModTolvWiz::PctHoja(0)->height());
-    EXPECT_GT(ModTolvWiz::PctHoja(1)->width(), ModTolvWiz::PctHoja(1)->height());
-    EXPECT_EQ(ModTolvWiz::PctHoja(1)->geometria().columnas, 8);
-    ModTolvWiz::GirarFormat();
+    EXPECT_EQ(cat.Etiquetas[i], girado);
+    EXPECT_LT(ventana->vistes.PctHoja(0)->width(), ventana->vistes.PctHoja(0)->height());
+    EXPECT_GT(ventana->vistes.PctHoja(1)->width(), ventana->vistes.PctHoja(1)->height());
+    EXPECT_EQ(ventana->vistes.PctHoja(1)->geometria().columnas, 8);
+    ModTolvWiz::GirarFormat(cat);
 }
 
 TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
@@ -230,24 +232,24 @@ TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
     QTemporaryDir programa;
     ASSERT_TRUE(QDir(programa.path()).mkpath(QStringLiteral("DATA")));
     pruebas::Escribe(programa.filePath(QStringLiteral("DATA/10101R.dat")), "damaged");
-    ContextoVista().carpetaPrograma = programa.path();
-    ContextoVista().casellaBuida = [](int) -> bool { throw std::runtime_error("no cells"); };
-    ContextoVista().casellaActual = []() -> int { throw std::runtime_error("no current cell"); };
+    ventana->vistes.Contexto.carpetaPrograma = programa.path();
+    ventana->vistes.Contexto.casellaBuida = [](int) -> bool { throw std::runtime_error("no cells"); };
+    ventana->vistes.Contexto.casellaActual = []() -> int { throw std::runtime_error("no current cell"); };
     const int i = Selecciona(10101);
-    ModTolvWiz::GirarFormat();
-    ModTolvWiz::PanelEtiquetas().opt_Horizontal = true;
-    const auto etiquetas = Etiquetas;
-    const auto extension = EtiquetasExt;
-    const auto marcas = EtiquetasMarca;
-    EXPECT_NO_THROW(ModTolvWiz::Dibuja_HojaEtiquetas(0));
-    EXPECT_NO_THROW(ModTolvWiz::Dibuja_HojaEtiquetas(1));
-    EXPECT_EQ(Etiquetas, etiquetas);
-    EXPECT_EQ(EtiquetasExt, extension);
-    EXPECT_EQ(EtiquetasMarca, marcas);
-    EXPECT_FALSE(ModTolvWiz::PctHoja(0)->muestraImagen()) << "the damaged picture gives way to the drawing";
-    EXPECT_EQ(ModTolvWiz::PctHoja(0)->geometria().columnas, 2) << "the small preview as stored";
-    EXPECT_TRUE(EtiquetasMarca[i]);
-    ModTolvWiz::GirarFormat();
+    ModTolvWiz::GirarFormat(cat);
+    cat.Panel.opt_Horizontal = true;
+    const auto etiquetas = cat.Etiquetas;
+    const auto extension = cat.EtiquetasExt;
+    const auto marcas = cat.EtiquetasMarca;
+    EXPECT_NO_THROW(ventana->vistes.Dibuja_HojaEtiquetas(0));
+    EXPECT_NO_THROW(ventana->vistes.Dibuja_HojaEtiquetas(1));
+    EXPECT_EQ(cat.Etiquetas, etiquetas);
+    EXPECT_EQ(cat.EtiquetasExt, extension);
+    EXPECT_EQ(cat.EtiquetasMarca, marcas);
+    EXPECT_FALSE(ventana->vistes.PctHoja(0)->muestraImagen()) << "the damaged picture gives way to the drawing";
+    EXPECT_EQ(ventana->vistes.PctHoja(0)->geometria().columnas, 2) << "the small preview as stored";
+    EXPECT_TRUE(cat.EtiquetasMarca[i]);
+    ModTolvWiz::GirarFormat(cat);
 }
 
 TEST_F(VistaUi, ContinuousSheetWiderThanItsFrameScrolls)
@@ -257,23 +259,23 @@ TEST_F(VistaUi, ContinuousSheetWiderThanItsFrameScrolls)
     ancho.etiqueta.Columnas = 8;
     ancho.etiqueta.PasoHorizontal = 7.6f;
     ancho.extension.MargenDerecho = 0;
-    pruebas::CargaCatalogo({ancho});
+    pruebas::CargaCatalogo(cat, {ancho});
     Selecciona(3999);
-    ModTolvWiz::Dibuja_HojaEtiquetas(1);
-    EXPECT_GT(ModTolvWiz::PctHoja(1)->width(), 5820 / 15);
+    ventana->vistes.Dibuja_HojaEtiquetas(1);
+    EXPECT_GT(ventana->vistes.PctHoja(1)->width(), 5820 / 15);
     EXPECT_TRUE(ventana->barraGrande->isVisible());
     EXPECT_EQ(ventana->barraGrande->value(), 0);
     EXPECT_EQ(ventana->marcoGrande->width(), 5820 / 15);
-    EXPECT_EQ(ventana->barraGrande->maximum(), ModTolvWiz::PctHoja(1)->width() - 5820 / 15);
+    EXPECT_EQ(ventana->barraGrande->maximum(), ventana->vistes.PctHoja(1)->width() - 5820 / 15);
     ventana->barraGrande->setValue(20);
-    EXPECT_EQ(ModTolvWiz::PctHoja(1)->x(), -20);
+    EXPECT_EQ(ventana->vistes.PctHoja(1)->x(), -20);
 }
 
 TEST_F(VistaUi, ClickOnALabelOfTheLargePreviewReportsItsCell)
 {
     Selecciona(806);
-    ModTolvWiz::Dibuja_HojaEtiquetas(1);
-    PctHoja* grande = ModTolvWiz::PctHoja(1);
+    ventana->vistes.Dibuja_HojaEtiquetas(1);
+    PctHoja* grande = ventana->vistes.PctHoja(1);
     QSignalSpy pulsadas(grande, &PctHoja::celdaPulsada);
     const GeometriaHoja& g = grande->geometria();
     const CajaEtiqueta* k = nullptr;
@@ -293,12 +295,12 @@ TEST_F(VistaUi, ClickOnALabelOfTheLargePreviewReportsItsCell)
 TEST_F(VistaUi, NoSelectionDrawsNothing)
 {
     Selecciona(803);
-    ModTolvWiz::Dibuja_HojaEtiquetas(0);
-    const QImage antes = ModTolvWiz::PctHoja(0)->imagen();
-    ModTolvWiz::LstEtiquetas().setListIndex(-1);
-    ModTolvWiz::Dibuja_HojaEtiquetas(0);
-    ModTolvWiz::Dibuja_HojaEtiquetas(7);
-    EXPECT_EQ(ModTolvWiz::PctHoja(0)->imagen(), antes);
+    ventana->vistes.Dibuja_HojaEtiquetas(0);
+    const QImage antes = ventana->vistes.PctHoja(0)->imagen();
+    cat.Lista.setListIndex(-1);
+    ventana->vistes.Dibuja_HojaEtiquetas(0);
+    ventana->vistes.Dibuja_HojaEtiquetas(7);
+    EXPECT_EQ(ventana->vistes.PctHoja(0)->imagen(), antes);
 }
 
 TEST(LeeImagenHoja, RefusesMissingDamagedAndAbsurdPictures)
@@ -351,14 +353,14 @@ TEST(LeeImagenHoja, RefusesMissingDamagedAndAbsurdPictures)
 TEST_F(VistaUi, SizeTextUnderThePreviewIsCentred)
 {
     const int i = Selecciona(806);
-    ModTolvWiz::Muestra_MedidasEtiqueta(ventana.get(), i);
+    ModTolvWiz::Muestra_MedidasEtiqueta(cat, ventana.get(), i);
     EXPECT_EQ(ventana->piezas[0]->text(), QStringLiteral("70 x 37 mm"));
     const QLabel* p0 = ventana->piezas[0];
     EXPECT_NEAR(p0->x() + p0->width() / 2.0, 2900 / 15.0, 1.5);
     for (int k = 1; k < 6; ++k)
         EXPECT_TRUE(ventana->piezas[k]->isHidden());
-    Unidades = 2;
-    ModTolvWiz::Muestra_MedidasEtiqueta(ventana.get(), i);
+    cat.Unidades = 2;
+    ModTolvWiz::Muestra_MedidasEtiqueta(cat, ventana.get(), i);
     int izquierda = 10000, derecha = 0;
     for (const QLabel* p : ventana->piezas) {
         if (p->isHidden())
@@ -368,13 +370,13 @@ TEST_F(VistaUi, SizeTextUnderThePreviewIsCentred)
     }
     EXPECT_NEAR((izquierda + derecha) / 2.0, 2900 / 15.0, 1.5);
     EXPECT_TRUE(ventana->grab().save(kSalida + QStringLiteral("/size-text-inches.png")));
-    Unidades = 1;
+    cat.Unidades = 1;
 }
 
 TEST_F(VistaUi, DetailsWindowStepsThroughTheListAndSwitchesUnits)
 {
     Selecciona(8102);
-    frmOptions f(ventana.get());
+    frmOptions f(cat, ventana.get());
     f.show();
     QApplication::processEvents();
     EXPECT_EQ(f.txt_descripcion[0]->text(), QStringLiteral("KOVEL 8102"));
@@ -395,13 +397,13 @@ TEST_F(VistaUi, DetailsWindowStepsThroughTheListAndSwitchesUnits)
     EXPECT_TRUE(f.txt_medidas[3]->text().endsWith(QStringLiteral(" mm")));
 
     QTest::mouseClick(f.Opt_Inch, Qt::LeftButton);
-    EXPECT_EQ(Unidades, 2);
+    EXPECT_EQ(cat.Unidades, 2);
     EXPECT_TRUE(f.txt_medidas[3]->text().endsWith(QStringLiteral("\""))) << qPrintable(f.txt_medidas[3]->text());
     EXPECT_TRUE(f.txt_medidas[8]->text().contains(QStringLiteral("8.5 x 10.98")));
     EXPECT_TRUE(ventana->piezas[5]->text().contains(QLatin1Char('"'))) << "the wizard's size text follows at once";
     EXPECT_TRUE(f.grab().save(kSalida + QStringLiteral("/details-measures.png")));
 
-    ModeloEtiquetas& lista = ModTolvWiz::LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     f.cmd_mov_Click(3);
     EXPECT_EQ(lista.ListIndex(), lista.ListCount() - 1);
     f.cmd_mov_Click(2);
@@ -410,12 +412,12 @@ TEST_F(VistaUi, DetailsWindowStepsThroughTheListAndSwitchesUnits)
     EXPECT_EQ(lista.ListIndex(), 0);
     f.cmd_mov_Click(1);
     EXPECT_EQ(lista.ListIndex(), 0);
-    EXPECT_EQ(f.txt_descripcion[0]->text(), Etiquetas[lista.ItemData(0)].Referencia.trimmed());
-    Unidades = 1;
+    EXPECT_EQ(f.txt_descripcion[0]->text(), cat.Etiquetas[lista.ItemData(0)].Referencia.trimmed());
+    cat.Unidades = 1;
 
     // The window in the product's look.
     frmOptions::setAparenca([](frmOptions* o) { KOVEL_espec::Carga_ImagenesOpciones(o); });
-    frmOptions amb(ventana.get());
+    frmOptions amb(cat, ventana.get());
     amb.show();
     QApplication::processEvents();
     EXPECT_TRUE(amb.lblTab[0]->teImatges());
@@ -427,14 +429,14 @@ TEST_F(VistaUi, DetailsWindowOfEveryFormatInTurn)
 {
     // A4 formats show millimetres whatever the unit, and their unit options are unavailable.
     Selecciona(806);
-    Unidades = 2;
-    frmOptions f(ventana.get());
+    cat.Unidades = 2;
+    frmOptions f(cat, ventana.get());
     f.show();
     EXPECT_TRUE(f.Opt_Inch->isChecked());
     EXPECT_FALSE(f.Opt_Inch->isEnabled());
     EXPECT_TRUE(f.txt_medidas[1]->text().endsWith(QStringLiteral(" mm")));
     EXPECT_EQ(f.lbl_descripcion[2]->text(), ModTraduccion::Literal(5001));
-    ModeloEtiquetas& lista = ModTolvWiz::LstEtiquetas();
+    ModeloEtiquetas& lista = cat.Lista;
     for (int l = 0; l < lista.ListCount(); ++l) {
         f.cmd_mov_Click(2);
         EXPECT_FALSE(f.txt_descripcion[0]->text().isEmpty());
@@ -443,16 +445,16 @@ TEST_F(VistaUi, DetailsWindowOfEveryFormatInTurn)
     f.hide();
     f.show();
     EXPECT_EQ(f.lbl_descripcion[2]->text(), ModTraduccion::Literal(5002));
-    Unidades = 1;
+    cat.Unidades = 1;
 }
 
 TEST_F(VistaUi, DetailsWindowMirroredForRightToLeftText)
 {
     Selecciona(806);
     const QString clave = ModReg::ClauProducte + QStringLiteral("JocCaracters");
-    frmOptions izquierda;
+    frmOptions izquierda(cat);
     ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clave, QString(), 178);
-    frmOptions derecha;
+    frmOptions derecha(cat);
     ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clave, QString(), 0);
     for (int k = 0; k < 9; ++k) {
         EXPECT_EQ(derecha.txt_medidas[k]->x(), izquierda.lbl_medidas[k]->x()) << k;
@@ -468,16 +470,16 @@ TEST_F(VistaUi, DetailsWindowMirroredForRightToLeftText)
 TEST_F(VistaUi, EverySheetPictureOfTheCatalogueLoadsInPlaceOfItsDrawing)
 {
     int imagenes = 0;
-    for (int i = 0; i < NumEtiquetas; ++i) {
-        const EtiquetaCatalogo& e = Etiquetas[i];
+    for (int i = 0; i < cat.NumEtiquetas; ++i) {
+        const EtiquetaCatalogo& e = cat.Etiquetas[i];
         if (!TieneImagenHoja(e.Codigo))
             continue;
-        const QString fichero = FicheroImagenHoja(e, EtiquetasExt[i], QStringLiteral(KOVEL_PROGRAM_DIR));
+        const QString fichero = FicheroImagenHoja(e, cat.EtiquetasExt[i], QStringLiteral(KOVEL_PROGRAM_DIR));
         QString error;
         const QImage imagen = LeeImagenHoja(fichero, &error);
         ASSERT_FALSE(imagen.isNull()) << qPrintable(error);
         OpcionesVista o;
-        EXPECT_EQ(imagen.size(), CalculaGeometria(e, EtiquetasExt[i], o).pixeles) << qPrintable(fichero);
+        EXPECT_EQ(imagen.size(), CalculaGeometria(e, cat.EtiquetasExt[i], o).pixeles) << qPrintable(fichero);
         ++imagenes;
     }
     EXPECT_GT(imagenes, 80);

@@ -138,8 +138,8 @@ VistaDisseny::VistaDisseny(FrmTolvWiz& finestra, PasDisseny& model) : VistaPas(f
 VistaDisseny::~VistaDisseny()
 {
     // The sheet preview asks this window's cells; they go with it.
-    kovel::catalogue::ContextoVista().casellaActual = nullptr;
-    kovel::catalogue::ContextoVista().casellaBuida = nullptr;
+    w_.previes().Contexto.casellaActual = nullptr;
+    w_.previes().Contexto.casellaBuida = nullptr;
 }
 
 PasDisseny& VistaDisseny::disseny() const { return static_cast<PasDisseny&>(model_); }
@@ -233,7 +233,7 @@ void VistaDisseny::construeix()
     lbl_check_formato = Control<QLabel>(p, "lbl_check_formato", Tw(8550, 5200, 2700, 500));
     lbl_check_formato->setWordWrap(true);
     Clicable(lbl_check_formato, this);
-    ModTolvWiz::InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, p});
+    w_.previes().InstalaVistaPrevia(1, {PnlHoja, nullptr, LblHoja, dsoFraWord, p});
     connectaMarc();
 }
 
@@ -271,9 +271,9 @@ void VistaDisseny::connectaMarc()
     });
     kovel::codes::EstablirEntorn(entornCodis_.get());
 
-    kovel::catalogue::ContextoVista().casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
-    kovel::catalogue::ContextoVista().casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
-    if (kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1))
+    w_.previes().Contexto.casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
+    w_.previes().Contexto.casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
+    if (kovel::catalogue::PctHoja* hoja = w_.previes().PctHoja(1))
         connect(hoja, &kovel::catalogue::PctHoja::celdaPulsada, this,
                 [this](int, int, int celda) { PctHoja_MouseDown(celda); });
 }
@@ -285,20 +285,20 @@ void VistaDisseny::connectaMarc()
 // start afresh when one of them changed (a just-restored design keeps its own).
 void VistaDisseny::preparaMarc()
 {
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx < 0 || idx >= Etiquetas.size())
+    const int idx = ModTolvWiz::FormatSeleccionat(estat().cataleg());
+    if (idx < 0 || idx >= estat().cataleg().Etiquetas.size())
         return;
     const bool h = estat().horitzontal();
     const QString o = h ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat().esWord() && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    const bool perCasella = estat().esWord() && estat().cataleg().Panel.opcOrigDatos[0];
     const bool mateix = idx == disseny().IndexDocumentBase && disseny().ClauDocumentBase == o;
     const bool cellesDiferents = perCasella != (marcDisseny_.caselles.NumCaselles >= 2);
     const bool restaurat = disseny().ClauDocumentBase.isEmpty() && estat().DissenyObert;
     const QString programa = kovel::paths::programDir();
     if ((!mateix || cellesDiferents || !dsoFraWord->TeDocument()) && !restaurat) {
-        marcDisseny_.BuidaCaselles(idx, h, programa);
+        marcDisseny_.BuidaCaselles(estat().cataleg(), idx, h, programa);
         if (perCasella) {
-            const EtiquetaCatalogo& e = Etiquetas[idx];
+            const EtiquetaCatalogo& e = estat().cataleg().Etiquetas[idx];
             marcDisseny_.caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
         }
         if (dsoFraWord->TeDocument()) {
@@ -324,7 +324,7 @@ void VistaDisseny::AjustaMarc()
 void VistaDisseny::mostra()
 {
     const bool word = estat().esWord();
-    const bool opcio0 = word && ModTolvWiz::PanelEtiquetas().opcOrigDatos[0];
+    const bool opcio0 = word && estat().cataleg().Panel.opcOrigDatos[0];
     titol()->setText(disseny().TitolDisseny(titol()->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
     // The code buttons under the field button, or in its place on the word processor's host.
@@ -342,7 +342,7 @@ void VistaDisseny::mostra()
     lbl_check_formato->move(lbl_check_formato->x(), Tw(0, 5200, 0, 0).y());
     preparaMarc();
     if (opcio0) {
-        ModTolvWiz::Dibuja_HojaEtiquetas(1);
+        w_.previes().Dibuja_HojaEtiquetas(1);
         colocaNavegacioHoja();
     }
     AjustaMarc();
@@ -376,8 +376,8 @@ bool VistaDisseny::ObreDissenyAlMarc(const QString& cami)
                                            QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
                                   .arg(cami));
     bool prepared = true;
-    const int idx = ModTolvWiz::FormatSeleccionat();
-    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(idx, estat().horitzontal(), prepared, kovel::paths::programDir())) {
+    const int idx = ModTolvWiz::FormatSeleccionat(estat().cataleg());
+    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(estat().cataleg(), idx, estat().horitzontal(), prepared, kovel::paths::programDir())) {
         disseny().IndexDocumentBase = idx;
         disseny().ClauDocumentBase = estat().horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
     }
@@ -475,7 +475,7 @@ void VistaDisseny::btn_qr_Click()
 
 void VistaDisseny::PctHoja_MouseDown(int celda)
 {
-    if (ModTolvWiz::FormatSeleccionat() < 0 || OcupadoHoja)
+    if (ModTolvWiz::FormatSeleccionat(estat().cataleg()) < 0 || OcupadoHoja)
         return;
     OcupadoHoja = true;
     ModTolvWiz::Puntero_Espera(true);
@@ -488,9 +488,9 @@ void VistaDisseny::PctHoja_MouseDown(int celda)
 
 void VistaDisseny::SeleccionaCasella(std::int32_t n)
 {
-    marcDisseny_.CanviaCasella(n, ModTolvWiz::FormatSeleccionat(), estat().horitzontal(),
+    marcDisseny_.CanviaCasella(estat().cataleg(), n, ModTolvWiz::FormatSeleccionat(estat().cataleg()), estat().horitzontal(),
                                       kovel::paths::programDir());
-    ModTolvWiz::Dibuja_HojaEtiquetas(1);
+    w_.previes().Dibuja_HojaEtiquetas(1);
 }
 
 void VistaDisseny::ActualitzaHojaEtiquetas()

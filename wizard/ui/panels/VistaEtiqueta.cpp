@@ -67,9 +67,9 @@ VistaEtiqueta::VistaEtiqueta(FrmTolvWiz& finestra, PasEtiqueta& model) : VistaPa
 
 VistaEtiqueta::~VistaEtiqueta()
 {
-    ModTolvWiz::PanelEtiquetas().focoLista = nullptr;
-    ModTolvWiz::PanelEtiquetas().pitido = nullptr;
-    ModTolvWiz::PanelEtiquetas().clicLista = nullptr;
+    estat().cataleg().Panel.focoLista = nullptr;
+    estat().cataleg().Panel.pitido = nullptr;
+    estat().cataleg().Panel.clicLista = nullptr;
 }
 
 PasEtiqueta& VistaEtiqueta::etiqueta() const { return static_cast<PasEtiqueta&>(model_); }
@@ -78,7 +78,7 @@ void VistaEtiqueta::construeix()
 {
     QWidget* p = panel();
     LstEtiquetas = Control<QListView>(p, "LstEtiquetas", Tw(600, 1100, 5600, 4500));
-    LstEtiquetas->setModel(&ModTolvWiz::LstEtiquetas());
+    LstEtiquetas->setModel(&estat().cataleg().Lista);
     LstEtiquetas->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     LstEtiquetas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // A line longer than the list goes on in a second (or third) line: reference, description
@@ -91,16 +91,16 @@ void VistaEtiqueta::construeix()
     connect(LstEtiquetas->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& i) {
         if (omplint())
             return;
-        ModTolvWiz::LstEtiquetas().setListIndex(i.row());
+        estat().cataleg().Lista.setListIndex(i.row());
         LstEtiquetas_Click();
     });
     connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { w_.MostrarPanel(+1); });
-    ModTolvWiz::PanelEtiquetas().focoLista = [this] {
+    estat().cataleg().Panel.focoLista = [this] {
         if (LstEtiquetas->isVisible())
             LstEtiquetas->setFocus();
     };
-    ModTolvWiz::PanelEtiquetas().pitido = [] { QApplication::beep(); };
-    ModTolvWiz::PanelEtiquetas().clicLista = [this] { LstEtiquetas_Click(); };
+    estat().cataleg().Panel.pitido = [] { QApplication::beep(); };
+    estat().cataleg().Panel.clicLista = [this] { LstEtiquetas_Click(); };
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
@@ -112,15 +112,15 @@ void VistaEtiqueta::construeix()
     }
     cboOrdenar = Control<QComboBox>(p, "cboOrdenar", Tw(6500, 2150, 2300, 315));
     connect(cboOrdenar, &QComboBox::activated, this, [this](int i) {
-        ModTolvWiz::PanelEtiquetas().cboOrdenar.listIndex = i;
-        ModTolvWiz::Autocompleta_Orden();
+        estat().cataleg().Panel.cboOrdenar.listIndex = i;
+        ModTolvWiz::Autocompleta_Orden(estat().cataleg());
         mostra();
     });
     Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
     cboMides = Control<QComboBox>(p, "cboMides", Tw(9000, 1100, 2300, 315));
     connect(cboMides, &QComboBox::activated, this, [this](int i) {
-        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = i;
-        ModTolvWiz::Selecciona_Medida();
+        estat().cataleg().Panel.cboMides.listIndex = i;
+        ModTolvWiz::Selecciona_Medida(estat().cataleg());
         mostra();
     });
     lbl_buscar_ref = Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
@@ -128,14 +128,14 @@ void VistaEtiqueta::construeix()
     btn_buscar_ref = Control<BotoImatge>(p, "btn_buscar_ref", Tw(10550, 1850, 750, 315));
     btn_no_buscar = Control<BotoImatge>(p, "btn_no_buscar", Tw(9000, 2250, 2300, 315));
     connect(btn_buscar_ref, &QAbstractButton::clicked, this, [this] {
-        ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
-        ModTolvWiz::Buscar_Referencia();
+        estat().cataleg().Panel.txtReferencia = txtReferencia->text();
+        ModTolvWiz::Buscar_Referencia(estat().cataleg());
         w_.mostra();
     });
     txtReferencia->installEventFilter(this);
     connect(btn_no_buscar, &QAbstractButton::clicked, this, [this] {
-        ModTolvWiz::PanelEtiquetas().cboMides.listIndex = -1;
-        ModTolvWiz::Filtra_PorMedidas();
+        estat().cataleg().Panel.cboMides.listIndex = -1;
+        ModTolvWiz::Filtra_PorMedidas(estat().cataleg());
         mostra();
     });
 
@@ -169,12 +169,12 @@ void VistaEtiqueta::construeix()
     cmd_tipo_informacion->setText(
         ModTraduccion::TextPrograma("FrmTolvWiz.cmd_tipo_informacion", QStringLiteral("Label details...")));
     connect(cmd_tipo_informacion, &QAbstractButton::clicked, this, [this] { cmd_tipo_informacion_Click(); });
-    ModTolvWiz::InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
+    w_.previes().InstalaVistaPrevia(0, {Frame_Hoja, nullptr, nullptr, nullptr, nullptr});
 }
 
 void VistaEtiqueta::textos()
 {
-    ComboEstado& cbo = ModTolvWiz::PanelEtiquetas().cboOrdenar;
+    ComboEstado& cbo = estat().cataleg().Panel.cboOrdenar;
     cbo.entradas.clear();
     for (BotoImatge* b : optOrden)
         cbo.entradas << b->text();
@@ -184,8 +184,8 @@ void VistaEtiqueta::textos()
     // With no size chosen the size box says that every size is listed.
     cboMides->setPlaceholderText(ModTraduccion::Literal(29));
     // The search caption as translated; a size filter shows its size in its place.
-    ModTolvWiz::PanelEtiquetas().captionBusqueda = lbl_buscar_ref->text();
-    ModTolvWiz::PanelEtiquetas().captionBusquedaNegrita = false;
+    estat().cataleg().Panel.captionBusqueda = lbl_buscar_ref->text();
+    estat().cataleg().Panel.captionBusquedaNegrita = false;
 }
 
 void VistaEtiqueta::deixa()
@@ -198,7 +198,7 @@ void VistaEtiqueta::mostra()
 {
     const bool abans = omplint();
     omplint() = true;
-    EstadoPanelEtiquetas& e = ModTolvWiz::PanelEtiquetas();
+    EstadoPanelEtiquetas& e = estat().cataleg().Panel;
     for (int i = 0; i < 3; ++i)
         Posa(optOrden[i], e.optOrden[i]);
     cboOrdenar->setCurrentIndex(e.cboOrdenar.listIndex);
@@ -216,8 +216,8 @@ void VistaEtiqueta::mostra()
     lbl_buscar_ref->setFont(negreta);
     MostraImatge(img_vertical, e.img_vertical);
     MostraImatge(img_horitzontal, e.img_horitzontal);
-    const int linia = ModTolvWiz::LstEtiquetas().ListIndex();
-    const QModelIndex idx = ModTolvWiz::LstEtiquetas().index(linia, 0);
+    const int linia = estat().cataleg().Lista.ListIndex();
+    const QModelIndex idx = estat().cataleg().Lista.index(linia, 0);
     if (LstEtiquetas->currentIndex() != idx) {
         LstEtiquetas->setCurrentIndex(idx);
         if (idx.isValid())
@@ -230,14 +230,14 @@ void VistaEtiqueta::mostra()
         const QFontMetrics fm = lbl_inf_etiqueta[0]->fontMetrics();
         return kovel::ui::PxATwips(std::max(fm.horizontalAdvance(t), fm.boundingRect(QRect(0, 0, 10000, 100), 0, t).width()));
     };
-    ModTolvWiz::Muestra_MedidasEtiqueta(ModTolvWiz::FormatSeleccionat(), mides);
+    ModTolvWiz::Muestra_MedidasEtiqueta(estat().cataleg(), ModTolvWiz::FormatSeleccionat(estat().cataleg()), mides);
     for (int i = 0; i < 6; ++i) {
         const ModTolvWiz::PiezaTexto& t = mides.pieza[i];
         lbl_inf_etiqueta[i]->setText(t.caption);
         lbl_inf_etiqueta[i]->setGeometry(Tw(6450 + t.left, 5930 + t.top, std::max(t.width, 60), 300));
         lbl_inf_etiqueta[i]->setVisible(t.visible && estat().PanelActual == PanelEtiqueta);
     }
-    ModTolvWiz::Dibuja_HojaEtiquetas(0);
+    w_.previes().Dibuja_HojaEtiquetas(0);
     // The size text centred under the sheet as it is drawn now.
     QRect caixa;
     for (QLabel* l : lbl_inf_etiqueta)
@@ -254,13 +254,13 @@ void VistaEtiqueta::mostra()
 
 void VistaEtiqueta::LstEtiquetas_Click()
 {
-    etiqueta().LstEtiquetas_Click(ModTolvWiz::LstEtiquetas().ListIndex());
+    etiqueta().LstEtiquetas_Click(estat().cataleg().Lista.ListIndex());
     mostra();
 }
 
 void VistaEtiqueta::cmd_tipo_informacion_Click()
 {
-    frmOptions f;
+    frmOptions f(estat().cataleg());
     f.exec();
 }
 
@@ -275,14 +275,14 @@ bool VistaEtiqueta::eventFilter(QObject* watched, QEvent* event)
         if (!enter && (k->text().isEmpty() || k->text()[0].unicode() < 32))
             return false;
         std::int16_t tecla = enter ? 13 : std::int16_t(k->text()[0].unicode());
-        ModTolvWiz::PanelEtiquetas().txtReferencia = txtReferencia->text();
-        ModTolvWiz::Filtra_TeclaReferencia(tecla);
+        estat().cataleg().Panel.txtReferencia = txtReferencia->text();
+        ModTolvWiz::Filtra_TeclaReferencia(estat().cataleg(), tecla);
         if (enter)
             w_.mostra();
         return tecla == 0;
     }
     if (event->type() == QEvent::FocusIn) {
-        ModTolvWiz::Selecciona_TextoReferencia();
+        ModTolvWiz::Selecciona_TextoReferencia(estat().cataleg());
         QMetaObject::invokeMethod(txtReferencia, &QLineEdit::selectAll, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);

@@ -83,7 +83,7 @@ void VistaGuardats::construeix()
     c.CasellaActual = &marc.caselles.CasellaActual;
     c.CarpetaCaselles = [] { return seleccionador_ABCD::Caselles::CarpetaCaselles(); };
     c.BuidaCaselles = [this, &marc] {
-        marc.BuidaCaselles(ModTolvWiz::FormatSeleccionat(), estat().horitzontal(), ModReg::RutaPrograma());
+        marc.BuidaCaselles(estat().cataleg(), ModTolvWiz::FormatSeleccionat(estat().cataleg()), estat().horitzontal(), ModReg::RutaPrograma());
     };
     c.DesaCasellaActual = [&marc] { marc.DesaCasellaActual(marc.caselles.CasellaActual); };
     guardats_->setCaselles(c);

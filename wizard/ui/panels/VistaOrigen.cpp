@@ -88,7 +88,7 @@ void VistaOrigen::mostra()
     omplint() = true;
     const EstatAssistent& e = estat();
     const bool word = e.esWord();
-    const auto& opc = ModTolvWiz::PanelEtiquetas().opcOrigDatos;
+    const auto& opc = estat().cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i) {
         Posa(opcOrigDatos[i], opc[i]);
         const bool visible = word && (i != 0 || origen().opcOrigDatos0Visible);

@@ -4,7 +4,7 @@
 // to the build folder.
 #include "wizard/ui/Arrencada.h"
 
-#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/tests/Ayudas.h"
 
 #include "common/Idioma.h"
@@ -267,7 +267,7 @@ TEST_F(Arrencada, TheEntryGetsTheHostAndTheLoadedWindowIsBoundToTheHostsControls
         vist = a;
         splashDurantLaCarrega = FrmPresent::Instancia() != nullptr;
         finestra.show();
-        a.finestraCarregada(&finestra);
+        a.finestraCarregada(&finestra, {});
         return 0;
     });
     ModTolvWiz::Puntero_Espera(true);
@@ -307,9 +307,10 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     formats[0].etiqueta.Filas = 0;
     QString error;
     ASSERT_TRUE(kovel::catalogue::EscribeCatalogo(programa.path(), formats, kovel::catalogue::CamposEstandar(), error));
-    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(programa.path(), error)) << qPrintable(error);
+    Cataleg cat;
+    ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, programa.path(), error)) << qPrintable(error);
     FinestraFalsa finestra;
-    DespresDeCarregar(&finestra, "LOG");
+    DespresDeCarregar(&finestra, "LOG", ModTolvWiz::FormatosOmitidos(cat));
     EXPECT_TRUE(ModoLog);
     ASSERT_TRUE(BarraProgreso->lligada());
     EXPECT_NE(finestra.findChild<QFrame*>("pctProgressBarTablas")->findChild<QLabel*>("lblProgressBarTablas"), nullptr);

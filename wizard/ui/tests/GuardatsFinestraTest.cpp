@@ -2,7 +2,7 @@
 // into the build folder, wizard-panels/), the two choices, and the row picked opened; the
 // save command's name question answered by the test.
 #include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
@@ -106,7 +106,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     llista->setCurrentRow(1);
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelFormato) << qPrintable(missatges.join(u'\n'));
-    EXPECT_TRUE(ModTolvWiz::PanelEtiquetas().optPapel[PapelLetter]);
+    EXPECT_TRUE(w.estat().cataleg().Panel.optPapel[PapelLetter]);
     EXPECT_TRUE(w.estat().DissenyObert);
     ASSERT_TRUE(w.estat().disseny());
     EXPECT_EQ(w.estat().disseny()->content().text().trimmed(), QStringLiteral("Shelf labels"));

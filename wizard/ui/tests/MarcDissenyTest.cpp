@@ -6,7 +6,7 @@
 #include "wizard/ui/tests/FinestraProva.h"
 
 #include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
@@ -140,8 +140,8 @@ protected:
         auto* ref = Busca<QLineEdit>(w, "txtReferencia");
         ref->setText(QString::number(format));
         Clica(w, "btn_buscar_ref");
-        ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-        ASSERT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, format);
+        ASSERT_GE(ModTolvWiz::FormatSeleccionat(w.estat().cataleg()), 0);
+        ASSERT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, format);
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
         Clica(w, "CmdSiguiente");

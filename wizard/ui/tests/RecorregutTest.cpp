@@ -13,7 +13,7 @@
 #include "catalogue/Catalogo.h"
 #include "catalogue/Detalles.h"
 #include "catalogue/Unidades.h"
-#include "catalogue/ListaEtiquetas.h"
+#include "catalogue/Cataleg.h"
 #include "catalogue/tests/Ayudas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "catalogue/ui/frmOptions.h"
@@ -214,8 +214,8 @@ protected:
             QTest::keyClick(ref, Qt::Key_Return);
         else
             Clica(w, "btn_buscar_ref");
-        ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
+        ASSERT_GE(ModTolvWiz::FormatSeleccionat(w.estat().cataleg()), 0);
+        EXPECT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, referencia);
         // Options of different groups on one panel stay on together.
         EXPECT_TRUE(Busca<BotoImatge>(w, "optOrden", 0)->valor());
         EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
@@ -225,7 +225,7 @@ protected:
         // Back returns to the format list as it was; Next again.
         Clica(w, "CmdAnterior");
         EXPECT_EQ(w.estat().PanelActual, PanelEtiqueta);
-        EXPECT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].Codigo, referencia);
+        EXPECT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, referencia);
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
         EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(referencia));
@@ -250,14 +250,14 @@ protected:
         EXPECT_NEAR(r.alt, ps.pageHeight().value, 1.0);
         // The sheet's used area, as the catalogue gives it.
         const generar_doc::PaginaSortida pagina = generar_doc::CalculaPaginaSortida(
-            generar_doc::MidesDeCatalogo(ModTolvWiz::FormatSeleccionat()), w.estat().horitzontal());
+            generar_doc::MidesDeCatalogo(w.estat().cataleg(), ModTolvWiz::FormatSeleccionat(w.estat().cataleg())), w.estat().horitzontal());
         EXPECT_NEAR(r.ample, pagina.amplePt, 1.0);
         EXPECT_NEAR(r.alt, pagina.altPt, 1.0);
     }
 
-    int PerFull() const
+    static int PerFull(FrmTolvWiz& w)
     {
-        const EtiquetaCatalogo& e = Etiquetas[ModTolvWiz::FormatSeleccionat()];
+        const EtiquetaCatalogo& e = w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())];
         return e.Filas * e.Columnas;
     }
 
@@ -317,7 +317,7 @@ TEST_F(Recorregut, SpreadsheetHostFromAWorkbookOf250Rows)
     QTest::keyClicks(primera, QStringLiteral("x2"));
     QTest::keyClick(primera, Qt::Key_Tab);
     EXPECT_EQ(primera->text(), QStringLiteral("2"));
-    Acaba(w, QStringLiteral("excel"), (250 + PerFull() - 1) / PerFull());
+    Acaba(w, QStringLiteral("excel"), (250 + PerFull(w) - 1) / PerFull(w));
 }
 
 TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
@@ -351,7 +351,7 @@ TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
     Clica(w, "lblEtiqpag", 0);   // the caption acts as its option
-    Acaba(w, QStringLiteral("access"), (40 + PerFull() - 1) / PerFull());
+    Acaba(w, QStringLiteral("access"), (40 + PerFull(w) - 1) / PerFull(w));
 }
 
 TEST_F(Recorregut, WordProcessorHostWithoutData)
@@ -414,9 +414,9 @@ QList<Paraula> ParaulesPrimeraPagina(const QString& pdf)
 }
 
 // The label cells of the first page, in points, in the generator's row-major order.
-QList<QRectF> CellesPrimeraPagina(int format, bool horitzontal)
+QList<QRectF> CellesPrimeraPagina(const Cataleg& cat, int format, bool horitzontal)
 {
-    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(format);
+    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(cat, format);
     const generar_doc::PaginaSortida p = generar_doc::CalculaPaginaSortida(m, horitzontal);
     constexpr double cm = 72.0 / 2.54;
     QList<QRectF> out;
@@ -518,16 +518,16 @@ TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
     Clica(w, "OpcEtiqpag", 0);
-    const int format = ModTolvWiz::FormatSeleccionat();
+    const int format = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
     const bool horitzontal = w.estat().horitzontal();
-    Acaba(w, QStringLiteral("codes"), (files + PerFull() - 1) / PerFull());
+    Acaba(w, QStringLiteral("codes"), (files + PerFull(w) - 1) / PerFull(w));
     ASSERT_EQ(oberts.size(), 1);
 
     // Every label of the first page: its record's texts in its cell, and its codes.
     const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
     const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
-    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
-    ASSERT_EQ(celles.size(), PerFull());
+    const QList<QRectF> celles = CellesPrimeraPagina(w.estat().cataleg(), format, horitzontal);
+    ASSERT_EQ(celles.size(), PerFull(w));
     const int primera = std::min<int>(files, int(celles.size()));
     for (int i = 0; i < primera; ++i) {
         const QString t = TextCella(paraules, celles[i]);
@@ -588,7 +588,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     for (int i = 0; i < 4; ++i)
         EXPECT_FALSE(Busca(w, "cmdHoja", i)->isVisible()) << i;
     EXPECT_FALSE(Busca(w, "LblHoja")->isVisible());
-    kovel::catalogue::PctHoja* hoja = ModTolvWiz::PctHoja(1);
+    kovel::catalogue::PctHoja* hoja = w.previes().PctHoja(1);
     ASSERT_NE(hoja, nullptr);
     ASSERT_TRUE(hoja->isVisible());
     auto* editor = Busca<QTextEdit>(w, "txtDisseny");
@@ -682,13 +682,13 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     QTest::keyClicks(editor, QStringLiteral("!"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
-    const int format = ModTolvWiz::FormatSeleccionat();
+    const int format = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
     const bool horitzontal = w.estat().horitzontal();
     Acaba(w, QStringLiteral("cells"), 1);
     ASSERT_EQ(oberts.size(), 1);
     const QString pdf = dir.path() + u'/' + QFileInfo(oberts[0]).completeBaseName() + QStringLiteral(".pdf");
     const QList<Paraula> paraules = ParaulesPrimeraPagina(pdf);
-    const QList<QRectF> celles = CellesPrimeraPagina(format, horitzontal);
+    const QList<QRectF> celles = CellesPrimeraPagina(w.estat().cataleg(), format, horitzontal);
     ASSERT_EQ(celles.size(), 4);
     EXPECT_EQ(TextCella(paraules, celles[0]), textos[0]);
     EXPECT_EQ(TextCella(paraules, celles[1]), textos[1]);
@@ -933,10 +933,10 @@ TEST_F(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
     EXPECT_EQ(cerca->text(), QStringLiteral("70 x 37"));
     EXPECT_TRUE(cerca->font().bold());
     Fotografia(w, QStringLiteral("layout-filter"));
-    for (int l = 0; l < ModTolvWiz::LstEtiquetas().ListCount(); ++l) {
-        const int i = ModTolvWiz::LstEtiquetas().ItemData(l);
-        EXPECT_NEAR(EtiquetasExt[i].AnchoCom, 7.0, 1e-6);
-        EXPECT_NEAR(EtiquetasExt[i].AltoCom, 3.7, 1e-6);
+    for (int l = 0; l < w.estat().cataleg().Lista.ListCount(); ++l) {
+        const int i = w.estat().cataleg().Lista.ItemData(l);
+        EXPECT_NEAR(w.estat().cataleg().EtiquetasExt[i].AnchoCom, 7.0, 1e-6);
+        EXPECT_NEAR(w.estat().cataleg().EtiquetasExt[i].AltoCom, 3.7, 1e-6);
     }
     mides->setCurrentIndex(0);   // all sizes
     emit mides->activated(0);
@@ -967,7 +967,7 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     Clica(w, "CmdAnterior");
     ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
     auto* llista = Busca<QListView>(w, "LstEtiquetas");
-    const ModeloEtiquetas& model = ModTolvWiz::LstEtiquetas();
+    const ModeloEtiquetas& model = w.estat().cataleg().Lista;
     const int inici = model.ListIndex();
     ASSERT_GT(inici, 1);
     const QString sufix = escala_ > 0 ? QStringLiteral("-%1tw").arg(escala_) : QString();
@@ -983,26 +983,26 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
             return;
         }
         auto segueix = [&](const char* pas) {
-            const int i = ModTolvWiz::FormatSeleccionat();
+            const int i = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
             ASSERT_GE(i, 0) << pas;
-            EXPECT_EQ(d->txt_descripcion[0]->text(), Etiquetas[i].Referencia.trimmed()) << pas;
+            EXPECT_EQ(d->txt_descripcion[0]->text(), w.estat().cataleg().Etiquetas[i].Referencia.trimmed()) << pas;
             EXPECT_EQ(llista->currentIndex().row(), model.ListIndex()) << pas;
             ModTolvWiz::TextoMedidas mides;
-            ModTolvWiz::Muestra_MedidasEtiqueta(i, mides);
+            ModTolvWiz::Muestra_MedidasEtiqueta(w.estat().cataleg(), i, mides);
             EXPECT_EQ(Busca<QLabel>(w, "lbl_inf_etiqueta", 0)->text(), mides.pieza[0].caption) << pas;
-            const auto& g = ModTolvWiz::PctHoja(0)->geometria();
+            const auto& g = w.previes().PctHoja(0)->geometria();
             if (!g.etiquetas.isEmpty()) {   // drawn, not the format's own sheet picture
-                EXPECT_EQ(g.columnas, Etiquetas[i].Columnas) << pas;
+                EXPECT_EQ(g.columnas, w.estat().cataleg().Etiquetas[i].Columnas) << pas;
             }
             // The preview is drawn again for another format.
-            const QImage vista = ModTolvWiz::PctHoja(0)->grab().toImage();
+            const QImage vista = w.previes().PctHoja(0)->grab().toImage();
             if (i != formatVista) {
                 EXPECT_NE(vista, vistaAbans) << pas;
             }
             formatVista = i;
             vistaAbans = vista;
-            EXPECT_EQ(Busca<BotoImatge>(w, "opt_Horizontal")->valor(), bool(EtiquetasMarca[i])) << pas;
-            EXPECT_NE(Busca<BotoImatge>(w, "opt_Vertical")->valor(), bool(EtiquetasMarca[i])) << pas;
+            EXPECT_EQ(Busca<BotoImatge>(w, "opt_Horizontal")->valor(), bool(w.estat().cataleg().EtiquetasMarca[i])) << pas;
+            EXPECT_NE(Busca<BotoImatge>(w, "opt_Vertical")->valor(), bool(w.estat().cataleg().EtiquetasMarca[i])) << pas;
             for (const QString& falta : kovel::proves::FaltesDisposicio(d))
                 ADD_FAILURE() << pas << ": " << qPrintable(falta);
         };
@@ -1033,7 +1033,7 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
         QTest::mouseClick(d->lblTab[1], Qt::LeftButton);
         segueix("measures");
         EXPECT_TRUE(d->grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/details-measures%1.png").arg(sufix)));
-        mostrat = ModTolvWiz::FormatSeleccionat();
+        mostrat = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
         d->close();
     });
     Clica(w, "cmd_tipo_informacion");
@@ -1044,11 +1044,11 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     // Next goes on with the format the window showed last.
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
-    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(Etiquetas[mostrat].Codigo));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(w.estat().cataleg().Etiquetas[mostrat].Codigo));
     Clica(w, "opcOrigDatos", 1);
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
-    EXPECT_TRUE(Busca<QLabel>(w, "lblTit", PanelDiseno)->text().contains(QString::number(Etiquetas[mostrat].Codigo)));
+    EXPECT_TRUE(Busca<QLabel>(w, "lblTit", PanelDiseno)->text().contains(QString::number(w.estat().cataleg().Etiquetas[mostrat].Codigo)));
 
     // A Letter format: its unit options are shown and whole.
     Clica(w, "CmdAnterior");
@@ -1058,8 +1058,8 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     Clica(w, "optLetter");
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
-    ASSERT_GE(ModTolvWiz::FormatSeleccionat(), 0);
-    ASSERT_EQ(Etiquetas[ModTolvWiz::FormatSeleccionat()].TipoPapel, PapelLetter);
+    ASSERT_GE(ModTolvWiz::FormatSeleccionat(w.estat().cataleg()), 0);
+    ASSERT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].TipoPapel, PapelLetter);
     frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
     bool unitats = false;
     QTimer::singleShot(0, [&] {
@@ -1079,8 +1079,8 @@ TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     EXPECT_TRUE(unitats);
 
     // Every shipped format is for some kind of printer.
-    for (int i = 0; i < NumEtiquetas; ++i) {
-        const auto usos = kovel::catalogue::UsosDeDescripcion(Etiquetas[i].Descripcion);
-        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(Etiquetas[i].Referencia);
+    for (int i = 0; i < w.estat().cataleg().NumEtiquetas; ++i) {
+        const auto usos = kovel::catalogue::UsosDeDescripcion(w.estat().cataleg().Etiquetas[i].Descripcion);
+        EXPECT_TRUE(std::any_of(usos.begin(), usos.end(), [](bool u) { return u; })) << qPrintable(w.estat().cataleg().Etiquetas[i].Referencia);
     }
 }
