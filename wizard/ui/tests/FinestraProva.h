@@ -5,6 +5,10 @@
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
@@ -16,7 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+
+#include <sys/types.h>
+#include <unistd.h>
 
 namespace kovel::proves {
 
@@ -63,7 +71,78 @@ inline void TriaCamps(QWidget& w, const QStringList& camps)
     }
 }
 
-// The document converted to PDF by LibreOffice into `carpeta` (its own profile there); the
+// One LibreOffice for the whole test process: started once, kept open by a document of its
+// own, and handed each conversion by `soffice` itself over its single-instance pipe. A fresh
+// LibreOffice costs seconds per conversion; one already running converts a sheet in a
+// fraction of one. `timeout` bounds its life and owns its process group, so the group dies
+// with the process or, at the latest, when the bound runs out.
+class LibreOfficeCompartit {
+public:
+    static LibreOfficeCompartit& Instancia()
+    {
+        static LibreOfficeCompartit lo;
+        return lo;
+    }
+    // Starts it, so that it comes up while a test drives the window.
+    static void Engega() { Instancia(); }
+    // The profile a conversion must name to reach the running instance, once it listens on its
+    // pipe (the single-instance pipe is up before that); empty when none came up.
+    QString perfil()
+    {
+        QElapsedTimer t;
+        t.start();
+        while (!llest_ && !socket_.isEmpty() && servidor_.state() == QProcess::Running && t.elapsed() < 60000) {
+            llest_ = QFileInfo::exists(socket_);
+            if (!llest_ && servidor_.waitForFinished(50))
+                break;
+        }
+        return llest_ ? perfil_ : QString();
+    }
+
+private:
+    LibreOfficeCompartit()
+    {
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        const QString timeout = QStandardPaths::findExecutable(QStringLiteral("timeout"));
+        if (soffice.isEmpty() || timeout.isEmpty() || !carpeta_.isValid())
+            return;
+        perfil_ = QStringLiteral("file://") + carpeta_.filePath(QStringLiteral("lo-profile"));
+        const QString obert = carpeta_.filePath(QStringLiteral("obert.txt"));
+        QFile f(obert);
+        if (!f.open(QIODevice::WriteOnly) || f.write("-\n") != 2)
+            return;
+        f.close();
+        const QString pipe = QStringLiteral("kovelproves%1").arg(QCoreApplication::applicationPid());
+        servidor_.setProgram(timeout);
+        servidor_.setArguments({QStringLiteral("-k"), QStringLiteral("5"), QStringLiteral("1800"), soffice,
+                                QStringLiteral("-env:UserInstallation=") + perfil_, QStringLiteral("--headless"),
+                                QStringLiteral("--norestore"), QStringLiteral("--nologo"), QStringLiteral("--nodefault"),
+                                QStringLiteral("--accept=pipe,name=%1;urp;").arg(pipe), obert});
+        servidor_.setStandardOutputFile(QProcess::nullDevice());
+        servidor_.setStandardErrorFile(QProcess::nullDevice());
+        servidor_.start();
+        servidor_.waitForStarted(10000);
+        socket_ = QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe);
+    }
+    ~LibreOfficeCompartit()
+    {
+        if (servidor_.state() == QProcess::NotRunning)
+            return;
+        ::kill(-pid_t(servidor_.processId()), SIGTERM);   // timeout's own group: LibreOffice with it
+        if (!servidor_.waitForFinished(5000))
+            servidor_.kill();
+        servidor_.waitForFinished(2000);
+    }
+
+    QTemporaryDir carpeta_;
+    QProcess servidor_;
+    QString perfil_;
+    QString socket_;
+    bool llest_ = false;
+};
+
+// The document converted to PDF by LibreOffice into `carpeta`: by the process's running
+// LibreOffice, or by one of its own with a profile in `carpeta` when that one is not up. The
 // PDF's path, empty when LibreOffice is missing or made none.
 inline QString PdfAmbLibreOffice(const QString& docx, const QString& carpeta)
 {
@@ -71,13 +150,23 @@ inline QString PdfAmbLibreOffice(const QString& docx, const QString& carpeta)
     EXPECT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed (scripts/deps.sh installs it)";
     if (soffice.isEmpty())
         return {};
-    QProcess lo;
-    lo.start(soffice, {QStringLiteral("-env:UserInstallation=file://") + carpeta + QStringLiteral("/lo-profile"),
-                       QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("pdf"), QStringLiteral("--outdir"), carpeta, docx});
-    EXPECT_TRUE(lo.waitForFinished(180000));
     const QString pdf = carpeta + u'/' + QFileInfo(docx).completeBaseName() + QStringLiteral(".pdf");
-    EXPECT_TRUE(QFileInfo::exists(pdf)) << qPrintable(QString::fromLocal8Bit(lo.readAllStandardError()));
+    auto converteix = [&](const QString& perfil) {
+        QProcess lo;
+        lo.start(soffice, {QStringLiteral("-env:UserInstallation=") + perfil, QStringLiteral("--headless"),
+                           QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                           QStringLiteral("--outdir"), carpeta, docx});
+        EXPECT_TRUE(lo.waitForFinished(180000));
+        return QString::fromLocal8Bit(lo.readAllStandardError());
+    };
+    QFile::remove(pdf);
+    QString errors;
+    const QString compartit = LibreOfficeCompartit::Instancia().perfil();
+    if (!compartit.isEmpty())
+        errors = converteix(compartit);
+    if (!QFileInfo::exists(pdf))
+        errors = converteix(QStringLiteral("file://") + carpeta + QStringLiteral("/lo-profile"));
+    EXPECT_TRUE(QFileInfo::exists(pdf)) << qPrintable(errors);
     return QFileInfo::exists(pdf) ? pdf : QString();
 }
 

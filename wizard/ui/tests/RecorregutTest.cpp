@@ -111,7 +111,15 @@ protected:
         App();
         ASSERT_TRUE(dir.isValid());
         dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_KEEP"));
+        kovel::proves::LibreOfficeCompartit::Engega();
+        // A home of the case's own: no settings, registry or saved design of an earlier case.
         qputenv("KOVEL_USER_REGISTRY", (dir.path() + QStringLiteral("/user.reg")).toUtf8());
+        qputenv("KOVEL_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.reg")).toUtf8());
+        for (const char* var : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+            const QString carpeta = dir.path() + QStringLiteral("/home/") + QLatin1String(var);
+            ASSERT_TRUE(QDir().mkpath(carpeta));
+            qputenv(var, carpeta.toUtf8());
+        }
         QString m;
         ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
         mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
@@ -123,8 +131,8 @@ protected:
             return true;
         });
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
-        // The same roads at 125% screen scale (12 twips a pixel) when the run asks for it.
-        escala_ = qEnvironmentVariableIntValue("KOVEL_TEST_TWIPS");
+        // The roads at the desktop's scale (0) or at 125% screen scale (12 twips a pixel).
+        escala_ = EscalaDemanada();
         if (escala_ > 0)
             Visual::setTwipsPerPixel(Visual::TwipsPerPixel{double(escala_), double(escala_)});
     }
@@ -186,6 +194,7 @@ protected:
             mira(finestra.width() - 1, y);
         }
     }
+    virtual int EscalaDemanada() const { return 0; }
     int escala_ = 0;
 
     // Home, paper (A4), a format (803 unless told) found by its reference; leaves the data-source panel shown.
@@ -268,7 +277,20 @@ protected:
 
 } // namespace
 
-TEST_F(Recorregut, SpreadsheetHostFromAWorkbookOf250Rows)
+// The roads that run at both screen scales, each case with a fresh window and state.
+class RecorregutEscala : public Recorregut, public ::testing::WithParamInterface<int> {
+protected:
+    int EscalaDemanada() const override { return GetParam(); }
+};
+
+static std::string NomEscala(const ::testing::TestParamInfo<int>& info)
+{
+    return info.param > 0 ? std::to_string(info.param) + "tw" : std::string("desktop");
+}
+
+INSTANTIATE_TEST_SUITE_P(Escales, RecorregutEscala, ::testing::Values(0, 12), NomEscala);
+
+TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
 {
     Excel_espec::Inicialitzar();
     const QString llibre = dir.filePath(QStringLiteral("addresses.xlsx"));
@@ -320,7 +342,7 @@ TEST_F(Recorregut, SpreadsheetHostFromAWorkbookOf250Rows)
     Acaba(w, QStringLiteral("excel"), (250 + PerFull(w) - 1) / PerFull(w));
 }
 
-TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
+TEST_P(RecorregutEscala, DatabaseHostFromASqliteDatabase)
 {
     Access_espec::Inicialitzar();
     const QString base = dir.filePath(QStringLiteral("shop.sqlite"));
@@ -354,7 +376,7 @@ TEST_F(Recorregut, DatabaseHostFromASqliteDatabase)
     Acaba(w, QStringLiteral("access"), (40 + PerFull(w) - 1) / PerFull(w));
 }
 
-TEST_F(Recorregut, WordProcessorHostWithoutData)
+TEST_P(RecorregutEscala, WordProcessorHostWithoutData)
 {
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
@@ -826,8 +848,9 @@ void MissatgeALaEscala(const QString& host, int escala)
 
 } // namespace
 
-class DisposicioFinestra : public Recorregut {
+class DisposicioFinestra : public Recorregut, public ::testing::WithParamInterface<int> {
 protected:
+    int EscalaDemanada() const override { return GetParam(); }
     // Home, paper, format, data source, design and final panels: each looked at and checked.
     void Recorre(FrmTolvWiz& w, const QString& host, const std::function<void()>& origen)
     {
@@ -855,7 +878,9 @@ protected:
     }
 };
 
-TEST_F(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
+INSTANTIATE_TEST_SUITE_P(Escales, DisposicioFinestra, ::testing::Values(0, 12), NomEscala);
+
+TEST_P(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
 {
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
@@ -876,7 +901,7 @@ TEST_F(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
     Fotografia(guardats, QStringLiteral("layout-word"));
 }
 
-TEST_F(DisposicioFinestra, WindowLayoutOnTheSpreadsheetHost)
+TEST_P(DisposicioFinestra, WindowLayoutOnTheSpreadsheetHost)
 {
     Excel_espec::Inicialitzar();
     qputenv("KOVEL_ACTIVE_WORKBOOK", QByteArray(KOVEL_PROGRAM_DIR "/samples/addresses.csv"));
@@ -885,7 +910,7 @@ TEST_F(DisposicioFinestra, WindowLayoutOnTheSpreadsheetHost)
     Recorre(w, QStringLiteral("layout-excel"), [] {});
 }
 
-TEST_F(DisposicioFinestra, WindowLayoutOnTheDatabaseHost)
+TEST_P(DisposicioFinestra, WindowLayoutOnTheDatabaseHost)
 {
     Access_espec::Inicialitzar();
     const QString base = dir.filePath(QStringLiteral("people.sqlite"));
@@ -897,7 +922,7 @@ TEST_F(DisposicioFinestra, WindowLayoutOnTheDatabaseHost)
 }
 
 // The format panel's orientation pictures and its size filter's caption.
-TEST_F(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
+TEST_P(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
 {
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
@@ -957,7 +982,7 @@ TEST_F(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
 
 // The details window steps through the wizard's own selection: each of its buttons is a click
 // in the list, and Next goes on with the format it shows.
-TEST_F(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
+TEST_P(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
 {
     Word_espec::Inicialitzar();
     frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
