@@ -92,7 +92,8 @@ public:
         QElapsedTimer t;
         t.start();
         while (!llest_ && !socket_.isEmpty() && servidor_.state() == QProcess::Running && t.elapsed() < 60000) {
-            llest_ = QFileInfo::exists(socket_);
+            // LibreOffice's pipes live in /tmp, or in /var/tmp where /tmp cannot be written.
+            llest_ = QFileInfo::exists(QStringLiteral("/tmp/") + socket_) || QFileInfo::exists(QStringLiteral("/var/tmp/") + socket_);
             if (!llest_ && servidor_.waitForFinished(50))
                 break;
         }
@@ -122,7 +123,7 @@ private:
         servidor_.setStandardErrorFile(QProcess::nullDevice());
         servidor_.start();
         servidor_.waitForStarted(10000);
-        socket_ = QStringLiteral("/tmp/OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe);
+        socket_ = QStringLiteral("OSL_PIPE_%1_%2").arg(::getuid()).arg(pipe);
     }
     ~LibreOfficeCompartit()
     {
