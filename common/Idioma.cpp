@@ -1,7 +1,5 @@
 #include "common/Idioma.h"
 
-std::int16_t IdiomaSistema = 0;
-
 namespace ModTolvWiz {
 
 namespace {

@@ -4,9 +4,6 @@
 #include <QLocale>
 #include <cstdint>
 
-// Read at start-up once the wizard window has loaded; 0 until then.
-extern std::int16_t IdiomaSistema;
-
 namespace ModTolvWiz {
 // The identifier of a locale: its language and country when the pair is known, else the
 // language's default country; 1033 (English, United States) for a language not listed.

@@ -9,8 +9,6 @@
 
 #include <cstdint>
 
-std::unique_ptr<ClsAccess> DatosAccess;
-
 using kovel::access::EsBinari;
 
 namespace {
@@ -150,7 +148,7 @@ bool ClsAccess::Conectar(QString& message)
         }
         m_app->Visible = true;
     }
-    FontDadesActual = m_app->CurrentDb()->Name();
+    m_fontDadesActual = m_app->CurrentDb()->Name();
     return true;
 }
 

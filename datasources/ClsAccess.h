@@ -39,6 +39,10 @@ public:
     // user picks after literal 2004. False with `message` naming a file that cannot be
     // opened; unchanged when the user says No or cancels.
     bool Conectar(QString& message);
+    // The full path of the database in use: set by a Conectar that succeeds, kept by one
+    // that fails. "" before the first, unless set: then that path until a Conectar succeeds.
+    const QString& FontDadesActual() const { return m_fontDadesActual; }
+    void setFontDadesActual(const QString& path) { m_fontDadesActual = path; }
 
     std::int16_t nListas() const;      // tables + queries; -1 without a database
     std::int16_t nTablas() const;
@@ -62,6 +66,5 @@ public:
 private:
     std::unique_ptr<kovel::access::Application> m_app;
     std::intptr_t m_hWndAccess = 0;
+    QString m_fontDadesActual;
 };
-
-extern std::unique_ptr<ClsAccess> DatosAccess;

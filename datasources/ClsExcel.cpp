@@ -10,8 +10,6 @@
 
 #include <cmath>
 
-std::unique_ptr<ClsExcel> DatosExcel;
-
 namespace kovel::datasources {
 ErrorArgument::ErrorArgument() : std::invalid_argument("Invalid procedure call or argument") {}
 } // namespace kovel::datasources
@@ -59,7 +57,7 @@ bool ClsExcel::Conectar(QString& message)
     for (const QString& warning : m_app->TakeWarnings())
         mod_rvtMsgBox::rvtMsgBox(warning, mod_rvtMsgBox::vbOKOnly | mod_rvtMsgBox::vbExclamation,
                                  m_app->ActiveWorkbook()->Name());
-    FontDadesActual = m_app->ActiveWorkbook()->FullName();
+    m_fontDadesActual = m_app->ActiveWorkbook()->FullName();
     // Add-ins are not workbooks here: there are none to open.
     m_app->WindowState = -4137;
     m_app->Visible = true;

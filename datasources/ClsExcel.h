@@ -40,6 +40,10 @@ public:
     // user picks after literal 2010. False with `message`: naming the file that cannot be
     // opened; unchanged when the user says No or cancels.
     bool Conectar(QString& message);
+    // The full path of the workbook in use: set by a Conectar that succeeds, kept by one
+    // that fails. "" before the first, unless set: then that path until a Conectar succeeds.
+    const QString& FontDadesActual() const { return m_fontDadesActual; }
+    void setFontDadesActual(const QString& path) { m_fontDadesActual = path; }
     void Finalitza();
     void PresentarInforme() {}
     // The worksheets of the active workbook; nullptr when none is open.
@@ -78,6 +82,5 @@ public:
 private:
     std::unique_ptr<kovel::excel::Application> m_app;
     std::intptr_t m_hWndExcel = 0;
+    QString m_fontDadesActual;
 };
-
-extern std::unique_ptr<ClsExcel> DatosExcel;

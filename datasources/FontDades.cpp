@@ -2,8 +2,6 @@
 
 #include <QFileInfo>
 
-QString FontDadesActual;
-
 namespace kovel::datasources {
 
 namespace {

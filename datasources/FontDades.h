@@ -1,11 +1,8 @@
 #pragma once
-// The data-source file in use and the hooks the data sources call around the file choice.
+// The hooks the data sources call around the file choice.
 #include <QString>
 #include <functional>
 #include <optional>
-
-// Full path of the workbook or database open now; written by ClsExcel and ClsAccess.
-extern QString FontDadesActual;
 
 namespace kovel::datasources {
 

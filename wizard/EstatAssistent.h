@@ -37,7 +37,7 @@ class PasFinal;
 class FontAssistent {
 public:
     virtual ~FontAssistent() = default;
-    // FontDadesActual: the full path of the workbook or database in use.
+    // The full path of the workbook or database in use.
     virtual QString fitxer() const = 0;
     // The worksheets, or the listable tables then queries, in their collections' order.
     // `progres`(value, maximum) is called once per item.

@@ -24,7 +24,7 @@ struct Access : ::testing::Test {
                              "CREATE VIEW Q1 AS SELECT Name FROM T1;"
                              "INSERT INTO T1 VALUES (1, 'Ann', x'00FF'), (2, NULL, NULL);");
         qunsetenv("KOVEL_CURRENT_DATABASE");
-        FontDadesActual = QStringLiteral("before.db");
+        a.setFontDadesActual(QStringLiteral("before.db"));
         mod_rvtMsgBox::setAnswerer([this](const QString&, std::int16_t, const QString&) { return answer; });
         kovel::datasources::setDemanaFitxer([this](const kovel::datasources::PeticioFitxer& p) {
             EXPECT_EQ(p.extensioDefecte, QStringLiteral("ACCDB"));
@@ -68,10 +68,10 @@ TEST_F(Access, ConnectingByTheEnvironmentOrTheDialog)
     chosen = junk;
     EXPECT_FALSE(a.Conectar(message));
     EXPECT_TRUE(message.contains(QStringLiteral("junk.accdb"))) << message.toStdString();
-    EXPECT_EQ(FontDadesActual, QStringLiteral("before.db"));
+    EXPECT_EQ(a.FontDadesActual(), QStringLiteral("before.db"));
     chosen = file;
     EXPECT_TRUE(a.Conectar(message));
-    EXPECT_EQ(FontDadesActual, QFileInfo(file).absoluteFilePath());
+    EXPECT_EQ(a.FontDadesActual(), QFileInfo(file).absoluteFilePath());
     EXPECT_TRUE(a.objApp()->Visible);
 }
 

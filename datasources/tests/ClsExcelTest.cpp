@@ -33,7 +33,6 @@ struct Excel : ::testing::Test {
         p.sheets.push_back({"Second", {}, {}});
         fixtures::WriteXlsx(book, p);
         qunsetenv("KOVEL_ACTIVE_WORKBOOK");
-        FontDadesActual = QStringLiteral("previous.xlsx");
         mod_rvtMsgBox::setAnswerer([this](const QString&, std::int16_t style, const QString&) {
             ++questions;
             EXPECT_EQ(style, 52);
@@ -64,7 +63,7 @@ TEST_F(Excel, ActiveWorkbookNamedByTheEnvironment)
     QString message = QStringLiteral("untouched");
     ASSERT_TRUE(x.Conectar(message));
     EXPECT_EQ(questions, 0);
-    EXPECT_EQ(FontDadesActual, QFileInfo(book).absoluteFilePath());
+    EXPECT_EQ(x.FontDadesActual(), QFileInfo(book).absoluteFilePath());
     ClsExcel::Worksheets* sheets = x.Conjunt_Fulles();
     ASSERT_TRUE(sheets);
     EXPECT_EQ(sheets->Count(), 2);
@@ -79,10 +78,11 @@ TEST_F(Excel, AFileThatCannotBeOpenedIsNamedAndTheStateKept)
     fixtures::WriteFile(bad, "PK\x03\x04 not really");
     qputenv("KOVEL_ACTIVE_WORKBOOK", bad.toUtf8());
     ClsExcel x;
+    x.setFontDadesActual(QStringLiteral("previous.xlsx"));
     QString message;
     EXPECT_FALSE(x.Conectar(message));
     EXPECT_TRUE(message.contains(QStringLiteral("broken.xlsx"))) << message.toStdString();
-    EXPECT_EQ(FontDadesActual, QStringLiteral("previous.xlsx"));
+    EXPECT_EQ(x.FontDadesActual(), QStringLiteral("previous.xlsx"));
 
     // The same through the dialog.
     qunsetenv("KOVEL_ACTIVE_WORKBOOK");
@@ -91,7 +91,7 @@ TEST_F(Excel, AFileThatCannotBeOpenedIsNamedAndTheStateKept)
     message.clear();
     EXPECT_FALSE(x.Conectar(message));
     EXPECT_TRUE(message.contains(QStringLiteral("broken.xlsx")));
-    EXPECT_EQ(FontDadesActual, QStringLiteral("previous.xlsx"));
+    EXPECT_EQ(x.FontDadesActual(), QStringLiteral("previous.xlsx"));
 
     // A name with "%2" in it is named as it is; a workbook already open stays open.
     chosen = book;
@@ -102,7 +102,7 @@ TEST_F(Excel, AFileThatCannotBeOpenedIsNamedAndTheStateKept)
     EXPECT_FALSE(x.Conectar(message));
     EXPECT_TRUE(message.contains(QStringLiteral("100%2.xlsx"))) << message.toStdString();
     EXPECT_EQ(x.Conjunt_Fulles()->FullName(), QFileInfo(book).absoluteFilePath());
-    EXPECT_EQ(FontDadesActual, QFileInfo(book).absoluteFilePath());
+    EXPECT_EQ(x.FontDadesActual(), QFileInfo(book).absoluteFilePath());
 }
 
 TEST_F(Excel, WhatTheReaderCouldNotGiveIsSaidOnceWhenTheWorkbookIsOpened)
@@ -156,7 +156,7 @@ TEST_F(Excel, NoActiveWorkbookAsksAndOffersTheDialog)
 
     chosen = book;                        // Yes, then a file
     EXPECT_TRUE(x.Conectar(message));
-    EXPECT_EQ(FontDadesActual, QFileInfo(book).absoluteFilePath());
+    EXPECT_EQ(x.FontDadesActual(), QFileInfo(book).absoluteFilePath());
     EXPECT_EQ(x.objApp()->WindowState, -4137);
 }
 

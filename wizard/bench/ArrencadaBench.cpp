@@ -75,7 +75,7 @@ int Fill(int argc, char** argv)
         QCoreApplication::processEvents();
         ms = MsDesDeLInici();
         // The rest of start-up runs as it would, outside the measure.
-        a.finestraCarregada(&finestra, ModTolvWiz::FormatosOmitidos(cat));
+        a.finestraCarregada(&finestra, ModTolvWiz::FormatosOmitidos(cat), QString());
         return cat.NumEtiquetas == 20000 ? 0 : 4;
     });
     const int estat = kovel::wizard::Arrencada(linia);

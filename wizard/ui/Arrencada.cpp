@@ -132,16 +132,17 @@ void Comprueba_Impresora()
         ObreAfegirImpressora();
 }
 
-void DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos)
+std::int16_t DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos,
+                               const QString& fontDades)
 {
-    IdiomaSistema = ModTolvWiz::IdiomaDelSistema();
+    const std::int16_t idiomaSistema = ModTolvWiz::IdiomaDelSistema();
     if (passos().iniciaBanner)
         passos().iniciaBanner(finestra);
     if (finestra)
         finestra->repaint();
     ModoLog = ModTolvWiz::ModoLogDeLinia(linia);
     ModTolvWiz::Escribe_Log(QStringLiteral("Start-up: host \"%1\", language %2, data source \"%3\"")
-                                .arg(ProgramaOffice).arg(IdiomaSistema).arg(FontDadesActual));
+                                .arg(ProgramaOffice).arg(idiomaSistema).arg(fontDades));
     // The catalogue loaded before the log was on: what it left out is written now.
     for (const QString& omes : formatsOmesos)
         ModTolvWiz::Escribe_Log(omes);
@@ -152,6 +153,7 @@ void DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringLis
         finestra->raise();
         finestra->activateWindow();
     }
+    return idiomaSistema;
 }
 
 int Arrencada(const QString& linia)
@@ -178,8 +180,8 @@ int Arrencada(const QString& linia)
     a.host = kovel::Host();
     a.liniaComandes = linia;
     a.versio = ModTolvWiz::LlegirVersio();
-    a.finestraCarregada = [linia](QWidget* finestra, const QStringList& formatsOmesos) {
-        DespresDeCarregar(finestra, linia, formatsOmesos);
+    a.finestraCarregada = [linia](QWidget* finestra, const QStringList& formatsOmesos, const QString& fontDades) {
+        return DespresDeCarregar(finestra, linia, formatsOmesos, fontDades);
     };
     const int estat = entrada() ? entrada()(a) : 2;
     // However the window's loading ended, no splash or hourglass is left behind.

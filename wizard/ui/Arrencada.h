@@ -24,8 +24,11 @@ struct ArrencadaAssistent {
     // True), before it runs the window's events: the system language, the banner, the
     // redraw, the "LOG" switch, the progress bar on the host's controls, the printer check
     // and bringing the window to the front. `formatsOmesos`: what the window's catalogue left
-    // out when it loaded (FormatosOmitidos), logged once the log is on.
-    std::function<void(QWidget* finestra, const QStringList& formatsOmesos)> finestraCarregada;
+    // out when it loaded (FormatosOmitidos), logged once the log is on; `fontDades`: the
+    // path of the workbook or database the window opened ("" without one). Returns the
+    // system language read (IdiomaDelSistema).
+    std::function<std::int16_t(QWidget* finestra, const QStringList& formatsOmesos, const QString& fontDades)>
+        finestraCarregada;
 };
 
 // The wizard window's entry: loads the window (its loading closes the splash and turns the
@@ -51,8 +54,9 @@ int Arrencada(const QString& linia);
 // asks for a file, and the open-file dialog as the data sources' file chooser.
 void InstallaServeisArrencada();
 
-// What finestraCarregada runs for the window of this start-up.
-void DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos = {});
+// What finestraCarregada runs for the window of this start-up; returns the system language.
+std::int16_t DespresDeCarregar(QWidget* finestra, const QString& linia, const QStringList& formatsOmesos = {},
+                               const QString& fontDades = {});
 
 // The program's icon (drawn, so no picture file is needed) given to every window.
 QIcon IconaPrograma();

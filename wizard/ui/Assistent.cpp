@@ -26,8 +26,11 @@ int ExecutaAssistent(const ArrencadaAssistent& arrencada)
     FrmTolvWiz finestra;
     if (!finestra.Cargar())
         return 1;
-    if (arrencada.finestraCarregada)
-        arrencada.finestraCarregada(&finestra, ModTolvWiz::FormatosOmitidos(finestra.estat().cataleg()));
+    if (arrencada.finestraCarregada) {
+        const FontAssistent* font = finestra.estat().font();
+        arrencada.finestraCarregada(&finestra, ModTolvWiz::FormatosOmitidos(finestra.estat().cataleg()),
+                                    font ? font->fitxer() : QString());
+    }
     return QApplication::exec();
 }
 

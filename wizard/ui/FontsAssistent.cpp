@@ -2,24 +2,23 @@
 
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
-#include "datasources/FontDades.h"
 #include "documents/FontsOficina.h"
 #include "wizard/PanelOrigenDatos.h"
 
 namespace kovel::wizard {
 
-FontExcel::FontExcel(ClsExcel& font) : font_(font) {}
+FontExcel::FontExcel(std::unique_ptr<ClsExcel> font) : font_(std::move(font)) {}
 FontExcel::~FontExcel() = default;
 
 QString FontExcel::fitxer() const
 {
-    return FontDadesActual;
+    return font_->FontDadesActual();
 }
 
 QStringList FontExcel::llistes(const std::function<void(int, int)>& progres)
 {
     QStringList noms;
-    ClsExcel::Worksheets* fulles = font_.Conjunt_Fulles();
+    ClsExcel::Worksheets* fulles = font_->Conjunt_Fulles();
     if (!fulles)
         return noms;
     const std::int32_t n = fulles->Count();
@@ -33,7 +32,7 @@ QStringList FontExcel::llistes(const std::function<void(int, int)>& progres)
 
 bool FontExcel::rangUsat(std::int32_t numero, std::int32_t& r1, std::int32_t& c1, std::int32_t& r2, std::int32_t& c2)
 {
-    ClsExcel::Worksheets* fulles = font_.Conjunt_Fulles();
+    ClsExcel::Worksheets* fulles = font_->Conjunt_Fulles();
     const ClsExcel::Worksheet* full = fulles ? fulles->Item(numero) : nullptr;
     if (!full || full->CountA() == 0)
         return false;
@@ -48,19 +47,22 @@ QString FontExcel::nomColumna(std::int32_t c) const
 
 generar_doc::FullDades* FontExcel::full(std::int32_t numero)
 {
-    full_ = generar_doc::FullSeleccionat(font_, numero);
+    full_ = generar_doc::FullSeleccionat(*font_, numero);
     return full_.get();
 }
 
+FontAccess::FontAccess(std::unique_ptr<ClsAccess> font) : font_(std::move(font)) {}
+FontAccess::~FontAccess() = default;
+
 QString FontAccess::fitxer() const
 {
-    return FontDadesActual;
+    return font_->FontDadesActual();
 }
 
 QStringList FontAccess::llistes(const std::function<void(int, int)>& progres)
 {
-    const kovel::access::TableDefs* taules = font_.Conjunt_Taules();
-    const kovel::access::QueryDefs* consultes = font_.Conjunt_Consultes();
+    const kovel::access::TableDefs* taules = font_->Conjunt_Taules();
+    const kovel::access::QueryDefs* consultes = font_->Conjunt_Consultes();
     const int total = (taules ? taules->Count() : 0) + (consultes ? consultes->Count() : 0);
     progres(total, total);
     return ModTolvWiz::LlistaTaulesConsultes(taules, consultes);
@@ -69,8 +71,8 @@ QStringList FontAccess::llistes(const std::function<void(int, int)>& progres)
 QStringList FontAccess::campsTaula(const QString& nom, bool& deTaula)
 {
     QStringList camps;
-    const kovel::access::TableDefs* taules = font_.Conjunt_Taules();
-    const kovel::access::QueryDefs* consultes = font_.Conjunt_Consultes();
+    const kovel::access::TableDefs* taules = font_->Conjunt_Taules();
+    const kovel::access::QueryDefs* consultes = font_->Conjunt_Consultes();
     const kovel::access::Fields* fields = nullptr;
     deTaula = false;
     if (const kovel::access::TableDef* t = taules ? taules->Find(nom) : nullptr) {
@@ -87,7 +89,7 @@ QStringList FontAccess::campsTaula(const QString& nom, bool& deTaula)
 
 std::unique_ptr<generar_doc::RegistresDades> FontAccess::registres(const QString& nom)
 {
-    return generar_doc::ObreRegistres(font_, nom);
+    return generar_doc::ObreRegistres(*font_, nom);
 }
 
 } // namespace kovel::wizard

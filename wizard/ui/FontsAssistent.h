@@ -1,6 +1,7 @@
 #pragma once
 // The host's workbook or database as the wizard reads it: the spreadsheet and database
-// data-source objects (DatosExcel, DatosAccess) behind the wizard's source interface.
+// data-source objects behind the wizard's source interface. Each owns its connected object,
+// so the open workbook or database lives as long as the window's source.
 #include "wizard/EstatAssistent.h"
 
 #include <memory>
@@ -16,7 +17,7 @@ namespace kovel::wizard {
 
 class FontExcel : public FontAssistent {
 public:
-    explicit FontExcel(ClsExcel& font);
+    explicit FontExcel(std::unique_ptr<ClsExcel> font);
     ~FontExcel() override;
     QString fitxer() const override;
     QStringList llistes(const std::function<void(int, int)>& progres) override;
@@ -25,20 +26,21 @@ public:
     generar_doc::FullDades* full(std::int32_t numero) override;
 
 private:
-    ClsExcel& font_;
-    std::unique_ptr<generar_doc::FullExcel> full_;
+    std::unique_ptr<ClsExcel> font_;
+    std::unique_ptr<generar_doc::FullExcel> full_;   // reads font_: declared after it
 };
 
 class FontAccess : public FontAssistent {
 public:
-    explicit FontAccess(ClsAccess& font) : font_(font) {}
+    explicit FontAccess(std::unique_ptr<ClsAccess> font);
+    ~FontAccess() override;
     QString fitxer() const override;
     QStringList llistes(const std::function<void(int, int)>& progres) override;
     QStringList campsTaula(const QString& nom, bool& deTaula) override;
     std::unique_ptr<generar_doc::RegistresDades> registres(const QString& nom) override;
 
 private:
-    ClsAccess& font_;
+    std::unique_ptr<ClsAccess> font_;
 };
 
 } // namespace kovel::wizard

@@ -192,16 +192,16 @@ bool FrmTolvWiz::Cargar()
     if (!ModTolvWiz::Carga_Catalogo(estat_->cataleg(), missatge))
         return falla();
     if (estat_->esAccess()) {
-        DatosAccess = std::make_unique<ClsAccess>();
-        if (!DatosAccess->Conectar(missatge))
+        auto datos = std::make_unique<ClsAccess>();
+        if (!datos->Conectar(missatge))
             return falla();
-        font_ = std::make_unique<FontAccess>(*DatosAccess);
+        font_ = std::make_unique<FontAccess>(std::move(datos));
     } else if (estat_->esExcel()) {
-        DatosExcel = std::make_unique<ClsExcel>();
+        auto datos = std::make_unique<ClsExcel>();
         QCoreApplication::processEvents();
-        if (!DatosExcel->Conectar(missatge))
+        if (!datos->Conectar(missatge))
             return falla();
-        font_ = std::make_unique<FontExcel>(*DatosExcel);
+        font_ = std::make_unique<FontExcel>(std::move(datos));
     }
     estat_->setFont(font_.get());
     Prepara_Asistente();

@@ -7,7 +7,6 @@
 #include "catalogue/Cataleg.h"
 #include "catalogue/tests/Ayudas.h"
 
-#include "common/Idioma.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -161,7 +160,7 @@ TEST_F(Arrencada, TheWorkbookIsTheNamedOneElseTheQuestionAndTheDialogWithTheSpla
     {
         ClsExcel excel;
         EXPECT_TRUE(excel.Conectar(missatge)) << qPrintable(missatge);
-        EXPECT_EQ(FontDadesActual, csv);
+        EXPECT_EQ(excel.FontDadesActual(), csv);
         EXPECT_TRUE(m.vistos.isEmpty());
         EXPECT_EQ(dialegs, 0);
     }
@@ -262,12 +261,13 @@ TEST_F(Arrencada, TheEntryGetsTheHostAndTheLoadedWindowIsBoundToTheHostsControls
     kovel::EstablirHost(kovel::HostOffice::Excel);
     FinestraFalsa finestra;
     ArrencadaAssistent vist;
+    std::int16_t idiomaSistema = 0;
     bool splashDurantLaCarrega = false;
     setEntradaAssistent([&](const ArrencadaAssistent& a) {
         vist = a;
         splashDurantLaCarrega = FrmPresent::Instancia() != nullptr;
         finestra.show();
-        a.finestraCarregada(&finestra, {});
+        idiomaSistema = a.finestraCarregada(&finestra, {}, {});
         return 0;
     });
     ModTolvWiz::Puntero_Espera(true);
@@ -278,7 +278,7 @@ TEST_F(Arrencada, TheEntryGetsTheHostAndTheLoadedWindowIsBoundToTheHostsControls
     EXPECT_EQ(FrmPresent::Instancia(), nullptr);   // closed however the loading went
     EXPECT_FALSE(ModTolvWiz::PunteroEsperaActivo());
     EXPECT_TRUE(m.vistos.isEmpty());               // a printer is there: no question
-    EXPECT_NE(IdiomaSistema, 0);
+    EXPECT_NE(idiomaSistema, 0);
     EXPECT_FALSE(ModoLog);
     EXPECT_FALSE(QApplication::windowIcon().isNull());
 
@@ -310,7 +310,7 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     Cataleg cat;
     ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(cat, programa.path(), error)) << qPrintable(error);
     FinestraFalsa finestra;
-    DespresDeCarregar(&finestra, "LOG", ModTolvWiz::FormatosOmitidos(cat));
+    DespresDeCarregar(&finestra, "LOG", ModTolvWiz::FormatosOmitidos(cat), "/data/clients.xlsx");
     EXPECT_TRUE(ModoLog);
     ASSERT_TRUE(BarraProgreso->lligada());
     EXPECT_NE(finestra.findChild<QFrame*>("pctProgressBarTablas")->findChild<QLabel*>("lblProgressBarTablas"), nullptr);
@@ -318,6 +318,7 @@ TEST_F(Arrencada, LogNamesNoHostAndBindsTheThirdSetOfControls)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray escrit = log.readAll();
     EXPECT_TRUE(escrit.contains("Start-up"));
+    EXPECT_TRUE(escrit.contains("data source \"/data/clients.xlsx\"")) << escrit.constData();
     EXPECT_TRUE(escrit.contains("\"KOVEL 4711\" (record 1) is left out")) << escrit.constData();
     log.close();
 
