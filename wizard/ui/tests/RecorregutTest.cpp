@@ -131,7 +131,7 @@ protected:
             return true;
         });
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
-        // The roads at the desktop's scale (0) or at 125% screen scale (12 twips a pixel).
+        // The desktop's scale (0), or a fixed one: 15 twips a pixel, or 12 (125% screen scale).
         escala_ = EscalaDemanada();
         if (escala_ > 0)
             Visual::setTwipsPerPixel(Visual::TwipsPerPixel{double(escala_), double(escala_)});
@@ -878,7 +878,7 @@ protected:
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Escales, DisposicioFinestra, ::testing::Values(0, 12), NomEscala);
+INSTANTIATE_TEST_SUITE_P(Escales, DisposicioFinestra, ::testing::Values(15, 12), NomEscala);
 
 TEST_P(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
 {
