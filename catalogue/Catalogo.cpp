@@ -506,11 +506,11 @@ void GirarEtiqueta(Cataleg& cat, int i)
     cat.EtiquetasMarca[i] = marca;
 }
 
-void GirarFormat(Cataleg& cat)
+void GirarFormat(Cataleg& cat, const kovel::NumerosPanel& np)
 {
     GirarEtiqueta(cat, FormatSeleccionat(cat));
     if (auto& marcar = cat.Panel.marcarPanelPorLlenar)
-        marcar(PanelDiseno);
+        marcar(np.PanelDiseno);
 }
 
 } // namespace ModTolvWiz

@@ -67,6 +67,9 @@ enum TipoPapelCodigo : std::uint8_t {
 inline constexpr int NumTiposPapel = 5;
 
 struct Cataleg;
+namespace kovel {
+struct NumerosPanel;
+}
 
 namespace ModTolvWiz {
 
@@ -119,7 +122,8 @@ void GirarEtiqueta(Cataleg& cat, int indice);
 void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca);
 
 // Turns the format selected in the label list (GirarEtiqueta(cat, FormatSeleccionat(cat))) and
-// marks the label-design panel for refilling through the panel hook (ListaEtiquetas.h).
-void GirarFormat(Cataleg& cat);
+// marks the label-design panel (its number in `np`) for refilling through the panel hook
+// (ListaEtiquetas.h).
+void GirarFormat(Cataleg& cat, const kovel::NumerosPanel& np);
 
 } // namespace ModTolvWiz

@@ -499,10 +499,10 @@ void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencios
     buscaReferencia(cat, copia, silencioso, 0);
 }
 
-bool Valida_PanelFormato(Cataleg& cat, int numPanel)
+bool Valida_PanelFormato(Cataleg& cat, int numPanel, const kovel::NumerosPanel& np)
 {
     EstadoPanelEtiquetas& panel = cat.Panel;
-    if (numPanel == PanelFormato) {
+    if (numPanel == np.PanelFormato) {
         const bool falta = std::none_of(panel.optPapel.begin(), panel.optPapel.end(), [](bool b) { return b; });
         const QString carpeta = ModReg::RutaPrograma();
         const bool a5 = panel.optPapel[PapelA5];
@@ -523,12 +523,12 @@ bool Valida_PanelFormato(Cataleg& cat, int numPanel)
     return false;
 }
 
-void Establece_Orden(Cataleg& cat, int orden)
+void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np)
 {
     EstadoPanelEtiquetas& panel = cat.Panel;
     for (int i = 0; i < 3; ++i)
         panel.optOrden[i] = i == orden;
-    marcar(panel, PanelEtiqueta);
+    marcar(panel, np.PanelEtiqueta);
     if (panel.OrdenEnCurso)
         return;
     panel.OrdenEnCurso = true;
@@ -556,7 +556,7 @@ void Establece_Orden(Cataleg& cat, int orden)
     panel.OrdenEnCurso = false;
 }
 
-void Autocompleta_Orden(Cataleg& cat)
+void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np)
 {
     EstadoPanelEtiquetas& panel = cat.Panel;
     ComboEstado& cbo = panel.cboOrdenar;
@@ -581,7 +581,7 @@ void Autocompleta_Orden(Cataleg& cat)
             cbo.texto = cbo.entradas[0];
         }
     }
-    Establece_Orden(cat, cbo.listIndex);
+    Establece_Orden(cat, cbo.listIndex, np);
 }
 
 void Selecciona_Medida(Cataleg& cat)

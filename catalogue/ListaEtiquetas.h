@@ -97,6 +97,9 @@ struct EstadoPanelEtiquetas {
 };
 
 struct Cataleg;
+namespace kovel {
+struct NumerosPanel;
+}
 
 namespace ModTolvWiz {
 
@@ -129,10 +132,11 @@ void Buscar_Referencia(Cataleg& cat);
 void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso);
 void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso);
 
-// Label-selection panel helpers.
-bool Valida_PanelFormato(Cataleg& cat, int panel);
-void Establece_Orden(Cataleg& cat, int orden);
-void Autocompleta_Orden(Cataleg& cat);
+// Label-selection panel helpers. `np`: the wizard's panel numbers, to tell which panel `panel`
+// is and which panel a change marks for refilling.
+bool Valida_PanelFormato(Cataleg& cat, int panel, const kovel::NumerosPanel& np);
+void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np);
+void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np);
 void Selecciona_Medida(Cataleg& cat);
 void Filtra_PorMedidas(Cataleg& cat);
 // Fills the size box and its sizes together: the entry of literal 29 (all sizes) with 0 x 0

@@ -6,9 +6,6 @@ QString g_nom;
 } // namespace
 
 const QString& ProgramaOffice = g_nom;
-std::uint8_t PanelInicio = 0, PanelFormato = 0, PanelEtiqueta = 0, PanelOrigenDatos = 0, PanelHoja = 0,
-             PanelDiseno = 0, PanelFinal = 0, PanelExtra7 = 0, PanelExtra8 = 0, PanelGuardados = 0,
-             UltimoPanel = 0;
 
 namespace kovel {
 
@@ -37,19 +34,25 @@ void EstablirHost(HostOffice host)
 {
     g_host = host;
     g_nom = NomHost(host);
-    const bool cap = host == HostOffice::Cap;
+}
+
+NumerosPanel NumerosPanels(HostOffice host)
+{
+    if (host == HostOffice::Cap)
+        return {};
     // The panel numbers shared by the three hosts; the Word-only panels exist on Word alone.
-    PanelInicio = 0;
-    PanelFormato = cap ? 0 : 1;
-    PanelEtiqueta = cap ? 0 : 2;
-    PanelOrigenDatos = cap ? 0 : 3;
-    PanelHoja = cap ? 0 : 4;
-    PanelDiseno = cap ? 0 : 5;
-    PanelFinal = cap ? 0 : 6;
-    PanelExtra7 = host == HostOffice::Word ? 7 : 0;
-    PanelExtra8 = host == HostOffice::Word ? 8 : 0;
-    PanelGuardados = cap ? 0 : 9;
-    UltimoPanel = cap ? 0 : 9;
+    const bool word = host == HostOffice::Word;
+    return {.PanelInicio = 0,
+            .PanelFormato = 1,
+            .PanelEtiqueta = 2,
+            .PanelOrigenDatos = 3,
+            .PanelHoja = 4,
+            .PanelDiseno = 5,
+            .PanelFinal = 6,
+            .PanelExtra7 = std::uint8_t(word ? 7 : 0),
+            .PanelExtra8 = std::uint8_t(word ? 8 : 0),
+            .PanelGuardados = 9,
+            .UltimoPanel = 9};
 }
 
 } // namespace kovel

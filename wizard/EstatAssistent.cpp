@@ -106,6 +106,7 @@ EstatAssistent::EstatAssistent(QString programa)
     if (programa.isEmpty())
         programa = ProgramaOffice;
     host_ = kovel::HostDeNom(programa, Qt::CaseInsensitive);
+    numeros_ = kovel::NumerosPanels(host_);
     inici_ = std::make_unique<PasInici>(*this);
     guardats_ = std::make_unique<PasGuardats>(*this);
     paper_ = std::make_unique<PasPaper>(*this);
@@ -148,17 +149,17 @@ void EstatAssistent::marca(int panel, std::int16_t valor)
         PanelesLlenos[panel] = valor;
 }
 
-// The host profile's numbers, read at every look-up (tests change the host between cases).
 // Where numbers coincide (no host: all 0) the home panel's wins, as it always came first.
 Pas* EstatAssistent::pas(std::int16_t panel)
 {
     if (panel < 0 || panel >= std::int16_t(PanelesLlenos.size()))
         return nullptr;
+    const kovel::NumerosPanel& n = numeros_;
     std::array<Pas*, 10> taula{};
     const std::pair<std::uint8_t, Pas*> panels[] = {
-        {PanelFinal, final_.get()},       {PanelDiseno, disseny_.get()}, {PanelOrigenDatos, origen_.get()},
-        {PanelEtiqueta, etiqueta_.get()}, {PanelFormato, paper_.get()},  {PanelGuardados, guardats_.get()},
-        {PanelInicio, inici_.get()}};
+        {n.PanelFinal, final_.get()},       {n.PanelDiseno, disseny_.get()}, {n.PanelOrigenDatos, origen_.get()},
+        {n.PanelEtiqueta, etiqueta_.get()}, {n.PanelFormato, paper_.get()},  {n.PanelGuardados, guardats_.get()},
+        {n.PanelInicio, inici_.get()}};
     for (const auto& [numero, p] : panels)
         if (numero < taula.size())
             taula[numero] = p;
@@ -172,15 +173,16 @@ Pas* EstatAssistent::pas(std::int16_t panel)
 // final; the first number that matches decides.
 std::int16_t EstatAssistent::NuevoPanel(std::int16_t p) const
 {
-    if (p == PanelInicio)
-        return entorn_->hiHaGuardats() ? PanelGuardados : PanelFormato;
+    const kovel::NumerosPanel& n = numeros_;
+    if (p == n.PanelInicio)
+        return entorn_->hiHaGuardats() ? n.PanelGuardados : n.PanelFormato;
     const std::pair<std::uint8_t, std::int16_t> seguent[] = {
-        {PanelGuardados, PanelFormato},  {PanelFormato, PanelEtiqueta}, {PanelEtiqueta, PanelOrigenDatos},
-        {PanelOrigenDatos, PanelDiseno}, {PanelDiseno, PanelFinal},     {PanelFinal, -1}};
+        {n.PanelGuardados, n.PanelFormato},  {n.PanelFormato, n.PanelEtiqueta}, {n.PanelEtiqueta, n.PanelOrigenDatos},
+        {n.PanelOrigenDatos, n.PanelDiseno}, {n.PanelDiseno, n.PanelFinal},     {n.PanelFinal, -1}};
     for (const auto& [de, a] : seguent)
         if (p == de)
             return a;
-    return PanelInicio;
+    return n.PanelInicio;
 }
 
 bool EstatAssistent::anteriorVisible() const
@@ -192,7 +194,7 @@ Moviment EstatAssistent::MostrarPanel(int dir)
 {
     Moviment m;
     if (dir > 0) {
-        if (ModTolvWiz::Valida_PanelFormato(cataleg(), PanelActual)) {
+        if (ModTolvWiz::Valida_PanelFormato(cataleg(), PanelActual, numeros_)) {
             m.avis = Avis{6012, ModTraduccion::Literal(6012)};
             return m;
         }
@@ -209,14 +211,15 @@ Moviment EstatAssistent::MostrarPanel(int dir)
     }
 
     const std::int16_t deixat = PanelActual;
-    if (deixat >= 0 && !(deixat == PanelExtra7 && PanelExtra7 != PanelInicio && dir != 1))
+    const kovel::NumerosPanel& n = numeros_;
+    if (deixat >= 0 && !(deixat == n.PanelExtra7 && n.PanelExtra7 != n.PanelInicio && dir != 1))
         PanelesLlenos[deixat] = -1;
     if (dir <= 0) {
         PanelActual = Historial[deixat];
     } else {
-        const std::int16_t n = NuevoPanel(deixat);
-        Historial[n] = (deixat == PanelInicio || deixat < 0) ? std::int16_t(-1) : deixat;
-        PanelActual = n;
+        const std::int16_t nou = NuevoPanel(deixat);
+        Historial[nou] = (deixat == n.PanelInicio || deixat < 0) ? std::int16_t(-1) : deixat;
+        PanelActual = nou;
     }
     LlenarPanel(PanelActual);
     m.mogut = true;
@@ -243,7 +246,7 @@ Avis EstatAssistent::Presentacion()
     if (Generando)
         return avis;
     Generando = true;
-    ValidarPanel(PanelFinal, avis);
+    ValidarPanel(numeros_.PanelFinal, avis);
     Generando = false;
     return avis;
 }

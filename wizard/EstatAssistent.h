@@ -6,6 +6,7 @@
 // members.
 #include "catalogue/Cataleg.h"
 #include "codes/RegistreCodis.h"
+#include "common/HostProfile.h"
 #include "documents/OpcionsGeneracio.h"
 #include "wizard/EntornAssistent.h"
 #include "wizard/panels/Pas.h"
@@ -65,7 +66,7 @@ struct Moviment {
 class EstatAssistent : public generar_doc::OpcionsGeneracio {
 public:
     // `programa`: "Word", "Excel" or "Access" (ProgramaOffice when empty); the panel numbers
-    // are the host profile's (HostProfile.h), set before.
+    // are that host's (kovel::NumerosPanels).
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
 
@@ -77,6 +78,8 @@ public:
     bool esWord() const { return host_ == kovel::HostOffice::Word; }
     bool esExcel() const { return host_ == kovel::HostOffice::Excel; }
     bool esAccess() const { return host_ == kovel::HostOffice::Access; }
+    // The panel numbers of this run's host.
+    const kovel::NumerosPanel& numerosPanel() const { return numeros_; }
 
     // ---- What the window plugs in ----
     void setFont(FontAssistent* font) { font_ = font; }
@@ -171,6 +174,7 @@ public:
 private:
     Cataleg cataleg_;
     kovel::HostOffice host_ = kovel::HostOffice::Cap;
+    kovel::NumerosPanel numeros_;
     FontAssistent* font_ = nullptr;
     EntornAssistent senseEntorn_;
     EntornAssistent* entorn_ = &senseEntorn_;

@@ -442,7 +442,7 @@ TEST(Catalogo, TwoCataloguesInOneProcessKeepTheirOwnState)
     b.Panel.marcarPanelPorLlenar = [&](int) { ++marcadosB; };
     ModTolvWiz::Llena_ListaEtiquetas(a, PapelA4, 0, 0, 0);
     ModTolvWiz::SeleccionarFormat(a, 1);
-    ModTolvWiz::GirarFormat(a);
+    ModTolvWiz::GirarFormat(a, kovel::NumerosPanels(kovel::HostOffice::Word));
     a.Unidades = 2;
     EXPECT_EQ(a.EtiquetasMarca, (QList<bool>{false, true}));
     EXPECT_EQ(b.Lista.ListCount(), 0);
@@ -538,11 +538,12 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     int marcado = -1;
     cat.Panel.marcarPanelPorLlenar = [&](int p) { marcado = p; };
     ModTolvWiz::SeleccionarFormat(cat, 1);
-    ModTolvWiz::GirarFormat(cat);
+    const kovel::NumerosPanel np = kovel::NumerosPanels(kovel::HostOffice::Word);
+    ModTolvWiz::GirarFormat(cat, np);
     EXPECT_TRUE(cat.EtiquetasMarca[1]);
     EXPECT_FALSE(cat.EtiquetasMarca[0]);
-    EXPECT_EQ(marcado, int(PanelDiseno));
-    ModTolvWiz::GirarFormat(cat);
+    EXPECT_EQ(marcado, int(np.PanelDiseno));
+    ModTolvWiz::GirarFormat(cat, np);
     EXPECT_EQ(cat.Etiquetas[1], e0);
     cat.Panel.marcarPanelPorLlenar = nullptr;
 }

@@ -22,6 +22,7 @@ struct Mensaje {
 class Lista : public ::testing::Test {
 protected:
     Cataleg cat;
+    const kovel::NumerosPanel np = kovel::NumerosPanels(kovel::HostOffice::Word);
     void SetUp() override
     {
         pruebas::CargaLiterales();
@@ -231,19 +232,19 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
 {
     EstadoPanelEtiquetas& p = cat.Panel;
     p.optPapel = {};
-    EXPECT_TRUE(Valida_PanelFormato(cat, PanelFormato));
+    EXPECT_TRUE(Valida_PanelFormato(cat, np.PanelFormato, np));
     EXPECT_TRUE(p.img_vertical.endsWith(QStringLiteral("a4_vertical.dat"), Qt::CaseInsensitive));
     p.optPapel[PapelA5] = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, PanelFormato));
+    EXPECT_FALSE(Valida_PanelFormato(cat, np.PanelFormato, np));
     EXPECT_TRUE(p.img_horitzontal.endsWith(QStringLiteral("a5_horitzontal.dat"), Qt::CaseInsensitive));
     const kovel::HostOffice host = kovel::Host();
     kovel::EstablirHost(kovel::HostOffice::Excel);
     p.opt_Vertical = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, 3));
+    EXPECT_FALSE(Valida_PanelFormato(cat, 3, np));
     kovel::EstablirHost(kovel::HostOffice::Word);
-    EXPECT_TRUE(Valida_PanelFormato(cat, 3));
+    EXPECT_TRUE(Valida_PanelFormato(cat, 3, np));
     p.opcOrigDatos[2] = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, 3));
+    EXPECT_FALSE(Valida_PanelFormato(cat, 3, np));
     kovel::EstablirHost(host);
 
     // Type-ahead completion of the sort box re-sorts and keeps the selected line.
@@ -256,7 +257,7 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     SeleccionarFormat(cat, 1);
     const int elegido = FormatSeleccionat(cat);
     p.cboOrdenar.texto = QStringLiteral("des");
-    Autocompleta_Orden(cat);
+    Autocompleta_Orden(cat, np);
     EXPECT_EQ(p.cboOrdenar.listIndex, 1);
     EXPECT_EQ(p.cboOrdenar.texto, QStringLiteral("Description"));
     EXPECT_EQ(p.cboOrdenar.selStart, 3);
@@ -266,17 +267,17 @@ TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
     // The same format, not the same position, stays selected after the re-sort.
     EXPECT_EQ(FormatSeleccionat(cat), elegido);
     EXPECT_NE(IndexFormat(cat), 1);
-    EXPECT_EQ(marcados, std::vector<int>({int(PanelEtiqueta)}));
+    EXPECT_EQ(marcados, std::vector<int>({int(np.PanelEtiqueta)}));
     EXPECT_FALSE(p.OrdenEnCurso);
     p.cboOrdenar.listIndex = -1;
     p.cboOrdenar.texto = QStringLiteral("xyz");
-    Autocompleta_Orden(cat);
+    Autocompleta_Orden(cat, np);
     EXPECT_EQ(p.cboOrdenar.listIndex, 0);
     EXPECT_EQ(p.optOrden, (std::array<bool, 3>{true, false, false}));
 
     // A nested call while a sort is running only sets the options.
     p.OrdenEnCurso = true;
-    Establece_Orden(cat, 2);
+    Establece_Orden(cat, 2, np);
     EXPECT_EQ(cat.Lista.List(0), QStringLiteral("KOVEL 00815 - Zeta"));
     EXPECT_TRUE(p.optOrden[2]);
     p.OrdenEnCurso = false;

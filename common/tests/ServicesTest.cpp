@@ -14,17 +14,19 @@ TEST(HostProfile, PanelNumbersOfEachHost)
 {
     Word_espec::Inicialitzar();
     EXPECT_EQ(ProgramaOffice, "Word");
-    EXPECT_EQ(PanelExtra7, 7);
-    EXPECT_EQ(PanelExtra8, 8);
-    EXPECT_EQ(UltimoPanel, 9);
+    const kovel::NumerosPanel word = kovel::NumerosPanels(kovel::Host());
+    EXPECT_EQ(word.PanelExtra7, 7);
+    EXPECT_EQ(word.PanelExtra8, 8);
+    EXPECT_EQ(word.UltimoPanel, 9);
     for (auto init : {&Excel_espec::Inicialitzar, &Access_espec::Inicialitzar}) {
         init();
-        EXPECT_EQ(PanelExtra7, 0);
-        EXPECT_EQ(PanelExtra8, 0);
-        EXPECT_EQ(PanelGuardados, 9);
-        EXPECT_EQ(UltimoPanel, 9);
-        EXPECT_EQ(PanelFinal, 6);
-        EXPECT_EQ(PanelHoja, 4);
+        const kovel::NumerosPanel np = kovel::NumerosPanels(kovel::Host());
+        EXPECT_EQ(np.PanelExtra7, 0);
+        EXPECT_EQ(np.PanelExtra8, 0);
+        EXPECT_EQ(np.PanelGuardados, 9);
+        EXPECT_EQ(np.UltimoPanel, 9);
+        EXPECT_EQ(np.PanelFinal, 6);
+        EXPECT_EQ(np.PanelHoja, 4);
     }
     EXPECT_EQ(ProgramaOffice, "Access");
     kovel::EstablirHost(kovel::HostOffice::Cap);

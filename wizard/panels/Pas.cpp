@@ -39,4 +39,6 @@ bool Pas::unaEtiquetaPerFull() const
     return DinsCatalogo(cat, idx) && cat.Etiquetas[idx].Filas == 1 && cat.Etiquetas[idx].Columnas == 1;
 }
 
+const kovel::NumerosPanel& Pas::np() const { return estat_.numerosPanel(); }
+
 } // namespace kovel::wizard

@@ -7,6 +7,9 @@
 #include <cstdint>
 
 struct Cataleg;
+namespace kovel {
+struct NumerosPanel;
+}
 
 namespace kovel::wizard {
 
@@ -42,6 +45,8 @@ protected:
     static bool DinsCatalogo(const Cataleg& cat, int idx);
     // The selected format holds one label a sheet.
     bool unaEtiquetaPerFull() const;
+    // The panel numbers of the state's host.
+    const kovel::NumerosPanel& np() const;
 
     EstatAssistent& estat_;
 };

@@ -60,7 +60,7 @@ void PasDisseny::Llenar()
         // The panel is still shown; the check of the design refuses an empty one.
         ModTolvWiz::Escribe_Log(QStringLiteral("Design base: ") + QString::fromLocal8Bit(e.what()));
     }
-    estat_.marca(PanelFinal, 0);
+    estat_.marca(np().PanelFinal, 0);
     FontAssistent* font = estat_.font();
     const PasOrigen& origen = estat_.pasOrigen();
     if (estat_.esExcel() && font && origen.LstHojasIndex >= 0) {
@@ -103,7 +103,7 @@ bool PasDisseny::Validar(Avis& avis)
             return false;
         }
     }
-    estat_.marca(PanelFinal, 0);
+    estat_.marca(np().PanelFinal, 0);
     return true;
 }
 

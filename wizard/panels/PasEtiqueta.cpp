@@ -51,9 +51,9 @@ bool PasEtiqueta::Validar(Avis& avis)
         return false;
     }
     if (ModTolvWiz::IndexFormat(estat_.cataleg()) != estat_.ValorPanel.toInt()) {
-        estat_.marca(PanelExtra7, 0);
-        estat_.marca(PanelDiseno, 0);
-        estat_.marca(PanelFinal, 0);
+        estat_.marca(np().PanelExtra7, 0);
+        estat_.marca(np().PanelDiseno, 0);
+        estat_.marca(np().PanelFinal, 0);
     }
     const int t = estat_.pasPaper().tipusPapel();
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
@@ -71,8 +71,8 @@ void PasEtiqueta::Opt_Horizontal_Click()
     // With no format selected there is nothing to turn.
     const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
     if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && !estat_.cataleg().EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat(estat_.cataleg());
-    estat_.marca(PanelOrigenDatos, 0);
+        ModTolvWiz::GirarFormat(estat_.cataleg(), np());
+    estat_.marca(np().PanelOrigenDatos, 0);
 }
 
 void PasEtiqueta::Opt_Vertical_Click()
@@ -82,15 +82,15 @@ void PasEtiqueta::Opt_Vertical_Click()
     p.opt_Horizontal = false;
     const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
     if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && estat_.cataleg().EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat(estat_.cataleg());
-    estat_.marca(PanelOrigenDatos, 0);
+        ModTolvWiz::GirarFormat(estat_.cataleg(), np());
+    estat_.marca(np().PanelOrigenDatos, 0);
 }
 
 void PasEtiqueta::optOrden_Click(int orden)
 {
     if (orden < 0 || orden > 2)
         return;
-    ModTolvWiz::Establece_Orden(estat_.cataleg(), orden);
+    ModTolvWiz::Establece_Orden(estat_.cataleg(), orden, np());
 }
 
 void PasEtiqueta::LstEtiquetas_Click(int linia)

@@ -105,7 +105,7 @@ void PasFinal::Llenar()
 {
     const bool una = unaEtiquetaPerFull();
     const bool word = estat_.esWord();
-    if (estat_.PanelesLlenos[PanelFinal] == 0) {
+    if (estat_.PanelesLlenos[np().PanelFinal] == 0) {
         if (word) {
             const bool l = estat_.pasOrigen().es_lista();
             controls_.LblPresentacion2 = l;
@@ -154,7 +154,7 @@ bool PasFinal::Validar(Avis& avis)
                         .arg(ultima);
         return false;
     }
-    if (estat_.PanelesLlenos[PanelFinal] == 0 && !genera(avis))
+    if (estat_.PanelesLlenos[np().PanelFinal] == 0 && !genera(avis))
         return false;
     ModReg::DesarSeleccio(QStringLiteral("EtiqDif"), OpcEtiqpag[0] ? QStringLiteral("0") : QStringLiteral("-1"));
     return true;
@@ -198,7 +198,7 @@ bool PasFinal::genera(Avis& avis)
     estat_.oblidaFull();
     if (!avis.buit())
         return false;
-    estat_.PanelesLlenos[PanelFinal] = -1;
+    estat_.PanelesLlenos[np().PanelFinal] = -1;
     estat_.entorn().obreDocument(documentGenerat_);
     return true;
 }
@@ -249,14 +249,14 @@ void PasFinal::OpcEtiqpag_Click(int index)
         return;
     OpcEtiqpag[index] = true;
     OpcEtiqpag[1 - index] = false;
-    if (estat_.PanelActual == PanelFinal && OpcEtiqpag[0] != estat_.ValorPanel.toBool())
-        estat_.marca(PanelFinal, 0);
+    if (estat_.PanelActual == np().PanelFinal && OpcEtiqpag[0] != estat_.ValorPanel.toBool())
+        estat_.marca(np().PanelFinal, 0);
 }
 
 void PasFinal::txt_copias_Change(const QString& text)
 {
     txt_copias = text;
-    estat_.marca(PanelFinal, 0);
+    estat_.marca(np().PanelFinal, 0);
 }
 
 void PasFinal::Check_Copias_Click(bool marcat)
@@ -266,7 +266,7 @@ void PasFinal::Check_Copias_Click(bool marcat)
     if (!numeric)
         txt_copias = QStringLiteral("2");
     Check_Copias = marcat ? 1 : 0;
-    estat_.marca(PanelFinal, 0);
+    estat_.marca(np().PanelFinal, 0);
 }
 
 } // namespace kovel::wizard

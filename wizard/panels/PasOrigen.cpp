@@ -87,15 +87,15 @@ bool PasOrigen::Validar(Avis& avis)
     }
     const std::int16_t opcio = OpcionDatos();
     const int abans = estat_.ValorPanel.toInt();
-    if (opcio == abans && estat_.PanelesLlenos[PanelOrigenDatos] != 0)
+    if (opcio == abans && estat_.PanelesLlenos[np().PanelOrigenDatos] != 0)
         return true;
-    estat_.marca(PanelExtra7, 0);
-    estat_.marca(PanelExtra8, 0);
+    estat_.marca(np().PanelExtra7, 0);
+    estat_.marca(np().PanelExtra8, 0);
     const bool llistaAbans = abans == 2 || abans == 3, llistaAra = opcio == 2 || opcio == 3;
     const bool altraAbans = abans == 0 || abans == 1, altraAra = opcio == 0 || opcio == 1;
     if ((llistaAbans && altraAra) || (altraAbans && llistaAra))
-        estat_.marca(PanelDiseno, 0);
-    estat_.marca(PanelFinal, 0);
+        estat_.marca(np().PanelDiseno, 0);
+    estat_.marca(np().PanelFinal, 0);
     ModReg::DesarSeleccio(QStringLiteral("Opcion"), Numero(opcio));
     return true;
 }
@@ -123,20 +123,20 @@ void PasOrigen::opcOrigDatos_Click(int index)
     auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i)
         opc[i] = i == index;
-    estat_.marca(PanelDiseno, 0);
+    estat_.marca(np().PanelDiseno, 0);
     estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
 }
 
 void PasOrigen::LstHojas_Click(int index)
 {
     LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;
-    estat_.marca(PanelDiseno, 0);
+    estat_.marca(np().PanelDiseno, 0);
 }
 
 void PasOrigen::LstTablas_Click(int index)
 {
     LstTablasIndex = index >= 0 && index < LstTablas.size() ? index : -1;
-    estat_.marca(PanelDiseno, 0);
+    estat_.marca(np().PanelDiseno, 0);
 }
 
 } // namespace kovel::wizard

@@ -41,8 +41,8 @@ void PasPaper::optPapel_Click(int tipus)
     for (int i = 0; i < 5; ++i)
         opt[i] = i == tipus;
     estat_.pasEtiqueta().ListaEtiquetasLlena = false;
-    estat_.marca(PanelEtiqueta, 0);
-    estat_.marca(PanelFormato, 0);
+    estat_.marca(np().PanelEtiqueta, 0);
+    estat_.marca(np().PanelFormato, 0);
     estat_.cataleg().Unidades = tipus == PapelLetter ? 2 : 1;
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(tipus));
 }

@@ -101,15 +101,16 @@ protected:
     void FinsOrigen(EstatAssistent& e)
     {
         e.Prepara();
+        const kovel::NumerosPanel& np = e.numerosPanel();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         e.pasPaper().optPapel_Click(PapelA4);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        ASSERT_EQ(e.PanelActual, PanelEtiqueta);
+        ASSERT_EQ(e.PanelActual, np.PanelEtiqueta);
         ModTolvWiz::Busca_EtiquetaReferencia(e.cataleg(), QStringLiteral("803"), true);
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
-        ASSERT_EQ(e.PanelActual, PanelOrigenDatos);
+        ASSERT_EQ(e.PanelActual, np.PanelOrigenDatos);
     }
 
     QTemporaryDir dir;
@@ -124,18 +125,20 @@ TEST_F(Assistent, PanelNumbersOfEachHostFindTheirPanel)
     for (void (*perfil)() : {&Word_espec::Inicialitzar, &Excel_espec::Inicialitzar, &Access_espec::Inicialitzar}) {
         perfil();
         EstatAssistent e;
+        const kovel::NumerosPanel& np = e.numerosPanel();
         const std::pair<std::uint8_t, const Pas*> esperats[] = {
-            {PanelInicio, &e.pasInici()},       {PanelGuardados, &e.pasGuardats()}, {PanelFormato, &e.pasPaper()},
-            {PanelEtiqueta, &e.pasEtiqueta()},  {PanelOrigenDatos, &e.pasOrigen()}, {PanelDiseno, &e.pasDisseny()},
-            {PanelFinal, &e.pasFinal()}};
+            {np.PanelInicio, &e.pasInici()},         {np.PanelGuardados, &e.pasGuardats()},
+            {np.PanelFormato, &e.pasPaper()},        {np.PanelEtiqueta, &e.pasEtiqueta()},
+            {np.PanelOrigenDatos, &e.pasOrigen()},   {np.PanelDiseno, &e.pasDisseny()},
+            {np.PanelFinal, &e.pasFinal()}};
         for (const auto& [numero, pas] : esperats)
             EXPECT_EQ(e.pas(numero), pas) << qPrintable(ProgramaOffice) << " panel " << int(numero);
-        EXPECT_EQ(e.pas(PanelHoja), nullptr);
+        EXPECT_EQ(e.pas(np.PanelHoja), nullptr);
         EXPECT_EQ(e.pas(-1), nullptr);
         EXPECT_EQ(e.pas(10), nullptr);
     }
     kovel::EstablirHost(kovel::HostOffice::Cap);
-    EstatAssistent cap(QStringLiteral("Word"));
+    EstatAssistent cap;
     EXPECT_EQ(cap.pas(0), &cap.pasInici());
     Word_espec::Inicialitzar();
 }
@@ -144,6 +147,7 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    const kovel::NumerosPanel& np = e.numerosPanel();
     CarregaCataleg(e);
     Entorn entorn;
     e.setEntorn(&entorn);
@@ -153,47 +157,48 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
     EXPECT_EQ(e.PanelActual, -1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelInicio);
+    EXPECT_EQ(e.PanelActual, np.PanelInicio);
     EXPECT_FALSE(e.anteriorVisible());
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelInicio);
+    EXPECT_EQ(e.PanelActual, np.PanelInicio);
 
     // Without saved designs: the paper panel, with no way back to the home panel.
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelFormato);
+    EXPECT_EQ(e.PanelActual, np.PanelFormato);
     EXPECT_FALSE(e.anteriorVisible());
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
     // No paper type: 6012 and the panel stays.
     Moviment m = e.MostrarPanel(+1);
     EXPECT_FALSE(m.mogut);
     EXPECT_EQ(m.avis.literal, 6012);
-    EXPECT_EQ(e.PanelActual, PanelFormato);
+    EXPECT_EQ(e.PanelActual, np.PanelFormato);
 
     // With saved designs the home panel leads to them, and they to the paper panel.
     guardats = true;
     e.Prepara();
     e.MostrarPanel(+1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelGuardados);
+    EXPECT_EQ(e.PanelActual, np.PanelGuardados);
     m = e.MostrarPanel(+1);
     EXPECT_EQ(m.avis.literal, 7005);
     e.pasGuardats().triaGuardat(true);   // open, with no design chosen in the list
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 7005);
     e.pasGuardats().triaGuardat(false);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelFormato);
+    EXPECT_EQ(e.PanelActual, np.PanelFormato);
     EXPECT_TRUE(e.anteriorVisible());
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelGuardados);
+    EXPECT_EQ(e.PanelActual, np.PanelGuardados);
     EXPECT_FALSE(e.pasGuardats().cmdCrear);   // refilled: neither choice on
-    EXPECT_EQ(e.NuevoPanel(PanelHoja), PanelInicio);
-    EXPECT_EQ(e.NuevoPanel(PanelFinal), -1);
+    EXPECT_EQ(e.NuevoPanel(np.PanelHoja), np.PanelInicio);
+    EXPECT_EQ(e.NuevoPanel(np.PanelFinal), -1);
 }
 
 TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    const kovel::NumerosPanel& np = e.numerosPanel();
     CarregaCataleg(e);
     FinsOrigen(e);
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
@@ -205,12 +210,12 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_TRUE(e.pasOrigen().es_lista());
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("2"));
-    EXPECT_EQ(e.PanelActual, PanelDiseno);
+    EXPECT_EQ(e.PanelActual, np.PanelDiseno);
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelOrigenDatos);
-    EXPECT_EQ(e.PanelesLlenos[PanelDiseno], -1);
+    EXPECT_EQ(e.PanelActual, np.PanelOrigenDatos);
+    EXPECT_EQ(e.PanelesLlenos[np.PanelDiseno], -1);
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
-    EXPECT_EQ(e.PanelActual, PanelEtiqueta);
+    EXPECT_EQ(e.PanelActual, np.PanelEtiqueta);
     EXPECT_EQ(e.cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(e.cataleg())].Codigo, 803);
 
     // A new run offers the same format and order again; the way of filling is asked afresh.
@@ -219,11 +224,11 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     otra.cataleg().Panel.opcOrigDatos = {};
     otra.cataleg().Panel.optOrden = {false, false, true};
     otra.cataleg().Lista.Clear();
-    otra.LlenarPanel(PanelEtiqueta);
+    otra.LlenarPanel(np.PanelEtiqueta);
     ASSERT_GE(ModTolvWiz::FormatSeleccionat(otra.cataleg()), 0);
     EXPECT_EQ(otra.cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(otra.cataleg())].Codigo, 803);
     EXPECT_EQ(otra.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
-    otra.LlenarPanel(PanelOrigenDatos);
+    otra.LlenarPanel(np.PanelOrigenDatos);
     EXPECT_EQ(otra.pasOrigen().OpcionDatos(), -1);
 }
 
@@ -235,9 +240,10 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), QStringLiteral("5"));
     ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QStringLiteral("999999"));
     EstatAssistent e;
+    const kovel::NumerosPanel& np = e.numerosPanel();
     CarregaCataleg(e);
     pruebas::CargaCatalogo(e.cataleg(), {pruebas::UnFormato(101), pruebas::UnFormato(102)});
-    e.LlenarPanel(PanelEtiqueta);
+    e.LlenarPanel(np.PanelEtiqueta);
     EXPECT_EQ(e.cataleg().Lista.ListCount(), 2);
     EXPECT_EQ(e.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
     EXPECT_EQ(ModTolvWiz::IndexFormat(e.cataleg()), 0);
@@ -247,15 +253,15 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     // No format at all (an empty list): the panel is not left.
     e.cataleg().Lista.Clear();
     Avis avis;
-    EXPECT_FALSE(e.ValidarPanel(PanelEtiqueta, avis));
+    EXPECT_FALSE(e.ValidarPanel(np.PanelEtiqueta, avis));
     EXPECT_EQ(avis.literal, 6012);
     // Turning with no format selected turns nothing and marks the source panel.
     const QList<bool> marca = e.cataleg().EtiquetasMarca;
-    e.PanelesLlenos[PanelOrigenDatos] = -1;
+    e.PanelesLlenos[np.PanelOrigenDatos] = -1;
     e.pasEtiqueta().Opt_Horizontal_Click();
     EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
     EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
-    EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
+    EXPECT_EQ(e.PanelesLlenos[np.PanelOrigenDatos], 0);
     e.pasEtiqueta().Opt_Vertical_Click();
     EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
 }
@@ -264,6 +270,7 @@ TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
 {
     Word_espec::Inicialitzar();
     EstatAssistent e;
+    const kovel::NumerosPanel& np = e.numerosPanel();
     CarregaCataleg(e);
     FinsOrigen(e);
     const int idx = ModTolvWiz::FormatSeleccionat(e.cataleg());
@@ -274,7 +281,7 @@ TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
     EXPECT_EQ(e.cataleg().Etiquetas[idx].Filas, dret.Columnas);
     EXPECT_EQ(e.cataleg().Etiquetas[idx].Columnas, dret.Filas);
     EXPECT_TRUE(e.horitzontal());
-    EXPECT_EQ(e.PanelesLlenos[PanelOrigenDatos], 0);
+    EXPECT_EQ(e.PanelesLlenos[np.PanelOrigenDatos], 0);
     e.pasEtiqueta().Opt_Vertical_Click();
     e.pasEtiqueta().Opt_Vertical_Click();
     EXPECT_FALSE(e.cataleg().EtiquetasMarca[idx]);
@@ -332,6 +339,7 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
 {
     Excel_espec::Inicialitzar();
     EstatAssistent e;
+    const kovel::NumerosPanel& np = e.numerosPanel();
     CarregaCataleg(e);
     FontMemoria font(30);
     e.setFont(&font);
@@ -358,7 +366,7 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     camp.setAlternativeText(QStringLiteral("TOLV_campA"));
     fi.insertPicture(camp);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    ASSERT_EQ(e.PanelActual, PanelFinal);
+    ASSERT_EQ(e.PanelActual, np.PanelFinal);
     EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen
     e.pasFinal().OpcEtiqpag_Click(0);
 
@@ -376,14 +384,14 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     EXPECT_TRUE(e.Presentacion().buit());
     ASSERT_EQ(oberts.size(), 1);
     EXPECT_TRUE(QFile::exists(oberts[0]));
-    EXPECT_EQ(e.PanelesLlenos[PanelFinal], -1);
+    EXPECT_EQ(e.PanelesLlenos[np.PanelFinal], -1);
     EXPECT_GT(passos, 0);
     m = e.MostrarPanel(+1);
     EXPECT_TRUE(m.acabat);
     EXPECT_EQ(oberts.size(), 1);
     // A change after the preview makes the next Finish generate again.
     e.pasFinal().txt_copias_Change(QStringLiteral("3"));
-    EXPECT_EQ(e.PanelesLlenos[PanelFinal], 0);
+    EXPECT_EQ(e.PanelesLlenos[np.PanelFinal], 0);
     EXPECT_TRUE(e.MostrarPanel(+1).acabat);
     EXPECT_EQ(oberts.size(), 2);
 }

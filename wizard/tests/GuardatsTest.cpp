@@ -200,9 +200,10 @@ protected:
     void FinsOrigen(EstatAssistent& e, int paper, const QString& ref)
     {
         e.Prepara();
+        const kovel::NumerosPanel& np = e.numerosPanel();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        if (e.PanelActual == PanelGuardados) {
+        if (e.PanelActual == np.PanelGuardados) {
             e.pasGuardats().cmdCrear = true;
             ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         }
@@ -211,7 +212,7 @@ protected:
         ModTolvWiz::Busca_EtiquetaReferencia(e.cataleg(), ref, true);
         const Moviment m = e.MostrarPanel(+1);
         ASSERT_TRUE(m.mogut) << qPrintable(m.avis.text);
-        ASSERT_EQ(e.PanelActual, PanelOrigenDatos);
+        ASSERT_EQ(e.PanelActual, np.PanelOrigenDatos);
     }
 
     // A new run of the wizard opens the design at row `fila` of its saved-designs panel.
@@ -221,9 +222,10 @@ protected:
         entorn.g = &g;
         e.setEntorn(&entorn);
         e.Prepara();
+        const kovel::NumerosPanel& np = e.numerosPanel();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-        ASSERT_EQ(e.PanelActual, PanelGuardados);
+        ASSERT_EQ(e.PanelActual, np.PanelGuardados);
         const QStringList linies = g.LlistaGuardats([](const QString& t) { return int(t.size()) * 7; });
         ASSERT_GT(linies.size(), fila);
         EXPECT_TRUE(linies[fila].startsWith(QStringLiteral("  ") + nom)) << qPrintable(linies[fila]);
@@ -234,12 +236,12 @@ protected:
         EXPECT_TRUE(e.DissenyObert);
         EXPECT_TRUE(e.DissenyRestaurat);
         // On through the panels as the user would: each keeps what was restored.
-        for (int p : {PanelFormato, PanelEtiqueta, PanelOrigenDatos, PanelDiseno}) {
+        for (int p : {np.PanelFormato, np.PanelEtiqueta, np.PanelOrigenDatos, np.PanelDiseno}) {
             EXPECT_EQ(e.PanelActual, p);
             const Moviment m = e.MostrarPanel(+1);
             ASSERT_TRUE(m.mogut) << p << ' ' << qPrintable(m.avis.text);
         }
-        ASSERT_EQ(e.PanelActual, PanelFinal);
+        ASSERT_EQ(e.PanelActual, np.PanelFinal);
     }
 
     bool Desa(Guardats& g, const QString& nom)

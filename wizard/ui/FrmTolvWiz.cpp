@@ -168,7 +168,7 @@ void FrmTolvWiz::progres(int valor, int maxim)
     if (VistaPas* v = vista(estat_->PanelActual))
         barra = v->barraProgres();
     if (!barra)
-        if (VistaPas* v = vista(PanelFinal))
+        if (VistaPas* v = vista(estat_->numerosPanel().PanelFinal))
             barra = v->barraProgres();
     if (!barra)
         return;
@@ -229,7 +229,7 @@ void FrmTolvWiz::AplicaAparenca()
     KOVEL_espec::EstilFormulari(this, kovel::Host());
     KOVEL_espec::Carga_ImagenesWizard(this);
     KOVEL_espec::PosaFons(PanelBaix, QStringLiteral("FONSEGONA_BAIX.DAT"));
-    for (int i = 1; i <= UltimoPanel && i < 10; ++i)
+    for (int i = 1; i <= estat_->numerosPanel().UltimoPanel && i < 10; ++i)
         KOVEL_espec::PosaFons(panels_[i], QStringLiteral("FONSEGONA_DALT.DAT"));
     // The panels' own backgrounds and pictures.
     for (const auto& v : vistes_)
@@ -362,7 +362,8 @@ void FrmTolvWiz::changeEvent(QEvent* event)
 
 void FrmTolvWiz::closeEvent(QCloseEvent* event)
 {
-    if (estat_->PanelActual > PanelInicio && estat_->AsistenteActivo && !ModTolvWiz::Pregunta_SiNo(Lit(7))) {
+    if (estat_->PanelActual > estat_->numerosPanel().PanelInicio && estat_->AsistenteActivo
+        && !ModTolvWiz::Pregunta_SiNo(Lit(7))) {
         event->ignore();
         return;
     }

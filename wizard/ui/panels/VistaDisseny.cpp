@@ -246,7 +246,7 @@ void VistaDisseny::connectaMarc()
     // The frame takes the panel's width up to the column of buttons.
     marcDisseny_.KOVEL_AnchoMarcoDocumento = [] { return 7800; };
     dsoFraWord->Editor()->installEventFilter(new FiltreFocus(this, [this](bool dins) {
-        if (estat().PanelActual != PanelDiseno)
+        if (estat().PanelActual != estat().numerosPanel().PanelDiseno)
             return;
         if (dins)
             TimerEvitar2pags->start();
@@ -261,7 +261,7 @@ void VistaDisseny::connectaMarc()
             [this](const QString& cami, bool* cancel) { dsoFraWord_BeforeDocumentSaved(cami, cancel); });
     // A changed design makes the next Finish generate again.
     connect(dsoFraWord, &kovel::docframe::MarcDocument::contingutCanviat, this,
-            [this] { estat().PanelesLlenos[PanelFinal] = 0; });
+            [this] { estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0; });
 
     // When the window goes, the dialogs and the design routines no longer reach it.
     entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [](EntornCodis* e) {
@@ -396,7 +396,7 @@ void VistaDisseny::mnuCampo_Click(int index)
     const bool actiu = TimerEvitar2pags->isActive();
     TimerEvitar2pags->stop();
     marcDisseny_.InsereixImatgeCamp(camps[index]);
-    estat().PanelesLlenos[PanelFinal] = 0;
+    estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
     if (actiu || dsoFraWord->Editor()->hasFocus())
         TimerEvitar2pags->start();
 }
@@ -446,7 +446,7 @@ void VistaDisseny::insereixCodi(const std::function<void()>& dialeg)
     dialeg();
     for (const kovel::word::InlinePicture& p : entornCodis_->Recull())
         dsoFraWord->InsereixImatge(p);
-    estat().PanelesLlenos[PanelFinal] = 0;
+    estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
     // Back to the design, ready to type, with the guard watching what was inserted.
     w_.activateWindow();
     dsoFraWord->setFocus();

@@ -113,7 +113,7 @@ void VistaEtiqueta::construeix()
     cboOrdenar = Control<QComboBox>(p, "cboOrdenar", Tw(6500, 2150, 2300, 315));
     connect(cboOrdenar, &QComboBox::activated, this, [this](int i) {
         estat().cataleg().Panel.cboOrdenar.listIndex = i;
-        ModTolvWiz::Autocompleta_Orden(estat().cataleg());
+        ModTolvWiz::Autocompleta_Orden(estat().cataleg(), estat().numerosPanel());
         mostra();
     });
     Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
@@ -235,7 +235,7 @@ void VistaEtiqueta::mostra()
         const ModTolvWiz::PiezaTexto& t = mides.pieza[i];
         lbl_inf_etiqueta[i]->setText(t.caption);
         lbl_inf_etiqueta[i]->setGeometry(Tw(6450 + t.left, 5930 + t.top, std::max(t.width, 60), 300));
-        lbl_inf_etiqueta[i]->setVisible(t.visible && estat().PanelActual == PanelEtiqueta);
+        lbl_inf_etiqueta[i]->setVisible(t.visible && estat().PanelActual == estat().numerosPanel().PanelEtiqueta);
     }
     w_.previes().Dibuja_HojaEtiquetas(0);
     // The size text centred under the sheet as it is drawn now.

@@ -120,7 +120,7 @@ void VistaFinal::construeix()
         connect(e, &QLineEdit::textEdited, this, [this] {
             final_().txtFila_inicial = txtFila_inicial->text();
             final_().txtFila_final = txtFila_final->text();
-            estat().PanelesLlenos[PanelFinal] = 0;
+            estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
         });
     }
     Check_Copias = Control<QCheckBox>(p, "Check_Copias", Tw(600, 5500, 300, 300));

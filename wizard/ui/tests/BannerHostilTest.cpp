@@ -278,6 +278,7 @@ protected:
         QElapsedTimer t;
         t.start();
         FrmTolvWiz w;
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
         w.estat().setCarpetaDades(dir_.path() + QStringLiteral("/data/"));
         EXPECT_TRUE(w.Cargar());
         BannerFinestra* banner = nullptr;
@@ -285,7 +286,7 @@ protected:
             banner = ModTolvWiz::Carga_Banner(&w, QStringLiteral("Word"));
         w.repaint();
         QCoreApplication::processEvents();
-        EXPECT_TRUE(w.Panel(PanelInicio)->isVisible());
+        EXPECT_TRUE(w.Panel(np.PanelInicio)->isVisible());
         m.mostrat = t.elapsed();
         const int alturaInicial = w.height();
 
@@ -303,7 +304,7 @@ protected:
             const qint64 ara = t.elapsed();
             m.aturadaMax = std::max(m.aturadaMax, ara - darrer);
             darrer = ara;
-            if (m.resposta < 0 && w.estat().PanelActual != PanelInicio)
+            if (m.resposta < 0 && w.estat().PanelActual != np.PanelInicio)
                 m.resposta = ara;
         });
         batec.start(5);

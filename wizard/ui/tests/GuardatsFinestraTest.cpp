@@ -80,10 +80,11 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     }
 
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dades);
     ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelGuardados);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
     auto* llista = w.findChild<QListWidget*>(QStringLiteral("lstGuardats"));
     ASSERT_EQ(llista->count(), 3);
     EXPECT_TRUE(llista->item(0)->text().startsWith(QStringLiteral("  Jars")));
@@ -105,7 +106,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     Clica(w, "cmdObrir");
     llista->setCurrentRow(1);
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFormato) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFormato) << qPrintable(missatges.join(u'\n'));
     EXPECT_TRUE(w.estat().cataleg().Panel.optPapel[PapelLetter]);
     EXPECT_TRUE(w.estat().DissenyObert);
     ASSERT_TRUE(w.estat().disseny());

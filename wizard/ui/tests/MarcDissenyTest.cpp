@@ -134,6 +134,7 @@ protected:
         w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
         CarpetaDades = dir.path() + QStringLiteral("/data/");
         ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
         Clica(w, "CmdSiguiente");
         Clica(w, "optDinA4");
         Clica(w, "CmdSiguiente");
@@ -143,9 +144,9 @@ protected:
         ASSERT_GE(ModTolvWiz::FormatSeleccionat(w.estat().cataleg()), 0);
         ASSERT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, format);
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
         w.resize(w.size());
         QApplication::processEvents();
     }
@@ -194,6 +195,7 @@ protected:
 TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
 {
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     FinsDisseny(w, 811);   // 99 x 68 mm: room for both codes at their own sizes
     kovel::docframe::MarcDocument* marc = w.Marc();
     auto* editor = Busca<QTextEdit>(w, "txtDisseny");
@@ -249,7 +251,7 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
 
     // The document from row 2: one code per record, none for the header.
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     Clica(w, "OpcEtiqpag", 0);
     auto* primera = Busca<QLineEdit>(w, "txtFila_inicial");
     QTest::mouseClick(primera, Qt::LeftButton);

@@ -201,20 +201,21 @@ protected:
     void FinsOrigen(FrmTolvWiz& w, const QString& host, int referencia = 803)
     {
         ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
-        EXPECT_EQ(w.estat().PanelActual, PanelInicio);
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        EXPECT_EQ(w.estat().PanelActual, np.PanelInicio);
         EXPECT_FALSE(Busca(w, "CmdAnterior")->isVisible());
         Fotografia(w, host);
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+        ASSERT_EQ(w.estat().PanelActual, np.PanelFormato);
         // Next without a paper type: the choice is asked for and the panel stays.
         Clica(w, "CmdSiguiente");
-        EXPECT_EQ(w.estat().PanelActual, PanelFormato);
+        EXPECT_EQ(w.estat().PanelActual, np.PanelFormato);
         ASSERT_EQ(missatges.size(), 1);
         EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
         Clica(w, "optDinA4");
         Fotografia(w, host);
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+        ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
         auto* ref = Busca<QLineEdit>(w, "txtReferencia");
         QTest::mouseClick(ref, Qt::LeftButton);
         QTest::keyClicks(ref, referencia == 803 ? QStringLiteral("8x03") : QString::number(referencia));   // letters are dropped
@@ -230,13 +231,13 @@ protected:
         EXPECT_TRUE(Busca<BotoImatge>(w, "opt_Vertical")->valor());
         Fotografia(w, host);
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
         // Back returns to the format list as it was; Next again.
         Clica(w, "CmdAnterior");
-        EXPECT_EQ(w.estat().PanelActual, PanelEtiqueta);
+        EXPECT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
         EXPECT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, referencia);
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
         EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(referencia));
     }
 
@@ -308,6 +309,7 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
 
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("excel"));
     auto* fulls = Busca<QListWidget>(w, "LstHojas");
@@ -315,7 +317,7 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     EXPECT_EQ(fulls->currentItem()->text(), QStringLiteral("Addresses"));
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
     EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"A", "B", "C"}));
     // A design without any field is refused with its message.
     Clica(w, "CmdSiguiente");
@@ -324,7 +326,7 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     InsereixCamps(w, {"A", "B", "C"});
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("1"));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("251"));
     // Finish before the labels-per-page choice: asked for.
@@ -354,6 +356,7 @@ TEST_P(RecorregutEscala, DatabaseHostFromASqliteDatabase)
     qputenv("KOVEL_CURRENT_DATABASE", base.toUtf8());
 
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("access"));
     auto* taules = Busca<QListWidget>(w, "LstTablas");
@@ -366,12 +369,12 @@ TEST_P(RecorregutEscala, DatabaseHostFromASqliteDatabase)
     taules->setCurrentRow(0);
     Fotografia(w, QStringLiteral("access"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
     EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"Name", "Town", "Code"}));
     InsereixCamps(w, {"Name", "Code"});
     Fotografia(w, QStringLiteral("access"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     Clica(w, "lblEtiqpag", 0);   // the caption acts as its option
     Acaba(w, QStringLiteral("access"), (40 + PerFull(w) - 1) / PerFull(w));
 }
@@ -380,6 +383,7 @@ TEST_P(RecorregutEscala, WordProcessorHostWithoutData)
 {
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("word"));
     // The word processor's host asks for one of the four ways of filling the sheet.
@@ -389,10 +393,10 @@ TEST_P(RecorregutEscala, WordProcessorHostWithoutData)
     Clica(w, "opcOrigDatos", 1);
     Fotografia(w, QStringLiteral("word"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
     Fotografia(w, QStringLiteral("word"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     // Preview makes the document and keeps the wizard; Finish then does not make it again.
     Clica(w, "cmdPresentacion");
     EXPECT_EQ(oberts.size(), 1);
@@ -492,11 +496,12 @@ TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
     qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
 
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     CarpetaDades = dir.path() + QStringLiteral("/data/");
     FinsOrigen(w, QStringLiteral("codes"), 811);   // labels of 99 x 68 mm
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
     auto* editor = Busca<QTextEdit>(w, "txtDisseny");
     ASSERT_NE(editor, nullptr);
     ASSERT_TRUE(Busca(w, "dsoFraWord")->isVisible());
@@ -538,7 +543,7 @@ TEST_F(Recorregut, CodesLinkedToFieldsOnTheSpreadsheetHost)
     EXPECT_EQ(w.estat().disseny()->inlinePictures().size(), 4u);
     Fotografia(w, QStringLiteral("codes"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     Clica(w, "OpcEtiqpag", 0);
     const int format = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
     const bool horitzontal = w.estat().horitzontal();
@@ -584,6 +589,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
 {
     Word_espec::Inicialitzar();
     FinestraAmbDesa w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     CarpetaDades = dir.path() + QStringLiteral("/data/");
     FinsOrigen(w, QStringLiteral("cells"), 814);   // two by two
@@ -601,10 +607,10 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
     Clica(w, "opcOrigDatos", 0);
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
     ASSERT_TRUE(Busca(w, "PnlHoja")->isVisible());
     // Cells are chosen on the sheet: no navigation row that would step nowhere.
     for (int i = 0; i < 4; ++i)
@@ -703,7 +709,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClicks(editor, QStringLiteral("!"));
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
     const int format = ModTolvWiz::FormatSeleccionat(w.estat().cataleg());
     const bool horitzontal = w.estat().horitzontal();
     Acaba(w, QStringLiteral("cells"), 1);
@@ -751,11 +757,12 @@ TEST_F(Recorregut, SampleWorkbookOfTheMainJobOpensInTheWizard)
     Excel_espec::Inicialitzar();
     qputenv("KOVEL_ACTIVE_WORKBOOK", QByteArray(KOVEL_PROGRAM_DIR "/samples/addresses.csv"));
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("sample"));
     ASSERT_EQ(Busca<QListWidget>(w, "LstHojas")->count(), 1);
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
     EXPECT_EQ(w.estat().pasDisseny().mnuCampo, (QStringList{"A", "B", "C", "D", "E"}));
     EXPECT_GE(w.estat().pasDisseny().UltimaFilaHoja, 30);
 }
@@ -808,9 +815,10 @@ TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
 {
     Word_espec::Inicialitzar();
     AmbGuardats w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     ASSERT_TRUE(w.Cargar());
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelGuardados);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
     EXPECT_FALSE(Busca(w, "CmdAnterior")->isVisible());
     Fotografia(w, QStringLiteral("word"));
     Clica(w, "CmdSiguiente");
@@ -818,9 +826,9 @@ TEST_F(Recorregut, SavedDesignsPanelComesFirstWhenThereAreSome)
     EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(7005));
     Clica(w, "cmdCrear");
     Clica(w, "lblSiguiente");   // the caption acts as its button
-    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFormato);
     Clica(w, "lblAnterior");
-    EXPECT_EQ(w.estat().PanelActual, PanelGuardados);
+    EXPECT_EQ(w.estat().PanelActual, np.PanelGuardados);
     EXPECT_FALSE(Busca<BotoImatge>(w, "cmdCrear")->valor());   // refilled: no choice
 }
 
@@ -855,10 +863,11 @@ protected:
     void Recorre(FrmTolvWiz& w, const QString& host, const std::function<void()>& origen)
     {
         FinsOrigen(w, host);
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
         Fotografia(w, host);
         origen();
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
         Fotografia(w, host);
         // The caption of the keep-the-format box acts as its box.
         auto* caixa = Busca<QCheckBox>(w, "Check_Formato");
@@ -872,7 +881,7 @@ protected:
         if (!w.estat().esWord())
             InsereixCamps(w, {w.estat().pasDisseny().mnuCampo.value(0)});
         Clica(w, "CmdSiguiente");
-        ASSERT_EQ(w.estat().PanelActual, PanelFinal) << qPrintable(missatges.join(u'\n'));
+        ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
         Fotografia(w, host);
         MissatgeALaEscala(host, escala_);
     }
@@ -897,7 +906,7 @@ TEST_P(DisposicioFinestra, WindowLayoutOnTheWordProcessorHost)
     AmbGuardats guardats;
     ASSERT_TRUE(guardats.Cargar());
     Clica(guardats, "CmdSiguiente");
-    ASSERT_EQ(guardats.estat().PanelActual, PanelGuardados);
+    ASSERT_EQ(guardats.estat().PanelActual, guardats.estat().numerosPanel().PanelGuardados);
     Fotografia(guardats, QStringLiteral("layout-word"));
 }
 
@@ -926,11 +935,12 @@ TEST_P(DisposicioFinestra, WindowLayoutOfTheFormatPanelsPicturesAndFilter)
 {
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     ASSERT_TRUE(w.Cargar());
     Clica(w, "CmdSiguiente");
     Clica(w, "optDinA5");
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
     auto* vertical = Busca<QLabel>(w, "img_vertical");
     auto* horitzontal = Busca<QLabel>(w, "img_horitzontal");
     ASSERT_TRUE(vertical->isVisible());
@@ -987,10 +997,11 @@ TEST_P(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     Word_espec::Inicialitzar();
     frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
     FrmTolvWiz w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("details"), 806);
     Clica(w, "CmdAnterior");
-    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
     auto* llista = Busca<QListView>(w, "LstEtiquetas");
     const ModeloEtiquetas& model = w.estat().cataleg().Lista;
     const int inici = model.ListIndex();
@@ -1068,21 +1079,21 @@ TEST_P(DisposicioFinestra, DetailsWindowDrivesTheWizardsSelection)
     Fotografia(w, QStringLiteral("details"));
     // Next goes on with the format the window showed last.
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QString::number(w.estat().cataleg().Etiquetas[mostrat].Codigo));
     Clica(w, "opcOrigDatos", 1);
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelDiseno);
-    EXPECT_TRUE(Busca<QLabel>(w, "lblTit", PanelDiseno)->text().contains(QString::number(w.estat().cataleg().Etiquetas[mostrat].Codigo)));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
+    EXPECT_TRUE(Busca<QLabel>(w, "lblTit", np.PanelDiseno)->text().contains(QString::number(w.estat().cataleg().Etiquetas[mostrat].Codigo)));
 
     // A Letter format: its unit options are shown and whole.
     Clica(w, "CmdAnterior");
     Clica(w, "CmdAnterior");
     Clica(w, "CmdAnterior");
-    ASSERT_EQ(w.estat().PanelActual, PanelFormato);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFormato);
     Clica(w, "optLetter");
     Clica(w, "CmdSiguiente");
-    ASSERT_EQ(w.estat().PanelActual, PanelEtiqueta);
+    ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
     ASSERT_GE(ModTolvWiz::FormatSeleccionat(w.estat().cataleg()), 0);
     ASSERT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].TipoPapel, PapelLetter);
     frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
