@@ -33,29 +33,43 @@ PasFinal::PasFinal(EstatAssistent& estat) : Pas(estat)
 // ---------------------------------------------------------------------------------------------
 // Row boxes
 
-ValidacioFila PasFinal::Valida_FilaInicial(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
+namespace {
+
+// What both row boxes do with their own number `n`: below 1 or past the last row it is put
+// right, with a beep, and the box keeps the focus. Without rows to print the box is put right
+// once and never holds the focus; `senseFiles` then tells the caller to stop there.
+ValidacioFila AjustaFila(const QString& text, std::int32_t n, std::int32_t ultimaFila, bool& senseFiles)
 {
     ValidacioFila r;
-    r.text = inicial;
-    const std::int32_t f = Enter(inicial);
-    if (ultimaFila < 1) {
-        // Nothing to print: the box is put right once and never holds the focus.
-        if (f != 1) {
+    r.text = text;
+    senseFiles = ultimaFila < 1;
+    if (senseFiles) {
+        if (n != 1) {
             r.text = QStringLiteral("1");
             r.beep = true;
         }
         return r;
     }
-    if (f < 1) {
+    if (n < 1) {
         r.text = QStringLiteral("1");
         r.beep = r.cancel = true;
     }
-    if (f > ultimaFila) {
-        r.text = Numero(ultimaFila);
+    if (n > ultimaFila) {
+        r.text = QString::number(ultimaFila);
         r.beep = r.cancel = true;
     }
+    return r;
+}
+
+} // namespace
+
+ValidacioFila PasFinal::Valida_FilaInicial(const QString& inicial, const QString& final_, std::int32_t ultimaFila)
+{
+    const std::int32_t f = Enter(inicial);
+    bool senseFiles = false;
+    ValidacioFila r = AjustaFila(inicial, f, ultimaFila, senseFiles);
     // The typed number, not the corrected one, as the box has always compared.
-    if (Val(final_) < double(f)) {
+    if (!senseFiles && Val(final_) < double(f)) {
         r.canviaAltre = true;
         r.textAltre = Numero(f);
         r.beep = true;
@@ -66,25 +80,10 @@ ValidacioFila PasFinal::Valida_FilaInicial(const QString& inicial, const QString
 
 ValidacioFila PasFinal::Valida_FilaFinal(const QString& final_, const QString& inicial, std::int32_t ultimaFila)
 {
-    ValidacioFila r;
-    r.text = final_;
     const std::int32_t l = Enter(final_);
-    if (ultimaFila < 1) {
-        if (l != 1) {
-            r.text = QStringLiteral("1");
-            r.beep = true;
-        }
-        return r;
-    }
-    if (l < 1) {
-        r.text = QStringLiteral("1");
-        r.beep = r.cancel = true;
-    }
-    if (l > ultimaFila) {
-        r.text = Numero(ultimaFila);
-        r.beep = r.cancel = true;
-    }
-    if (Val(inicial) > double(l)) {
+    bool senseFiles = false;
+    ValidacioFila r = AjustaFila(final_, l, ultimaFila, senseFiles);
+    if (!senseFiles && Val(inicial) > double(l)) {
         r.canviaAltre = true;
         r.textAltre = Numero(l);
         r.focusAltre = true;
