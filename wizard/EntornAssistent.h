@@ -1,9 +1,11 @@
 #pragma once
 // What the wizard's state asks of whoever shows it: the saved designs, the progress controls,
-// the event pump, the desktop's document handler and the hosted design frame. The window
-// implements it and hands itself to the state once; tests give their own. Every answer has a
-// default: what the state does with nobody showing it.
+// the event pump, the desktop's document handler, the hosted design frame and what saving a
+// design asks (its name, the frame's cells). The window implements it and hands itself to the
+// state once; tests give their own. Every answer has a default: what the state does with
+// nobody showing it.
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 
@@ -12,6 +14,14 @@ class Document;
 }
 
 namespace kovel::wizard {
+
+// The design frame's per-cell designs (seleccionador_ABCD) as saved designs save and restore
+// them. Unset members fall back to a list the saved designs keep themselves.
+struct CasellesAssistent {
+    QStringList* NomsCaselles = nullptr;
+    std::int32_t* NumCaselles = nullptr;
+    std::int32_t* CasellaActual = nullptr;
+};
 
 class EntornAssistent {
 public:
@@ -43,6 +53,19 @@ public:
     virtual std::int32_t nombreCaselles() { return 0; }
     virtual QString documentCasella(std::int32_t /*i*/) { return {}; }
     virtual void desaCasella() {}
+
+    // ---- What saving and restoring a design ask ----
+    // The input box: prompt and title; "" when the user cancelled. Nobody to ask: cancelled.
+    virtual QString demanaNom(const QString& /*prompt*/, const QString& /*titol*/) { return {}; }
+    // The frame's cells a save records and a restore refills.
+    virtual CasellesAssistent casellesMarc() { return {}; }
+    // The folder of the cells' documents, ending with "/"; "": "tmp/caselles/" of the data folder.
+    virtual QString carpetaCaselles() { return {}; }
+    // A fresh base document and every cell emptied. False when nobody shows a frame: the
+    // saved designs empty the cells folder and the list themselves.
+    virtual bool buidaCaselles() { return false; }
+    // The cell shown now is saved, when it changed.
+    virtual void desaCasellaMostrada() {}
 };
 
 } // namespace kovel::wizard

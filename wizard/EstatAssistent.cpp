@@ -6,6 +6,7 @@
 #include "common/ModTraduccion.h"
 #include "documents/generar_doc.h"
 #include "platform/word/Document.h"
+#include "wizard/Guardats.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasEtiqueta.h"
 #include "wizard/panels/PasFinal.h"
@@ -114,6 +115,7 @@ EstatAssistent::EstatAssistent(QString programa)
     origen_ = std::make_unique<PasOrigen>(*this);
     disseny_ = std::make_unique<PasDisseny>(*this);
     final_ = std::make_unique<PasFinal>(*this);
+    desats_ = std::make_unique<Guardats>(*this);
     EstadoPanelEtiquetas& p = cataleg().Panel;
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.

@@ -26,6 +26,7 @@ class Document;
 
 namespace kovel::wizard {
 
+class Guardats;
 class PasGuardats;
 class PasPaper;
 class PasEtiqueta;
@@ -93,6 +94,9 @@ public:
     // The design's field-linked codes and the QR options: what the code dialogs register,
     // the generation remakes and saved designs store.
     kovel::codes::RegistreCodis& registreCodis() { return registreCodis_; }
+    // The saved designs of this host: the road's question, the panel's list, the save and the
+    // restore.
+    Guardats& guardats() { return *desats_; }
 
     // ---- The panels ----
     // The panel shown as panel number `panel` on this host; nullptr outside the numbers.
@@ -192,6 +196,7 @@ private:
     std::unique_ptr<PasOrigen> origen_;
     std::unique_ptr<PasDisseny> disseny_;
     std::unique_ptr<PasFinal> final_;
+    std::unique_ptr<Guardats> desats_;
 };
 
 } // namespace kovel::wizard

@@ -71,35 +71,41 @@ QString NomDocument(std::int32_t k) { return QString::number(k) + QStringLiteral
 
 } // namespace
 
-Guardats::Guardats(EstatAssistent& estat) : estat_(estat), magatzem_(nouMagatzem())
+Guardats::Guardats(EstatAssistent& estat) : estat_(estat), magatzem_(nouMagatzem()) {}
+
+CasellesAssistent Guardats::caselles() const
 {
-    setCaselles({});
+    CasellesAssistent c = estat_.entorn().casellesMarc();
+    if (!c.NomsCaselles)
+        c.NomsCaselles = &noms_;
+    if (!c.NumCaselles)
+        c.NumCaselles = &num_;
+    if (!c.CasellaActual)
+        c.CasellaActual = &actual_;
+    return c;
 }
 
-void Guardats::setCaselles(const CasellesAssistent& c)
+QString Guardats::carpetaCaselles() const
 {
-    cas_ = c;
-    if (!cas_.NomsCaselles)
-        cas_.NomsCaselles = &noms_;
-    if (!cas_.NumCaselles)
-        cas_.NumCaselles = &num_;
-    if (!cas_.CasellaActual)
-        cas_.CasellaActual = &actual_;
-    if (!cas_.CarpetaCaselles)
-        cas_.CarpetaCaselles = [this] {
-            const QString carpeta = estat_.carpetaDades() + QStringLiteral("tmp/caselles/");
-            QDir().mkpath(carpeta);
-            return carpeta;
-        };
-    if (!cas_.BuidaCaselles)
-        cas_.BuidaCaselles = [this] {
-            QDir carpeta(cas_.CarpetaCaselles());
-            for (const QString& f : carpeta.entryList(QDir::Files))
-                carpeta.remove(f);
-            for (QString& nom : *cas_.NomsCaselles)
-                nom.clear();
-            *cas_.NumCaselles = 0;
-        };
+    QString carpeta = estat_.entorn().carpetaCaselles();
+    if (carpeta.isEmpty()) {
+        carpeta = estat_.carpetaDades() + QStringLiteral("tmp/caselles/");
+        QDir().mkpath(carpeta);
+    }
+    return carpeta;
+}
+
+void Guardats::buidaCaselles()
+{
+    if (estat_.entorn().buidaCaselles())
+        return;
+    QDir carpeta(carpetaCaselles());
+    for (const QString& f : carpeta.entryList(QDir::Files))
+        carpeta.remove(f);
+    const CasellesAssistent c = caselles();
+    for (QString& nom : *c.NomsCaselles)
+        nom.clear();
+    *c.NumCaselles = 0;
 }
 
 guardar::Magatzem Guardats::nouMagatzem() const
@@ -221,7 +227,7 @@ bool Guardats::desaDocuments(const QString& carpeta, QStringList& caselles, QStr
             return false;
         }
         // A cell never designed gets a name, no file.
-        const QString origen = cas_.CarpetaCaselles();
+        const QString origen = carpetaCaselles();
         for (const QString& nom : std::as_const(caselles)) {
             QFile::remove(carpeta + nom);
             if (!QFileInfo::exists(origen + nom))
@@ -288,8 +294,8 @@ bool Guardats::desaCodis(const QString& carpeta, const QStringList& documents, Q
 
 bool Guardats::cmdGuardar_Click()
 {
-    if (perCasella() && cas_.DesaCasellaActual)
-        cas_.DesaCasellaActual();
+    if (perCasella())
+        estat_.entorn().desaCasellaMostrada();
     guardar::Magatzem m = nouMagatzem();
     if (m.RutaFitxerGuardats().isEmpty()) {
         ModTolvWiz::Mensaje_Error(MissatgeNoUsable(guardar::NomFitxerGuardats(0)));
@@ -318,7 +324,7 @@ bool Guardats::cmdGuardar_Click()
     }
     QString nom;
     for (;;) {
-        nom = demanaNom ? demanaNom(ModTraduccion::Literal(7001), ModTraduccion::Literal(7011)) : QString();
+        nom = estat_.entorn().demanaNom(ModTraduccion::Literal(7001), ModTraduccion::Literal(7011));
         if (nom.trimmed().isEmpty())
             return false;   // cancelled: nothing saved, nothing said
         // The name as it will be stored: two long names that cut the same collide.
@@ -396,6 +402,7 @@ bool Guardats::copiaDocument(const QString& font, const QString& desti, const Nu
 
 void Guardats::RecuperaDisseny(int fila)
 {
+    const CasellesAssistent cas = caselles();
     if (fila >= 0 && fila < magatzem_.NombreDissenys()) {
         const guardar::RegistreGuardat r = magatzem_.Disseny(fila);
         estat_.DissenyRestaurat = true;
@@ -440,18 +447,18 @@ void Guardats::RecuperaDisseny(int fila)
         const QString carpeta = magatzem_.CarpetaDisseny(fila);
         const Numeracio codis = recuperaCodis(carpeta);
         if (r.NumCaselles > 1) {
-            cas_.BuidaCaselles();
-            *cas_.NomsCaselles = QStringList(r.NumCaselles, QString());
-            *cas_.CasellaActual = 0;
-            *cas_.NumCaselles = r.NumCaselles;
-            const QString caselles = cas_.CarpetaCaselles();
+            buidaCaselles();
+            *cas.NomsCaselles = QStringList(r.NumCaselles, QString());
+            *cas.CasellaActual = 0;
+            *cas.NumCaselles = r.NumCaselles;
+            const QString carpetaCas = carpetaCaselles();
             for (std::int32_t k = 0; k < r.NumCaselles; ++k) {
-                const QString desti = caselles + NomDocument(k);
+                const QString desti = carpetaCas + NomDocument(k);
                 if (copiaDocument(magatzem_.DocumentDisseny(fila, k), desti, codis))
-                    (*cas_.NomsCaselles)[k] = desti;
+                    (*cas.NomsCaselles)[k] = desti;
             }
-            if (!cas_.NomsCaselles->value(0).isEmpty())
-                estat_.pasDisseny().ObreDisseny(cas_.NomsCaselles->value(0));
+            if (!cas.NomsCaselles->value(0).isEmpty())
+                estat_.pasDisseny().ObreDisseny(cas.NomsCaselles->value(0));
         } else {
             // A working copy: the saved design stays as it was saved until it is saved again.
             const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp/");
@@ -462,8 +469,8 @@ void Guardats::RecuperaDisseny(int fila)
             else
                 ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: its document is missing in ") + carpeta);
         }
-        *cas_.CasellaActual = 0;
-        *cas_.NumCaselles = r.NumCaselles;
+        *cas.CasellaActual = 0;
+        *cas.NumCaselles = r.NumCaselles;
 
         // Data source: the list refilled from the open file, the stored entry chosen.
         FontAssistent* font = estat_.font();
@@ -487,8 +494,8 @@ void Guardats::RecuperaDisseny(int fila)
             }
         }
     }
-    if (*cas_.NumCaselles == 1)
-        *cas_.NumCaselles = 0;
+    if (*cas.NumCaselles == 1)
+        *cas.NumCaselles = 0;
     estat_.pasDisseny().ClauDocumentBase.clear();
     estat_.DissenyObert = true;
 }

@@ -2,8 +2,8 @@
 // The saved designs on the wizard, apart from the window: the road's question whether some
 // exist, the list of the saved-designs panel, the two choices of that panel, the save
 // command with its name question, and the restore of a design through the state's own
-// click handlers. The window plugs in the input box, the per-cell designs of its design
-// frame and the run's codes; tests give their own.
+// click handlers. The input box and the per-cell designs of the design frame are asked of the
+// state's EntornAssistent; the window plugs in the run's codes. The state owns it.
 #include "documents/CodisDesats.h"
 #include "documents/guardar.h"
 #include "wizard/EstatAssistent.h"
@@ -17,26 +17,12 @@
 
 namespace kovel::wizard {
 
-// The per-cell designs of the design frame (seleccionador_ABCD). Unset members fall back
-// to a list of the model's own and the cells folder "tmp/caselles/" of the data folder.
-struct CasellesAssistent {
-    QStringList* NomsCaselles = nullptr;
-    std::int32_t* NumCaselles = nullptr;
-    std::int32_t* CasellaActual = nullptr;
-    std::function<QString()> CarpetaCaselles;   // ends with "/"
-    std::function<void()> BuidaCaselles;        // a fresh base document and every cell emptied
-    std::function<void()> DesaCasellaActual;    // the cell shown now, when it changed
-};
-
 class Guardats {
 public:
     explicit Guardats(EstatAssistent& estat);
 
-    void setCaselles(const CasellesAssistent& c);
     // The run's field-linked codes; none: designs are saved and opened without codes.
     void setCodis(guardar::CodisExecucio* codis) { codis_ = codis; }
-    // The input box: prompt and title; "" when the user cancelled.
-    std::function<QString(const QString& prompt, const QString& titol)> demanaNom;
 
     // guardar.HiHaGuardats: the store of this host and data source lists a design. A store
     // without designs forgets an opened design; a damaged one is told once, naming the file.
@@ -57,11 +43,14 @@ public:
     void RecuperaDisseny(int fila);
 
     // The per-cell designs as they stand (for the generator and tests).
-    QStringList nomsCaselles() const { return *cas_.NomsCaselles; }
-    std::int32_t numCaselles() const { return *cas_.NumCaselles; }
-    QString carpetaCaselles() const { return cas_.CarpetaCaselles(); }
+    QStringList nomsCaselles() const { return *caselles().NomsCaselles; }
+    std::int32_t numCaselles() const { return *caselles().NumCaselles; }
+    QString carpetaCaselles() const;
 
 private:
+    // The frame's cells, each unset member the list kept here.
+    CasellesAssistent caselles() const;
+    void buidaCaselles();
     guardar::Magatzem nouMagatzem() const;
     guardar::DadesDisseny dades() const;
     bool perCasella() const;
@@ -77,10 +66,10 @@ private:
     EstatAssistent& estat_;
     guardar::Magatzem magatzem_;
     guardar::CodisExecucio* codis_ = nullptr;
-    CasellesAssistent cas_;
-    QStringList noms_;
-    std::int32_t num_ = 0;
-    std::int32_t actual_ = 0;
+    // The cells without a frame.
+    mutable QStringList noms_;
+    mutable std::int32_t num_ = 0;
+    mutable std::int32_t actual_ = 0;
     bool avisatDanyat_ = false;
 };
 

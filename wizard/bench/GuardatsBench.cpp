@@ -14,14 +14,22 @@
 
 namespace {
 
+// A new name at every question.
+struct NomsNous : kovel::wizard::EntornAssistent {
+    int i = 0;
+    QString demanaNom(const QString&, const QString&) override { return QStringLiteral("New %1").arg(i++); }
+};
+
 struct Assistent1000 {
     QTemporaryDir dir;
     QString dades = dir.path() + QStringLiteral("/");
+    NomsNous entorn;
     kovel::wizard::EstatAssistent estat{QStringLiteral("Word")};
-    kovel::wizard::Guardats guardats{estat};
+    kovel::wizard::Guardats& guardats = estat.guardats();
 
     Assistent1000()
     {
+        estat.setEntorn(&entorn);
         mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(1); });
         estat.setCarpetaDades(dades);
         std::vector<guardar::RegistreGuardat> regs(1);
@@ -58,8 +66,6 @@ BENCHMARK(LlistaPanel)->Unit(benchmark::kMillisecond);
 void DesaDisseny(benchmark::State& state)
 {
     Assistent1000 a;
-    int i = 0;
-    a.guardats.demanaNom = [&](const QString&, const QString&) { return QStringLiteral("New %1").arg(i++); };
     for (auto _ : state)
         benchmark::DoNotOptimize(a.guardats.cmdGuardar_Click());
 }

@@ -32,6 +32,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <functional>
+
 using namespace kovel::wizard;
 using kovel::word::Document;
 
@@ -187,8 +189,12 @@ protected:
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
 
     // The shipped catalogue in the run's own catalogue, and the order box's entries.
-    static void Neteja(EstatAssistent& e)
+    // Every run answered by the fixture's window: no saved designs offered until Obre.
+    void Neteja(EstatAssistent& e)
     {
+        entorn.g = nullptr;
+        entorn.caselles = {};
+        e.setEntorn(&entorn);
         QString error;
         ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
         ASSERT_GT(e.cataleg().NumEtiquetas, 0);
@@ -220,7 +226,6 @@ protected:
     {
         e.setCarpetaDades(dades);
         entorn.g = &g;
-        e.setEntorn(&entorn);
         e.Prepara();
         const kovel::NumerosPanel& np = e.numerosPanel();
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -246,15 +251,27 @@ protected:
 
     bool Desa(Guardats& g, const QString& nom)
     {
-        g.demanaNom = [nom](const QString&, const QString&) { return nom; };
+        entorn.nom = [nom](const QString&, const QString&) { return nom; };
         return g.cmdGuardar_Click();
     }
 
-    // The saved-designs store of the run, as the window answers for it.
+    // The saved-designs store of the run, the name question and the frame's cells, as the
+    // window answers for them.
     struct EntornGuardats : EntornAssistent {
         Guardats* g = nullptr;
-        bool hiHaGuardats() override { return g->HiHaGuardats(); }
-        void recuperaDisseny(int n) override { g->RecuperaDisseny(n - 1); }
+        std::function<QString(const QString&, const QString&)> nom;
+        CasellesAssistent caselles;
+        bool hiHaGuardats() override { return g && g->HiHaGuardats(); }
+        void recuperaDisseny(int n) override
+        {
+            if (g)
+                g->RecuperaDisseny(n - 1);
+        }
+        QString demanaNom(const QString& prompt, const QString& titol) override
+        {
+            return nom ? nom(prompt, titol) : QString();
+        }
+        CasellesAssistent casellesMarc() override { return caselles; }
     } entorn;
     QTemporaryDir dir;
     QString dades;
@@ -278,7 +295,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EstatAssistent e;
         Neteja(e);
         e.setCarpetaDades(dades);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         e.pasOrigen().opcOrigDatos_Click(0);
         const Moviment m = e.MostrarPanel(+1);
@@ -294,13 +311,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
             noms[k] = g.carpetaCaselles() + QString::number(k) + QStringLiteral(".docx");
             cella->saveAs(noms[k]);
         }
-        CasellesAssistent c;
         QStringList nomsCaselles = noms;
         std::int32_t num = n, actual = 0;
-        c.NomsCaselles = &nomsCaselles;
-        c.NumCaselles = &num;
-        c.CasellaActual = &actual;
-        g.setCaselles(c);
+        entorn.caselles = {&nomsCaselles, &num, &actual};
         AmbCaselles o(e, g);
         abans[0] = Resum(*generar_doc::GeneraDocument(-1, o));
         ASSERT_TRUE(Desa(g, QStringLiteral("Cells"))) << qPrintable(missatges.join(u'\n'));
@@ -318,7 +331,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setCodis(&codisPrograma);
         FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
         e.setFont(&font);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         g.setCodis(&codisDesats);
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         e.pasOrigen().LstHojas_Click(1);
@@ -357,7 +370,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setCarpetaDades(dades);
         FontMemoria font(QStringLiteral("/data/base.db"), {QStringLiteral("Table1"), QStringLiteral("Query1")});
         e.setFont(&font);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         e.pasOrigen().LstTablas_Click(1);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -377,7 +390,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Word_espec::Inicialitzar();
         EstatAssistent e;
         Neteja(e);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         Obre(e, g, 0, QStringLiteral("Cells"));
         EXPECT_TRUE(e.cataleg().Panel.opcOrigDatos[0]);
         const QStringList noms = g.nomsCaselles();
@@ -394,7 +407,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         e.setCodis(&codisPrograma);
         FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
         e.setFont(&font);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         g.setCodis(&codisDesats);
         Obre(e, g, 0, QStringLiteral("Codes"));
         EXPECT_EQ(e.pasOrigen().LstHojasIndex, 1);
@@ -413,7 +426,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Neteja(e);
         FontMemoria font(QStringLiteral("/data/base.db"), {QStringLiteral("Table1"), QStringLiteral("Query1")});
         e.setFont(&font);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         Obre(e, g, 0, QStringLiteral("Records"));
         EXPECT_EQ(e.pasOrigen().LstTablasIndex, 1);
         EXPECT_TRUE(e.pasFinal().OpcEtiqpag[1]);
@@ -427,7 +440,7 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
     EstatAssistent e;
     Neteja(e);
     e.setCarpetaDades(dades);
-    Guardats g(e);
+    Guardats& g = e.guardats();
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
     e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -439,7 +452,7 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
     // Asked again after each taken name, whatever its case or length beyond 20.
     QStringList respostes{QStringLiteral("SHORT"), QStringLiteral("a long name of twentyXYZ"), QStringLiteral("Third")};
     QStringList preguntes;
-    g.demanaNom = [&](const QString& prompt, const QString& titol) {
+    entorn.nom = [&](const QString& prompt, const QString& titol) {
         preguntes << prompt + u'|' + titol;
         return respostes.takeFirst();
     };
@@ -487,7 +500,7 @@ TEST_F(Guardar, ADamagedStoreIsToldByNameAndOnlySetAsideWhenTheUserSaysSo)
     EstatAssistent e;
     Neteja(e);
     e.setCarpetaDades(dades);
-    Guardats g(e);
+    Guardats& g = e.guardats();
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
     e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -536,7 +549,7 @@ TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFo
     EstatAssistent e;
     Neteja(e);
     e.setCarpetaDades(dades);
-    Guardats g(e);
+    Guardats& g = e.guardats();
     FinsOrigen(e, PapelA4, QStringLiteral("803"));
     e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
@@ -586,7 +599,7 @@ TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFo
     ASSERT_TRUE(g.HiHaGuardats());
     missatges.clear();
     int preguntes = 0;
-    g.demanaNom = [&](const QString&, const QString&) {
+    entorn.nom = [&](const QString&, const QString&) {
         ++preguntes;
         return QStringLiteral("Third");
     };
@@ -646,7 +659,7 @@ TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
         e.setCarpetaDades(dades);
         FontMemoria font(llibre, {QStringLiteral("Sheet1")});
         e.setFont(&font);
-        Guardats g(e);
+        Guardats& g = e.guardats();
         FinsOrigen(e, PapelA4, QStringLiteral("803"));
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         InsereixCamp(e, QStringLiteral("A"));
@@ -674,7 +687,7 @@ TEST_F(Guardar, OtherWorkbooksDesignsAreKeptAndAMovedDataFolderStillOpens)
     Neteja(e);
     FontMemoria font(QStringLiteral("/data/b.xlsx"), {QStringLiteral("Sheet1")});
     e.setFont(&font);
-    Guardats g(e);
+    Guardats& g = e.guardats();
     Obre(e, g, 0, QStringLiteral("Of B"));
     ASSERT_TRUE(e.dissenyAllotjat());
     EXPECT_TRUE(e.dissenyAllotjat()->content().text().contains(QStringLiteral("only of B")));

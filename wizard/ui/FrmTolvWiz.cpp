@@ -15,6 +15,7 @@
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
 #include "documents/CodisPrograma.h"
+#include "wizard/Guardats.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasEtiqueta.h"
 #include "wizard/panels/PasFinal.h"
@@ -34,6 +35,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -139,18 +141,41 @@ VistaPas* FrmTolvWiz::vista(std::int16_t panel) const
 }
 
 QWidget* FrmTolvWiz::botoSiguiente() const { return CmdSiguiente; }
-Guardats& FrmTolvWiz::guardats() { return vistaGuardats_->guardats(); }
 void FrmTolvWiz::DesaDissenyAmbNom() { vistaGuardats_->cmdGuardar_Click(); }
 kovel::docframe::MarcDocument* FrmTolvWiz::Marc() const { return vistaDisseny_->Marc(); }
 modDsoFraWord::MarcDisseny& FrmTolvWiz::marcDisseny() { return vistaDisseny_->marcDisseny(); }
 bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami) { return vistaDisseny_->ObreDissenyAlMarc(cami); }
-bool FrmTolvWiz::hiHaGuardats() { return guardats().HiHaGuardats(); }
-void FrmTolvWiz::recuperaDisseny(int n) { guardats().RecuperaDisseny(n - 1); }
+bool FrmTolvWiz::hiHaGuardats() { return estat_->guardats().HiHaGuardats(); }
+void FrmTolvWiz::recuperaDisseny(int n) { estat_->guardats().RecuperaDisseny(n - 1); }
 void FrmTolvWiz::obreDocument(const QString& cami) { ModTolvWiz::Abre_Documento(cami); }
 kovel::word::Document* FrmTolvWiz::documentMarc() { return vistaDisseny_->document(); }
 std::int32_t FrmTolvWiz::nombreCaselles() { return marcDisseny().caselles.NumCaselles; }
 QString FrmTolvWiz::documentCasella(std::int32_t i) { return marcDisseny().caselles.NomsCaselles.value(i); }
 void FrmTolvWiz::desaCasella() { vistaDisseny_->ActualitzaHojaEtiquetas(); }
+
+QString FrmTolvWiz::demanaNom(const QString& prompt, const QString& titol)
+{
+    bool ok = false;
+    const QString nom = QInputDialog::getText(this, titol, prompt, QLineEdit::Normal, QString(), &ok);
+    return ok ? nom : QString();
+}
+
+CasellesAssistent FrmTolvWiz::casellesMarc()
+{
+    seleccionador_ABCD::Caselles& c = marcDisseny().caselles;
+    return {&c.NomsCaselles, &c.NumCaselles, &c.CasellaActual};
+}
+
+QString FrmTolvWiz::carpetaCaselles() { return seleccionador_ABCD::Caselles::CarpetaCaselles(); }
+
+bool FrmTolvWiz::buidaCaselles()
+{
+    const Cataleg& cat = estat_->cataleg();
+    marcDisseny().BuidaCaselles(cat, ModTolvWiz::FormatSeleccionat(cat), estat_->horitzontal(), ModReg::RutaPrograma());
+    return true;
+}
+
+void FrmTolvWiz::desaCasellaMostrada() { marcDisseny().DesaCasellaActual(marcDisseny().caselles.CasellaActual); }
 
 void FrmTolvWiz::bomba()
 {

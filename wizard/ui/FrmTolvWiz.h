@@ -7,7 +7,6 @@
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "documents/ui/MarcDisseny.h"
 #include "wizard/EstatAssistent.h"
-#include "wizard/Guardats.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -67,8 +66,6 @@ public:
     bool& omplint() { return omplint_; }
     QWidget* botoSiguiente() const;
 
-    // The saved designs: the store, the name question (guardats().demanaNom) and the restore.
-    Guardats& guardats();
     // The save of a design under a name, which a save asked inside the design frame runs
     // too, unless the program itself is saving.
     virtual void DesaDissenyAmbNom();
@@ -90,6 +87,11 @@ public:
     std::int32_t nombreCaselles() override;
     QString documentCasella(std::int32_t i) override;
     void desaCasella() override;
+    QString demanaNom(const QString& prompt, const QString& titol) override;
+    CasellesAssistent casellesMarc() override;
+    QString carpetaCaselles() override;
+    bool buidaCaselles() override;
+    void desaCasellaMostrada() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,8 +1,6 @@
 #include "wizard/ui/panels/VistaGuardats.h"
 
 #include "catalogue/ListaEtiquetas.h"
-#include "common/ModReg.h"
-#include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/ui/BotoImatge.h"
 #include "documents/CodisDesatsPrograma.h"
@@ -13,7 +11,6 @@
 #include "wizard/ui/panels/VistaDisseny.h"
 
 #include <QApplication>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -55,7 +52,12 @@ public:
 
 VistaGuardats::VistaGuardats(FrmTolvWiz& finestra, PasGuardats& model) : VistaPas(finestra, model, 9) {}
 
-VistaGuardats::~VistaGuardats() = default;
+VistaGuardats::~VistaGuardats()
+{
+    // The state outlives its views.
+    if (codisDesats_)
+        estat().guardats().setCodis(nullptr);
+}
 
 PasGuardats& VistaGuardats::triat() const { return static_cast<PasGuardats&>(model_); }
 
@@ -73,25 +75,8 @@ void VistaGuardats::construeix()
     cmdGuardar = Control<BotoImatge>(w_.Panel(5), "cmdGuardar", Tw(8200, 5700, 3000, 400));
     cmdGuardar->hide();
 
-    modDsoFraWord::MarcDisseny& marc = w_.vistaDisseny().marcDisseny();
-    guardats_ = std::make_unique<Guardats>(estat());
     codisDesats_ = std::make_unique<guardar::CodisDesatsPrograma>(estat().registreCodis());
-    guardats_->setCodis(codisDesats_.get());
-    CasellesAssistent c;
-    c.NomsCaselles = &marc.caselles.NomsCaselles;
-    c.NumCaselles = &marc.caselles.NumCaselles;
-    c.CasellaActual = &marc.caselles.CasellaActual;
-    c.CarpetaCaselles = [] { return seleccionador_ABCD::Caselles::CarpetaCaselles(); };
-    c.BuidaCaselles = [this, &marc] {
-        marc.BuidaCaselles(estat().cataleg(), ModTolvWiz::FormatSeleccionat(estat().cataleg()), estat().horitzontal(), ModReg::RutaPrograma());
-    };
-    c.DesaCasellaActual = [&marc] { marc.DesaCasellaActual(marc.caselles.CasellaActual); };
-    guardats_->setCaselles(c);
-    guardats_->demanaNom = [this](const QString& prompt, const QString& titol) {
-        bool ok = false;
-        const QString nom = QInputDialog::getText(&w_, titol, prompt, QLineEdit::Normal, QString(), &ok);
-        return ok ? nom : QString();
-    };
+    estat().guardats().setCodis(codisDesats_.get());
 
     lstGuardats->setItemDelegate(new DelegatGuardats(lstGuardats));
     connect(lstGuardats, &QListWidget::currentRowChanged, this, [this](int r) {
@@ -100,11 +85,11 @@ void VistaGuardats::construeix()
     });
     connect(lstGuardats, &QListWidget::itemDoubleClicked, this, [this] { w_.MostrarPanel(+1); });
     connect(cmdCrear, &QAbstractButton::clicked, this, [this] {
-        guardats_->cmdCrear_CambioValor(true);
+        estat().guardats().cmdCrear_CambioValor(true);
         mostra();
     });
     connect(cmdObrir, &QAbstractButton::clicked, this, [this] {
-        guardats_->cmdObrir_CambioValor(true);
+        estat().guardats().cmdObrir_CambioValor(true);
         mostra();
     });
     connect(cmdGuardar, &QAbstractButton::clicked, this, [this] { cmdGuardar_Click(); });
@@ -131,7 +116,7 @@ void VistaGuardats::mostra()
     const PasGuardats& t = triat();
     if (!t.cmdObrir && !t.cmdCrear && t.lstGuardatsIndex < 0) {
         const QFontMetrics fm(lstGuardats->font());
-        const QStringList linies = guardats_->LlistaGuardats([&fm](const QString& t) {
+        const QStringList linies = estat().guardats().LlistaGuardats([&fm](const QString& t) {
             // A name is measured as it stands in its line, after the two blanks.
             return t == QLatin1String("\t") ? int(TabulacioGuardats(fm)) : fm.horizontalAdvance(QStringLiteral("  ") + t);
         });
@@ -159,7 +144,7 @@ void VistaGuardats::cmdGuardar_Click()
         bool& desant;
         ~Acaba() { desant = false; }
     } acaba{marc.DesantDisseny};
-    guardats_->cmdGuardar_Click();
+    estat().guardats().cmdGuardar_Click();
 }
 
 } // namespace kovel::wizard

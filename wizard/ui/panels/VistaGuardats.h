@@ -1,7 +1,6 @@
 #pragma once
-// The saved designs on the wizard window: the saved-designs panel's choices and list, the
-// save command on the design panel with its input box, and the restore through the model's
-// glue (wizard/Guardats).
+// The saved designs on the wizard window: the saved-designs panel's choices and list and the
+// save command on the design panel, over the state's saved designs (wizard/Guardats).
 #include "wizard/Guardats.h"
 #include "wizard/ui/panels/VistaPas.h"
 
@@ -22,8 +21,6 @@ public:
     void prepara() override;
     void mostra() override;
 
-    // The store, the name question (guardats().demanaNom) and the restore.
-    Guardats& guardats() { return *guardats_; }
     // The save-design command; also the design frame's save.
     void cmdGuardar_Click();
 
@@ -31,7 +28,6 @@ private:
     PasGuardats& triat() const;
 
     std::unique_ptr<guardar::CodisExecucio> codisDesats_;
-    std::unique_ptr<Guardats> guardats_;
     kovel::ui::BotoImatge *cmdObrir = nullptr, *cmdCrear = nullptr, *cmdGuardar = nullptr;
     QListWidget* lstGuardats = nullptr;
     QLabel* lblDissenysTrobats = nullptr;

@@ -40,6 +40,12 @@ void Clica(QWidget& w, const char* nom)
     QTest::mouseClick(c, Qt::LeftButton);
 }
 
+// The window with the input box answered by the test.
+struct AmbNoms : FrmTolvWiz {
+    QStringList respostes;
+    QString demanaNom(const QString&, const QString&) override { return respostes.takeFirst(); }
+};
+
 } // namespace
 
 TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
@@ -79,7 +85,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
         }, error)) << qPrintable(error);
     }
 
-    FrmTolvWiz w;
+    AmbNoms w;
     const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dades);
     ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
@@ -113,8 +119,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     EXPECT_EQ(w.estat().disseny()->content().text().trimmed(), QStringLiteral("Shelf labels"));
 
     // Saving asks the name; a listed one is refused, then the design is saved.
-    QStringList respostes{QStringLiteral("jars"), QStringLiteral("Fourth")};
-    w.guardats().demanaNom = [&](const QString&, const QString&) { return respostes.takeFirst(); };
+    w.respostes = {QStringLiteral("jars"), QStringLiteral("Fourth")};
     missatges.clear();
     w.vistaGuardats().cmdGuardar_Click();
     ASSERT_EQ(missatges.size(), 2);
