@@ -129,10 +129,12 @@ private:
     {
         if (servidor_.state() == QProcess::NotRunning)
             return;
-        ::kill(-pid_t(servidor_.processId()), SIGTERM);   // timeout's own group: LibreOffice with it
-        if (!servidor_.waitForFinished(5000))
-            servidor_.kill();
+        // timeout's own group, LibreOffice with it. Killed outright: its profile is thrown
+        // away, and it would take seconds to close of itself.
+        ::kill(-pid_t(servidor_.processId()), SIGKILL);
         servidor_.waitForFinished(2000);
+        for (const char* tmp : {"/tmp/", "/var/tmp/"})
+            QFile::remove(QLatin1String(tmp) + socket_);
     }
 
     QTemporaryDir carpeta_;
