@@ -116,6 +116,16 @@ EstatAssistent::EstatAssistent(QString programa)
     disseny_ = std::make_unique<PasDisseny>(*this);
     final_ = std::make_unique<PasFinal>(*this);
     desats_ = std::make_unique<Guardats>(*this);
+    // The panels by this host's numbers; where numbers coincide (no host) the home panel,
+    // placed last, wins.
+    const kovel::NumerosPanel& n = numeros_;
+    const std::pair<std::uint8_t, Pas*> panels[] = {
+        {n.PanelFinal, final_.get()},       {n.PanelDiseno, disseny_.get()}, {n.PanelOrigenDatos, origen_.get()},
+        {n.PanelEtiqueta, etiqueta_.get()}, {n.PanelFormato, paper_.get()},  {n.PanelGuardados, guardats_.get()},
+        {n.PanelInicio, inici_.get()}};
+    for (const auto& [numero, p] : panels)
+        if (numero < taula_.size())
+            taula_[numero] = p;
     EstadoPanelEtiquetas& p = cataleg().Panel;
     p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
     // Until a format is turned the labels stand upright.
@@ -124,10 +134,7 @@ EstatAssistent::EstatAssistent(QString programa)
     Prepara();
 }
 
-EstatAssistent::~EstatAssistent()
-{
-    cataleg().Panel.marcarPanelPorLlenar = nullptr;
-}
+EstatAssistent::~EstatAssistent() = default;
 
 QString EstatAssistent::TextVersio(const QString& carpeta)
 {
@@ -154,18 +161,9 @@ void EstatAssistent::marca(int panel, std::int16_t valor)
 // Where numbers coincide (no host: all 0) the home panel's wins, as it always came first.
 Pas* EstatAssistent::pas(std::int16_t panel)
 {
-    if (panel < 0 || panel >= std::int16_t(PanelesLlenos.size()))
+    if (panel < 0 || std::size_t(panel) >= taula_.size())
         return nullptr;
-    const kovel::NumerosPanel& n = numeros_;
-    std::array<Pas*, 10> taula{};
-    const std::pair<std::uint8_t, Pas*> panels[] = {
-        {n.PanelFinal, final_.get()},       {n.PanelDiseno, disseny_.get()}, {n.PanelOrigenDatos, origen_.get()},
-        {n.PanelEtiqueta, etiqueta_.get()}, {n.PanelFormato, paper_.get()},  {n.PanelGuardados, guardats_.get()},
-        {n.PanelInicio, inici_.get()}};
-    for (const auto& [numero, p] : panels)
-        if (numero < taula.size())
-            taula[numero] = p;
-    return taula[std::size_t(panel)];
+    return taula_[std::size_t(panel)];
 }
 
 // ---------------------------------------------------------------------------------------------

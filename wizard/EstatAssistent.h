@@ -179,6 +179,7 @@ private:
     Cataleg cataleg_;
     kovel::HostOffice host_ = kovel::HostOffice::Cap;
     kovel::NumerosPanel numeros_;
+    std::array<Pas*, 10> taula_{};   // the panels by number, fixed with the host
     FontAssistent* font_ = nullptr;
     EntornAssistent senseEntorn_;
     EntornAssistent* entorn_ = &senseEntorn_;
