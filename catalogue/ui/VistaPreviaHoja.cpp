@@ -167,11 +167,6 @@ PctHoja* VistesPrevies::PctHoja(int indice) const
     return vistas_[std::size_t(indice)].caja;
 }
 
-void VistesPrevies::OlvidaColocacionVistas()
-{
-    colocador_.Olvida();
-}
-
 void VistesPrevies::Dibuja_HojaEtiquetas(std::int16_t indice)
 {
     try {

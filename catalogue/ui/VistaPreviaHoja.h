@@ -85,9 +85,6 @@ public:
     // throws.
     void Dibuja_HojaEtiquetas(std::int16_t indice);
 
-    // Forgets the last layouts, so the next drawing lays the frames out again.
-    void OlvidaColocacionVistas();
-
     // The picture box of preview `indice`, or nullptr when none is installed.
     class PctHoja* PctHoja(int indice) const;
 
