@@ -107,6 +107,28 @@ function(kovel_program name)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${KOVEL_PROGRAM_DIR})
 endfunction()
 
+# kovel_test_fonts(): the tests see exactly the fonts scripts/deps.sh installs, whatever else
+# this machine has collected, so a developer's machine lays out text as a fresh one does. A
+# fontconfig file of those folders keeps the system's alias rules (Arial -> Liberation Sans);
+# Qt and LibreOffice both read it through FONTCONFIG_FILE.
+function(kovel_test_fonts)
+  execute_process(COMMAND sh ${PROJECT_SOURCE_DIR}/scripts/deps.sh --font-dirs
+                  OUTPUT_VARIABLE dirs OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0 OR dirs STREQUAL "")
+    message(WARNING "The font packages of scripts/deps.sh are not installed: the tests use every font of this machine")
+    return()
+  endif()
+  string(REPLACE "\n" ";" dirs "${dirs}")
+  set(xml "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\">\n<fontconfig>\n")
+  foreach(d IN LISTS dirs)
+    string(APPEND xml "  <dir>${d}</dir>\n")
+  endforeach()
+  string(APPEND xml "  <cachedir>${CMAKE_BINARY_DIR}/test-fonts/cache</cachedir>\n"
+                    "  <include ignore_missing=\"yes\">/etc/fonts/conf.d</include>\n</fontconfig>\n")
+  file(WRITE ${CMAKE_BINARY_DIR}/test-fonts/fonts.conf "${xml}")
+  set(KOVEL_TEST_FONTCONFIG ${CMAKE_BINARY_DIR}/test-fonts/fonts.conf CACHE INTERNAL "")
+endfunction()
+
 # kovel_test(name SOURCES ... LIBS ... [TIMEOUT s]): a GoogleTest executable run by CTest
 # headless, with the program folder and a private user profile so tests never touch ~.
 function(kovel_test name)
@@ -128,6 +150,9 @@ function(kovel_test name)
   file(MAKE_DIRECTORY ${scratch}/config ${scratch}/data)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${K_TIMEOUT}
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;HOME=${scratch};XDG_CONFIG_HOME=${scratch}/config;XDG_DATA_HOME=${scratch}/data;KOVEL_PROGRAM_DIR=${KOVEL_PROGRAM_DIR};KOVEL_MACHINE_REGISTRY=${scratch}/machine.reg")
+  if(KOVEL_TEST_FONTCONFIG AND NOT KOVEL_TEST_SYSTEM_FONTS)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "FONTCONFIG_FILE=${KOVEL_TEST_FONTCONFIG}")
+  endif()
   if(TARGET program_files)
     add_dependencies(${name} program_files)
   endif()

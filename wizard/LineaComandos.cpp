@@ -5,6 +5,9 @@
 #include "common/ModTraduccion.h"
 #include "wizard/ModoImpresion.h"
 
+#include <QDir>
+#include <QFile>
+
 namespace ModTolvWiz {
 
 AccioLinia ClassificaLinia(const QString& linia)
@@ -33,6 +36,15 @@ kovel::HostOffice HostDeLinia(const QString& linia)
 bool ModoLogDeLinia(const QString& linia)
 {
     return linia.compare(QLatin1String("LOG"), Qt::CaseInsensitive) == 0;
+}
+
+void FixaRutesDeLEntorn(const QString& carpetaActual)
+{
+    for (const char* nom : {"KOVEL_ACTIVE_WORKBOOK", "KOVEL_CURRENT_DATABASE"}) {
+        const QString valor = qEnvironmentVariable(nom);
+        if (!valor.isEmpty() && QDir::isRelativePath(valor))
+            qputenv(nom, QFile::encodeName(QDir::cleanPath(QDir(carpetaActual).absoluteFilePath(valor))));
+    }
 }
 
 std::optional<int> Lee_LineaComandos(const QString& linia, const QString& carpetaActual)

@@ -23,6 +23,10 @@ bool ModoLogDeLinia(const QString& linia);
 // that the wizard goes on (with the host chosen, if any). A relative folder of the print
 // mode is taken from `carpetaActual`.
 std::optional<int> Lee_LineaComandos(const QString& linia, const QString& carpetaActual);
+// The data source the user names in $KOVEL_ACTIVE_WORKBOOK or $KOVEL_CURRENT_DATABASE, when
+// relative, is the user's: made absolute against `carpetaActual`, the folder the program was
+// started in, before start-up changes into the program folder.
+void FixaRutesDeLEntorn(const QString& carpetaActual);
 // "/W", "/E", "/A" set the host profile; "/P..." runs the print mode and gives its status.
 std::optional<int> Procesa_LineaComandos(const QString& linia, const QString& carpetaActual);
 

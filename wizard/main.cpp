@@ -38,6 +38,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString carpetaActual = QDir::currentPath();
+    ModTolvWiz::FixaRutesDeLEntorn(carpetaActual);
     // Nobody watches the print mode: its messages go to stderr (offscreen already does that).
     if (accio == ModTolvWiz::AccioLinia::Impressio)
         mod_rvtMsgBox::setSensePersona(true);

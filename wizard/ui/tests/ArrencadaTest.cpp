@@ -19,6 +19,8 @@
 #include "datasources/ClsAccess.h"
 #include "datasources/ClsExcel.h"
 #include "datasources/FontDades.h"
+#include "common/ModReg.h"
+#include "platform/access/tests/SqliteFixture.h"
 #include "platform/paths/Paths.h"
 #include "wizard/LineaComandos.h"
 
@@ -206,6 +208,42 @@ TEST_F(Arrencada, TheWorkbookIsTheNamedOneElseTheQuestionAndTheDialogWithTheSpla
         EXPECT_FALSE(access.Conectar(missatge));
         EXPECT_TRUE(missatge.contains("addresses.csv")) << qPrintable(missatge);
     }
+}
+
+// A relative source names a file of the folder the user started the program in, though
+// start-up then works in the program folder.
+TEST_F(Arrencada, ARelativeSourceIsTheUsersStartingFoldersFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("work/data")));
+    {
+        QFile f(dir.filePath("work/data/addresses.csv"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Name,Town\nAnn,Girona\n");
+    }
+    fixtures::MakeSqlite(dir.filePath("work/data/shop.db"), fixtures::kShop);
+    InstallaServeisArrencada();
+    Missatges m;
+    ASSERT_TRUE(QDir::setCurrent(dir.filePath("work")));
+    qputenv("KOVEL_ACTIVE_WORKBOOK", "data/addresses.csv");
+    qputenv("KOVEL_CURRENT_DATABASE", "./data/../data/shop.db");
+    ModTolvWiz::FixaRutesDeLEntorn(QDir::currentPath());
+    ModReg::InicialitzarRutesOffice();   // as start-up does, before the source is opened
+    ASSERT_EQ(QDir::currentPath(), QDir(kovel::paths::programDir()).canonicalPath());
+
+    QString missatge;
+    ClsExcel excel;
+    EXPECT_TRUE(excel.Conectar(missatge)) << qPrintable(missatge);
+    EXPECT_EQ(excel.FontDadesActual(), dir.filePath("work/data/addresses.csv"));
+    ClsAccess access;
+    EXPECT_TRUE(access.Conectar(missatge)) << qPrintable(missatge);
+    EXPECT_EQ(access.FontDadesActual(), dir.filePath("work/data/shop.db"));
+    EXPECT_TRUE(m.vistos.isEmpty()) << qPrintable(m.vistos.join('\n'));
+
+    // An absolute one is left as the user gave it.
+    qputenv("KOVEL_ACTIVE_WORKBOOK", "/nowhere/../x.csv");
+    ModTolvWiz::FixaRutesDeLEntorn(dir.path());
+    EXPECT_EQ(qEnvironmentVariable("KOVEL_ACTIVE_WORKBOOK"), "/nowhere/../x.csv");
 }
 
 TEST_F(Arrencada, ASecondCopyEndsAtOnceSilently)
