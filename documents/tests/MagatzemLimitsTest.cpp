@@ -303,7 +303,7 @@ TEST_F(DesignsStore, SavesKilledAtAnyPointLeaveNothingForGoodOnceTheyAreOld)
     // in the store's write, or between two saves.
     for (int ronda = 0; ronda < 30; ++ronda) {
         const pid_t fill = desaEnUnFill(dades(), QStringLiteral("r%1-").arg(ronda), 1000, 256 * 1024);
-        ::usleep(useconds_t(5000 + 7919 * ronda % 120000));
+        ::usleep(useconds_t(5000 + 10000 * ronda + 7919 * ronda % 20000));
         ::kill(fill, SIGKILL);
         espera(fill);
     }
