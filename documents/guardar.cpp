@@ -1,17 +1,25 @@
 #include "documents/guardar.h"
 
 #include "common/Cp1252.h"
+#include "platform/files/Bloqueig.h"
 #include "platform/files/EscripturaAtomica.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
 
 #include <cmath>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace guardar {
 
@@ -451,8 +459,16 @@ bool Magatzem::CapDisseny(const QString& nom, const DadesDisseny& dades, QString
 
 namespace {
 
-// Older than any save takes: no writer can be at work on such a temporary.
-constexpr int kEdatOrfe = 600;
+// Older than any save takes: no save can be at work on such a folder.
+constexpr qint64 kEdatOrfeMs = 10LL * 60 * 1000;
+// How long a save waits for another process's save of the same store folder.
+constexpr int kEsperaBloqueigMs = 10000;
+
+// A design's documents are written into a folder of this name beside the numbered ones and
+// renamed in whole; it holds the mark until the store names its design, so that what a
+// killed save left is known for the program's own and goes with a later save.
+constexpr QLatin1StringView kPrefixTemporal(".kovel-disseny-");
+constexpr QLatin1StringView kMarcaIncomplet(".kovel-incomplet");
 
 // A folder of the store that is a symbolic link is never written through: the documents
 // would land wherever it points.
@@ -469,28 +485,123 @@ bool EsEnllac(const QString& carpeta, QString& error)
     return true;
 }
 
+// Whether nothing has been written in the folder, nor in what it holds, for kEdatOrfeMs.
+bool Vella(const QString& carpeta)
+{
+    const QDateTime limit = QDateTime::currentDateTimeUtc().addMSecs(-kEdatOrfeMs);
+    if (QFileInfo(carpeta).lastModified().toUTC() >= limit)
+        return false;
+    QDirIterator it(carpeta, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    for (int n = 0; it.hasNext() && n < 100000; ++n)
+        if (it.nextFileInfo().lastModified().toUTC() >= limit)
+            return false;
+    return true;
+}
+
+// A new folder for a design's documents, with the mark in it; empty when none can be made.
+QString CarpetaTemporal(const QString& guardats)
+{
+    for (int intent = 0; intent < 16; ++intent) {
+        const QString c = guardats + kPrefixTemporal + QString::number(QRandomGenerator::global()->generate64(), 36);
+        if (QDir().mkdir(c)) {
+            QFile marca(c + u'/' + kMarcaIncomplet);
+            if (marca.open(QIODevice::WriteOnly))
+                return c + u'/';
+            QDir(c).removeRecursively();
+            return {};
+        }
+    }
+    return {};
+}
+
 } // namespace
+
+void Magatzem::escombraOrfes() const
+{
+    const QString guardats = CarpetaGuardats();
+    // Every host's store names folders here; while one cannot be read, a folder it may name
+    // is never taken for an orphan.
+    QSet<QString> anomenades;
+    bool totes = true;
+    for (char lletra : {'W', 'E', 'A'}) {
+        QFile f(guardats + NomFitxerGuardats(lletra));
+        if (!f.exists())
+            continue;
+        if (!f.open(QIODevice::ReadOnly) || f.size() > MidaMaximaFitxer) {
+            totes = false;
+            continue;
+        }
+        const Lectura l = LlegeixRegistres(f.read(MidaMaximaFitxer + 1), f.fileName());
+        totes = totes && l.error.isEmpty();
+        for (const RegistreGuardat& r : l.registres)
+            for (const QString& c : r.Caselles)
+                if (QFileInfo(c).isAbsolute())
+                    anomenades.insert(QFileInfo(QFileInfo(c).absolutePath()).fileName());
+    }
+    const QFileInfoList carpetes = QDir(guardats).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& fi : carpetes) {
+        const QString nom = fi.fileName();
+        const QString cami = fi.absoluteFilePath();
+        if (fi.isSymLink() || fi.ownerId() != ::geteuid())
+            continue;
+        bool numerada = false;
+        nom.toUInt(&numerada);
+        const bool incompleta = QFileInfo(cami + u'/' + kMarcaIncomplet).isFile();
+        if (numerada && incompleta && anomenades.contains(nom)) {
+            // Killed after its design was recorded: complete.
+            QFile::remove(cami + u'/' + kMarcaIncomplet);
+        } else if (((numerada && incompleta && totes) || (nom.startsWith(kPrefixTemporal) && incompleta)) && Vella(cami)) {
+            QDir(cami).removeRecursively();
+        }
+    }
+}
 
 bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const DesaDocuments& desa, QString& error)
 {
-    // Always from the store on disk: a save never works on a stale or partial copy.
-    if (!Carrega(error)) {
-        error += QStringLiteral(" It is not written over.");
-        return false;
-    }
     const QString ruta = RutaFitxerGuardats();
     if (ruta.isEmpty()) {
         error = QStringLiteral("No saved designs file for this application.");
         return false;
     }
+    // Always from the store on disk: a save never works on a stale or partial copy. Read
+    // first to refuse what cannot be saved before anything is made, then again under the lock.
+    const auto llegeix = [&] {
+        if (Carrega(error))
+            return true;
+        error += QStringLiteral(" It is not written over.");
+        return false;
+    };
     nom = NomDesat(nom);
-    if (!CapDisseny(nom, dades, error) || EsEnllac(CarpetaGuardats(), error))
+    if (!llegeix() || !CapDisseny(nom, dades, error) || EsEnllac(CarpetaGuardats(), error))
         return false;
     const bool guardatsNou = !QFileInfo::exists(CarpetaGuardats());
     if (!QDir().mkpath(CarpetaGuardats())) {
         error = QStringLiteral("The folder \"%1\" cannot be created.").arg(CarpetaGuardats());
         return false;
     }
+    const auto refusa = [&] {
+        if (guardatsNou)
+            QDir().rmdir(CarpetaGuardats());
+        return false;
+    };
+    // One save at a time in the folder, whatever process makes it: each reads the store,
+    // adds its design, writes it back, and takes a free numbered folder.
+    const QString cami = carpetaDades_ + QStringLiteral("guardats.lock");
+    QLockFile bloqueig(cami);
+    bloqueig.setStaleLockTime(0); // a live save keeps it however long it takes
+    if (!kovel::files::PrenBloqueig(bloqueig, kEsperaBloqueigMs)) {
+        error = bloqueig.error() == QLockFile::LockFailedError
+            ? QStringLiteral("The saved designs in \"%1\" are being saved by another program. Try again in a moment.")
+                  .arg(CarpetaGuardats())
+            : QStringLiteral("The lock file \"%1\" cannot be made.").arg(cami);
+        return refusa();
+    }
+    if (!llegeix())
+        return refusa();
+    escombraOrfes();
+    if (!CapDisseny(nom, dades, error))
+        return refusa();
     const QString carpeta = carpetaNova();
     if (EsEnllac(carpeta, error))
         return false;
@@ -500,13 +611,15 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
         error = QStringLiteral("No free folder for the design in \"%1\".").arg(CarpetaGuardats());
         return false;
     }
-    if (!QDir().mkpath(carpeta)) {
-        error = QStringLiteral("The folder \"%1\" cannot be created.").arg(carpeta);
+    const QString temporal = CarpetaTemporal(CarpetaGuardats());
+    if (temporal.isEmpty()) {
+        error = QStringLiteral("A folder cannot be created in \"%1\".").arg(CarpetaGuardats());
         return false;
     }
     // A save that fails leaves no trace: the folder it made goes, or the one it found empty
     // is emptied again (all in it is this save's).
     const auto desfes = [&] {
+        QDir(temporal).removeRecursively();
         QDir(carpeta).removeRecursively();
         if (!creada)
             QDir().mkdir(carpeta);
@@ -515,20 +628,33 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
     };
 
     RegistreGuardat r = nouRegistre(nom, dades);
-    if (!desa(carpeta, r.Caselles, error)) {
+    if (!desa(temporal, r.Caselles, error)) {
         desfes();
         return false;
     }
+    // The entries as they will be, in the design's own folder.
+    for (QString& c : r.Caselles)
+        if (c.startsWith(temporal))
+            c = carpeta + c.sliced(temporal.size());
     r.NumCaselles = std::int32_t(r.Caselles.size());
     const QByteArray disc = CodificaRegistres(ambNou(r));
-    // The store is the program's own: what an earlier version's writer left when it was
-    // killed goes too (this writer's own orphans go with every write).
-    kovel::files::EsborraTemporalsOrfes(ruta, kEdatOrfe);
     // Checked again on what the documents' save recorded.
-    if (!cap(disc.size(), error) || !escriu_(ruta, disc, error)) {
+    if (!cap(disc.size(), error)) {
         desfes();
         return false;
     }
+    QString sensBarra = carpeta;
+    sensBarra.chop(1);
+    if (::rename(QFile::encodeName(temporal).constData(), QFile::encodeName(sensBarra).constData()) != 0) {
+        error = QStringLiteral("The folder \"%1\" cannot be made: %2").arg(sensBarra, QString::fromLocal8Bit(std::strerror(errno)));
+        desfes();
+        return false;
+    }
+    if (!escriu_(ruta, disc, error)) {
+        desfes();
+        return false;
+    }
+    QFile::remove(carpeta + kMarcaIncomplet);
     // The check value overwrote the header's bytes 4 to 7 on disk; keep memory the same.
     registres_ = LlegeixRegistres(disc, ruta).registres;
     visibles_.clear();

@@ -127,8 +127,10 @@ public:
     QString DocumentDisseny(int fila, int k) const;
 
     // Saves a new design in front of the others, on the store as it is on disk now (it is
-    // read again first); `nom` is cut to its stored length in place. The file is written
-    // whole through a temporary one, never half. Refused before anything is written when
+    // read again first, under a lock that every save of the folder takes, in any process);
+    // `nom` is cut to its stored length in place. The documents are written into a folder
+    // of their own and renamed in whole; the file is written whole through a temporary one,
+    // never half. What an earlier save that was killed left, and no store names, goes first. Refused before anything is written when
     // the store would outgrow what it may hold, or when the store's folder or the new
     // design's folder is a symbolic link; a save that fails later removes the design's
     // folder (or, one that was there empty, what it put in it).
@@ -147,6 +149,8 @@ private:
     RegistreGuardat nouRegistre(const QString& nom, const DadesDisseny& dades) const;
     std::vector<RegistreGuardat> ambNou(const RegistreGuardat& r) const;
     bool cap(qsizetype midaFitxer, QString& error) const;
+    // Removes what saves that were killed left (under the store's lock).
+    void escombraOrfes() const;
 
     QString carpetaDades_;
     char lletra_;

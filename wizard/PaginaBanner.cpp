@@ -166,11 +166,23 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
             }
             if (tancament)
                 continue;
+            if (a.nom == u"style")
+                e.estil += a.valor.size();
             if (a.nom == u"src" || a.nom == u"background")
                 atributs.push_back(std::move(a));
         }
         if (!acabat)
             break;   // a tag left open to the end shows nothing more
+        // The document parser's time and memory grow fast with the style it reads, and a
+        // worker at it cannot be stopped: too much is refused here.
+        const auto massaEstil = [&] {
+            if (e.estil <= pressupost.estil)
+                return false;
+            passat(QStringLiteral("more than %1 characters of style").arg(pressupost.estil));
+            return true;
+        };
+        if (massaEstil())
+            break;
 
         if (tancament) {
             if (nom == u"body" && e.cosInici >= 0 && e.cosFi < 0)
@@ -231,6 +243,8 @@ EscaneigHTML EscanejarHTML(QStringView s, const PressupostPagina& pressupost)
             // (quadratically for <script> in <script>): each one counts as an element.
             const qsizetype tanca = seguentTancament(nom, j);
             i = tanca < 0 ? n : tanca;
+            if (nom == u"style" && (e.estil += i - j, massaEstil()))
+                break;
             for (qsizetype k = j; k + 1 < i; ++k)
                 if (s[k] == u'<' && esLletraODigit(s[k + 1]))
                     ++e.elements;

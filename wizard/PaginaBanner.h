@@ -21,6 +21,7 @@ struct PressupostPagina {
     int profunditat = 32;    // elements open one inside another
     int taulesNiuades = 3;   // tables open one inside another
     qsizetype text = 32000;  // characters outside tags
+    qsizetype estil = 16000; // characters of style sheets and style attributes
 };
 
 struct RecursHTML {
@@ -34,7 +35,7 @@ struct EscaneigHTML {
     bool dinsPressupost = true;
     QString motiu;                   // what went over the budget
     int elements = 0, profunditat = 0, taulesNiuades = 0;
-    qsizetype text = 0;
+    qsizetype text = 0, estil = 0;
     // Frames (frame and iframe src) and pictures (img src; background of body, table, td,
     // th), in the page's order.
     std::vector<RecursHTML> recursos;

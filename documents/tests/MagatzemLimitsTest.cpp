@@ -1,8 +1,10 @@
 // What a save of the designs store refuses and what it leaves behind: a store the reader
 // would refuse is never written, a failed save leaves no folder, links are not followed,
-// and temporaries of killed writers go with the next save.
+// temporaries and folders of killed saves go with a later save, and saves of two processes
+// at once keep every design.
 #include "documents/guardar.h"
 #include "platform/files/EscripturaAtomica.h"
+#include "platform/files/tests/Orfe.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +12,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace guardar;
 
@@ -231,29 +239,120 @@ TEST_F(DesignsStore, FoldersThatAreLinksAreRefusedByName)
     EXPECT_FALSE(QFileInfo::exists(store()));
 }
 
-TEST_F(DesignsStore, OrphanTemporariesGoWithTheNextSaveOfTheStoreOrOfADocument)
+TEST_F(DesignsStore, ARealOrphanOfTheStoreGoesWithALaterSaveAndTheUsersBackupsStay)
 {
-    // What killed writers left: of the store (this writer's form and the earlier one) and of
-    // a label document.
     ASSERT_TRUE(QDir().mkpath(guardats()));
-    const QString orfe = store() + QStringLiteral(".kovel-Ab3dE9");
-    const QString antic = store() + QStringLiteral(".Zx81Qw");
-    escriu(orfe, QByteArray(100000, 's'));
-    escriu(antic, QByteArray(100000, 's'));
-    QFile f(antic);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
-    f.close();
-    QTemporaryDir documents;
-    const QString orfeDoc = documents.filePath(QStringLiteral("labels.docx.kovel-q1w2e3"));
-    escriu(orfeDoc, QByteArray(100000, 'd'));
+    const QString orfe = kovel::test::OrfeDe(store());
+    ASSERT_FALSE(orfe.isEmpty());
+    const QStringList delUsuari{"guardatsW.dat.backup", "guardatsW.dat.kovel-abc123", "guardatsW.dat.Zx81Qw",
+                                "guardatsW.dat.kovel-ABCDEFGHabcdefgh"};
+    for (const QString& nom : delUsuari) {
+        escriu(guardats() + nom, "mine");
+        kovel::test::Envelleix(guardats() + nom, 86400);
+    }
 
     Magatzem m = magatzem();
     QString nom = QStringLiteral("design"), error;
     ASSERT_TRUE(m.GuardaDisseny(nom, unaCasella(), unDocument(), error)) << qPrintable(error);
-    EXPECT_EQ(entrades(guardats()), (QStringList{"1", "guardatsW.dat"}));
+    EXPECT_FALSE(QFile::exists(orfe));
+    QStringList esperades = delUsuari + QStringList{"1", "guardatsW.dat"};
+    esperades.sort();
+    EXPECT_EQ(entrades(guardats()), esperades);
+    for (const QString& nom : delUsuari)
+        EXPECT_EQ(llegeix(guardats() + nom), "mine");
+}
 
-    auto doc = kovel::word::Document::create();
-    doc->saveAs(documents.filePath(QStringLiteral("wp_000001.docx")));
-    EXPECT_EQ(entrades(documents.path()), QStringList{"wp_000001.docx"});
+namespace {
+
+// Saves designs named `prefix` 0, 1, … in a child process until `quants` are saved or it is
+// killed; each writes a document of `mida` bytes. The child's exit status: how many failed.
+pid_t desaEnUnFill(const QString& dades, const QString& prefix, int quants, qsizetype mida)
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    int fallits = 0;
+    for (int i = 0; i < quants; ++i) {
+        Magatzem m(dades, 'W');
+        QString nom = prefix + QString::number(i), error;
+        const QByteArray contingut = nom.toUtf8() + QByteArray(mida, 'd');
+        const bool ok = m.GuardaDisseny(nom, DadesDisseny{}, [&](const QString& carpeta, QStringList& caselles, QString& e) {
+            caselles = {carpeta + QStringLiteral("0.docx"), carpeta + QStringLiteral("1.docx")};
+            return kovel::files::EscriuAtomic(caselles[0], contingut, &e) && kovel::files::EscriuAtomic(caselles[1], contingut, &e);
+        }, error);
+        if (!ok) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            ++fallits;
+        }
+    }
+    ::_exit(std::min(fallits, 100));
+}
+
+int espera(pid_t pid)
+{
+    int estat = 0;
+    ::waitpid(pid, &estat, 0);
+    return WIFEXITED(estat) ? WEXITSTATUS(estat) : -1;
+}
+
+} // namespace
+
+TEST_F(DesignsStore, SavesKilledAtAnyPointLeaveNothingForGoodOnceTheyAreOld)
+{
+    // Rounds of saves, each killed after a different time: in its documents, in the rename,
+    // in the store's write, or between two saves.
+    for (int ronda = 0; ronda < 30; ++ronda) {
+        const pid_t fill = desaEnUnFill(dades(), QStringLiteral("r%1-").arg(ronda), 1000, 256 * 1024);
+        ::usleep(useconds_t(5000 + 10000 * ronda + 7919 * ronda % 20000));
+        ::kill(fill, SIGKILL);
+        espera(fill);
+    }
+    // What they left is as old as a save never is.
+    kovel::test::Envelleix(guardats(), 3600);
+    Magatzem m = magatzem();
+    QString error;
+    ASSERT_TRUE(m.Carrega(error)) << qPrintable(error);
+    const int abans = m.NombreDissenys();
+    ASSERT_GT(abans, 0);
+    ASSERT_GT(entrades(guardats()).size(), abans + 1) << "no save was killed half way";
+
+    QString nom = QStringLiteral("after"), error2;
+    ASSERT_TRUE(m.GuardaDisseny(nom, unaCasella(), unDocument("after"), error2)) << qPrintable(error2);
+    Magatzem llegit = magatzem();
+    ASSERT_TRUE(llegit.Carrega(error)) << qPrintable(error);
+    EXPECT_EQ(llegit.NombreDissenys(), abans + 1);
+
+    // Every folder left is a design's, complete, and nothing else is there but the store.
+    QSet<QString> anomenades;
+    for (int i = 0; i < llegit.NombreDissenys(); ++i) {
+        const QString carpeta = llegit.CarpetaDisseny(i);
+        anomenades.insert(QFileInfo(carpeta.chopped(1)).fileName());
+        for (int k = 0; k < llegit.Disseny(i).Caselles.size(); ++k)
+            EXPECT_TRUE(llegeix(llegit.DocumentDisseny(i, k)).startsWith(llegit.Disseny(i).Nom.toUtf8()));
+        EXPECT_EQ(entrades(carpeta).size(), llegit.Disseny(i).Caselles.size()) << qPrintable(carpeta);
+    }
+    for (const QString& e : entrades(guardats()))
+        EXPECT_TRUE(anomenades.contains(e) || e == "guardatsW.dat") << qPrintable(e);
+}
+
+TEST_F(DesignsStore, TwoProcessesSavingAtOnceKeepEveryDesign)
+{
+    const pid_t a = desaEnUnFill(dades(), QStringLiteral("a"), 100, 100);
+    const pid_t b = desaEnUnFill(dades(), QStringLiteral("b"), 100, 100);
+    EXPECT_EQ(espera(a), 0);
+    EXPECT_EQ(espera(b), 0);
+
+    Magatzem m = magatzem();
+    QString error;
+    ASSERT_TRUE(m.Carrega(error)) << qPrintable(error);
+    ASSERT_EQ(m.NombreDissenys(), 200);
+    QSet<QString> noms;
+    QSet<QString> carpetes;
+    for (int i = 0; i < m.NombreDissenys(); ++i) {
+        noms.insert(m.Disseny(i).Nom);
+        carpetes.insert(m.CarpetaDisseny(i));
+        EXPECT_TRUE(llegeix(m.DocumentDisseny(i, 1)).startsWith(m.Disseny(i).Nom.toUtf8()));
+    }
+    EXPECT_EQ(noms.size(), 200);
+    EXPECT_EQ(carpetes.size(), 200);
 }

@@ -88,16 +88,77 @@ private:
     const QByteArray& b_;
 };
 
+// A letter no taller than the picture: a taller one shows nothing more, and costs its area.
+int MidaLletra(std::int32_t alcada, double sy, QSize pixels)
+{
+    return std::clamp(int(std::lround(std::abs(double(alcada)) * sy)), 1, std::clamp(pixels.height(), 1, 2000));
+}
+
+// The work a picture asks for, counted over its records before anything is drawn: a few
+// hundred bytes can ask for minutes of drawing.
+struct Feina {
+    qint64 lletres = 0;      // glyphs drawn
+    qint64 areaLletres = 0;  // their pixel areas, summed
+    qint64 punts = 0;        // polygon points
+    qint64 pixelsMapes = 0;  // bitmap pixels stretched
+};
+
+bool DinsPressupost(const Feina& f, QSize pixels)
+{
+    const qint64 area = qint64(pixels.width()) * pixels.height();
+    return f.lletres <= PressupostImatge::lletres && f.areaLletres <= std::max<qint64>(16 * area, 1 << 20)
+        && f.punts <= PressupostImatge::punts && f.pixelsMapes <= PressupostImatge::pixelsMapes;
+}
+
+Feina Compta(const LectorEmf& r, QSize pixels, double sx, double sy0)
+{
+    Feina f;
+    double sy = sy0;
+    QHash<std::uint32_t, int> fonts;
+    int font = 12;
+    int registres = 0;
+    for (qsizetype at = r.U32(4); r.Dins(at, 8) && ++registres < 200000;) {
+        const std::uint32_t tipus = r.U32(at), m = r.U32(at + 4);
+        if (m < 8 || m % 4 != 0 || !r.Dins(at, m) || tipus == EMR_EOF)
+            break;
+        if (tipus == EMR_SETWINDOWEXTEX && m >= 16 && r.I32(at + 12) > 0) {
+            sy = pixels.height() / double(r.I32(at + 12));
+        } else if (tipus == EMR_EXTCREATEFONTINDIRECTW && m >= 12 + 92) {
+            fonts.insert(r.U32(at + 8), MidaLletra(r.I32(at + 12), sy, pixels));
+        } else if (tipus == EMR_SELECTOBJECT && m >= 12) {
+            font = fonts.value(r.U32(at + 8), font);
+        } else if (tipus == EMR_EXTTEXTOUTW && m >= 76) {
+            const qint64 n = std::min<qint64>(r.U32(at + 44), 10000);
+            f.lletres += n;
+            f.areaLletres += n * font * font;
+        } else if (tipus == EMR_POLYPOLYGON16 && m >= 32) {
+            f.punts += std::min<qint64>(r.U32(at + 28), 4000000);
+        } else if (tipus == EMR_STRETCHDIBITS && m >= 80) {
+            const auto costat = [](double v) { return qint64(std::min(std::abs(v), 1e7)); };
+            f.pixelsMapes += costat(r.I32(at + 72) * sx) * costat(r.I32(at + 76) * sy0) + 1;
+        }
+        at += m;
+    }
+    return f;
+}
+
 } // namespace
 
-QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
+QImage DibuixaEmf(const QByteArray& emf, QSize pixels, bool* superat)
 {
+    if (superat)
+        *superat = false;
     const LectorEmf r(emf);
     if (!r.Dins(0, 88) || r.U32(0) != EMR_HEADER || r.U32(40) != 0x464D4520u)
         return {};
     const qint64 W = qint64(r.I32(16)) - r.I32(8) + 1, H = qint64(r.I32(20)) - r.I32(12) + 1;
-    if (W < 1 || H < 1 || W > 1000000 || H > 1000000)
+    if (W < 1 || H < 1 || W > 1000000 || H > 1000000 || pixels.isEmpty())
         return {};
+    if (!DinsPressupost(Compta(r, pixels, pixels.width() / double(W), pixels.height() / double(H)), pixels)) {
+        if (superat)
+            *superat = true;
+        return {};
+    }
     QImage img = Llenc(pixels);
     if (img.isNull())
         return {};
@@ -138,7 +199,7 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
             if (!nom.isEmpty())
                 f.setFamily(nom);
             const std::int32_t alt = r.I32(lf);
-            f.setPixelSize(std::clamp(int(std::lround(std::abs(double(alt)) * sy)), 1, 2000));
+            f.setPixelSize(MidaLletra(alt, sy, pixels));
             f.setBold(r.I32(lf + 16) >= 600);
             f.setItalic(r.U8(lf + 20) != 0);
             f.setUnderline(r.U8(lf + 21) != 0);
@@ -216,12 +277,14 @@ QImage DibuixaEmf(const QByteArray& emf, QSize pixels)
     return img;
 }
 
-QImage DibuixaVectorial(const word::InlinePicture& picture, QSize pixels)
+QImage DibuixaVectorial(const word::InlinePicture& picture, QSize pixels, bool* superat)
 {
+    if (superat)
+        *superat = false;
     if (const auto& g = picture.glyphOutline(); g && !g->pieces.empty())
         return DibuixaGlif(*g, pixels);
     if (picture.isVector())
-        return DibuixaEmf(picture.png(), pixels);
+        return DibuixaEmf(picture.png(), pixels, superat);
     return {};
 }
 

@@ -10,12 +10,21 @@
 
 namespace kovel::docframe {
 
+// What one picture may ask to draw; its records are counted against it before anything is
+// drawn, and letters are never taller than the picture.
+struct PressupostImatge {
+    static constexpr qint64 lletres = 5000;
+    static constexpr qint64 punts = 1000000;
+    static constexpr qint64 pixelsMapes = 16 << 20;
+};
+
 // The picture drawn to fill `pixels` over transparency; a null image when it has neither an
-// outline nor EMF content, or `pixels` is empty or larger than 8192 a side.
-QImage DibuixaVectorial(const word::InlinePicture& picture, QSize pixels);
+// outline nor EMF content, `pixels` is empty or larger than 8192 a side, or it asks for more
+// than its budget (then `superat` is set).
+QImage DibuixaVectorial(const word::InlinePicture& picture, QSize pixels, bool* superat = nullptr);
 
 // Only the EMF bytes (the records the program writes: filled polygons, brushes, two-colour
 // bitmaps, text with its advances).
-QImage DibuixaEmf(const QByteArray& emf, QSize pixels);
+QImage DibuixaEmf(const QByteArray& emf, QSize pixels, bool* superat = nullptr);
 
 } // namespace kovel::docframe

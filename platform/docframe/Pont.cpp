@@ -3,6 +3,9 @@
 #include "platform/docframe/DibuixVectorial.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QImageReader>
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
@@ -147,6 +150,10 @@ void Pont::Carrega(const word::Document& doc, QTextDocument& text)
 {
     original_ = doc.clone();
     vistes_.clear();
+    decodificades_.clear();
+    claus_.clear();
+    pixels_ = 0;
+    avisat_ = false;
     paragrafs_.clear();
     taules_.clear();
     imatges_.clear();
@@ -246,18 +253,73 @@ void Pont::carregaParagraf(QTextCursor& c, QTextDocument& text, const word::Para
     }
 }
 
+namespace {
+
+QByteArray Clau(const QByteArray& clau, QSize pixels)
+{
+    return clau + '@' + QByteArray::number(pixels.width()) + 'x' + QByteArray::number(pixels.height());
+}
+
+} // namespace
+
+bool Pont::capAlDocument(QSize pixels) const
+{
+    const qint64 n = qint64(pixels.width()) * pixels.height();
+    if (pixels_ + n > PixelsDocument)
+        return false;
+    pixels_ += n;
+    return true;
+}
+
+void Pont::superat() const
+{
+    if (std::exchange(avisat_, true) || !avis_)
+        return;
+    avis_(QStringLiteral("Some pictures of this document ask for too much drawing, or the document has too many: "
+                         "they show as boxes. The document itself keeps them as they are."));
+}
+
+QImage Pont::substitut(const word::InlinePicture& p)
+{
+    // A box per size and label, whatever the number of pictures.
+    const QByteArray clau = "box:" + p.alternativeText().toUtf8() + Clau({}, QSize(int(p.width().value), int(p.height().value)));
+    if (const auto it = decodificades_.constFind(clau); it != decodificades_.constEnd())
+        return *it;
+    const QImage img = Substitut(p);
+    decodificades_.insert(clau, img);
+    return img;
+}
+
 QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePicture& picture)
 {
     const int index = int(imatges_.size());
     imatges_.push_back(picture);
+    claus_.push_back(QCryptographicHash::hash(picture.png(), QCryptographicHash::Sha1));
     const QString nom = QStringLiteral("kovel-imatge:%1").arg(index);
+    // A picture from a file is decoded once however often it is placed, and only when its
+    // size fits what is left of the document's budget. A vector picture is drawn only when
+    // it is shown (Vista); until then, and when it cannot be, its box stands for it.
     QImage img;
-    img.loadFromData(picture.png());
+    if (!picture.isVector()) {
+        const QByteArray clau = "png:" + claus_.back();
+        if (const auto it = decodificades_.constFind(clau); it != decodificades_.constEnd()) {
+            img = *it;
+        } else {
+            QBuffer b;
+            b.setData(picture.png());
+            b.open(QIODevice::ReadOnly);
+            QImageReader lector(&b);
+            const QSize mida = lector.size();
+            if (mida.isValid() && mida.width() <= 8192 && mida.height() <= 8192 && capAlDocument(mida))
+                img = lector.read();
+            else if (mida.isValid())
+                superat();
+            if (!img.isNull())
+                decodificades_.insert(clau, img);
+        }
+    }
     if (img.isNull())
-        img = DibuixaVectorial(picture, QSize(std::clamp(int(std::ceil(PxDePunts(picture.width()))), 1, 2000),
-                                              std::clamp(int(std::ceil(PxDePunts(picture.height()))), 1, 2000)));
-    if (img.isNull())
-        img = Substitut(picture);
+        img = substitut(picture);
     text.addResource(QTextDocument::ImageResource, QUrl(nom), img);
     QTextImageFormat f;
     f.merge(FormatCaracter(picture.format()));
@@ -270,18 +332,28 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
 
 QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const
 {
-    const QString nom = f.name();
-    const QString clau = nom + u'@' + QString::number(pixels.width()) + u'x' + QString::number(pixels.height());
+    const word::InlinePicture* p = Imatge(f);
+    const int i = p ? f.intProperty(PropImatge) : -1;
+    const QByteArray clau = i >= 0 ? Clau(claus_[std::size_t(i)], pixels) : Clau(f.name().toUtf8(), pixels);
     if (auto it = vistes_.constFind(clau); it != vistes_.constEnd())
         return *it;
-    QImage img;
-    if (const word::InlinePicture* p = Imatge(f))
-        img = DibuixaVectorial(*p, pixels);
-    if (img.isNull())
-        img = text.resource(QTextDocument::ImageResource, QUrl(nom)).value<QImage>();
     // The pictures of one design at one or two zooms; a long session does not grow it.
-    if (vistes_.size() >= 256)
+    if (vistes_.size() >= 256) {
         vistes_.clear();
+        pixels_ = 0;
+    }
+    QImage img;
+    if (p && (p->isVector() || p->glyphOutline())) {
+        bool massa = false;
+        if (capAlDocument(pixels))
+            img = DibuixaVectorial(*p, pixels, &massa);
+        else
+            massa = true;
+        if (massa)
+            superat();
+    }
+    if (img.isNull())
+        img = text.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
     vistes_.insert(clau, img);
     return img;
 }

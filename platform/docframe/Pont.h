@@ -13,6 +13,7 @@
 #include <QTextFormat>
 #include <QTextObjectInterface>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -42,9 +43,14 @@ public:
     const word::Document* Original() const { return original_.get(); }
 
     // The picture of an image format at `pixels` (device pixels): a program-made vector
-    // picture drawn from its shapes, any other the image registered for it. Drawn once per
-    // picture and size.
+    // picture drawn from its shapes when it is first shown, any other the image registered
+    // for it. Drawn once per content and size: a picture placed many times is drawn once.
+    // A picture over its own budget, or past the document's, shows as a labelled box, and
+    // `avis` is told once a document.
     QImage Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const;
+    void setAvis(std::function<void(const QString&)> avis) { avis_ = std::move(avis); }
+    // Pixels of all the pictures of one document drawn or decoded at once.
+    static constexpr qint64 PixelsDocument = 16 << 20;
 
     // The label page in editor pixels: width and height, and the margins.
     static QSizeF MidaPagina(const word::PageSetup& ps);
@@ -60,8 +66,17 @@ private:
     std::unique_ptr<word::Document> original_;
     std::vector<word::Paragraph> paragrafs_; // originals, by the block property
     std::vector<word::Table> taules_;        // originals, by the table property
+    QImage substitut(const word::InlinePicture& p);
+    bool capAlDocument(QSize pixels) const;
+    void superat() const;
+
     std::vector<word::InlinePicture> imatges_;
-    mutable QHash<QString, QImage> vistes_;
+    std::vector<QByteArray> claus_;                // of each picture's content
+    QHash<QByteArray, QImage> decodificades_;      // pictures and boxes, by content and size
+    mutable QHash<QByteArray, QImage> vistes_;     // drawn, by content and size
+    mutable qint64 pixels_ = 0;                    // of all the pictures held
+    mutable bool avisat_ = false;
+    std::function<void(const QString&)> avis_;
 };
 
 // Draws the editor's pictures at the pixels they cover on the screen, whatever the zoom: a

@@ -1,5 +1,6 @@
 #include "platform/files/EscripturaAtomica.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -80,46 +81,50 @@ QString missatge(const QString& path, const QString& what, int err)
     return m + QString::fromLocal8Bit(std::strerror(err));
 }
 
-// Temporaries are "<name>.kovel-XXXXXX": the mark tells them from the user's own files, so
-// a folder can be swept whole. Earlier versions wrote "<name>.XXXXXX".
+// Temporaries are "<name>.kovel-RRRRRRRRCCCCCCCC": eight random characters, then eight that
+// a hash of the target's name and those eight gives. A name the user made, or one that only
+// looks like a temporary, does not carry the check, so the sweep never takes it for one.
 constexpr QLatin1StringView kMarca(".kovel-");
-constexpr int kLlargadaSufix = 6;
+constexpr int kLlargadaAtzar = 8;
+constexpr int kLlargadaSufix = 2 * kLlargadaAtzar;
+constexpr char kLletres[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// The check characters of the temporaries of `desti` with the random part `atzar`.
+QString control(QStringView desti, QStringView atzar)
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(QByteArrayView("kovel temporary\n"));
+    h.addData(desti.toUtf8());
+    h.addData(QByteArrayView("\n"));
+    h.addData(atzar.toUtf8());
+    const QByteArray d = h.result();
+    QString c(kLlargadaAtzar, u'0');
+    for (int i = 0; i < kLlargadaAtzar; ++i)
+        c[i] = QLatin1Char(kLletres[uchar(d[i]) % (sizeof kLletres - 1)]);
+    return c;
+}
 
 QString nomTemporal(const QString& path)
 {
-    static constexpr char lletres[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    QString sufix(kLlargadaSufix, u'X');
-    for (QChar& c : sufix)
-        c = QLatin1Char(lletres[QRandomGenerator::global()->bounded(int(sizeof lletres - 1))]);
-    return path + kMarca + sufix;
+    QString atzar(kLlargadaAtzar, u'X');
+    for (QChar& c : atzar)
+        c = QLatin1Char(kLletres[QRandomGenerator::global()->bounded(int(sizeof kLletres - 1))]);
+    return path + kMarca + atzar + control(QFileInfo(path).fileName(), atzar);
 }
 
-bool esSufixTemporal(QStringView s)
-{
-    if (s.size() != kLlargadaSufix)
-        return false;
-    for (QChar c : s)
-        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
-            return false;
-    return true;
-}
-
-// A temporary of this writer, of any target: "<name>.kovel-XXXXXX" with a name.
-bool esTemporal(QStringView nom)
-{
-    const qsizetype base = nom.size() - kLlargadaSufix - kMarca.size();
-    return base > 0 && nom.sliced(base, kMarca.size()) == kMarca && esSufixTemporal(nom.sliced(base + kMarca.size()));
-}
-
-// A temporary of the target named `desti`, in either form.
+// Whether `nom` is a temporary this writer made for the file named `desti`.
 bool esTemporalDe(QStringView nom, QStringView desti)
 {
-    if (!nom.startsWith(desti))
+    if (nom.size() != desti.size() + kMarca.size() + kLlargadaSufix || !nom.startsWith(desti)
+        || nom.sliced(desti.size(), kMarca.size()) != kMarca)
         return false;
-    const QStringView resta = nom.sliced(desti.size());
-    return (resta.startsWith(kMarca) && esSufixTemporal(resta.sliced(kMarca.size())))
-        || (resta.startsWith(u'.') && esSufixTemporal(resta.sliced(1)));
+    const QStringView sufix = nom.sliced(desti.size() + kMarca.size());
+    return control(desti, sufix.first(kLlargadaAtzar)) == sufix.sliced(kLlargadaAtzar);
 }
+
+// No save takes this long between two writes to its temporary, which keep it new; a lock
+// held is the first proof of a live writer, this age the second.
+constexpr qint64 kEdatMinimaOrfeNs = 10LL * 60 * 1000000000;
 
 qint64 nanos(const timespec& t) { return qint64(t.tv_sec) * 1000000000 + t.tv_nsec; }
 
@@ -189,39 +194,35 @@ bool esborraSiOrfe(const QByteArray& cami, qint64 abansDe)
     return esborrat;
 }
 
-// A folder is swept at most this often by one process, so that many writes in one big
-// folder do not each read it whole.
+// A file's temporaries are looked for at most this often by one process, so that many
+// writes of one file do not each read its folder whole.
 constexpr qint64 kIntervalEscombradaNs = 5LL * 1000000000;
 
-// Removes the orphans among the files of the folder of `path` that `esTemporal` accepts.
+// Removes the orphan temporaries of `path`, last written before `abansDe`. Only the file's
+// own: the folder may be one the user chose, where any other name could be the user's.
 // Names are compared by hand: a name may hold characters that a wildcard pattern reads.
-template <typename Accepta>
-int escombra(const QString& path, qint64 abansDe, Accepta esTemporal)
+int escombra(const QString& path, qint64 abansDe)
 {
+    const QString desti = QFileInfo(path).fileName();
+    if (desti.isEmpty())
+        return 0;
     const QByteArray carpeta = QFile::encodeName(QFileInfo(path).absolutePath()) + '/';
     DIR* dir = ::opendir(carpeta.constData());
     if (!dir)
         return 0;
     int esborrats = 0;
     while (const dirent* e = ::readdir(dir))
-        if ((e->d_type == DT_REG || e->d_type == DT_UNKNOWN) && esTemporal(QFile::decodeName(e->d_name))
+        if ((e->d_type == DT_REG || e->d_type == DT_UNKNOWN) && esTemporalDe(QFile::decodeName(e->d_name), desti)
             && !esPropi(carpeta + e->d_name) && esborraSiOrfe(carpeta + e->d_name, abansDe))
             ++esborrats;
     ::closedir(dir);
     return esborrats;
 }
 
-// Every temporary of this writer's form in the folder of `path`, of any file: the earlier
-// form, without the mark, could be a file of the user's.
-int escombraCarpeta(const QString& path, qint64 abansDe)
-{
-    return escombra(path, abansDe, [](const QString& n) { return esTemporal(n); });
-}
-
-// Whether this process should sweep the folder of `path` now; notes that it does.
+// Whether this process should sweep the temporaries of `path` now; notes that it does.
 bool tocaEscombrar(const QString& path, qint64 ara)
 {
-    const QString carpeta = QFileInfo(path).absolutePath();
+    const QString carpeta = QFileInfo(path).absoluteFilePath();
     Compartit& c = compartit();
     const std::lock_guard<std::mutex> lock(c.mutex);
     auto it = c.escombrades.find(carpeta);
@@ -264,7 +265,7 @@ bool EscripturaAtomica::obre()
     const bool existeix = ::lstat(desti.constData(), &abans) == 0 && S_ISREG(abans.st_mode);
     const qint64 inici = ara();
     if (tocaEscombrar(path_, inici))
-        escombraCarpeta(path_, inici);
+        escombra(path_, inici - kEdatMinimaOrfeNs);
     for (int intent = 0; intent < 16; ++intent) {
         temporal_ = nomTemporal(path_);
         fd_ = ::open(QFile::encodeName(temporal_).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -395,18 +396,8 @@ bool AfegeixSegur(const QString& path, const QByteArray& bytes, QString* error)
 
 int EsborraTemporalsOrfes(const QString& path, int edatMinimaSegons)
 {
-    const QString nom = QFileInfo(path).fileName();
-    if (nom.isEmpty())
-        return 0;
-    const qint64 limit = ara() - qint64(std::max(edatMinimaSegons, 0)) * 1000000000 + 1;
-    return escombra(path, limit, [&nom](const QString& n) { return esTemporalDe(n, nom); });
-}
-
-int EscombraCarpeta(const QString& path)
-{
-    const qint64 inici = ara();
-    tocaEscombrar(path, inici);
-    return escombraCarpeta(path, inici);
+    const qint64 edat = std::max(qint64(std::max(edatMinimaSegons, 0)) * 1000000000, kEdatMinimaOrfeNs);
+    return escombra(path, ara() - edat);
 }
 
 void LimitaEscripturesPerProva(qint64 bytes) { restant().store(bytes < 0 ? kSenseLimit : bytes); }

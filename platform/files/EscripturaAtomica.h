@@ -10,7 +10,7 @@
 //   kovel::files::EscripturaAtomica f(path);
 //   if (!f.escriu(part1) || !f.escriu(part2) || !f.confirma()) { /* f.error() */ }
 //
-// The bytes go to a temporary file "<name>.kovel-XXXXXX" in the target's own folder; every
+// The bytes go to a temporary file "<name>.kovel-<16 letters>" in the target's own folder; every
 // write, the sync and the close are checked, and only then is the temporary renamed over the
 // target and the folder synced. On any failure the old file stays as it was, the temporary is
 // removed and the call returns false with a message naming the file. A target that is a
@@ -18,9 +18,12 @@
 //
 // A writer that is killed cannot remove its temporary. So the writer holds an advisory lock
 // (flock) on its temporary from creating it until it is renamed or removed, and each write
-// first sweeps its folder: a temporary that nobody holds locked and that was last written
-// before this write began is an orphan and goes. The kernel drops a dead process's locks,
-// so a live writer's temporary, in this process or another, is never taken for one.
+// first sweeps the orphans of its own target: a file goes only when its name is one this
+// writer made for that target (the last letters are a check of the rest and of the target's
+// name), nobody holds it locked, it is this user's regular file and nothing has written it
+// for ten minutes. The kernel drops a dead process's locks, so a live writer's temporary, in
+// this process or another, is never taken for one. Nothing else in the folder is looked at:
+// it may be a folder the user chose.
 #include <QByteArray>
 #include <QString>
 
@@ -64,18 +67,10 @@ bool EscriuAtomic(const QString& path, const QByteArray& bytes, QString* error =
 // file keeps exactly what it held before; false with the reason in `error`.
 bool AfegeixSegur(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
-// Removes the temporaries of `path` left in its folder by a writer that was killed, when they
-// are at least `edatMinimaSegons` old; a temporary a live writer holds is never removed.
-// Returns how many were removed. Besides this writer's "<name>.kovel-XXXXXX" it takes the
-// "<name>.XXXXXX" of earlier versions, which held no lock and which every write's own sweep
-// leaves (the name could be a file of the user's): call it only for a file the program owns,
-// where no other writer of the same file can be at work (under its lock), or with an age no
-// live writer reaches.
+// The sweep a write of `path` makes by itself (at most once every few seconds a file), now,
+// for orphans at least `edatMinimaSegons` old (never less than the ten minutes above).
+// Returns how many were removed.
 int EsborraTemporalsOrfes(const QString& path, int edatMinimaSegons = 0);
-
-// The sweep of the folder of `path` that writes make by themselves (at most once every few
-// seconds a folder), now. Returns how many orphans were removed.
-int EscombraCarpeta(const QString& path);
 
 // For tests: every write through this file fails with "no space left" once so many bytes
 // have been written in total (-1: never). The variable KOVEL_FAULT_WRITE_LIMIT sets it for a

@@ -538,9 +538,6 @@ bool Store::modify(F&& change)
             std::fprintf(stderr, "%s.lock: the lock file cannot be made, value not written\n", qPrintable(path_));
         return false;
     }
-    // Under the lock no other writer is at work: temporaries left by a killed one go.
-    kovel::files::EsborraTemporalsOrfes(path_);
-    kovel::files::EsborraTemporalsOrfes(path_ + QStringLiteral(".bad"));
     FileState state;
     const QByteArray before = readAll(path_, &state);
     if (state == FileState::Unreadable) {

@@ -130,6 +130,8 @@ TEST(PaginaBanner, PagesOverTheBudgetAreRefusedInOnePass)
         {"<p>" + QString(2000000, 'x'), "text"},
         {rep("a < b ", 300000), "text"},
         {rep("<p>", 1501), "elements"},
+        {"<style>" + rep("p { color: red } ", 120000) + "</style><p>a", "style"},
+        {rep("<p style='font-size: 10pt; color: blue'>a</p>", 600), "style"},
     };
     for (const auto& [pagina, motiu] : pagines) {
         QElapsedTimer t;
@@ -151,6 +153,7 @@ TEST(PaginaBanner, PagesOverTheBudgetAreRefusedInOnePass)
     // What closes itself does not nest.
     EXPECT_TRUE(ModTolvWiz::EscanejarHTML(rep("<br><img src=a><div/>", 400)).dinsPressupost);
     EXPECT_TRUE(ModTolvWiz::EscanejarHTML(rep("<li>a", 1400)).dinsPressupost);
+    EXPECT_TRUE(ModTolvWiz::EscanejarHTML("<style>" + rep("p { color: red } ", 500) + "</style><p style='color: red'>a").dinsPressupost);
 }
 
 TEST(PaginaBanner, FramesGoIntoThePageWithTheirPicturesMadeAbsolute)

@@ -2,19 +2,18 @@
 
 #include "common/ModTolvWiz.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "updater/HttpResposta.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImageReader>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSslSocket>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QThreadPool>
@@ -85,7 +84,173 @@ private:
 
 } // namespace
 
-BannerHTML::BannerHTML(QWidget* parent) : QTextBrowser(parent), xarxa_(new QNetworkAccessManager(this))
+// One GET of the banner on a connection of its own, read through the bounded reply reader
+// on the window's thread, a piece of at most 64 KB at a time: whatever the server sends, a
+// stop closes the connection at once. Redirections are followed only on the same server and
+// port as the address first asked for.
+class PeticioBanner : public QObject {
+public:
+    static constexpr qint64 Tros = 64 * 1024;
+    static constexpr int MaxRedireccions = 5;
+
+    // `admet` is asked before each piece of the body is kept, with its size; false refuses
+    // the reply (over the banner's budget). `acabada` is called once, unless aturada first.
+    PeticioBanner(const QUrl& url, std::function<bool(qint64)> admet, std::function<void(PeticioBanner*)> acabada,
+                  QObject* pare)
+        : QObject(pare), url(url), origen_(url), admet_(std::move(admet)), acabada_(std::move(acabada))
+    {
+        lector_.onHeader = [this] { return capcalera(); };
+        lector_.onBody = [this](const char* d, qsizetype n) {
+            if (!admet_(n)) {
+                refusada = true;
+                return false;
+            }
+            dades.append(d, n);
+            return true;
+        };
+    }
+    ~PeticioBanner() override { atura(); }
+
+    void inicia()
+    {
+        lector_.start(false, {BannerHTML::MidaMaximaCapcalera, BannerHTML::MidaMaxima});
+        dades.clear();
+        redireccio_.clear();
+        const bool xifrat = url.scheme() == u"https";
+        if (xifrat && !QSslSocket::supportsSsl()) {
+            QTimer::singleShot(0, this, [this] { fi(false, QStringLiteral("no TLS on this system")); });
+            return;
+        }
+        socket_ = xifrat ? new QSslSocket(this) : new QTcpSocket(this);
+        socket_->setReadBufferSize(Tros);
+        connect(socket_, &QTcpSocket::readyRead, this, &PeticioBanner::llegeix);
+        connect(socket_, &QTcpSocket::disconnected, this, [this] {
+            llegeix();
+            if (socket_)
+                resultat(lector_.peerClosed());
+        });
+        connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+            if (socket_ && e != QAbstractSocket::RemoteHostClosedError)
+                fi(false, socket_->errorString());
+        });
+        const quint16 port = quint16(url.port(xifrat ? 443 : 80));
+        if (auto* ssl = qobject_cast<QSslSocket*>(socket_)) {
+            connect(ssl, &QSslSocket::encrypted, this, &PeticioBanner::envia);
+            ssl->connectToHostEncrypted(url.host(), port);
+        } else {
+            connect(socket_, &QTcpSocket::connected, this, &PeticioBanner::envia);
+            socket_->connectToHost(url.host(), port);
+        }
+    }
+
+    // Closes the connection; nothing more is reported.
+    void atura()
+    {
+        if (QTcpSocket* s = std::exchange(socket_, nullptr)) {
+            s->disconnect(this);
+            s->abort();
+            s->deleteLater();
+        }
+    }
+
+    QUrl url; // after redirections
+    int codi = 0;
+    QString tipus;
+    QByteArray dades;
+    QString error;
+    bool refusada = false;
+    bool ok = false;
+
+private:
+    void envia()
+    {
+        const bool perDefecte = url.port() < 0 || url.port() == (url.scheme() == u"https" ? 443 : 80);
+        const QByteArray host = url.host(QUrl::FullyEncoded).toLatin1()
+            + (perDefecte ? QByteArray() : ':' + QByteArray::number(url.port()));
+        QByteArray cami = url.path(QUrl::FullyEncoded).toLatin1();
+        if (cami.isEmpty())
+            cami = "/";
+        if (url.hasQuery())
+            cami += '?' + url.query(QUrl::FullyEncoded).toLatin1();
+        socket_->write("GET " + cami + " HTTP/1.1\r\nHost: " + host
+                       + "\r\nUser-Agent: KovelAssist\r\nAccept-Encoding: identity\r\nConnection: close\r\n\r\n");
+    }
+
+    bool capcalera()
+    {
+        codi = lector_.code;
+        const auto lloc = HttpResposta::GetHttpHeaderFieldValue(lector_.header, "Location");
+        if (codi >= 300 && codi < 400 && lloc) {
+            redireccio_ = url.resolved(QUrl(QString::fromLatin1(*lloc), QUrl::TolerantMode));
+            return false;
+        }
+        // A length announced beyond what is left is refused before its body comes.
+        if (lector_.contentLength && *lector_.contentLength > 0 && !admet_(-*lector_.contentLength)) {
+            refusada = true;
+            return false;
+        }
+        tipus = QString::fromLatin1(HttpResposta::GetHttpHeaderFieldValue(lector_.header, "Content-Type").value_or(QByteArray()));
+        return true;
+    }
+
+    void llegeix()
+    {
+        // One piece each time: the event loop runs between two, and with it the deadline.
+        if (!socket_ || socket_->bytesAvailable() <= 0)
+            return;
+        const QByteArray tros = socket_->read(Tros);
+        const HttpResposta::Lector::Estat e = lector_.feed(tros.constData(), tros.size());
+        if (e == HttpResposta::Lector::Estat::Capcalera || e == HttpResposta::Lector::Estat::Cos) {
+            if (socket_->bytesAvailable() > 0)
+                QTimer::singleShot(0, this, &PeticioBanner::llegeix);
+            return;
+        }
+        resultat(e);
+    }
+
+    void resultat(HttpResposta::Lector::Estat e)
+    {
+        using Estat = HttpResposta::Lector::Estat;
+        if (e == Estat::Aturat && redireccio_.isValid()) {
+            atura();
+            if (++redireccions_ > MaxRedireccions)
+                return fi(false, QStringLiteral("too many redirections"));
+            if (!MateixServidor(redireccio_, origen_))
+                return fi(false, QStringLiteral("redirected to another server: ") + redireccio_.toString(QUrl::RemoveQuery));
+            url = redireccio_;
+            inicia();
+            return;
+        }
+        if (e == Estat::Aturat || refusada)
+            return fi(false, QStringLiteral("over %1 bytes").arg(BannerHTML::MidaMaxima));
+        if (e == Estat::Error)
+            return fi(false, lector_.error);
+        if (e != Estat::Complet)
+            return fi(false, QStringLiteral("the reply was cut off"));
+        if (codi < 200 || codi > 299)
+            return fi(false, QStringLiteral("HTTP status %1").arg(codi));
+        fi(true, {});
+    }
+
+    void fi(bool bona, const QString& motiu)
+    {
+        atura();
+        ok = bona;
+        error = motiu;
+        if (auto a = std::exchange(acabada_, nullptr))
+            a(this);
+    }
+
+    QUrl origen_;
+    QUrl redireccio_;
+    int redireccions_ = 0;
+    std::function<bool(qint64)> admet_;
+    std::function<void(PeticioBanner*)> acabada_;
+    QTcpSocket* socket_ = nullptr;
+    HttpResposta::Lector lector_;
+};
+
+BannerHTML::BannerHTML(QWidget* parent) : QTextBrowser(parent)
 {
     setObjectName(QStringLiteral("BannerHTML"));
     setFrameShape(QFrame::NoFrame);
@@ -101,12 +266,9 @@ BannerHTML::BannerHTML(QWidget* parent) : QTextBrowser(parent), xarxa_(new QNetw
 
 BannerHTML::~BannerHTML()
 {
-    // No signal of a reply may reach a half-destroyed control.
-    for (QNetworkReply* r : baixades_.keys()) {
-        r->disconnect(this);
-        r->abort();
-        r->deleteLater();
-    }
+    // No reply may reach a half-destroyed control.
+    for (PeticioBanner* p : baixades_.keys())
+        delete p;
 }
 
 void BannerHTML::Navigate(const QString& adreca)
@@ -139,12 +301,11 @@ void BannerHTML::Stop()
 {
     rellotge_.stop();
     ++generacio_;   // a layout under way is dropped when it comes back
-    const auto replies = baixades_.keys();
+    const auto peticions = baixades_.keys();
     baixades_.clear();
-    for (QNetworkReply* r : replies) {
-        r->disconnect(this);
-        r->abort();
-        r->deleteLater();
+    for (PeticioBanner* p : peticions) {
+        p->atura();
+        p->deleteLater();
     }
     if (Navegant())
         fase_ = Fase::Quiet;
@@ -152,75 +313,36 @@ void BannerHTML::Stop()
 
 void BannerHTML::demanar(const QUrl& url, Baixada::Tipus tipus)
 {
-    QNetworkRequest req(url);
-    // The page may move to another server; its frames and pictures stay on the page's.
-    req.setAttribute(QNetworkRequest::RedirectPolicyAttribute, tipus == Baixada::Tipus::Pagina
-                                                                   ? QNetworkRequest::NoLessSafeRedirectPolicy
-                                                                   : QNetworkRequest::SameOriginRedirectPolicy);
-    req.setMaximumRedirectsAllowed(5);
-    req.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("KovelAssist"));
-    QNetworkReply* r = xarxa_->get(req);
-    // The network thread stops reading once this much waits unread, so a reply without a
-    // length (chunked, or ended by closing) is held to the cap as it streams.
-    r->setReadBufferSize(64 * 1024);
-    Baixada b;
-    b.url = url;
-    b.tipus = tipus;
-    baixades_.insert(r, b);
+    // Asked with the size of each piece to keep; a negative size is a length announced.
+    const auto admet = [this](qint64 n) {
+        if (n < 0)
+            return -n <= MidaMaxima - rebuts_;
+        rebuts_ += n;
+        return rebuts_ <= MidaMaxima;
+    };
+    auto* p = new PeticioBanner(url, admet, [this](PeticioBanner* p) { acabada(p); }, this);
+    baixades_.insert(p, Baixada{url, tipus});
     if (tipus != Baixada::Tipus::Pagina)
         ++demanats_;
-    connect(r, &QNetworkReply::metaDataChanged, this, [this, r] { capcaleraRebuda(r); });
-    connect(r, &QIODevice::readyRead, this, [this, r] { dadesRebudes(r); });
-    connect(r, &QNetworkReply::finished, this, [this, r] { acabada(r); });
+    p->inicia();
 }
 
-void BannerHTML::capcaleraRebuda(QNetworkReply* r)
-{
-    auto it = baixades_.find(r);
-    if (it == baixades_.end())
-        return;
-    // A length announced beyond what is left is refused before its body comes.
-    const QVariant mida = r->header(QNetworkRequest::ContentLengthHeader);
-    if (mida.isValid() && mida.toLongLong() > MidaMaxima - rebuts_) {
-        it->refusada = true;
-        r->abort();
-    }
-}
-
-void BannerHTML::dadesRebudes(QNetworkReply* r)
-{
-    auto it = baixades_.find(r);
-    if (it == baixades_.end())
-        return;
-    const QByteArray tros = r->read(MidaMaxima - rebuts_ + 1);
-    rebuts_ += tros.size();
-    if (rebuts_ > MidaMaxima || r->bytesAvailable() > 0) {
-        it->refusada = true;
-        r->abort();
-        return;
-    }
-    it->dades += tros;
-}
-
-void BannerHTML::acabada(QNetworkReply* r)
+void BannerHTML::acabada(PeticioBanner* r)
 {
     r->deleteLater();
     if (!baixades_.contains(r))
         return;
-    if (r->bytesAvailable() > 0)
-        dadesRebudes(r);
     const Baixada b = baixades_.take(r);
-    const bool ok = r->error() == QNetworkReply::NoError && !b.refusada;
-    const QString tipus = r->header(QNetworkRequest::ContentTypeHeader).toString();
+    const bool ok = r->ok;
+    const QString tipus = r->tipus;
 
     if (b.tipus == Baixada::Tipus::Pagina) {
         if (!ok) {
-            fallar(b.url, r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                   b.refusada ? QStringLiteral("over %1 bytes").arg(MidaMaxima) : r->errorString());
+            fallar(b.url, r->codi, r->error);
             return;
         }
-        base_ = r->url();
-        html_ = descodificar(b.dades, tipus);
+        base_ = r->url;
+        html_ = descodificar(r->dades, tipus);
         // Counted before anything else reads it: a page over the budget is never parsed.
         escaneig_ = EscanejarHTML(html_);
         if (!escaneig_.dinsPressupost) {
@@ -231,13 +353,13 @@ void BannerHTML::acabada(QNetworkReply* r)
         recursosDe(escaneig_, base_, true);
     } else if (ok && b.tipus == Baixada::Tipus::Marc) {
         // Its pictures are named from the frame; its body goes into the page.
-        const QString html = descodificar(b.dades, tipus);
+        const QString html = descodificar(r->dades, tipus);
         const EscaneigHTML escaneig = EscanejarHTML(html);
-        const QString absolut = AbsolutitzarRecursos(html, escaneig, r->url());
+        const QString absolut = AbsolutitzarRecursos(html, escaneig, r->url);
         cossosMarcs_.insert(b.url, CosHTML(absolut, EscanejarHTML(absolut)));
-        recursosDe(escaneig, r->url(), false);
+        recursosDe(escaneig, r->url, false);
     } else if (ok) {
-        imatges_.insert(b.url, b.dades);
+        imatges_.insert(b.url, r->dades);
     }
     if (fase_ == Fase::Recursos && baixades_.isEmpty())
         maquetar();

@@ -7,8 +7,10 @@
 // page's own server are fetched, first, and nothing else the page names is read, local files
 // least of all; the page must fit a budget of elements, nesting and text (PaginaBanner.h)
 // and is parsed and laid out on a worker thread within TempsMaquetacioMs before it is
-// shown. A page that does not arrive within 10 s, a reply over 2 MB (counted as it streams)
-// or a page over its budget is a failure, and the banner stays as it was.
+// shown. A page that does not arrive within 10 s, a reply over 2 MB (counted as it streams),
+// headers over 16 KB, a redirection to another server or port, or a page over its budget is
+// a failure, and the banner stays as it was. Every byte is read on the window's thread, a
+// bounded piece at a time, so the deadline closes every connection for sure.
 //
 // BannerFinestra is what the wizard window does with it: Carga_Banner places the control
 // just below the window's visible area and navigates; the first DocumentComplete grows the
@@ -24,10 +26,9 @@
 #include <functional>
 #include <vector>
 
-class QNetworkAccessManager;
-class QNetworkReply;
-
 namespace ModTolvWiz {
+
+class PeticioBanner;
 
 class BannerHTML : public QTextBrowser {
     Q_OBJECT
@@ -38,6 +39,7 @@ public:
     static constexpr int TempsMaquetacioMs = 200;          // parsing and laying out the page
     static constexpr int MidaMaximaImatge = 2048;          // pixels a side of a picture
     static constexpr qint64 PixelsMaxims = 2 << 20;        // pixels of all the pictures, decoded
+    static constexpr qsizetype MidaMaximaCapcalera = 16 * 1024; // the header of one reply
 
     explicit BannerHTML(QWidget* parent = nullptr);
     ~BannerHTML() override;
@@ -67,14 +69,10 @@ private:
     struct Baixada {
         QUrl url;
         enum class Tipus { Pagina, Marc, Imatge } tipus = Tipus::Imatge;
-        QByteArray dades;
-        bool refusada = false;
     };
 
     void demanar(const QUrl& url, Baixada::Tipus tipus);
-    void dadesRebudes(QNetworkReply* reply);
-    void capcaleraRebuda(QNetworkReply* reply);
-    void acabada(QNetworkReply* reply);
+    void acabada(PeticioBanner* peticio);
     void recursosDe(const EscaneigHTML& escaneig, const QUrl& base, bool ambMarcs);
     void tempsEsgotat();
     void fallar(const QUrl& url, int codiEstat, const QString& motiu);
@@ -82,7 +80,6 @@ private:
     void maquetada(QTextDocument* document, quint64 generacio, qint64 ms);
     void obrirEnllac(const QUrl& url);
 
-    QNetworkAccessManager* xarxa_;
     QTimer rellotge_;
     int tempsMaxim_ = TempsMaximMs;
     int tempsMaquetacio_ = TempsMaquetacioMs;
@@ -94,7 +91,7 @@ private:
     quint64 generacio_ = 0;            // the layout whose result is awaited
     qint64 rebuts_ = 0;
     int demanats_ = 0;
-    QHash<QNetworkReply*, Baixada> baixades_;
+    QHash<PeticioBanner*, Baixada> baixades_;
     std::vector<QUrl> marcs_;          // in the page's order
     QHash<QUrl, QString> cossosMarcs_; // bodies of the frames that arrived
     QHash<QUrl, QByteArray> imatges_;  // pictures that arrived

@@ -10,6 +10,7 @@
 #include <QFontComboBox>
 #include <QLineEdit>
 #include <QImage>
+#include <QLabel>
 #include <QMimeData>
 #include <QPainter>
 #include <QPaintEvent>
@@ -171,6 +172,24 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     barra_->setObjectName(QStringLiteral("barraFormat"));
     barra_->setIconSize(QSize(16, 16));
     l->addWidget(barra_);
+    // Where the frame says that pictures show as boxes; seen without a click to dismiss it.
+    avisImatges_ = new QLabel(this);
+    avisImatges_->setObjectName(QStringLiteral("lblAvisImatges"));
+    avisImatges_->setWordWrap(true);
+    avisImatges_->setStyleSheet(QStringLiteral("background: #fff4c8; padding: 3px"));
+    avisImatges_->hide();
+    l->addWidget(avisImatges_);
+    // Told while the page is painted: shown after it.
+    pont_.setAvis([this](const QString& m) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, m] {
+                avisImatges_->setText(m);
+                avisImatges_->show();
+                emit avisImatges(m);
+            },
+            Qt::QueuedConnection);
+    });
 
     // The label page on a grey desk, whole and centred at the largest zoom that fits, as a
     // word processor's whole-page view.
@@ -397,6 +416,7 @@ void MarcDocument::Obre(const QString& path)
 void MarcDocument::Mostra(const word::Document& doc, const QString& path)
 {
     const QSignalBlocker bloqueig(editor_->document());
+    avisImatges_->hide();
     pont_.Carrega(doc, *editor_->document());
     path_ = path;
     obert_ = true;

@@ -17,6 +17,8 @@ class QFontComboBox;
 class QComboBox;
 class QAction;
 
+class QLabel;
+
 namespace kovel::docframe {
 
 class MarcDocument : public QWidget {
@@ -74,6 +76,8 @@ signals:
     // Before every save; set *cancel to stop it.
     void abansDeDesar(const QString& path, bool* cancel);
     void contingutCanviat();
+    // Said once a document when some of its pictures show as boxes (too much to draw).
+    void avisImatges(const QString& missatge);
 
 private:
     void ConfiguraBarra();
@@ -84,6 +88,7 @@ private:
     Pont pont_;
     QTextEdit* editor_ = nullptr;
     QToolBar* barra_ = nullptr;
+    QLabel* avisImatges_ = nullptr;
     QWidget* fons_ = nullptr;
     QFontComboBox* cboFont_ = nullptr;
     QComboBox* cboMida_ = nullptr;

@@ -142,16 +142,3 @@ TEST(EscripturaAtomica, AFailedAppendLeavesTheLogAsItWas)
     EXPECT_FALSE(AfegeixSegur(log, QByteArray(9000, 'z')));
     EXPECT_EQ(llegeix(log), "kept\n");
 }
-
-TEST(EscripturaAtomica, OrphanTemporariesAreRemovedAndNothingElse)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("user.reg");
-    for (const char* nom : {"user.reg", "user.reg.Ab3dE9", "user.reg.zzzzzz", "user.reg.bad", "user.reg.lock",
-                            "user.reg.lock.rmlock", "user.reg.toolong1", "other.reg.Ab3dE9"})
-        ASSERT_TRUE(EscriuAtomic(dir.filePath(nom), "x"));
-    EXPECT_EQ(EsborraTemporalsOrfes(path, 3600), 0); // too young to be an orphan
-    EXPECT_EQ(EsborraTemporalsOrfes(path), 2);
-    EXPECT_EQ(fitxers(dir.path()), (QStringList{"other.reg.Ab3dE9", "user.reg", "user.reg.bad", "user.reg.lock",
-                                                "user.reg.lock.rmlock", "user.reg.toolong1"}));
-}

@@ -1,6 +1,8 @@
-// Temporaries of killed writers: the next write in their folder removes them, and never the
-// temporary of a writer that is still at work, in another process or in this one.
+// Temporaries of killed writers: the next write of their file removes them once they are old,
+// and never the temporary of a writer that is still at work, in another process or in this
+// one, nor any file of the user's, whatever its name.
 #include "platform/files/EscripturaAtomica.h"
+#include "platform/files/tests/Orfe.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -44,13 +46,6 @@ void crea(const QString& path, const QByteArray& bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_EQ(f.write(bytes), bytes.size());
-}
-
-void envelleix(const QString& path, int segons)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-segons), QFileDevice::FileModificationTime));
 }
 
 // A child process that saves `mida` bytes to `path` through the writer: it writes the first
@@ -126,80 +121,91 @@ private:
 
 } // namespace
 
-TEST(Orphans, AWriterKilledMidSaveIsSweptByTheNextWriteAndALiveWriterIsLeftAlone)
+TEST(Orphans, AWriterKilledMidSaveIsSweptByTheNextWriteOfItsFileAndALiveWriterIsLeftAlone)
 {
     QTemporaryDir dir;
     const QString labels = dir.filePath("labels.docx");
     const QString viu = dir.filePath("wp_000002.docx");
     crea(labels, "the old sheet");
 
-    // A writer at work, half way through a large document.
+    // A writer at work, half way through a large document, long untouched.
     Escriptor actiu(viu, 8 << 20, 'v');
     ASSERT_TRUE(actiu.aMitges());
-    // Another, killed with its temporary half written.
+    ASSERT_EQ(temporals(dir.path(), "wp_000002.docx").size(), 1);
+    kovel::test::Envelleix(dir.filePath(temporals(dir.path(), "wp_000002.docx")[0]), 3600);
+    // Another, killed with its temporary half written, long ago.
     {
         Escriptor mort(labels, 16 << 20, 'm');
         ASSERT_TRUE(mort.aMitges());
         mort.mata();
     }
-    const QStringList orfes = temporals(dir.path(), "labels.docx");
-    ASSERT_EQ(orfes.size(), 1);
-    EXPECT_GE(QFileInfo(dir.filePath(orfes[0])).size(), 8 << 20);
+    ASSERT_EQ(temporals(dir.path(), "labels.docx").size(), 1);
+    const QString orfe = temporals(dir.path(), "labels.docx")[0];
+    kovel::test::Envelleix(dir.filePath(orfe), 3600);
+    EXPECT_GE(QFileInfo(dir.filePath(orfe)).size(), 8 << 20);
     EXPECT_EQ(llegeix(labels), "the old sheet");
-    ASSERT_EQ(temporals(dir.path(), "wp_000002.docx").size(), 1);
 
-    // The next write in the folder, of any file, sweeps the orphan and only it.
+    // A write of another file leaves it: the folder may be the user's.
     ASSERT_TRUE(EscriuAtomic(dir.filePath("wp_000003.docx"), "another"));
+    EXPECT_EQ(temporals(dir.path(), "labels.docx"), QStringList{orfe});
+    // The next write of the same file sweeps it.
+    ASSERT_TRUE(EscriuAtomic(labels, "the new sheet"));
     EXPECT_TRUE(temporals(dir.path(), "labels.docx").isEmpty());
-    EXPECT_EQ(temporals(dir.path(), "wp_000002.docx").size(), 1);
-    // Nor does the owner's sweep of its own file take a live temporary.
+    // Nor does a sweep of its own file take a live temporary, however old.
     EXPECT_EQ(EsborraTemporalsOrfes(viu), 0);
+    EXPECT_EQ(temporals(dir.path(), "wp_000002.docx").size(), 1);
 
     // The live writer finishes its save as if nothing had happened.
     EXPECT_EQ(actiu.acaba(), 0);
     EXPECT_EQ(QFileInfo(viu).size(), 8 << 20);
+    EXPECT_EQ(llegeix(labels), "the new sheet");
     EXPECT_EQ(fitxers(dir.path()), (QStringList{"labels.docx", "wp_000002.docx", "wp_000003.docx"}));
 }
 
-TEST(Orphans, ATemporaryLockedInThisProcessStaysAndTheUsersFilesAreNeverTaken)
+TEST(Orphans, TheUsersFilesBesideEveryKindOfWriteSurviveAndOnlyRealOldOrphansGo)
 {
     QTemporaryDir dir;
     // This process's own writer at work: the lock is per open file, not per process.
     EscripturaAtomica obert(dir.filePath("a.docx"));
     ASSERT_TRUE(obert.escriu("half"));
 
-    // Names that only look like temporaries, a link and a folder named like one.
-    for (const char* nom : {"notes.backup", "x.kovel-abc", "x.kovel-abcdefg", "x.kovel-ab_cd!", ".kovel-Ab3dE9",
-                            "x.docx.Ab3dE9"})
+    // The user's files, old enough for any sweep: backups, names like a temporary's (of the
+    // very files written below, too), a link and a folder named like one.
+    const QStringList delUsuari{"report.kovel-abc123", "user.reg.backup", "machine.reg.202412", "user.reg.240115",
+                                "user.reg.orig01", "guardatsW.dat.backup", "x.docx.kovel-ABCDEF",
+                                "wp_000803.docx.kovel-ABCDEFGHabcdefgh", "user.reg.kovel-Ab3dE9xyAb3dE9xy",
+                                "x.docx.Ab3dE9", "notes.backup", ".kovel-Ab3dE9xyAb3dE9xy"};
+    for (const QString& nom : delUsuari) {
         crea(dir.filePath(nom), "user");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("y.kovel-Ab3dE9"));
+        kovel::test::Envelleix(dir.filePath(nom), 7 * 86400);
+    }
+    ASSERT_TRUE(QDir(dir.path()).mkdir("y.docx.kovel-Ab3dE9"));
     crea(dir.filePath("target"), "t");
     ASSERT_TRUE(QFile::link(dir.filePath("target"), dir.filePath("z.kovel-Ab3dE9")));
-    // An orphan written by an earlier version (no mark).
-    crea(dir.filePath("b.docx.Qw3rty"), "old form");
-    // Orphans of this writer's form.
-    crea(dir.filePath("c.docx.kovel-Ab3dE9"), "orphan");
-    crea(dir.filePath("d.dat.kovel-000000"), "orphan");
-    // One written after the sweeping write began: a writer that has yet to lock it.
-    crea(dir.filePath("f.docx.kovel-Fut123"), "new");
-    envelleix(dir.filePath("f.docx.kovel-Fut123"), -60);
-    const QStringList abans = fitxers(dir.path());
 
-    EXPECT_EQ(EscombraCarpeta(dir.filePath("e.docx")), 2);
-    QStringList despres = abans;
-    despres.removeAll("c.docx.kovel-Ab3dE9");
-    despres.removeAll("d.dat.kovel-000000");
-    EXPECT_EQ(fitxers(dir.path()), despres);
-    EXPECT_TRUE(QFileInfo(dir.filePath("y.kovel-Ab3dE9")).isDir());
+    // Real orphans of killed writers: one of each file written below, one of a file not
+    // written, and one killed only minutes ago, when a slow save could still be at work.
+    QStringList orfes;
+    for (const char* nom : {"x.docx", "wp_000803.docx", "user.reg", "machine.reg", "c.docx"})
+        orfes << kovel::test::OrfeDe(dir.filePath(nom));
+    ASSERT_FALSE(orfes.contains(QString()));
+    const QString recent = kovel::test::OrfeDe(dir.filePath("r.docx"), 120);
+    ASSERT_FALSE(recent.isEmpty());
+
+    // Each kind of write: a document into the output folder, the settings files, a store.
+    for (const char* nom : {"x.docx", "wp_000803.docx", "user.reg", "machine.reg"})
+        ASSERT_TRUE(EscriuAtomic(dir.filePath(nom), "new"));
+    EXPECT_EQ(EsborraTemporalsOrfes(dir.filePath("r.docx")), 0);
+    EXPECT_EQ(EsborraTemporalsOrfes(dir.filePath("c.docx"), 600), 1);
+
+    for (const QString& nom : delUsuari)
+        EXPECT_EQ(llegeix(dir.filePath(nom)), "user") << qPrintable(nom);
+    for (const QString& orfe : orfes)
+        EXPECT_FALSE(QFile::exists(orfe)) << qPrintable(orfe);
+    EXPECT_TRUE(QFile::exists(recent));
+    EXPECT_TRUE(QFileInfo(dir.filePath("y.docx.kovel-Ab3dE9")).isDir());
+    EXPECT_TRUE(QFileInfo(dir.filePath("z.kovel-Ab3dE9")).isSymLink());
     EXPECT_EQ(temporals(dir.path(), "a.docx").size(), 1);
-
-    // The earlier form goes only when the owner of the file asks, once it is old enough for
-    // no writer to be at work on it.
-    envelleix(dir.filePath("b.docx.Qw3rty"), 3600);
-    EXPECT_EQ(EscombraCarpeta(dir.filePath("b.docx")), 0);
-    EXPECT_EQ(EsborraTemporalsOrfes(dir.filePath("b.docx"), 600), 1);
-    EXPECT_FALSE(QFile::exists(dir.filePath("b.docx.Qw3rty")));
-    EXPECT_TRUE(QFile::exists(dir.filePath("x.docx.Ab3dE9")));
 
     ASSERT_TRUE(obert.confirma());
     EXPECT_EQ(llegeix(dir.filePath("a.docx")), "half");

@@ -2,6 +2,7 @@
 
 #include "platform/files/EscripturaAtomica.h"
 #include "platform/files/tests/DiscPle.h"
+#include "platform/files/tests/Orfe.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -378,13 +379,20 @@ TEST_F(RegistryStore, ALiveWritersLockIsNeverTakenOver)
     close(ready[1]);
 }
 
-TEST_F(RegistryStore, TemporariesOfAKilledWriterAreRemovedByTheNextWrite)
+TEST_F(RegistryStore, TemporariesOfAKilledWriterAreRemovedByTheNextWriteAndTheUsersBackupsStay)
 {
     Store s = store();
+    QDir().mkpath(QFileInfo(file()).absolutePath());
+    const QString orfe = kovel::test::OrfeDe(file());
+    ASSERT_FALSE(orfe.isEmpty());
+    for (const char* copia : {".bak", ".backup", ".Xy12Zq", ".240115", ".orig01", ".kovel-abc123"}) {
+        writeFile(file() + copia, "someone else's");
+        kovel::test::Envelleix(file() + copia, 86400);
+    }
     ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
-    writeFile(file() + ".Xy12Zq", "half a file");
-    writeFile(file() + ".bad.Ab34Cd", "half a copy");
-    writeFile(file() + ".bak", "someone else's");
     ASSERT_TRUE(s.setValue("K", "a", Value::string("2")));
-    EXPECT_EQ(QDir(dir.path() + "/sub").entryList(QDir::Files), (QStringList{"user.reg", "user.reg.bak"}));
+    QStringList quedats = QDir(dir.path() + "/sub").entryList(QDir::Files);
+    quedats.sort();
+    EXPECT_EQ(quedats.join(' ').toStdString(), "user.reg user.reg.240115 user.reg.Xy12Zq user.reg.backup user.reg.bak "
+                                               "user.reg.kovel-abc123 user.reg.orig01");
 }

@@ -26,7 +26,17 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 using ModTolvWiz::BannerFinestra;
 using ModTolvWiz::BannerHTML;
@@ -69,6 +79,7 @@ struct Ruta {
     int retardMs = 0;
     bool mai = false;               // keeps the connection open and answers nothing
     bool senseLongitud = false;     // no Content-Length: the body ends when the connection does
+    QByteArray capcaleres = {};     // more header lines, each ending with CR LF
 };
 
 // An HTTP/1.1 server on loopback that answers each path from its table (404 otherwise) and
@@ -107,7 +118,7 @@ private:
             QByteArray resp = "HTTP/1.1 " + QByteArray::number(r.estat) + " X\r\nContent-Type: " + r.tipus + "\r\n";
             if (!r.senseLongitud)
                 resp += "Content-Length: " + QByteArray::number(r.cos.size()) + "\r\n";
-            resp += "Connection: close\r\n\r\n" + r.cos;
+            resp += r.capcaleres + "Connection: close\r\n\r\n" + r.cos;
             s->write(resp);
             s->disconnectFromHost();
         });
@@ -141,6 +152,77 @@ struct Finestra {
         panelBaix->setStyleSheet("background: #d8e4f0");
     }
 };
+
+// A server on loopback, on a thread of its own, that answers every connection with a status
+// line and then one header line without end: as fast as it can, or a byte every 20 ms. It
+// notes when the client closed the connection.
+class ServidorCapcaleraInacabable {
+public:
+    explicit ServidorCapcaleraInacabable(bool aPoc) : aPoc_(aPoc)
+    {
+        escolta_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(escolta_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(escolta_, 4);
+        socklen_t l = sizeof a;
+        ::getsockname(escolta_, reinterpret_cast<sockaddr*>(&a), &l);
+        port_ = ntohs(a.sin_port);
+        rellotge_.start();
+        fil_ = std::thread([this] { serveix(); });
+    }
+    ~ServidorCapcaleraInacabable()
+    {
+        atura_ = true;
+        ::shutdown(escolta_, SHUT_RDWR);
+        fil_.join();
+        ::close(escolta_);
+    }
+    QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+    std::atomic<qint64> tancadaMs{-1}; // when the client went, from the server's start
+    std::atomic<qint64> enviats{0};
+
+private:
+    void serveix()
+    {
+        pollfd p{escolta_, POLLIN, 0};
+        while (!atura_ && ::poll(&p, 1, 50) >= 0) {
+            if (!(p.revents & POLLIN))
+                continue;
+            const int c = ::accept4(escolta_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (c < 0)
+                continue;
+            const QByteArray inici = "HTTP/1.1 200 OK\r\nX: ";
+            bool ok = ::send(c, inici.constData(), size_t(inici.size()), MSG_NOSIGNAL) > 0;
+            const QByteArray as(aPoc_ ? 1 : 65536, 'a');
+            while (ok && !atura_) {
+                ok = ::send(c, as.constData(), size_t(as.size()), MSG_NOSIGNAL) > 0;
+                if (ok)
+                    enviats += as.size();
+                if (aPoc_)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            if (!ok)
+                tancadaMs = rellotge_.elapsed();
+            ::close(c);
+        }
+    }
+    bool aPoc_;
+    int escolta_ = -1;
+    quint16 port_ = 0;
+    QElapsedTimer rellotge_;
+    std::atomic<bool> atura_{false};
+    std::thread fil_;
+};
+
+// CPU time this process used, in ms.
+qint64 cpuMs()
+{
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return qint64(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
+}
 
 class Banner : public ::testing::Test {
 protected:
@@ -288,6 +370,59 @@ TEST_F(Banner, AServerThatNeverAnswersTimesOut)
     EXPECT_GE(t.elapsed(), 250);
     passar(100);
     sensecanvis(c);
+}
+
+// Headers without end, fast or a byte at a time: the fetch ends by the deadline, the
+// connection is closed and the program does nothing more.
+TEST_F(Banner, AHeaderWithoutEndEndsByTheDeadlineAndClosesTheConnection)
+{
+    constexpr int Termini = 1500;
+    for (const bool aPoc : {false, true}) {
+        SCOPED_TRACE(aPoc ? "a byte at a time" : "as fast as it goes");
+        ServidorCapcaleraInacabable servidor(aPoc);
+        ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau("Banner"), "url", servidor.base() + "/banner.asp");
+        Finestra f;
+        errors_ = 0;
+        auto* b = new BannerHTML(&f.w);
+        b->setTempsMaxim(Termini);
+        QObject::connect(b, &BannerHTML::NavigateError, [this] { ++errors_; });
+        BannerFinestra* c = ModTolvWiz::Carga_Banner(&f.w, "Word");
+        ASSERT_TRUE(esperar([&] { return errors_ > 0 && servidor.tancadaMs >= 0; }, Termini + 1000));
+        EXPECT_LE(servidor.tancadaMs, Termini + 1000);
+        EXPECT_EQ(c->estat().fase(), ModTolvWiz::EstatBanner::Fase::Fallat);
+        // Nothing goes on behind: a second of the event loop takes next to no processor.
+        const qint64 abans = cpuMs();
+        QEventLoop bucle;
+        QTimer::singleShot(1000, &bucle, &QEventLoop::quit);
+        bucle.exec();
+        EXPECT_LT(cpuMs() - abans, 200);
+        EXPECT_LT(servidor.enviats.load(), 64 << 20);
+    }
+}
+
+// A page may move within its own server and port, and nowhere else.
+TEST_F(Banner, RedirectionsStayOnTheBannersServerAndPort)
+{
+    Servidor altre;
+    altre.rutes["/banner.asp"].cos = "<html><body><p>Elsewhere</p></body></html>";
+    servidor_.rutes["/banner.asp"] = Ruta{302, "text/html", "", 0, false, false,
+                                          "Location: " + altre.base().toLatin1() + "/banner.asp\r\n"};
+    BannerFinestra* c = carregar();
+    ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
+    passar(100);
+    sensecanvis(c);
+    EXPECT_TRUE(altre.peticions.isEmpty());
+
+    Finestra f;
+    servidor_.rutes["/banner.asp"] = Ruta{301, "text/html", "", 0, false, false, "Location: /moved.asp?x=1\r\n"};
+    servidor_.rutes["/moved.asp"].cos = "<html><body><p>Moved here</p></body></html>";
+    auto* b = new BannerHTML(&f.w);
+    int complets = 0;
+    QObject::connect(b, &BannerHTML::DocumentComplete, [&] { ++complets; });
+    ModTolvWiz::Carga_Banner(&f.w, "Word");
+    ASSERT_TRUE(esperar([&] { return complets > 0; }, 5000));
+    EXPECT_TRUE(b->toPlainText().contains("Moved here"));
+    EXPECT_EQ(b->AdrecaPagina().path(), "/moved.asp");
 }
 
 TEST_F(Banner, RepliesOverTwoMegabytesAreRefused)
