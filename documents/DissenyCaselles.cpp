@@ -11,14 +11,14 @@
 
 namespace seleccionador_ABCD {
 
-QString Caselles::CarpetaCaselles()
+QString Caselles::CarpetaCaselles() const
 {
-    const QString carpeta = directoris::DirectoriTmp() + QStringLiteral("/caselles/");
+    const QString carpeta = Carpeta.isEmpty() ? directoris::DirectoriTmp() + QStringLiteral("/caselles/") : Carpeta;
     QDir().mkpath(carpeta);
     return carpeta;
 }
 
-QString Caselles::CamiCasella(std::int32_t n) { return CarpetaCaselles() + QString::number(n) + QStringLiteral(".docx"); }
+QString Caselles::CamiCasella(std::int32_t n) const { return CarpetaCaselles() + QString::number(n) + QStringLiteral(".docx"); }
 
 bool Caselles::CasellaBuida(std::int32_t n) const
 {

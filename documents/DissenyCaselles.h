@@ -20,10 +20,13 @@ public:
     std::int32_t CasellaActual = 0;
     std::int32_t NumCaselles = 0;
 
-    // The cells folder: "tmp/caselles/" of the data folder, created when missing.
-    static QString CarpetaCaselles();
+    // The cells folder, ending with "/"; empty: "tmp/caselles/" of the data folder.
+    QString Carpeta;
+
+    // The cells folder, created when missing.
+    QString CarpetaCaselles() const;
     // Where cell n's design is saved.
-    static QString CamiCasella(std::int32_t n);
+    QString CamiCasella(std::int32_t n) const;
     // A cell never designed; a cell outside the list counts as one.
     bool CasellaBuida(std::int32_t n) const;
     void IniciaCaselles(std::int32_t n);

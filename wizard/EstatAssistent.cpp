@@ -251,7 +251,10 @@ Avis EstatAssistent::Presentacion()
     return avis;
 }
 
-kovel::word::Document* EstatAssistent::disseny() const { return disseny_->disseny(); }
+kovel::word::Document* EstatAssistent::disseny() { return disseny_->disseny(); }
+std::int32_t EstatAssistent::numCaselles() const { return disseny_->caselles.NumCaselles; }
+QString EstatAssistent::nomCasella(std::int32_t i) const { return disseny_->caselles.NomsCaselles.value(i); }
+void EstatAssistent::desaCasellaActual() { disseny_->DesaCasellaActual(); }
 
 // ---------------------------------------------------------------------------------------------
 // The generator's view

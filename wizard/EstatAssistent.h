@@ -139,7 +139,7 @@ public:
     Avis Presentacion();
 
     // ---- The design ----
-    kovel::word::Document* disseny() const;
+    kovel::word::Document* disseny();
 
     // ---- The generator's view of the choices ----
     QString programaOffice() const override;
@@ -154,9 +154,9 @@ public:
     void oblidaFull() { full_ = nullptr; }
     std::unique_ptr<generar_doc::RegistresDades> obreRegistres() override;
     kovel::word::Document* dissenyAllotjat() override { return disseny(); }
-    std::int32_t numCaselles() const override { return entorn_->nombreCaselles(); }
-    QString nomCasella(std::int32_t i) const override { return entorn_->documentCasella(i); }
-    void desaCasellaActual() override { entorn_->desaCasella(); }
+    std::int32_t numCaselles() const override;
+    QString nomCasella(std::int32_t i) const override;
+    void desaCasellaActual() override;
     void avancaProgres() override;
     generar_doc::CodisGeneracio* codis() override;
     QString carpetaDades() const override;

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -72,41 +73,6 @@ QString NomDocument(std::int32_t k) { return QString::number(k) + QStringLiteral
 } // namespace
 
 Guardats::Guardats(EstatAssistent& estat) : estat_(estat), magatzem_(nouMagatzem()) {}
-
-CasellesAssistent Guardats::caselles() const
-{
-    CasellesAssistent c = estat_.entorn().casellesMarc();
-    if (!c.NomsCaselles)
-        c.NomsCaselles = &noms_;
-    if (!c.NumCaselles)
-        c.NumCaselles = &num_;
-    if (!c.CasellaActual)
-        c.CasellaActual = &actual_;
-    return c;
-}
-
-QString Guardats::carpetaCaselles() const
-{
-    QString carpeta = estat_.entorn().carpetaCaselles();
-    if (carpeta.isEmpty()) {
-        carpeta = estat_.carpetaDades() + QStringLiteral("tmp/caselles/");
-        QDir().mkpath(carpeta);
-    }
-    return carpeta;
-}
-
-void Guardats::buidaCaselles()
-{
-    if (estat_.entorn().buidaCaselles())
-        return;
-    QDir carpeta(carpetaCaselles());
-    for (const QString& f : carpeta.entryList(QDir::Files))
-        carpeta.remove(f);
-    const CasellesAssistent c = caselles();
-    for (QString& nom : *c.NomsCaselles)
-        nom.clear();
-    *c.NumCaselles = 0;
-}
 
 guardar::Magatzem Guardats::nouMagatzem() const
 {
@@ -189,12 +155,19 @@ guardar::DadesDisseny Guardats::dades() const
     d.TipusPaper = directoris::CodiTipusPaper(p.optPapel);
     d.Model = directoris::NumeroEtiqueta(estat_.cataleg());
     d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
-    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : estat_.pasFinal().OpcEtiqpag[0]));
+    // Away from the word processor the pair is the final panel's: a design saved before it
+    // was chosen keeps no choice, and no rows, so that it opens with the panel's defaults.
+    const std::array<bool, 2>& perPagina = estat_.pasFinal().OpcEtiqpag;
+    const bool triat = estat_.esWord() || perPagina[0] != perPagina[1];
+    if (triat)
+        d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : perPagina[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
         d.Llista = estat_.pasOrigen().LstHojas.value(estat_.pasOrigen().LstHojasIndex);
-        d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
-        d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
+        if (triat) {
+            d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
+            d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
+        }
     } else if (estat_.esAccess()) {
         d.Llista = estat_.pasOrigen().LstTablas.value(estat_.pasOrigen().LstTablasIndex);
     }
@@ -227,7 +200,7 @@ bool Guardats::desaDocuments(const QString& carpeta, QStringList& caselles, QStr
             return false;
         }
         // A cell never designed gets a name, no file.
-        const QString origen = carpetaCaselles();
+        const QString origen = estat_.pasDisseny().carpetaCaselles();
         for (const QString& nom : std::as_const(caselles)) {
             QFile::remove(carpeta + nom);
             if (!QFileInfo::exists(origen + nom))
@@ -295,7 +268,7 @@ bool Guardats::desaCodis(const QString& carpeta, const QStringList& documents, Q
 bool Guardats::cmdGuardar_Click()
 {
     if (perCasella())
-        estat_.entorn().desaCasellaMostrada();
+        estat_.pasDisseny().DesaCasellaActual();
     guardar::Magatzem m = nouMagatzem();
     if (m.RutaFitxerGuardats().isEmpty()) {
         ModTolvWiz::Mensaje_Error(MissatgeNoUsable(guardar::NomFitxerGuardats(0)));
@@ -402,8 +375,10 @@ bool Guardats::copiaDocument(const QString& font, const QString& desti, const Nu
 
 void Guardats::RecuperaDisseny(int fila)
 {
-    const CasellesAssistent cas = caselles();
-    if (fila >= 0 && fila < magatzem_.NombreDissenys()) {
+    PasDisseny& disseny = estat_.pasDisseny();
+    seleccionador_ABCD::Caselles& cas = disseny.caselles;
+    const bool trobat = fila >= 0 && fila < magatzem_.NombreDissenys();
+    if (trobat) {
         const guardar::RegistreGuardat r = magatzem_.Disseny(fila);
         estat_.DissenyRestaurat = true;
 
@@ -435,44 +410,46 @@ void Guardats::RecuperaDisseny(int fila)
             estat_.pasEtiqueta().Opt_Horizontal_Click();
 
         // The option pair: labels differ or all alike (Word), one label per record or not.
+        // A design saved before the final panel's choice opens with none made.
         if (r.Ordre == 'D' || r.Ordre == 'I') {
             const int index = r.Ordre == 'D' ? 0 : 1;
             if (estat_.esWord())
                 estat_.pasOrigen().opcOrigDatos_Click(index);
             else
                 estat_.pasFinal().OpcEtiqpag_Click(index);
+        } else if (!estat_.esWord()) {
+            estat_.pasFinal().OpcEtiqpag = {false, false};
         }
 
         // Documents: the codes they name become codes of this run first.
         const QString carpeta = magatzem_.CarpetaDisseny(fila);
         const Numeracio codis = recuperaCodis(carpeta);
         if (r.NumCaselles > 1) {
-            buidaCaselles();
-            *cas.NomsCaselles = QStringList(r.NumCaselles, QString());
-            *cas.CasellaActual = 0;
-            *cas.NumCaselles = r.NumCaselles;
-            const QString carpetaCas = carpetaCaselles();
+            disseny.BuidaCaselles();
+            cas.IniciaCaselles(r.NumCaselles);
+            disseny.carpetaCaselles();
             for (std::int32_t k = 0; k < r.NumCaselles; ++k) {
-                const QString desti = carpetaCas + NomDocument(k);
+                const QString desti = cas.CamiCasella(k);
                 if (copiaDocument(magatzem_.DocumentDisseny(fila, k), desti, codis))
-                    (*cas.NomsCaselles)[k] = desti;
+                    cas.NomsCaselles[k] = desti;
             }
-            if (!cas.NomsCaselles->value(0).isEmpty())
-                estat_.pasDisseny().ObreDisseny(cas.NomsCaselles->value(0));
+            if (!cas.NomsCaselles.value(0).isEmpty())
+                disseny.ObreDisseny(cas.NomsCaselles.value(0));
         } else {
             // A working copy: the saved design stays as it was saved until it is saved again.
             const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp/");
             QDir().mkpath(tmp);
             const QString desti = tmp + QStringLiteral("guardat_obert.docx");
             if (copiaDocument(magatzem_.DocumentDisseny(fila, 0), desti, codis))
-                estat_.pasDisseny().ObreDisseny(desti);
+                disseny.ObreDisseny(desti);
             else
                 ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: its document is missing in ") + carpeta);
         }
-        *cas.CasellaActual = 0;
-        *cas.NumCaselles = r.NumCaselles;
+        cas.CasellaActual = 0;
+        cas.NumCaselles = r.NumCaselles;
 
-        // Data source: the list refilled from the open file, the stored entry chosen.
+        // Data source: the list refilled from the open file, the stored entry chosen; the
+        // rows only when the design's own were kept.
         FontAssistent* font = estat_.font();
         if ((estat_.esExcel() || estat_.esAccess()) && font) {
             const bool excel = estat_.esExcel();
@@ -486,17 +463,23 @@ void Guardats::RecuperaDisseny(int fila)
             if (excel) {
                 estat_.pasOrigen().NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
                 estat_.pasOrigen().LstHojas_Click(tria);
-                estat_.pasFinal().txtFila_inicial = QString::number(r.FilaInicial);
-                estat_.pasFinal().txtFila_final = QString::number(r.FilaFinal);
+                const bool files = r.FilaInicial >= 1;
+                estat_.pasFinal().txtFila_inicial = files ? QString::number(r.FilaInicial) : QString();
+                estat_.pasFinal().txtFila_final = files ? QString::number(r.FilaFinal) : QString();
             } else {
                 estat_.pasOrigen().NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
                 estat_.pasOrigen().LstTablas_Click(tria);
             }
         }
     }
-    if (*cas.NumCaselles == 1)
-        *cas.NumCaselles = 0;
-    estat_.pasDisseny().ClauDocumentBase.clear();
+    if (cas.NumCaselles == 1)
+        cas.NumCaselles = 0;
+    // The restored design stands for what it restored: a later change of format, orientation
+    // or kind of sheet starts afresh. Nothing restored: the next showing starts afresh.
+    if (trobat)
+        disseny.anotaTria();
+    else
+        disseny.ClauDocumentBase.clear();
     estat_.DissenyObert = true;
 }
 

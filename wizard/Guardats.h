@@ -2,8 +2,8 @@
 // The saved designs on the wizard, apart from the window: the road's question whether some
 // exist, the list of the saved-designs panel, the two choices of that panel, the save
 // command with its name question, and the restore of a design through the state's own
-// click handlers. The input box and the per-cell designs of the design frame are asked of the
-// state's EntornAssistent; the window plugs in the run's codes. The state owns it.
+// click handlers. The design and its cells are the design panel's (PasDisseny); the input box
+// is asked of the state's EntornAssistent; the window plugs in the run's codes. The state owns it.
 #include "documents/CodisDesats.h"
 #include "documents/guardar.h"
 #include "wizard/EstatAssistent.h"
@@ -42,15 +42,7 @@ public:
     // guardar.RecuperaDisseny of the design at list row `fila` of the last listing.
     void RecuperaDisseny(int fila);
 
-    // The per-cell designs as they stand (for the generator and tests).
-    QStringList nomsCaselles() const { return *caselles().NomsCaselles; }
-    std::int32_t numCaselles() const { return *caselles().NumCaselles; }
-    QString carpetaCaselles() const;
-
 private:
-    // The frame's cells, each unset member the list kept here.
-    CasellesAssistent caselles() const;
-    void buidaCaselles();
     guardar::Magatzem nouMagatzem() const;
     guardar::DadesDisseny dades() const;
     bool perCasella() const;
@@ -66,10 +58,6 @@ private:
     EstatAssistent& estat_;
     guardar::Magatzem magatzem_;
     guardar::CodisExecucio* codis_ = nullptr;
-    // The cells without a frame.
-    mutable QStringList noms_;
-    mutable std::int32_t num_ = 0;
-    mutable std::int32_t actual_ = 0;
     bool avisatDanyat_ = false;
 };
 

@@ -67,8 +67,9 @@ void BM_DeuMilEtiquetesDelEditor(benchmark::State& state)
     kovel::docframe::MarcDocument marc;
     modDsoFraWord::MarcDisseny md;
     md.Enllaca(&marc, nullptr);
-    bool prepared = true;
-    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
+    generar_doc::DocumentBase base =
+        generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(cat, 0), false, programa.path(), dades.path());
+    md.Mostra(*base.document, base.cami);
     QTextCursor c(marc.Editor()->document());
     c.insertText(QStringLiteral("To: "));
     marc.Editor()->setTextCursor(c);

@@ -79,9 +79,9 @@ TEST(CasellesModel, CellsAreCountedRecordedAndEmptied)
     EXPECT_FALSE(Caselles::CalDesar(false, false, 0));
     EXPECT_FALSE(Caselles::CalDesar(true, false, -1));
 
-    const QString cami = Caselles::CamiCasella(1);
-    EXPECT_EQ(cami, Caselles::CarpetaCaselles() + QStringLiteral("1.docx"));
-    EXPECT_TRUE(QDir(Caselles::CarpetaCaselles()).exists());
+    const QString cami = c.CamiCasella(1);
+    EXPECT_EQ(cami, c.CarpetaCaselles() + QStringLiteral("1.docx"));
+    EXPECT_TRUE(QDir(c.CarpetaCaselles()).exists());
     c.Desada(1, cami);
     c.Desada(9, cami);   // beyond the list: nothing recorded, nothing broken
     EXPECT_FALSE(c.CasellaBuida(1));

@@ -1,5 +1,5 @@
-// The hosted design: base documents in the frame, field placeholders, the one-page guard,
-// the program's saves, and the cells of a sheet whose labels differ.
+// The hosted design: the frame shows the design it is given and hands back the user's
+// changes, field placeholders, the one-page guard, and what the generator makes of it.
 #include "documents/CampsDisseny.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
@@ -96,7 +96,15 @@ struct Disseny : ::testing::Test, AmbApp {
         md.Enllaca(&marc, &timer);
         md.Beep = [this] { ++beeps; };
         md.AvisDesfet = [this](const QString& t) { avisos << t; };
-        md.IniciaMarcDocument(programa.path());
+        marc.setCarpetesProtegides({programa.path()});
+        md.ConfiguraBarres();
+    }
+    // The format's blank label, given to the frame as the state gives it.
+    void base(bool horitzontal = false)
+    {
+        generar_doc::DocumentBase b = generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(cat, 0), horitzontal,
+                                                                       programa.path(), dades.path());
+        md.Mostra(*b.document, b.cami);
     }
     void TearDown() override { CarpetaDades.clear(); }
     void escriu(const QString& text)
@@ -122,28 +130,34 @@ TEST(Camps, PlaceholderCarriesTheFieldAndFollowsTheFontSize)
     EXPECT_EQ(modDsoFraWord::CreaImatgeCamp(raro, 10).alternativeText(), QStringLiteral("TOLV_camp") + raro);
 }
 
-TEST_F(Disseny, BaseDocumentOfTheFormatIsPreparedOnlyWhenTheChoiceChanges)
+// The frame shows the document it is given, at its page, and hands back what the user
+// changed, once: nothing before a change, nothing again until the next one.
+TEST_F(Disseny, TheFrameShowsTheDesignItIsGivenAndHandsBackTheChanges)
 {
-    bool prepared = false;
-    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
-    EXPECT_TRUE(prepared);
+    base();
     const word::PageSetup ps = marc.Document()->pageSetup();
     EXPECT_NEAR(ps.pageWidth().value, 7.0 * 72 / 2.54, 0.1);
     EXPECT_NEAR(ps.pageHeight().value, 3.7 * 72 / 2.54, 0.1);
+    EXPECT_EQ(md.Edicions(), nullptr);
     escriu(QStringLiteral("kept"));
-    prepared = false;
-    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
-    EXPECT_FALSE(prepared);
-    EXPECT_TRUE(marc.Editor()->toPlainText().contains("kept"));
-    md.PreparaDocumentBase(cat, 0, true, prepared, programa.path());
-    EXPECT_TRUE(prepared);
+    const std::unique_ptr<word::Document> editat = md.Edicions();
+    ASSERT_NE(editat, nullptr);
+    EXPECT_TRUE(editat->content().text().contains(QStringLiteral("kept")));
+    EXPECT_EQ(md.Edicions(), nullptr);
+    escriu(QStringLiteral("!"));
+    EXPECT_NE(md.Edicions(), nullptr);
+    // Another design replaces it whole; the frame never writes the program's templates.
+    base(true);
     EXPECT_EQ(marc.Document()->pageSetup().orientation(), word::Orientation::Landscape);
+    EXPECT_FALSE(marc.Editor()->toPlainText().contains("kept"));
+    EXPECT_EQ(md.Edicions(), nullptr);
+    escriu(QStringLiteral("x"));
+    EXPECT_FALSE(marc.Desa(programa.filePath("documents_base/Blanc.docx")));
 }
 
 TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
 {
-    bool prepared = true;
-    md.PreparaDocumentBase(cat, 0, false, prepared, programa.path());
+    base();
     md.InsereixImatgeCamp(QStringLiteral("Name"));
     md.InsereixImatgeCamp(QStringLiteral("Name"));
     const auto pics = marc.Document()->inlinePictures();
@@ -168,7 +182,7 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     auto llarg = marc.Document()->clone();
     llarg->content().insertAfter(QString(60, QChar(0x0B)));
     llarg->saveAs(dades.filePath("long.docx"));
-    ASSERT_TRUE(md.ObreDocument(dades.filePath("long.docx")));
+    md.Mostra(*word::Document::open(dades.filePath("long.docx")), dades.filePath("long.docx"));
     ASSERT_GE(md.NombrePagines(), 2);
     md.EvitaDuesPagines();
     md.EvitaDuesPagines();
@@ -177,61 +191,11 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     EXPECT_GE(md.NombrePagines(), 2);
 }
 
-TEST_F(Disseny, ProgramSavesRestoreTheirStateAndNeverWriteTheTemplates)
-{
-    timer.stop();
-    escriu(QStringLiteral("x"));
-    EXPECT_THROW(md.DesaDocument(programa.filePath("documents_base/Blanc.docx")), word::WordError);
-    EXPECT_FALSE(md.DesantDocument);
-    EXPECT_TRUE(timer.isActive());
-    bool dins = false;
-    QObject::connect(&marc, &docframe::MarcDocument::abansDeDesar,
-                     [&](const QString&, bool*) { dins = md.DesantDocument; });
-    md.DesaDocument(dades.filePath("ok.docx"));
-    EXPECT_TRUE(dins);
-    EXPECT_TRUE(QFile::exists(dades.filePath("ok.docx")));
-    EXPECT_FALSE(md.ObreDocument(dades.filePath("missing.docx")));
-    EXPECT_TRUE(marc.TeDocument());
-}
-
-TEST_F(Disseny, CellsAreSavedSwitchedAndEmptied)
-{
-    md.caselles.IniciaCaselles(4);
-    md.BuidaCaselles(cat, 0, false, programa.path());
-    md.caselles.IniciaCaselles(4);
-    EXPECT_TRUE(md.caselles.CasellaBuida(0));
-    EXPECT_TRUE(md.caselles.CasellaBuida(4)) << "beyond the list: not designed";
-    EXPECT_TRUE(md.caselles.CasellaBuida(-1));
-    md.DesaCasellaActual(0);
-    EXPECT_TRUE(md.caselles.CasellaBuida(0)) << "an unchanged document is not written";
-    escriu(QStringLiteral("first cell"));
-    md.DesaCasellaActual(0);
-    EXPECT_FALSE(md.caselles.CasellaBuida(0));
-    md.CanviaCasella(cat, 1, 0, false, programa.path());
-    EXPECT_EQ(md.caselles.CasellaActual, 1);
-    EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    md.CanviaCasella(cat, 0, 0, false, programa.path());
-    EXPECT_TRUE(marc.Editor()->toPlainText().contains("first cell"));
-    // A cell whose file cannot be read shows a blank label, never the cell shown before.
-    QFile danyat(seleccionador_ABCD::Caselles::CarpetaCaselles() + "2.docx");
-    ASSERT_TRUE(danyat.open(QIODevice::WriteOnly));
-    danyat.write("not a document");
-    danyat.close();
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(1); });
-    md.CanviaCasella(cat, 2, 0, false, programa.path());
-    EXPECT_EQ(md.caselles.CasellaActual, 2);
-    EXPECT_FALSE(marc.Editor()->toPlainText().contains("first cell"));
-    md.BuidaCaselles(cat, 0, false, programa.path());
-    EXPECT_EQ(md.caselles.NumCaselles, 0);
-    EXPECT_TRUE(QDir(seleccionador_ABCD::Caselles::CarpetaCaselles()).entryList(QDir::Files).isEmpty());
-}
-
 // What is typed and inserted in the editor is what the generator puts in the labels: the
 // text, its font, size, weight and colour, and the pictures with their texts and sizes.
 TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
 {
-    bool prepared = true;
-    ASSERT_TRUE(md.PreparaDocumentBase(cat, 0, false, prepared, programa.path()));
+    base();
     QTextCursor c(marc.Editor()->document());
     c.movePosition(QTextCursor::End);
     QTextCharFormat f;

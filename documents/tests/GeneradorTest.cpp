@@ -1,5 +1,6 @@
 // The generator end to end on the document model: page set-up, tables, section breaks,
 // record order, the fill variants, placeholders and the save that may fail.
+#include "documents/FontDades.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
 
@@ -603,4 +604,23 @@ TEST(DocumentsBase, PreparedOnlyWhenTheKeyChanges)
     clau.lletra.clear();   // emptied by the wizard: prepared again
     preparat = false;
     EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", true, preparat));
+}
+
+// A first row heads the worksheet when a column below it is all numbers, or all of one
+// length, and its own cell is not; a number over numbers is a record like the others.
+TEST(DocumentsFonts, AHeaderRowIsToldByTheColumnsBelowIt)
+{
+    const QStringList abc{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    generar_doc::FullMemoria ambCodis({{"NAME", "STREET", "CODE"}, {"Anna", "1 High St", "4006381000011"},
+                                       {"Bo", "22 Low Rd", "4006381000028"}});
+    EXPECT_TRUE(generar_doc::FilaCapcalera(ambCodis, abc, 1, 3));
+    EXPECT_FALSE(generar_doc::FilaCapcalera(ambCodis, abc, 1, 1)) << "no rows below it";
+    generar_doc::FullMemoria codisPostals({{"Name", "Zip"}, {"Anna", "08001"}, {"Bo", "SW1A 1"}, {"Cy", "75008"}});
+    EXPECT_FALSE(generar_doc::FilaCapcalera(codisPostals, {"A", "B"}, 1, 4)) << "lengths differ below";
+    generar_doc::FullMemoria mateixaLlargada({{"Name", "Zip"}, {"Anna", "08001"}, {"Bo", "2800A"}, {"Cy", "7500B"}});
+    EXPECT_TRUE(generar_doc::FilaCapcalera(mateixaLlargada, {"A", "B"}, 1, 4));
+    generar_doc::FullMemoria nombres({{"Anna", "1"}, {"Bo", "2"}, {"Cy", "3"}});
+    EXPECT_FALSE(generar_doc::FilaCapcalera(nombres, {"A", "B"}, 1, 3));
+    generar_doc::FullMemoria text({{"Anna", "High St"}, {"Bo", "Low Road"}, {"Cy", "Lane"}});
+    EXPECT_FALSE(generar_doc::FilaCapcalera(text, {"A", "B"}, 1, 3)) << "nothing tells a header from a record";
 }

@@ -1,14 +1,10 @@
 #include "documents/ui/MarcDisseny.h"
 
-#include "common/Fitxers.h"
-#include "common/ModTolvWiz.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
 #include "documents/CampsDisseny.h"
-#include "documents/generar_doc.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -54,53 +50,22 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
     timer_ = timer;
 }
 
-bool MarcDisseny::IniciaMarcDocument(const QString& carpetaPrograma)
+void MarcDisseny::Mostra(const kovel::word::Document& doc, const QString& cami)
 {
     if (!marc_)
-        return false;
-    marc_->setCarpetesProtegides({carpetaPrograma});
-    ConfiguraBarres();
-    try {
-        marc_->Obre(generar_doc::DocumentBlancGeneral(carpetaPrograma));
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Mensaje_Error(e.message());
-        return false;
-    }
-    return true;
-}
-
-bool MarcDisseny::ObreDocument(const QString& path, bool tancaAnterior)
-{
-    if (!marc_)
-        return false;
+        return;
     const TimerAturat aturat(timer_);
-    try {
-        // The open replaces what was shown only once the file has been read whole.
-        marc_->Obre(path);
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Escribe_Log(e.message());
-        return false;
-    }
-    (void)tancaAnterior;
-    return true;
+    marc_->Mostra(doc, cami);
+    marc_->setDesat(true);
 }
 
-void MarcDisseny::DesaDocument(const QString& path)
+std::unique_ptr<kovel::word::Document> MarcDisseny::Edicions()
 {
-    if (timer_)
-        timer_->stop();
-    DesantDocument = true;
-    struct Restaura {
-        MarcDisseny& m;
-        ~Restaura()
-        {
-            m.DesantDocument = false;
-            if (m.timer_)
-                m.timer_->start();
-        }
-    } restaura{*this};
-    if (marc_ && !marc_->Desa(path))
-        throw kovel::word::WordError(QStringLiteral("\"%1\" was not saved.").arg(path));
+    if (!marc_ || !marc_->TeDocument() || marc_->Desat())
+        return nullptr;
+    std::unique_ptr<kovel::word::Document> d = marc_->Document()->clone();
+    marc_->setDesat(true);
+    return d;
 }
 
 void MarcDisseny::TancaDocument()
@@ -134,30 +99,6 @@ void MarcDisseny::ConfiguraBarres()
         marc_->BarraFormat()->setVisible(true);
 }
 
-bool MarcDisseny::PreparaDocumentBase(const Cataleg& cat, int index, bool horitzontal, bool& prepared,
-                                      const QString& carpetaPrograma)
-{
-    if (!marc_)
-        return false;
-    try {
-        const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(cat, index);
-        if (!generar_doc::CalPrepararDocumentBase(clauBase_, m.codi, m.sufix, horitzontal, prepared))
-            return true;
-        const TimerAturat aturat(timer_);
-        generar_doc::DocumentBase base =
-            generar_doc::PreparaDocumentBase(m, horitzontal, carpetaPrograma, directoris::DirectoriTmp());
-        marc_->Mostra(*base.document, base.cami);
-        return true;
-    } catch (const generar_doc::GeneracioError& e) {
-        ModTolvWiz::Mensaje_Error(e.message());
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Mensaje_Error(e.message());
-    }
-    // Not prepared: the next call with the same choice tries again.
-    clauBase_.lletra.clear();
-    return false;
-}
-
 void MarcDisseny::AjustaMidaMarc(QWidget* contenidor, const QWidget* pnlHoja, const QWidget* panelDisseny, bool perCasella,
                     double escala)
 {
@@ -183,38 +124,6 @@ void MarcDisseny::InsereixImatgeCamp(const QString& camp)
     if (!marc_ || !marc_->TeDocument())
         return;
     marc_->InsereixImatge(CreaImatgeCamp(camp, marc_->MidaLletraSeleccio()));
-}
-
-void MarcDisseny::DesaCasellaActual(std::int32_t n)
-{
-    if (!marc_ || !seleccionador_ABCD::Caselles::CalDesar(marc_->TeDocument(), marc_->Desat(), n))
-        return;
-    const QString path = seleccionador_ABCD::Caselles::CamiCasella(n);
-    DesaDocument(path);
-    caselles.Desada(n, path);
-}
-
-void MarcDisseny::CanviaCasella(const Cataleg& cat, std::int32_t n, int index, bool horitzontal,
-                                const QString& carpetaPrograma)
-{
-    const QString path = seleccionador_ABCD::Caselles::CamiCasella(n);
-    bool obert = QFileInfo::exists(path) && ObreDocument(path, true);
-    if (!obert && QFileInfo::exists(path))
-        ModTolvWiz::Mensaje_Error(QStringLiteral("The design of this label cannot be read (%1); a blank label is shown instead.").arg(path));
-    if (!obert) {
-        // Never left showing another cell's document under this cell's number.
-        bool prepared = true;
-        if (!PreparaDocumentBase(cat, index, horitzontal, prepared, carpetaPrograma))
-            return;
-    }
-    caselles.CasellaActual = n;
-}
-
-void MarcDisseny::BuidaCaselles(const Cataleg& cat, int index, bool horitzontal, const QString& carpetaPrograma)
-{
-    bool prepared = true;
-    PreparaDocumentBase(cat, index, horitzontal, prepared, carpetaPrograma);
-    caselles.Buida();
 }
 
 } // namespace modDsoFraWord

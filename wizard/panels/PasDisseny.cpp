@@ -4,6 +4,8 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "documents/FontDades.h"
 #include "documents/generar_doc.h"
 #include "platform/word/Document.h"
 #include "wizard/EstatAssistent.h"
@@ -11,20 +13,63 @@
 #include "wizard/panels/PasOrigen.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <exception>
 
 namespace kovel::wizard {
 
+using ModTraduccion::TextPrograma;
+
 PasDisseny::PasDisseny(EstatAssistent& estat) : Pas(estat) {}
 
 PasDisseny::~PasDisseny() = default;
 
-kovel::word::Document* PasDisseny::disseny() const
+// ---------------------------------------------------------------------------------------------
+// The design document
+
+kovel::word::Document* PasDisseny::disseny()
 {
-    EntornAssistent& entorn = estat_.entorn();
-    return entorn.teMarc() ? entorn.documentMarc() : disseny_.get();
+    if (std::unique_ptr<kovel::word::Document> editat = estat_.entorn().edicionsDisseny()) {
+        disseny_ = std::move(editat);
+        canviat_ = true;
+    }
+    return disseny_.get();
+}
+
+void PasDisseny::posa(std::unique_ptr<kovel::word::Document> doc, const QString& cami)
+{
+    disseny_ = std::move(doc);
+    canviat_ = false;
+    if (disseny_)
+        estat_.entorn().mostraDisseny(*disseny_, cami);
+}
+
+bool PasDisseny::documentBase()
+{
+    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    if (!DinsCatalogo(estat_.cataleg(), idx))
+        return false;
+    const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp");
+    QDir().mkpath(tmp);
+    try {
+        generar_doc::DocumentBase base = generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(estat_.cataleg(), idx),
+                                                                          estat_.horitzontal(), estat_.carpetaPrograma(), tmp);
+        posa(std::move(base.document), base.cami);
+        return true;
+    } catch (const generar_doc::GeneracioError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
+    }
+    return false;
+}
+
+void PasDisseny::anotaTria()
+{
+    IndexDocumentBase = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
+    ClauDocumentBase = estat_.horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
 }
 
 void PasDisseny::preparaDisseny()
@@ -33,29 +78,114 @@ void PasDisseny::preparaDisseny()
     if (!DinsCatalogo(estat_.cataleg(), idx))
         return;
     const QString clau = estat_.horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
-    if (disseny_ && IndexDocumentBase == idx && ClauDocumentBase == clau)
+    const bool perCasella = estat_.esWord() && estat_.cataleg().Panel.opcOrigDatos[0];
+    const bool mateix = disseny_ && idx == IndexDocumentBase && clau == ClauDocumentBase
+                        && perCasella == (caselles.NumCaselles >= 2);
+    if (!mateix) {
+        BuidaCaselles();
+        if (perCasella) {
+            const EtiquetaCatalogo& e = estat_.cataleg().Etiquetas[idx];
+            caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
+        }
+    }
+    anotaTria();
+}
+
+bool PasDisseny::ObreDisseny(const QString& cami)
+{
+    try {
+        posa(kovel::word::Document::open(cami), cami);
+        return true;
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Escribe_Log(e.message());
+    }
+    ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
+                                           QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
+                                  .arg(cami));
+    documentBase();
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells
+
+QString PasDisseny::carpetaCaselles()
+{
+    caselles.Carpeta = estat_.carpetaDades() + QStringLiteral("tmp/caselles/");
+    return caselles.CarpetaCaselles();
+}
+
+void PasDisseny::DesaCasellaActual()
+{
+    disseny();
+    const std::int32_t n = caselles.CasellaActual;
+    if (caselles.NumCaselles < 1 || !seleccionador_ABCD::Caselles::CalDesar(disseny_ != nullptr, !canviat_, n))
         return;
-    if (disseny_ && estat_.DissenyObert && ClauDocumentBase.isEmpty()) {
-        // A design just restored keeps its documents; a later change of format replaces them.
-        IndexDocumentBase = idx;
-        ClauDocumentBase = clau;
+    carpetaCaselles();
+    const QString cami = caselles.CamiCasella(n);
+    try {
+        disseny_->clone()->saveAs(cami);
+    } catch (const kovel::word::WordError& e) {
+        ModTolvWiz::Mensaje_Error(e.message());
         return;
     }
-    const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp");
-    QDir().mkpath(tmp);
-    generar_doc::DocumentBase base = generar_doc::PreparaDocumentBase(generar_doc::MidesDeCatalogo(estat_.cataleg(), idx), estat_.horitzontal(),
-                                                                      estat_.carpetaPrograma(), tmp);
-    disseny_ = std::move(base.document);
-    IndexDocumentBase = idx;
-    ClauDocumentBase = clau;
+    caselles.Desada(n, cami);
+    canviat_ = false;
+}
+
+void PasDisseny::CanviaCasella(std::int32_t n)
+{
+    carpetaCaselles();
+    const QString cami = caselles.CamiCasella(n);
+    bool obert = false;
+    if (QFileInfo::exists(cami)) {
+        try {
+            posa(kovel::word::Document::open(cami), cami);
+            obert = true;
+        } catch (const kovel::word::WordError& e) {
+            ModTolvWiz::Escribe_Log(e.message());
+            ModTolvWiz::Mensaje_Error(
+                TextPrograma("FrmTolvWiz.CasellaIllegible",
+                             QStringLiteral("The design of this label cannot be read (%1); a blank label is shown instead."))
+                    .arg(cami));
+        }
+    }
+    // Never left showing another cell's document under this cell's number.
+    if (!obert && !documentBase())
+        return;
+    caselles.CasellaActual = n;
+}
+
+void PasDisseny::BuidaCaselles()
+{
+    documentBase();
+    carpetaCaselles();
+    caselles.Buida();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The panel
+
+void PasDisseny::filesPerDefecte(std::int32_t r1, std::int32_t r2)
+{
+    std::int32_t primera = r1;
+    try {
+        if (generar_doc::FullDades* full = r2 > r1 ? estat_.fullDades() : nullptr)
+            if (generar_doc::FilaCapcalera(*full, mnuCampo, r1, r2))
+                primera = r1 + 1;
+    } catch (const std::exception& e) {
+        // The worksheet is read again by the generation, which says what is wrong with it.
+        ModTolvWiz::Escribe_Log(QStringLiteral("Header row: ") + QString::fromLocal8Bit(e.what()));
+    }
+    estat_.oblidaFull();
+    estat_.pasFinal().txtFila_inicial = Numero(primera);
+    estat_.pasFinal().txtFila_final = Numero(r2);
 }
 
 void PasDisseny::Llenar()
 {
     try {
-        // A hosted frame prepares its own base document.
-        if (!estat_.entorn().teMarc())
-            preparaDisseny();
+        preparaDisseny();
     } catch (const std::exception& e) {
         // The panel is still shown; the check of the design refuses an empty one.
         ModTolvWiz::Escribe_Log(QStringLiteral("Design base: ") + QString::fromLocal8Bit(e.what()));
@@ -78,11 +208,10 @@ void PasDisseny::Llenar()
             mnuCampo.clear();
             r1 = r2 = 1;
         }
-        // The rows to print start as the worksheet's whole used range.
-        if (!estat_.DissenyObert) {
-            estat_.pasFinal().txtFila_inicial = Numero(r1);
-            estat_.pasFinal().txtFila_final = Numero(r2);
-        }
+        // The rows to print start as the worksheet's records, unless a restored design
+        // brought its own.
+        if (!estat_.DissenyObert || estat_.pasFinal().txtFila_inicial.isEmpty())
+            filesPerDefecte(r1, r2);
     } else if (estat_.esAccess() && font && origen.LstTablasIndex >= 0) {
         mnuCampo = font->campsTaula(origen.LstTablas.value(origen.LstTablasIndex), CamposDeTabla);
         TotalCampos = std::int16_t(std::min<qsizetype>(mnuCampo.size(), 32767));
@@ -104,19 +233,6 @@ bool PasDisseny::Validar(Avis& avis)
         }
     }
     estat_.marca(np().PanelFinal, 0);
-    return true;
-}
-
-bool PasDisseny::ObreDisseny(const QString& cami)
-{
-    if (estat_.entorn().teMarc())
-        return estat_.entorn().obreDissenyAlMarc(cami);
-    try {
-        disseny_ = kovel::word::Document::open(cami);
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Escribe_Log(e.message());
-        return false;
-    }
     return true;
 }
 

@@ -98,27 +98,6 @@ private:
     std::unique_ptr<generar_doc::FullMemoria> full_;
 };
 
-// The generator's view with the per-cell designs of the glue (the design frame's, in the
-// program).
-class AmbCaselles : public generar_doc::OpcionsGeneracio {
-public:
-    AmbCaselles(EstatAssistent& e, Guardats& g) : e_(e), g_(g) {}
-    const Cataleg& cataleg() const override { return e_.cataleg(); }
-    QString programaOffice() const override { return e_.programaOffice(); }
-    std::int16_t formatSeleccionat() const override { return e_.formatSeleccionat(); }
-    bool horitzontal() const override { return e_.horitzontal(); }
-    bool unaEtiquetaPerRegistre() const override { return e_.unaEtiquetaPerRegistre(); }
-    kovel::word::Document* dissenyAllotjat() override { return e_.dissenyAllotjat(); }
-    std::int32_t numCaselles() const override { return g_.numCaselles(); }
-    QString nomCasella(std::int32_t i) const override { return g_.nomsCaselles().value(i); }
-    void avancaProgres() override {}
-    QString carpetaDades() const override { return e_.carpetaDades(); }
-
-private:
-    EstatAssistent& e_;
-    Guardats& g_;
-};
-
 // Every label cell of a generated document: its text, its pictures and what they show.
 QStringList Resum(Document& d)
 {
@@ -193,7 +172,6 @@ protected:
     void Neteja(EstatAssistent& e)
     {
         entorn.g = nullptr;
-        entorn.caselles = {};
         e.setEntorn(&entorn);
         QString error;
         ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
@@ -255,12 +233,10 @@ protected:
         return g.cmdGuardar_Click();
     }
 
-    // The saved-designs store of the run, the name question and the frame's cells, as the
-    // window answers for them.
+    // The saved-designs store of the run and the name question, as the window answers for them.
     struct EntornGuardats : EntornAssistent {
         Guardats* g = nullptr;
         std::function<QString(const QString&, const QString&)> nom;
-        CasellesAssistent caselles;
         bool hiHaGuardats() override { return g && g->HiHaGuardats(); }
         void recuperaDisseny(int n) override
         {
@@ -271,7 +247,6 @@ protected:
         {
             return nom ? nom(prompt, titol) : QString();
         }
-        CasellesAssistent casellesMarc() override { return caselles; }
     } entorn;
     QTemporaryDir dir;
     QString dades;
@@ -308,14 +283,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         for (int k : {0, 1, 3, 5}) {
             std::unique_ptr<Document> cella = e.dissenyAllotjat()->clone();
             Afegeix(*cella, QStringLiteral("Cell %1").arg(k), k == 3 ? QStringLiteral("logo") : QString());
-            noms[k] = g.carpetaCaselles() + QString::number(k) + QStringLiteral(".docx");
+            noms[k] = e.pasDisseny().carpetaCaselles() + QString::number(k) + QStringLiteral(".docx");
             cella->saveAs(noms[k]);
         }
-        QStringList nomsCaselles = noms;
-        std::int32_t num = n, actual = 0;
-        entorn.caselles = {&nomsCaselles, &num, &actual};
-        AmbCaselles o(e, g);
-        abans[0] = Resum(*generar_doc::GeneraDocument(-1, o));
+        e.pasDisseny().caselles.NomsCaselles = noms;
+        e.pasDisseny().caselles.NumCaselles = n;
+        abans[0] = Resum(*generar_doc::GeneraDocument(-1, e));
         ASSERT_TRUE(Desa(g, QStringLiteral("Cells"))) << qPrintable(missatges.join(u'\n'));
         // Confirmed by the design's name, without the store's internal path.
         const QString confirmacio = missatges.takeLast();
@@ -393,12 +366,11 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Guardats& g = e.guardats();
         Obre(e, g, 0, QStringLiteral("Cells"));
         EXPECT_TRUE(e.cataleg().Panel.opcOrigDatos[0]);
-        const QStringList noms = g.nomsCaselles();
+        const QStringList noms = e.pasDisseny().caselles.NomsCaselles;
         ASSERT_GE(noms.size(), 6);
         EXPECT_EQ(noms.count(QString()), noms.size() - 4);
-        EXPECT_EQ(noms[3], g.carpetaCaselles() + QStringLiteral("3.docx"));
-        AmbCaselles o(e, g);
-        EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, o)), abans[0]);
+        EXPECT_EQ(noms[3], e.pasDisseny().carpetaCaselles() + QStringLiteral("3.docx"));
+        EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, e)), abans[0]);
     }
     {
         Excel_espec::Inicialitzar();

@@ -4,7 +4,6 @@
 #include "catalogue/ListaEtiquetas.h"
 #include "catalogue/ui/VistaPreviaHoja.h"
 #include "common/HostProfile.h"
-#include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "common/ui/Ajuda.h"
@@ -144,14 +143,14 @@ QWidget* FrmTolvWiz::botoSiguiente() const { return CmdSiguiente; }
 void FrmTolvWiz::DesaDissenyAmbNom() { vistaGuardats_->cmdGuardar_Click(); }
 kovel::docframe::MarcDocument* FrmTolvWiz::Marc() const { return vistaDisseny_->Marc(); }
 modDsoFraWord::MarcDisseny& FrmTolvWiz::marcDisseny() { return vistaDisseny_->marcDisseny(); }
-bool FrmTolvWiz::ObreDissenyAlMarc(const QString& cami) { return vistaDisseny_->ObreDissenyAlMarc(cami); }
 bool FrmTolvWiz::hiHaGuardats() { return estat_->guardats().HiHaGuardats(); }
 void FrmTolvWiz::recuperaDisseny(int n) { estat_->guardats().RecuperaDisseny(n - 1); }
 void FrmTolvWiz::obreDocument(const QString& cami) { ModTolvWiz::Abre_Documento(cami); }
-kovel::word::Document* FrmTolvWiz::documentMarc() { return vistaDisseny_->document(); }
-std::int32_t FrmTolvWiz::nombreCaselles() { return marcDisseny().caselles.NumCaselles; }
-QString FrmTolvWiz::documentCasella(std::int32_t i) { return marcDisseny().caselles.NomsCaselles.value(i); }
-void FrmTolvWiz::desaCasella() { vistaDisseny_->ActualitzaHojaEtiquetas(); }
+void FrmTolvWiz::mostraDisseny(const kovel::word::Document& disseny, const QString& cami)
+{
+    marcDisseny().Mostra(disseny, cami);
+}
+std::unique_ptr<kovel::word::Document> FrmTolvWiz::edicionsDisseny() { return marcDisseny().Edicions(); }
 
 QString FrmTolvWiz::demanaNom(const QString& prompt, const QString& titol)
 {
@@ -159,23 +158,6 @@ QString FrmTolvWiz::demanaNom(const QString& prompt, const QString& titol)
     const QString nom = QInputDialog::getText(this, titol, prompt, QLineEdit::Normal, QString(), &ok);
     return ok ? nom : QString();
 }
-
-CasellesAssistent FrmTolvWiz::casellesMarc()
-{
-    seleccionador_ABCD::Caselles& c = marcDisseny().caselles;
-    return {&c.NomsCaselles, &c.NumCaselles, &c.CasellaActual};
-}
-
-QString FrmTolvWiz::carpetaCaselles() { return seleccionador_ABCD::Caselles::CarpetaCaselles(); }
-
-bool FrmTolvWiz::buidaCaselles()
-{
-    const Cataleg& cat = estat_->cataleg();
-    marcDisseny().BuidaCaselles(cat, ModTolvWiz::FormatSeleccionat(cat), estat_->horitzontal(), ModReg::RutaPrograma());
-    return true;
-}
-
-void FrmTolvWiz::desaCasellaMostrada() { marcDisseny().DesaCasellaActual(marcDisseny().caselles.CasellaActual); }
 
 void FrmTolvWiz::bomba()
 {

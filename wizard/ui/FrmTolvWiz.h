@@ -72,7 +72,6 @@ public:
     // The design frame and its routines (the design panel's).
     kovel::docframe::MarcDocument* Marc() const;
     modDsoFraWord::MarcDisseny& marcDisseny();
-    bool ObreDissenyAlMarc(const QString& cami);
 
     // ---- What the state asks of the window ----
     bool hiHaGuardats() override;
@@ -81,17 +80,9 @@ public:
     void progres(int valor, int maxim) override;
     bool teBomba() const override { return true; }
     void bomba() override;
-    bool teMarc() const override { return true; }
-    kovel::word::Document* documentMarc() override;
-    bool obreDissenyAlMarc(const QString& cami) override { return ObreDissenyAlMarc(cami); }
-    std::int32_t nombreCaselles() override;
-    QString documentCasella(std::int32_t i) override;
-    void desaCasella() override;
+    void mostraDisseny(const kovel::word::Document& disseny, const QString& cami) override;
+    std::unique_ptr<kovel::word::Document> edicionsDisseny() override;
     QString demanaNom(const QString& prompt, const QString& titol) override;
-    CasellesAssistent casellesMarc() override;
-    QString carpetaCaselles() override;
-    bool buidaCaselles() override;
-    void desaCasellaMostrada() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -144,11 +144,6 @@ VistaDisseny::~VistaDisseny()
 
 PasDisseny& VistaDisseny::disseny() const { return static_cast<PasDisseny&>(model_); }
 
-kovel::word::Document* VistaDisseny::document() const
-{
-    return dsoFraWord->TeDocument() ? dsoFraWord->Document() : nullptr;
-}
-
 void VistaDisseny::textos()
 {
     if (estat().esWord())
@@ -271,8 +266,8 @@ void VistaDisseny::connectaMarc()
     });
     kovel::codes::EstablirEntorn(entornCodis_.get());
 
-    w_.previes().Contexto.casellaActual = [this] { return int(marcDisseny_.caselles.CasellaActual); };
-    w_.previes().Contexto.casellaBuida = [this](int n) { return marcDisseny_.caselles.CasellaBuida(n); };
+    w_.previes().Contexto.casellaActual = [this] { return int(disseny().caselles.CasellaActual); };
+    w_.previes().Contexto.casellaBuida = [this](int n) { return disseny().caselles.CasellaBuida(n); };
     if (kovel::catalogue::PctHoja* hoja = w_.previes().PctHoja(1))
         connect(hoja, &kovel::catalogue::PctHoja::celdaPulsada, this,
                 [this](int, int, int celda) { PctHoja_MouseDown(celda); });
@@ -280,33 +275,6 @@ void VistaDisseny::connectaMarc()
 
 // ---------------------------------------------------------------------------------------------
 // Filling the panel
-
-// The frame's document follows the format, its orientation and the kind of sheet: the cells
-// start afresh when one of them changed (a just-restored design keeps its own).
-void VistaDisseny::preparaMarc()
-{
-    const int idx = ModTolvWiz::FormatSeleccionat(estat().cataleg());
-    if (idx < 0 || idx >= estat().cataleg().Etiquetas.size())
-        return;
-    const bool h = estat().horitzontal();
-    const QString o = h ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat().esWord() && estat().cataleg().Panel.opcOrigDatos[0];
-    const bool mateix = idx == disseny().IndexDocumentBase && disseny().ClauDocumentBase == o;
-    const bool cellesDiferents = perCasella != (marcDisseny_.caselles.NumCaselles >= 2);
-    const bool restaurat = disseny().ClauDocumentBase.isEmpty() && estat().DissenyObert;
-    const QString programa = kovel::paths::programDir();
-    if ((!mateix || cellesDiferents || !dsoFraWord->TeDocument()) && !restaurat) {
-        marcDisseny_.BuidaCaselles(estat().cataleg(), idx, h, programa);
-        if (perCasella) {
-            const EtiquetaCatalogo& e = estat().cataleg().Etiquetas[idx];
-            marcDisseny_.caselles.IniciaCaselles(std::int32_t(e.Filas) * e.Columnas);
-        }
-        if (dsoFraWord->TeDocument()) {
-            disseny().IndexDocumentBase = idx;
-            disseny().ClauDocumentBase = o;
-        }
-    }
-}
 
 // The sheet of cells stands in the column of buttons on this window: the frame keeps its
 // width and only gives way to the sheet when the two would touch.
@@ -340,7 +308,6 @@ void VistaDisseny::mostra()
     Check_Formato->setChecked(true);
     Check_Formato->move(Check_Formato->x(), Tw(0, 5200, 0, 0).y());
     lbl_check_formato->move(lbl_check_formato->x(), Tw(0, 5200, 0, 0).y());
-    preparaMarc();
     if (opcio0) {
         w_.previes().Dibuja_HojaEtiquetas(1);
         colocaNavegacioHoja();
@@ -366,22 +333,6 @@ void VistaDisseny::colocaNavegacioHoja()
     const int sota = std::max(Tw(0, 5200, 0, 0).y(), y + cmdHoja[0]->height() + kovel::ui::Px(60));
     Check_Formato->move(Check_Formato->x(), sota);
     lbl_check_formato->move(lbl_check_formato->x(), sota);
-}
-
-bool VistaDisseny::ObreDissenyAlMarc(const QString& cami)
-{
-    if (marcDisseny_.ObreDocument(cami, true))
-        return true;
-    ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
-                                           QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
-                                  .arg(cami));
-    bool prepared = true;
-    const int idx = ModTolvWiz::FormatSeleccionat(estat().cataleg());
-    if (idx >= 0 && marcDisseny_.PreparaDocumentBase(estat().cataleg(), idx, estat().horitzontal(), prepared, kovel::paths::programDir())) {
-        disseny().IndexDocumentBase = idx;
-        disseny().ClauDocumentBase = estat().horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
-    }
-    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -415,14 +366,11 @@ void VistaDisseny::CmdPasa_Click(int index)
         mou(LstCampos[0], LstCampos[1], index == 0);
     else if (index == 2 || index == 3)
         mou(LstCampos[1], LstCampos[0], index == 3);
-    // The current cell's document is shown again: saved first, so nothing typed is lost,
-    // and only when it has a file to open.
-    if (marcDisseny_.caselles.NumCaselles < 1)
+    // The current cell's document is shown again: saved first, so nothing typed is lost.
+    if (disseny().caselles.NumCaselles < 1)
         return;
-    ActualitzaHojaEtiquetas();
-    const QString nom = marcDisseny_.caselles.NomsCaselles.value(marcDisseny_.caselles.CasellaActual);
-    if (!nom.isEmpty())
-        marcDisseny_.ObreDocument(nom, true);
+    disseny().DesaCasellaActual();
+    disseny().CanviaCasella(disseny().caselles.CasellaActual);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -430,10 +378,8 @@ void VistaDisseny::CmdPasa_Click(int index)
 
 void VistaDisseny::dsoFraWord_BeforeDocumentSaved(const QString& /*cami*/, bool* cancel)
 {
-    if (marcDisseny_.DesantDocument || marcDisseny_.DesantDisseny)
-        return;
-    // The user's own save is the save-design command; the frame's file (a base document or
-    // a cell's) is never written behind the cells' back.
+    // The frame never writes a file: the user's own save is the save-design command, and
+    // the state saves the cells' documents itself.
     *cancel = true;
     w_.DesaDissenyAmbNom();
 }
@@ -479,7 +425,7 @@ void VistaDisseny::PctHoja_MouseDown(int celda)
         return;
     OcupadoHoja = true;
     ModTolvWiz::Puntero_Espera(true);
-    ActualitzaHojaEtiquetas();
+    disseny().DesaCasellaActual();
     if (celda >= 0)
         SeleccionaCasella(celda);
     ModTolvWiz::Puntero_Espera(false);
@@ -488,20 +434,8 @@ void VistaDisseny::PctHoja_MouseDown(int celda)
 
 void VistaDisseny::SeleccionaCasella(std::int32_t n)
 {
-    marcDisseny_.CanviaCasella(estat().cataleg(), n, ModTolvWiz::FormatSeleccionat(estat().cataleg()), estat().horitzontal(),
-                                      kovel::paths::programDir());
+    disseny().CanviaCasella(n);
     w_.previes().Dibuja_HojaEtiquetas(1);
-}
-
-void VistaDisseny::ActualitzaHojaEtiquetas()
-{
-    if (!dsoFraWord->TeDocument() || dsoFraWord->Desat() || marcDisseny_.caselles.NumCaselles < 1)
-        return;
-    try {
-        marcDisseny_.DesaCasellaActual(marcDisseny_.caselles.CasellaActual);
-    } catch (const kovel::word::WordError& e) {
-        ModTolvWiz::Mensaje_Error(e.message());
-    }
 }
 
 } // namespace kovel::wizard

@@ -38,15 +38,8 @@ public:
     void activada() override;
 
     kovel::docframe::MarcDocument* Marc() const { return dsoFraWord; }
-    // The frame's routines, its one-page guard and the per-cell designs of this window.
+    // The frame's routines and its one-page guard: it shows the design the state gives it.
     modDsoFraWord::MarcDisseny& marcDisseny() { return marcDisseny_; }
-    // The frame's document; nullptr while it has none.
-    kovel::word::Document* document() const;
-    // Opens a saved design in the frame; one that cannot be read leaves the format's blank
-    // label in its place, after the message naming the file.
-    bool ObreDissenyAlMarc(const QString& cami);
-    // Saves the cell shown, when it changed.
-    void ActualitzaHojaEtiquetas();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,7 +50,6 @@ private:
     PasDisseny& disseny() const;
     // After the previews are installed: the frame, the guard, the cells.
     void connectaMarc();
-    void preparaMarc();
     void AjustaMarc();
     void colocaNavegacioHoja();
     void mnuCampo_Click(int index);

@@ -4,7 +4,6 @@
 #include "common/ModTraduccion.h"
 #include "common/ui/BotoImatge.h"
 #include "documents/CodisDesatsPrograma.h"
-#include "documents/ui/MarcDisseny.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/panels/PasGuardats.h"
 #include "wizard/ui/FrmTolvWiz.h"
@@ -135,16 +134,8 @@ void VistaGuardats::mostra()
     omplint() = abans;
 }
 
-void VistaGuardats::cmdGuardar_Click()
-{
-    modDsoFraWord::MarcDisseny& marc = w_.vistaDisseny().marcDisseny();
-    // The store's own saves through the frame are not the user's: they ask for no name.
-    marc.DesantDisseny = true;
-    struct Acaba {
-        bool& desant;
-        ~Acaba() { desant = false; }
-    } acaba{marc.DesantDisseny};
-    estat().guardats().cmdGuardar_Click();
-}
+bool VistaGuardats::treball(bool comenca) { return !comenca || triat().cmdObrir; }
+
+void VistaGuardats::cmdGuardar_Click() { estat().guardats().cmdGuardar_Click(); }
 
 } // namespace kovel::wizard

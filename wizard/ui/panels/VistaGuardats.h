@@ -20,6 +20,8 @@ public:
     void construeix() override;
     void prepara() override;
     void mostra() override;
+    // Leaving with a saved design chosen restores it: the window waits meanwhile.
+    bool treball(bool comenca) override;
 
     // The save-design command; also the design frame's save.
     void cmdGuardar_Click();

@@ -3,6 +3,7 @@
 // sample row is a header, the one-page guard's message and the frame's Save button. Pictures
 // of each state go to the build folder (design-frame/) to be looked at.
 #include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/panels/PasFinal.h"
 #include "wizard/ui/tests/FinestraProva.h"
 
 #include "catalogue/Catalogo.h"
@@ -221,6 +222,9 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
     QApplication::processEvents();
     EXPECT_DOUBLE_EQ(marc->Zoom(), zoom);
 
+    // The rows start past the header; the samples are taken from the header row itself.
+    EXPECT_EQ(w.estat().pasFinal().txtFila_inicial, QStringLiteral("2"));
+    w.estat().pasFinal().txtFila_inicial = QStringLiteral("1");
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::keyClicks(editor, QStringLiteral("To: "));
     Camp(w, QStringLiteral("A"));

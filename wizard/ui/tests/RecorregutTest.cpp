@@ -327,14 +327,15 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
-    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("1"));
+    // The rows start past the heading row: its "Code" stands over numbers.
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("251"));
     // Finish before the labels-per-page choice: asked for.
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
     Clica(w, "OpcEtiqpag", 0);
-    // The heading row is left out: the first row becomes 2 (letters are dropped).
+    // A typed first row: letters are dropped.
     auto* primera = Busca<QLineEdit>(w, "txtFila_inicial");
     QTest::mouseClick(primera, Qt::LeftButton);
     primera->selectAll();
@@ -636,7 +637,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
                                 QStringLiteral("South east")};
     escriu(textos[0]);
     tria(1);
-    EXPECT_EQ(w.marcDisseny().caselles.CasellaActual, 1);
+    EXPECT_EQ(w.estat().pasDisseny().caselles.CasellaActual, 1);
     EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());   // a fresh label
     escriu(textos[1]);
     tria(3);
@@ -645,9 +646,9 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[0]);
     tria(3);
     EXPECT_EQ(editor->toPlainText().trimmed(), textos[3]);
-    EXPECT_FALSE(w.marcDisseny().caselles.CasellaBuida(0));
-    EXPECT_FALSE(w.marcDisseny().caselles.CasellaBuida(1));
-    EXPECT_TRUE(w.marcDisseny().caselles.CasellaBuida(2));
+    EXPECT_FALSE(w.estat().pasDisseny().caselles.CasellaBuida(0));
+    EXPECT_FALSE(w.estat().pasDisseny().caselles.CasellaBuida(1));
+    EXPECT_TRUE(w.estat().pasDisseny().caselles.CasellaBuida(2));
     Fotografia(w, QStringLiteral("cells"));
 
     // The one-page guard: a paste that pushes the label onto a second page is undone on the
@@ -684,7 +685,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
 
     // A cell whose file cannot be read shows a blank label, with the message.
     tria(0);
-    const QString danyat = w.marcDisseny().caselles.NomsCaselles.value(1);
+    const QString danyat = w.estat().pasDisseny().caselles.NomsCaselles.value(1);
     ASSERT_FALSE(danyat.isEmpty());
     QFile f(danyat);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -696,7 +697,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     EXPECT_TRUE(missatges.takeFirst().contains(danyat));
     EXPECT_TRUE(editor->toPlainText().trimmed().isEmpty());
     // So does a saved design that cannot be read.
-    EXPECT_FALSE(w.ObreDissenyAlMarc(danyat));
+    EXPECT_FALSE(w.estat().pasDisseny().ObreDisseny(danyat));
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_TRUE(missatges.takeFirst().contains(danyat));
     EXPECT_TRUE(w.Marc()->TeDocument());

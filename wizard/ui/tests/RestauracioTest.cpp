@@ -1,0 +1,386 @@
+// Saved designs through the real window, on each host: a design saved with the frame's
+// button before any final choice opens in a fresh window and state over the same store and
+// makes the same document, with the final panel's defaults (no whole sheet per record, the
+// rows past the header); a change of format after the restore starts the design afresh; a
+// choice made on the final panel before the save comes back. The window waits while a
+// design is restored.
+#include "wizard/ui/FrmTolvWiz.h"
+#include "wizard/panels/PasDisseny.h"
+#include "wizard/panels/PasFinal.h"
+#include "wizard/panels/PasOrigen.h"
+#include "wizard/ui/tests/FinestraProva.h"
+
+#include "catalogue/Catalogo.h"
+#include "catalogue/Cataleg.h"
+#include "common/Fitxers.h"
+#include "common/HostProfile.h"
+#include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
+#include "common/ui/BotoImatge.h"
+#include "common/ui/ModTolvWizUi.h"
+#include "platform/access/tests/SqliteFixture.h"
+#include "platform/word/Document.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolButton>
+
+using kovel::ui::BotoImatge;
+using kovel::wizard::FrmTolvWiz;
+
+namespace {
+
+using kovel::proves::Busca;
+using kovel::proves::Clica;
+
+// A window that notes how it stands while a saved design is restored.
+struct FinestraRestaura : FrmTolvWiz {
+    int restaurats = 0;
+    bool habilitada = true;
+    bool espera = false;
+    void recuperaDisseny(int n) override
+    {
+        ++restaurats;
+        habilitada = isEnabled();
+        const QCursor* c = QGuiApplication::overrideCursor();
+        espera = c && c->shape() == Qt::WaitCursor;
+        FrmTolvWiz::recuperaDisseny(n);
+    }
+};
+
+// Every label cell of a document: its text, its pictures' texts and what they show.
+QStringList Celles(const QString& cami)
+{
+    QStringList r;
+    const std::unique_ptr<kovel::word::Document> d = kovel::word::Document::open(cami);
+    for (kovel::word::Block& b : d->body().blocks) {
+        if (!b.isTable())
+            continue;
+        kovel::word::Table& t = b.table();
+        for (int f = 0; f < t.rowCount(); ++f)
+            for (int c = 0; c < t.columnCount(); ++c) {
+                kovel::word::Range cella = d->range(t.cell(f, c).story);
+                QString linia = cella.text().trimmed();
+                for (const kovel::word::InlinePicture* p : cella.inlinePictures())
+                    linia += QStringLiteral(" [%1 %2]").arg(p->alternativeText(),
+                        QString::fromLatin1(QCryptographicHash::hash(p->png(), QCryptographicHash::Md5).toHex().left(8)));
+                r << linia;
+            }
+    }
+    return r;
+}
+
+QString CodiFila(int fila) { return QStringLiteral("4006381%1").arg(fila, 5, 10, QLatin1Char('0')); }
+
+class Restauracio : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        kovel::proves::AppFinestres();
+        ASSERT_TRUE(dir.isValid());
+        qputenv("KOVEL_USER_REGISTRY", dir.filePath(QStringLiteral("user.reg")).toUtf8());
+        qputenv("KOVEL_MACHINE_REGISTRY", dir.filePath(QStringLiteral("machine.reg")).toUtf8());
+        dades = dir.path() + QStringLiteral("/data/");
+        CarpetaDades = dades;
+        QString m;
+        ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
+        mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
+            missatges << p;
+            return mod_rvtMsgBox::BotoPerDefecte(style);
+        });
+        ModTolvWiz::setObridorShell([this](const QString& cami) {
+            oberts << cami;
+            return true;
+        });
+        if (host() == QLatin1String("excel")) {
+            Excel_espec::Inicialitzar();
+            // Thirty addresses under a header row, their codes in the third column.
+            const QString csv = dir.filePath(QStringLiteral("addresses.csv"));
+            QFile f(csv);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("NAME,STREET,CODE\r\n");
+            for (int r = 1; r <= 30; ++r)
+                f.write(QStringLiteral("Person %1,%1 High Street,%2\r\n").arg(r).arg(CodiFila(r)).toUtf8());
+            f.close();
+            qputenv("KOVEL_ACTIVE_WORKBOOK", csv.toUtf8());
+        } else if (host() == QLatin1String("access")) {
+            Access_espec::Inicialitzar();
+            const QString base = dir.filePath(QStringLiteral("shop.sqlite"));
+            QByteArray sql = "CREATE TABLE Customers(Name TEXT, Town TEXT, Code INTEGER); INSERT INTO Customers VALUES ";
+            for (int i = 1; i <= 30; ++i)
+                sql += QStringLiteral("%1('Customer %2', 'Town %2', %3)").arg(i > 1 ? "," : "").arg(i).arg(5000 + i).toUtf8();
+            fixtures::MakeSqlite(base, sql.constData());
+            qputenv("KOVEL_CURRENT_DATABASE", base.toUtf8());
+        } else {
+            Word_espec::Inicialitzar();
+        }
+    }
+    void TearDown() override
+    {
+        mod_rvtMsgBox::resetAnswerer();
+        ModTolvWiz::setObridorShell({});
+        CarpetaDades.clear();
+    }
+
+    QString host() const { return QString::fromStdString(GetParam()); }
+    bool word() const { return host() == QLatin1String("word"); }
+
+    void Carrega(FrmTolvWiz& w)
+    {
+        w.estat().setCarpetaDades(dades);
+        ASSERT_TRUE(w.Cargar()) << qPrintable(missatges.join(u'\n'));
+        Clica(w, "CmdSiguiente");
+    }
+
+    // A new design: paper, format `format`, the source, on to the design panel.
+    void NouDisseny(FrmTolvWiz& w, int format)
+    {
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        Carrega(w);
+        if (w.estat().PanelActual == np.PanelGuardados) {
+            Clica(w, "cmdCrear");
+            Clica(w, "CmdSiguiente");
+        }
+        Clica(w, "optDinA4");
+        Clica(w, "CmdSiguiente");
+        TriaFormat(w, format);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos) << qPrintable(missatges.join(u'\n'));
+        if (word())
+            Clica(w, "opcOrigDatos", 1);   // every label alike
+        else if (host() == QLatin1String("access"))
+            Busca<QListWidget>(w, "LstTablas")->setCurrentRow(0);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
+    }
+
+    void TriaFormat(FrmTolvWiz& w, int format)
+    {
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelEtiqueta);
+        auto* ref = Busca<QLineEdit>(w, "txtReferencia");
+        ref->setText(QString::number(format));
+        Clica(w, "btn_buscar_ref");
+        ASSERT_EQ(w.estat().cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(w.estat().cataleg())].Codigo, format);
+    }
+
+    // What the user puts on the label: text on every host, the source's fields and, on the
+    // spreadsheet's host, an EAN-13 of the code column.
+    void Dissenya(FrmTolvWiz& w)
+    {
+        auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(editor, QStringLiteral("To: "));
+        if (word())
+            return;
+        kovel::proves::TriaCamps(w, {w.estat().pasDisseny().mnuCampo.value(0)});
+        QTest::keyClick(editor, Qt::Key_Return);
+        if (host() == QLatin1String("access")) {
+            kovel::proves::TriaCamps(w, {QStringLiteral("Code")});
+            return;
+        }
+        QTimer::singleShot(0, [] {
+            QWidget* d = QApplication::activeModalWidget();
+            ASSERT_NE(d, nullptr);
+            d->findChild<QComboBox*>(QStringLiteral("cboCamp"))->setCurrentIndex(2);
+            d->findChild<QRadioButton*>(QStringLiteral("optCamp"))->click();
+            d->findChild<QPushButton*>(QStringLiteral("btnAcceptar"))->click();
+            if (d->isVisible())
+                d->close();
+        });
+        Clica(w, "btn_barres");
+        ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
+    }
+
+    // The frame's Save button, answering the name box with `nom`.
+    void Desa(FrmTolvWiz& w, const QString& nom)
+    {
+        bool preguntat = false;
+        QTimer::singleShot(0, [&preguntat, nom] {
+            auto* d = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            preguntat = true;
+            d->setTextValue(nom);
+            d->accept();
+        });
+        auto* desar = Busca<QToolButton>(w, "btnDesar");
+        ASSERT_NE(desar, nullptr);
+        QTest::mouseClick(desar, Qt::LeftButton);
+        EXPECT_TRUE(preguntat);
+        ASSERT_EQ(missatges.size(), 1);
+        EXPECT_TRUE(missatges.takeFirst().contains(u'"' + nom + u'"'));
+    }
+
+    // A fresh window and state over the same store: the design at row `fila` restored, on to
+    // the format panel.
+    void Restaura(FinestraRestaura& w, int fila = 0)
+    {
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        Carrega(w);
+        ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
+        Clica(w, "cmdObrir");
+        Busca<QListWidget>(w, "lstGuardats")->setCurrentRow(fila);
+        Busca<QListWidget>(w, "lstGuardats")->item(fila)->setSelected(true);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.restaurats, 1);
+        EXPECT_FALSE(w.habilitada) << "the window waits while the design is restored";
+        EXPECT_TRUE(w.espera) << "with the wait cursor";
+        EXPECT_TRUE(w.isEnabled());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+        ASSERT_EQ(w.estat().PanelActual, np.PanelFormato) << qPrintable(missatges.join(u'\n'));
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
+    }
+
+    // From the format panel on to the design panel, as restored.
+    void FinsDisseny(FrmTolvWiz& w)
+    {
+        Clica(w, "CmdSiguiente");
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno) << qPrintable(missatges.join(u'\n'));
+    }
+
+    // From the design panel to the final one; one label per record where no choice is made.
+    void FinsFinal(FrmTolvWiz& w)
+    {
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFinal) << qPrintable(missatges.join(u'\n'));
+    }
+
+    QString Acaba(FrmTolvWiz& w)
+    {
+        if (!word() && !Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor())
+            Clica(w, "OpcEtiqpag", 0);
+        oberts.clear();
+        Clica(w, "CmdSiguiente");
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+        EXPECT_FALSE(w.isVisible());
+        return oberts.value(0);
+    }
+
+    QTemporaryDir dir;
+    QString dades;
+    QStringList missatges;
+    QStringList oberts;
+};
+
+} // namespace
+
+TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
+{
+    // Designed and saved before the final panel, then made.
+    QString primer;
+    double ampleDisseny = 0;
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Addresses"));
+        ampleDisseny = w.estat().disseny()->pageSetup().pageWidth().value;
+        FinsFinal(w);
+        primer = Acaba(w);
+    }
+    ASSERT_FALSE(primer.isEmpty());
+    const QStringList abans = Celles(primer);
+
+    // Restored in a fresh window: no whole sheet per record, the rows past the header, and
+    // the same document.
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        FinsDisseny(w);
+        EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+        FinsFinal(w);
+        if (word()) {
+            EXPECT_TRUE(w.estat().cataleg().Panel.opcOrigDatos[1]);
+        } else {
+            EXPECT_FALSE(Busca<BotoImatge>(w, "OpcEtiqpag", 1)->valor());
+            EXPECT_FALSE(w.estat().pasFinal().OpcEtiqpag[1]);
+        }
+        if (host() == QLatin1String("excel")) {
+            EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+            EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("31"));
+        }
+        const QString segon = Acaba(w);
+        ASSERT_FALSE(segon.isEmpty());
+        const QStringList despres = Celles(segon);
+        EXPECT_EQ(despres, abans);
+        if (!word()) {
+            // Thirty labels on two sheets of 24, none of them the header.
+            EXPECT_EQ(despres.size(), 48);
+            EXPECT_EQ(despres.size() - despres.count(QString()), 30);
+            EXPECT_TRUE(despres.filter(QStringLiteral("NAME")).isEmpty());
+        }
+    }
+
+    // Restored, then another format: the design starts afresh on it.
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        TriaFormat(w, 803);
+        FinsDisseny(w);
+        kovel::word::Document* d = w.estat().disseny();
+        ASSERT_NE(d, nullptr);
+        EXPECT_TRUE(d->content().text().trimmed().isEmpty());
+        EXPECT_TRUE(d->inlinePictures().empty());
+        EXPECT_GT(std::abs(d->pageSetup().pageWidth().value - ampleDisseny), 1.0);
+        EXPECT_TRUE(w.Marc()->Editor()->toPlainText().trimmed().isEmpty());
+        auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+        QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(editor, QStringLiteral("Fresh "));
+        if (!word()) {
+            kovel::proves::TriaCamps(w, {w.estat().pasDisseny().mnuCampo.value(0)});
+        }
+        FinsFinal(w);
+        const QString tercer = Acaba(w);
+        ASSERT_FALSE(tercer.isEmpty());
+        const QStringList celles = Celles(tercer);
+        EXPECT_FALSE(celles.filter(QStringLiteral("Fresh")).isEmpty());
+        EXPECT_TRUE(celles.filter(QStringLiteral("To:")).isEmpty());
+    }
+}
+
+// The whole sheet for each record, chosen on the final panel before the design is saved
+// again, comes back chosen.
+TEST_P(Restauracio, AChoiceOfTheFinalPanelComesBack)
+{
+    if (word())
+        GTEST_SKIP() << "the word processor's final panel has no labels-per-record choice";
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        FinsFinal(w);
+        Clica(w, "OpcEtiqpag", 1);
+        Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno);
+        Desa(w, QStringLiteral("Sheets"));
+    }
+    FinestraRestaura w;
+    Restaura(w);
+    FinsDisseny(w);
+    FinsFinal(w);
+    EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 1)->valor());
+    EXPECT_FALSE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
+    if (host() == QLatin1String("excel")) {
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
+                         ::testing::Values(std::string("word"), std::string("excel"), std::string("access")),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
