@@ -13,6 +13,8 @@
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasOrigen.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,11 +26,6 @@ namespace kovel::wizard {
 using kovel::basic::Val;
 using ModTraduccion::TextPrograma;
 
-PasFinal::PasFinal(EstatAssistent& estat) : Pas(estat)
-{
-    if (!estat.esWord())
-        OpcEtiqpag = {false, false};
-}
 
 // ---------------------------------------------------------------------------------------------
 // Row boxes
@@ -111,7 +108,6 @@ void PasFinal::Llenar()
             controls_.OpcEtiqpag0 = una ? false : l;
             controls_.OpcEtiqpag1 = l;
             controls_.img_final1 = l;
-            Check_Copias = 1;
             const std::int32_t v = Enter(ModReg::LlegirSeleccio(QStringLiteral("EtiqDif")));
             OpcEtiqpag[0] = v == 0;
             OpcEtiqpag[1] = v != 0;
@@ -142,7 +138,10 @@ void PasFinal::Llenar()
 bool PasFinal::Validar(Avis& avis)
 {
     if (!estat_.esWord() && OpcEtiqpag[0] == OpcEtiqpag[1]) {
-        avis = AvisLiteral(6012);
+        avis.text = TextPrograma("FrmTolvWiz.SenseEtiqpag", QStringLiteral("Please choose how many labels each record gets: "
+                                                                           "\"%1\" or \"%2\"."))
+                        .arg(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.0")),
+                             ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.1")));
         return false;
     }
     const std::int32_t ultima = estat_.pasDisseny().UltimaFilaHoja;
@@ -153,8 +152,17 @@ bool PasFinal::Validar(Avis& avis)
                         .arg(ultima);
         return false;
     }
-    if (estat_.PanelesLlenos[np().PanelFinal] == 0 && !genera(avis))
-        return false;
+    if (estat_.PanelesLlenos[np().PanelFinal] == 0) {
+        if (!genera(avis))
+            return false;
+    } else if (!documentGenerat_.isEmpty()) {
+        // Nothing changed since the last document was made (by Preview): that one stands.
+        avis = {0,
+                TextPrograma("FrmTolvWiz.JaFet", QStringLiteral("Nothing has changed since the preview: the document it "
+                                                                "made, %1, holds your labels."))
+                    .arg(QDir::toNativeSeparators(documentGenerat_)),
+                true};
+    }
     ModReg::DesarSeleccio(QStringLiteral("EtiqDif"), OpcEtiqpag[0] ? QStringLiteral("0") : QStringLiteral("-1"));
     return true;
 }
@@ -252,19 +260,10 @@ void PasFinal::OpcEtiqpag_Click(int index)
         estat_.marca(np().PanelFinal, 0);
 }
 
-void PasFinal::txt_copias_Change(const QString& text)
+void PasFinal::txtFila_Change(const QString& inicial, const QString& final_)
 {
-    txt_copias = text;
-    estat_.marca(np().PanelFinal, 0);
-}
-
-void PasFinal::Check_Copias_Click(bool marcat)
-{
-    bool numeric = false;
-    txt_copias.toDouble(&numeric);
-    if (!numeric)
-        txt_copias = QStringLiteral("2");
-    Check_Copias = marcat ? 1 : 0;
+    txtFila_inicial = inicial;
+    txtFila_final = final_;
     estat_.marca(np().PanelFinal, 0);
 }
 

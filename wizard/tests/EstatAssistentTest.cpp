@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -167,10 +168,10 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
     EXPECT_EQ(e.PanelActual, np.PanelFormato);
     EXPECT_FALSE(e.anteriorVisible());
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
-    // No paper type: 6012 and the panel stays.
+    // No paper type: the paper is asked for and the panel stays.
     Moviment m = e.MostrarPanel(+1);
     EXPECT_FALSE(m.mogut);
-    EXPECT_EQ(m.avis.literal, 6012);
+    EXPECT_TRUE(m.avis.text.contains(QStringLiteral("paper"))) << qPrintable(m.avis.text);
     EXPECT_EQ(e.PanelActual, np.PanelFormato);
 
     // With saved designs the home panel leads to them, and they to the paper panel.
@@ -204,12 +205,17 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")), QStringLiteral("0"));
-    // The word processor's host asks for a way of filling the sheet.
-    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);
+    // The word processor's host asks for a way of filling the sheet, and offers no list
+    // source: there are no lists to fill it from.
+    const Moviment m = e.MostrarPanel(+1);
+    EXPECT_TRUE(m.avis.text.contains(QStringLiteral("how the labels"))) << qPrintable(m.avis.text);
+    EXPECT_FALSE(e.pasOrigen().opcioOferta(2));
+    EXPECT_FALSE(e.pasOrigen().opcioOferta(3));
     e.pasOrigen().opcOrigDatos_Click(2);
-    EXPECT_TRUE(e.pasOrigen().es_lista());
+    EXPECT_EQ(e.pasOrigen().OpcionDatos(), -1);
+    e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("2"));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("1"));
     EXPECT_EQ(e.PanelActual, np.PanelDiseno);
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
     EXPECT_EQ(e.PanelActual, np.PanelOrigenDatos);
@@ -254,7 +260,7 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     e.cataleg().Lista.Clear();
     Avis avis;
     EXPECT_FALSE(e.ValidarPanel(np.PanelEtiqueta, avis));
-    EXPECT_EQ(avis.literal, 6012);
+    EXPECT_TRUE(avis.text.contains(QStringLiteral("label format"))) << qPrintable(avis.text);
     // Turning with no format selected turns nothing and marks the source panel.
     const QList<bool> marca = e.cataleg().EtiquetasMarca;
     e.PanelesLlenos[np.PanelOrigenDatos] = -1;
@@ -367,7 +373,13 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     fi.insertPicture(camp);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_EQ(e.PanelActual, np.PanelFinal);
-    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen
+    // One label for each record stands chosen; with neither chosen (as a design saved
+    // without the choice leaves it) the message names both.
+    EXPECT_EQ(e.pasFinal().OpcEtiqpag, (std::array<bool, 2>{true, false}));
+    e.pasFinal().OpcEtiqpag = {false, false};
+    const QString falta = e.MostrarPanel(+1).avis.text;
+    EXPECT_TRUE(falta.contains(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.0")))) << qPrintable(falta);
+    EXPECT_TRUE(falta.contains(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.1")))) << qPrintable(falta);
     e.pasFinal().OpcEtiqpag_Click(0);
 
     // A reversed range is refused and nothing is made.
@@ -389,8 +401,11 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     m = e.MostrarPanel(+1);
     EXPECT_TRUE(m.acabat);
     EXPECT_EQ(oberts.size(), 1);
+    // ... and says that the preview's document is the result.
+    EXPECT_TRUE(m.avis.informacio);
+    EXPECT_TRUE(m.avis.text.contains(QFileInfo(oberts[0]).fileName())) << qPrintable(m.avis.text);
     // A change after the preview makes the next Finish generate again.
-    e.pasFinal().txt_copias_Change(QStringLiteral("3"));
+    e.pasFinal().txtFila_Change(QStringLiteral("1"), QStringLiteral("30"));
     EXPECT_EQ(e.PanelesLlenos[np.PanelFinal], 0);
     EXPECT_TRUE(e.MostrarPanel(+1).acabat);
     EXPECT_EQ(oberts.size(), 2);

@@ -54,8 +54,6 @@ public:
 
     // The moves of the bottom bar and of double-clicks.
     void MostrarPanel(int dir);
-    // MostrarAjuda: the help page of the shown panel with the desktop's handler.
-    void MostrarAjuda();
     // Shows the state in the bottom bar and the shown panel.
     void mostra();
     // The message of a check, when there is one.
@@ -72,7 +70,6 @@ public:
     // The design frame and its routines (the design panel's).
     kovel::docframe::MarcDocument* Marc() const;
     modDsoFraWord::MarcDisseny& marcDisseny();
-    bool ObreDissenyAlMarc(const QString& cami);
 
     // ---- What the state asks of the window ----
     bool hiHaGuardats() override;
@@ -83,7 +80,7 @@ public:
     void bomba() override;
     bool teMarc() const override { return true; }
     kovel::word::Document* documentMarc() override;
-    bool obreDissenyAlMarc(const QString& cami) override { return ObreDissenyAlMarc(cami); }
+    bool obreDissenyAlMarc(const QString& cami) override;
     std::int32_t nombreCaselles() override;
     QString documentCasella(std::int32_t i) override;
     void desaCasella() override;
@@ -115,8 +112,8 @@ private:
     bool omplint_ = false;
     QElapsedTimer darrerBomba_;
 
-    std::array<QWidget*, 10> panels_{};
-    std::array<QLabel*, 10> lblTit{};
+    std::array<QWidget*, kovel::NombrePanels> panels_{};
+    std::array<QLabel*, kovel::NombrePanels> lblTit{};
     QLabel* lblTit4 = nullptr;
     QWidget* PanelBaix = nullptr;
     kovel::ui::BotoImatge *CmdAnterior = nullptr, *CmdSiguiente = nullptr, *cmdCancelar = nullptr;
