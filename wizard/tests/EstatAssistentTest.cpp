@@ -31,14 +31,17 @@ using namespace kovel::wizard;
 
 namespace {
 
-// A workbook of one worksheet held in memory: rows 1..n, columns A..C.
+// A workbook of one worksheet held in memory: rows 1..n, columns A..C, the first row
+// `capcalera` when one is given.
 class FontMemoria : public FontAssistent {
 public:
-    explicit FontMemoria(int files) : files_(files)
+    explicit FontMemoria(int files, const QStringList& capcalera = {}) : files_(files)
     {
         QList<QStringList> dades;
         for (int r = 1; r <= files; ++r)
             dades << QStringList{QStringLiteral("N%1").arg(r), QStringLiteral("S%1").arg(r), QStringLiteral("%1").arg(r)};
+        if (!capcalera.isEmpty() && !dades.isEmpty())
+            dades[0] = capcalera;
         full_ = std::make_unique<generar_doc::FullMemoria>(dades);
     }
     QString fitxer() const override { return QStringLiteral("/data/book.xlsx"); }
@@ -409,6 +412,31 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     EXPECT_EQ(e.PanelesLlenos[np.PanelFinal], 0);
     EXPECT_TRUE(e.MostrarPanel(+1).acabat);
     EXPECT_EQ(oberts.size(), 2);
+}
+
+TEST_F(Assistent, RowsToPrintStartAfterAHeadingRow)
+{
+    Excel_espec::Inicialitzar();
+    const auto primera = [this](const QStringList& capcalera) {
+        Entorn entorn;
+        EstatAssistent e;
+        e.setEntorn(&entorn);
+        CarregaCataleg(e);
+        FontMemoria font(30, capcalera);
+        e.setFont(&font);
+        FinsOrigen(e);
+        e.LlenarPanel(e.numerosPanel().PanelDiseno);
+        e.LlenarPanel(e.numerosPanel().PanelFinal);
+        e.setEntorn(nullptr);
+        return e.pasFinal().txtFila_inicial;
+    };
+    // Names over a column of numbers: a heading row.
+    EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("Code")}), QStringLiteral("2"));
+    // A number among the names, or an empty name: a row of data.
+    EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("2024")}), QStringLiteral("1"));
+    EXPECT_EQ(primera({QStringLiteral("Name"), QString(), QStringLiteral("Code")}), QStringLiteral("1"));
+    // Rows of data only.
+    EXPECT_EQ(primera({}), QStringLiteral("1"));
 }
 
 TEST_F(Assistent, AnEmptyWorksheetIsRefusedByName)

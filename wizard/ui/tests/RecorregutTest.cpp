@@ -328,7 +328,8 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
-    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("1"));
+    // The heading row names the columns over numbers: the rows to print start after it.
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("251"));
     // One label for each record stands chosen, its caption in bold; the other's is plain.
     EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
