@@ -70,8 +70,8 @@ bool PasOrigen::Validar(Avis& avis)
         FontAssistent* font = estat_.font();
         const QString fitxer = font ? font->fitxer() : QString();
         if (index < 0) {
-            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
-                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
+            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook \"%1\" has no worksheet to choose.")).arg(fitxer)}
+                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database \"%1\" has no table or query to choose.")).arg(fitxer)};
             if (excel ? !LstHojas.isEmpty() : !LstTablas.isEmpty())
                 avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.TriaFull", QStringLiteral("Please choose a worksheet in the list."))}
                              : Avis{0, TextPrograma("FrmTolvWiz.TriaTaula", QStringLiteral("Please choose a table or query in the list."))};
