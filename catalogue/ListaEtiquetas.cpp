@@ -1,7 +1,6 @@
 #include "catalogue/ListaEtiquetas.h"
 
 #include "catalogue/Cataleg.h"
-#include "platform/paths/Paths.h"
 #include "catalogue/Unidades.h"
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
@@ -78,10 +77,7 @@ bool ModeloEtiquetas::setListIndex(int i)
 {
     if (i < -1 || i >= lineas_.size())
         return false;
-    if (i != listIndex_) {
-        listIndex_ = i;
-        emit listIndexChanged(i);
-    }
+    listIndex_ = i;
     return true;
 }
 
@@ -101,10 +97,8 @@ int ModeloEtiquetas::AddItem(const QString& texto, int itemData)
     beginInsertRows(QModelIndex(), int(pos), int(pos));
     lineas_.insert(pos, {texto, itemData});
     endInsertRows();
-    if (listIndex_ >= pos) {
+    if (listIndex_ >= pos)
         ++listIndex_;
-        emit listIndexChanged(listIndex_);
-    }
     return int(pos);
 }
 
@@ -115,10 +109,7 @@ void ModeloEtiquetas::SetLines(QList<QPair<QString, int>> lineas)
     std::stable_sort(lineas_.begin(), lineas_.end(),
                      [](const QPair<QString, int>& a, const QPair<QString, int>& b) { return antesQue(a.first, b.first); });
     endResetModel();
-    if (listIndex_ != -1) {
-        listIndex_ = -1;
-        emit listIndexChanged(-1);
-    }
+    listIndex_ = -1;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -499,30 +490,6 @@ void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencios
     buscaReferencia(cat, copia, silencioso, 0);
 }
 
-bool Valida_PanelFormato(Cataleg& cat, int numPanel, const kovel::NumerosPanel& np)
-{
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    if (numPanel == np.PanelFormato) {
-        const bool falta = std::none_of(panel.optPapel.begin(), panel.optPapel.end(), [](bool b) { return b; });
-        const QString carpeta = ModReg::RutaPrograma();
-        const bool a5 = panel.optPapel[PapelA5];
-        panel.img_vertical = kovel::paths::findCaseInsensitive(
-            carpeta, a5 ? QStringLiteral("DATA/a5_vertical.dat") : QStringLiteral("DATA/a4_vertical.dat"));
-        panel.img_horitzontal = kovel::paths::findCaseInsensitive(
-            carpeta, a5 ? QStringLiteral("DATA/a5_horitzontal.dat") : QStringLiteral("DATA/a4_horitzontal.dat"));
-        return falta;
-    }
-    if (numPanel == 3) {
-        bool falta = false;
-        if (kovel::Host() == kovel::HostOffice::Word)
-            falta = std::none_of(panel.opcOrigDatos.begin(), panel.opcOrigDatos.end(), [](bool b) { return b; });
-        if (!panel.opt_Horizontal && !panel.opt_Vertical)
-            falta = true;
-        return falta;
-    }
-    return false;
-}
-
 void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np)
 {
     EstadoPanelEtiquetas& panel = cat.Panel;
@@ -675,7 +642,7 @@ void Filtra_TeclaReferencia(Cataleg& cat, std::int16_t& tecla)
         tecla = 0;
         Buscar_Referencia(cat);
     }
-    if (tecla < 27 || (tecla >= '0' && tecla <= '9'))
+    if (tecla < 0 || kovel::basic::TeclaDeNumero(char16_t(tecla)))
         return;
     tecla = 0;
     if (auto& f = cat.Panel.pitido)

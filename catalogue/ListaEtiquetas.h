@@ -36,9 +36,6 @@ public:
     // Adds many lines at once, then orders them (stable); far faster than AddItem one by one.
     void SetLines(QList<QPair<QString, int>> lineas);
 
-signals:
-    void listIndexChanged(int index);
-
 private:
     QList<QPair<QString, int>> lineas_;
     int listIndex_ = -1;
@@ -81,13 +78,10 @@ struct EstadoPanelEtiquetas {
     bool captionBusquedaNegrita = false;
     QString captionBusquedaGuardada;  // kept aside while a size filter is shown
 
-    // Data-source panel options read by the panel check.
+    // The data-source options and the orientation, kept with the format for its drawing.
     std::array<bool, 4> opcOrigDatos{};
     bool opt_Horizontal = false;
     bool opt_Vertical = false;
-    // Orientation pictures chosen by the panel check (full paths).
-    QString img_vertical;
-    QString img_horitzontal;
 
     // Hooks into the wizard window; any may be left empty.
     std::function<void(int panel)> marcarPanelPorLlenar;  // PanelesLlenos(panel) := 0
@@ -132,9 +126,8 @@ void Buscar_Referencia(Cataleg& cat);
 void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso);
 void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso);
 
-// Label-selection panel helpers. `np`: the wizard's panel numbers, to tell which panel `panel`
-// is and which panel a change marks for refilling.
-bool Valida_PanelFormato(Cataleg& cat, int panel, const kovel::NumerosPanel& np);
+// Label-selection panel helpers. `np`: the wizard's panel numbers, to tell which panel a change
+// marks for refilling.
 void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np);
 void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np);
 void Selecciona_Medida(Cataleg& cat);

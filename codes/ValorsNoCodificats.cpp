@@ -28,8 +28,9 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
         if (!records.contains(r)) records << r;
         if (records.size() >= maxRegistres) break;
     }
-    QString text = ModTraduccion::CercarLiteral(clau_);
-    if (text.isEmpty()) text = text_;
+    const bool un = nombre_ == 1;
+    QString text = ModTraduccion::CercarLiteral(un ? clauU_ : clau_);
+    if (text.isEmpty()) text = un ? textU_ : text_;
     text.replace(QStringLiteral("%1"), QString::number(nombre_));
     text.replace(QStringLiteral("%2"), records.join(QStringLiteral(", ")));
     if (!primers_.isEmpty() && !primers_.front().motiu.isEmpty())
@@ -39,18 +40,25 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
 
 ValorsNoCodificats& NoCodificats()
 {
-    static ValorsNoCodificats collector(QStringLiteral("CodiBarres.NoCodificats"),
-                                        QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places "
-                                                       "were left empty. First records affected: %2."));
+    static ValorsNoCodificats collector(
+        QStringLiteral("CodiBarres.NoCodificats"),
+        QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places were left empty. First "
+                       "records affected: %2."),
+        QStringLiteral("CodiBarres.NoCodificat"),
+        QStringLiteral("1 value could not be encoded as a barcode or QR code; its place was left empty. Record "
+                       "affected: %2."));
     return collector;
 }
 
 ValorsNoCodificats& NoLlegibles()
 {
-    static ValorsNoCodificats collector(QStringLiteral("CodiBarres.NoLlegibles"),
-                                        QStringLiteral("%1 codes do not fit their labels even with the narrowest printable "
-                                                       "modules; they were left at their own size, cut at the label's edge, "
-                                                       "and will not scan. First records affected: %2."));
+    static ValorsNoCodificats collector(
+        QStringLiteral("CodiBarres.NoLlegibles"),
+        QStringLiteral("%1 codes do not fit their labels even with the narrowest printable modules; they were left at "
+                       "their own size, cut at the label's edge, and will not scan. First records affected: %2."),
+        QStringLiteral("CodiBarres.NoLlegible"),
+        QStringLiteral("1 code does not fit its label even with the narrowest printable modules; it was left at its "
+                       "own size, cut at the label's edge, and will not scan. Record affected: %2."));
     return collector;
 }
 

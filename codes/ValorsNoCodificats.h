@@ -13,8 +13,12 @@ namespace kovel::codes {
 
 class ValorsNoCodificats {
 public:
-    // The closing message: the literal of `clau`, else `text` (%1 the count, %2 the records).
-    ValorsNoCodificats(QString clau, QString text) : clau_(std::move(clau)), text_(std::move(text)) {}
+    // The closing message: the literal of `clau`, else `text` (%1 the count, %2 the records);
+    // for a single case the literal of `clauU`, else `textU`.
+    ValorsNoCodificats(QString clau, QString text, QString clauU, QString textU)
+        : clau_(std::move(clau)), text_(std::move(text)), clauU_(std::move(clauU)), textU_(std::move(textU))
+    {
+    }
 
     struct Cas {
         std::int32_t registre = 0;   // record (source row or record number) as the caller counts it
@@ -41,7 +45,7 @@ public:
     static constexpr int MaxGuardats = 20;
 
 private:
-    QString clau_, text_;
+    QString clau_, text_, clauU_, textU_;
     int nombre_ = 0;
     std::int32_t registre_ = 0;
     QList<Cas> primers_;

@@ -49,4 +49,8 @@ QString Str(double x);
 // A number written with at least `width` digits, zero-filled on the left (Format(n, "0000")).
 QString ZeroFill(long long n, int width);
 
+// The key filter of the boxes that take a number: digits "0" to "9" and control keys (codes
+// below 32) are typed, any other key is dropped.
+inline bool TeclaDeNumero(char16_t c) { return c < 32 || (c >= u'0' && c <= u'9'); }
+
 } // namespace kovel::basic

@@ -36,25 +36,6 @@ void EstablirHost(HostOffice host)
     g_nom = NomHost(host);
 }
 
-NumerosPanel NumerosPanels(HostOffice host)
-{
-    if (host == HostOffice::Cap)
-        return {};
-    // The panel numbers shared by the three hosts; the Word-only panels exist on Word alone.
-    const bool word = host == HostOffice::Word;
-    return {.PanelInicio = 0,
-            .PanelFormato = 1,
-            .PanelEtiqueta = 2,
-            .PanelOrigenDatos = 3,
-            .PanelHoja = 4,
-            .PanelDiseno = 5,
-            .PanelFinal = 6,
-            .PanelExtra7 = std::uint8_t(word ? 7 : 0),
-            .PanelExtra8 = std::uint8_t(word ? 8 : 0),
-            .PanelGuardados = 9,
-            .UltimoPanel = 9};
-}
-
 } // namespace kovel
 
 namespace Word_espec {

@@ -1,5 +1,5 @@
 #pragma once
-// The host application, fixed once at start-up, and the wizard's panel numbers on each host.
+// The host application, fixed once at start-up, and the wizard's panel numbers.
 #include <QString>
 #include <cstdint>
 
@@ -19,24 +19,22 @@ HostOffice HostDeNom(const QString& nom, Qt::CaseSensitivity cs = Qt::CaseSensit
 // host between cases.
 void EstablirHost(HostOffice host);
 
-// The wizard's panel numbers on one host. The wizard's state holds its own copy, taken from its
-// host; whoever else needs a number is given it.
+// The wizard's panels by number, the same on every host. The spreadsheet's field panel (4)
+// is never shown.
 struct NumerosPanel {
-    std::uint8_t PanelInicio = 0;
-    std::uint8_t PanelFormato = 0;
-    std::uint8_t PanelEtiqueta = 0;
-    std::uint8_t PanelOrigenDatos = 0;
-    std::uint8_t PanelHoja = 0;
-    std::uint8_t PanelDiseno = 0;
-    std::uint8_t PanelFinal = 0;
-    std::uint8_t PanelExtra7 = 0;   // Word only
-    std::uint8_t PanelExtra8 = 0;   // Word only
-    std::uint8_t PanelGuardados = 0;
-    std::uint8_t UltimoPanel = 0;
+    enum Numero : std::uint8_t {
+        PanelInicio = 0,
+        PanelFormato = 1,
+        PanelEtiqueta = 2,
+        PanelOrigenDatos = 3,
+        PanelHoja = 4,
+        PanelDiseno = 5,
+        PanelFinal = 6,
+        PanelGuardados = 9,
+    };
 };
-// The numbers of `host`: 0 to 6 and 9 on the three hosts, 7 and 8 on Word alone (0 elsewhere);
-// every number 0 for Cap.
-NumerosPanel NumerosPanels(HostOffice host);
+// How many panel numbers there are: 0 to 9.
+inline constexpr int NombrePanels = 10;
 
 } // namespace kovel
 

@@ -61,7 +61,7 @@ MidesTaulaPt CalculaMidesTaula(const MidesFull& m);
 
 inline constexpr float ColumnaMesEstretaPt = 8.0f;
 
-// File names (".docx" for the Part's ".doc", decision 2).
+// File names: every document and template is a .docx.
 QString LletraOrientacio(bool horitzontal);
 QString NomPlantillaBlanca(std::int32_t model, const QString& sufix, bool horitzontal);   // blanc1617H.docx
 QString NomPlantillaPagina(std::int32_t model, const QString& sufix, bool horitzontal);   // plantilla1617H.docx

@@ -14,8 +14,6 @@
 #include "wizard/panels/PasOrigen.h"
 #include "wizard/panels/PasPaper.h"
 
-#include <QDir>
-#include <QFile>
 
 #include <utility>
 
@@ -107,7 +105,6 @@ EstatAssistent::EstatAssistent(QString programa)
     if (programa.isEmpty())
         programa = ProgramaOffice;
     host_ = kovel::HostDeNom(programa, Qt::CaseInsensitive);
-    numeros_ = kovel::NumerosPanels(host_);
     inici_ = std::make_unique<PasInici>(*this);
     guardats_ = std::make_unique<PasGuardats>(*this);
     paper_ = std::make_unique<PasPaper>(*this);
@@ -116,8 +113,6 @@ EstatAssistent::EstatAssistent(QString programa)
     disseny_ = std::make_unique<PasDisseny>(*this);
     final_ = std::make_unique<PasFinal>(*this);
     desats_ = std::make_unique<Guardats>(*this);
-    // The panels by this host's numbers; where numbers coincide (no host) the home panel,
-    // placed last, wins.
     const kovel::NumerosPanel& n = numeros_;
     const std::pair<std::uint8_t, Pas*> panels[] = {
         {n.PanelFinal, final_.get()},       {n.PanelDiseno, disseny_.get()}, {n.PanelOrigenDatos, origen_.get()},
@@ -138,11 +133,7 @@ EstatAssistent::~EstatAssistent() = default;
 
 QString EstatAssistent::TextVersio(const QString& carpeta)
 {
-    QFile f(QDir(carpeta).filePath(QStringLiteral("versio.txt")));
-    QString linia;
-    if (f.open(QIODevice::ReadOnly | QIODevice::Text))
-        linia = QString::fromUtf8(f.readLine(256)).trimmed();
-    return QStringLiteral("v. ") + linia;
+    return QStringLiteral("v. ") + ModTolvWiz::LlegirVersio(carpeta);
 }
 
 void EstatAssistent::Prepara()
@@ -158,7 +149,6 @@ void EstatAssistent::marca(int panel, std::int16_t valor)
         PanelesLlenos[panel] = valor;
 }
 
-// Where numbers coincide (no host: all 0) the home panel's wins, as it always came first.
 Pas* EstatAssistent::pas(std::int16_t panel)
 {
     if (panel < 0 || std::size_t(panel) >= taula_.size())
@@ -187,17 +177,13 @@ std::int16_t EstatAssistent::NuevoPanel(std::int16_t p) const
 
 bool EstatAssistent::anteriorVisible() const
 {
-    return PanelActual >= 0 && PanelActual < 10 && Historial[PanelActual] >= 0;
+    return PanelActual >= 0 && PanelActual < kovel::NombrePanels && Historial[PanelActual] >= 0;
 }
 
 Moviment EstatAssistent::MostrarPanel(int dir)
 {
     Moviment m;
     if (dir > 0) {
-        if (ModTolvWiz::Valida_PanelFormato(cataleg(), PanelActual, numeros_)) {
-            m.avis = Avis{6012, ModTraduccion::Literal(6012)};
-            return m;
-        }
         if (!ValidarPanel(PanelActual, m.avis))
             return m;
         if (PanelActual >= 0 && NuevoPanel(PanelActual) == -1) {
@@ -212,7 +198,7 @@ Moviment EstatAssistent::MostrarPanel(int dir)
 
     const std::int16_t deixat = PanelActual;
     const kovel::NumerosPanel& n = numeros_;
-    if (deixat >= 0 && !(deixat == n.PanelExtra7 && n.PanelExtra7 != n.PanelInicio && dir != 1))
+    if (deixat >= 0)
         PanelesLlenos[deixat] = -1;
     if (dir <= 0) {
         PanelActual = Historial[deixat];

@@ -66,8 +66,7 @@ struct Moviment {
 
 class EstatAssistent : public generar_doc::OpcionsGeneracio {
 public:
-    // `programa`: "Word", "Excel" or "Access" (ProgramaOffice when empty); the panel numbers
-    // are that host's (kovel::NumerosPanels).
+    // `programa`: "Word", "Excel" or "Access" (ProgramaOffice when empty).
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
 
@@ -79,7 +78,7 @@ public:
     bool esWord() const { return host_ == kovel::HostOffice::Word; }
     bool esExcel() const { return host_ == kovel::HostOffice::Excel; }
     bool esAccess() const { return host_ == kovel::HostOffice::Access; }
-    // The panel numbers of this run's host.
+    // The panel numbers.
     const kovel::NumerosPanel& numerosPanel() const { return numeros_; }
 
     // ---- What the window plugs in ----
@@ -112,8 +111,8 @@ public:
     const PasFinal& pasFinal() const { return *final_; }
 
     // ---- Loading ----
-    // lbl_version's caption: "v. " and the first line of versio.txt in `carpeta`; a missing or
-    // unreadable file leaves the version empty ("v. ").
+    // lbl_version's caption: "v. " and the version read by ModTolvWiz::LlegirVersio from
+    // `carpeta`; a missing or unreadable file leaves the version empty ("v. ").
     static QString TextVersio(const QString& carpeta);
     // Part of the set-up: every refill flag 0, history cleared, no panel shown yet.
     void Prepara();
@@ -167,8 +166,8 @@ public:
 
     // ---- State of the whole run, named as the window's members ----
     std::int16_t PanelActual = -1;
-    std::array<std::int16_t, 10> PanelesLlenos{};
-    std::array<std::int16_t, 10> Historial{};
+    std::array<std::int16_t, kovel::NombrePanels> PanelesLlenos{};
+    std::array<std::int16_t, kovel::NombrePanels> Historial{};
     bool AsistenteActivo = false;
     bool Generando = false;
     QVariant ValorPanel;
@@ -178,8 +177,8 @@ public:
 private:
     Cataleg cataleg_;
     kovel::HostOffice host_ = kovel::HostOffice::Cap;
-    kovel::NumerosPanel numeros_;
-    std::array<Pas*, 10> taula_{};   // the panels by number, fixed with the host
+    static constexpr kovel::NumerosPanel numeros_{};
+    std::array<Pas*, kovel::NombrePanels> taula_{};   // the panels by number
     FontAssistent* font_ = nullptr;
     EntornAssistent senseEntorn_;
     EntornAssistent* entorn_ = &senseEntorn_;

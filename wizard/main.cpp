@@ -15,10 +15,6 @@
 #include "wizard/LineaComandos.h"
 #include "wizard/ui/Assistent.h"
 #include "wizard/ui/BannerHTML.h"
-#include "wizard/ui/Enllacos.h"
-#include "wizard/ui/Assistent.h"
-#include "wizard/ui/BannerHTML.h"
-#include "wizard/ui/Enllacos.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,10 +65,7 @@ int main(int argc, char** argv)
             ModAutoUpdate2::LlegirConfiguracio();
             return !ModAutoUpdate2::ExecutarInstalPendent(ProgramaOffice);
         },
-        [](QWidget* finestra) {
-            ModTolvWiz::Carga_Banner(finestra, ProgramaOffice);
-            ModTolvWiz::ConnectarEnllacos(finestra);
-        },
+        [](QWidget* finestra) { ModTolvWiz::Carga_Banner(finestra, ProgramaOffice); },
     });
     frmOptions::setAparenca([](frmOptions* f) { KOVEL_espec::Carga_ImagenesOpciones(f); });
     return kovel::wizard::Arrencada(linia);

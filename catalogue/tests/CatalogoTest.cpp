@@ -442,7 +442,7 @@ TEST(Catalogo, TwoCataloguesInOneProcessKeepTheirOwnState)
     b.Panel.marcarPanelPorLlenar = [&](int) { ++marcadosB; };
     ModTolvWiz::Llena_ListaEtiquetas(a, PapelA4, 0, 0, 0);
     ModTolvWiz::SeleccionarFormat(a, 1);
-    ModTolvWiz::GirarFormat(a, kovel::NumerosPanels(kovel::HostOffice::Word));
+    ModTolvWiz::GirarFormat(a, kovel::NumerosPanel{});
     a.Unidades = 2;
     EXPECT_EQ(a.EtiquetasMarca, (QList<bool>{false, true}));
     EXPECT_EQ(b.Lista.ListCount(), 0);
@@ -538,7 +538,7 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     int marcado = -1;
     cat.Panel.marcarPanelPorLlenar = [&](int p) { marcado = p; };
     ModTolvWiz::SeleccionarFormat(cat, 1);
-    const kovel::NumerosPanel np = kovel::NumerosPanels(kovel::HostOffice::Word);
+    const kovel::NumerosPanel np = kovel::NumerosPanel{};
     ModTolvWiz::GirarFormat(cat, np);
     EXPECT_TRUE(cat.EtiquetasMarca[1]);
     EXPECT_FALSE(cat.EtiquetasMarca[0]);

@@ -22,7 +22,7 @@ struct Mensaje {
 class Lista : public ::testing::Test {
 protected:
     Cataleg cat;
-    const kovel::NumerosPanel np = kovel::NumerosPanels(kovel::HostOffice::Word);
+    const kovel::NumerosPanel np = kovel::NumerosPanel{};
     void SetUp() override
     {
         pruebas::CargaLiterales();
@@ -228,24 +228,9 @@ TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
     EXPECT_EQ(cat.Panel.txtReferenciaSelLength, 3);
 }
 
-TEST_F(Lista, PanelCheckOrderCompletionAndSizeFilter)
+TEST_F(Lista, OrderCompletionAndSizeFilter)
 {
     EstadoPanelEtiquetas& p = cat.Panel;
-    p.optPapel = {};
-    EXPECT_TRUE(Valida_PanelFormato(cat, np.PanelFormato, np));
-    EXPECT_TRUE(p.img_vertical.endsWith(QStringLiteral("a4_vertical.dat"), Qt::CaseInsensitive));
-    p.optPapel[PapelA5] = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, np.PanelFormato, np));
-    EXPECT_TRUE(p.img_horitzontal.endsWith(QStringLiteral("a5_horitzontal.dat"), Qt::CaseInsensitive));
-    const kovel::HostOffice host = kovel::Host();
-    kovel::EstablirHost(kovel::HostOffice::Excel);
-    p.opt_Vertical = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, 3, np));
-    kovel::EstablirHost(kovel::HostOffice::Word);
-    EXPECT_TRUE(Valida_PanelFormato(cat, 3, np));
-    p.opcOrigDatos[2] = true;
-    EXPECT_FALSE(Valida_PanelFormato(cat, 3, np));
-    kovel::EstablirHost(host);
 
     // Type-ahead completion of the sort box re-sorts and keeps the selected line.
     p.optPapel = {};

@@ -9,6 +9,7 @@
 #include "platform/word/Document.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -123,6 +124,21 @@ TEST_F(Insercio, UnValorQueNoEsPotCodificarNoInsereixRes)
     EXPECT_FALSE(text.contains(QStringLiteral("5,")));
     c.Comencar();
     EXPECT_TRUE(c.Resum().isEmpty());
+
+    // One case reads in the singular, and the encoder's own error number is not shown.
+    ActiveBC llarg;
+    llarg.setBarType(kovel::barcode::EAN13);
+    llarg.setBarText(QString(200, u'1'));
+    ASSERT_FALSE(llarg.Valid());
+    EXPECT_FALSE(llarg.Error().isEmpty());
+    EXPECT_FALSE(llarg.Error().contains(QRegularExpression(QStringLiteral("(Error|Warning) \\d"))))
+        << llarg.Error().toStdString();
+    c.Afegir(7, QStringLiteral("EAN"), QString(200, u'1'), llarg.Error());
+    const QString un = c.Resum();
+    EXPECT_TRUE(un.startsWith(QStringLiteral("1 value "))) << un.toStdString();
+    EXPECT_TRUE(un.contains(QStringLiteral("Record affected: 7."))) << un.toStdString();
+    EXPECT_FALSE(un.contains(QStringLiteral("values"))) << un.toStdString();
+    c.Comencar();
 }
 
 TEST_F(Insercio, CodisQRFixosIVinculats)

@@ -88,13 +88,10 @@ TEST(HostProfile, TheHostIsATypeWithItsNameForTheTexts)
         kovel::EstablirHost(h);
         EXPECT_EQ(kovel::Host(), h);
         EXPECT_EQ(kovel::HostDeNom(ProgramaOffice), h);
-        EXPECT_EQ(kovel::NumerosPanels(kovel::Host()).PanelFinal, 6);
     }
     EXPECT_EQ(kovel::HostDeNom(QStringLiteral("word")), HostOffice::Cap);   // the name is exact
     kovel::EstablirHost(HostOffice::Cap);
     EXPECT_TRUE(ProgramaOffice.isEmpty());
-    EXPECT_EQ(kovel::NumerosPanels(kovel::Host()).UltimoPanel, 0);
-    EXPECT_EQ(kovel::NumerosPanels(kovel::Host()).PanelFinal, 0);
 }
 
 TEST(Idioma, LocalesGiveTheirLanguageIdentifiers)

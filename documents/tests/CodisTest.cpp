@@ -208,8 +208,8 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     const auto [enorme_, modulsEnorme] = CodiQRDe(*doc, 1, 0);
     EXPECT_NEAR(enorme_, modulsEnorme * 3 * 0.75, 0.01);
     ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join('\n'));
-    EXPECT_TRUE(missatges[0].startsWith("1 codes do not fit")) << qPrintable(missatges[0]);
-    EXPECT_TRUE(missatges[0].contains("First records affected: 3.")) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].startsWith("1 code does not fit")) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains("Record affected: 3.")) << qPrintable(missatges[0]);
     mod_rvtMsgBox::resetAnswerer();
 }
 

@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QBuffer>
 #include <QPainterPath>
-#include <QSaveFile>
 #include <QTransform>
 
 #include <zint.h>
@@ -406,7 +405,7 @@ const ActiveBC::Codificacio& ActiveBC::codificacio() const
     const int r = ZBarcode_Encode(s, reinterpret_cast<const unsigned char*>(bytes.constData()),
                                   static_cast<int>(bytes.size()));
     if (r >= ZINT_ERROR) {
-        c->error = QString::fromUtf8(s->errtxt);
+        c->error = kovel::zintutil::TextError(*s);
         if (r == ZINT_ERROR_INVALID_CHECK) {
             c->textValid = true;
             c->checkValid = false;

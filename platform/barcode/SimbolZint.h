@@ -5,6 +5,9 @@
 // the caller. Null when out of memory.
 #include <zint.h>
 
+#include <QRegularExpression>
+#include <QString>
+
 #include <cstring>
 #include <memory>
 
@@ -19,6 +22,14 @@ inline zint_symbol* SimbolNet()
     ZBarcode_Clear(simbol.get());   // lets go of any picture the last use drew
     std::memcpy(simbol.get(), inicial.get(), sizeof(zint_symbol));
     return simbol.get();
+}
+
+// The symbol's error text as the user reads it: Zint's "Error 777: " (or "Warning ...")
+// number is the library's own and tells the user nothing.
+inline QString TextError(const zint_symbol& s)
+{
+    static const QRegularExpression numero(QStringLiteral("^\\s*(Error|Warning)\\s+\\d+\\s*:\\s*"));
+    return QString::fromUtf8(s.errtxt).remove(numero);
 }
 
 } // namespace kovel::zintutil

@@ -1,6 +1,9 @@
 #pragma once
-// Every file the programs write goes through here, so that a full disk, a killed process or a
-// symlink in the way never costs the user the file that was there before.
+// The wizard and the update service write their files through here (settings, saved designs,
+// label documents), so that a full disk, a killed process or a symlink in the way never costs
+// the user the file that was there before. The installers and the build's tools (with QSaveFile,
+// and LibreOffice's unopkg) and the .xls reader (LibreOffice or FreeXL in a private temporary
+// folder) write otherwise.
 //
 //   QString error;
 //   if (!kovel::files::EscriuAtomic(path, bytes, &error)) { /* tell the user `error` */ }

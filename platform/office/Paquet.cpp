@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <zip.h>
 

@@ -330,7 +330,7 @@ void QRCodeCtrl::recodificar()
         sym->warn_level = WARN_DEFAULT;
         const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
         if (r >= ZINT_ERROR) {
-            error_ = QString::fromUtf8(sym->errtxt);
+            error_ = kovel::zintutil::TextError(*sym);
             return;
         }
         const int side = sym->width;

@@ -15,10 +15,12 @@ namespace kovel::wizard {
 
 class EstatAssistent;
 
-// A message the window shows in its exclamation box (Mensaje_Error). Empty: none.
+// A message the window shows in its exclamation box (Mensaje_Error), or as a plain note
+// when `informacio`. Empty: none.
 struct Avis {
     int literal = 0;   // the numbered text, 0 when the text is the program's own
     QString text;
+    bool informacio = false;   // tells what happened; nothing was refused
     bool buit() const { return text.isEmpty(); }
 };
 

@@ -5,6 +5,7 @@
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/panels/PasPaper.h"
 
@@ -36,7 +37,6 @@ void PasEtiqueta::Llenar()
     ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), std::int16_t(t), std::int16_t(o), 0, 0);
     ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), std::int16_t(t));
     ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
-    ListaEtiquetasLlena = false;
     estat_.setFocusTarget(QStringLiteral("LstEtiquetas"));
     estat_.ValorPanel = std::int32_t(ModTolvWiz::IndexFormat(estat_.cataleg()));
     orientacioDelFormat();
@@ -47,11 +47,10 @@ bool PasEtiqueta::Validar(Avis& avis)
     const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
     if (!DinsCatalogo(estat_.cataleg(), idx)) {
         // An empty list (no format of this paper, or none left in the catalogue).
-        avis = AvisLiteral(6012);
+        avis = {0, ModTraduccion::TextPrograma("FrmTolvWiz.SenseFormat", QStringLiteral("Please choose a label format in the list."))};
         return false;
     }
     if (ModTolvWiz::IndexFormat(estat_.cataleg()) != estat_.ValorPanel.toInt()) {
-        estat_.marca(np().PanelExtra7, 0);
         estat_.marca(np().PanelDiseno, 0);
         estat_.marca(np().PanelFinal, 0);
     }

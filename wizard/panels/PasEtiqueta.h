@@ -20,8 +20,6 @@ public:
     // LstEtiquetas_Click: a format chosen at list line `linia`.
     void LstEtiquetas_Click(int linia);
 
-    bool ListaEtiquetasLlena = false;
-
 private:
     // The orientation options show whether the format now selected is turned.
     void orientacioDelFormat();

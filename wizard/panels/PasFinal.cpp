@@ -13,6 +13,8 @@
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasOrigen.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,11 +26,6 @@ namespace kovel::wizard {
 using kovel::basic::Val;
 using ModTraduccion::TextPrograma;
 
-PasFinal::PasFinal(EstatAssistent& estat) : Pas(estat)
-{
-    if (!estat.esWord())
-        OpcEtiqpag = {false, false};
-}
 
 // ---------------------------------------------------------------------------------------------
 // Row boxes
@@ -111,7 +108,6 @@ void PasFinal::Llenar()
             controls_.OpcEtiqpag0 = una ? false : l;
             controls_.OpcEtiqpag1 = l;
             controls_.img_final1 = l;
-            Check_Copias = 1;
             const std::int32_t v = Enter(ModReg::LlegirSeleccio(QStringLiteral("EtiqDif")));
             OpcEtiqpag[0] = v == 0;
             OpcEtiqpag[1] = v != 0;
@@ -123,6 +119,8 @@ void PasFinal::Llenar()
             OpcEtiqpag[1] = true;
             OpcEtiqpag[0] = false;
         }
+        if (estat_.esExcel() && !estat_.DissenyObert)
+            saltaCapcalera();
     }
     if (!word) {
         if (una) {
@@ -139,10 +137,46 @@ void PasFinal::Llenar()
     estat_.ValorPanel = OpcEtiqpag[0];
 }
 
+void PasFinal::saltaCapcalera()
+{
+    FontAssistent* font = estat_.font();
+    const int full = estat_.pasOrigen().LstHojasIndex;
+    std::int32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+    if (!font || full < 0 || !font->rangUsat(full + 1, r1, c1, r2, c2) || r2 <= r1 || Enter(txtFila_inicial) != r1)
+        return;
+    generar_doc::FullDades* dades = estat_.fullDades();
+    if (!dades)
+        return;
+    // The worksheet is asked again at the generation: the choice may change meanwhile.
+    struct Oblida {
+        EstatAssistent& e;
+        ~Oblida() { e.oblidaFull(); }
+    } oblida{estat_};
+    const auto numero = [](const QString& t) {
+        bool ok = false;
+        t.trimmed().toDouble(&ok);
+        return ok;
+    };
+    bool numeroSota = false;
+    // Bounded: a header is read across the columns of the used range, at most a few hundred.
+    for (std::int32_t c = c1; c <= c2 && c - c1 < 256; ++c) {
+        const QString columna = font->nomColumna(c);
+        QString dalt, sota;
+        if (!dades->contingut(columna, r1, dalt) || dalt.trimmed().isEmpty() || numero(dalt))
+            return;
+        numeroSota = (dades->contingut(columna, r1 + 1, sota) && numero(sota)) || numeroSota;
+    }
+    if (numeroSota)
+        txtFila_inicial = Numero(r1 + 1);
+}
+
 bool PasFinal::Validar(Avis& avis)
 {
     if (!estat_.esWord() && OpcEtiqpag[0] == OpcEtiqpag[1]) {
-        avis = AvisLiteral(6012);
+        avis.text = TextPrograma("FrmTolvWiz.SenseEtiqpag", QStringLiteral("Please choose how many labels each record gets: "
+                                                                           "\"%1\" or \"%2\"."))
+                        .arg(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.0")),
+                             ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.1")));
         return false;
     }
     const std::int32_t ultima = estat_.pasDisseny().UltimaFilaHoja;
@@ -153,8 +187,17 @@ bool PasFinal::Validar(Avis& avis)
                         .arg(ultima);
         return false;
     }
-    if (estat_.PanelesLlenos[np().PanelFinal] == 0 && !genera(avis))
-        return false;
+    if (estat_.PanelesLlenos[np().PanelFinal] == 0) {
+        if (!genera(avis))
+            return false;
+    } else if (!documentGenerat_.isEmpty()) {
+        // Nothing changed since the last document was made (by Preview): that one stands.
+        avis = {0,
+                TextPrograma("FrmTolvWiz.JaFet", QStringLiteral("Nothing has changed since the preview: the document it "
+                                                                "made, %1, holds your labels."))
+                    .arg(QDir::toNativeSeparators(documentGenerat_)),
+                true};
+    }
     ModReg::DesarSeleccio(QStringLiteral("EtiqDif"), OpcEtiqpag[0] ? QStringLiteral("0") : QStringLiteral("-1"));
     return true;
 }
@@ -252,19 +295,10 @@ void PasFinal::OpcEtiqpag_Click(int index)
         estat_.marca(np().PanelFinal, 0);
 }
 
-void PasFinal::txt_copias_Change(const QString& text)
+void PasFinal::txtFila_Change(const QString& inicial, const QString& final_)
 {
-    txt_copias = text;
-    estat_.marca(np().PanelFinal, 0);
-}
-
-void PasFinal::Check_Copias_Click(bool marcat)
-{
-    bool numeric = false;
-    txt_copias.toDouble(&numeric);
-    if (!numeric)
-        txt_copias = QStringLiteral("2");
-    Check_Copias = marcat ? 1 : 0;
+    txtFila_inicial = inicial;
+    txtFila_final = final_;
     estat_.marca(np().PanelFinal, 0);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// The final panel: labels per record or sheets per record, the rows of a worksheet, the
-// copies, and the generation of the label document when it is left (or on cmdPresentacion).
+// The final panel: labels per record or sheets per record, the rows of a worksheet, and the
+// generation of the label document when it is left (or on cmdPresentacion). The word
+// processor's host makes one sheet: it offers no number of copies (the word processor's
+// Print dialog gives them).
 #include "wizard/panels/Pas.h"
 
 #include <array>
@@ -32,15 +34,16 @@ struct ControlsFinal {
 
 class PasFinal : public Pas {
 public:
-    // The spreadsheet and database hosts ask for the labels-per-page choice.
-    explicit PasFinal(EstatAssistent& estat);
+    // One label for each record stands chosen until the user chooses otherwise.
+    using Pas::Pas;
 
     void Llenar() override;
-    // The choice and the row range checked, the document generated unless it is already.
+    // The choice and the row range checked, the document generated unless it is already;
+    // when it is, a note says that the document made stands.
     bool Validar(Avis& avis) override;
     void OpcEtiqpag_Click(int index);
-    void txt_copias_Change(const QString& text);
-    void Check_Copias_Click(bool marcat);
+    // The row boxes typed in: the next Finish makes the document again.
+    void txtFila_Change(const QString& inicial, const QString& final_);
     ControlsFinal controls() const { return controls_; }
 
     // The row boxes' rules. The number is the leading number of the text, rounded half to
@@ -59,10 +62,11 @@ public:
     std::array<bool, 2> OpcEtiqpag{true, false};
     QString txtFila_inicial;
     QString txtFila_final;
-    int Check_Copias = 0;
-    QString txt_copias = QStringLiteral("1");
 
 private:
+    // A worksheet whose first used row names its columns (text in every cell, over a number
+    // in at least one of them) starts its rows to print after that row.
+    void saltaCapcalera();
     bool genera(Avis& avis);
     void desa(kovel::word::Document& doc, const QString& cami);
 

@@ -54,16 +54,27 @@ void PasOrigen::Llenar()
 
 bool PasOrigen::Validar(Avis& avis)
 {
+    const EstadoPanelEtiquetas& panel = estat_.cataleg().Panel;
+    if (estat_.esWord() && OpcionDatos() < 0) {
+        avis = {0, TextPrograma("FrmTolvWiz.SenseOpcio", QStringLiteral("Please choose how the labels of the sheet are filled."))};
+        return false;
+    }
+    if (!panel.opt_Horizontal && !panel.opt_Vertical) {
+        avis = {0, TextPrograma("FrmTolvWiz.SenseOrientacio",
+                                QStringLiteral("Please go back to the label format and choose Portrait or Landscape."))};
+        return false;
+    }
     if (estat_.esExcel() || estat_.esAccess()) {
         const bool excel = estat_.esExcel();
         const int index = excel ? LstHojasIndex : LstTablasIndex;
         FontAssistent* font = estat_.font();
         const QString fitxer = font ? font->fitxer() : QString();
         if (index < 0) {
-            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook %1 has no worksheet to choose.")).arg(fitxer)}
-                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database %1 has no table or query to choose.")).arg(fitxer)};
+            avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.SenseFull", QStringLiteral("The workbook \"%1\" has no worksheet to choose.")).arg(fitxer)}
+                         : Avis{0, TextPrograma("FrmTolvWiz.SenseTaula", QStringLiteral("The database \"%1\" has no table or query to choose.")).arg(fitxer)};
             if (excel ? !LstHojas.isEmpty() : !LstTablas.isEmpty())
-                avis = AvisLiteral(6012);
+                avis = excel ? Avis{0, TextPrograma("FrmTolvWiz.TriaFull", QStringLiteral("Please choose a worksheet in the list."))}
+                             : Avis{0, TextPrograma("FrmTolvWiz.TriaTaula", QStringLiteral("Please choose a table or query in the list."))};
             return false;
         }
         bool buida = false;
@@ -80,8 +91,8 @@ bool PasOrigen::Validar(Avis& avis)
             return false;
         }
         if (buida) {
-            avis.text = excel ? TextPrograma("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet %1 holds no rows.")).arg(LstHojas[index])
-                              : TextPrograma("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query %1 holds no records.")).arg(LstTablas[index]);
+            avis.text = excel ? TextPrograma("FrmTolvWiz.FullBuit", QStringLiteral("The worksheet \"%1\" holds no rows.")).arg(LstHojas[index])
+                              : TextPrograma("FrmTolvWiz.TaulaBuida", QStringLiteral("The table or query \"%1\" holds no records.")).arg(LstTablas[index]);
             return false;
         }
     }
@@ -89,8 +100,6 @@ bool PasOrigen::Validar(Avis& avis)
     const int abans = estat_.ValorPanel.toInt();
     if (opcio == abans && estat_.PanelesLlenos[np().PanelOrigenDatos] != 0)
         return true;
-    estat_.marca(np().PanelExtra7, 0);
-    estat_.marca(np().PanelExtra8, 0);
     const bool llistaAbans = abans == 2 || abans == 3, llistaAra = opcio == 2 || opcio == 3;
     const bool altraAbans = abans == 0 || abans == 1, altraAra = opcio == 0 || opcio == 1;
     if ((llistaAbans && altraAra) || (altraAbans && llistaAra))
@@ -116,9 +125,16 @@ bool PasOrigen::es_lista() const
     return o == 2 || o == 3;
 }
 
+bool PasOrigen::opcioOferta(int index) const
+{
+    if (!estat_.esWord())
+        return false;
+    return index == 1 || (index == 0 && opcOrigDatos0Visible);
+}
+
 void PasOrigen::opcOrigDatos_Click(int index)
 {
-    if (index < 0 || index > 3)
+    if (index < 0 || index > 3 || (estat_.esWord() && index >= 2))
         return;
     auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i)

@@ -13,11 +13,17 @@ public:
 
     // The panel preselects no option; the host's list is read again at every showing.
     void Llenar() override;
-    // A source that gives no records is refused here, before anything depends on it; a
-    // changed choice makes the later panels fill again.
+    // The word processor's host needs a source option, every host the orientation chosen on
+    // the format panel; a source that gives no records is refused here, before anything
+    // depends on it; a changed choice makes the later panels fill again.
     bool Validar(Avis& avis) override;
     std::int16_t OpcionDatos() const;
     bool es_lista() const;
+    // Whether option `index` is offered. The word processor's host offers the sheet whose
+    // labels differ (not on a format of one label a sheet) and the sheet of one label; the
+    // two list sources are not offered, as the program keeps no lists to fill them from.
+    bool opcioOferta(int index) const;
+    // An option not offered is ignored.
     void opcOrigDatos_Click(int index);
     void LstHojas_Click(int index);
     void LstTablas_Click(int index);

@@ -5,8 +5,9 @@
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
+#include "common/ModTraduccion.h"
+#include "platform/paths/Paths.h"
 #include "wizard/EstatAssistent.h"
-#include "wizard/panels/PasEtiqueta.h"
 
 namespace kovel::wizard {
 
@@ -33,6 +34,22 @@ void PasPaper::Llenar()
     estat_.cataleg().Unidades = t == PapelLetter ? 2 : 1;
 }
 
+bool PasPaper::Validar(Avis& avis)
+{
+    if (tipusPapel() >= 0)
+        return true;
+    avis = {0, ModTraduccion::TextPrograma("FrmTolvWiz.SenseTipusPaper", QStringLiteral("Please choose the paper of your labels."))};
+    return false;
+}
+
+QString PasPaper::imatgeOrientacio(bool horitzontal) const
+{
+    const bool a5 = tipusPapel() == PapelA5;
+    const QString nom = QStringLiteral("DATA/%1_%2.dat").arg(a5 ? QStringLiteral("a5") : QStringLiteral("a4"),
+                                                              horitzontal ? QStringLiteral("horitzontal") : QStringLiteral("vertical"));
+    return kovel::paths::findCaseInsensitive(ModReg::RutaPrograma(), nom);
+}
+
 void PasPaper::optPapel_Click(int tipus)
 {
     if (tipus < 0 || tipus > 4)
@@ -40,7 +57,6 @@ void PasPaper::optPapel_Click(int tipus)
     auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
         opt[i] = i == tipus;
-    estat_.pasEtiqueta().ListaEtiquetasLlena = false;
     estat_.marca(np().PanelEtiqueta, 0);
     estat_.marca(np().PanelFormato, 0);
     estat_.cataleg().Unidades = tipus == PapelLetter ? 2 : 1;

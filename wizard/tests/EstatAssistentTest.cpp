@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -30,14 +31,17 @@ using namespace kovel::wizard;
 
 namespace {
 
-// A workbook of one worksheet held in memory: rows 1..n, columns A..C.
+// A workbook of one worksheet held in memory: rows 1..n, columns A..C, the first row
+// `capcalera` when one is given.
 class FontMemoria : public FontAssistent {
 public:
-    explicit FontMemoria(int files) : files_(files)
+    explicit FontMemoria(int files, const QStringList& capcalera = {}) : files_(files)
     {
         QList<QStringList> dades;
         for (int r = 1; r <= files; ++r)
             dades << QStringList{QStringLiteral("N%1").arg(r), QStringLiteral("S%1").arg(r), QStringLiteral("%1").arg(r)};
+        if (!capcalera.isEmpty() && !dades.isEmpty())
+            dades[0] = capcalera;
         full_ = std::make_unique<generar_doc::FullMemoria>(dades);
     }
     QString fitxer() const override { return QStringLiteral("/data/book.xlsx"); }
@@ -167,10 +171,10 @@ TEST_F(Assistent, PanelOrderHistoryAndBackWithNoWayBack)
     EXPECT_EQ(e.PanelActual, np.PanelFormato);
     EXPECT_FALSE(e.anteriorVisible());
     EXPECT_FALSE(e.MostrarPanel(-1).mogut);
-    // No paper type: 6012 and the panel stays.
+    // No paper type: the paper is asked for and the panel stays.
     Moviment m = e.MostrarPanel(+1);
     EXPECT_FALSE(m.mogut);
-    EXPECT_EQ(m.avis.literal, 6012);
+    EXPECT_TRUE(m.avis.text.contains(QStringLiteral("paper"))) << qPrintable(m.avis.text);
     EXPECT_EQ(e.PanelActual, np.PanelFormato);
 
     // With saved designs the home panel leads to them, and they to the paper panel.
@@ -204,12 +208,17 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), QStringLiteral("803"));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")), QStringLiteral("0"));
-    // The word processor's host asks for a way of filling the sheet.
-    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);
+    // The word processor's host asks for a way of filling the sheet, and offers no list
+    // source: there are no lists to fill it from.
+    const Moviment m = e.MostrarPanel(+1);
+    EXPECT_TRUE(m.avis.text.contains(QStringLiteral("how the labels"))) << qPrintable(m.avis.text);
+    EXPECT_FALSE(e.pasOrigen().opcioOferta(2));
+    EXPECT_FALSE(e.pasOrigen().opcioOferta(3));
     e.pasOrigen().opcOrigDatos_Click(2);
-    EXPECT_TRUE(e.pasOrigen().es_lista());
+    EXPECT_EQ(e.pasOrigen().OpcionDatos(), -1);
+    e.pasOrigen().opcOrigDatos_Click(1);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
-    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("2"));
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("Opcion")), QStringLiteral("1"));
     EXPECT_EQ(e.PanelActual, np.PanelDiseno);
     ASSERT_TRUE(e.MostrarPanel(-1).mogut);
     EXPECT_EQ(e.PanelActual, np.PanelOrigenDatos);
@@ -254,7 +263,7 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     e.cataleg().Lista.Clear();
     Avis avis;
     EXPECT_FALSE(e.ValidarPanel(np.PanelEtiqueta, avis));
-    EXPECT_EQ(avis.literal, 6012);
+    EXPECT_TRUE(avis.text.contains(QStringLiteral("label format"))) << qPrintable(avis.text);
     // Turning with no format selected turns nothing and marks the source panel.
     const QList<bool> marca = e.cataleg().EtiquetasMarca;
     e.PanelesLlenos[np.PanelOrigenDatos] = -1;
@@ -367,7 +376,13 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     fi.insertPicture(camp);
     ASSERT_TRUE(e.MostrarPanel(+1).mogut);
     ASSERT_EQ(e.PanelActual, np.PanelFinal);
-    EXPECT_EQ(e.MostrarPanel(+1).avis.literal, 6012);   // labels per page not chosen
+    // One label for each record stands chosen; with neither chosen (as a design saved
+    // without the choice leaves it) the message names both.
+    EXPECT_EQ(e.pasFinal().OpcEtiqpag, (std::array<bool, 2>{true, false}));
+    e.pasFinal().OpcEtiqpag = {false, false};
+    const QString falta = e.MostrarPanel(+1).avis.text;
+    EXPECT_TRUE(falta.contains(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.0")))) << qPrintable(falta);
+    EXPECT_TRUE(falta.contains(ModTraduccion::CercarLiteral(QStringLiteral("FrmTolvWiz.lblEtiqpag.Caption.1")))) << qPrintable(falta);
     e.pasFinal().OpcEtiqpag_Click(0);
 
     // A reversed range is refused and nothing is made.
@@ -389,11 +404,39 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     m = e.MostrarPanel(+1);
     EXPECT_TRUE(m.acabat);
     EXPECT_EQ(oberts.size(), 1);
+    // ... and says that the preview's document is the result.
+    EXPECT_TRUE(m.avis.informacio);
+    EXPECT_TRUE(m.avis.text.contains(QFileInfo(oberts[0]).fileName())) << qPrintable(m.avis.text);
     // A change after the preview makes the next Finish generate again.
-    e.pasFinal().txt_copias_Change(QStringLiteral("3"));
+    e.pasFinal().txtFila_Change(QStringLiteral("1"), QStringLiteral("30"));
     EXPECT_EQ(e.PanelesLlenos[np.PanelFinal], 0);
     EXPECT_TRUE(e.MostrarPanel(+1).acabat);
     EXPECT_EQ(oberts.size(), 2);
+}
+
+TEST_F(Assistent, RowsToPrintStartAfterAHeadingRow)
+{
+    Excel_espec::Inicialitzar();
+    const auto primera = [this](const QStringList& capcalera) {
+        Entorn entorn;
+        EstatAssistent e;
+        e.setEntorn(&entorn);
+        CarregaCataleg(e);
+        FontMemoria font(30, capcalera);
+        e.setFont(&font);
+        FinsOrigen(e);
+        e.LlenarPanel(e.numerosPanel().PanelDiseno);
+        e.LlenarPanel(e.numerosPanel().PanelFinal);
+        e.setEntorn(nullptr);
+        return e.pasFinal().txtFila_inicial;
+    };
+    // Names over a column of numbers: a heading row.
+    EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("Code")}), QStringLiteral("2"));
+    // A number among the names, or an empty name: a row of data.
+    EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("2024")}), QStringLiteral("1"));
+    EXPECT_EQ(primera({QStringLiteral("Name"), QString(), QStringLiteral("Code")}), QStringLiteral("1"));
+    // Rows of data only.
+    EXPECT_EQ(primera({}), QStringLiteral("1"));
 }
 
 TEST_F(Assistent, AnEmptyWorksheetIsRefusedByName)

@@ -6,6 +6,7 @@
 #include "common/HostProfile.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
+#include "common/MsgBox.h"
 #include "common/ui/Ajuda.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
@@ -21,6 +22,7 @@
 #include "wizard/panels/PasGuardats.h"
 #include "wizard/panels/PasOrigen.h"
 #include "wizard/panels/PasPaper.h"
+#include "wizard/ui/Enllacos.h"
 #include "wizard/ui/FontsAssistent.h"
 #include "wizard/ui/panels/VistaDisseny.h"
 #include "wizard/ui/panels/VistaEtiqueta.h"
@@ -71,7 +73,7 @@ void FrmTolvWiz::construeix()
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < kovel::NombrePanels; ++i) {
         QWidget* p = Membre<QWidget>(this, "Panel", i, Tw(0, 0, 11610, 6390));
         p->setAutoFillBackground(true);
         p->hide();
@@ -104,10 +106,9 @@ void FrmTolvWiz::construeix()
     lbl_email = Etiqueta(panels_[0], "lbl_email", Tw(2200, 5880, 1400, 300));
     img_web = Etiqueta(panels_[0], "img_web", Tw(9600, 5850, 1800, 330));
     for (QLabel* l : {lbl_ayuda, lbl_email, img_web})
-        Clicable(l, this);
-    connect(cmd_ayuda, &QAbstractButton::clicked, this, [this] { MostrarAjuda(); });
-    connect(cmd_email, &QAbstractButton::clicked, this,
-            [this] { ModTolvWiz::Abre_Documento(cmd_email->property("tag").toString()); });
+        l->setCursor(Qt::PointingHandCursor);
+    // Tied once, here: a second tie would open every link twice.
+    ModTolvWiz::ConnectarEnllacos(this);
 
     // The panels' own controls, built in the panels' order.
     auto disseny = std::make_unique<VistaDisseny>(*this, estat_->pasDisseny());
@@ -236,7 +237,7 @@ void FrmTolvWiz::AplicaAparenca()
     KOVEL_espec::EstilFormulari(this, kovel::Host());
     KOVEL_espec::Carga_ImagenesWizard(this);
     KOVEL_espec::PosaFons(PanelBaix, QStringLiteral("FONSEGONA_BAIX.DAT"));
-    for (int i = 1; i <= estat_->numerosPanel().UltimoPanel && i < 10; ++i)
+    for (int i = 1; i < kovel::NombrePanels; ++i)
         KOVEL_espec::PosaFons(panels_[i], QStringLiteral("FONSEGONA_DALT.DAT"));
     // The panels' own backgrounds and pictures.
     for (const auto& v : vistes_)
@@ -290,7 +291,7 @@ void FrmTolvWiz::Prepara_Asistente()
     for (QLabel* l : {lblAnterior, lblSiguiente, lblCancelar})
         l->setStyleSheet(QStringLiteral("color: #1f5fa8; font-weight: bold"));
     // The titles where the paper panel's stands; a panel that places its own does so when shown.
-    for (int i = 1; i < 10; ++i)
+    for (int i = 1; i < kovel::NombrePanels; ++i)
         lblTit[i]->move(lblTit[1]->pos());
     for (const auto& v : vistes_)
         v->prepara();
@@ -335,7 +336,7 @@ void FrmTolvWiz::MostrarPanel(int dir)
     }
     if (!m.mogut)
         return;
-    if (abans >= 0 && abans < 10)
+    if (abans >= 0 && abans < kovel::NombrePanels)
         panels_[abans]->hide();
     if (deixada)
         deixada->deixa();
@@ -345,11 +346,13 @@ void FrmTolvWiz::MostrarPanel(int dir)
         w->setFocus();
 }
 
-void FrmTolvWiz::MostrarAjuda() { ModTolvWiz::MostrarAjuda(); }
-
 void FrmTolvWiz::avisa(const Avis& avis)
 {
-    if (!avis.buit())
+    if (avis.buit())
+        return;
+    if (avis.informacio)
+        mod_rvtMsgBox::rvtMsgBox(avis.text, mod_rvtMsgBox::vbInformation, windowTitle());
+    else
         ModTolvWiz::Mensaje_Error(avis.text);
 }
 
@@ -386,12 +389,6 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
             MostrarPanel(+1);
         else if (watched == lblCancelar)
             close();
-        else if (watched == lbl_ayuda)
-            MostrarAjuda();
-        else if (watched == lbl_email)
-            ModTolvWiz::Abre_Documento(cmd_email->property("tag").toString());
-        else if (watched == img_web)
-            ModTolvWiz::Abre_Documento(img_web->property("tag").toString());
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -401,7 +398,7 @@ bool FrmTolvWiz::eventFilter(QObject* watched, QEvent* event)
 
 void FrmTolvWiz::mouEnllacos(int panel)
 {
-    if (panel <= 0 || panel >= 10)
+    if (panel <= 0 || panel >= kovel::NombrePanels)
         return;
     for (QWidget* w : std::initializer_list<QWidget*>{img_web, cmd_ayuda, lbl_ayuda, cmd_email, lbl_email}) {
         if (w->parentWidget() != panels_[panel]) {
@@ -417,7 +414,7 @@ void FrmTolvWiz::mouEnllacos(int panel)
 void FrmTolvWiz::mostra()
 {
     const int p = estat_->PanelActual;
-    if (p < 0 || p >= 10)
+    if (p < 0 || p >= kovel::NombrePanels)
         return;
     omplint_ = true;
     mouEnllacos(p);

@@ -54,8 +54,6 @@ public:
 
     // The moves of the bottom bar and of double-clicks.
     void MostrarPanel(int dir);
-    // MostrarAjuda: the help page of the shown panel with the desktop's handler.
-    void MostrarAjuda();
     // Shows the state in the bottom bar and the shown panel.
     void mostra();
     // The message of a check, when there is one.
@@ -106,8 +104,8 @@ private:
     bool omplint_ = false;
     QElapsedTimer darrerBomba_;
 
-    std::array<QWidget*, 10> panels_{};
-    std::array<QLabel*, 10> lblTit{};
+    std::array<QWidget*, kovel::NombrePanels> panels_{};
+    std::array<QLabel*, kovel::NombrePanels> lblTit{};
     QLabel* lblTit4 = nullptr;
     QWidget* PanelBaix = nullptr;
     kovel::ui::BotoImatge *CmdAnterior = nullptr, *CmdSiguiente = nullptr, *cmdCancelar = nullptr;

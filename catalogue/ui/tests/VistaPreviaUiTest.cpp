@@ -213,7 +213,7 @@ TEST_F(VistaUi, RoundContinuousThermalAndTurnedSheets)
     // Turned by the user: the small preview keeps the catalogue's portrait sheet, the large
     // one lies on its side, and the catalogue keeps the turned record.
     const int i = Selecciona(806);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanels(kovel::HostOffice::Word));
+    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
     const int trasGiro = marcados;
     cat.Panel.opt_Horizontal = true;
     const EtiquetaCatalogo girado = cat.Etiquetas[i];
@@ -223,7 +223,7 @@ TEST_F(VistaUi, RoundContinuousThermalAndTurnedSheets)
     EXPECT_LT(ventana->vistes.PctHoja(0)->width(), ventana->vistes.PctHoja(0)->height());
     EXPECT_GT(ventana->vistes.PctHoja(1)->width(), ventana->vistes.PctHoja(1)->height());
     EXPECT_EQ(ventana->vistes.PctHoja(1)->geometria().columnas, 8);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanels(kovel::HostOffice::Word));
+    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
 }
 
 TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
@@ -236,7 +236,7 @@ TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
     ventana->vistes.Contexto.casellaBuida = [](int) -> bool { throw std::runtime_error("no cells"); };
     ventana->vistes.Contexto.casellaActual = []() -> int { throw std::runtime_error("no current cell"); };
     const int i = Selecciona(10101);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanels(kovel::HostOffice::Word));
+    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
     cat.Panel.opt_Horizontal = true;
     const auto etiquetas = cat.Etiquetas;
     const auto extension = cat.EtiquetasExt;
@@ -249,7 +249,7 @@ TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
     EXPECT_FALSE(ventana->vistes.PctHoja(0)->muestraImagen()) << "the damaged picture gives way to the drawing";
     EXPECT_EQ(ventana->vistes.PctHoja(0)->geometria().columnas, 2) << "the small preview as stored";
     EXPECT_TRUE(cat.EtiquetasMarca[i]);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanels(kovel::HostOffice::Word));
+    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
 }
 
 TEST_F(VistaUi, ContinuousSheetWiderThanItsFrameScrolls)

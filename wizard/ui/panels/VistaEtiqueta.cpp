@@ -11,6 +11,7 @@
 #include "common/ui/ModTolvWizUi.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/panels/PasEtiqueta.h"
+#include "wizard/panels/PasPaper.h"
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include <QApplication>
@@ -214,8 +215,8 @@ void VistaEtiqueta::mostra()
     QFont negreta = lbl_buscar_ref->font();
     negreta.setBold(e.captionBusquedaNegrita);
     lbl_buscar_ref->setFont(negreta);
-    MostraImatge(img_vertical, e.img_vertical);
-    MostraImatge(img_horitzontal, e.img_horitzontal);
+    MostraImatge(img_vertical, estat().pasPaper().imatgeOrientacio(false));
+    MostraImatge(img_horitzontal, estat().pasPaper().imatgeOrientacio(true));
     const int linia = estat().cataleg().Lista.ListIndex();
     const QModelIndex idx = estat().cataleg().Lista.index(linia, 0);
     if (LstEtiquetas->currentIndex() != idx) {

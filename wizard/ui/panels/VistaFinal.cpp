@@ -1,6 +1,7 @@
 #include "wizard/ui/panels/VistaFinal.h"
 
 #include "appearance/ui/Aparenca.h"
+#include "common/BasicRules.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
 #include "common/ui/BotoImatge.h"
@@ -10,12 +11,10 @@
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QScrollBar>
 
 #include <algorithm>
 
@@ -41,11 +40,6 @@ QProgressBar* VistaFinal::barraProgres() { return PctProgressBar; }
 bool VistaFinal::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease) {
-        if (watched == lbl_copias) {
-            Check_Copias->setChecked(!Check_Copias->isChecked());
-            final_().Check_Copias_Click(Check_Copias->isChecked());
-            mostra();
-        }
         for (int i = 0; i < 2; ++i)
             if (watched == lblEtiqpag[i])
                 OpcEtiqpag[i]->click();
@@ -53,32 +47,11 @@ bool VistaFinal::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::MouseButtonDblClick)
         return false;
-    if (watched == txt_copias) {
-        if (event->type() == QEvent::KeyPress) {
-            // Digits and control keys pass, Enter too is dropped; no beep.
-            const auto* k = static_cast<QKeyEvent*>(event);
-            const QString t = k->text();
-            if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter
-                || (!t.isEmpty() && t[0].unicode() >= 32 && !t[0].isDigit()))
-                return true;
-        } else if (event->type() == QEvent::FocusIn) {
-            QMetaObject::invokeMethod(txt_copias, &QLineEdit::selectAll, Qt::QueuedConnection);
-        } else if (event->type() == QEvent::FocusOut) {
-            bool numeric = false;
-            txt_copias->text().toDouble(&numeric);
-            if (!numeric) {
-                txt_copias->setText(QStringLiteral("2"));
-                final_().txt_copias_Change(txt_copias->text());
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
     auto* e = qobject_cast<QLineEdit*>(watched);
     if (e && (e == txtFila_inicial || e == txtFila_final)) {
         if (event->type() == QEvent::KeyPress) {
-            const auto* k = static_cast<QKeyEvent*>(event);
-            const QString t = k->text();
-            if (!t.isEmpty() && t[0].unicode() >= 32 && !t[0].isDigit()) {
+            const QString t = static_cast<QKeyEvent*>(event)->text();
+            if (!t.isEmpty() && !kovel::basic::TeclaDeNumero(t[0].unicode())) {
                 QApplication::beep();
                 return true;
             }
@@ -117,42 +90,9 @@ void VistaFinal::construeix()
     for (QLineEdit* e : {txtFila_inicial, txtFila_final}) {
         e->setMaxLength(9);
         e->installEventFilter(this);
-        connect(e, &QLineEdit::textEdited, this, [this] {
-            final_().txtFila_inicial = txtFila_inicial->text();
-            final_().txtFila_final = txtFila_final->text();
-            estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
-        });
+        connect(e, &QLineEdit::textEdited, this,
+                [this] { final_().txtFila_Change(txtFila_inicial->text(), txtFila_final->text()); });
     }
-    Check_Copias = Control<QCheckBox>(p, "Check_Copias", Tw(600, 5500, 300, 300));
-    lbl_copias = Etiqueta(p, "lbl_copias", Tw(950, 5500, 2000, 300));
-    Clicable(lbl_copias, this);
-    lbl_NumCopias = Etiqueta(p, "lbl_NumCopias", Tw(3000, 5500, 1200, 300));
-    txt_copias = Control<QLineEdit>(p, "txt_copias", Tw(4250, 5480, 600, 315));
-    ScrollCopias = Control<QScrollBar>(p, "ScrollCopias", Tw(4850, 5480, 240, 315));
-    ScrollCopias->setRange(0, 100);
-    ScrollCopias->setValue(50);
-    connect(Check_Copias, &QCheckBox::clicked, this, [this](bool b) {
-        final_().Check_Copias_Click(b);
-        mostra();
-    });
-    txt_copias->installEventFilter(this);
-    connect(txt_copias, &QLineEdit::textEdited, this, [this](const QString& t) { final_().txt_copias_Change(t); });
-    connect(ScrollCopias, &QScrollBar::valueChanged, this, [this](int v) {
-        if (v == 50)
-            return;
-        bool numeric = false;
-        const double n = final_().txt_copias.toDouble(&numeric);
-        if (!numeric) {
-            final_().txt_copias_Change(QStringLiteral("1"));
-        } else if (n > 1 && v > 50) {
-            final_().txt_copias_Change(QString::number(n - 1));
-        } else if (n < 99 && v < 50) {
-            final_().txt_copias_Change(QString::number(n + 1));
-        }
-        if (numeric)
-            ScrollCopias->setValue(50);
-        mostra();
-    });
     cmdPresentacion = Control<BotoImatge>(p, "cmdPresentacion", Tw(9300, 5300, 1900, 400));
     connect(cmdPresentacion, &QAbstractButton::clicked, this, [this] { cmdPresentacion_Click(); });
     PctProgressBar = Control<QProgressBar>(p, "PctProgressBar", Tw(600, 5950, 10600, 220));
@@ -171,7 +111,13 @@ void VistaFinal::AjustaTitolPanel()
 void VistaFinal::AjustaPanelDistribucio()
 {
     titol()->setGeometry(Tw(6100, 900, 5100, titol()->height() * 15));
-    LblPresentacion2->setText(Lit(504) + QStringLiteral("\r\n") + Lit(506));
+    // The text names what the panel shows: the rows only where there are rows.
+    const QString text = estat().esExcel()
+        ? ModTraduccion::TextPrograma("FrmTolvWiz.LblPresentacion2.Files",
+                                      QStringLiteral("Your labels are ready to be made. Choose how many labels each record "
+                                                     "gets and the rows of the worksheet to print, then press Finish."))
+        : Lit(504);
+    LblPresentacion2->setText(text + QStringLiteral("\r\n") + Lit(506));
     LblPresentacion2->setGeometry(Tw(6100, 1700, 5100, 1500));
     // As high as its text, so that it never reaches the choice under it.
     LblPresentacion2->resize(LblPresentacion2->width(),
@@ -181,10 +127,6 @@ void VistaFinal::AjustaPanelDistribucio()
     OpcEtiqpag[1]->move(Tw(6100, 3800, 0, 0).topLeft());
     lblEtiqpag[0]->setGeometry(Tw(6550, 3400, 4650, 330));
     lblEtiqpag[1]->setGeometry(Tw(6550, 3800, 4650, 330));
-    QFont negreta = lblEtiqpag[0]->font();
-    negreta.setBold(true);
-    lblEtiqpag[0]->setFont(negreta);
-    lblEtiqpag[1]->setFont(negreta);
     txtFila_inicial->move(Tw(8500, 4400, 0, 0).topLeft());
     lblFila_inicial->move(Tw(6500, 4450, 0, 0).topLeft());
     txtFila_final->move(Tw(8500, 4800, 0, 0).topLeft());
@@ -239,6 +181,11 @@ void VistaFinal::mostra()
         const bool visible = i == 0 ? v.OpcEtiqpag0 : v.OpcEtiqpag1;
         OpcEtiqpag[i]->setVisible(visible);
         lblEtiqpag[i]->setVisible(visible);
+        // The chosen option's caption stands out; the other's is plain.
+        QFont f = lblEtiqpag[i]->font();
+        f.setBold(final_().OpcEtiqpag[i]);
+        lblEtiqpag[i]->setFont(f);
+        lblEtiqpag[i]->setStyleSheet(final_().OpcEtiqpag[i] ? QStringLiteral("color: white") : QStringLiteral("color: #b8c8e0"));
     }
     LblPresentacion2->setVisible(v.LblPresentacion2);
     LblDistribucion->setVisible(!estat().esWord());
@@ -250,16 +197,6 @@ void VistaFinal::mostra()
         txtFila_inicial->setText(final_().txtFila_inicial);
     if (txtFila_final->text() != final_().txtFila_final)
         txtFila_final->setText(final_().txtFila_final);
-    const bool copies = estat().esWord();
-    Check_Copias->setVisible(copies);
-    lbl_copias->setVisible(copies);
-    Check_Copias->setChecked(final_().Check_Copias == 1);
-    const bool ambCopies = copies && final_().Check_Copias == 1;
-    lbl_NumCopias->setVisible(ambCopies);
-    txt_copias->setVisible(ambCopies);
-    ScrollCopias->setVisible(ambCopies);
-    if (txt_copias->text() != final_().txt_copias)
-        txt_copias->setText(final_().txt_copias);
     omplint() = abans;
 }
 

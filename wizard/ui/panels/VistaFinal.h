@@ -1,13 +1,11 @@
 #pragma once
-// The final panel's controls: labels or sheets per record, the worksheet's rows, the copies,
-// and the document made at once (cmdPresentacion) with its progress.
+// The final panel's controls: labels or sheets per record, the worksheet's rows, and the
+// document made at once (cmdPresentacion) with its progress.
 #include "wizard/ui/panels/VistaPas.h"
 
 #include <array>
 
-class QCheckBox;
 class QLineEdit;
-class QScrollBar;
 
 namespace kovel::wizard {
 
@@ -40,10 +38,6 @@ private:
     QLabel *LblDistribucion = nullptr, *LblPresentacion = nullptr, *LblPresentacion2 = nullptr;
     QLineEdit *txtFila_inicial = nullptr, *txtFila_final = nullptr;
     QLabel *lblFila_inicial = nullptr, *lblFila_final = nullptr;
-    QCheckBox* Check_Copias = nullptr;
-    QLabel *lbl_copias = nullptr, *lbl_NumCopias = nullptr;
-    QLineEdit* txt_copias = nullptr;
-    QScrollBar* ScrollCopias = nullptr;
     kovel::ui::BotoImatge* cmdPresentacion = nullptr;
     QProgressBar* PctProgressBar = nullptr;
     QLabel* LblProgreso = nullptr;

@@ -87,13 +87,12 @@ void VistaOrigen::mostra()
     const bool abans = omplint();
     omplint() = true;
     const EstatAssistent& e = estat();
-    const bool word = e.esWord();
     const auto& opc = estat().cataleg().Panel.opcOrigDatos;
     for (int i = 0; i < 4; ++i) {
         Posa(opcOrigDatos[i], opc[i]);
-        const bool visible = word && (i != 0 || origen().opcOrigDatos0Visible);
+        const bool visible = origen().opcioOferta(i);
         opcOrigDatos[i]->setVisible(visible);
-        Label_opcDatos[i]->setVisible(visible && (i != 3 || origen().opcOrigDatos0Visible));
+        Label_opcDatos[i]->setVisible(visible);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{PctProgressBarHojas, lblProgresoHojas, pctProgressBarTablas,
                                                       lblProgresoTablas})

@@ -48,6 +48,7 @@
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -211,7 +212,7 @@ protected:
         Clica(w, "CmdSiguiente");
         EXPECT_EQ(w.estat().PanelActual, np.PanelFormato);
         ASSERT_EQ(missatges.size(), 1);
-        EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+        EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("paper")));
         Clica(w, "optDinA4");
         Fotografia(w, host);
         Clica(w, "CmdSiguiente");
@@ -327,13 +328,17 @@ TEST_P(RecorregutEscala, SpreadsheetHostFromAWorkbookOf250Rows)
     Fotografia(w, QStringLiteral("excel"));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, np.PanelFinal) << qPrintable(missatges.join(u'\n'));
-    // The rows start past the heading row: its "Code" stands over numbers.
+    // The heading row names the columns over numbers: the rows to print start after it.
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("251"));
-    // Finish before the labels-per-page choice: asked for.
-    Clica(w, "CmdSiguiente");
-    ASSERT_EQ(missatges.size(), 1);
-    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+    // One label for each record stands chosen, its caption in bold; the other's is plain.
+    EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
+    EXPECT_TRUE(Busca<QLabel>(w, "lblEtiqpag", 0)->font().bold());
+    EXPECT_FALSE(Busca<QLabel>(w, "lblEtiqpag", 1)->font().bold());
+    // The text asks for what the panel shows, and nothing else.
+    const QString text = Busca<QLabel>(w, "LblPresentacion2")->text();
+    EXPECT_TRUE(text.contains(QStringLiteral("row"))) << qPrintable(text);
+    EXPECT_FALSE(text.contains(QStringLiteral("copies"))) << qPrintable(text);
     Clica(w, "OpcEtiqpag", 0);
     // A typed first row: letters are dropped.
     auto* primera = Busca<QLineEdit>(w, "txtFila_inicial");
@@ -387,10 +392,13 @@ TEST_P(RecorregutEscala, WordProcessorHostWithoutData)
     const kovel::NumerosPanel& np = w.estat().numerosPanel();
     w.estat().setCarpetaDades(dir.path() + QStringLiteral("/data/"));
     FinsOrigen(w, QStringLiteral("word"));
-    // The word processor's host asks for one of the four ways of filling the sheet.
+    // The word processor's host asks for a way of filling the sheet; the list sources, with
+    // no list to fill them from, are not offered.
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(missatges.size(), 1);
-    EXPECT_EQ(missatges.takeFirst(), ModTraduccion::Literal(6012));
+    EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("how the labels")));
+    EXPECT_FALSE(Busca(w, "opcOrigDatos", 2)->isVisible());
+    EXPECT_FALSE(Busca(w, "Label_opcDatos", 3)->isVisible());
     Clica(w, "opcOrigDatos", 1);
     Fotografia(w, QStringLiteral("word"));
     Clica(w, "CmdSiguiente");
@@ -404,9 +412,14 @@ TEST_P(RecorregutEscala, WordProcessorHostWithoutData)
     EXPECT_TRUE(w.isVisible());
     oberts.clear();
     Fotografia(w, QStringLiteral("word"));
+    // The word processor's host makes one sheet: no number of copies is offered.
+    EXPECT_EQ(Busca(w, "Check_Copias"), nullptr);
     Clica(w, "CmdSiguiente");
     EXPECT_TRUE(oberts.isEmpty());
     EXPECT_FALSE(w.isVisible());
+    // Finish says that the preview's document is the result.
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges.takeFirst().contains(QFileInfo(w.estat().documentGenerat()).fileName()));
     oberts << w.estat().documentGenerat();
     const Resultat r = AmbLibreOffice(oberts[0], dir.path());
     EXPECT_EQ(r.pagines, 1);
@@ -731,10 +744,21 @@ TEST_F(Recorregut, ClosingPastTheHomePanelAsksFirst)
     FrmTolvWiz w;
     ASSERT_TRUE(w.Cargar());
     Clica(w, "CmdSiguiente");
-    // Help opens the host's page with the desktop's handler.
-    Clica(w, "lbl_ayuda");
-    ASSERT_EQ(oberts.size(), 1);
-    EXPECT_TRUE(oberts.takeFirst().endsWith(QStringLiteral("Help/Help_word.htm")));
+    // Each link opens its page once, with the desktop's handler, however the window was tied.
+    int clicats = 0;
+    for (const char* enllac : {"lbl_ayuda", "cmd_ayuda", "lbl_email", "cmd_email", "img_web"}) {
+        if (QWidget* c = Busca(w, enllac); !c || !c->isVisible())
+            continue;   // the product look may hide one
+        ++clicats;
+        Clica(w, enllac);
+        ASSERT_EQ(oberts.size(), 1) << enllac;
+        const QString obert = oberts.takeFirst();
+        if (QByteArray(enllac).endsWith("ayuda"))
+            EXPECT_TRUE(obert.endsWith(QStringLiteral("Help/Help_word.htm"))) << qPrintable(obert);
+        else
+            EXPECT_FALSE(obert.isEmpty()) << enllac;
+    }
+    EXPECT_GE(clicats, 4);
     EXPECT_TRUE(missatges.isEmpty());
     EXPECT_EQ(w.property("HelpContextID").toInt(), 2020);
     std::int16_t resposta = mod_rvtMsgBox::vbNo;
