@@ -52,6 +52,9 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
 {
     marc_ = marc;
     timer_ = timer;
+    // A field's placeholder shows the room the record's text takes at its font size.
+    if (marc_)
+        marc_->setImatgeALaLletra(ImatgeCampALaLletra);
 }
 
 bool MarcDisseny::IniciaMarcDocument(const QString& carpetaPrograma)
