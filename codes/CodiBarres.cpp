@@ -231,7 +231,7 @@ QString ValorCamp(const QString& camp, const QString& textFix)
 {
     if (!kovel::codes::HostAmbCamps()) return textFix;
     kovel::codes::EntornDisseny* e = kovel::codes::Entorn();
-    if (!e) return {};
+    if (!e || camp.isEmpty()) return {};   // no field chosen
     QString v = e->ValorMostra(camp);
     // The spreadsheet hands cells over with a line end.
     if (v.endsWith(QLatin1String("\r\n"))) v.chop(2);

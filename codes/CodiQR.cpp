@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QTransform>
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 
@@ -161,13 +163,28 @@ QString EscapaMeCard(const QString& value)
     return out;
 }
 
+namespace {
+
+// The contact card's fields after the name, in the card's order; a field left out (an empty
+// value, or no field chosen) has no key at all, so a reader never shows an empty one.
+const std::array<QLatin1String, 4> ClausTargeta{QLatin1String("TEL:"), QLatin1String("URL:"), QLatin1String("EMAIL:"),
+                                                QLatin1String("ADR:")};
+
+QString Targeta(const QString& prefix, const QString& nom, const std::array<QString, 4>& altres)
+{
+    QString out = prefix + QStringLiteral("MECARD:N:") + nom + QLatin1Char(';');
+    for (std::size_t i = 0; i < ClausTargeta.size(); ++i)
+        if (!altres[i].isEmpty()) out += ClausTargeta[i] + altres[i] + QLatin1Char(';');
+    return out + QLatin1Char(';');
+}
+
+} // namespace
+
 QString DadesVCard(const OpcionsCodi& o, const QString& nom, const QString& telefon, const QString& web,
                    const QString& email, const QString& adreca, bool literals)
 {
     auto e = [&o, literals](const QString& v) { return Valor(o, EscapaMeCard(v), literals); };
-    return o.prefix + QStringLiteral("MECARD:N:") + e(nom) + QStringLiteral(";TEL:") + e(telefon)
-         + QStringLiteral(";URL:") + e(web) + QStringLiteral(";EMAIL:") + e(email) + QStringLiteral(";ADR:")
-         + e(adreca) + QStringLiteral(";;");
+    return Targeta(o.prefix, e(nom), {e(telefon), e(web), e(email), e(adreca)});
 }
 
 QString PlantillaSMS(const OpcionsCodi& o, const QString& campNumero, const QString& campMissatge)
@@ -179,10 +196,8 @@ QString PlantillaSMS(const OpcionsCodi& o, const QString& campNumero, const QStr
 QString PlantillaVCard(const OpcionsCodi& o, const QString& campNom, const QString& campTelefon, const QString& campWeb,
                        const QString& campEmail, const QString& campAdreca)
 {
-    return o.prefix + QStringLiteral("MECARD:N:[") + campNom + QStringLiteral("];") + QStringLiteral("TEL:[")
-         + campTelefon + QStringLiteral("];") + QStringLiteral("URL:[") + campWeb + QStringLiteral("];")
-         + QStringLiteral("EMAIL:[") + campEmail + QStringLiteral("];") + QStringLiteral("ADR:[") + campAdreca
-         + QStringLiteral("];;");
+    auto c = [](const QString& camp) { return camp.isEmpty() ? camp : u'[' + camp + u']'; };
+    return Targeta(o.prefix, c(campNom), {c(campTelefon), c(campWeb), c(campEmail), c(campAdreca)});
 }
 
 bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const QString&)>& valor,
@@ -200,6 +215,17 @@ bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const
             return false;
         }
         const QString v = valor(plantilla.mid(a + 1, b - a - 1));
+        // A record without a value for one of the card's optional fields leaves its key out,
+        // as a card typed without it does.
+        QStringView clau = QStringView(plantilla).mid(pos, a - pos);
+        if (clau.startsWith(u';')) clau = clau.mid(1);   // the end of the field before
+        if (mecard && v.isEmpty() && plantilla.mid(b + 1, 1) == QLatin1String(";")
+            && std::any_of(ClausTargeta.begin(), ClausTargeta.end(), [&](QLatin1String k) { return clau == k; })) {
+            resultat.chop(clau.size());
+            pos = b + 2;
+            a = plantilla.indexOf(QLatin1Char('['), pos);
+            continue;
+        }
         resultat += ValorLiteral(mecard ? EscapaMeCard(v) : v);
         pos = b + 1;
         a = plantilla.indexOf(QLatin1Char('['), pos);

@@ -56,19 +56,21 @@ QString ValorLiteral(const QString& valor);
 // ValorLiteral as a record's are.
 QString DadesText(const OpcionsCodi& o, const QString& text, bool literals = false);
 QString DadesSMS(const OpcionsCodi& o, const QString& numero, const QString& missatge, bool literals = false);
-// Contact card: the reserved characters \ ; , : " of each value are escaped with "\".
+// Contact card: the reserved characters \ ; , : " of each value are escaped with "\". Every
+// field but the name is left out, key and all, when its value is empty.
 QString DadesVCard(const OpcionsCodi& o, const QString& nom, const QString& telefon, const QString& web,
                    const QString& email, const QString& adreca, bool literals = false);
 QString EscapaMeCard(const QString& value);
 
 // Templates of field-linked SMS and contact-card codes (field names between [ ]), o.prefix
-// in front.
+// in front. A card's field other than the name without a data field (empty) is left out.
 QString PlantillaSMS(const OpcionsCodi& o, const QString& campNumero, const QString& campMissatge);
 QString PlantillaVCard(const OpcionsCodi& o, const QString& campNom, const QString& campTelefon, const QString& campWeb,
                        const QString& campEmail, const QString& campAdreca);
 
 // Fills a template with a record: each "[name]" becomes valor(name), taken literally
-// (ValorLiteral); the values of a contact-card template are escaped as DadesVCard does.
+// (ValorLiteral); the values of a contact-card template are escaped as DadesVCard does, and
+// its optional fields whose value is empty are left out as DadesVCard leaves them.
 // False, with `error`, for a "[" without a later "]".
 bool OmplirPlantilla(const QString& plantilla, const std::function<QString(const QString&)>& valor,
                      QString& resultat, QString* error = nullptr);

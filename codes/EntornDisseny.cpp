@@ -2,6 +2,7 @@
 
 #include "common/HostProfile.h"
 
+
 namespace kovel::codes {
 
 namespace {
@@ -14,6 +15,17 @@ EntornDisseny* Entorn() { return g_entorn; }
 bool HostAmbCamps()
 {
     return kovel::Host() == kovel::HostOffice::Excel || kovel::Host() == kovel::HostOffice::Access;
+}
+
+QStringList RotolsCamps(const QStringList& camps, const QStringList& titols)
+{
+    QStringList rotols;
+    rotols.reserve(camps.size());
+    for (qsizetype i = 0; i < camps.size(); ++i) {
+        const QString titol = titols.value(i).simplified();
+        rotols << (titol.isEmpty() || titol == camps[i] ? camps[i] : camps[i] + QStringLiteral(" \u2014 ") + titol);
+    }
+    return rotols;
 }
 
 } // namespace kovel::codes

@@ -14,6 +14,9 @@ public:
     virtual ~EntornDisseny() = default;
     // Captions of the wizard's field menu, in order.
     virtual QStringList Camps() const = 0;
+    // The header name of each field of Camps(), in the same order, when the source's first
+    // row is a header row; empty otherwise.
+    virtual QStringList Titols() const { return {}; }
     // The field's value in the first row of the selected worksheet (Excel host) or the
     // first record of the selected table or query (Access host), as text.
     virtual QString ValorMostra(const QString& camp) = 0;
@@ -25,6 +28,10 @@ public:
 // Whether the host hands records over (Excel or Access): only then can a code be linked
 // to a data field.
 bool HostAmbCamps();
+
+// What a field list shows of each field: its name, and beside it its header name when the
+// source has one ("A — Name").
+QStringList RotolsCamps(const QStringList& camps, const QStringList& titols);
 
 // nullptr: no wizard (the dialogs then list no fields and cannot insert).
 void EstablirEntorn(EntornDisseny* entorn);

@@ -77,6 +77,7 @@ void ModelCodiBarres::OmplirCamps()
         opcioCamp_ = false;
     } else if (HostAmbCamps()) {
         llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
+        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
         ++ompliments_;
         indexCamp_ = llistaCamps_.isEmpty() ? -1 : 0;
     }
@@ -87,7 +88,6 @@ void ModelCodiBarres::Activar()
     activat_ = true;
     OmplirCamps();
     deCamp_ = false;
-    campVisible_ = false;
     campEditable_ = false;
     PosarText(bc_.BarText());
     TriarTipus(kovel::barcode::EAN13);
@@ -142,7 +142,6 @@ void ModelCodiBarres::TriarCamp()
     PosarText(CodiBarres::ValorCamp(Camp(), textFix_));
     textEditable_ = false;
     campEditable_ = true;
-    campVisible_ = true;
 }
 
 void ModelCodiBarres::TriarFix()
@@ -152,7 +151,6 @@ void ModelCodiBarres::TriarFix()
     textEditable_ = true;
     PosarText(textFix_);
     campEditable_ = false;
-    campVisible_ = false;
 }
 
 // ---- Bar type and options ----
@@ -181,7 +179,6 @@ void ModelCodiBarres::RefrescarHabilitats()
         if (indexCamp_ < 0 && !llistaCamps_.isEmpty()) {
             deCamp_ = true;
             indexCamp_ = 0;
-            campVisible_ = true;
         }
     }
 }

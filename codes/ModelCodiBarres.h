@@ -34,6 +34,8 @@ public:
     // The design's data fields: none under the word processor (the field option is off).
     void OmplirCamps();
     const QStringList& LlistaCamps() const { return llistaCamps_; }
+    // What the list shows of each field: its name, with its header name when there is one.
+    const QStringList& Rotols() const { return rotols_; }
     int Ompliments() const { return ompliments_; }   // counts the refills of LlistaCamps
 
     // The first showing: fixed text, EAN-13.
@@ -54,7 +56,6 @@ public:
     bool DeCamp() const { return deCamp_; }
     bool OpcioCamp() const { return opcioCamp_; }
     bool CampEditable() const { return campEditable_; }
-    bool CampVisible() const { return campVisible_; }   // "«field»"
     void TriarCamp();   // the box shows the field's sample
     void TriarFix();    // the box shows the typed text again
 
@@ -97,11 +98,11 @@ private:
     RegistreCodis& registre_;
     kovel::barcode::ActiveBC bc_;
     bool activat_ = false;
-    QStringList llistaCamps_;
+    QStringList llistaCamps_, rotols_;
     int ompliments_ = 0;
     int indexCamp_ = -1;
     QString text_, textFix_;
-    bool deCamp_ = false, opcioCamp_ = true, campEditable_ = true, campVisible_ = true, textEditable_ = true;
+    bool deCamp_ = false, opcioCamp_ = true, campEditable_ = true, textEditable_ = true;
     int revisio_ = 0;
     Habilitats habilitats_;
     bool invalid_ = true;

@@ -55,13 +55,22 @@ void ModelCodiQR::OmplirCamps()
         opcionsCamp_ = false;
     } else if (HostAmbCamps()) {
         llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
+        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
         ++ompliments_;
         const QString primer = llistaCamps_.value(0);
         for (int tab = 0; tab < NombrePestanyes; ++tab) {
-            camps_[idx(tab)].fill(primer);
+            for (int i = 0; i < MaxCaselles; ++i) camps_[idx(tab)][idx(i)] = Opcional(tab, i) ? QString() : primer;
             campsEditables_[idx(tab)] = false;
         }
     }
+}
+
+QList<ModelCodiQR::OpcioLlista> ModelCodiQR::OpcionsLlista(int tab, int i) const
+{
+    QList<OpcioLlista> opcions;
+    if (Opcional(tab, i)) opcions.push_back({});
+    for (qsizetype k = 0; k < llistaCamps_.size(); ++k) opcions.push_back({rotols_.value(k, llistaCamps_[k]), llistaCamps_[k]});
+    return opcions;
 }
 
 void ModelCodiQR::Activar()
@@ -265,8 +274,9 @@ void ModelCodiQR::Refrescar()
         invalid_ = DadesInvalides != 0;
         if (!DadesInvalides && qr_.Valid()) ultimesDades_ = qr_.DataToEncode();
     } else {
+        // Empty fixed data are only not typed yet; a field's empty sample is worth the warning.
         vistaPrevia_ = false;
-        invalid_ = true;
+        invalid_ = deCamp;
         acceptable_ = deCamp;
     }
 }

@@ -6,6 +6,7 @@
 // and forwards the user's actions here.
 #include "platform/qr/QRCodeCtrl.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -22,8 +23,13 @@ public:
     enum Pestanya { Text = 0, Web = 1, SMS = 2, Targeta = 3 };
     static constexpr int NombrePestanyes = 4;
     static constexpr int MaxCaselles = 5;
-    // The boxes of each content: text, web address, number and message, the card's five.
+    // The boxes of each content: text, web address, number and message, the card's five
+    // (name, phone, web address, e-mail, address).
     static constexpr std::array<int, NombrePestanyes> Caselles{1, 1, 2, 5};
+    enum CasellaTargeta { Nom = 0, Telefon = 1, AdrecaWeb = 2, Correu = 3, Adreca = 4 };
+    // A card's fields after the name may be left out: their lists start with an empty choice,
+    // chosen at first, and an empty box puts nothing in the card.
+    static bool Opcional(int tab, int i) { return tab == Targeta && i > Nom; }
 
     // The character-set options are `registre`'s, and a code linked to fields is registered
     // there; it outlives the model.
@@ -45,6 +51,11 @@ public:
     void OmplirCamps();
     bool OpcionsCamp() const { return opcionsCamp_; }
     const QStringList& LlistaCamps() const { return llistaCamps_; }
+    // One choice of a box's field list: what it shows, and the field (empty: left out).
+    struct OpcioLlista {
+        QString rotol, camp;
+    };
+    QList<OpcioLlista> OpcionsLlista(int tab, int i) const;
     // Counts the refills of LlistaCamps, so a view refills its lists once per change.
     int Ompliments() const { return ompliments_; }
 
@@ -66,7 +77,7 @@ public:
     bool CampsEditables(int tab) const { return campsEditables_[idx(tab)]; }
     void TriarCamp(int tab);   // the boxes show the fields' samples
     void TriarFix(int tab);    // the boxes show the typed content again
-    bool AvisCamp() const { return avisCamp_; }   // "«field»" and the size warning
+    bool AvisCamp() const { return avisCamp_; }   // the size warning of a linked code
 
     // Character sets: ECI and UTF-8 exclude each other; the byte-order mark needs UTF-8.
     bool ECI() const { return eci_; }
@@ -93,7 +104,8 @@ public:
     void MarcarQuietZone(bool on);
 
     // Validity: the preview or the warning, and whether OK inserts. A field's sample only
-    // stands for the records' values: OK inserts whatever it holds.
+    // stands for the records' values: OK inserts whatever it holds. Nothing typed yet is no
+    // fault: neither preview nor warning, and OK waits.
     bool VistaPrevia() const { return vistaPrevia_; }
     bool Invalid() const { return invalid_; }
     bool Acceptable() const { return acceptable_; }
@@ -120,7 +132,7 @@ private:
     kovel::qr::QRCodeCtrl qr_;
     bool activat_ = false;
     bool opcionsCamp_ = true;
-    QStringList llistaCamps_;
+    QStringList llistaCamps_, rotols_;
     int ompliments_ = 0;
     int pestanya_ = 0;
     std::array<std::array<QString, MaxCaselles>, NombrePestanyes> textos_{};

@@ -41,4 +41,15 @@ kovel::word::InlinePicture CreaImatgeCamp(const QString& camp, double midaPunts)
     return pic;
 }
 
+std::optional<kovel::word::InlinePicture> ImatgeCampALaLletra(const kovel::word::InlinePicture& imatge, double midaPunts)
+{
+    const QString alt = imatge.alternativeText();
+    if (!alt.startsWith(PrefixCamp))
+        return std::nullopt;
+    kovel::word::InlinePicture nova = CreaImatgeCamp(alt.mid(PrefixCamp.size()), midaPunts);
+    if (std::abs(nova.width().value - imatge.width().value) < 0.01 && std::abs(nova.height().value - imatge.height().value) < 0.01)
+        return std::nullopt;
+    return nova;
+}
+
 } // namespace modDsoFraWord

@@ -553,6 +553,9 @@ void Magatzem::escombraOrfes() const
             QFile::remove(cami + u'/' + kMarcaIncomplet);
         } else if (((numerada && incompleta && totes) || (nom.startsWith(kPrefixTemporal) && incompleta)) && Vella(cami)) {
             QDir(cami).removeRecursively();
+        } else if (nom.startsWith(kPrefixTemporal) && !incompleta && Vella(cami)) {
+            // Killed between making the folder and marking it: removed only while empty.
+            QDir().rmdir(cami);
         }
     }
 }

@@ -76,14 +76,17 @@ TEST_F(DadesQR, EscapesUTF8)
 TEST_F(DadesQR, SMSITargetaDeContacte)
 {
     EXPECT_EQ(CodiQR::DadesSMS(o, QStringLiteral("600"), QStringLiteral("Hi")), QStringLiteral("smsto:600:Hi"));
-    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+    // A field left empty is left out, key and all; the name is always there.
+    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("MECARD:N:;;"));
+    EXPECT_EQ(CodiQR::DadesVCard(o, QStringLiteral("Ana"), QStringLiteral("600"), {}, QStringLiteral("a@b.c"), {}),
+              QStringLiteral("MECARD:N:Ana;TEL:600;EMAIL:a@b.c;;"));
     // The card's reserved characters are escaped, so a value cannot end a field early.
     EXPECT_EQ(CodiQR::DadesVCard(o, QStringLiteral("Mu\u00f1oz, Ana"), QStringLiteral("600;1"),
                                  QStringLiteral("http://k.example"), QStringLiteral("a@b.c"),
                                  QStringLiteral("C\\ Major 1")),
               QStringLiteral("MECARD:N:Mu\u00f1oz\\, Ana;TEL:600\\;1;URL:http\\://k.example;EMAIL:a@b.c;ADR:C\\\\ Major 1;;"));
     o.prefix = QStringLiteral("\\000003");
-    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("\\000003MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+    EXPECT_EQ(CodiQR::DadesVCard(o, {}, {}, {}, {}, {}), QStringLiteral("\\000003MECARD:N:;;"));
 }
 
 TEST_F(DadesQR, PlantillesIOmplir)
@@ -104,7 +107,15 @@ TEST_F(DadesQR, PlantillesIOmplir)
     ASSERT_TRUE(CodiQR::OmplirPlantilla(card, valors, out));
     // The card's own escape is a backslash of the record's data: written as the byte "\x5C",
     // which the control reads as a backslash and never as the start of an escape.
-    EXPECT_EQ(out, QStringLiteral("\\000003MECARD:N:Garc\u00eda\\x5C; Luis;TEL:600;URL:;EMAIL:;ADR:;;"));
+    // A record without a value for an optional field has no key for it either.
+    EXPECT_EQ(out, QStringLiteral("\\000003MECARD:N:Garc\u00eda\\x5C; Luis;TEL:600;;"));
+    // A card linked without a web address or e-mail has neither key in any record.
+    const QString senseWeb = CodiQR::PlantillaVCard(o, QStringLiteral("Name"), QStringLiteral("Tel"), {}, {}, QStringLiteral("Addr"));
+    EXPECT_EQ(senseWeb, QStringLiteral("\\000003MECARD:N:[Name];TEL:[Tel];ADR:[Addr];;"));
+    auto tots = [](const QString& f) { return f == QLatin1String("Name") ? QString() : f + QStringLiteral(":1"); };
+    ASSERT_TRUE(CodiQR::OmplirPlantilla(senseWeb, tots, out));
+    // An empty name keeps its key; values with the card's reserved characters are escaped.
+    EXPECT_EQ(out, QStringLiteral("\\000003MECARD:N:;TEL:Tel\\x5C:1;ADR:Addr\\x5C:1;;"));
     ASSERT_TRUE(CodiQR::OmplirPlantilla(sms, valors, out));
     EXPECT_EQ(out, QStringLiteral("\\000003smsto::"));
     QString error;

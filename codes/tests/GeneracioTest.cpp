@@ -239,7 +239,9 @@ TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
         if (c.fix) {
             for (size_t i = 0; i < caixes[tab].size(); ++i) caixes[tab][i]->setText(c.valors.value(static_cast<int>(i)));
         } else {
-            for (size_t i = 0; i < llistes[tab].size(); ++i) llistes[tab][i]->setCurrentIndex(static_cast<int>(i));
+            // A card's lists after the name's start with the empty choice.
+            for (size_t i = 0; i < llistes[tab].size(); ++i)
+                llistes[tab][i]->setCurrentIndex(static_cast<int>(i) + (kovel::codes::ModelCodiQR::Opcional(c.codi, int(i)) ? 1 : 0));
             camps[tab]->click();
         }
         ASSERT_EQ(q.DadesInvalides, 0) << q.QRCodeCtrl1().Error().toStdString();
@@ -424,7 +426,8 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
         q.chkUTF8->setChecked(utf8);
         q.chkBOM->setChecked(utf8);
         q.SeleccionarTab(tab);
-        for (size_t i = 0; i < llistes.size(); ++i) (q.*llistes[i])->setCurrentIndex(static_cast<int>(i));
+        for (size_t i = 0; i < llistes.size(); ++i)
+            (q.*llistes[i])->setCurrentIndex(static_cast<int>(i) + (kovel::codes::ModelCodiQR::Opcional(tab, int(i)) ? 1 : 0));
         (q.*opcio)->click();
         ASSERT_EQ(q.DadesInvalides, 0);
         // The field's sample in the preview reads as the records will.
@@ -449,7 +452,8 @@ TEST_F(Proces, UnaBarraInversaDUnRegistreEsLlegeixTalComEs)
     const QStringList esperat = {
         // (the reader leaves out the byte-order mark)
         cami, cami, QStringLiteral("smsto:") + cami + QLatin1Char(':') + unitat,
-        QStringLiteral("MECARD:N:%1;TEL:D\\:\\\\xFF\\\\;URL:%1;EMAIL:%1;ADR:%1;;").arg(cartaCami),
+        // (the fields not chosen are left out)
+        QStringLiteral("MECARD:N:%1;TEL:D\\:\\\\xFF\\\\;;").arg(cartaCami),
         QStringLiteral("Caf\u00e9 \u0391")};
     auto generat = Genera({assistent.valors, {unitat, cami}});
     ASSERT_TRUE(generat);
@@ -538,8 +542,9 @@ TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
     };
     qr(0, {{&frmCodiQR::cboCamp, 2}}, &frmCodiQR::optCamp);
     qr(2, {{&frmCodiQR::cboCampNumSMS, 3}, {&frmCodiQR::cboCampMissatgeSMS, 2}}, &frmCodiQR::optCampSMS);
-    qr(3, {{&frmCodiQR::cbo_vCard_nom, 2}, {&frmCodiQR::cbo_vcard_telf, 3}, {&frmCodiQR::cbo_vcard_web, 1},
-           {&frmCodiQR::cbo_vcard_email, 1}, {&frmCodiQR::cbo_vcard_adressa, 1}},
+    // (after the name, each list's first choice is the empty one)
+    qr(3, {{&frmCodiQR::cbo_vCard_nom, 2}, {&frmCodiQR::cbo_vcard_telf, 4}, {&frmCodiQR::cbo_vcard_web, 2},
+           {&frmCodiQR::cbo_vcard_email, 2}, {&frmCodiQR::cbo_vcard_adressa, 2}},
        &frmCodiQR::optCampvCard);
 
     QStringList alts;

@@ -1,5 +1,6 @@
 // The code dialogs' rules, driven without a window.
 #include "codes/RegistreCodis.h"
+#include "codes/CodiQR.h"
 #include "codes/EntornDisseny.h"
 #include "codes/ModelCodiBarres.h"
 #include "codes/ModelCodiQR.h"
@@ -23,7 +24,9 @@ public:
                                       {QStringLiteral("Tel"), QStringLiteral("600")}};
     std::unique_ptr<kovel::word::Document> doc = kovel::word::Document::create();
 
+    QStringList titols;
     QStringList Camps() const override { return camps; }
+    QStringList Titols() const override { return titols; }
     QString ValorMostra(const QString& camp) override { return valors.count(camp) ? valors[camp] : QString(); }
     kovel::word::Range* Seleccio() override { return &doc->selection(); }
 };
@@ -145,9 +148,11 @@ TEST_F(ModelsDialegs, QRDosRegistresNoEsBarregen)
 TEST_F(ModelsDialegs, QRModeIDadesRefusades)
 {
     ModelCodiQR m(codis);
-    EXPECT_FALSE(m.Acceptable());   // nothing to encode yet
-    EXPECT_TRUE(m.Invalid());
     m.Activar();
+    // Nothing typed yet: nothing to accept, but no fault to warn of either.
+    EXPECT_FALSE(m.Acceptable());
+    EXPECT_FALSE(m.Invalid());
+    EXPECT_FALSE(m.VistaPrevia());
     m.TriarMode(1);   // numeric
     m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("123"));
     EXPECT_EQ(m.DadesInvalides, 0);
@@ -174,6 +179,77 @@ TEST_F(ModelsDialegs, QRModeIDadesRefusades)
     EXPECT_EQ(m.Qr().EncodingMode(), 0);
     EXPECT_FALSE(m.ModeEditable());
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("http://"));
+}
+
+// A contact card names only what it is given: the fields after the name start left out, and
+// a card without a web address carries no key for it, typed or linked.
+TEST_F(ModelsDialegs, QRTargetaSenseAdrecaWeb)
+{
+    ModelCodiQR m(codis);
+    m.Activar();
+    m.CanviarPestanya(ModelCodiQR::Targeta);
+    EXPECT_EQ(m.CampCasella(ModelCodiQR::Targeta, ModelCodiQR::Nom), QStringLiteral("Codi"));
+    for (int i = ModelCodiQR::Telefon; i <= ModelCodiQR::Adreca; ++i) {
+        EXPECT_TRUE(m.CampCasella(ModelCodiQR::Targeta, i).isEmpty()) << i;
+        const auto opcions = m.OpcionsLlista(ModelCodiQR::Targeta, i);
+        ASSERT_EQ(opcions.size(), 4) << i;
+        EXPECT_TRUE(opcions[0].camp.isEmpty() && opcions[0].rotol.isEmpty()) << i;
+    }
+    // The name cannot be left out; the other contents' lists hold only the fields.
+    EXPECT_EQ(m.OpcionsLlista(ModelCodiQR::Targeta, ModelCodiQR::Nom).size(), 3);
+    EXPECT_EQ(m.OpcionsLlista(ModelCodiQR::SMS, 1).size(), 3);
+
+    m.CanviarText(ModelCodiQR::Targeta, ModelCodiQR::Nom, QStringLiteral("Ann"));
+    m.CanviarText(ModelCodiQR::Targeta, ModelCodiQR::Telefon, QStringLiteral("600"));
+    m.CanviarText(ModelCodiQR::Targeta, ModelCodiQR::Correu, QStringLiteral("ann@k.example"));
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("MECARD:N:Ann;TEL:600;EMAIL:ann@k.example;;"));
+    EXPECT_FALSE(m.Invalid());
+
+    m.TriarCampCasella(ModelCodiQR::Targeta, ModelCodiQR::Nom, QStringLiteral("Nom"));
+    m.TriarCampCasella(ModelCodiQR::Targeta, ModelCodiQR::Telefon, QStringLiteral("Tel"));
+    m.TriarCamp(ModelCodiQR::Targeta);
+    EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("MECARD:N:Ann;TEL:600;;"));
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    EXPECT_EQ(codis.PlantillesQR, QStringList{QStringLiteral("MECARD:N:[Nom];TEL:[Tel];;")});
+    QString carta;
+    ASSERT_TRUE(CodiQR::OmplirPlantilla(codis.PlantillesQR[0], [this](const QString& f) { return assistent.valors[f]; }, carta));
+    EXPECT_FALSE(carta.contains(QStringLiteral("URL:")));
+}
+
+// Where the worksheet's first row is a header row, the lists show each column's header
+// beside its letter; the field a code is linked to stays the column.
+TEST_F(ModelsDialegs, LesLlistesDeCampsMostrenElsTitolsDelFull)
+{
+    assistent.camps = {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    assistent.titols = {QStringLiteral("Name"), QString(), QStringLiteral(" Phone\n")};
+    assistent.valors = {{QStringLiteral("A"), QStringLiteral("Ann")}, {QStringLiteral("C"), QStringLiteral("600")}};
+    const QStringList rotols{QStringLiteral("A \u2014 Name"), QStringLiteral("B"), QStringLiteral("C \u2014 Phone")};
+    ModelCodiBarres b(codis);
+    b.Activar();
+    EXPECT_EQ(b.Rotols(), rotols);
+    b.SeleccionarCamp(2);
+    EXPECT_EQ(b.Camp(), QStringLiteral("C"));
+
+    ModelCodiQR q(codis);
+    q.Activar();
+    const auto opcions = q.OpcionsLlista(ModelCodiQR::Targeta, ModelCodiQR::Telefon);
+    ASSERT_EQ(opcions.size(), 4);
+    EXPECT_EQ(opcions[3].rotol, rotols[2]);
+    EXPECT_EQ(opcions[3].camp, QStringLiteral("C"));
+    q.CanviarPestanya(ModelCodiQR::Targeta);
+    q.TriarCampCasella(ModelCodiQR::Targeta, ModelCodiQR::Telefon, opcions[3].camp);
+    q.TriarCamp(ModelCodiQR::Targeta);
+    EXPECT_EQ(q.Qr().DataToEncode(), QStringLiteral("MECARD:N:Ann;TEL:600;;"));
+    QString why;
+    ASSERT_TRUE(q.Inserir(why)) << why.toStdString();
+    EXPECT_EQ(codis.PlantillesQR.value(0), QStringLiteral("MECARD:N:[A];TEL:[C];;"));
+
+    // Without a header row the lists show the names alone.
+    assistent.titols.clear();
+    ModelCodiBarres sense(codis);
+    sense.Activar();
+    EXPECT_EQ(sense.Rotols(), assistent.camps);
 }
 
 // ---- Barcode ----
@@ -227,7 +303,6 @@ TEST_F(ModelsDialegs, BarresCampTextFixIOpcionsNumeriques)
     EXPECT_EQ(m.Text(), QStringLiteral("590123412345"));
     EXPECT_EQ(m.LongitudMaxima(), 32767);
     EXPECT_FALSE(m.TextEditable());
-    EXPECT_TRUE(m.CampVisible());
     m.TriarFix();
     EXPECT_EQ(m.Text(), QStringLiteral("400638133393"));
     EXPECT_EQ(m.TextFix(), QStringLiteral("400638133393"));

@@ -42,8 +42,7 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     optMateix = Control<QRadioButton>(this, "optMateix", Tw(240, 240, 3000, 300));
     txtCodi = Control<QLineEdit>(this, "txtCodi", Tw(3400, 200, 4760, 360));
     optCamp = Control<QRadioButton>(this, "optCamp", Tw(240, 700, 3000, 300));
-    cboCamp = Control<QComboBox>(this, "cboCamp", Tw(3400, 660, 3400, 360));
-    lblField = Control<QLabel>(this, "lblField", Tw(6920, 700, 1240, 300));
+    cboCamp = Control<QComboBox>(this, "cboCamp", Tw(3400, 660, 4760, 360));
     auto* lblTipus = Control<QLabel>(this, "lblTipus", Tw(240, 1200, 3100, 300));
     cboTipusCodi = Control<QComboBox>(this, "cboTipusCodi", Tw(3400, 1160, 2600, 360));
     auto* lblAliniacio = Control<QLabel>(this, "lblAliniacio", Tw(240, 1640, 3100, 300));
@@ -87,7 +86,6 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     // English captions stand until the literals translate the window.
     optMateix->setText(QStringLiteral("Fixed text"));
     optCamp->setText(QStringLiteral("Data field"));
-    lblField->setText(QStringLiteral("«field»"));
     lblAvisMida->setText(QStringLiteral("Records with longer values than the sample make wider codes: "
                                         "one that would not fit its label is drawn smaller."));
     lblTipus->setText(QStringLiteral("Bar type"));
@@ -269,13 +267,12 @@ void frmCodiBarres::Mostrar()
     if (ompliments_ != m.Ompliments()) {
         ompliments_ = m.Ompliments();
         cboCamp->clear();
-        cboCamp->addItems(m.LlistaCamps());
+        cboCamp->addItems(m.Rotols());
     }
     cboCamp->setCurrentIndex(m.IndexCamp());
     optCamp->setEnabled(m.OpcioCamp());
     (m.DeCamp() ? optCamp : optMateix)->setChecked(true);
     cboCamp->setEnabled(m.CampEditable());
-    lblField->setVisible(m.CampVisible());
     txtCodi->setMaxLength(m.LongitudMaxima());
     if (txtCodi->text() != m.Text()) txtCodi->setText(m.Text());
     txtCodi->setEnabled(m.TextEditable());

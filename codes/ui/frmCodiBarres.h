@@ -47,7 +47,7 @@ public:
     QLineEdit* txtCodi;
     QComboBox *cboCamp, *cboTipusCodi, *cboAliniacioCodi, *cboOrientacio, *cboTextAlign, *cboPosText,
         *cboCodCaracters;
-    QLabel *lblField, *lblInvalid;
+    QLabel* lblInvalid;
     QLabel* lblAvisMida;   // shown with a field-linked code, in the warning's place
     QLabel* lblPreview;   // where ActiveBC1 shows its symbol: named "ActiveBC1"
     QCheckBox *chkMostrarText, *chkTransparent, *chkCaractEspecials, *chkCalcCheck, *chkMostrarCheck,

@@ -71,18 +71,27 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     cboCampMissatgeSMS = Control<QComboBox>(fraVincularSMS, "cboCampMissatgeSMS", Tw(3960, 760, 3840, 360));
     opcions(pagina[3], "optMateixvCard", "optCampvCard", "fraVincularvCard", optMateixvCard, optCampvCard,
             fraVincularvCard);
-    txt_vcard_nom = Control<QLineEdit>(pagina[3], "txt_vcard_nom", Tw(120, 420, 3800, 340));
-    txt_vcard_telf = Control<QLineEdit>(pagina[3], "txt_vcard_telf", Tw(4000, 420, 3800, 340));
-    txt_vcard_web = Control<QLineEdit>(pagina[3], "txt_vcard_web", Tw(120, 790, 3800, 340));
-    txt_vcard_email = Control<QLineEdit>(pagina[3], "txt_vcard_email", Tw(4000, 790, 3800, 340));
-    txt_vcard_adressa = Control<QLineEdit>(pagina[3], "txt_vcard_adressa", Tw(4000, 40, 3800, 340));
-    cbo_vCard_nom = Control<QComboBox>(fraVincularvCard, "cbo_vCard_nom", Tw(120, 740, 2500, 340));
-    cbo_vcard_telf = Control<QComboBox>(fraVincularvCard, "cbo_vcard_telf", Tw(2700, 740, 2500, 340));
-    cbo_vcard_web = Control<QComboBox>(fraVincularvCard, "cbo_vcard_web", Tw(5280, 740, 2500, 340));
-    cbo_vcard_email = Control<QComboBox>(fraVincularvCard, "cbo_vcard_email", Tw(120, 1120, 2500, 340));
-    cbo_vcard_adressa = Control<QComboBox>(fraVincularvCard, "cbo_vcard_adressa", Tw(2700, 1120, 2500, 340));
+    // The card as a form: one named row a field, its typed box on the left and its data
+    // field on the right, so both read in the same order.
+    optMateixvCard->setGeometry(Tw(120, 320, 3000, 320));
+    fraVincularvCard->setGeometry(Tw(4440, 0, 3480, 2700));
+    optCampvCard->setGeometry(Tw(120, 320, 3000, 320));
+    const char* const nomsFila[] = {"lblvCardNom", "lblvCardTelf", "lblvCardWeb", "lblvCardEmail", "lblvCardAdressa"};
+    const char* const textosFila[] = {"Name", "Phone", "Web address", "E-mail", "Address"};
+    QLineEdit** caixes[] = {&txt_vcard_nom, &txt_vcard_telf, &txt_vcard_web, &txt_vcard_email, &txt_vcard_adressa};
+    QComboBox** llistes[] = {&cbo_vCard_nom, &cbo_vcard_telf, &cbo_vcard_web, &cbo_vcard_email, &cbo_vcard_adressa};
+    const char* const nomsCaixa[] = {"txt_vcard_nom", "txt_vcard_telf", "txt_vcard_web", "txt_vcard_email", "txt_vcard_adressa"};
+    const char* const nomsLlista[] = {"cbo_vCard_nom", "cbo_vcard_telf", "cbo_vcard_web", "cbo_vcard_email", "cbo_vcard_adressa"};
+    for (int f = 0; f < 5; ++f) {
+        const int y = 720 + 380 * f;
+        auto* rotol = Control<QLabel>(pagina[3], nomsFila[f], Tw(120, y + 20, 1560, 300));
+        rotol->setText(QString::fromLatin1(textosFila[f]));
+        *caixes[f] = Control<QLineEdit>(pagina[3], nomsCaixa[f], Tw(1740, y, 2580, 340));
+        rotol->setBuddy(*caixes[f]);
+        *llistes[f] = Control<QComboBox>(fraVincularvCard, nomsLlista[f], Tw(120, y, 3240, 340));
+        (*llistes[f])->setAccessibleName(rotol->text());
+    }
 
-    lblField = Control<QLabel>(this, "lblField", Tw(6600, 60, 1560, 300));
     lblPreview = Control<QLabel>(this, "QRCodeCtrl1", Tw(240, 3560, MidaPreview, MidaPreview));
     lblPreview->setAlignment(Qt::AlignCenter);
     pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(240, 3560, AmpladaAvis, MidaPreview));
@@ -114,7 +123,6 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     optMateix->setText(QStringLiteral("Fixed content"));
     optCamp->setText(QStringLiteral("Data field"));
     fraVincular->setTitle(QStringLiteral("Linked to data"));
-    lblField->setText(QStringLiteral("«field»"));
     lblAvisMida->setText(QStringLiteral("Records with more data than the sample make larger codes: "
                                         "one that would not fit its label is drawn smaller."));
     btnColorBarres->setText(QStringLiteral("Modules…"));
@@ -174,7 +182,7 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
             connect(casella, &QLineEdit::textChanged, this,
                     accio([this, t, i, casella] { model_.CanviarText(t, i, casella->text()); }));
             connect(llista, &QComboBox::currentIndexChanged, this,
-                    accio([this, t, i, llista] { model_.TriarCampCasella(t, i, llista->currentText()); }));
+                    accio([this, t, i, llista] { model_.TriarCampCasella(t, i, llista->currentData().toString()); }));
             // Another field for a linked content takes its sample at once.
             connect(llista, &QComboBox::activated, this, accio([this, t] { if (model_.DeCamp(t)) model_.TriarCamp(t); }));
         }
@@ -261,11 +269,11 @@ void frmCodiQR::Mostrar()
     const ModelCodiQR& m = model_;
     if (ompliments_ != m.Ompliments()) {
         ompliments_ = m.Ompliments();
-        for (const auto& tab : llistes_)
-            for (QComboBox* c : tab) {
-                if (!c) continue;
+        for (int t = 0; t < ModelCodiQR::NombrePestanyes; ++t)
+            for (int i = 0; i < ModelCodiQR::Caselles[static_cast<size_t>(t)]; ++i) {
+                QComboBox* c = llistes_[static_cast<size_t>(t)][static_cast<size_t>(i)];
                 c->clear();
-                c->addItems(m.LlistaCamps());
+                for (const ModelCodiQR::OpcioLlista& o : m.OpcionsLlista(t, i)) c->addItem(o.rotol, o.camp);
             }
     }
     for (int t = 0; t < ModelCodiQR::NombrePestanyes; ++t) {
@@ -275,7 +283,8 @@ void frmCodiQR::Mostrar()
             QComboBox* llista = llistes_[st][static_cast<size_t>(i)];
             if (casella->text() != m.TextCasella(t, i)) casella->setText(m.TextCasella(t, i));
             casella->setEnabled(m.TextsEditables(t));
-            if (llista->currentText() != m.CampCasella(t, i)) llista->setCurrentIndex(llista->findText(m.CampCasella(t, i)));
+            if (llista->currentData().toString() != m.CampCasella(t, i))
+                llista->setCurrentIndex(llista->findData(m.CampCasella(t, i)));
             llista->setEnabled(m.CampsEditables(t));
         }
         (m.DeCamp(t) ? opcionsCamp_[st] : fixos_[st])->setChecked(true);
@@ -298,7 +307,6 @@ void frmCodiQR::Mostrar()
     cboEncodingMode->setEnabled(m.ModeEditable());
     chkTransparent->setChecked(qr.Transparent());
     btnColorEspais->setEnabled(m.ColorFonsEditable());
-    lblField->setVisible(m.AvisCamp());
     lblAvisMida->setVisible(m.AvisCamp());
     mostrant_ = false;
     RefrescarValidesa();

@@ -68,7 +68,7 @@ public:
     QComboBox *cbo_vCard_nom, *cbo_vcard_telf, *cbo_vcard_web, *cbo_vcard_email, *cbo_vcard_adressa;
     QGroupBox* fraVincularvCard;
     // Common
-    QLabel *lblField, *lblTit, *lblInvalid, *lblPreview;
+    QLabel *lblTit, *lblInvalid, *lblPreview;
     QLabel* lblAvisMida;   // shown with a field-linked code
     QPushButton *btnColorBarres, *btnColorEspais, *btnComplex, *btnAceptar, *btnCancelar;
     QCheckBox *chkTransparent, *chkMostrarQuietZone, *ChechkECI, *chkUTF8, *chkBOM;

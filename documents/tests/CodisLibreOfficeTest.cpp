@@ -87,14 +87,15 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
     proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
 
-    // An EAN-13 linked to column A and a contact card from columns B and C on every label.
+    // An EAN-13 linked to column A and on every label a contact card of name, phone and
+    // e-mail (columns B, C and A), without a web address or an address.
     kovel::barcode::ActiveBC barres;
     barres.setBarType(kovel::barcode::EAN13);
     barres.setBarText(QStringLiteral("840000000001"));
     CodiBarres::RegistrarClon(codis, barres, QStringLiteral("A"));
     kovel::qr::QRCodeCtrl qr;
     qr.setDataToEncode(QStringLiteral("x"));
-    CodiQR::RegistrarClonPlantilla(codis, qr, CodiQR::PlantillaVCard({}, QStringLiteral("B"), QStringLiteral("C"), {}, {}, {}), true);
+    CodiQR::RegistrarClonPlantilla(codis, qr, CodiQR::PlantillaVCard({}, QStringLiteral("B"), QStringLiteral("C"), {}, QStringLiteral("A"), {}), true);
     // The design's page is the label, without insets.
     auto disseny = proves::DissenySenseMarges(9, 6);
     Marcador(*disseny, QStringLiteral("TOLV_barres_1_A"));
@@ -113,7 +114,8 @@ TEST(DocumentsCodisLibreOffice, EveryCodeScansAndKeepsItsModules)
         c.setBarType(kovel::barcode::EAN13);
         c.setBarText(ean);
         eans.insert(c.DadesCodificades().toStdString());
-        targetes.insert(QStringLiteral("MECARD:N:Client %1;TEL:+34 600 00%1;URL:;EMAIL:;ADR:;;").arg(i).toStdString());
+        // (no web address or address was linked: the card has no key for them)
+        targetes.insert(QStringLiteral("MECARD:N:Client %1;TEL:+34 600 00%1;EMAIL:%2;;").arg(i).arg(ean).toStdString());
     }
     FullMemoria full(files);
     Opcions o(cat, codis);

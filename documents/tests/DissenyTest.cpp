@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QDir>
 #include <QTemporaryDir>
@@ -189,6 +190,43 @@ TEST_F(Disseny, FieldsGoInAtTheSelectionAndTheGuardKeepsOnePage)
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(avisos.size(), 1);
     EXPECT_GE(md.NombrePagines(), 2);
+}
+
+// A field's placeholder is as large as the record's text at the size of the text it sits in,
+// when it goes in and when that text's size changes afterwards.
+TEST_F(Disseny, FieldPlaceholdersTakeTheSizeOfTheirText)
+{
+    base();
+    escriu(QStringLiteral("Ship to: "));
+    QTextCursor c(marc.Editor()->document());
+    c.movePosition(QTextCursor::End);
+    marc.Editor()->setTextCursor(c);
+    md.InsereixImatgeCamp(QStringLiteral("Name"));
+    auto mida = [this] {
+        const word::InlinePicture* p = marc.Document()->inlinePictures().at(0);
+        return QSizeF(p->width().value, p->height().value);
+    };
+    auto esperada = [](double punts) {
+        const word::InlinePicture p = modDsoFraWord::CreaImatgeCamp(QStringLiteral("Name"), punts);
+        return QSizeF(p.width().value, p.height().value);
+    };
+    EXPECT_NEAR(mida().height(), esperada(12).height(), 0.05);
+    marc.resize(487, 300);
+    EXPECT_TRUE(marc.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/placeholder-12pt.png")));
+    c.select(QTextCursor::Document);
+    marc.Editor()->setTextCursor(c);
+    emit marc.findChild<QComboBox*>(QStringLiteral("cboMida"))->textActivated(QStringLiteral("8"));
+    EXPECT_NEAR(mida().width(), esperada(8).width(), 0.05);
+    EXPECT_NEAR(mida().height(), esperada(8).height(), 0.05);
+    EXPECT_EQ(marc.Document()->inlinePictures().at(0)->alternativeText(), QStringLiteral("TOLV_campName"));
+    EXPECT_TRUE(marc.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/placeholder-8pt.png")));
+
+    // Only placeholders are remade, and only at another size.
+    const word::InlinePicture ara = *marc.Document()->inlinePictures().at(0);
+    EXPECT_FALSE(modDsoFraWord::ImatgeCampALaLletra(ara, 8));
+    word::InlinePicture codi = ara;
+    codi.setAlternativeText(QStringLiteral("TOLV_barres_1_Name"));
+    EXPECT_FALSE(modDsoFraWord::ImatgeCampALaLletra(codi, 20));
 }
 
 // What is typed and inserted in the editor is what the generator puts in the labels: the

@@ -48,6 +48,9 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
 {
     marc_ = marc;
     timer_ = timer;
+    // A field's placeholder shows the room the record's text takes at its font size.
+    if (marc_)
+        marc_->setImatgeALaLletra(ImatgeCampALaLletra);
 }
 
 void MarcDisseny::Mostra(const kovel::word::Document& doc, const QString& cami)

@@ -119,8 +119,6 @@ void PasFinal::Llenar()
             OpcEtiqpag[1] = true;
             OpcEtiqpag[0] = false;
         }
-        if (estat_.esExcel() && !estat_.DissenyObert)
-            saltaCapcalera();
     }
     if (!word) {
         if (una) {
@@ -135,39 +133,6 @@ void PasFinal::Llenar()
     }
     controls_.files = estat_.esExcel();
     estat_.ValorPanel = OpcEtiqpag[0];
-}
-
-void PasFinal::saltaCapcalera()
-{
-    FontAssistent* font = estat_.font();
-    const int full = estat_.pasOrigen().LstHojasIndex;
-    std::int32_t r1 = 0, c1 = 0, r2 = 0, c2 = 0;
-    if (!font || full < 0 || !font->rangUsat(full + 1, r1, c1, r2, c2) || r2 <= r1 || Enter(txtFila_inicial) != r1)
-        return;
-    generar_doc::FullDades* dades = estat_.fullDades();
-    if (!dades)
-        return;
-    // The worksheet is asked again at the generation: the choice may change meanwhile.
-    struct Oblida {
-        EstatAssistent& e;
-        ~Oblida() { e.oblidaFull(); }
-    } oblida{estat_};
-    const auto numero = [](const QString& t) {
-        bool ok = false;
-        t.trimmed().toDouble(&ok);
-        return ok;
-    };
-    bool numeroSota = false;
-    // Bounded: a header is read across the columns of the used range, at most a few hundred.
-    for (std::int32_t c = c1; c <= c2 && c - c1 < 256; ++c) {
-        const QString columna = font->nomColumna(c);
-        QString dalt, sota;
-        if (!dades->contingut(columna, r1, dalt) || dalt.trimmed().isEmpty() || numero(dalt))
-            return;
-        numeroSota = (dades->contingut(columna, r1 + 1, sota) && numero(sota)) || numeroSota;
-    }
-    if (numeroSota)
-        txtFila_inicial = Numero(r1 + 1);
 }
 
 bool PasFinal::Validar(Avis& avis)

@@ -64,9 +64,6 @@ public:
     QString txtFila_final;
 
 private:
-    // A worksheet whose first used row names its columns (text in every cell, over a number
-    // in at least one of them) starts its rows to print after that row.
-    void saltaCapcalera();
     bool genera(Avis& avis);
     void desa(kovel::word::Document& doc, const QString& cami);
 

@@ -432,9 +432,10 @@ TEST_F(Assistent, RowsToPrintStartAfterAHeadingRow)
     };
     // Names over a column of numbers: a heading row.
     EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("Code")}), QStringLiteral("2"));
-    // A number among the names, or an empty name: a row of data.
+    // A column without a name still heads its numbers.
+    EXPECT_EQ(primera({QStringLiteral("Name"), QString(), QStringLiteral("Code")}), QStringLiteral("2"));
+    // A number over the numbers: a row of data.
     EXPECT_EQ(primera({QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("2024")}), QStringLiteral("1"));
-    EXPECT_EQ(primera({QStringLiteral("Name"), QString(), QStringLiteral("Code")}), QStringLiteral("1"));
     // Rows of data only.
     EXPECT_EQ(primera({}), QStringLiteral("1"));
 }

@@ -220,7 +220,6 @@ TEST_F(Dialegs, BarresTextBuitIFontDeDades)
     d.optCamp_Click();
     EXPECT_EQ(d.txtCodi->text(), QStringLiteral("590123412345"));   // the field's first record
     EXPECT_FALSE(d.txtCodi->isEnabled());
-    EXPECT_TRUE(d.lblField->isVisibleTo(&d));
     d.optMateix_Click();
     EXPECT_EQ(d.txtCodi->text(), QStringLiteral("400638133393"));
     EXPECT_TRUE(d.txtCodi->isEnabled());
@@ -333,14 +332,19 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
     EXPECT_EQ(d.cboECI->count(), 21);
     EXPECT_EQ(d.cboPreferredVersion->count(), 41);
     EXPECT_EQ(d.cboPreferredVersion->itemText(40), QStringLiteral("177x177"));
+    // Nothing typed yet is no fault: no warning, no preview, and OK waits for data.
     EXPECT_FALSE(d.btnAceptar->isEnabled());
-    EXPECT_FALSE(d.pnlInvalid->isHidden());
+    EXPECT_TRUE(d.pnlInvalid->isHidden());
+    EXPECT_TRUE(d.lblPreview->isHidden());
     for (QRadioButton* o : {d.optCamp, d.optCampURL, d.optCampSMS, d.optCampvCard}) EXPECT_FALSE(o->isEnabled());
     d.txtCodi->setText(QStringLiteral("Caf\u00e9"));
     EXPECT_TRUE(d.btnAceptar->isEnabled());
     EXPECT_TRUE(d.pnlInvalid->isHidden());
     EXPECT_NE(d.Modificat, 0);
     EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("Caf\u00e9"));
+    d.txtCodi->setText(QString());
+    EXPECT_FALSE(d.btnAceptar->isEnabled());
+    EXPECT_TRUE(d.pnlInvalid->isHidden());
 }
 
 TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)
@@ -359,7 +363,7 @@ TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)
     EXPECT_FALSE(d.cboEncodingMode->isEnabled());
     EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("http://"));
     d.SeleccionarTab(3);
-    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("MECARD:N:;TEL:;URL:;EMAIL:;ADR:;;"));
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("MECARD:N:;;"));
 }
 
 TEST_F(Dialegs, QRCampsIRanuraCompartida)
@@ -367,7 +371,8 @@ TEST_F(Dialegs, QRCampsIRanuraCompartida)
     Excel();
     frmCodiQR d(codis);
     d.show();
-    EXPECT_EQ(d.cbo_vcard_adressa->count(), 3);
+    EXPECT_EQ(d.cbo_vCard_nom->count(), 3);
+    EXPECT_EQ(d.cbo_vcard_adressa->count(), 4);   // and the empty choice
     d.txtCodi->setText(QStringLiteral("typed text"));
     d.optCamp->click();
     d.SeleccionarTab(1);
@@ -454,13 +459,19 @@ TEST_F(Dialegs, QRTargetaVinculadaACamps)
     frmCodiQR d(codis);
     d.show();
     d.SeleccionarTab(3);
+    // The card's fields after the name start left out; the web address stays so.
+    for (QComboBox* c : {d.cbo_vcard_telf, d.cbo_vcard_web, d.cbo_vcard_email, d.cbo_vcard_adressa})
+        EXPECT_TRUE(c->currentText().isEmpty());
     d.cbo_vCard_nom->setCurrentIndex(1);
-    d.cbo_vcard_telf->setCurrentIndex(2);
+    d.cbo_vcard_telf->setCurrentIndex(3);
+    d.cbo_vcard_adressa->setCurrentIndex(1);
     const QLabel* avis = d.findChild<QLabel*>(QStringLiteral("lblAvisMida"));
     ASSERT_TRUE(avis);
     EXPECT_FALSE(avis->isVisible());   // a fixed code is the one the user sees
     d.optCampvCard->click();
     EXPECT_EQ(d.txt_vcard_nom->text(), QStringLiteral("Jos\u00e9"));
+    EXPECT_TRUE(d.txt_vcard_web->text().isEmpty());
+    EXPECT_EQ(d.QRCodeCtrl1().DataToEncode(), QStringLiteral("MECARD:N:Jos\u00e9;TEL:600;ADR:590123412345;;"));
     // Records other than the sample may make larger codes: the dialog says how they are drawn.
     EXPECT_TRUE(avis->isVisible());
     d.btnAceptar->click();
@@ -468,7 +479,7 @@ TEST_F(Dialegs, QRTargetaVinculadaACamps)
     ASSERT_EQ(Pictures().size(), 1u);
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_qr_1_0"));
     ASSERT_EQ(codis.PlantillesQR.size(), 1);
-    EXPECT_EQ(codis.PlantillesQR[0], QStringLiteral("MECARD:N:[Nom];TEL:[Tel];URL:[Codi];EMAIL:[Codi];ADR:[Codi];;"));
+    EXPECT_EQ(codis.PlantillesQR[0], QStringLiteral("MECARD:N:[Nom];TEL:[Tel];ADR:[Codi];;"));
     EXPECT_EQ(codis.ClonsQR[0]->DataToEncode(), codis.PlantillesQR[0]);
 }
 

@@ -4,7 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QToolBar>
 #include <QFile>
 #include <QMimeData>
 #include <QPainter>
@@ -12,6 +18,8 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
+
+#include <map>
 
 using namespace kovel;
 using namespace kovel::docframe;
@@ -221,4 +229,106 @@ TEST_F(Frame, SavesGoOnlyWhereTheyMay)
     marc.Editor()->textCursor().insertHtml(html.html());
     EXPECT_EQ(marc.Document()->inlinePictures().size(), abansPics);
     EXPECT_TRUE(marc.TeDocument()) << "a failed open keeps what was shown";
+}
+
+namespace {
+
+// A picture that stands for text: as wide as four pixels a point of its font size.
+word::InlinePicture ALaMida(double punts, const QString& alt)
+{
+    QImage img(int(punts * 4), int(punts * 2), QImage::Format_RGB32);
+    img.fill(Qt::green);
+    word::InlinePicture p = word::InlinePicture::fromImage(img);
+    p.setAlternativeText(alt);
+    return p;
+}
+
+} // namespace
+
+// A new font size remakes the selection's pictures that stand for text, in one undo step with
+// the text; other pictures, other formats and pictures outside the selection are left alone.
+TEST_F(Frame, PicturesThatStandForTextFollowTheFontSize)
+{
+    marc.Obre(desa(*Disseny(), "d.docx"));
+    std::vector<double> demanats;
+    marc.setImatgeALaLletra([&demanats](const word::InlinePicture& p, double punts) -> std::optional<word::InlinePicture> {
+        if (!p.alternativeText().startsWith(QLatin1String("TOLV_camp")))
+            return std::nullopt;
+        demanats.push_back(punts);
+        return ALaMida(punts, p.alternativeText());
+    });
+    // A code beside the placeholder, and a placeholder in the first line, left unselected.
+    QTextCursor c(marc.Editor()->document());
+    c.movePosition(QTextCursor::Start);
+    marc.Editor()->setTextCursor(c);
+    marc.InsereixImatge(ALaMida(14, QStringLiteral("TOLV_campTop")));
+    c.movePosition(QTextCursor::NextBlock);
+    c.movePosition(QTextCursor::EndOfBlock);
+    marc.Editor()->setTextCursor(c);
+    marc.InsereixImatge(Quadre(Qt::blue, QStringLiteral("TOLV_barres")));
+    auto mides = [this] {
+        std::map<QString, QSizeF> m;
+        for (const word::InlinePicture* p : marc.Document()->inlinePictures())
+            m[p->alternativeText()] = QSizeF(PxDePunts(p->width()), PxDePunts(p->height()));
+        return m;
+    };
+    const auto abans = mides();
+    ASSERT_EQ(abans.size(), 3u);
+    auto mesura = [](QSizeF a, QSizeF b) { return std::abs(a.width() - b.width()) < 0.05 && std::abs(a.height() - b.height()) < 0.05; };
+    EXPECT_TRUE(mesura(abans.at("TOLV_campName"), QSizeF(40, 20)));
+
+    // The second paragraph selected: bold is no new size.
+    c.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    marc.Editor()->setTextCursor(c);
+    marc.findChild<QAction*>(QStringLiteral("btnNegreta"))->trigger();
+    EXPECT_TRUE(demanats.empty());
+    auto* mida = marc.findChild<QComboBox*>(QStringLiteral("cboMida"));
+    ASSERT_TRUE(mida);
+    emit mida->textActivated(QStringLiteral("20"));
+    EXPECT_EQ(demanats, std::vector<double>{20});
+    auto despres = mides();
+    EXPECT_TRUE(mesura(despres.at("TOLV_campName"), QSizeF(80, 40)));
+    EXPECT_EQ(despres.at("TOLV_barres"), abans.at("TOLV_barres"));
+    EXPECT_EQ(despres.at("TOLV_campTop"), abans.at("TOLV_campTop"));
+    const auto& p2 = marc.Document()->body().blocks[1].paragraph();
+    EXPECT_DOUBLE_EQ(std::get<word::TextRun>(p2.items.at(1)).format.size->value, 20.0);
+
+    // One undo takes the text's size and the pictures' back together.
+    ASSERT_TRUE(marc.Desfes());
+    despres = mides();
+    EXPECT_TRUE(mesura(despres.at("TOLV_campName"), QSizeF(40, 20)));
+    const auto& desfet = marc.Document()->body().blocks[1].paragraph();
+    const auto& run = std::get<word::TextRun>(desfet.items.at(1));
+    EXPECT_TRUE(!run.format.size || run.format.size->value != 20.0);
+}
+
+// On a narrow frame, even with a long font name, the bar shows Save, Undo and Redo and the
+// whole name of the font in use.
+TEST_F(Frame, TheBarShowsItsFirstCommandsAndTheWholeFontName)
+{
+    marc.resize(487, 300);
+    marc.show();
+    marc.Obre(desa(*Disseny(), "d.docx"));
+    QString llarg;
+    for (const QString& f : QFontDatabase::families())
+        if (f.size() <= 24 && f.size() > llarg.size())
+            llarg = f;
+    QTextCursor c(marc.Editor()->document());
+    c.select(QTextCursor::Document);
+    QTextCharFormat lletra;
+    lletra.setFontFamilies({llarg});
+    c.mergeCharFormat(lletra);
+    c.setPosition(2);
+    marc.Editor()->setTextCursor(c);
+    QApplication::processEvents();
+    auto* font = marc.findChild<QFontComboBox*>(QStringLiteral("cboFont"));
+    ASSERT_TRUE(font && font->lineEdit());
+    const QLineEdit* nom = font->lineEdit();
+    EXPECT_EQ(nom->text(), llarg);
+    EXPECT_GE(nom->contentsRect().width() - 4, nom->fontMetrics().horizontalAdvance(llarg)) << qPrintable(llarg);
+    for (const char* accio : {"btnDesar", "btnDesfer", "btnRefer"}) {
+        const QWidget* boto = marc.BarraFormat()->widgetForAction(marc.findChild<QAction*>(QLatin1String(accio)));
+        EXPECT_TRUE(boto && boto->isVisible()) << accio;
+    }
+    EXPECT_TRUE(marc.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/docframe-bar.png")));
 }

@@ -9,6 +9,10 @@
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QToolButton>
 #include <QImage>
 #include <QLabel>
 #include <QMimeData>
@@ -21,6 +25,8 @@
 #include <QTextFrame>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace kovel::docframe {
 
@@ -237,8 +243,20 @@ double MarcDocument::Zoom() const { return static_cast<const EditorDisseny*>(edi
 
 void MarcDocument::ConfiguraBarra()
 {
-    // The user's own save, by its button (first, never folded away on a narrow frame) or
-    // Ctrl+S: the owner is asked first, as for every save.
+    auto accio = [this](const char* nom, const QString& text, const QKeySequence& tecla, bool marcable) {
+        QAction* a = barra_->addAction(text);
+        a->setObjectName(QLatin1String(nom));
+        a->setCheckable(marcable);
+        if (!tecla.isEmpty()) {
+            a->setShortcut(tecla);
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+            addAction(a);
+        }
+        return a;
+    };
+    // The user's own save, by its button or Ctrl+S: the owner is asked first, as for every
+    // save. It comes first, then Undo and Redo: a narrow frame folds away only the tail of
+    // the bar.
     desar_ = barra_->addAction(QStringLiteral("Save"));
     desar_->setObjectName(QStringLiteral("btnDesar"));
     desar_->setShortcut(QKeySequence::Save);
@@ -251,14 +269,26 @@ void MarcDocument::ConfiguraBarra()
             Desa(path_);
     });
     barra_->addSeparator();
+    QAction* desfer = accio("btnDesfer", QStringLiteral("\u21b6"), QKeySequence::Undo, false);
+    QAction* refer = accio("btnRefer", QStringLiteral("\u21b7"), QKeySequence::Redo, false);
+    desfer->setToolTip(QStringLiteral("Undo"));
+    refer->setToolTip(QStringLiteral("Redo"));
+    connect(desfer, &QAction::triggered, editor_, &QTextEdit::undo);
+    connect(refer, &QAction::triggered, editor_, &QTextEdit::redo);
+    connect(editor_, &QTextEdit::undoAvailable, desfer, &QAction::setEnabled);
+    connect(editor_, &QTextEdit::redoAvailable, refer, &QAction::setEnabled);
+    desfer->setEnabled(false);
+    refer->setEnabled(false);
+
+    barra_->addSeparator();
     cboFont_ = new QFontComboBox(barra_);
     cboFont_->setObjectName(QStringLiteral("cboFont"));
-    cboFont_->setMaximumWidth(130);
     barra_->addWidget(cboFont_);
     connect(cboFont_, &QFontComboBox::currentFontChanged, this, [this](const QFont& f) {
         QTextCharFormat c;
         c.setFontFamilies(QStringList{f.family()});
         AplicaFormat(c);
+        AjustaCaixaFont();
     });
     cboMida_ = new QComboBox(barra_);
     cboMida_->setObjectName(QStringLiteral("cboMida"));
@@ -277,17 +307,6 @@ void MarcDocument::ConfiguraBarra()
         AplicaFormat(c);
     });
 
-    auto accio = [this](const char* nom, const QString& text, const QKeySequence& tecla, bool marcable) {
-        QAction* a = barra_->addAction(text);
-        a->setObjectName(QLatin1String(nom));
-        a->setCheckable(marcable);
-        if (!tecla.isEmpty()) {
-            a->setShortcut(tecla);
-            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            addAction(a);
-        }
-        return a;
-    };
     barra_->addSeparator();
     negreta_ = accio("btnNegreta", QStringLiteral("B"), QKeySequence::Bold, true);
     cursiva_ = accio("btnCursiva", QStringLiteral("I"), QKeySequence::Italic, true);
@@ -326,45 +345,100 @@ void MarcDocument::ConfiguraBarra()
         AplicaFormat(f);
     });
 
+    // The four alignments share one button, which shows the one in force.
     barra_->addSeparator();
     auto* grup = new QActionGroup(this);
-    const std::pair<QAction**, std::pair<const char*, Qt::Alignment>> alineacions[] = {
-        {&esquerra_, {"btnEsquerra", Qt::AlignLeft}},
-        {&centre_, {"btnCentre", Qt::AlignHCenter}},
-        {&dreta_, {"btnDreta", Qt::AlignRight}},
-        {&justificat_, {"btnJustificat", Qt::AlignJustify}},
+    auto* menu = new QMenu(this);
+    const std::tuple<QAction**, const char*, Qt::Alignment, QString, QString> alineacions[] = {
+        {&esquerra_, "btnEsquerra", Qt::AlignLeft, QStringLiteral("\u2261\u2190"), QStringLiteral("Left")},
+        {&centre_, "btnCentre", Qt::AlignHCenter, QStringLiteral("\u2261"), QStringLiteral("Centre")},
+        {&dreta_, "btnDreta", Qt::AlignRight, QStringLiteral("\u2192\u2261"), QStringLiteral("Right")},
+        {&justificat_, "btnJustificat", Qt::AlignJustify, QStringLiteral("\u2630"), QStringLiteral("Justify")},
     };
-    const QString textos[] = {QStringLiteral("\u2261\u2190"), QStringLiteral("\u2261"), QStringLiteral("\u2192\u2261"),
-                              QStringLiteral("\u2630")};
-    int i = 0;
-    for (const auto& [lloc, d] : alineacions) {
-        *lloc = accio(d.first, textos[i++], {}, true);
-        grup->addAction(*lloc);
-        const Qt::Alignment a = d.second;
-        connect(*lloc, &QAction::triggered, this, [this, a] {
+    for (const auto& [lloc, nom, a, signe, text] : alineacions) {
+        QAction* ac = menu->addAction(signe + QStringLiteral("  ") + text);
+        ac->setObjectName(QLatin1String(nom));
+        ac->setIconText(signe);
+        ac->setCheckable(true);
+        grup->addAction(ac);
+        *lloc = ac;
+        const Qt::Alignment alineacio = a;
+        connect(ac, &QAction::triggered, this, [this, alineacio] {
             if (!actualitzant_)
-                editor_->setAlignment(a);
+                editor_->setAlignment(alineacio);
+            ActualitzaBarra();
         });
     }
-    barra_->addSeparator();
-    QAction* desfer = accio("btnDesfer", QStringLiteral("\u21b6"), QKeySequence::Undo, false);
-    QAction* refer = accio("btnRefer", QStringLiteral("\u21b7"), QKeySequence::Redo, false);
-    connect(desfer, &QAction::triggered, editor_, &QTextEdit::undo);
-    connect(refer, &QAction::triggered, editor_, &QTextEdit::redo);
-    connect(editor_, &QTextEdit::undoAvailable, desfer, &QAction::setEnabled);
-    connect(editor_, &QTextEdit::redoAvailable, refer, &QAction::setEnabled);
-    desfer->setEnabled(false);
-    refer->setEnabled(false);
+    botoAlineacio_ = new QToolButton(barra_);
+    botoAlineacio_->setObjectName(QStringLiteral("btnAlineacio"));
+    botoAlineacio_->setPopupMode(QToolButton::InstantPopup);
+    botoAlineacio_->setMenu(menu);
+    botoAlineacio_->setToolTip(QStringLiteral("Alignment"));
+    botoAlineacio_->setText(esquerra_->iconText());
+    barra_->addWidget(botoAlineacio_);
     // Typing never turns lines into lists.
     editor_->setAutoFormatting(QTextEdit::AutoNone);
+    AjustaCaixaFont();
+}
+
+// The font box as wide as the name of the family in use, whole; the list drops down as wide
+// as its names.
+void MarcDocument::AjustaCaixaFont()
+{
+    const QFontMetrics fm = cboFont_->lineEdit() ? cboFont_->lineEdit()->fontMetrics() : cboFont_->fontMetrics();
+    QStyleOptionComboBox o;
+    o.initFrom(cboFont_);
+    o.editable = true;
+    // The line edit's own margins are those of any edit box.
+    const int text = fm.horizontalAdvance(cboFont_->currentText()) + fm.averageCharWidth() * 2;
+    const QSize mida = cboFont_->style()->sizeFromContents(QStyle::CT_ComboBox, &o, QSize(text, fm.height()), cboFont_);
+    cboFont_->setFixedWidth(std::clamp(mida.width(), 100, 280));
 }
 
 void MarcDocument::AplicaFormat(const QTextCharFormat& f)
 {
     if (actualitzant_ || !obert_)
         return;
+    QTextCursor c = editor_->textCursor();
+    c.beginEditBlock();
     editor_->mergeCurrentCharFormat(f);
+    if (f.hasProperty(QTextFormat::FontPointSize) && c.hasSelection())
+        RefaImatges(c.selectionStart(), c.selectionEnd());
+    c.endEditBlock();
     editor_->setFocus();
+}
+
+void MarcDocument::RefaImatges(int inici, int fi)
+{
+    if (!imatgeALaLletra_)
+        return;
+    QTextDocument* doc = editor_->document();
+    std::vector<std::pair<int, word::InlinePicture>> noves;
+    for (int pos = inici; pos < fi; ++pos) {
+        if (doc->characterAt(pos) != QChar::ObjectReplacementCharacter)
+            continue;
+        QTextCursor k(doc);
+        k.setPosition(pos + 1);
+        const QTextCharFormat lletra = k.charFormat();
+        const word::InlinePicture* actual = lletra.isImageFormat() ? pont_.Imatge(lletra.toImageFormat()) : nullptr;
+        if (!actual || lletra.fontPointSize() <= 0)
+            continue;
+        if (std::optional<word::InlinePicture> nova = imatgeALaLletra_(*actual, lletra.fontPointSize()))
+            noves.emplace_back(pos, std::move(*nova));
+    }
+    for (const auto& [pos, nova] : noves) {
+        QTextCursor k(doc);
+        k.setPosition(pos + 1);
+        const QTextImageFormat f = FormatAlLloc(k.charFormat(), nova);
+        k.setPosition(pos, QTextCursor::KeepAnchor);
+        k.setCharFormat(f);
+    }
+}
+
+QTextImageFormat MarcDocument::FormatAlLloc(QTextCharFormat lletra, const word::InlinePicture& picture)
+{
+    lletra.merge(pont_.FormatImatge(*editor_->document(), picture));
+    return lletra.toImageFormat();
 }
 
 void MarcDocument::ActualitzaBarra()
@@ -376,14 +450,15 @@ void MarcDocument::ActualitzaBarra()
     cursiva_->setChecked(f.italic());
     subratllat_->setChecked(f.underline());
     cboFont_->setCurrentFont(f);
-    // A long family name shows from its start, never its tail; the whole name on hover.
+    AjustaCaixaFont();
     if (QLineEdit* nom = cboFont_->lineEdit())
         nom->setCursorPosition(0);
     cboFont_->setToolTip(cboFont_->currentText());
     cboMida_->setEditText(QString::number(MidaLletraSeleccio()));
     const Qt::Alignment a = editor_->alignment();
-    (a & Qt::AlignHCenter ? centre_ : a & Qt::AlignRight ? dreta_ : a & Qt::AlignJustify ? justificat_ : esquerra_)
-        ->setChecked(true);
+    QAction* alineacio = a & Qt::AlignHCenter ? centre_ : a & Qt::AlignRight ? dreta_ : a & Qt::AlignJustify ? justificat_ : esquerra_;
+    alineacio->setChecked(true);
+    botoAlineacio_->setText(alineacio->iconText());
     actualitzant_ = false;
 }
 
@@ -506,12 +581,8 @@ void MarcDocument::InsereixImatge(const word::InlinePicture& picture)
     if (!obert_)
         return;
     QTextCursor c = editor_->textCursor();
-    QTextImageFormat f = pont_.FormatImatge(*editor_->document(), picture);
     // The picture takes the font of the point it goes to, as typed text would.
-    QTextCharFormat lletra = c.charFormat();
-    lletra.merge(f);
-    f = lletra.toImageFormat();
-    c.insertImage(f);
+    c.insertImage(FormatAlLloc(c.charFormat(), picture));
     editor_->setTextCursor(c);
 }
 

@@ -9,13 +9,16 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QTextEdit;
 class QToolBar;
 class QFontComboBox;
 class QComboBox;
 class QAction;
+class QToolButton;
 
 class QLabel;
 
@@ -53,6 +56,12 @@ public:
     double MidaLletraSeleccio() const;
     // Puts the picture in place of the selection.
     void InsereixImatge(const word::InlinePicture& picture);
+    // The pictures that stand for text take the size of the text they sit in: given a
+    // picture and the font size (points) its place now has, the owner answers the picture
+    // remade for it, or nothing for a picture that keeps its own size. Asked for every picture
+    // of a selection whose font size the user changes, in the same undo step.
+    using ImatgeALaLletra = std::function<std::optional<word::InlinePicture>(const word::InlinePicture&, double)>;
+    void setImatgeALaLletra(ImatgeALaLletra refer) { imatgeALaLletra_ = std::move(refer); }
     // The document as edited now (rebuilt only after a change); nullptr when none is open.
     word::Document* Document();
     // Sizes of the shown page, in pixels at the screen's 96 dpi.
@@ -81,8 +90,12 @@ signals:
 
 private:
     void ConfiguraBarra();
+    void AjustaCaixaFont();
     void ActualitzaBarra();
     void AplicaFormat(const QTextCharFormat& f);
+    // The picture's format at the place whose character format is `lletra`.
+    QTextImageFormat FormatAlLloc(QTextCharFormat lletra, const word::InlinePicture& picture);
+    void RefaImatges(int inici, int fi);
     void AjustaPagina();
 
     Pont pont_;
@@ -95,6 +108,7 @@ private:
     QAction *negreta_ = nullptr, *cursiva_ = nullptr, *subratllat_ = nullptr;
     QAction* desar_ = nullptr;
     QAction *esquerra_ = nullptr, *centre_ = nullptr, *dreta_ = nullptr, *justificat_ = nullptr;
+    QToolButton* botoAlineacio_ = nullptr;
     QString path_;
     QSizeF midaPagina_;
     bool obert_ = false;
@@ -102,6 +116,7 @@ private:
     mutable bool brut_ = true;
     mutable std::unique_ptr<word::Document> model_;
     QStringList protegides_;
+    ImatgeALaLletra imatgeALaLletra_;
 };
 
 } // namespace kovel::docframe

@@ -78,6 +78,33 @@ public:
 
     QStringList Camps() const override { return v_.disseny().mnuCampo; }
 
+    // The worksheet's first used row, when it is a header row by the rule the rows to print
+    // start after.
+    QStringList Titols() const override
+    {
+        EstatAssistent& e = v_.estat();
+        FontAssistent* font = e.font();
+        const std::int32_t full = e.pasOrigen().LstHojasIndex + 1;
+        std::int32_t r1 = 1, c1 = 1, r2 = 0, c2 = 0;
+        if (!font || !e.esExcel() || full < 1 || !font->rangUsat(full, r1, c1, r2, c2))
+            return {};
+        QStringList fila;
+        try {
+            generar_doc::FullDades* dades = font->full(full);
+            if (!dades || !generar_doc::FilaCapcalera(*dades, Camps(), r1, r2))
+                return {};
+            for (const QString& camp : Camps()) {
+                QString text;
+                dades->contingut(camp, r1, text);
+                fila << text.trimmed();
+            }
+        } catch (const std::exception& ex) {
+            ModTolvWiz::Escribe_Log(QStringLiteral("Header row: ") + QString::fromLocal8Bit(ex.what()));
+            return {};
+        }
+        return fila;
+    }
+
     // The field's value in the first row to print of the chosen worksheet, or in the first
     // record of the chosen table or query. A source that fails gives no sample.
     QString ValorMostra(const QString& camp) override

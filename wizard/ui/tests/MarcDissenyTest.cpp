@@ -24,6 +24,8 @@
 #include <ZXing/ReadBarcode.h>
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QToolBar>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -336,5 +338,12 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
     EXPECT_EQ(desades, 1);
     QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(desades, 2);
+    // At the window's own size the whole bar shows, Undo and Redo with it.
+    for (const char* nom : {"btnDesfer", "btnRefer"}) {
+        const QWidget* boto = w.Marc()->BarraFormat()->widgetForAction(w.Marc()->findChild<QAction*>(QLatin1String(nom)));
+        EXPECT_TRUE(boto && boto->isVisible()) << nom;
+    }
+    const QWidget* plegats = w.Marc()->BarraFormat()->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+    EXPECT_TRUE(!plegats || !plegats->isVisible());
     w.grab().save(Fotos + QStringLiteral("design-panel.png"));
 }
