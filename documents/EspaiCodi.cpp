@@ -1,9 +1,11 @@
 #include "documents/EspaiCodi.h"
 
 #include "documents/MetricaLletra.h"
+#include "platform/word/ModelOps.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace kovel::word;
 
@@ -33,19 +35,23 @@ RunFormat Efectiu(const RunFormat& f, const RunFormat& defecte)
     return e;
 }
 
-// What one paragraph holds, for its lines: the widths of its words (each with the spaces
-// after it) between manual line breaks, its line's height and foot, and its tallest picture.
+// What one paragraph holds, for its lines: its words (each with the spaces after it) and
+// pictures between manual line breaks, its line's height and foot, and its tallest picture.
+struct Element {
+    enum Tipus { Text, Imatge, Lloc } tipus = Text;
+    double ample = 0;
+};
 struct Contingut {
     double linia = 0;
     double descens = 0;
     double alcadaImatges = 0;
     double espais = 0;   // space before and after
     bool visible = false;
-    std::vector<std::vector<double>> trossos{{}};
+    std::vector<std::vector<Element>> trossos{{}};
     int trosCodi = 0;   // the piece that holds the code's place
 };
 
-// `lloc`: the code's place in the paragraph (an offset), or -1.
+// `lloc`: the code's place in the paragraph (an offset), marked among its elements; or -1.
 Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
 {
     Contingut c;
@@ -58,9 +64,19 @@ Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
     };
     linia(p.markFormat);
     c.espais = p.format.spaceBefore.value_or(Points(0)).value + p.format.spaceAfter.value_or(Points(0)).value;
-    int pos = 0;
     bool enParaula = false;   // the last word of the piece may go on with this item
+    bool marcat = false;
+    const auto marca = [&] {
+        if (std::exchange(marcat, true))
+            return;
+        c.trosCodi = int(c.trossos.size()) - 1;
+        c.trossos.back().push_back({Element::Lloc, 0});
+        enParaula = false;
+    };
+    int pos = 0;
     for (const Inline& item : p.items) {
+        if (pos == lloc)
+            marca();
         if (const auto* run = std::get_if<TextRun>(&item)) {
             const int inici = pos;
             pos += int(run->text.size());
@@ -71,48 +87,57 @@ Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
             qsizetype i = 0;
             while (i < run->text.size()) {
                 if (run->text[i] == QChar(0x0B)) {
-                    if (inici + i < lloc)
-                        ++c.trosCodi;
                     c.trossos.emplace_back();
                     enParaula = false;
                     ++i;
+                    if (inici + i == lloc)
+                        marca();
                     continue;
                 }
+                // A word ends at the code's place too.
+                const qsizetype fi = lloc > inici + i && lloc < inici + run->text.size() ? lloc - inici : run->text.size();
                 qsizetype j = i;
-                while (j < run->text.size() && run->text[j] != QChar(0x0B) && !run->text[j].isSpace())
+                while (j < fi && run->text[j] != QChar(0x0B) && !run->text[j].isSpace())
                     ++j;
-                while (j < run->text.size() && run->text[j] != QChar(0x0B) && run->text[j].isSpace())
+                while (j < fi && run->text[j] != QChar(0x0B) && run->text[j].isSpace())
                     ++j;
                 const QString paraula = run->text.mid(i, j - i);
                 if (!paraula.trimmed().isEmpty())
                     c.visible = true;
                 const double ample = MetricaLletra::Ample(paraula, e);
-                if (enParaula && !c.trossos.back().empty())
-                    c.trossos.back().back() += ample;
+                if (enParaula && !c.trossos.back().empty() && c.trossos.back().back().tipus == Element::Text)
+                    c.trossos.back().back().ample += ample;
                 else
-                    c.trossos.back().push_back(ample);
+                    c.trossos.back().push_back({Element::Text, ample});
                 enParaula = !paraula.back().isSpace();
                 i = j;
+                if (inici + i == lloc && i < run->text.size())
+                    marca();
             }
         } else if (const auto* pic = std::get_if<InlinePicture>(&item)) {
             ++pos;
             c.visible = true;
-            c.trossos.back().push_back(pic->width().value);
+            c.trossos.back().push_back({Element::Imatge, pic->width().value});
             enParaula = false;
             c.alcadaImatges = std::max(c.alcadaImatges, pic->height().value);
+        } else {
+            pos += kovel::word::ops::itemLength(item);
         }
     }
+    if (pos == lloc)
+        marca();
     return c;
 }
 
 // The lines a piece takes when they are `ample` wide: word by word, a word wider than a line
 // on lines of its own.
-int Linies(const std::vector<double>& paraules, double ample)
+int Linies(const std::vector<Element>& elements, double ample)
 {
     ample = std::max(1.0, ample);
     int linies = 1;
     double ocupat = 0;
-    for (double p : paraules) {
+    for (const Element& e : elements) {
+        const double p = e.ample;
         if (ocupat > 0 && ocupat + p > ample) {
             ++linies;
             ocupat = 0;
@@ -166,18 +191,31 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
                 altres += row.heightRule() == HeightRule::Auto ? 1.2 * MidaDe(defecte) : row.height().value;
         }
     }
-    // The code's own line (its placeholder already gone): whatever stands beside it stays
-    // there, on that one line, so the code has the line less that; the paragraph's other
-    // lines (after manual breaks) stand above or below it.
+    // The code's own line (its placeholder already gone): the text next to it, up to a picture
+    // or a manual break, stays beside it on that one line, so the code has the line less that
+    // text. The paragraph's other lines, and any other picture of the code's with the text
+    // next to it, stand above or below it (the word processor moves a picture to another line
+    // as it does a word).
     const Contingut c = Mesura(blocs[size_t(propi)].paragraph(), defecte, lloc.start().offset);
     double costat = 0, linies = 0;
     for (int t = 0; t < int(c.trossos.size()); ++t) {
-        if (t == c.trosCodi) {
-            for (double p : c.trossos[size_t(t)])
-                costat += p;
-        } else {
-            linies += Linies(c.trossos[size_t(t)], W) * c.linia;
+        const std::vector<Element>& tros = c.trossos[size_t(t)];
+        if (t != c.trosCodi) {
+            linies += Linies(tros, W) * c.linia;
+            continue;
         }
+        const auto lloc = std::find_if(tros.begin(), tros.end(), [](const Element& e) { return e.tipus == Element::Lloc; });
+        auto inici = lloc, fi = lloc;
+        while (inici != tros.begin() && std::prev(inici)->tipus == Element::Text)
+            --inici;
+        while (fi != tros.end() && fi->tipus != Element::Imatge)
+            ++fi;
+        for (auto e = inici; e != fi; ++e)
+            costat += e->ample;
+        std::vector<Element> resta(tros.begin(), inici);
+        resta.insert(resta.end(), fi, tros.end());
+        if (!resta.empty())
+            linies += Linies(resta, W) * c.linia;
     }
     const double alt = H - altres - linies - c.descens - c.espais;
     return QSizeF(std::max(0.0, W - costat), std::max(0.0, alt));

@@ -249,6 +249,18 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     d->body().blocks[1] = Block{Linia(QStringLiteral("\x0BName Surname"))};
     EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->width(), 200);
     EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - linia.linia * mida, 1e-9);
+    // Another picture on the code's line goes to a line of its own, the text next to the code stays.
+    Paragraph ambImatge;
+    InlinePicture altra = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    altra.setWidth(Points(150));
+    altra.setHeight(Points(8));
+    ambImatge.items.push_back(altra);
+    ambImatge.items.push_back(TextRun{" Label ", {}});
+    ambImatge.items.push_back(TextRun{" Name", {}});
+    d->body().blocks[1] = Block{ambImatge};
+    const auto entre = EspaiCodi(*d, Range(*d, d->body(), {1, 8}, {1, 8}), caixa);
+    EXPECT_NEAR(entre->width(), 200 - MetricaLletra::Ample(" Label ", lletra) - MetricaLletra::Ample(" Name", lletra), 1e-9);
+    EXPECT_NEAR(entre->height(), espai->height() - linia.linia * mida, 1e-9);
     d->body().blocks[1] = Block{Linia("")};
     d->body().blocks.push_back(Block{Linia("Line below")});
     EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - 2 * linia.linia * mida, 1e-9);

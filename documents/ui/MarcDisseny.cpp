@@ -6,6 +6,7 @@
 #include "common/ui/Finestres.h"
 #include "documents/CampsDisseny.h"
 #include "documents/generar_doc.h"
+#include "documents/MidaCodiDisseny.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -52,6 +53,9 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
 {
     marc_ = marc;
     timer_ = timer;
+    // A field-linked code shows at the size the generation will draw it, beside its line's text.
+    if (marc_)
+        marc_->setMidaImatge(generar_doc::MidaCodiDisseny);
 }
 
 bool MarcDisseny::IniciaMarcDocument(const QString& carpetaPrograma)

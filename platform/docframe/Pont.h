@@ -13,7 +13,9 @@
 #include <QTextFormat>
 #include <QTextObjectInterface>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kovel::docframe {
@@ -46,6 +48,15 @@ public:
     // picture and size.
     QImage Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const;
 
+    // The size the editor lays a picture out at when its owner draws it otherwise than at its
+    // own (a code sized as the printed document will size it): given the document as edited
+    // and the picture's place among its pictures, its size in points, or none for its own.
+    using MidaImatge = std::function<std::optional<QSizeF>(const word::Document&, std::size_t)>;
+    void setMidaImatge(MidaImatge f) { midaImatge_ = std::move(f); }
+    bool TeMidaImatge() const { return bool(midaImatge_); }
+    // That size, in editor pixels, for the picture at `posicio` of `text`.
+    std::optional<QSizeF> MidaDisposada(const QTextDocument& text, int posicio) const;
+
     // The label page in editor pixels: width and height, and the margins.
     static QSizeF MidaPagina(const word::PageSetup& ps);
     // Pages `text` takes at the loaded document's page size; 0 when none is loaded.
@@ -62,6 +73,7 @@ private:
     std::vector<word::Table> taules_;        // originals, by the table property
     std::vector<word::InlinePicture> imatges_;
     mutable QHash<QString, QImage> vistes_;
+    MidaImatge midaImatge_;
 };
 
 // Draws the editor's pictures at the pixels they cover on the screen, whatever the zoom: a

@@ -47,6 +47,8 @@ public:
     int NombrePagines() const;
     // The bridge between the document model and the editor.
     const Pont& pont() const { return pont_; }
+    // Pictures laid out at the sizes `f` gives them (Pont::MidaImatge), after every edit.
+    void setMidaImatge(Pont::MidaImatge f);
     // The font size at the insertion point (the start of the selection), in points.
     double MidaLletraSeleccio() const;
     // Puts the picture in place of the selection.
@@ -80,6 +82,7 @@ private:
     void ActualitzaBarra();
     void AplicaFormat(const QTextCharFormat& f);
     void AjustaPagina();
+    void DisposaImatges();
 
     Pont pont_;
     QTextEdit* editor_ = nullptr;
@@ -94,6 +97,7 @@ private:
     QSizeF midaPagina_;
     bool obert_ = false;
     bool actualitzant_ = false;
+    bool disposant_ = false;
     mutable bool brut_ = true;
     mutable std::unique_ptr<word::Document> model_;
     QStringList protegides_;
