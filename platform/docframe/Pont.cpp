@@ -133,6 +133,10 @@ int Pont::Pagines(const QTextDocument& text) const
     // The editor lays the text out in one long page; a copy is paged at the label's size, its
     // pictures at the sizes the editor shows.
     DibuixImatges imatges(*this, nullptr);
+    struct Origen {
+        const QTextDocument*& origen;
+        ~Origen() { origen = nullptr; }
+    } origen{origen_ = &text};
     std::unique_ptr<QTextDocument> copia(text.clone());
     copia->documentLayout()->registerHandler(QTextFormat::ImageObject, &imatges);
     copia->setDocumentMargin(0);
@@ -150,6 +154,7 @@ void Pont::Carrega(const word::Document& doc, QTextDocument& text)
 {
     original_ = doc.clone();
     vistes_.clear();
+    mides_ = {};
     paragrafs_.clear();
     taules_.clear();
     imatges_.clear();
@@ -303,7 +308,20 @@ std::optional<QSizeF> Pont::MidaDisposada(const QTextDocument& text, int posicio
             if (frag.charFormat().isImageFormat())
                 index += std::size_t(std::min(frag.length(), posicio - frag.position()));
         }
-    const std::optional<QSizeF> mida = midaImatge_(*Document(text), index);
+    // A layout asks for every picture, and more than once: the document is rebuilt once an
+    // edit, each picture's size found once. A paged copy's pictures stand where the original's do.
+    const QTextDocument& font = origen_ ? *origen_ : text;
+    if (mides_.text != &font || mides_.revisio != font.revision() || !mides_.model) {
+        mides_.text = &font;
+        mides_.revisio = font.revision();
+        mides_.model = Document(font);
+        mides_.mides.assign(mides_.model->inlinePictures().size(), std::nullopt);
+    }
+    if (index >= mides_.mides.size())
+        return std::nullopt;
+    if (!mides_.mides[index])
+        mides_.mides[index] = midaImatge_(*mides_.model, index);
+    const std::optional<QSizeF>& mida = *mides_.mides[index];
     if (!mida)
         return std::nullopt;
     return QSizeF(PxDePunts(word::Points(mida->width())), PxDePunts(word::Points(mida->height())));

@@ -52,7 +52,11 @@ public:
     // own (a code sized as the printed document will size it): given the document as edited
     // and the picture's place among its pictures, its size in points, or none for its own.
     using MidaImatge = std::function<std::optional<QSizeF>(const word::Document&, std::size_t)>;
-    void setMidaImatge(MidaImatge f) { midaImatge_ = std::move(f); }
+    void setMidaImatge(MidaImatge f)
+    {
+        midaImatge_ = std::move(f);
+        mides_ = {};
+    }
     bool TeMidaImatge() const { return bool(midaImatge_); }
     // That size, in editor pixels, for the picture at `posicio` of `text`.
     std::optional<QSizeF> MidaDisposada(const QTextDocument& text, int posicio) const;
@@ -74,6 +78,15 @@ private:
     std::vector<word::InlinePicture> imatges_;
     mutable QHash<QString, QImage> vistes_;
     MidaImatge midaImatge_;
+    // The sizes MidaImatge gave, for one revision of one document (each found when first asked).
+    struct Mides {
+        const QTextDocument* text = nullptr;
+        int revisio = -1;
+        std::unique_ptr<word::Document> model;
+        std::vector<std::optional<std::optional<QSizeF>>> mides;
+    };
+    mutable Mides mides_;
+    mutable const QTextDocument* origen_ = nullptr;   // while a copy is paged: the original
 };
 
 // Draws the editor's pictures at the pixels they cover on the screen, whatever the zoom: a
