@@ -54,11 +54,13 @@ ValorsNoCodificats& NoLlegibles()
 {
     static ValorsNoCodificats collector(
         QStringLiteral("CodiBarres.NoLlegibles"),
-        QStringLiteral("%1 codes do not fit their labels even with the narrowest printable modules; they were left at "
-                       "their own size, cut at the label's edge, and will not scan. First records affected: %2."),
+        QStringLiteral("%1 codes do not fit their labels beside the text on their line, even with the narrowest "
+                       "printable modules; they were left at their own size, cut at the label's edge or with that text "
+                       "pushed below them, and may not scan. First records affected: %2."),
         QStringLiteral("CodiBarres.NoLlegible"),
-        QStringLiteral("1 code does not fit its label even with the narrowest printable modules; it was left at its "
-                       "own size, cut at the label's edge, and will not scan. Record affected: %2."));
+        QStringLiteral("1 code does not fit its label beside the text on its line, even with the narrowest printable "
+                       "modules; it was left at its own size, cut at the label's edge or with that text pushed below it, "
+                       "and may not scan. Record affected: %2."));
     return collector;
 }
 

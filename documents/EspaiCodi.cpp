@@ -1,14 +1,11 @@
 #include "documents/EspaiCodi.h"
 
-#include <QCoreApplication>
-#include <QFontMetricsF>
-#include <QGuiApplication>
-#include <QHash>
+#include "documents/MetricaLletra.h"
+#include "platform/word/ModelOps.h"
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <memory>
+#include <utility>
 
 using namespace kovel::word;
 
@@ -28,101 +25,141 @@ QSizeF CaixaEtiqueta(const MidesFull& m, const Document* disseny)
 
 namespace {
 
-// The word processor's layout, estimated on the safe side for the usual fonts: a line is
-// 1.2 times its largest font, and the text beside a code hangs a quarter of its size below
-// the code's foot. Text is measured in its own font when a font system is there; else a
-// character counts 0.6 of its size.
-constexpr double LiniaPerMida = 1.2;
-constexpr double DescensPerMida = 0.25;
-constexpr double AmpleCaracterPerMida = 0.6;
+using kovel::word::RunFormat;
 
-double MidaDe(const RunFormat& f) { return f.size ? f.size->value : 12.0; }
-
-double AmpleText(const QString& text, const RunFormat& f)
+// A run's format as the word processor takes it: the document's defaults under its own.
+RunFormat Efectiu(const RunFormat& f, const RunFormat& defecte)
 {
-    const double mida = MidaDe(f);
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return text.size() * AmpleCaracterPerMida * mida;
-    // Each character's advance at 100 points, measured once a font: a merge measures the same
-    // few dozen characters over and over. Kerning left out, which only narrows a text.
-    struct Font {
-        std::unique_ptr<QFontMetricsF> mesura;
-        double punts = 0;   // points a pixel of the measure
-        QHash<char16_t, double> avancos;
-    };
-    thread_local std::map<QString, Font> fonts;
-    const QString clau = f.fontName.value_or(QString()) + (f.bold.value_or(false) ? QStringLiteral("/b") : QString())
-                       + (f.italic.value_or(false) ? QStringLiteral("/i") : QString());
-    Font& font = fonts[clau];
-    if (!font.mesura) {
-        QFont q(f.fontName.value_or(QString()));
-        q.setPointSizeF(100);
-        q.setBold(f.bold.value_or(false));
-        q.setItalic(f.italic.value_or(false));
-        font.mesura = std::make_unique<QFontMetricsF>(q);
-        font.punts = 72.0 / font.mesura->fontDpi();
-    }
-    double ample = 0;
-    for (const QChar c : text) {
-        auto it = font.avancos.constFind(c.unicode());
-        if (it == font.avancos.cend())
-            it = font.avancos.insert(c.unicode(), font.mesura->horizontalAdvance(c) * font.punts);
-        ample += *it;
-    }
-    // 5 % more for another rendering of the same font.
-    return ample * mida / 100.0 * 1.05;
+    RunFormat e = defecte;
+    e.merge(f);
+    return e;
 }
 
-// What one paragraph holds, for its lines: its text's width, its largest font and its
-// tallest picture.
+// What one paragraph holds, for its lines: its words (each with the spaces after it) and
+// pictures between manual line breaks, its line's height and foot, and its tallest picture.
+struct Element {
+    enum Tipus { Text, Imatge, Lloc } tipus = Text;
+    double ample = 0;
+};
 struct Contingut {
-    double ampleText = 0;
-    double mida = 0;
+    double linia = 0;
+    double descens = 0;
     double alcadaImatges = 0;
+    double espais = 0;   // space before and after
     bool visible = false;
-    std::vector<double> trossos;   // widths between manual line breaks
+    std::vector<std::vector<Element>> trossos{{}};
+    int trosCodi = 0;   // the piece that holds the code's place
 };
 
-Contingut Mesura(const Paragraph& p)
+// `lloc`: the code's place in the paragraph (an offset), marked among its elements; or -1.
+Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
 {
     Contingut c;
-    c.mida = MidaDe(p.markFormat);
-    double tros = 0;
+    const auto linia = [&](const RunFormat& f) {
+        const RunFormat e = Efectiu(f, defecte);
+        const MetriquesLinia m = MetricaLletra::Linia(e);
+        c.linia = std::max(c.linia, m.linia * MidaDe(e));
+        c.descens = std::max(c.descens, m.descens * MidaDe(e));
+        return e;
+    };
+    linia(p.markFormat);
+    c.espais = p.format.spaceBefore.value_or(Points(0)).value + p.format.spaceAfter.value_or(Points(0)).value;
+    bool enParaula = false;   // the last word of the piece may go on with this item
+    bool marcat = false;
+    const auto marca = [&] {
+        if (std::exchange(marcat, true))
+            return;
+        c.trosCodi = int(c.trossos.size()) - 1;
+        c.trossos.back().push_back({Element::Lloc, 0});
+        enParaula = false;
+    };
+    int pos = 0;
     for (const Inline& item : p.items) {
+        if (pos == lloc)
+            marca();
         if (const auto* run = std::get_if<TextRun>(&item)) {
+            const int inici = pos;
+            pos += int(run->text.size());
             if (run->format.hidden.value_or(false))
                 continue;
-            c.mida = std::max(c.mida, MidaDe(run->format));
-            const QStringList linies = run->text.split(QChar(0x0B));
-            for (qsizetype i = 0; i < linies.size(); ++i) {
-                if (i > 0) {
-                    c.trossos.push_back(tros);
-                    tros = 0;
+            const RunFormat e = linia(run->format);
+            // Words break after their spaces; a word of two runs is one.
+            qsizetype i = 0;
+            while (i < run->text.size()) {
+                if (run->text[i] == QChar(0x0B)) {
+                    c.trossos.emplace_back();
+                    enParaula = false;
+                    ++i;
+                    if (inici + i == lloc)
+                        marca();
+                    continue;
                 }
-                if (!linies[i].trimmed().isEmpty())
+                // A word ends at the code's place too.
+                const qsizetype fi = lloc > inici + i && lloc < inici + run->text.size() ? lloc - inici : run->text.size();
+                qsizetype j = i;
+                while (j < fi && run->text[j] != QChar(0x0B) && !run->text[j].isSpace())
+                    ++j;
+                while (j < fi && run->text[j] != QChar(0x0B) && run->text[j].isSpace())
+                    ++j;
+                const QString paraula = run->text.mid(i, j - i);
+                if (!paraula.trimmed().isEmpty())
                     c.visible = true;
-                tros += AmpleText(linies[i], run->format);
+                const double ample = MetricaLletra::Ample(paraula, e);
+                if (enParaula && !c.trossos.back().empty() && c.trossos.back().back().tipus == Element::Text)
+                    c.trossos.back().back().ample += ample;
+                else
+                    c.trossos.back().push_back({Element::Text, ample});
+                enParaula = !paraula.back().isSpace();
+                i = j;
+                if (inici + i == lloc && i < run->text.size())
+                    marca();
             }
         } else if (const auto* pic = std::get_if<InlinePicture>(&item)) {
+            ++pos;
             c.visible = true;
-            tros += pic->width().value;
+            c.trossos.back().push_back({Element::Imatge, pic->width().value});
+            enParaula = false;
             c.alcadaImatges = std::max(c.alcadaImatges, pic->height().value);
+        } else {
+            pos += kovel::word::ops::itemLength(item);
         }
     }
-    c.trossos.push_back(tros);
-    for (double t : c.trossos)
-        c.ampleText += t;
+    if (pos == lloc)
+        marca();
     return c;
+}
+
+// The lines a piece takes when they are `ample` wide: word by word, a word wider than a line
+// on lines of its own.
+int Linies(const std::vector<Element>& elements, double ample)
+{
+    ample = std::max(1.0, ample);
+    int linies = 1;
+    double ocupat = 0;
+    for (const Element& e : elements) {
+        const double p = e.ample;
+        if (ocupat > 0 && ocupat + p > ample) {
+            ++linies;
+            ocupat = 0;
+        }
+        if (p > ample) {
+            const int n = int(std::ceil(p / ample));
+            linies += n - 1;
+            ocupat = p - (n - 1) * ample;
+        } else {
+            ocupat += p;
+        }
+    }
+    return linies;
 }
 
 // The height of a paragraph whose lines are `ample` wide.
 double Alcada(const Contingut& c, double ample)
 {
     int linies = 0;
-    for (double t : c.trossos)
-        linies += std::max(1, int(std::ceil(t / std::max(1.0, ample))));
-    const double linia = LiniaPerMida * c.mida;
-    return std::max(linia, c.alcadaImatges + DescensPerMida * c.mida) + (linies - 1) * linia;
+    for (const auto& t : c.trossos)
+        linies += Linies(t, ample);
+    return std::max(c.linia, c.alcadaImatges + c.descens) + (linies - 1) * c.linia + c.espais;
 }
 
 } // namespace
@@ -135,11 +172,12 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
     const int propi = lloc.start().block;
     if (propi < 0 || propi >= int(blocs.size()) || !blocs[size_t(propi)].isParagraph())
         return caixa;
+    const RunFormat& defecte = copia.defaultRunFormat();
     const double W = caixa->width(), H = caixa->height();
     // Lines after the last that shows something stand below the label's foot: they take no room.
     int darrer = propi;
     for (int i = propi + 1; i < int(blocs.size()); ++i)
-        if (!blocs[size_t(i)].isParagraph() || Mesura(blocs[size_t(i)].paragraph()).visible)
+        if (!blocs[size_t(i)].isParagraph() || Mesura(blocs[size_t(i)].paragraph(), defecte).visible)
             darrer = i;
     double altres = 0;
     for (int i = 0; i <= darrer; ++i) {
@@ -147,28 +185,40 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
             continue;
         const Block& b = blocs[size_t(i)];
         if (b.isParagraph()) {
-            altres += Alcada(Mesura(b.paragraph()), W);
+            altres += Alcada(Mesura(b.paragraph(), defecte), W);
         } else {
             for (const Row& row : b.table().rows)
-                altres += row.heightRule() == HeightRule::Auto ? LiniaPerMida * 12.0 : row.height().value;
+                altres += row.heightRule() == HeightRule::Auto ? 1.2 * MidaDe(defecte) : row.height().value;
         }
     }
-    // The code's own line (its placeholder already gone): beside it what else the paragraph
-    // holds, as the design has it; only a text too long to stand beside the code (leaving it
-    // less than a third of the line) wraps below it, when that leaves the code more room.
-    const Contingut c = Mesura(blocs[size_t(propi)].paragraph());
-    const double peu = DescensPerMida * c.mida;
-    const double alt = H - altres - peu;
-    QSizeF costat(std::max(0.0, W - c.ampleText), alt);
-    if (c.ampleText > 0 && costat.width() < W / 3) {
-        double sota = 0;
-        for (double t : c.trossos)
-            sota += std::ceil(t / std::max(1.0, W)) * LiniaPerMida * c.mida;
-        const QSizeF avall(W, alt - sota);
-        if (std::min(avall.width(), avall.height()) > std::min(costat.width(), costat.height()))
-            costat = avall;
+    // The code's own line (its placeholder already gone): the text next to it, up to a picture
+    // or a manual break, stays beside it on that one line, so the code has the line less that
+    // text. The paragraph's other lines, and any other picture of the code's with the text
+    // next to it, stand above or below it (the word processor moves a picture to another line
+    // as it does a word).
+    const Contingut c = Mesura(blocs[size_t(propi)].paragraph(), defecte, lloc.start().offset);
+    double costat = 0, linies = 0;
+    for (int t = 0; t < int(c.trossos.size()); ++t) {
+        const std::vector<Element>& tros = c.trossos[size_t(t)];
+        if (t != c.trosCodi) {
+            linies += Linies(tros, W) * c.linia;
+            continue;
+        }
+        const auto lloc = std::find_if(tros.begin(), tros.end(), [](const Element& e) { return e.tipus == Element::Lloc; });
+        auto inici = lloc, fi = lloc;
+        while (inici != tros.begin() && std::prev(inici)->tipus == Element::Text)
+            --inici;
+        while (fi != tros.end() && fi->tipus != Element::Imatge)
+            ++fi;
+        for (auto e = inici; e != fi; ++e)
+            costat += e->ample;
+        std::vector<Element> resta(tros.begin(), inici);
+        resta.insert(resta.end(), fi, tros.end());
+        if (!resta.empty())
+            linies += Linies(resta, W) * c.linia;
     }
-    return QSizeF(std::max(0.0, costat.width()), std::max(0.0, costat.height()));
+    const double alt = H - altres - linies - c.descens - c.espais;
+    return QSizeF(std::max(0.0, W - costat), std::max(0.0, alt));
 }
 
 } // namespace generar_doc

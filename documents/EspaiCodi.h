@@ -14,8 +14,10 @@ namespace generar_doc {
 QSizeF CaixaEtiqueta(const MidesFull& m, const kovel::word::Document* disseny);
 
 // The room of the code to be put at `lloc` (a place of `copia`'s body) in a label of
-// `caixa`: what the other lines and the text beside it leave, as the word processor will
-// lay them out (estimated on the safe side). None without a box.
+// `caixa`: what the other lines leave, as the word processor will lay them out in the fonts
+// it draws (MetricaLletra.h), on the safe side. The text on the code's own line stays beside
+// it, never wrapped below: the code's width is the line less that text, none when the text
+// fills it (the code then does not fit: Encaixa says so). None without a box.
 std::optional<QSizeF> EspaiCodi(const kovel::word::Document& copia, const kovel::word::Range& lloc,
                                 const std::optional<QSizeF>& caixa);
 

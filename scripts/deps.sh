@@ -12,7 +12,7 @@ if [ "${1:-}" = "--font-dirs" ]; then
   exit 0
 fi
 PKGS="$FONTS build-essential cmake ninja-build pkg-config git
-qt6-base-dev libgl-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
+qt6-base-dev libgl-dev libfontconfig-dev libfreetype-dev libzip-dev zlib1g-dev libsqlite3-dev sqlite3 libfreexl-dev mdbtools-dev
 libzint-dev libzxing-dev libxlsxwriter-dev
 libgtest-dev libgmock-dev libbenchmark-dev
 libreoffice-writer-nogui libreoffice-calc-nogui poppler-utils systemd"

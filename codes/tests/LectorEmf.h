@@ -1,8 +1,9 @@
 #pragma once
 // Test helper: the program's EMF code pictures drawn back into pixels (white paper), at the
 // size of their bounds, so that an independent reader can scan them. Only the records the
-// program writes are understood.
+// program writes are understood; text is drawn in the font the system gives its name.
 #include <QByteArray>
+#include <QFont>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
@@ -26,7 +27,9 @@ inline QImage DibuixaEmf(const QByteArray& emf, double factor = 1.0)
     p.setRenderHint(QPainter::Antialiasing, true);
     double escalaX = 1, escalaY = 1;
     QHash<quint32, QColor> pinzells;
-    QColor actual = Qt::black;
+    QHash<quint32, QFont> fonts;   // at heights in logical units
+    QColor actual = Qt::black, colorText = Qt::black;
+    QFont font;
     for (qsizetype at = u32(4); at + 8 <= emf.size();) {
         const quint32 tipus = u32(at), mida = u32(at + 4);
         if (mida < 8 || at + mida > emf.size()) break;
@@ -37,7 +40,33 @@ inline QImage DibuixaEmf(const QByteArray& emf, double factor = 1.0)
             const quint32 ref = u32(at + 16);
             pinzells[u32(at + 8)] = QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
         } else if (tipus == 37 && !(u32(at + 8) & 0x80000000u)) {
-            actual = pinzells.value(u32(at + 8), Qt::black);
+            if (fonts.contains(u32(at + 8))) font = fonts.value(u32(at + 8));
+            else actual = pinzells.value(u32(at + 8), Qt::black);
+        } else if (tipus == 82 && mida >= 104) {   // a font: LOGFONTW, the face's name from byte 40
+            QString nom;
+            for (qsizetype c = at + 40; c < at + 104 && i16(c) != 0; c += 2) nom += QChar(char16_t(i16(c)));
+            QFont f(nom);
+            f.setPixelSize(std::max(1, std::abs(i32(at + 12))));
+            f.setBold(i32(at + 28) >= 600);
+            f.setItalic(emf[at + 32] != 0);
+            fonts[u32(at + 8)] = f;
+        } else if (tipus == 24) {
+            const quint32 ref = u32(at + 8);
+            colorText = QColor(int(ref & 0xFF), int((ref >> 8) & 0xFF), int((ref >> 16) & 0xFF));
+        } else if (tipus == 84 && mida >= 76) {   // text on its baseline, each character at its advance
+            const quint32 n = u32(at + 44), text = u32(at + 48), dx = u32(at + 72);
+            if (n < 256 && text + 2 * n <= mida && dx + 4 * n <= mida) {
+                p.save();
+                p.scale(escalaX * factor, escalaY * factor);
+                p.setFont(font);
+                p.setPen(colorText);
+                double x = i32(at + 36);
+                for (quint32 k = 0; k < n; ++k) {
+                    p.drawText(QPointF(x, i32(at + 40)), QString(QChar(char16_t(i16(at + text + 2 * k)))));
+                    x += i32(at + dx + 4 * k);
+                }
+                p.restore();
+            }
         } else if (tipus == 91) {
             const quint32 polys = u32(at + 24);
             qsizetype punt = at + 32 + 4 * qsizetype(polys);

@@ -318,6 +318,39 @@ std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat forma
     return llegits;
 }
 
+// A merge's temporary folder and the messages the generation shows. KOVEL_TEST_PAGES=folder:
+// the pages checked are left there as PNG, the documents in the temporary folder, to look at.
+struct Tanda {
+    QTemporaryDir dir;
+    QStringList missatges;
+    Tanda()
+    {
+        dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"));
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
+        mod_rvtMsgBox::setAnswerer([this](const QString& text, std::int16_t, const QString&) {
+            missatges << text;
+            return std::int16_t(1);
+        });
+    }
+    ~Tanda() { mod_rvtMsgBox::resetAnswerer(); }
+};
+
+// The pieces of text of page `pagina` of `pdf`: a row's labels come out on one line, each
+// code a private-use character between them.
+QStringList TrossosPagina(const QString& pdf, int pagina)
+{
+    QProcess text;
+    text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
+               {QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"), QString::number(pagina), pdf,
+                QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished(60000));
+    QStringList trossos;
+    for (const QString& t : QString::fromUtf8(text.readAllStandardOutput())
+                                .split(QRegularExpression(QStringLiteral("[\\n\\x{200B}\\x{E000}-\\x{F8FF}]"))))
+        trossos << t.trimmed();
+    return trossos;
+}
+
 } // namespace
 
 // A thousand records whose codes are larger than the design's sample: on every page checked
@@ -329,16 +362,9 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
     ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
-    QTemporaryDir dir;
-    // KOVEL_TEST_PAGES=folder: the pages checked are left there as PNG, the documents in the
-    // temporary folder, to look at.
-    dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"));
-    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
-    QStringList missatges;
-    mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
-        missatges << text;
-        return std::int16_t(1);
-    });
+    Tanda tanda;
+    QTemporaryDir& dir = tanda.dir;
+    QStringList& missatges = tanda.missatges;
     constexpr int Registres = 1000;
     QList<QStringList> files;
     for (int i = 1; i <= Registres; ++i) files << Registre(i);
@@ -412,22 +438,86 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
                 EXPECT_TRUE(trobats.count(e)) << qPrintable(c.nom) << " page " << pagina << ": not read " << e;
             if (c.nomAlCostat) {
                 // The name beside the code stays whole on its line, never wrapped below it.
-                QProcess text;
-                text.start(QStandardPaths::findExecutable(QStringLiteral("pdftotext")),
-                           {QStringLiteral("-f"), QString::number(pagina), QStringLiteral("-l"), QString::number(pagina),
-                            dir.filePath(c.nom + QStringLiteral(".pdf")), QStringLiteral("-")});
-                ASSERT_TRUE(text.waitForFinished(60000));
-                // A row's labels come out on one line, each code a private-use character.
-                QStringList trossos;
-                for (const QString& t : QString::fromUtf8(text.readAllStandardOutput())
-                                            .split(QRegularExpression(QStringLiteral("[\\n\\x{200B}\\x{E000}-\\x{F8FF}]"))))
-                    trossos << t.trimmed();
-                const auto sencer = [&](const QString& nom) { return trossos.contains(nom); };
+                const QStringList trossos = TrossosPagina(dir.filePath(c.nom + QStringLiteral(".pdf")), pagina);
                 for (int i = (pagina - 1) * perPagina + 1; i <= std::min(Registres, pagina * perPagina); ++i)
-                    EXPECT_TRUE(sencer(files[i - 1][0])) << qPrintable(c.nom) << " page " << pagina << ": "
+                    EXPECT_TRUE(trossos.contains(files[i - 1][0])) << qPrintable(c.nom) << " page " << pagina << ": "
                                                                   << qPrintable(files[i - 1][0]) << " not whole";
             }
         }
     }
-    mod_rvtMsgBox::resetAnswerer();
+}
+
+// The last record's contact card is one QR version larger than the others', and a long name
+// stands beside it: the code is drawn smaller so that the name stays whole beside it, or the
+// record is named in the closing message; either way every code scans.
+TEST(DocumentsCodisLibreOffice, ALargerLastCodeKeepsTheLongNameBesideIt)
+{
+    Cataleg cat;
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
+    Tanda tanda;
+    QTemporaryDir& dir = tanda.dir;
+    QStringList& missatges = tanda.missatges;
+    kovel::qr::QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("x"));
+    const auto moduls = [&](const QStringList& r) {
+        kovel::qr::QRCodeCtrl q;
+        q.setDataToEncode(Targeta(r));
+        kovel::codes::ImatgeCodi imatge;
+        return CodiQR::FerImatge(q, imatge) ? imatge.pixels.width() / CodiQR::PixelsModul : 0;
+    };
+    // A sheet of 807 (3 x 7): twenty records of one version, the last one larger.
+    constexpr int Registres = 21;
+    QList<QStringList> files;
+    int mesGran = 0;
+    for (int i = 1; i < Registres; ++i) {
+        files << Registre(i);
+        mesGran = std::max(mesGran, moduls(files.back()));
+    }
+    QStringList darrer = Registre(Registres);
+    darrer[0] = QStringLiteral("Name Longsurname %1").arg(Registres);
+    while (moduls(darrer) <= mesGran && darrer[4].size() < 400)
+        darrer[4] += QLatin1Char('x');
+    ASSERT_EQ(moduls(darrer), mesGran + 4) << "test data: one version larger";
+    files << darrer;
+    FullMemoria full(files);
+
+    kovel::codes::RegistreCodis codis;
+    const EtiquetaCatalogo format = Format(807, 4.23f, 7, 0.045f);
+    proves::CatalegDe(cat, {format});
+    CodiQR::RegistrarClonPlantilla(codis, qr,
+                                   CodiQR::PlantillaVCard({}, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                                          QStringLiteral("D"), QStringLiteral("E")),
+                                   true);
+    auto disseny = DissenyDe(format, 0, QStringLiteral("TOLV_qr_1_0"), true);
+    Opcions o(cat, codis);
+    o.full = &full;
+    o.disseny = disseny.get();
+    o.registres = Registres;
+    o.dades = dir.filePath(QStringLiteral("dades/"));
+    QDir().mkpath(o.dades);
+    auto doc = GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+    const QString docx = dir.filePath(QStringLiteral("llarg.docx"));
+    doc->saveAs(docx);
+    const QString conversio = proves::ConverteixAPdf(dir.path(), {docx});
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
+    const QString pdf = dir.filePath(QStringLiteral("llarg.pdf"));
+    const QImage img = proves::PaginaPdf(pdf, 1, 300, dir.filePath(QStringLiteral("llarg-1")));
+    ASSERT_FALSE(img.isNull());
+    if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+        img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("llarg-1.png")));
+
+    std::set<std::string> esperats, trobats;
+    for (const QStringList& r : files) esperats.insert(Targeta(r).toStdString());
+    for (const std::string& llegit : LlegeixPagina(img, ZXing::BarcodeFormat::QRCode)) {
+        EXPECT_TRUE(esperats.count(llegit)) << "read " << llegit;
+        trobats.insert(llegit);
+    }
+    EXPECT_EQ(trobats, esperats);
+    const QStringList trossos = TrossosPagina(pdf, 1);
+    for (int i = 0; i < Registres - 1; ++i)
+        EXPECT_TRUE(trossos.contains(files[i][0])) << qPrintable(files[i][0]) << " not whole";
+    const bool dit = missatges.size() == 1 && missatges[0].contains(QStringLiteral("First records affected: %1.").arg(Registres));
+    EXPECT_TRUE(dit || (missatges.isEmpty() && trossos.contains(darrer[0])))
+        << qPrintable(darrer[0]) << " wrapped without a word: " << qPrintable(missatges.join(QLatin1Char('\n')));
 }

@@ -3,6 +3,7 @@
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/EspaiCodi.h"
+#include "documents/MetricaLletra.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/OpcionsCodis.h"
 
@@ -213,8 +214,10 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     mod_rvtMsgBox::resetAnswerer();
 }
 
-// The room of a code: the label less the other lines and the text beside it; empty lines
-// after the last that shows something stand outside the label and take none.
+// The room of a code: the label less the other lines and the text beside it, in the fonts
+// the word processor draws; empty lines after the last that shows something stand outside
+// the label and take none. Text on the code's line stays beside it: a text that fills the
+// line leaves the code no width (it is then reported), never wrapped below it.
 TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
 {
     kovel::codes::RegistreCodis codis;
@@ -223,18 +226,43 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     d->body().blocks.push_back(Block{Linia("Line above")});
     d->body().blocks.push_back(Block{Linia("")});                   // the code's line, nothing beside
     d->body().blocks.push_back(Block{Paragraph()});
+    const RunFormat lletra = d->defaultRunFormat();
+    const double mida = MidaDe(lletra);
+    const MetriquesLinia linia = MetricaLletra::Linia(lletra);
     const QSizeF caixa(200, 100);
-    const auto espai = EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa);
+    const auto lloc = [&] { return Range(*d, d->body(), {1, 0}, {1, 0}); };
+    const auto espai = EspaiCodi(*d, lloc(), caixa);
     ASSERT_TRUE(espai);
     EXPECT_DOUBLE_EQ(espai->width(), 200);
-    EXPECT_NEAR(espai->height(), 100 - 12 * 1.2 - 12 * 0.25, 1e-9);
+    EXPECT_NEAR(espai->height(), 100 - (linia.linia + linia.descens) * mida, 1e-9);
 
-    d->body().blocks[1] = Block{Linia("Name Surname")};               // text beside the code
-    const auto costat = EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa);
-    EXPECT_LT(costat->width(), 200 - 12 * 3);
-    EXPECT_GT(costat->width(), 200 - 12 * 12);
+    d->body().blocks[1] = Block{Linia(" Name Surname")};               // text beside the code
+    const auto costat = EspaiCodi(*d, lloc(), caixa);
+    EXPECT_NEAR(costat->width(), 200 - MetricaLletra::Ample(" Name Surname", lletra), 1e-9);
+    EXPECT_GT(MetricaLletra::Ample(" Name Surname", lletra), mida * 3);
     EXPECT_DOUBLE_EQ(costat->height(), espai->height());
+    // Too long to stand beside any code: no width, the same height (not a line less).
+    d->body().blocks[1] = Block{Linia(" Name Surname Name Surname Name Surname Name Surname Name Surname")};
+    EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->width(), 0);
+    EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->height(), espai->height());
+    // After a manual break the text is a line of its own under the code.
+    d->body().blocks[1] = Block{Linia(QStringLiteral("\x0BName Surname"))};
+    EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->width(), 200);
+    EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - linia.linia * mida, 1e-9);
+    // Another picture on the code's line goes to a line of its own, the text next to the code stays.
+    Paragraph ambImatge;
+    InlinePicture altra = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    altra.setWidth(Points(150));
+    altra.setHeight(Points(8));
+    ambImatge.items.push_back(altra);
+    ambImatge.items.push_back(TextRun{" Label ", {}});
+    ambImatge.items.push_back(TextRun{" Name", {}});
+    d->body().blocks[1] = Block{ambImatge};
+    const auto entre = EspaiCodi(*d, Range(*d, d->body(), {1, 8}, {1, 8}), caixa);
+    EXPECT_NEAR(entre->width(), 200 - MetricaLletra::Ample(" Label ", lletra) - MetricaLletra::Ample(" Name", lletra), 1e-9);
+    EXPECT_NEAR(entre->height(), espai->height() - linia.linia * mida, 1e-9);
+    d->body().blocks[1] = Block{Linia("")};
     d->body().blocks.push_back(Block{Linia("Line below")});
-    EXPECT_NEAR(EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), caixa)->height(), espai->height() - 2 * 12 * 1.2, 1e-9);
-    EXPECT_FALSE(EspaiCodi(*d, Range(*d, d->body(), {1, 0}, {1, 0}), std::nullopt));
+    EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - 2 * linia.linia * mida, 1e-9);
+    EXPECT_FALSE(EspaiCodi(*d, lloc(), std::nullopt));
 }

@@ -5,6 +5,10 @@
 #include "documents/tests/CatalegProva.h"
 #include "documents/ui/MarcDisseny.h"
 
+#include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
+#include "documents/MidaCodiDisseny.h"
+
 #include "common/Fitxers.h"
 #include "common/MsgBox.h"
 
@@ -15,6 +19,8 @@
 #include <QImage>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -291,3 +297,51 @@ TEST_F(Disseny, GeneratorGivesTheEditorsTextFontsAndPictures)
     }
 }
 
+
+// A field-linked code shows at the size the generation will give it: a name typed after it
+// stays beside it, the code drawn smaller, as the printed label has it; a text that cannot
+// stand beside it even at the narrowest printable modules leaves it at its size (the
+// generation then reports it) and wraps as it will print.
+TEST_F(Disseny, ACodesLineIsLaidOutAsItPrints)
+{
+    base();
+    qr::QRCodeCtrl q;
+    q.setDataToEncode(QStringLiteral("BEGIN:VCARD\nVERSION:3.0\nFN:Name Surname 1000\nTEL:+34 600 001000\nEND:VCARD"));
+    codes::ImatgeCodi imatge;
+    ASSERT_TRUE(CodiQR::FerImatge(q, imatge));
+    word::InlinePicture codi = word::InlinePicture::fromEncoded(imatge.png, imatge.pixels);
+    codi.setAlternativeText(QStringLiteral("TOLV_qr_1_0"));
+    const double propi = 70;   // points: a third of the label's width
+    codi.setWidth(word::Points(propi));
+    codi.setHeight(word::Points(propi));
+    marc.InsereixImatge(codi);
+    QTextDocument* text = marc.Editor()->document();
+    const auto linies = [&] {
+        text->documentLayout()->documentSize();   // laid out
+        return text->firstBlock().layout()->lineCount();
+    };
+    const auto ample = [&] { return text->firstBlock().layout()->lineAt(0).naturalTextWidth(); };
+    EXPECT_EQ(linies(), 1);
+    const double sol = ample();
+    EXPECT_NEAR(sol, propi * 96 / 72, 1);   // the label's room holds it: its own size
+
+    escriu(QStringLiteral(" Name Surname Longer"));
+    // Shown and painted: the frame then closes with the window, its layout still calling back.
+    marc.show();
+    QApplication::processEvents();
+    EXPECT_EQ(linies(), 1);
+    EXPECT_LT(ample(), marc.Editor()->document()->textWidth() + 0.5);
+    // The picture itself drawn smaller; the design keeps its own size.
+    EXPECT_NEAR(marc.Document()->inlinePictures()[0]->width().value, propi, 0.01);
+    const std::optional<QSizeF> mida = generar_doc::MidaCodiDisseny(*marc.Document(), 0);
+    ASSERT_TRUE(mida);
+    EXPECT_LT(mida->width(), propi);
+    EXPECT_GE(mida->width() / (imatge.pixels.width() / CodiQR::PixelsModul) * 25.4 / 72, codes::ModulMinimQRMm - 1e-9);
+
+    escriu(QStringLiteral(" Name Surname Longer").repeated(6));
+    EXPECT_GT(linies(), 1);
+    EXPECT_NEAR(generar_doc::MidaCodiDisseny(*marc.Document(), 0)->width(), propi, 0.01);
+    // A field's placeholder is no code: its own size.
+    md.InsereixImatgeCamp(QStringLiteral("Name"));
+    EXPECT_FALSE(generar_doc::MidaCodiDisseny(*marc.Document(), 1));
+}

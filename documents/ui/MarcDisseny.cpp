@@ -3,6 +3,8 @@
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
 #include "documents/CampsDisseny.h"
+#include "documents/generar_doc.h"
+#include "documents/MidaCodiDisseny.h"
 
 #include <QApplication>
 #include <QTextDocument>
@@ -48,9 +50,12 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
 {
     marc_ = marc;
     timer_ = timer;
-    // A field's placeholder shows the room the record's text takes at its font size.
-    if (marc_)
+    if (marc_) {
+        // A field's placeholder shows the room the record's text takes at its font size.
         marc_->setImatgeALaLletra(ImatgeCampALaLletra);
+        // A field-linked code shows at the size the generation will draw it, beside its line's text.
+        marc_->setMidaImatge(generar_doc::MidaCodiDisseny);
+    }
 }
 
 void MarcDisseny::Mostra(const kovel::word::Document& doc, const QString& cami)

@@ -133,8 +133,15 @@ int Pont::Pagines(const QTextDocument& text) const
 {
     if (!original_)
         return 0;
-    // The editor lays the text out in one long page; a copy is paged at the label's size.
+    // The editor lays the text out in one long page; a copy is paged at the label's size, its
+    // pictures at the sizes the editor shows.
+    DibuixImatges imatges(*this, nullptr);
+    struct Origen {
+        const QTextDocument*& origen;
+        ~Origen() { origen = nullptr; }
+    } origen{origen_ = &text};
     std::unique_ptr<QTextDocument> copia(text.clone());
+    copia->documentLayout()->registerHandler(QTextFormat::ImageObject, &imatges);
     copia->setDocumentMargin(0);
     copia->rootFrame()->setFrameFormat(text.rootFrame()->frameFormat());
     copia->setPageSize(MidaPagina(original_->pageSetup()));
@@ -154,6 +161,7 @@ void Pont::Carrega(const word::Document& doc, QTextDocument& text)
     claus_.clear();
     pixels_ = 0;
     avisat_ = false;
+    mides_ = {};
     paragrafs_.clear();
     taules_.clear();
     imatges_.clear();
@@ -358,9 +366,45 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
     return img;
 }
 
-QSizeF DibuixImatges::intrinsicSize(QTextDocument* doc, int, const QTextFormat& format)
+std::optional<QSizeF> Pont::MidaDisposada(const QTextDocument& text, int posicio) const
+{
+    if (!midaImatge_)
+        return std::nullopt;
+    // Its place among the pictures, as the document rebuilt from the editor holds them.
+    std::size_t index = 0;
+    for (QTextBlock b = text.begin(); b.isValid() && b.position() <= posicio; b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (frag.position() >= posicio)
+                break;
+            if (frag.charFormat().isImageFormat())
+                index += std::size_t(std::min(frag.length(), posicio - frag.position()));
+        }
+    // A layout asks for every picture, and more than once: the document is rebuilt once an
+    // edit, each picture's size found once. A paged copy's pictures stand where the original's do.
+    const QTextDocument& font = origen_ ? *origen_ : text;
+    if (mides_.text != &font || mides_.revisio != font.revision() || !mides_.model) {
+        mides_.text = &font;
+        mides_.revisio = font.revision();
+        mides_.model = Document(font);
+        mides_.mides.assign(mides_.model->inlinePictures().size(), std::nullopt);
+    }
+    if (index >= mides_.mides.size())
+        return std::nullopt;
+    if (!mides_.mides[index])
+        mides_.mides[index] = midaImatge_(*mides_.model, index);
+    const std::optional<QSizeF>& mida = *mides_.mides[index];
+    if (!mida)
+        return std::nullopt;
+    return QSizeF(PxDePunts(word::Points(mida->width())), PxDePunts(word::Points(mida->height())));
+}
+
+QSizeF DibuixImatges::intrinsicSize(QTextDocument* doc, int posicio, const QTextFormat& format)
 {
     const QTextImageFormat f = format.toImageFormat();
+    if (pont_.Imatge(f))
+        if (const std::optional<QSizeF> mida = pont_.MidaDisposada(*doc, posicio))
+            return *mida;
     QSizeF mida(f.width(), f.height());
     if (mida.width() > 0 && mida.height() > 0)
         return mida;

@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace kovel::docframe {
@@ -52,6 +53,19 @@ public:
     // Pixels of all the pictures of one document drawn or decoded at once.
     static constexpr qint64 PixelsDocument = 16 << 20;
 
+    // The size the editor lays a picture out at when its owner draws it otherwise than at its
+    // own (a code sized as the printed document will size it): given the document as edited
+    // and the picture's place among its pictures, its size in points, or none for its own.
+    using MidaImatge = std::function<std::optional<QSizeF>(const word::Document&, std::size_t)>;
+    void setMidaImatge(MidaImatge f)
+    {
+        midaImatge_ = std::move(f);
+        mides_ = {};
+    }
+    bool TeMidaImatge() const { return bool(midaImatge_); }
+    // That size, in editor pixels, for the picture at `posicio` of `text`.
+    std::optional<QSizeF> MidaDisposada(const QTextDocument& text, int posicio) const;
+
     // The label page in editor pixels: width and height, and the margins.
     static QSizeF MidaPagina(const word::PageSetup& ps);
     // Pages `text` takes at the loaded document's page size; 0 when none is loaded.
@@ -77,6 +91,16 @@ private:
     mutable qint64 pixels_ = 0;                    // of all the pictures held
     mutable bool avisat_ = false;
     std::function<void(const QString&)> avis_;
+    MidaImatge midaImatge_;
+    // The sizes MidaImatge gave, for one revision of one document (each found when first asked).
+    struct Mides {
+        const QTextDocument* text = nullptr;
+        int revisio = -1;
+        std::unique_ptr<word::Document> model;
+        std::vector<std::optional<std::optional<QSizeF>>> mides;
+    };
+    mutable Mides mides_;
+    mutable const QTextDocument* origen_ = nullptr;   // while a copy is paged: the original
 };
 
 // Draws the editor's pictures at the pixels they cover on the screen, whatever the zoom: a

@@ -225,16 +225,45 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
         brut_ = true;
         emit contingutCanviat();
     });
+    connect(editor_->document(), &QTextDocument::contentsChanged, this, &MarcDocument::DisposaImatges);
     connect(editor_, &QTextEdit::cursorPositionChanged, this, &MarcDocument::ActualitzaBarra);
     connect(editor_, &QTextEdit::currentCharFormatChanged, this, &MarcDocument::ActualitzaBarra);
     ConfiguraBarra();
 }
 
-MarcDocument::~MarcDocument() = default;
+MarcDocument::~MarcDocument()
+{
+    // The editor's layout calls back into the bridge, which goes before the widgets do.
+    pont_.setMidaImatge({});
+    disconnect(editor_->document(), nullptr, this, nullptr);
+    delete editor_;
+    editor_ = nullptr;
+}
+
+void MarcDocument::setMidaImatge(Pont::MidaImatge f)
+{
+    pont_.setMidaImatge(std::move(f));
+    DisposaImatges();
+}
+
+void MarcDocument::DisposaImatges()
+{
+    // A picture's size may follow any edit of the design (the room its owner gives it): its
+    // lines are laid out again, which changes nothing the undo history sees.
+    if (!pont_.TeMidaImatge() || disposant_)
+        return;
+    disposant_ = true;
+    QTextDocument* text = editor_->document();
+    for (QTextBlock b = text->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                text->markContentsDirty(it.fragment().position(), it.fragment().length());
+    disposant_ = false;
+}
 
 bool MarcDocument::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == fons_ && event->type() == QEvent::Resize)
+    if (watched == fons_ && event->type() == QEvent::Resize && editor_)
         AjustaPagina();
     return QWidget::eventFilter(watched, event);
 }

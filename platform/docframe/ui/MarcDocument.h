@@ -52,6 +52,8 @@ public:
     int NombrePagines() const;
     // The bridge between the document model and the editor.
     const Pont& pont() const { return pont_; }
+    // Pictures laid out at the sizes `f` gives them (Pont::MidaImatge), after every edit.
+    void setMidaImatge(Pont::MidaImatge f);
     // The font size at the insertion point (the start of the selection), in points.
     double MidaLletraSeleccio() const;
     // Puts the picture in place of the selection.
@@ -97,6 +99,7 @@ private:
     QTextImageFormat FormatAlLloc(QTextCharFormat lletra, const word::InlinePicture& picture);
     void RefaImatges(int inici, int fi);
     void AjustaPagina();
+    void DisposaImatges();
 
     Pont pont_;
     QTextEdit* editor_ = nullptr;
@@ -113,6 +116,7 @@ private:
     QSizeF midaPagina_;
     bool obert_ = false;
     bool actualitzant_ = false;
+    bool disposant_ = false;
     mutable bool brut_ = true;
     mutable std::unique_ptr<word::Document> model_;
     QStringList protegides_;

@@ -1,0 +1,47 @@
+#include "documents/MidaCodiDisseny.h"
+
+#include "codes/CodiBarres.h"
+#include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
+#include "documents/EspaiCodi.h"
+
+#include <algorithm>
+
+using namespace kovel::word;
+
+namespace generar_doc {
+
+QSizeF CaixaDisseny(const Document& disseny)
+{
+    const PageSetup& ps = disseny.pageSetup();
+    return QSizeF(std::max(0.0, ps.usableWidth().value), std::max(0.0, ps.usableHeight().value));
+}
+
+std::optional<QSizeF> MidaCodiDisseny(const Document& disseny, std::size_t index)
+{
+    std::unique_ptr<Document> copia = disseny.clone();
+    const std::vector<InlinePicture*> imatges = copia->inlinePictures();
+    if (index >= imatges.size())
+        return std::nullopt;
+    const InlinePicture& pic = *imatges[index];
+    const QString alt = pic.alternativeText();
+    // A fixed code stays as it is; only a field-linked one is fitted to each record's room.
+    const bool qr = alt.startsWith(QLatin1String("TOLV_qr_")) && alt.size() > 8;
+    if (!qr && !(alt.startsWith(QLatin1String("TOLV_barres_")) && alt.size() > 12))
+        return std::nullopt;
+    kovel::codes::ImatgeCodi imatge;
+    imatge.ample = float(pic.width().value * 96.0 / 72.0);
+    imatge.alt = float(pic.height().value * 96.0 / 72.0);
+    // The program draws a code at a whole number of pixels a module: its modules from them.
+    const int moduls = pic.pixelSize().width() / (qr ? CodiQR::PixelsModul : CodiBarres::PixelsModul);
+    if ((qr || pic.isVector()) && moduls > 0)
+        imatge.modulMm = pic.width().value * 25.4 / 72.0 / moduls;
+    // A barcode's type is its settings', not the picture's: the narrowest of all types.
+    const double minim = qr ? kovel::codes::ModulMinimQRMm : kovel::codes::ModulMinimBarresMm(-1);
+    Range lloc = copia->pictureRange(pic.id());
+    lloc.deleteContent();
+    const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(imatge, EspaiCodi(*copia, lloc, CaixaDisseny(*copia)), minim);
+    return QSizeF(mida.ample * 72.0 / 96.0, mida.alt * 72.0 / 96.0);
+}
+
+} // namespace generar_doc
