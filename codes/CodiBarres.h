@@ -89,9 +89,10 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
 // The generator's barcode of one record: as InserirImatgeCodi with width and height 0, but
 // no bitmap file is written and a value drawn before in the generation (same tag, same
 // text) takes its picture from `memoria`. `barcode` is a field-linked clone: a value it
-// cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). A code larger than `espai` (points) is drawn
-// smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its size and told
-// at the end of the generation (kovel::codes::NoLlegibles).
+// cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). The
+// code is drawn at the clone's ModulMm (its own size when 0); one larger than `espai`
+// (points) is drawn smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its
+// size and told at the end of the generation (kovel::codes::NoLlegibles).
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
                            QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);

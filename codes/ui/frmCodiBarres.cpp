@@ -368,7 +368,8 @@ void frmCodiBarres::MostrarMida()
     else if (mides->maxima)
         ajuda = ModTraduccion::TextPrograma("frmCodiBarres.MidaLimits",
                                             QStringLiteral("From %1 mm, its smallest printable size, up to %2 mm, the room the "
-                                                           "label leaves it."))
+                                                           "label leaves it; between them in steps that keep every bar "
+                                                           "whole dots of the printer."))
                     .arg(mm(mides->minima), mm(*mides->maxima));
     else
         ajuda = ModTraduccion::TextPrograma("frmCodiBarres.MidaMinima", QStringLiteral("From %1 mm, its smallest printable size."))
