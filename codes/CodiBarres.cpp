@@ -8,6 +8,7 @@
 #include "codes/RegistreCodis.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
+#include "common/ModTraduccion.h"
 #include "platform/word/Document.h"
 
 #include <QDir>
@@ -147,7 +148,7 @@ void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCo
 }
 
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& /*spare*/,
-                       float& height, float& width, const QString& altText, QString* motiu)
+                       float& height, float& width, const QString& altText, QString* motiu, QSizeF mostrada)
 {
     if (!barcode.Valid()) {
         if (motiu) *motiu = barcode.Error();
@@ -161,10 +162,14 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, Active
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(barcode, width == 0 ? 0 : w, h, imatge, motiu)) return false;
     // The bitmap file of the tag, at the shown size and 96 dpi.
+    if (width == 0 && !mostrada.isEmpty()) {
+        w = float(mostrada.width());
+        h = float(mostrada.height());
+    }
     barcode.SaveToImageFile(w, h, file);
-    InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
-    width = imatge.ample;
-    height = imatge.alt;
+    InserirImatge(selection, imatge, TextAlternatiu(altText, tag), QSizeF(w, h));
+    width = w;
+    height = h;
     return true;
 }
 
@@ -176,7 +181,8 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, Ac
     const double minim = kovel::codes::ModulMinimBarresMm(barcode.BarType());
     const QString camp = spare.isEmpty() ? tag : spare;
     if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
-        InserirAjustada(selection, *feta, TextAlternatiu(altText, tag), espai, minim, camp, barcode.BarText());
+        InserirAjustada(selection, kovel::codes::AlModul(*feta, barcode.ModulMm()), TextAlternatiu(altText, tag), espai, minim, camp,
+                        barcode.BarText());
         return true;
     }
     if (!barcode.Valid()) {
@@ -189,8 +195,26 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, Ac
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(barcode, 0, 0, imatge, motiu)) return false;
     memoria.Desa(clau, imatge);
-    InserirAjustada(selection, imatge, TextAlternatiu(altText, tag), espai, minim, camp, barcode.BarText());
+    InserirAjustada(selection, kovel::codes::AlModul(imatge, barcode.ModulMm()), TextAlternatiu(altText, tag), espai, minim, camp,
+                    barcode.BarText());
     return true;
+}
+
+std::optional<QSizeF> MidaDisseny(const kovel::codes::ImatgeCodi& propia, double modulMm, const std::optional<QSizeF>& espai,
+                                  double modulMinimMm, QString& motiu)
+{
+    const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(kovel::codes::AlModul(propia, modulMm), espai, modulMinimMm);
+    if (mida.llegible)
+        return QSizeF(mida.ample, mida.alt);
+    const kovel::codes::LimitsMida l = kovel::codes::Limits(propia, espai, modulMinimMm);
+    const auto mm = [](double px) { return QString::number(px * 25.4 / 96.0, 'f', 1); };
+    const auto mmPunts = [](double pt) { return QString::number(std::max(0.0, pt) * 25.4 / 72.0, 'f', 1); };
+    motiu = ModTraduccion::TextPrograma("CodiBarres.NoHiCap",
+                                        QStringLiteral("The code does not fit on the label, even at its smallest printable size: it "
+                                                       "needs %1 x %2 mm, and the label leaves it %3 x %4 mm. Make room first "
+                                                       "(smaller text or fewer lines) and then insert it again."))
+                .arg(mm(l.minima.width()), mm(l.minima.height()), mmPunts(espai->width()), mmPunts(espai->height()));
+    return std::nullopt;
 }
 
 void CopiarPropietats(const ActiveBC& s, ActiveBC& d)
@@ -218,6 +242,7 @@ void CopiarPropietats(const ActiveBC& s, ActiveBC& d)
     d.setTransparent(s.Transparent());
     d.setTxtEANFull(s.TxtEANFull());
     d.setWide2NarrowRatio(s.Wide2NarrowRatio());
+    d.setModulMm(s.ModulMm());
 }
 
 QStringList Orientacions()

@@ -73,8 +73,9 @@ QString NomSegurFitxer(const QString& tag);
 
 // Draws `barcode` and inserts it at `selection` as an inline picture. Width 0: the
 // width is the control's MinBarcodeWidth and the height width / 2.5, exchanged for 90º and
-// 270º; otherwise the given sizes are used (pixels at 96 dpi: the picture is shown at that
-// size, its content drawn for printing by FerImatge). Writes the bitmap file of the tag,
+// 270º, shown at `mostrada` when that is given; otherwise the given sizes are used (pixels
+// at 96 dpi: the picture is shown at that size, its content drawn for printing by
+// FerImatge). Writes the bitmap file of the tag,
 // sets the alternative text ("TOLV_barres", "TOLV_barres_" + tag, or `altText` when not
 // empty) and hands the sizes back.
 // When the control cannot encode its text nothing is inserted, the sizes are left alone,
@@ -83,14 +84,15 @@ QString NomSegurFitxer(const QString& tag);
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
                        kovel::barcode::ActiveBC& barcode, const QString& spare,
                        float& height, float& width, const QString& altText,
-                       QString* motiu = nullptr);
+                       QString* motiu = nullptr, QSizeF mostrada = QSizeF());
 
 // The generator's barcode of one record: as InserirImatgeCodi with width and height 0, but
 // no bitmap file is written and a value drawn before in the generation (same tag, same
 // text) takes its picture from `memoria`. `barcode` is a field-linked clone: a value it
-// cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). A code larger than `espai` (points) is drawn
-// smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its size and told
-// at the end of the generation (kovel::codes::NoLlegibles).
+// cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). The
+// code is drawn at the clone's ModulMm (its own size when 0); one larger than `espai`
+// (points) is drawn smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its
+// size and told at the end of the generation (kovel::codes::NoLlegibles).
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
                            QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
@@ -105,7 +107,14 @@ void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi
 void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
                      const std::optional<QSizeF>& espai, double modulMinimMm, const QString& camp, const QString& valor);
 
-// Copies the 23 settings of one barcode (text, type, colours, font, options).
+// The size (pixels at 96 dpi) a code of own picture `propia` goes into a design at, where
+// `espai` (points) is its room: at `modulMm` a module (0: its own size), made smaller to fit
+// as a record's code is (kovel::codes::Encaixa). None, with `motiu` giving its smallest
+// printable size and the room, when even that does not fit.
+std::optional<QSizeF> MidaDisseny(const kovel::codes::ImatgeCodi& propia, double modulMm, const std::optional<QSizeF>& espai,
+                                  double modulMinimMm, QString& motiu);
+
+// Copies the 24 settings of one barcode (text, type, colours, font, options, printed size).
 void CopiarPropietats(const kovel::barcode::ActiveBC& source, kovel::barcode::ActiveBC& destination);
 
 // Sample value of a field for the dialog: from the wizard for the Excel and Access hosts;

@@ -369,7 +369,7 @@ bool FerImatge(const QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge, QString* 
 }
 
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& /*spare*/,
-                     float& height, float& width, const QString& altText, QString* motiu)
+                     float& height, float& width, const QString& altText, QString* motiu, const std::optional<QSizeF>& espai)
 {
     if (!qr.Valid()) {
         if (motiu) *motiu = qr.Error();
@@ -384,11 +384,17 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
     if (QFile::exists(file)) QFile::remove(file);
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(qr, imatge, motiu)) return false;
+    QString noHiCap;
+    const std::optional<QSizeF> mida = CodiBarres::MidaDisseny(imatge, 0, espai, kovel::codes::ModulMinimQRMm, noHiCap);
+    if (!mida) {
+        if (motiu) *motiu = noHiCap;
+        return false;
+    }
     // The bitmap file of the tag, at the shown size and 96 dpi.
     qr.SaveToImageFile(int(imatge.ample), int(imatge.alt), file, 96, 3);
-    width = imatge.ample;
-    height = imatge.alt;
-    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag));
+    width = float(mida->width());
+    height = float(mida->height());
+    CodiBarres::InserirImatge(selection, imatge, TextAlternatiu(altText, tag), *mida);
     return true;
 }
 

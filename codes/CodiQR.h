@@ -83,14 +83,15 @@ const OpcionsCodi* Opcions(const kovel::codes::RegistreCodis& registre, int n);
 // The k-th template as the tag "n_k" counts it (from 0); nullptr when there is none.
 const QString* Plantilla(const kovel::codes::RegistreCodis& registre, int k);
 
-// Inserts the picture of `qr` (FerImatge) at `selection`: the sizes are always the
-// control's at three pixels a module with its quiet zone (four modules), handed back in
-// pixels at 96 dpi. Bitmap file at those sizes as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
+// Inserts the picture of `qr` (FerImatge) at `selection`: the sizes are the control's at
+// three pixels a module with its quiet zone (four modules), made smaller to fit `espai`
+// (points) as a record's code is (CodiBarres::MidaDisseny), handed back in pixels at 96
+// dpi; a code that cannot fit even at its smallest printable size is not inserted. Bitmap file at those sizes as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
 // "TOLV_qr". When the data cannot be encoded nothing is inserted, `motiu` says why and the
 // result is false. A file failure raises kovel::qr::QrError.
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                      const QString& spare, float& height, float& width, const QString& altText,
-                     QString* motiu = nullptr);
+                     QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
 
 // Device pixels a module in a QR code's picture: the code is shown at three pixels of 96
 // dpi a module, so ten make every module whole pixels at 320 dpi of the printed size.

@@ -2,8 +2,11 @@
 // What the code dialogs need of the wizard: the data fields of the chosen source, a
 // record's sample value, and the place in the design document where pictures go. The
 // wizard installs its implementation; tests install their own.
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace kovel::word { class Range; }
 
@@ -23,6 +26,9 @@ public:
     // The selection of the design document, where a code picture is inserted; nullptr when
     // no design is open.
     virtual kovel::word::Range* Seleccio() = 0;
+    // The room (points) a code put at the selection has on its label, as the generation
+    // gives a record's code there; none when it is not known (no limit).
+    virtual std::optional<QSizeF> EspaiCodi() { return std::nullopt; }
 };
 
 // Whether the host hands records over (Excel or Access): only then can a code be linked

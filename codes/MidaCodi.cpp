@@ -55,4 +55,49 @@ MidaCodi Encaixa(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, d
     return mida;
 }
 
+ImatgeCodi AlModul(const ImatgeCodi& imatge, double modulMm)
+{
+    if (modulMm <= 0 || imatge.modulMm <= 0)
+        return imatge;
+    ImatgeCodi r = imatge;
+    const double escala = modulMm / imatge.modulMm;
+    r.ample = float(imatge.ample * escala);
+    r.alt = float(imatge.alt * escala);
+    r.modulMm = modulMm;
+    return r;
+}
+
+LimitsMida Limits(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, double modulMinimMm)
+{
+    LimitsMida l;
+    const double minima = imatge.modulMm > 0 ? modulMinimMm / imatge.modulMm : 1.0;
+    l.minima = QSizeF(imatge.ample * minima, imatge.alt * minima);
+    if (!espai || imatge.ample <= 0 || imatge.alt <= 0)
+        return l;
+    // Points to pixels of 96 dpi; the largest size stays within Encaixa's allowance.
+    const double ample = std::max(0.0, espai->width()) * 96.0 / 72.0;
+    const double alt = std::max(0.0, espai->height()) * 96.0 / 72.0;
+    const double maxima = std::min(ample / imatge.ample, alt / imatge.alt);
+    l.maxima = QSizeF(imatge.ample * maxima, imatge.alt * maxima);
+    l.cap = maxima < minima;
+    return l;
+}
+
+double ModulTriat(const ImatgeCodi& imatge, double escala, const LimitsMida& limits)
+{
+    if (imatge.modulMm <= 0 || imatge.ample <= 0)
+        return 0;
+    const double minim = imatge.modulMm * limits.minima.width() / imatge.ample;
+    const double maxim = limits.maxima ? imatge.modulMm * limits.maxima->width() / imatge.ample : 1e9;
+    if (limits.cap)
+        return minim;
+    const double modul = std::clamp(imatge.modulMm * escala, minim, std::max(minim, maxim));
+    // The limits themselves are sizes to choose; between them, the nearest whole dots.
+    if (modul <= minim || modul >= maxim)
+        return modul;
+    const double punt = 25.4 / PuntsPerPolzada;
+    const double sencer = std::round(modul / punt) * punt;
+    return sencer < minim || sencer > maxim ? modul : sencer;
+}
+
 } // namespace kovel::codes

@@ -30,4 +30,21 @@ struct MidaCodi {
 // under `modulMinimMm`; its own, not readable, when even that falls under it.
 MidaCodi Encaixa(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, double modulMinimMm);
 
+// `imatge` shown at `modulMm` a module instead of its own size (0 or less: as it is).
+ImatgeCodi AlModul(const ImatgeCodi& imatge, double modulMm);
+
+// The sizes the user can give a code of own picture `imatge` in a room `espai` (points;
+// none: no limit), pixels at 96 dpi: from its printable minimum (`modulMinimMm` a module) to
+// the largest that fits. `cap` when even the minimum does not fit.
+struct LimitsMida {
+    QSizeF minima;
+    std::optional<QSizeF> maxima;
+    bool cap = false;
+};
+LimitsMida Limits(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, double modulMinimMm);
+
+// The module (millimetres) for `imatge` shown `escala` times its own size, kept within
+// `limits`: the nearest whole printer dots, or the limit itself when the choice reaches it.
+double ModulTriat(const ImatgeCodi& imatge, double escala, const LimitsMida& limits);
+
 } // namespace kovel::codes

@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/EntornDisseny.h"
+#include "codes/MidaCodi.h"
 #include "common/BasicRules.h"
 #include "common/HostProfile.h"
 #include "common/ModTraduccion.h"
@@ -266,6 +267,71 @@ QString ModelCodiBarres::TextDibuixable() const
     return ultimValid_;
 }
 
+// ---- Size ----
+
+bool ModelCodiBarres::Mostra(ActiveBC& mostra) const
+{
+    if (bc_.Valid())
+        return false;
+    CodiBarres::CopiarPropietats(bc_, mostra);
+    mostra.setBarText(TextDibuixable());
+    return true;
+}
+
+bool ModelCodiBarres::ImatgePropia(ImatgeCodi& imatge) const
+{
+    ActiveBC mostra;
+    return CodiBarres::FerImatge(Mostra(mostra) ? mostra : bc_, 0, 0, imatge);
+}
+
+const std::optional<QSizeF>& ModelCodiBarres::Espai() const
+{
+    if (!espai_) {
+        EntornDisseny* e = Entorn();
+        espai_ = e ? e->EspaiCodi() : std::nullopt;
+    }
+    return *espai_;
+}
+
+namespace {
+constexpr double MmPerPixel = 25.4 / 96.0;
+}
+
+std::optional<ModelCodiBarres::Mides> ModelCodiBarres::MidesCodi() const
+{
+    ImatgeCodi propia;
+    if (!ImatgePropia(propia))
+        return std::nullopt;
+    const double minim = ModulMinimBarresMm(bc_.BarType());
+    const LimitsMida l = Limits(propia, Espai(), minim);
+    const MidaCodi m = Encaixa(AlModul(propia, bc_.ModulMm()), Espai(), minim);
+    Mides r;
+    r.actual = QSizeF(m.ample, m.alt) * MmPerPixel;
+    r.minima = l.minima * MmPerPixel;
+    if (l.maxima)
+        r.maxima = *l.maxima * MmPerPixel;
+    r.cap = l.cap;
+    return r;
+}
+
+void ModelCodiBarres::CanviarMida(const QString& mm, bool ample)
+{
+    QString t = mm.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    ImatgeCodi propia;
+    if (!ok || !(v > 0) || !ImatgePropia(propia))
+        return;
+    const double propi = (ample ? propia.ample : propia.alt) * MmPerPixel;
+    if (propi <= 0)
+        return;
+    bc_.setModulMm(ModulTriat(propia, v / propi, Limits(propia, Espai(), ModulMinimBarresMm(bc_.BarType()))));
+}
+
+void ModelCodiBarres::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
+void ModelCodiBarres::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
+
 // ---- Insertion ----
 
 bool ModelCodiBarres::Inserir(QString& why)
@@ -273,11 +339,14 @@ bool ModelCodiBarres::Inserir(QString& why)
     why.clear();
     if (Inserint) return false;
     Inserint = -1;
-    auto fallar = [this, &why](const QString& motiu) {
+    auto refusar = [this, &why](const QString& motiu) {
         Inserint = 0;
-        invalid_ = true;
         why = motiu;
         return false;
+    };
+    auto fallar = [this, &refusar](const QString& motiu) {
+        invalid_ = true;
+        return refusar(motiu);
     };
     // A fixed barcode needs its text: an empty box is refused, never drawn with an older text.
     if (!deCamp_ && text_.isEmpty())
@@ -293,23 +362,26 @@ bool ModelCodiBarres::Inserir(QString& why)
     if (!sel)
         return fallar(ModTraduccion::TextPrograma("frmCodiBarres.SenseDisseny", QStringLiteral("No label design is open to put the code in.")));
     try {
+        // Fitted to its room before anything is registered: a code that cannot fit leaves
+        // the run's codes as they were.
+        ActiveBC mostra;
+        ActiveBC* drawn = Mostra(mostra) ? &mostra : &bc_;
+        ImatgeCodi propia;
+        QString motiu;
+        if (!CodiBarres::FerImatge(*drawn, 0, 0, propia, &motiu)) return fallar(motiu);
+        const std::optional<QSizeF> mida =
+            CodiBarres::MidaDisseny(propia, bc_.ModulMm(), Espai(), ModulMinimBarresMm(bc_.BarType()), motiu);
+        if (!mida) return refusar(motiu);
         QString tag;
-        ActiveBC* drawn = &bc_;
         if (deCamp_) {
-            drawn = &CodiBarres::RegistrarClon(registre_, bc_, Camp());
+            ActiveBC& clon = CodiBarres::RegistrarClon(registre_, bc_, Camp());
             tag = bc_.Tag();
+            if (drawn == &bc_) drawn = &clon;
         } else {
             bc_.setTag(QString());
         }
-        ActiveBC mostra;
-        if (!drawn->Valid()) {
-            CodiBarres::CopiarPropietats(*drawn, mostra);
-            mostra.setBarText(TextDibuixable());
-            drawn = &mostra;
-        }
         float h = 0, w = 0;
-        QString motiu;
-        if (!CodiBarres::InserirImatgeCodi(*sel, tag, *drawn, QString(), h, w, QString(), &motiu)) return fallar(motiu);
+        if (!CodiBarres::InserirImatgeCodi(*sel, tag, *drawn, QString(), h, w, QString(), &motiu, *mida)) return fallar(motiu);
     } catch (const std::exception& ex) {
         return fallar(ModTraduccion::TextPrograma("frmCodiBarres.ErrorInsercio", QStringLiteral("The code could not be put on the label: %1"))
                           .replace(QStringLiteral("%1"), QString::fromStdString(ex.what())));

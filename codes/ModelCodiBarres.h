@@ -6,12 +6,16 @@
 // this state and forwards the user's actions here.
 #include "platform/barcode/ActiveBC.h"
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace kovel::codes {
 
 struct RegistreCodis;
+struct ImatgeCodi;
 
 class ModelCodiBarres {
 public:
@@ -85,11 +89,33 @@ public:
     // The text the design's picture is drawn with while the control's own cannot be drawn.
     QString TextDibuixable() const;
 
-    // Inserts the code into the design. False with `why` when it could not (`why` empty
-    // when an insertion is already under way).
+    // The code's size on the label, millimetres, as the size boxes show it: the size it goes
+    // in at now (its own or the user's, fitted to the room as every record's code is), its
+    // printable minimum, and the largest the room takes (none without a known room). None
+    // while no picture can be drawn.
+    struct Mides {
+        QSizeF actual, minima;
+        std::optional<QSizeF> maxima;
+        bool cap = false;   // even the minimum does not fit
+    };
+    std::optional<Mides> MidesCodi() const;
+    // The user's width or height (millimetres, as typed): the code's printed module, kept
+    // within its minimum and the room; the other side follows. Not a number: no change.
+    void CanviarAmple(const QString& mm);
+    void CanviarAlt(const QString& mm);
+
+    // Inserts the code into the design, fitted to its room. False with `why` when it could
+    // not (`why` empty when an insertion is already under way).
     bool Inserir(QString& why);
 
 private:
+    // While the control cannot be drawn, the design's picture shows `mostra`: the control
+    // with its last drawable text. False (`mostra` untouched) when the control can be.
+    bool Mostra(kovel::barcode::ActiveBC& mostra) const;
+    bool ImatgePropia(ImatgeCodi& imatge) const;
+    const std::optional<QSizeF>& Espai() const;
+    void CanviarMida(const QString& mm, bool ample);
+
     void CodiCanviat();
     void PosarText(const QString& text);
     void RefrescarHabilitats();
@@ -109,6 +135,8 @@ private:
     int refusos_ = 0;
     QString textAvis_;
     QString ultimValid_;   // the last text the control could draw
+    // The room of the code at the design's selection, asked once.
+    mutable std::optional<std::optional<QSizeF>> espai_;
 };
 
 } // namespace kovel::codes

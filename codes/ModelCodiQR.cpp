@@ -346,7 +346,7 @@ bool ModelCodiQR::Inserir(QString& why)
         }
         float h = 0, w = 0;
         QString motiu;
-        if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &motiu)) return fallar(motiu);
+        if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &motiu, e->EspaiCodi())) return fallar(motiu);
     } catch (const std::exception& ex) {
         return fallar(ModTraduccion::TextPrograma("frmCodiQR.ErrorInsercio", QStringLiteral("The code could not be put on the label: %1"))
                           .replace(QStringLiteral("%1"), QString::fromStdString(ex.what())));

@@ -91,6 +91,16 @@ const std::vector<Propietat<ActiveBC>>& PropietatsBarres()
                                 return true;
                             }},
         KOVEL_BOOLEA(ActiveBC, NonPrintingToTxt),
+        // The printed size the user gave the code: its module, 0 for its own size.
+        Propietat<ActiveBC>{"ModulMm", [](const ActiveBC& c) { return QString::number(c.ModulMm()); },
+                            [](ActiveBC& c, const QString& v) {
+                                bool ok = false;
+                                const double m = v.toDouble(&ok);
+                                if (!ok || !(m >= 0 && m <= 10))
+                                    return false;
+                                c.setModulMm(m);
+                                return true;
+                            }},
         KOVEL_ENTER(ActiveBC, BarWidthReduction, -99, 99, std::int32_t),
         KOVEL_ENTER(ActiveBC, JPEGQuality, 0, 100, std::int32_t),
         Propietat<ActiveBC>{"FontName", [](const ActiveBC& c) { return c.Font().name; },

@@ -4,11 +4,13 @@
 #include "codes/EntornDisseny.h"
 #include "codes/ModelCodiBarres.h"
 #include "codes/ModelCodiQR.h"
+#include "codes/MidaCodi.h"
 #include "common/HostProfile.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 using kovel::codes::ModelCodiBarres;
@@ -29,6 +31,8 @@ public:
     QStringList Titols() const override { return titols; }
     QString ValorMostra(const QString& camp) override { return valors.count(camp) ? valors[camp] : QString(); }
     kovel::word::Range* Seleccio() override { return &doc->selection(); }
+    std::optional<QSizeF> espai;
+    std::optional<QSizeF> EspaiCodi() override { return espai; }
 };
 
 class ModelsDialegs : public ::testing::Test {
@@ -326,6 +330,124 @@ TEST_F(ModelsDialegs, BarresCampTextFixIOpcionsNumeriques)
     ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
     ASSERT_EQ(codis.ClonsBarres.size(), 1u);
     EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
+}
+
+// ---- The code's size on its label ----
+
+// Points of a picture's side in millimetres.
+double Mm(kovel::word::Points p) { return p.value * 25.4 / 72.0; }
+
+// Inserted fitted to the room the design leaves: at the largest size at or under its own, its
+// module printable; refused, saying its smallest size and the room, only when even that
+// does not fit, and then nothing is registered or inserted.
+TEST_F(ModelsDialegs, BarresEntraAjustadaALEspaiOEsRefusaDientPerQue)
+{
+    ModelCodiBarres m(codis);
+    m.Activar();
+    m.TriarTipus(kovel::barcode::Code128);
+    m.TriarCamp();
+    m.SeleccionarCamp(0);
+    m.CampActivat();
+    const auto propia = m.MidesCodi();
+    ASSERT_TRUE(propia);
+    EXPECT_FALSE(propia->maxima) << "no room known, no limit";
+
+    // 40 x 20 mm: the code is wider than that at its own size.
+    assistent.espai = QSizeF(40 / 25.4 * 72, 20 / 25.4 * 72);
+    ModelCodiBarres ajustat(codis);
+    ajustat.Activar();
+    ajustat.TriarTipus(kovel::barcode::Code128);
+    ajustat.TriarCamp();
+    ASSERT_GT(propia->actual.width(), 40) << "test data: its own size must not fit";
+    const auto mides = ajustat.MidesCodi();
+    ASSERT_TRUE(mides && mides->maxima);
+    EXPECT_NEAR(mides->maxima->width(), 40, 0.01);
+    // The largest whole dots of 600 dpi a module that fit, as a record's code gets.
+    const double dots = mides->actual.width() / propia->actual.width() * (25.4 * 2 / 96) / 25.4 * kovel::codes::PuntsPerPolzada;
+    EXPECT_NEAR(dots, std::round(dots), 1e-3);
+    EXPECT_LE(mides->actual.width(), 40);
+    EXPECT_GT(mides->actual.width() * (std::round(dots) + 1) / std::round(dots), 40);
+    EXPECT_NEAR(mides->actual.width() / mides->actual.height(), propia->actual.width() / propia->actual.height(), 0.01);
+    QString why;
+    ASSERT_TRUE(ajustat.Inserir(why)) << why.toStdString();
+    auto fotos = assistent.doc->inlinePictures();
+    ASSERT_EQ(fotos.size(), 1u);
+    EXPECT_NEAR(Mm(fotos[0]->width()), mides->actual.width(), 1e-3);
+    EXPECT_LE(Mm(fotos[0]->height()), 20.0 + 1e-6);
+    EXPECT_GE(Mm(fotos[0]->width()), mides->minima.width());
+    EXPECT_EQ(codis.ClonsBarres.size(), 1u);
+
+    // 10 mm across: under the code's smallest printable size.
+    assistent.espai = QSizeF(10 / 25.4 * 72, 20 / 25.4 * 72);
+    ModelCodiBarres estret(codis);
+    estret.Activar();
+    estret.TriarTipus(kovel::barcode::Code128);
+    estret.TriarCamp();
+    ASSERT_TRUE(estret.MidesCodi()->cap);
+    EXPECT_FALSE(estret.Inserir(why));
+    const QString minim = QString::number(estret.MidesCodi()->minima.width(), 'f', 1);
+    EXPECT_TRUE(why.contains(minim)) << why.toStdString() << " does not give the width " << minim.toStdString();
+    EXPECT_TRUE(why.contains(QStringLiteral("10.0 x 20.0 mm"))) << why.toStdString();
+    EXPECT_FALSE(estret.Invalid()) << "the code itself is good";
+    EXPECT_EQ(codis.ClonsBarres.size(), 1u);
+    EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
+
+    // A QR code likewise.
+    ModelCodiQR qr(codis);
+    qr.Activar();
+    qr.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("https://example.com/a/rather/long/address/to/make/it/bigger"));
+    assistent.espai = QSizeF(4, 4);
+    EXPECT_FALSE(qr.Inserir(why));
+    EXPECT_TRUE(why.contains(QStringLiteral("1.4 x 1.4 mm"))) << why.toStdString();
+    assistent.espai = QSizeF(60, 40);
+    ASSERT_TRUE(qr.Inserir(why)) << why.toStdString();
+    fotos = assistent.doc->inlinePictures();
+    ASSERT_EQ(fotos.size(), 2u);
+    EXPECT_LE(fotos[1]->height().value, 40 + 1e-6);
+}
+
+// The user's size: whole printer dots a module, from the printable minimum up to the room,
+// the other side following; kept by the field's code for the generation.
+TEST_F(ModelsDialegs, BarresLaMidaQueDonaLUsuari)
+{
+    assistent.espai = QSizeF(60 / 25.4 * 72, 30 / 25.4 * 72);
+    ModelCodiBarres m(codis);
+    m.Activar();
+    m.TriarCamp();   // EAN-13 of field "Codi"
+    const auto abans = m.MidesCodi();
+    ASSERT_TRUE(abans);
+    const double proporcio = abans->actual.width() / abans->actual.height();
+
+    m.CanviarAmple(QStringLiteral("35"));
+    auto ara = m.MidesCodi();
+    EXPECT_NEAR(ara->actual.width(), 35, 35 / 7.0 / 2) << "the nearest whole dots, about 7 a module";
+    EXPECT_NEAR(ara->actual.width() / ara->actual.height(), proporcio, 0.01);
+    const double punts = m.Codi().ModulMm() / 25.4 * kovel::codes::PuntsPerPolzada;
+    EXPECT_NEAR(punts, std::round(punts), 1e-6) << "a module of whole dots";
+    m.CanviarAlt(QStringLiteral("15,5"));
+    EXPECT_NEAR(m.MidesCodi()->actual.height(), 15.5, 15.5 / 7.0 / 2);
+
+    m.CanviarAmple(QStringLiteral("1"));   // under the minimum: the minimum itself
+    EXPECT_NEAR(m.Codi().ModulMm(), kovel::codes::ModulMinimBarresMm(kovel::barcode::EAN13), 1e-9);
+    EXPECT_NEAR(m.MidesCodi()->actual.width(), m.MidesCodi()->minima.width(), 1e-3);
+    m.CanviarAlt(QStringLiteral("500"));   // over the room: the room itself
+    ara = m.MidesCodi();
+    EXPECT_LE(ara->actual.width(), 60 + 1e-3);
+    EXPECT_LE(ara->actual.height(), 30 + 1e-3);
+    EXPECT_GT(std::max(ara->actual.width() / 60, ara->actual.height() / 30), 0.999) << "up to the room, past its own size";
+    EXPECT_GT(ara->actual.width(), abans->actual.width());
+    const double modul = m.Codi().ModulMm();
+    m.CanviarAmple(QStringLiteral("abc"));
+    EXPECT_EQ(m.Codi().ModulMm(), modul);
+
+    m.CanviarAmple(QStringLiteral("40"));
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    ASSERT_EQ(codis.ClonsBarres.size(), 1u);
+    EXPECT_EQ(codis.ClonsBarres[0]->ModulMm(), m.Codi().ModulMm());
+    const auto fotos = assistent.doc->inlinePictures();
+    ASSERT_EQ(fotos.size(), 1u);
+    EXPECT_NEAR(Mm(fotos[0]->width()), m.MidesCodi()->actual.width(), 0.01);
 }
 
 } // namespace

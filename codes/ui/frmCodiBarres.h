@@ -56,6 +56,9 @@ public:
     QPushButton *btnFont, *btnColor, *btnColorBarres, *btnColorEspais, *btnComplex, *btnAcceptar,
         *btnCancelar;
     QLineEdit *txtPercReduccio, *txtWide2Narrow;
+    // The code's size on the label, millimetres; the other side follows the one typed.
+    QLabel* lblMida;
+    QLineEdit *txtAmple, *txtAlt;
     QFrame* pnlInvalid;
 
     // Actions of the controls, callable by tests as the user's clicks run them.
@@ -76,6 +79,7 @@ private:
     // Shows the model's state; the widgets' own signals meanwhile are not the user's.
     void Mostrar();
     void MostrarOpcions();
+    void MostrarMida();
     void actualitzarPreview();
     bool potTancar() override;
     bool avancatVisible_ = false;

@@ -3,7 +3,9 @@
 // a 600 dpi rendering keeping their module widths. The sheet carries its codes as
 // characters of embedded fonts, and must come out as it does with a picture a code.
 #include "documents/tests/OpcionsCodis.h"
+#include "documents/CampsDisseny.h"
 #include "documents/CodisPrograma.h"
+#include "documents/EspaiDisseny.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/LibreOfficeProva.h"
@@ -11,8 +13,13 @@
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/EntornDisseny.h"
+#include "codes/MidaCodi.h"
+#include "codes/ModelCodiBarres.h"
 #include "codes/RegistreCodis.h"
+#include "common/HostProfile.h"
 #include "common/MsgBox.h"
+#include "platform/docframe/Pont.h"
 
 #define ZX_USE_UTF8 1
 #include <ZXing/ReadBarcode.h>
@@ -26,6 +33,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <cmath>
@@ -520,4 +529,184 @@ TEST(DocumentsCodisLibreOffice, ALargerLastCodeKeepsTheLongNameBesideIt)
     const bool dit = missatges.size() == 1 && missatges[0].contains(QStringLiteral("First records affected: %1.").arg(Registres));
     EXPECT_TRUE(dit || (missatges.isEmpty() && trossos.contains(darrer[0])))
         << qPrintable(darrer[0]) << " wrapped without a word: " << qPrintable(missatges.join(QLatin1Char('\n')));
+}
+
+namespace {
+
+// The design panel without its window: the frame's editor over the bridge, and what the code
+// dialogs see of it, the room at the editor's cursor included.
+class Marc : public kovel::codes::EntornDisseny {
+public:
+    kovel::docframe::Pont pont;
+    QTextDocument text;
+    QTextCursor cursor{&text};
+    MidesFull mides;
+    std::unique_ptr<Document> esborrany;
+    QString mostra;
+
+    QStringList Camps() const override { return {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")}; }
+    QString ValorMostra(const QString&) override { return mostra; }
+    Range* Seleccio() override
+    {
+        esborrany = Document::create();
+        return &esborrany->selection();
+    }
+    std::optional<QSizeF> EspaiCodi() override { return modDsoFraWord::EspaiCodiSeleccio(pont, text, cursor, mides); }
+
+    // A picture at the cursor in the font found there, as the frame puts it.
+    void Insereix(const InlinePicture& p)
+    {
+        QTextCharFormat f = cursor.charFormat();
+        f.merge(pont.FormatImatge(text, p));
+        cursor.insertImage(f.toImageFormat());
+    }
+    // The code dialog's work: `tipus` linked to field D, its sample `valor`; the picture the
+    // dialog made goes in at the cursor. False, with why, when refused.
+    bool InsereixCodi(kovel::codes::RegistreCodis& codis, std::int16_t tipus, const QString& valor, QString& why)
+    {
+        mostra = valor;
+        kovel::codes::EstablirEntorn(this);
+        kovel::codes::ModelCodiBarres m(codis);
+        m.Activar();
+        m.TriarTipus(tipus);
+        m.SeleccionarCamp(3);
+        m.TriarCamp();
+        const bool fet = m.Inserir(why);
+        kovel::codes::EstablirEntorn(nullptr);
+        if (!fet)
+            return false;
+        for (const InlinePicture* p : esborrany->inlinePictures())
+            Insereix(*p);
+        return true;
+    }
+};
+
+} // namespace
+
+// Codes put on ordinary address labels as a user puts them: each goes in fitted to the room
+// the label's other lines leave, the frame keeps the design on one label, and on LibreOffice's
+// pages every record's code scans, none under its printable minimum.
+TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePages)
+{
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    ASSERT_FALSE(soffice.isEmpty()) << "LibreOffice (soffice) is not installed";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
+    QTemporaryDir dir;
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"));
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("xdg")).toUtf8());
+    kovel::EstablirHost(kovel::HostOffice::Excel);
+    QStringList missatges;
+    mod_rvtMsgBox::setAnswerer([&](const QString& text, std::int16_t, const QString&) {
+        missatges << text;
+        return std::int16_t(1);
+    });
+
+    EtiquetaCatalogo f803;
+    f803.Codigo = 803;
+    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
+    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
+    f803.Filas = 7; f803.Columnas = 3;
+    struct Cas {
+        QString nom;
+        EtiquetaCatalogo format;
+        bool enviament;   // "Ship to:" and three fields at 10 pt above the code
+        std::int16_t tipus;
+        ZXing::BarcodeFormat lector;
+    };
+    const std::vector<Cas> casos{
+        {QStringLiteral("ean806"), Format(806, 3.7f, 8, 0), true, kovel::barcode::EAN13, ZXing::BarcodeFormat::EAN13},
+        {QStringLiteral("c128_803"), f803, false, kovel::barcode::Code128, ZXing::BarcodeFormat::Code128},
+    };
+    const auto valor = [](const Cas& c, int i) {
+        return c.tipus == kovel::barcode::EAN13 ? QStringLiteral("84%1").arg(i * 7919 % 10000000000LL, 10, 10, QLatin1Char('0'))
+                                                : QStringLiteral("SKU-%1/C%2").arg(i, 3, 10, QLatin1Char('0')).arg(3337 + i);
+    };
+    QStringList docs;
+    std::vector<std::set<std::string>> esperats(casos.size());
+    for (size_t k = 0; k < casos.size(); ++k) {
+        const Cas& c = casos[k];
+        Cataleg cat;
+        proves::CatalegDe(cat, {c.format});
+        kovel::codes::RegistreCodis codis;
+        Marc marc;
+        marc.mides = MidesDeCatalogo(cat, 0);
+        auto base = proves::DissenySenseMarges(c.format.Ancho, c.format.Alto);
+        RunFormat lletra;
+        lletra.fontName = QStringLiteral("Arial");
+        lletra.size = Points(10);
+        base->setDefaultRunFormat(lletra);
+        marc.pont.Carrega(*base, marc.text);
+        QTextCharFormat deu;
+        deu.setFontFamilies({QStringLiteral("Arial")});
+        deu.setFontPointSize(10);
+        marc.cursor.setCharFormat(deu);
+        if (c.enviament) {
+            marc.cursor.insertText(QStringLiteral("Ship to:"), deu);
+            for (const char* camp : {"A", "B", "C"}) {
+                marc.cursor.insertBlock();
+                marc.cursor.setCharFormat(deu);
+                marc.Insereix(modDsoFraWord::CreaImatgeCamp(QString::fromLatin1(camp), 10));
+            }
+            marc.cursor.insertBlock();
+            marc.cursor.setCharFormat(deu);
+        }
+        QString why;
+        ASSERT_TRUE(marc.InsereixCodi(codis, c.tipus, valor(c, 1), why)) << qPrintable(c.nom) << ": " << qPrintable(why);
+        EXPECT_EQ(marc.pont.Pagines(marc.text), 1) << qPrintable(c.nom) << ": the design no longer fits its label";
+        ASSERT_EQ(codis.ClonsBarres.size(), 1u);
+
+        const auto disseny = marc.pont.Document(marc.text);
+        const int registres = c.format.Filas * c.format.Columnas;
+        QList<QStringList> files;
+        for (int i = 1; i <= registres; ++i) {
+            files << QStringList{QStringLiteral("Name Surname %1").arg(i), QStringLiteral("C/ Major %1, 3r 2a").arg(i),
+                                 QStringLiteral("08001 Barcelona"), valor(c, i)};
+            kovel::barcode::ActiveBC codi;
+            codi.setBarType(c.tipus);
+            codi.setBarText(files.back()[3]);
+            esperats[k].insert((c.tipus == kovel::barcode::EAN13 ? codi.DadesCodificades() : files.back()[3]).toStdString());
+        }
+        FullMemoria full(files);
+        Opcions o(cat, codis);
+        o.full = &full;
+        o.disseny = disseny.get();
+        o.registres = registres;
+        o.dades = dir.filePath(c.nom) + QLatin1Char('/');
+        QDir().mkpath(o.dades);
+        auto doc = GeneraDocument(0, o);
+        ASSERT_TRUE(doc);
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(c.nom + QStringLiteral(": ") + missatges.join(QLatin1Char('\n')));
+        // No record's code under its printable minimum.
+        const auto pics = doc->inlinePictures();
+        ASSERT_EQ(int(pics.size()), registres) << qPrintable(c.nom);
+        for (int i = 0; i < registres; ++i) {
+            kovel::barcode::ActiveBC codi;
+            codi.setBarType(c.tipus);
+            codi.setBarText(files[i][3]);
+            kovel::codes::ImatgeCodi propia;
+            ASSERT_TRUE(CodiBarres::FerImatge(codi, 0, 0, propia));
+            const double modul = pics[size_t(i)]->width().value / (propia.ample * 0.75) * propia.modulMm;
+            EXPECT_GE(modul, kovel::codes::ModulMinimBarresMm(c.tipus) - 1e-9) << qPrintable(c.nom) << " " << qPrintable(files[i][3]);
+            EXPECT_LE(pics[size_t(i)]->width().value, c.format.Ancho / 2.54 * 72 + 0.01) << qPrintable(c.nom);
+        }
+        docs << dir.filePath(c.nom + QStringLiteral(".docx"));
+        doc->saveAs(docs.back());
+    }
+    const QString conversio = proves::ConverteixAPdf(dir.path(), docs);
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
+    for (size_t k = 0; k < casos.size(); ++k) {
+        const Cas& c = casos[k];
+        const QImage img = proves::PaginaPdf(dir.filePath(c.nom + QStringLiteral(".pdf")), 1, 300, dir.filePath(c.nom + QStringLiteral("-1")));
+        ASSERT_FALSE(img.isNull()) << qPrintable(c.nom);
+        if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+            img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(c.nom + QStringLiteral(".png")));
+        std::set<std::string> trobats;
+        for (const std::string& llegit : LlegeixPagina(img, c.lector)) {
+            EXPECT_TRUE(esperats[k].count(llegit)) << qPrintable(c.nom) << ": read " << llegit;
+            trobats.insert(llegit);
+        }
+        for (const std::string& e : esperats[k])
+            EXPECT_TRUE(trobats.count(e)) << qPrintable(c.nom) << ": not read " << e;
+    }
+    mod_rvtMsgBox::resetAnswerer();
 }

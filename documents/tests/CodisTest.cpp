@@ -1,5 +1,6 @@
 // Field-linked barcodes and QR codes remade for every record: each label's picture reads
 // back, with an independent reader, as that record's value.
+#include "documents/CodisDesatsPrograma.h"
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/EspaiCodi.h"
@@ -10,6 +11,7 @@
 #include "catalogue/Catalogo.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
 #include "codes/RegistreCodis.h"
 #include "common/MsgBox.h"
 #include "codes/tests/LectorEmf.h"
@@ -265,4 +267,71 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     d->body().blocks.push_back(Block{Linia("Line below")});
     EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - 2 * linia.linia * mida, 1e-9);
     EXPECT_FALSE(EspaiCodi(*d, lloc(), std::nullopt));
+}
+
+// The size the user gave a field's code in the design: every record's code is drawn at its
+// module, and only one that would not fit at it is drawn smaller. A saved design keeps it.
+TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
+{
+    kovel::codes::RegistreCodis codis;
+    Cataleg cat;
+    QTemporaryDir dir;
+    qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+    EtiquetaCatalogo e;
+    e.Codigo = 3;
+    e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
+    e.Filas = 2; e.Columnas = 2;
+    proves::CatalegDe(cat, {e});
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    constexpr double Modul = 6 * 25.4 / 600;   // six dots of 600 dpi
+    kovel::barcode::ActiveBC barres;
+    barres.setBarType(kovel::barcode::Code128);
+    barres.setModulMm(Modul);
+    CodiBarres::RegistrarClon(codis, barres, "A");
+    auto disseny = proves::DissenySenseMarges(6, 4);
+    proves::Marcador(*disseny, "TOLV_barres_1_A");
+    const QStringList valors{"A1", "SKU-001/C3338", "ABCDEFGHIJKLMNOPQRST"};
+    FullMemoria full({QStringList{valors[0]}, QStringList{valors[1]}, QStringList{valors[2]}});
+    Opcions o(cat, codis);
+    o.full = &full;
+    o.disseny = disseny.get();
+    o.dades = dir.path() + "/";
+    auto doc = GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+    const auto pics = doc->inlinePictures();
+    ASSERT_EQ(pics.size(), 3u);
+    const double ample = 60 / 25.4 * 72;
+    for (int i = 0; i < 3; ++i) {
+        kovel::barcode::ActiveBC c;
+        c.setBarType(kovel::barcode::Code128);
+        c.setBarText(valors[i]);
+        kovel::codes::ImatgeCodi propia;
+        ASSERT_TRUE(CodiBarres::FerImatge(c, 0, 0, propia));
+        const double modul = pics[i]->width().value / (propia.ample * 0.75) * propia.modulMm;
+        EXPECT_NEAR(pics[i]->height().value / pics[i]->width().value, propia.alt / propia.ample, 1e-3) << i;
+        if (i < 2) {
+            EXPECT_NEAR(modul, Modul, 1e-6) << qPrintable(valors[i]);
+        } else {
+            ASSERT_GT(propia.ample * 0.75 * Modul / propia.modulMm, ample) << "test data: at the user's size it must not fit";
+            EXPECT_LE(pics[i]->width().value, ample + 0.01);
+            EXPECT_LT(modul, Modul);
+            EXPECT_GE(modul, kovel::codes::ModulMinimBarresMm(kovel::barcode::Code128));
+        }
+    }
+
+    // Saved and restored with the design's codes.
+    guardar::CodisDesatsPrograma desats(codis);
+    const auto desat = desats.exporta(guardar::EtiquetaCodi{false, 1, "A"});
+    ASSERT_TRUE(desat);
+    kovel::codes::RegistreCodis altra;
+    guardar::CodisDesatsPrograma restaurats(altra);
+    QString error;
+    ASSERT_TRUE(restaurats.importa(*desat, error)) << qPrintable(error);
+    EXPECT_DOUBLE_EQ(altra.ClonsBarres.at(0)->ModulMm(), codis.ClonsBarres.at(0)->ModulMm());
+    guardar::CodiDesat dolent = *desat;
+    for (auto& [k, v] : dolent.propietats)
+        if (k == "ModulMm") v = "-1";
+    EXPECT_FALSE(restaurats.importa(dolent, error));
+    EXPECT_TRUE(error.contains("ModulMm")) << qPrintable(error);
+    mod_rvtMsgBox::resetAnswerer();
 }

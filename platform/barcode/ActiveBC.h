@@ -131,6 +131,10 @@ public:
     void setHeight(int v) { height_ = v; }
     QString Tag() const { return tag_; }
     void setTag(const QString& v) { tag_ = v; }
+    // The module the code is printed at in a document, millimetres; 0: its own size. Only
+    // the size the picture is shown at: the drawing is alike, and no Canviat is raised.
+    double ModulMm() const { return modulMm_; }
+    void setModulMm(double v) { modulMm_ = v; }
 
     // ---- Validity (read only) ----
     // DISPID 24: the bar type can encode the text (characters and length).
@@ -233,6 +237,7 @@ private:
     int width_ = 3600;   // twips
     int height_ = 1440;
     QString tag_;
+    double modulMm_ = 0;
 
     mutable std::unique_ptr<Codificacio> cache_;
 };

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,6 +40,8 @@ public:
     QStringList Camps() const override { return camps; }
     QString ValorMostra(const QString& camp) override { return valors.count(camp) ? valors[camp] : QString(); }
     kovel::word::Range* Seleccio() override { return ambDisseny ? &doc->selection() : nullptr; }
+    std::optional<QSizeF> espai;
+    std::optional<QSizeF> EspaiCodi() override { return espai; }
 };
 
 class Dialegs : public ::testing::Test {
@@ -317,6 +320,46 @@ TEST_F(Dialegs, BarresVinculatAUnCamp)
     EXPECT_EQ(Pictures()[0]->alternativeText(), QStringLiteral("TOLV_barres_1_Codi"));
     EXPECT_EQ(codis.EtiquetesBarres, QStringList{QStringLiteral("1_Codi")});
     EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("5901234123457"));
+}
+
+// The size boxes: the code as it goes in, fitted to the room; a width typed moves the
+// height with it, and OK inserts at that size. A code that cannot fit is refused, saying why,
+// and the dialog stays usable.
+TEST_F(Dialegs, BarresMidaALesCaixes)
+{
+    constexpr double PtMm = 72 / 25.4;
+    assistent.espai = QSizeF(45 * PtMm, 25 * PtMm);
+    frmCodiBarres d(codis);
+    d.show();
+    d.txtCodi->setText(QStringLiteral("400638133393"));
+    EXPECT_TRUE(d.txtAmple->isEnabled());
+    EXPECT_LE(d.txtAmple->text().toDouble(), 45.0);
+    EXPECT_TRUE(d.txtAmple->toolTip().contains(QStringLiteral("45.0 x"))) << d.txtAmple->toolTip().toStdString();
+    const double proporcio = d.txtAmple->text().toDouble() / d.txtAlt->text().toDouble();
+    d.txtAmple->setText(QStringLiteral("33"));
+    d.txtAmple->setModified(true);
+    emit d.txtAmple->editingFinished();
+    const double ample = d.txtAmple->text().toDouble(), alt = d.txtAlt->text().toDouble();
+    EXPECT_NEAR(ample, 33, 33 / 7.0 / 2);
+    EXPECT_NEAR(ample / alt, proporcio, 0.05);
+    if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+        d.grab().save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("frmCodiBarres.png")));
+    d.btnAcceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_NEAR(Pictures()[0]->width().value / PtMm, ample, 0.05);
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("4006381333931"));
+
+    assistent.espai = QSizeF(15 * PtMm, 25 * PtMm);
+    frmCodiBarres estret(codis);
+    estret.show();
+    estret.txtCodi->setText(QStringLiteral("400638133393"));
+    estret.btnAcceptar->click();
+    EXPECT_TRUE(estret.isVisible());
+    ASSERT_EQ(missatges.size(), 1u);
+    EXPECT_TRUE(missatges[0].first.contains(QStringLiteral("15.0 x 25.0 mm"))) << missatges[0].first.toStdString();
+    EXPECT_FALSE(estret.pnlInvalid->isVisible()) << "the code itself is good";
+    EXPECT_EQ(Pictures().size(), 1u);
 }
 
 // ---- QR-code dialog ----

@@ -20,6 +20,7 @@
 #include "common/ui/BotoImatge.h"
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "documents/EspaiDisseny.h"
 #include "documents/ui/MarcDisseny.h"
 #include "platform/docframe/ui/MarcDocument.h"
 #include "platform/paths/Paths.h"
@@ -139,6 +140,23 @@ public:
         if (!esborrany_)
             esborrany_ = kovel::word::Document::create();
         return &esborrany_->selection();
+    }
+
+    // The room a code gets at the frame's selection, on the chosen format's label.
+    std::optional<QSizeF> EspaiCodi() override
+    {
+        const Cataleg& cat = v_.estat().cataleg();
+        const int idx = ModTolvWiz::FormatSeleccionat(cat);
+        kovel::docframe::MarcDocument* marc = v_.dsoFraWord;
+        if (!marc->TeDocument() || idx < 0 || idx >= cat.Etiquetas.size())
+            return std::nullopt;
+        try {
+            return modDsoFraWord::EspaiCodiSeleccio(marc->pont(), *marc->Editor()->document(), marc->Editor()->textCursor(),
+                                                    generar_doc::MidesDeCatalogo(cat, idx));
+        } catch (const generar_doc::GeneracioError& ex) {
+            ModTolvWiz::Escribe_Log(ex.message());
+            return std::nullopt;
+        }
     }
 
     // The pictures the dialog made, in their order; the scratch document is emptied.

@@ -302,15 +302,37 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
     int beeps = 0;
     w.marcDisseny().Beep = [&beeps] { ++beeps; };
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    // A line and a barcode fill the label; a QR code on a line of its own makes two pages.
+    // A line and a barcode fill the label; a QR code on a line of its own no longer fits:
+    // the dialog says so, with the room there is, and puts nothing in.
     Camp(w, QStringLiteral("A"));
     QTest::keyClick(editor, Qt::Key_Return);
     Codi(w, "btn_barres", "btnAcceptar", 2);
     ASSERT_EQ(w.Marc()->NombrePagines(), 1);
+    ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
     QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(editor, Qt::Key_Return);
+    // Closing the dialog after that inserts nothing either.
+    mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
+        missatges << p;
+        estils << style;
+        const int botons = style & 0x0F;
+        return botons == mod_rvtMsgBox::vbYesNoCancel || botons == mod_rvtMsgBox::vbYesNo ? std::int16_t(mod_rvtMsgBox::vbNo)
+                                                                                          : std::int16_t(mod_rvtMsgBox::vbOK);
+    });
     Codi(w, "btn_qr", "btnAceptar", 0);
-    ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 3u);
+    ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
+    ASSERT_GE(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("does not fit")) && missatges[0].contains(QStringLiteral(" mm")))
+        << qPrintable(missatges[0]);
+    EXPECT_EQ(w.Marc()->NombrePagines(), 1);
+    missatges.clear();
+    estils.clear();
+
+    // Lines typed past the label's foot are taken out again, and the guard says so.
+    for (int i = 0; i < 20 && w.Marc()->NombrePagines() < 2; ++i) {
+        QTest::keyClicks(editor, QStringLiteral("more"));
+        QTest::keyClick(editor, Qt::Key_Return);
+    }
     w.Marc()->grab().save(Fotos + QStringLiteral("guard-before.png"));
     ASSERT_GE(w.Marc()->NombrePagines(), 2);
     for (int i = 0; i < 30 && w.Marc()->NombrePagines() > 1; ++i)
@@ -318,7 +340,7 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
     ASSERT_EQ(w.Marc()->NombrePagines(), 1);
     EXPECT_EQ(beeps, 1);
     ASSERT_EQ(missatges.size(), 1);
-    EXPECT_TRUE(missatges[0].contains(QStringLiteral("code or field"))) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("taken out again"))) << qPrintable(missatges[0]);
     EXPECT_EQ(estils[0] & 0x70, mod_rvtMsgBox::vbExclamation);
     EXPECT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
     // The message as the user sees it.
