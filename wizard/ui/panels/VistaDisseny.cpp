@@ -21,6 +21,7 @@
 #include "common/ui/Finestres.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "documents/EspaiDisseny.h"
+#include "documents/generar_doc.h"
 #include "documents/ui/MarcDisseny.h"
 #include "platform/docframe/ui/MarcDocument.h"
 #include "platform/paths/Paths.h"
