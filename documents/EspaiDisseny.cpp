@@ -42,7 +42,9 @@ std::optional<QSizeF> EspaiCodiSeleccio(const kovel::docframe::Pont& pont, const
     const QSizeF caixa = generar_doc::CaixaEtiqueta(m, doc.get());
     if (!alCos)
         return caixa;   // in a table: the label's room at most, as the generation gives it
-    const kovel::word::Range lloc(*doc, doc->body(), {bloc, 0}, {bloc, 0});
+    // Where in its paragraph the code goes decides which text stands beside it.
+    const int offset = c.positionInBlock();
+    const kovel::word::Range lloc(*doc, doc->body(), {bloc, offset}, {bloc, offset});
     return generar_doc::EspaiCodi(*doc, lloc, caixa);
 }
 

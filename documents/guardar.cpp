@@ -4,6 +4,7 @@
 #include "platform/files/Bloqueig.h"
 #include "platform/files/EscripturaAtomica.h"
 
+#include <algorithm>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -534,10 +535,18 @@ void Magatzem::escombraOrfes() const
         }
         const Lectura l = LlegeixRegistres(f.read(MidaMaximaFitxer + 1), f.fileName());
         totes = totes && l.error.isEmpty();
-        for (const RegistreGuardat& r : l.registres)
+        for (const RegistreGuardat& r : l.registres) {
+            bool absoluta = false;
             for (const QString& c : r.Caselles)
-                if (QFileInfo(c).isAbsolute())
+                if (!c.isEmpty() && QFileInfo(c).isAbsolute()) {
                     anomenades.insert(QFileInfo(QFileInfo(c).absolutePath()).fileName());
+                    absoluta = true;
+                }
+            // A design saved by its cells' bare names is found by its place in the store, which
+            // moves as designs come and go: no numbered folder can then be proved unnamed.
+            if (!absoluta && std::any_of(r.Caselles.cbegin(), r.Caselles.cend(), [](const QString& c) { return !c.isEmpty(); }))
+                totes = false;
+        }
     }
     const QFileInfoList carpetes = QDir(guardats).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks);
     for (const QFileInfo& fi : carpetes) {

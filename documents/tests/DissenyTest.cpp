@@ -8,6 +8,8 @@
 #include "codes/CodiQR.h"
 #include "codes/MidaCodi.h"
 #include "documents/MidaCodiDisseny.h"
+#include "documents/EspaiDisseny.h"
+#include "documents/EspaiCodi.h"
 
 #include "common/Fitxers.h"
 #include "common/MsgBox.h"
@@ -344,4 +346,30 @@ TEST_F(Disseny, ACodesLineIsLaidOutAsItPrints)
     // A field's placeholder is no code: its own size.
     md.InsereixImatgeCamp(QStringLiteral("Name"));
     EXPECT_FALSE(generar_doc::MidaCodiDisseny(*marc.Document(), 1));
+}
+
+// A code put after a line break has its line's whole width, as the generation and the frame
+// give it: only the text before the cursor on its own line stands beside it.
+TEST_F(Disseny, ACodeAfterALineBreakGetsItsLinesRoom)
+{
+    base();
+    QTextCursor c(marc.Editor()->document());
+    QTextCharFormat deu;
+    deu.setFontFamilies({QStringLiteral("Arial")});
+    deu.setFontPointSize(10);
+    c.insertText(QStringLiteral("Ship to: Somebody Long Named"), deu);
+    c.insertText(QString(QChar(0x2028)), deu);
+    const generar_doc::MidesFull m = generar_doc::MidesDeCatalogo(cat, 0);
+    const auto despres = modDsoFraWord::EspaiCodiSeleccio(marc.pont(), *marc.Editor()->document(), c, m);
+    QTextCursor buida(marc.Editor()->document());
+    buida.movePosition(QTextCursor::End);
+    buida.insertBlock();
+    const auto sola = modDsoFraWord::EspaiCodiSeleccio(marc.pont(), *marc.Editor()->document(), buida, m);
+    ASSERT_TRUE(despres && sola);
+    EXPECT_NEAR(despres->width(), sola->width(), 1.0);
+    // Before the text, the text stands beside it.
+    c.setPosition(0);
+    const auto abans = modDsoFraWord::EspaiCodiSeleccio(marc.pont(), *marc.Editor()->document(), c, m);
+    ASSERT_TRUE(abans);
+    EXPECT_LT(abans->width(), sola->width() - 50);
 }

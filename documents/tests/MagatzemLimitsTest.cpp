@@ -356,3 +356,28 @@ TEST_F(DesignsStore, TwoProcessesSavingAtOnceKeepEveryDesign)
     EXPECT_EQ(noms.size(), 200);
     EXPECT_EQ(carpetes.size(), 200);
 }
+
+// A sheet whose labels differ saves its cells by their bare names: its folder is found by the
+// design's place in the store, so a mark left in it never makes it an orphan.
+TEST_F(DesignsStore, ADesignSavedByCellNamesIsNeverTakenForAnOrphan)
+{
+    Magatzem m = magatzem();
+    QString nom = QStringLiteral("cells"), error;
+    ASSERT_TRUE(m.GuardaDisseny(nom, DadesDisseny{}, [&](const QString& carpeta, QStringList& caselles, QString& e) {
+        caselles = {QStringLiteral("0.docx"), QStringLiteral("1.docx")};
+        return kovel::files::EscriuAtomic(carpeta + caselles[0], "x", &e) && kovel::files::EscriuAtomic(carpeta + caselles[1], "y", &e);
+    }, error)) << qPrintable(error);
+    ASSERT_TRUE(m.Carrega(error));
+    const QString carpeta = m.CarpetaDisseny(0);
+    ASSERT_TRUE(QFileInfo::exists(carpeta + "0.docx")) << qPrintable(carpeta);
+    // Killed, or the power cut, after the store named it and before its mark went.
+    QFile marca(carpeta + ".kovel-incomplet");
+    ASSERT_TRUE(marca.open(QIODevice::WriteOnly));
+    marca.close();
+    kovel::test::Envelleix(guardats(), 3600);
+    Magatzem m2 = magatzem();
+    QString nom2 = QStringLiteral("next");
+    ASSERT_TRUE(m2.GuardaDisseny(nom2, unaCasella(), unDocument("n"), error)) << qPrintable(error);
+    EXPECT_TRUE(QFileInfo::exists(carpeta + "0.docx")) << qPrintable(carpeta);
+    EXPECT_TRUE(QFileInfo::exists(carpeta + "1.docx"));
+}
