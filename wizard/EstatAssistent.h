@@ -70,8 +70,8 @@ public:
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
 
-    // The label catalogue of the wizard: its formats, the format list and the list panel's
-    // state. The window's loading fills it.
+    // The label catalogue of the wizard: its formats and the format list. The window's
+    // loading fills it.
     Cataleg& cataleg() { return cataleg_; }
     const Cataleg& cataleg() const override { return cataleg_; }
 
