@@ -114,7 +114,7 @@ public:
     // lbl_version's caption: "v. " and the version read by ModTolvWiz::LlegirVersio from
     // `carpeta`; a missing or unreadable file leaves the version empty ("v. ").
     static QString TextVersio(const QString& carpeta);
-    // Part of the set-up: every refill flag 0, history cleared, no panel shown yet.
+    // One step of the set-up: every refill flag 0, history cleared, no panel shown yet.
     void Prepara();
 
     // ---- Panel order and navigation ----

@@ -121,8 +121,8 @@ bool PasOrigen::opcioOferta(int index) const
 
 void PasOrigen::opcOrigDatos_Click(int index)
 {
-    if (index < 0 || index > 3 || (estat_.esWord() && index >= 2))
-        return;
+    if (index < 0 || index > 1)
+        return;   // the list sources are offered on no host
     for (int i = 0; i < 4; ++i)
         opcOrigDatos[i] = i == index;
     estat_.marca(np().PanelDiseno, 0);
