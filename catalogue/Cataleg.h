@@ -1,6 +1,6 @@
 #pragma once
 // The label catalogue of a run as one object: the formats loaded, their extension records,
-// which of them are turned, the display unit, and the format list with its panel's state.
+// which of them are turned, the display unit, and the format list.
 // Whoever needs a catalogue owns one (the wizard's state, the print mode, a tool, a test);
 // the catalogue routines (Catalogo.h, ListaEtiquetas.h, Unidades.h ...) are given it.
 #include "catalogue/Catalogo.h"
@@ -23,7 +23,6 @@ struct Cataleg {
     // One line per format the last successful load left out (ModTolvWiz::FormatosOmitidos).
     QStringList Omitidos;
 
-    // The list of formats ("LstEtiquetas") and the state of the panel around it.
+    // The list of formats ("LstEtiquetas").
     ModeloEtiquetas Lista;
-    EstadoPanelEtiquetas Panel;
 };

@@ -4,7 +4,6 @@
 #include "catalogue/Cataleg.h"
 #include "common/BasicRules.h"
 #include "common/Cp1252.h"
-#include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
@@ -506,11 +505,9 @@ void GirarEtiqueta(Cataleg& cat, int i)
     cat.EtiquetasMarca[i] = marca;
 }
 
-void GirarFormat(Cataleg& cat, const kovel::NumerosPanel& np)
+void GirarFormat(Cataleg& cat)
 {
     GirarEtiqueta(cat, FormatSeleccionat(cat));
-    if (auto& marcar = cat.Panel.marcarPanelPorLlenar)
-        marcar(np.PanelDiseno);
 }
 
 } // namespace ModTolvWiz

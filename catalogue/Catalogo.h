@@ -67,9 +67,6 @@ enum TipoPapelCodigo : std::uint8_t {
 inline constexpr int NumTiposPapel = 5;
 
 struct Cataleg;
-namespace kovel {
-struct NumerosPanel;
-}
 
 namespace ModTolvWiz {
 
@@ -121,9 +118,7 @@ void GirarEtiqueta(Cataleg& cat, int indice);
 // The same turn on a record and its turned flag held elsewhere (a copy).
 void GirarRegistro(EtiquetaCatalogo& e, EtiquetaExtendida& x, bool& marca);
 
-// Turns the format selected in the label list (GirarEtiqueta(cat, FormatSeleccionat(cat))) and
-// marks the label-design panel (its number in `np`) for refilling through the panel hook
-// (ListaEtiquetas.h).
-void GirarFormat(Cataleg& cat, const kovel::NumerosPanel& np);
+// Turns the format selected in the label list: GirarEtiqueta(cat, FormatSeleccionat(cat)).
+void GirarFormat(Cataleg& cat);
 
 } // namespace ModTolvWiz

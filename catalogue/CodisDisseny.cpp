@@ -16,19 +16,11 @@ std::uint8_t CodiTipusPaper(const std::array<bool, 5>& optPapel)
     return 0;
 }
 
-std::uint8_t CodiTipusPaper(const Cataleg& cat) { return CodiTipusPaper(cat.Panel.optPapel); }
-
 std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical)
 {
     if (optHorizontal)
         return 'H';
     return optVertical ? 'V' : 0;
-}
-
-std::uint8_t CodiOrientacio(const Cataleg& cat)
-{
-    const EstadoPanelEtiquetas& p = cat.Panel;
-    return CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
 }
 
 std::int16_t CodiOrdre(bool opcioOrdre) { return opcioOrdre ? 'D' : 'I'; }

@@ -1,6 +1,6 @@
 #pragma once
 // The one-letter codes and the number that a saved design records of the wizard's choices.
-// Each reads the option state of the catalogue given (its Panel) or the options given.
+// Each reads the options given, or the catalogue's selected format.
 #include "catalogue/ListaEtiquetas.h"
 
 #include <array>
@@ -12,11 +12,9 @@ namespace directoris {
 // thermal "T", continuous "C" (tested in that order); 0 when none is set. `optPapel` is
 // indexed by paper code (PapelA4 ...).
 std::uint8_t CodiTipusPaper(const std::array<bool, 5>& optPapel);
-std::uint8_t CodiTipusPaper(const Cataleg& cat);
 
 // "H" when opt_Horizontal is set, else "V" when opt_Vertical is set, else 0.
 std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical);
-std::uint8_t CodiOrientacio(const Cataleg& cat);
 
 // "D" when the order option is set, else "I". The order option is opcOrigDatos(0) on the
 // Word host and OpcEtiqpag(0) on the others.

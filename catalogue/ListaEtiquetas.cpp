@@ -3,7 +3,6 @@
 #include "catalogue/Cataleg.h"
 #include "catalogue/Unidades.h"
 #include "common/BasicRules.h"
-#include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -159,26 +158,6 @@ QString conSeparadorUsuario(QString texto)
     return texto;
 }
 
-// The paper type from the first option set, in the options' order; `siNinguno` when none.
-int papelElegido(const EstadoPanelEtiquetas& p, int siNinguno)
-{
-    for (int i = 0; i < NumTiposPapel; ++i)
-        if (p.optPapel[i])
-            return i;
-    return siNinguno;
-}
-
-int ordenElegido(const EstadoPanelEtiquetas& p)
-{
-    return p.optOrden[0] ? 0 : p.optOrden[1] ? 1 : 2;
-}
-
-void marcar(const EstadoPanelEtiquetas& p, int panel)
-{
-    if (auto& f = p.marcarPanelPorLlenar)
-        f(panel);
-}
-
 // CLng of a whole text: the text must be a number and nothing else, and fit 32 bits.
 bool textoEsEntero32(const QString& texto)
 {
@@ -236,7 +215,7 @@ bool lineaTieneCodigo(const Cataleg& cat, int linea, std::int32_t n)
     return i >= 0 && i < cat.Etiquetas.size() && i < cat.NumEtiquetas && cat.Etiquetas[i].Codigo == n;
 }
 
-void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, int profundidad)
+void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden, int profundidad)
 {
     using namespace ModTolvWiz;
     texto.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -283,9 +262,8 @@ void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, int profundi
     if (profundidad > 0)
         return;
 
-    EstadoPanelEtiquetas& panel = cat.Panel;
     const int t = cat.Etiquetas[encontrado].TipoPapel;
-    const QString nombrePapel = panel.captionPapel[std::min(t, 4)];
+    const QString nombrePapel = NombresPapel()[std::size_t(std::clamp(t, 0, 4))];
     const auto respuesta = mod_rvtMsgBox::rvtMsgBox(ModTraduccion::Literal(104, n, nombrePapel, nombrePapel), 36,
                                                     ModTraduccion::Literal(105));
     if (respuesta != mod_rvtMsgBox::vbYes)
@@ -294,13 +272,21 @@ void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, int profundi
         ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QString::number(t));
         cat.Unidades = t == PapelLetter ? 2 : 1;
     }
-    Llena_ListaEtiquetas(cat, std::int16_t(t), std::int16_t(ordenElegido(panel)), 0, 0);
-    buscaReferencia(cat, texto, silencioso, profundidad + 1);
+    Llena_ListaEtiquetas(cat, std::int16_t(t), orden, 0, 0);
+    buscaReferencia(cat, texto, silencioso, orden, profundidad + 1);
 }
 
 } // namespace
 
 namespace ModTolvWiz {
+
+const std::array<QString, 5>& NombresPapel()
+{
+    static const std::array<QString, 5> nombres{QStringLiteral("A4"), QStringLiteral("Continuous"),
+                                                QStringLiteral("Letter"), QStringLiteral("A5"),
+                                                QStringLiteral("Thermal")};
+    return nombres;
+}
 
 QString Normaliza_Numero(QString& s, int n)
 {
@@ -435,10 +421,6 @@ void Llena_ListaEtiquetas(Cataleg& cat, std::int16_t tipoPapel, std::int16_t mod
         anchoRef = std::max<int>(anchoRef, int(largoRecortado(e.Referencia)) - int(kPalabra.size()) - 1);
     }
 
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    panel.AltoFiltroLista = altoFiltro;
-    panel.AnchoFiltroLista = anchoFiltro;
-
     QList<QPair<QString, int>> lineas;
     if (modo >= 0 && modo <= 2) {
         lineas.reserve(qsizetype(pasan.size()));
@@ -446,6 +428,7 @@ void Llena_ListaEtiquetas(Cataleg& cat, std::int16_t tipoPapel, std::int16_t mod
             lineas.append({LineaEtiqueta(cat, i, modo, anchoRef), i});
     }
     cat.Lista.SetLines(std::move(lineas));
+    cat.Lista.setFiltro(anchoFiltro, altoFiltro);
 }
 
 std::int16_t FormatSeleccionat(const Cataleg& cat)
@@ -468,47 +451,40 @@ void SeleccionarFormat(Cataleg& cat, std::int32_t indice)
         lista.setListIndex(lista.ListCount() > 0 ? 0 : -1);
 }
 
-void Buscar_Referencia(Cataleg& cat)
+void Buscar_Referencia(Cataleg& cat, EstadoListaEtiquetas& estado)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    if (panel.txtReferencia.isEmpty())
+    if (estado.txtReferencia.isEmpty())
         return;
-    QString texto = panel.txtReferencia;
-    Busca_EtiquetaReferencia(cat, texto, false);
-    if (panel.focoLista)
-        panel.focoLista();
+    QString texto = estado.txtReferencia;
+    Busca_EtiquetaReferencia(cat, texto, false, estado.orden());
+    if (estado.focoLista)
+        estado.focoLista();
 }
 
-void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso)
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden)
 {
-    buscaReferencia(cat, texto, silencioso, 0);
+    buscaReferencia(cat, texto, silencioso, orden, 0);
 }
 
-void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso)
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden)
 {
     QString copia = texto;
-    buscaReferencia(cat, copia, silencioso, 0);
+    buscaReferencia(cat, copia, silencioso, orden, 0);
 }
 
-void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np)
+void Establece_Orden(Cataleg& cat, EstadoListaEtiquetas& estado, int orden, int tipoPapel)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
     for (int i = 0; i < 3; ++i)
-        panel.optOrden[i] = i == orden;
-    marcar(panel, np.PanelEtiqueta);
-    if (panel.OrdenEnCurso)
+        estado.optOrden[i] = i == orden;
+    if (estado.OrdenEnCurso)
         return;
-    panel.OrdenEnCurso = true;
+    estado.OrdenEnCurso = true;
 
     ModeloEtiquetas& lista = cat.Lista;
     const int posicion = lista.ListIndex();
     const int format = lista.ItemData(posicion);
-    panel.listaVisible = false;
-    const int papel = papelElegido(panel, -1);
-    if (papel >= 0)
-        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), panel.AnchoFiltroLista,
-                             panel.AltoFiltroLista);
-    panel.listaVisible = true;
+    if (tipoPapel >= 0)
+        Llena_ListaEtiquetas(cat, std::int16_t(tipoPapel), std::int16_t(orden), lista.AnchoFiltro(), lista.AltoFiltro());
     // The same format stays selected wherever the new order puts it (its old position would
     // now hold another format); a format the new list lacks leaves the position as it was.
     int linia = posicion;
@@ -518,15 +494,14 @@ void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np)
             break;
         }
     lista.setListIndex(linia);   // a position the new list lacks is ignored
-    if (panel.listaVisible && panel.focoLista)
-        panel.focoLista();
-    panel.OrdenEnCurso = false;
+    if (estado.focoLista)
+        estado.focoLista();
+    estado.OrdenEnCurso = false;
 }
 
-void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np)
+bool Autocompleta_Orden(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    ComboEstado& cbo = panel.cboOrdenar;
+    ComboEstado& cbo = estado.cboOrdenar;
     if (cbo.listIndex < 0 || cbo.listIndex >= cbo.entradas.size()) {
         cbo.listIndex = -1;
         if (!cbo.texto.isEmpty()) {
@@ -543,17 +518,18 @@ void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np)
         }
         if (cbo.listIndex == -1) {
             if (cbo.entradas.isEmpty())
-                return;
+                return false;
             cbo.listIndex = 0;
             cbo.texto = cbo.entradas[0];
         }
     }
-    Establece_Orden(cat, cbo.listIndex, np);
+    Establece_Orden(cat, estado, cbo.listIndex, tipoPapel);
+    return true;
 }
 
-void Selecciona_Medida(Cataleg& cat)
+void Selecciona_Medida(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel)
 {
-    ComboEstado& cbo = cat.Panel.cboMides;
+    ComboEstado& cbo = estado.cboMides;
     if (cbo.listIndex >= cbo.entradas.size())
         cbo.listIndex = -1;
     if (cbo.listIndex == -1 && !cbo.texto.isEmpty()) {
@@ -566,49 +542,45 @@ void Selecciona_Medida(Cataleg& cat)
         }
     }
     if (cbo.listIndex != -1)
-        Filtra_PorMedidas(cat);
+        Filtra_PorMedidas(cat, estado, tipoPapel);
 }
 
-void Filtra_PorMedidas(Cataleg& cat)
+void Filtra_PorMedidas(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    ComboEstado& cbo = panel.cboMides;
-    panel.FiltroAncho = 0;
-    panel.FiltroAlto = 0;
+    ComboEstado& cbo = estado.cboMides;
+    estado.FiltroAncho = 0;
+    estado.FiltroAlto = 0;
     if (cbo.listIndex >= 0 && cbo.listIndex < cbo.entradas.size()
-        && cbo.entradas[cbo.listIndex] != ModTraduccion::Literal(29) && cbo.listIndex < panel.MedidasFiltro.size()) {
-        panel.FiltroAncho = panel.MedidasFiltro[cbo.listIndex].first;
-        panel.FiltroAlto = panel.MedidasFiltro[cbo.listIndex].second;
+        && cbo.entradas[cbo.listIndex] != ModTraduccion::Literal(29) && cbo.listIndex < estado.MedidasFiltro.size()) {
+        estado.FiltroAncho = estado.MedidasFiltro[cbo.listIndex].first;
+        estado.FiltroAlto = estado.MedidasFiltro[cbo.listIndex].second;
     }
-    const int papel = papelElegido(panel, PapelTermico);
-    const int orden = ordenElegido(panel);
+    const std::int16_t papel = std::int16_t(tipoPapel >= 0 ? tipoPapel : PapelTermico);
+    const std::int16_t orden = estado.orden();
     ModeloEtiquetas& lista = cat.Lista;
-    if (panel.FiltroAncho != 0) {
-        panel.listaVisible = false;
-        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), panel.FiltroAncho, panel.FiltroAlto);
-        panel.listaVisible = true;
+    if (estado.FiltroAncho != 0) {
+        Llena_ListaEtiquetas(cat, papel, orden, estado.FiltroAncho, estado.FiltroAlto);
         if (lista.ListCount() > 0)
             lista.setListIndex(0);
         // Keep the search caption only once: a second filter in a row must not lose it.
-        if (!panel.captionBusquedaNegrita)
-            panel.captionBusquedaGuardada = panel.captionBusqueda;
-        panel.captionBusqueda = kovel::basic::CStr(panel.FiltroAncho) + QLatin1String(" x ")
-            + kovel::basic::CStr(panel.FiltroAlto);
-        panel.captionBusquedaNegrita = true;
+        if (!estado.captionBusquedaNegrita)
+            estado.captionBusquedaGuardada = estado.captionBusqueda;
+        estado.captionBusqueda = kovel::basic::CStr(estado.FiltroAncho) + QLatin1String(" x ")
+            + kovel::basic::CStr(estado.FiltroAlto);
+        estado.captionBusquedaNegrita = true;
     } else {
         // Only a caption that was set aside comes back; otherwise the search caption stays.
-        if (panel.captionBusquedaNegrita)
-            panel.captionBusqueda = panel.captionBusquedaGuardada;
-        panel.captionBusquedaNegrita = false;
+        if (estado.captionBusquedaNegrita)
+            estado.captionBusqueda = estado.captionBusquedaGuardada;
+        estado.captionBusquedaNegrita = false;
         cbo.texto.clear();
         cbo.listIndex = -1;
-        Llena_ListaEtiquetas(cat, std::int16_t(papel), std::int16_t(orden), 0, 0);
+        Llena_ListaEtiquetas(cat, papel, orden, 0, 0);
     }
 }
 
-void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel)
+void Llena_MedidasFiltro(const Cataleg& cat, EstadoListaEtiquetas& estado, std::int16_t tipoPapel)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
     // Rounded as the list builder rounds them, so that every entry lists at least one format.
     std::vector<std::pair<float, float>> medidas;
     const int total = std::min<qsizetype>({cat.NumEtiquetas, cat.Etiquetas.size(), cat.EtiquetasExt.size()});
@@ -619,11 +591,11 @@ void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel)
     std::sort(medidas.begin(), medidas.end());
     medidas.erase(std::unique(medidas.begin(), medidas.end()), medidas.end());
 
-    ComboEstado& cbo = panel.cboMides;
+    ComboEstado& cbo = estado.cboMides;
     cbo.entradas = {ModTraduccion::Literal(29)};
     cbo.listIndex = -1;
     cbo.texto.clear();
-    panel.MedidasFiltro = {{0, 0}};
+    estado.MedidasFiltro = {{0, 0}};
     for (const auto& [ancho, alto] : medidas) {
         // A width of 0 would mean "no filter" to the filter; such a size is not offered.
         if (ancho <= 0)
@@ -632,28 +604,27 @@ void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel)
         // caption of the filter reads as the entry.
         const QString w = kovel::basic::CStrSingle(ancho), h = kovel::basic::CStrSingle(alto);
         cbo.entradas << w + QLatin1String(" x ") + h + QLatin1String(" mm");
-        panel.MedidasFiltro.append({w.toDouble(), h.toDouble()});
+        estado.MedidasFiltro.append({w.toDouble(), h.toDouble()});
     }
 }
 
-void Filtra_TeclaReferencia(Cataleg& cat, std::int16_t& tecla)
+void Filtra_TeclaReferencia(Cataleg& cat, EstadoListaEtiquetas& estado, std::int16_t& tecla)
 {
     if (tecla == 13) {
         tecla = 0;
-        Buscar_Referencia(cat);
+        Buscar_Referencia(cat, estado);
     }
     if (tecla < 0 || kovel::basic::TeclaDeNumero(char16_t(tecla)))
         return;
     tecla = 0;
-    if (auto& f = cat.Panel.pitido)
-        f();
+    if (estado.pitido)
+        estado.pitido();
 }
 
-void Selecciona_TextoReferencia(Cataleg& cat)
+void Selecciona_TextoReferencia(EstadoListaEtiquetas& estado)
 {
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    panel.txtReferenciaSelStart = 0;
-    panel.txtReferenciaSelLength = int(panel.txtReferencia.size());
+    estado.txtReferenciaSelStart = 0;
+    estado.txtReferenciaSelLength = int(estado.txtReferencia.size());
 }
 
 } // namespace ModTolvWiz

@@ -2,7 +2,8 @@
 // The list of label formats of the label-format panel ("LstEtiquetas") as a model: its lines
 // are kept in text order, each line carries the catalogue index of its format, and one line at
 // most is selected. The wizard shows it in a view; every routine here works without a window,
-// on the catalogue it is given (Cataleg.h), whose list and panel state these are.
+// on the catalogue it is given (Cataleg.h), whose list this is, and on the state of the
+// controls around the list, which the wizard's label-format panel owns.
 #include <QAbstractListModel>
 #include <QString>
 #include <QList>
@@ -36,13 +37,24 @@ public:
     // Adds many lines at once, then orders them (stable); far faster than AddItem one by one.
     void SetLines(QList<QPair<QString, int>> lineas);
 
+    // The size filter the lines were last built with (mm; 0: none), which a new order keeps.
+    double AnchoFiltro() const { return anchoFiltro_; }
+    double AltoFiltro() const { return altoFiltro_; }
+    void setFiltro(double ancho, double alto)
+    {
+        anchoFiltro_ = ancho;
+        altoFiltro_ = alto;
+    }
+
 private:
     QList<QPair<QString, int>> lineas_;
     int listIndex_ = -1;
+    double anchoFiltro_ = 0;
+    double altoFiltro_ = 0;
 };
 
-// The state of the wizard window's controls that the catalogue routines read and change.
-// The wizard keeps its widgets and this state in step; tests drive the state alone.
+// A combo box as the list routines read and change it. The wizard keeps its widgets and
+// this state in step; tests drive the state alone.
 struct ComboEstado {
     QStringList entradas;
     int listIndex = -1;
@@ -51,18 +63,11 @@ struct ComboEstado {
     int selLength = 0;
 };
 
-struct EstadoPanelEtiquetas {
-    // Paper-type options optDinA4, optContinuo, optLetter, optDinA5, optTermic (index = paper
-    // code) and their captions, which name the paper types in the search's questions.
-    std::array<bool, 5> optPapel{};
-    std::array<QString, 5> captionPapel{"A4", "Continuous", "Letter", "A5", "Thermal"};
+// The controls around the format list: its order, its size filter and its reference search.
+struct EstadoListaEtiquetas {
     // Sort options optOrden(0..2).
     std::array<bool, 3> optOrden{true, false, false};
-    // Filter of the last list build (FrmTolvWiz.AnchoFiltroLista / AltoFiltroLista), mm.
-    double AnchoFiltroLista = 0;
-    double AltoFiltroLista = 0;
     bool OrdenEnCurso = false;
-    bool listaVisible = true;
 
     ComboEstado cboOrdenar;
     ComboEstado cboMides;
@@ -78,28 +83,23 @@ struct EstadoPanelEtiquetas {
     bool captionBusquedaNegrita = false;
     QString captionBusquedaGuardada;  // kept aside while a size filter is shown
 
-    // The data-source options and the orientation, kept with the format for its drawing.
-    std::array<bool, 4> opcOrigDatos{};
-    bool opt_Horizontal = false;
-    bool opt_Vertical = false;
+    // Hooks into the window; either may be left empty.
+    std::function<void()> pitido;      // the system beep
+    std::function<void()> focoLista;   // LstEtiquetas.SetFocus
 
-    // Hooks into the wizard window; any may be left empty.
-    std::function<void(int panel)> marcarPanelPorLlenar;  // PanelesLlenos(panel) := 0
-    std::function<void()> pitido;                          // the system beep
-    std::function<void()> focoLista;                       // LstEtiquetas.SetFocus
-    std::function<void()> clicLista;                       // the wizard's LstEtiquetas_Click
+    std::int16_t orden() const { return std::int16_t(optOrden[0] ? 0 : optOrden[1] ? 1 : 2); }
 };
 
 struct Cataleg;
-namespace kovel {
-struct NumerosPanel;
-}
 
 namespace ModTolvWiz {
 
+// The names of the paper types, index = paper code (PapelA4 ...), as their options caption
+// them and the search's question names them.
+const std::array<QString, 5>& NombresPapel();
+
 // Rebuilds the list: formats of paper type `tipoPapel`; mode 0 by reference, 1 by
-// description, 2 by size; filter width/height in mm (0: none). Copies the filter into
-// cat.Panel.AnchoFiltroLista / AltoFiltroLista.
+// description, 2 by size; filter width/height in mm (0: none), which the list keeps.
 void Llena_ListaEtiquetas(Cataleg& cat, std::int16_t tipoPapel, std::int16_t modo, double anchoFiltro,
                           double altoFiltro);
 // The text of the line of format `indice` in mode `modo` with reference width `anchoRef`.
@@ -121,21 +121,23 @@ float Maximo(float a, float b);
 void Separa_Primero(const QString& separador, QString& texto, QString& primero);
 void Antepone_Elemento(const QString& separador, QString& lista, const QString& elemento);
 
-// Search by reference (the questions go through mod_rvtMsgBox).
-void Buscar_Referencia(Cataleg& cat);
-void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso);
-void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso);
+// Search by reference (the questions go through mod_rvtMsgBox). A format of another paper
+// type is offered, unless `silencioso`; taken, the list is rebuilt in order `orden`.
+void Buscar_Referencia(Cataleg& cat, EstadoListaEtiquetas& estado);
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden = 0);
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden = 0);
 
-// Label-selection panel helpers. `np`: the wizard's panel numbers, to tell which panel a change
-// marks for refilling.
-void Establece_Orden(Cataleg& cat, int orden, const kovel::NumerosPanel& np);
-void Autocompleta_Orden(Cataleg& cat, const kovel::NumerosPanel& np);
-void Selecciona_Medida(Cataleg& cat);
-void Filtra_PorMedidas(Cataleg& cat);
+// The controls around the list. `tipoPapel`: the paper type chosen, -1 when none (then a new
+// order leaves the list as it is, and a size filter lists thermal formats).
+void Establece_Orden(Cataleg& cat, EstadoListaEtiquetas& estado, int orden, int tipoPapel);
+// The sort box typed in or chosen from; false when it has no entry to take (nothing changed).
+bool Autocompleta_Orden(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel);
+void Selecciona_Medida(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel);
+void Filtra_PorMedidas(Cataleg& cat, EstadoListaEtiquetas& estado, int tipoPapel);
 // Fills the size box and its sizes together: the entry of literal 29 (all sizes) with 0 x 0
 // first, then every label size (mm, one decimal) of the paper type once, by width then height.
-void Llena_MedidasFiltro(Cataleg& cat, std::int16_t tipoPapel);
-void Filtra_TeclaReferencia(Cataleg& cat, std::int16_t& tecla);
-void Selecciona_TextoReferencia(Cataleg& cat);
+void Llena_MedidasFiltro(const Cataleg& cat, EstadoListaEtiquetas& estado, std::int16_t tipoPapel);
+void Filtra_TeclaReferencia(Cataleg& cat, EstadoListaEtiquetas& estado, std::int16_t& tecla);
+void Selecciona_TextoReferencia(EstadoListaEtiquetas& estado);
 
 } // namespace ModTolvWiz

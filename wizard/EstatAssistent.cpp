@@ -121,11 +121,6 @@ EstatAssistent::EstatAssistent(QString programa)
     for (const auto& [numero, p] : panels)
         if (numero < taula_.size())
             taula_[numero] = p;
-    EstadoPanelEtiquetas& p = cataleg().Panel;
-    p.marcarPanelPorLlenar = [this](int panel) { marca(panel, 0); };
-    // Until a format is turned the labels stand upright.
-    if (!p.opt_Horizontal)
-        p.opt_Vertical = true;
     Prepara();
 }
 
@@ -254,7 +249,7 @@ std::int16_t EstatAssistent::formatSeleccionat() const
 
 bool EstatAssistent::horitzontal() const
 {
-    return cataleg().Panel.opt_Horizontal;
+    return etiqueta_->opt_Horizontal;
 }
 
 bool EstatAssistent::unaEtiquetaPerRegistre() const { return final_->OpcEtiqpag[0]; }

@@ -70,8 +70,8 @@ public:
     explicit EstatAssistent(QString programa = {});
     ~EstatAssistent() override;
 
-    // The label catalogue of the wizard: its formats, the format list and the list panel's
-    // state. The window's loading fills it.
+    // The label catalogue of the wizard: its formats and the format list. The window's
+    // loading fills it.
     Cataleg& cataleg() { return cataleg_; }
     const Cataleg& cataleg() const override { return cataleg_; }
 
@@ -114,7 +114,7 @@ public:
     // lbl_version's caption: "v. " and the version read by ModTolvWiz::LlegirVersio from
     // `carpeta`; a missing or unreadable file leaves the version empty ("v. ").
     static QString TextVersio(const QString& carpeta);
-    // Part of the set-up: every refill flag 0, history cleared, no panel shown yet.
+    // One step of the set-up: every refill flag 0, history cleared, no panel shown yet.
     void Prepara();
 
     // ---- Panel order and navigation ----

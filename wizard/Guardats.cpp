@@ -145,22 +145,22 @@ void Guardats::cmdObrir_CambioValor(bool valor)
 
 bool Guardats::perCasella() const
 {
-    return estat_.esWord() && estat_.cataleg().Panel.opcOrigDatos[0];
+    return estat_.esWord() && estat_.pasOrigen().opcOrigDatos[0];
 }
 
 guardar::DadesDisseny Guardats::dades() const
 {
-    const EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
+    const PasEtiqueta& etiqueta = estat_.pasEtiqueta();
     guardar::DadesDisseny d;
-    d.TipusPaper = directoris::CodiTipusPaper(p.optPapel);
+    d.TipusPaper = directoris::CodiTipusPaper(estat_.pasPaper().optPapel);
     d.Model = directoris::NumeroEtiqueta(estat_.cataleg());
-    d.Orientacio = directoris::CodiOrientacio(p.opt_Horizontal, p.opt_Vertical);
+    d.Orientacio = directoris::CodiOrientacio(etiqueta.opt_Horizontal, etiqueta.opt_Vertical);
     // Away from the word processor the pair is the final panel's: a design saved before it
     // was chosen keeps no choice, and no rows, so that it opens with the panel's defaults.
     const std::array<bool, 2>& perPagina = estat_.pasFinal().OpcEtiqpag;
     const bool triat = estat_.esWord() || perPagina[0] != perPagina[1];
     if (triat)
-        d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? p.opcOrigDatos[0] : perPagina[0]));
+        d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? estat_.pasOrigen().opcOrigDatos[0] : perPagina[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
         d.Llista = estat_.pasOrigen().LstHojas.value(estat_.pasOrigen().LstHojasIndex);
@@ -383,8 +383,7 @@ void Guardats::RecuperaDisseny(int fila)
         estat_.DissenyRestaurat = true;
 
         // Paper type, through its click handler.
-        EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
-        p.optPapel = {};
+        estat_.pasPaper().optPapel = {};
         switch (r.TipusPaper) {
         case '4': estat_.pasPaper().optPapel_Click(PapelA4); break;
         case '5': estat_.pasPaper().optPapel_Click(PapelA5); break;
@@ -403,7 +402,7 @@ void Guardats::RecuperaDisseny(int fila)
         estat_.pasEtiqueta().LstEtiquetas_Click(estat_.cataleg().Lista.ListIndex());
 
         // Orientation.
-        p.opt_Vertical = p.opt_Horizontal = false;
+        estat_.pasEtiqueta().opt_Vertical = estat_.pasEtiqueta().opt_Horizontal = false;
         if (r.Orientacio == 'V')
             estat_.pasEtiqueta().Opt_Vertical_Click();
         else if (r.Orientacio == 'H')

@@ -44,7 +44,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (cat.NumEtiquetas != cat.Etiquetas.size() || cat.EtiquetasExt.size() != cat.Etiquetas.size())
         std::abort();
 
-    cat.Panel.optPapel = {true, false, false, false, false};
     ModTolvWiz::TextoMedidas texto;
     texto.anchoDe = [](const QString& s) { return int(s.size()) * 90; };
     for (std::int16_t unidad : {1, 2}) {

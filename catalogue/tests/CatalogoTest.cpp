@@ -438,11 +438,9 @@ TEST(Catalogo, TwoCataloguesInOneProcessKeepTheirOwnState)
     EXPECT_TRUE(ModTolvWiz::FormatosOmitidos(a).isEmpty());
     EXPECT_EQ(ModTolvWiz::FormatosOmitidos(b).size(), 1);
 
-    int marcadosB = 0;
-    b.Panel.marcarPanelPorLlenar = [&](int) { ++marcadosB; };
     ModTolvWiz::Llena_ListaEtiquetas(a, PapelA4, 0, 0, 0);
     ModTolvWiz::SeleccionarFormat(a, 1);
-    ModTolvWiz::GirarFormat(a, kovel::NumerosPanel{});
+    ModTolvWiz::GirarFormat(a);
     a.Unidades = 2;
     EXPECT_EQ(a.EtiquetasMarca, (QList<bool>{false, true}));
     EXPECT_EQ(b.Lista.ListCount(), 0);
@@ -450,7 +448,6 @@ TEST(Catalogo, TwoCataloguesInOneProcessKeepTheirOwnState)
     EXPECT_EQ(b.EtiquetasMarca, QList<bool>{false});
     EXPECT_EQ(b.Etiquetas[0].Codigo, 901);
     EXPECT_EQ(b.Unidades, 1);
-    EXPECT_EQ(marcadosB, 0);
 
     // A failed load of one leaves the other as it was, too.
     QString mensaje;
@@ -533,17 +530,12 @@ TEST(Catalogo, TurningSwapsInPlaceAndTwiceGivesTheRecordBack)
     EXPECT_EQ(cat.Etiquetas[1], e0);
     EXPECT_EQ(cat.EtiquetasExt[1], x0);
 
-    // The selected format is the one turned, and the design panel is marked for refilling.
+    // The selected format is the one turned.
     ModTolvWiz::Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
-    int marcado = -1;
-    cat.Panel.marcarPanelPorLlenar = [&](int p) { marcado = p; };
     ModTolvWiz::SeleccionarFormat(cat, 1);
-    const kovel::NumerosPanel np = kovel::NumerosPanel{};
-    ModTolvWiz::GirarFormat(cat, np);
+    ModTolvWiz::GirarFormat(cat);
     EXPECT_TRUE(cat.EtiquetasMarca[1]);
     EXPECT_FALSE(cat.EtiquetasMarca[0]);
-    EXPECT_EQ(marcado, int(np.PanelDiseno));
-    ModTolvWiz::GirarFormat(cat, np);
+    ModTolvWiz::GirarFormat(cat);
     EXPECT_EQ(cat.Etiquetas[1], e0);
-    cat.Panel.marcarPanelPorLlenar = nullptr;
 }

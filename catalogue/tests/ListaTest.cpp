@@ -22,7 +22,7 @@ struct Mensaje {
 class Lista : public ::testing::Test {
 protected:
     Cataleg cat;
-    const kovel::NumerosPanel np = kovel::NumerosPanel{};
+    EstadoListaEtiquetas p;   // the controls around the list
     void SetUp() override
     {
         pruebas::CargaLiterales();
@@ -46,9 +46,6 @@ protected:
             mensajes.push_back({t, s, ti});
             return respuesta;
         });
-        EstadoPanelEtiquetas& p = cat.Panel;
-        p = EstadoPanelEtiquetas();
-        p.optPapel[PapelA4] = true;
         cat.Unidades = 1;
     }
     void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
@@ -115,8 +112,8 @@ TEST_F(Lista, SizeFilterAndSelection)
 {
     Llena_ListaEtiquetas(cat, PapelA4, 0, 70, 37);
     EXPECT_EQ(Indices(), QList<int>({0, 3}));   // 7.0 x 3.7 cm; the 3.6 cm high one is not
-    EXPECT_DOUBLE_EQ(cat.Panel.AnchoFiltroLista, 70);
-    EXPECT_DOUBLE_EQ(cat.Panel.AltoFiltroLista, 37);
+    EXPECT_DOUBLE_EQ(cat.Lista.AnchoFiltro(), 70);
+    EXPECT_DOUBLE_EQ(cat.Lista.AltoFiltro(), 37);
     Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 37);
     EXPECT_EQ(Indices(), QList<int>({0, 2, 3}));
     Llena_ListaEtiquetas(cat, PapelA4, 0, 63.5, 0);
@@ -186,10 +183,9 @@ TEST_F(Lista, SearchSelectsConvertsAndComplains)
 TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
 {
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QStringLiteral("0"));
-    cat.Panel.optOrden = {false, true, false};
     Llena_ListaEtiquetas(cat, PapelA4, 1, 0, 0);
     respuesta = mod_rvtMsgBox::vbYes;
-    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), false);
+    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), false, 1);
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(104, 8161, QStringLiteral("Letter"), QStringLiteral("Letter")));
     EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("2"));
@@ -199,50 +195,45 @@ TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
 
     // The reference box: Enter searches, digits and control keys pass, letters beep.
     int pitidos = 0, focos = 0;
-    cat.Panel.pitido = [&] { ++pitidos; };
-    cat.Panel.focoLista = [&] { ++focos; };
-    cat.Panel.txtReferencia = QStringLiteral("13");
+    p.pitido = [&] { ++pitidos; };
+    p.focoLista = [&] { ++focos; };
+    p.txtReferencia = QStringLiteral("13");
     mensajes.clear();
     std::int16_t tecla = 13;
-    Filtra_TeclaReferencia(cat, tecla);
+    Filtra_TeclaReferencia(cat, p, tecla);
     EXPECT_EQ(tecla, 0);
     EXPECT_EQ(Seleccionado(), 13);
     EXPECT_EQ(cat.Unidades, 1);
     EXPECT_EQ(focos, 1);
-    EXPECT_EQ(cat.Panel.txtReferencia, QStringLiteral("13"));
+    EXPECT_EQ(p.txtReferencia, QStringLiteral("13"));
     for (std::int16_t t : {std::int16_t(8), std::int16_t('0'), std::int16_t('9')}) {
         tecla = t;
-        Filtra_TeclaReferencia(cat, tecla);
+        Filtra_TeclaReferencia(cat, p, tecla);
         EXPECT_EQ(tecla, t);
     }
     tecla = 'A';
-    Filtra_TeclaReferencia(cat, tecla);
+    Filtra_TeclaReferencia(cat, p, tecla);
     EXPECT_EQ(tecla, 0);
     EXPECT_EQ(pitidos, 1);
 
-    cat.Panel.txtReferencia.clear();
-    Buscar_Referencia(cat);
+    p.txtReferencia.clear();
+    Buscar_Referencia(cat, p);
     EXPECT_EQ(focos, 1);
-    cat.Panel.txtReferencia = QStringLiteral("815");
-    Selecciona_TextoReferencia(cat);
-    EXPECT_EQ(cat.Panel.txtReferenciaSelLength, 3);
+    p.txtReferencia = QStringLiteral("815");
+    Selecciona_TextoReferencia(p);
+    EXPECT_EQ(p.txtReferenciaSelLength, 3);
 }
 
 TEST_F(Lista, OrderCompletionAndSizeFilter)
 {
-    EstadoPanelEtiquetas& p = cat.Panel;
-
     // Type-ahead completion of the sort box re-sorts and keeps the selected line.
-    p.optPapel = {};
-    p.optPapel[PapelA4] = true;
-    std::vector<int> marcados;
-    p.marcarPanelPorLlenar = [&](int n) { marcados.push_back(n); };
+    int papel = PapelA4;
     p.cboOrdenar.entradas = {"Reference", "Description", "Size"};
     Llena_ListaEtiquetas(cat, PapelA4, 0, 0, 0);
     SeleccionarFormat(cat, 1);
     const int elegido = FormatSeleccionat(cat);
     p.cboOrdenar.texto = QStringLiteral("des");
-    Autocompleta_Orden(cat, np);
+    EXPECT_TRUE(Autocompleta_Orden(cat, p, papel));
     EXPECT_EQ(p.cboOrdenar.listIndex, 1);
     EXPECT_EQ(p.cboOrdenar.texto, QStringLiteral("Description"));
     EXPECT_EQ(p.cboOrdenar.selStart, 3);
@@ -252,17 +243,20 @@ TEST_F(Lista, OrderCompletionAndSizeFilter)
     // The same format, not the same position, stays selected after the re-sort.
     EXPECT_EQ(FormatSeleccionat(cat), elegido);
     EXPECT_NE(IndexFormat(cat), 1);
-    EXPECT_EQ(marcados, std::vector<int>({int(np.PanelEtiqueta)}));
     EXPECT_FALSE(p.OrdenEnCurso);
     p.cboOrdenar.listIndex = -1;
     p.cboOrdenar.texto = QStringLiteral("xyz");
-    Autocompleta_Orden(cat, np);
+    EXPECT_TRUE(Autocompleta_Orden(cat, p, papel));
     EXPECT_EQ(p.cboOrdenar.listIndex, 0);
     EXPECT_EQ(p.optOrden, (std::array<bool, 3>{true, false, false}));
+    EstadoListaEtiquetas sinEntradas;
+    sinEntradas.cboOrdenar.texto = QStringLiteral("des");
+    EXPECT_FALSE(Autocompleta_Orden(cat, sinEntradas, papel));
+    EXPECT_EQ(sinEntradas.optOrden, (std::array<bool, 3>{true, false, false}));
 
     // A nested call while a sort is running only sets the options.
     p.OrdenEnCurso = true;
-    Establece_Orden(cat, 2, np);
+    Establece_Orden(cat, p, 2, papel);
     EXPECT_EQ(cat.Lista.List(0), QStringLiteral("KOVEL 00815 - Zeta"));
     EXPECT_TRUE(p.optOrden[2]);
     p.OrdenEnCurso = false;
@@ -273,19 +267,23 @@ TEST_F(Lista, OrderCompletionAndSizeFilter)
     p.MedidasFiltro = {{0, 0}, {70, 37}, {63.5, 37}};
     p.captionBusqueda = QStringLiteral("Search by reference");
     p.cboMides.texto = QStringLiteral("70 x 3");
-    Selecciona_Medida(cat);
+    Selecciona_Medida(cat, p, papel);
     EXPECT_EQ(cat.Lista.ListCount(), 4);
     p.cboMides.texto = QStringLiteral("70 X 37 MM");
-    Selecciona_Medida(cat);
+    Selecciona_Medida(cat, p, papel);
     EXPECT_EQ(Indices(), QList<int>({0, 3}));
     EXPECT_EQ(IndexFormat(cat), 0);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("70 x 37"));
     EXPECT_TRUE(p.captionBusquedaNegrita);
+    // A new order keeps the size filter of the list.
+    Establece_Orden(cat, p, 1, papel);
+    EXPECT_EQ(Indices(), QList<int>({3, 0}));
+    Establece_Orden(cat, p, 0, papel);
     p.cboMides.listIndex = 2;   // a second filter in a row must not lose the search caption
-    Filtra_PorMedidas(cat);
+    Filtra_PorMedidas(cat, p, papel);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("63.5 x 37"));
     p.cboMides.listIndex = 0;   // "all sizes"
-    Filtra_PorMedidas(cat);
+    Filtra_PorMedidas(cat, p, papel);
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("Search by reference"));
     EXPECT_FALSE(p.captionBusquedaNegrita);
     EXPECT_EQ(p.cboMides.listIndex, -1);
@@ -294,22 +292,20 @@ TEST_F(Lista, OrderCompletionAndSizeFilter)
 
     // The size box is filled from the catalogue: every size of the paper type once, and each
     // entry lists the formats of that size.
-    Llena_MedidasFiltro(cat, PapelA4);
+    Llena_MedidasFiltro(cat, p, PapelA4);
     EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "63.5 x 37 mm", "70 x 37 mm", "105 x 36 mm"}));
     ASSERT_EQ(p.MedidasFiltro.size(), 4);
     EXPECT_EQ(p.MedidasFiltro[0], qMakePair(0.0, 0.0));
     p.cboMides.listIndex = 3;
-    Selecciona_Medida(cat);
+    Selecciona_Medida(cat, p, papel);
     EXPECT_EQ(Indices(), QList<int>({1}));
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("105 x 36"));
-    p.optPapel = {};
-    p.optPapel[PapelLetter] = true;
-    Llena_MedidasFiltro(cat, PapelLetter);   // 6.6675 x 2.54 cm
+    papel = PapelLetter;
+    Llena_MedidasFiltro(cat, p, PapelLetter);   // 6.6675 x 2.54 cm
     EXPECT_EQ(p.cboMides.entradas, QStringList({ModTraduccion::Literal(29), "66.7 x 25.4 mm"}));
     EXPECT_EQ(p.cboMides.listIndex, -1);
     p.cboMides.texto = QStringLiteral("66.7 X 25.4 MM");
-    Selecciona_Medida(cat);
+    Selecciona_Medida(cat, p, papel);
     EXPECT_EQ(Indices(), QList<int>({4}));
     EXPECT_EQ(p.captionBusqueda, QStringLiteral("66.7 x 25.4"));
-    p.marcarPanelPorLlenar = nullptr;
 }

@@ -61,7 +61,8 @@ QRect APixeles(const RectTwips& r, const Visual::TwipsPerPixel& s)
 }
 
 // What another part of the program answers, or `siNo` when it cannot say.
-int Pregunta(const std::function<int()>& f, int siNo)
+template <typename T>
+T Pregunta(const std::function<T()>& f, T siNo)
 {
     if (!f)
         return siNo;
@@ -72,13 +73,15 @@ int Pregunta(const std::function<int()>& f, int siNo)
     }
 }
 
-int OrigenDatos(const EstadoPanelEtiquetas& panel)
+// The last data-source option set, 0 when none.
+int OrigenDatos(const std::array<bool, 4>& opciones)
 {
     for (int i = 3; i >= 0; --i)
-        if (panel.opcOrigDatos[std::size_t(i)])
+        if (opciones[std::size_t(i)])
             return i;
     return 0;
 }
+
 
 } // namespace
 
@@ -108,16 +111,16 @@ void VistesPrevies::ColocaVista(Vista& v, const EtiquetaCatalogo& e, int indiceC
         escena.panelAlto = Tw(v.entorno.panelDiseno->height(), s.y);
 
     AjustaMarco(escena, anchoMaximoMarco);
-    const EstadoPanelEtiquetas& panel = cat_.Panel;
+    const std::array<bool, 4> origen = Pregunta(Contexto.origenDatos, std::array<bool, 4>{});
     ClaveVista clave;
     clave.indiceVista = v.caja->indice();
     clave.indiceCatalogo = indiceCatalogo;
     clave.codigo = e.Codigo;
     clave.girado = e.Girado;
     clave.tipoPapel = e.TipoPapel;
-    clave.horizontal = panel.opt_Horizontal;
-    clave.origenDatos = OrigenDatos(panel);
-    clave.origen0 = panel.opcOrigDatos[0];
+    clave.horizontal = Pregunta(Contexto.horizontal, false);
+    clave.origenDatos = OrigenDatos(origen);
+    clave.origen0 = origen[0];
     colocador_.Coloca_VistaPrevia(clave, s, Contexto.medidas, escena);
 
     QRect r = APixeles(escena.marco, s);
@@ -182,11 +185,10 @@ void VistesPrevies::Dibuja_HojaEtiquetas(std::int16_t indice)
         if (!FormatoParaVista(cat_, i, indice, e, x))
             return;
         const ContextoVistaPrevia& c = Contexto;
-        const EstadoPanelEtiquetas& panel = cat_.Panel;
         OpcionesVista o;
         o.indice = indice;
-        o.horizontal = panel.opt_Horizontal;
-        o.origenDatos1 = panel.opcOrigDatos[1];
+        o.horizontal = Pregunta(c.horizontal, false);
+        o.origenDatos1 = Pregunta(c.origenDatos, std::array<bool, 4>{})[1];
         o.casellaActual = Pregunta(c.casellaActual, -1);
         o.casellaBuida = c.casellaBuida;
         o.medidas = c.medidas;

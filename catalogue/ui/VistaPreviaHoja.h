@@ -62,6 +62,8 @@ struct ContextoVistaPrevia {
     std::function<int()> casellaActual;          // CasellaActual; none: no current cell
     std::function<bool(int)> casellaBuida;       // CasellaBuida; none: every cell empty
     std::function<int()> posicionEtiqueta;       // PosicionEtiqueta; none: caption untouched
+    std::function<bool()> horizontal;            // the orientation chosen; none: upright
+    std::function<std::array<bool, 4>()> origenDatos;   // the data-source options; none: none set
     std::array<int, 7> medidas = MedidasVistaPreviaEstandar;   // MedidasVistaPrevia
     ColorBasic fondoVentana = ColorBlanco;       // the wizard window's background
     QString carpetaPrograma;                     // empty: the program folder

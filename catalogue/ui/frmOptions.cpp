@@ -237,7 +237,7 @@ void frmOptions::MostrarDetalls()
 {
     const int i = ModTolvWiz::FormatSeleccionat(cat_);
     const kovel::catalogue::DetallesFormato d =
-        kovel::catalogue::CalculaDetalles(cat_, i, Opt_Inch->isChecked(), cat_.Panel.captionPapel);
+        kovel::catalogue::CalculaDetalles(cat_, i, Opt_Inch->isChecked(), ModTolvWiz::NombresPapel());
     for (int k = 0; k < 3; ++k) {
         // A text longer than its box ends in an ellipsis; the whole text is its tool tip.
         QLineEdit* caixa = txt_descripcion[k];
@@ -310,9 +310,8 @@ void frmOptions::cmd_mov_Click(int index)
         case 3: lista.setListIndex(n - 1); break;
         default: break;
         }
-        // The wizard's own list click: its list, preview, size text and orientation follow.
-        if (auto& clic = cat_.Panel.clicLista)
-            clic();
+        if (clicLista)
+            clicLista();
         MostrarDetalls();
     } catch (...) {
         // ends quietly, as the handler always did

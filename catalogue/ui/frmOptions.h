@@ -44,6 +44,9 @@ public:
 
     CTab TabsDetalls;
     bool DisposicionAncha = false;
+    // The wizard's own list click, run after the arrows move the selection, so that its list,
+    // preview, size text and orientation follow; none: nothing else follows.
+    std::function<void()> clicLista;
 
     // Fills every box for the format selected in the wizard's list.
     void MostrarDetalls();

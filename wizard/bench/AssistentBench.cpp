@@ -10,6 +10,7 @@
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
 #include "platform/excel/tests/Fixtures.h"
+#include "wizard/panels/PasOrigen.h"
 
 #include <benchmark/benchmark.h>
 
@@ -73,7 +74,7 @@ void BM_PanelChange(benchmark::State& state)
     Word_espec::Inicialitzar();
     FrmTolvWiz w;
     FinsEtiqueta(w);
-    w.estat().cataleg().Panel.opcOrigDatos = {false, true, false, false};
+    w.estat().pasOrigen().opcOrigDatos = {false, true, false, false};
     for (auto _ : state) {
         w.MostrarPanel(+1);   // label format -> data source
         w.MostrarPanel(-1);   // and back (the list is built again on every showing)

@@ -78,7 +78,7 @@ void PasDisseny::preparaDisseny()
     if (!DinsCatalogo(estat_.cataleg(), idx))
         return;
     const QString clau = estat_.horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat_.esWord() && estat_.cataleg().Panel.opcOrigDatos[0];
+    const bool perCasella = estat_.esWord() && estat_.pasOrigen().opcOrigDatos[0];
     const bool mateix = disseny_ && idx == IndexDocumentBase && clau == ClauDocumentBase
                         && perCasella == (caselles.NumCaselles >= 2);
     if (!mateix) {

@@ -15,7 +15,7 @@ namespace kovel::wizard {
 
 void PasEtiqueta::Llenar()
 {
-    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
+    EstadoListaEtiquetas& p = Llista;
     std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
     if (o < 0 || o > 2)
         o = 0;   // a stale order: the reference order
@@ -24,7 +24,6 @@ void PasEtiqueta::Llenar()
     p.cboOrdenar.listIndex = o < p.cboOrdenar.entradas.size() ? int(o) : -1;
     if (p.cboOrdenar.listIndex >= 0)
         p.cboOrdenar.texto = p.cboOrdenar.entradas[o];
-    p.listaVisible = true;
 
     // The paper type chosen on the paper panel is the stored one (its buttons store it); a
     // stored type the catalogue does not offer gives way to the first it offers.
@@ -35,7 +34,7 @@ void PasEtiqueta::Llenar()
         t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
     }
     ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), std::int16_t(t), std::int16_t(o), 0, 0);
-    ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), std::int16_t(t));
+    ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), Llista, std::int16_t(t));
     ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
     estat_.setFocusTarget(QStringLiteral("LstEtiquetas"));
     estat_.ValorPanel = std::int32_t(ModTolvWiz::IndexFormat(estat_.cataleg()));
@@ -57,31 +56,33 @@ bool PasEtiqueta::Validar(Avis& avis)
     const int t = estat_.pasPaper().tipusPapel();
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
     ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(estat_.cataleg().Etiquetas[idx].Codigo));
-    const auto& ord = estat_.cataleg().Panel.optOrden;
-    ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(ord[0] ? 0 : ord[1] ? 1 : 2));
+    ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(Llista.orden()));
     return true;
 }
 
 void PasEtiqueta::Opt_Horizontal_Click()
 {
-    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
-    p.opt_Horizontal = true;
-    p.opt_Vertical = false;
-    // With no format selected there is nothing to turn.
-    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
-    if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && !estat_.cataleg().EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat(estat_.cataleg(), np());
-    estat_.marca(np().PanelOrigenDatos, 0);
+    opt_Horizontal = true;
+    opt_Vertical = false;
+    giraSiCal(true);
 }
 
 void PasEtiqueta::Opt_Vertical_Click()
 {
-    EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
-    p.opt_Vertical = true;
-    p.opt_Horizontal = false;
-    const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
-    if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size() && estat_.cataleg().EtiquetasMarca[idx])
-        ModTolvWiz::GirarFormat(estat_.cataleg(), np());
+    opt_Vertical = true;
+    opt_Horizontal = false;
+    giraSiCal(false);
+}
+
+void PasEtiqueta::giraSiCal(bool horitzontal)
+{
+    // With no format selected there is nothing to turn.
+    Cataleg& cat = estat_.cataleg();
+    const int idx = ModTolvWiz::FormatSeleccionat(cat);
+    if (DinsCatalogo(cat, idx) && idx < cat.EtiquetasMarca.size() && cat.EtiquetasMarca[idx] != horitzontal) {
+        ModTolvWiz::GirarFormat(cat);
+        estat_.marca(np().PanelDiseno, 0);
+    }
     estat_.marca(np().PanelOrigenDatos, 0);
 }
 
@@ -89,7 +90,44 @@ void PasEtiqueta::optOrden_Click(int orden)
 {
     if (orden < 0 || orden > 2)
         return;
-    ModTolvWiz::Establece_Orden(estat_.cataleg(), orden, np());
+    ModTolvWiz::Establece_Orden(estat_.cataleg(), Llista, orden, estat_.pasPaper().tipusPapel());
+    estat_.marca(np().PanelEtiqueta, 0);
+}
+
+void PasEtiqueta::cboOrdenar_Click(int index)
+{
+    Llista.cboOrdenar.listIndex = index;
+    if (ModTolvWiz::Autocompleta_Orden(estat_.cataleg(), Llista, estat_.pasPaper().tipusPapel()))
+        estat_.marca(np().PanelEtiqueta, 0);
+}
+
+void PasEtiqueta::cboMides_Click(int index)
+{
+    Llista.cboMides.listIndex = index;
+    ModTolvWiz::Selecciona_Medida(estat_.cataleg(), Llista, estat_.pasPaper().tipusPapel());
+}
+
+void PasEtiqueta::btn_no_buscar_Click()
+{
+    Llista.cboMides.listIndex = -1;
+    ModTolvWiz::Filtra_PorMedidas(estat_.cataleg(), Llista, estat_.pasPaper().tipusPapel());
+}
+
+void PasEtiqueta::btn_buscar_ref_Click(const QString& texto)
+{
+    Llista.txtReferencia = texto;
+    ModTolvWiz::Buscar_Referencia(estat_.cataleg(), Llista);
+}
+
+void PasEtiqueta::txtReferencia_KeyPress(const QString& texto, std::int16_t& tecla)
+{
+    Llista.txtReferencia = texto;
+    ModTolvWiz::Filtra_TeclaReferencia(estat_.cataleg(), Llista, tecla);
+}
+
+void PasEtiqueta::txtReferencia_GotFocus()
+{
+    ModTolvWiz::Selecciona_TextoReferencia(Llista);
 }
 
 void PasEtiqueta::LstEtiquetas_Click(int linia)
@@ -102,9 +140,8 @@ void PasEtiqueta::orientacioDelFormat()
 {
     const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
     if (DinsCatalogo(estat_.cataleg(), idx) && idx < estat_.cataleg().EtiquetasMarca.size()) {
-        EstadoPanelEtiquetas& p = estat_.cataleg().Panel;
-        p.opt_Horizontal = estat_.cataleg().EtiquetasMarca[idx];
-        p.opt_Vertical = !p.opt_Horizontal;
+        opt_Horizontal = estat_.cataleg().EtiquetasMarca[idx];
+        opt_Vertical = !opt_Horizontal;
     }
 }
 

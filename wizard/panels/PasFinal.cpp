@@ -11,7 +11,6 @@
 #include "platform/word/Document.h"
 #include "wizard/EstatAssistent.h"
 #include "wizard/panels/PasDisseny.h"
-#include "wizard/panels/PasOrigen.h"
 
 #include <QDir>
 
@@ -103,11 +102,11 @@ void PasFinal::Llenar()
     const bool word = estat_.esWord();
     if (estat_.PanelesLlenos[np().PanelFinal] == 0) {
         if (word) {
-            const bool l = estat_.pasOrigen().es_lista();
-            controls_.LblPresentacion2 = l;
-            controls_.OpcEtiqpag0 = una ? false : l;
-            controls_.OpcEtiqpag1 = l;
-            controls_.img_final1 = l;
+            // The word processor's sheet has no per-record choice to show.
+            controls_.LblPresentacion2 = false;
+            controls_.OpcEtiqpag0 = false;
+            controls_.OpcEtiqpag1 = false;
+            controls_.img_final1 = false;
             const std::int32_t v = Enter(ModReg::LlegirSeleccio(QStringLiteral("EtiqDif")));
             OpcEtiqpag[0] = v == 0;
             OpcEtiqpag[1] = v != 0;

@@ -1,12 +1,12 @@
 #include "wizard/panels/PasOrigen.h"
 
-#include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
 #include "common/ModTraduccion.h"
 #include "documents/generar_doc.h"
 #include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasEtiqueta.h"
 
 #include <algorithm>
 #include <exception>
@@ -17,11 +17,10 @@ using ModTraduccion::TextPrograma;
 
 void PasOrigen::Llenar()
 {
-    auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     if (unaEtiquetaPerFull()) {
-        if (opc[0]) {
-            opc[1] = true;
-            opc[0] = false;
+        if (opcOrigDatos[0]) {
+            opcOrigDatos[1] = true;
+            opcOrigDatos[0] = false;
         }
         opcOrigDatos0Visible = false;
     } else {
@@ -54,12 +53,11 @@ void PasOrigen::Llenar()
 
 bool PasOrigen::Validar(Avis& avis)
 {
-    const EstadoPanelEtiquetas& panel = estat_.cataleg().Panel;
     if (estat_.esWord() && OpcionDatos() < 0) {
         avis = {0, TextPrograma("FrmTolvWiz.SenseOpcio", QStringLiteral("Please choose how the labels of the sheet are filled."))};
         return false;
     }
-    if (!panel.opt_Horizontal && !panel.opt_Vertical) {
+    if (!estat_.pasEtiqueta().opt_Horizontal && !estat_.pasEtiqueta().opt_Vertical) {
         avis = {0, TextPrograma("FrmTolvWiz.SenseOrientacio",
                                 QStringLiteral("Please go back to the label format and choose Portrait or Landscape."))};
         return false;
@@ -100,10 +98,6 @@ bool PasOrigen::Validar(Avis& avis)
     const int abans = estat_.ValorPanel.toInt();
     if (opcio == abans && estat_.PanelesLlenos[np().PanelOrigenDatos] != 0)
         return true;
-    const bool llistaAbans = abans == 2 || abans == 3, llistaAra = opcio == 2 || opcio == 3;
-    const bool altraAbans = abans == 0 || abans == 1, altraAra = opcio == 0 || opcio == 1;
-    if ((llistaAbans && altraAra) || (altraAbans && llistaAra))
-        estat_.marca(np().PanelDiseno, 0);
     estat_.marca(np().PanelFinal, 0);
     ModReg::DesarSeleccio(QStringLiteral("Opcion"), Numero(opcio));
     return true;
@@ -111,18 +105,11 @@ bool PasOrigen::Validar(Avis& avis)
 
 std::int16_t PasOrigen::OpcionDatos() const
 {
-    const auto& opc = estat_.cataleg().Panel.opcOrigDatos;
     std::int16_t r = -1;
     for (int i = 0; i < 4; ++i)
-        if (opc[i])
+        if (opcOrigDatos[i])
             r = std::int16_t(i);
     return r;
-}
-
-bool PasOrigen::es_lista() const
-{
-    const std::int16_t o = OpcionDatos();
-    return o == 2 || o == 3;
 }
 
 bool PasOrigen::opcioOferta(int index) const
@@ -134,11 +121,10 @@ bool PasOrigen::opcioOferta(int index) const
 
 void PasOrigen::opcOrigDatos_Click(int index)
 {
-    if (index < 0 || index > 3 || (estat_.esWord() && index >= 2))
-        return;
-    auto& opc = estat_.cataleg().Panel.opcOrigDatos;
+    if (index < 0 || index > 1)
+        return;   // the list sources are offered on no host
     for (int i = 0; i < 4; ++i)
-        opc[i] = i == index;
+        opcOrigDatos[i] = i == index;
     estat_.marca(np().PanelDiseno, 0);
     estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
 }

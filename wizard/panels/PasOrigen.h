@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <array>
+
 namespace kovel::wizard {
 
 class PasOrigen : public Pas {
@@ -17,8 +19,8 @@ public:
     // the format panel; a source that gives no records is refused here, before anything
     // depends on it; a changed choice makes the later panels fill again.
     bool Validar(Avis& avis) override;
+    // The last data-source option set, -1 when none.
     std::int16_t OpcionDatos() const;
-    bool es_lista() const;
     // Whether option `index` is offered. The word processor's host offers the sheet whose
     // labels differ (not on a format of one label a sheet) and the sheet of one label; the
     // two list sources are not offered, as the program keeps no lists to fill them from.
@@ -35,6 +37,9 @@ public:
     std::int16_t NumHojas = 0;
     std::int16_t NumTablas = 0;
     bool opcOrigDatos0Visible = true;
+    // The data-source options: the sheet whose labels differ, the sheet of one label, and the
+    // two list sources, which are never set.
+    std::array<bool, 4> opcOrigDatos{};
 };
 
 } // namespace kovel::wizard

@@ -1,7 +1,6 @@
 #include "wizard/panels/PasPaper.h"
 
 #include "catalogue/Catalogo.h"
-#include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
 #include "common/ModTolvWiz.h"
@@ -18,9 +17,8 @@ std::array<bool, 5> PasPaper::TiposPapelVisibles() const
 
 int PasPaper::tipusPapel() const
 {
-    const auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
-        if (opt[i])
+        if (optPapel[i])
             return i;
     return -1;
 }
@@ -28,9 +26,8 @@ int PasPaper::tipusPapel() const
 void PasPaper::Llenar()
 {
     const std::int32_t t = estat_.DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
-    auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
-        opt[i] = t == i;
+        optPapel[i] = t == i;
     estat_.cataleg().Unidades = t == PapelLetter ? 2 : 1;
 }
 
@@ -54,9 +51,8 @@ void PasPaper::optPapel_Click(int tipus)
 {
     if (tipus < 0 || tipus > 4)
         return;
-    auto& opt = estat_.cataleg().Panel.optPapel;
     for (int i = 0; i < 5; ++i)
-        opt[i] = i == tipus;
+        optPapel[i] = i == tipus;
     estat_.marca(np().PanelEtiqueta, 0);
     estat_.marca(np().PanelFormato, 0);
     estat_.cataleg().Unidades = tipus == PapelLetter ? 2 : 1;

@@ -19,6 +19,9 @@ public:
     // Paper types offered (the catalogue's), index = paper code.
     std::array<bool, 5> TiposPapelVisibles() const;
     int tipusPapel() const;   // the option on, -1 when none
+    // The paper-type options optDinA4, optContinuo, optLetter, optDinA5, optTermic, index =
+    // paper code.
+    std::array<bool, 5> optPapel{};
     // The picture of the chosen paper upright or turned, shown beside the orientation
     // options: A5's for A5, A4's for any other ("" when the program folder lacks it).
     QString imatgeOrientacio(bool horitzontal) const;

@@ -97,7 +97,7 @@ protected:
     {
         QString error;
         ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
-        e.cataleg().Panel.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"),
+        e.pasEtiqueta().Llista.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"),
                                                   QStringLiteral("Size")};
     }
 
@@ -230,13 +230,13 @@ TEST_F(Assistent, ForwardStoresTheChoicesAndBackKeepsThePanelFilled)
     // A new run offers the same format and order again; the way of filling is asked afresh.
     EstatAssistent otra;
     CarregaCataleg(otra);
-    otra.cataleg().Panel.opcOrigDatos = {};
-    otra.cataleg().Panel.optOrden = {false, false, true};
+    otra.pasOrigen().opcOrigDatos = {};
+    otra.pasEtiqueta().Llista.optOrden = {false, false, true};
     otra.cataleg().Lista.Clear();
     otra.LlenarPanel(np.PanelEtiqueta);
     ASSERT_GE(ModTolvWiz::FormatSeleccionat(otra.cataleg()), 0);
     EXPECT_EQ(otra.cataleg().Etiquetas[ModTolvWiz::FormatSeleccionat(otra.cataleg())].Codigo, 803);
-    EXPECT_EQ(otra.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(otra.pasEtiqueta().Llista.optOrden, (std::array<bool, 3>{true, false, false}));
     otra.LlenarPanel(np.PanelOrigenDatos);
     EXPECT_EQ(otra.pasOrigen().OpcionDatos(), -1);
 }
@@ -254,7 +254,7 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     pruebas::CargaCatalogo(e.cataleg(), {pruebas::UnFormato(101), pruebas::UnFormato(102)});
     e.LlenarPanel(np.PanelEtiqueta);
     EXPECT_EQ(e.cataleg().Lista.ListCount(), 2);
-    EXPECT_EQ(e.cataleg().Panel.optOrden, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(e.pasEtiqueta().Llista.optOrden, (std::array<bool, 3>{true, false, false}));
     EXPECT_EQ(ModTolvWiz::IndexFormat(e.cataleg()), 0);
     EXPECT_EQ(e.ValorPanel.toInt(), 0);
     EXPECT_EQ(e.focusTarget(), QStringLiteral("LstEtiquetas"));
@@ -269,7 +269,7 @@ TEST_F(Assistent, StaleStoredChoicesFallBackToWhatTheCatalogueHas)
     e.PanelesLlenos[np.PanelOrigenDatos] = -1;
     e.pasEtiqueta().Opt_Horizontal_Click();
     EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
-    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
+    EXPECT_TRUE(e.pasEtiqueta().opt_Horizontal);
     EXPECT_EQ(e.PanelesLlenos[np.PanelOrigenDatos], 0);
     e.pasEtiqueta().Opt_Vertical_Click();
     EXPECT_EQ(e.cataleg().EtiquetasMarca, marca);
@@ -298,7 +298,7 @@ TEST_F(Assistent, OrientationTurnsTheSelectedFormatOnceEachWay)
     // Selecting a turned format shows it as landscape.
     e.pasEtiqueta().Opt_Horizontal_Click();
     e.pasEtiqueta().LstEtiquetas_Click(ModTolvWiz::IndexFormat(e.cataleg()));
-    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
+    EXPECT_TRUE(e.pasEtiqueta().opt_Horizontal);
     e.pasEtiqueta().Opt_Vertical_Click();
 }
 

@@ -176,7 +176,7 @@ protected:
         QString error;
         ASSERT_TRUE(ModTolvWiz::Carga_CatalogoDe(e.cataleg(), QStringLiteral(KOVEL_PROGRAM_DIR), error)) << qPrintable(error);
         ASSERT_GT(e.cataleg().NumEtiquetas, 0);
-        EstadoPanelEtiquetas& p = e.cataleg().Panel;
+        EstadoListaEtiquetas& p = e.pasEtiqueta().Llista;
         p.cboOrdenar.entradas = {QStringLiteral("Reference"), QStringLiteral("Description"), QStringLiteral("Size")};
     }
 
@@ -365,7 +365,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Neteja(e);
         Guardats& g = e.guardats();
         Obre(e, g, 0, QStringLiteral("Cells"));
-        EXPECT_TRUE(e.cataleg().Panel.opcOrigDatos[0]);
+        EXPECT_TRUE(e.pasOrigen().opcOrigDatos[0]);
         const QStringList noms = e.pasDisseny().caselles.NomsCaselles;
         ASSERT_GE(noms.size(), 6);
         EXPECT_EQ(noms.count(QString()), noms.size() - 4);
@@ -459,10 +459,10 @@ TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNot
     ASSERT_TRUE(guardar::EscriuFitxerSegur(ruta, guardar::CodificaRegistres(l.registres), error)) << qPrintable(error);
     g.LlistaGuardats([](const QString& t) { return int(t.size()); });
     g.RecuperaDisseny(2);   // the oldest: upright
-    EXPECT_TRUE(e.cataleg().Panel.opt_Vertical);
-    EXPECT_FALSE(e.cataleg().Panel.opt_Horizontal);
+    EXPECT_TRUE(e.pasEtiqueta().opt_Vertical);
+    EXPECT_FALSE(e.pasEtiqueta().opt_Horizontal);
     g.RecuperaDisseny(0);   // the newest: turned
-    EXPECT_TRUE(e.cataleg().Panel.opt_Horizontal);
+    EXPECT_TRUE(e.pasEtiqueta().opt_Horizontal);
     EXPECT_TRUE(e.DissenyObert);
 }
 

@@ -151,15 +151,8 @@ TEST(CodisDisseny, PaperOrientationOrderAndNumber)
     EXPECT_EQ(CodiOrdre(false, true), 'D');
     kovel::EstablirHost(kovel::HostOffice::Cap);
 
-    // Letter, horizontal and the order option cleared: "L", "H", "I".
-    EstadoPanelEtiquetas& panel = cat.Panel;
-    panel.optPapel = {};
-    panel.optPapel[PapelLetter] = true;
-    panel.opt_Horizontal = true;
-    EXPECT_EQ(CodiTipusPaper(cat), 'L');
-    EXPECT_EQ(CodiOrientacio(cat), 'H');
+    // The order option cleared: "I".
     EXPECT_EQ(CodiOrdre(false), 'I');
-    panel = EstadoPanelEtiquetas{};
 
     cat.Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
     cat.Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");

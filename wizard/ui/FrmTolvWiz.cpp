@@ -126,6 +126,8 @@ void FrmTolvWiz::construeix()
         v->construeix();
     // Where this window's panels keep them: the centres and widest widths, in twips.
     previes_.Contexto.medidas = {7675, 9750, 9750, 9750, 2450, 3100, 3100};
+    previes_.Contexto.horizontal = [this] { return estat_->horitzontal(); };
+    previes_.Contexto.origenDatos = [this] { return estat_->pasOrigen().opcOrigDatos; };
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -99,16 +99,13 @@ protected:
         c.casellaActual = [this] { return casellaActual; };
         c.casellaBuida = [this](int celda) { return !disenadas.contains(celda); };
         c.posicionEtiqueta = [] { return 3; };
-        cat.Panel.opt_Horizontal = false;
-        cat.Panel.opcOrigDatos = {};
-        cat.Panel.marcarPanelPorLlenar = [this](int) { ++marcados; };
+        c.horizontal = [this] { return horizontal; };
         cat.Unidades = 1;
         ventana->show();
     }
 
     void TearDown() override
     {
-        cat.Panel.marcarPanelPorLlenar = nullptr;
         ventana->vistes.Contexto = ContextoVistaPrevia{};
     }
 
@@ -137,13 +134,11 @@ protected:
         const auto etiquetas = cat.Etiquetas;
         const auto extension = cat.EtiquetasExt;
         const auto marcas = cat.EtiquetasMarca;
-        const int antes = marcados;
         ventana->vistes.Dibuja_HojaEtiquetas(0);
         ventana->vistes.Dibuja_HojaEtiquetas(1);
         EXPECT_EQ(cat.Etiquetas, etiquetas) << qPrintable(nombre);
         EXPECT_EQ(cat.EtiquetasExt, extension) << qPrintable(nombre);
         EXPECT_EQ(cat.EtiquetasMarca, marcas) << qPrintable(nombre);
-        EXPECT_EQ(marcados, antes) << "drawing turns nothing, so no panel is marked for refilling";
         EXPECT_TRUE(ventana->vistes.PctHoja(0)->imagen().save(kSalida + QStringLiteral("/%1-small.png").arg(nombre)));
         EXPECT_TRUE(ventana->vistes.PctHoja(1)->imagen().save(kSalida + QStringLiteral("/%1-large.png").arg(nombre)));
         EXPECT_TRUE(ventana->grab().save(kSalida + QStringLiteral("/%1-window.png").arg(nombre)));
@@ -157,7 +152,7 @@ protected:
     std::unique_ptr<Ventana> ventana;
     int casellaActual = -1;
     QSet<int> disenadas;
-    int marcados = 0;
+    bool horizontal = false;   // the orientation the window has chosen
 };
 
 } // namespace
@@ -213,17 +208,15 @@ TEST_F(VistaUi, RoundContinuousThermalAndTurnedSheets)
     // Turned by the user: the small preview keeps the catalogue's portrait sheet, the large
     // one lies on its side, and the catalogue keeps the turned record.
     const int i = Selecciona(806);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
-    const int trasGiro = marcados;
-    cat.Panel.opt_Horizontal = true;
+    ModTolvWiz::GirarFormat(cat);
+    horizontal = true;
     const EtiquetaCatalogo girado = cat.Etiquetas[i];
     DibujaAmbas(QStringLiteral("turned-806"));
-    EXPECT_EQ(marcados, trasGiro);
     EXPECT_EQ(cat.Etiquetas[i], girado);
     EXPECT_LT(ventana->vistes.PctHoja(0)->width(), ventana->vistes.PctHoja(0)->height());
     EXPECT_GT(ventana->vistes.PctHoja(1)->width(), ventana->vistes.PctHoja(1)->height());
     EXPECT_EQ(ventana->vistes.PctHoja(1)->geometria().columnas, 8);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
+    ModTolvWiz::GirarFormat(cat);
 }
 
 TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
@@ -236,8 +229,8 @@ TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
     ventana->vistes.Contexto.casellaBuida = [](int) -> bool { throw std::runtime_error("no cells"); };
     ventana->vistes.Contexto.casellaActual = []() -> int { throw std::runtime_error("no current cell"); };
     const int i = Selecciona(10101);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
-    cat.Panel.opt_Horizontal = true;
+    ModTolvWiz::GirarFormat(cat);
+    horizontal = true;
     const auto etiquetas = cat.Etiquetas;
     const auto extension = cat.EtiquetasExt;
     const auto marcas = cat.EtiquetasMarca;
@@ -249,7 +242,7 @@ TEST_F(VistaUi, FailuresWhileDrawingATurnedFormatLeaveTheCatalogueAsItWas)
     EXPECT_FALSE(ventana->vistes.PctHoja(0)->muestraImagen()) << "the damaged picture gives way to the drawing";
     EXPECT_EQ(ventana->vistes.PctHoja(0)->geometria().columnas, 2) << "the small preview as stored";
     EXPECT_TRUE(cat.EtiquetasMarca[i]);
-    ModTolvWiz::GirarFormat(cat, kovel::NumerosPanel{});
+    ModTolvWiz::GirarFormat(cat);
 }
 
 TEST_F(VistaUi, ContinuousSheetWiderThanItsFrameScrolls)

@@ -302,7 +302,7 @@ void VistaDisseny::connectaMarc()
             [this](const QString& cami, bool* cancel) { dsoFraWord_BeforeDocumentSaved(cami, cancel); });
     // A changed design makes the next Finish generate again.
     connect(dsoFraWord, &kovel::docframe::MarcDocument::contingutCanviat, this,
-            [this] { estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0; });
+            [this] { estat().marca(estat().numerosPanel().PanelFinal, 0); });
 
     // When the window goes, the dialogs and the design routines no longer reach it.
     entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [](EntornCodis* e) {
@@ -338,7 +338,7 @@ void VistaDisseny::AjustaMarc()
 void VistaDisseny::mostra()
 {
     const bool word = estat().esWord();
-    const bool opcio0 = word && estat().cataleg().Panel.opcOrigDatos[0];
+    const bool opcio0 = word && estat().pasOrigen().opcOrigDatos[0];
     titol()->setText(disseny().TitolDisseny(titol()->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
     // The code buttons under the field button, or in its place on the word processor's host.
@@ -393,7 +393,7 @@ void VistaDisseny::mnuCampo_Click(int index)
     const bool actiu = TimerEvitar2pags->isActive();
     TimerEvitar2pags->stop();
     marcDisseny_.InsereixImatgeCamp(camps[index]);
-    estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
+    estat().marca(estat().numerosPanel().PanelFinal, 0);
     if (actiu || dsoFraWord->Editor()->hasFocus())
         TimerEvitar2pags->start();
 }
@@ -438,7 +438,7 @@ void VistaDisseny::insereixCodi(const std::function<void()>& dialeg)
     dialeg();
     for (const kovel::word::InlinePicture& p : entornCodis_->Recull())
         dsoFraWord->InsereixImatge(p);
-    estat().PanelesLlenos[estat().numerosPanel().PanelFinal] = 0;
+    estat().marca(estat().numerosPanel().PanelFinal, 0);
     // Back to the design, ready to type, with the guard watching what was inserted.
     w_.activateWindow();
     dsoFraWord->setFocus();

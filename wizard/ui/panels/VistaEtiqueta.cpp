@@ -68,9 +68,8 @@ VistaEtiqueta::VistaEtiqueta(FrmTolvWiz& finestra, PasEtiqueta& model) : VistaPa
 
 VistaEtiqueta::~VistaEtiqueta()
 {
-    estat().cataleg().Panel.focoLista = nullptr;
-    estat().cataleg().Panel.pitido = nullptr;
-    estat().cataleg().Panel.clicLista = nullptr;
+    etiqueta().Llista.focoLista = nullptr;
+    etiqueta().Llista.pitido = nullptr;
 }
 
 PasEtiqueta& VistaEtiqueta::etiqueta() const { return static_cast<PasEtiqueta&>(model_); }
@@ -96,12 +95,11 @@ void VistaEtiqueta::construeix()
         LstEtiquetas_Click();
     });
     connect(LstEtiquetas, &QAbstractItemView::doubleClicked, this, [this] { w_.MostrarPanel(+1); });
-    estat().cataleg().Panel.focoLista = [this] {
+    etiqueta().Llista.focoLista = [this] {
         if (LstEtiquetas->isVisible())
             LstEtiquetas->setFocus();
     };
-    estat().cataleg().Panel.pitido = [] { QApplication::beep(); };
-    estat().cataleg().Panel.clicLista = [this] { LstEtiquetas_Click(); };
+    etiqueta().Llista.pitido = [] { QApplication::beep(); };
 
     for (int i = 0; i < 3; ++i) {
         optOrden[i] = Membre<BotoImatge>(p, "optOrden", i, Tw(6500, 1100 + 330 * i, 2300, 300));
@@ -113,15 +111,13 @@ void VistaEtiqueta::construeix()
     }
     cboOrdenar = Control<QComboBox>(p, "cboOrdenar", Tw(6500, 2150, 2300, 315));
     connect(cboOrdenar, &QComboBox::activated, this, [this](int i) {
-        estat().cataleg().Panel.cboOrdenar.listIndex = i;
-        ModTolvWiz::Autocompleta_Orden(estat().cataleg(), estat().numerosPanel());
+        etiqueta().cboOrdenar_Click(i);
         mostra();
     });
     Etiqueta(p, "lbl_filtre_tamany", Tw(9000, 800, 2300, 300));
     cboMides = Control<QComboBox>(p, "cboMides", Tw(9000, 1100, 2300, 315));
     connect(cboMides, &QComboBox::activated, this, [this](int i) {
-        estat().cataleg().Panel.cboMides.listIndex = i;
-        ModTolvWiz::Selecciona_Medida(estat().cataleg());
+        etiqueta().cboMides_Click(i);
         mostra();
     });
     lbl_buscar_ref = Etiqueta(p, "lbl_buscar_ref", Tw(9000, 1550, 2300, 300));
@@ -129,14 +125,12 @@ void VistaEtiqueta::construeix()
     btn_buscar_ref = Control<BotoImatge>(p, "btn_buscar_ref", Tw(10550, 1850, 750, 315));
     btn_no_buscar = Control<BotoImatge>(p, "btn_no_buscar", Tw(9000, 2250, 2300, 315));
     connect(btn_buscar_ref, &QAbstractButton::clicked, this, [this] {
-        estat().cataleg().Panel.txtReferencia = txtReferencia->text();
-        ModTolvWiz::Buscar_Referencia(estat().cataleg());
+        etiqueta().btn_buscar_ref_Click(txtReferencia->text());
         w_.mostra();
     });
     txtReferencia->installEventFilter(this);
     connect(btn_no_buscar, &QAbstractButton::clicked, this, [this] {
-        estat().cataleg().Panel.cboMides.listIndex = -1;
-        ModTolvWiz::Filtra_PorMedidas(estat().cataleg());
+        etiqueta().btn_no_buscar_Click();
         mostra();
     });
 
@@ -175,7 +169,7 @@ void VistaEtiqueta::construeix()
 
 void VistaEtiqueta::textos()
 {
-    ComboEstado& cbo = estat().cataleg().Panel.cboOrdenar;
+    ComboEstado& cbo = etiqueta().Llista.cboOrdenar;
     cbo.entradas.clear();
     for (BotoImatge* b : optOrden)
         cbo.entradas << b->text();
@@ -185,8 +179,8 @@ void VistaEtiqueta::textos()
     // With no size chosen the size box says that every size is listed.
     cboMides->setPlaceholderText(ModTraduccion::Literal(29));
     // The search caption as translated; a size filter shows its size in its place.
-    estat().cataleg().Panel.captionBusqueda = lbl_buscar_ref->text();
-    estat().cataleg().Panel.captionBusquedaNegrita = false;
+    etiqueta().Llista.captionBusqueda = lbl_buscar_ref->text();
+    etiqueta().Llista.captionBusquedaNegrita = false;
 }
 
 void VistaEtiqueta::deixa()
@@ -199,7 +193,7 @@ void VistaEtiqueta::mostra()
 {
     const bool abans = omplint();
     omplint() = true;
-    EstadoPanelEtiquetas& e = estat().cataleg().Panel;
+    const EstadoListaEtiquetas& e = etiqueta().Llista;
     for (int i = 0; i < 3; ++i)
         Posa(optOrden[i], e.optOrden[i]);
     cboOrdenar->setCurrentIndex(e.cboOrdenar.listIndex);
@@ -208,8 +202,8 @@ void VistaEtiqueta::mostra()
         cboMides->addItems(e.cboMides.entradas);
     }
     cboMides->setCurrentIndex(e.cboMides.listIndex);
-    Posa(opt_Horizontal, e.opt_Horizontal);
-    Posa(opt_Vertical, e.opt_Vertical);
+    Posa(opt_Horizontal, etiqueta().opt_Horizontal);
+    Posa(opt_Vertical, etiqueta().opt_Vertical);
     if (!e.captionBusqueda.isEmpty())
         lbl_buscar_ref->setText(e.captionBusqueda);
     QFont negreta = lbl_buscar_ref->font();
@@ -262,6 +256,7 @@ void VistaEtiqueta::LstEtiquetas_Click()
 void VistaEtiqueta::cmd_tipo_informacion_Click()
 {
     frmOptions f(estat().cataleg());
+    f.clicLista = [this] { LstEtiquetas_Click(); };
     f.exec();
 }
 
@@ -276,14 +271,13 @@ bool VistaEtiqueta::eventFilter(QObject* watched, QEvent* event)
         if (!enter && (k->text().isEmpty() || k->text()[0].unicode() < 32))
             return false;
         std::int16_t tecla = enter ? 13 : std::int16_t(k->text()[0].unicode());
-        estat().cataleg().Panel.txtReferencia = txtReferencia->text();
-        ModTolvWiz::Filtra_TeclaReferencia(estat().cataleg(), tecla);
+        etiqueta().txtReferencia_KeyPress(txtReferencia->text(), tecla);
         if (enter)
             w_.mostra();
         return tecla == 0;
     }
     if (event->type() == QEvent::FocusIn) {
-        ModTolvWiz::Selecciona_TextoReferencia(estat().cataleg());
+        etiqueta().txtReferencia_GotFocus();
         QMetaObject::invokeMethod(txtReferencia, &QLineEdit::selectAll, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);

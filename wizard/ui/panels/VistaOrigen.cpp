@@ -87,7 +87,7 @@ void VistaOrigen::mostra()
     const bool abans = omplint();
     omplint() = true;
     const EstatAssistent& e = estat();
-    const auto& opc = estat().cataleg().Panel.opcOrigDatos;
+    const auto& opc = origen().opcOrigDatos;
     for (int i = 0; i < 4; ++i) {
         Posa(opcOrigDatos[i], opc[i]);
         const bool visible = origen().opcioOferta(i);

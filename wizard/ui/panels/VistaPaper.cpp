@@ -66,7 +66,7 @@ void VistaPaper::aparenca()
 
 void VistaPaper::mostra()
 {
-    const auto& opt = estat().cataleg().Panel.optPapel;
+    const auto& opt = estat().pasPaper().optPapel;
     static const int parella[5] = {0, -1, 2, 4, -1};   // first size caption of each paper
     for (QLabel* l : lblMides)
         l->hide();

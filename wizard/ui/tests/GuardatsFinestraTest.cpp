@@ -13,6 +13,7 @@
 #include "platform/word/Document.h"
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasGuardats.h"
+#include "wizard/panels/PasPaper.h"
 #include "wizard/ui/panels/VistaGuardats.h"
 
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     llista->setCurrentRow(1);
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, np.PanelFormato) << qPrintable(missatges.join(u'\n'));
-    EXPECT_TRUE(w.estat().cataleg().Panel.optPapel[PapelLetter]);
+    EXPECT_TRUE(w.estat().pasPaper().optPapel[PapelLetter]);
     EXPECT_TRUE(w.estat().DissenyObert);
     ASSERT_TRUE(w.estat().disseny());
     EXPECT_EQ(w.estat().disseny()->content().text().trimmed(), QStringLiteral("Shelf labels"));

@@ -306,7 +306,7 @@ TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
         EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
         FinsFinal(w);
         if (word()) {
-            EXPECT_TRUE(w.estat().cataleg().Panel.opcOrigDatos[1]);
+            EXPECT_TRUE(w.estat().pasOrigen().opcOrigDatos[1]);
         } else {
             EXPECT_FALSE(Busca<BotoImatge>(w, "OpcEtiqpag", 1)->valor());
             EXPECT_FALSE(w.estat().pasFinal().OpcEtiqpag[1]);
