@@ -385,7 +385,7 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(qr, imatge, motiu)) return false;
     QString noHiCap;
-    const std::optional<QSizeF> mida = CodiBarres::MidaDisseny(imatge, 0, espai, kovel::codes::ModulMinimQRMm, noHiCap);
+    const std::optional<QSizeF> mida = CodiBarres::MidaDisseny(imatge, qr.ModulMm(), espai, kovel::codes::ModulMinimQRMm, noHiCap);
     if (!mida) {
         if (motiu) *motiu = noHiCap;
         return false;
@@ -405,8 +405,8 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QR
     const QString clau = QStringLiteral("Q") + tag + QChar(0) + qr.DataToEncode();
     const QString camp = spare.isEmpty() ? tag : spare;
     if (const kovel::codes::ImatgeCodi* feta = memoria.Cerca(clau)) {
-        CodiBarres::InserirAjustada(selection, *feta, TextAlternatiu(altText, tag), espai, kovel::codes::ModulMinimQRMm, camp,
-                                    qr.DataToEncode());
+        CodiBarres::InserirAjustada(selection, kovel::codes::AlModul(*feta, qr.ModulMm()), TextAlternatiu(altText, tag), espai,
+                                    kovel::codes::ModulMinimQRMm, camp, qr.DataToEncode());
         return true;
     }
     if (!qr.Valid()) {
@@ -419,8 +419,8 @@ bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QR
     kovel::codes::ImatgeCodi imatge;
     if (!FerImatge(qr, imatge, motiu)) return false;
     memoria.Desa(clau, imatge);
-    CodiBarres::InserirAjustada(selection, imatge, TextAlternatiu(altText, tag), espai, kovel::codes::ModulMinimQRMm, camp,
-                                qr.DataToEncode());
+    CodiBarres::InserirAjustada(selection, kovel::codes::AlModul(imatge, qr.ModulMm()), TextAlternatiu(altText, tag), espai,
+                                kovel::codes::ModulMinimQRMm, camp, qr.DataToEncode());
     return true;
 }
 
@@ -444,6 +444,7 @@ void CopiarPropietatsQR(const QRCodeCtrl& s, QRCodeCtrl& d)
     prova([&] { d.setEncodingMode(s.EncodingMode()); });
     prova([&] { d.setErrorCorrectionLevel(s.ErrorCorrectionLevel()); });
     d.setStretchBarcode(s.StretchBarcode());
+    d.setModulMm(s.ModulMm());
 }
 
 QString ValorCamp(const QString& camp, const QString& textFix) { return CodiBarres::ValorCamp(camp, textFix); }

@@ -83,10 +83,12 @@ const OpcionsCodi* Opcions(const kovel::codes::RegistreCodis& registre, int n);
 // The k-th template as the tag "n_k" counts it (from 0); nullptr when there is none.
 const QString* Plantilla(const kovel::codes::RegistreCodis& registre, int k);
 
-// Inserts the picture of `qr` (FerImatge) at `selection`: the sizes are the control's at
-// three pixels a module with its quiet zone (four modules), made smaller to fit `espai`
-// (points) as a record's code is (CodiBarres::MidaDisseny), handed back in pixels at 96
-// dpi; a code that cannot fit even at its smallest printable size is not inserted. Bitmap file at those sizes as CodiBarres::FitxerImatge; alternative text `altText`, else "TOLV_qr_" + tag, else
+// Inserts the picture of `qr` (FerImatge) at `selection`: the sizes are the control's at its
+// ModulMm a module (0: three pixels a module) with its quiet zone (four modules), made
+// smaller to fit `espai` (points) as a record's code is (CodiBarres::MidaDisseny), handed
+// back in pixels at 96 dpi; a code that cannot fit even at its smallest printable size is
+// not inserted. Bitmap file at its own size as CodiBarres::FitxerImatge; alternative text
+// `altText`, else "TOLV_qr_" + tag, else
 // "TOLV_qr". When the data cannot be encoded nothing is inserted, `motiu` says why and the
 // result is false. A file failure raises kovel::qr::QrError.
 bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
@@ -105,13 +107,13 @@ bool FerImatge(const kovel::qr::QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge
 // The generator's QR code of one record: as InserirImatgeQR, but no bitmap file is written
 // and data drawn before in the generation (same tag, same data) takes its picture from
 // `memoria`. `qr` is a field-linked clone: data it cannot encode are counted for the end of
-// the generation. Sized to `espai` as CodiBarres::InserirImatgeRegistre, with modules of at
-// least kovel::codes::ModulMinimQRMm.
+// the generation. Drawn at the clone's ModulMm and sized to `espai` as
+// CodiBarres::InserirImatgeRegistre, with modules of at least kovel::codes::ModulMinimQRMm.
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
                            QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
 
-// Copies the 10 settings of one QR code.
+// Copies the 11 settings of one QR code (its printed size among them).
 void CopiarPropietatsQR(const kovel::qr::QRCodeCtrl& source, kovel::qr::QRCodeCtrl& destination);
 
 // Sample value of a field for the QR dialog (as CodiBarres::ValorCamp).

@@ -284,49 +284,21 @@ bool ModelCodiBarres::ImatgePropia(ImatgeCodi& imatge) const
     return CodiBarres::FerImatge(Mostra(mostra) ? mostra : bc_, 0, 0, imatge);
 }
 
-const std::optional<QSizeF>& ModelCodiBarres::Espai() const
-{
-    if (!espai_) {
-        EntornDisseny* e = Entorn();
-        espai_ = e ? e->EspaiCodi() : std::nullopt;
-    }
-    return *espai_;
-}
-
-namespace {
-constexpr double MmPerPixel = 25.4 / 96.0;
-}
-
 std::optional<ModelCodiBarres::Mides> ModelCodiBarres::MidesCodi() const
 {
     ImatgeCodi propia;
     if (!ImatgePropia(propia))
         return std::nullopt;
-    const double minim = ModulMinimBarresMm(bc_.BarType());
-    const LimitsMida l = Limits(propia, Espai(), minim);
-    const MidaCodi m = Encaixa(AlModul(propia, bc_.ModulMm()), Espai(), minim);
-    Mides r;
-    r.actual = QSizeF(m.ample, m.alt) * MmPerPixel;
-    r.minima = l.minima * MmPerPixel;
-    if (l.maxima)
-        r.maxima = *l.maxima * MmPerPixel;
-    r.cap = l.cap;
-    return r;
+    return mida_.De(propia, bc_.ModulMm(), ModulMinimBarresMm(bc_.BarType()));
 }
 
 void ModelCodiBarres::CanviarMida(const QString& mm, bool ample)
 {
-    QString t = mm.trimmed();
-    t.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double v = t.toDouble(&ok);
     ImatgeCodi propia;
-    if (!ok || !(v > 0) || !ImatgePropia(propia))
+    if (!ImatgePropia(propia))
         return;
-    const double propi = (ample ? propia.ample : propia.alt) * MmPerPixel;
-    if (propi <= 0)
-        return;
-    bc_.setModulMm(ModulTriat(propia, v / propi, Limits(propia, Espai(), ModulMinimBarresMm(bc_.BarType()))));
+    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimBarresMm(bc_.BarType())))
+        bc_.setModulMm(*modul);
 }
 
 void ModelCodiBarres::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
@@ -370,7 +342,7 @@ bool ModelCodiBarres::Inserir(QString& why)
         QString motiu;
         if (!CodiBarres::FerImatge(*drawn, 0, 0, propia, &motiu)) return fallar(motiu);
         const std::optional<QSizeF> mida =
-            CodiBarres::MidaDisseny(propia, bc_.ModulMm(), Espai(), ModulMinimBarresMm(bc_.BarType()), motiu);
+            CodiBarres::MidaDisseny(propia, bc_.ModulMm(), mida_.Espai(), ModulMinimBarresMm(bc_.BarType()), motiu);
         if (!mida) return refusar(motiu);
         QString tag;
         if (deCamp_) {

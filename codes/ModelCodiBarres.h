@@ -4,6 +4,7 @@
 // the warning when the bars cannot hold the text, and the insertion into the design. One
 // live barcode control is the store of the settings. The dialog (ui/frmCodiBarres) shows
 // this state and forwards the user's actions here.
+#include "codes/MidaDialeg.h"
 #include "platform/barcode/ActiveBC.h"
 
 #include <QSizeF>
@@ -93,11 +94,7 @@ public:
     // in at now (its own or the user's, fitted to the room as every record's code is), its
     // printable minimum, and the largest the room takes (none without a known room). None
     // while no picture can be drawn.
-    struct Mides {
-        QSizeF actual, minima;
-        std::optional<QSizeF> maxima;
-        bool cap = false;   // even the minimum does not fit
-    };
+    using Mides = MidaDialeg::Mides;
     std::optional<Mides> MidesCodi() const;
     // The user's width or height (millimetres, as typed): the code's printed module, kept
     // within its minimum and the room; the other side follows. Not a number: no change.
@@ -113,7 +110,6 @@ private:
     // with its last drawable text. False (`mostra` untouched) when the control can be.
     bool Mostra(kovel::barcode::ActiveBC& mostra) const;
     bool ImatgePropia(ImatgeCodi& imatge) const;
-    const std::optional<QSizeF>& Espai() const;
     void CanviarMida(const QString& mm, bool ample);
 
     void CodiCanviat();
@@ -135,8 +131,7 @@ private:
     int refusos_ = 0;
     QString textAvis_;
     QString ultimValid_;   // the last text the control could draw
-    // The room of the code at the design's selection, asked once.
-    mutable std::optional<std::optional<QSizeF>> espai_;
+    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

@@ -299,6 +299,45 @@ QString ModelCodiQR::DadesDibuixables() const
     return QString();
 }
 
+// ---- Size ----
+
+bool ModelCodiQR::ImatgePropia(ImatgeCodi& imatge) const
+{
+    if (qr_.Valid())
+        return CodiQR::FerImatge(qr_, imatge);
+    // A linked code's sample the control refuses: the picture the design would show.
+    if (!DeCamp())
+        return false;
+    QRCodeCtrl mostra;
+    CodiQR::CopiarPropietatsQR(qr_, mostra);
+    try {
+        mostra.setDataToEncode(DadesDibuixables());
+    } catch (const QrError&) {
+        return false;
+    }
+    return CodiQR::FerImatge(mostra, imatge);
+}
+
+std::optional<ModelCodiQR::Mides> ModelCodiQR::MidesCodi() const
+{
+    ImatgeCodi propia;
+    if (!ImatgePropia(propia))
+        return std::nullopt;
+    return mida_.De(propia, qr_.ModulMm(), ModulMinimQRMm);
+}
+
+void ModelCodiQR::CanviarMida(const QString& mm, bool ample)
+{
+    ImatgeCodi propia;
+    if (!ImatgePropia(propia))
+        return;
+    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimQRMm))
+        qr_.setModulMm(*modul);
+}
+
+void ModelCodiQR::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
+void ModelCodiQR::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
+
 // ---- Insertion ----
 
 bool ModelCodiQR::Inserir(QString& why)
@@ -346,7 +385,7 @@ bool ModelCodiQR::Inserir(QString& why)
         }
         float h = 0, w = 0;
         QString motiu;
-        if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &motiu, e->EspaiCodi())) return fallar(motiu);
+        if (!CodiQR::InserirImatgeQR(*sel, tag, *drawn, spare, h, w, QString(), &motiu, mida_.Espai())) return fallar(motiu);
     } catch (const std::exception& ex) {
         return fallar(ModTraduccion::TextPrograma("frmCodiQR.ErrorInsercio", QStringLiteral("The code could not be put on the label: %1"))
                           .replace(QStringLiteral("%1"), QString::fromStdString(ex.what())));

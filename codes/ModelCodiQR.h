@@ -4,6 +4,7 @@
 // and the prefix they put before the data; the symbol's options; whether the data can be
 // accepted; and the insertion into the design. The dialog (ui/frmCodiQR) shows this state
 // and forwards the user's actions here.
+#include "codes/MidaDialeg.h"
 #include "platform/qr/QRCodeCtrl.h"
 
 #include <QList>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <optional>
 
 namespace kovel::codes {
 
@@ -115,8 +117,19 @@ public:
     // The data the design's picture is drawn with while the control's own cannot be drawn.
     QString DadesDibuixables() const;
 
-    // Inserts the code into the design. False with `why` when it could not (`why` empty
-    // when an insertion is already under way); never inserts fixed data the control refuses.
+    // The code's size on the label, millimetres, as the size boxes show it (MidaDialeg):
+    // none while no picture can be drawn (nothing typed, or fixed data the control refuses).
+    using Mides = MidaDialeg::Mides;
+    std::optional<Mides> MidesCodi() const;
+    // The user's width or height (millimetres, as typed): the code's printed module, kept
+    // within its minimum and the room; a QR code is square, so the other side is alike. Not
+    // a number: no change.
+    void CanviarAmple(const QString& mm);
+    void CanviarAlt(const QString& mm);
+
+    // Inserts the code into the design, fitted to its room. False with `why` when it could
+    // not (`why` empty when an insertion is already under way); never inserts fixed data the
+    // control refuses.
     bool Inserir(QString& why);
 
 private:
@@ -127,6 +140,8 @@ private:
     void AplicarJocs();
     template <typename F> void ProvarCanvi(F&& canvi);
     void TriarOpcio(int& index, int i, int actual, void (kovel::qr::QRCodeCtrl::*set)(int));
+    bool ImatgePropia(ImatgeCodi& imatge) const;
+    void CanviarMida(const QString& mm, bool ample);
 
     RegistreCodis& registre_;
     kovel::qr::QRCodeCtrl qr_;
@@ -149,6 +164,7 @@ private:
     bool modeEditable_ = true;
     bool vistaPrevia_ = true, invalid_ = true, acceptable_ = false;
     QString ultimesDades_;   // the last data the control took
+    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

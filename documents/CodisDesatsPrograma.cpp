@@ -59,6 +59,22 @@ struct Propietat {
                      return true;                                                                              \
                  }}
 
+// The printed size the user gave a code: its module in millimetres, 0 for its own size.
+template <typename T>
+Propietat<T> PropietatModul()
+{
+    // Twelve digits: a module of whole printer dots comes back as it was.
+    return Propietat<T>{"ModulMm", [](const T& c) { return QString::number(c.ModulMm(), 'g', 12); },
+                        [](T& c, const QString& v) {
+                            bool ok = false;
+                            const double m = v.toDouble(&ok);
+                            if (!ok || !(m >= 0 && m <= 10))
+                                return false;
+                            c.setModulMm(m);
+                            return true;
+                        }};
+}
+
 const std::vector<Propietat<ActiveBC>>& PropietatsBarres()
 {
     static const std::vector<Propietat<ActiveBC>> p = {
@@ -91,16 +107,7 @@ const std::vector<Propietat<ActiveBC>>& PropietatsBarres()
                                 return true;
                             }},
         KOVEL_BOOLEA(ActiveBC, NonPrintingToTxt),
-        // The printed size the user gave the code: its module, 0 for its own size.
-        Propietat<ActiveBC>{"ModulMm", [](const ActiveBC& c) { return QString::number(c.ModulMm()); },
-                            [](ActiveBC& c, const QString& v) {
-                                bool ok = false;
-                                const double m = v.toDouble(&ok);
-                                if (!ok || !(m >= 0 && m <= 10))
-                                    return false;
-                                c.setModulMm(m);
-                                return true;
-                            }},
+        PropietatModul<ActiveBC>(),
         KOVEL_ENTER(ActiveBC, BarWidthReduction, -99, 99, std::int32_t),
         KOVEL_ENTER(ActiveBC, JPEGQuality, 0, 100, std::int32_t),
         Propietat<ActiveBC>{"FontName", [](const ActiveBC& c) { return c.Font().name; },
@@ -157,6 +164,7 @@ const std::vector<Propietat<QRCodeCtrl>>& PropietatsQR()
         KOVEL_ENTER(QRCodeCtrl, ForeColor, 0, 0xFFFFFFFF, std::uint32_t),
         KOVEL_BOOLEA(QRCodeCtrl, QuietZone),
         KOVEL_BOOLEA(QRCodeCtrl, StretchBarcode),
+        PropietatModul<QRCodeCtrl>(),
     };
     return p;
 }

@@ -3,6 +3,8 @@
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
 #include "codes/MidaCodi.h"
+#include "codes/RegistreCodis.h"
+#include "documents/CodisDesats.h"
 #include "documents/EspaiCodi.h"
 
 #include <algorithm>
@@ -17,7 +19,7 @@ QSizeF CaixaDisseny(const Document& disseny)
     return QSizeF(std::max(0.0, ps.usableWidth().value), std::max(0.0, ps.usableHeight().value));
 }
 
-std::optional<QSizeF> MidaCodiDisseny(const Document& disseny, std::size_t index)
+std::optional<QSizeF> MidaCodiDisseny(const Document& disseny, std::size_t index, const kovel::codes::RegistreCodis* codis)
 {
     std::unique_ptr<Document> copia = disseny.clone();
     const std::vector<InlinePicture*> imatges = copia->inlinePictures();
@@ -36,8 +38,12 @@ std::optional<QSizeF> MidaCodiDisseny(const Document& disseny, std::size_t index
     const int moduls = pic.pixelSize().width() / (qr ? CodiQR::PixelsModul : CodiBarres::PixelsModul);
     if ((qr || pic.isVector()) && moduls > 0)
         imatge.modulMm = pic.width().value * 25.4 / 72.0 / moduls;
-    // A barcode's type is its settings', not the picture's: the narrowest of all types.
-    const double minim = qr ? kovel::codes::ModulMinimQRMm : kovel::codes::ModulMinimBarresMm(-1);
+    // A barcode's type is its settings', found by the tag's number as the generation finds its
+    // code; without them, the narrowest of all types.
+    double minim = qr ? kovel::codes::ModulMinimQRMm : kovel::codes::ModulMinimBarresMm(-1);
+    const std::optional<guardar::EtiquetaCodi> etiqueta = guardar::EtiquetaDe(alt);
+    if (!qr && codis && etiqueta && etiqueta->n <= std::int64_t(codis->ClonsBarres.size()))
+        minim = kovel::codes::ModulMinimBarresMm(codis->ClonsBarres[std::size_t(etiqueta->n - 1)]->BarType());
     Range lloc = copia->pictureRange(pic.id());
     lloc.deleteContent();
     const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(imatge, EspaiCodi(*copia, lloc, CaixaDisseny(*copia)), minim);

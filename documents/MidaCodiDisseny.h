@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <optional>
 
+namespace kovel::codes { struct RegistreCodis; }
+
 namespace generar_doc {
 
 // The room a label gives its content in a design whose page is the label: the page less its
@@ -16,7 +18,10 @@ namespace generar_doc {
 QSizeF CaixaDisseny(const kovel::word::Document& disseny);
 
 // The size, in points, of the design's `index`th picture (in the order of inlinePictures())
-// when it is a field-linked code; none for any other picture.
-std::optional<QSizeF> MidaCodiDisseny(const kovel::word::Document& disseny, std::size_t index);
+// when it is a field-linked code; none for any other picture. The picture is at the size the
+// user gave the code; `codis`, the run's codes, gives a barcode's type and so its printable
+// minimum (without them, the narrowest of any type).
+std::optional<QSizeF> MidaCodiDisseny(const kovel::word::Document& disseny, std::size_t index,
+                                      const kovel::codes::RegistreCodis* codis = nullptr);
 
 } // namespace generar_doc

@@ -399,8 +399,12 @@ TEST_F(ModelsDialegs, BarresEntraAjustadaALEspaiOEsRefusaDientPerQue)
     assistent.espai = QSizeF(4, 4);
     EXPECT_FALSE(qr.Inserir(why));
     EXPECT_TRUE(why.contains(QStringLiteral("1.4 x 1.4 mm"))) << why.toStdString();
+    // The room is asked once a dialog: another selection is another dialog.
     assistent.espai = QSizeF(60, 40);
-    ASSERT_TRUE(qr.Inserir(why)) << why.toStdString();
+    ModelCodiQR qr2(codis);
+    qr2.Activar();
+    qr2.CanviarText(ModelCodiQR::Text, 0, qr.TextCasella(ModelCodiQR::Text, 0));
+    ASSERT_TRUE(qr2.Inserir(why)) << why.toStdString();
     fotos = assistent.doc->inlinePictures();
     ASSERT_EQ(fotos.size(), 2u);
     EXPECT_LE(fotos[1]->height().value, 40 + 1e-6);
@@ -445,6 +449,59 @@ TEST_F(ModelsDialegs, BarresLaMidaQueDonaLUsuari)
     ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
     ASSERT_EQ(codis.ClonsBarres.size(), 1u);
     EXPECT_EQ(codis.ClonsBarres[0]->ModulMm(), m.Codi().ModulMm());
+    const auto fotos = assistent.doc->inlinePictures();
+    ASSERT_EQ(fotos.size(), 1u);
+    EXPECT_NEAR(Mm(fotos[0]->width()), m.MidesCodi()->actual.width(), 0.01);
+}
+
+// A QR code's size likewise: none before anything is typed; whole printer dots a module from
+// its printable minimum up to the room, square; kept while the data change (more data, more
+// modules of that size) and by the field's code for the generation.
+TEST_F(ModelsDialegs, QRLaMidaQueDonaLUsuari)
+{
+    assistent.espai = QSizeF(40 / 25.4 * 72, 30 / 25.4 * 72);
+    ModelCodiQR m(codis);
+    m.Activar();
+    EXPECT_FALSE(m.MidesCodi()) << "nothing typed yet";
+    m.CanviarAmple(QStringLiteral("20"));
+    EXPECT_EQ(m.Qr().ModulMm(), 0) << "no code, no size";
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("https://example.com/a/b"));
+    const auto propia = m.MidesCodi();
+    ASSERT_TRUE(propia && propia->maxima);
+    EXPECT_NEAR(propia->maxima->width(), 30, 0.01) << "square: the room's lower side";
+    const double moduls = propia->actual.width() / (25.4 * 3 / 96);
+    EXPECT_NEAR(propia->minima.width(), moduls * kovel::codes::ModulMinimQRMm, 1e-3);
+
+    m.CanviarAmple(QStringLiteral("20"));
+    auto ara = m.MidesCodi();
+    const double punt = 25.4 / kovel::codes::PuntsPerPolzada;
+    EXPECT_NEAR(ara->actual.width(), 20, moduls * punt / 2 + 1e-9);
+    EXPECT_DOUBLE_EQ(ara->actual.width(), ara->actual.height());
+    const double punts = m.Qr().ModulMm() / punt;
+    EXPECT_NEAR(punts, std::round(punts), 1e-6) << "a module of whole dots";
+    m.CanviarAlt(QStringLiteral(" 0,5 "));   // under the minimum: the minimum itself
+    EXPECT_NEAR(m.Qr().ModulMm(), kovel::codes::ModulMinimQRMm, 1e-9);
+    m.CanviarAmple(QStringLiteral("500"));   // over the room: the room itself
+    EXPECT_NEAR(m.MidesCodi()->actual.height(), 30, 1e-3);
+    m.CanviarAmple(QStringLiteral("15"));
+    const double modul = m.Qr().ModulMm();
+    for (const char* dolent : {"abc", "", "-4", "0"}) {
+        m.CanviarAlt(QString::fromLatin1(dolent));
+        EXPECT_EQ(m.Qr().ModulMm(), modul) << dolent;
+    }
+
+    // Longer data: more modules, each of the size given.
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("https://example.com/a/rather/longer/address/of/more/modules"));
+    EXPECT_EQ(m.Qr().ModulMm(), modul);
+    ara = m.MidesCodi();
+    EXPECT_NEAR(ara->actual.width() / modul, m.Qr().GetMatrixWidth(1, 96, 96, 4, 4), 1e-3);
+
+    m.TriarCamp(ModelCodiQR::Text);
+    ASSERT_TRUE(m.MidesCodi());
+    QString why;
+    ASSERT_TRUE(m.Inserir(why)) << why.toStdString();
+    ASSERT_EQ(codis.ClonsQR.size(), 1u);
+    EXPECT_EQ(codis.ClonsQR[0]->ModulMm(), modul);
     const auto fotos = assistent.doc->inlinePictures();
     ASSERT_EQ(fotos.size(), 1u);
     EXPECT_NEAR(Mm(fotos[0]->width()), m.MidesCodi()->actual.width(), 0.01);

@@ -1,6 +1,7 @@
 #include "codes/ui/frmCodiBarres.h"
 
 #include "codes/CodiBarres.h"
+#include "codes/ui/CaixesMida.h"
 #include "common/BasicRules.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -49,10 +50,10 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     cboAliniacioCodi = Control<QComboBox>(this, "cboAliniacioCodi", Tw(3400, 1600, 1800, 360));
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(5320, 1600, 1100, 360));
     chkMostrarText = Control<QCheckBox>(this, "chkMostrarText", Tw(240, 2100, 3100, 300));
-    lblMida = Control<QLabel>(this, "lblMida", Tw(3400, 2100, 1500, 300));
-    txtAmple = Control<QLineEdit>(this, "txtAmple", Tw(4960, 2060, 900, 360));
-    auto* lblPer = Control<QLabel>(this, "lblPer", Tw(5900, 2100, 240, 300));
-    txtAlt = Control<QLineEdit>(this, "txtAlt", Tw(6180, 2060, 900, 360));
+    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 2060);
+    lblMida = mida_->rotol;
+    txtAmple = mida_->ample;
+    txtAlt = mida_->alt;
     fraTextProps = Control<QGroupBox>(this, "fraTextProps", Tw(240, 2440, 7920, 860));
     cboTextAlign = Control<QComboBox>(fraTextProps, "cboTextAlign", Tw(120, 380, 1800, 360));
     cboPosText = Control<QComboBox>(fraTextProps, "cboPosText", Tw(2040, 380, 2400, 360));
@@ -95,9 +96,6 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     lblTipus->setText(QStringLiteral("Bar type"));
     lblAliniacio->setText(QStringLiteral("Alignment"));
     chkMostrarText->setText(QStringLiteral("Show the text"));
-    lblMida->setText(QStringLiteral("Size (mm)"));
-    lblPer->setText(QStringLiteral("x"));
-    lblPer->setAlignment(Qt::AlignCenter);
     fraTextProps->setTitle(QStringLiteral("Text"));
     btnFont->setText(QStringLiteral("Font…"));
     btnColor->setText(QStringLiteral("Colour…"));
@@ -194,15 +192,8 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     connect(txtPercReduccio, &QLineEdit::textChanged, this, accio([this] { model_.CanviarReduccio(txtPercReduccio->text()); }));
     connect(txtPercReduccio, &QLineEdit::editingFinished, this, [this] { txtPercReduccio_Validate(); });
     connect(txtWide2Narrow, &QLineEdit::textChanged, this, accio([this] { model_.CanviarRelacio(txtWide2Narrow->text()); }));
-    // A size is taken when the user leaves its box or presses Enter: half-typed numbers are
-    // not sizes.
-    for (auto [caixa, canviar] : {std::pair{txtAmple, &ModelCodiBarres::CanviarAmple}, std::pair{txtAlt, &ModelCodiBarres::CanviarAlt}})
-        connect(caixa, &QLineEdit::editingFinished, this, [this, caixa, canviar] {
-            if (!caixa->isModified()) return;
-            (model_.*canviar)(caixa->text());
-            caixa->setModified(false);
-            Mostrar();
-        });
+    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
+                     [this] { Mostrar(); });
     connect(optCamp, &QRadioButton::clicked, this, [this] { optCamp_Click(); });
     connect(optMateix, &QRadioButton::clicked, this, [this] { optMateix_Click(); });
     connect(cboCamp, &QComboBox::currentIndexChanged, this, accio([this] { model_.SeleccionarCamp(cboCamp->currentIndex()); }));
@@ -311,7 +302,7 @@ void frmCodiBarres::Mostrar()
     // The warning, when shown, already says that each label gets its own value.
     lblAvisMida->setVisible(m.DeCamp() && !m.Invalid());
     lblInvalid->setText(m.TextAvis());
-    MostrarMida();
+    mida_->Mostrar(m.MidesCodi());
     if (refusos_ != m.Refusos()) {
         refusos_ = m.Refusos();
         QApplication::beep();
@@ -343,35 +334,6 @@ void frmCodiBarres::MostrarOpcions()
     cboOrientacio->setCurrentIndex(bc.Orientation() / 90);
     txtPercReduccio->setText(QString::number(bc.BarWidthReduction()));
     txtWide2Narrow->setText(kovel::basic::CStrSingle(bc.Wide2NarrowRatio()));
-}
-
-void frmCodiBarres::MostrarMida()
-{
-    const std::optional<ModelCodiBarres::Mides> mides = model_.MidesCodi();
-    for (QLineEdit* caixa : {txtAmple, txtAlt}) {
-        caixa->setEnabled(mides.has_value());
-        // A box the user is typing in keeps what is typed.
-        if (caixa->hasFocus() && caixa->isModified()) continue;
-        caixa->setText(mides ? QString::number(caixa == txtAmple ? mides->actual.width() : mides->actual.height(), 'f', 1) : QString());
-    }
-    if (!mides) return;
-    const auto mm = [](const QSizeF& s) { return QStringLiteral("%1 x %2").arg(s.width(), 0, 'f', 1).arg(s.height(), 0, 'f', 1); };
-    QString ajuda;
-    if (mides->cap)
-        ajuda = ModTraduccion::TextPrograma("frmCodiBarres.MidaNoHiCap",
-                                            QStringLiteral("Even at its smallest printable size, %1 mm, the code does not fit "
-                                                           "the room the label leaves it, %2 mm."))
-                    .arg(mm(mides->minima), mm(*mides->maxima));
-    else if (mides->maxima)
-        ajuda = ModTraduccion::TextPrograma("frmCodiBarres.MidaLimits",
-                                            QStringLiteral("From %1 mm, its smallest printable size, up to %2 mm, the room the "
-                                                           "label leaves it; between them in steps that keep every bar "
-                                                           "whole dots of the printer."))
-                    .arg(mm(mides->minima), mm(*mides->maxima));
-    else
-        ajuda = ModTraduccion::TextPrograma("frmCodiBarres.MidaMinima", QStringLiteral("From %1 mm, its smallest printable size."))
-                    .arg(mm(mides->minima));
-    for (QWidget* w : std::initializer_list<QWidget*>{lblMida, txtAmple, txtAlt}) w->setToolTip(ajuda);
 }
 
 void frmCodiBarres::actualitzarPreview()

@@ -9,6 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+namespace kovel::codes { struct CaixesMida; }
 
 class QCheckBox;
 class QComboBox;
@@ -79,9 +82,9 @@ private:
     // Shows the model's state; the widgets' own signals meanwhile are not the user's.
     void Mostrar();
     void MostrarOpcions();
-    void MostrarMida();
     void actualitzarPreview();
     bool potTancar() override;
+    std::unique_ptr<kovel::codes::CaixesMida> mida_;
     bool avancatVisible_ = false;
     bool mostrant_ = false;
     int ompliments_ = 0;

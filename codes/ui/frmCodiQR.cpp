@@ -1,6 +1,7 @@
 #include "codes/ui/frmCodiQR.h"
 
 #include "codes/CodiQR.h"
+#include "codes/ui/CaixesMida.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
@@ -25,8 +26,8 @@ using kovel::ui::Tw;
 
 namespace {
 
-constexpr int AlcadaCompacta = 6675;   // twips
-constexpr int AlcadaCompleta = 10440;
+constexpr int AlcadaCompacta = 6975;   // twips
+constexpr int AlcadaCompleta = 10740;
 constexpr int Amplada = 8400;
 constexpr int MidaPreview = 2040;
 constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
@@ -101,13 +102,17 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(3400, 3560, 2200, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(5720, 3560, 2440, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(3400, 4100, 3340, 320));
-    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 4520, 4760, 1080));
+    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 4540);
+    lblMida = mida_->rotol;
+    txtAmple = mida_->ample;
+    txtAlt = mida_->alt;
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5000, 4760, 900));
     lblAvisMida->setWordWrap(true);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
-    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 5700, 1600, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 5700, 1600, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7920, 3600));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6000, 2600, 420));
+    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6000, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6000, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6600, 7920, 3600));
     cboPreferredVersion = Control<QComboBox>(fraComplex, "cboPreferredVersion", Tw(2900, 340, 2000, 360));
     cboEncodingMode = Control<QComboBox>(fraComplex, "cboEncodingMode", Tw(2900, 800, 2000, 360));
     cboErrorCorrectionLevel = Control<QComboBox>(fraComplex, "cboErrorCorrectionLevel", Tw(2900, 1260, 2000, 360));
@@ -212,6 +217,8 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
         std::uint32_t c = model_.Qr().BackColor();
         if (triarColor && triarColor(c)) model_.Qr().setBackColor(c);
     }));
+    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
+                     [this] { Mostrar(); });
     connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
     connect(btnAceptar, &QPushButton::clicked, this, [this] {
         if (!InserirQR()) return;   // the reason is shown; the dialog stays usable
@@ -308,6 +315,7 @@ void frmCodiQR::Mostrar()
     chkTransparent->setChecked(qr.Transparent());
     btnColorEspais->setEnabled(m.ColorFonsEditable());
     lblAvisMida->setVisible(m.AvisCamp());
+    mida_->Mostrar(m.MidesCodi());
     mostrant_ = false;
     RefrescarValidesa();
 }

@@ -11,6 +11,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+
+namespace kovel::codes { struct CaixesMida; }
 
 class QCheckBox;
 class QComboBox;
@@ -70,6 +73,9 @@ public:
     // Common
     QLabel *lblTit, *lblInvalid, *lblPreview;
     QLabel* lblAvisMida;   // shown with a field-linked code
+    // The code's size on the label, millimetres; the other side follows the one typed.
+    QLabel* lblMida;
+    QLineEdit *txtAmple, *txtAlt;
     QPushButton *btnColorBarres, *btnColorEspais, *btnComplex, *btnAceptar, *btnCancelar;
     QCheckBox *chkTransparent, *chkMostrarQuietZone, *ChechkECI, *chkUTF8, *chkBOM;
     QComboBox *cboOrientacio, *cboPreferredVersion, *cboEncodingMode, *cboErrorCorrectionLevel, *cboECI;
@@ -89,6 +95,7 @@ private:
     bool potTancar() override;
     // Shows the model's state; the widgets' own signals meanwhile are not the user's.
     void Mostrar();
+    std::unique_ptr<kovel::codes::CaixesMida> mida_;
     bool avancatVisible_ = false;
     bool mostrant_ = false;
     int ompliments_ = 0;

@@ -4,6 +4,7 @@
 #include "documents/CodisPrograma.h"
 #include "documents/generar_doc.h"
 #include "documents/EspaiCodi.h"
+#include "documents/MidaCodiDisseny.h"
 #include "documents/MetricaLletra.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/OpcionsCodis.h"
@@ -269,11 +270,12 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     EXPECT_FALSE(EspaiCodi(*d, lloc(), std::nullopt));
 }
 
-// The size the user gave a field's code in the design: every record's code is drawn at its
-// module, and only one that would not fit at it is drawn smaller. A saved design keeps it.
-TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
+namespace {
+
+// The pictures of a design holding only the field-linked code `etiqueta`, generated on a
+// 60 x 40 mm label without insets for `valors`, a label each.
+std::vector<InlinePicture> UnCodiPerValor(kovel::codes::RegistreCodis& codis, const QString& etiqueta, const QStringList& valors)
 {
-    kovel::codes::RegistreCodis codis;
     Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
@@ -283,22 +285,37 @@ TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
     e.Filas = 2; e.Columnas = 2;
     proves::CatalegDe(cat, {e});
     mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
-    constexpr double Modul = 6 * 25.4 / 600;   // six dots of 600 dpi
-    kovel::barcode::ActiveBC barres;
-    barres.setBarType(kovel::barcode::Code128);
-    barres.setModulMm(Modul);
-    CodiBarres::RegistrarClon(codis, barres, "A");
     auto disseny = proves::DissenySenseMarges(6, 4);
-    proves::Marcador(*disseny, "TOLV_barres_1_A");
-    const QStringList valors{"A1", "SKU-001/C3338", "ABCDEFGHIJKLMNOPQRST"};
-    FullMemoria full({QStringList{valors[0]}, QStringList{valors[1]}, QStringList{valors[2]}});
+    proves::Marcador(*disseny, etiqueta);
+    QList<QStringList> files;
+    for (const QString& v : valors) files << QStringList{v};
+    FullMemoria full(files);
     Opcions o(cat, codis);
     o.full = &full;
     o.disseny = disseny.get();
     o.dades = dir.path() + "/";
     auto doc = GeneraDocument(0, o);
-    ASSERT_TRUE(doc);
-    const auto pics = doc->inlinePictures();
+    mod_rvtMsgBox::resetAnswerer();
+    std::vector<InlinePicture> r;
+    if (doc)
+        for (const InlinePicture* p : doc->inlinePictures()) r.push_back(*p);
+    return r;
+}
+
+} // namespace
+
+// The size the user gave a field's code in the design: every record's code is drawn at its
+// module, and only one that would not fit at it is drawn smaller. A saved design keeps it.
+TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
+{
+    kovel::codes::RegistreCodis codis;
+    constexpr double Modul = 6 * 25.4 / 600;   // six dots of 600 dpi
+    kovel::barcode::ActiveBC barres;
+    barres.setBarType(kovel::barcode::Code128);
+    barres.setModulMm(Modul);
+    CodiBarres::RegistrarClon(codis, barres, "A");
+    const QStringList valors{"A1", "SKU-001/C3338", "ABCDEFGHIJKLMNOPQRST"};
+    const auto pics = UnCodiPerValor(codis, "TOLV_barres_1_A", valors);
     ASSERT_EQ(pics.size(), 3u);
     const double ample = 60 / 25.4 * 72;
     for (int i = 0; i < 3; ++i) {
@@ -307,13 +324,13 @@ TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
         c.setBarText(valors[i]);
         kovel::codes::ImatgeCodi propia;
         ASSERT_TRUE(CodiBarres::FerImatge(c, 0, 0, propia));
-        const double modul = pics[i]->width().value / (propia.ample * 0.75) * propia.modulMm;
-        EXPECT_NEAR(pics[i]->height().value / pics[i]->width().value, propia.alt / propia.ample, 1e-3) << i;
+        const double modul = pics[i].width().value / (propia.ample * 0.75) * propia.modulMm;
+        EXPECT_NEAR(pics[i].height().value / pics[i].width().value, propia.alt / propia.ample, 1e-3) << i;
         if (i < 2) {
             EXPECT_NEAR(modul, Modul, 1e-6) << qPrintable(valors[i]);
         } else {
             ASSERT_GT(propia.ample * 0.75 * Modul / propia.modulMm, ample) << "test data: at the user's size it must not fit";
-            EXPECT_LE(pics[i]->width().value, ample + 0.01);
+            EXPECT_LE(pics[i].width().value, ample + 0.01);
             EXPECT_LT(modul, Modul);
             EXPECT_GE(modul, kovel::codes::ModulMinimBarresMm(kovel::barcode::Code128));
         }
@@ -334,4 +351,106 @@ TEST(DocumentsCodis, TheUsersSizeHoldsForEveryRecordAndGivesWayOnlyToTheRoom)
     EXPECT_FALSE(restaurats.importa(dolent, error));
     EXPECT_TRUE(error.contains("ModulMm")) << qPrintable(error);
     mod_rvtMsgBox::resetAnswerer();
+}
+
+// The design shows a field's barcode at the size the generation gives it, down to its own
+// type's printable minimum: the run's codes tell the type; without them, the narrowest of any.
+TEST(DocumentsCodis, TheDesignShowsABarcodeDownToItsOwnTypesMinimum)
+{
+    kovel::codes::RegistreCodis codis;
+    kovel::barcode::ActiveBC bc;
+    bc.setBarType(kovel::barcode::EAN13);
+    bc.setBarText("590123412345");
+    CodiBarres::RegistrarClon(codis, bc, "A");
+    kovel::codes::ImatgeCodi imatge;
+    ASSERT_TRUE(CodiBarres::FerImatge(bc, 0, 0, imatge));
+    const double moduls = imatge.ample / (imatge.modulMm / 25.4 * 96);
+    const double minimEan = kovel::codes::ModulMinimBarresMm(kovel::barcode::EAN13);
+    const double minimTots = kovel::codes::ModulMinimBarresMm(-1);
+    ASSERT_LT(minimTots, minimEan - 0.04) << "test data: a room between the two minimums";
+    const double ampleMm = moduls * (minimTots + minimEan) / 2;
+    auto d = proves::DissenySenseMarges(ampleMm / 10, 10);
+    InlinePicture p = InlinePicture::fromEncoded(imatge.png, imatge.pixels);
+    ASSERT_TRUE(p.isVector());
+    p.setAlternativeText("TOLV_barres_1_A");
+    p.setWidth(Points(imatge.ample * 0.75));
+    p.setHeight(Points(imatge.alt * 0.75));
+    Range fi = d->content();
+    fi.collapse(Collapse::End);
+    fi.insertPicture(p);
+
+    const auto sense = MidaCodiDisseny(*d, 0);
+    ASSERT_TRUE(sense);
+    EXPECT_LE(sense->width(), ampleMm / 25.4 * 72 + 0.01);
+    EXPECT_LT(sense->width() * 25.4 / 72 / moduls, minimEan);
+    // Not printable as an EAN-13 in that room: left at its size, as the generation leaves it.
+    const auto amb = MidaCodiDisseny(*d, 0, &codis);
+    ASSERT_TRUE(amb);
+    EXPECT_NEAR(amb->width(), imatge.ample * 0.75, 0.01);
+    // A tag the run has no code for: the narrowest again.
+    d->inlinePictures()[0]->setAlternativeText("TOLV_barres_2_B");
+    EXPECT_NEAR(MidaCodiDisseny(*d, 0, &codis)->width(), sense->width(), 1e-9);
+}
+
+// A QR code likewise: every record's code at the user's module, more data making it larger,
+// and only one that would not fit at it drawn smaller. The design's codes file keeps the size;
+// a value no code takes is refused by name, and a file written before sizes still opens.
+TEST(DocumentsCodis, AQRCodesUserSizeHoldsForEveryRecordAndIsKeptInTheCodesFile)
+{
+    kovel::codes::RegistreCodis codis;
+    constexpr double Modul = 20 * 25.4 / 600;   // twenty dots of 600 dpi
+    kovel::qr::QRCodeCtrl qr;
+    qr.setModulMm(Modul);
+    CodiQR::RegistrarClon(codis, qr, "A");
+    const QStringList valors{"A1", "https://example.com/a/b", QString("abcdefghij").repeated(15)};
+    const auto pics = UnCodiPerValor(codis, "TOLV_qr_1_A", valors);
+    ASSERT_EQ(pics.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        const int n = pics[i].pixelSize().width() / CodiQR::PixelsModul;
+        const double modul = pics[i].width().value * 25.4 / 72 / n;
+        EXPECT_NEAR(pics[i].height().value, pics[i].width().value, 1e-6) << i;
+        if (i < 2) {
+            EXPECT_NEAR(modul, Modul, 1e-6) << qPrintable(valors[i]);
+        } else {
+            ASSERT_GT(n * Modul, 40) << "test data: at the user's size it must not fit";
+            EXPECT_LE(pics[i].width().value, 40 / 25.4 * 72 + 0.01);
+            EXPECT_LT(modul, Modul);
+            EXPECT_GE(modul, kovel::codes::ModulMinimQRMm);
+        }
+    }
+    EXPECT_GT(pics[1].width().value, pics[0].width().value) << "more data, more modules of the same size";
+
+    guardar::CodisDesatsPrograma desats(codis);
+    guardar::CodisDisseny disseny;
+    disseny.general = desats.general();
+    const auto desat = desats.exporta(guardar::EtiquetaCodi{true, 1, "A"});
+    ASSERT_TRUE(desat);
+    disseny.codis << *desat;
+    const QByteArray ini = guardar::EscriuCodis(disseny);
+    const auto restaura = [](const QByteArray& text, QString& error) -> std::optional<double> {
+        guardar::CodisDisseny llegit;
+        if (!guardar::LlegeixCodis(text, "x/codis.ini", llegit, error) || llegit.codis.size() != 1)
+            return std::nullopt;
+        kovel::codes::RegistreCodis altra;
+        guardar::CodisDesatsPrograma restaurats(altra);
+        if (!restaurats.importa(llegit.codis[0], error))
+            return std::nullopt;
+        return altra.ClonsQR.at(0)->ModulMm();
+    };
+    QString error;
+    const auto modul = restaura(ini, error);
+    ASSERT_TRUE(modul) << qPrintable(error);
+    EXPECT_NEAR(*modul, Modul, 1e-9);
+    const qsizetype on = ini.indexOf("\nModulMm=");
+    ASSERT_GE(on, 0) << ini.constData();
+    const qsizetype fi = ini.indexOf('\n', on + 1);
+    QByteArray dolent = ini;
+    dolent.replace(on, fi - on, "\nModulMm=wide");
+    EXPECT_FALSE(restaura(dolent, error));
+    EXPECT_TRUE(error.contains("ModulMm") && error.contains("wide")) << qPrintable(error);
+    QByteArray abans = ini;
+    abans.remove(on, fi - on);
+    const auto sense = restaura(abans, error);
+    ASSERT_TRUE(sense) << qPrintable(error);
+    EXPECT_EQ(*sense, 0) << "its own size";
 }

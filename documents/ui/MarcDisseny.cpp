@@ -46,7 +46,7 @@ MarcDisseny::MarcDisseny()
 {
 }
 
-void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
+void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer, const kovel::codes::RegistreCodis* codis)
 {
     marc_ = marc;
     timer_ = timer;
@@ -54,7 +54,7 @@ void MarcDisseny::Enllaca(MarcDocument* marc, QTimer* timer)
         // A field's placeholder shows the room the record's text takes at its font size.
         marc_->setImatgeALaLletra(ImatgeCampALaLletra);
         // A field-linked code shows at the size the generation will draw it, beside its line's text.
-        marc_->setMidaImatge(generar_doc::MidaCodiDisseny);
+        marc_->setMidaImatge([codis](const kovel::word::Document& d, std::size_t i) { return generar_doc::MidaCodiDisseny(d, i, codis); });
     }
 }
 

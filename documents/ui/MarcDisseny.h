@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+namespace kovel::codes { struct RegistreCodis; }
+
 class QTimer;
 class QWidget;
 
@@ -18,8 +20,10 @@ namespace modDsoFraWord {
 // The design frame of one wizard window and its guard; owned by the window that owns the frame.
 class MarcDisseny {
 public:
-    // The frame and the guard's timer of the wizard window.
-    void Enllaca(kovel::docframe::MarcDocument* marc, QTimer* timerEvitar2pags);
+    // The frame and the guard's timer of the wizard window; `codis`, the run's codes, give a
+    // field-linked code's printable minimum (it outlives the frame).
+    void Enllaca(kovel::docframe::MarcDocument* marc, QTimer* timerEvitar2pags,
+                 const kovel::codes::RegistreCodis* codis = nullptr);
     kovel::docframe::MarcDocument* Marc() const { return marc_; }
 
     // The beep of the one-page guard (the desktop's by default), and the message that then

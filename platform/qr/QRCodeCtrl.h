@@ -89,6 +89,10 @@ public:
     void setTag(const QString& t) { tag_ = t; }
     bool Visible() const { return visible_; }
     void setVisible(bool v) { visible_ = v; }
+    // The module the code is printed at in a document, millimetres; 0: its own size. Only
+    // the size the picture is shown at: the symbol is alike, and no Canviat is raised.
+    double ModulMm() const { return modulMm_; }
+    void setModulMm(double v) { modulMm_ = v; }
 
     // True when the current settings encode the data (and the data is not empty).
     bool Valid() const;
@@ -141,6 +145,7 @@ private:
     QString tag_;
     bool visible_ = true;
     bool excepcions_ = true;
+    double modulMm_ = 0;
 
     // Encoded modules; empty when not valid.
     int side_ = 0;

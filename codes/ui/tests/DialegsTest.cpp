@@ -368,7 +368,7 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
 {
     frmCodiQR d(codis);
     d.show();
-    EXPECT_EQ(d.height() * 15, 6675);
+    EXPECT_EQ(d.height() * 15, 6975);
     EXPECT_EQ(d.TabActual(), 0);
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_EQ(d.cboECI->currentIndex(), 3);
@@ -379,6 +379,8 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
     EXPECT_FALSE(d.btnAceptar->isEnabled());
     EXPECT_TRUE(d.pnlInvalid->isHidden());
     EXPECT_TRUE(d.lblPreview->isHidden());
+    EXPECT_FALSE(d.txtAmple->isEnabled()) << "no code, no size";
+    EXPECT_TRUE(d.txtAmple->text().isEmpty());
     for (QRadioButton* o : {d.optCamp, d.optCampURL, d.optCampSMS, d.optCampvCard}) EXPECT_FALSE(o->isEnabled());
     d.txtCodi->setText(QStringLiteral("Caf\u00e9"));
     EXPECT_TRUE(d.btnAceptar->isEnabled());
@@ -388,6 +390,38 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
     d.txtCodi->setText(QString());
     EXPECT_FALSE(d.btnAceptar->isEnabled());
     EXPECT_TRUE(d.pnlInvalid->isHidden());
+}
+
+// The size boxes as the user types in them: the height follows the width typed, the
+// preview's code is alike, and OK inserts at that size, the code still read.
+TEST_F(Dialegs, QRMidaALesCaixes)
+{
+    constexpr double PtMm = 72 / 25.4;
+    assistent.espai = QSizeF(45 * PtMm, 25 * PtMm);
+    frmCodiQR d(codis);
+    d.show();
+    d.txtCodi->setText(QStringLiteral("https://example.com/a/b"));
+    ASSERT_TRUE(d.txtAmple->isEnabled());
+    const double propi = d.txtAmple->text().toDouble();
+    EXPECT_GT(propi, 20);
+    EXPECT_TRUE(d.txtAlt->toolTip().contains(QStringLiteral("25.0 x 25.0 mm"))) << d.txtAlt->toolTip().toStdString();
+    const QString abans = Llegit(d.lblPreview);
+    d.txtAmple->setFocus();
+    d.txtAmple->setText(QStringLiteral("16"));
+    d.txtAmple->setModified(true);
+    EXPECT_EQ(d.txtAlt->text().toDouble(), propi) << "a half-typed size is no size";
+    emit d.txtAmple->editingFinished();
+    const double ample = d.txtAmple->text().toDouble();
+    EXPECT_NEAR(ample, 16, 0.7);
+    EXPECT_EQ(d.txtAlt->text(), d.txtAmple->text());
+    EXPECT_EQ(Llegit(d.lblPreview), abans);
+    d.btnAceptar->click();
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(Pictures().size(), 1u);
+    EXPECT_NEAR(Pictures()[0]->width().value / PtMm, ample, 0.05);
+    EXPECT_NEAR(Pictures()[0]->height().value / PtMm, ample, 0.05);
+    EXPECT_EQ(Llegit(Pictures()[0]), QStringLiteral("https://example.com/a/b"));
+    EXPECT_TRUE(missatges.empty());
 }
 
 TEST_F(Dialegs, QRPestanyesIModeDeCodificacio)

@@ -281,7 +281,7 @@ void VistaDisseny::construeix()
 // After the previews are installed: the frame, the guard, the state's seams, the cells.
 void VistaDisseny::connectaMarc()
 {
-    marcDisseny_.Enllaca(dsoFraWord, TimerEvitar2pags);
+    marcDisseny_.Enllaca(dsoFraWord, TimerEvitar2pags, &estat().registreCodis());
     dsoFraWord->setCarpetesProtegides({kovel::paths::programDir()});
     marcDisseny_.ConfiguraBarres();
     // The frame takes the panel's width up to the column of buttons.

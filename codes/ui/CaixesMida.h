@@ -1,0 +1,30 @@
+#pragma once
+// The size boxes of a code dialog: "Size (mm)", its width and its height. A size is handed
+// to the model when the user leaves its box or presses Enter (half-typed numbers are not
+// sizes); the boxes then show the model's, the other side following.
+#include "codes/MidaDialeg.h"
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace kovel::codes {
+
+struct CaixesMida {
+    // Made in `pare`, the row's top left at (x, y) twips, 3680 twips wide.
+    CaixesMida(QWidget* pare, int x, int y);
+    QLabel* rotol;
+    QLineEdit *ample, *alt;
+
+    // `canviar(ample, text)` gives the model the size typed in the width (or height) box;
+    // `mostrar` then shows the window's state.
+    void Connectar(const std::function<void(bool ample, const QString& text)>& canviar, const std::function<void()>& mostrar) const;
+    // The sizes of `mides` and their limits as the boxes' tip; none: the boxes empty and off.
+    // A box the user is typing in keeps what is typed.
+    void Mostrar(const std::optional<MidaDialeg::Mides>& mides) const;
+};
+
+} // namespace kovel::codes
