@@ -88,7 +88,8 @@ double ModulTriat(const ImatgeCodi& imatge, double escala, const LimitsMida& lim
     if (imatge.modulMm <= 0 || imatge.ample <= 0)
         return 0;
     const double minim = imatge.modulMm * limits.minima.width() / imatge.ample;
-    const double maxim = limits.maxima ? imatge.modulMm * limits.maxima->width() / imatge.ample : 1e9;
+    const double maxim = std::min(ModulMaximMm, limits.maxima ? imatge.modulMm * limits.maxima->width() / imatge.ample
+                                                               : ModulMaximMm);
     if (limits.cap)
         return minim;
     const double modul = std::clamp(imatge.modulMm * escala, minim, std::max(minim, maxim));

@@ -15,6 +15,9 @@ namespace kovel::codes {
 inline constexpr double PuntsPerPolzada = 600;
 // The narrowest module printed QR codes scan with.
 inline constexpr double ModulMinimQRMm = 0.25;
+// The widest module a user may size a code to, in millimetres: a code of it is already larger
+// than any label, and no picture of one is drawn past it.
+inline constexpr double ModulMaximMm = 10;
 // The narrowest module (X) of a bar type, in millimetres.
 double ModulMinimBarresMm(std::int16_t tipusBarres);
 

@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
 #include "codes/RegistreCodis.h"
 
 #include <vector>
@@ -68,7 +69,7 @@ Propietat<T> PropietatModul()
                         [](T& c, const QString& v) {
                             bool ok = false;
                             const double m = v.toDouble(&ok);
-                            if (!ok || !(m >= 0 && m <= 10))
+                            if (!ok || !(m >= 0 && m <= kovel::codes::ModulMaximMm))
                                 return false;
                             c.setModulMm(m);
                             return true;

@@ -452,6 +452,14 @@ TEST_F(ModelsDialegs, BarresLaMidaQueDonaLUsuari)
     const auto fotos = assistent.doc->inlinePictures();
     ASSERT_EQ(fotos.size(), 1u);
     EXPECT_NEAR(Mm(fotos[0]->width()), m.MidesCodi()->actual.width(), 0.01);
+
+    // With no room known the size still stops at the widest module: no picture of any size.
+    assistent.espai.reset();
+    ModelCodiBarres sense(codis);
+    sense.Activar();
+    sense.TriarCamp();
+    sense.CanviarAmple(QStringLiteral("1e12"));
+    EXPECT_LE(sense.Codi().ModulMm(), kovel::codes::ModulMaximMm);
 }
 
 // A QR code's size likewise: none before anything is typed; whole printer dots a module from

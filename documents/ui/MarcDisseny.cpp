@@ -76,14 +76,6 @@ std::unique_ptr<kovel::word::Document> MarcDisseny::Edicions()
     return d;
 }
 
-void MarcDisseny::TancaDocument()
-{
-    if (marc_) {
-        marc_->setDesat(true);
-        marc_->Tanca();
-    }
-}
-
 int MarcDisseny::NombrePagines() const { return marc_ ? marc_->NombrePagines() : 0; }
 
 void MarcDisseny::EvitaDuesPagines()

@@ -41,7 +41,6 @@ public:
     // The document as the user changed it since it was shown or last handed back; nullptr
     // when nothing changed.
     std::unique_ptr<kovel::word::Document> Edicions();
-    void TancaDocument();
     int NombrePagines() const;
     // One tick of the guard: what it undid, with one beep and one message (GuardUnaPagina).
     void EvitaDuesPagines();
