@@ -270,13 +270,34 @@ QByteArray Clau(const QByteArray& clau, QSize pixels)
 
 } // namespace
 
-bool Pont::capAlDocument(QSize pixels) const
+bool Pont::capAlDocument(QSize pixels, const QByteArray& dibuixant) const
 {
     const qint64 n = qint64(pixels.width()) * pixels.height();
+    if (pixels_ + n > PixelsDocument)
+        alliberaVistes(dibuixant);
     if (pixels_ + n > PixelsDocument)
         return false;
     pixels_ += n;
     return true;
+}
+
+// Drawings no longer shown, so that a zoom or size the window takes counts only once: every
+// other size of the picture `dibuixant` is drawn at anew, and of every other picture all but
+// the size it was last shown at.
+void Pont::alliberaVistes(const QByteArray& dibuixant) const
+{
+    QHash<QByteArray, quint64> darrer;
+    for (const VistaDesada& v : std::as_const(vistes_))
+        if (v.pixels)
+            darrer[v.contingut] = std::max(darrer.value(v.contingut), v.us);
+    for (auto it = vistes_.begin(); it != vistes_.end();) {
+        if (it->pixels && (it->contingut == dibuixant || it->us < darrer.value(it->contingut))) {
+            pixels_ -= it->pixels;
+            it = vistes_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void Pont::superat() const
@@ -343,27 +364,38 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
     const word::InlinePicture* p = Imatge(f);
     const int i = p ? f.intProperty(PropImatge) : -1;
     const QByteArray clau = i >= 0 ? Clau(claus_[std::size_t(i)], pixels) : Clau(f.name().toUtf8(), pixels);
-    if (auto it = vistes_.constFind(clau); it != vistes_.constEnd())
-        return *it;
+    if (auto it = vistes_.find(clau); it != vistes_.end()) {
+        it->us = ++usos_;
+        return it->img;
+    }
     // The pictures of one design at one or two zooms; a long session does not grow it.
     if (vistes_.size() >= 256) {
+        for (const VistaDesada& v : std::as_const(vistes_))
+            pixels_ -= v.pixels;
         vistes_.clear();
-        pixels_ = 0;
     }
-    QImage img;
+    VistaDesada v;
+    v.us = ++usos_;
     if (p && (p->isVector() || p->glyphOutline())) {
+        v.contingut = claus_[std::size_t(i)];
         bool massa = false;
-        if (capAlDocument(pixels))
-            img = DibuixaVectorial(*p, pixels, &massa);
-        else
+        if (capAlDocument(pixels, v.contingut)) {
+            v.img = DibuixaVectorial(*p, pixels, &massa);
+            v.pixels = qint64(pixels.width()) * pixels.height();
+            if (v.img.isNull()) {
+                pixels_ -= v.pixels;
+                v.pixels = 0;
+            }
+        } else {
             massa = true;
+        }
         if (massa)
             superat();
     }
-    if (img.isNull())
-        img = text.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
-    vistes_.insert(clau, img);
-    return img;
+    if (v.img.isNull())
+        v.img = text.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
+    vistes_.insert(clau, v);
+    return v.img;
 }
 
 std::optional<QSizeF> Pont::MidaDisposada(const QTextDocument& text, int posicio) const

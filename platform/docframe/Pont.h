@@ -50,7 +50,8 @@ public:
     // `avis` is told once a document.
     QImage Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const;
     void setAvis(std::function<void(const QString&)> avis) { avis_ = std::move(avis); }
-    // Pixels of all the pictures of one document drawn or decoded at once.
+    // Pixels of all the pictures of one document drawn or decoded and held at once; the
+    // drawings of sizes no longer shown give way to new ones before a picture is refused.
     static constexpr qint64 PixelsDocument = 16 << 20;
 
     // The size the editor lays a picture out at when its owner draws it otherwise than at its
@@ -81,14 +82,22 @@ private:
     std::vector<word::Paragraph> paragrafs_; // originals, by the block property
     std::vector<word::Table> taules_;        // originals, by the table property
     QImage substitut(const word::InlinePicture& p);
-    bool capAlDocument(QSize pixels) const;
+    bool capAlDocument(QSize pixels, const QByteArray& dibuixant = {}) const;
+    void alliberaVistes(const QByteArray& dibuixant) const;
     void superat() const;
 
+    struct VistaDesada {
+        QImage img;
+        QByteArray contingut; // the picture's content key, when drawn here
+        qint64 pixels = 0;    // drawn here and counted; 0 when another image is shared
+        quint64 us = 0;       // when last shown
+    };
     std::vector<word::InlinePicture> imatges_;
     std::vector<QByteArray> claus_;                // of each picture's content
     QHash<QByteArray, QImage> decodificades_;      // pictures and boxes, by content and size
-    mutable QHash<QByteArray, QImage> vistes_;     // drawn, by content and size
-    mutable qint64 pixels_ = 0;                    // of all the pictures held
+    mutable QHash<QByteArray, VistaDesada> vistes_; // by content and size
+    mutable quint64 usos_ = 0;
+    mutable qint64 pixels_ = 0;                    // of the pictures decoded and drawn that are held
     mutable bool avisat_ = false;
     std::function<void(const QString&)> avis_;
     MidaImatge midaImatge_;

@@ -4,6 +4,7 @@
 // the user is told once.
 #include "platform/docframe/ui/MarcDocument.h"
 #include "platform/docframe/DibuixVectorial.h"
+#include "platform/docframe/Pont.h"
 #include "platform/word/RegistresEmf.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QtEndian>
 
 #include <unistd.h>
@@ -25,6 +27,12 @@ namespace {
 int argc = 1;
 char arg0[] = "docframe_budget";
 char* argv[] = {arg0, nullptr};
+
+void Aplicacio()
+{
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
 
 class Emf {
 public:
@@ -151,8 +159,7 @@ Resultat Obre(const word::Document& d, const QString& path)
 
 TEST(PictureBudget, HostileDesignsOpenAtOnceInLittleMemory)
 {
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    Aplicacio();
     QTemporaryDir dir;
     // Warm: the fonts and the window machinery, counted for neither.
     Obre(*Disseny(Emf().bytes(), 1), dir.filePath("warm.docx"));
@@ -200,4 +207,86 @@ TEST(PictureBudget, LettersAreNoTallerThanThePictureAndWorkIsCountedFirst)
         moltes.text(docframe::PressupostImatge::lletres / 2 + 1);
     EXPECT_TRUE(docframe::DibuixaEmf(moltes.bytes(), QSize(200, 100), &superat).isNull());
     EXPECT_TRUE(superat);
+}
+
+// Dragging the window's edge shows the design at a new zoom at every step: each step's
+// drawings replace the last ones, and an ordinary picture never becomes a box.
+TEST(PictureBudget, ResizingTheWindowNeverExhaustsIt)
+{
+    Aplicacio();
+    Emf petit;
+    petit.font(1, -20);
+    petit.text(3);
+    auto d = word::Document::create();
+    word::InlinePicture pic = word::InlinePicture::fromEncoded(petit.bytes(), QSize(2000, 2000));
+    pic.setWidth(word::Points(500));
+    pic.setHeight(word::Points(400));
+    pic.setAlternativeText(QStringLiteral("TOLV_campPicture"));
+    word::Paragraph p;
+    p.items.emplace_back(pic);
+    d->body().blocks = {word::Block{p}};
+    const auto disseny = word::Document::fromBytes(d->toBytes(), QStringLiteral("design"));
+
+    docframe::MarcDocument marc;
+    int avisos = 0;
+    QObject::connect(&marc, &docframe::MarcDocument::avisImatges, [&] { ++avisos; });
+    marc.resize(400, 400);
+    marc.Mostra(*disseny, QStringLiteral("design.docx"));
+    marc.show();
+    QImage vista;
+    for (int amplada = 400; amplada <= 1600; amplada += 10) {
+        marc.resize(amplada, amplada);
+        QApplication::processEvents();
+        vista = marc.grab().toImage();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(avisos, 0);
+    EXPECT_FALSE(marc.findChild<QLabel*>(QStringLiteral("lblAvisImatges"))->isVisible());
+    // The box's own grey covers no part of the last view: the picture was drawn.
+    const QRgb caixa = qRgb(244, 246, 248);
+    int grisos = 0;
+    for (int y = 0; y < vista.height(); ++y)
+        for (int x = 0; x < vista.width(); ++x)
+            grisos += vista.pixel(x, y) == caixa;
+    EXPECT_EQ(grisos, 0);
+}
+
+// Only the drawings held count: one picture drawn at size after size fits however long it
+// goes on, while distinct pictures shown at once still run out of the document's pixels.
+TEST(PictureBudget, CountsTheDrawingsHeldNotEveryDrawingMade)
+{
+    Aplicacio();
+    auto d = word::Document::create();
+    word::Paragraph p;
+    for (int i = 1; i <= 8; ++i) {
+        Emf emf;
+        emf.font(1, -20);
+        emf.text(i);
+        word::InlinePicture pic = word::InlinePicture::fromEncoded(emf.bytes(), QSize(2000, 2000));
+        pic.setWidth(word::Points(300));
+        pic.setHeight(word::Points(300));
+        p.items.emplace_back(pic);
+    }
+    d->body().blocks = {word::Block{p}};
+    const auto disseny = word::Document::fromBytes(d->toBytes(), QStringLiteral("design"));
+    docframe::Pont pont;
+    int avisos = 0;
+    pont.setAvis([&](const QString&) { ++avisos; });
+    QTextDocument text;
+    pont.Carrega(*disseny, text);
+    std::vector<QTextImageFormat> imatges;
+    for (auto it = text.begin().begin(); !it.atEnd(); ++it)
+        if (it.fragment().charFormat().isImageFormat())
+            imatges.push_back(it.fragment().charFormat().toImageFormat());
+    ASSERT_EQ(imatges.size(), 8u);
+
+    // A quarter of the budget each: drawn at forty sizes, the first never turns into a box.
+    for (int costat = 1610; costat <= 2000; costat += 10)
+        EXPECT_EQ(pont.Vista(imatges[0], text, QSize(costat, costat)).size(), QSize(costat, costat));
+    EXPECT_EQ(avisos, 0);
+
+    // With it, three more fit; the rest show as their boxes and the user is told once.
+    for (std::size_t i = 1; i < imatges.size(); ++i)
+        EXPECT_EQ(pont.Vista(imatges[i], text, QSize(2000, 2000)).size() == QSize(2000, 2000), i < 4) << i;
+    EXPECT_EQ(avisos, 1);
 }
