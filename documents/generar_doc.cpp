@@ -352,18 +352,6 @@ void PreparaPaginaEtiqueta(Document& doc, const MidesFull& m, bool horitzontal)
     doc.setPageSetup(ps);
 }
 
-bool CalPrepararDocumentBase(ClauBase& darrera, std::int32_t model, const QString& sufix, bool horitzontal, bool& prepared)
-{
-    if (prepared)
-        return true;
-    const QString lletra = LletraOrientacio(horitzontal);
-    if (model == darrera.model && sufix == darrera.sufix && lletra == darrera.lletra)
-        return false;
-    darrera = ClauBase{model, sufix, lletra};
-    prepared = true;
-    return true;
-}
-
 DocumentBase PreparaDocumentBase(const MidesFull& m, bool horitzontal, const QString& carpetaPrograma,
                                  const QString& carpetaTmp)
 {

@@ -96,18 +96,6 @@ void PreparaPaginaEtiqueta(kovel::word::Document& doc, const MidesFull& m, bool 
 // with the page of PreparaPaginaEtiqueta. The copy is written to `carpetaTmp` under the
 // template's name (or "0" + name, "1" + name... when an older copy cannot be removed) and
 // returned opened.
-// The key of the last base document a preparer made (model, suffix, orientation letter
-// "H"/"V"; 0 and empty before any). An empty letter makes the next preparation happen.
-struct ClauBase {
-    std::int32_t model = 0;
-    QString sufix;
-    QString lletra;
-};
-// Whether a base document must be prepared: with `prepared` false, only when the key
-// differs from `darrera` (it is then stored there and `prepared` becomes true); with
-// `prepared` true, always, leaving `darrera` as it was.
-bool CalPrepararDocumentBase(ClauBase& darrera, std::int32_t model, const QString& sufix, bool horitzontal, bool& prepared);
-
 struct DocumentBase {
     QString cami;
     std::unique_ptr<kovel::word::Document> document;

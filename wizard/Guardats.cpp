@@ -155,19 +155,14 @@ guardar::DadesDisseny Guardats::dades() const
     d.TipusPaper = directoris::CodiTipusPaper(estat_.pasPaper().optPapel);
     d.Model = directoris::NumeroEtiqueta(estat_.cataleg());
     d.Orientacio = directoris::CodiOrientacio(etiqueta.opt_Horizontal, etiqueta.opt_Vertical);
-    // Away from the word processor the pair is the final panel's: a design saved before it
-    // was chosen keeps no choice, and no rows, so that it opens with the panel's defaults.
-    const std::array<bool, 2>& perPagina = estat_.pasFinal().OpcEtiqpag;
-    const bool triat = estat_.esWord() || perPagina[0] != perPagina[1];
-    if (triat)
-        d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? estat_.pasOrigen().opcOrigDatos[0] : perPagina[0]));
+    // Away from the word processor the pair is the final panel's, which always holds a choice.
+    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? estat_.pasOrigen().opcOrigDatos[0]
+                                                                  : estat_.pasFinal().OpcEtiqpag[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
         d.Llista = estat_.pasOrigen().LstHojas.value(estat_.pasOrigen().LstHojasIndex);
-        if (triat) {
-            d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
-            d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
-        }
+        d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
+        d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
     } else if (estat_.esAccess()) {
         d.Llista = estat_.pasOrigen().LstTablas.value(estat_.pasOrigen().LstTablasIndex);
     }
@@ -409,16 +404,16 @@ void Guardats::RecuperaDisseny(int fila)
             estat_.pasEtiqueta().Opt_Horizontal_Click();
 
         // The option pair: labels differ or all alike (Word), one label per record or not.
-        // A design saved before the final panel's choice opens with none made.
-        if (r.Ordre == 'D' || r.Ordre == 'I') {
-            const int index = r.Ordre == 'D' ? 0 : 1;
-            if (estat_.esWord())
-                estat_.pasOrigen().opcOrigDatos_Click(index);
-            else
-                estat_.pasFinal().OpcEtiqpag_Click(index);
-        } else if (!estat_.esWord()) {
-            estat_.pasFinal().OpcEtiqpag = {false, false};
-        }
+        // A design that kept no choice (older saves) opens with the final panel's default,
+        // and without rows, so that the design panel gives the default ones; on the word
+        // processor its kept cells say whether its labels differ.
+        const bool ordre = r.Ordre == 'D' || r.Ordre == 'I';
+        if (estat_.esWord())
+            estat_.pasOrigen().opcOrigDatos_Click(ordre ? (r.Ordre == 'D' ? 0 : 1) : (r.NumCaselles > 1 ? 0 : 1));
+        else if (ordre)
+            estat_.pasFinal().OpcEtiqpag_Click(r.Ordre == 'D' ? 0 : 1);
+        else
+            estat_.pasFinal().OpcEtiqpag = PasFinal::OpcEtiqpagPerDefecte;
 
         // Documents: the codes they name become codes of this run first.
         const QString carpeta = magatzem_.CarpetaDisseny(fila);
@@ -439,10 +434,12 @@ void Guardats::RecuperaDisseny(int fila)
             const QString tmp = estat_.carpetaDades() + QStringLiteral("tmp/");
             QDir().mkpath(tmp);
             const QString desti = tmp + QStringLiteral("guardat_obert.docx");
-            if (copiaDocument(magatzem_.DocumentDisseny(fila, 0), desti, codis))
+            const QString desat = magatzem_.DocumentDisseny(fila, 0);
+            // Never the previous design standing for this format: a blank label, and why.
+            if (copiaDocument(desat, desti, codis))
                 disseny.ObreDisseny(desti);
             else
-                ModTolvWiz::Escribe_Log(QStringLiteral("Saved design: its document is missing in ") + carpeta);
+                disseny.DissenyIllegible(desat.isEmpty() ? carpeta : desat);
         }
         cas.CasellaActual = 0;
         cas.NumCaselles = r.NumCaselles;
@@ -462,7 +459,7 @@ void Guardats::RecuperaDisseny(int fila)
             if (excel) {
                 estat_.pasOrigen().NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
                 estat_.pasOrigen().LstHojas_Click(tria);
-                const bool files = r.FilaInicial >= 1;
+                const bool files = ordre && r.FilaInicial >= 1;
                 estat_.pasFinal().txtFila_inicial = files ? QString::number(r.FilaInicial) : QString();
                 estat_.pasFinal().txtFila_final = files ? QString::number(r.FilaFinal) : QString();
             } else {

@@ -587,25 +587,6 @@ TEST(DocumentsBase, BaseDocumentOfALabel)
     EXPECT_TRUE(h.document->body().text().startsWith("MODEL"));
 }
 
-TEST(DocumentsBase, PreparedOnlyWhenTheKeyChanges)
-{
-    ClauBase clau;
-    bool preparat = false;
-    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", false, preparat));
-    EXPECT_TRUE(preparat);
-    preparat = false;
-    EXPECT_FALSE(CalPrepararDocumentBase(clau, 1617, "", false, preparat));
-    EXPECT_FALSE(preparat);
-    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", true, preparat));   // the orientation is in the key
-    EXPECT_EQ(clau.lletra, "H");
-    preparat = true;   // forced: the key is neither compared nor stored
-    EXPECT_TRUE(CalPrepararDocumentBase(clau, 9, "X", false, preparat));
-    EXPECT_EQ(clau.model, 1617);
-    clau.lletra.clear();   // emptied by the wizard: prepared again
-    preparat = false;
-    EXPECT_TRUE(CalPrepararDocumentBase(clau, 1617, "", true, preparat));
-}
-
 // A first row heads the worksheet when a column below it is all numbers, or all of one
 // length, and its own cell is not; a number over numbers is a record like the others.
 TEST(DocumentsFonts, AHeaderRowIsToldByTheColumnsBelowIt)

@@ -99,11 +99,16 @@ bool PasDisseny::ObreDisseny(const QString& cami)
     } catch (const kovel::word::WordError& e) {
         ModTolvWiz::Escribe_Log(e.message());
     }
+    DissenyIllegible(cami);
+    return false;
+}
+
+void PasDisseny::DissenyIllegible(const QString& cami)
+{
     ModTolvWiz::Mensaje_Error(TextPrograma("FrmTolvWiz.DissenyIllegible",
                                            QStringLiteral("The design %1 cannot be read; the blank label of the format is shown instead."))
-                                  .arg(cami));
+                                  .arg(QDir::toNativeSeparators(cami)));
     documentBase();
-    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -166,20 +171,18 @@ void PasDisseny::BuidaCaselles()
 // ---------------------------------------------------------------------------------------------
 // The panel
 
-void PasDisseny::filesPerDefecte(std::int32_t r1, std::int32_t r2)
+bool PasDisseny::esCapcalera(std::int32_t r1, std::int32_t r2)
 {
-    std::int32_t primera = r1;
+    bool capcalera = false;
     try {
         if (generar_doc::FullDades* full = r2 > r1 ? estat_.fullDades() : nullptr)
-            if (generar_doc::FilaCapcalera(*full, mnuCampo, r1, r2))
-                primera = r1 + 1;
+            capcalera = generar_doc::FilaCapcalera(*full, mnuCampo, r1, r2);
     } catch (const std::exception& e) {
         // The worksheet is read again by the generation, which says what is wrong with it.
         ModTolvWiz::Escribe_Log(QStringLiteral("Header row: ") + QString::fromLocal8Bit(e.what()));
     }
     estat_.oblidaFull();
-    estat_.pasFinal().txtFila_inicial = Numero(primera);
-    estat_.pasFinal().txtFila_final = Numero(r2);
+    return capcalera;
 }
 
 void PasDisseny::Llenar()
@@ -191,6 +194,7 @@ void PasDisseny::Llenar()
         ModTolvWiz::Escribe_Log(QStringLiteral("Design base: ") + QString::fromLocal8Bit(e.what()));
     }
     estat_.marca(np().PanelFinal, 0);
+    FilaTitols = 0;
     FontAssistent* font = estat_.font();
     const PasOrigen& origen = estat_.pasOrigen();
     if (estat_.esExcel() && font && origen.LstHojasIndex >= 0) {
@@ -209,9 +213,14 @@ void PasDisseny::Llenar()
             r1 = r2 = 1;
         }
         // The rows to print start as the worksheet's records, unless a restored design
-        // brought its own.
-        if (!estat_.DissenyObert || estat_.pasFinal().txtFila_inicial.isEmpty())
-            filesPerDefecte(r1, r2);
+        // brought its own: then the first row heads the columns only when they start past it.
+        const bool capcalera = esCapcalera(r1, r2);
+        PasFinal& final_ = estat_.pasFinal();
+        if (!estat_.DissenyObert || final_.txtFila_inicial.isEmpty()) {
+            final_.txtFila_inicial = Numero(capcalera ? r1 + 1 : r1);
+            final_.txtFila_final = Numero(r2);
+        }
+        FilaTitols = capcalera && Enter(final_.txtFila_inicial) > r1 ? r1 : 0;
     } else if (estat_.esAccess() && font && origen.LstTablasIndex >= 0) {
         mnuCampo = font->campsTaula(origen.LstTablas.value(origen.LstTablasIndex), CamposDeTabla);
         TotalCampos = std::int16_t(std::min<qsizetype>(mnuCampo.size(), 32767));

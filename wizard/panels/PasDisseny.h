@@ -35,6 +35,8 @@ public:
     // Reads a saved document as the design. One that cannot be read is said, naming the file,
     // and the format's blank label takes its place; false then.
     bool ObreDisseny(const QString& cami);
+    // The design `cami` cannot be had: said, naming it, and the format's blank label shown.
+    void DissenyIllegible(const QString& cami);
     // The design with the editor's latest changes; nullptr before any.
     kovel::word::Document* disseny();
     // The design panel's title: the first caption, a blank and the format's reference.
@@ -58,6 +60,9 @@ public:
     bool CamposDeTabla = false;
     QStringList mnuCampo;
     QString TituloDiseno;
+    // The worksheet's row of column titles, the one the rows to print start after; 0 when
+    // its first row is a record (or the source is no worksheet).
+    std::int32_t FilaTitols = 0;
     std::int32_t IndexDocumentBase = -1;
     QString ClauDocumentBase;
     seleccionador_ABCD::Caselles caselles;
@@ -67,9 +72,8 @@ private:
     void posa(std::unique_ptr<kovel::word::Document> doc, const QString& cami);
     // The format's blank label as the design; false (logged) when it cannot be made.
     bool documentBase();
-    // The default rows to print of the worksheet's used range: from the first record, past
-    // a header row, to the last.
-    void filesPerDefecte(std::int32_t r1, std::int32_t r2);
+    // Whether the first row `r1` of the worksheet's used range heads its columns.
+    bool esCapcalera(std::int32_t r1, std::int32_t r2);
 
     std::unique_ptr<kovel::word::Document> disseny_;
     // The design changed since it was shown or saved as its cell.

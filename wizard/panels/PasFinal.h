@@ -34,7 +34,6 @@ struct ControlsFinal {
 
 class PasFinal : public Pas {
 public:
-    // One label for each record stands chosen until the user chooses otherwise.
     using Pas::Pas;
 
     void Llenar() override;
@@ -59,7 +58,10 @@ public:
     // The last document made, "" before any.
     QString documentGenerat() const { return documentGenerat_; }
 
-    std::array<bool, 2> OpcEtiqpag{true, false};
+    // One label for each record until the user chooses otherwise; a restored design that
+    // kept no choice opens with it too.
+    static constexpr std::array<bool, 2> OpcEtiqpagPerDefecte{true, false};
+    std::array<bool, 2> OpcEtiqpag = OpcEtiqpagPerDefecte;
     QString txtFila_inicial;
     QString txtFila_final;
 

@@ -406,6 +406,73 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     }
 }
 
+// A save keeps the final panel's choice and rows wherever it is made; a design an older
+// program kept without them opens with the panel's default and the worksheet's rows, and
+// Finish makes it with no choice asked for.
+TEST_F(Guardar, AChoiceIsAlwaysKeptAndADesignKeptWithoutOneOpensWithTheDefault)
+{
+    Excel_espec::Inicialitzar();
+    FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Sheet1")});
+    {
+        EstatAssistent e;
+        Neteja(e);
+        e.setCarpetaDades(dades);
+        e.setFont(&font);
+        FinsOrigen(e, PapelA4, QStringLiteral("803"));
+        e.pasOrigen().LstHojas_Click(0);
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        InsereixCamp(e, QStringLiteral("A"));
+        ASSERT_TRUE(Desa(e.guardats(), QStringLiteral("Before")));
+        ASSERT_TRUE(e.MostrarPanel(+1).mogut);
+        e.pasFinal().OpcEtiqpag_Click(1);
+        e.pasFinal().txtFila_Change(QStringLiteral("3"), QStringLiteral("4"));
+        ASSERT_TRUE(Desa(e.guardats(), QStringLiteral("Sheets")));
+    }
+    const QString ruta = dades + QStringLiteral("guardats/guardatsE.dat");
+    QFile f(ruta);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), ruta);
+    f.close();
+    ASSERT_TRUE(l.error.isEmpty()) << qPrintable(l.error);
+    int vistos = 0;
+    for (guardar::RegistreGuardat& r : l.registres) {
+        if (r.Nom.trimmed() == QLatin1String("Before")) {
+            // Saved on the design panel: the default stands chosen, the rows are the records'.
+            EXPECT_EQ(r.Ordre, 'D');
+            EXPECT_EQ(r.FilaInicial, 1);
+            EXPECT_EQ(r.FilaFinal, 6);
+            r.Ordre = 0;
+            r.FilaInicial = r.FilaFinal = 0;
+            ++vistos;
+        } else if (r.Nom.trimmed() == QLatin1String("Sheets")) {
+            EXPECT_EQ(r.Ordre, 'I');
+            EXPECT_EQ(r.FilaInicial, 3);
+            EXPECT_EQ(r.FilaFinal, 4);
+            ++vistos;
+        }
+    }
+    ASSERT_EQ(vistos, 2);
+    QString error;
+    ASSERT_TRUE(guardar::EscriuFitxerSegur(ruta, guardar::CodificaRegistres(l.registres), error)) << qPrintable(error);
+
+    EstatAssistent e;
+    Neteja(e);
+    e.setFont(&font);
+    Guardats& g = e.guardats();
+    // The newest first: "Sheets", then the older "Before" in the same run, over its choices.
+    Obre(e, g, 0, QStringLiteral("Sheets"));
+    EXPECT_EQ(e.pasFinal().OpcEtiqpag, (std::array<bool, 2>{false, true}));
+    EXPECT_EQ(e.pasFinal().txtFila_inicial, QStringLiteral("3"));
+    Obre(e, g, 1, QStringLiteral("Before"));
+    EXPECT_EQ(e.pasFinal().OpcEtiqpag, PasFinal::OpcEtiqpagPerDefecte);
+    EXPECT_EQ(e.pasFinal().txtFila_inicial, QStringLiteral("1"));
+    EXPECT_EQ(e.pasFinal().txtFila_final, QStringLiteral("6"));
+    missatges.clear();
+    const Moviment m = e.MostrarPanel(+1);
+    EXPECT_TRUE(m.avis.text.isEmpty()) << qPrintable(m.avis.text);
+    EXPECT_FALSE(e.pasFinal().documentGenerat().isEmpty());
+}
+
 TEST_F(Guardar, NamesAreAskedAgainWhileTheirCutFormIsTakenAndAnEmptyNameSavesNothing)
 {
     Word_espec::Inicialitzar();

@@ -80,31 +80,30 @@ public:
 
     QStringList Camps() const override { return v_.disseny().mnuCampo; }
 
-    // The worksheet's first used row, when it is a header row by the rule the rows to print
-    // start after.
+    // The names in the worksheet's row of column titles, when the design panel found one.
     QStringList Titols() const override
     {
         EstatAssistent& e = v_.estat();
         FontAssistent* font = e.font();
+        const std::int32_t fila = v_.disseny().FilaTitols;
         const std::int32_t full = e.pasOrigen().LstHojasIndex + 1;
-        std::int32_t r1 = 1, c1 = 1, r2 = 0, c2 = 0;
-        if (!font || !e.esExcel() || full < 1 || !font->rangUsat(full, r1, c1, r2, c2))
+        if (!font || !e.esExcel() || full < 1 || fila < 1)
             return {};
-        QStringList fila;
+        QStringList noms;
         try {
             generar_doc::FullDades* dades = font->full(full);
-            if (!dades || !generar_doc::FilaCapcalera(*dades, Camps(), r1, r2))
+            if (!dades)
                 return {};
             for (const QString& camp : Camps()) {
                 QString text;
-                dades->contingut(camp, r1, text);
-                fila << text.trimmed();
+                dades->contingut(camp, fila, text);
+                noms << text.trimmed();
             }
         } catch (const std::exception& ex) {
             ModTolvWiz::Escribe_Log(QStringLiteral("Header row: ") + QString::fromLocal8Bit(ex.what()));
             return {};
         }
-        return fila;
+        return noms;
     }
 
     // The field's value in the first row to print of the chosen worksheet, or in the first

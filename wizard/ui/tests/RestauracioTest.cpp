@@ -1,9 +1,10 @@
 // Saved designs through the real window, on each host: a design saved with the frame's
 // button before any final choice opens in a fresh window and state over the same store and
-// makes the same document, with the final panel's defaults (no whole sheet per record, the
-// rows past the header); a change of format after the restore starts the design afresh; a
-// choice made on the final panel before the save comes back. The window waits while a
-// design is restored.
+// makes the same document, with the final panel's defaults (one label per record, the rows
+// past the header, whose names the code dialogs show), as does one an older program kept
+// with no choice; a change of format after the restore starts the design afresh; a choice
+// made on the final panel before the save comes back; a design whose document is gone opens
+// as the format's blank label, said. The window waits while a design is restored.
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
@@ -19,6 +20,7 @@
 #include "common/MsgBox.h"
 #include "common/ui/BotoImatge.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "documents/guardar.h"
 #include "platform/access/tests/SqliteFixture.h"
 #include "platform/word/Document.h"
 
@@ -28,6 +30,7 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -254,22 +257,65 @@ protected:
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno) << qPrintable(missatges.join(u'\n'));
     }
 
-    // From the design panel to the final one; one label per record where no choice is made.
+    // From the design panel to the final one.
     void FinsFinal(FrmTolvWiz& w)
     {
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFinal) << qPrintable(missatges.join(u'\n'));
     }
 
+    // Finish as the final panel stands, no option clicked.
     QString Acaba(FrmTolvWiz& w)
     {
-        if (!word() && !Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor())
-            Clica(w, "OpcEtiqpag", 0);
         oberts.clear();
         Clica(w, "CmdSiguiente");
         EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
         EXPECT_FALSE(w.isVisible());
         return oberts.value(0);
+    }
+
+    // The names the barcode dialog's field list shows, the dialog then closed.
+    QStringList CampsBarres(FrmTolvWiz& w)
+    {
+        QStringList r;
+        QTimer::singleShot(0, [&r] {
+            QWidget* d = QApplication::activeModalWidget();
+            ASSERT_NE(d, nullptr);
+            auto* c = d->findChild<QComboBox*>(QStringLiteral("cboCamp"));
+            for (int i = 0; c && i < c->count(); ++i)
+                r << c->itemText(i);
+            d->close();
+        });
+        Clica(w, "btn_barres");
+        return r;
+    }
+
+    // The store's file of this host.
+    QString FitxerGuardats() const
+    {
+        const char lletra = word() ? 'W' : host() == QLatin1String("excel") ? 'E' : 'A';
+        return dades + QStringLiteral("guardats/") + guardar::NomFitxerGuardats(lletra);
+    }
+
+    // Design `nom` kept with order `ordre` and rows `inicial` to `final_` (0: none).
+    void Reescriu(const QString& nom, std::uint8_t ordre, std::int32_t inicial, std::int32_t final_)
+    {
+        QFile f(FitxerGuardats());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), f.fileName());
+        f.close();
+        ASSERT_TRUE(l.error.isEmpty()) << qPrintable(l.error);
+        int canviats = 0;
+        for (guardar::RegistreGuardat& r : l.registres)
+            if (r.Nom.trimmed() == nom) {
+                r.Ordre = ordre;
+                r.FilaInicial = inicial;
+                r.FilaFinal = final_;
+                ++canviats;
+            }
+        ASSERT_EQ(canviats, 1);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(guardar::CodificaRegistres(l.registres));
     }
 
     QTemporaryDir dir;
@@ -304,12 +350,15 @@ TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
         Restaura(w);
         FinsDisseny(w);
         EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+        if (host() == QLatin1String("excel")) {
+            EXPECT_EQ(CampsBarres(w).value(2), QStringLiteral("C \u2014 CODE"));
+        }
         FinsFinal(w);
         if (word()) {
             EXPECT_TRUE(w.estat().pasOrigen().opcOrigDatos[1]);
         } else {
+            EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
             EXPECT_FALSE(Busca<BotoImatge>(w, "OpcEtiqpag", 1)->valor());
-            EXPECT_FALSE(w.estat().pasFinal().OpcEtiqpag[1]);
         }
         if (host() == QLatin1String("excel")) {
             EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
@@ -325,6 +374,28 @@ TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
             EXPECT_EQ(despres.size() - despres.count(QString()), 30);
             EXPECT_TRUE(despres.filter(QStringLiteral("NAME")).isEmpty());
         }
+    }
+
+    // Kept with no final choice by an older program: the panel's defaults, the same document.
+    Reescriu(QStringLiteral("Addresses"), 0, 0, 0);
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        FinsDisseny(w);
+        if (host() == QLatin1String("excel")) {
+            EXPECT_EQ(CampsBarres(w).value(0), QStringLiteral("A \u2014 NAME"));
+        }
+        FinsFinal(w);
+        if (!word()) {
+            EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
+        }
+        if (host() == QLatin1String("excel")) {
+            EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+            EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("31"));
+        }
+        const QString quart = Acaba(w);
+        ASSERT_FALSE(quart.isEmpty());
+        EXPECT_EQ(Celles(quart), abans);
     }
 
     // Restored, then another format: the design starts afresh on it.
@@ -355,11 +426,13 @@ TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
 }
 
 // The whole sheet for each record, chosen on the final panel before the design is saved
-// again, comes back chosen.
+// again, comes back chosen; so do kept rows that print the first row as a record, and then
+// the code dialogs name no columns by it.
 TEST_P(Restauracio, AChoiceOfTheFinalPanelComesBack)
 {
     if (word())
         GTEST_SKIP() << "the word processor's final panel has no labels-per-record choice";
+    const bool excel = host() == QLatin1String("excel");
     {
         FrmTolvWiz w;
         NouDisseny(w, 806);
@@ -370,15 +443,75 @@ TEST_P(Restauracio, AChoiceOfTheFinalPanelComesBack)
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno);
         Desa(w, QStringLiteral("Sheets"));
     }
+    if (excel)
+        Reescriu(QStringLiteral("Sheets"), 'I', 1, 30);
     FinestraRestaura w;
     Restaura(w);
     FinsDisseny(w);
+    if (excel) {
+        EXPECT_EQ(CampsBarres(w), (QStringList{"A", "B", "C"}));
+    }
     FinsFinal(w);
     EXPECT_TRUE(Busca<BotoImatge>(w, "OpcEtiqpag", 1)->valor());
     EXPECT_FALSE(Busca<BotoImatge>(w, "OpcEtiqpag", 0)->valor());
-    if (host() == QLatin1String("excel")) {
-        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+    if (excel) {
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("1"));
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("30"));
     }
+}
+
+// A design whose document is gone opens as the blank label of its own format, and says which
+// file is missing; the design made before the restore never stands for it.
+TEST_P(Restauracio, ADesignWhoseDocumentIsGoneOpensBlankAndSaysSo)
+{
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Gone"));
+    }
+    QDirIterator it(dades + QStringLiteral("guardats"), {QStringLiteral("*.docx")}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(it.hasNext());
+    const QString document = it.next();
+    ASSERT_FALSE(it.hasNext());
+    ASSERT_TRUE(QFile::remove(document));
+
+    // A new design on another format, then back to the saved designs to open the lost one.
+    FinestraRestaura w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
+    NouDisseny(w, 803);
+    auto* editor = Busca<QTextEdit>(w, "txtDisseny");
+    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClicks(editor, QStringLiteral("Stale "));
+    const double ampleVell = w.estat().disseny()->pageSetup().pageWidth().value;
+    for (int i = 0; i < 8 && w.estat().PanelActual != np.PanelGuardados; ++i)
+        Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
+    Clica(w, "cmdObrir");
+    Busca<QListWidget>(w, "lstGuardats")->setCurrentRow(0);
+    Busca<QListWidget>(w, "lstGuardats")->item(0)->setSelected(true);
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.restaurats, 1);
+    ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join(u'\n'));
+    EXPECT_TRUE(missatges.takeFirst().contains(QDir::toNativeSeparators(document)));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelFormato);
+    Clica(w, "CmdSiguiente");
+    FinsDisseny(w);
+    kovel::word::Document* d = w.estat().disseny();
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->content().text().trimmed().isEmpty());
+    EXPECT_GT(std::abs(d->pageSetup().pageWidth().value - ampleVell), 1.0) << "the restored format's own label";
+    EXPECT_TRUE(w.Marc()->Editor()->toPlainText().trimmed().isEmpty());
+    if (!word()) {
+        // A design needs a field: none is there, so nothing stale is made either.
+        Clica(w, "CmdSiguiente");
+        EXPECT_EQ(w.estat().PanelActual, np.PanelDiseno);
+        return;
+    }
+    FinsFinal(w);
+    const QString fet = Acaba(w);
+    ASSERT_FALSE(fet.isEmpty());
+    EXPECT_TRUE(Celles(fet).filter(QStringLiteral("Stale")).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
