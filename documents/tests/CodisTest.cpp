@@ -54,6 +54,17 @@ QString Llegit(const InlinePicture* p)
     return kovel::proves::Llegir(img).text;
 }
 
+// A catalogue of one format, 60 x 40 mm labels two by two, and every question answered No.
+void UnFormat6x4(Cataleg& cat)
+{
+    EtiquetaCatalogo e;
+    e.Codigo = 3;
+    e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
+    e.Filas = 2; e.Columnas = 2;
+    proves::CatalegDe(cat, {e});
+    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+}
+
 } // namespace
 
 TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
@@ -62,12 +73,7 @@ TEST(DocumentsCodis, EveryLabelReadsAsItsRecord)
     Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-    EtiquetaCatalogo e;
-    e.Codigo = 3;
-    e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
-    e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe(cat, {e});
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    UnFormat6x4(cat);
 
     // The code dialogs' work: one barcode linked to column A, one QR code to column B, one
     // contact card whose name comes from column B.
@@ -279,12 +285,7 @@ std::vector<InlinePicture> UnCodiPerValor(kovel::codes::RegistreCodis& codis, co
     Cataleg cat;
     QTemporaryDir dir;
     qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-    EtiquetaCatalogo e;
-    e.Codigo = 3;
-    e.Ancho = 6; e.Alto = 4; e.PasoHorizontal = 6; e.PasoVertical = 4;
-    e.Filas = 2; e.Columnas = 2;
-    proves::CatalegDe(cat, {e});
-    mod_rvtMsgBox::setAnswerer([](const QString&, std::int16_t, const QString&) { return std::int16_t(2); });
+    UnFormat6x4(cat);
     auto disseny = proves::DissenySenseMarges(6, 4);
     proves::Marcador(*disseny, etiqueta);
     QList<QStringList> files;

@@ -2,6 +2,8 @@
 // Test helpers for the wizard window's roads: one application for the run, a control found
 // by its name (and index), a click on a shown control, the EAN-13 of a number, and a window
 // whose save-design command a test may take over.
+#include "common/MsgBox.h"
+#include "common/ui/ModTolvWizUi.h"
 #include "wizard/ui/FrmTolvWiz.h"
 
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -45,6 +48,20 @@ T* Busca(QWidget& w, const char* nom, int index = -1)
         if (index < 0 || t->property("index").toInt() == index)
             return t;
     return nullptr;
+}
+
+// What the wizard says and opens in a case: each message kept and answered with its default
+// button, each document or link kept instead of opened.
+inline void EscoltaAssistent(QStringList& missatges, QStringList& oberts)
+{
+    mod_rvtMsgBox::setAnswerer([&missatges](const QString& p, std::int16_t style, const QString&) {
+        missatges << p;
+        return mod_rvtMsgBox::BotoPerDefecte(style);
+    });
+    ModTolvWiz::setObridorShell([&oberts](const QString& cami) {
+        oberts << cami;
+        return true;
+    });
 }
 
 inline void Clica(QWidget& w, const char* nom, int index = -1)

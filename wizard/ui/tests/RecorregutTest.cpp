@@ -72,6 +72,7 @@ namespace {
 QApplication& App() { return kovel::proves::AppFinestres(); }
 using kovel::proves::Busca;
 using kovel::proves::Clica;
+using kovel::proves::EscoltaAssistent;
 using kovel::proves::FinestraAmbDesa;
 
 // A window whose store holds saved designs.
@@ -123,14 +124,7 @@ protected:
         }
         QString m;
         ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
-        mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
-            missatges << p;
-            return mod_rvtMsgBox::BotoPerDefecte(style);
-        });
-        ModTolvWiz::setObridorShell([this](const QString& cami) {
-            oberts << cami;
-            return true;
-        });
+        EscoltaAssistent(missatges, oberts);
         QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
         // The desktop's scale (0), or a fixed one: 15 twips a pixel, or 12 (125% screen scale).
         escala_ = EscalaDemanada();

@@ -50,6 +50,7 @@ namespace {
 
 using kovel::proves::Busca;
 using kovel::proves::Clica;
+using kovel::proves::EscoltaAssistent;
 
 // A window that notes how it stands while a saved design is restored.
 struct FinestraRestaura : FrmTolvWiz {
@@ -102,14 +103,7 @@ protected:
         CarpetaDades = dades;
         QString m;
         ASSERT_TRUE(ModTraduccion::CarregarLiterals(m)) << qPrintable(m);
-        mod_rvtMsgBox::setAnswerer([this](const QString& p, std::int16_t style, const QString&) {
-            missatges << p;
-            return mod_rvtMsgBox::BotoPerDefecte(style);
-        });
-        ModTolvWiz::setObridorShell([this](const QString& cami) {
-            oberts << cami;
-            return true;
-        });
+        EscoltaAssistent(missatges, oberts);
         if (host() == QLatin1String("excel")) {
             Excel_espec::Inicialitzar();
             // Thirty addresses under a header row, their codes in the third column.
