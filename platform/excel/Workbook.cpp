@@ -388,6 +388,10 @@ std::unique_ptr<Workbook> Workbook::Open(const QString& path, QString& error, co
             error = QStringLiteral("the file is not an .xls workbook");
             return nullptr;
         }
+        if (content == Content::LegacyBiff && !BareXlsStreamIsWhole(file)) {
+            error = QStringLiteral("the file is truncated, corrupt or not an .xls workbook");
+            return nullptr;
+        }
         file.close();
         if (!ReadXls(*book, book->FullName(), error, limits))
             return nullptr;

@@ -5,6 +5,7 @@
 #include "platform/excel/Workbook.h"
 
 #include <QHash>
+#include <QIODevice>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -73,6 +74,11 @@ bool ReadOds(Workbook& book, const QString& path, const QByteArray* bytes, QStri
 // .xls through LibreOffice when it is there (see Limits::officeProgram), else through FreeXL in
 // a child process.
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits);
+// A bare record stream (the oldest .xls, with no compound file around it) is whole when its
+// records, from the first BOF, chain within the file to the EOF that closes that BOF. LibreOffice
+// reads a cut stream as far as it goes and calls it a workbook, so this is asked before either
+// reader.
+bool BareXlsStreamIsWhole(QIODevice& file);
 // Makes `profileDir` a LibreOffice user installation that starts without its first-run work.
 bool PrepareOfficeProfile(const QString& profileDir);
 // A worksheet part held whole, read by several threads in pieces of its <sheetData>; false,

@@ -370,6 +370,30 @@ bool DecodeXlsRecords(const QByteArray& bytes, Workbook& book, const Limits& lim
 
 } // namespace xlschild
 
+bool BareXlsStreamIsWhole(QIODevice& file)
+{
+    // Substreams nest (a worksheet inside a BIFF4 workbook, a chart inside a worksheet).
+    std::int64_t open = 0;
+    std::int64_t at = 0;
+    const std::int64_t size = file.size();
+    while (at + 4 <= size) {
+        unsigned char header[4];
+        if (!file.seek(at) || file.read(reinterpret_cast<char*>(header), 4) != 4) return false;
+        const int type = header[0] | (header[1] << 8);
+        const int length = header[2] | (header[3] << 8);
+        if (at + 4 + length > size) return false;
+        if ((type & 0xFF) == 0x09 && (type >> 8) <= 8 && (type >> 8) % 2 == 0) {
+            ++open;
+        } else if (type == 0x000A) {
+            if (--open <= 0) return true;
+        } else if (open == 0) {
+            return false;   // records before any BOF: not a record stream
+        }
+        at += 4 + length;
+    }
+    return false;
+}
+
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits)
 {
     const QString program = officeProgram(limits);

@@ -266,3 +266,34 @@ TEST_F(Office, DamagedLockedOrHangingConversionsCostAMessageAndLeaveNothingBehin
     qputenv("TMPDIR", oldTmp);
     if (oldTmp.isNull()) qunsetenv("TMPDIR");
 }
+
+// The office reads a cut record stream as far as it goes and calls it a workbook: such a file
+// is refused on both routes, and the same file whole is read on both.
+TEST_F(Office, CutOldestKindOfWorkbookIsRefusedOnBothRoutes)
+{
+    using C = fixtures::XlsCell;
+    const QByteArray whole = fixtures::LegacyXls({{0, 0, C::Text, "Name"}, {1, 0, C::Text, "Anna"}, {1, 1, C::Number, {}, 7}});
+    // After its last record, padding that some writers leave.
+    const QString good = files->dir.filePath(QStringLiteral("whole.xls"));
+    fixtures::WriteFile(good, whole + QByteArray(16, '\0'));
+    const struct { const char* name; QByteArray bytes; } cut[] = {
+        {"first10.xls", whole.left(10)},
+        {"half.xls", whole.left(whole.size() / 2)},
+        {"noeof.xls", whole.left(whole.size() - 4)},   // every record whole but the closing one gone
+    };
+    for (const bool office : {true, false}) {
+        Limits limits;
+        if (!office) limits.officeProgram = QStringLiteral("none");
+        QString error;
+        const auto book = Workbook::Open(good, error, limits);
+        ASSERT_TRUE(book) << office << ": " << error.toStdString();
+        EXPECT_EQ(book->Item(1)->Text(2, 1), QStringLiteral("Anna")) << office;
+        for (const auto& c : cut) {
+            const QString file = files->dir.filePath(QString::fromLatin1(c.name));
+            fixtures::WriteFile(file, c.bytes);
+            EXPECT_FALSE(Workbook::Open(file, error, limits)) << c.name << " office " << office;
+            EXPECT_TRUE(error.contains(QStringLiteral("truncated, corrupt or not an .xls workbook")))
+                << c.name << ": " << error.toStdString();
+        }
+    }
+}
