@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -153,34 +152,53 @@ TEST_F(ServiceSwitches, StartWithoutTheServiceInstallsIt)
     EXPECT_EQ(StartNTService(), ENOTSUP);
 }
 
+// Timings here are only lower bounds, which a loaded machine cannot break: how fast the service
+// answers is for the benchmarks. A service that waited for its interval would outlast the test.
 TEST(ServiceRole, RunsAtOnceThenEveryIntervalUntilStopped)
 {
     Recorder recorder;
     recorder.install(150ms);
-    const auto start = Clock::now();
-    Clock::time_point stopAsked;
     std::thread manager([&] {
-        std::this_thread::sleep_for(400ms);
-        stopAsked = Clock::now();
+        // Stopped once it has run three times, however slow the machine.
+        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(recorder.mutex);
+            if (recorder.runs.size() >= 3) break;
+        }
         Handler(kovel::service::ControlStop);
     });
     EXPECT_EQ(RunningService(), 0);
-    const auto ended = Clock::now();
     manager.join();
+    const std::size_t runsAtStop = recorder.runs.size();
+    std::this_thread::sleep_for(300ms);
     RestablirEntorn();
 
-    EXPECT_LT(millis(ended - stopAsked), 200);
-    ASSERT_EQ(recorder.runs.size(), 3u);
-    EXPECT_LT(millis(recorder.runs[0] - start), 50);
-    for (size_t i = 1; i < recorder.runs.size(); ++i) {
+    ASSERT_GE(recorder.runs.size(), 3u);
+    EXPECT_EQ(recorder.runs.size(), runsAtStop) << "a run after the service ended";
+    for (size_t i = 1; i < recorder.runs.size(); ++i)
         EXPECT_GE(millis(recorder.runs[i] - recorder.runs[i - 1]), 145);
-        EXPECT_LT(millis(recorder.runs[i] - recorder.runs[i - 1]), 230);
-    }
     EXPECT_EQ(recorder.runArguments, QStringList{"-run_auto_update"});
     EXPECT_EQ(recorder.events, QStringList({"KOVEL Videvoviv AutoUpdater started", "KOVEL Videvoviv AutoUpdater stopped"}));
     using namespace kovel::service;
     EXPECT_EQ(recorder.states, (std::vector<int>{StateStartPending, StateRunning, StateStopPending, StateStopped}));
     EXPECT_EQ(EstatActual(), StateStopped);
+}
+
+// An hour's interval: the first run comes at start, and a stop ends the wait at once.
+TEST(ServiceRole, FirstRunAtStartAndAStopEndsTheWait)
+{
+    Recorder recorder;
+    recorder.install(1h);
+    std::thread manager([&] {
+        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(recorder.mutex);
+            if (!recorder.runs.empty()) break;
+        }
+        Handler(kovel::service::ControlStop);
+    });
+    EXPECT_EQ(RunningService(), 0);
+    manager.join();
+    RestablirEntorn();
+    EXPECT_EQ(recorder.runs.size(), 1u);
 }
 
 TEST(ServiceRole, OtherControlsReportTheStateAgain)
@@ -204,11 +222,9 @@ TEST(ServiceRole, OtherControlsReportTheStateAgain)
 TEST(ServiceRole, StartedByHandItEndsAtOnce)
 {
     Recorder recorder;
-    recorder.install(100ms);
+    recorder.install(1h);   // waiting for it would outlast the test
     entorn().iniciatPelGestor = [] { return false; };
-    const auto start = Clock::now();
     EXPECT_EQ(RunningService(), 0);
-    EXPECT_LT(millis(Clock::now() - start), 100);
     RestablirEntorn();
     EXPECT_TRUE(recorder.runs.empty());
     EXPECT_TRUE(recorder.events.isEmpty());
@@ -216,19 +232,18 @@ TEST(ServiceRole, StartedByHandItEndsAtOnce)
 }
 
 // The real thing in a child process: detached runs that outlast the interval, and SIGTERM
-// as the service manager's stop.
-TEST(ServiceRole, SigtermStopsTheServiceWithinASecond)
+// as the service manager's stop, which never waits for a run.
+TEST(ServiceRole, SigtermStopsTheServiceWithoutWaitingForItsRuns)
 {
     QTemporaryDir dir;
     const QString runs = dir.filePath(QStringLiteral("runs"));
     const QString events = dir.filePath(QStringLiteral("events"));
     const QString script = dir.filePath(QStringLiteral("run.sh"));
-    // Each run takes far longer than the interval; the service must not wait for it.
+    // Each run takes far longer than the interval and than the test: the service must not wait for it.
     writeExecutable(script, QStringLiteral("#!/bin/sh\nexec >/dev/null 2>&1 </dev/null\n"
-                                           "echo \"$(date +%s%N) $*\" >> '%1'\nsleep 2\n")
+                                           "echo \"$(date +%s%N) $$ $*\" >> '%1'\nexec sleep 600\n")
                                 .arg(runs));
 
-    const qint64 forkedAt = QDateTime::currentMSecsSinceEpoch();
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -245,33 +260,34 @@ TEST(ServiceRole, SigtermStopsTheServiceWithinASecond)
         ::_exit(RunningService());
     }
 
-    std::this_thread::sleep_for(650ms);
-    const auto stopAt = Clock::now();
+    QStringList lines;
+    for (const auto give = Clock::now() + 60s; lines.size() < 3 && Clock::now() < give; std::this_thread::sleep_for(10ms))
+        lines = readAll(runs).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_EQ(::kill(child, SIGTERM), 0);
     int status = -1;
-    while (::waitpid(child, &status, WNOHANG) == 0 && Clock::now() - stopAt < 3s)
+    pid_t ended = 0;
+    for (const auto give = Clock::now() + 60s; (ended = ::waitpid(child, &status, WNOHANG)) == 0 && Clock::now() < give;)
         std::this_thread::sleep_for(5ms);
-    EXPECT_LT(millis(Clock::now() - stopAt), 1000);
+    if (ended == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the service did not end on SIGTERM";
+    }
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     EXPECT_EQ(readAll(events), "KOVEL Videvoviv AutoUpdater started\nKOVEL Videvoviv AutoUpdater stopped\n");
-    // The runs write their line a moment after they start.
-    QStringList lines;
-    for (int i = 0; i < 100 && lines.size() < 3; ++i, std::this_thread::sleep_for(10ms))
-        lines = readAll(runs).split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 3) << readAll(runs).toStdString();
+    lines = readAll(runs).split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << readAll(runs).toStdString();
     std::vector<qint64> at;
     for (const QString& line : lines) {
         EXPECT_TRUE(line.endsWith(QLatin1String(" -run_auto_update"))) << line.toStdString();
         at.push_back(line.section(u' ', 0, 0).toLongLong() / 1000000);
+        ::kill(pid_t(line.section(u' ', 1, 1).toInt()), SIGKILL);   // the runs it left going
     }
     std::sort(at.begin(), at.end());
-    EXPECT_LT(at[0] - forkedAt, 150);
-    EXPECT_GE(at[1] - at[0], 180);
-    EXPECT_LT(at[1] - at[0], 330);
-    EXPECT_GE(at[2] - at[1], 180);
-    EXPECT_LT(at[2] - at[1], 330);
+    for (size_t i = 1; i < at.size(); ++i)
+        EXPECT_GE(at[i] - at[i - 1], 180);
 }
 
 // The built program: switches through the unit folder of the environment, and the service
@@ -289,7 +305,7 @@ TEST(ServiceProgram, SwitchesOfTheBuiltProgram)
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(work.path());
         process.start(Program, arguments);
-        EXPECT_TRUE(process.waitForFinished(10000));
+        EXPECT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         return process.exitCode();
     };
@@ -304,10 +320,8 @@ TEST(ServiceProgram, SwitchesOfTheBuiltProgram)
     EXPECT_TRUE(readAll(unit).split(u'\n').contains("ExecStart=" + kovel::service::execWord(canonical) + " -runas_service"))
         << readAll(unit).toStdString();
 
-    // Not started by the service manager: it ends at once and reports nothing.
-    const auto start = Clock::now();
+    // Not started by the service manager: it ends at once (not after the hour) and reports nothing.
     EXPECT_EQ(run({"-runas_service"}), 0);
-    EXPECT_LT(millis(Clock::now() - start), 3000);
 
     EXPECT_EQ(run({"-Stop_Service"}), 0);
     EXPECT_EQ(run({"-uninstall_service"}), 0);
@@ -316,7 +330,7 @@ TEST(ServiceProgram, SwitchesOfTheBuiltProgram)
 }
 
 // The built program as systemd starts it: it reports running on the notification socket,
-// and SIGTERM makes it report stopping and end within a second.
+// and SIGTERM makes it report stopping and end.
 TEST(ServiceProgram, StartedByTheManagerReportsAndStopsOnSigterm)
 {
     QTemporaryDir dir;
@@ -349,14 +363,12 @@ TEST(ServiceProgram, StartedByTheManagerReportsAndStopsOnSigterm)
     service.start(Program, {"-runas_service"});
     ASSERT_TRUE(service.waitForStarted(5000));
 
-    EXPECT_EQ(receive(5000), "STATUS=Starting");
-    EXPECT_TRUE(receive(2000).startsWith("READY=1\n"));
-    const auto stopAt = Clock::now();
+    EXPECT_EQ(receive(30000), "STATUS=Starting");
+    EXPECT_TRUE(receive(30000).startsWith("READY=1\n"));
     ::kill(pid_t(service.processId()), SIGTERM);
-    EXPECT_TRUE(receive(2000).startsWith("STOPPING=1\n"));
-    EXPECT_TRUE(receive(2000).startsWith("STATUS=Stopped"));
-    ASSERT_TRUE(service.waitForFinished(3000));
-    EXPECT_LT(millis(Clock::now() - stopAt), 1000);
+    EXPECT_TRUE(receive(30000).startsWith("STOPPING=1\n"));
+    EXPECT_TRUE(receive(30000).startsWith("STATUS=Stopped"));
+    ASSERT_TRUE(service.waitForFinished(30000));
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.exitCode(), 0);
     ::close(socket);
