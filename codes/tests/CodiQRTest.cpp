@@ -1,5 +1,6 @@
 #include "codes/CodiQR.h"
 #include "platform/barcode/tests/Lector.h"
+#include "platform/qr/tests/TextsEscriptures.h"
 
 #include <gtest/gtest.h>
 
@@ -129,12 +130,7 @@ TEST_F(DadesQR, PlantillesIOmplir)
 // byte-order mark is a mark to it, not a character).
 TEST_F(DadesQR, CadaJocDeCaractersTornaElTextTalCom)
 {
-    const QStringList textos{QStringLiteral("Caf\u00e9 C:\\temp ~;:, \u2014 25\u00b0C"),
-                             QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp ~;:, \u2014"),
-                             QStringLiteral("\u0391\u0398\u0397\u039d\u0391 C:\\x ~;:, \u2014"),
-                             QStringLiteral("\u6771\u4eac C:\\dir ~;:, \u2014"),
-                             QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp;:,"), QStringLiteral("\u6771\u4eac C:\\dir;:,"),
-                             QStringLiteral("Caf\u00e9 25\u00b0C")};
+    const QStringList textos = kovel::proves::TextsEscriptures();
     const QString adreca = QStringLiteral("\u041e\u0444\u0456\u0441 2; \u0411\u043b\u043e\u043a L: 22, \u041a\u0438\u0457\u0432");
     const QString web = QStringLiteral("https://shop.example.net/a");
     auto llegeix = [](const QString& dades) {
@@ -160,12 +156,12 @@ TEST_F(DadesQR, CadaJocDeCaractersTornaElTextTalCom)
             continue;
         }
         for (const QString& t : textos) EXPECT_EQ(llegeix(CodiQR::DadesText(o, t)).toStdString(), t.toStdString()) << nom;
-        EXPECT_EQ(llegeix(CodiQR::DadesVCard(o, textos[4], QStringLiteral("+380 44"), web, {}, adreca)).toStdString(),
-                  (QStringLiteral("MECARD:N:") + CodiQR::EscapaMeCard(textos[4]) + QStringLiteral(";TEL:+380 44;URL:https\\://shop.example.net/a;ADR:")
+        EXPECT_EQ(llegeix(CodiQR::DadesVCard(o, textos[5], QStringLiteral("+380 44"), web, {}, adreca)).toStdString(),
+                  (QStringLiteral("MECARD:N:") + CodiQR::EscapaMeCard(textos[5]) + QStringLiteral(";TEL:+380 44;URL:https\\://shop.example.net/a;ADR:")
                    + CodiQR::EscapaMeCard(adreca) + QStringLiteral(";;")).toStdString())
             << nom;
-        EXPECT_EQ(llegeix(CodiQR::DadesSMS(o, QStringLiteral("600"), textos[5])).toStdString(),
-                  (QStringLiteral("smsto:600:") + textos[5]).toStdString()) << nom;
+        EXPECT_EQ(llegeix(CodiQR::DadesSMS(o, QStringLiteral("600"), textos[6])).toStdString(),
+                  (QStringLiteral("smsto:600:") + textos[6]).toStdString()) << nom;
     }
 }
 

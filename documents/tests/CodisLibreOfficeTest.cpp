@@ -345,6 +345,30 @@ struct Tanda {
     ~Tanda() { mod_rvtMsgBox::resetAnswerer(); }
 };
 
+// The labels of rows 1 to `registres` of `full` with the codes of `codis` and the design
+// `disseny`, generated and saved as "<nom>.docx" in the batch's folder, the generation's own
+// files in its subfolder `nom`; the document's path, empty (the failure recorded) when the
+// generator made none. The generation must show no message.
+QString Genera(const Cataleg& cat, kovel::codes::RegistreCodis& codis, FullMemoria& full, Document& disseny, int registres,
+               Tanda& tanda, const QString& nom)
+{
+    Opcions o(cat, codis);
+    o.full = &full;
+    o.disseny = &disseny;
+    o.registres = registres;
+    o.dades = tanda.dir.filePath(nom) + QLatin1Char('/');
+    QDir().mkpath(o.dades);
+    auto doc = GeneraDocument(0, o);
+    if (!doc) {
+        ADD_FAILURE() << qPrintable(nom) << ": no document";
+        return {};
+    }
+    EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(nom + QStringLiteral(": ") + tanda.missatges.join(QLatin1Char('\n')));
+    const QString docx = tanda.dir.filePath(nom + QStringLiteral(".docx"));
+    doc->saveAs(docx);
+    return docx;
+}
+
 // The pieces of text of page `pagina` of `pdf`: a row's labels come out on one line, each
 // code a private-use character between them.
 QStringList TrossosPagina(const QString& pdf, int pagina)
@@ -374,7 +398,6 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
     Tanda tanda;
     QTemporaryDir& dir = tanda.dir;
-    QStringList& missatges = tanda.missatges;
     constexpr int Registres = 1000;
     QList<QStringList> files;
     for (int i = 1; i <= Registres; ++i) files << Registre(i);
@@ -413,17 +436,8 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
             alt = QStringLiteral("TOLV_barres_1_F");
         }
         auto disseny = DissenyDe(c.format, c.linies, alt, c.nomAlCostat);
-        Opcions o(cat, codis);
-        o.full = &full;
-        o.disseny = disseny.get();
-        o.registres = Registres;
-        o.dades = dir.filePath(c.nom) + QLatin1Char('/');
-        QDir().mkpath(o.dades);
-        auto doc = GeneraDocument(0, o);
-        ASSERT_TRUE(doc);
-        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(c.nom + QStringLiteral(": ") + missatges.join(QLatin1Char('\n')));
-        docs << dir.filePath(c.nom + QStringLiteral(".docx"));
-        doc->saveAs(docs.back());
+        docs << Genera(cat, codis, full, *disseny, Registres, tanda, c.nom);
+        ASSERT_FALSE(docs.back().isEmpty());
     }
     const QString conversio = proves::ConverteixAPdf(dir.path(), docs, 280000);
     ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
@@ -511,17 +525,8 @@ TEST(DocumentsCodisLibreOffice, CodesInEveryScriptReadAsTheirRecords)
         else
             CodiQR::RegistrarClon(codis, qr, QStringLiteral("A"));
         auto disseny = DissenyDe(format, 0, c.targeta ? QStringLiteral("TOLV_qr_1_0") : QStringLiteral("TOLV_qr_1_A"), false);
-        Opcions o(cat, codis);
-        o.full = &full;
-        o.disseny = disseny.get();
-        o.registres = registres;
-        o.dades = dir.filePath(c.nom) + QLatin1Char('/');
-        QDir().mkpath(o.dades);
-        auto doc = GeneraDocument(0, o);
-        ASSERT_TRUE(doc);
-        EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(c.nom + QStringLiteral(": ") + tanda.missatges.join(QLatin1Char('\n')));
-        docs << dir.filePath(c.nom + QStringLiteral(".docx"));
-        doc->saveAs(docs.back());
+        docs << Genera(cat, codis, full, *disseny, registres, tanda, c.nom);
+        ASSERT_FALSE(docs.back().isEmpty());
     }
     const QString conversio = proves::ConverteixAPdf(dir.path(), docs);
     ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);

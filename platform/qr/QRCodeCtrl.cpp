@@ -143,6 +143,17 @@ int EciExacte(int eci, const QString& text, bool kanji)
     return eci;
 }
 
+// A QR symbol at Zint's defaults, taking UTF-8 (the thread's one, kovel::zintutil::SimbolNet).
+zint_symbol* SimbolQR()
+{
+    zint_symbol* s = kovel::zintutil::SimbolNet();
+    if (s) {
+        s->symbology = BARCODE_QRCODE;
+        s->input_mode = UNICODE_MODE;
+    }
+    return s;
+}
+
 // A run as it goes to Zint, with the set its designator (or the Kanji mode) chose.
 struct Tram {
     int eci = 0;
@@ -374,13 +385,11 @@ void QRCodeCtrl::recodificar()
     for (Tram& t : trams) {
         if (t.eci == 0 || t.eci == EciUTF8 || t.eci == 25 || Fins(t.text, t.eci == 3 ? 0x100 : 0x80)) continue;
         const QByteArray b = t.text.toUtf8();
-        zint_symbol* prova = kovel::zintutil::SimbolNet();
+        zint_symbol* prova = SimbolQR();
         if (!prova) {
             error_ = QStringLiteral("Out of memory");
             return;
         }
-        prova->symbology = BARCODE_QRCODE;
-        prova->input_mode = UNICODE_MODE;
         zint_seg seg{reinterpret_cast<unsigned char*>(const_cast<char*>(b.constData())), static_cast<int>(b.size()), t.eci};
         if (ZBarcode_Encode_Segs(prova, &seg, 1) == ZINT_ERROR_INVALID_DATA) t.eci = EciUTF8;
     }
@@ -415,13 +424,11 @@ void QRCodeCtrl::recodificar()
     long bestPenalty = 0;
     for (int k = 0; k < 2; ++k) {
         const int mask = k == 0 ? 0 : 3;
-        zint_symbol* sym = kovel::zintutil::SimbolNet();
+        zint_symbol* sym = SimbolQR();
         if (!sym) {
             error_ = QStringLiteral("Out of memory");
             return;
         }
-        sym->symbology = BARCODE_QRCODE;
-        sym->input_mode = UNICODE_MODE;
         sym->option_1 = std::clamp(level_, 0, 3) + 1;
         if (version_ >= 1 && version_ <= 40) sym->option_2 = version_;
         sym->option_3 = ((mask + 1) << 8) | (multibyte ? ZINT_FULL_MULTIBYTE : 0);

@@ -1,5 +1,6 @@
 #include "platform/qr/QRCodeCtrl.h"
 #include "platform/barcode/tests/Lector.h"
+#include "platform/qr/tests/TextsEscriptures.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -116,13 +117,7 @@ TEST(Segments, CapTramSenseDesignadorEsDeixaEndevinar)
 // cannot hold it is replaced by UTF-8 and the control says so.
 TEST(Jocs, CapCaracterEsCanvia)
 {
-    const QStringList textos{QStringLiteral("Caf\u00e9 C:\\temp ~;:, 25\u00b0C \u2014 x"),
-                             QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp ~;:, \u2014 \u041a\u0438\u0457\u0432"),
-                             QStringLiteral("\u0391\u0398\u0397\u039d\u0391 C:\\x ~;:, \u2014"),
-                             QStringLiteral("\u6771\u4eac C:\\dir ~;:, \u2014 \u00a5\u203e"),
-                             // Without a tilde, Shift JIS would take these and turn each backslash.
-                             QStringLiteral("Caf\u00e9 25\u00b0C"), QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp;:,"),
-                             QStringLiteral("\u6771\u4eac C:\\dir;:,")};
+    const QStringList textos = kovel::proves::TextsEscriptures();
     for (int eci : {-1, 0, 1, 2, 3, 4, 7, 9, 11, 17, 20, 21, 22, 26}) {
         const QString prefix = eci < 0 ? QString() : QStringLiteral("\\%1").arg(eci, 6, 10, QLatin1Char('0'));
         for (const QString& t : textos) {
