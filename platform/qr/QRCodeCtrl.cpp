@@ -381,37 +381,49 @@ void QRCodeCtrl::recodificar()
         error_ = QStringLiteral("Too many character-set changes");
         return;
     }
-    // A run its set cannot hold is refused by Zint as invalid data: it goes in UTF-8.
-    for (Tram& t : trams) {
-        if (t.eci == 0 || t.eci == EciUTF8 || t.eci == 25 || Fins(t.text, t.eci == 3 ? 0x100 : 0x80)) continue;
-        const QByteArray b = t.text.toUtf8();
-        zint_symbol* prova = SimbolQR();
-        if (!prova) {
-            error_ = QStringLiteral("Out of memory");
-            return;
-        }
-        zint_seg seg{reinterpret_cast<unsigned char*>(const_cast<char*>(b.constData())), static_cast<int>(b.size()), t.eci};
-        if (ZBarcode_Encode_Segs(prova, &seg, 1) == ZINT_ERROR_INVALID_DATA) t.eci = EciUTF8;
-    }
-    bool multibyte = kanji;
-    for (const Tram& t : trams) {
-        if (t.eci == EciUTF8) multibyte = false;
-        if (t.eci != EciUTF8 || t.triat == 0 || t.triat == EciUTF8 || !canviJoc_.isEmpty()) continue;
-        canviJoc_ = t.triat == 20 ? QStringLiteral("Shift JIS cannot give back every character: the text is encoded in UTF-8 (ECI 26).")
-                                  : QStringLiteral("The character set ECI %1 cannot hold every character: the text is encoded "
-                                                   "in UTF-8 (ECI 26).").arg(t.triat);
-    }
+    // The segments as Zint takes them, and whether the Kanji mode's Shift JIS is kept.
     std::vector<QByteArray> bytes;
     std::vector<zint_seg> used;
-    bytes.reserve(static_cast<size_t>(trams.size()));
-    for (const Tram& t : trams) {
-        bytes.push_back(t.text.toUtf8());
-        zint_seg s{};
-        s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
-        s.length = static_cast<int>(bytes.back().size());
-        s.eci = t.eci;
-        used.push_back(s);
-    }
+    bool multibyte = kanji;
+    auto segments = [&] {
+        bytes.clear();
+        used.clear();
+        bytes.reserve(static_cast<size_t>(trams.size()));
+        multibyte = kanji;
+        for (const Tram& t : trams) {
+            bytes.push_back(t.text.toUtf8());
+            zint_seg s{};
+            s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
+            s.length = static_cast<int>(bytes.back().size());
+            s.eci = t.eci;
+            used.push_back(s);
+            if (t.eci == EciUTF8) multibyte = false;
+            if (t.eci != EciUTF8 || t.triat == 0 || t.triat == EciUTF8 || !canviJoc_.isEmpty()) continue;
+            canviJoc_ = t.triat == 20 ? QStringLiteral("Shift JIS cannot give back every character: the text is encoded in UTF-8 (ECI 26).")
+                                      : QStringLiteral("The character set ECI %1 cannot hold every character: the text is "
+                                                       "encoded in UTF-8 (ECI 26).").arg(t.triat);
+        }
+    };
+    segments();
+    // Only Zint tells whether a set holds a run, by refusing it as invalid data: when it
+    // refuses the data, each run that is not plain ASCII is tried alone, and one it refuses
+    // goes in UTF-8. Data it takes pay nothing for the check.
+    auto utf8 = [&]() -> bool {
+        bool canvi = false;
+        for (Tram& t : trams) {
+            if (t.eci == 0 || t.eci == EciUTF8 || t.eci == 25 || Fins(t.text, t.eci == 3 ? 0x100 : 0x80)) continue;
+            zint_symbol* prova = SimbolQR();
+            if (!prova) return false;
+            const QByteArray b = t.text.toUtf8();
+            zint_seg seg{reinterpret_cast<unsigned char*>(const_cast<char*>(b.constData())), static_cast<int>(b.size()), t.eci};
+            if (ZBarcode_Encode_Segs(prova, &seg, 1) == ZINT_ERROR_INVALID_DATA) {
+                t.eci = EciUTF8;
+                canvi = true;
+            }
+        }
+        return canvi;
+    };
+    bool provat = false;
 
     // Zint's own mask search tries all eight masks and is ten times slower than one
     // encoding; a generation remakes thousands of codes. Two masks of different geometry
@@ -434,6 +446,14 @@ void QRCodeCtrl::recodificar()
         sym->option_3 = ((mask + 1) << 8) | (multibyte ? ZINT_FULL_MULTIBYTE : 0);
         sym->warn_level = WARN_DEFAULT;
         const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
+        if (r == ZINT_ERROR_INVALID_DATA && !provat) {
+            provat = true;
+            if (utf8()) {
+                segments();
+                k = -1;   // both masks again, with the new sets
+                continue;
+            }
+        }
         if (r >= ZINT_ERROR) {
             error_ = kovel::zintutil::TextError(*sym);
             return;
