@@ -45,8 +45,8 @@ struct Segment {
 
 // Splits a data text into the ECI segments given to Zint, escapes resolved: each segment's
 // ECI as the control chooses it (0 for an ASCII run without designator) and its text in
-// UTF-8, which Zint writes in that character set. A run the chosen set turns out not to
-// hold is encoded in UTF-8 instead.
+// UTF-8, which Zint writes in that character set. A run that Zint then finds the set
+// cannot hold is encoded in UTF-8 instead (the control learns it while encoding).
 QList<Segment> Segments(const QString& data);
 
 // The text a reader returns for `data`: escapes resolved, designators gone.
