@@ -124,22 +124,37 @@ void ModelCodiQR::CanviarText(int tab, int i, const QString& text)
 // A field's sample value is data, as the records' values will be: its backslashes are
 // never escapes. Typed texts keep theirs. A contact card typed in is a change like any
 // other: closing asks before losing it.
+QString ModelCodiQR::Dades(int tab, const CodiQR::OpcionsCodi& o, bool literals) const
+{
+    const auto& t = textos_[idx(tab)];
+    switch (tab) {
+    case Text:
+    case Web: return CodiQR::DadesText(o, t[0], literals);
+    case SMS: return CodiQR::DadesSMS(o, t[0], t[1], literals);
+    default: return CodiQR::DadesVCard(o, t[0], t[1], t[2], t[3], t[4], literals);
+    }
+}
+
 void ModelCodiQR::Construir(int tab)
 {
     if (tab < 0 || tab >= NombrePestanyes) return;
-    const auto& t = textos_[idx(tab)];
-    const bool literals = deCamp_[idx(tab)];
-    switch (tab) {
-    case Text:
-    case Web: PosarDades(CodiQR::DadesText(registre_.OpcionsQR, t[0], literals)); break;
-    case SMS: {
-        const QString data = CodiQR::DadesSMS(registre_.OpcionsQR, t[0], t[1], literals);
-        if (data != qr_.DataToEncode()) PosarDades(data);
-        break;
-    }
-    default: PosarDades(CodiQR::DadesVCard(registre_.OpcionsQR, t[0], t[1], t[2], t[3], t[4], literals)); break;
-    }
+    const QString data = Dades(tab, registre_.OpcionsQR, deCamp_[idx(tab)]);
+    if (tab != SMS || data != qr_.DataToEncode()) PosarDades(data);
 }
+
+QString ModelCodiQR::TextCodificat() const
+{
+    const int tab = pestanya_;
+    // Data the control refuses are encoded as nothing: its error says why.
+    if (tab < 0 || tab >= NombrePestanyes || DeCamp(tab) || !qr_.Valid()) return {};
+    // The same content with every backslash its own character, the prefix kept: as typed.
+    CodiQR::OpcionsCodi literal;
+    literal.prefix = registre_.OpcionsQR.prefix;
+    const QString llegit = kovel::qr::TextLlegit(qr_.DataToEncode());
+    return llegit == kovel::qr::TextLlegit(Dades(tab, literal, true)) ? QString() : llegit;
+}
+
+QString ModelCodiQR::NotaJoc() const { return qr_.Valid() ? qr_.CanviJoc() : QString(); }
 
 // ---- Character set and prefix ----
 
@@ -279,6 +294,8 @@ void ModelCodiQR::Refrescar()
         invalid_ = deCamp;
         acceptable_ = deCamp;
     }
+    // Every record's code would be refused: a field-linked code is no better than fixed data.
+    if (deCamp && !kovel::qr::MotiuIlegible(registre_.OpcionsQR.prefix).isEmpty()) acceptable_ = false;
 }
 
 QString ModelCodiQR::DadesDibuixables() const
@@ -354,6 +371,8 @@ bool ModelCodiQR::Inserir(QString& why)
     // asked; a field's sample that it refuses only changes the picture the design shows.
     if (!DeCamp() && (DadesInvalides || !qr_.Valid()))
         return fallar(ModTraduccion::Literal(8201) + (qr_.Error().isEmpty() ? QString() : QStringLiteral("\n") + qr_.Error()));
+    if (const QString motiu = kovel::qr::MotiuIlegible(registre_.OpcionsQR.prefix); DeCamp() && !motiu.isEmpty())
+        return fallar(motiu);
     EntornDisseny* e = Entorn();
     kovel::word::Range* sel = e ? e->Seleccio() : nullptr;
     if (!sel)

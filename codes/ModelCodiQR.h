@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <optional>
 
+namespace CodiQR { struct OpcionsCodi; }
+
 namespace kovel::codes {
 
 struct RegistreCodis;
@@ -114,6 +116,14 @@ public:
     // The warning adds that the design shows a sample.
     bool AvisMostra() const { return DeCamp() && invalid_; }
 
+    // What a reader will get when escapes typed in the boxes (a designator "\0000dd", a
+    // byte "\xHH") change the text; empty when it is the text as typed, a field's sample, or
+    // data the control refuses.
+    QString TextCodificat() const;
+    // The control's note that the chosen character set could not hold the text, which went
+    // in UTF-8; empty otherwise.
+    QString NotaJoc() const;
+
     // The data the design's picture is drawn with while the control's own cannot be drawn.
     QString DadesDibuixables() const;
 
@@ -136,6 +146,7 @@ private:
     static std::size_t idx(int i) { return static_cast<std::size_t>(std::max(0, i)); }
     void Refrescar();
     void Construir(int tab);
+    QString Dades(int tab, const CodiQR::OpcionsCodi& o, bool literals) const;
     void PosarDades(const QString& data);
     void AplicarJocs();
     template <typename F> void ProvarCanvi(F&& canvi);

@@ -185,6 +185,51 @@ TEST_F(ModelsDialegs, QRModeIDadesRefusades)
     EXPECT_EQ(m.Qr().DataToEncode(), QStringLiteral("http://"));
 }
 
+// Escapes typed in a fixed code are the control's own: the dialog says what a reader will
+// get when they change the text, a set that cannot hold the text is named, and a designator
+// no reader knows is refused, fixed or in front of a field's records.
+TEST_F(ModelsDialegs, QRElQueEsCodificaQuanElsEscapesCanvienElText)
+{
+    ModelCodiQR m(codis);
+    m.Activar();
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp ~"));
+    EXPECT_TRUE(m.Acceptable());
+    EXPECT_TRUE(m.TextCodificat().isEmpty());   // a backslash that escapes nothing is itself
+    EXPECT_TRUE(m.NotaJoc().isEmpty());
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("LOT-A C:\\x41\\temp"));
+    EXPECT_EQ(m.TextCodificat(), QStringLiteral("LOT-A C:A\\temp"));
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("LOT\\202612-A C:\\x41\\temp"));
+    EXPECT_FALSE(m.Acceptable());
+    EXPECT_TRUE(m.Invalid());
+    EXPECT_TRUE(m.Qr().Error().contains(QStringLiteral("ECI 202612"))) << m.Qr().Error().toStdString();
+    QString why;
+    EXPECT_FALSE(m.Inserir(why));
+    EXPECT_TRUE(why.contains(QStringLiteral("202612")));
+    // The options' own designators and UTF-8 bytes change nothing a reader gets.
+    m.CanviarText(ModelCodiQR::Text, 0, QStringLiteral("\u0391\u03b8\u03ae\u03bd\u03b1"));
+    m.MarcarUTF8(true);
+    EXPECT_TRUE(m.TextCodificat().isEmpty());
+    m.MarcarECI(true);   // Latin-1 cannot hold Greek: the text goes in UTF-8, and the dialog says so
+    EXPECT_TRUE(m.Acceptable());
+    EXPECT_TRUE(m.TextCodificat().isEmpty());
+    EXPECT_TRUE(m.NotaJoc().contains(QStringLiteral("ECI 3"))) << m.NotaJoc().toStdString();
+    m.TriarECI(9);
+    EXPECT_TRUE(m.NotaJoc().isEmpty());
+    // In a card too: the card's own escapes are shown as a reader gets them.
+    m.CanviarPestanya(ModelCodiQR::Targeta);
+    m.CanviarText(ModelCodiQR::Targeta, 0, QStringLiteral("\u0391; C:\\temp"));
+    EXPECT_TRUE(m.TextCodificat().isEmpty()) << m.TextCodificat().toStdString();
+    m.CanviarText(ModelCodiQR::Targeta, 0, QStringLiteral("\u0391 \\x41"));
+    EXPECT_EQ(m.TextCodificat(), QStringLiteral("MECARD:N:\u0391 \\A;;"));
+    // An unknown set in front of every record: the linked code is refused too.
+    m.TriarECI(14);
+    m.TriarCamp(ModelCodiQR::Targeta);
+    EXPECT_FALSE(m.Acceptable());
+    EXPECT_FALSE(m.Inserir(why));
+    EXPECT_TRUE(why.contains(QStringLiteral("ECI 14"))) << why.toStdString();
+    EXPECT_TRUE(assistent.doc->inlinePictures().empty());
+}
+
 // A contact card names only what it is given: the fields after the name start left out, and
 // a card without a web address carries no key for it, typed or linked.
 TEST_F(ModelsDialegs, QRTargetaSenseAdrecaWeb)

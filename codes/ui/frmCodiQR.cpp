@@ -108,6 +108,9 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     txtAlt = mida_->alt;
     lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5000, 4760, 900));
     lblAvisMida->setWordWrap(true);
+    lblCodificat = Control<QLabel>(this, "lblCodificat", Tw(3400, 5000, 4760, 900));
+    lblCodificat->setWordWrap(true);
+    lblCodificat->setTextFormat(Qt::PlainText);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
     btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6000, 2600, 420));
     btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6000, 1600, 420));
@@ -330,7 +333,15 @@ void frmCodiQR::RefrescarValidesa()
     if (m.AvisMostra())
         avis += u' ' + TextFinestra(QStringLiteral("frmCodiQR.MostraAnterior"),
                                     QStringLiteral("The design shows a sample; each label gets its own data."));
+    // Why the control refused the data, when it says.
+    if (m.Invalid() && !m.Qr().DataToEncode().isEmpty() && !m.Qr().Error().isEmpty()) avis += u'\n' + m.Qr().Error();
     lblInvalid->setText(avis);
+    QStringList codificat;
+    if (const QString t = m.TextCodificat(); !t.isEmpty())
+        codificat << TextFinestra(QStringLiteral("frmCodiQR.Codificat"), QStringLiteral("Encoded as: %1")).arg(t);
+    if (const QString nota = m.NotaJoc(); !nota.isEmpty()) codificat << nota;
+    lblCodificat->setText(codificat.join(u'\n'));
+    lblCodificat->setVisible(!codificat.isEmpty() && !m.AvisCamp());
     // The largest versions need more pixels than the preview has at one pixel a module.
     const int side = std::max(Px(MidaPreview), m.Qr().GetMatrixWidth(1, 96, 96, 3, 3));
     const QSize size(side, side);

@@ -73,6 +73,9 @@ public:
     // Common
     QLabel *lblTit, *lblInvalid, *lblPreview;
     QLabel* lblAvisMida;   // shown with a field-linked code
+    // In its place with fixed data: what a reader gets when typed escapes change the text,
+    // and a character set that could not hold it.
+    QLabel* lblCodificat;
     // The code's size on the label, millimetres; the other side follows the one typed.
     QLabel* lblMida;
     QLineEdit *txtAmple, *txtAlt;

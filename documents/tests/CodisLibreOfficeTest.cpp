@@ -27,6 +27,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPolygon>
 #include <QProcess>
@@ -344,6 +345,30 @@ struct Tanda {
     ~Tanda() { mod_rvtMsgBox::resetAnswerer(); }
 };
 
+// The labels of rows 1 to `registres` of `full` with the codes of `codis` and the design
+// `disseny`, generated and saved as "<nom>.docx" in the batch's folder, the generation's own
+// files in its subfolder `nom`; the document's path, empty (the failure recorded) when the
+// generator made none. The generation must show no message.
+QString Genera(const Cataleg& cat, kovel::codes::RegistreCodis& codis, FullMemoria& full, Document& disseny, int registres,
+               Tanda& tanda, const QString& nom)
+{
+    Opcions o(cat, codis);
+    o.full = &full;
+    o.disseny = &disseny;
+    o.registres = registres;
+    o.dades = tanda.dir.filePath(nom) + QLatin1Char('/');
+    QDir().mkpath(o.dades);
+    auto doc = GeneraDocument(0, o);
+    if (!doc) {
+        ADD_FAILURE() << qPrintable(nom) << ": no document";
+        return {};
+    }
+    EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(nom + QStringLiteral(": ") + tanda.missatges.join(QLatin1Char('\n')));
+    const QString docx = tanda.dir.filePath(nom + QStringLiteral(".docx"));
+    doc->saveAs(docx);
+    return docx;
+}
+
 // The pieces of text of page `pagina` of `pdf`: a row's labels come out on one line, each
 // code a private-use character between them.
 QStringList TrossosPagina(const QString& pdf, int pagina)
@@ -373,7 +398,6 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
     Tanda tanda;
     QTemporaryDir& dir = tanda.dir;
-    QStringList& missatges = tanda.missatges;
     constexpr int Registres = 1000;
     QList<QStringList> files;
     for (int i = 1; i <= Registres; ++i) files << Registre(i);
@@ -412,17 +436,8 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
             alt = QStringLiteral("TOLV_barres_1_F");
         }
         auto disseny = DissenyDe(c.format, c.linies, alt, c.nomAlCostat);
-        Opcions o(cat, codis);
-        o.full = &full;
-        o.disseny = disseny.get();
-        o.registres = Registres;
-        o.dades = dir.filePath(c.nom) + QLatin1Char('/');
-        QDir().mkpath(o.dades);
-        auto doc = GeneraDocument(0, o);
-        ASSERT_TRUE(doc);
-        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(c.nom + QStringLiteral(": ") + missatges.join(QLatin1Char('\n')));
-        docs << dir.filePath(c.nom + QStringLiteral(".docx"));
-        doc->saveAs(docs.back());
+        docs << Genera(cat, codis, full, *disseny, Registres, tanda, c.nom);
+        ASSERT_FALSE(docs.back().isEmpty());
     }
     const QString conversio = proves::ConverteixAPdf(dir.path(), docs, 280000);
     ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
@@ -453,6 +468,99 @@ TEST(DocumentsCodisLibreOffice, EveryCodeOfAThousandRecordsScansOnWholePages)
                                                                   << qPrintable(files[i - 1][0]) << " not whole";
             }
         }
+    }
+}
+
+// Contact cards and texts in Latin, Cyrillic, Greek and kanji, holding a backslash and the
+// card's reserved characters, under the character-set options a user may choose: every code
+// of LibreOffice's page reads as its record, whole at 300 dpi and label by label at 600 dpi.
+TEST(DocumentsCodisLibreOffice, CodesInEveryScriptReadAsTheirRecords)
+{
+    Cataleg cat;
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty()) << "pdftoppm is not installed";
+    Tanda tanda;
+    QTemporaryDir& dir = tanda.dir;
+    const EtiquetaCatalogo format = Format(807, 4.23f, 7, 0.045f);
+    proves::CatalegDe(cat, {format});
+    const int registres = format.Filas * format.Columnas;
+    // Half the records hold a tilde, which no Shift JIS run can take, and half do not.
+    const QStringList noms{QStringLiteral("Caf\u00e9 Mu\u00f1oz, C:\\temp 25\u00b0C "),
+                           QStringLiteral("\u041f\u0435\u0442\u0440\u043e, \u0406\u0432\u0430\u043d C:\\temp "),
+                           QStringLiteral("\u0391\u0398\u0397\u039d\u0391: \u039f\u0394\u039f\u03a3 \u2014 C:\\x "),
+                           QStringLiteral("\u6771\u4eac\u90fd; \u6e2f\u533a C:\\dir ")};
+    QList<QStringList> files;
+    for (int i = 0; i < registres; ++i) {
+        const QString titlla = i / 4 % 2 ? QStringLiteral("~") : QString();
+        files << QStringList{noms[i % 4] + titlla + QString::number(i + 1), QStringLiteral("+380 44 %1").arg(i),
+                             QStringLiteral("https://shop.example.net/%1p/%2").arg(titlla).arg(i),
+                             QStringLiteral("u%1@example.net").arg(i),
+                             QStringLiteral("Office %1; Block L: 22 Harbour Road, Kyiv").arg(i)};
+    }
+    FullMemoria full(files);
+
+    struct Cas {
+        QString nom;
+        bool eci;
+        int index;   // of the character-set list
+        bool targeta;
+    };
+    const std::vector<Cas> casos{{QStringLiteral("card"), false, 3, true},
+                                 {QStringLiteral("card-latin1"), true, 3, true},
+                                 {QStringLiteral("text-sjis"), true, 20, false},
+                                 {QStringLiteral("text-auto"), true, CodiQR::IndexECIAuto, false}};
+    QStringList docs;
+    for (const Cas& c : casos) {
+        kovel::codes::RegistreCodis codis;
+        codis.OpcionsQR.eci = c.eci;
+        codis.OpcionsQR.indexEci = c.index;
+        codis.OpcionsQR.prefix = CodiQR::PrefixPer(c.eci, c.index, false, false);
+        kovel::qr::QRCodeCtrl qr;
+        qr.setDataToEncode(QStringLiteral("x"));
+        if (c.targeta)
+            CodiQR::RegistrarClonPlantilla(codis, qr,
+                                           CodiQR::PlantillaVCard(codis.OpcionsQR, QStringLiteral("A"), QStringLiteral("B"),
+                                                                  QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")),
+                                           true);
+        else
+            CodiQR::RegistrarClon(codis, qr, QStringLiteral("A"));
+        auto disseny = DissenyDe(format, 0, c.targeta ? QStringLiteral("TOLV_qr_1_0") : QStringLiteral("TOLV_qr_1_A"), false);
+        docs << Genera(cat, codis, full, *disseny, registres, tanda, c.nom);
+        ASSERT_FALSE(docs.back().isEmpty());
+    }
+    const QString conversio = proves::ConverteixAPdf(dir.path(), docs);
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
+
+    for (const Cas& c : casos) {
+        std::vector<std::string> esperats;
+        for (const QStringList& r : files) esperats.push_back((c.targeta ? CodiQR::DadesVCard({}, r[0], r[1], r[2], r[3], r[4]) : r[0]).toStdString());
+        const QString pdf = dir.filePath(c.nom + QStringLiteral(".pdf"));
+        const QImage p300 = proves::PaginaPdf(pdf, 1, 300, dir.filePath(c.nom + QStringLiteral("-300")));
+        ASSERT_FALSE(p300.isNull()) << qPrintable(c.nom);
+        std::multiset<std::string> llegits;
+        for (const std::string& t : LlegeixPagina(p300, ZXing::BarcodeFormat::QRCode)) llegits.insert(t);
+        EXPECT_EQ(llegits, std::multiset<std::string>(esperats.begin(), esperats.end())) << qPrintable(c.nom);
+        // 600 dpi, each label on its own (in whichever order the sheet fills them): a whole
+        // A4 page is more than Qt reads by default.
+        QImageReader::setAllocationLimit(512);
+        const QImage p600 = proves::PaginaPdf(pdf, 1, 600, dir.filePath(c.nom + QStringLiteral("-600")));
+        ASSERT_FALSE(p600.isNull()) << qPrintable(c.nom);
+        const double cm = 600 / 2.54;
+        ZXing::DecodeHints hints;
+        hints.setFormats(ZXing::BarcodeFormat::QRCode);
+        hints.setTryHarder(true);
+        std::multiset<std::string> perEtiqueta;
+        for (int i = 0; i < registres; ++i) {
+            const int fila = i / format.Columnas, columna = i % format.Columnas;
+            const QImage tall = p600.copy(QRect(int(columna * format.PasoHorizontal * cm),
+                                                int((format.MargenSuperior + fila * format.PasoVertical) * cm),
+                                                int(format.Ancho * cm), int(format.Alto * cm)));
+            const ZXing::Result r = ZXing::ReadBarcode(
+                {tall.constBits(), tall.width(), tall.height(), ZXing::ImageFormat::Lum, int(tall.bytesPerLine())}, hints);
+            EXPECT_TRUE(r.isValid()) << qPrintable(c.nom) << " label " << i + 1;
+            perEtiqueta.insert(r.text());
+        }
+        EXPECT_EQ(perEtiqueta, std::multiset<std::string>(esperats.begin(), esperats.end())) << qPrintable(c.nom);
     }
 }
 

@@ -110,6 +110,75 @@ int EciZint(const Tros& t)
     return t.eci;
 }
 
+bool Fins(const QString& t, char16_t limit)
+{
+    return std::all_of(t.begin(), t.end(), [limit](QChar c) { return c.unicode() < limit; });
+}
+
+// Shift JIS holds \ ~ ¥ ‾ only as one another or as the fullwidth backslash: a reader
+// gives back another character.
+bool SJISExacte(const QString& t)
+{
+    return std::none_of(t.begin(), t.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return u == 0x5C || u == 0x7E || u == 0xA5 || u == 0x203E;
+    });
+}
+
+constexpr int EciUTF8 = 26;
+
+// The set a run goes in, so that a reader returns its characters: a run without a
+// designator is ASCII (any reader), Latin-1 marked as such (readers guess unmarked bytes:
+// "°" reads as a katakana), the Kanji mode's Shift JIS when it gives the text back, or
+// UTF-8. A designated set is kept unless it is Shift JIS and cannot; whether a set holds
+// the other characters only Zint tells (Zint refuses them).
+int EciExacte(int eci, const QString& text, bool kanji)
+{
+    if (eci == 0) {
+        if (Fins(text, 0x80)) return 0;
+        if (kanji) return SJISExacte(text) ? 0 : EciUTF8;
+        return Fins(text, 0x100) ? 3 : EciUTF8;
+    }
+    if (eci == 20 && !SJISExacte(text)) return EciUTF8;
+    return eci;
+}
+
+// A QR symbol at Zint's defaults, taking UTF-8 (the thread's one, kovel::zintutil::SimbolNet).
+zint_symbol* SimbolQR()
+{
+    zint_symbol* s = kovel::zintutil::SimbolNet();
+    if (s) {
+        s->symbology = BARCODE_QRCODE;
+        s->input_mode = UNICODE_MODE;
+    }
+    return s;
+}
+
+// A run as it goes to Zint, with the set its designator (or the Kanji mode) chose.
+struct Tram {
+    int eci = 0;
+    int triat = 0;   // 0: no set was chosen
+    QString text;
+};
+
+// The runs of `data` in their sets; empty with `error` for a designator no reader knows.
+QList<Tram> Trams(const QString& data, bool kanji, QString* error = nullptr)
+{
+    QList<Tram> out;
+    for (const Tros& t : Trossos(data)) {
+        if (t.designated && !EciConegut(t.eci)) {
+            if (error) *error = MotiuIlegible(data);
+            return {};
+        }
+        Tram r;
+        r.text = t.text;
+        r.triat = t.designated ? EciZint(t) : kanji ? 20 : 0;
+        r.eci = EciExacte(EciZint(t), t.text, kanji);
+        out << r;
+    }
+    return out;
+}
+
 // A quiet zone narrower than the standard's four modules fails readers next to print.
 constexpr int ZonaSilenciMinima = 4;
 
@@ -236,13 +305,32 @@ long PenalitzacioBits(const std::vector<Linia>& files, const std::vector<Linia>&
 QList<Segment> Segments(const QString& data)
 {
     QList<Segment> out;
-    for (const Tros& t : Trossos(data)) {
-        Segment s;
-        s.eci = EciZint(t);
-        s.bytes = t.text.toUtf8();
-        out << s;
-    }
+    for (const Tram& t : Trams(data, false)) out << Segment{t.eci, t.text.toUtf8()};
     return out;
+}
+
+QString TextLlegit(const QString& data)
+{
+    QString out;
+    for (const Tros& t : Trossos(data)) out += t.text;
+    return out;
+}
+
+bool EciConegut(int eci)
+{
+    return (eci >= 0 && eci <= 30 && eci != 14 && eci != 19) || eci == 170;
+}
+
+QString MotiuIlegible(const QString& data)
+{
+    for (const Tros& t : Trossos(data)) {
+        if (!t.designated || EciConegut(t.eci)) continue;
+        const QString eci = QStringLiteral("%1").arg(t.eci, 6, 10, QLatin1Char('0'));
+        return t.eci == 899 ? QStringLiteral("The designator \\%1 marks raw bytes: a reader cannot turn the code into text").arg(eci)
+                            : QStringLiteral("No reader knows the character set of the designator \\%1 (ECI %2): it could not "
+                                             "turn the code into text").arg(eci).arg(t.eci);
+    }
+    return {};
 }
 
 QRCodeCtrl::QRCodeCtrl(QObject* parent) : QObject(parent) {}
@@ -256,14 +344,13 @@ void QRCodeCtrl::recodificar()
     versio_ = 0;
     modules_.clear();
     error_.clear();
+    canviJoc_.clear();
     if (data_.isEmpty()) {
         error_ = QStringLiteral("No data");
         return;
     }
-    const QList<Tros> trossos = Trossos(data_);
     // The encoding mode limits the characters.
-    QString all;
-    for (const Tros& t : trossos) all += t.text;
+    const QString all = TextLlegit(data_);
     static const QString alnum = QStringLiteral("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:");
     for (QChar ch : all) {
         if (mode_ == ModeNumeric && !EsDigit(ch)) {
@@ -280,31 +367,63 @@ void QRCodeCtrl::recodificar()
         }
     }
     if (!error_.isEmpty()) return;
-    if (trossos.size() > ZINT_MAX_SEG_COUNT) {
-        error_ = QStringLiteral("Too many character-set changes");
-        return;
-    }
-
-    std::vector<QByteArray> bytes;
-    std::vector<zint_seg> segs;
-    bytes.reserve(static_cast<size_t>(trossos.size()));
-    for (const Tros& t : trossos) {
-        bytes.push_back(t.text.toUtf8());
-        zint_seg s{};
-        s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
-        s.length = static_cast<int>(bytes.back().size());
-        s.eci = EciZint(t);
-        segs.push_back(s);
-    }
+    const bool kanji = mode_ == ModeKanji;
+    QList<Tram> trams = Trams(data_, kanji, &error_);
+    if (!error_.isEmpty()) return;
     // Zint wants a segment of data in every segment; an ECI with nothing after it only
     // switches the character set, which an empty run does not need.
-    std::vector<zint_seg> used;
-    for (const auto& s : segs)
-        if (s.length > 0) used.push_back(s);
-    if (used.empty()) {
+    trams.removeIf([](const Tram& t) { return t.text.isEmpty(); });
+    if (trams.isEmpty()) {
         error_ = QStringLiteral("No data");
         return;
     }
+    if (trams.size() > ZINT_MAX_SEG_COUNT) {
+        error_ = QStringLiteral("Too many character-set changes");
+        return;
+    }
+    // The segments as Zint takes them, and whether the Kanji mode's Shift JIS is kept.
+    std::vector<QByteArray> bytes;
+    std::vector<zint_seg> used;
+    bool multibyte = kanji;
+    auto segments = [&] {
+        bytes.clear();
+        used.clear();
+        bytes.reserve(static_cast<size_t>(trams.size()));
+        multibyte = kanji;
+        for (const Tram& t : trams) {
+            bytes.push_back(t.text.toUtf8());
+            zint_seg s{};
+            s.source = reinterpret_cast<unsigned char*>(bytes.back().data());
+            s.length = static_cast<int>(bytes.back().size());
+            s.eci = t.eci;
+            used.push_back(s);
+            if (t.eci == EciUTF8) multibyte = false;
+            if (t.eci != EciUTF8 || t.triat == 0 || t.triat == EciUTF8 || !canviJoc_.isEmpty()) continue;
+            canviJoc_ = t.triat == 20 ? QStringLiteral("Shift JIS cannot give back every character: the text is encoded in UTF-8 (ECI 26).")
+                                      : QStringLiteral("The character set ECI %1 cannot hold every character: the text is "
+                                                       "encoded in UTF-8 (ECI 26).").arg(t.triat);
+        }
+    };
+    segments();
+    // Only Zint tells whether a set holds a run, by refusing it as invalid data: when it
+    // refuses the data, each run that is not plain ASCII is tried alone, and one it refuses
+    // goes in UTF-8. Data it takes pay nothing for the check.
+    auto utf8 = [&]() -> bool {
+        bool canvi = false;
+        for (Tram& t : trams) {
+            if (t.eci == 0 || t.eci == EciUTF8 || t.eci == 25 || Fins(t.text, t.eci == 3 ? 0x100 : 0x80)) continue;
+            zint_symbol* prova = SimbolQR();
+            if (!prova) return false;
+            const QByteArray b = t.text.toUtf8();
+            zint_seg seg{reinterpret_cast<unsigned char*>(const_cast<char*>(b.constData())), static_cast<int>(b.size()), t.eci};
+            if (ZBarcode_Encode_Segs(prova, &seg, 1) == ZINT_ERROR_INVALID_DATA) {
+                t.eci = EciUTF8;
+                canvi = true;
+            }
+        }
+        return canvi;
+    };
+    bool provat = false;
 
     // Zint's own mask search tries all eight masks and is ten times slower than one
     // encoding; a generation remakes thousands of codes. Two masks of different geometry
@@ -317,18 +436,24 @@ void QRCodeCtrl::recodificar()
     long bestPenalty = 0;
     for (int k = 0; k < 2; ++k) {
         const int mask = k == 0 ? 0 : 3;
-        zint_symbol* sym = kovel::zintutil::SimbolNet();
+        zint_symbol* sym = SimbolQR();
         if (!sym) {
             error_ = QStringLiteral("Out of memory");
             return;
         }
-        sym->symbology = BARCODE_QRCODE;
-        sym->input_mode = UNICODE_MODE;
         sym->option_1 = std::clamp(level_, 0, 3) + 1;
         if (version_ >= 1 && version_ <= 40) sym->option_2 = version_;
-        sym->option_3 = ((mask + 1) << 8) | (mode_ == ModeKanji ? ZINT_FULL_MULTIBYTE : 0);
+        sym->option_3 = ((mask + 1) << 8) | (multibyte ? ZINT_FULL_MULTIBYTE : 0);
         sym->warn_level = WARN_DEFAULT;
         const int r = ZBarcode_Encode_Segs(sym, used.data(), static_cast<int>(used.size()));
+        if (r == ZINT_ERROR_INVALID_DATA && !provat) {
+            provat = true;
+            if (utf8()) {
+                segments();
+                k = -1;   // both masks again, with the new sets
+                continue;
+            }
+        }
         if (r >= ZINT_ERROR) {
             error_ = kovel::zintutil::TextError(*sym);
             return;

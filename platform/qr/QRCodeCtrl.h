@@ -5,6 +5,14 @@
 // The data text may carry the program's escapes: a backslash and six digits ("\000009")
 // starts an ECI segment in that character set, "\xHH" is one byte. The segments go to
 // Zint as ECI segments; bytes escaped as valid UTF-8 are marked UTF-8 (ECI 26).
+//
+// No character is ever replaced: a reader returns exactly TextLlegit(data). Each run is
+// encoded in a set that gives its characters back: a run without a designator in none
+// when it is ASCII, else Latin-1 (ECI 3) or UTF-8 (ECI 26), never in a set the reader
+// would have to guess; a designated run, or the Kanji mode, whose set cannot hold a
+// character, or holds \ ~ ¥ ‾ only as other characters (Shift JIS), goes in UTF-8 and
+// CanviJoc() says so. A designator of a set that readers do not know, or of raw bytes, is
+// refused: such a code cannot be read as text.
 #include <QByteArray>
 #include <QImage>
 #include <QList>
@@ -36,9 +44,18 @@ struct Segment {
 };
 
 // Splits a data text into the ECI segments given to Zint, escapes resolved: each segment's
-// ECI (0 none; 26 for UTF-8 byte escapes with no designator) and its text in UTF-8, which
-// Zint writes in that character set (a character the set cannot hold fails the encoding).
+// ECI as the control chooses it (0 for an ASCII run without designator) and its text in
+// UTF-8, which Zint writes in that character set. A run that Zint then finds the set
+// cannot hold is encoded in UTF-8 instead (the control learns it while encoding).
 QList<Segment> Segments(const QString& data);
+
+// The text a reader returns for `data`: escapes resolved, designators gone.
+QString TextLlegit(const QString& data);
+// Readers turn ECI `eci` into text: the character sets of 0 to 30 but 14 and 19, and 170.
+bool EciConegut(int eci);
+// Why no reader could turn `data` into text (a designator of an unknown set or of raw
+// bytes); empty when none.
+QString MotiuIlegible(const QString& data);
 
 enum ModeCodificacio : std::int32_t { ModeAuto = 0, ModeNumeric = 1, ModeAlfanumeric = 2, ModeByte = 3, ModeKanji = 4 };
 enum NivellCorreccio : std::int32_t { NivellL = 0, NivellM = 1, NivellQ = 2, NivellH = 3 };
@@ -97,6 +114,9 @@ public:
     // True when the current settings encode the data (and the data is not empty).
     bool Valid() const;
     QString Error() const;
+    // When a run could not go in its chosen set (or the Kanji mode) and went in UTF-8: says
+    // which; empty otherwise.
+    QString CanviJoc() const { return canviJoc_; }
     // Side of the symbol in modules (0 when not valid), and its version.
     int Moduls() const;
     int Versio() const;
@@ -152,6 +172,7 @@ private:
     int versio_ = 0;
     QByteArray modules_;   // side_ × side_, 1 dark
     QString error_;
+    QString canviJoc_;
 };
 
 } // namespace kovel::qr

@@ -488,6 +488,29 @@ TEST_F(Dialegs, QRJocsDeCaracters)
     EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("\u00e9"));
 }
 
+// Typed escapes that change the text show what a reader gets, and a character set no
+// reader knows is refused in words.
+TEST_F(Dialegs, QREscapesMostrenElQueEsCodifica)
+{
+    frmCodiQR d(codis);
+    d.show();
+    d.txtCodi->setText(QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp"));
+    EXPECT_FALSE(d.lblCodificat->isVisible());
+    EXPECT_EQ(Llegit(d.lblPreview), QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp"));
+    d.txtCodi->setText(QStringLiteral("LOT-A C:\\x41\\temp"));
+    EXPECT_TRUE(d.lblCodificat->isVisible());
+    EXPECT_TRUE(d.lblCodificat->text().contains(QStringLiteral("LOT-A C:A\\temp"))) << qPrintable(d.lblCodificat->text());
+    if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+        d.grab().save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("frmCodiQR-escapes.png")));
+    d.txtCodi->setText(QStringLiteral("LOT\\202612-A C:\\x41\\temp"));
+    EXPECT_FALSE(d.btnAceptar->isEnabled());
+    EXPECT_TRUE(d.pnlInvalid->isVisible());
+    EXPECT_TRUE(d.lblInvalid->text().contains(QStringLiteral("ECI 202612"))) << qPrintable(d.lblInvalid->text());
+    EXPECT_FALSE(d.lblCodificat->isVisible());
+    if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+        d.grab().save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("frmCodiQR-eci.png")));
+}
+
 TEST_F(Dialegs, QRDadesInvalidesNoEsInsereixenEnTancar)
 {
     frmCodiQR d(codis);

@@ -1,5 +1,6 @@
 #include "platform/qr/QRCodeCtrl.h"
 #include "platform/barcode/tests/Lector.h"
+#include "platform/qr/tests/TextsEscriptures.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -64,8 +65,8 @@ TEST(Segments, DesignadorsIEscapesDeBytes)
     EXPECT_EQ(s[1].bytes, QStringLiteral("\u0391\u00e9").toUtf8());
     // UTF-8 escapes with no designator are marked UTF-8.
     EXPECT_EQ(Segments(QStringLiteral("\\xC3\\xA9"))[0].eci, 26);
-    // Bytes that are not UTF-8 are Latin-1 characters.
-    EXPECT_EQ(Segments(QStringLiteral("\\xE9"))[0].eci, 0);
+    // Bytes that are not UTF-8 are Latin-1 characters, marked as Latin-1.
+    EXPECT_EQ(Segments(QStringLiteral("\\xE9"))[0].eci, 3);
     EXPECT_EQ(Segments(QStringLiteral("\\xE9"))[0].bytes, QStringLiteral("\u00e9").toUtf8());
     // Neither six digits nor a hex pair: the backslash is a character.
     EXPECT_EQ(Segments(QStringLiteral("\\00001x\\xZ"))[0].bytes, QByteArray("\\00001x\\xZ"));
@@ -92,12 +93,69 @@ TEST(Opcions, LaCombinacioQueNoEsPotCodificarEsRefusa)
     EXPECT_EQ(qr.Moduls(), 17 + 4 * 10);
     EXPECT_NO_THROW(qr.setPreferredVersion(0));
     EXPECT_THROW(qr.setDataToEncode(QString(3000, QLatin1Char('x'))), QrError);
-    // A character the designated set cannot hold.
-    EXPECT_THROW(qr.setDataToEncode(QStringLiteral("\\000003\u0391")), QrError);
     // Empty data: not valid, but no error (nothing to draw).
     EXPECT_NO_THROW(qr.setDataToEncode(QString()));
     EXPECT_FALSE(qr.Valid());
     EXPECT_TRUE(qr.Dibuixar(QSize(100, 100)).isNull());
+}
+
+// Runs without a designator: ASCII as it is, Latin-1 marked, everything else UTF-8, so that
+// no reader has to guess (and Shift JIS never turns a backslash into another character).
+TEST(Segments, CapTramSenseDesignadorEsDeixaEndevinar)
+{
+    EXPECT_EQ(Segments(QStringLiteral("C:\\temp ~"))[0].eci, 0);
+    EXPECT_EQ(Segments(QStringLiteral("25\u00b0C"))[0].eci, 3);
+    EXPECT_EQ(Segments(QStringLiteral("\u041f\u0443\u0442\u044c C:\\temp"))[0].eci, 26);
+    const auto s = Segments(QStringLiteral("\\000020\uff71 C:\\x\\000009\u0391\u0392"));
+    ASSERT_EQ(s.size(), 2);
+    EXPECT_EQ(s[0].eci, 26);   // Shift JIS would give back a fullwidth backslash
+    EXPECT_EQ(s[1].eci, 9);
+    EXPECT_EQ(TextLlegit(QStringLiteral("LOT\\202612-A C:\\x41\\temp")), QStringLiteral("LOT-A C:A\\temp"));
+}
+
+// Whatever the designators and the mode, a reader returns exactly the text; a set that
+// cannot hold it is replaced by UTF-8 and the control says so.
+TEST(Jocs, CapCaracterEsCanvia)
+{
+    const QStringList textos = kovel::proves::TextsEscriptures();
+    for (int eci : {-1, 0, 1, 2, 3, 4, 7, 9, 11, 17, 20, 21, 22, 26}) {
+        const QString prefix = eci < 0 ? QString() : QStringLiteral("\\%1").arg(eci, 6, 10, QLatin1Char('0'));
+        for (const QString& t : textos) {
+            QRCodeCtrl qr;
+            ASSERT_NO_THROW(qr.setDataToEncode(prefix + t)) << eci;
+            EXPECT_EQ(Llegit(qr).toStdString(), t.toStdString()) << "ECI " << eci;
+        }
+    }
+    QRCodeCtrl qr;
+    qr.setDataToEncode(QStringLiteral("\\000007\u041a\u0438\u0457\u0432"));
+    EXPECT_TRUE(qr.CanviJoc().isEmpty());
+    qr.setDataToEncode(QStringLiteral("\\000003\u0391"));
+    EXPECT_TRUE(qr.CanviJoc().contains(QStringLiteral("ECI 3"))) << qr.CanviJoc().toStdString();
+    EXPECT_EQ(Llegit(qr), QStringLiteral("\u0391"));
+    // The Kanji mode: Shift JIS while it gives the text back.
+    qr.setEncodingMode(ModeKanji);
+    qr.setDataToEncode(QStringLiteral("\u6771\u4eac\u5927\u962a"));
+    EXPECT_TRUE(qr.CanviJoc().isEmpty());
+    EXPECT_EQ(Llegit(qr), QStringLiteral("\u6771\u4eac\u5927\u962a"));
+    qr.setDataToEncode(QStringLiteral("\u6771\u4eac\u203e"));
+    EXPECT_FALSE(qr.CanviJoc().isEmpty());
+    EXPECT_EQ(Llegit(qr), QStringLiteral("\u6771\u4eac\u203e"));
+}
+
+// A designator of a set no reader knows, or of raw bytes, makes a code no reader can turn
+// into text: refused, with a message that names it.
+TEST(Jocs, UnJocQueCapLectorConeixEsRefusa)
+{
+    for (const QString& d : {QStringLiteral("LOT\\202612-A C:\\x41\\temp"), QStringLiteral("\\000014abc"),
+                             QStringLiteral("\\000019abc"), QStringLiteral("\\000899abc"), QStringLiteral("\\000033abc")}) {
+        QRCodeCtrl qr;
+        EXPECT_THROW(qr.setDataToEncode(d), QrError) << d.toStdString();
+        EXPECT_FALSE(qr.Valid());
+        EXPECT_FALSE(MotiuIlegible(d).isEmpty());
+        EXPECT_TRUE(qr.Error().contains(d.mid(d.indexOf(QLatin1Char('\\')), 7))) << qr.Error().toStdString();
+    }
+    for (int eci : {0, 3, 13, 15, 18, 20, 26, 30, 170}) EXPECT_TRUE(EciConegut(eci)) << eci;
+    EXPECT_TRUE(MotiuIlegible(QStringLiteral("C:\\temp \\000026abc")).isEmpty());
 }
 
 TEST(Opcions, ElNivellDeCorreccioCanviaElSimbolINoLesDades)
