@@ -101,19 +101,47 @@ struct Feina {
     qint64 areaLletres = 0;  // their pixel areas, summed
     qint64 punts = 0;        // polygon points
     qint64 pixelsMapes = 0;  // bitmap pixels stretched
+    qint64 vores = 0;        // pixels the polygons' edges cross
 };
+
+// The filler walks every edge across each pixel row and column it crosses, and sorts the
+// crossings of each row: its work grows with the edges' lengths in pixels, not with the
+// number of points. Each edge, the closing one too, counts its length plus one.
+qint64 FeinaVores(const LectorEmf& r, qsizetype at, std::uint32_t poligons, std::uint32_t punts, double sx, double sy)
+{
+    qint64 feina = 0;
+    qsizetype punt = at + 32 + 4 * qsizetype(poligons);
+    const qsizetype fi = punt + 4 * qsizetype(punts);
+    const double ax = std::abs(sx), ay = std::abs(sy);
+    for (std::uint32_t k = 0; k < poligons; ++k) {
+        const std::uint32_t n = r.U32(at + 32 + 4 * qsizetype(k));
+        if (qsizetype(n) > (fi - punt) / 4)
+            break;
+        if (n == 0)
+            continue;
+        const qsizetype primer = punt;
+        for (std::uint32_t i = 0; i < n; ++i, punt += 4) {
+            const qsizetype seguent = i + 1 < n ? punt + 4 : primer;
+            const double dx = std::abs(double(r.I16(seguent)) - r.I16(punt)) * ax;
+            const double dy = std::abs(double(r.I16(seguent + 2)) - r.I16(punt + 2)) * ay;
+            feina += qint64(dx + dy) + 1;
+        }
+    }
+    return feina;
+}
 
 bool DinsPressupost(const Feina& f, QSize pixels)
 {
     const qint64 area = qint64(pixels.width()) * pixels.height();
     return f.lletres <= PressupostImatge::lletres && f.areaLletres <= std::max<qint64>(16 * area, 1 << 20)
-        && f.punts <= PressupostImatge::punts && f.pixelsMapes <= PressupostImatge::pixelsMapes;
+        && f.punts <= PressupostImatge::punts && f.pixelsMapes <= PressupostImatge::pixelsMapes
+        && f.vores <= PressupostImatge::vores;
 }
 
-Feina Compta(const LectorEmf& r, QSize pixels, double sx, double sy0)
+Feina Compta(const LectorEmf& r, QSize pixels, double sx0, double sy0)
 {
     Feina f;
-    double sy = sy0;
+    double sx = sx0, sy = sy0;
     QHash<std::uint32_t, int> fonts;
     int font = 12;
     int registres = 0;
@@ -121,7 +149,8 @@ Feina Compta(const LectorEmf& r, QSize pixels, double sx, double sy0)
         const std::uint32_t tipus = r.U32(at), m = r.U32(at + 4);
         if (m < 8 || m % 4 != 0 || !r.Dins(at, m) || tipus == EMR_EOF)
             break;
-        if (tipus == EMR_SETWINDOWEXTEX && m >= 16 && r.I32(at + 12) > 0) {
+        if (tipus == EMR_SETWINDOWEXTEX && m >= 16 && r.I32(at + 8) > 0 && r.I32(at + 12) > 0) {
+            sx = pixels.width() / double(r.I32(at + 8));
             sy = pixels.height() / double(r.I32(at + 12));
         } else if (tipus == EMR_EXTCREATEFONTINDIRECTW && m >= 12 + 92) {
             fonts.insert(r.U32(at + 8), MidaLletra(r.I32(at + 12), sy, pixels));
@@ -132,10 +161,14 @@ Feina Compta(const LectorEmf& r, QSize pixels, double sx, double sy0)
             f.lletres += n;
             f.areaLletres += n * font * font;
         } else if (tipus == EMR_POLYPOLYGON16 && m >= 32) {
-            f.punts += std::min<qint64>(r.U32(at + 28), 4000000);
+            const std::uint32_t poligons = r.U32(at + 24), punts = r.U32(at + 28);
+            f.punts += std::min<qint64>(punts, 4000000);
+            if (poligons <= 1000000 && punts <= 4000000 && m >= 32 + 4 * qint64(poligons) + 4 * qint64(punts)
+                && f.punts <= PressupostImatge::punts)
+                f.vores += FeinaVores(r, at, poligons, punts, sx, sy);
         } else if (tipus == EMR_STRETCHDIBITS && m >= 80) {
             const auto costat = [](double v) { return qint64(std::min(std::abs(v), 1e7)); };
-            f.pixelsMapes += costat(r.I32(at + 72) * sx) * costat(r.I32(at + 76) * sy0) + 1;
+            f.pixelsMapes += costat(r.I32(at + 72) * sx0) * costat(r.I32(at + 76) * sy0) + 1;
         }
         at += m;
     }

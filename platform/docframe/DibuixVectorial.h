@@ -14,8 +14,10 @@ namespace kovel::docframe {
 // drawn, and letters are never taller than the picture.
 struct PressupostImatge {
     static constexpr qint64 lletres = 5000;
-    static constexpr qint64 punts = 1000000;
+    static constexpr qint64 punts = 250000;
     static constexpr qint64 pixelsMapes = 16 << 20;
+    // Polygon edges' lengths in the target's pixels (each plus one), summed: what filling costs.
+    static constexpr qint64 vores = 4 << 20;
 };
 
 // The picture drawn to fill `pixels` over transparency; a null image when it has neither an
