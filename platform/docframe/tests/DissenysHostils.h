@@ -111,6 +111,18 @@ inline QByteArray EmfZigazaga(int n, bool alt)
     return e.bytes();
 }
 
+// `n` upright bars across the picture, as one polygon (a code's bars).
+inline QByteArray EmfBarres(int n)
+{
+    std::vector<QPoint> punts;
+    for (int i = 0; i < n; ++i)
+        punts.insert(punts.end(), {{4 * i, 0}, {4 * i, 99}, {4 * i + 2, 99}, {4 * i + 2, 0}});
+    Emf e;
+    e.registre(EMR_SETWINDOWEXTEX, {std::uint32_t(4 * n), 100});
+    e.poligon(punts);
+    return e.bytes();
+}
+
 // The .docx of a design holding one picture of `pixels` shown `punts` a side: PNG or EMF as
 // the model takes them, any other format put in the package as it is.
 inline QByteArray DocxAmbImatge(const QByteArray& bytes, QSize pixels, double punts = 300)

@@ -292,23 +292,35 @@ TEST(PictureBudget, HostileRasterPicturesAreBoundedBeforeDecoding)
     EXPECT_GT(DelColor(r3.vista, QColor(20, 60, 200)), 10000);
 }
 
-// The filler's work is the edges' lengths in pixels: a polygon within the point budget whose
-// edges span the picture is refused, as many points on short edges are drawn.
+// The filler's work is counted as it spends it: slanted edges across the picture and many
+// upright bars cost far more than their points say; many points on short edges, little.
 TEST(PictureBudget, PolygonEdgesAreCountedAsTheFillerWalksThem)
 {
-    using kovel::docframe::proves::EmfZigazaga;
-    bool superat = false;
-    EXPECT_TRUE(docframe::DibuixaEmf(EmfZigazaga(999999, true), QSize(2000, 2000), &superat).isNull());
-    EXPECT_TRUE(superat);
-    EXPECT_TRUE(docframe::DibuixaEmf(EmfZigazaga(100000, true), QSize(2000, 2000), &superat).isNull());
-    EXPECT_TRUE(superat);
-    // The same points on edges of a unit: drawn.
-    const QImage baix = docframe::DibuixaEmf(EmfZigazaga(100000, false), QSize(2000, 2000), &superat);
-    EXPECT_FALSE(superat);
-    EXPECT_EQ(baix.size(), QSize(2000, 2000));
-    // Spanning edges at a small size cost little: the thumbnail is drawn.
-    EXPECT_FALSE(docframe::DibuixaEmf(EmfZigazaga(2000, true), QSize(200, 200), &superat).isNull());
-    EXPECT_FALSE(superat);
+    using namespace kovel::docframe::proves;
+    struct Cas {
+        const char* nom;
+        QByteArray emf;
+        QSize pixels;
+        bool dibuixat;
+    };
+    const std::vector<Cas> casos = {
+        {"999,999 points", EmfZigazaga(999999, true), QSize(2000, 2000), false},
+        {"200 slanted edges across", EmfZigazaga(200, true), QSize(2000, 2000), false},
+        {"the same as a thumbnail", EmfZigazaga(200, true), QSize(200, 200), true},
+        {"100,000 points on short edges", EmfZigazaga(100000, false), QSize(2000, 2000), true},
+        {"1000 bars", EmfBarres(1000), QSize(2000, 2000), false},
+        {"100 bars", EmfBarres(100), QSize(2000, 2000), true},
+    };
+    for (const Cas& c : casos) {
+        bool superat = !c.dibuixat;
+        const QImage img = docframe::DibuixaEmf(c.emf, c.pixels, &superat);
+        EXPECT_EQ(superat, !c.dibuixat) << c.nom;
+        EXPECT_EQ(img.isNull() ? QSize() : img.size(), c.dibuixat ? c.pixels : QSize()) << c.nom;
+    }
+    // The bars are drawn where they stand: the first bar's middle is filled, the gap after it not.
+    const QImage barres = docframe::DibuixaEmf(EmfBarres(100), QSize(2000, 2000));
+    EXPECT_EQ(qAlpha(barres.pixel(5, 1000)), 255);
+    EXPECT_EQ(qAlpha(barres.pixel(15, 1000)), 0);
 }
 
 // A drawing the window cannot wait for is a box, and is not tried again at another size.
