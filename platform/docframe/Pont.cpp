@@ -334,7 +334,7 @@ QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut)
             superat();
         return {};
     }
-    if (!capAlDocument(e.mida) || esperat_ >= TempsDocumentMs) {
+    if (esperat_ >= TempsDocumentMs || !capAlDocument(e.mida)) {
         superat();
         return {};
     }

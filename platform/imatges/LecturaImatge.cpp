@@ -1,18 +1,33 @@
 #include "platform/imatges/LecturaImatge.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QThreadPool>
 #include <QtEndian>
 
+#include <condition_variable>
 #include <future>
 #include <memory>
+#include <mutex>
 
 namespace kovel::imatges {
 
 namespace {
 
 const QByteArray SignaturaPng("\x89PNG\r\n\x1a\n", 8);
+
+// The workers AmbTempsLimit started that have not ended.
+struct Treballadors {
+    std::mutex mutex;
+    std::condition_variable acabat;
+    int actius = 0;
+};
+Treballadors& Actius()
+{
+    static Treballadors* t = new Treballadors; // never destroyed: workers may end after exit begins
+    return *t;
+}
 
 quint32 U32(const QByteArray& b, qsizetype at) { return qFromBigEndian<quint32>(b.constData() + at); }
 quint16 U16(const QByteArray& b, qsizetype at) { return qFromBigEndian<quint16>(b.constData() + at); }
@@ -233,6 +248,16 @@ std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms)
 {
     auto promesa = std::make_shared<std::promise<QImage>>();
     std::future<QImage> resultat = promesa->get_future();
+    static const bool esperaAlFinal = [] {
+        if (QCoreApplication::instance())
+            qAddPostRoutine([] { EsperaTreballadors(10000); });
+        return true;
+    }();
+    (void)esperaAlFinal;
+    {
+        std::lock_guard<std::mutex> l(Actius().mutex);
+        ++Actius().actius;
+    }
     // A thread of its own at once, however busy the pool is with others' work.
     QThreadPool* pool = QThreadPool::globalInstance();
     pool->reserveThread();
@@ -242,10 +267,19 @@ std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms)
         } catch (...) {
             promesa->set_value({});
         }
+        std::lock_guard<std::mutex> l(Actius().mutex);
+        --Actius().actius;
+        Actius().acabat.notify_all();
     });
     if (resultat.wait_for(std::chrono::milliseconds(std::max(ms, 0))) != std::future_status::ready)
         return std::nullopt;
     return resultat.get();
+}
+
+bool EsperaTreballadors(int ms)
+{
+    std::unique_lock<std::mutex> l(Actius().mutex);
+    return Actius().acabat.wait_for(l, std::chrono::milliseconds(ms), [] { return Actius().actius == 0; });
 }
 
 } // namespace kovel::imatges

@@ -63,5 +63,9 @@ QImage Llegeix(const QByteArray& dades, const Pressupost& p = {}, QString* motiu
 // Runs `feina` on a worker thread and waits at most `ms` for it: its picture, or none when it
 // was not done in time (the worker then ends on its own, and its result is dropped).
 std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms);
+// Waits up to `ms` for the workers still running (they draw with the program's fonts and
+// painters, which must outlive them); true when none is left. The application waits for
+// them when it ends.
+bool EsperaTreballadors(int ms);
 
 } // namespace kovel::imatges

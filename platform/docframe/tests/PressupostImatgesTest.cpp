@@ -6,6 +6,7 @@
 #include "platform/docframe/DibuixVectorial.h"
 #include "platform/docframe/Pont.h"
 #include "platform/docframe/tests/DissenysHostils.h"
+#include "platform/imatges/LecturaImatge.h"
 #include "platform/imatges/tests/ImatgesHostils.h"
 #include "platform/word/RegistresEmf.h"
 
@@ -348,4 +349,5 @@ TEST(PictureBudget, ADrawingOutOfTimeIsABoxAndNotTriedAgain)
         EXPECT_EQ(img.pixelColor(3, 3), Caixa);
     }
     EXPECT_EQ(avisos, 1);
+    EXPECT_TRUE(imatges::EsperaTreballadors(60000));
 }

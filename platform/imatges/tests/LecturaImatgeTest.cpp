@@ -145,8 +145,10 @@ TEST(PictureReading, WaitingEndsAtTheTimeLimit)
         },
         20);
     EXPECT_FALSE(tard.has_value());
+    EXPECT_FALSE(EsperaTreballadors(0));
     retingut.release();
     acabat.acquire();
+    EXPECT_TRUE(EsperaTreballadors(60000));
 
     const std::optional<QImage> aTemps = AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000);
     ASSERT_TRUE(aTemps.has_value());
