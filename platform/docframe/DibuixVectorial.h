@@ -14,8 +14,12 @@ namespace kovel::docframe {
 // drawn, and letters are never taller than the picture.
 struct PressupostImatge {
     static constexpr qint64 lletres = 5000;
-    static constexpr qint64 punts = 1000000;
+    static constexpr qint64 punts = 250000;
     static constexpr qint64 pixelsMapes = 16 << 20;
+    // Filling the polygons: each edge's height in pixels times the width of its polygon, or
+    // for an upright edge a quarter of the upright edges of its polygon when fewer (about a
+    // second of drawing at the most).
+    static constexpr qint64 vores = 250000000;
 };
 
 // The picture drawn to fill `pixels` over transparency; a null image when it has neither an

@@ -1,11 +1,11 @@
 #include "platform/docframe/Pont.h"
 
 #include "platform/docframe/DibuixVectorial.h"
+#include "platform/imatges/LecturaImatge.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QCryptographicHash>
-#include <QImageReader>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 #include <QTextBlock>
@@ -13,6 +13,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 #include <QUrl>
+
+#include <atomic>
 
 namespace kovel::docframe {
 
@@ -159,7 +161,9 @@ void Pont::Carrega(const word::Document& doc, QTextDocument& text)
     vistes_.clear();
     decodificades_.clear();
     claus_.clear();
+    lents_.clear();
     pixels_ = 0;
+    esperat_ = 0;
     avisat_ = false;
     mides_ = {};
     paragrafs_.clear();
@@ -319,6 +323,37 @@ QImage Pont::substitut(const word::InlinePicture& p)
     return img;
 }
 
+// The picture's structure is walked and its work counted before the decoder sees it; the
+// decoder runs on a worker, waited for no longer than the picture's time and what is left
+// of the document's.
+QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut)
+{
+    const imatges::Examen e = imatges::Examina(bytes);
+    if (!e.admesa()) {
+        if (e.superat)
+            superat();
+        return {};
+    }
+    if (esperat_ >= TempsDocumentMs || !capAlDocument(e.mida)) {
+        superat();
+        return {};
+    }
+    QElapsedTimer rellotge;
+    rellotge.start();
+    const std::optional<QImage> img
+        = imatges::AmbTempsLimit([e] { return imatges::Decodifica(e); }, int(std::min<qint64>(tempsImatge_, TempsDocumentMs - esperat_)));
+    esperat_ += rellotge.elapsed();
+    if (!img || img->isNull()) {
+        pixels_ -= qint64(e.mida.width()) * e.mida.height();
+        if (!img) {
+            lents_.insert(contingut);
+            superat();
+        }
+        return {};
+    }
+    return *img;
+}
+
 QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePicture& picture)
 {
     const int index = int(imatges_.size());
@@ -331,21 +366,12 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
     QImage img;
     if (!picture.isVector()) {
         const QByteArray clau = "png:" + claus_.back();
-        if (const auto it = decodificades_.constFind(clau); it != decodificades_.constEnd()) {
+        if (const auto it = decodificades_.constFind(clau); it != decodificades_.constEnd())
             img = *it;
-        } else {
-            QBuffer b;
-            b.setData(picture.png());
-            b.open(QIODevice::ReadOnly);
-            QImageReader lector(&b);
-            const QSize mida = lector.size();
-            if (mida.isValid() && mida.width() <= 8192 && mida.height() <= 8192 && capAlDocument(mida))
-                img = lector.read();
-            else if (mida.isValid())
-                superat();
-            if (!img.isNull())
-                decodificades_.insert(clau, img);
-        }
+        else if (!lents_.contains(claus_.back()))
+            img = decodifica(picture.png(), claus_.back());
+        if (!img.isNull())
+            decodificades_.insert(clau, img);
     }
     if (img.isNull())
         img = substitut(picture);
@@ -379,8 +405,22 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
     if (p && (p->isVector() || p->glyphOutline())) {
         v.contingut = claus_[std::size_t(i)];
         bool massa = false;
-        if (capAlDocument(pixels, v.contingut)) {
-            v.img = DibuixaVectorial(*p, pixels, &massa);
+        if (!lents_.contains(v.contingut) && capAlDocument(pixels, v.contingut)) {
+            // Drawn on a worker; a drawing not done in time leaves the picture a box for good.
+            auto superada = std::make_shared<std::atomic<bool>>(false);
+            const std::optional<QImage> img = imatges::AmbTempsLimit(
+                [picture = *p, pixels, superada] {
+                    bool m = false;
+                    QImage i = DibuixaVectorial(picture, pixels, &m);
+                    *superada = m;
+                    return i;
+                },
+                tempsImatge_);
+            if (img)
+                v.img = *img;
+            else
+                lents_.insert(v.contingut);
+            massa = !img || *superada;
             v.pixels = qint64(pixels.width()) * pixels.height();
             if (v.img.isNull()) {
                 pixels_ -= v.pixels;

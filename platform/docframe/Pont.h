@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QTextDocument>
 #include <QTextFormat>
 #include <QTextObjectInterface>
@@ -53,6 +54,11 @@ public:
     // Pixels of all the pictures of one document drawn or decoded and held at once; the
     // drawings of sizes no longer shown give way to new ones before a picture is refused.
     static constexpr qint64 PixelsDocument = 16 << 20;
+    // No picture's decoding or drawing holds the window longer than this; one document's
+    // pictures, no longer than the second.
+    static constexpr int TempsImatgeMs = 250;
+    static constexpr qint64 TempsDocumentMs = 600;
+    void setTempsImatge(int ms) { tempsImatge_ = ms; }
 
     // The size the editor lays a picture out at when its owner draws it otherwise than at its
     // own (a code sized as the printed document will size it): given the document as edited
@@ -82,6 +88,7 @@ private:
     std::vector<word::Paragraph> paragrafs_; // originals, by the block property
     std::vector<word::Table> taules_;        // originals, by the table property
     QImage substitut(const word::InlinePicture& p);
+    QImage decodifica(const QByteArray& bytes, const QByteArray& contingut);
     bool capAlDocument(QSize pixels, const QByteArray& dibuixant = {}) const;
     void alliberaVistes(const QByteArray& dibuixant) const;
     void superat() const;
@@ -99,6 +106,9 @@ private:
     mutable quint64 usos_ = 0;
     mutable qint64 pixels_ = 0;                    // of the pictures decoded and drawn that are held
     mutable bool avisat_ = false;
+    mutable QSet<QByteArray> lents_;               // contents whose decoding or drawing ran out of time
+    int tempsImatge_ = TempsImatgeMs;
+    qint64 esperat_ = 0;                           // ms the window waited for this document's pictures
     std::function<void(const QString&)> avis_;
     MidaImatge midaImatge_;
     // The sizes MidaImatge gave, for one revision of one document (each found when first asked).

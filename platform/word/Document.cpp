@@ -71,8 +71,8 @@ InlinePicture InlinePicture::fromFile(const QString& path) {
     if (f.size() > 64 * 1024 * 1024)
         throw WordError(QStringLiteral("The picture \"%1\" is too large.").arg(path));
     const QByteArray bytes = f.readAll();
-    QImage image;
-    if (!image.loadFromData(bytes))
+    const QImage image = ops::LlegeixImatge(bytes);
+    if (image.isNull())
         throw WordError(QStringLiteral("The picture \"%1\" cannot be read.").arg(path));
     try {
         return pictureFromImage(image, bytes.startsWith("\x89PNG\r\n\x1a\n") ? bytes : QByteArray());
@@ -84,8 +84,8 @@ InlinePicture InlinePicture::fromFile(const QString& path) {
 InlinePicture InlinePicture::fromPng(const QByteArray& png) {
     if (!png.startsWith("\x89PNG\r\n\x1a\n"))
         throw WordError(QStringLiteral("The picture is not a PNG picture."));
-    QImage image;
-    if (!image.loadFromData(png, "PNG"))
+    const QImage image = ops::LlegeixImatge(png);
+    if (image.isNull())
         throw WordError(QStringLiteral("The PNG picture cannot be read."));
     return pictureFromImage(image, png);
 }

@@ -126,7 +126,8 @@ public:
     static bool isEmf(const QByteArray& bytes);
 
     std::uint64_t id() const { return id_; }           // unique in its document, 0 = not placed yet
-    // The picture's bytes: PNG, or EMF for a vector picture made by the program.
+    // The picture's bytes: PNG, or EMF for a vector picture made by the program; a picture
+    // read in another format that asks too much to convert keeps its own bytes.
     const QByteArray& png() const { return png_; }
     bool isVector() const { return isEmf(png_); }
     QSize pixelSize() const { return pixelSize_; }

@@ -581,7 +581,10 @@ private:
         QByteArray png = media(f.embed);
         if (png.isEmpty()) return;
         if (++pictures_ > kMaxPictures) fail(QStringLiteral("it holds too many pictures"));
-        InlinePicture pic = ops::makePicture(png, InlinePicture::isEmf(png) ? emfSize(png) : pngSize(png));
+        QSize mida = InlinePicture::isEmf(png) ? emfSize(png) : pngSize(png);
+        if (!mida.isValid())
+            mida = midesMedia_.value(rels_.value(f.embed));
+        InlinePicture pic = ops::makePicture(png, mida);
         pic.setAlternativeText(f.descr);
         DocxAccess::cx(pic) = Emu(f.cx);
         DocxAccess::cy(pic) = Emu(f.cy);
@@ -600,12 +603,18 @@ private:
             data = pkg_.read(*rel, kMaxMediaSize);
             // An EMF picture is kept as it is (the program's own vector codes).
             if (!pngSize(data).isValid() && !(InlinePicture::isEmf(data) && emfSize(data).isValid())) {
-                QImage img;
+                // Decoded only once its structure says what it costs (a JPEG of thousands of
+                // scans is minutes of decoding in a few kilobytes); one that asks too much is
+                // kept as it is, for the frame to show as a box and a save to keep.
+                const imatges::Examen e = imatges::Examina(data, ops::PressupostConversio());
                 QByteArray png;
-                if (data.size() < kMaxMediaSize && img.loadFromData(data) && img.width() <= 20000 && img.height() <= 20000) {
+                if (const QImage img = imatges::Decodifica(e); !img.isNull()) {
                     QBuffer buf(&png);
                     buf.open(QIODevice::WriteOnly);
                     img.save(&buf, "PNG");
+                } else if (e.superat && e.mida.isValid()) {
+                    png = data;
+                    midesMedia_.insert(*rel, e.mida);
                 }
                 data = png;
             }
@@ -754,6 +763,7 @@ private:
     QString dir_;
     QHash<QString, QString> rels_;
     QHash<QString, QByteArray> media_;
+    QHash<QString, QSize> midesMedia_;   // of the pictures kept in their own format
     std::vector<Section> sections_;
     Section finalSection_;
     int pictures_ = 0;

@@ -10,12 +10,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QXmlStreamWriter>
 
 #include <zip.h>
 
 #include <cmath>
 #include <functional>
+#include <string_view>
 
 namespace kovel::word {
 
@@ -244,6 +246,7 @@ private:
     const Document& doc_;
     BodyXml x_;
     QHash<QByteArray, Media> media_;
+    QSet<QString> altresFormats_;   // extensions of the pictures kept in their own format
     std::vector<std::pair<QString, QByteArray>> files_;
     int drawingId_ = 1;
     int sectionIndex_ = 0;
@@ -255,9 +258,20 @@ const Media& Writer::media(const QByteArray& png) {
     auto it = media_.find(key);
     if (it != media_.end()) return *it;
     const int n = static_cast<int>(media_.size()) + 1;
-    const bool emf = InlinePicture::isEmf(png);
-    Media m{QStringLiteral("media/image%1.%2").arg(n).arg(emf ? QStringLiteral("emf") : QStringLiteral("png")),
-            QStringLiteral("rIdImg%1").arg(n)};
+    // A picture read in another format and kept as it was (too costly to convert) keeps its
+    // own name and type.
+    QString ext = QStringLiteral("png");
+    if (InlinePicture::isEmf(png))
+        ext = QStringLiteral("emf");
+    else if (png.startsWith("\xFF\xD8\xFF"))
+        ext = QStringLiteral("jpeg");
+    else if (png.startsWith("GIF8"))
+        ext = QStringLiteral("gif");
+    else if (png.startsWith("BM"))
+        ext = QStringLiteral("bmp");
+    if (ext != QLatin1String("png") && ext != QLatin1String("emf"))
+        altresFormats_.insert(ext);
+    Media m{QStringLiteral("media/image%1.%2").arg(n).arg(ext), QStringLiteral("rIdImg%1").arg(n)};
     files_.emplace_back(QStringLiteral("word/") + m.target, png);
     return *media_.insert(key, m);
 }
@@ -872,6 +886,9 @@ QByteArray Writer::contentTypesXml() const {
     def("xml", "application/xml");
     def("png", "image/png");
     def("emf", "image/x-emf");
+    for (const char* ext : {"jpeg", "gif", "bmp"})
+        if (altresFormats_.contains(QLatin1String(ext)))
+            def(ext, ext == std::string_view("jpeg") ? "image/jpeg" : ext == std::string_view("gif") ? "image/gif" : "image/bmp");
     if (!glyphs_.Buit()) {
         def("odttf", "application/vnd.openxmlformats-officedocument.obfuscatedFont");
         over("/word/fontTable.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml");

@@ -1,6 +1,7 @@
 #pragma once
 // Internal helpers of the document model shared by the model, ranges and the .docx codec.
 #include "platform/word/Document.h"
+#include "platform/imatges/LecturaImatge.h"
 
 #include <functional>
 
@@ -27,6 +28,17 @@ struct DocxAccess {
 };
 
 namespace ops {
+
+// A picture of another format read into the model (kept as PNG) is decoded only when its
+// structure asks for no more than this.
+inline imatges::Pressupost PressupostConversio()
+{
+    imatges::Pressupost p;
+    p.costatMaxim = 20000;
+    p.pixels = 32 << 20;
+    return p;
+}
+inline QImage LlegeixImatge(const QByteArray& bytes) { return imatges::Llegeix(bytes, PressupostConversio()); }
 
 constexpr int kMaxTableRows = 100000;
 constexpr int kMaxTableColumns = 63;

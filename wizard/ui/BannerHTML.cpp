@@ -2,13 +2,12 @@
 
 #include "common/ModTolvWiz.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "platform/imatges/LecturaImatge.h"
 #include "updater/HttpResposta.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QImageReader>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QScreen>
@@ -40,19 +39,16 @@ QString descodificar(const QByteArray& dades, const QString& tipusContingut)
 }
 
 // A fetched picture, when its header says it is of a banner's size and it fits in what is
-// left of `pixels` (a few kilobytes of PNG can claim a gigabyte decoded).
-QImage llegirImatge(const QByteArray& dades, qint64& pixels)
+// left of the page's budget (a few kilobytes of PNG can claim a gigabyte decoded, or minutes
+// of decoding), which it then takes its share of.
+QImage llegirImatge(const QByteArray& dades, kovel::imatges::Pressupost& restant)
 {
-    QBuffer buffer;
-    buffer.setData(dades);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader lector(&buffer);
-    const QSize mida = lector.size();
-    if (!mida.isValid() || mida.width() > BannerHTML::MidaMaximaImatge || mida.height() > BannerHTML::MidaMaximaImatge
-        || qint64(mida.width()) * mida.height() > pixels)
+    const kovel::imatges::Examen e = kovel::imatges::Examina(dades, restant);
+    if (!e.admesa())
         return {};
-    pixels -= qint64(mida.width()) * mida.height();
-    return lector.read();
+    restant.pixels -= qint64(e.mida.width()) * e.mida.height();
+    restant.blocs -= e.blocs;
+    return kovel::imatges::Decodifica(e);
 }
 
 // The document a banner page is parsed into. Every resource it asks for is answered from
@@ -430,9 +426,11 @@ void BannerHTML::maquetar()
                                           ample, lletra = font(), imatges = imatges_] {
         // Decoding is bounded by the pixels allowed; the time measured is the parser's.
         QHash<QUrl, QImage> decodificades;
-        qint64 pixels = PixelsMaxims;
+        kovel::imatges::Pressupost restant;
+        restant.costatMaxim = MidaMaximaImatge;
+        restant.pixels = PixelsMaxims;
         for (auto it = imatges.cbegin(); it != imatges.cend(); ++it)
-            decodificades.insert(it.key(), llegirImatge(it.value(), pixels));
+            decodificades.insert(it.key(), llegirImatge(it.value(), restant));
         QElapsedTimer rellotge;
         rellotge.start();
         auto* document = new DocumentBanner(std::move(decodificades));

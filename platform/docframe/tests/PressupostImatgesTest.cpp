@@ -5,6 +5,9 @@
 #include "platform/docframe/ui/MarcDocument.h"
 #include "platform/docframe/DibuixVectorial.h"
 #include "platform/docframe/Pont.h"
+#include "platform/docframe/tests/DissenysHostils.h"
+#include "platform/imatges/LecturaImatge.h"
+#include "platform/imatges/tests/ImatgesHostils.h"
 #include "platform/word/RegistresEmf.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +24,7 @@
 
 using namespace kovel;
 using namespace kovel::word::emf;
+using kovel::docframe::proves::Emf;
 
 namespace {
 
@@ -33,71 +37,6 @@ void Aplicacio()
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
 }
-
-class Emf {
-public:
-    Emf()
-    {
-        registre(EMR_HEADER, {0, 0, 99, 99, 0, 0, 2000, 2000, 0x464D4520, 0x10000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    }
-    void registre(std::uint32_t tipus, const std::vector<std::uint32_t>& camps, const QByteArray& cua = {})
-    {
-        QByteArray r(8, '\0');
-        for (std::uint32_t c : camps)
-            afegeix(r, c);
-        r += cua;
-        while (r.size() % 4)
-            r += '\0';
-        qToLittleEndian<quint32>(tipus, r.data());
-        qToLittleEndian<quint32>(quint32(r.size()), r.data() + 4);
-        b_ += r;
-    }
-    // A font of `alcada` logical units as object `h`, selected.
-    void font(std::uint32_t h, std::int32_t alcada)
-    {
-        std::vector<std::uint32_t> lf(1 + 23, 0);
-        lf[0] = h;
-        lf[1] = std::uint32_t(alcada);
-        registre(EMR_EXTCREATEFONTINDIRECTW, lf);
-        registre(EMR_SELECTOBJECT, {h});
-    }
-    void text(int n)
-    {
-        std::vector<std::uint32_t> c(17, 0);
-        c[7] = 10;                           // reference point
-        c[8] = 90;
-        c[9] = std::uint32_t(n);
-        c[10] = 76;                          // the letters, after these fields
-        c[16] = std::uint32_t(76 + 2 * n + (n % 2) * 2); // the advances after them
-        QByteArray cua;
-        for (int i = 0; i < n; ++i)
-            cua += QByteArray("W\0", 2);
-        if (n % 2)
-            cua += QByteArray(2, '\0');
-        for (int i = 0; i < n; ++i)
-            afegeix(cua, 1);
-        registre(EMR_EXTTEXTOUTW, c, cua);
-    }
-    QByteArray bytes()
-    {
-        QByteArray b = b_;
-        QByteArray eof(20, '\0');
-        qToLittleEndian<quint32>(EMR_EOF, eof.data());
-        qToLittleEndian<quint32>(20, eof.data() + 4);
-        b += eof;
-        qToLittleEndian<quint32>(quint32(b.size()), b.data() + 48);
-        return b;
-    }
-
-private:
-    static void afegeix(QByteArray& b, std::uint32_t v)
-    {
-        char c[4];
-        qToLittleEndian<quint32>(v, c);
-        b.append(c, 4);
-    }
-    QByteArray b_;
-};
 
 // A design of `copies` pictures of `emf` shown 1500 points a side, as saved and read again.
 std::unique_ptr<word::Document> Disseny(const QByteArray& emf, int copies)
@@ -289,4 +228,126 @@ TEST(PictureBudget, CountsTheDrawingsHeldNotEveryDrawingMade)
     for (std::size_t i = 1; i < imatges.size(); ++i)
         EXPECT_EQ(pont.Vista(imatges[i], text, QSize(2000, 2000)).size() == QSize(2000, 2000), i < 4) << i;
     EXPECT_EQ(avisos, 1);
+}
+
+namespace {
+
+// Pixels of `vista` of about this colour.
+int DelColor(const QImage& vista, QColor c)
+{
+    int n = 0;
+    for (int y = 0; y < vista.height(); ++y)
+        for (int x = 0; x < vista.width(); ++x) {
+            const QColor v = vista.pixelColor(x, y);
+            n += std::abs(v.red() - c.red()) + std::abs(v.green() - c.green()) + std::abs(v.blue() - c.blue()) < 24;
+        }
+    return n;
+}
+
+const QColor Caixa(244, 246, 248);
+
+} // namespace
+
+// A PNG whose comments inflate to 1.4 GB shows as the picture it is; a JPEG of twenty
+// thousand scans is a box with the one message, and a save keeps it as it was.
+TEST(PictureBudget, HostileRasterPicturesAreBoundedBeforeDecoding)
+{
+    Aplicacio();
+    QTemporaryDir dir;
+    using namespace kovel::docframe::proves;
+    const auto desa = [&](const QString& nom, const QByteArray& docx) {
+        QFile f(dir.filePath(nom));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(docx);
+        return f.fileName();
+    };
+    QImage vermell(64, 64, QImage::Format_RGB32);
+    vermell.fill(QColor(200, 30, 40));
+    const QByteArray png = imatges::proves::PngAmbComentaris(vermell, 200, 7 << 20);
+    const QString pngPath = desa("comments.docx", DocxAmbImatge(png, QSize(64, 64)));
+    ASSERT_EQ(word::Document::open(pngPath)->inlinePictures().front()->png(), png);
+    const Resultat r1 = Obre(*word::Document::open(pngPath), pngPath);
+    EXPECT_EQ(r1.avisos, 0);
+    EXPECT_GT(DelColor(r1.vista, QColor(200, 30, 40)), 10000);
+
+    QImage gris(4000, 4000, QImage::Format_Grayscale8);
+    gris.fill(128);
+    const QByteArray jpeg = imatges::proves::JpegAmbEscanejos(gris, 20000);
+    const QString jpegPath = desa("scans.docx", DocxAmbImatge(jpeg, QSize(4000, 4000)));
+    const auto llegit = word::Document::open(jpegPath);
+    ASSERT_EQ(llegit->inlinePictures().size(), 1u);
+    EXPECT_EQ(llegit->inlinePictures().front()->png(), jpeg);
+    EXPECT_EQ(llegit->inlinePictures().front()->pixelSize(), QSize(4000, 4000));
+    const Resultat r2 = Obre(*llegit, jpegPath);
+    EXPECT_EQ(r2.avisos, 1);
+    EXPECT_GT(DelColor(r2.vista, Caixa), 10000);
+    llegit->saveAs(dir.filePath("again.docx"));
+    EXPECT_EQ(word::Document::open(dir.filePath("again.docx"))->inlinePictures().front()->png(), jpeg);
+
+    // A good progressive JPEG is read into the design and shows.
+    QImage blau(64, 64, QImage::Format_RGB32);
+    blau.fill(QColor(20, 60, 200));
+    const QString bo = desa("good.docx", DocxAmbImatge(imatges::proves::Codifica(blau, "jpeg", true), QSize(64, 64)));
+    const Resultat r3 = Obre(*word::Document::open(bo), bo);
+    EXPECT_EQ(r3.avisos, 0);
+    EXPECT_GT(DelColor(r3.vista, QColor(20, 60, 200)), 10000);
+}
+
+// The filler's work is counted as it spends it: slanted edges across the picture and many
+// upright bars cost far more than their points say; many points on short edges, little.
+TEST(PictureBudget, PolygonEdgesAreCountedAsTheFillerWalksThem)
+{
+    using namespace kovel::docframe::proves;
+    struct Cas {
+        const char* nom;
+        QByteArray emf;
+        QSize pixels;
+        bool dibuixat;
+    };
+    const std::vector<Cas> casos = {
+        {"999,999 points", EmfZigazaga(999999, true), QSize(2000, 2000), false},
+        {"200 slanted edges across", EmfZigazaga(200, true), QSize(2000, 2000), false},
+        {"the same as a thumbnail", EmfZigazaga(200, true), QSize(200, 200), true},
+        {"100,000 points on short edges", EmfZigazaga(100000, false), QSize(2000, 2000), true},
+        {"1000 bars", EmfBarres(1000), QSize(2000, 2000), false},
+        {"100 bars", EmfBarres(100), QSize(2000, 2000), true},
+    };
+    for (const Cas& c : casos) {
+        bool superat = !c.dibuixat;
+        const QImage img = docframe::DibuixaEmf(c.emf, c.pixels, &superat);
+        EXPECT_EQ(superat, !c.dibuixat) << c.nom;
+        EXPECT_EQ(img.isNull() ? QSize() : img.size(), c.dibuixat ? c.pixels : QSize()) << c.nom;
+    }
+    // The bars are drawn where they stand: the first bar's middle is filled, the gap after it not.
+    const QImage barres = docframe::DibuixaEmf(EmfBarres(100), QSize(2000, 2000));
+    EXPECT_EQ(qAlpha(barres.pixel(5, 1000)), 255);
+    EXPECT_EQ(qAlpha(barres.pixel(15, 1000)), 0);
+}
+
+// A drawing the window cannot wait for is a box, and is not tried again at another size.
+TEST(PictureBudget, ADrawingOutOfTimeIsABoxAndNotTriedAgain)
+{
+    Aplicacio();
+    const auto disseny = word::Document::fromBytes(
+        docframe::proves::DocxAmbImatge(docframe::proves::EmfZigazaga(100000, false), QSize(2000, 2000)),
+        QStringLiteral("design"));
+    docframe::Pont pont;
+    pont.setTempsImatge(0);
+    int avisos = 0;
+    pont.setAvis([&](const QString&) { ++avisos; });
+    QTextDocument text;
+    pont.Carrega(*disseny, text);
+    QTextImageFormat f;
+    for (auto it = text.begin().begin(); !it.atEnd(); ++it)
+        if (it.fragment().charFormat().isImageFormat())
+            f = it.fragment().charFormat().toImageFormat();
+    ASSERT_TRUE(pont.Imatge(f));
+    for (int costat : {2000, 1000}) {
+        const QImage img = pont.Vista(f, text, QSize(costat, costat));
+        ASSERT_FALSE(img.isNull());
+        EXPECT_NE(img.size(), QSize(costat, costat));
+        EXPECT_EQ(img.pixelColor(3, 3), Caixa);
+    }
+    EXPECT_EQ(avisos, 1);
+    EXPECT_TRUE(imatges::EsperaTreballadors(60000));
 }

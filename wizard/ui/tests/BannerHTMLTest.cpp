@@ -10,6 +10,7 @@
 #include "common/tests/TestSupport.h"
 #include "common/ui/Ajuda.h"
 #include "common/ui/ModTolvWizUi.h"
+#include "platform/imatges/tests/ImatgesHostils.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -347,6 +348,29 @@ TEST_F(Banner, APageWithFramesCompletesSeveralTimesAndGrowsOnce)
     EXPECT_EQ(c->banner()->loadResource(QTextDocument::ImageResource, QUrl(servidor_.base() + "/frames/pic.png")).toByteArray(),
               servidor_.rutes["/frames/pic.png"].cos);
     EXPECT_TRUE(c->banner()->toHtml().contains(servidor_.base() + "/frames/pic.png"));
+}
+
+// A picture whose comments inflate to 1.4 GB shows without them; one of twenty thousand
+// scans is left out before it is decoded, and the page shows all the same.
+TEST_F(Banner, HostilePicturesAreBoundedAndThePageShows)
+{
+    using namespace kovel::imatges::proves;
+    QImage vermell(120, 40, QImage::Format_RGB32);
+    vermell.fill(QColor(200, 30, 40));
+    QImage gris(64, 64, QImage::Format_Grayscale8);
+    gris.fill(128);
+    servidor_.rutes["/banner.asp"].cos = "<html><body><p>Offer</p><img src='comments.png'><img src='scans.jpg'></body></html>";
+    servidor_.rutes["/comments.png"] = Ruta{200, "image/png", PngAmbComentaris(vermell, 200, 7 << 20)};
+    servidor_.rutes["/scans.jpg"] = Ruta{200, "image/jpeg", JpegAmbEscanejos(gris, 20000)};
+    ASSERT_LE(servidor_.rutes["/comments.png"].cos.size() + servidor_.rutes["/scans.jpg"].cos.size(), BannerHTML::MidaMaxima - 4096);
+    BannerFinestra* c = carregar();
+    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    EXPECT_TRUE(c->banner()->toPlainText().contains("Offer"));
+    QTextDocument* doc = c->banner()->document();
+    const QImage comentaris = doc->resource(QTextDocument::ImageResource, QUrl("comments.png")).value<QImage>();
+    EXPECT_EQ(comentaris.convertToFormat(QImage::Format_RGB32), vermell);
+    // Left out: the page's empty picture stands in its place.
+    EXPECT_EQ(doc->resource(QTextDocument::ImageResource, QUrl("scans.jpg")).value<QImage>().size(), QSize(1, 1));
 }
 
 TEST_F(Banner, ANotFoundPageLeavesTheWindowAsItWas)
