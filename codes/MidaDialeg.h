@@ -19,8 +19,12 @@ public:
     struct Mides {
         QSizeF actual, minima;
         std::optional<QSizeF> maxima;
-        bool cap = false;   // even the minimum does not fit
+        std::optional<QSizeF> espai;   // the room the label leaves the code at its place
+        bool cap = false;              // even the minimum does not fit: no size is offered
     };
+    // What the boxes say beside them: the sizes offered, and that width and height change
+    // together; or, when none fits, NoHiCap.
+    static QString Abast(const Mides& mides);
 
     // The room (points) of a code at the design's selection, asked of the wizard once.
     const std::optional<QSizeF>& Espai() const;
@@ -30,10 +34,18 @@ public:
     Mides De(const ImatgeCodi& propia, double modulMm, double modulMinimMm) const;
     // The module for the width (`ample`) or height typed as `mm` (point or comma): whole
     // printer dots, kept within the minimum and the room. None when it is not a size.
-    std::optional<double> ModulPer(const ImatgeCodi& propia, const QString& mm, bool ample, double modulMinimMm) const;
+    // Ajust() then says whether the size was kept within them and what it became.
+    std::optional<double> ModulPer(const ImatgeCodi& propia, const QString& mm, bool ample, double modulMinimMm);
+    // "" when the last size typed was taken as typed (to the nearest whole dots).
+    const QString& Ajust() const { return ajust_; }
 
 private:
     mutable std::optional<std::optional<QSizeF>> espai_;
+    QString ajust_;
 };
+
+// The words for a code that does not fit even at its smallest printable size, `minima`, in
+// the room `espai` (millimetres) the label leaves it: the size boxes and the refusal alike.
+QString NoHiCap(const QSizeF& minima, const QSizeF& espai);
 
 } // namespace kovel::codes

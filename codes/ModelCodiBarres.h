@@ -98,6 +98,8 @@ public:
     std::optional<Mides> MidesCodi() const;
     // The user's width or height (millimetres, as typed): the code's printed module, kept
     // within its minimum and the room; the other side follows. Not a number: no change.
+    // What the last size typed became when it was kept within the limits ("" when taken).
+    const QString& AjustMida() const { return mida_.Ajust(); }
     void CanviarAmple(const QString& mm);
     void CanviarAlt(const QString& mm);
 

@@ -362,21 +362,23 @@ bool ModelCodiQR::Inserir(QString& why)
     const auto& c = camps_[idx(tab)];
     try {
         QString spare;
-        QRCodeCtrl* drawn = &qr_;
         if (!DeCamp()) {
             qr_.setTag(QString());
         } else if (tab == Text || tab == Web) {
             spare = c[0];
             if (spare.isEmpty())
                 return fallar(ModTraduccion::TextPrograma("frmCodiQR.SenseCamp", QStringLiteral("Choose the data field of the QR code first.")));
-            drawn = &CodiQR::RegistrarClon(registre_, qr_, spare);
+            CodiQR::RegistrarClon(registre_, qr_, spare);
         } else if (tab == SMS) {
-            drawn = &CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaSMS(registre_.OpcionsQR, c[0], c[1]), false);
+            CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaSMS(registre_.OpcionsQR, c[0], c[1]), false);
         } else {
-            drawn = &CodiQR::RegistrarClonPlantilla(
-                registre_, qr_, CodiQR::PlantillaVCard(registre_.OpcionsQR, c[0], c[1], c[2], c[3], c[4]), true);
+            CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaVCard(registre_.OpcionsQR, c[0], c[1], c[2], c[3], c[4]),
+                                           true);
         }
         const QString tag = qr_.Tag();
+        // The design shows the sample record's code, the one the size boxes measured, never
+        // the template's: its room beside and below is the first record's.
+        QRCodeCtrl* drawn = &qr_;
         QRCodeCtrl mostra;
         if (!drawn->Valid()) {
             CodiQR::CopiarPropietatsQR(*drawn, mostra);

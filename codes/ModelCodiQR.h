@@ -124,6 +124,8 @@ public:
     // The user's width or height (millimetres, as typed): the code's printed module, kept
     // within its minimum and the room; a QR code is square, so the other side is alike. Not
     // a number: no change.
+    // What the last size typed became when it was kept within the limits ("" when taken).
+    const QString& AjustMida() const { return mida_.Ajust(); }
     void CanviarAmple(const QString& mm);
     void CanviarAlt(const QString& mm);
 

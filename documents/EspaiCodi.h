@@ -1,6 +1,7 @@
 #pragma once
 // The room a field-linked code has on its label, so that a record's code larger than the
 // design's sample is drawn to fit instead of being cut at the label's edge.
+#include "codes/EspaiLinia.h"
 #include "documents/Geometria.h"
 #include "platform/word/Document.h"
 
@@ -20,5 +21,10 @@ QSizeF CaixaEtiqueta(const MidesFull& m, const kovel::word::Document* disseny);
 // fills it (the code then does not fit: Encaixa says so). None without a box.
 std::optional<QSizeF> EspaiCodi(const kovel::word::Document& copia, const kovel::word::Range& lloc,
                                 const std::optional<QSizeF>& caixa);
+// The same place's rooms for a record's code: that line as designed (EspaiCodi), the code on
+// a line of its own (the text beside it above and below it, every line on the label), and the
+// code itself whole (under the lines above it, those below it past the label's foot).
+std::optional<kovel::codes::EspaiLinia> EspaisCodi(const kovel::word::Document& copia, const kovel::word::Range& lloc,
+                                                   const std::optional<QSizeF>& caixa);
 
 } // namespace generar_doc

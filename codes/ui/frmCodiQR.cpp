@@ -26,8 +26,8 @@ using kovel::ui::Tw;
 
 namespace {
 
-constexpr int AlcadaCompacta = 6975;   // twips
-constexpr int AlcadaCompleta = 10740;
+constexpr int AlcadaCompacta = 7775;   // twips
+constexpr int AlcadaCompleta = 11540;
 constexpr int Amplada = 8400;
 constexpr int MidaPreview = 2040;
 constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
@@ -102,17 +102,17 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(3400, 3560, 2200, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(5720, 3560, 2440, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(3400, 4100, 3340, 320));
-    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 4540);
+    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 4540, 560);
     lblMida = mida_->rotol;
     txtAmple = mida_->ample;
     txtAlt = mida_->alt;
-    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5000, 4760, 900));
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5600, 4760, 1100));
     lblAvisMida->setWordWrap(true);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6000, 2600, 420));
-    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6000, 1600, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6000, 1600, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6600, 7920, 3600));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6800, 2600, 420));
+    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6800, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6800, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 7400, 7920, 3600));
     cboPreferredVersion = Control<QComboBox>(fraComplex, "cboPreferredVersion", Tw(2900, 340, 2000, 360));
     cboEncodingMode = Control<QComboBox>(fraComplex, "cboEncodingMode", Tw(2900, 800, 2000, 360));
     cboErrorCorrectionLevel = Control<QComboBox>(fraComplex, "cboErrorCorrectionLevel", Tw(2900, 1260, 2000, 360));
@@ -128,8 +128,8 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     optMateix->setText(QStringLiteral("Fixed content"));
     optCamp->setText(QStringLiteral("Data field"));
     fraVincular->setTitle(QStringLiteral("Linked to data"));
-    lblAvisMida->setText(QStringLiteral("Records with more data than the sample make larger codes: "
-                                        "one that would not fit its label is drawn smaller."));
+    lblAvisMida->setText(QStringLiteral("The size is the sample's: records with more data keep its square size and "
+                                        "print larger codes; one that would not fit its line is drawn smaller."));
     btnColorBarres->setText(QStringLiteral("Modules…"));
     btnColorEspais->setText(QStringLiteral("Background…"));
     chkTransparent->setText(QStringLiteral("Transparent"));
@@ -315,7 +315,7 @@ void frmCodiQR::Mostrar()
     chkTransparent->setChecked(qr.Transparent());
     btnColorEspais->setEnabled(m.ColorFonsEditable());
     lblAvisMida->setVisible(m.AvisCamp());
-    mida_->Mostrar(m.MidesCodi());
+    mida_->Mostrar(m.MidesCodi(), m.AjustMida());
     mostrant_ = false;
     RefrescarValidesa();
 }
