@@ -56,6 +56,23 @@ MidaDialeg::Mides MidaDialeg::De(const ImatgeCodi& propia, double modulMm, doubl
     return r;
 }
 
+std::optional<ModelAmbMida::Mides> ModelAmbMida::MidesCodi() const
+{
+    ImatgeCodi propia;
+    if (!ImatgePropia(propia))
+        return std::nullopt;
+    return mida_.De(propia, ModulMm(), ModulMinimMm());
+}
+
+void ModelAmbMida::CanviarMida(const QString& mm, bool ample)
+{
+    ImatgeCodi propia;
+    if (!ImatgePropia(propia))
+        return;
+    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimMm()))
+        PosarModulMm(*modul);
+}
+
 std::optional<double> MidaDialeg::ModulPer(const ImatgeCodi& propia, const QString& mm, bool ample, double modulMinimMm)
 {
     ajust_.clear();

@@ -44,6 +44,39 @@ private:
     QString ajust_;
 };
 
+// What both code dialogs' models do with their size boxes, over their own code.
+class ModelAmbMida {
+public:
+    using Mides = MidaDialeg::Mides;
+    // The code's size on the label, millimetres, as the size boxes show it: the size it goes
+    // in at now (its own or the user's, fitted to the room as every record's code is), its
+    // printable minimum, and the largest the room takes (none without a known room). None
+    // while no picture can be drawn.
+    std::optional<Mides> MidesCodi() const;
+    // The user's width or height (millimetres, as typed): the code's printed module, kept
+    // within its minimum and the room; the other side follows (a QR code is square). Not a
+    // number: no change.
+    void CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
+    void CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
+    // What the last size typed became when it was kept within the limits ("" when taken).
+    const QString& AjustMida() const { return mida_.Ajust(); }
+
+protected:
+    ~ModelAmbMida() = default;
+    // The code's picture at its own size as the design would show it; false while none can
+    // be drawn.
+    virtual bool ImatgePropia(ImatgeCodi& imatge) const = 0;
+    // The module the user chose (0: its own), and the narrowest its type prints with.
+    virtual double ModulMm() const = 0;
+    virtual void PosarModulMm(double modulMm) = 0;
+    virtual double ModulMinimMm() const = 0;
+
+    MidaDialeg mida_;
+
+private:
+    void CanviarMida(const QString& mm, bool ample);
+};
+
 // The words for a code that does not fit even at its smallest printable size, `minima`, in
 // the room `espai` (millimetres) the label leaves it: the size boxes and the refusal alike.
 QString NoHiCap(const QSizeF& minima, const QSizeF& espai);

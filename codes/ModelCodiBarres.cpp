@@ -284,26 +284,6 @@ bool ModelCodiBarres::ImatgePropia(ImatgeCodi& imatge) const
     return CodiBarres::FerImatge(Mostra(mostra) ? mostra : bc_, 0, 0, imatge);
 }
 
-std::optional<ModelCodiBarres::Mides> ModelCodiBarres::MidesCodi() const
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return std::nullopt;
-    return mida_.De(propia, bc_.ModulMm(), ModulMinimBarresMm(bc_.BarType()));
-}
-
-void ModelCodiBarres::CanviarMida(const QString& mm, bool ample)
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return;
-    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimBarresMm(bc_.BarType())))
-        bc_.setModulMm(*modul);
-}
-
-void ModelCodiBarres::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
-void ModelCodiBarres::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
-
 // ---- Insertion ----
 
 bool ModelCodiBarres::Inserir(QString& why)

@@ -18,7 +18,8 @@ namespace kovel::codes {
 struct RegistreCodis;
 struct ImatgeCodi;
 
-class ModelCodiBarres {
+// The size boxes' rules are ModelAmbMida's (MidaDialeg.h).
+class ModelCodiBarres : public ModelAmbMida {
 public:
     // A code linked to a field is registered in `registre`, which outlives the model.
     explicit ModelCodiBarres(RegistreCodis& registre);
@@ -90,19 +91,6 @@ public:
     // The text the design's picture is drawn with while the control's own cannot be drawn.
     QString TextDibuixable() const;
 
-    // The code's size on the label, millimetres, as the size boxes show it: the size it goes
-    // in at now (its own or the user's, fitted to the room as every record's code is), its
-    // printable minimum, and the largest the room takes (none without a known room). None
-    // while no picture can be drawn.
-    using Mides = MidaDialeg::Mides;
-    std::optional<Mides> MidesCodi() const;
-    // The user's width or height (millimetres, as typed): the code's printed module, kept
-    // within its minimum and the room; the other side follows. Not a number: no change.
-    // What the last size typed became when it was kept within the limits ("" when taken).
-    const QString& AjustMida() const { return mida_.Ajust(); }
-    void CanviarAmple(const QString& mm);
-    void CanviarAlt(const QString& mm);
-
     // Inserts the code into the design, fitted to its room. False with `why` when it could
     // not (`why` empty when an insertion is already under way).
     bool Inserir(QString& why);
@@ -111,8 +99,10 @@ private:
     // While the control cannot be drawn, the design's picture shows `mostra`: the control
     // with its last drawable text. False (`mostra` untouched) when the control can be.
     bool Mostra(kovel::barcode::ActiveBC& mostra) const;
-    bool ImatgePropia(ImatgeCodi& imatge) const;
-    void CanviarMida(const QString& mm, bool ample);
+    bool ImatgePropia(ImatgeCodi& imatge) const override;
+    double ModulMm() const override { return bc_.ModulMm(); }
+    void PosarModulMm(double modulMm) override { bc_.setModulMm(modulMm); }
+    double ModulMinimMm() const override { return ModulMinimBarresMm(bc_.BarType()); }
 
     void CodiCanviat();
     void PosarText(const QString& text);
@@ -133,7 +123,6 @@ private:
     int refusos_ = 0;
     QString textAvis_;
     QString ultimValid_;   // the last text the control could draw
-    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

@@ -318,26 +318,6 @@ bool ModelCodiQR::ImatgePropia(ImatgeCodi& imatge) const
     return CodiQR::FerImatge(mostra, imatge);
 }
 
-std::optional<ModelCodiQR::Mides> ModelCodiQR::MidesCodi() const
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return std::nullopt;
-    return mida_.De(propia, qr_.ModulMm(), ModulMinimQRMm);
-}
-
-void ModelCodiQR::CanviarMida(const QString& mm, bool ample)
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return;
-    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimQRMm))
-        qr_.setModulMm(*modul);
-}
-
-void ModelCodiQR::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
-void ModelCodiQR::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
-
 // ---- Insertion ----
 
 bool ModelCodiQR::Inserir(QString& why)

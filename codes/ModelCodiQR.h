@@ -20,7 +20,8 @@ namespace kovel::codes {
 
 struct RegistreCodis;
 
-class ModelCodiQR {
+// The size boxes' rules are ModelAmbMida's (MidaDialeg.h).
+class ModelCodiQR : public ModelAmbMida {
 public:
     enum Pestanya { Text = 0, Web = 1, SMS = 2, Targeta = 3 };
     static constexpr int NombrePestanyes = 4;
@@ -117,18 +118,6 @@ public:
     // The data the design's picture is drawn with while the control's own cannot be drawn.
     QString DadesDibuixables() const;
 
-    // The code's size on the label, millimetres, as the size boxes show it (MidaDialeg):
-    // none while no picture can be drawn (nothing typed, or fixed data the control refuses).
-    using Mides = MidaDialeg::Mides;
-    std::optional<Mides> MidesCodi() const;
-    // The user's width or height (millimetres, as typed): the code's printed module, kept
-    // within its minimum and the room; a QR code is square, so the other side is alike. Not
-    // a number: no change.
-    // What the last size typed became when it was kept within the limits ("" when taken).
-    const QString& AjustMida() const { return mida_.Ajust(); }
-    void CanviarAmple(const QString& mm);
-    void CanviarAlt(const QString& mm);
-
     // Inserts the code into the design, fitted to its room. False with `why` when it could
     // not (`why` empty when an insertion is already under way); never inserts fixed data the
     // control refuses.
@@ -142,8 +131,10 @@ private:
     void AplicarJocs();
     template <typename F> void ProvarCanvi(F&& canvi);
     void TriarOpcio(int& index, int i, int actual, void (kovel::qr::QRCodeCtrl::*set)(int));
-    bool ImatgePropia(ImatgeCodi& imatge) const;
-    void CanviarMida(const QString& mm, bool ample);
+    bool ImatgePropia(ImatgeCodi& imatge) const override;
+    double ModulMm() const override { return qr_.ModulMm(); }
+    void PosarModulMm(double modulMm) override { qr_.setModulMm(modulMm); }
+    double ModulMinimMm() const override { return ModulMinimQRMm; }
 
     RegistreCodis& registre_;
     kovel::qr::QRCodeCtrl qr_;
@@ -166,7 +157,6 @@ private:
     bool modeEditable_ = true;
     bool vistaPrevia_ = true, invalid_ = true, acceptable_ = false;
     QString ultimesDades_;   // the last data the control took
-    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

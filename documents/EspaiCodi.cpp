@@ -14,7 +14,12 @@ namespace generar_doc {
 QSizeF CaixaEtiqueta(const MidesFull& m, const Document* disseny)
 {
     const MidesTaulaPt t = CalculaMidesTaula(m);
-    double ample = t.columnaEtiqueta, alt = t.filaEtiqueta;
+    return CaixaEtiqueta(QSizeF(t.columnaEtiqueta, t.filaEtiqueta), disseny);
+}
+
+QSizeF CaixaEtiqueta(const QSizeF& cella, const Document* disseny)
+{
+    double ample = cella.width(), alt = cella.height();
     if (disseny) {
         const PageSetup& ps = disseny->pageSetup();
         ample = std::min(ample, ps.pageWidth().value) - ps.leftMargin().value - ps.rightMargin().value;

@@ -11,8 +11,11 @@
 
 namespace generar_doc {
 
-// The room a label cell gives its content: the table's cell less the design's margins.
+// The room a label cell gives its content: the table's cell (no wider or taller than the
+// design's page) less the design's margins. One rule for the generation, the code dialogs and
+// the design frame, whose label is the design's page.
 QSizeF CaixaEtiqueta(const MidesFull& m, const kovel::word::Document* disseny);
+QSizeF CaixaEtiqueta(const QSizeF& cella, const kovel::word::Document* disseny);
 
 // The room of the code to be put at `lloc` (a place of `copia`'s body) in a label of
 // `caixa`: what the other lines leave, as the word processor will lay them out in the fonts

@@ -27,12 +27,12 @@ CaixesMida::CaixesMida(QWidget* pare, int x, int y, int altNota)
     abast->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void CaixesMida::Connectar(const std::function<void(bool, const QString&)>& canviar, const std::function<void()>& mostrar) const
+void CaixesMida::Connectar(ModelAmbMida& model, const std::function<void()>& mostrar) const
 {
     for (QLineEdit* caixa : {ample, alt})
-        QObject::connect(caixa, &QLineEdit::editingFinished, caixa, [caixa, esAmple = caixa == ample, canviar, mostrar] {
+        QObject::connect(caixa, &QLineEdit::editingFinished, caixa, [caixa, esAmple = caixa == ample, &model, mostrar] {
             if (!caixa->isModified()) return;
-            canviar(esAmple, caixa->text());
+            esAmple ? model.CanviarAmple(caixa->text()) : model.CanviarAlt(caixa->text());
             caixa->setModified(false);
             mostrar();
         });

@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/ui/CaixesMida.h"
+#include "codes/ui/DialegCodi.h"
 #include "common/BasicRules.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -172,15 +173,12 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     caixa(chkGuard, &ActiveBC::setShowGuard);
     connect(chkMostrarText, &QCheckBox::toggled, this, accio([this] { model_.MarcarMostrarText(chkMostrarText->isChecked()); }));
     connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
-    auto color = [this, bc](std::uint32_t (ActiveBC::*get)() const, void (ActiveBC::*set)(std::uint32_t)) {
-        return [this, bc, get, set] {
-            std::uint32_t c = (bc->*get)();
-            if (triarColor && triarColor(c)) (bc->*set)(c);
-        };
+    const auto color = [this, bc](QPushButton* boto, std::uint32_t (ActiveBC::*get)() const, void (ActiveBC::*set)(std::uint32_t)) {
+        kovel::codes::ConnectaColor(boto, triarColor, [bc, get] { return (bc->*get)(); }, [bc, set](std::uint32_t c) { (bc->*set)(c); });
     };
-    connect(btnColor, &QPushButton::clicked, this, color(&ActiveBC::TextColor, &ActiveBC::setTextColor));
-    connect(btnColorBarres, &QPushButton::clicked, this, color(&ActiveBC::ForeColor, &ActiveBC::setForeColor));
-    connect(btnColorEspais, &QPushButton::clicked, this, color(&ActiveBC::BackColor, &ActiveBC::setBackColor));
+    color(btnColor, &ActiveBC::TextColor, &ActiveBC::setTextColor);
+    color(btnColorBarres, &ActiveBC::ForeColor, &ActiveBC::setForeColor);
+    color(btnColorEspais, &ActiveBC::BackColor, &ActiveBC::setBackColor);
     connect(btnFont, &QPushButton::clicked, this, [this, bc] {
         kovel::barcode::FontCodi f = bc->Font();
         // Cancelling writes back the font as it was.
@@ -192,8 +190,7 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     connect(txtPercReduccio, &QLineEdit::textChanged, this, accio([this] { model_.CanviarReduccio(txtPercReduccio->text()); }));
     connect(txtPercReduccio, &QLineEdit::editingFinished, this, [this] { txtPercReduccio_Validate(); });
     connect(txtWide2Narrow, &QLineEdit::textChanged, this, accio([this] { model_.CanviarRelacio(txtWide2Narrow->text()); }));
-    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
-                     [this] { Mostrar(); });
+    mida_->Connectar(model_, [this] { Mostrar(); });
     connect(optCamp, &QRadioButton::clicked, this, [this] { optCamp_Click(); });
     connect(optMateix, &QRadioButton::clicked, this, [this] { optMateix_Click(); });
     connect(cboCamp, &QComboBox::currentIndexChanged, this, accio([this] { model_.SeleccionarCamp(cboCamp->currentIndex()); }));
@@ -302,7 +299,7 @@ void frmCodiBarres::Mostrar()
     // The warning, when shown, already says that each label gets its own value.
     lblAvisMida->setVisible(m.DeCamp() && !m.Invalid());
     lblInvalid->setText(m.TextAvis());
-    mida_->Mostrar(m.MidesCodi(), m.AjustMida());
+    mida_->Mostrar(m);
     if (refusos_ != m.Refusos()) {
         refusos_ = m.Refusos();
         QApplication::beep();
@@ -352,17 +349,7 @@ void frmCodiBarres::actualitzarPreview()
 
 void frmCodiBarres::btnComplex_Click()
 {
-    if (avancatVisible_) {
-        resize(width(), Px(AlcadaCompacta));
-        avancatVisible_ = false;
-        btnComplex->setText(ModTraduccion::Literal(8009));
-    } else {
-        resize(width(), Px(AlcadaCompleta));
-        avancatVisible_ = true;
-        btnComplex->setText(ModTraduccion::Literal(8010));
-    }
-    // Below the compact window the frame would only be cut off.
-    fraComplex->setVisible(avancatVisible_);
+    kovel::codes::AlternaAvancat(*this, avancatVisible_, *btnComplex, *fraComplex, AlcadaCompacta, AlcadaCompleta);
 }
 
 // ---- Insertion and closing ----

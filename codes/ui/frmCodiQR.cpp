@@ -2,6 +2,7 @@
 
 #include "codes/CodiQR.h"
 #include "codes/ui/CaixesMida.h"
+#include "codes/ui/DialegCodi.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
@@ -26,8 +27,8 @@ using kovel::ui::Tw;
 
 namespace {
 
-constexpr int AlcadaCompacta = 7775;   // twips
-constexpr int AlcadaCompleta = 11540;
+constexpr int AlcadaCompacta = 7770;   // twips
+constexpr int AlcadaCompleta = 11535;
 constexpr int Amplada = 8400;
 constexpr int MidaPreview = 2040;
 constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
@@ -209,16 +210,15 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     connect(chkMostrarQuietZone, &QCheckBox::toggled, this,
             accio([this] { model_.MarcarQuietZone(chkMostrarQuietZone->isChecked()); }));
     connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
-    connect(btnColorBarres, &QPushButton::clicked, this, accio([this] {
-        std::uint32_t c = model_.Qr().ForeColor();
-        if (triarColor && triarColor(c)) model_.Qr().setForeColor(c);
-    }));
-    connect(btnColorEspais, &QPushButton::clicked, this, accio([this] {
-        std::uint32_t c = model_.Qr().BackColor();
-        if (triarColor && triarColor(c)) model_.Qr().setBackColor(c);
-    }));
-    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
-                     [this] { Mostrar(); });
+    const auto color = [this](QPushButton* boto, std::uint32_t (kovel::qr::QRCodeCtrl::*get)() const, void (kovel::qr::QRCodeCtrl::*set)(std::uint32_t)) {
+        kovel::codes::ConnectaColor(boto, triarColor, [this, get] { return (model_.Qr().*get)(); }, [this, set](std::uint32_t c) {
+            (model_.Qr().*set)(c);
+            Mostrar();
+        });
+    };
+    color(btnColorBarres, &kovel::qr::QRCodeCtrl::ForeColor, &kovel::qr::QRCodeCtrl::setForeColor);
+    color(btnColorEspais, &kovel::qr::QRCodeCtrl::BackColor, &kovel::qr::QRCodeCtrl::setBackColor);
+    mida_->Connectar(model_, [this] { Mostrar(); });
     connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
     connect(btnAceptar, &QPushButton::clicked, this, [this] {
         if (!InserirQR()) return;   // the reason is shown; the dialog stays usable
@@ -315,7 +315,7 @@ void frmCodiQR::Mostrar()
     chkTransparent->setChecked(qr.Transparent());
     btnColorEspais->setEnabled(m.ColorFonsEditable());
     lblAvisMida->setVisible(m.AvisCamp());
-    mida_->Mostrar(m.MidesCodi(), m.AjustMida());
+    mida_->Mostrar(m);
     mostrant_ = false;
     RefrescarValidesa();
 }
@@ -341,17 +341,7 @@ void frmCodiQR::RefrescarValidesa()
 
 void frmCodiQR::btnComplex_Click()
 {
-    if (avancatVisible_) {
-        resize(width(), Px(AlcadaCompacta));
-        avancatVisible_ = false;
-        btnComplex->setText(ModTraduccion::Literal(8009));
-    } else {
-        resize(width(), Px(AlcadaCompleta));
-        avancatVisible_ = true;
-        btnComplex->setText(ModTraduccion::Literal(8010));
-    }
-    // Below the compact window the frame would only be cut off.
-    fraComplex->setVisible(avancatVisible_);
+    kovel::codes::AlternaAvancat(*this, avancatVisible_, *btnComplex, *fraComplex, AlcadaCompacta, AlcadaCompleta);
 }
 
 // ---- Insertion and closing ----

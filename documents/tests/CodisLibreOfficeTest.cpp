@@ -248,6 +248,17 @@ EtiquetaCatalogo Format(std::int32_t codi, float alt, std::int16_t files, float 
     return e;
 }
 
+// Format 803 of the shipped catalogue: 63.5 x 38.1 mm, 3 x 7 on A4.
+EtiquetaCatalogo Format803()
+{
+    EtiquetaCatalogo f803;
+    f803.Codigo = 803;
+    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
+    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
+    f803.Filas = 7; f803.Columnas = 3;
+    return f803;
+}
+
 // A design of the label's size, without insets: `linies` lines of text (fields A, B, C),
 // then the code, followed on its line by field A when `nomAlCostat`.
 std::unique_ptr<Document> DissenyDe(const EtiquetaCatalogo& e, int linies, const QString& codi, bool nomAlCostat)
@@ -555,6 +566,23 @@ public:
     }
     std::optional<QSizeF> EspaiCodi() override { return modDsoFraWord::EspaiCodiSeleccio(pont, text, cursor, mides); }
 
+    // A blank design of `format` (the catalogue's first) in Arial 10, the cursor in that font,
+    // which it hands back.
+    QTextCharFormat Obre(const Cataleg& cat, const EtiquetaCatalogo& format)
+    {
+        mides = MidesDeCatalogo(cat, 0);
+        auto base = proves::DissenySenseMarges(format.Ancho, format.Alto);
+        RunFormat lletra;
+        lletra.fontName = QStringLiteral("Arial");
+        lletra.size = Points(10);
+        base->setDefaultRunFormat(lletra);
+        pont.Carrega(*base, text);
+        QTextCharFormat deu;
+        deu.setFontFamilies({QStringLiteral("Arial")});
+        deu.setFontPointSize(10);
+        cursor.setCharFormat(deu);
+        return deu;
+    }
     // A picture at the cursor in the font found there, as the frame puts it.
     void Insereix(const InlinePicture& p)
     {
@@ -607,11 +635,7 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
         return std::int16_t(1);
     });
 
-    EtiquetaCatalogo f803;
-    f803.Codigo = 803;
-    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
-    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
-    f803.Filas = 7; f803.Columnas = 3;
+    const EtiquetaCatalogo f803 = Format803();
     struct Cas {
         QString nom;
         EtiquetaCatalogo format;
@@ -635,17 +659,7 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
         proves::CatalegDe(cat, {c.format});
         kovel::codes::RegistreCodis codis;
         Marc marc;
-        marc.mides = MidesDeCatalogo(cat, 0);
-        auto base = proves::DissenySenseMarges(c.format.Ancho, c.format.Alto);
-        RunFormat lletra;
-        lletra.fontName = QStringLiteral("Arial");
-        lletra.size = Points(10);
-        base->setDefaultRunFormat(lletra);
-        marc.pont.Carrega(*base, marc.text);
-        QTextCharFormat deu;
-        deu.setFontFamilies({QStringLiteral("Arial")});
-        deu.setFontPointSize(10);
-        marc.cursor.setCharFormat(deu);
+        const QTextCharFormat deu = marc.Obre(cat, c.format);
         if (c.enviament) {
             marc.cursor.insertText(QStringLiteral("Ship to:"), deu);
             for (const char* camp : {"A", "B", "C"}) {
@@ -726,26 +740,12 @@ TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndSca
     ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
     Tanda tanda;
     kovel::EstablirHost(kovel::HostOffice::Excel);
-    EtiquetaCatalogo f803;
-    f803.Codigo = 803;
-    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
-    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
-    f803.Filas = 7; f803.Columnas = 3;
+    const EtiquetaCatalogo f803 = Format803();
     Cataleg cat;
     proves::CatalegDe(cat, {f803});
     kovel::codes::RegistreCodis codis;
     Marc marc;
-    marc.mides = MidesDeCatalogo(cat, 0);
-    auto base = proves::DissenySenseMarges(f803.Ancho, f803.Alto);
-    RunFormat lletra;
-    lletra.fontName = QStringLiteral("Arial");
-    lletra.size = Points(10);
-    base->setDefaultRunFormat(lletra);
-    marc.pont.Carrega(*base, marc.text);
-    QTextCharFormat deu;
-    deu.setFontFamilies({QStringLiteral("Arial")});
-    deu.setFontPointSize(10);
-    marc.cursor.setCharFormat(deu);
+    const QTextCharFormat deu = marc.Obre(cat, f803);
     // Nineteen characters, mostly digits: narrow bars; the records' letters make wider ones.
     const auto valor = [](int i) {
         return i % 7 == 0 ? QStringLiteral("SKU-WIDEBOXLETTER%1").arg(i, 2, 10, QLatin1Char('0'))

@@ -106,7 +106,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
     EXPECT_EQ(d.cboTipusCodi->count(), 22);
     EXPECT_EQ(d.ActiveBC1().BarType(), kovel::barcode::EAN13);
     EXPECT_EQ(d.txtCodi->maxLength(), 12);
-    EXPECT_EQ(d.height() * 15, 6750);
+    EXPECT_EQ(d.height() * 15, 7350);
     EXPECT_FALSE(d.AvancatVisible());
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_FALSE(d.optCamp->isEnabled());   // Word host
@@ -116,7 +116,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
     EXPECT_EQ(Llegit(d.lblPreview),
               QStringLiteral("1234567890128"));
     d.btnComplex->click();
-    EXPECT_EQ(d.height() * 15, 10320);
+    EXPECT_EQ(d.height() * 15, 10920);
 }
 
 TEST_F(Dialegs, BarresConjuntsActiusILimitsPerTipus)
@@ -368,7 +368,7 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
 {
     frmCodiQR d(codis);
     d.show();
-    EXPECT_EQ(d.height() * 15, 6975);
+    EXPECT_EQ(d.height() * 15, 7770);
     EXPECT_EQ(d.TabActual(), 0);
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_EQ(d.cboECI->currentIndex(), 3);
