@@ -415,6 +415,24 @@ TEST_F(Dialegs, QRMidaALesCaixes)
     EXPECT_NEAR(ample, 16, 0.7);
     EXPECT_EQ(d.txtAlt->text(), d.txtAmple->text());
     EXPECT_EQ(Llegit(d.lblPreview), abans);
+    // Beside the boxes: the sizes offered and that both sides change together; a size past
+    // them is kept within them, and said so there.
+    auto* nota = d.findChild<QLabel*>(QStringLiteral("lblAbastMida"));
+    ASSERT_NE(nota, nullptr);
+    EXPECT_TRUE(nota->isVisible());
+    EXPECT_TRUE(nota->text().contains(QStringLiteral("to 25.0 x 25.0 mm; width and height change together"))) << nota->text().toStdString();
+    d.txtAlt->setFocus();
+    d.txtAlt->setText(QStringLiteral("40"));
+    d.txtAlt->setModified(true);
+    emit d.txtAlt->editingFinished();
+    EXPECT_EQ(d.txtAlt->text(), QStringLiteral("25.0"));
+    EXPECT_TRUE(nota->text().startsWith(QStringLiteral("40.0 mm is over the largest size offered: the code is 25.0 x 25.0 mm")))
+        << nota->text().toStdString();
+    d.txtAmple->setFocus();
+    d.txtAmple->setText(QString::number(ample, 'f', 1));
+    d.txtAmple->setModified(true);
+    emit d.txtAmple->editingFinished();
+    EXPECT_TRUE(nota->text().startsWith(QStringLiteral("From "))) << nota->text().toStdString();
     d.btnAceptar->click();
     EXPECT_FALSE(d.isVisible());
     ASSERT_EQ(Pictures().size(), 1u);
