@@ -122,8 +122,14 @@ Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
         } else if (const auto* pic = std::get_if<InlinePicture>(&item)) {
             ++pos;
             c.visible = true;
-            c.trossos.back().push_back({Element::Imatge, pic->width().value});
             enParaula = false;
+            // A data field's placeholder is the record's text in the print, as wide as it
+            // shows: a word of the line, not a picture that moves to a line of its own.
+            if (pic->alternativeText().startsWith(QLatin1String("TOLV_camp"))) {
+                c.trossos.back().push_back({Element::Text, pic->width().value});
+                continue;
+            }
+            c.trossos.back().push_back({Element::Imatge, pic->width().value});
             c.alcadaImatges = std::max(c.alcadaImatges, pic->height().value);
         } else {
             pos += kovel::word::ops::itemLength(item);

@@ -6,6 +6,7 @@
 #include "documents/CampsDisseny.h"
 #include "documents/CodisPrograma.h"
 #include "documents/EspaiDisseny.h"
+#include "documents/MidaCodiDisseny.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/LibreOfficeProva.h"
@@ -16,6 +17,7 @@
 #include "codes/EntornDisseny.h"
 #include "codes/MidaCodi.h"
 #include "codes/ModelCodiBarres.h"
+#include "codes/ModelCodiQR.h"
 #include "codes/RegistreCodis.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
@@ -307,8 +309,9 @@ QString EAN13(const QStringList& r)
 }
 
 // Every symbol of `format` on a whole page, read one at a time as a reader in the hand meets
-// them, each painted out once read (a linear symbol from its bars' top to their foot).
-std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format)
+// them, each painted out once read (a linear symbol from its bars' top to their foot); with
+// `resultats`, each reading whole, its place included.
+std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format, std::vector<ZXing::Result>* resultats = nullptr)
 {
     pagina = pagina.convertToFormat(QImage::Format_Grayscale8);
     std::vector<std::string> llegits;
@@ -321,6 +324,8 @@ std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat forma
         if (!r.isValid())
             break;
         llegits.push_back(r.text());
+        if (resultats)
+            resultats->push_back(r);
         const auto& p = r.position();
         QRect caixa = QPolygon({QPoint(p.topLeft().x, p.topLeft().y), QPoint(p.topRight().x, p.topRight().y),
                                 QPoint(p.bottomRight().x, p.bottomRight().y), QPoint(p.bottomLeft().x, p.bottomLeft().y)})
@@ -558,7 +563,8 @@ public:
     QString mostra;
 
     QStringList Camps() const override { return {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")}; }
-    QString ValorMostra(const QString&) override { return mostra; }
+    QHash<QString, QString> mostres;   // by field; others: `mostra`
+    QString ValorMostra(const QString& camp) override { return mostres.value(camp, mostra); }
     Range* Seleccio() override
     {
         esborrany = Document::create();
@@ -566,6 +572,26 @@ public:
     }
     std::optional<QSizeF> EspaiCodi() override { return modDsoFraWord::EspaiCodiSeleccio(pont, text, cursor, mides); }
 
+    // The QR dialog's work: a contact card of name A, phone B, web address C and e-mail D,
+    // its samples `mostres`; the picture goes in at the cursor. False, with why, when refused.
+    bool InsereixTargeta(kovel::codes::RegistreCodis& codis, QString& why)
+    {
+        using kovel::codes::ModelCodiQR;
+        kovel::codes::EstablirEntorn(this);
+        ModelCodiQR m(codis);
+        m.Activar();
+        m.CanviarPestanya(ModelCodiQR::Targeta);
+        for (int i = 0; i < 4; ++i)
+            m.TriarCampCasella(ModelCodiQR::Targeta, i, Camps()[i]);
+        m.TriarCamp(ModelCodiQR::Targeta);
+        const bool fet = m.Inserir(why);
+        kovel::codes::EstablirEntorn(nullptr);
+        if (!fet)
+            return false;
+        for (const InlinePicture* p : esborrany->inlinePictures())
+            Insereix(*p);
+        return true;
+    }
     // A blank design of `format` (the catalogue's first) in Arial 10, the cursor in that font,
     // which it hands back.
     QTextCharFormat Obre(const Cataleg& cat, const EtiquetaCatalogo& format)
@@ -804,5 +830,82 @@ TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndSca
     const QStringList trossos = TrossosPagina(pdf, 1);
     for (int i = 1; i <= Registres; ++i)
         EXPECT_TRUE(trossos.join(QLatin1Char(' ')).contains(files[i][0])) << qPrintable(files[i][0]) << " not printed";
+    mod_rvtMsgBox::resetAnswerer();
+}
+
+// A contact card linked to fields, beside a name on 803 labels: the design frame shows the
+// sample record's code at the size the dialog chose, and on LibreOffice's page at 600 dpi that
+// record's printed symbol is that size within half a millimetre; every card scans at 300 and
+// 600 dpi as its record.
+TEST(DocumentsCodisLibreOffice, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecordPrints)
+{
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
+    Tanda tanda;
+    kovel::EstablirHost(kovel::HostOffice::Excel);
+    const EtiquetaCatalogo f803 = Format803();
+    Cataleg cat;
+    proves::CatalegDe(cat, {f803});
+    constexpr int Registres = 21;
+    QList<QStringList> files{{QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Web"), QStringLiteral("Mail")}};
+    for (int i = 1; i <= Registres; ++i)
+        files << QStringList{QStringLiteral("N%1").arg(i), QStringLiteral("+34 600 %1").arg(i, 6, 10, QLatin1Char('0')),
+                             QStringLiteral("https://example.com/p/%1").arg(i), QStringLiteral("user%1@example.com").arg(i)};
+    kovel::codes::RegistreCodis codis;
+    Marc marc;
+    const QTextCharFormat deu = marc.Obre(cat, f803);
+    for (int c = 0; c < 4; ++c)
+        marc.mostres.insert(marc.Camps()[c], files[1][c]);
+    QString why;
+    ASSERT_TRUE(marc.InsereixTargeta(codis, why)) << qPrintable(why);
+    marc.cursor.insertText(QStringLiteral(" "), deu);
+    marc.Insereix(modDsoFraWord::CreaImatgeCamp(QStringLiteral("A"), 10));
+    const auto disseny = marc.pont.Document(marc.text);
+    const auto mostrat = MidaCodiDisseny(*disseny, 0, &codis);
+    ASSERT_TRUE(mostrat);
+    // The sample's symbol within the picture the frame shows.
+    const QString primera = CodiQR::DadesVCard({}, files[1][0], files[1][1], files[1][2], files[1][3], {});
+    kovel::qr::QRCodeCtrl mostra;
+    mostra.setDataToEncode(primera);
+    const int modulsImatge = disseny->inlinePictures()[0]->pixelSize().width() / CodiQR::PixelsModul;
+    ASSERT_GT(modulsImatge, mostra.Moduls());
+    const double simbolDisseny = mostrat->width() * mostra.Moduls() / modulsImatge * 25.4 / 72;
+
+    FullMemoria full(files);
+    Opcions o(cat, codis);
+    o.full = &full;
+    o.disseny = disseny.get();
+    o.registres = Registres;
+    o.primera = 2;
+    o.dades = tanda.dir.filePath(QStringLiteral("dades/"));
+    QDir().mkpath(o.dades);
+    auto doc = GeneraDocument(0, o);
+    ASSERT_TRUE(doc);
+    EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(tanda.missatges.join(QLatin1Char('\n')));
+    const QString docx = tanda.dir.filePath(QStringLiteral("targeta.docx"));
+    doc->saveAs(docx);
+    const QString conversio = proves::ConverteixAPdf(tanda.dir.path(), {docx});
+    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
+    const QString pdf = tanda.dir.filePath(QStringLiteral("targeta.pdf"));
+    std::set<std::string> esperats;
+    for (int i = 1; i <= Registres; ++i)
+        esperats.insert(CodiQR::DadesVCard({}, files[i][0], files[i][1], files[i][2], files[i][3], {}).toStdString());
+    QImageReader::setAllocationLimit(1024);
+    for (const int dpi : {300, 600}) {
+        const QImage img = proves::PaginaPdf(pdf, 1, dpi, tanda.dir.filePath(QStringLiteral("targeta-%1").arg(dpi)));
+        ASSERT_FALSE(img.isNull());
+        std::set<std::string> trobats;
+        std::vector<ZXing::Result> resultats;
+        LlegeixPagina(img, ZXing::BarcodeFormat::QRCode, &resultats);
+        for (const ZXing::Result& r : resultats) {
+            EXPECT_TRUE(esperats.count(r.text())) << dpi << " dpi: read " << r.text();
+            trobats.insert(r.text());
+            if (dpi == 600 && r.text() == primera.toStdString()) {
+                const auto& p = r.position();
+                const double px = std::hypot(p.topRight().x - p.topLeft().x, p.topRight().y - p.topLeft().y);
+                EXPECT_NEAR(px / 600 * 25.4, simbolDisseny, 0.5) << "the first record's printed symbol and the design's";
+            }
+        }
+        EXPECT_EQ(trobats, esperats) << dpi << " dpi";
+    }
     mod_rvtMsgBox::resetAnswerer();
 }

@@ -278,6 +278,17 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     const auto entre = EspaiCodi(*d, Range(*d, d->body(), {1, 8}, {1, 8}), caixa);
     EXPECT_NEAR(entre->width(), 200 - MetricaLletra::Ample(" Label ", lletra) - MetricaLletra::Ample(" Name", lletra), 1e-9);
     EXPECT_NEAR(entre->height(), espai->height() - linia.linia * mida, 1e-9);
+    // A data field's placeholder beside the code is the record's text in the print: it
+    // stays beside it, as wide as it shows.
+    Paragraph ambCamp;
+    InlinePicture camp = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    camp.setAlternativeText(QStringLiteral("TOLV_campA"));
+    camp.setWidth(Points(40));
+    camp.setHeight(Points(10));
+    ambCamp.items.push_back(camp);
+    d->body().blocks[1] = Block{ambCamp};
+    EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->width(), 160, 1e-9);
+    EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->height(), espai->height());
     d->body().blocks[1] = Block{Linia("")};
     d->body().blocks.push_back(Block{Linia("Line below")});
     EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - 2 * linia.linia * mida, 1e-9);
