@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -757,21 +758,75 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
     mod_rvtMsgBox::resetAnswerer();
 }
 
+namespace {
+
+// Labels of 803 filled from a worksheet whose first row heads its columns, by a design made in
+// the frame as a user makes it, in Arial 10; the document as LibreOffice prints it.
+class Etiquetes803 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
+        kovel::EstablirHost(kovel::HostOffice::Excel);
+        proves::CatalegDe(cat, {format});
+        deu = marc.Obre(cat, format);
+        // A whole A4 page at 600 dpi is larger than the image reader takes by default.
+        QImageReader::setAllocationLimit(1024);
+    }
+    void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
+    // The frame's design generated with `files` (the header row first) as `nom`.pdf, whose
+    // path it hands back; empty, with the failure told, when no document came.
+    QString Genera(const QList<QStringList>& files, const QString& nom)
+    {
+        const auto disseny = marc.pont.Document(marc.text);
+        FullMemoria full(files);
+        Opcions o(cat, codis);
+        o.full = &full;
+        o.disseny = disseny.get();
+        o.registres = int(files.size()) - 1;
+        o.primera = 2;
+        o.dades = tanda.dir.filePath(QStringLiteral("dades/"));
+        QDir().mkpath(o.dades);
+        auto doc = GeneraDocument(0, o);
+        if (!doc) {
+            ADD_FAILURE() << "no document";
+            return {};
+        }
+        const QString docx = tanda.dir.filePath(nom + QStringLiteral(".docx"));
+        doc->saveAs(docx);
+        const QString conversio = proves::ConverteixAPdf(tanda.dir.path(), {docx});
+        if (!conversio.isEmpty()) {
+            ADD_FAILURE() << qPrintable(conversio);
+            return {};
+        }
+        return tanda.dir.filePath(nom + QStringLiteral(".pdf"));
+    }
+    // Page 1 of `pdf` at `dpi`, kept to look at when KOVEL_TEST_PAGES names a folder.
+    QImage Pagina(const QString& pdf, int dpi)
+    {
+        const QString nom = QFileInfo(pdf).completeBaseName() + QStringLiteral("-%1").arg(dpi);
+        const QImage img = proves::PaginaPdf(pdf, 1, dpi, tanda.dir.filePath(nom));
+        if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+            img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(nom + QStringLiteral(".png")));
+        return img;
+    }
+
+    Tanda tanda;
+    const EtiquetaCatalogo format = Format803();
+    Cataleg cat;
+    kovel::codes::RegistreCodis codis;
+    Marc marc;
+    QTextCharFormat deu;
+};
+
+} // namespace
+
 // A Code 128 at its smallest size with a name beside it, on 803 labels under a header row:
 // records whose code and name no longer share a line are named by their label and worksheet
 // row as moved, none as cut, and on LibreOffice's pages at 300 and 600 dpi every code scans
 // whole and every name prints.
-TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndScans)
+TEST_F(Etiquetes803, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndScans)
 {
-    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
-    Tanda tanda;
-    kovel::EstablirHost(kovel::HostOffice::Excel);
-    const EtiquetaCatalogo f803 = Format803();
-    Cataleg cat;
-    proves::CatalegDe(cat, {f803});
-    kovel::codes::RegistreCodis codis;
-    Marc marc;
-    const QTextCharFormat deu = marc.Obre(cat, f803);
     // Nineteen characters, mostly digits: narrow bars; the records' letters make wider ones.
     const auto valor = [](int i) {
         return i % 7 == 0 ? QStringLiteral("SKU-WIDEBOXLETTER%1").arg(i, 2, 10, QLatin1Char('0'))
@@ -782,7 +837,6 @@ TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndSca
     marc.cursor.insertText(QStringLiteral(" "), deu);
     marc.Insereix(modDsoFraWord::CreaImatgeCamp(QStringLiteral("A"), 10));
     EXPECT_EQ(marc.pont.Pagines(marc.text), 1);
-    const auto disseny = marc.pont.Document(marc.text);
 
     constexpr int Registres = 21;
     QList<QStringList> files{{QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("Town"), QStringLiteral("SKU")}};
@@ -792,34 +846,17 @@ TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndSca
                              valor(i)};
         esperats.insert(valor(i).toStdString());
     }
-    FullMemoria full(files);
-    Opcions o(cat, codis);
-    o.full = &full;
-    o.disseny = disseny.get();
-    o.registres = Registres;
-    o.primera = 2;
-    o.dades = tanda.dir.filePath(QStringLiteral("dades/"));
-    QDir().mkpath(o.dades);
-    auto doc = GeneraDocument(0, o);
-    ASSERT_TRUE(doc);
+    const QString pdf = Genera(files, QStringLiteral("mogut"));
+    ASSERT_FALSE(pdf.isEmpty());
     // Told apart: moved, not cut; each named by its place and its worksheet row.
     ASSERT_EQ(tanda.missatges.size(), 1) << qPrintable(tanda.missatges.join(QLatin1Char('\n')));
     EXPECT_TRUE(tanda.missatges[0].startsWith(QStringLiteral("On 3 labels the code and the text beside it"))) << qPrintable(tanda.missatges[0]);
     EXPECT_TRUE(tanda.missatges[0].contains(QStringLiteral(
         "label 7 of sheet 1 (worksheet row 8), label 14 of sheet 1 (worksheet row 15), label 21 of sheet 1 (worksheet row 22).")))
         << qPrintable(tanda.missatges[0]);
-    const QString docx = tanda.dir.filePath(QStringLiteral("mogut.docx"));
-    doc->saveAs(docx);
-    const QString conversio = proves::ConverteixAPdf(tanda.dir.path(), {docx});
-    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
-    const QString pdf = tanda.dir.filePath(QStringLiteral("mogut.pdf"));
-    // A whole A4 page at 600 dpi is larger than the image reader takes by default.
-    QImageReader::setAllocationLimit(1024);
     for (const int dpi : {300, 600}) {
-        const QImage img = proves::PaginaPdf(pdf, 1, dpi, tanda.dir.filePath(QStringLiteral("mogut-%1").arg(dpi)));
+        const QImage img = Pagina(pdf, dpi);
         ASSERT_FALSE(img.isNull());
-        if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
-            img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(QStringLiteral("mogut-%1.png").arg(dpi)));
         std::set<std::string> trobats;
         for (const std::string& llegit : LlegeixPagina(img, ZXing::BarcodeFormat::Code128)) {
             EXPECT_TRUE(esperats.count(llegit)) << dpi << " dpi: read " << llegit;
@@ -830,29 +867,19 @@ TEST(DocumentsCodisLibreOffice, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndSca
     const QStringList trossos = TrossosPagina(pdf, 1);
     for (int i = 1; i <= Registres; ++i)
         EXPECT_TRUE(trossos.join(QLatin1Char(' ')).contains(files[i][0])) << qPrintable(files[i][0]) << " not printed";
-    mod_rvtMsgBox::resetAnswerer();
 }
 
 // A contact card linked to fields, beside a name on 803 labels: the design frame shows the
 // sample record's code at the size the dialog chose, and on LibreOffice's page at 600 dpi that
 // record's printed symbol is that size within half a millimetre; every card scans at 300 and
 // 600 dpi as its record.
-TEST(DocumentsCodisLibreOffice, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecordPrints)
+TEST_F(Etiquetes803, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecordPrints)
 {
-    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
-    Tanda tanda;
-    kovel::EstablirHost(kovel::HostOffice::Excel);
-    const EtiquetaCatalogo f803 = Format803();
-    Cataleg cat;
-    proves::CatalegDe(cat, {f803});
     constexpr int Registres = 21;
     QList<QStringList> files{{QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Web"), QStringLiteral("Mail")}};
     for (int i = 1; i <= Registres; ++i)
         files << QStringList{QStringLiteral("N%1").arg(i), QStringLiteral("+34 600 %1").arg(i, 6, 10, QLatin1Char('0')),
                              QStringLiteral("https://example.com/p/%1").arg(i), QStringLiteral("user%1@example.com").arg(i)};
-    kovel::codes::RegistreCodis codis;
-    Marc marc;
-    const QTextCharFormat deu = marc.Obre(cat, f803);
     for (int c = 0; c < 4; ++c)
         marc.mostres.insert(marc.Camps()[c], files[1][c]);
     QString why;
@@ -870,28 +897,14 @@ TEST(DocumentsCodisLibreOffice, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecor
     ASSERT_GT(modulsImatge, mostra.Moduls());
     const double simbolDisseny = mostrat->width() * mostra.Moduls() / modulsImatge * 25.4 / 72;
 
-    FullMemoria full(files);
-    Opcions o(cat, codis);
-    o.full = &full;
-    o.disseny = disseny.get();
-    o.registres = Registres;
-    o.primera = 2;
-    o.dades = tanda.dir.filePath(QStringLiteral("dades/"));
-    QDir().mkpath(o.dades);
-    auto doc = GeneraDocument(0, o);
-    ASSERT_TRUE(doc);
+    const QString pdf = Genera(files, QStringLiteral("targeta"));
+    ASSERT_FALSE(pdf.isEmpty());
     EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(tanda.missatges.join(QLatin1Char('\n')));
-    const QString docx = tanda.dir.filePath(QStringLiteral("targeta.docx"));
-    doc->saveAs(docx);
-    const QString conversio = proves::ConverteixAPdf(tanda.dir.path(), {docx});
-    ASSERT_TRUE(conversio.isEmpty()) << qPrintable(conversio);
-    const QString pdf = tanda.dir.filePath(QStringLiteral("targeta.pdf"));
     std::set<std::string> esperats;
     for (int i = 1; i <= Registres; ++i)
         esperats.insert(CodiQR::DadesVCard({}, files[i][0], files[i][1], files[i][2], files[i][3], {}).toStdString());
-    QImageReader::setAllocationLimit(1024);
     for (const int dpi : {300, 600}) {
-        const QImage img = proves::PaginaPdf(pdf, 1, dpi, tanda.dir.filePath(QStringLiteral("targeta-%1").arg(dpi)));
+        const QImage img = Pagina(pdf, dpi);
         ASSERT_FALSE(img.isNull());
         std::set<std::string> trobats;
         std::vector<ZXing::Result> resultats;
@@ -907,5 +920,4 @@ TEST(DocumentsCodisLibreOffice, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecor
         }
         EXPECT_EQ(trobats, esperats) << dpi << " dpi";
     }
-    mod_rvtMsgBox::resetAnswerer();
 }
