@@ -77,10 +77,8 @@ void ModelCodiBarres::OmplirCamps()
     if (kovel::Host() == kovel::HostOffice::Word) {
         opcioCamp_ = false;
     } else if (HostAmbCamps()) {
-        llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
-        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
-        ++ompliments_;
-        indexCamp_ = llistaCamps_.isEmpty() ? -1 : 0;
+        campsEntorn_.Omplir();
+        indexCamp_ = campsEntorn_.Llista().isEmpty() ? -1 : 0;
     }
 }
 
@@ -177,7 +175,7 @@ void ModelCodiBarres::RefrescarHabilitats()
     // With data fields and none chosen yet, the first is the code's.
     if (HostAmbCamps()) {
         opcioCamp_ = true;
-        if (indexCamp_ < 0 && !llistaCamps_.isEmpty()) {
+        if (indexCamp_ < 0 && !campsEntorn_.Llista().isEmpty()) {
             deCamp_ = true;
             indexCamp_ = 0;
         }

@@ -4,6 +4,7 @@
 // the warning when the bars cannot hold the text, and the insertion into the design. One
 // live barcode control is the store of the settings. The dialog (ui/frmCodiBarres) shows
 // this state and forwards the user's actions here.
+#include "codes/EntornDisseny.h"
 #include "codes/MidaDialeg.h"
 #include "platform/barcode/ActiveBC.h"
 
@@ -39,10 +40,10 @@ public:
 
     // The design's data fields: none under the word processor (the field option is off).
     void OmplirCamps();
-    const QStringList& LlistaCamps() const { return llistaCamps_; }
+    const QStringList& LlistaCamps() const { return campsEntorn_.Llista(); }
     // What the list shows of each field: its name, with its header name when there is one.
-    const QStringList& Rotols() const { return rotols_; }
-    int Ompliments() const { return ompliments_; }   // counts the refills of LlistaCamps
+    const QStringList& Rotols() const { return campsEntorn_.Rotols(); }
+    int Ompliments() const { return campsEntorn_.Ompliments(); }   // counts the refills of LlistaCamps
 
     // The first showing: fixed text, EAN-13.
     void Activar();
@@ -56,7 +57,7 @@ public:
     int LongitudMaxima() const;   // of the text box
     bool TextEditable() const { return textEditable_; }
     int IndexCamp() const { return indexCamp_; }
-    QString Camp() const { return llistaCamps_.value(indexCamp_); }
+    QString Camp() const { return campsEntorn_.Llista().value(indexCamp_); }
     void SeleccionarCamp(int index) { indexCamp_ = index; }
     void CampActivat();   // a field picked from the list: its sample, at once
     bool DeCamp() const { return deCamp_; }
@@ -112,8 +113,7 @@ private:
     RegistreCodis& registre_;
     kovel::barcode::ActiveBC bc_;
     bool activat_ = false;
-    QStringList llistaCamps_, rotols_;
-    int ompliments_ = 0;
+    CampsEntorn campsEntorn_;
     int indexCamp_ = -1;
     QString text_, textFix_;
     bool deCamp_ = false, opcioCamp_ = true, campEditable_ = true, textEditable_ = true;

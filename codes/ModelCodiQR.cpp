@@ -54,10 +54,8 @@ void ModelCodiQR::OmplirCamps()
     if (kovel::Host() == kovel::HostOffice::Word) {
         opcionsCamp_ = false;
     } else if (HostAmbCamps()) {
-        llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
-        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
-        ++ompliments_;
-        const QString primer = llistaCamps_.value(0);
+        campsEntorn_.Omplir();
+        const QString primer = campsEntorn_.Llista().value(0);
         for (int tab = 0; tab < NombrePestanyes; ++tab) {
             for (int i = 0; i < MaxCaselles; ++i) camps_[idx(tab)][idx(i)] = Opcional(tab, i) ? QString() : primer;
             campsEditables_[idx(tab)] = false;
@@ -69,7 +67,7 @@ QList<ModelCodiQR::OpcioLlista> ModelCodiQR::OpcionsLlista(int tab, int i) const
 {
     QList<OpcioLlista> opcions;
     if (Opcional(tab, i)) opcions.push_back({});
-    for (qsizetype k = 0; k < llistaCamps_.size(); ++k) opcions.push_back({rotols_.value(k, llistaCamps_[k]), llistaCamps_[k]});
+    for (qsizetype k = 0; k < campsEntorn_.Llista().size(); ++k) opcions.push_back({campsEntorn_.Rotols().value(k, campsEntorn_.Llista()[k]), campsEntorn_.Llista()[k]});
     return opcions;
 }
 

@@ -4,6 +4,7 @@
 // and the prefix they put before the data; the symbol's options; whether the data can be
 // accepted; and the insertion into the design. The dialog (ui/frmCodiQR) shows this state
 // and forwards the user's actions here.
+#include "codes/EntornDisseny.h"
 #include "codes/MidaDialeg.h"
 #include "platform/qr/QRCodeCtrl.h"
 
@@ -53,14 +54,14 @@ public:
     // The design's data fields: none under the word processor (the field options are off).
     void OmplirCamps();
     bool OpcionsCamp() const { return opcionsCamp_; }
-    const QStringList& LlistaCamps() const { return llistaCamps_; }
+    const QStringList& LlistaCamps() const { return campsEntorn_.Llista(); }
     // One choice of a box's field list: what it shows, and the field (empty: left out).
     struct OpcioLlista {
         QString rotol, camp;
     };
     QList<OpcioLlista> OpcionsLlista(int tab, int i) const;
     // Counts the refills of LlistaCamps, so a view refills its lists once per change.
-    int Ompliments() const { return ompliments_; }
+    int Ompliments() const { return campsEntorn_.Ompliments(); }
 
     // The first showing: options from the control, character sets from the boxes' defaults.
     void Activar();
@@ -140,8 +141,7 @@ private:
     kovel::qr::QRCodeCtrl qr_;
     bool activat_ = false;
     bool opcionsCamp_ = true;
-    QStringList llistaCamps_, rotols_;
-    int ompliments_ = 0;
+    CampsEntorn campsEntorn_;
     int pestanya_ = 0;
     std::array<std::array<QString, MaxCaselles>, NombrePestanyes> textos_{};
     std::array<std::array<QString, MaxCaselles>, NombrePestanyes> camps_{};
