@@ -5,6 +5,7 @@
 #include "codes/ImatgeEmf.h"
 #include "codes/ImatgePng.h"
 #include "codes/MidaCodi.h"
+#include "codes/MidaDialeg.h"
 #include "codes/RegistreCodis.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
@@ -136,15 +137,23 @@ void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi
 }
 
 void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
-                     const std::optional<QSizeF>& espai, double modulMinimMm, const QString& camp, const QString& valor)
+                     const std::optional<kovel::codes::EspaiLinia>& espai, double modulMinimMm, const QString& camp,
+                     const QString& valor)
 {
-    const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(imatge, espai, modulMinimMm);
-    if (!mida.llegible) {
-        auto& nl = kovel::codes::NoLlegibles();
-        nl.Afegir(nl.Registre(), camp, valor,
-                  QStringLiteral("%1 x %2 mm of room").arg(espai->width() * 25.4 / 72.0, 0, 'f', 1).arg(espai->height() * 25.4 / 72.0, 0, 'f', 1));
+    using kovel::codes::Encaix;
+    const kovel::codes::Colocacio c = kovel::codes::Coloca(imatge, espai, modulMinimMm);
+    if (c.encaix != Encaix::Costat) {
+        auto& col = c.encaix == Encaix::Tallat       ? kovel::codes::NoLlegibles()
+                    : c.encaix == Encaix::TextMogut ? kovel::codes::TextsMoguts()
+                                                     : kovel::codes::LiniesFora();
+        const QSizeF& room = c.encaix == Encaix::Tallat ? espai->sencer : espai->sol;
+        col.Afegir(col.Registre(), camp, valor,
+                   c.encaix == Encaix::Tallat ? QStringLiteral("%1 x %2 mm of room")
+                                                    .arg(room.width() * 25.4 / 72.0, 0, 'f', 1)
+                                                    .arg(room.height() * 25.4 / 72.0, 0, 'f', 1)
+                                              : QString());
     }
-    InserirImatge(selection, imatge, altText, QSizeF(mida.ample, mida.alt));
+    InserirImatge(selection, imatge, altText, QSizeF(c.mida.ample, c.mida.alt));
 }
 
 bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& /*spare*/,
@@ -175,7 +184,7 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag, Active
 
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, ActiveBC& barcode, const QString& spare,
                            const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu,
-                           const std::optional<QSizeF>& espai)
+                           const std::optional<kovel::codes::EspaiLinia>& espai)
 {
     const QString clau = QStringLiteral("B") + tag + QChar(0) + barcode.BarText();
     const double minim = kovel::codes::ModulMinimBarresMm(barcode.BarType());
@@ -206,14 +215,12 @@ std::optional<QSizeF> MidaDisseny(const kovel::codes::ImatgeCodi& propia, double
     const kovel::codes::MidaCodi mida = kovel::codes::Encaixa(kovel::codes::AlModul(propia, modulMm), espai, modulMinimMm);
     if (mida.llegible)
         return QSizeF(mida.ample, mida.alt);
+    // The same words, and the same room, as the dialog's size boxes give.
     const kovel::codes::LimitsMida l = kovel::codes::Limits(propia, espai, modulMinimMm);
-    const auto mm = [](double px) { return QString::number(px * 25.4 / 96.0, 'f', 1); };
-    const auto mmPunts = [](double pt) { return QString::number(std::max(0.0, pt) * 25.4 / 72.0, 'f', 1); };
-    motiu = ModTraduccion::TextPrograma("CodiBarres.NoHiCap",
-                                        QStringLiteral("The code does not fit on the label, even at its smallest printable size: it "
-                                                       "needs %1 x %2 mm, and the label leaves it %3 x %4 mm. Make room first "
-                                                       "(smaller text or fewer lines) and then insert it again."))
-                .arg(mm(l.minima.width()), mm(l.minima.height()), mmPunts(espai->width()), mmPunts(espai->height()));
+    const QSizeF sala(std::max(0.0, espai->width()) * 25.4 / 72.0, std::max(0.0, espai->height()) * 25.4 / 72.0);
+    motiu = kovel::codes::NoHiCap(l.minima * (25.4 / 96.0), sala) + QLatin1Char(' ') +
+            ModTraduccion::TextPrograma("CodiBarres.FesLloc", QStringLiteral("Make room first (smaller text or fewer lines) "
+                                                                             "and then insert it again."));
     return std::nullopt;
 }
 

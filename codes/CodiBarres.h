@@ -1,6 +1,7 @@
 #pragma once
 // Barcode pictures in the design and the field-linked barcodes that the generator remakes
 // for every record.
+#include "codes/EspaiLinia.h"
 #include "platform/barcode/ActiveBC.h"
 
 #include <QByteArray>
@@ -90,22 +91,24 @@ bool InserirImatgeCodi(kovel::word::Range& selection, const QString& tag,
 // no bitmap file is written and a value drawn before in the generation (same tag, same
 // text) takes its picture from `memoria`. `barcode` is a field-linked clone: a value it
 // cannot encode is counted for the end of the generation (kovel::codes::NoCodificats). The
-// code is drawn at the clone's ModulMm (its own size when 0); one larger than `espai`
-// (points) is drawn smaller to fit (kovel::codes::Encaixa); one that cannot be is left at its
-// size and told at the end of the generation (kovel::codes::NoLlegibles).
+// code is drawn at the clone's ModulMm (its own size when 0); one larger than its line's room
+// in `espai` (points) is drawn smaller to fit, and one that keeps its line only by leaving
+// its module's minimum is placed as kovel::codes::Coloca says and told at the end of the
+// generation (kovel::codes::NoLlegibles, TextsMoguts, LiniesFora).
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::barcode::ActiveBC& barcode,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
-                           QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
+                           QString* motiu = nullptr, const std::optional<kovel::codes::EspaiLinia>& espai = std::nullopt);
 
 // Puts `imatge` at `selection` as an inline picture with `altText`, shown at its size or
 // at `mostrada` (pixels at 96 dpi) when that is given.
 void InserirImatge(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
                    QSizeF mostrada = QSizeF());
 
-// A record's code at the size that fits `espai` (see InserirImatgeRegistre): inserted,
-// and noted for the closing message when it cannot fit. `valor` names it there.
+// A record's code placed in `espai` (see InserirImatgeRegistre): inserted, and noted for the
+// closing message when it does not keep its line as designed. `valor` names it there.
 void InserirAjustada(kovel::word::Range& selection, const kovel::codes::ImatgeCodi& imatge, const QString& altText,
-                     const std::optional<QSizeF>& espai, double modulMinimMm, const QString& camp, const QString& valor);
+                     const std::optional<kovel::codes::EspaiLinia>& espai, double modulMinimMm, const QString& camp,
+                     const QString& valor);
 
 // The size (pixels at 96 dpi) a code of own picture `propia` goes into a design at, where
 // `espai` (points) is its room: at `modulMm` a module (0: its own size), made smaller to fit

@@ -400,7 +400,7 @@ bool InserirImatgeQR(kovel::word::Range& selection, const QString& tag, QRCodeCt
 
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, QRCodeCtrl& qr, const QString& spare,
                            const QString& altText, kovel::codes::MemoriaImatges& memoria, QString* motiu,
-                           const std::optional<QSizeF>& espai)
+                           const std::optional<kovel::codes::EspaiLinia>& espai)
 {
     const QString clau = QStringLiteral("Q") + tag + QChar(0) + qr.DataToEncode();
     const QString camp = spare.isEmpty() ? tag : spare;

@@ -111,7 +111,7 @@ bool FerImatge(const kovel::qr::QRCodeCtrl& qr, kovel::codes::ImatgeCodi& imatge
 // CodiBarres::InserirImatgeRegistre, with modules of at least kovel::codes::ModulMinimQRMm.
 bool InserirImatgeRegistre(kovel::word::Range& selection, const QString& tag, kovel::qr::QRCodeCtrl& qr,
                            const QString& spare, const QString& altText, kovel::codes::MemoriaImatges& memoria,
-                           QString* motiu = nullptr, const std::optional<QSizeF>& espai = std::nullopt);
+                           QString* motiu = nullptr, const std::optional<kovel::codes::EspaiLinia>& espai = std::nullopt);
 
 // Copies the 11 settings of one QR code (its printed size among them).
 void CopiarPropietatsQR(const kovel::qr::QRCodeCtrl& source, kovel::qr::QRCodeCtrl& destination);

@@ -28,4 +28,12 @@ QStringList RotolsCamps(const QStringList& camps, const QStringList& titols)
     return rotols;
 }
 
+void CampsEntorn::Omplir()
+{
+    EntornDisseny* e = Entorn();
+    camps_ = e ? e->Camps() : QStringList();
+    rotols_ = RotolsCamps(camps_, e ? e->Titols() : QStringList());
+    ++ompliments_;
+}
+
 } // namespace kovel::codes

@@ -39,6 +39,22 @@ bool HostAmbCamps();
 // source has one ("A — Name").
 QStringList RotolsCamps(const QStringList& camps, const QStringList& titols);
 
+// A code dialog's data fields as the wizard hands them over: their names, what the lists
+// show of each (RotolsCamps), and how many times they were read, so a view refills its lists
+// once per reading.
+class CampsEntorn {
+public:
+    // Reads them again from the wizard (none without one).
+    void Omplir();
+    const QStringList& Llista() const { return camps_; }
+    const QStringList& Rotols() const { return rotols_; }
+    int Ompliments() const { return ompliments_; }
+
+private:
+    QStringList camps_, rotols_;
+    int ompliments_ = 0;
+};
+
 // nullptr: no wizard (the dialogs then list no fields and cannot insert).
 void EstablirEntorn(EntornDisseny* entorn);
 EntornDisseny* Entorn();

@@ -55,6 +55,23 @@ MidaCodi Encaixa(const ImatgeCodi& imatge, const std::optional<QSizeF>& espai, d
     return mida;
 }
 
+Colocacio Coloca(const ImatgeCodi& imatge, const std::optional<EspaiLinia>& espai, double modulMinimMm)
+{
+    if (!espai)
+        return {Encaixa(imatge, std::nullopt, modulMinimMm), Encaix::Costat};
+    const MidaCodi costat = Encaixa(imatge, espai->costat, modulMinimMm);
+    if (costat.llegible)
+        return {costat, Encaix::Costat};
+    if (espai->AmbText())
+        if (const MidaCodi sol = Encaixa(imatge, espai->sol, modulMinimMm); sol.llegible)
+            return {sol, Encaix::TextMogut};
+    if (const MidaCodi sencer = Encaixa(imatge, espai->sencer, modulMinimMm); sencer.llegible)
+        return {sencer, Encaix::LiniesFora};
+    // Cut whatever its size: at its smallest printable one, the least of it is lost.
+    const ImatgeCodi minima = imatge.modulMm > modulMinimMm ? AlModul(imatge, modulMinimMm) : imatge;
+    return {MidaCodi{minima.ample, minima.alt, minima.ample < imatge.ample, false}, Encaix::Tallat};
+}
+
 ImatgeCodi AlModul(const ImatgeCodi& imatge, double modulMm)
 {
     if (modulMm <= 0 || imatge.modulMm <= 0)

@@ -2,6 +2,7 @@
 // The size a record's code is drawn at when its own does not fit the room its label gives
 // it: smaller, in whole printer dots a module, while its modules stay printable.
 #include "codes/CodiBarres.h"
+#include "codes/EspaiLinia.h"
 
 #include <QSizeF>
 
@@ -26,6 +27,23 @@ struct MidaCodi {
     bool reduida = false;       // drawn smaller than its own size
     bool llegible = true;       // false: it does not fit, even at the narrowest module
 };
+
+// How a record's code sits on its label.
+enum class Encaix {
+    Costat,       // on its line as designed
+    TextMogut,    // whole, alone on its line: the text beside it went to the next line
+    LiniesFora,   // whole, alone on its line, and the lines under it fall past the label's foot
+    Tallat,       // cut at the label's edge even at its smallest printable size
+};
+struct Colocacio {
+    MidaCodi mida;
+    Encaix encaix = Encaix::Costat;
+};
+
+// Where and how large a record's code `imatge` is drawn in `espai`: the first of its line as
+// designed, its line alone, the label under the lines above it, that takes it at a printable
+// module (Encaixa); none taking it, at its smallest printable size, cut.
+Colocacio Coloca(const ImatgeCodi& imatge, const std::optional<EspaiLinia>& espai, double modulMinimMm);
 
 // The size `imatge` (shown at its own size, modules of imatge.modulMm) is drawn at in
 // `espai` (points; none: no limit): its own when it fits; else the largest that fits whose

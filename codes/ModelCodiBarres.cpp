@@ -77,10 +77,8 @@ void ModelCodiBarres::OmplirCamps()
     if (kovel::Host() == kovel::HostOffice::Word) {
         opcioCamp_ = false;
     } else if (HostAmbCamps()) {
-        llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
-        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
-        ++ompliments_;
-        indexCamp_ = llistaCamps_.isEmpty() ? -1 : 0;
+        campsEntorn_.Omplir();
+        indexCamp_ = campsEntorn_.Llista().isEmpty() ? -1 : 0;
     }
 }
 
@@ -177,7 +175,7 @@ void ModelCodiBarres::RefrescarHabilitats()
     // With data fields and none chosen yet, the first is the code's.
     if (HostAmbCamps()) {
         opcioCamp_ = true;
-        if (indexCamp_ < 0 && !llistaCamps_.isEmpty()) {
+        if (indexCamp_ < 0 && !campsEntorn_.Llista().isEmpty()) {
             deCamp_ = true;
             indexCamp_ = 0;
         }
@@ -283,26 +281,6 @@ bool ModelCodiBarres::ImatgePropia(ImatgeCodi& imatge) const
     ActiveBC mostra;
     return CodiBarres::FerImatge(Mostra(mostra) ? mostra : bc_, 0, 0, imatge);
 }
-
-std::optional<ModelCodiBarres::Mides> ModelCodiBarres::MidesCodi() const
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return std::nullopt;
-    return mida_.De(propia, bc_.ModulMm(), ModulMinimBarresMm(bc_.BarType()));
-}
-
-void ModelCodiBarres::CanviarMida(const QString& mm, bool ample)
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return;
-    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimBarresMm(bc_.BarType())))
-        bc_.setModulMm(*modul);
-}
-
-void ModelCodiBarres::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
-void ModelCodiBarres::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
 
 // ---- Insertion ----
 

@@ -4,6 +4,7 @@
 // the warning when the bars cannot hold the text, and the insertion into the design. One
 // live barcode control is the store of the settings. The dialog (ui/frmCodiBarres) shows
 // this state and forwards the user's actions here.
+#include "codes/EntornDisseny.h"
 #include "codes/MidaDialeg.h"
 #include "platform/barcode/ActiveBC.h"
 
@@ -18,7 +19,8 @@ namespace kovel::codes {
 struct RegistreCodis;
 struct ImatgeCodi;
 
-class ModelCodiBarres {
+// The size boxes' rules are ModelAmbMida's (MidaDialeg.h).
+class ModelCodiBarres : public ModelAmbMida {
 public:
     // A code linked to a field is registered in `registre`, which outlives the model.
     explicit ModelCodiBarres(RegistreCodis& registre);
@@ -38,10 +40,10 @@ public:
 
     // The design's data fields: none under the word processor (the field option is off).
     void OmplirCamps();
-    const QStringList& LlistaCamps() const { return llistaCamps_; }
+    const QStringList& LlistaCamps() const { return campsEntorn_.Llista(); }
     // What the list shows of each field: its name, with its header name when there is one.
-    const QStringList& Rotols() const { return rotols_; }
-    int Ompliments() const { return ompliments_; }   // counts the refills of LlistaCamps
+    const QStringList& Rotols() const { return campsEntorn_.Rotols(); }
+    int Ompliments() const { return campsEntorn_.Ompliments(); }   // counts the refills of LlistaCamps
 
     // The first showing: fixed text, EAN-13.
     void Activar();
@@ -55,7 +57,7 @@ public:
     int LongitudMaxima() const;   // of the text box
     bool TextEditable() const { return textEditable_; }
     int IndexCamp() const { return indexCamp_; }
-    QString Camp() const { return llistaCamps_.value(indexCamp_); }
+    QString Camp() const { return campsEntorn_.Llista().value(indexCamp_); }
     void SeleccionarCamp(int index) { indexCamp_ = index; }
     void CampActivat();   // a field picked from the list: its sample, at once
     bool DeCamp() const { return deCamp_; }
@@ -90,17 +92,6 @@ public:
     // The text the design's picture is drawn with while the control's own cannot be drawn.
     QString TextDibuixable() const;
 
-    // The code's size on the label, millimetres, as the size boxes show it: the size it goes
-    // in at now (its own or the user's, fitted to the room as every record's code is), its
-    // printable minimum, and the largest the room takes (none without a known room). None
-    // while no picture can be drawn.
-    using Mides = MidaDialeg::Mides;
-    std::optional<Mides> MidesCodi() const;
-    // The user's width or height (millimetres, as typed): the code's printed module, kept
-    // within its minimum and the room; the other side follows. Not a number: no change.
-    void CanviarAmple(const QString& mm);
-    void CanviarAlt(const QString& mm);
-
     // Inserts the code into the design, fitted to its room. False with `why` when it could
     // not (`why` empty when an insertion is already under way).
     bool Inserir(QString& why);
@@ -109,8 +100,10 @@ private:
     // While the control cannot be drawn, the design's picture shows `mostra`: the control
     // with its last drawable text. False (`mostra` untouched) when the control can be.
     bool Mostra(kovel::barcode::ActiveBC& mostra) const;
-    bool ImatgePropia(ImatgeCodi& imatge) const;
-    void CanviarMida(const QString& mm, bool ample);
+    bool ImatgePropia(ImatgeCodi& imatge) const override;
+    double ModulMm() const override { return bc_.ModulMm(); }
+    void PosarModulMm(double modulMm) override { bc_.setModulMm(modulMm); }
+    double ModulMinimMm() const override { return ModulMinimBarresMm(bc_.BarType()); }
 
     void CodiCanviat();
     void PosarText(const QString& text);
@@ -120,8 +113,7 @@ private:
     RegistreCodis& registre_;
     kovel::barcode::ActiveBC bc_;
     bool activat_ = false;
-    QStringList llistaCamps_, rotols_;
-    int ompliments_ = 0;
+    CampsEntorn campsEntorn_;
     int indexCamp_ = -1;
     QString text_, textFix_;
     bool deCamp_ = false, opcioCamp_ = true, campEditable_ = true, textEditable_ = true;
@@ -131,7 +123,6 @@ private:
     int refusos_ = 0;
     QString textAvis_;
     QString ultimValid_;   // the last text the control could draw
-    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

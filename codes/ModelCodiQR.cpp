@@ -54,10 +54,8 @@ void ModelCodiQR::OmplirCamps()
     if (kovel::Host() == kovel::HostOffice::Word) {
         opcionsCamp_ = false;
     } else if (HostAmbCamps()) {
-        llistaCamps_ = Entorn() ? Entorn()->Camps() : QStringList();
-        rotols_ = RotolsCamps(llistaCamps_, Entorn() ? Entorn()->Titols() : QStringList());
-        ++ompliments_;
-        const QString primer = llistaCamps_.value(0);
+        campsEntorn_.Omplir();
+        const QString primer = campsEntorn_.Llista().value(0);
         for (int tab = 0; tab < NombrePestanyes; ++tab) {
             for (int i = 0; i < MaxCaselles; ++i) camps_[idx(tab)][idx(i)] = Opcional(tab, i) ? QString() : primer;
             campsEditables_[idx(tab)] = false;
@@ -69,7 +67,7 @@ QList<ModelCodiQR::OpcioLlista> ModelCodiQR::OpcionsLlista(int tab, int i) const
 {
     QList<OpcioLlista> opcions;
     if (Opcional(tab, i)) opcions.push_back({});
-    for (qsizetype k = 0; k < llistaCamps_.size(); ++k) opcions.push_back({rotols_.value(k, llistaCamps_[k]), llistaCamps_[k]});
+    for (qsizetype k = 0; k < campsEntorn_.Llista().size(); ++k) opcions.push_back({campsEntorn_.Rotols().value(k, campsEntorn_.Llista()[k]), campsEntorn_.Llista()[k]});
     return opcions;
 }
 
@@ -335,26 +333,6 @@ bool ModelCodiQR::ImatgePropia(ImatgeCodi& imatge) const
     return CodiQR::FerImatge(mostra, imatge);
 }
 
-std::optional<ModelCodiQR::Mides> ModelCodiQR::MidesCodi() const
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return std::nullopt;
-    return mida_.De(propia, qr_.ModulMm(), ModulMinimQRMm);
-}
-
-void ModelCodiQR::CanviarMida(const QString& mm, bool ample)
-{
-    ImatgeCodi propia;
-    if (!ImatgePropia(propia))
-        return;
-    if (const auto modul = mida_.ModulPer(propia, mm, ample, ModulMinimQRMm))
-        qr_.setModulMm(*modul);
-}
-
-void ModelCodiQR::CanviarAmple(const QString& mm) { CanviarMida(mm, true); }
-void ModelCodiQR::CanviarAlt(const QString& mm) { CanviarMida(mm, false); }
-
 // ---- Insertion ----
 
 bool ModelCodiQR::Inserir(QString& why)
@@ -381,21 +359,23 @@ bool ModelCodiQR::Inserir(QString& why)
     const auto& c = camps_[idx(tab)];
     try {
         QString spare;
-        QRCodeCtrl* drawn = &qr_;
         if (!DeCamp()) {
             qr_.setTag(QString());
         } else if (tab == Text || tab == Web) {
             spare = c[0];
             if (spare.isEmpty())
                 return fallar(ModTraduccion::TextPrograma("frmCodiQR.SenseCamp", QStringLiteral("Choose the data field of the QR code first.")));
-            drawn = &CodiQR::RegistrarClon(registre_, qr_, spare);
+            CodiQR::RegistrarClon(registre_, qr_, spare);
         } else if (tab == SMS) {
-            drawn = &CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaSMS(registre_.OpcionsQR, c[0], c[1]), false);
+            CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaSMS(registre_.OpcionsQR, c[0], c[1]), false);
         } else {
-            drawn = &CodiQR::RegistrarClonPlantilla(
-                registre_, qr_, CodiQR::PlantillaVCard(registre_.OpcionsQR, c[0], c[1], c[2], c[3], c[4]), true);
+            CodiQR::RegistrarClonPlantilla(registre_, qr_, CodiQR::PlantillaVCard(registre_.OpcionsQR, c[0], c[1], c[2], c[3], c[4]),
+                                           true);
         }
         const QString tag = qr_.Tag();
+        // The design shows the sample record's code, the one the size boxes measured, never
+        // the template's: its room beside and below is the first record's.
+        QRCodeCtrl* drawn = &qr_;
         QRCodeCtrl mostra;
         if (!drawn->Valid()) {
             CodiQR::CopiarPropietatsQR(*drawn, mostra);

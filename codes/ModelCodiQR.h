@@ -4,6 +4,7 @@
 // and the prefix they put before the data; the symbol's options; whether the data can be
 // accepted; and the insertion into the design. The dialog (ui/frmCodiQR) shows this state
 // and forwards the user's actions here.
+#include "codes/EntornDisseny.h"
 #include "codes/MidaDialeg.h"
 #include "platform/qr/QRCodeCtrl.h"
 
@@ -22,7 +23,8 @@ namespace kovel::codes {
 
 struct RegistreCodis;
 
-class ModelCodiQR {
+// The size boxes' rules are ModelAmbMida's (MidaDialeg.h).
+class ModelCodiQR : public ModelAmbMida {
 public:
     enum Pestanya { Text = 0, Web = 1, SMS = 2, Targeta = 3 };
     static constexpr int NombrePestanyes = 4;
@@ -54,14 +56,14 @@ public:
     // The design's data fields: none under the word processor (the field options are off).
     void OmplirCamps();
     bool OpcionsCamp() const { return opcionsCamp_; }
-    const QStringList& LlistaCamps() const { return llistaCamps_; }
+    const QStringList& LlistaCamps() const { return campsEntorn_.Llista(); }
     // One choice of a box's field list: what it shows, and the field (empty: left out).
     struct OpcioLlista {
         QString rotol, camp;
     };
     QList<OpcioLlista> OpcionsLlista(int tab, int i) const;
     // Counts the refills of LlistaCamps, so a view refills its lists once per change.
-    int Ompliments() const { return ompliments_; }
+    int Ompliments() const { return campsEntorn_.Ompliments(); }
 
     // The first showing: options from the control, character sets from the boxes' defaults.
     void Activar();
@@ -127,16 +129,6 @@ public:
     // The data the design's picture is drawn with while the control's own cannot be drawn.
     QString DadesDibuixables() const;
 
-    // The code's size on the label, millimetres, as the size boxes show it (MidaDialeg):
-    // none while no picture can be drawn (nothing typed, or fixed data the control refuses).
-    using Mides = MidaDialeg::Mides;
-    std::optional<Mides> MidesCodi() const;
-    // The user's width or height (millimetres, as typed): the code's printed module, kept
-    // within its minimum and the room; a QR code is square, so the other side is alike. Not
-    // a number: no change.
-    void CanviarAmple(const QString& mm);
-    void CanviarAlt(const QString& mm);
-
     // Inserts the code into the design, fitted to its room. False with `why` when it could
     // not (`why` empty when an insertion is already under way); never inserts fixed data the
     // control refuses.
@@ -151,15 +143,16 @@ private:
     void AplicarJocs();
     template <typename F> void ProvarCanvi(F&& canvi);
     void TriarOpcio(int& index, int i, int actual, void (kovel::qr::QRCodeCtrl::*set)(int));
-    bool ImatgePropia(ImatgeCodi& imatge) const;
-    void CanviarMida(const QString& mm, bool ample);
+    bool ImatgePropia(ImatgeCodi& imatge) const override;
+    double ModulMm() const override { return qr_.ModulMm(); }
+    void PosarModulMm(double modulMm) override { qr_.setModulMm(modulMm); }
+    double ModulMinimMm() const override { return ModulMinimQRMm; }
 
     RegistreCodis& registre_;
     kovel::qr::QRCodeCtrl qr_;
     bool activat_ = false;
     bool opcionsCamp_ = true;
-    QStringList llistaCamps_, rotols_;
-    int ompliments_ = 0;
+    CampsEntorn campsEntorn_;
     int pestanya_ = 0;
     std::array<std::array<QString, MaxCaselles>, NombrePestanyes> textos_{};
     std::array<std::array<QString, MaxCaselles>, NombrePestanyes> camps_{};
@@ -175,7 +168,6 @@ private:
     bool modeEditable_ = true;
     bool vistaPrevia_ = true, invalid_ = true, acceptable_ = false;
     QString ultimesDades_;   // the last data the control took
-    MidaDialeg mida_;
 };
 
 } // namespace kovel::codes

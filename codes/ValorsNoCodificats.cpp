@@ -9,14 +9,30 @@ namespace kovel::codes {
 void ValorsNoCodificats::Comencar()
 {
     nombre_ = 0;
-    registre_ = 0;
+    lloc_ = {};
     primers_.clear();
+}
+
+QString ValorsNoCodificats::Nom(const Lloc& l)
+{
+    using ModTraduccion::TextPrograma;
+    if (l.registre <= 0)
+        return {};
+    const QString font = l.filaFull ? TextPrograma("CodiBarres.FilaFull", QStringLiteral("worksheet row %1")).arg(l.registre)
+                                    : TextPrograma("CodiBarres.Registre", QStringLiteral("record %1")).arg(l.registre);
+    if (l.full <= 0)
+        return font;
+    const QString lloc = l.etiqueta > 0
+                             ? TextPrograma("CodiBarres.EtiquetaFull", QStringLiteral("label %1 of sheet %2")).arg(l.etiqueta).arg(l.full)
+                             : TextPrograma("CodiBarres.Full", QStringLiteral("sheet %1")).arg(l.full);
+    return lloc + QStringLiteral(" (") + font + QLatin1Char(')');
 }
 
 void ValorsNoCodificats::Afegir(std::int32_t registre, const QString& camp, const QString& valor, const QString& motiu)
 {
     ++nombre_;
-    if (primers_.size() < MaxGuardats) primers_.append(Cas{registre, camp, valor.left(60), motiu});
+    if (primers_.size() < MaxGuardats)
+        primers_.append(Cas{registre == lloc_.registre ? lloc_ : Lloc{registre}, camp, valor.left(60), motiu});
 }
 
 QString ValorsNoCodificats::Resum(int maxRegistres) const
@@ -24,7 +40,7 @@ QString ValorsNoCodificats::Resum(int maxRegistres) const
     if (nombre_ == 0) return {};
     QStringList records;
     for (const Cas& c : primers_) {
-        const QString r = c.registre > 0 ? QString::number(c.registre) : QLatin1Char('"') + c.valor + QLatin1Char('"');
+        const QString r = c.lloc.registre > 0 ? Nom(c.lloc) : QLatin1Char('"') + c.valor + QLatin1Char('"');
         if (!records.contains(r)) records << r;
         if (records.size() >= maxRegistres) break;
     }
@@ -42,11 +58,11 @@ ValorsNoCodificats& NoCodificats()
 {
     static ValorsNoCodificats collector(
         QStringLiteral("CodiBarres.NoCodificats"),
-        QStringLiteral("%1 values could not be encoded as barcodes or QR codes; their places were left empty. First "
-                       "records affected: %2."),
+        QStringLiteral("%1 values could not be written as barcodes or QR codes; their places on the labels were left empty. "
+                       "First affected: %2."),
         QStringLiteral("CodiBarres.NoCodificat"),
-        QStringLiteral("1 value could not be encoded as a barcode or QR code; its place was left empty. Record "
-                       "affected: %2."));
+        QStringLiteral("1 value could not be written as a barcode or QR code; its place on the label was left empty. "
+                       "Affected: %2."));
     return collector;
 }
 
@@ -54,13 +70,35 @@ ValorsNoCodificats& NoLlegibles()
 {
     static ValorsNoCodificats collector(
         QStringLiteral("CodiBarres.NoLlegibles"),
-        QStringLiteral("%1 codes do not fit their labels beside the text on their line, even with the narrowest "
-                       "printable modules; they were left at their own size, cut at the label's edge or with that text "
-                       "pushed below them, and may not scan. First records affected: %2."),
+        QStringLiteral("%1 codes do not fit their labels even at their smallest printable size: they were printed at that "
+                       "size, cut at the label's edge, and may not scan. First affected: %2."),
         QStringLiteral("CodiBarres.NoLlegible"),
-        QStringLiteral("1 code does not fit its label beside the text on its line, even with the narrowest printable "
-                       "modules; it was left at its own size, cut at the label's edge or with that text pushed below it, "
-                       "and may not scan. Record affected: %2."));
+        QStringLiteral("1 code does not fit its label even at its smallest printable size: it was printed at that size, cut "
+                       "at the label's edge, and may not scan. Affected: %2."));
+    return collector;
+}
+
+ValorsNoCodificats& TextsMoguts()
+{
+    static ValorsNoCodificats collector(
+        QStringLiteral("CodiBarres.TextsMoguts"),
+        QStringLiteral("On %1 labels the code and the text beside it no longer fit on one line, even at the code's smallest "
+                       "printable size: that text went to the next line, and the code is whole. First affected: %2."),
+        QStringLiteral("CodiBarres.TextMogut"),
+        QStringLiteral("On 1 label the code and the text beside it no longer fit on one line, even at the code's smallest "
+                       "printable size: that text went to the next line, and the code is whole. Affected: %2."));
+    return collector;
+}
+
+ValorsNoCodificats& LiniesFora()
+{
+    static ValorsNoCodificats collector(
+        QStringLiteral("CodiBarres.LiniesFora"),
+        QStringLiteral("On %1 labels the code fits only on a line of its own, even at its smallest printable size: it is "
+                       "whole, but the lines under it fall past the label's foot and are cut. First affected: %2."),
+        QStringLiteral("CodiBarres.LiniaFora"),
+        QStringLiteral("On 1 label the code fits only on a line of its own, even at its smallest printable size: it is "
+                       "whole, but the lines under it fall past the label's foot and are cut. Affected: %2."));
     return collector;
 }
 

@@ -7,6 +7,7 @@
 #include "common/MsgBox.h"
 #include "documents/generar_doc.h"
 
+#include <array>
 #include <utility>
 
 namespace generar_doc {
@@ -73,24 +74,36 @@ QString CodisPrograma::omplirPlantillaQR(const QString& plantilla, const std::fu
     return resultat;
 }
 
+namespace {
+
+// Every collector of the closing messages, in the order they are told.
+std::array<kovel::codes::ValorsNoCodificats*, 4> Collectors()
+{
+    return {&kovel::codes::NoCodificats(), &kovel::codes::NoLlegibles(), &kovel::codes::LiniesFora(),
+            &kovel::codes::TextsMoguts()};
+}
+
+} // namespace
+
 void CodisPrograma::iniciGeneracio()
 {
-    kovel::codes::NoCodificats().Comencar();
-    kovel::codes::NoLlegibles().Comencar();
+    for (auto* c : Collectors())
+        c->Comencar();
     imatges_.Buida();
     espai_.reset();
 }
 
-void CodisPrograma::registreActual(std::int32_t registre)
+void CodisPrograma::registreActual(std::int32_t registre, bool filaFull, std::int32_t full, std::int32_t etiqueta)
 {
-    kovel::codes::NoCodificats().EstablirRegistre(registre);
-    kovel::codes::NoLlegibles().EstablirRegistre(registre);
+    const kovel::codes::ValorsNoCodificats::Lloc lloc{registre, filaFull, full, etiqueta};
+    for (auto* c : Collectors())
+        c->EstablirLloc(lloc);
 }
 
 void CodisPrograma::finalGeneracio()
 {
     imatges_.Buida();
-    for (const auto* c : {&kovel::codes::NoCodificats(), &kovel::codes::NoLlegibles()})
+    for (const auto* c : Collectors())
         if (!c->Buit())
             Portapapers::MissatgePopUp(c->Resum(), mod_rvtMsgBox::vbExclamation, QStringLiteral("KOVEL Videvoviv"));
 }

@@ -26,11 +26,11 @@ public:
     QString plantillaQR(std::int32_t index) override;
     // Contact-card templates escape the values they take, as the QR dialog's own cards do.
     QString omplirPlantillaQR(const QString& plantilla, const std::function<QString(const QString&)>& valor) override;
-    void espaiCodi(const std::optional<QSizeF>& punts) override { espai_ = punts; }
-    // Record values that a code could not hold, and codes that could not fit their label:
-    // counted during the run, told once at its end.
+    void espaiCodi(const std::optional<kovel::codes::EspaiLinia>& punts) override { espai_ = punts; }
+    // Record values that a code could not hold, and codes that did not keep their line as
+    // designed: counted during the run, told once at its end, each kind in its own message.
     void iniciGeneracio() override;
-    void registreActual(std::int32_t registre) override;
+    void registreActual(std::int32_t registre, bool filaFull = false, std::int32_t full = 0, std::int32_t etiqueta = 0) override;
     void finalGeneracio() override;
 
 private:
@@ -42,7 +42,7 @@ private:
     // The pictures of this generation: a value met again is not drawn again.
     kovel::codes::MemoriaImatges imatges_;
     std::int32_t qrActual_ = 0;
-    std::optional<QSizeF> espai_;   // the next code's room, taken by its insertion
+    std::optional<kovel::codes::EspaiLinia> espai_;   // the next code's rooms, taken by its insertion
 };
 
 } // namespace generar_doc

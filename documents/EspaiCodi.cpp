@@ -14,7 +14,12 @@ namespace generar_doc {
 QSizeF CaixaEtiqueta(const MidesFull& m, const Document* disseny)
 {
     const MidesTaulaPt t = CalculaMidesTaula(m);
-    double ample = t.columnaEtiqueta, alt = t.filaEtiqueta;
+    return CaixaEtiqueta(QSizeF(t.columnaEtiqueta, t.filaEtiqueta), disseny);
+}
+
+QSizeF CaixaEtiqueta(const QSizeF& cella, const Document* disseny)
+{
+    double ample = cella.width(), alt = cella.height();
     if (disseny) {
         const PageSetup& ps = disseny->pageSetup();
         ample = std::min(ample, ps.pageWidth().value) - ps.leftMargin().value - ps.rightMargin().value;
@@ -117,8 +122,14 @@ Contingut Mesura(const Paragraph& p, const RunFormat& defecte, int lloc = -1)
         } else if (const auto* pic = std::get_if<InlinePicture>(&item)) {
             ++pos;
             c.visible = true;
-            c.trossos.back().push_back({Element::Imatge, pic->width().value});
             enParaula = false;
+            // A data field's placeholder is the record's text in the print, as wide as it
+            // shows: a word of the line, not a picture that moves to a line of its own.
+            if (pic->alternativeText().startsWith(QLatin1String("TOLV_camp"))) {
+                c.trossos.back().push_back({Element::Text, pic->width().value});
+                continue;
+            }
+            c.trossos.back().push_back({Element::Imatge, pic->width().value});
             c.alcadaImatges = std::max(c.alcadaImatges, pic->height().value);
         } else {
             pos += kovel::word::ops::itemLength(item);
@@ -164,7 +175,7 @@ double Alcada(const Contingut& c, double ample)
 
 } // namespace
 
-std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const std::optional<QSizeF>& caixa)
+std::optional<kovel::codes::EspaiLinia> EspaisCodi(const Document& copia, const Range& lloc, const std::optional<QSizeF>& caixa)
 {
     if (!caixa || lloc.story() != &copia.body())
         return caixa;   // a code in a table of the design: its label's room at most
@@ -179,29 +190,36 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
     for (int i = propi + 1; i < int(blocs.size()); ++i)
         if (!blocs[size_t(i)].isParagraph() || Mesura(blocs[size_t(i)].paragraph(), defecte).visible)
             darrer = i;
-    double altres = 0;
+    // What stands above the code's line and what below it.
+    double dalt = 0, baix = 0;
     for (int i = 0; i <= darrer; ++i) {
         if (i == propi)
             continue;
         const Block& b = blocs[size_t(i)];
+        double h = 0;
         if (b.isParagraph()) {
-            altres += Alcada(Mesura(b.paragraph(), defecte), W);
+            h = Alcada(Mesura(b.paragraph(), defecte), W);
         } else {
             for (const Row& row : b.table().rows)
-                altres += row.heightRule() == HeightRule::Auto ? 1.2 * MidaDe(defecte) : row.height().value;
+                h += row.heightRule() == HeightRule::Auto ? 1.2 * MidaDe(defecte) : row.height().value;
         }
+        (i < propi ? dalt : baix) += h;
     }
     // The code's own line (its placeholder already gone): the text next to it, up to a picture
     // or a manual break, stays beside it on that one line, so the code has the line less that
     // text. The paragraph's other lines, and any other picture of the code's with the text
     // next to it, stand above or below it (the word processor moves a picture to another line
-    // as it does a word).
+    // as it does a word). On a line of its own, the text before it goes above and the text
+    // after it below.
     const Contingut c = Mesura(blocs[size_t(propi)].paragraph(), defecte, lloc.start().offset);
-    double costat = 0, linies = 0;
+    double costat = 0, abans = 0, despres = 0;
+    const auto linies = [&](auto de, auto fins) {
+        return de == fins ? 0.0 : Linies(std::vector<Element>(de, fins), W) * c.linia;
+    };
     for (int t = 0; t < int(c.trossos.size()); ++t) {
         const std::vector<Element>& tros = c.trossos[size_t(t)];
         if (t != c.trosCodi) {
-            linies += Linies(tros, W) * c.linia;
+            (t < c.trosCodi ? dalt : baix) += Linies(tros, W) * c.linia;
             continue;
         }
         const auto lloc = std::find_if(tros.begin(), tros.end(), [](const Element& e) { return e.tipus == Element::Lloc; });
@@ -212,13 +230,23 @@ std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const 
             ++fi;
         for (auto e = inici; e != fi; ++e)
             costat += e->ample;
-        std::vector<Element> resta(tros.begin(), inici);
-        resta.insert(resta.end(), fi, tros.end());
-        if (!resta.empty())
-            linies += Linies(resta, W) * c.linia;
+        dalt += linies(tros.begin(), inici);
+        baix += linies(fi, tros.end());
+        abans = linies(inici, lloc);
+        despres = lloc == tros.end() ? 0.0 : linies(std::next(lloc), fi);
     }
-    const double alt = H - altres - linies - c.descens - c.espais;
-    return QSizeF(std::max(0.0, W - costat), std::max(0.0, alt));
+    const double peu = c.descens + c.espais;
+    kovel::codes::EspaiLinia e;
+    e.costat = QSizeF(std::max(0.0, W - costat), std::max(0.0, H - dalt - baix - peu));
+    e.sol = costat > 0 ? QSizeF(W, std::max(0.0, H - dalt - baix - abans - despres - peu)) : e.costat;
+    e.sencer = QSizeF(W, std::max(0.0, H - dalt - abans - peu));
+    return e;
+}
+
+std::optional<QSizeF> EspaiCodi(const Document& copia, const Range& lloc, const std::optional<QSizeF>& caixa)
+{
+    const std::optional<kovel::codes::EspaiLinia> e = EspaisCodi(copia, lloc, caixa);
+    return e ? std::optional<QSizeF>(e->costat) : std::nullopt;
 }
 
 } // namespace generar_doc

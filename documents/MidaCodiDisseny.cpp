@@ -16,7 +16,7 @@ namespace generar_doc {
 QSizeF CaixaDisseny(const Document& disseny)
 {
     const PageSetup& ps = disseny.pageSetup();
-    return QSizeF(std::max(0.0, ps.usableWidth().value), std::max(0.0, ps.usableHeight().value));
+    return CaixaEtiqueta(QSizeF(ps.pageWidth().value, ps.pageHeight().value), &disseny);
 }
 
 std::optional<QSizeF> MidaCodiDisseny(const Document& disseny, std::size_t index, const kovel::codes::RegistreCodis* codis)

@@ -1,6 +1,7 @@
 #pragma once
 // What the generator reads of the user's choices. The print mode fills it now; the wizard
 // window fills it from its controls. Folders default to the program's own.
+#include "codes/EspaiLinia.h"
 #include "common/HostProfile.h"
 #include "documents/FontDades.h"
 
@@ -48,14 +49,18 @@ public:
     // Whether the tag rest `s` of QR code `n` ("n_s") is a data template's number rather than
     // a field's name. The default reads any number as a template, as stored designs did.
     virtual bool esPlantillaQR(std::int32_t n, const QString& s);
-    // The room the next code's placeholder has on its label (points); none: no limit. A
-    // code larger than that is drawn smaller to fit.
-    virtual void espaiCodi(const std::optional<QSizeF>& /*punts*/) {}
+    // The rooms the next code's placeholder has on its label (points); none: no limit. A
+    // code larger than its line's is drawn smaller to fit.
+    virtual void espaiCodi(const std::optional<kovel::codes::EspaiLinia>& /*punts*/) {}
     // Before the first label of a run from a spreadsheet or database.
     virtual void iniciGeneracio() {}
-    // The record the next label takes its values from: the source row, or the record's
-    // number from 1.
-    virtual void registreActual(std::int32_t /*registre*/) {}
+    // The record the next label takes its values from (the worksheet row when `filaFull`, else
+    // the record's number from 1), and that label's place: its sheet and its number on it (0:
+    // the record fills the whole sheet; 0 for both: not told).
+    virtual void registreActual(std::int32_t /*registre*/, bool /*filaFull*/ = false, std::int32_t /*full*/ = 0,
+                                std::int32_t /*etiqueta*/ = 0)
+    {
+    }
     // After the run: the barcode dialog's two public values go back to 0.
     virtual void finalGeneracio() {}
 };

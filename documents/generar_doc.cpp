@@ -692,7 +692,7 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             r.deleteContent();
             QString valor;
             if (Valor(v, camp, valor)) {
-                Codis(codis, alt).espaiCodi(EspaiCodi(copia, r, caixa));
+                Codis(codis, alt).espaiCodi(EspaisCodi(copia, r, caixa));
                 Codis(codis, alt).inserirCodiBarres(r, n, camp, TreuSaltFinal(valor), QStringLiteral("TOLV_barcode_") + camp);
             }
         } else if (alt.left(7) == QLatin1String("TOLV_qr")) {
@@ -703,7 +703,7 @@ void ReemplacaMarcadors(Document& copia, const ValorsRegistre& v, CodisGeneracio
             r.deleteContent();
             CodisGeneracio& c = Codis(codis, alt);
             c.codiQRActual(n);
-            c.espaiCodi(EspaiCodi(copia, r, caixa));
+            c.espaiCodi(EspaisCodi(copia, r, caixa));
             if (c.esPlantillaQR(n, s)) {
                 // A data template: its "[field]" references take the record's values.
                 const QString plantilla = c.plantillaQR(LlegeixNumero(s));
@@ -824,13 +824,17 @@ std::unique_ptr<Document> GeneraDocument(std::int16_t labelNumber, OpcionsGenera
     std::int32_t etiquetesFila = 0, filesFetes = 0, comptadorCasella = 0;
     std::int32_t filaFont = primera;
     std::int32_t registre = 1;
+    std::int32_t etiquetes = 0;   // labels filled, for the place the closing messages name
     const bool perCasella = o.numCaselles() > 1;
     CodisGeneracio* codis = o.codis();
     if (codis)
         codis->iniciGeneracio();
     while (mesRegistres) {
-        if (codis && host != Word)
-            codis->registreActual(host == Excel ? filaFont : registre);
+        if (codis && host != Word) {
+            const std::int32_t n = etiquetes++, porFull = std::max<std::int32_t>(1, g.etiquetesFull);
+            codis->registreActual(host == Excel ? filaFont : registre, host == Excel, n / porFull + 1,
+                                  o.unaEtiquetaPerRegistre() ? n % porFull + 1 : 0);
+        }
         if (perCasella)
             OmplirEtiquetaCasella(c, comptadorCasella++, *doc, *taules[taula - 1], fila, columna);
         else if (host == Word)

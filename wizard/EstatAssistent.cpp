@@ -41,7 +41,7 @@ public:
     QString codificarValorQR(const QString& valor) override { return real(valor).codificarValorQR(valor); }
     QString prefixDadesQR() override { return real(QString()).prefixDadesQR(); }
     QString plantillaQR(std::int32_t index) override { return real(QString::number(index)).plantillaQR(index); }
-    void espaiCodi(const std::optional<QSizeF>& punts) override
+    void espaiCodi(const std::optional<kovel::codes::EspaiLinia>& punts) override
     {
         if (estat_.codisPrograma_)
             estat_.codisPrograma_->espaiCodi(punts);
@@ -66,10 +66,10 @@ public:
         if (estat_.codisPrograma_)
             estat_.codisPrograma_->iniciGeneracio();
     }
-    void registreActual(std::int32_t registre) override
+    void registreActual(std::int32_t registre, bool filaFull, std::int32_t full, std::int32_t etiqueta) override
     {
         if (estat_.codisPrograma_)
-            estat_.codisPrograma_->registreActual(registre);
+            estat_.codisPrograma_->registreActual(registre, filaFull, full, etiqueta);
         estat_.entorn().bomba();
     }
     void finalGeneracio() override

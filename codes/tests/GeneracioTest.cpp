@@ -13,6 +13,7 @@
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
 #include "documents/CodisPrograma.h"
+#include "documents/MidaCodiDisseny.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/OpcionsCodis.h"
 #include "codes/tests/LectorEmf.h"
@@ -180,7 +181,6 @@ struct Cas {
     bool fix;              // fixed content (else the columns' values)
     QStringList valors;    // first row of the worksheet: columns A, B…
     QString llegit;        // what a reader returns; empty: no reader knows the type
-    QString llegitDisseny = {};   // the design's picture when it differs (a template)
     int joc128 = 0;
     bool calcCheck = false;
     int eci = -1;          // character set ticked, by list index
@@ -263,6 +263,13 @@ TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
     ASSERT_EQ(etiqueta.size(), 1u);
     const QImage imatgeGenerada = Imatge(etiqueta[0]);
     EXPECT_TRUE(missatges.isEmpty()) << missatges.join('\n').toStdString();
+    // The design frame shows the sample record's code as that record prints: what stands
+    // beside and under it there is what the print has.
+    const double mig = 0.5 / 25.4 * 72;
+    const QSizeF mostrat = generar_doc::MidaCodiDisseny(*assistent.doc, 0, &codis)
+                               .value_or(QSizeF(disseny[0]->width().value, disseny[0]->height().value));
+    EXPECT_NEAR(mostrat.width(), etiqueta[0]->width().value, mig) << "design and print";
+    EXPECT_NEAR(mostrat.height(), etiqueta[0]->height().value, mig) << "design and print";
 
     if (c.llegit.isEmpty()) {
         // No independent reader knows the type (its bars are checked against the standard
@@ -274,7 +281,7 @@ TEST_P(Simbols, EsLlegeixenALaVistaPreviaAlDissenyIAlDocument)
     EXPECT_EQ(Llegit(preview, addOn, complet).toStdString(),
               c.llegit.toStdString()) << "preview";
     EXPECT_EQ(Llegit(imatgeDisseny, addOn, complet).toStdString(),
-              (c.llegitDisseny.isEmpty() ? c.llegit : c.llegitDisseny).toStdString()) << "design";
+              c.llegit.toStdString()) << "design";
     EXPECT_EQ(Llegit(imatgeGenerada, addOn, complet).toStdString(), c.llegit.toStdString()) << "document";
 }
 
@@ -283,7 +290,6 @@ const QString Targeta = QStringLiteral("MECARD:N:Jos\u00e9 Mu\u00f1oz\\, fill;TE
 const QStringList ValorsTargeta = {QStringLiteral("Jos\u00e9 Mu\u00f1oz, fill"), QStringLiteral("+34 600 123 456"),
                                    QStringLiteral("https://k.example/\u00e0"), QStringLiteral("jose@example.com"),
                                    QStringLiteral("Pl. \u00c0ngel 3; 2n")};
-const QString PlantillaTargeta = QStringLiteral("MECARD:N:[A];TEL:[B];URL:[C];EMAIL:[D];ADR:[E];;");
 
 INSTANTIATE_TEST_SUITE_P(
     TotsElsTipus, Simbols,
@@ -296,14 +302,14 @@ INSTANTIATE_TEST_SUITE_P(
         Cas{"Code128Auto", Tipus::Barres, Code128, false, {"Kovel-128 abc"}, "Kovel-128 abc"},
         Cas{"Code128Llarg", Tipus::Barres, Code128, false, {"A rather long Code 128 text, 1234567890 abc"},
             "A rather long Code 128 text, 1234567890 abc"},
-        Cas{"Code128SetA", Tipus::Barres, Code128, false, {"KOVEL 128A"}, "KOVEL 128A", {}, 1},
-        Cas{"Code128SetB", Tipus::Barres, Code128, true, {"Set B text"}, "Set B text", {}, 2},
-        Cas{"Code128SetC", Tipus::Barres, Code128, false, {"0123456789"}, "0123456789", {}, 3},
+        Cas{"Code128SetA", Tipus::Barres, Code128, false, {"KOVEL 128A"}, "KOVEL 128A", 1},
+        Cas{"Code128SetB", Tipus::Barres, Code128, true, {"Set B text"}, "Set B text", 2},
+        Cas{"Code128SetC", Tipus::Barres, Code128, false, {"0123456789"}, "0123456789", 3},
         Cas{"EAN8", Tipus::Barres, EAN8, false, {"9638507"}, "96385074"},
         Cas{"EAN8AmbControl", Tipus::Barres, EAN8, false, {"96385074"}, "96385074"},
         Cas{"EAN13", Tipus::Barres, EAN13, false, {"590123412345"}, "5901234123457"},
-        Cas{"EAN13Girat", Tipus::Barres, EAN13, false, {"590123412345"}, "5901234123457", {}, 0, false, -1, false, false, 1},
-        Cas{"Code128Girat", Tipus::Barres, Code128, true, {"TURN 270"}, "TURN 270", {}, 0, false, -1, false, false, 3},
+        Cas{"EAN13Girat", Tipus::Barres, EAN13, false, {"590123412345"}, "5901234123457", 0, false, -1, false, false, 1},
+        Cas{"Code128Girat", Tipus::Barres, Code128, true, {"TURN 270"}, "TURN 270", 0, false, -1, false, false, 3},
         Cas{"EAN13AmbControl", Tipus::Barres, EAN13, false, {"5901234123457"}, "5901234123457"},
         Cas{"EAN13Complement2", Tipus::Barres, EAN13, false, {"590123412345+12"}, "5901234123457 12"},
         Cas{"EAN13Complement5", Tipus::Barres, EAN13, false, {"978020137962+52495"}, "9780201379624 52495"},
@@ -317,31 +323,31 @@ INSTANTIATE_TEST_SUITE_P(
         Cas{"SSCC18", Tipus::Barres, SSCC18, false, {"00614141123456789"}, "00006141411234567890"},
         Cas{"SSCC18AmbAI", Tipus::Barres, SSCC18, true, {"0000614141123456789"}, "00006141411234567890"},
         Cas{"Interleaved2of5", Tipus::Barres, Interleaved2of5, false, {"12345670"}, "12345670"},
-        Cas{"Interleaved2of5AmbControl", Tipus::Barres, Interleaved2of5, false, {"1234567"}, "12345670", {}, 0, true},
+        Cas{"Interleaved2of5AmbControl", Tipus::Barres, Interleaved2of5, false, {"1234567"}, "12345670", 0, true},
         Cas{"ITF14", Tipus::Barres, ITF14, false, {"1540014128876"}, "15400141288763"},
         Cas{"ITF14AmbControl", Tipus::Barres, ITF14, false, {"15400141288763"}, "15400141288763"},
         Cas{"Code11", Tipus::Barres, Code11, false, {"123-45"}, ""},
         Cas{"MSI", Tipus::Barres, MSI, false, {"1234567"}, ""},
         Cas{"PostNet", Tipus::Barres, PostNet, false, {"555551237"}, ""},
         Cas{"Planet", Tipus::Barres, Planet, false, {"40123456789"}, ""},
-        Cas{"Standard2of5", Tipus::Barres, Standard2of5, false, {"1234567"}, "", {}, 0, true},
+        Cas{"Standard2of5", Tipus::Barres, Standard2of5, false, {"1234567"}, "", 0, true},
         Cas{"EANAddon2", Tipus::Barres, EANAddon2, false, {"12"}, ""},
         Cas{"EANAddon5", Tipus::Barres, EANAddon5, false, {"52495"}, ""},
         Cas{"QRText", Tipus::QR, 0, false, {"Caf\u00e9 cr\u00e8me 12"}, "Caf\u00e9 cr\u00e8me 12"},
-        Cas{"QRGirat", Tipus::QR, 0, false, {"turned 90"}, "turned 90", {}, 0, false, -1, false, false, 1},
+        Cas{"QRGirat", Tipus::QR, 0, false, {"turned 90"}, "turned 90", 0, false, -1, false, false, 1},
         Cas{"QRTextFix", Tipus::QR, 0, true, {"Fixed \u00e9"}, "Fixed \u00e9"},
         Cas{"QRURL", Tipus::QR, 1, false, {"https://k.example/p?q=1"}, "https://k.example/p?q=1"},
-        Cas{"QRLatin1", Tipus::QR, 0, false, {"Espa\u00f1a"}, "Espa\u00f1a", {}, 0, false, 3},
-        Cas{"QRLatin2", Tipus::QR, 0, false, {"\u0141\u00f3d\u017a"}, "\u0141\u00f3d\u017a", {}, 0, false, 4},
-        Cas{"QRShiftJIS", Tipus::QR, 0, false, {"\uff71\uff72\uff73"}, "\uff71\uff72\uff73", {}, 0, false, 20},
+        Cas{"QRLatin1", Tipus::QR, 0, false, {"Espa\u00f1a"}, "Espa\u00f1a", 0, false, 3},
+        Cas{"QRLatin2", Tipus::QR, 0, false, {"\u0141\u00f3d\u017a"}, "\u0141\u00f3d\u017a", 0, false, 4},
+        Cas{"QRShiftJIS", Tipus::QR, 0, false, {"\uff71\uff72\uff73"}, "\uff71\uff72\uff73", 0, false, 20},
         Cas{"QRAutomatic", Tipus::QR, 0, false, {"\u0391\u03b8\u03ae\u03bd\u03b1 \u041c\u043e\u0441\u043a\u0432\u0430 \u20ac5 \u00e9"},
-            "\u0391\u03b8\u03ae\u03bd\u03b1 \u041c\u043e\u0441\u043a\u0432\u0430 \u20ac5 \u00e9", {}, 0, false, 19},
-        Cas{"QRUTF8", Tipus::QR, 0, false, {"\u4e2d\u6587 \U0001F600"}, "\u4e2d\u6587 \U0001F600", {}, 0, false, -1, true},
+            "\u0391\u03b8\u03ae\u03bd\u03b1 \u041c\u043e\u0441\u043a\u0432\u0430 \u20ac5 \u00e9", 0, false, 19},
+        Cas{"QRUTF8", Tipus::QR, 0, false, {"\u4e2d\u6587 \U0001F600"}, "\u4e2d\u6587 \U0001F600", 0, false, -1, true},
         Cas{"QRSMS", Tipus::QR, 2, false, {"600123456", "Hola, s\u00f3c jo"}, "smsto:600123456:Hola, s\u00f3c jo"},
         Cas{"QRSMSFix", Tipus::QR, 2, true, {"600", "Hi"}, "smsto:600:Hi"},
-        Cas{"QRTargeta", Tipus::QR, 3, false, ValorsTargeta, Targeta, PlantillaTargeta},
+        Cas{"QRTargeta", Tipus::QR, 3, false, ValorsTargeta, Targeta},
         Cas{"QRTargetaFix", Tipus::QR, 3, true, ValorsTargeta, Targeta},
-        Cas{"QRTargetaUTF8", Tipus::QR, 3, false, ValorsTargeta, Targeta, PlantillaTargeta, 0, false, -1, true, true}));
+        Cas{"QRTargetaUTF8", Tipus::QR, 3, false, ValorsTargeta, Targeta, 0, false, -1, true, true}));
 
 // ---- Values the codes cannot hold: the place stays empty, one message at the end ----
 
@@ -394,10 +400,12 @@ TEST_F(Proces, UnValorNoCodificableDeixaElLlocBuitIEsDiuUnCopAlFinal)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Llegit(Imatge(etiquetes[static_cast<size_t>(i)].back())), QStringLiteral("Jos\u00e9 %1").arg(i + 1));
 
-    // One message, after the document is made: how many values, and which rows.
+    // One message, after the document is made: how many values, and which labels and rows.
     ASSERT_EQ(missatges.size(), 1) << missatges.join('\n').toStdString();
     EXPECT_TRUE(missatges[0].startsWith(QStringLiteral("3 "))) << missatges[0].toStdString();
-    EXPECT_TRUE(missatges[0].contains(QStringLiteral("2, 3, 4"))) << missatges[0].toStdString();
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("label 2 of sheet 1 (worksheet row 2), label 3 of sheet 1 (worksheet row 3), "
+                                                     "label 4 of sheet 1 (worksheet row 4).")))
+        << missatges[0].toStdString();
     const auto& nc = kovel::codes::NoCodificats();
     ASSERT_EQ(nc.Nombre(), 3);
     EXPECT_EQ(nc.Primers()[0].camp, QStringLiteral("A"));
@@ -574,7 +582,7 @@ TEST_F(Proces, EtiquetesQueElGeneradorLlegeix)
     EXPECT_EQ(Llegit(Imatge(etiquetes[1][4])), QStringLiteral("MECARD:N:Cesc;TEL:602;URL:L-2;EMAIL:L-2;ADR:L-2;;"));
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_TRUE(missatges[0].startsWith(QStringLiteral("1 "))) << missatges[0].toStdString();
-    EXPECT_TRUE(missatges[0].contains(QStringLiteral(": 2."))) << missatges[0].toStdString();
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("Affected: label 2 of sheet 1 (record 2)."))) << missatges[0].toStdString();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "codes/RegistreCodis.h"
 #include "codes/CodiBarres.h"
 #include "codes/CodiQR.h"
+#include "codes/MidaCodi.h"
 #include "codes/ValorsNoCodificats.h"
 #include "common/Fitxers.h"
 #include "common/HostProfile.h"
@@ -120,8 +121,16 @@ TEST_F(Insercio, UnValorQueNoEsPotCodificarNoInsereixRes)
     EXPECT_EQ(c.Nombre(), 10);
     const QString text = c.Resum(3);
     EXPECT_TRUE(text.contains(QStringLiteral("10"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("2, 3, 4"))) << text.toStdString();
-    EXPECT_FALSE(text.contains(QStringLiteral("5,")));
+    EXPECT_TRUE(text.contains(QStringLiteral("record 2, record 3, record 4."))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("record 5")));
+    c.Comencar();
+    // A label is named as the user finds it: its place on the printed sheet and the worksheet
+    // row it took, which the header row puts one ahead of the label's count.
+    c.EstablirLloc({3, true, 1, 2});
+    c.Afegir(c.Registre(), QStringLiteral("EAN"), QStringLiteral("ABC"), {});
+    c.EstablirLloc({30, true, 2, 0});
+    c.Afegir(c.Registre(), QStringLiteral("EAN"), QStringLiteral("ABD"), {});
+    EXPECT_TRUE(c.Resum().contains(QStringLiteral("label 2 of sheet 1 (worksheet row 3), sheet 2 (worksheet row 30)."))) << c.Resum().toStdString();
     c.Comencar();
     EXPECT_TRUE(c.Resum().isEmpty());
 
@@ -136,7 +145,7 @@ TEST_F(Insercio, UnValorQueNoEsPotCodificarNoInsereixRes)
     c.Afegir(7, QStringLiteral("EAN"), QString(200, u'1'), llarg.Error());
     const QString un = c.Resum();
     EXPECT_TRUE(un.startsWith(QStringLiteral("1 value "))) << un.toStdString();
-    EXPECT_TRUE(un.contains(QStringLiteral("Record affected: 7."))) << un.toStdString();
+    EXPECT_TRUE(un.contains(QStringLiteral("Affected: record 7."))) << un.toStdString();
     EXPECT_FALSE(un.contains(QStringLiteral("values"))) << un.toStdString();
     c.Comencar();
 }
@@ -204,3 +213,58 @@ TEST_F(Insercio, MostraDelCampPerAmfitrio)
 }
 
 } // namespace
+
+// A record's code keeps its line as designed while a printable module lets it; else it goes
+// alone on its line, the text beside it moved; else whole with the lines under it past the
+// label's foot; else cut at its smallest printable size. Each is told in its own message.
+TEST_F(Insercio, UnCodiQueNoCapAlCostatDelTextEsDiuOnVa)
+{
+    ActiveBC bc;
+    bc.setBarType(kovel::barcode::Code128);
+    bc.setBarText(QStringLiteral("SKU-ABCDEFGHIJKLMNO"));
+    kovel::codes::ImatgeCodi propia;
+    ASSERT_TRUE(CodiBarres::FerImatge(bc, 0, 0, propia));
+    const double minim = kovel::codes::ModulMinimBarresMm(kovel::barcode::Code128);
+    const kovel::codes::ImatgeCodi imatge = kovel::codes::AlModul(propia, minim);   // already at its smallest
+    const QSizeF mida(imatge.ample * 0.75, imatge.alt * 0.75);                      // points
+    const QSizeF justa = mida + QSizeF(0.5, 0.5), estreta(mida.width() / 2, mida.height() * 2);
+    struct Cas {
+        kovel::codes::EspaiLinia espai;
+        kovel::codes::ValorsNoCodificats* col;   // nullptr: nothing told
+    };
+    kovel::codes::EspaiLinia mogut(estreta), fora(estreta), tallat(estreta);
+    mogut.sol = justa;
+    mogut.sencer = justa;
+    fora.sol = estreta;
+    fora.sencer = justa;
+    const std::vector<Cas> casos{{kovel::codes::EspaiLinia(justa), nullptr},
+                                 {mogut, &kovel::codes::TextsMoguts()},
+                                 {fora, &kovel::codes::LiniesFora()},
+                                 {tallat, &kovel::codes::NoLlegibles()}};
+    for (size_t i = 0; i < casos.size(); ++i) {
+        for (auto* c : {&kovel::codes::TextsMoguts(), &kovel::codes::LiniesFora(), &kovel::codes::NoLlegibles()})
+            c->Comencar();
+        doc = kovel::word::Document::create();
+        CodiBarres::InserirAjustada(doc->selection(), imatge, QStringLiteral("TOLV_barcode_A"), casos[i].espai, minim,
+                                    QStringLiteral("A"), bc.BarText());
+        ASSERT_EQ(Pictures().size(), 1u);
+        // Never under its printable minimum, whatever is told.
+        EXPECT_NEAR(Pictures()[0]->width().value, mida.width(), 0.01) << i;
+        for (auto* c : {&kovel::codes::TextsMoguts(), &kovel::codes::LiniesFora(), &kovel::codes::NoLlegibles()})
+            EXPECT_EQ(c->Nombre(), c == casos[i].col ? 1 : 0) << i;
+    }
+    // A larger code is drawn smaller on its line before anything is told; cut, at its smallest.
+    for (auto* c : {&kovel::codes::TextsMoguts(), &kovel::codes::NoLlegibles()})
+        c->Comencar();
+    doc = kovel::word::Document::create();
+    CodiBarres::InserirAjustada(doc->selection(), kovel::codes::AlModul(propia, 3 * minim), {}, kovel::codes::EspaiLinia(justa),
+                                minim, QStringLiteral("A"), bc.BarText());
+    EXPECT_LE(Pictures()[0]->width().value, justa.width() + 0.01);
+    EXPECT_EQ(kovel::codes::TextsMoguts().Nombre(), 0);
+    doc = kovel::word::Document::create();
+    CodiBarres::InserirAjustada(doc->selection(), kovel::codes::AlModul(propia, 3 * minim), {}, tallat, minim,
+                                QStringLiteral("A"), bc.BarText());
+    EXPECT_NEAR(Pictures()[0]->width().value, mida.width(), 0.01);
+    EXPECT_EQ(kovel::codes::NoLlegibles().Nombre(), 1);
+    kovel::codes::NoLlegibles().Comencar();
+}

@@ -15,6 +15,7 @@
 
 using kovel::codes::ModelCodiBarres;
 using kovel::codes::ModelCodiQR;
+using kovel::codes::MidaDialeg;
 
 namespace {
 
@@ -433,6 +434,9 @@ TEST_F(ModelsDialegs, BarresEntraAjustadaALEspaiOEsRefusaDientPerQue)
     const QString minim = QString::number(estret.MidesCodi()->minima.width(), 'f', 1);
     EXPECT_TRUE(why.contains(minim)) << why.toStdString() << " does not give the width " << minim.toStdString();
     EXPECT_TRUE(why.contains(QStringLiteral("10.0 x 20.0 mm"))) << why.toStdString();
+    // The boxes say the same room, and offer no size larger than it.
+    const QString abast = MidaDialeg::Abast(*estret.MidesCodi());
+    EXPECT_TRUE(why.startsWith(abast)) << abast.toStdString() << " / " << why.toStdString();
     EXPECT_FALSE(estret.Invalid()) << "the code itself is good";
     EXPECT_EQ(codis.ClonsBarres.size(), 1u);
     EXPECT_EQ(assistent.doc->inlinePictures().size(), 1u);
@@ -476,11 +480,18 @@ TEST_F(ModelsDialegs, BarresLaMidaQueDonaLUsuari)
     m.CanviarAlt(QStringLiteral("15,5"));
     EXPECT_NEAR(m.MidesCodi()->actual.height(), 15.5, 15.5 / 7.0 / 2);
 
-    m.CanviarAmple(QStringLiteral("1"));   // under the minimum: the minimum itself
+    EXPECT_TRUE(m.AjustMida().isEmpty()) << "taken as typed, to whole dots";
+    m.CanviarAmple(QStringLiteral("1"));   // under the minimum: the minimum itself, and said
     EXPECT_NEAR(m.Codi().ModulMm(), kovel::codes::ModulMinimBarresMm(kovel::barcode::EAN13), 1e-9);
     EXPECT_NEAR(m.MidesCodi()->actual.width(), m.MidesCodi()->minima.width(), 1e-3);
-    m.CanviarAlt(QStringLiteral("500"));   // over the room: the room itself
+    EXPECT_TRUE(m.AjustMida().startsWith(QStringLiteral("1.0 mm is under the smallest printable size")))
+        << m.AjustMida().toStdString();
+    EXPECT_TRUE(m.AjustMida().contains(QString::number(m.MidesCodi()->actual.width(), 'f', 1))) << m.AjustMida().toStdString();
+    m.CanviarAlt(QStringLiteral("500"));   // over the room: the room itself, and said
+    EXPECT_TRUE(m.AjustMida().startsWith(QStringLiteral("500.0 mm is over the largest size offered"))) << m.AjustMida().toStdString();
     ara = m.MidesCodi();
+    EXPECT_TRUE(MidaDialeg::Abast(*ara).contains(QStringLiteral("to 60.0 x ")) || MidaDialeg::Abast(*ara).contains(QStringLiteral(" x 30.0 mm")))
+        << MidaDialeg::Abast(*ara).toStdString();
     EXPECT_LE(ara->actual.width(), 60 + 1e-3);
     EXPECT_LE(ara->actual.height(), 30 + 1e-3);
     EXPECT_GT(std::max(ara->actual.width() / 60, ara->actual.height() / 30), 0.999) << "up to the room, past its own size";

@@ -2,6 +2,7 @@
 
 #include "codes/CodiBarres.h"
 #include "codes/ui/CaixesMida.h"
+#include "codes/ui/DialegCodi.h"
 #include "common/BasicRules.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
@@ -27,8 +28,8 @@ using kovel::ui::Tw;
 
 namespace {
 
-constexpr int AlcadaCompacta = 6750;   // twips
-constexpr int AlcadaCompleta = 10320;
+constexpr int AlcadaCompacta = 7350;   // twips
+constexpr int AlcadaCompleta = 10920;
 constexpr int Amplada = 8400;
 const QString Titol = QStringLiteral("KOVEL Videvoviv");
 
@@ -50,30 +51,30 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     cboAliniacioCodi = Control<QComboBox>(this, "cboAliniacioCodi", Tw(3400, 1600, 1800, 360));
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(5320, 1600, 1100, 360));
     chkMostrarText = Control<QCheckBox>(this, "chkMostrarText", Tw(240, 2100, 3100, 300));
-    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 2060);
+    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 2060, 560);
     lblMida = mida_->rotol;
     txtAmple = mida_->ample;
     txtAlt = mida_->alt;
-    fraTextProps = Control<QGroupBox>(this, "fraTextProps", Tw(240, 2440, 7920, 860));
+    fraTextProps = Control<QGroupBox>(this, "fraTextProps", Tw(240, 3040, 7920, 860));
     cboTextAlign = Control<QComboBox>(fraTextProps, "cboTextAlign", Tw(120, 380, 1800, 360));
     cboPosText = Control<QComboBox>(fraTextProps, "cboPosText", Tw(2040, 380, 2400, 360));
     btnFont = Control<QPushButton>(fraTextProps, "btnFont", Tw(4560, 360, 1600, 400));
     btnColor = Control<QPushButton>(fraTextProps, "btnColor", Tw(6220, 360, 1600, 400));
-    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(240, 3420, 1800, 400));
-    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(2160, 3420, 1800, 400));
-    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(4080, 3460, 4080, 300));
-    lblPreview = Control<QLabel>(this, "ActiveBC1", Tw(240, 3960, 3600, 1440));
+    btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(240, 4020, 1800, 400));
+    btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(2160, 4020, 1800, 400));
+    chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(4080, 4060, 4080, 300));
+    lblPreview = Control<QLabel>(this, "ActiveBC1", Tw(240, 4560, 3600, 1440));
     lblPreview->setAlignment(Qt::AlignCenter);
-    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(4080, 3960, 4080, 1560));
+    pnlInvalid = Control<QFrame>(this, "pnlInvalid", Tw(4080, 4560, 4080, 1560));
     pnlInvalid->setFrameShape(QFrame::Box);
     lblInvalid = Control<QLabel>(pnlInvalid, "lblInvalid", Tw(60, 60, 3960, 1440));
     lblInvalid->setWordWrap(true);
-    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(4080, 3960, 4080, 1560));
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(4080, 4560, 4080, 1560));
     lblAvisMida->setWordWrap(true);
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 5700, 2600, 420));
-    btnAcceptar = Control<QPushButton>(this, "btnAcceptar", Tw(4920, 5700, 1600, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 5700, 1600, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6300, 7920, 3600));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6300, 2600, 420));
+    btnAcceptar = Control<QPushButton>(this, "btnAcceptar", Tw(4920, 6300, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6300, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6900, 7920, 3600));
     txtPercReduccio = Control<QLineEdit>(fraComplex, "txtPercReduccio", Tw(3200, 340, 800, 360));
     txtWide2Narrow = Control<QLineEdit>(fraComplex, "txtWide2Narrow", Tw(6900, 340, 800, 360));
     cboCodCaracters = Control<QComboBox>(fraComplex, "cboCodCaracters", Tw(3200, 820, 2400, 360));
@@ -91,8 +92,8 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     // English captions stand until the literals translate the window.
     optMateix->setText(QStringLiteral("Fixed text"));
     optCamp->setText(QStringLiteral("Data field"));
-    lblAvisMida->setText(QStringLiteral("Records with longer values than the sample make wider codes: "
-                                        "one that would not fit its label is drawn smaller."));
+    lblAvisMida->setText(QStringLiteral("The size is the sample's: records with longer values keep its bar width and "
+                                        "print wider, taller codes; one that would not fit its line is drawn smaller."));
     lblTipus->setText(QStringLiteral("Bar type"));
     lblAliniacio->setText(QStringLiteral("Alignment"));
     chkMostrarText->setText(QStringLiteral("Show the text"));
@@ -172,15 +173,12 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     caixa(chkGuard, &ActiveBC::setShowGuard);
     connect(chkMostrarText, &QCheckBox::toggled, this, accio([this] { model_.MarcarMostrarText(chkMostrarText->isChecked()); }));
     connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
-    auto color = [this, bc](std::uint32_t (ActiveBC::*get)() const, void (ActiveBC::*set)(std::uint32_t)) {
-        return [this, bc, get, set] {
-            std::uint32_t c = (bc->*get)();
-            if (triarColor && triarColor(c)) (bc->*set)(c);
-        };
+    const auto color = [this, bc](QPushButton* boto, std::uint32_t (ActiveBC::*get)() const, void (ActiveBC::*set)(std::uint32_t)) {
+        kovel::codes::ConnectaColor(boto, triarColor, [bc, get] { return (bc->*get)(); }, [bc, set](std::uint32_t c) { (bc->*set)(c); });
     };
-    connect(btnColor, &QPushButton::clicked, this, color(&ActiveBC::TextColor, &ActiveBC::setTextColor));
-    connect(btnColorBarres, &QPushButton::clicked, this, color(&ActiveBC::ForeColor, &ActiveBC::setForeColor));
-    connect(btnColorEspais, &QPushButton::clicked, this, color(&ActiveBC::BackColor, &ActiveBC::setBackColor));
+    color(btnColor, &ActiveBC::TextColor, &ActiveBC::setTextColor);
+    color(btnColorBarres, &ActiveBC::ForeColor, &ActiveBC::setForeColor);
+    color(btnColorEspais, &ActiveBC::BackColor, &ActiveBC::setBackColor);
     connect(btnFont, &QPushButton::clicked, this, [this, bc] {
         kovel::barcode::FontCodi f = bc->Font();
         // Cancelling writes back the font as it was.
@@ -192,8 +190,7 @@ frmCodiBarres::frmCodiBarres(kovel::codes::RegistreCodis& registre, QWidget* par
     connect(txtPercReduccio, &QLineEdit::textChanged, this, accio([this] { model_.CanviarReduccio(txtPercReduccio->text()); }));
     connect(txtPercReduccio, &QLineEdit::editingFinished, this, [this] { txtPercReduccio_Validate(); });
     connect(txtWide2Narrow, &QLineEdit::textChanged, this, accio([this] { model_.CanviarRelacio(txtWide2Narrow->text()); }));
-    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
-                     [this] { Mostrar(); });
+    mida_->Connectar(model_, [this] { Mostrar(); });
     connect(optCamp, &QRadioButton::clicked, this, [this] { optCamp_Click(); });
     connect(optMateix, &QRadioButton::clicked, this, [this] { optMateix_Click(); });
     connect(cboCamp, &QComboBox::currentIndexChanged, this, accio([this] { model_.SeleccionarCamp(cboCamp->currentIndex()); }));
@@ -302,7 +299,7 @@ void frmCodiBarres::Mostrar()
     // The warning, when shown, already says that each label gets its own value.
     lblAvisMida->setVisible(m.DeCamp() && !m.Invalid());
     lblInvalid->setText(m.TextAvis());
-    mida_->Mostrar(m.MidesCodi());
+    mida_->Mostrar(m);
     if (refusos_ != m.Refusos()) {
         refusos_ = m.Refusos();
         QApplication::beep();
@@ -352,17 +349,7 @@ void frmCodiBarres::actualitzarPreview()
 
 void frmCodiBarres::btnComplex_Click()
 {
-    if (avancatVisible_) {
-        resize(width(), Px(AlcadaCompacta));
-        avancatVisible_ = false;
-        btnComplex->setText(ModTraduccion::Literal(8009));
-    } else {
-        resize(width(), Px(AlcadaCompleta));
-        avancatVisible_ = true;
-        btnComplex->setText(ModTraduccion::Literal(8010));
-    }
-    // Below the compact window the frame would only be cut off.
-    fraComplex->setVisible(avancatVisible_);
+    kovel::codes::AlternaAvancat(*this, avancatVisible_, *btnComplex, *fraComplex, AlcadaCompacta, AlcadaCompleta);
 }
 
 // ---- Insertion and closing ----

@@ -2,6 +2,7 @@
 
 #include "codes/CodiQR.h"
 #include "codes/ui/CaixesMida.h"
+#include "codes/ui/DialegCodi.h"
 #include "common/ModTraduccion.h"
 #include "common/MsgBox.h"
 #include "common/ui/Finestres.h"
@@ -26,8 +27,8 @@ using kovel::ui::Tw;
 
 namespace {
 
-constexpr int AlcadaCompacta = 6975;   // twips
-constexpr int AlcadaCompleta = 10740;
+constexpr int AlcadaCompacta = 7770;   // twips
+constexpr int AlcadaCompleta = 11535;
 constexpr int Amplada = 8400;
 constexpr int MidaPreview = 2040;
 constexpr int AmpladaAvis = 3000;   // the warning panel, in the preview's place
@@ -102,20 +103,20 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     btnColorBarres = Control<QPushButton>(this, "btnColorBarres", Tw(3400, 3560, 2200, 400));
     btnColorEspais = Control<QPushButton>(this, "btnColorEspais", Tw(5720, 3560, 2440, 400));
     chkTransparent = Control<QCheckBox>(this, "chkTransparent", Tw(3400, 4100, 3340, 320));
-    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 4540);
+    mida_ = std::make_unique<kovel::codes::CaixesMida>(this, 3400, 4540, 560);
     lblMida = mida_->rotol;
     txtAmple = mida_->ample;
     txtAlt = mida_->alt;
-    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5000, 4760, 900));
+    lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5600, 4760, 1100));
     lblAvisMida->setWordWrap(true);
     lblCodificat = Control<QLabel>(this, "lblCodificat", Tw(3400, 5000, 4760, 900));
     lblCodificat->setWordWrap(true);
     lblCodificat->setTextFormat(Qt::PlainText);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
-    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6000, 2600, 420));
-    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6000, 1600, 420));
-    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6000, 1600, 420));
-    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 6600, 7920, 3600));
+    btnComplex = Control<QPushButton>(this, "btnComplex", Tw(240, 6800, 2600, 420));
+    btnAceptar = Control<QPushButton>(this, "btnAceptar", Tw(4920, 6800, 1600, 420));
+    btnCancelar = Control<QPushButton>(this, "btnCancelar", Tw(6560, 6800, 1600, 420));
+    fraComplex = Control<QGroupBox>(this, "fraComplex", Tw(240, 7400, 7920, 3600));
     cboPreferredVersion = Control<QComboBox>(fraComplex, "cboPreferredVersion", Tw(2900, 340, 2000, 360));
     cboEncodingMode = Control<QComboBox>(fraComplex, "cboEncodingMode", Tw(2900, 800, 2000, 360));
     cboErrorCorrectionLevel = Control<QComboBox>(fraComplex, "cboErrorCorrectionLevel", Tw(2900, 1260, 2000, 360));
@@ -131,8 +132,8 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     optMateix->setText(QStringLiteral("Fixed content"));
     optCamp->setText(QStringLiteral("Data field"));
     fraVincular->setTitle(QStringLiteral("Linked to data"));
-    lblAvisMida->setText(QStringLiteral("Records with more data than the sample make larger codes: "
-                                        "one that would not fit its label is drawn smaller."));
+    lblAvisMida->setText(QStringLiteral("The size is the sample's: records with more data keep its square size and "
+                                        "print larger codes; one that would not fit its line is drawn smaller."));
     btnColorBarres->setText(QStringLiteral("Modules…"));
     btnColorEspais->setText(QStringLiteral("Background…"));
     chkTransparent->setText(QStringLiteral("Transparent"));
@@ -212,16 +213,15 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     connect(chkMostrarQuietZone, &QCheckBox::toggled, this,
             accio([this] { model_.MarcarQuietZone(chkMostrarQuietZone->isChecked()); }));
     connect(chkTransparent, &QCheckBox::toggled, this, accio([this] { model_.MarcarTransparent(chkTransparent->isChecked()); }));
-    connect(btnColorBarres, &QPushButton::clicked, this, accio([this] {
-        std::uint32_t c = model_.Qr().ForeColor();
-        if (triarColor && triarColor(c)) model_.Qr().setForeColor(c);
-    }));
-    connect(btnColorEspais, &QPushButton::clicked, this, accio([this] {
-        std::uint32_t c = model_.Qr().BackColor();
-        if (triarColor && triarColor(c)) model_.Qr().setBackColor(c);
-    }));
-    mida_->Connectar([this](bool ample, const QString& mm) { ample ? model_.CanviarAmple(mm) : model_.CanviarAlt(mm); },
-                     [this] { Mostrar(); });
+    const auto color = [this](QPushButton* boto, std::uint32_t (kovel::qr::QRCodeCtrl::*get)() const, void (kovel::qr::QRCodeCtrl::*set)(std::uint32_t)) {
+        kovel::codes::ConnectaColor(boto, triarColor, [this, get] { return (model_.Qr().*get)(); }, [this, set](std::uint32_t c) {
+            (model_.Qr().*set)(c);
+            Mostrar();
+        });
+    };
+    color(btnColorBarres, &kovel::qr::QRCodeCtrl::ForeColor, &kovel::qr::QRCodeCtrl::setForeColor);
+    color(btnColorEspais, &kovel::qr::QRCodeCtrl::BackColor, &kovel::qr::QRCodeCtrl::setBackColor);
+    mida_->Connectar(model_, [this] { Mostrar(); });
     connect(btnComplex, &QPushButton::clicked, this, [this] { btnComplex_Click(); });
     connect(btnAceptar, &QPushButton::clicked, this, [this] {
         if (!InserirQR()) return;   // the reason is shown; the dialog stays usable
@@ -318,7 +318,7 @@ void frmCodiQR::Mostrar()
     chkTransparent->setChecked(qr.Transparent());
     btnColorEspais->setEnabled(m.ColorFonsEditable());
     lblAvisMida->setVisible(m.AvisCamp());
-    mida_->Mostrar(m.MidesCodi());
+    mida_->Mostrar(m);
     mostrant_ = false;
     RefrescarValidesa();
 }
@@ -352,17 +352,7 @@ void frmCodiQR::RefrescarValidesa()
 
 void frmCodiQR::btnComplex_Click()
 {
-    if (avancatVisible_) {
-        resize(width(), Px(AlcadaCompacta));
-        avancatVisible_ = false;
-        btnComplex->setText(ModTraduccion::Literal(8009));
-    } else {
-        resize(width(), Px(AlcadaCompleta));
-        avancatVisible_ = true;
-        btnComplex->setText(ModTraduccion::Literal(8010));
-    }
-    // Below the compact window the frame would only be cut off.
-    fraComplex->setVisible(avancatVisible_);
+    kovel::codes::AlternaAvancat(*this, avancatVisible_, *btnComplex, *fraComplex, AlcadaCompacta, AlcadaCompleta);
 }
 
 // ---- Insertion and closing ----

@@ -6,6 +6,7 @@
 #include "documents/CampsDisseny.h"
 #include "documents/CodisPrograma.h"
 #include "documents/EspaiDisseny.h"
+#include "documents/MidaCodiDisseny.h"
 #include "documents/generar_doc.h"
 #include "documents/tests/CatalegProva.h"
 #include "documents/tests/LibreOfficeProva.h"
@@ -16,6 +17,7 @@
 #include "codes/EntornDisseny.h"
 #include "codes/MidaCodi.h"
 #include "codes/ModelCodiBarres.h"
+#include "codes/ModelCodiQR.h"
 #include "codes/RegistreCodis.h"
 #include "common/HostProfile.h"
 #include "common/MsgBox.h"
@@ -26,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -248,6 +251,17 @@ EtiquetaCatalogo Format(std::int32_t codi, float alt, std::int16_t files, float 
     return e;
 }
 
+// Format 803 of the shipped catalogue: 63.5 x 38.1 mm, 3 x 7 on A4.
+EtiquetaCatalogo Format803()
+{
+    EtiquetaCatalogo f803;
+    f803.Codigo = 803;
+    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
+    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
+    f803.Filas = 7; f803.Columnas = 3;
+    return f803;
+}
+
 // A design of the label's size, without insets: `linies` lines of text (fields A, B, C),
 // then the code, followed on its line by field A when `nomAlCostat`.
 std::unique_ptr<Document> DissenyDe(const EtiquetaCatalogo& e, int linies, const QString& codi, bool nomAlCostat)
@@ -296,8 +310,9 @@ QString EAN13(const QStringList& r)
 }
 
 // Every symbol of `format` on a whole page, read one at a time as a reader in the hand meets
-// them, each painted out once read (a linear symbol from its bars' top to their foot).
-std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format)
+// them, each painted out once read (a linear symbol from its bars' top to their foot); with
+// `resultats`, each reading whole, its place included.
+std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat format, std::vector<ZXing::Result>* resultats = nullptr)
 {
     pagina = pagina.convertToFormat(QImage::Format_Grayscale8);
     std::vector<std::string> llegits;
@@ -310,6 +325,8 @@ std::vector<std::string> LlegeixPagina(QImage pagina, ZXing::BarcodeFormat forma
         if (!r.isValid())
             break;
         llegits.push_back(r.text());
+        if (resultats)
+            resultats->push_back(r);
         const auto& p = r.position();
         QRect caixa = QPolygon({QPoint(p.topLeft().x, p.topLeft().y), QPoint(p.topRight().x, p.topRight().y),
                                 QPoint(p.bottomRight().x, p.bottomRight().y), QPoint(p.bottomLeft().x, p.bottomLeft().y)})
@@ -634,7 +651,8 @@ TEST(DocumentsCodisLibreOffice, ALargerLastCodeKeepsTheLongNameBesideIt)
     const QStringList trossos = TrossosPagina(pdf, 1);
     for (int i = 0; i < Registres - 1; ++i)
         EXPECT_TRUE(trossos.contains(files[i][0])) << qPrintable(files[i][0]) << " not whole";
-    const bool dit = missatges.size() == 1 && missatges[0].contains(QStringLiteral("First records affected: %1.").arg(Registres));
+    const bool dit = missatges.size() == 1 && missatges[0].startsWith(QStringLiteral("On 1 label the code and the text beside it")) &&
+                     missatges[0].contains(QStringLiteral("Affected: label %1 of sheet 1 (worksheet row %1).").arg(Registres));
     EXPECT_TRUE(dit || (missatges.isEmpty() && trossos.contains(darrer[0])))
         << qPrintable(darrer[0]) << " wrapped without a word: " << qPrintable(missatges.join(QLatin1Char('\n')));
 }
@@ -653,7 +671,8 @@ public:
     QString mostra;
 
     QStringList Camps() const override { return {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")}; }
-    QString ValorMostra(const QString&) override { return mostra; }
+    QHash<QString, QString> mostres;   // by field; others: `mostra`
+    QString ValorMostra(const QString& camp) override { return mostres.value(camp, mostra); }
     Range* Seleccio() override
     {
         esborrany = Document::create();
@@ -661,6 +680,43 @@ public:
     }
     std::optional<QSizeF> EspaiCodi() override { return modDsoFraWord::EspaiCodiSeleccio(pont, text, cursor, mides); }
 
+    // The QR dialog's work: a contact card of name A, phone B, web address C and e-mail D,
+    // its samples `mostres`; the picture goes in at the cursor. False, with why, when refused.
+    bool InsereixTargeta(kovel::codes::RegistreCodis& codis, QString& why)
+    {
+        using kovel::codes::ModelCodiQR;
+        kovel::codes::EstablirEntorn(this);
+        ModelCodiQR m(codis);
+        m.Activar();
+        m.CanviarPestanya(ModelCodiQR::Targeta);
+        for (int i = 0; i < 4; ++i)
+            m.TriarCampCasella(ModelCodiQR::Targeta, i, Camps()[i]);
+        m.TriarCamp(ModelCodiQR::Targeta);
+        const bool fet = m.Inserir(why);
+        kovel::codes::EstablirEntorn(nullptr);
+        if (!fet)
+            return false;
+        for (const InlinePicture* p : esborrany->inlinePictures())
+            Insereix(*p);
+        return true;
+    }
+    // A blank design of `format` (the catalogue's first) in Arial 10, the cursor in that font,
+    // which it hands back.
+    QTextCharFormat Obre(const Cataleg& cat, const EtiquetaCatalogo& format)
+    {
+        mides = MidesDeCatalogo(cat, 0);
+        auto base = proves::DissenySenseMarges(format.Ancho, format.Alto);
+        RunFormat lletra;
+        lletra.fontName = QStringLiteral("Arial");
+        lletra.size = Points(10);
+        base->setDefaultRunFormat(lletra);
+        pont.Carrega(*base, text);
+        QTextCharFormat deu;
+        deu.setFontFamilies({QStringLiteral("Arial")});
+        deu.setFontPointSize(10);
+        cursor.setCharFormat(deu);
+        return deu;
+    }
     // A picture at the cursor in the font found there, as the frame puts it.
     void Insereix(const InlinePicture& p)
     {
@@ -668,9 +724,11 @@ public:
         f.merge(pont.FormatImatge(text, p));
         cursor.insertImage(f.toImageFormat());
     }
-    // The code dialog's work: `tipus` linked to field D, its sample `valor`; the picture the
-    // dialog made goes in at the cursor. False, with why, when refused.
-    bool InsereixCodi(kovel::codes::RegistreCodis& codis, std::int16_t tipus, const QString& valor, QString& why)
+    // The code dialog's work: `tipus` linked to field D, its sample `valor`, at the width
+    // typed as `ample` (none: as the dialog offers it); the picture the dialog made goes in at
+    // the cursor. False, with why, when refused.
+    bool InsereixCodi(kovel::codes::RegistreCodis& codis, std::int16_t tipus, const QString& valor, QString& why,
+                      const QString& ample = {})
     {
         mostra = valor;
         kovel::codes::EstablirEntorn(this);
@@ -679,6 +737,8 @@ public:
         m.TriarTipus(tipus);
         m.SeleccionarCamp(3);
         m.TriarCamp();
+        if (!ample.isEmpty())
+            m.CanviarAmple(ample);
         const bool fet = m.Inserir(why);
         kovel::codes::EstablirEntorn(nullptr);
         if (!fet)
@@ -709,11 +769,7 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
         return std::int16_t(1);
     });
 
-    EtiquetaCatalogo f803;
-    f803.Codigo = 803;
-    f803.Ancho = 6.35f; f803.Alto = 3.81f; f803.PasoHorizontal = 6.604f; f803.PasoVertical = 3.81f;
-    f803.MargenIzquierdo = 0.721f; f803.MargenSuperior = 1.515f;
-    f803.Filas = 7; f803.Columnas = 3;
+    const EtiquetaCatalogo f803 = Format803();
     struct Cas {
         QString nom;
         EtiquetaCatalogo format;
@@ -737,17 +793,7 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
         proves::CatalegDe(cat, {c.format});
         kovel::codes::RegistreCodis codis;
         Marc marc;
-        marc.mides = MidesDeCatalogo(cat, 0);
-        auto base = proves::DissenySenseMarges(c.format.Ancho, c.format.Alto);
-        RunFormat lletra;
-        lletra.fontName = QStringLiteral("Arial");
-        lletra.size = Points(10);
-        base->setDefaultRunFormat(lletra);
-        marc.pont.Carrega(*base, marc.text);
-        QTextCharFormat deu;
-        deu.setFontFamilies({QStringLiteral("Arial")});
-        deu.setFontPointSize(10);
-        marc.cursor.setCharFormat(deu);
+        const QTextCharFormat deu = marc.Obre(cat, c.format);
         if (c.enviament) {
             marc.cursor.insertText(QStringLiteral("Ship to:"), deu);
             for (const char* camp : {"A", "B", "C"}) {
@@ -817,4 +863,168 @@ TEST(DocumentsCodisLibreOffice, CodesInsertedFittedToOrdinaryLabelsScanOnWholePa
             EXPECT_TRUE(trobats.count(e)) << qPrintable(c.nom) << ": not read " << e;
     }
     mod_rvtMsgBox::resetAnswerer();
+}
+
+namespace {
+
+// Labels of 803 filled from a worksheet whose first row heads its columns, by a design made in
+// the frame as a user makes it, in Arial 10; the document as LibreOffice prints it.
+class Etiquetes803 : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty()) << "LibreOffice (soffice) is not installed";
+        kovel::EstablirHost(kovel::HostOffice::Excel);
+        proves::CatalegDe(cat, {format});
+        deu = marc.Obre(cat, format);
+        // A whole A4 page at 600 dpi is larger than the image reader takes by default.
+        QImageReader::setAllocationLimit(1024);
+    }
+    void TearDown() override { mod_rvtMsgBox::resetAnswerer(); }
+    // The frame's design generated with `files` (the header row first) as `nom`.pdf, whose
+    // path it hands back; empty, with the failure told, when no document came.
+    QString Genera(const QList<QStringList>& files, const QString& nom)
+    {
+        const auto disseny = marc.pont.Document(marc.text);
+        FullMemoria full(files);
+        Opcions o(cat, codis);
+        o.full = &full;
+        o.disseny = disseny.get();
+        o.registres = int(files.size()) - 1;
+        o.primera = 2;
+        o.dades = tanda.dir.filePath(QStringLiteral("dades/"));
+        QDir().mkpath(o.dades);
+        auto doc = GeneraDocument(0, o);
+        if (!doc) {
+            ADD_FAILURE() << "no document";
+            return {};
+        }
+        const QString docx = tanda.dir.filePath(nom + QStringLiteral(".docx"));
+        doc->saveAs(docx);
+        const QString conversio = proves::ConverteixAPdf(tanda.dir.path(), {docx});
+        if (!conversio.isEmpty()) {
+            ADD_FAILURE() << qPrintable(conversio);
+            return {};
+        }
+        return tanda.dir.filePath(nom + QStringLiteral(".pdf"));
+    }
+    // Page 1 of `pdf` at `dpi`, kept to look at when KOVEL_TEST_PAGES names a folder.
+    QImage Pagina(const QString& pdf, int dpi)
+    {
+        const QString nom = QFileInfo(pdf).completeBaseName() + QStringLiteral("-%1").arg(dpi);
+        const QImage img = proves::PaginaPdf(pdf, 1, dpi, tanda.dir.filePath(nom));
+        if (!qEnvironmentVariableIsEmpty("KOVEL_TEST_PAGES"))
+            img.save(QDir(qEnvironmentVariable("KOVEL_TEST_PAGES")).filePath(nom + QStringLiteral(".png")));
+        return img;
+    }
+
+    Tanda tanda;
+    const EtiquetaCatalogo format = Format803();
+    Cataleg cat;
+    kovel::codes::RegistreCodis codis;
+    Marc marc;
+    QTextCharFormat deu;
+};
+
+} // namespace
+
+// A Code 128 at its smallest size with a name beside it, on 803 labels under a header row:
+// records whose code and name no longer share a line are named by their label and worksheet
+// row as moved, none as cut, and on LibreOffice's pages at 300 and 600 dpi every code scans
+// whole and every name prints.
+TEST_F(Etiquetes803, ACodeWhoseLineNoLongerHoldsItsTextIsToldSoAndScans)
+{
+    // Nineteen characters, mostly digits: narrow bars; the records' letters make wider ones.
+    const auto valor = [](int i) {
+        return i % 7 == 0 ? QStringLiteral("SKU-WIDEBOXLETTER%1").arg(i, 2, 10, QLatin1Char('0'))
+                          : QStringLiteral("SKU-%1").arg(i, 15, 10, QLatin1Char('0'));
+    };
+    QString why;
+    ASSERT_TRUE(marc.InsereixCodi(codis, kovel::barcode::Code128, valor(1), why, QStringLiteral("1"))) << qPrintable(why);
+    marc.cursor.insertText(QStringLiteral(" "), deu);
+    marc.Insereix(modDsoFraWord::CreaImatgeCamp(QStringLiteral("A"), 10));
+    EXPECT_EQ(marc.pont.Pagines(marc.text), 1);
+
+    constexpr int Registres = 21;
+    QList<QStringList> files{{QStringLiteral("Name"), QStringLiteral("Street"), QStringLiteral("Town"), QStringLiteral("SKU")}};
+    std::set<std::string> esperats;
+    for (int i = 1; i <= Registres; ++i) {
+        files << QStringList{i % 7 == 0 ? QStringLiteral("Warehouse Box %1").arg(i) : QStringLiteral("Box %1").arg(i), {}, {},
+                             valor(i)};
+        esperats.insert(valor(i).toStdString());
+    }
+    const QString pdf = Genera(files, QStringLiteral("mogut"));
+    ASSERT_FALSE(pdf.isEmpty());
+    // Told apart: moved, not cut; each named by its place and its worksheet row.
+    ASSERT_EQ(tanda.missatges.size(), 1) << qPrintable(tanda.missatges.join(QLatin1Char('\n')));
+    EXPECT_TRUE(tanda.missatges[0].startsWith(QStringLiteral("On 3 labels the code and the text beside it"))) << qPrintable(tanda.missatges[0]);
+    EXPECT_TRUE(tanda.missatges[0].contains(QStringLiteral(
+        "label 7 of sheet 1 (worksheet row 8), label 14 of sheet 1 (worksheet row 15), label 21 of sheet 1 (worksheet row 22).")))
+        << qPrintable(tanda.missatges[0]);
+    for (const int dpi : {300, 600}) {
+        const QImage img = Pagina(pdf, dpi);
+        ASSERT_FALSE(img.isNull());
+        std::set<std::string> trobats;
+        for (const std::string& llegit : LlegeixPagina(img, ZXing::BarcodeFormat::Code128)) {
+            EXPECT_TRUE(esperats.count(llegit)) << dpi << " dpi: read " << llegit;
+            trobats.insert(llegit);
+        }
+        EXPECT_EQ(trobats, esperats) << dpi << " dpi";
+    }
+    const QStringList trossos = TrossosPagina(pdf, 1);
+    for (int i = 1; i <= Registres; ++i)
+        EXPECT_TRUE(trossos.join(QLatin1Char(' ')).contains(files[i][0])) << qPrintable(files[i][0]) << " not printed";
+}
+
+// A contact card linked to fields, beside a name on 803 labels: the design frame shows the
+// sample record's code at the size the dialog chose, and on LibreOffice's page at 600 dpi that
+// record's printed symbol is that size within half a millimetre; every card scans at 300 and
+// 600 dpi as its record.
+TEST_F(Etiquetes803, TheDesignShowsAFieldLinkedQRCodeAsItsSampleRecordPrints)
+{
+    constexpr int Registres = 21;
+    QList<QStringList> files{{QStringLiteral("Name"), QStringLiteral("Phone"), QStringLiteral("Web"), QStringLiteral("Mail")}};
+    for (int i = 1; i <= Registres; ++i)
+        files << QStringList{QStringLiteral("N%1").arg(i), QStringLiteral("+34 600 %1").arg(i, 6, 10, QLatin1Char('0')),
+                             QStringLiteral("https://example.com/p/%1").arg(i), QStringLiteral("user%1@example.com").arg(i)};
+    for (int c = 0; c < 4; ++c)
+        marc.mostres.insert(marc.Camps()[c], files[1][c]);
+    QString why;
+    ASSERT_TRUE(marc.InsereixTargeta(codis, why)) << qPrintable(why);
+    marc.cursor.insertText(QStringLiteral(" "), deu);
+    marc.Insereix(modDsoFraWord::CreaImatgeCamp(QStringLiteral("A"), 10));
+    const auto disseny = marc.pont.Document(marc.text);
+    const auto mostrat = MidaCodiDisseny(*disseny, 0, &codis);
+    ASSERT_TRUE(mostrat);
+    // The sample's symbol within the picture the frame shows.
+    const QString primera = CodiQR::DadesVCard({}, files[1][0], files[1][1], files[1][2], files[1][3], {});
+    kovel::qr::QRCodeCtrl mostra;
+    mostra.setDataToEncode(primera);
+    const int modulsImatge = disseny->inlinePictures()[0]->pixelSize().width() / CodiQR::PixelsModul;
+    ASSERT_GT(modulsImatge, mostra.Moduls());
+    const double simbolDisseny = mostrat->width() * mostra.Moduls() / modulsImatge * 25.4 / 72;
+
+    const QString pdf = Genera(files, QStringLiteral("targeta"));
+    ASSERT_FALSE(pdf.isEmpty());
+    EXPECT_TRUE(tanda.missatges.isEmpty()) << qPrintable(tanda.missatges.join(QLatin1Char('\n')));
+    std::set<std::string> esperats;
+    for (int i = 1; i <= Registres; ++i)
+        esperats.insert(CodiQR::DadesVCard({}, files[i][0], files[i][1], files[i][2], files[i][3], {}).toStdString());
+    for (const int dpi : {300, 600}) {
+        const QImage img = Pagina(pdf, dpi);
+        ASSERT_FALSE(img.isNull());
+        std::set<std::string> trobats;
+        std::vector<ZXing::Result> resultats;
+        LlegeixPagina(img, ZXing::BarcodeFormat::QRCode, &resultats);
+        for (const ZXing::Result& r : resultats) {
+            EXPECT_TRUE(esperats.count(r.text())) << dpi << " dpi: read " << r.text();
+            trobats.insert(r.text());
+            if (dpi == 600 && r.text() == primera.toStdString()) {
+                const auto& p = r.position();
+                const double px = std::hypot(p.topRight().x - p.topLeft().x, p.topRight().y - p.topLeft().y);
+                EXPECT_NEAR(px / 600 * 25.4, simbolDisseny, 0.5) << "the first record's printed symbol and the design's";
+            }
+        }
+        EXPECT_EQ(trobats, esperats) << dpi << " dpi";
+    }
 }

@@ -153,8 +153,8 @@ std::pair<double, int> CodiQRDe(Document& doc, int fila, int columna)
 } // namespace
 
 // A record's code larger than its label's room is drawn smaller, in whole dots of 600 dpi a
-// module; one that would need modules under the printable minimum keeps its size and the
-// generation says which records will not scan.
+// module; one that would need modules under the printable minimum is cut at that minimum and
+// the generation says which labels will not scan.
 TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
 {
     kovel::codes::RegistreCodis codis;
@@ -214,12 +214,13 @@ TEST(DocumentsCodis, ACodeLargerThanItsLabelIsDrawnSmallerOrTold)
     EXPECT_NEAR(punts, std::round(punts), 1e-3);
     EXPECT_GE(llarg_ / modulsLlarg / 72 * 25.4, 0.25);
     EXPECT_GT(llarg_, alt * 0.5);   // and no smaller than the room asks
-    // Unprintable: its own size, and the closing message names the row.
+    // Unprintable: at its smallest printable size, cut, and the closing message names the
+    // label by its place on the sheet and its worksheet row.
     const auto [enorme_, modulsEnorme] = CodiQRDe(*doc, 1, 0);
-    EXPECT_NEAR(enorme_, modulsEnorme * 3 * 0.75, 0.01);
+    EXPECT_NEAR(enorme_ / modulsEnorme / 72 * 25.4, kovel::codes::ModulMinimQRMm, 1e-6);
     ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join('\n'));
     EXPECT_TRUE(missatges[0].startsWith("1 code does not fit")) << qPrintable(missatges[0]);
-    EXPECT_TRUE(missatges[0].contains("Record affected: 3.")) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains("Affected: label 3 of sheet 1 (worksheet row 3).")) << qPrintable(missatges[0]);
     mod_rvtMsgBox::resetAnswerer();
 }
 
@@ -250,6 +251,13 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     EXPECT_NEAR(costat->width(), 200 - MetricaLletra::Ample(" Name Surname", lletra), 1e-9);
     EXPECT_GT(MetricaLletra::Ample(" Name Surname", lletra), mida * 3);
     EXPECT_DOUBLE_EQ(costat->height(), espai->height());
+    // On a line of its own, that text goes under the code; the code itself has the label
+    // under the line above it.
+    const auto espais = EspaisCodi(*d, lloc(), caixa);
+    EXPECT_EQ(espais->costat, *costat);
+    EXPECT_DOUBLE_EQ(espais->sol.width(), 200);
+    EXPECT_NEAR(espais->sol.height(), espai->height() - linia.linia * mida, 1e-9);
+    EXPECT_DOUBLE_EQ(espais->sencer.height(), espai->height());
     // Too long to stand beside any code: no width, the same height (not a line less).
     d->body().blocks[1] = Block{Linia(" Name Surname Name Surname Name Surname Name Surname Name Surname")};
     EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->width(), 0);
@@ -270,9 +278,22 @@ TEST(DocumentsCodis, TheRoomOfACodeIsWhatTheOtherLinesLeave)
     const auto entre = EspaiCodi(*d, Range(*d, d->body(), {1, 8}, {1, 8}), caixa);
     EXPECT_NEAR(entre->width(), 200 - MetricaLletra::Ample(" Label ", lletra) - MetricaLletra::Ample(" Name", lletra), 1e-9);
     EXPECT_NEAR(entre->height(), espai->height() - linia.linia * mida, 1e-9);
+    // A data field's placeholder beside the code is the record's text in the print: it
+    // stays beside it, as wide as it shows.
+    Paragraph ambCamp;
+    InlinePicture camp = InlinePicture::fromImage(QImage(8, 8, QImage::Format_RGB32));
+    camp.setAlternativeText(QStringLiteral("TOLV_campA"));
+    camp.setWidth(Points(40));
+    camp.setHeight(Points(10));
+    ambCamp.items.push_back(camp);
+    d->body().blocks[1] = Block{ambCamp};
+    EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->width(), 160, 1e-9);
+    EXPECT_DOUBLE_EQ(EspaiCodi(*d, lloc(), caixa)->height(), espai->height());
     d->body().blocks[1] = Block{Linia("")};
     d->body().blocks.push_back(Block{Linia("Line below")});
     EXPECT_NEAR(EspaiCodi(*d, lloc(), caixa)->height(), espai->height() - 2 * linia.linia * mida, 1e-9);
+    EXPECT_FALSE(EspaisCodi(*d, lloc(), caixa)->AmbText());
+    EXPECT_NEAR(EspaisCodi(*d, lloc(), caixa)->sencer.height(), espai->height(), 1e-9);
     EXPECT_FALSE(EspaiCodi(*d, lloc(), std::nullopt));
 }
 

@@ -15,13 +15,14 @@ struct OpcionsCodis : OpcionsAmbCataleg {
     kovel::word::Document* disseny = nullptr;
     generar_doc::CodisPrograma codisPrograma;
     int registres = 0;
+    int primera = 1;   // the first row to print: 2 under a header row
     QString dades;
     QString programaOffice() const override { return QStringLiteral("Excel"); }
     std::int16_t formatSeleccionat() const override { return 0; }
     bool horitzontal() const override { return false; }
     bool unaEtiquetaPerRegistre() const override { return true; }
-    QString textFilaInicial() const override { return QStringLiteral("1"); }
-    QString textFilaFinal() const override { return QString::number(registres); }
+    QString textFilaInicial() const override { return QString::number(primera); }
+    QString textFilaFinal() const override { return QString::number(primera + registres - 1); }
     generar_doc::FullDades* fullDades() override { return full; }
     kovel::word::Document* dissenyAllotjat() override { return disseny; }
     generar_doc::CodisGeneracio* codis() override { return &codisPrograma; }

@@ -106,7 +106,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
     EXPECT_EQ(d.cboTipusCodi->count(), 22);
     EXPECT_EQ(d.ActiveBC1().BarType(), kovel::barcode::EAN13);
     EXPECT_EQ(d.txtCodi->maxLength(), 12);
-    EXPECT_EQ(d.height() * 15, 6750);
+    EXPECT_EQ(d.height() * 15, 7350);
     EXPECT_FALSE(d.AvancatVisible());
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_FALSE(d.optCamp->isEnabled());   // Word host
@@ -116,7 +116,7 @@ TEST_F(Dialegs, BarresObreCompacteAmbEAN13)
     EXPECT_EQ(Llegit(d.lblPreview),
               QStringLiteral("1234567890128"));
     d.btnComplex->click();
-    EXPECT_EQ(d.height() * 15, 10320);
+    EXPECT_EQ(d.height() * 15, 10920);
 }
 
 TEST_F(Dialegs, BarresConjuntsActiusILimitsPerTipus)
@@ -368,7 +368,7 @@ TEST_F(Dialegs, QRObreCompacteSenseDades)
 {
     frmCodiQR d(codis);
     d.show();
-    EXPECT_EQ(d.height() * 15, 6975);
+    EXPECT_EQ(d.height() * 15, 7770);
     EXPECT_EQ(d.TabActual(), 0);
     EXPECT_TRUE(d.optMateix->isChecked());
     EXPECT_EQ(d.cboECI->currentIndex(), 3);
@@ -415,6 +415,24 @@ TEST_F(Dialegs, QRMidaALesCaixes)
     EXPECT_NEAR(ample, 16, 0.7);
     EXPECT_EQ(d.txtAlt->text(), d.txtAmple->text());
     EXPECT_EQ(Llegit(d.lblPreview), abans);
+    // Beside the boxes: the sizes offered and that both sides change together; a size past
+    // them is kept within them, and said so there.
+    auto* nota = d.findChild<QLabel*>(QStringLiteral("lblAbastMida"));
+    ASSERT_NE(nota, nullptr);
+    EXPECT_TRUE(nota->isVisible());
+    EXPECT_TRUE(nota->text().contains(QStringLiteral("to 25.0 x 25.0 mm; width and height change together"))) << nota->text().toStdString();
+    d.txtAlt->setFocus();
+    d.txtAlt->setText(QStringLiteral("40"));
+    d.txtAlt->setModified(true);
+    emit d.txtAlt->editingFinished();
+    EXPECT_EQ(d.txtAlt->text(), QStringLiteral("25.0"));
+    EXPECT_TRUE(nota->text().startsWith(QStringLiteral("40.0 mm is over the largest size offered: the code is 25.0 x 25.0 mm")))
+        << nota->text().toStdString();
+    d.txtAmple->setFocus();
+    d.txtAmple->setText(QString::number(ample, 'f', 1));
+    d.txtAmple->setModified(true);
+    emit d.txtAmple->editingFinished();
+    EXPECT_TRUE(nota->text().startsWith(QStringLiteral("From "))) << nota->text().toStdString();
     d.btnAceptar->click();
     EXPECT_FALSE(d.isVisible());
     ASSERT_EQ(Pictures().size(), 1u);

@@ -27,6 +27,7 @@
 #include "platform/paths/Paths.h"
 #include "platform/word/Document.h"
 #include "wizard/EstatAssistent.h"
+#include "wizard/panels/CodisDisseny.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
 #include "wizard/panels/PasOrigen.h"
@@ -69,111 +70,6 @@ private:
 };
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------------
-// What the code dialogs see of the wizard. They insert their pictures into a scratch
-// document; the window then moves them to the frame's selection, as it inserts fields.
-
-class VistaDisseny::EntornCodis : public kovel::codes::EntornDisseny {
-public:
-    explicit EntornCodis(VistaDisseny& v) : v_(v) {}
-
-    QStringList Camps() const override { return v_.disseny().mnuCampo; }
-
-    // The names in the worksheet's row of column titles, when the design panel found one.
-    QStringList Titols() const override
-    {
-        EstatAssistent& e = v_.estat();
-        FontAssistent* font = e.font();
-        const std::int32_t fila = v_.disseny().FilaTitols;
-        const std::int32_t full = e.pasOrigen().LstHojasIndex + 1;
-        if (!font || !e.esExcel() || full < 1 || fila < 1)
-            return {};
-        QStringList noms;
-        try {
-            generar_doc::FullDades* dades = font->full(full);
-            if (!dades)
-                return {};
-            for (const QString& camp : Camps()) {
-                QString text;
-                dades->contingut(camp, fila, text);
-                noms << text.trimmed();
-            }
-        } catch (const std::exception& ex) {
-            ModTolvWiz::Escribe_Log(QStringLiteral("Header row: ") + QString::fromLocal8Bit(ex.what()));
-            return {};
-        }
-        return noms;
-    }
-
-    // The field's value in the first row to print of the chosen worksheet, or in the first
-    // record of the chosen table or query. A source that fails gives no sample.
-    QString ValorMostra(const QString& camp) override
-    {
-        EstatAssistent& e = v_.estat();
-        const PasOrigen& o = e.pasOrigen();
-        FontAssistent* font = e.font();
-        if (!font)
-            return {};
-        try {
-            if (e.esExcel() && o.LstHojasIndex >= 0) {
-                generar_doc::FullDades* full = font->full(o.LstHojasIndex + 1);
-                const double fila = kovel::basic::Val(e.pasFinal().txtFila_inicial);
-                QString text;
-                if (full && fila >= 1 && fila <= 2147483647.0 && full->contingut(camp, std::int32_t(fila), text))
-                    return text;
-            } else if (e.esAccess() && o.LstTablasIndex >= 0 && o.LstTablasIndex < o.LstTablas.size()) {
-                std::unique_ptr<generar_doc::RegistresDades> rs = font->registres(o.LstTablas[o.LstTablasIndex]);
-                if (rs && !rs->eof())
-                    return rs->contingutCamp(camp);
-            }
-        } catch (const std::exception& ex) {
-            ModTolvWiz::Escribe_Log(QStringLiteral("Sample value of %1: %2").arg(camp, QString::fromLocal8Bit(ex.what())));
-        }
-        return {};
-    }
-
-    kovel::word::Range* Seleccio() override
-    {
-        if (!v_.dsoFraWord->TeDocument())
-            return nullptr;
-        if (!esborrany_)
-            esborrany_ = kovel::word::Document::create();
-        return &esborrany_->selection();
-    }
-
-    // The room a code gets at the frame's selection, on the chosen format's label.
-    std::optional<QSizeF> EspaiCodi() override
-    {
-        const Cataleg& cat = v_.estat().cataleg();
-        const int idx = ModTolvWiz::FormatSeleccionat(cat);
-        kovel::docframe::MarcDocument* marc = v_.dsoFraWord;
-        if (!marc->TeDocument() || idx < 0 || idx >= cat.Etiquetas.size())
-            return std::nullopt;
-        try {
-            return modDsoFraWord::EspaiCodiSeleccio(marc->pont(), *marc->Editor()->document(), marc->Editor()->textCursor(),
-                                                    generar_doc::MidesDeCatalogo(cat, idx));
-        } catch (const generar_doc::GeneracioError& ex) {
-            ModTolvWiz::Escribe_Log(ex.message());
-            return std::nullopt;
-        }
-    }
-
-    // The pictures the dialog made, in their order; the scratch document is emptied.
-    std::vector<kovel::word::InlinePicture> Recull()
-    {
-        std::vector<kovel::word::InlinePicture> fotos;
-        if (esborrany_)
-            for (const kovel::word::InlinePicture* p : esborrany_->inlinePictures())
-                fotos.push_back(*p);
-        esborrany_.reset();
-        return fotos;
-    }
-
-private:
-    VistaDisseny& v_;
-    std::unique_ptr<kovel::word::Document> esborrany_;
-};
 
 // ---------------------------------------------------------------------------------------------
 // The panel
@@ -223,7 +119,8 @@ void VistaDisseny::construeix()
     mnuListaCampos->setObjectName(QStringLiteral("mnuListaCampos"));
     connect(CmdCampos, &QAbstractButton::clicked, this, [this] {
         mnuListaCampos->clear();
-        const QStringList& camps = disseny().mnuCampo;
+        // The columns named as the code dialogs name them: "A — NAME" under a header row.
+        const QStringList camps = entornCodis_ ? entornCodis_->Rotols() : disseny().mnuCampo;
         for (int i = 0; i < camps.size(); ++i) {
             QAction* a = mnuListaCampos->addAction(camps[i]);
             a->setObjectName(QStringLiteral("mnuCampo"));
@@ -304,7 +201,14 @@ void VistaDisseny::connectaMarc()
             [this] { estat().marca(estat().numerosPanel().PanelFinal, 0); });
 
     // When the window goes, the dialogs and the design routines no longer reach it.
-    entornCodis_ = std::shared_ptr<EntornCodis>(new EntornCodis(*this), [](EntornCodis* e) {
+    // The dialogs insert their pictures into a scratch document; the window then moves them to
+    // the frame's selection, as it inserts fields.
+    const auto espai = [this](const generar_doc::MidesFull& m) {
+        return modDsoFraWord::EspaiCodiSeleccio(dsoFraWord->pont(), *dsoFraWord->Editor()->document(),
+                                                dsoFraWord->Editor()->textCursor(), m);
+    };
+    const auto teDocument = [this] { return dsoFraWord->TeDocument(); };
+    entornCodis_ = std::shared_ptr<CodisDisseny>(new CodisDisseny(estat(), espai, teDocument), [](CodisDisseny* e) {
         if (kovel::codes::Entorn() == e)
             kovel::codes::EstablirEntorn(nullptr);
         delete e;

@@ -22,6 +22,7 @@ class Document;
 
 namespace kovel::wizard {
 
+class CodisDisseny;
 class PasDisseny;
 
 class VistaDisseny : public VistaPas {
@@ -45,8 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class EntornCodis;
-
     PasDisseny& disseny() const;
     // After the previews are installed: the frame, the guard, the cells.
     void connectaMarc();
@@ -80,7 +79,7 @@ private:
     QTimer* TimerEvitar2pags = nullptr;
     bool evitantDuesPagines_ = false;
     modDsoFraWord::MarcDisseny marcDisseny_;
-    std::shared_ptr<EntornCodis> entornCodis_;   // its release also unhooks the frame
+    std::shared_ptr<CodisDisseny> entornCodis_;   // its release also unhooks the frame
 };
 
 } // namespace kovel::wizard

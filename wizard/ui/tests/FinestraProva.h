@@ -80,7 +80,8 @@ inline void TriaCamps(QWidget& w, const QStringList& camps)
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             ASSERT_NE(menu, nullptr);
             for (QAction* a : menu->actions())
-                if (a->text() == camp)
+                // A column under a header row is listed with its name: "A — NAME".
+                if (a->text() == camp || a->text().startsWith(camp + QStringLiteral(" \u2014 ")))
                     a->trigger();
             menu->close();
         });

@@ -40,6 +40,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QMenu>
 #include <QTimer>
 #include <QToolButton>
 
@@ -283,6 +284,20 @@ protected:
         Clica(w, "btn_barres");
         return r;
     }
+    // The captions of the "Insert a data field" menu.
+    QStringList CampsMenu(FrmTolvWiz& w)
+    {
+        QStringList r;
+        QTimer::singleShot(0, [&r] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            for (const QAction* a : menu->actions())
+                r << a->text();
+            menu->close();
+        });
+        Clica(w, "CmdCampos");
+        return r;
+    }
 
     // The store's file of this host.
     QString FitxerGuardats() const
@@ -346,6 +361,7 @@ TEST_P(Restauracio, ASavedDesignOpensAsItWasSavedAndAChangeOfFormatStartsAfresh)
         EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
         if (host() == QLatin1String("excel")) {
             EXPECT_EQ(CampsBarres(w).value(2), QStringLiteral("C \u2014 CODE"));
+            EXPECT_EQ(CampsMenu(w), CampsBarres(w)) << "the data-field menu names the columns as the dialogs do";
         }
         FinsFinal(w);
         if (word()) {
