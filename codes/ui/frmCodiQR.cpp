@@ -109,7 +109,8 @@ frmCodiQR::frmCodiQR(kovel::codes::RegistreCodis& registre, QWidget* parent) : D
     txtAlt = mida_->alt;
     lblAvisMida = Control<QLabel>(this, "lblAvisMida", Tw(3400, 5600, 4760, 1100));
     lblAvisMida->setWordWrap(true);
-    lblCodificat = Control<QLabel>(this, "lblCodificat", Tw(3400, 5000, 4760, 900));
+    lblCodificat = Control<QLabel>(this, "lblCodificat", Tw(3400, 5600, 4760, 1100));
+    lblCodificat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblCodificat->setWordWrap(true);
     lblCodificat->setTextFormat(Qt::PlainText);
     cboOrientacio = Control<QComboBox>(this, "cboOrientacio", Tw(6860, 4080, 1300, 360));
