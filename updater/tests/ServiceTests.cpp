@@ -93,6 +93,19 @@ struct Recorder {
             states.push_back(state);
         };
     }
+
+    // The service manager's stop, once the service has run `count` times, however slow the
+    // machine.
+    std::thread stopAfterRuns(std::size_t count)
+    {
+        return std::thread([this, count] {
+            for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
+                std::lock_guard lock(mutex);
+                if (runs.size() >= count) break;
+            }
+            Handler(kovel::service::ControlStop);
+        });
+    }
 };
 
 long long millis(Clock::duration d)
@@ -158,14 +171,7 @@ TEST(ServiceRole, RunsAtOnceThenEveryIntervalUntilStopped)
 {
     Recorder recorder;
     recorder.install(150ms);
-    std::thread manager([&] {
-        // Stopped once it has run three times, however slow the machine.
-        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
-            std::lock_guard lock(recorder.mutex);
-            if (recorder.runs.size() >= 3) break;
-        }
-        Handler(kovel::service::ControlStop);
-    });
+    std::thread manager = recorder.stopAfterRuns(3);
     EXPECT_EQ(RunningService(), 0);
     manager.join();
     const std::size_t runsAtStop = recorder.runs.size();
@@ -188,13 +194,7 @@ TEST(ServiceRole, FirstRunAtStartAndAStopEndsTheWait)
 {
     Recorder recorder;
     recorder.install(1h);
-    std::thread manager([&] {
-        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
-            std::lock_guard lock(recorder.mutex);
-            if (!recorder.runs.empty()) break;
-        }
-        Handler(kovel::service::ControlStop);
-    });
+    std::thread manager = recorder.stopAfterRuns(1);
     EXPECT_EQ(RunningService(), 0);
     manager.join();
     RestablirEntorn();
