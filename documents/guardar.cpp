@@ -132,6 +132,16 @@ private:
 };
 
 // A dynamic array of texts: dimensions, then count and lower bound, then the elements.
+// A sentence as it ends a message: the system's reasons come without a full stop.
+QString AmbPunt(QString frase)
+{
+    while (frase.endsWith(u' '))
+        frase.chop(1);
+    if (!frase.isEmpty() && !frase.endsWith(u'.') && !frase.endsWith(u'!') && !frase.endsWith(u'?'))
+        frase += u'.';
+    return frase;
+}
+
 bool llegeixArray(Lector& l, QStringList& out, std::int32_t& base, bool& dimensionat)
 {
     std::uint16_t dims = 0;
@@ -304,7 +314,7 @@ bool Magatzem::Carrega(QString& error)
         return true;
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The saved designs file \"%1\" cannot be read: %2").arg(ruta, f.errorString());
+        error = QStringLiteral("The saved designs file \"%1\" cannot be read: %2").arg(ruta, AmbPunt(f.errorString()));
         danyat_ = true;
         return false;
     }
@@ -581,7 +591,7 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
     const auto llegeix = [&] {
         if (Carrega(error))
             return true;
-        error += QStringLiteral(" It is not written over.");
+        error = AmbPunt(error) + QStringLiteral(" It is not written over.");
         return false;
     };
     nom = NomDesat(nom);
@@ -641,6 +651,9 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
 
     RegistreGuardat r = nouRegistre(nom, dades);
     if (!desa(temporal, r.Caselles, error)) {
+        // Said of the design: the folder it was being written in is the program's own.
+        error = QStringLiteral("The design \"%1\" cannot be written in \"%2\": %3")
+                    .arg(nom.trimmed(), CarpetaGuardats(), AmbPunt(QString(error).remove(temporal)));
         desfes();
         return false;
     }
