@@ -129,6 +129,8 @@ void PasOrigen::opcOrigDatos_Click(int index)
     estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
 }
 
+bool PasOrigen::EtiquetasDiferentes() const { return estat_.esWord() && opcOrigDatos[0]; }
+
 void PasOrigen::LstHojas_Click(int index)
 {
     LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;

@@ -9,6 +9,7 @@
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
 #include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 #include "wizard/ui/tests/FinestraProva.h"
 
 #include "catalogue/Catalogo.h"
@@ -25,6 +26,8 @@
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <QApplication>
 #include <QComboBox>
@@ -294,6 +297,15 @@ protected:
     // Design `nom` kept with order `ordre` and rows `inicial` to `final_` (0: none).
     void Reescriu(const QString& nom, std::uint8_t ordre, std::int32_t inicial, std::int32_t final_)
     {
+        Reescriu(nom, [&](guardar::RegistreGuardat& r) {
+            r.Ordre = ordre;
+            r.FilaInicial = inicial;
+            r.FilaFinal = final_;
+        });
+    }
+    // Design `nom` as `canvi` leaves its record.
+    void Reescriu(const QString& nom, const std::function<void(guardar::RegistreGuardat&)>& canvi)
+    {
         QFile f(FitxerGuardats());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), f.fileName());
@@ -302,14 +314,40 @@ protected:
         int canviats = 0;
         for (guardar::RegistreGuardat& r : l.registres)
             if (r.Nom.trimmed() == nom) {
-                r.Ordre = ordre;
-                r.FilaInicial = inicial;
-                r.FilaFinal = final_;
+                canvi(r);
                 ++canviats;
             }
         ASSERT_EQ(canviats, 1);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(guardar::CodificaRegistres(l.registres));
+    }
+
+    // The spreadsheet's thirty addresses, then `mes` more.
+    void Adreces(int mes)
+    {
+        QFile f(dir.filePath(QStringLiteral("addresses.csv")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("NAME,STREET,CODE\r\n");
+        for (int r = 1; r <= 30 + mes; ++r)
+            f.write(QStringLiteral("Person %1,%1 High Street,%2\r\n").arg(r).arg(CodiFila(r)).toUtf8());
+    }
+
+    // A row box typed in as the user does, then left.
+    void EscriuFila(FrmTolvWiz& w, const char* caixa, const QString& text)
+    {
+        auto* e = Busca<QLineEdit>(w, caixa);
+        ASSERT_NE(e, nullptr);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+
+    // The chosen format's model number and paper as the format panel shows them.
+    std::int32_t ModelTriat(FrmTolvWiz& w)
+    {
+        const Cataleg& cat = w.estat().cataleg();
+        const int idx = ModTolvWiz::FormatSeleccionat(cat);
+        return idx >= 0 ? cat.Etiquetas[idx].Codigo : -1;
     }
 
     QTemporaryDir dir;
@@ -506,6 +544,123 @@ TEST_P(Restauracio, ADesignWhoseDocumentIsGoneOpensBlankAndSaysSo)
     const QString fet = Acaba(w);
     ASSERT_FALSE(fet.isEmpty());
     EXPECT_TRUE(Celles(fet).filter(QStringLiteral("Stale")).isEmpty());
+}
+
+// A Letter format found by its reference from A4, with Yes to the switch of paper, is saved
+// and opens on Letter paper; a design whose format is gone from the catalogue says so by
+// name and keeps the user on the format panel until another is chosen, keeping the design.
+TEST_P(Restauracio, TheSavedPaperAndFormatComeBackAndAGoneFormatWaitsForAChoice)
+{
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 8101);
+        ASSERT_EQ(missatges.size(), 1) << "the question to switch paper";
+        EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("8101")));
+        // The paper panel's option follows the search.
+        EXPECT_EQ(w.estat().pasPaper().tipusPapel(), PapelLetter);
+        EXPECT_EQ(w.estat().cataleg().Unidades, 2);
+        for (int i = 0; i < 3; ++i)
+            Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFormato);
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+        EXPECT_FALSE(Busca<BotoImatge>(w, "optDinA4")->valor());
+        for (int i = 0; i < 3; ++i)
+            Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        EXPECT_EQ(ModelTriat(w), 8101);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Letter"));
+    }
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+        EXPECT_EQ(w.estat().cataleg().Unidades, 2);
+        EXPECT_EQ(ModelTriat(w), 8101);
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+        FinsDisseny(w);
+        EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+    }
+
+    // The format gone from the catalogue.
+    Reescriu(QStringLiteral("Letter"), [](guardar::RegistreGuardat& r) { r.Model = 987654; });
+    FinestraRestaura w;
+    Restaura(w);
+    ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join(u'\n'));
+    const QString dit = missatges.takeFirst();
+    EXPECT_TRUE(dit.contains(QStringLiteral("KOVEL 987654"))) << qPrintable(dit);
+    EXPECT_TRUE(dit.contains(QStringLiteral("\"Letter\""))) << qPrintable(dit);
+    EXPECT_EQ(ModelTriat(w), -1) << "no other format stands for it";
+    Clica(w, "CmdSiguiente");
+    EXPECT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelEtiqueta);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), dit);
+    // Another format chosen: the design comes with it.
+    TriaFormat(w, 8101);
+    FinsDisseny(w);
+    EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+    FinsFinal(w);
+    EXPECT_FALSE(Acaba(w).isEmpty());
+}
+
+// Rows the user never gave are the worksheet's as it is when the design opens; rows the user
+// gave come back, and when the worksheet no longer holds them the final panel says so.
+TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
+{
+    if (host() != QLatin1String("excel"))
+        GTEST_SKIP() << "only the spreadsheet's final panel has rows";
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Rows"));
+    }
+    Adreces(10);
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        FinsDisseny(w);
+        FinsFinal(w);
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("41"));
+        // Forty labels on two sheets of 24, the last address among them.
+        const QStringList celles = Celles(Acaba(w));
+        EXPECT_EQ(celles.size() - celles.count(QString()), 40);
+        EXPECT_FALSE(celles.filter(QStringLiteral("Person 40")).isEmpty());
+    }
+
+    // Rows typed on the final panel, then saved from the design panel.
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        FinsDisseny(w);
+        FinsFinal(w);
+        EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+        EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+        Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno);
+        missatges.clear();
+        Desa(w, QStringLiteral("Chosen"));
+    }
+    Adreces(20);   // more rows: the chosen ones stand
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        FinsDisseny(w);
+        FinsFinal(w);
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("3"));
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    }
+    Adreces(-20);  // ten addresses, the last at row 11
+    FinestraRestaura w;
+    Restaura(w);
+    FinsDisseny(w);
+    FinsFinal(w);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("rows 3 to 20"))) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("row 11"))) << qPrintable(missatges[0]);
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
