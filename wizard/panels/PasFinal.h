@@ -56,6 +56,8 @@ public:
     // Rows a saved design kept (`inicial` below 1: none, the worksheet's gives them). Kept
     // rows the worksheet no longer holds are said when the panel is shown.
     void restauraFiles(std::int32_t inicial, std::int32_t final_);
+    // Rows given for another worksheet: forgotten, the worksheet's own are worked out again.
+    void oblidaFiles() { restauraFiles(0, 0); }
     // The rows are the user's (typed, or kept by a restored design), not the worksheet's.
     bool filesTriades() const { return filesTriades_; }
     ControlsFinal controls() const { return controls_; }

@@ -6,6 +6,7 @@
 #include "common/ModTraduccion.h"
 #include "documents/generar_doc.h"
 #include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasFinal.h"
 #include "wizard/panels/PasEtiqueta.h"
 
 #include <algorithm>
@@ -133,7 +134,10 @@ bool PasOrigen::EtiquetasDiferentes() const { return estat_.esWord() && opcOrigD
 
 void PasOrigen::LstHojas_Click(int index)
 {
+    const int abans = LstHojasIndex;
     LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;
+    if (LstHojasIndex != abans)
+        estat_.pasFinal().oblidaFiles();
     estat_.marca(np().PanelDiseno, 0);
 }
 

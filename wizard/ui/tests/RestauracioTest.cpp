@@ -261,6 +261,14 @@ protected:
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFinal) << qPrintable(missatges.join(u'\n'));
     }
 
+    // The newest design restored, on through its panels to the final one.
+    void RestauraFinsFinal(FinestraRestaura& w)
+    {
+        Restaura(w);
+        FinsDisseny(w);
+        FinsFinal(w);
+    }
+
     // Finish as the final panel stands, no option clicked.
     QString Acaba(FrmTolvWiz& w)
     {
@@ -618,9 +626,7 @@ TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
     Adreces(10);
     {
         FinestraRestaura w;
-        Restaura(w);
-        FinsDisseny(w);
-        FinsFinal(w);
+        RestauraFinsFinal(w);
         EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
         EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("41"));
         // Forty labels on two sheets of 24, the last address among them.
@@ -632,9 +638,7 @@ TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
     // Rows typed on the final panel, then saved from the design panel.
     {
         FinestraRestaura w;
-        Restaura(w);
-        FinsDisseny(w);
-        FinsFinal(w);
+        RestauraFinsFinal(w);
         EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
         EscriuFila(w, "txtFila_final", QStringLiteral("20"));
         Clica(w, "CmdAnterior");
@@ -645,18 +649,14 @@ TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
     Adreces(20);   // more rows: the chosen ones stand
     {
         FinestraRestaura w;
-        Restaura(w);
-        FinsDisseny(w);
-        FinsFinal(w);
+        RestauraFinsFinal(w);
         EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("3"));
         EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
         EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
     }
     Adreces(-20);  // ten addresses, the last at row 11
     FinestraRestaura w;
-    Restaura(w);
-    FinsDisseny(w);
-    FinsFinal(w);
+    RestauraFinsFinal(w);
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_TRUE(missatges[0].contains(QStringLiteral("rows 3 to 20"))) << qPrintable(missatges[0]);
     EXPECT_TRUE(missatges[0].contains(QStringLiteral("row 11"))) << qPrintable(missatges[0]);
