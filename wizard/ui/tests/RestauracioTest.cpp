@@ -599,6 +599,8 @@ TEST_P(Restauracio, TheSavedPaperAndFormatComeBackAndAGoneFormatWaitsForAChoice)
     EXPECT_TRUE(dit.contains(QStringLiteral("KOVEL 987654"))) << qPrintable(dit);
     EXPECT_TRUE(dit.contains(QStringLiteral("\"Letter\""))) << qPrintable(dit);
     EXPECT_EQ(ModelTriat(w), -1) << "no other format stands for it";
+    QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+    EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-format-gone.png").arg(host())));
     Clica(w, "CmdSiguiente");
     EXPECT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelEtiqueta);
     ASSERT_EQ(missatges.size(), 1);
