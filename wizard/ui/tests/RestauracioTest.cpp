@@ -4,7 +4,8 @@
 // past the header, whose names the code dialogs show), as does one an older program kept
 // with no choice; a change of format after the restore starts the design afresh; a choice
 // made on the final panel before the save comes back; a design whose document is gone opens
-// as the format's blank label, said. The window waits while a design is restored.
+// as the format's blank label, said; rows given for one worksheet go when another is chosen.
+// The window waits while a design is restored.
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
@@ -45,6 +46,8 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+
+#include <xlsxwriter.h>
 
 using kovel::ui::BotoImatge;
 using kovel::wizard::FrmTolvWiz;
@@ -663,6 +666,76 @@ TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
     EXPECT_TRUE(missatges[0].contains(QStringLiteral("rows 3 to 20"))) << qPrintable(missatges[0]);
     EXPECT_TRUE(missatges[0].contains(QStringLiteral("row 11"))) << qPrintable(missatges[0]);
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
+}
+
+// Rows given for one worksheet stay while it stays chosen and are forgotten when another
+// is chosen, in a new design and in a restored one: the other worksheet's own rows are
+// worked out again, and nothing is said of rows it never had.
+TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
+{
+    if (host() != QLatin1String("excel"))
+        GTEST_SKIP() << "only the spreadsheet's final panel has rows";
+    // Thirty addresses on the first worksheet, ten shops on the second, each under a header.
+    const QString llibre = dir.filePath(QStringLiteral("two.xlsx"));
+    lxw_workbook* wb = workbook_new(llibre.toUtf8().constData());
+    const std::pair<const char*, int> fulls[] = {{"Addresses", 30}, {"Shops", 10}};
+    for (const auto& [nom, files] : fulls) {
+        lxw_worksheet* ws = workbook_add_worksheet(wb, nom);
+        worksheet_write_string(ws, 0, 0, "NAME", nullptr);
+        worksheet_write_string(ws, 0, 1, "STREET", nullptr);
+        worksheet_write_string(ws, 0, 2, "CODE", nullptr);
+        for (int r = 1; r <= files; ++r) {
+            worksheet_write_string(ws, r, 0, QStringLiteral("%1 %2").arg(QLatin1String(nom)).arg(r).toUtf8().constData(), nullptr);
+            worksheet_write_string(ws, r, 1, QStringLiteral("%1 High Street").arg(r).toUtf8().constData(), nullptr);
+            worksheet_write_string(ws, r, 2, CodiFila(r).toUtf8().constData(), nullptr);
+        }
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+    const auto files = [](FrmTolvWiz& w) {
+        return (Busca<QLineEdit>(w, "txtFila_inicial")->text() + u'-' + Busca<QLineEdit>(w, "txtFila_final")->text())
+            .toStdString();
+    };
+    // Back from the final panel to the source panel, worksheet `full` chosen, on to the final.
+    const auto altreFull = [this](FrmTolvWiz& w, int full) {
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        for (int i = 0; i < 2; ++i)
+            Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
+        Busca<QListWidget>(w, "LstHojas")->setCurrentRow(full);
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        FinsFinal(w);
+    };
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        FinsFinal(w);
+        EXPECT_EQ(files(w), "2-31");
+        EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+        EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+        altreFull(w, 0);   // the same worksheet: the rows stand
+        EXPECT_EQ(files(w), "3-20");
+        Clica(w, "CmdAnterior");
+        missatges.clear();
+        Desa(w, QStringLiteral("Two sheets"));
+        FinsFinal(w);
+        altreFull(w, 1);
+        EXPECT_EQ(files(w), "2-11");
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    }
+    // Restored with its rows of the first worksheet, then the second chosen: its ten shops.
+    FinestraRestaura w;
+    RestauraFinsFinal(w);
+    EXPECT_EQ(files(w), "3-20");
+    altreFull(w, 1);
+    EXPECT_EQ(files(w), "2-11");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    const QStringList celles = Celles(Acaba(w));
+    EXPECT_EQ(celles.size() - celles.count(QString()), 10);
+    EXPECT_FALSE(celles.filter(QStringLiteral("Shops 10")).isEmpty());
+    EXPECT_TRUE(celles.filter(QStringLiteral("Addresses")).isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
