@@ -123,6 +123,9 @@ void Guardats::cmdCrear_CambioValor(bool valor)
     estat_.pasGuardats().cmdObrir = false;
     estat_.pasGuardats().lstGuardatsIndex = -1;
     estat_.DissenyObert = false;
+    // Nothing a restored design brought stands for the new one's choices.
+    estat_.pasEtiqueta().oblidaFormatPerdut();
+    estat_.pasFinal().oblidaFiles();
 }
 
 void Guardats::cmdObrir_CambioValor(bool valor)

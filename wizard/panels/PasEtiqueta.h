@@ -22,6 +22,9 @@ public:
     // list. A model the catalogue no longer holds is said, naming it and the design `nom`,
     // and no format is selected until the user chooses one here; false then.
     bool RestauraFormat(std::int32_t model, const QString& nom);
+    // A new design: a restored format the catalogue lost stands no more, and the list selects
+    // as it does for any stored format.
+    void oblidaFormatPerdut() { formatPerdut_ = false; }
     void Opt_Horizontal_Click();
     void Opt_Vertical_Click();
     void optOrden_Click(int orden);

@@ -738,6 +738,51 @@ TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
     EXPECT_TRUE(celles.filter(QStringLiteral("Addresses")).isEmpty());
 }
 
+// A new design chosen after a restore takes nothing of the restored one's choices: no rows
+// it kept, and no word of its format that the catalogue lost.
+TEST_P(Restauracio, ANewDesignAfterARestoreTakesNotItsRowsNorItsLostFormat)
+{
+    const bool excel = host() == QLatin1String("excel");
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        if (excel) {
+            FinsFinal(w);
+            EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+            EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+            Clica(w, "CmdAnterior");
+        }
+        Desa(w, QStringLiteral("Kept"));
+    }
+    Reescriu(QStringLiteral("Kept"), [](guardar::RegistreGuardat& r) { r.Model = 987654; });
+    FinestraRestaura w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
+    Restaura(w);
+    ASSERT_EQ(missatges.size(), 1) << "the lost format is said";
+    missatges.clear();
+    for (int i = 0; i < 2; ++i)
+        Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
+    Clica(w, "cmdCrear");
+    Clica(w, "CmdSiguiente");
+    Clica(w, "optDinA4");
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
+    EXPECT_NE(ModelTriat(w), -1) << "a line of the list stands chosen";
+    Clica(w, "CmdSiguiente");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
+    if (!excel)
+        return;
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
+    FinsFinal(w);
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("31"));
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+}
+
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
                          ::testing::Values(std::string("word"), std::string("excel"), std::string("access")),
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
