@@ -132,16 +132,6 @@ private:
 };
 
 // A dynamic array of texts: dimensions, then count and lower bound, then the elements.
-// A sentence as it ends a message: the system's reasons come without a full stop.
-QString AmbPunt(QString frase)
-{
-    while (frase.endsWith(u' '))
-        frase.chop(1);
-    if (!frase.isEmpty() && !frase.endsWith(u'.') && !frase.endsWith(u'!') && !frase.endsWith(u'?'))
-        frase += u'.';
-    return frase;
-}
-
 bool llegeixArray(Lector& l, QStringList& out, std::int32_t& base, bool& dimensionat)
 {
     std::uint16_t dims = 0;
@@ -216,6 +206,15 @@ void escriuRegistre(Escriptor& e, const RegistreGuardat& r)
 const QDate DiaZero(1899, 12, 30);
 
 } // namespace
+
+QString AmbPunt(QString frase)
+{
+    while (frase.endsWith(u' '))
+        frase.chop(1);
+    if (!frase.isEmpty() && !frase.endsWith(u'.') && !frase.endsWith(u'!') && !frase.endsWith(u'?'))
+        frase += u'.';
+    return frase;
+}
 
 Lectura LlegeixRegistres(QByteArrayView dades, const QString& nomFitxer)
 {
@@ -671,7 +670,7 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
     QString sensBarra = carpeta;
     sensBarra.chop(1);
     if (::rename(QFile::encodeName(temporal).constData(), QFile::encodeName(sensBarra).constData()) != 0) {
-        error = QStringLiteral("The folder \"%1\" cannot be made: %2").arg(sensBarra, QString::fromLocal8Bit(std::strerror(errno)));
+        error = QStringLiteral("The folder \"%1\" cannot be made: %2").arg(sensBarra, AmbPunt(QString::fromLocal8Bit(std::strerror(errno))));
         desfes();
         return false;
     }

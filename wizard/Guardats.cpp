@@ -330,7 +330,7 @@ Numeracio Guardats::recuperaCodis(const QString& carpeta)
     QString error;
     guardar::CodisDisseny codis;
     if (!f.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The codes file \"%1\" cannot be read: %2").arg(cami, f.errorString());
+        error = QStringLiteral("The codes file \"%1\" cannot be read: %2").arg(cami, guardar::AmbPunt(f.errorString()));
     } else if (f.size() > guardar::MidaMaximaCodis) {
         error = QStringLiteral("The codes file \"%1\" is too large.").arg(cami);
     } else {

@@ -392,6 +392,25 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(despres, abans[1]);
     }
     {
+        // Its codes file unreadable: said by name, the system's reason ended as a sentence.
+        const QString fitxer = dades + QStringLiteral("guardats/2/") + QLatin1String(guardar::NomFitxerCodis);
+        ASSERT_TRUE(QFile::remove(fitxer));
+        ASSERT_TRUE(QDir().mkdir(fitxer));
+        Excel_espec::Inicialitzar();
+        EstatAssistent e;
+        Neteja(e);
+        e.setCodis(&codisPrograma);
+        FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
+        e.setFont(&font);
+        Guardats& g = e.guardats();
+        g.setCodis(&codisDesats);
+        missatges.clear();
+        Obre(e, g, 0, QStringLiteral("Codes"));
+        ASSERT_EQ(missatges.size(), 1);
+        EXPECT_TRUE(missatges[0].contains(fitxer)) << qPrintable(missatges[0]);
+        EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
+    }
+    {
         Access_espec::Inicialitzar();
         EstatAssistent e;
         Neteja(e);
