@@ -20,13 +20,11 @@ PasEtiqueta::PasEtiqueta(EstatAssistent& estat) : Pas(estat)
     Llista.cambioPapel = [this](int tipus) { estat_.pasPaper().optPapel_Click(tipus); };
 }
 
-namespace {
-
-// The paper panel's type; before it holds one, the stored type. A type the catalogue does not
-// offer gives way to the first it offers.
-std::int16_t TipusDelPaper(EstatAssistent& estat, std::int32_t t)
+std::int16_t PasEtiqueta::tipusDeLaLlista() const
 {
-    const auto presents = estat.pasPaper().TiposPapelVisibles();
+    const int triat = estat_.pasPaper().tipusPapel();
+    std::int32_t t = triat >= 0 ? triat : Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
+    const auto presents = estat_.pasPaper().TiposPapelVisibles();
     if (t < 0 || t > 4 || !presents[t]) {
         const auto it = std::find(presents.begin(), presents.end(), true);
         t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
@@ -34,23 +32,23 @@ std::int16_t TipusDelPaper(EstatAssistent& estat, std::int32_t t)
     return std::int16_t(t);
 }
 
-} // namespace
+std::int16_t PasEtiqueta::ordreDesat()
+{
+    const std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
+    return std::int16_t(o < 0 || o > 2 ? 0 : o);   // a stale order: the reference order
+}
 
 void PasEtiqueta::Llenar()
 {
     EstadoListaEtiquetas& p = Llista;
-    std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
-    if (o < 0 || o > 2)
-        o = 0;   // a stale order: the reference order
+    const std::int16_t o = ordreDesat();
     for (int i = 0; i < 3; ++i)
         p.optOrden[i] = i == o;
     p.cboOrdenar.listIndex = o < p.cboOrdenar.entradas.size() ? int(o) : -1;
     if (p.cboOrdenar.listIndex >= 0)
         p.cboOrdenar.texto = p.cboOrdenar.entradas[o];
 
-    const int triat = estat_.pasPaper().tipusPapel();
-    const std::int16_t t =
-        TipusDelPaper(estat_, triat >= 0 ? triat : Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))));
+    const std::int16_t t = tipusDeLaLlista();
     ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), t, std::int16_t(o), 0, 0);
     ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), Llista, t);
     if (formatPerdut_)
@@ -112,11 +110,8 @@ bool PasEtiqueta::RestauraFormat(std::int32_t model, const QString& nom)
     PasPaper& paper = estat_.pasPaper();
     if (idx >= 0 && cat.Etiquetas[idx].TipoPapel <= 4 && cat.Etiquetas[idx].TipoPapel != paper.tipusPapel())
         paper.optPapel_Click(cat.Etiquetas[idx].TipoPapel);
-    const int triat = paper.tipusPapel();
-    const std::int16_t t =
-        TipusDelPaper(estat_, triat >= 0 ? triat : Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))));
-    const std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
-    ModTolvWiz::Llena_ListaEtiquetas(cat, t, std::int16_t(o < 0 || o > 2 ? 0 : o), 0, 0);
+    const std::int16_t t = tipusDeLaLlista();
+    ModTolvWiz::Llena_ListaEtiquetas(cat, t, ordreDesat(), 0, 0);
     if (formatPerdut_) {
         cat.Lista.setListIndex(-1);
         ModTolvWiz::Mensaje_Error(textFormatPerdut());

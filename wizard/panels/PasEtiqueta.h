@@ -51,6 +51,11 @@ public:
 private:
     // The restored model the catalogue lacks, in the user's words.
     QString textFormatPerdut() const;
+    // The paper type the list is built for: the paper panel's; before it holds one, the stored
+    // type. A type the catalogue does not offer gives way to the first it offers.
+    std::int16_t tipusDeLaLlista() const;
+    // The stored order of the list, 0 to 2; a stale one gives the reference order.
+    static std::int16_t ordreDesat();
 
     std::int32_t model_ = 0;
     // A restored design's format is not in the catalogue: nothing is selected for it.
