@@ -575,6 +575,8 @@ TEST_P(Restauracio, TheSavedPaperAndFormatComeBackAndAGoneFormatWaitsForAChoice)
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFormato);
         EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
         EXPECT_FALSE(Busca<BotoImatge>(w, "optDinA4")->valor());
+        QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+        EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-paper-after-search.png").arg(host())));
         for (int i = 0; i < 3; ++i)
             Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno) << qPrintable(missatges.join(u'\n'));
@@ -697,15 +699,25 @@ TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
             .toStdString();
     };
     // Back from the final panel to the source panel, worksheet `full` chosen, on to the final.
-    const auto altreFull = [this](FrmTolvWiz& w, int full) {
+    // With `foto`, pictures of the source panel and of the final panel are kept under it.
+    const auto altreFull = [this](FrmTolvWiz& w, int full, const char* foto = nullptr) {
         const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        const auto fotografia = [&w, foto](const char* panel) {
+            if (!foto)
+                return;
+            QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+            EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/excel-%1-%2.png")
+                                          .arg(QLatin1String(foto), QLatin1String(panel))));
+        };
         for (int i = 0; i < 2; ++i)
             Clica(w, "CmdAnterior");
         ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
         Busca<QListWidget>(w, "LstHojas")->setCurrentRow(full);
+        fotografia("source");
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
         FinsFinal(w);
+        fotografia("final");
     };
     {
         FrmTolvWiz w;
@@ -729,7 +741,7 @@ TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
     FinestraRestaura w;
     RestauraFinsFinal(w);
     EXPECT_EQ(files(w), "3-20");
-    altreFull(w, 1);
+    altreFull(w, 1, "other-worksheet");
     EXPECT_EQ(files(w), "2-11");
     EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
     const QStringList celles = Celles(Acaba(w));
