@@ -144,21 +144,15 @@ TEST(CodisDisseny, EveryCodeReadsBackAsTheChoiceItWasWrittenFrom)
     EXPECT_EQ(HoritzontalDeCodi(CodiOrientacio(false, true)), false);
     EXPECT_EQ(HoritzontalDeCodi(CodiOrientacio(false, false)), std::nullopt);
 
-    EXPECT_TRUE(OpcioOrdre(kovel::HostOffice::Word, true, false));    // the labels differ
-    EXPECT_FALSE(OpcioOrdre(kovel::HostOffice::Excel, true, false));  // one label per record
-    EXPECT_TRUE(OpcioOrdre(kovel::HostOffice::Access, false, true));
     for (bool o : {true, false})
         EXPECT_EQ(OpcioOrdreDeCodi(CodiOrdre(o)), o);
     EXPECT_EQ(OpcioOrdreDeCodi(0), std::nullopt);
 
-    // The model number is the one a search finds: the format's Codigo.
+    // No model number outside the formats the catalogue holds.
     Cataleg cat;
     cat.Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
-    cat.Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
-    cat.Etiquetas[0].Codigo = 815;
     cat.Etiquetas[1].Codigo = 8101;
-    cat.NumEtiquetas = 2;
-    EXPECT_EQ(NumeroEtiqueta(cat, 1), 8101);
+    cat.NumEtiquetas = 1;
     EXPECT_EQ(NumeroEtiqueta(cat, -1), 0);
-    EXPECT_EQ(NumeroEtiqueta(cat, 2), 0);
+    EXPECT_EQ(NumeroEtiqueta(cat, 1), 0);
 }
