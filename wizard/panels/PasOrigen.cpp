@@ -48,6 +48,9 @@ void PasOrigen::Llenar()
         index = 0;
     else
         index = p < llista.size() ? p : -1;
+    // The list chose another worksheet (the one chosen before is gone): its rows go with it.
+    if (excel && index != p)
+        estat_.pasFinal().oblidaFiles();
     estat_.ValorPanel = index >= 0 ? llista[index] : QString();
     estat_.setFocusTarget(excel ? QStringLiteral("LstHojas") : QStringLiteral("LstTablas"));
 }

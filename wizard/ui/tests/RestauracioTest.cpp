@@ -748,6 +748,14 @@ TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
     EXPECT_EQ(celles.size() - celles.count(QString()), 10);
     EXPECT_FALSE(celles.filter(QStringLiteral("Shops 10")).isEmpty());
     EXPECT_TRUE(celles.filter(QStringLiteral("Addresses")).isEmpty());
+
+    // Its worksheet gone from the workbook: the first one stands chosen, with its own rows.
+    Reescriu(QStringLiteral("Two sheets"), [](guardar::RegistreGuardat& r) { r.Llista = QStringLiteral("Gone"); });
+    FinestraRestaura sensFull;
+    RestauraFinsFinal(sensFull);
+    EXPECT_EQ(Busca<QListWidget>(sensFull, "LstHojas")->currentRow(), 0);
+    EXPECT_EQ(files(sensFull), "2-31");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
 }
 
 // A new design chosen after a restore takes nothing of the restored one's choices: no rows
