@@ -371,7 +371,14 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(noms[3], e.pasDisseny().carpetaCaselles() + QStringLiteral("3.docx"));
         EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, e)), abans[0]);
     }
-    {
+    // Then again with its codes file unreadable: said by name, the reason ended as a sentence.
+    const QString fitxerCodis = dades + QStringLiteral("guardats/2/") + QLatin1String(guardar::NomFitxerCodis);
+    for (const bool llegible : {true, false}) {
+        if (!llegible) {
+            ASSERT_TRUE(QFile::remove(fitxerCodis));
+            ASSERT_TRUE(QDir().mkdir(fitxerCodis));
+            missatges.clear();
+        }
         Excel_espec::Inicialitzar();
         EstatAssistent e;
         Neteja(e);
@@ -381,6 +388,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Guardats& g = e.guardats();
         g.setCodis(&codisDesats);
         Obre(e, g, 0, QStringLiteral("Codes"));
+        if (!llegible) {
+            ASSERT_EQ(missatges.size(), 1);
+            EXPECT_TRUE(missatges[0].contains(fitxerCodis)) << qPrintable(missatges[0]);
+            EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
+            continue;
+        }
         EXPECT_EQ(e.pasOrigen().LstHojasIndex, 1);
         EXPECT_EQ(e.pasFinal().txtFila_inicial, QStringLiteral("2"));
         EXPECT_EQ(e.pasFinal().txtFila_final, QStringLiteral("5"));
@@ -390,25 +403,6 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(codis.EtiquetesQR, (QStringList{"1_C", "2_0"}));
         const QStringList despres = Resum(*generar_doc::GeneraDocument(-1, e));
         EXPECT_EQ(despres, abans[1]);
-    }
-    {
-        // Its codes file unreadable: said by name, the system's reason ended as a sentence.
-        const QString fitxer = dades + QStringLiteral("guardats/2/") + QLatin1String(guardar::NomFitxerCodis);
-        ASSERT_TRUE(QFile::remove(fitxer));
-        ASSERT_TRUE(QDir().mkdir(fitxer));
-        Excel_espec::Inicialitzar();
-        EstatAssistent e;
-        Neteja(e);
-        e.setCodis(&codisPrograma);
-        FontMemoria font(QStringLiteral("/data/book.xlsx"), {QStringLiteral("Other"), QStringLiteral("Sheet1")});
-        e.setFont(&font);
-        Guardats& g = e.guardats();
-        g.setCodis(&codisDesats);
-        missatges.clear();
-        Obre(e, g, 0, QStringLiteral("Codes"));
-        ASSERT_EQ(missatges.size(), 1);
-        EXPECT_TRUE(missatges[0].contains(fitxer)) << qPrintable(missatges[0]);
-        EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
     }
     {
         Access_espec::Inicialitzar();
