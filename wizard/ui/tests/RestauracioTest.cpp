@@ -24,6 +24,7 @@
 #include "common/ui/ModTolvWizUi.h"
 #include "documents/guardar.h"
 #include "platform/access/tests/SqliteFixture.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
@@ -209,7 +210,7 @@ protected:
         ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
     }
 
-    // The frame's Save button, answering the name box with `nom`.
+    // The frame's Save button, answering the name box with `nom`; what was said is kept in `dit`.
     void Desa(FrmTolvWiz& w, const QString& nom)
     {
         bool preguntat = false;
@@ -225,7 +226,8 @@ protected:
         QTest::mouseClick(desar, Qt::LeftButton);
         EXPECT_TRUE(preguntat);
         ASSERT_EQ(missatges.size(), 1);
-        EXPECT_TRUE(missatges.takeFirst().contains(u'"' + nom + u'"'));
+        dit = missatges.takeFirst();
+        EXPECT_TRUE(dit.contains(u'"' + nom + u'"')) << qPrintable(dit);
     }
 
     // A fresh window and state over the same store: the design at row `fila` restored, on to
@@ -363,6 +365,7 @@ protected:
 
     QTemporaryDir dir;
     QString dades;
+    QString dit;
     QStringList missatges;
     QStringList oberts;
 };
@@ -801,6 +804,32 @@ TEST_P(Restauracio, ANewDesignAfterARestoreTakesNotItsRowsNorItsLostFormat)
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
     EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("31"));
     EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+}
+
+// A save that the full disk stops is said of the design by its name, ends as a sentence and
+// names none of the program's own working folders; no design is kept.
+TEST_P(Restauracio, AFullDiskDuringASaveIsSaidOfTheDesign)
+{
+    FrmTolvWiz w;
+    NouDisseny(w, 806);
+    Dissenya(w);
+    struct Limit {
+        Limit() { kovel::files::LimitaEscripturesPerProva(100); }
+        ~Limit() { kovel::files::LimitaEscripturesPerProva(-1); }
+    };
+    {
+        const Limit ple;
+        Desa(w, QStringLiteral("Full disk"));
+    }
+    EXPECT_TRUE(dit.startsWith(ModTraduccion::Literal(7004))) << qPrintable(dit);
+    EXPECT_FALSE(dit.contains(QStringLiteral(".kovel-"))) << qPrintable(dit);
+    EXPECT_TRUE(dit.endsWith(u'.')) << qPrintable(dit);
+    QFile f(FitxerGuardats());
+    if (f.open(QIODevice::ReadOnly)) {
+        const guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), f.fileName());
+        for (const guardar::RegistreGuardat& r : l.registres)
+            EXPECT_NE(r.Nom.trimmed(), QStringLiteral("Full disk"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
