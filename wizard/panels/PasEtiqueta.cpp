@@ -100,14 +100,22 @@ bool PasEtiqueta::RestauraFormat(std::int32_t model, const QString& nom)
     Cataleg& cat = estat_.cataleg();
     model_ = model;
     ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(model));
+    // The model on the saved paper; on another paper only when the saved one has none.
+    PasPaper& paper = estat_.pasPaper();
     int idx = -1;
-    for (int i = 0; i < cat.NumEtiquetas && i < cat.Etiquetas.size() && idx < 0; ++i)
-        if (cat.Etiquetas[i].Codigo == model)
+    for (int i = 0; i < cat.NumEtiquetas && i < cat.Etiquetas.size(); ++i) {
+        if (cat.Etiquetas[i].Codigo != model)
+            continue;
+        if (idx < 0)
             idx = i;
+        if (cat.Etiquetas[i].TipoPapel == paper.tipusPapel()) {
+            idx = i;
+            break;
+        }
+    }
     formatPerdut_ = idx < 0;
     nomPerdut_ = nom.trimmed();
     // A format has one paper: a design that kept another (as older saves could) opens on it.
-    PasPaper& paper = estat_.pasPaper();
     if (idx >= 0 && cat.Etiquetas[idx].TipoPapel <= 4 && cat.Etiquetas[idx].TipoPapel != paper.tipusPapel())
         paper.optPapel_Click(cat.Etiquetas[idx].TipoPapel);
     const std::int16_t t = tipusDeLaLlista();

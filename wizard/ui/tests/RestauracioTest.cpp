@@ -231,11 +231,13 @@ protected:
     }
 
     // A fresh window and state over the same store: the design at row `fila` restored, on to
-    // the format panel.
-    void Restaura(FinestraRestaura& w, int fila = 0)
+    // the format panel. `carregat` runs once the program has loaded.
+    void Restaura(FinestraRestaura& w, int fila = 0, const std::function<void(FrmTolvWiz&)>& carregat = {})
     {
         const kovel::NumerosPanel& np = w.estat().numerosPanel();
         Carrega(w);
+        if (carregat)
+            carregat(w);
         ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
         Clica(w, "cmdObrir");
         Busca<QListWidget>(w, "lstGuardats")->setCurrentRow(fila);
@@ -619,6 +621,40 @@ TEST_P(Restauracio, TheSavedPaperAndFormatComeBackAndAGoneFormatWaitsForAChoice)
     EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
     FinsFinal(w);
     EXPECT_FALSE(Acaba(w).isEmpty());
+}
+
+// A model number the catalogue holds on two papers opens on the paper the design kept.
+TEST_P(Restauracio, AModelOnTwoPapersOpensOnTheSavedOne)
+{
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Twin"));
+    }
+    Reescriu(QStringLiteral("Twin"), [](guardar::RegistreGuardat& r) { r.TipusPaper = 'L'; });
+    FinestraRestaura w;
+    Restaura(w, 0, [](FrmTolvWiz& w) {
+        // Format 806 on Letter paper too, after its A4 one.
+        Cataleg& cat = w.estat().cataleg();
+        for (int i = 0; i < cat.NumEtiquetas; ++i)
+            if (cat.Etiquetas[i].Codigo == 806) {
+                cat.Etiquetas << cat.Etiquetas[i];
+                cat.EtiquetasExt << cat.EtiquetasExt[i];
+                cat.EtiquetasMarca << cat.EtiquetasMarca[i];
+                cat.Etiquetas.last().TipoPapel = PapelLetter;
+                ++cat.NumEtiquetas;
+                return;
+            }
+        ADD_FAILURE() << "no format 806";
+    });
+    EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+    const Cataleg& cat = w.estat().cataleg();
+    const int idx = ModTolvWiz::FormatSeleccionat(cat);
+    ASSERT_GE(idx, 0);
+    EXPECT_EQ(cat.Etiquetas[idx].Codigo, 806);
+    EXPECT_EQ(cat.Etiquetas[idx].TipoPapel, PapelLetter);
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
 }
 
 // Rows the user never gave are the worksheet's as it is when the design opens; rows the user
