@@ -4,8 +4,10 @@
 // past the header, whose names the code dialogs show), as does one an older program kept
 // with no choice; a change of format after the restore starts the design afresh; a choice
 // made on the final panel before the save comes back; a design whose document is gone opens
-// as the format's blank label, said; rows given for one worksheet go when another is chosen.
-// The window waits while a design is restored.
+// as the format's blank label, said; rows given for one worksheet go when another is chosen;
+// a new design takes nothing of a restored one; a model on two papers opens on the saved
+// paper; a save a full disk stops is said of the design. The window waits while a design is
+// restored.
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
