@@ -1,19 +1,32 @@
 #include "catalogue/CodisDisseny.h"
 
 #include "catalogue/Cataleg.h"
-#include "common/BasicRules.h"
-#include "common/HostProfile.h"
+#include "catalogue/Catalogo.h"
 
 namespace directoris {
 
+namespace {
+
+// The paper codes in the order their options are tested.
+constexpr std::pair<int, char> CodisPaper[] = {
+    {PapelA4, '4'}, {PapelA5, '5'}, {PapelLetter, 'L'}, {PapelTermico, 'T'}, {PapelContinuo, 'C'}};
+
+} // namespace
+
 std::uint8_t CodiTipusPaper(const std::array<bool, 5>& optPapel)
 {
-    const std::pair<int, char> ordre[] = {
-        {PapelA4, '4'}, {PapelA5, '5'}, {PapelLetter, 'L'}, {PapelTermico, 'T'}, {PapelContinuo, 'C'}};
-    for (const auto& [papel, codi] : ordre)
+    for (const auto& [papel, codi] : CodisPaper)
         if (optPapel[std::size_t(papel)])
             return std::uint8_t(codi);
     return 0;
+}
+
+int TipusPaperDeCodi(std::uint8_t codi)
+{
+    for (const auto& [papel, c] : CodisPaper)
+        if (codi == std::uint8_t(c))
+            return papel;
+    return -1;
 }
 
 std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical)
@@ -23,24 +36,36 @@ std::uint8_t CodiOrientacio(bool optHorizontal, bool optVertical)
     return optVertical ? 'V' : 0;
 }
 
-std::int16_t CodiOrdre(bool opcioOrdre) { return opcioOrdre ? 'D' : 'I'; }
-
-std::int16_t CodiOrdre(bool opcOrigDatos0, bool opcEtiqpag0)
+std::optional<bool> HoritzontalDeCodi(std::uint8_t codi)
 {
-    return CodiOrdre(kovel::Host() == kovel::HostOffice::Word ? opcOrigDatos0 : opcEtiqpag0);
+    if (codi == CodiOrientacio(true, false))
+        return true;
+    if (codi == CodiOrientacio(false, true))
+        return false;
+    return std::nullopt;
+}
+
+bool OpcioOrdre(kovel::HostOffice host, bool opcOrigDatos0, bool opcEtiqpag0)
+{
+    return host == kovel::HostOffice::Word ? opcOrigDatos0 : opcEtiqpag0;
+}
+
+std::uint8_t CodiOrdre(bool opcioOrdre) { return opcioOrdre ? 'D' : 'I'; }
+
+std::optional<bool> OpcioOrdreDeCodi(std::uint8_t codi)
+{
+    if (codi == CodiOrdre(true))
+        return true;
+    if (codi == CodiOrdre(false))
+        return false;
+    return std::nullopt;
 }
 
 std::int32_t NumeroEtiqueta(const Cataleg& cat, std::int16_t indice)
 {
     if (indice < 0 || indice >= cat.NumEtiquetas || indice >= cat.Etiquetas.size())
         return 0;
-    try {
-        return kovel::basic::CLng(kovel::basic::Val(QStringView(cat.Etiquetas[indice].Referencia).mid(5)));
-    } catch (const kovel::basic::OverflowError&) {
-        return 0;
-    }
+    return cat.Etiquetas[indice].Codigo;
 }
-
-std::int32_t NumeroEtiqueta(const Cataleg& cat) { return NumeroEtiqueta(cat, ModTolvWiz::FormatSeleccionat(cat)); }
 
 } // namespace directoris

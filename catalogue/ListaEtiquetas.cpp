@@ -215,7 +215,8 @@ bool lineaTieneCodigo(const Cataleg& cat, int linea, std::int32_t n)
     return i >= 0 && i < cat.Etiquetas.size() && i < cat.NumEtiquetas && cat.Etiquetas[i].Codigo == n;
 }
 
-void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden, int profundidad)
+void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden,
+                     const std::function<void(int)>& cambiaPapel, int profundidad)
 {
     using namespace ModTolvWiz;
     texto.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -268,12 +269,10 @@ void buscaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t
                                                     ModTraduccion::Literal(105));
     if (respuesta != mod_rvtMsgBox::vbYes)
         return;
-    if (t >= 0 && t <= 4) {
-        ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QString::number(t));
-        cat.Unidades = t == PapelLetter ? 2 : 1;
-    }
+    if (t >= 0 && t <= 4 && cambiaPapel)
+        cambiaPapel(t);
     Llena_ListaEtiquetas(cat, std::int16_t(t), orden, 0, 0);
-    buscaReferencia(cat, texto, silencioso, orden, profundidad + 1);
+    buscaReferencia(cat, texto, silencioso, orden, cambiaPapel, profundidad + 1);
 }
 
 } // namespace
@@ -456,20 +455,22 @@ void Buscar_Referencia(Cataleg& cat, EstadoListaEtiquetas& estado)
     if (estado.txtReferencia.isEmpty())
         return;
     QString texto = estado.txtReferencia;
-    Busca_EtiquetaReferencia(cat, texto, false, estado.orden());
+    Busca_EtiquetaReferencia(cat, texto, false, estado.orden(), estado.cambioPapel);
     if (estado.focoLista)
         estado.focoLista();
 }
 
-void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden)
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden,
+                              const std::function<void(int)>& cambiaPapel)
 {
-    buscaReferencia(cat, texto, silencioso, orden, 0);
+    buscaReferencia(cat, texto, silencioso, orden, cambiaPapel, 0);
 }
 
-void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden)
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden,
+                              const std::function<void(int)>& cambiaPapel)
 {
     QString copia = texto;
-    buscaReferencia(cat, copia, silencioso, orden, 0);
+    buscaReferencia(cat, copia, silencioso, orden, cambiaPapel, 0);
 }
 
 void Establece_Orden(Cataleg& cat, EstadoListaEtiquetas& estado, int orden, int tipoPapel)

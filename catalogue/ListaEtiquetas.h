@@ -86,6 +86,9 @@ struct EstadoListaEtiquetas {
     // Hooks into the window; either may be left empty.
     std::function<void()> pitido;      // the system beep
     std::function<void()> focoLista;   // LstEtiquetas.SetFocus
+    // The owner of the paper type (the paper panel) turned to paper type t, with its units,
+    // when the search switches paper. Empty: only the list switches.
+    std::function<void(int)> cambioPapel;
 
     std::int16_t orden() const { return std::int16_t(optOrden[0] ? 0 : optOrden[1] ? 1 : 2); }
 };
@@ -122,10 +125,13 @@ void Separa_Primero(const QString& separador, QString& texto, QString& primero);
 void Antepone_Elemento(const QString& separador, QString& lista, const QString& elemento);
 
 // Search by reference (the questions go through mod_rvtMsgBox). A format of another paper
-// type is offered, unless `silencioso`; taken, the list is rebuilt in order `orden`.
+// type is offered, unless `silencioso`; taken, `cambiaPapel` turns the paper type's owner to
+// it (the search stores no paper type of its own) and the list is rebuilt in order `orden`.
 void Buscar_Referencia(Cataleg& cat, EstadoListaEtiquetas& estado);
-void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden = 0);
-void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden = 0);
+void Busca_EtiquetaReferencia(Cataleg& cat, QString& texto, bool silencioso, std::int16_t orden = 0,
+                              const std::function<void(int)>& cambiaPapel = {});
+void Busca_EtiquetaReferencia(Cataleg& cat, const QString& texto, bool silencioso, std::int16_t orden = 0,
+                              const std::function<void(int)>& cambiaPapel = {});
 
 // The controls around the list. `tipoPapel`: the paper type chosen, -1 when none (then a new
 // order leaves the list as it is, and a size filter lists thermal formats).

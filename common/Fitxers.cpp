@@ -84,13 +84,4 @@ bool CopiaFitxer(const QString& source, const QString& target)
     return false;
 }
 
-std::int32_t NumeroDeReferencia(const QString& reference)
-{
-    try {
-        return kovel::basic::CLng(kovel::basic::Val(QStringView(reference).mid(std::min<qsizetype>(5, reference.size()))));
-    } catch (const kovel::basic::OverflowError&) {
-        return 0;
-    }
-}
-
 } // namespace directoris

@@ -32,8 +32,5 @@ QString DirectoriTmp();
 // Copies an existing source over the target (replacing it in one step). False, with the
 // target untouched, when the source is missing or the copy cannot be made.
 bool CopiaFitxer(const QString& source, const QString& target);
-// The number written in a label reference ("KOVEL" and the number): the leading number
-// from the sixth character on, rounded; 0 when there is none or it does not fit.
-std::int32_t NumeroDeReferencia(const QString& reference);
 
 } // namespace directoris

@@ -2,60 +2,9 @@
 
 #include "platform/excel/Workbook.h"
 
-#include <QLocale>
-
-#include <algorithm>
 #include <stdexcept>
 
 namespace generar_doc {
-
-namespace {
-
-// Enough rows to tell a column's kind; a worksheet of a million rows reads no more.
-constexpr std::int32_t FilesMostra = 50;
-
-bool EsNombre(const QString& text)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    t.toDouble(&ok);
-    if (!ok)
-        QLocale::system().toDouble(t, &ok);
-    return ok;
-}
-
-} // namespace
-
-bool FilaCapcalera(FullDades& full, const QStringList& columnes, std::int32_t fila, std::int32_t ultima)
-{
-    if (fila < 1 || ultima <= fila)
-        return false;
-    const std::int32_t fins = std::min(ultima, fila + FilesMostra);
-    bool capcalera = false;
-    for (const QString& columna : columnes) {
-        QString cap;
-        if (!full.contingut(columna, fila, cap))
-            continue;
-        QStringList valors;
-        for (std::int32_t f = fila + 1; f <= fins; ++f) {
-            QString v;
-            if (full.contingut(columna, f, v))
-                valors << v;
-        }
-        if (valors.isEmpty())
-            continue;
-        const bool nombres = std::all_of(valors.cbegin(), valors.cend(), EsNombre);
-        if (nombres && EsNombre(cap))
-            return false;   // a number over numbers: a record like the others
-        const qsizetype llargada = valors.first().size();
-        const bool mateixaLlargada = std::all_of(valors.cbegin(), valors.cend(),
-                                                 [llargada](const QString& v) { return v.size() == llargada; });
-        // Two values of one length may be chance; three say something.
-        if (nombres || (valors.size() >= 3 && mateixaLlargada && cap.size() != llargada))
-            capcalera = true;
-    }
-    return capcalera;
-}
 
 bool FullMemoria::contingut(const QString& columna, std::int32_t fila, QString& text)
 {

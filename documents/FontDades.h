@@ -42,12 +42,6 @@ private:
     QList<QStringList> files_;
 };
 
-// Whether row `fila` of `full` heads the rows after it, up to `ultima`, in `columnes`: a
-// column whose values below are all numbers, or all of one length, while its first cell is
-// text of another kind or length, says so, and none says the opposite (a number over
-// numbers). Only the first rows below are read, so a large worksheet costs no more.
-bool FilaCapcalera(FullDades& full, const QStringList& columnes, std::int32_t fila, std::int32_t ultima);
-
 // An in-memory table: field names and one list of values per record.
 class RegistresMemoria : public RegistresDades {
 public:

@@ -9,6 +9,7 @@
 
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -34,6 +35,12 @@ std::unique_ptr<kovel::word::Document> GeneraDocument(std::int16_t labelNumber, 
 
 // The measures of format `idx` of catalogue `cat` (GeneracioError outside the catalogue).
 MidesFull MidesDeCatalogo(const Cataleg& cat, int idx);
+
+// Whether row `fila` of `full` heads the rows after it, up to `ultima`, in `columnes`: a
+// column whose values below are all numbers, or all of one length, while its first cell is
+// text of another kind or length, says so, and none says the opposite (a number over
+// numbers). Only the first rows below are read, so a large worksheet costs no more.
+bool FilaCapcalera(FullDades& full, const QStringList& columnes, std::int32_t fila, std::int32_t ultima);
 
 // ---- The pieces, as the generation uses them (1-based rows and columns) ----
 

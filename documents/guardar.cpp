@@ -207,6 +207,15 @@ const QDate DiaZero(1899, 12, 30);
 
 } // namespace
 
+QString AmbPunt(QString frase)
+{
+    while (frase.endsWith(u' '))
+        frase.chop(1);
+    if (!frase.isEmpty() && !frase.endsWith(u'.') && !frase.endsWith(u'!') && !frase.endsWith(u'?'))
+        frase += u'.';
+    return frase;
+}
+
 Lectura LlegeixRegistres(QByteArrayView dades, const QString& nomFitxer)
 {
     Lectura res;
@@ -304,7 +313,7 @@ bool Magatzem::Carrega(QString& error)
         return true;
     QFile f(ruta);
     if (!f.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The saved designs file \"%1\" cannot be read: %2").arg(ruta, f.errorString());
+        error = QStringLiteral("The saved designs file \"%1\" cannot be read: %2").arg(ruta, AmbPunt(f.errorString()));
         danyat_ = true;
         return false;
     }
@@ -581,7 +590,7 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
     const auto llegeix = [&] {
         if (Carrega(error))
             return true;
-        error += QStringLiteral(" It is not written over.");
+        error = AmbPunt(error) + QStringLiteral(" It is not written over.");
         return false;
     };
     nom = NomDesat(nom);
@@ -641,6 +650,9 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
 
     RegistreGuardat r = nouRegistre(nom, dades);
     if (!desa(temporal, r.Caselles, error)) {
+        // Said of the design: the folder it was being written in is the program's own.
+        error = QStringLiteral("The design \"%1\" cannot be written in \"%2\": %3")
+                    .arg(nom.trimmed(), CarpetaGuardats(), AmbPunt(QString(error).remove(temporal)));
         desfes();
         return false;
     }
@@ -658,7 +670,7 @@ bool Magatzem::GuardaDisseny(QString& nom, const DadesDisseny& dades, const Desa
     QString sensBarra = carpeta;
     sensBarra.chop(1);
     if (::rename(QFile::encodeName(temporal).constData(), QFile::encodeName(sensBarra).constData()) != 0) {
-        error = QStringLiteral("The folder \"%1\" cannot be made: %2").arg(sensBarra, QString::fromLocal8Bit(std::strerror(errno)));
+        error = QStringLiteral("The folder \"%1\" cannot be made: %2").arg(sensBarra, AmbPunt(QString::fromLocal8Bit(std::strerror(errno))));
         desfes();
         return false;
     }

@@ -61,6 +61,9 @@ QByteArray CodificaRegistres(const std::vector<RegistreGuardat>& registres);
 // The store file's name for a host letter; "" for any other.
 QString NomFitxerGuardats(char lletraPrograma);
 
+// A system's reason (which comes without a full stop) as the sentence that ends a message.
+QString AmbPunt(QString frase);
+
 // "now" as the store keeps dates.
 double DataActual();
 // A stored date as "DD/MM/YY" with the given separator.

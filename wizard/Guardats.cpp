@@ -47,11 +47,6 @@ std::int32_t Enter(const QString& text)
     return std::int32_t(v);
 }
 
-std::int16_t Enter16(const QString& text)
-{
-    return std::int16_t(std::clamp<std::int32_t>(Enter(text), -32768, 32767));
-}
-
 // Literal 7000 with the store's file name in place of the example name.
 QString MissatgeNoUsable(const QString& nomFitxer)
 {
@@ -128,6 +123,9 @@ void Guardats::cmdCrear_CambioValor(bool valor)
     estat_.pasGuardats().cmdObrir = false;
     estat_.pasGuardats().lstGuardatsIndex = -1;
     estat_.DissenyObert = false;
+    // Nothing a restored design brought stands for the new one's choices.
+    estat_.pasEtiqueta().oblidaFormatPerdut();
+    estat_.pasFinal().oblidaFiles();
 }
 
 void Guardats::cmdObrir_CambioValor(bool valor)
@@ -145,7 +143,7 @@ void Guardats::cmdObrir_CambioValor(bool valor)
 
 bool Guardats::perCasella() const
 {
-    return estat_.esWord() && estat_.pasOrigen().opcOrigDatos[0];
+    return estat_.pasOrigen().EtiquetasDiferentes();
 }
 
 guardar::DadesDisseny Guardats::dades() const
@@ -153,16 +151,19 @@ guardar::DadesDisseny Guardats::dades() const
     const PasEtiqueta& etiqueta = estat_.pasEtiqueta();
     guardar::DadesDisseny d;
     d.TipusPaper = directoris::CodiTipusPaper(estat_.pasPaper().optPapel);
-    d.Model = directoris::NumeroEtiqueta(estat_.cataleg());
+    // The format the panel holds as chosen, not whatever line the list shows.
+    d.Model = etiqueta.modelTriat();
     d.Orientacio = directoris::CodiOrientacio(etiqueta.opt_Horizontal, etiqueta.opt_Vertical);
     // Away from the word processor the pair is the final panel's, which always holds a choice.
-    d.Ordre = std::uint8_t(directoris::CodiOrdre(estat_.esWord() ? estat_.pasOrigen().opcOrigDatos[0]
-                                                                  : estat_.pasFinal().OpcEtiqpag[0]));
+    d.Ordre = directoris::CodiOrdre(
+        directoris::OpcioOrdre(estat_.host(), estat_.pasOrigen().opcOrigDatos[0], estat_.pasFinal().OpcEtiqpag[0]));
     d.Caselles = [this](const QString& carpeta) { return casellesDisseny(carpeta); };
     if (estat_.esExcel()) {
         d.Llista = estat_.pasOrigen().LstHojas.value(estat_.pasOrigen().LstHojasIndex);
-        d.FilaInicial = Enter(estat_.pasFinal().txtFila_inicial);
-        d.FilaFinal = Enter(estat_.pasFinal().txtFila_final);
+        // Only rows the user chose: the worksheet's own are worked out again when it opens.
+        const PasFinal& final_ = estat_.pasFinal();
+        d.FilaInicial = final_.filesTriades() ? Enter(final_.txtFila_inicial) : 0;
+        d.FilaFinal = final_.filesTriades() ? Enter(final_.txtFila_final) : 0;
     } else if (estat_.esAccess()) {
         d.Llista = estat_.pasOrigen().LstTablas.value(estat_.pasOrigen().LstTablasIndex);
     }
@@ -329,7 +330,7 @@ Numeracio Guardats::recuperaCodis(const QString& carpeta)
     QString error;
     guardar::CodisDisseny codis;
     if (!f.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("The codes file \"%1\" cannot be read: %2").arg(cami, f.errorString());
+        error = QStringLiteral("The codes file \"%1\" cannot be read: %2").arg(cami, guardar::AmbPunt(f.errorString()));
     } else if (f.size() > guardar::MidaMaximaCodis) {
         error = QStringLiteral("The codes file \"%1\" is too large.").arg(cami);
     } else {
@@ -377,41 +378,25 @@ void Guardats::RecuperaDisseny(int fila)
         const guardar::RegistreGuardat r = magatzem_.Disseny(fila);
         estat_.DissenyRestaurat = true;
 
-        // Paper type, through its click handler.
+        // Paper type, through its click handler; then the format, in that paper's list.
         estat_.pasPaper().optPapel = {};
-        switch (r.TipusPaper) {
-        case '4': estat_.pasPaper().optPapel_Click(PapelA4); break;
-        case '5': estat_.pasPaper().optPapel_Click(PapelA5); break;
-        case 'L': estat_.pasPaper().optPapel_Click(PapelLetter); break;
-        case 'T': estat_.pasPaper().optPapel_Click(PapelTermico); break;
-        case 'C': estat_.pasPaper().optPapel_Click(PapelContinuo); break;
-        default: break;
-        }
-
-        // Label format, by its model number in the list refilled for that paper.
-        ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), QString::number(r.Model));
-        const std::int16_t orden = Enter16(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
-        const std::int16_t tipo = Enter16(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
-        ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), tipo, orden, 0, 0);
-        ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), QString::number(r.Model), true);
-        estat_.pasEtiqueta().LstEtiquetas_Click(estat_.cataleg().Lista.ListIndex());
+        if (const int tipus = directoris::TipusPaperDeCodi(r.TipusPaper); tipus >= 0)
+            estat_.pasPaper().optPapel_Click(tipus);
+        estat_.pasEtiqueta().RestauraFormat(r.Model, r.Nom);
 
         // Orientation.
         estat_.pasEtiqueta().opt_Vertical = estat_.pasEtiqueta().opt_Horizontal = false;
-        if (r.Orientacio == 'V')
-            estat_.pasEtiqueta().Opt_Vertical_Click();
-        else if (r.Orientacio == 'H')
-            estat_.pasEtiqueta().Opt_Horizontal_Click();
+        if (const std::optional<bool> h = directoris::HoritzontalDeCodi(r.Orientacio))
+            *h ? estat_.pasEtiqueta().Opt_Horizontal_Click() : estat_.pasEtiqueta().Opt_Vertical_Click();
 
         // The option pair: labels differ or all alike (Word), one label per record or not.
-        // A design that kept no choice (older saves) opens with the final panel's default,
-        // and without rows, so that the design panel gives the default ones; on the word
-        // processor its kept cells say whether its labels differ.
-        const bool ordre = r.Ordre == 'D' || r.Ordre == 'I';
+        // A design that kept no choice (older saves) opens with the final panel's default;
+        // on the word processor its kept cells say whether its labels differ.
+        const std::optional<bool> ordre = directoris::OpcioOrdreDeCodi(r.Ordre);
         if (estat_.esWord())
-            estat_.pasOrigen().opcOrigDatos_Click(ordre ? (r.Ordre == 'D' ? 0 : 1) : (r.NumCaselles > 1 ? 0 : 1));
+            estat_.pasOrigen().opcOrigDatos_Click(ordre.value_or(r.NumCaselles > 1) ? 0 : 1);
         else if (ordre)
-            estat_.pasFinal().OpcEtiqpag_Click(r.Ordre == 'D' ? 0 : 1);
+            estat_.pasFinal().OpcEtiqpag_Click(*ordre ? 0 : 1);
         else
             estat_.pasFinal().OpcEtiqpag = PasFinal::OpcEtiqpagPerDefecte;
 
@@ -445,7 +430,7 @@ void Guardats::RecuperaDisseny(int fila)
         cas.NumCaselles = r.NumCaselles;
 
         // Data source: the list refilled from the open file, the stored entry chosen; the
-        // rows only when the design's own were kept.
+        // rows only when the user chose them.
         FontAssistent* font = estat_.font();
         if ((estat_.esExcel() || estat_.esAccess()) && font) {
             const bool excel = estat_.esExcel();
@@ -459,9 +444,8 @@ void Guardats::RecuperaDisseny(int fila)
             if (excel) {
                 estat_.pasOrigen().NumHojas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
                 estat_.pasOrigen().LstHojas_Click(tria);
-                const bool files = ordre && r.FilaInicial >= 1;
-                estat_.pasFinal().txtFila_inicial = files ? QString::number(r.FilaInicial) : QString();
-                estat_.pasFinal().txtFila_final = files ? QString::number(r.FilaFinal) : QString();
+                // Rows kept by a design that kept no choice were never the user's.
+                estat_.pasFinal().restauraFiles(ordre ? r.FilaInicial : 0, r.FilaFinal);
             } else {
                 estat_.pasOrigen().NumTablas = std::int16_t(std::min<qsizetype>(llista.size(), 32767));
                 estat_.pasOrigen().LstTablas_Click(tria);

@@ -185,11 +185,13 @@ TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
     ModReg::DesarSeleccio(QStringLiteral("TipoPag"), QStringLiteral("0"));
     Llena_ListaEtiquetas(cat, PapelA4, 1, 0, 0);
     respuesta = mod_rvtMsgBox::vbYes;
-    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), false, 1);
+    // The paper type is its owner's: the search turns it and stores none of its own.
+    QList<int> papeles;
+    Busca_EtiquetaReferencia(cat, QStringLiteral("8161"), false, 1, [&](int t) { papeles << t; });
     ASSERT_EQ(mensajes.size(), 1u);
     EXPECT_EQ(mensajes[0].texto, ModTraduccion::Literal(104, 8161, QStringLiteral("Letter"), QStringLiteral("Letter")));
-    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("2"));
-    EXPECT_EQ(cat.Unidades, 2);
+    EXPECT_EQ(papeles, QList<int>{PapelLetter});
+    EXPECT_EQ(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")), QStringLiteral("0"));
     EXPECT_EQ(Lineas(), QStringList({"Letter one - KOVEL 8161"}));
     EXPECT_EQ(Seleccionado(), 8161);
 
@@ -197,13 +199,14 @@ TEST_F(Lista, SearchSwitchesPaperTypeOnYes)
     int pitidos = 0, focos = 0;
     p.pitido = [&] { ++pitidos; };
     p.focoLista = [&] { ++focos; };
+    p.cambioPapel = [&](int t) { papeles << t; };
     p.txtReferencia = QStringLiteral("13");
     mensajes.clear();
     std::int16_t tecla = 13;
     Filtra_TeclaReferencia(cat, p, tecla);
     EXPECT_EQ(tecla, 0);
     EXPECT_EQ(Seleccionado(), 13);
-    EXPECT_EQ(cat.Unidades, 1);
+    EXPECT_EQ(papeles, (QList<int>{PapelLetter, PapelTermico}));
     EXPECT_EQ(focos, 1);
     EXPECT_EQ(p.txtReferencia, QStringLiteral("13"));
     for (std::int16_t t : {std::int16_t(8), std::int16_t('0'), std::int16_t('9')}) {

@@ -65,15 +65,6 @@ TEST(Folders, FilesAreToldFromFoldersAndCopiedWhole)
     EXPECT_FALSE(directoris::CopiaFitxer(src, dir.path() + "/no/such/folder/c.docx"));
 }
 
-TEST(Folders, LabelNumberOfAReference)
-{
-    EXPECT_EQ(directoris::NumeroDeReferencia("KOVEL1234"), 1234);
-    EXPECT_EQ(directoris::NumeroDeReferencia("KOVEL 81A"), 81);
-    EXPECT_EQ(directoris::NumeroDeReferencia("KOVEL"), 0);
-    EXPECT_EQ(directoris::NumeroDeReferencia(""), 0);
-    EXPECT_EQ(directoris::NumeroDeReferencia("KOVEL99999999999"), 0);
-}
-
 TEST(RuntimeLog, LinesAreWrittenOnlyInLogModeAndInCallOrder)
 {
     kovel::test::PrivateProfile profile;

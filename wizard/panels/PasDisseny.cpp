@@ -78,9 +78,10 @@ void PasDisseny::preparaDisseny()
     if (!DinsCatalogo(estat_.cataleg(), idx))
         return;
     const QString clau = estat_.horitzontal() ? QStringLiteral("H") : QStringLiteral("V");
-    const bool perCasella = estat_.esWord() && estat_.pasOrigen().opcOrigDatos[0];
-    const bool mateix = disseny_ && idx == IndexDocumentBase && clau == ClauDocumentBase
-                        && perCasella == (caselles.NumCaselles >= 2);
+    const bool perCasella = estat_.pasOrigen().EtiquetasDiferentes();
+    // A restored design whose format was gone stands for none: it takes the one chosen.
+    const bool mateix = disseny_ && (idx == IndexDocumentBase || IndexDocumentBase < 0)
+                        && clau == ClauDocumentBase && perCasella == (caselles.NumCaselles >= 2);
     if (!mateix) {
         BuidaCaselles();
         if (perCasella) {
@@ -212,14 +213,11 @@ void PasDisseny::Llenar()
             mnuCampo.clear();
             r1 = r2 = 1;
         }
-        // The rows to print start as the worksheet's records, unless a restored design
-        // brought its own: then the first row heads the columns only when they start past it.
+        // The final panel works out its rows from the worksheet as it is now, unless the
+        // user chose them; the first row heads the columns only when the rows start past it.
         const bool capcalera = esCapcalera(r1, r2);
         PasFinal& final_ = estat_.pasFinal();
-        if (!estat_.DissenyObert || final_.txtFila_inicial.isEmpty()) {
-            final_.txtFila_inicial = Numero(capcalera ? r1 + 1 : r1);
-            final_.txtFila_final = Numero(r2);
-        }
+        final_.filesDeLaFulla(r1, r2, capcalera);
         FilaTitols = capcalera && Enter(final_.txtFila_inicial) > r1 ? r1 : 0;
     } else if (estat_.esAccess() && font && origen.LstTablasIndex >= 0) {
         mnuCampo = font->campsTaula(origen.LstTablas.value(origen.LstTablasIndex), CamposDeTabla);

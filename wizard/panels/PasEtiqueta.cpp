@@ -1,6 +1,7 @@
 #include "wizard/panels/PasEtiqueta.h"
 
 #include "catalogue/Catalogo.h"
+#include "catalogue/CodisDisseny.h"
 #include "catalogue/ListaEtiquetas.h"
 #include "common/HostProfile.h"
 #include "common/ModReg.h"
@@ -13,29 +14,48 @@
 
 namespace kovel::wizard {
 
+PasEtiqueta::PasEtiqueta(EstatAssistent& estat) : Pas(estat)
+{
+    // A search that switches paper turns the paper panel's option, which owns the type.
+    Llista.cambioPapel = [this](int tipus) { estat_.pasPaper().optPapel_Click(tipus); };
+}
+
+std::int16_t PasEtiqueta::tipusDeLaLlista() const
+{
+    const int triat = estat_.pasPaper().tipusPapel();
+    std::int32_t t = triat >= 0 ? triat : Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
+    const auto presents = estat_.pasPaper().TiposPapelVisibles();
+    if (t < 0 || t > 4 || !presents[t]) {
+        const auto it = std::find(presents.begin(), presents.end(), true);
+        t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
+    }
+    return std::int16_t(t);
+}
+
+std::int16_t PasEtiqueta::ordreDesat()
+{
+    const std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
+    return std::int16_t(o < 0 || o > 2 ? 0 : o);   // a stale order: the reference order
+}
+
 void PasEtiqueta::Llenar()
 {
     EstadoListaEtiquetas& p = Llista;
-    std::int32_t o = Enter(ModReg::LlegirSeleccio(QStringLiteral("OrdenEtiq")));
-    if (o < 0 || o > 2)
-        o = 0;   // a stale order: the reference order
+    const std::int16_t o = ordreDesat();
     for (int i = 0; i < 3; ++i)
         p.optOrden[i] = i == o;
     p.cboOrdenar.listIndex = o < p.cboOrdenar.entradas.size() ? int(o) : -1;
     if (p.cboOrdenar.listIndex >= 0)
         p.cboOrdenar.texto = p.cboOrdenar.entradas[o];
 
-    // The paper type chosen on the paper panel is the stored one (its buttons store it); a
-    // stored type the catalogue does not offer gives way to the first it offers.
-    std::int32_t t = Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")));
-    const auto presents = estat_.pasPaper().TiposPapelVisibles();
-    if (t < 0 || t > 4 || !presents[t]) {
-        const auto it = std::find(presents.begin(), presents.end(), true);
-        t = it == presents.end() ? 0 : std::int32_t(it - presents.begin());
-    }
-    ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), std::int16_t(t), std::int16_t(o), 0, 0);
-    ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), Llista, std::int16_t(t));
-    ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(), ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
+    const std::int16_t t = tipusDeLaLlista();
+    ModTolvWiz::Llena_ListaEtiquetas(estat_.cataleg(), t, std::int16_t(o), 0, 0);
+    ModTolvWiz::Llena_MedidasFiltro(estat_.cataleg(), Llista, t);
+    if (formatPerdut_)
+        estat_.cataleg().Lista.setListIndex(-1);
+    else
+        ModTolvWiz::Busca_EtiquetaReferencia(estat_.cataleg(),
+                                             model_ != 0 ? Numero(model_) : ModReg::LlegirSeleccio(QStringLiteral("Etiqueta")), true);
     estat_.setFocusTarget(QStringLiteral("LstEtiquetas"));
     estat_.ValorPanel = std::int32_t(ModTolvWiz::IndexFormat(estat_.cataleg()));
     orientacioDelFormat();
@@ -45,18 +65,68 @@ bool PasEtiqueta::Validar(Avis& avis)
 {
     const int idx = ModTolvWiz::FormatSeleccionat(estat_.cataleg());
     if (!DinsCatalogo(estat_.cataleg(), idx)) {
-        // An empty list (no format of this paper, or none left in the catalogue).
-        avis = {0, ModTraduccion::TextPrograma("FrmTolvWiz.SenseFormat", QStringLiteral("Please choose a label format in the list."))};
+        // An empty list (no format of this paper, or none left in the catalogue), or a
+        // restored format that is gone.
+        avis = {0, formatPerdut_ ? textFormatPerdut()
+                                 : ModTraduccion::TextPrograma("FrmTolvWiz.SenseFormat",
+                                                               QStringLiteral("Please choose a label format in the list."))};
         return false;
     }
     if (ModTolvWiz::IndexFormat(estat_.cataleg()) != estat_.ValorPanel.toInt()) {
         estat_.marca(np().PanelDiseno, 0);
         estat_.marca(np().PanelFinal, 0);
     }
+    model_ = directoris::NumeroEtiqueta(estat_.cataleg(), std::int16_t(idx));
+    formatPerdut_ = false;
     const int t = estat_.pasPaper().tipusPapel();
-    ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t < 0 ? 4 : t));
-    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(estat_.cataleg().Etiquetas[idx].Codigo));
+    if (t >= 0)
+        ModReg::DesarSeleccio(QStringLiteral("TipoPag"), Numero(t));
+    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(model_));
     ModReg::DesarSeleccio(QStringLiteral("OrdenEtiq"), Numero(Llista.orden()));
+    return true;
+}
+
+QString PasEtiqueta::textFormatPerdut() const
+{
+    return ModTraduccion::TextPrograma("FrmTolvWiz.FormatPerdut",
+                                       QStringLiteral("The label format KOVEL %1 of the design \"%2\" is no longer in the "
+                                                      "catalogue. Please choose another label format in the list."))
+        .arg(model_)
+        .arg(nomPerdut_);
+}
+
+bool PasEtiqueta::RestauraFormat(std::int32_t model, const QString& nom)
+{
+    Cataleg& cat = estat_.cataleg();
+    model_ = model;
+    ModReg::DesarSeleccio(QStringLiteral("Etiqueta"), Numero(model));
+    // The model on the saved paper; on another paper only when the saved one has none.
+    PasPaper& paper = estat_.pasPaper();
+    int idx = -1;
+    for (int i = 0; i < cat.NumEtiquetas && i < cat.Etiquetas.size(); ++i) {
+        if (cat.Etiquetas[i].Codigo != model)
+            continue;
+        if (idx < 0)
+            idx = i;
+        if (cat.Etiquetas[i].TipoPapel == paper.tipusPapel()) {
+            idx = i;
+            break;
+        }
+    }
+    formatPerdut_ = idx < 0;
+    nomPerdut_ = nom.trimmed();
+    // A format has one paper: a design that kept another (as older saves could) opens on it.
+    if (idx >= 0 && cat.Etiquetas[idx].TipoPapel <= 4 && cat.Etiquetas[idx].TipoPapel != paper.tipusPapel())
+        paper.optPapel_Click(cat.Etiquetas[idx].TipoPapel);
+    const std::int16_t t = tipusDeLaLlista();
+    ModTolvWiz::Llena_ListaEtiquetas(cat, t, ordreDesat(), 0, 0);
+    if (formatPerdut_) {
+        cat.Lista.setListIndex(-1);
+        ModTolvWiz::Mensaje_Error(textFormatPerdut());
+        return false;
+    }
+    ModTolvWiz::Busca_EtiquetaReferencia(cat, Numero(model), true);
+    LstEtiquetas_Click(cat.Lista.ListIndex());
     return true;
 }
 

@@ -8,13 +8,23 @@ namespace kovel::wizard {
 
 class PasEtiqueta : public Pas {
 public:
-    using Pas::Pas;
+    explicit PasEtiqueta(EstatAssistent& estat);
 
-    // The stored order, the list of the stored paper type and the stored format selected.
+    // The stored order, the list of the paper panel's type and the chosen format selected.
     void Llenar() override;
-    // A format must be selected; it, its paper type and the order are stored, and a changed
-    // format makes the later panels fill again.
+    // A format must be selected; it becomes the chosen format and is stored with its paper
+    // type and the order, and a changed format makes the later panels fill again.
     bool Validar(Avis& avis) override;
+    // The chosen format's model number: what the panel was left with, or what a restored
+    // design brought; 0 before either. A save records this, never the list's selection.
+    std::int32_t modelTriat() const { return model_; }
+    // A restored design's format `model`, on the paper panel's type: selected in that paper's
+    // list. A model the catalogue no longer holds is said, naming it and the design `nom`,
+    // and no format is selected until the user chooses one here; false then.
+    bool RestauraFormat(std::int32_t model, const QString& nom);
+    // A new design: a restored format the catalogue lost stands no more, and the list selects
+    // as it does for any stored format.
+    void oblidaFormatPerdut() { formatPerdut_ = false; }
     void Opt_Horizontal_Click();
     void Opt_Vertical_Click();
     void optOrden_Click(int orden);
@@ -39,6 +49,18 @@ public:
     bool opt_Vertical = true;
 
 private:
+    // The restored model the catalogue lacks, in the user's words.
+    QString textFormatPerdut() const;
+    // The paper type the list is built for: the paper panel's; before it holds one, the stored
+    // type. A type the catalogue does not offer gives way to the first it offers.
+    std::int16_t tipusDeLaLlista() const;
+    // The stored order of the list, 0 to 2; a stale one gives the reference order.
+    static std::int16_t ordreDesat();
+
+    std::int32_t model_ = 0;
+    // A restored design's format is not in the catalogue: nothing is selected for it.
+    bool formatPerdut_ = false;
+    QString nomPerdut_;
     // The orientation options show whether the format now selected is turned.
     void orientacioDelFormat();
     // The selected format turned to the orientation chosen, when it is not yet.

@@ -132,6 +132,18 @@ void PasFinal::Llenar()
     }
     controls_.files = estat_.esExcel();
     estat_.ValorPanel = OpcEtiqpag[0];
+    // The rows a restored design kept, which the worksheet may have lost since.
+    if (revisaFiles_ && controls_.files) {
+        revisaFiles_ = false;
+        const std::int32_t ultima = estat_.pasDisseny().UltimaFilaHoja;
+        if (!RangFilesValid(txtFila_inicial, txtFila_final, ultima))
+            ModTolvWiz::Mensaje_Error(
+                TextPrograma("FrmTolvWiz.FilesPerdudes",
+                             QStringLiteral("The design kept the rows %1 to %2 of the worksheet, which now ends at row %3. "
+                                            "Please give the rows to print."))
+                    .arg(txtFila_inicial, txtFila_final)
+                    .arg(ultima));
+    }
 }
 
 bool PasFinal::Validar(Avis& avis)
@@ -261,9 +273,42 @@ void PasFinal::OpcEtiqpag_Click(int index)
 
 void PasFinal::txtFila_Change(const QString& inicial, const QString& final_)
 {
-    txtFila_inicial = inicial;
-    txtFila_final = final_;
+    filaInicial_ = inicial;
+    filaFinal_ = final_;
+    filesTriades_ = true;
+    revisaFiles_ = false;
     estat_.marca(np().PanelFinal, 0);
+}
+
+ValidacioFila PasFinal::txtFila_Validate(bool inicial, const QString& text, const QString& altre)
+{
+    const std::int32_t ultima = estat_.pasDisseny().UltimaFilaHoja;
+    const ValidacioFila v = inicial ? Valida_FilaInicial(text, altre, ultima) : Valida_FilaFinal(text, altre, ultima);
+    const QString altreDespres = v.canviaAltre ? v.textAltre : altre;
+    const QString nouInicial = inicial ? v.text : altreDespres;
+    const QString nouFinal = inicial ? altreDespres : v.text;
+    if (nouInicial != filaInicial_ || nouFinal != filaFinal_)
+        txtFila_Change(nouInicial, nouFinal);
+    return v;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The rows
+
+void PasFinal::filesDeLaFulla(std::int32_t primera, std::int32_t ultima, bool capcalera)
+{
+    if (filesTriades_)
+        return;
+    filaInicial_ = Numero(capcalera ? primera + 1 : primera);
+    filaFinal_ = Numero(ultima);
+}
+
+void PasFinal::restauraFiles(std::int32_t inicial, std::int32_t final_)
+{
+    filesTriades_ = inicial >= 1;
+    revisaFiles_ = filesTriades_;
+    filaInicial_ = filesTriades_ ? Numero(inicial) : QString();
+    filaFinal_ = filesTriades_ ? Numero(final_) : QString();
 }
 
 } // namespace kovel::wizard

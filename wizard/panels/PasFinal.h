@@ -41,8 +41,25 @@ public:
     // when it is, a note says that the document made stands.
     bool Validar(Avis& avis) override;
     void OpcEtiqpag_Click(int index);
-    // The row boxes typed in: the next Finish makes the document again.
+    // The row boxes typed in: the rows are the user's, and the next Finish makes the document
+    // again.
     void txtFila_Change(const QString& inicial, const QString& final_);
+    // A row box left (the first-row box when `inicial`) holding `text`, the other `altre`:
+    // checked against the worksheet's last row, and what the boxes then hold kept.
+    ValidacioFila txtFila_Validate(bool inicial, const QString& text, const QString& altre);
+
+    // ---- The rows: this panel alone sets them ----
+    // The worksheet as the design panel read it: its first row `primera`, last row `ultima`
+    // and whether the first heads the columns. Rows the user never chose become all rows
+    // after a header row; rows the user chose stay.
+    void filesDeLaFulla(std::int32_t primera, std::int32_t ultima, bool capcalera);
+    // Rows a saved design kept (`inicial` below 1: none, the worksheet's gives them). Kept
+    // rows the worksheet no longer holds are said when the panel is shown.
+    void restauraFiles(std::int32_t inicial, std::int32_t final_);
+    // Rows given for another worksheet: forgotten, the worksheet's own are worked out again.
+    void oblidaFiles() { restauraFiles(0, 0); }
+    // The rows are the user's (typed, or kept by a restored design), not the worksheet's.
+    bool filesTriades() const { return filesTriades_; }
     ControlsFinal controls() const { return controls_; }
 
     // The row boxes' rules. The number is the leading number of the text, rounded half to
@@ -62,10 +79,17 @@ public:
     // kept no choice opens with it too.
     static constexpr std::array<bool, 2> OpcEtiqpagPerDefecte{true, false};
     std::array<bool, 2> OpcEtiqpag = OpcEtiqpagPerDefecte;
-    QString txtFila_inicial;
-    QString txtFila_final;
+    // What the row boxes hold; set only through the members above.
+    const QString& txtFila_inicial = filaInicial_;
+    const QString& txtFila_final = filaFinal_;
 
 private:
+    QString filaInicial_;
+    QString filaFinal_;
+    bool filesTriades_ = false;
+    // Rows a restored design kept are to be checked against the worksheet at the next showing.
+    bool revisaFiles_ = false;
+
     bool genera(Avis& avis);
     void desa(kovel::word::Document& doc, const QString& cami);
 

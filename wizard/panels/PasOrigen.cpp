@@ -6,6 +6,7 @@
 #include "common/ModTraduccion.h"
 #include "documents/generar_doc.h"
 #include "wizard/EstatAssistent.h"
+#include "wizard/panels/PasFinal.h"
 #include "wizard/panels/PasEtiqueta.h"
 
 #include <algorithm>
@@ -47,6 +48,9 @@ void PasOrigen::Llenar()
         index = 0;
     else
         index = p < llista.size() ? p : -1;
+    // The list chose another worksheet (the one chosen before is gone): its rows go with it.
+    if (excel && index != p)
+        estat_.pasFinal().oblidaFiles();
     estat_.ValorPanel = index >= 0 ? llista[index] : QString();
     estat_.setFocusTarget(excel ? QStringLiteral("LstHojas") : QStringLiteral("LstTablas"));
 }
@@ -129,9 +133,14 @@ void PasOrigen::opcOrigDatos_Click(int index)
     estat_.setFocusTarget(QStringLiteral("CmdSiguiente"));
 }
 
+bool PasOrigen::EtiquetasDiferentes() const { return estat_.esWord() && opcOrigDatos[0]; }
+
 void PasOrigen::LstHojas_Click(int index)
 {
+    const int abans = LstHojasIndex;
     LstHojasIndex = index >= 0 && index < LstHojas.size() ? index : -1;
+    if (LstHojasIndex != abans)
+        estat_.pasFinal().oblidaFiles();
     estat_.marca(np().PanelDiseno, 0);
 }
 

@@ -29,6 +29,9 @@ public:
     void opcOrigDatos_Click(int index);
     void LstHojas_Click(int index);
     void LstTablas_Click(int index);
+    // The labels of the sheet differ: each has its own design (the word processor's host,
+    // its first option). The one rule the design, its saving and its showing follow.
+    bool EtiquetasDiferentes() const;
 
     QStringList LstHojas;
     int LstHojasIndex = -1;

@@ -25,7 +25,11 @@ int PasPaper::tipusPapel() const
 
 void PasPaper::Llenar()
 {
-    const std::int32_t t = estat_.DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag"))) : 100;
+    // The panel owns the paper type: once chosen (or turned by a search) it stays chosen
+    // when the user comes back.
+    const std::int32_t t = tipusPapel() >= 0         ? tipusPapel()
+                           : estat_.DissenyRestaurat ? Enter(ModReg::LlegirSeleccio(QStringLiteral("TipoPag")))
+                                                     : 100;
     for (int i = 0; i < 5; ++i)
         optPapel[i] = t == i;
     estat_.cataleg().Unidades = t == PapelLetter ? 2 : 1;

@@ -10,7 +10,7 @@ class PasPaper : public Pas {
 public:
     using Pas::Pas;
 
-    // A fresh run preselects no paper type; a restored design brings its own.
+    // A fresh run preselects no paper type until one is chosen; a restored design brings its own.
     void Llenar() override;
     // A paper type must be chosen.
     bool Validar(Avis& avis) override;

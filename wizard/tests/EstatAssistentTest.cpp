@@ -386,16 +386,14 @@ TEST_F(Assistent, SpreadsheetFinishChecksTheRowsAndGeneratesOnce)
     e.pasFinal().OpcEtiqpag_Click(0);
 
     // A reversed range is refused and nothing is made.
-    e.pasFinal().txtFila_inicial = QStringLiteral("20");
-    e.pasFinal().txtFila_final = QStringLiteral("10");
+    e.pasFinal().txtFila_Change(QStringLiteral("20"), QStringLiteral("10"));
     Moviment m = e.MostrarPanel(+1);
     EXPECT_FALSE(m.acabat);
     EXPECT_FALSE(m.avis.buit());
     EXPECT_TRUE(oberts.isEmpty());
 
     // Preview makes the document; Finish afterwards does not make it again.
-    e.pasFinal().txtFila_inicial = QStringLiteral("1");
-    e.pasFinal().txtFila_final = QStringLiteral("30");
+    e.pasFinal().txtFila_Change(QStringLiteral("1"), QStringLiteral("30"));
     EXPECT_TRUE(e.Presentacion().buit());
     ASSERT_EQ(oberts.size(), 1);
     EXPECT_TRUE(QFile::exists(oberts[0]));

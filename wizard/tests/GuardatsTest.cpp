@@ -325,8 +325,7 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Afegeix(*e.dissenyAllotjat(), QStringLiteral(" "), QStringLiteral("TOLV_qr_") + ts);
         ASSERT_TRUE(e.MostrarPanel(+1).mogut);
         e.pasFinal().OpcEtiqpag_Click(0);
-        e.pasFinal().txtFila_inicial = QStringLiteral("2");
-        e.pasFinal().txtFila_final = QStringLiteral("5");
+        e.pasFinal().txtFila_Change(QStringLiteral("2"), QStringLiteral("5"));
         abans[1] = Resum(*generar_doc::GeneraDocument(-1, e));
         ASSERT_TRUE(Desa(g, QStringLiteral("Codes"))) << qPrintable(missatges.join(u'\n'));
         QFile codis(dades + QStringLiteral("guardats/2/codis.ini"));
@@ -372,7 +371,14 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         EXPECT_EQ(noms[3], e.pasDisseny().carpetaCaselles() + QStringLiteral("3.docx"));
         EXPECT_EQ(Resum(*generar_doc::GeneraDocument(-1, e)), abans[0]);
     }
-    {
+    // Then again with its codes file unreadable: said by name, the reason ended as a sentence.
+    const QString fitxerCodis = dades + QStringLiteral("guardats/2/") + QLatin1String(guardar::NomFitxerCodis);
+    for (const bool llegible : {true, false}) {
+        if (!llegible) {
+            ASSERT_TRUE(QFile::remove(fitxerCodis));
+            ASSERT_TRUE(QDir().mkdir(fitxerCodis));
+            missatges.clear();
+        }
         Excel_espec::Inicialitzar();
         EstatAssistent e;
         Neteja(e);
@@ -382,6 +388,12 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
         Guardats& g = e.guardats();
         g.setCodis(&codisDesats);
         Obre(e, g, 0, QStringLiteral("Codes"));
+        if (!llegible) {
+            ASSERT_EQ(missatges.size(), 1);
+            EXPECT_TRUE(missatges[0].contains(fitxerCodis)) << qPrintable(missatges[0]);
+            EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
+            continue;
+        }
         EXPECT_EQ(e.pasOrigen().LstHojasIndex, 1);
         EXPECT_EQ(e.pasFinal().txtFila_inicial, QStringLiteral("2"));
         EXPECT_EQ(e.pasFinal().txtFila_final, QStringLiteral("5"));
@@ -406,9 +418,9 @@ TEST_F(Guardar, ThreeDesignsOpenInTheNextRunByTheirRowAndGenerateTheSameLabels)
     }
 }
 
-// A save keeps the final panel's choice and rows wherever it is made; a design an older
-// program kept without them opens with the panel's default and the worksheet's rows, and
-// Finish makes it with no choice asked for.
+// A save keeps the final panel's choice wherever it is made, and the rows only when the user
+// gave them; a design kept without them opens with the panel's default and the worksheet's
+// rows, and Finish makes it with no choice asked for.
 TEST_F(Guardar, AChoiceIsAlwaysKeptAndADesignKeptWithoutOneOpensWithTheDefault)
 {
     Excel_espec::Inicialitzar();
@@ -437,10 +449,10 @@ TEST_F(Guardar, AChoiceIsAlwaysKeptAndADesignKeptWithoutOneOpensWithTheDefault)
     int vistos = 0;
     for (guardar::RegistreGuardat& r : l.registres) {
         if (r.Nom.trimmed() == QLatin1String("Before")) {
-            // Saved on the design panel: the default stands chosen, the rows are the records'.
+            // Saved on the design panel: the default stands chosen, no rows were given.
             EXPECT_EQ(r.Ordre, 'D');
-            EXPECT_EQ(r.FilaInicial, 1);
-            EXPECT_EQ(r.FilaFinal, 6);
+            EXPECT_EQ(r.FilaInicial, 0);
+            EXPECT_EQ(r.FilaFinal, 0);
             r.Ordre = 0;
             r.FilaInicial = r.FilaFinal = 0;
             ++vistos;
@@ -580,6 +592,16 @@ TEST_F(Guardar, ADamagedStoreIsToldByNameAndOnlySetAsideWhenTheUserSaysSo)
     EXPECT_EQ(g.magatzem().Noms(), QStringList{QStringLiteral("Second")});
     EXPECT_EQ(g.magatzem().CarpetaDisseny(0), dades + QStringLiteral("guardats/2/"));
     EXPECT_TRUE(QFile::exists(dades + QStringLiteral("guardats/1/0.docx")));
+
+    // A store that cannot be read at all: the system's reason, ended as a sentence.
+    ASSERT_TRUE(QFile::remove(ruta));
+    ASSERT_TRUE(QDir().mkdir(ruta));
+    missatges.clear();
+    resposta = 7;
+    EXPECT_FALSE(Desa(g, QStringLiteral("Third")));
+    ASSERT_FALSE(missatges.isEmpty());
+    EXPECT_TRUE(missatges[0].contains(ruta)) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
 }
 
 TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFolder)
@@ -608,6 +630,10 @@ TEST_F(Guardar, DesignsStoreFullIsToldBeforeANameIsAskedAndAFailedSaveLeavesNoFo
     kovel::files::LimitaEscripturesPerProva(-1);
     ASSERT_EQ(missatges.size(), 1);
     EXPECT_TRUE(missatges[0].startsWith(ModTraduccion::Literal(7004))) << qPrintable(missatges[0]);
+    // Told of the design, not of the folder the program was writing it in.
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("\"Second\""))) << qPrintable(missatges[0]);
+    EXPECT_FALSE(missatges[0].contains(QStringLiteral(".kovel-"))) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].endsWith(u'.')) << qPrintable(missatges[0]);
     EXPECT_EQ(carpetes(), (QStringList{"1", "guardatsW.dat"}));
 
     // A store a few bytes short of what the reader takes: no name is asked, the store and

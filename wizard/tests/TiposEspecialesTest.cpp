@@ -124,45 +124,35 @@ TEST(TiposEspeciales, AFreeListDocumentNameIsProposed)
     EXPECT_EQ(box, QStringLiteral("mine.docx"));
 }
 
-TEST(CodisDisseny, PaperOrientationOrderAndNumber)
+TEST(CodisDisseny, EveryCodeReadsBackAsTheChoiceItWasWrittenFrom)
 {
-    Cataleg cat;
     using namespace directoris;
     std::array<bool, 5> p{};
     EXPECT_EQ(CodiTipusPaper(p), 0);
+    EXPECT_EQ(TipusPaperDeCodi(0), -1);
     p[PapelContinuo] = p[PapelLetter] = true;
     EXPECT_EQ(CodiTipusPaper(p), 'L');   // Letter comes before continuous
-    p[PapelA5] = true;
-    EXPECT_EQ(CodiTipusPaper(p), '5');
-    p[PapelA4] = true;
-    EXPECT_EQ(CodiTipusPaper(p), '4');
-    p = {};
-    p[PapelTermico] = true;
-    EXPECT_EQ(CodiTipusPaper(p), 'T');
+    for (int t = 0; t < 5; ++t) {
+        p = {};
+        p[std::size_t(t)] = true;
+        EXPECT_EQ(TipusPaperDeCodi(CodiTipusPaper(p)), t);
+    }
+    EXPECT_EQ(TipusPaperDeCodi('X'), -1);
 
     EXPECT_EQ(CodiOrientacio(true, true), 'H');
-    EXPECT_EQ(CodiOrientacio(false, true), 'V');
-    EXPECT_EQ(CodiOrientacio(false, false), 0);
+    EXPECT_EQ(HoritzontalDeCodi(CodiOrientacio(true, false)), true);
+    EXPECT_EQ(HoritzontalDeCodi(CodiOrientacio(false, true)), false);
+    EXPECT_EQ(HoritzontalDeCodi(CodiOrientacio(false, false)), std::nullopt);
 
-    kovel::EstablirHost(kovel::HostOffice::Word);
-    EXPECT_EQ(CodiOrdre(true, false), 'D');    // Word reads opcOrigDatos(0)
-    kovel::EstablirHost(kovel::HostOffice::Excel);
-    EXPECT_EQ(CodiOrdre(true, false), 'I');    // the others OpcEtiqpag(0)
-    EXPECT_EQ(CodiOrdre(false, true), 'D');
-    kovel::EstablirHost(kovel::HostOffice::Cap);
+    for (bool o : {true, false})
+        EXPECT_EQ(OpcioOrdreDeCodi(CodiOrdre(o)), o);
+    EXPECT_EQ(OpcioOrdreDeCodi(0), std::nullopt);
 
-    // The order option cleared: "I".
-    EXPECT_EQ(CodiOrdre(false), 'I');
-
+    // No model number outside the formats the catalogue holds.
+    Cataleg cat;
     cat.Etiquetas = {EtiquetaCatalogo{}, EtiquetaCatalogo{}};
-    cat.Etiquetas[0].Referencia = QStringLiteral("KOVEL 0815     ");
-    cat.Etiquetas[1].Referencia = QStringLiteral("KOVEL 99999999999");
-    cat.NumEtiquetas = 2;
-    EXPECT_EQ(NumeroEtiqueta(cat, 0), 815);
-    EXPECT_EQ(NumeroEtiqueta(cat, 1), 0);   // does not fit in 32 bits
+    cat.Etiquetas[1].Codigo = 8101;
+    cat.NumEtiquetas = 1;
     EXPECT_EQ(NumeroEtiqueta(cat, -1), 0);
-    EXPECT_EQ(NumeroEtiqueta(cat, 2), 0);
-    EXPECT_EQ(NumeroEtiqueta(cat), 0);    // nothing selected in the list
-    cat.Etiquetas.clear();
-    cat.NumEtiquetas = 0;
+    EXPECT_EQ(NumeroEtiqueta(cat, 1), 0);
 }

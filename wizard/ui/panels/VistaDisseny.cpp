@@ -241,7 +241,7 @@ void VistaDisseny::AjustaMarc()
 void VistaDisseny::mostra()
 {
     const bool word = estat().esWord();
-    const bool opcio0 = word && estat().pasOrigen().opcOrigDatos[0];
+    const bool opcio0 = estat().pasOrigen().EtiquetasDiferentes();
     titol()->setText(disseny().TitolDisseny(titol()->text().section(QStringLiteral(" KOVEL "), 0, 0)));
     CmdCampos->setVisible(!word);
     // The code buttons under the field button, or in its place on the word processor's host.

@@ -150,16 +150,12 @@ void VistaFinal::txtFila_Validate(bool inicial)
     filaEnCurs_ = true;
     QLineEdit* box = inicial ? txtFila_inicial : txtFila_final;
     QLineEdit* altre = inicial ? txtFila_final : txtFila_inicial;
-    const std::int32_t ultima = estat().pasDisseny().UltimaFilaHoja;
-    const ValidacioFila v = inicial ? PasFinal::Valida_FilaInicial(box->text(), altre->text(), ultima)
-                                    : PasFinal::Valida_FilaFinal(box->text(), altre->text(), ultima);
+    const ValidacioFila v = final_().txtFila_Validate(inicial, box->text(), altre->text());
     box->setText(v.text);
     if (v.canviaAltre)
         altre->setText(v.textAltre);
     if (v.beep)
         QApplication::beep();
-    final_().txtFila_inicial = txtFila_inicial->text();
-    final_().txtFila_final = txtFila_final->text();
     if (v.cancel)
         box->setFocus();
     else if (v.focusAltre)

@@ -66,15 +66,16 @@ TEST(PanelGuardats, ListsTheDesignsAndOpensThePickedRow)
     Word_espec::Inicialitzar();
     const QString dades = dir.path() + QStringLiteral("/data/");
 
-    // Three designs of the word processor: A4, Letter and A5 paper, upright, the same format.
+    // Three designs of the word processor: A4, Letter and A5 paper, upright, each a format
+    // of its paper.
     guardar::Magatzem g(dades, 'W');
-    const struct { const char* nom; std::uint8_t paper; } dissenys[] = {
-        {"Monthly addresses", '4'}, {"Shelf labels", 'L'}, {"Jars", '5'}};
+    const struct { const char* nom; std::uint8_t paper; std::int32_t model; } dissenys[] = {
+        {"Monthly addresses", '4', 803}, {"Shelf labels", 'L', 8101}, {"Jars", '5', 5101}};
     for (const auto& d : dissenys) {
         QString nom = QString::fromLatin1(d.nom), error;
         guardar::DadesDisseny dd;
         dd.TipusPaper = d.paper;
-        dd.Model = 803;
+        dd.Model = d.model;
         dd.Orientacio = 'V';
         dd.Ordre = 'I';
         ASSERT_TRUE(g.GuardaDisseny(nom, dd, [&](const QString& carpeta, QStringList& caselles, QString&) {

@@ -226,7 +226,7 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
 
     // The rows start past the header; the samples are taken from the header row itself.
     EXPECT_EQ(w.estat().pasFinal().txtFila_inicial, QStringLiteral("2"));
-    w.estat().pasFinal().txtFila_inicial = QStringLiteral("1");
+    w.estat().pasFinal().txtFila_Change(QStringLiteral("1"), w.estat().pasFinal().txtFila_final);
     QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::keyClicks(editor, QStringLiteral("To: "));
     Camp(w, QStringLiteral("A"));

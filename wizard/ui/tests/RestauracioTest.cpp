@@ -4,11 +4,15 @@
 // past the header, whose names the code dialogs show), as does one an older program kept
 // with no choice; a change of format after the restore starts the design afresh; a choice
 // made on the final panel before the save comes back; a design whose document is gone opens
-// as the format's blank label, said. The window waits while a design is restored.
+// as the format's blank label, said; rows given for one worksheet go when another is chosen;
+// a new design takes nothing of a restored one; a model on two papers opens on the saved
+// paper; a save a full disk stops is said of the design. The window waits while a design is
+// restored.
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/panels/PasFinal.h"
 #include "wizard/panels/PasOrigen.h"
+#include "wizard/panels/PasPaper.h"
 #include "wizard/ui/tests/FinestraProva.h"
 
 #include "catalogue/Catalogo.h"
@@ -22,9 +26,12 @@
 #include "common/ui/ModTolvWizUi.h"
 #include "documents/guardar.h"
 #include "platform/access/tests/SqliteFixture.h"
+#include "platform/files/EscripturaAtomica.h"
 #include "platform/word/Document.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <QApplication>
 #include <QComboBox>
@@ -43,6 +50,8 @@
 #include <QMenu>
 #include <QTimer>
 #include <QToolButton>
+
+#include <xlsxwriter.h>
 
 using kovel::ui::BotoImatge;
 using kovel::wizard::FrmTolvWiz;
@@ -204,7 +213,7 @@ protected:
         ASSERT_EQ(w.estat().disseny()->inlinePictures().size(), 2u);
     }
 
-    // The frame's Save button, answering the name box with `nom`.
+    // The frame's Save button, answering the name box with `nom`; what was said is kept in `dit`.
     void Desa(FrmTolvWiz& w, const QString& nom)
     {
         bool preguntat = false;
@@ -220,15 +229,18 @@ protected:
         QTest::mouseClick(desar, Qt::LeftButton);
         EXPECT_TRUE(preguntat);
         ASSERT_EQ(missatges.size(), 1);
-        EXPECT_TRUE(missatges.takeFirst().contains(u'"' + nom + u'"'));
+        dit = missatges.takeFirst();
+        EXPECT_TRUE(dit.contains(u'"' + nom + u'"')) << qPrintable(dit);
     }
 
     // A fresh window and state over the same store: the design at row `fila` restored, on to
-    // the format panel.
-    void Restaura(FinestraRestaura& w, int fila = 0)
+    // the format panel. `carregat` runs once the program has loaded.
+    void Restaura(FinestraRestaura& w, int fila = 0, const std::function<void(FrmTolvWiz&)>& carregat = {})
     {
         const kovel::NumerosPanel& np = w.estat().numerosPanel();
         Carrega(w);
+        if (carregat)
+            carregat(w);
         ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
         Clica(w, "cmdObrir");
         Busca<QListWidget>(w, "lstGuardats")->setCurrentRow(fila);
@@ -257,6 +269,14 @@ protected:
     {
         Clica(w, "CmdSiguiente");
         ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFinal) << qPrintable(missatges.join(u'\n'));
+    }
+
+    // The newest design restored, on through its panels to the final one.
+    void RestauraFinsFinal(FinestraRestaura& w)
+    {
+        Restaura(w);
+        FinsDisseny(w);
+        FinsFinal(w);
     }
 
     // Finish as the final panel stands, no option clicked.
@@ -309,6 +329,15 @@ protected:
     // Design `nom` kept with order `ordre` and rows `inicial` to `final_` (0: none).
     void Reescriu(const QString& nom, std::uint8_t ordre, std::int32_t inicial, std::int32_t final_)
     {
+        Reescriu(nom, [&](guardar::RegistreGuardat& r) {
+            r.Ordre = ordre;
+            r.FilaInicial = inicial;
+            r.FilaFinal = final_;
+        });
+    }
+    // Design `nom` as `canvi` leaves its record.
+    void Reescriu(const QString& nom, const std::function<void(guardar::RegistreGuardat&)>& canvi)
+    {
         QFile f(FitxerGuardats());
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), f.fileName());
@@ -317,9 +346,7 @@ protected:
         int canviats = 0;
         for (guardar::RegistreGuardat& r : l.registres)
             if (r.Nom.trimmed() == nom) {
-                r.Ordre = ordre;
-                r.FilaInicial = inicial;
-                r.FilaFinal = final_;
+                canvi(r);
                 ++canviats;
             }
         ASSERT_EQ(canviats, 1);
@@ -327,8 +354,37 @@ protected:
         f.write(guardar::CodificaRegistres(l.registres));
     }
 
+    // The spreadsheet's thirty addresses, then `mes` more.
+    void Adreces(int mes)
+    {
+        QFile f(dir.filePath(QStringLiteral("addresses.csv")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("NAME,STREET,CODE\r\n");
+        for (int r = 1; r <= 30 + mes; ++r)
+            f.write(QStringLiteral("Person %1,%1 High Street,%2\r\n").arg(r).arg(CodiFila(r)).toUtf8());
+    }
+
+    // A row box typed in as the user does, then left.
+    void EscriuFila(FrmTolvWiz& w, const char* caixa, const QString& text)
+    {
+        auto* e = Busca<QLineEdit>(w, caixa);
+        ASSERT_NE(e, nullptr);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+
+    // The chosen format's model number and paper as the format panel shows them.
+    std::int32_t ModelTriat(FrmTolvWiz& w)
+    {
+        const Cataleg& cat = w.estat().cataleg();
+        const int idx = ModTolvWiz::FormatSeleccionat(cat);
+        return idx >= 0 ? cat.Etiquetas[idx].Codigo : -1;
+    }
+
     QTemporaryDir dir;
     QString dades;
+    QString dit;
     QStringList missatges;
     QStringList oberts;
 };
@@ -522,6 +578,312 @@ TEST_P(Restauracio, ADesignWhoseDocumentIsGoneOpensBlankAndSaysSo)
     const QString fet = Acaba(w);
     ASSERT_FALSE(fet.isEmpty());
     EXPECT_TRUE(Celles(fet).filter(QStringLiteral("Stale")).isEmpty());
+}
+
+// A Letter format found by its reference from A4, with Yes to the switch of paper, is saved
+// and opens on Letter paper; a design whose format is gone from the catalogue says so by
+// name and keeps the user on the format panel until another is chosen, keeping the design.
+TEST_P(Restauracio, TheSavedPaperAndFormatComeBackAndAGoneFormatWaitsForAChoice)
+{
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 8101);
+        ASSERT_EQ(missatges.size(), 1) << "the question to switch paper";
+        EXPECT_TRUE(missatges.takeFirst().contains(QStringLiteral("8101")));
+        // The paper panel's option follows the search.
+        EXPECT_EQ(w.estat().pasPaper().tipusPapel(), PapelLetter);
+        EXPECT_EQ(w.estat().cataleg().Unidades, 2);
+        for (int i = 0; i < 3; ++i)
+            Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelFormato);
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+        EXPECT_FALSE(Busca<BotoImatge>(w, "optDinA4")->valor());
+        QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+        EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-paper-after-search.png").arg(host())));
+        for (int i = 0; i < 3; ++i)
+            Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        EXPECT_EQ(ModelTriat(w), 8101);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Letter"));
+    }
+    {
+        FinestraRestaura w;
+        Restaura(w);
+        EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+        EXPECT_EQ(w.estat().cataleg().Unidades, 2);
+        EXPECT_EQ(ModelTriat(w), 8101);
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+        FinsDisseny(w);
+        EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+    }
+
+    // The format gone from the catalogue.
+    Reescriu(QStringLiteral("Letter"), [](guardar::RegistreGuardat& r) { r.Model = 987654; });
+    FinestraRestaura w;
+    Restaura(w);
+    ASSERT_EQ(missatges.size(), 1) << qPrintable(missatges.join(u'\n'));
+    const QString dit = missatges.takeFirst();
+    EXPECT_TRUE(dit.contains(QStringLiteral("KOVEL 987654"))) << qPrintable(dit);
+    EXPECT_TRUE(dit.contains(QStringLiteral("\"Letter\""))) << qPrintable(dit);
+    EXPECT_EQ(ModelTriat(w), -1) << "no other format stands for it";
+    QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+    EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/%1-format-gone.png").arg(host())));
+    Clica(w, "CmdSiguiente");
+    EXPECT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelEtiqueta);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_EQ(missatges.takeFirst(), dit);
+    // Another format chosen: the design comes with it.
+    TriaFormat(w, 8101);
+    FinsDisseny(w);
+    EXPECT_TRUE(w.Marc()->Editor()->toPlainText().contains(QStringLiteral("To: ")));
+    FinsFinal(w);
+    EXPECT_FALSE(Acaba(w).isEmpty());
+}
+
+// A model number the catalogue holds on two papers opens on the paper the design kept.
+TEST_P(Restauracio, AModelOnTwoPapersOpensOnTheSavedOne)
+{
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Twin"));
+    }
+    Reescriu(QStringLiteral("Twin"), [](guardar::RegistreGuardat& r) { r.TipusPaper = 'L'; });
+    FinestraRestaura w;
+    Restaura(w, 0, [](FrmTolvWiz& w) {
+        // Format 806 on Letter paper too, after its A4 one.
+        Cataleg& cat = w.estat().cataleg();
+        for (int i = 0; i < cat.NumEtiquetas; ++i)
+            if (cat.Etiquetas[i].Codigo == 806) {
+                cat.Etiquetas << cat.Etiquetas[i];
+                cat.EtiquetasExt << cat.EtiquetasExt[i];
+                cat.EtiquetasMarca << cat.EtiquetasMarca[i];
+                cat.Etiquetas.last().TipoPapel = PapelLetter;
+                ++cat.NumEtiquetas;
+                return;
+            }
+        ADD_FAILURE() << "no format 806";
+    });
+    EXPECT_TRUE(Busca<BotoImatge>(w, "optLetter")->valor());
+    const Cataleg& cat = w.estat().cataleg();
+    const int idx = ModTolvWiz::FormatSeleccionat(cat);
+    ASSERT_GE(idx, 0);
+    EXPECT_EQ(cat.Etiquetas[idx].Codigo, 806);
+    EXPECT_EQ(cat.Etiquetas[idx].TipoPapel, PapelLetter);
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+}
+
+// Rows the user never gave are the worksheet's as it is when the design opens; rows the user
+// gave come back, and when the worksheet no longer holds them the final panel says so.
+TEST_P(Restauracio, OnlyTheRowsTheUserGaveAreKept)
+{
+    if (host() != QLatin1String("excel"))
+        GTEST_SKIP() << "only the spreadsheet's final panel has rows";
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        Desa(w, QStringLiteral("Rows"));
+    }
+    Adreces(10);
+    {
+        FinestraRestaura w;
+        RestauraFinsFinal(w);
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("41"));
+        // Forty labels on two sheets of 24, the last address among them.
+        const QStringList celles = Celles(Acaba(w));
+        EXPECT_EQ(celles.size() - celles.count(QString()), 40);
+        EXPECT_FALSE(celles.filter(QStringLiteral("Person 40")).isEmpty());
+    }
+
+    // Rows typed on the final panel, then saved from the design panel.
+    {
+        FinestraRestaura w;
+        RestauraFinsFinal(w);
+        EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+        EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+        Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, w.estat().numerosPanel().PanelDiseno);
+        missatges.clear();
+        Desa(w, QStringLiteral("Chosen"));
+    }
+    Adreces(20);   // more rows: the chosen ones stand
+    {
+        FinestraRestaura w;
+        RestauraFinsFinal(w);
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("3"));
+        EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    }
+    Adreces(-20);  // ten addresses, the last at row 11
+    FinestraRestaura w;
+    RestauraFinsFinal(w);
+    ASSERT_EQ(missatges.size(), 1);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("rows 3 to 20"))) << qPrintable(missatges[0]);
+    EXPECT_TRUE(missatges[0].contains(QStringLiteral("row 11"))) << qPrintable(missatges[0]);
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("20"));
+}
+
+// Rows given for one worksheet stay while it stays chosen and are forgotten when another
+// is chosen, in a new design and in a restored one: the other worksheet's own rows are
+// worked out again, and nothing is said of rows it never had.
+TEST_P(Restauracio, RowsGivenForOneWorksheetAreForgottenWhenAnotherIsChosen)
+{
+    if (host() != QLatin1String("excel"))
+        GTEST_SKIP() << "only the spreadsheet's final panel has rows";
+    // Thirty addresses on the first worksheet, ten shops on the second, each under a header.
+    const QString llibre = dir.filePath(QStringLiteral("two.xlsx"));
+    lxw_workbook* wb = workbook_new(llibre.toUtf8().constData());
+    const std::pair<const char*, int> fulls[] = {{"Addresses", 30}, {"Shops", 10}};
+    for (const auto& [nom, files] : fulls) {
+        lxw_worksheet* ws = workbook_add_worksheet(wb, nom);
+        worksheet_write_string(ws, 0, 0, "NAME", nullptr);
+        worksheet_write_string(ws, 0, 1, "STREET", nullptr);
+        worksheet_write_string(ws, 0, 2, "CODE", nullptr);
+        for (int r = 1; r <= files; ++r) {
+            worksheet_write_string(ws, r, 0, QStringLiteral("%1 %2").arg(QLatin1String(nom)).arg(r).toUtf8().constData(), nullptr);
+            worksheet_write_string(ws, r, 1, QStringLiteral("%1 High Street").arg(r).toUtf8().constData(), nullptr);
+            worksheet_write_string(ws, r, 2, CodiFila(r).toUtf8().constData(), nullptr);
+        }
+    }
+    ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+    qputenv("KOVEL_ACTIVE_WORKBOOK", llibre.toUtf8());
+    const auto files = [](FrmTolvWiz& w) {
+        return (Busca<QLineEdit>(w, "txtFila_inicial")->text() + u'-' + Busca<QLineEdit>(w, "txtFila_final")->text())
+            .toStdString();
+    };
+    // Back from the final panel to the source panel, worksheet `full` chosen, on to the final.
+    // With `foto`, pictures of the source panel and of the final panel are kept under it.
+    const auto altreFull = [this](FrmTolvWiz& w, int full, const char* foto = nullptr) {
+        const kovel::NumerosPanel& np = w.estat().numerosPanel();
+        const auto fotografia = [&w, foto](const char* panel) {
+            if (!foto)
+                return;
+            QDir().mkpath(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels"));
+            EXPECT_TRUE(w.grab().save(QStringLiteral(KOVEL_BINARY_DIR "/wizard-panels/excel-%1-%2.png")
+                                          .arg(QLatin1String(foto), QLatin1String(panel))));
+        };
+        for (int i = 0; i < 2; ++i)
+            Clica(w, "CmdAnterior");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
+        Busca<QListWidget>(w, "LstHojas")->setCurrentRow(full);
+        fotografia("source");
+        Clica(w, "CmdSiguiente");
+        ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno) << qPrintable(missatges.join(u'\n'));
+        FinsFinal(w);
+        fotografia("final");
+    };
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        FinsFinal(w);
+        EXPECT_EQ(files(w), "2-31");
+        EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+        EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+        altreFull(w, 0);   // the same worksheet: the rows stand
+        EXPECT_EQ(files(w), "3-20");
+        Clica(w, "CmdAnterior");
+        missatges.clear();
+        Desa(w, QStringLiteral("Two sheets"));
+        FinsFinal(w);
+        altreFull(w, 1);
+        EXPECT_EQ(files(w), "2-11");
+        EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    }
+    // Restored with its rows of the first worksheet, then the second chosen: its ten shops.
+    FinestraRestaura w;
+    RestauraFinsFinal(w);
+    EXPECT_EQ(files(w), "3-20");
+    altreFull(w, 1, "other-worksheet");
+    EXPECT_EQ(files(w), "2-11");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    const QStringList celles = Celles(Acaba(w));
+    EXPECT_EQ(celles.size() - celles.count(QString()), 10);
+    EXPECT_FALSE(celles.filter(QStringLiteral("Shops 10")).isEmpty());
+    EXPECT_TRUE(celles.filter(QStringLiteral("Addresses")).isEmpty());
+
+    // Its worksheet gone from the workbook: the first one stands chosen, with its own rows.
+    Reescriu(QStringLiteral("Two sheets"), [](guardar::RegistreGuardat& r) { r.Llista = QStringLiteral("Gone"); });
+    FinestraRestaura sensFull;
+    RestauraFinsFinal(sensFull);
+    EXPECT_EQ(Busca<QListWidget>(sensFull, "LstHojas")->currentRow(), 0);
+    EXPECT_EQ(files(sensFull), "2-31");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+}
+
+// A new design chosen after a restore takes nothing of the restored one's choices: no rows
+// it kept, and no word of its format that the catalogue lost.
+TEST_P(Restauracio, ANewDesignAfterARestoreTakesNotItsRowsNorItsLostFormat)
+{
+    const bool excel = host() == QLatin1String("excel");
+    {
+        FrmTolvWiz w;
+        NouDisseny(w, 806);
+        Dissenya(w);
+        if (excel) {
+            FinsFinal(w);
+            EscriuFila(w, "txtFila_inicial", QStringLiteral("3"));
+            EscriuFila(w, "txtFila_final", QStringLiteral("20"));
+            Clica(w, "CmdAnterior");
+        }
+        Desa(w, QStringLiteral("Kept"));
+    }
+    Reescriu(QStringLiteral("Kept"), [](guardar::RegistreGuardat& r) { r.Model = 987654; });
+    FinestraRestaura w;
+    const kovel::NumerosPanel& np = w.estat().numerosPanel();
+    Restaura(w);
+    ASSERT_EQ(missatges.size(), 1) << "the lost format is said";
+    missatges.clear();
+    for (int i = 0; i < 2; ++i)
+        Clica(w, "CmdAnterior");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelGuardados);
+    Clica(w, "cmdCrear");
+    Clica(w, "CmdSiguiente");
+    Clica(w, "optDinA4");
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelEtiqueta);
+    EXPECT_NE(ModelTriat(w), -1) << "a line of the list stands chosen";
+    Clica(w, "CmdSiguiente");
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+    ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
+    if (!excel)
+        return;
+    Clica(w, "CmdSiguiente");
+    ASSERT_EQ(w.estat().PanelActual, np.PanelDiseno);
+    FinsFinal(w);
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_inicial")->text(), QStringLiteral("2"));
+    EXPECT_EQ(Busca<QLineEdit>(w, "txtFila_final")->text(), QStringLiteral("31"));
+    EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
+}
+
+// A save that the full disk stops is said of the design by its name, ends as a sentence and
+// names none of the program's own working folders; no design is kept.
+TEST_P(Restauracio, AFullDiskDuringASaveIsSaidOfTheDesign)
+{
+    FrmTolvWiz w;
+    NouDisseny(w, 806);
+    Dissenya(w);
+    struct Limit {
+        Limit() { kovel::files::LimitaEscripturesPerProva(100); }
+        ~Limit() { kovel::files::LimitaEscripturesPerProva(-1); }
+    };
+    {
+        const Limit ple;
+        Desa(w, QStringLiteral("Full disk"));
+    }
+    EXPECT_TRUE(dit.startsWith(ModTraduccion::Literal(7004))) << qPrintable(dit);
+    EXPECT_FALSE(dit.contains(QStringLiteral(".kovel-"))) << qPrintable(dit);
+    EXPECT_TRUE(dit.endsWith(u'.')) << qPrintable(dit);
+    QFile f(FitxerGuardats());
+    if (f.open(QIODevice::ReadOnly)) {
+        const guardar::Lectura l = guardar::LlegeixRegistres(f.readAll(), f.fileName());
+        for (const guardar::RegistreGuardat& r : l.registres)
+            EXPECT_NE(r.Nom.trimmed(), QStringLiteral("Full disk"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Hosts, Restauracio,
