@@ -256,6 +256,8 @@ std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms)
     (void)esperaAlFinal;
     {
         std::lock_guard<std::mutex> l(Actius().mutex);
+        if (Actius().actius >= TreballadorsMaxims)
+            return std::nullopt;
         ++Actius().actius;
     }
     // A thread of its own at once, however busy the pool is with others' work.

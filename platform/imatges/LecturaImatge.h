@@ -61,7 +61,10 @@ QImage Decodifica(const Examen& e, QString* motiu = nullptr);
 QImage Llegeix(const QByteArray& dades, const Pressupost& p = {}, QString* motiu = nullptr);
 
 // Runs `feina` on a worker thread and waits at most `ms` for it: its picture, or none when it
-// was not done in time (the worker then ends on its own, and its result is dropped).
+// was not done in time (the worker then ends on its own, and its result is dropped). While
+// `TreballadorsMaxims` workers are still running, `feina` is not started and none is given
+// at once: pictures out of time never pile up threads.
+constexpr int TreballadorsMaxims = 4;
 std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms);
 // Waits up to `ms` for the workers still running (they draw with the program's fonts and
 // painters, which must outlive them); true when none is left. The application waits for

@@ -592,7 +592,8 @@ private:
         p.items.push_back(Inline{std::move(pic)});
     }
 
-    // The picture of a relationship as PNG; other formats Qt can read are converted.
+    // The picture of a relationship as PNG; other formats are converted when that is cheap,
+    // else kept as they are.
     QByteArray media(const QString& relId) {
         auto rel = rels_.constFind(relId);
         if (rel == rels_.constEnd()) return {};
@@ -612,9 +613,12 @@ private:
                     QBuffer buf(&png);
                     buf.open(QIODevice::WriteOnly);
                     img.save(&buf, "PNG");
-                } else if (e.superat && e.mida.isValid()) {
+                } else {
+                    // Not converted (too costly, or a format not decoded here): the user's
+                    // picture stays as it was, shown as a box and saved back unchanged.
                     png = data;
-                    midesMedia_.insert(*rel, e.mida);
+                    if (e.mida.isValid())
+                        midesMedia_.insert(*rel, e.mida);
                 }
                 data = png;
             }

@@ -17,7 +17,7 @@
 
 #include <cmath>
 #include <functional>
-#include <string_view>
+#include <utility>
 
 namespace kovel::word {
 
@@ -269,6 +269,8 @@ const Media& Writer::media(const QByteArray& png) {
         ext = QStringLiteral("gif");
     else if (png.startsWith("BM"))
         ext = QStringLiteral("bmp");
+    else if (!png.startsWith("\x89PNG\r\n\x1a\n"))
+        ext = QStringLiteral("bin");
     if (ext != QLatin1String("png") && ext != QLatin1String("emf"))
         altresFormats_.insert(ext);
     Media m{QStringLiteral("media/image%1.%2").arg(n).arg(ext), QStringLiteral("rIdImg%1").arg(n)};
@@ -886,9 +888,10 @@ QByteArray Writer::contentTypesXml() const {
     def("xml", "application/xml");
     def("png", "image/png");
     def("emf", "image/x-emf");
-    for (const char* ext : {"jpeg", "gif", "bmp"})
+    for (const auto& [ext, tipus] : {std::pair{"jpeg", "image/jpeg"}, std::pair{"gif", "image/gif"},
+                                     std::pair{"bmp", "image/bmp"}, std::pair{"bin", "application/octet-stream"}})
         if (altresFormats_.contains(QLatin1String(ext)))
-            def(ext, ext == std::string_view("jpeg") ? "image/jpeg" : ext == std::string_view("gif") ? "image/gif" : "image/bmp");
+            def(ext, tipus);
     if (!glyphs_.Buit()) {
         def("odttf", "application/vnd.openxmlformats-officedocument.obfuscatedFont");
         over("/word/fontTable.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.fontTable+xml");

@@ -293,6 +293,33 @@ TEST(PictureBudget, HostileRasterPicturesAreBoundedBeforeDecoding)
     EXPECT_GT(DelColor(r3.vista, QColor(20, 60, 200)), 10000);
 }
 
+// A picture in a format the frame does not decode stays in the design as the user had it:
+// shown as a box, saved back byte for byte.
+TEST(PictureBudget, APictureOfAnotherFormatIsKeptThroughASave)
+{
+    Aplicacio();
+    QTemporaryDir dir;
+    QImage verd(16, 16, QImage::Format_RGB32);
+    verd.fill(QColor(20, 160, 40));
+    const QByteArray xpm = imatges::proves::Codifica(verd, "xpm");
+    ASSERT_FALSE(xpm.isEmpty());
+    const QString cami = dir.filePath(QStringLiteral("xpm.docx"));
+    {
+        QFile f(cami);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(docframe::proves::DocxAmbImatge(xpm, QSize(16, 16)));
+    }
+    const auto llegit = word::Document::open(cami);
+    ASSERT_EQ(llegit->inlinePictures().size(), 1u);
+    EXPECT_EQ(llegit->inlinePictures().front()->png(), xpm);
+    const Resultat r = Obre(*llegit, cami);
+    EXPECT_GT(DelColor(r.vista, Caixa), 1000);
+    llegit->saveAs(dir.filePath(QStringLiteral("again.docx")));
+    const auto desat = word::Document::open(dir.filePath(QStringLiteral("again.docx")));
+    ASSERT_EQ(desat->inlinePictures().size(), 1u);
+    EXPECT_EQ(desat->inlinePictures().front()->png(), xpm);
+}
+
 // The filler's work is counted as it spends it: slanted edges across the picture and many
 // upright bars cost far more than their points say; many points on short edges, little.
 TEST(PictureBudget, PolygonEdgesAreCountedAsTheFillerWalksThem)

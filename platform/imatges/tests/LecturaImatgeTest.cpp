@@ -11,6 +11,8 @@
 #include <QSemaphore>
 #include <QtEndian>
 
+#include <atomic>
+
 using namespace kovel::imatges;
 using namespace kovel::imatges::proves;
 
@@ -153,4 +155,32 @@ TEST(PictureReading, WaitingEndsAtTheTimeLimit)
     const std::optional<QImage> aTemps = AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000);
     ASSERT_TRUE(aTemps.has_value());
     EXPECT_EQ(aTemps->size(), QSize(4, 4));
+}
+
+// Workers left behind by pictures out of time are few: once they are all busy, a new
+// picture is not started nor waited for, so no document or repaint storm piles up threads.
+TEST(PictureReading, NoMoreWorkersThanTheCapAreStarted)
+{
+    QSemaphore retingut;
+    for (int i = 0; i < TreballadorsMaxims; ++i)
+        EXPECT_FALSE(AmbTempsLimit(
+                         [&] {
+                             retingut.acquire();
+                             return QImage();
+                         },
+                         0)
+                         .has_value());
+    std::atomic<bool> comencat = false;
+    EXPECT_FALSE(AmbTempsLimit(
+                     [&] {
+                         comencat = true;
+                         return Mostra(QSize(4, 4));
+                     },
+                     60000)
+                     .has_value());
+    EXPECT_FALSE(comencat);
+    retingut.release(TreballadorsMaxims);
+    ASSERT_TRUE(EsperaTreballadors(60000));
+    EXPECT_FALSE(comencat);
+    EXPECT_TRUE(AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000).has_value());
 }
