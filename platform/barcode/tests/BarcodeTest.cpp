@@ -525,3 +525,33 @@ TEST(Fitxer, DesaUnBitmapDeLaMidaDemanada)
 }
 
 } // namespace
+
+// Characters a bar type cannot hold (Cyrillic, Latin-1 letters, a backslash, a tilde) are
+// refused with a reason, or encoded so that a reader gets back exactly what was typed:
+// no character is ever replaced, and a backslash is never taken as an escape.
+TEST(CaractersForaDelJoc, RefusatsOLlegitsTalCom)
+{
+    const QString texts[] = {QStringLiteral("Путь 12"), QStringLiteral("Café 12"), QStringLiteral("C:\\temp 12"),
+                             QStringLiteral("A~B 12"), QStringLiteral("ÀÿÆ"), QStringLiteral("a\\x41b"), QStringLiteral("12\\3")};
+    const int tipus[] = {Code39, Code39Complet, Code93Complet, Code93, Codabar, Code128, GS1_128};
+    for (int t : tipus)
+        for (int cs = 0; cs < (t == Code128 ? 4 : 1); ++cs)
+            for (const QString& s : texts) {
+                SCOPED_TRACE(std::to_string(t) + "/" + std::to_string(cs) + " '" + s.toStdString() + "'");
+                ActiveBC bc;
+                bc.setBarType(static_cast<std::int16_t>(t));
+                bc.setCode128CharSet(static_cast<std::int16_t>(cs));
+                bc.setBarText(s);
+                if (!bc.Valid()) {
+                    EXPECT_FALSE(bc.Error().isEmpty());
+                    EXPECT_TRUE(bc.DadesCodificades().isEmpty());
+                    continue;
+                }
+                const float w = bc.MinBarcodeWidth() * 2;
+                const auto r = kovel::proves::Llegir(bc.Dibuixar(QSize(int(w), int(w / 2.5f))), false, t == Code39Complet);
+                ASSERT_TRUE(r.ok) << "not read";
+                EXPECT_EQ(r.text.toStdString(), s.toStdString());
+                EXPECT_EQ(bc.DadesCodificades().toStdString(), s.toStdString());
+                EXPECT_EQ(bc.TextHuma().toStdString(), s.toStdString());
+            }
+}
