@@ -692,13 +692,7 @@ public:
         for (int i = 0; i < 4; ++i)
             m.TriarCampCasella(ModelCodiQR::Targeta, i, Camps()[i]);
         m.TriarCamp(ModelCodiQR::Targeta);
-        const bool fet = m.Inserir(why);
-        kovel::codes::EstablirEntorn(nullptr);
-        if (!fet)
-            return false;
-        for (const InlinePicture* p : esborrany->inlinePictures())
-            Insereix(*p);
-        return true;
+        return AcabaInsercio(m.Inserir(why));
     }
     // A blank design of `format` (the catalogue's first) in Arial 10, the cursor in that font,
     // which it hands back.
@@ -724,6 +718,17 @@ public:
         f.merge(pont.FormatImatge(text, p));
         cursor.insertImage(f.toImageFormat());
     }
+    // After a code dialog's insert: the dialog's design context is let go, and the picture it
+    // made goes in at the cursor when it was not refused.
+    bool AcabaInsercio(bool fet)
+    {
+        kovel::codes::EstablirEntorn(nullptr);
+        if (!fet)
+            return false;
+        for (const InlinePicture* p : esborrany->inlinePictures())
+            Insereix(*p);
+        return true;
+    }
     // The code dialog's work: `tipus` linked to field D, its sample `valor`, at the width
     // typed as `ample` (none: as the dialog offers it); the picture the dialog made goes in at
     // the cursor. False, with why, when refused.
@@ -739,13 +744,7 @@ public:
         m.TriarCamp();
         if (!ample.isEmpty())
             m.CanviarAmple(ample);
-        const bool fet = m.Inserir(why);
-        kovel::codes::EstablirEntorn(nullptr);
-        if (!fet)
-            return false;
-        for (const InlinePicture* p : esborrany->inlinePictures())
-            Insereix(*p);
-        return true;
+        return AcabaInsercio(m.Inserir(why));
     }
 };
 
