@@ -13,7 +13,8 @@
 //  4. PNG: the text chunks (tEXt, zTXt, iTXt) never reach the decoder, which would inflate
 //     them before a pixel is read; other ancillary chunks (colour profile, transparency...)
 //     are kept in the file's order while their bytes stay within `auxiliars`, and the rest
-//     are left out. A compressed profile within that total inflates to a few megabytes.
+//     are left out. A compressed profile within that total may inflate a thousandfold; the PNG
+//     library stops a chunk it inflates at its own limit of 8 MB.
 //     The picture shown is the same: none of them changes a pixel.
 //  5. JPEG: the decoder visits every 8 x 8 block of a scan's components once per scan, so
 //     the work is the blocks of each scan, summed over the scans; more than `escanejos`
