@@ -372,26 +372,40 @@ bool DecodeXlsRecords(const QByteArray& bytes, Workbook& book, const Limits& lim
 
 bool BareXlsStreamIsWhole(QIODevice& file)
 {
-    // Substreams nest (a worksheet inside a BIFF4 workbook, a chart inside a worksheet).
-    std::int64_t open = 0;
-    std::int64_t at = 0;
-    const std::int64_t size = file.size();
-    while (at + 4 <= size) {
-        unsigned char header[4];
-        if (!file.seek(at) || file.read(reinterpret_cast<char*>(header), 4) != 4) return false;
-        const int type = header[0] | (header[1] << 8);
-        const int length = header[2] | (header[3] << 8);
-        if (at + 4 + length > size) return false;
-        if ((type & 0xFF) == 0x09 && (type >> 8) <= 8 && (type >> 8) % 2 == 0) {
-            ++open;
-        } else if (type == 0x000A) {
-            if (--open <= 0) return true;
-        } else if (open == 0) {
-            return false;   // records before any BOF: not a record stream
+    // Read in blocks, once: a file of empty records is millions of them.
+    if (!file.seek(0)) return false;
+    std::int64_t open = 0;   // substreams nest (a worksheet in a BIFF4 workbook, a chart in a sheet)
+    std::int64_t skip = 0;   // data of the record being passed still to come
+    int type = -1;           // of that record, once its header is whole
+    unsigned char header[4];
+    int have = 0;
+    char block[65536];
+    for (;;) {
+        const qint64 n = file.read(block, sizeof block);
+        if (n <= 0) return false;   // the file ends before the stream closes
+        for (qint64 i = 0; i < n;) {
+            if (type < 0) {
+                header[have++] = static_cast<unsigned char>(block[i++]);
+                if (have < 4) continue;
+                have = 0;
+                type = header[0] | (header[1] << 8);
+                skip = header[2] | (header[3] << 8);
+            }
+            const qint64 step = std::min<qint64>(skip, n - i);
+            skip -= step;
+            i += step;
+            if (skip > 0) continue;
+            // The record is whole.
+            if ((type & 0xFF) == 0x09 && (type >> 8) <= 8 && (type >> 8) % 2 == 0) {
+                ++open;
+            } else if (type == 0x000A) {
+                if (--open <= 0) return true;
+            } else if (open == 0) {
+                return false;   // records before any BOF: not a record stream
+            }
+            type = -1;
         }
-        at += 4 + length;
     }
-    return false;
 }
 
 bool ReadXls(Workbook& book, const QString& path, QString& error, const Limits& limits)
