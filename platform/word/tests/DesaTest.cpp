@@ -11,6 +11,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <zip.h>
+
+#include <utility>
+#include <vector>
+
 using namespace kovel::word;
 
 namespace {
@@ -19,6 +24,39 @@ QByteArray llegeix(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A package's entries in their order, each with its bytes. Two writes of one document differ
+// in the stored times (the zip clock ticks every two seconds), never in these.
+std::vector<std::pair<QByteArray, QByteArray>> entrades(const QByteArray& package)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> out;
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(package.constData(), static_cast<zip_uint64_t>(package.size()), 0, &err);
+    zip_t* za = src ? zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &err) : nullptr;
+    if (!za) {
+        if (src)
+            zip_source_free(src);
+        zip_error_fini(&err);
+        ADD_FAILURE() << "not a package";
+        return out;
+    }
+    const zip_int64_t n = zip_get_num_entries(za, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        zip_stat_t st;
+        zip_stat_index(za, static_cast<zip_uint64_t>(i), 0, &st);
+        QByteArray data(static_cast<qsizetype>(st.size), '\0');
+        zip_file_t* f = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
+        if (!f || zip_fread(f, data.data(), st.size) != static_cast<zip_int64_t>(st.size))
+            ADD_FAILURE() << "entry " << st.name << " unreadable";
+        if (f)
+            zip_fclose(f);
+        out.emplace_back(QByteArray(st.name), data);
+    }
+    zip_discard(za);
+    zip_error_fini(&err);
+    return out;
 }
 
 std::unique_ptr<Document> document(const QString& text, int paragraphs = 1)
@@ -106,7 +144,9 @@ TEST(PlatformWordSave, APackageOfManyPiecesIsWrittenWholeAndInOrder)
     d->saveAs(path);
     const QByteArray bytes = d->toBytes();
     EXPECT_GT(bytes.size(), 2 << 20);
-    EXPECT_EQ(llegeix(path), bytes);
+    const QByteArray written = llegeix(path);
+    EXPECT_EQ(written.size(), bytes.size());
+    EXPECT_EQ(entrades(written), entrades(bytes));
     const auto back = Document::open(path);
     EXPECT_TRUE(back->content().text().startsWith(QStringLiteral("label0\r")));
 }
