@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <mutex>
 
 namespace kovel::docframe {
 
@@ -155,13 +156,36 @@ QSizeF Pont::MidaPagina(const word::PageSetup& ps)
     return QSizeF(PxDePunts(ps.pageWidth()), PxDePunts(ps.pageHeight()));
 }
 
+struct Pont::Arribades {
+    std::mutex mutex;
+    QHash<QByteArray, Arribada> imatges;
+    QObject* receptor = nullptr;
+};
+
+Pont::Pont() : arribades_(std::make_shared<Arribades>()), receptor_(std::make_unique<QObject>())
+{
+    arribades_->receptor = receptor_.get();
+}
+
+Pont::~Pont()
+{
+    // Workers may still end after the bridge: their pictures are dropped from then on.
+    std::lock_guard<std::mutex> l(arribades_->mutex);
+    arribades_->receptor = nullptr;
+}
+
 void Pont::Carrega(const word::Document& doc, QTextDocument& text)
 {
     original_ = doc.clone();
     vistes_.clear();
     decodificades_.clear();
     claus_.clear();
-    lents_.clear();
+    refusades_.clear();
+    pendents_.clear();
+    {
+        std::lock_guard<std::mutex> l(arribades_->mutex);
+        arribades_->imatges.clear();
+    }
     pixels_ = 0;
     esperat_ = 0;
     avisat_ = false;
@@ -323,35 +347,100 @@ QImage Pont::substitut(const word::InlinePicture& p)
     return img;
 }
 
-// The picture's structure is walked and its work counted before the decoder sees it; the
-// decoder runs on a worker, waited for no longer than the picture's time and what is left
-// of the document's.
-QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut)
+// The worker's picture, once it gave it after the window stopped waiting.
+std::optional<Pont::Arribada> Pont::pren(const QByteArray& clau) const
 {
+    if (!pendents_.contains(clau))
+        return std::nullopt;
+    std::lock_guard<std::mutex> l(arribades_->mutex);
+    const auto it = arribades_->imatges.find(clau);
+    if (it == arribades_->imatges.end())
+        return std::nullopt;
+    Arribada a = std::move(*it);
+    arribades_->imatges.erase(it);
+    pendents_.remove(clau);
+    return a;
+}
+
+// Called on the worker's thread: the picture is kept for the next Vista, and the window is
+// told on its own thread, while this bridge lives.
+std::function<void(QImage)> Pont::lliurament(const QByteArray& clau, std::function<bool()> massa) const
+{
+    return [a = arribades_, clau, massa = std::move(massa), this](QImage img) {
+        std::lock_guard<std::mutex> l(a->mutex);
+        if (!a->receptor)
+            return;
+        a->imatges.insert(clau, Arribada{std::move(img), massa && massa()});
+        QMetaObject::invokeMethod(
+            a->receptor,
+            [this] {
+                if (arribada_)
+                    arribada_();
+            },
+            Qt::QueuedConnection);
+    };
+}
+
+// A paint is the run of pictures asked for with no more than a tenth of a second between
+// them; together they may hold the window for the picture time, no longer.
+int Pont::esperaPermesa() const
+{
+    if (!pintat_.isValid() || pintat_.elapsed() > 100)
+        esperatPintat_ = 0;
+    return int(std::max<qint64>(0, tempsImatge_ - esperatPintat_));
+}
+
+void Pont::haEsperat(qint64 ms) const
+{
+    esperatPintat_ += ms;
+    pintat_.start();
+}
+
+// The picture's structure is walked and its work counted before the decoder sees it; the
+// decoder runs on a worker, waited for no longer than `espera`. A picture refused is not
+// tried again; one not done in time comes later (pren), one for which no worker was free is
+// tried again when next shown. Null until then.
+QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut, int espera) const
+{
+    const QByteArray clau = "png:" + contingut;
+    const auto refusa = [&](bool superada) {
+        refusades_.insert(contingut);
+        if (superada)
+            superat();
+        return QImage();
+    };
+    const std::optional<Arribada> arribada = pren(clau);
+    if (!arribada && pendents_.contains(clau))
+        return {};
     const imatges::Examen e = imatges::Examina(bytes);
-    if (!e.admesa()) {
-        if (e.superat)
-            superat();
-        return {};
-    }
-    if (esperat_ >= TempsDocumentMs || !capAlDocument(e.mida)) {
-        superat();
-        return {};
-    }
-    QElapsedTimer rellotge;
-    rellotge.start();
-    const std::optional<QImage> img
-        = imatges::AmbTempsLimit([e] { return imatges::Decodifica(e); }, int(std::min<qint64>(tempsImatge_, TempsDocumentMs - esperat_)));
-    esperat_ += rellotge.elapsed();
-    if (!img || img->isNull()) {
-        pixels_ -= qint64(e.mida.width()) * e.mida.height();
-        if (!img) {
-            lents_.insert(contingut);
-            superat();
+    if (!e.admesa())
+        return refusa(e.superat);
+    if (!capAlDocument(e.mida))
+        return refusa(true);
+    const qint64 n = qint64(e.mida.width()) * e.mida.height();
+    QImage img;
+    if (arribada) {
+        img = arribada->img;
+    } else {
+        QElapsedTimer rellotge;
+        rellotge.start();
+        imatges::Espera r = imatges::AmbTempsLimit([e] { return imatges::Decodifica(e); }, espera, lliurament(clau));
+        esperat_ += rellotge.elapsed();
+        if (!r.imatge) {
+            // Counted again when it comes.
+            pixels_ -= n;
+            if (r.enCurs)
+                pendents_.insert(clau);
+            return {};
         }
-        return {};
+        img = std::move(*r.imatge);
     }
-    return *img;
+    if (img.isNull()) {
+        pixels_ -= n;
+        return refusa(false);
+    }
+    decodificades_.insert(clau, img);
+    return img;
 }
 
 QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePicture& picture)
@@ -365,13 +454,10 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
     // it is shown (Vista); until then, and when it cannot be, its box stands for it.
     QImage img;
     if (!picture.isVector()) {
-        const QByteArray clau = "png:" + claus_.back();
-        if (const auto it = decodificades_.constFind(clau); it != decodificades_.constEnd())
+        if (const auto it = decodificades_.constFind("png:" + claus_.back()); it != decodificades_.constEnd())
             img = *it;
-        else if (!lents_.contains(claus_.back()))
-            img = decodifica(picture.png(), claus_.back());
-        if (!img.isNull())
-            decodificades_.insert(clau, img);
+        else if (!refusades_.contains(claus_.back()))
+            img = decodifica(picture.png(), claus_.back(), int(std::clamp<qint64>(TempsDocumentMs - esperat_, 0, tempsImatge_)));
     }
     if (img.isNull())
         img = substitut(picture);
@@ -402,39 +488,64 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
     }
     VistaDesada v;
     v.us = ++usos_;
+    bool provisional = false; // its box stands in until the picture comes: not kept
     if (p && (p->isVector() || p->glyphOutline())) {
         v.contingut = claus_[std::size_t(i)];
-        bool massa = false;
-        if (!lents_.contains(v.contingut) && capAlDocument(pixels, v.contingut)) {
-            // Drawn on a worker; a drawing not done in time leaves the picture a box for good.
-            auto superada = std::make_shared<std::atomic<bool>>(false);
-            const std::optional<QImage> img = imatges::AmbTempsLimit(
-                [picture = *p, pixels, superada] {
-                    bool m = false;
-                    QImage i = DibuixaVectorial(picture, pixels, &m);
-                    *superada = m;
-                    return i;
-                },
-                tempsImatge_);
-            if (img)
-                v.img = *img;
-            else
-                lents_.insert(v.contingut);
-            massa = !img || *superada;
+        std::optional<Arribada> arribada = pren(clau);
+        if (!arribada && pendents_.contains(clau)) {
+            provisional = true;
+        } else if (capAlDocument(pixels, v.contingut)) {
             v.pixels = qint64(pixels.width()) * pixels.height();
+            if (!arribada) {
+                // Drawn on a worker, waited for while the paint's time lasts.
+                auto superada = std::make_shared<std::atomic<bool>>(false);
+                QElapsedTimer rellotge;
+                rellotge.start();
+                imatges::Espera r = imatges::AmbTempsLimit(
+                    [picture = *p, pixels, superada] {
+                        bool m = false;
+                        QImage img = DibuixaVectorial(picture, pixels, &m);
+                        *superada = m;
+                        return img;
+                    },
+                    esperaPermesa(), lliurament(clau, [superada] { return bool(*superada); }));
+                haEsperat(rellotge.elapsed());
+                if (r.imatge)
+                    arribada = Arribada{std::move(*r.imatge), *superada};
+                else if (r.enCurs)
+                    pendents_.insert(clau);
+                provisional = !arribada;
+            }
+            if (arribada) {
+                v.img = std::move(arribada->img);
+                if (arribada->massa)
+                    superat();
+            }
             if (v.img.isNull()) {
                 pixels_ -= v.pixels;
                 v.pixels = 0;
             }
         } else {
-            massa = true;
-        }
-        if (massa)
             superat();
+        }
+    } else if (p) {
+        const QByteArray contingut = claus_[std::size_t(i)];
+        if (const auto it = decodificades_.constFind("png:" + contingut); it != decodificades_.constEnd())
+            v.img = *it;
+        else if (!refusades_.contains(contingut)) {
+            QElapsedTimer rellotge;
+            rellotge.start();
+            v.img = decodifica(p->png(), contingut, esperaPermesa());
+            haEsperat(rellotge.elapsed());
+            provisional = v.img.isNull() && !refusades_.contains(contingut);
+        }
     }
     if (v.img.isNull())
         v.img = text.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
-    vistes_.insert(clau, v);
+    if (provisional)
+        ++provisionals_;
+    else
+        vistes_.insert(clau, v);
     return v.img;
 }
 

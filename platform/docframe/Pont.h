@@ -6,6 +6,7 @@
 // editor without losing anything.
 #include "platform/word/Document.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QImage>
 #include <QObject>
@@ -27,6 +28,11 @@ inline word::Points PuntsDePx(double px) { return word::Points(px * 72.0 / 96.0)
 
 class Pont {
 public:
+    Pont();
+    ~Pont();
+    Pont(const Pont&) = delete;
+    Pont& operator=(const Pont&) = delete;
+
     // Fills `text` with the document's body, page width and margins; keeps what it cannot
     // show. `text` is cleared first; its undo stack is reset.
     void Carrega(const word::Document& doc, QTextDocument& text);
@@ -48,14 +54,22 @@ public:
     // picture drawn from its shapes when it is first shown, any other the image registered
     // for it. Drawn once per content and size: a picture placed many times is drawn once.
     // A picture over its own budget, or past the document's, shows as a labelled box, and
-    // `avis` is told once a document.
+    // `avis` is told once a document. A picture not ready in the time the window may wait
+    // shows as its box until its worker ends; then `arribada` is told, and the next Vista
+    // gives the picture.
     QImage Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const;
     void setAvis(std::function<void(const QString&)> avis) { avis_ = std::move(avis); }
+    // Told on the window's thread when a picture shown as its box for want of time is ready:
+    // whatever shows the document paints it again.
+    void setArribada(std::function<void()> arribada) { arribada_ = std::move(arribada); }
+    // The boxes Vista has given so far in place of a picture still to come (being decoded or
+    // drawn off the window's thread, or waiting for a worker).
+    int Provisionals() const { return provisionals_; }
     // Pixels of all the pictures of one document drawn or decoded and held at once; the
     // drawings of sizes no longer shown give way to new ones before a picture is refused.
     static constexpr qint64 PixelsDocument = 16 << 20;
-    // No picture's decoding or drawing holds the window longer than this; one document's
-    // pictures, no longer than the second.
+    // The window waits for the pictures of one paint no longer than this, all together; for
+    // the pictures decoded as a document is loaded, no longer than the second.
     static constexpr int TempsImatgeMs = 250;
     static constexpr qint64 TempsDocumentMs = 600;
     void setTempsImatge(int ms) { tempsImatge_ = ms; }
@@ -88,7 +102,15 @@ private:
     std::vector<word::Paragraph> paragrafs_; // originals, by the block property
     std::vector<word::Table> taules_;        // originals, by the table property
     QImage substitut(const word::InlinePicture& p);
-    QImage decodifica(const QByteArray& bytes, const QByteArray& contingut);
+    QImage decodifica(const QByteArray& bytes, const QByteArray& contingut, int espera) const;
+    int esperaPermesa() const;
+    void haEsperat(qint64 ms) const;
+    struct Arribada {
+        QImage img;
+        bool massa = false; // the drawing found it asks too much
+    };
+    std::optional<Arribada> pren(const QByteArray& clau) const;
+    std::function<void(QImage)> lliurament(const QByteArray& clau, std::function<bool()> massa = {}) const;
     bool capAlDocument(QSize pixels, const QByteArray& dibuixant = {}) const;
     void alliberaVistes(const QByteArray& dibuixant) const;
     void superat() const;
@@ -101,14 +123,24 @@ private:
     };
     std::vector<word::InlinePicture> imatges_;
     std::vector<QByteArray> claus_;                // of each picture's content
-    QHash<QByteArray, QImage> decodificades_;      // pictures and boxes, by content and size
+    mutable QHash<QByteArray, QImage> decodificades_; // pictures and boxes, by content and size
     mutable QHash<QByteArray, VistaDesada> vistes_; // by content and size
     mutable quint64 usos_ = 0;
     mutable qint64 pixels_ = 0;                    // of the pictures decoded and drawn that are held
     mutable bool avisat_ = false;
-    mutable QSet<QByteArray> lents_;               // contents whose decoding or drawing ran out of time
+    mutable QSet<QByteArray> refusades_;           // contents of pictures from files that are not decoded
+    mutable QSet<QByteArray> pendents_;            // keys of the pictures on their way from a worker
+    mutable int provisionals_ = 0;
     int tempsImatge_ = TempsImatgeMs;
-    qint64 esperat_ = 0;                           // ms the window waited for this document's pictures
+    mutable qint64 esperat_ = 0;                   // ms the window waited for pictures as the document loaded
+    mutable qint64 esperatPintat_ = 0;             // and in the paint under way
+    mutable QElapsedTimer pintat_;                 // since the last wait of that paint
+    // What workers give after the window stopped waiting, shared with them; the receiver, on
+    // the window's thread, passes the word on while this bridge lives.
+    struct Arribades;
+    std::shared_ptr<Arribades> arribades_;
+    std::unique_ptr<QObject> receptor_;
+    std::function<void()> arribada_;
     std::function<void(const QString&)> avis_;
     MidaImatge midaImatge_;
     // The sizes MidaImatge gave, for one revision of one document (each found when first asked).

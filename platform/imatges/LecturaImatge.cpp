@@ -7,7 +7,6 @@
 #include <QtEndian>
 
 #include <condition_variable>
-#include <future>
 #include <memory>
 #include <mutex>
 
@@ -244,10 +243,8 @@ QImage Llegeix(const QByteArray& dades, const Pressupost& p, QString* motiu)
     return Decodifica(Examina(dades, p), motiu);
 }
 
-std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms)
+Espera AmbTempsLimit(std::function<QImage()> feina, int ms, Tard tard)
 {
-    auto promesa = std::make_shared<std::promise<QImage>>();
-    std::future<QImage> resultat = promesa->get_future();
     static const bool esperaAlFinal = [] {
         if (QCoreApplication::instance())
             qAddPostRoutine([] { EsperaTreballadors(10000); });
@@ -257,25 +254,54 @@ std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms)
     {
         std::lock_guard<std::mutex> l(Actius().mutex);
         if (Actius().actius >= TreballadorsMaxims)
-            return std::nullopt;
+            return {};
         ++Actius().actius;
     }
+    // Who takes the picture is settled under one lock: the waiter while it waits, `tard` after.
+    struct Lliurament {
+        std::mutex mutex;
+        std::condition_variable fet;
+        std::optional<QImage> imatge;
+        bool esperant = true;
+    };
+    auto lliura = std::make_shared<Lliurament>();
     // A thread of its own at once, however busy the pool is with others' work.
     QThreadPool* pool = QThreadPool::globalInstance();
     pool->reserveThread();
-    pool->startOnReservedThread([promesa, feina = std::move(feina)] {
+    pool->startOnReservedThread([lliura, feina = std::move(feina), tard = std::move(tard)] {
+        QImage img;
         try {
-            promesa->set_value(feina());
+            img = feina();
         } catch (...) {
-            promesa->set_value({});
+            img = {};
+        }
+        bool perAlQueEspera;
+        {
+            std::lock_guard<std::mutex> l(lliura->mutex);
+            perAlQueEspera = lliura->esperant;
+            if (perAlQueEspera)
+                lliura->imatge = img;
+        }
+        lliura->fet.notify_all();
+        if (!perAlQueEspera && tard) {
+            try {
+                tard(std::move(img));
+            } catch (...) {
+            }
         }
         std::lock_guard<std::mutex> l(Actius().mutex);
         --Actius().actius;
         Actius().acabat.notify_all();
     });
-    if (resultat.wait_for(std::chrono::milliseconds(std::max(ms, 0))) != std::future_status::ready)
-        return std::nullopt;
-    return resultat.get();
+    std::unique_lock<std::mutex> l(lliura->mutex);
+    lliura->fet.wait_for(l, std::chrono::milliseconds(std::max(ms, 0)), [&] { return lliura->imatge.has_value(); });
+    Espera e;
+    if (lliura->imatge)
+        e.imatge = std::move(lliura->imatge);
+    else
+        e.enCurs = true;
+    lliura->esperant = false;
+    return e;
 }
 
 bool EsperaTreballadors(int ms)

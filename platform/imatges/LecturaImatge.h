@@ -23,7 +23,7 @@
 //     bytes the walk kept (the caller's bytes are never changed).
 //  7. Decoding that may still take long runs on a worker thread, and whoever waits for it
 //     waits no longer than its time limit (AmbTempsLimit); what the worker gives later is
-//     dropped.
+//     handed to the caller's `tard`, on the worker's thread, and otherwise dropped.
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
@@ -61,12 +61,21 @@ Examen Examina(const QByteArray& dades, const Pressupost& p = {});
 QImage Decodifica(const Examen& e, QString* motiu = nullptr);
 QImage Llegeix(const QByteArray& dades, const Pressupost& p = {}, QString* motiu = nullptr);
 
-// Runs `feina` on a worker thread and waits at most `ms` for it: its picture, or none when it
-// was not done in time (the worker then ends on its own, and its result is dropped). While
-// `TreballadorsMaxims` workers are still running, `feina` is not started and none is given
-// at once: pictures out of time never pile up threads.
+// Runs `feina` on a worker thread and waits at most `ms` for it (0: not at all).
+//  - Done in time: `imatge` holds its picture, and `tard` is never called.
+//  - Not done in time: `enCurs`; the worker ends on its own and hands its picture to `tard`,
+//    on its own thread, before it counts as ended (so once EsperaTreballadors is true, every
+//    `tard` has returned). Without a `tard` the picture is dropped.
+//  - While `TreballadorsMaxims` workers are still running, `feina` is not started: neither
+//    field is set, and asking again later may start it. Pictures out of time never pile up
+//    threads.
 constexpr int TreballadorsMaxims = 4;
-std::optional<QImage> AmbTempsLimit(std::function<QImage()> feina, int ms);
+struct Espera {
+    std::optional<QImage> imatge;
+    bool enCurs = false;
+};
+using Tard = std::function<void(QImage)>;
+Espera AmbTempsLimit(std::function<QImage()> feina, int ms, Tard tard = {});
 // Waits up to `ms` for the workers still running (they draw with the program's fonts and
 // painters, which must outlive them); true when none is left. The application waits for
 // them when it ends.

@@ -191,6 +191,7 @@ TEST_F(Frame, PicturesGoInAtTheSelectionInItsFontAndCountPages)
     }
     EXPECT_EQ(marc.NombrePagines(), 1);
 
+    ASSERT_TRUE(marc.EsperaImatges(60000));
     const QImage img = marc.grab().toImage();
     EXPECT_TRUE(img.save(QStringLiteral(KOVEL_BINARY_DIR "/docframe-design.png")));
 }

@@ -1,11 +1,15 @@
 #include "platform/docframe/ui/MarcDocument.h"
 
+#include "platform/imatges/LecturaImatge.h"
+
 #include <QAction>
 #include <QAbstractTextDocumentLayout>
 #include <QActionGroup>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFontComboBox>
 #include <QLineEdit>
@@ -185,6 +189,11 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     avisImatges_->setStyleSheet(QStringLiteral("background: #fff4c8; padding: 3px"));
     avisImatges_->hide();
     l->addWidget(avisImatges_);
+    // A picture drawn off the window's thread after its paint: that paint again.
+    pont_.setArribada([this] {
+        if (editor_)
+            editor_->viewport()->update();
+    });
     // Told while the page is painted: shown after it.
     pont_.setAvis([this](const QString& m) {
         QMetaObject::invokeMethod(
@@ -238,6 +247,25 @@ MarcDocument::~MarcDocument()
     disconnect(editor_->document(), nullptr, this, nullptr);
     delete editor_;
     editor_ = nullptr;
+}
+
+bool MarcDocument::EsperaImatges(int ms, const std::function<void()>& pinta)
+{
+    QElapsedTimer rellotge;
+    rellotge.start();
+    for (;;) {
+        QCoreApplication::processEvents();
+        const int abans = pont_.Provisionals();
+        if (pinta)
+            pinta();
+        else
+            editor_->viewport()->grab();
+        if (pont_.Provisionals() == abans)
+            return true;
+        if (rellotge.elapsed() >= ms)
+            return false;
+        imatges::EsperaTreballadors(int(std::max<qint64>(0, ms - rellotge.elapsed())));
+    }
 }
 
 void MarcDocument::setMidaImatge(Pont::MidaImatge f)

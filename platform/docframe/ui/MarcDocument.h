@@ -41,6 +41,10 @@ public:
     bool Desa(const QString& path = {});
     void Tanca();
 
+    // Paints what shows (by `pinta`, or on the frame's own view) until no picture in it is a
+    // box standing in for one still to come, for at most `ms`; true when none is left.
+    bool EsperaImatges(int ms, const std::function<void()>& pinta = {});
+
     bool TeDocument() const { return obert_; }
     QString NomComplet() const { return path_; }
     bool Desat() const;

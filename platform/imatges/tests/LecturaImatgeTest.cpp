@@ -135,26 +135,38 @@ TEST(PictureReading, BrokenJpegsAreRefused)
     }
 }
 
-// The one who waits is free once the time is up, whatever the worker still does.
-TEST(PictureReading, WaitingEndsAtTheTimeLimit)
+// The one who waits is free once the time is up, whatever the worker still does; what the
+// worker gives then goes to the late taker, before the worker counts as ended.
+TEST(PictureReading, WaitingEndsAtTheTimeLimitAndThePictureComesLater)
 {
-    QSemaphore retingut, acabat;
-    const std::optional<QImage> tard = AmbTempsLimit(
+    QSemaphore retingut;
+    std::atomic<int> tardanes = 0;
+    QImage arribada;
+    const Espera tard = AmbTempsLimit(
         [&] {
             retingut.acquire();
-            acabat.release();
             return Mostra(QSize(4, 4));
         },
-        20);
-    EXPECT_FALSE(tard.has_value());
+        20,
+        [&](QImage img) {
+            arribada = std::move(img);
+            ++tardanes;
+        });
+    EXPECT_FALSE(tard.imatge.has_value());
+    EXPECT_TRUE(tard.enCurs);
     EXPECT_FALSE(EsperaTreballadors(0));
     retingut.release();
-    acabat.acquire();
-    EXPECT_TRUE(EsperaTreballadors(60000));
+    ASSERT_TRUE(EsperaTreballadors(60000));
+    EXPECT_EQ(tardanes, 1);
+    EXPECT_EQ(arribada.size(), QSize(4, 4));
 
-    const std::optional<QImage> aTemps = AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000);
-    ASSERT_TRUE(aTemps.has_value());
-    EXPECT_EQ(aTemps->size(), QSize(4, 4));
+    // In time: the waiter has it, and the late taker is never called.
+    const Espera aTemps = AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000, [&](QImage) { ++tardanes; });
+    ASSERT_TRUE(aTemps.imatge.has_value());
+    EXPECT_FALSE(aTemps.enCurs);
+    EXPECT_EQ(aTemps.imatge->size(), QSize(4, 4));
+    ASSERT_TRUE(EsperaTreballadors(60000));
+    EXPECT_EQ(tardanes, 1);
 }
 
 // Workers left behind by pictures out of time are few: once they are all busy, a new
@@ -163,24 +175,25 @@ TEST(PictureReading, NoMoreWorkersThanTheCapAreStarted)
 {
     QSemaphore retingut;
     for (int i = 0; i < TreballadorsMaxims; ++i)
-        EXPECT_FALSE(AmbTempsLimit(
-                         [&] {
-                             retingut.acquire();
-                             return QImage();
-                         },
-                         0)
-                         .has_value());
+        EXPECT_TRUE(AmbTempsLimit(
+                        [&] {
+                            retingut.acquire();
+                            return QImage();
+                        },
+                        0)
+                        .enCurs);
     std::atomic<bool> comencat = false;
-    EXPECT_FALSE(AmbTempsLimit(
-                     [&] {
-                         comencat = true;
-                         return Mostra(QSize(4, 4));
-                     },
-                     60000)
-                     .has_value());
+    const Espera ocupat = AmbTempsLimit(
+        [&] {
+            comencat = true;
+            return Mostra(QSize(4, 4));
+        },
+        60000);
+    EXPECT_FALSE(ocupat.imatge.has_value());
+    EXPECT_FALSE(ocupat.enCurs);
     EXPECT_FALSE(comencat);
     retingut.release(TreballadorsMaxims);
     ASSERT_TRUE(EsperaTreballadors(60000));
     EXPECT_FALSE(comencat);
-    EXPECT_TRUE(AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000).has_value());
+    EXPECT_TRUE(AmbTempsLimit([] { return Mostra(QSize(4, 4)); }, 60000).imatge.has_value());
 }

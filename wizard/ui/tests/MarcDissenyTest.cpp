@@ -244,13 +244,16 @@ TEST_F(MarcDisseny, CodesShowAsTheyPrintAndAHeaderRowSampleStillInserts)
 
     // The frame as the user sees it: both codes read back from it.
     QTest::qWait(600);   // a tick of the guard: nothing to undo
+    ASSERT_TRUE(marc->EsperaImatges(60000));
     marc->grab().save(Fotos + QStringLiteral("design-codes.png"));
     // Read from the frame as a screen of twice the pixels shows it: at this zoom one screen
     // pixel is less than two modules of the EAN-13, finer than the reader resolves.
     QImage vista(marc->size() * 2, QImage::Format_RGB32);
     vista.setDevicePixelRatio(2);
-    vista.fill(Qt::white);
-    marc->render(&vista);
+    ASSERT_TRUE(marc->EsperaImatges(60000, [&] {
+        vista.fill(Qt::white);
+        marc->render(&vista);
+    }));
     vista.save(Fotos + QStringLiteral("design-codes-2x.png"));
     EXPECT_EQ(Codis(vista).join(u' '), QStringLiteral("EAN-13:1234567890128 QRCode:NAME"));
     EXPECT_TRUE(missatges.isEmpty()) << qPrintable(missatges.join(u'\n'));
