@@ -14,7 +14,11 @@
 #include <QTextTable>
 #include <QUrl>
 
+#include <QTimer>
+
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <mutex>
 
 namespace kovel::docframe {
@@ -156,10 +160,16 @@ QSizeF Pont::MidaPagina(const word::PageSetup& ps)
     return QSizeF(PxDePunts(ps.pageWidth()), PxDePunts(ps.pageHeight()));
 }
 
+// The pictures asked of workers, by key: on their way (none yet) or come. What comes for a
+// key no longer asked for, or for a document loaded before, is dropped; what is come and not
+// taken is held within the document's pixels, the oldest giving way.
 struct Pont::Arribades {
     std::mutex mutex;
-    QHash<QByteArray, Arribada> imatges;
-    QObject* receptor = nullptr;
+    quint64 generacio = 0;
+    QHash<QByteArray, std::optional<Arribada>> encarrecs;
+    std::deque<QByteArray> vingudes; // oldest first
+    qint64 pixels = 0;
+    QObject* receptor = nullptr;     // null once the bridge is gone
 };
 
 Pont::Pont() : arribades_(std::make_shared<Arribades>()), receptor_(std::make_unique<QObject>())
@@ -181,10 +191,12 @@ void Pont::Carrega(const word::Document& doc, QTextDocument& text)
     decodificades_.clear();
     claus_.clear();
     refusades_.clear();
-    pendents_.clear();
     {
         std::lock_guard<std::mutex> l(arribades_->mutex);
-        arribades_->imatges.clear();
+        ++arribades_->generacio;
+        arribades_->encarrecs.clear();
+        arribades_->vingudes.clear();
+        arribades_->pixels = 0;
     }
     pixels_ = 0;
     esperat_ = 0;
@@ -311,7 +323,8 @@ bool Pont::capAlDocument(QSize pixels, const QByteArray& dibuixant) const
 
 // Drawings no longer shown, so that a zoom or size the window takes counts only once: every
 // other size of the picture `dibuixant` is drawn at anew, and of every other picture all but
-// the size it was last shown at.
+// the size it was last shown at. What the paint under way shows stays: drawn again, it would
+// ask for that paint again.
 void Pont::alliberaVistes(const QByteArray& dibuixant) const
 {
     QHash<QByteArray, quint64> darrer;
@@ -319,7 +332,7 @@ void Pont::alliberaVistes(const QByteArray& dibuixant) const
         if (v.pixels)
             darrer[v.contingut] = std::max(darrer.value(v.contingut), v.us);
     for (auto it = vistes_.begin(); it != vistes_.end();) {
-        if (it->pixels && (it->contingut == dibuixant || it->us < darrer.value(it->contingut))) {
+        if (it->pixels && it->us < iniciPintat_ && (it->contingut == dibuixant || it->us < darrer.value(it->contingut))) {
             pixels_ -= it->pixels;
             it = vistes_.erase(it);
         } else {
@@ -347,30 +360,54 @@ QImage Pont::substitut(const word::InlinePicture& p)
     return img;
 }
 
-// The worker's picture, once it gave it after the window stopped waiting.
-std::optional<Pont::Arribada> Pont::pren(const QByteArray& clau) const
+// What is known of the picture asked for `clau`: nothing (none was asked, or what came was
+// dropped), on its way, or come; then it is handed over, once.
+Pont::Encarrec Pont::pren(const QByteArray& clau, Arribada& a) const
 {
-    if (!pendents_.contains(clau))
-        return std::nullopt;
     std::lock_guard<std::mutex> l(arribades_->mutex);
-    const auto it = arribades_->imatges.find(clau);
-    if (it == arribades_->imatges.end())
-        return std::nullopt;
-    Arribada a = std::move(*it);
-    arribades_->imatges.erase(it);
-    pendents_.remove(clau);
-    return a;
+    const auto it = arribades_->encarrecs.find(clau);
+    if (it == arribades_->encarrecs.end())
+        return Encarrec::Cap;
+    if (!*it)
+        return Encarrec::EnCami;
+    a = std::move(**it);
+    arribades_->encarrecs.erase(it);
+    arribades_->pixels -= qint64(a.img.width()) * a.img.height();
+    auto& v = arribades_->vingudes;
+    v.erase(std::find(v.begin(), v.end(), clau));
+    return Encarrec::Vingut;
+}
+
+// Asked before the worker starts, so that a picture given at once is not dropped; forgotten
+// when the worker was not left running.
+void Pont::encarrega(const QByteArray& clau, bool enCurs) const
+{
+    std::lock_guard<std::mutex> l(arribades_->mutex);
+    if (enCurs)
+        arribades_->encarrecs.insert(clau, std::nullopt);
+    else
+        arribades_->encarrecs.remove(clau);
 }
 
 // Called on the worker's thread: the picture is kept for the next Vista, and the window is
 // told on its own thread, while this bridge lives.
 std::function<void(QImage)> Pont::lliurament(const QByteArray& clau, std::function<bool()> massa) const
 {
-    return [a = arribades_, clau, massa = std::move(massa), this](QImage img) {
+    return [a = arribades_, generacio = arribades_->generacio, clau, massa = std::move(massa), this](QImage img) {
         std::lock_guard<std::mutex> l(a->mutex);
-        if (!a->receptor)
+        const auto it = a->encarrecs.find(clau);
+        if (!a->receptor || a->generacio != generacio || it == a->encarrecs.end() || *it)
             return;
-        a->imatges.insert(clau, Arribada{std::move(img), massa && massa()});
+        const qint64 n = qint64(img.width()) * img.height();
+        while (a->pixels + n > PixelsDocument && !a->vingudes.empty()) {
+            const auto vella = a->encarrecs.find(a->vingudes.front());
+            a->pixels -= qint64((*vella)->img.width()) * (*vella)->img.height();
+            a->encarrecs.erase(vella);
+            a->vingudes.pop_front();
+        }
+        *it = Arribada{std::move(img), massa && massa()};
+        a->vingudes.push_back(clau);
+        a->pixels += n;
         QMetaObject::invokeMethod(
             a->receptor,
             [this] {
@@ -381,20 +418,34 @@ std::function<void(QImage)> Pont::lliurament(const QByteArray& clau, std::functi
     };
 }
 
-// A paint is the run of pictures asked for with no more than a tenth of a second between
-// them; together they may hold the window for the picture time, no longer.
-int Pont::esperaPermesa() const
+// No worker was free: the window is asked to paint again a little later, once.
+void Pont::reintenta() const
 {
-    if (!pintat_.isValid() || pintat_.elapsed() > 100)
-        esperatPintat_ = 0;
-    return int(std::max<qint64>(0, tempsImatge_ - esperatPintat_));
+    if (std::exchange(reintent_, true))
+        return;
+    QTimer::singleShot(100, receptor_.get(), [this] {
+        reintent_ = false;
+        if (arribada_)
+            arribada_();
+    });
 }
 
-void Pont::haEsperat(qint64 ms) const
+// The pictures of one paint together may hold the window for the picture time, no longer.
+void Pont::IniciPintat() const
 {
-    esperatPintat_ += ms;
+    esperatPintat_ = 0;
+    iniciAnterior_ = iniciPintat_;
+    iniciPintat_ = usos_ + 1;
     pintat_.start();
 }
+
+void Pont::comencaVista() const
+{
+    if (!pintat_.isValid() || pintat_.elapsed() > 100)
+        IniciPintat();
+}
+
+int Pont::esperaPermesa() const { return int(std::max<qint64>(0, tempsImatge_ - esperatPintat_)); }
 
 // The picture's structure is walked and its work counted before the decoder sees it; the
 // decoder runs on a worker, waited for no longer than `espera`. A picture refused is not
@@ -409,8 +460,9 @@ QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut, in
             superat();
         return QImage();
     };
-    const std::optional<Arribada> arribada = pren(clau);
-    if (!arribada && pendents_.contains(clau))
+    Arribada arribada;
+    const Encarrec encarrec = pren(clau, arribada);
+    if (encarrec == Encarrec::EnCami)
         return {};
     const imatges::Examen e = imatges::Examina(bytes);
     if (!e.admesa())
@@ -419,18 +471,20 @@ QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut, in
         return refusa(true);
     const qint64 n = qint64(e.mida.width()) * e.mida.height();
     QImage img;
-    if (arribada) {
-        img = arribada->img;
+    if (encarrec == Encarrec::Vingut) {
+        img = std::move(arribada.img);
     } else {
         QElapsedTimer rellotge;
         rellotge.start();
+        encarrega(clau, true);
         imatges::Espera r = imatges::AmbTempsLimit([e] { return imatges::Decodifica(e); }, espera, lliurament(clau));
+        encarrega(clau, r.enCurs);
         esperat_ += rellotge.elapsed();
         if (!r.imatge) {
             // Counted again when it comes.
             pixels_ -= n;
-            if (r.enCurs)
-                pendents_.insert(clau);
+            if (!r.enCurs)
+                reintenta();
             return {};
         }
         img = std::move(*r.imatge);
@@ -473,6 +527,11 @@ QTextImageFormat Pont::FormatImatge(QTextDocument& text, const word::InlinePictu
 
 QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize pixels) const
 {
+    comencaVista();
+    struct Fi {
+        QElapsedTimer& t;
+        ~Fi() { t.start(); }
+    } fi{pintat_};
     const word::InlinePicture* p = Imatge(f);
     const int i = p ? f.intProperty(PropImatge) : -1;
     const QByteArray clau = i >= 0 ? Clau(claus_[std::size_t(i)], pixels) : Clau(f.name().toUtf8(), pixels);
@@ -480,27 +539,40 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
         it->us = ++usos_;
         return it->img;
     }
-    // The pictures of one design at one or two zooms; a long session does not grow it.
+    // The pictures of one design at one or two zooms; a long session does not grow it. What
+    // this paint or the last showed stays: drawn again, it would ask for another paint, and
+    // that one for another. A paint of more pictures than are kept shows the rest as boxes.
     if (vistes_.size() >= 256) {
-        for (const VistaDesada& v : std::as_const(vistes_))
-            pixels_ -= v.pixels;
-        vistes_.clear();
+        for (auto it = vistes_.begin(); it != vistes_.end();) {
+            if (it->us < iniciAnterior_) {
+                pixels_ -= it->pixels;
+                it = vistes_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    if (vistes_.size() >= VistesMaximes) {
+        superat();
+        return text.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>();
     }
     VistaDesada v;
     v.us = ++usos_;
     bool provisional = false; // its box stands in until the picture comes: not kept
     if (p && (p->isVector() || p->glyphOutline())) {
         v.contingut = claus_[std::size_t(i)];
-        std::optional<Arribada> arribada = pren(clau);
-        if (!arribada && pendents_.contains(clau)) {
+        Arribada arribada;
+        Encarrec encarrec = pren(clau, arribada);
+        if (encarrec == Encarrec::EnCami) {
             provisional = true;
         } else if (capAlDocument(pixels, v.contingut)) {
             v.pixels = qint64(pixels.width()) * pixels.height();
-            if (!arribada) {
+            if (encarrec == Encarrec::Cap) {
                 // Drawn on a worker, waited for while the paint's time lasts.
                 auto superada = std::make_shared<std::atomic<bool>>(false);
                 QElapsedTimer rellotge;
                 rellotge.start();
+                encarrega(clau, true);
                 imatges::Espera r = imatges::AmbTempsLimit(
                     [picture = *p, pixels, superada] {
                         bool m = false;
@@ -509,16 +581,19 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
                         return img;
                     },
                     esperaPermesa(), lliurament(clau, [superada] { return bool(*superada); }));
-                haEsperat(rellotge.elapsed());
-                if (r.imatge)
+                encarrega(clau, r.enCurs);
+                esperatPintat_ += rellotge.elapsed();
+                if (r.imatge) {
                     arribada = Arribada{std::move(*r.imatge), *superada};
-                else if (r.enCurs)
-                    pendents_.insert(clau);
-                provisional = !arribada;
+                    encarrec = Encarrec::Vingut;
+                } else if (!r.enCurs) {
+                    reintenta();
+                }
+                provisional = encarrec != Encarrec::Vingut;
             }
-            if (arribada) {
-                v.img = std::move(arribada->img);
-                if (arribada->massa)
+            if (encarrec == Encarrec::Vingut) {
+                v.img = std::move(arribada.img);
+                if (arribada.massa)
                     superat();
             }
             if (v.img.isNull()) {
@@ -536,7 +611,7 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
             QElapsedTimer rellotge;
             rellotge.start();
             v.img = decodifica(p->png(), contingut, esperaPermesa());
-            haEsperat(rellotge.elapsed());
+            esperatPintat_ += rellotge.elapsed();
             provisional = v.img.isNull() && !refusades_.contains(contingut);
         }
     }

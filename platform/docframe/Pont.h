@@ -62,6 +62,10 @@ public:
     // Told on the window's thread when a picture shown as its box for want of time is ready:
     // whatever shows the document paints it again.
     void setArribada(std::function<void()> arribada) { arribada_ = std::move(arribada); }
+    // A paint of the document's view begins: the window's wait for its pictures starts anew,
+    // and the drawings it shows are kept while it lasts. Requests with more than a tenth of a
+    // second between them count as paints of their own when nothing says so.
+    void IniciPintat() const;
     // The boxes Vista has given so far in place of a picture still to come (being decoded or
     // drawn off the window's thread, or waiting for a worker).
     int Provisionals() const { return provisionals_; }
@@ -103,14 +107,17 @@ private:
     std::vector<word::Table> taules_;        // originals, by the table property
     QImage substitut(const word::InlinePicture& p);
     QImage decodifica(const QByteArray& bytes, const QByteArray& contingut, int espera) const;
+    void comencaVista() const;
     int esperaPermesa() const;
-    void haEsperat(qint64 ms) const;
     struct Arribada {
         QImage img;
         bool massa = false; // the drawing found it asks too much
     };
-    std::optional<Arribada> pren(const QByteArray& clau) const;
+    enum class Encarrec { Cap, EnCami, Vingut };
+    Encarrec pren(const QByteArray& clau, Arribada& a) const;
+    void encarrega(const QByteArray& clau, bool enCurs) const;
     std::function<void(QImage)> lliurament(const QByteArray& clau, std::function<bool()> massa = {}) const;
+    void reintenta() const;
     bool capAlDocument(QSize pixels, const QByteArray& dibuixant = {}) const;
     void alliberaVistes(const QByteArray& dibuixant) const;
     void superat() const;
@@ -129,12 +136,15 @@ private:
     mutable qint64 pixels_ = 0;                    // of the pictures decoded and drawn that are held
     mutable bool avisat_ = false;
     mutable QSet<QByteArray> refusades_;           // contents of pictures from files that are not decoded
-    mutable QSet<QByteArray> pendents_;            // keys of the pictures on their way from a worker
     mutable int provisionals_ = 0;
+    mutable bool reintent_ = false;                // a paint is asked for, for want of a worker
     int tempsImatge_ = TempsImatgeMs;
     mutable qint64 esperat_ = 0;                   // ms the window waited for pictures as the document loaded
     mutable qint64 esperatPintat_ = 0;             // and in the paint under way
-    mutable QElapsedTimer pintat_;                 // since the last wait of that paint
+    mutable quint64 iniciPintat_ = 0;              // the first use of that paint
+    mutable quint64 iniciAnterior_ = 0;            // and of the paint before
+    static constexpr qsizetype VistesMaximes = 4096;
+    mutable QElapsedTimer pintat_;                 // since the last picture of that paint
     // What workers give after the window stopped waiting, shared with them; the receiver, on
     // the window's thread, passes the word on while this bridge lives.
     struct Arribades;

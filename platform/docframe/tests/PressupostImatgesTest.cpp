@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QtEndian>
@@ -234,9 +235,12 @@ TEST(PictureBudget, CountsTheDrawingsHeldNotEveryDrawingMade)
             imatges.push_back(it.fragment().charFormat().toImageFormat());
     ASSERT_EQ(imatges.size(), 8u);
 
-    // A quarter of the budget each: drawn at forty sizes, the first never turns into a box.
-    for (int costat = 1610; costat <= 2000; costat += 10)
+    // A quarter of the budget each: drawn at forty sizes (forty paints, as a zoom makes
+    // them), the first never turns into a box.
+    for (int costat = 1610; costat <= 2000; costat += 10) {
+        pont.IniciPintat();
         EXPECT_EQ(VistaAcabada(pont, imatges[0], text, QSize(costat, costat)).size(), QSize(costat, costat));
+    }
     EXPECT_EQ(avisos, 0);
 
     // With it, three more fit; the rest show as their boxes and the user is told once.
@@ -401,4 +405,103 @@ TEST(PictureBudget, ADrawingOutOfTimeIsABoxUntilItsWorkerIsDone)
     EXPECT_EQ(avisos, 0);
     // Kept, like any drawing done in time.
     EXPECT_EQ(pont.Vista(f, text, mida).cacheKey(), img.cacheKey());
+}
+
+namespace {
+
+// A design of `n` small pictures, each of its own content, and the image formats the editor
+// shows them by.
+std::vector<QTextImageFormat> Petites(docframe::Pont& pont, QTextDocument& text, int n)
+{
+    auto d = word::Document::create();
+    word::Paragraph p;
+    for (int i = 0; i < n; ++i) {
+        Emf emf;
+        emf.font(1, -20);
+        emf.text(i + 1);
+        word::InlinePicture pic = word::InlinePicture::fromEncoded(emf.bytes(), QSize(2000, 2000));
+        pic.setWidth(word::Points(30));
+        pic.setHeight(word::Points(30));
+        p.items.emplace_back(pic);
+    }
+    d->body().blocks = {word::Block{p}};
+    pont.Carrega(*word::Document::fromBytes(d->toBytes(), QStringLiteral("design")), text);
+    std::vector<QTextImageFormat> imatges;
+    for (auto it = text.begin().begin(); !it.atEnd(); ++it)
+        if (it.fragment().charFormat().isImageFormat())
+            for (int k = 0; k < it.fragment().length(); ++k)
+                imatges.push_back(it.fragment().charFormat().toImageFormat());
+    return imatges;
+}
+
+} // namespace
+
+// Pictures that come after the window stopped waiting are held only while they may still be
+// shown, within the document's pixels; one that found no free worker is tried again without
+// a word from the user; and a paint of more pictures than the view keeps settles.
+TEST(PictureBudget, PicturesComingLateAreBoundedAndNoneIsLeftBehind)
+{
+    Aplicacio();
+    {
+        // Forty-one zoom steps, each drawing out of time and never shown at its size again.
+        docframe::Pont pont;
+        pont.setTempsImatge(0);
+        QTextDocument text;
+        const QTextImageFormat f = Petites(pont, text, 1)[0];
+        const qint64 abans = MemoriaMB();
+        for (int costat = 1600; costat <= 2000; costat += 10) {
+            pont.IniciPintat();
+            pont.Vista(f, text, QSize(costat, costat));
+            ASSERT_TRUE(imatges::EsperaTreballadors(60000));
+        }
+        // Unbounded, they would hold 640 MB.
+        EXPECT_LT(MemoriaMB() - abans, 200);
+        pont.IniciPintat();
+        EXPECT_EQ(VistaAcabada(pont, f, text, QSize(2000, 2000)).size(), QSize(2000, 2000));
+    }
+    {
+        // Every worker busy with another's work: the box, then a paint asked for by itself.
+        docframe::Pont pont;
+        int arribades = 0;
+        pont.setArribada([&] { ++arribades; });
+        QTextDocument text;
+        const QTextImageFormat f = Petites(pont, text, 1)[0];
+        QSemaphore retingut;
+        for (int i = 0; i < imatges::TreballadorsMaxims; ++i)
+            imatges::AmbTempsLimit([&] {
+                retingut.acquire();
+                return QImage();
+            }, 0);
+        EXPECT_NE(pont.Vista(f, text, QSize(400, 400)).size(), QSize(400, 400));
+        EXPECT_EQ(pont.Provisionals(), 1);
+        retingut.release(imatges::TreballadorsMaxims);
+        ASSERT_TRUE(imatges::EsperaTreballadors(60000));
+        QElapsedTimer rellotge;
+        rellotge.start();
+        while (arribades == 0 && rellotge.elapsed() < 60000)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_EQ(arribades, 1);
+        EXPECT_EQ(VistaAcabada(pont, f, text, QSize(400, 400)).size(), QSize(400, 400));
+    }
+    {
+        // Three hundred pictures on one page, all out of time: paint after paint, each shows
+        // what came before, until none is a box.
+        docframe::Pont pont;
+        pont.setTempsImatge(0);
+        QTextDocument text;
+        const std::vector<QTextImageFormat> imatges = Petites(pont, text, 300);
+        ASSERT_EQ(imatges.size(), 300u);
+        int pintats = 0;
+        for (bool caixes = true; caixes && pintats < 400; ++pintats) {
+            pont.IniciPintat();
+            const int abans = pont.Provisionals();
+            for (const QTextImageFormat& f : imatges)
+                pont.Vista(f, text, QSize(40, 40));
+            caixes = pont.Provisionals() != abans;
+            ASSERT_TRUE(imatges::EsperaTreballadors(60000));
+        }
+        EXPECT_LT(pintats, 400);
+        for (const QTextImageFormat& f : imatges)
+            EXPECT_EQ(pont.Vista(f, text, QSize(40, 40)).size(), QSize(40, 40));
+    }
 }

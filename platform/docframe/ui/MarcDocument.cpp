@@ -64,6 +64,9 @@ public:
     }
     QVariant loadResource(int, const QUrl&) override { return {}; }
 
+    // Told as each paint begins (the pictures it shows are its own while it lasts).
+    std::function<void()> abansDePintar;
+
     double Escala() const { return escala_; }
     void setEscala(double e)
     {
@@ -89,6 +92,8 @@ protected:
     // The whole page from its top: the editor never scrolls inside a page that fits.
     void paintEvent(QPaintEvent* e) override
     {
+        if (abansDePintar)
+            abansDePintar();
         QPainter p(viewport());
         p.scale(escala_, escala_);
         QAbstractTextDocumentLayout::PaintContext ctx;
@@ -214,7 +219,9 @@ MarcDocument::MarcDocument(QWidget* parent) : QWidget(parent)
     fons_->setAutoFillBackground(true);
     fons_->installEventFilter(this);
     l->addWidget(fons_, 1);
-    editor_ = new EditorDisseny;
+    auto* editor = new EditorDisseny;
+    editor->abansDePintar = [this] { pont_.IniciPintat(); };
+    editor_ = editor;
     editor_->setParent(fons_);
     editor_->setObjectName(QStringLiteral("txtDisseny"));
     editor_->setLineWrapMode(QTextEdit::FixedPixelWidth);
