@@ -379,14 +379,17 @@ Pont::Encarrec Pont::pren(const QByteArray& clau, Arribada& a) const
 }
 
 // Asked before the worker starts, so that a picture given at once is not dropped; forgotten
-// when the worker was not left running.
-void Pont::encarrega(const QByteArray& clau, bool enCurs) const
+// when the worker was not left running (once it is, what it gives may already be there).
+void Pont::encarrega(const QByteArray& clau) const
 {
     std::lock_guard<std::mutex> l(arribades_->mutex);
-    if (enCurs)
-        arribades_->encarrecs.insert(clau, std::nullopt);
-    else
-        arribades_->encarrecs.remove(clau);
+    arribades_->encarrecs.insert(clau, std::nullopt);
+}
+
+void Pont::oblida(const QByteArray& clau) const
+{
+    std::lock_guard<std::mutex> l(arribades_->mutex);
+    arribades_->encarrecs.remove(clau);
 }
 
 // Called on the worker's thread: the picture is kept for the next Vista, and the window is
@@ -395,17 +398,19 @@ std::function<void(QImage)> Pont::lliurament(const QByteArray& clau, std::functi
 {
     return [a = arribades_, generacio = arribades_->generacio, clau, massa = std::move(massa), this](QImage img) {
         std::lock_guard<std::mutex> l(a->mutex);
-        const auto it = a->encarrecs.find(clau);
-        if (!a->receptor || a->generacio != generacio || it == a->encarrecs.end() || *it)
+        const auto it = a->encarrecs.constFind(clau);
+        if (!a->receptor || a->generacio != generacio || it == a->encarrecs.constEnd() || *it)
             return;
+        // Erasing moves what the hash holds: the picture's place is found again after.
         const qint64 n = qint64(img.width()) * img.height();
         while (a->pixels + n > PixelsDocument && !a->vingudes.empty()) {
-            const auto vella = a->encarrecs.find(a->vingudes.front());
-            a->pixels -= qint64((*vella)->img.width()) * (*vella)->img.height();
-            a->encarrecs.erase(vella);
+            if (const auto vella = a->encarrecs.find(a->vingudes.front()); vella != a->encarrecs.end()) {
+                a->pixels -= qint64((*vella)->img.width()) * (*vella)->img.height();
+                a->encarrecs.erase(vella);
+            }
             a->vingudes.pop_front();
         }
-        *it = Arribada{std::move(img), massa && massa()};
+        a->encarrecs[clau] = Arribada{std::move(img), massa && massa()};
         a->vingudes.push_back(clau);
         a->pixels += n;
         QMetaObject::invokeMethod(
@@ -476,9 +481,10 @@ QImage Pont::decodifica(const QByteArray& bytes, const QByteArray& contingut, in
     } else {
         QElapsedTimer rellotge;
         rellotge.start();
-        encarrega(clau, true);
+        encarrega(clau);
         imatges::Espera r = imatges::AmbTempsLimit([e] { return imatges::Decodifica(e); }, espera, lliurament(clau));
-        encarrega(clau, r.enCurs);
+        if (!r.enCurs)
+            oblida(clau);
         esperat_ += rellotge.elapsed();
         if (!r.imatge) {
             // Counted again when it comes.
@@ -572,7 +578,7 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
                 auto superada = std::make_shared<std::atomic<bool>>(false);
                 QElapsedTimer rellotge;
                 rellotge.start();
-                encarrega(clau, true);
+                encarrega(clau);
                 imatges::Espera r = imatges::AmbTempsLimit(
                     [picture = *p, pixels, superada] {
                         bool m = false;
@@ -581,7 +587,8 @@ QImage Pont::Vista(const QTextImageFormat& f, const QTextDocument& text, QSize p
                         return img;
                     },
                     esperaPermesa(), lliurament(clau, [superada] { return bool(*superada); }));
-                encarrega(clau, r.enCurs);
+                if (!r.enCurs)
+                    oblida(clau);
                 esperatPintat_ += rellotge.elapsed();
                 if (r.imatge) {
                     arribada = Arribada{std::move(*r.imatge), *superada};

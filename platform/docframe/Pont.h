@@ -115,7 +115,8 @@ private:
     };
     enum class Encarrec { Cap, EnCami, Vingut };
     Encarrec pren(const QByteArray& clau, Arribada& a) const;
-    void encarrega(const QByteArray& clau, bool enCurs) const;
+    void encarrega(const QByteArray& clau) const;
+    void oblida(const QByteArray& clau) const;
     std::function<void(QImage)> lliurament(const QByteArray& clau, std::function<bool()> massa = {}) const;
     void reintenta() const;
     bool capAlDocument(QSize pixels, const QByteArray& dibuixant = {}) const;
