@@ -94,15 +94,20 @@ struct Recorder {
         };
     }
 
-    // The service manager's stop, once the service has run `count` times, however slow the
-    // machine.
+    // Until the service has run `count` times (it reports running before its first run),
+    // however slow the machine.
+    void waitForRuns(std::size_t count)
+    {
+        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(mutex);
+            if (runs.size() >= count) break;
+        }
+    }
+    // The service manager's stop, once the service has run `count` times.
     std::thread stopAfterRuns(std::size_t count)
     {
         return std::thread([this, count] {
-            for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
-                std::lock_guard lock(mutex);
-                if (runs.size() >= count) break;
-            }
+            waitForRuns(count);
             Handler(kovel::service::ControlStop);
         });
     }
@@ -206,9 +211,8 @@ TEST(ServiceRole, OtherControlsReportTheStateAgain)
     Recorder recorder;
     recorder.install(1h);
     std::thread manager([&] {
-        std::this_thread::sleep_for(50ms);
+        recorder.waitForRuns(1);
         Handler(4);
-        std::this_thread::sleep_for(50ms);
         Handler(kovel::service::ControlShutdown);
     });
     EXPECT_EQ(RunningService(), 0);
@@ -361,14 +365,14 @@ TEST(ServiceProgram, StartedByTheManagerReportsAndStopsOnSigterm)
     service.setProcessEnvironment(environment);
     service.setWorkingDirectory(dir.path());
     service.start(Program, {"-runas_service"});
-    ASSERT_TRUE(service.waitForStarted(5000));
+    ASSERT_TRUE(service.waitForStarted(60000));
 
-    EXPECT_EQ(receive(30000), "STATUS=Starting");
-    EXPECT_TRUE(receive(30000).startsWith("READY=1\n"));
+    EXPECT_EQ(receive(60000), "STATUS=Starting");
+    EXPECT_TRUE(receive(60000).startsWith("READY=1\n"));
     ::kill(pid_t(service.processId()), SIGTERM);
-    EXPECT_TRUE(receive(30000).startsWith("STOPPING=1\n"));
-    EXPECT_TRUE(receive(30000).startsWith("STATUS=Stopped"));
-    ASSERT_TRUE(service.waitForFinished(30000));
+    EXPECT_TRUE(receive(60000).startsWith("STOPPING=1\n"));
+    EXPECT_TRUE(receive(60000).startsWith("STATUS=Stopped"));
+    ASSERT_TRUE(service.waitForFinished(60000));
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.exitCode(), 0);
     ::close(socket);

@@ -239,9 +239,9 @@ TEST(ServiceProcess, StopRequestsBySignalAndFromInside)
 
         EXPECT_EQ(requests.wait(20ms), ControlNone);
         ::raise(SIGTERM); // handled: the test goes on
-        EXPECT_EQ(requests.wait(1000ms), ControlStop);
+        EXPECT_EQ(requests.wait(60000ms), ControlStop);
         ::raise(SIGINT);
-        EXPECT_EQ(requests.wait(1000ms), ControlStop);
+        EXPECT_EQ(requests.wait(60000ms), ControlStop);
         requests.post(ControlShutdown);
         EXPECT_EQ(requests.wait(0ms), ControlStop);
         EXPECT_EQ(requests.wait(0ms), ControlNone);
