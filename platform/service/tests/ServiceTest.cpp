@@ -128,7 +128,7 @@ TEST(ServiceUnit, SystemdAcceptsTheUnit)
         ASSERT_EQ(manager.create(Name, config), 0);
         QProcess verify;
         verify.start(analyze, {QStringLiteral("verify"), manager.unitPath(Name)});
-        ASSERT_TRUE(verify.waitForFinished(20000));
+        ASSERT_TRUE(verify.waitForFinished(120000));
         EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().toStdString();
         EXPECT_EQ(verify.readAllStandardError(), QByteArray());
     }

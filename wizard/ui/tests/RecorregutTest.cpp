@@ -97,7 +97,7 @@ Resultat AmbLibreOffice(const QString& docx, const QString& carpeta)
         return r;
     QProcess info;
     info.start(pdfinfo, {pdf});
-    info.waitForFinished(30000);
+    info.waitForFinished(120000);
     const QString text = QString::fromUtf8(info.readAllStandardOutput());
     const auto pagines = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
     const auto mida = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(text);
