@@ -301,9 +301,8 @@ int espera(pid_t pid)
 TEST_F(DesignsStore, SavesKilledAtAnyPointLeaveNothingForGoodOnceTheyAreOld)
 {
     // Rounds of saves, each killed after a different time: in its documents, in the rename,
-    // in the store's write, or between two saves.
-    // Each time counts from the child's first trace on disk, however slow it is to start.
-    // One save before them runs whole.
+    // in the store's write, or between two saves. The time counts from the child's first
+    // trace on disk, however slow the machine is to start it. One save before them runs whole.
     ASSERT_EQ(espera(desaEnUnFill(dades(), QStringLiteral("whole-"), 1, 256 * 1024)), 0);
     for (int ronda = 0; ronda < 30; ++ronda) {
         const QStringList abansDelFill = entrades(guardats());

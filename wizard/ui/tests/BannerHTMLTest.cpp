@@ -205,7 +205,6 @@ private:
     std::thread fil_;
 };
 
-
 class Banner : public ::testing::Test {
 protected:
     void SetUp() override
