@@ -9,6 +9,7 @@
 #include "updater/ModAutoUpdate.h"
 #include "updater/ModAutoUpdateFuncions.h"
 #include "updater/tests/ServidorProva.h"
+#include "testsupport/Espera.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,17 +46,10 @@ QByteArray llegir(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool esperar(const QString& path, int ms = 10000)
+// The file appears whole: the stand-ins write it beside and rename it.
+bool esperar(const QString& path)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
-        if (t.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    QThread::msleep(50); // the writer finishes its line
-    return true;
+    return kovel::test::EsperaFins([&] { return QFileInfo(path).isFile(); });
 }
 
 bool alfanumeric(unsigned c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -106,12 +100,14 @@ protected:
         ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau, QStringLiteral("Path"),
                             QStringLiteral("http://127.0.0.1:%1/upd/").arg(servidor_.port()));
         ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau, QStringLiteral("PeriodeComprovacio"), 1);
-        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau, QStringLiteral("SegonsInactius"), 5);
+        ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau, QStringLiteral("SegonsInactius"), 60);
 
         // The program started again: it writes down its command line.
         reiniciat_ = arrel_.path() + QStringLiteral("/restarted.txt");
         const QString fals = programa_ + QStringLiteral("/KovelAssist");
-        writeBytes(fals, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > " + ModAutoUpdate2::CometesSh(reiniciat_).toUtf8() + "\n");
+        const QByteArray desti = ModAutoUpdate2::CometesSh(reiniciat_).toUtf8();
+        const QByteArray aPart = ModAutoUpdate2::CometesSh(reiniciat_ + QStringLiteral(".part")).toUtf8();
+        writeBytes(fals, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > " + aPart + " && mv -- " + aPart + " " + desti + "\n");
         QFile(fals).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         entorn_.programa = fals;
         ModAutoUpdate2::setEntorn(entorn_);

@@ -6,6 +6,7 @@
 #include "platform/files/EscripturaAtomica.h"
 #include "platform/files/tests/Orfe.h"
 #include "platform/word/Document.h"
+#include "testsupport/Espera.h"
 
 #include <gtest/gtest.h>
 
@@ -300,10 +301,14 @@ int espera(pid_t pid)
 TEST_F(DesignsStore, SavesKilledAtAnyPointLeaveNothingForGoodOnceTheyAreOld)
 {
     // Rounds of saves, each killed after a different time: in its documents, in the rename,
-    // in the store's write, or between two saves.
+    // in the store's write, or between two saves. The time counts from the child's first
+    // trace on disk, however slow the machine is to start it. One save before them runs whole.
+    ASSERT_EQ(espera(desaEnUnFill(dades(), QStringLiteral("whole-"), 1, 256 * 1024)), 0);
     for (int ronda = 0; ronda < 30; ++ronda) {
+        const QStringList abansDelFill = entrades(guardats());
         const pid_t fill = desaEnUnFill(dades(), QStringLiteral("r%1-").arg(ronda), 1000, 256 * 1024);
-        ::usleep(useconds_t(5000 + 10000 * ronda + 7919 * ronda % 20000));
+        EXPECT_TRUE(kovel::test::EsperaFins([&] { return entrades(guardats()) != abansDelFill; }));
+        ::usleep(useconds_t(1000 + 10000 * ronda + 7919 * ronda % 20000));
         ::kill(fill, SIGKILL);
         espera(fill);
     }

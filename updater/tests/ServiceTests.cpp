@@ -72,15 +72,24 @@ struct Recorder {
     QStringList runArguments;
     QStringList events;
     std::vector<int> states;
+    Clock::time_point lastReading;
 
     void install(std::chrono::milliseconds interval)
     {
         Entorn& e = entorn();
         e.interval = interval;
         e.iniciatPelGestor = [] { return true; };
+        // A run is noted at the time the service read before starting it, not when the
+        // machine got round to the start.
+        e.rellotge = [this] {
+            const auto now = Clock::now();
+            std::lock_guard lock(mutex);
+            lastReading = now;
+            return now;
+        };
         e.iniciarProces = [this](const QString&, const QStringList& arguments) {
             std::lock_guard lock(mutex);
-            runs.push_back(Clock::now());
+            runs.push_back(lastReading);
             runArguments = arguments;
             return true;
         };
@@ -94,15 +103,20 @@ struct Recorder {
         };
     }
 
-    // The service manager's stop, once the service has run `count` times, however slow the
-    // machine.
+    // Until the service has run `count` times (it reports running before its first run),
+    // however slow the machine.
+    void waitForRuns(std::size_t count)
+    {
+        for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
+            std::lock_guard lock(mutex);
+            if (runs.size() >= count) break;
+        }
+    }
+    // The service manager's stop, once the service has run `count` times.
     std::thread stopAfterRuns(std::size_t count)
     {
         return std::thread([this, count] {
-            for (const auto give = Clock::now() + 60s; Clock::now() < give; std::this_thread::sleep_for(5ms)) {
-                std::lock_guard lock(mutex);
-                if (runs.size() >= count) break;
-            }
+            waitForRuns(count);
             Handler(kovel::service::ControlStop);
         });
     }
@@ -181,7 +195,7 @@ TEST(ServiceRole, RunsAtOnceThenEveryIntervalUntilStopped)
     ASSERT_GE(recorder.runs.size(), 3u);
     EXPECT_EQ(recorder.runs.size(), runsAtStop) << "a run after the service ended";
     for (size_t i = 1; i < recorder.runs.size(); ++i)
-        EXPECT_GE(millis(recorder.runs[i] - recorder.runs[i - 1]), 145);
+        EXPECT_GE(millis(recorder.runs[i] - recorder.runs[i - 1]), 150);
     EXPECT_EQ(recorder.runArguments, QStringList{"-run_auto_update"});
     EXPECT_EQ(recorder.events, QStringList({"KOVEL Videvoviv AutoUpdater started", "KOVEL Videvoviv AutoUpdater stopped"}));
     using namespace kovel::service;
@@ -206,9 +220,8 @@ TEST(ServiceRole, OtherControlsReportTheStateAgain)
     Recorder recorder;
     recorder.install(1h);
     std::thread manager([&] {
-        std::this_thread::sleep_for(50ms);
+        recorder.waitForRuns(1);
         Handler(4);
-        std::this_thread::sleep_for(50ms);
         Handler(kovel::service::ControlShutdown);
     });
     EXPECT_EQ(RunningService(), 0);
@@ -241,9 +254,10 @@ TEST(ServiceRole, SigtermStopsTheServiceWithoutWaitingForItsRuns)
     const QString script = dir.filePath(QStringLiteral("run.sh"));
     // Each run takes far longer than the interval and than the test: the service must not wait for it.
     writeExecutable(script, QStringLiteral("#!/bin/sh\nexec >/dev/null 2>&1 </dev/null\n"
-                                           "echo \"$(date +%s%N) $$ $*\" >> '%1'\nexec sleep 600\n")
+                                           "echo \"$$ $*\" >> '%1'\nexec sleep 600\n")
                                 .arg(runs));
 
+    const auto forked = Clock::now();
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -273,21 +287,20 @@ TEST(ServiceRole, SigtermStopsTheServiceWithoutWaitingForItsRuns)
         ::waitpid(child, &status, 0);
         FAIL() << "the service did not end on SIGTERM";
     }
+    const long long lifetime = millis(Clock::now() - forked);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     EXPECT_EQ(readAll(events), "KOVEL Videvoviv AutoUpdater started\nKOVEL Videvoviv AutoUpdater stopped\n");
     lines = readAll(runs).split(u'\n', Qt::SkipEmptyParts);
     ASSERT_GE(lines.size(), 3) << readAll(runs).toStdString();
-    std::vector<qint64> at;
     for (const QString& line : lines) {
         EXPECT_TRUE(line.endsWith(QLatin1String(" -run_auto_update"))) << line.toStdString();
-        at.push_back(line.section(u' ', 0, 0).toLongLong() / 1000000);
-        ::kill(pid_t(line.section(u' ', 1, 1).toInt()), SIGKILL);   // the runs it left going
+        ::kill(pid_t(line.section(u' ', 0, 0).toInt()), SIGKILL);   // the runs it left going
     }
-    std::sort(at.begin(), at.end());
-    for (size_t i = 1; i < at.size(); ++i)
-        EXPECT_GE(at[i] - at[i - 1], 180);
+    // A run at start and one an interval after the last: no more than the service's life
+    // allowed. (When each run got round to writing its line is the machine's business.)
+    EXPECT_LE((lines.size() - 1) * 250LL, lifetime) << lines.size() << " runs in " << lifetime << " ms";
 }
 
 // The built program: switches through the unit folder of the environment, and the service
@@ -361,14 +374,14 @@ TEST(ServiceProgram, StartedByTheManagerReportsAndStopsOnSigterm)
     service.setProcessEnvironment(environment);
     service.setWorkingDirectory(dir.path());
     service.start(Program, {"-runas_service"});
-    ASSERT_TRUE(service.waitForStarted(5000));
+    ASSERT_TRUE(service.waitForStarted(60000));
 
-    EXPECT_EQ(receive(30000), "STATUS=Starting");
-    EXPECT_TRUE(receive(30000).startsWith("READY=1\n"));
+    EXPECT_EQ(receive(60000), "STATUS=Starting");
+    EXPECT_TRUE(receive(60000).startsWith("READY=1\n"));
     ::kill(pid_t(service.processId()), SIGTERM);
-    EXPECT_TRUE(receive(30000).startsWith("STOPPING=1\n"));
-    EXPECT_TRUE(receive(30000).startsWith("STATUS=Stopped"));
-    ASSERT_TRUE(service.waitForFinished(30000));
+    EXPECT_TRUE(receive(60000).startsWith("STOPPING=1\n"));
+    EXPECT_TRUE(receive(60000).startsWith("STATUS=Stopped"));
+    ASSERT_TRUE(service.waitForFinished(60000));
     EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.exitCode(), 0);
     ::close(socket);

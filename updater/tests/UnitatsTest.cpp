@@ -5,9 +5,9 @@
 #include "updater/CWinInet_URL.h"
 #include "updater/HttpResposta.h"
 #include "updater/ModAutoUpdateFuncions.h"
+#include "testsupport/Espera.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -16,13 +16,8 @@
 
 namespace {
 
-void esperar(const std::function<bool()>& fet, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!fet() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-}
+using kovel::test::DeixaCorrer;
+using kovel::test::EsperaFins;
 
 // RFC 3986 section 5.4: normal and abnormal examples against one base. (The empty
 // reference is left out: these functions give "" for it.)
@@ -307,12 +302,12 @@ TEST(Socket, ConnectsSendsAndReceivesOnLoopback)
         QObject::connect(&perNom, &CSocket::Connected, [&] { fet = true; });
         perNom.Connect(QStringLiteral("localhost"), port);
         EXPECT_EQ(perNom.State(), CSocket::sckResolvingHost);
-        esperar([&] { return fet; });
+        EsperaFins([&] { return fet; });
         EXPECT_EQ(perNom.State(), CSocket::sckConnected);
-        esperar([&] { return acceptat.State() == CSocket::sckConnected; });
+        EsperaFins([&] { return acceptat.State() == CSocket::sckConnected; });
         // Reading works after a lookup too (an unconnected socket polls as hung up).
         acceptat.SendData(QByteArray("hi"));
-        esperar([&] { return perNom.BytesReceived() == 2; });
+        EsperaFins([&] { return perNom.BytesReceived() == 2; });
         EXPECT_EQ(perNom.BytesReceived(), 2);
         acceptat.CloseSck();
     }
@@ -322,15 +317,15 @@ TEST(Socket, ConnectsSendsAndReceivesOnLoopback)
     QObject::connect(&client, &CSocket::Connected, [&] { connectat = true; });
     client.Connect(QStringLiteral("127.0.0.1"), port);
     EXPECT_EQ(client.State(), CSocket::sckConnecting); // a dotted address needs no lookup
-    esperar([&] { return connectat && acceptat.State() == CSocket::sckConnected; });
+    EsperaFins([&] { return connectat && acceptat.State() == CSocket::sckConnected; });
     ASSERT_EQ(client.State(), CSocket::sckConnected);
     EXPECT_EQ(client.RemoteHostIP(), QStringLiteral("127.0.0.1"));
 
     QObject::connect(&acceptat, &CSocket::DataArrival, [&](qint64 total) { totals.push_back(total); });
     client.SendData(std::int16_t(258));
-    esperar([&] { return !totals.empty(); });
+    EsperaFins([&] { return !totals.empty(); });
     client.SendData(QStringLiteral("ab"));
-    esperar([&] { return acceptat.BytesReceived() >= 4; });
+    EsperaFins([&] { return acceptat.BytesReceived() >= 4; });
     ASSERT_GE(totals.size(), 1u);
     EXPECT_EQ(totals.back(), 4); // the total waiting grows while nothing is taken
     QByteArray dades;
@@ -340,7 +335,7 @@ TEST(Socket, ConnectsSendsAndReceivesOnLoopback)
     bool tancat = false;
     QObject::connect(&acceptat, &CSocket::Close, [&] { tancat = true; });
     client.CloseSck();
-    esperar([&] { return tancat; });
+    EsperaFins([&] { return tancat; });
     EXPECT_EQ(acceptat.State(), CSocket::sckClosing);
 }
 
@@ -359,7 +354,7 @@ TEST(Socket, ARefusedConnectionIsAnErrorEvent)
                          text = d;
                      });
     client.Connect(QStringLiteral("127.0.0.1"), port);
-    esperar([&] { return numero != 0; });
+    EsperaFins([&] { return numero != 0; });
     EXPECT_EQ(numero, 10061);
     EXPECT_EQ(text, QStringLiteral("Connection refused."));
     EXPECT_EQ(client.State(), CSocket::sckError);
@@ -377,12 +372,12 @@ TEST(Timer, EnabledAndIntervalStartAndStopTicks)
     EXPECT_FALSE(t.isRunning());
     t.setEnabled(true);
     EXPECT_TRUE(t.isRunning());
-    esperar([&] { return ticks >= 2; });
+    EsperaFins([&] { return ticks >= 2; });
     EXPECT_GE(ticks, 2);
     t.setInterval(0);
     EXPECT_FALSE(t.isRunning());
     const int abans = ticks;
-    esperar([] { return false; }, 60);
+    DeixaCorrer(60);
     EXPECT_EQ(ticks, abans);
 }
 

@@ -6,7 +6,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -328,26 +327,20 @@ TEST_F(RegistryStore, LocksOfDeadWritersAreTakenOverAtOnce)
     Store s = store();
     ASSERT_TRUE(s.setValue("K", "a", Value::string("1")));
     const QString lockPath = file() + ".lock";
-    // Waiting the lock out would take a minute; a loaded machine still takes it well before.
-    Store::setLockTimeout(60000);
+    // Left to the lock file's own age rule, these would be taken after 30 s: a write that
+    // waits no longer than 20 s fails unless they are taken over as dead.
+    Store::setLockTimeout(20000);
     // A dead writer's lock with an empty ".rmlock" beside it (killed while removing a stale lock).
     killedWhileLocked(lockPath);
     writeFile(lockPath + ".rmlock", "");
-    QElapsedTimer t;
-    t.start();
     EXPECT_TRUE(s.setValue("K", "a", Value::string("2")));
-    EXPECT_LT(t.elapsed(), 15000);
     // A ".rmlock" whose writer died, alone.
     killedWhileLocked(lockPath + ".rmlock");
     writeFile(lockPath, "");
-    t.restart();
     EXPECT_TRUE(s.setValue("K", "a", Value::string("3")));
-    EXPECT_LT(t.elapsed(), 15000);
     // An empty lock made just now is taken once it is half a second old.
     writeFile(lockPath, "");
-    t.restart();
     EXPECT_TRUE(s.setValue("K", "a", Value::string("4")));
-    EXPECT_LT(t.elapsed(), 15000);
     Store::setLockTimeout(5000);
     EXPECT_EQ(s.value("K", "a")->text, "4");
 }

@@ -128,7 +128,7 @@ TEST(ServiceUnit, SystemdAcceptsTheUnit)
         ASSERT_EQ(manager.create(Name, config), 0);
         QProcess verify;
         verify.start(analyze, {QStringLiteral("verify"), manager.unitPath(Name)});
-        ASSERT_TRUE(verify.waitForFinished(20000));
+        ASSERT_TRUE(verify.waitForFinished(120000));
         EXPECT_EQ(verify.exitCode(), 0) << verify.readAllStandardError().toStdString();
         EXPECT_EQ(verify.readAllStandardError(), QByteArray());
     }
@@ -239,9 +239,9 @@ TEST(ServiceProcess, StopRequestsBySignalAndFromInside)
 
         EXPECT_EQ(requests.wait(20ms), ControlNone);
         ::raise(SIGTERM); // handled: the test goes on
-        EXPECT_EQ(requests.wait(1000ms), ControlStop);
+        EXPECT_EQ(requests.wait(60000ms), ControlStop);
         ::raise(SIGINT);
-        EXPECT_EQ(requests.wait(1000ms), ControlStop);
+        EXPECT_EQ(requests.wait(60000ms), ControlStop);
         requests.post(ControlShutdown);
         EXPECT_EQ(requests.wait(0ms), ControlStop);
         EXPECT_EQ(requests.wait(0ms), ControlNone);

@@ -84,7 +84,7 @@ TEST(LiteralsTool, TheToolFailsAndWritesNothingOnAFaultySource)
     auto run = [&](const QStringList& sources) {
         QProcess tool;
         tool.start(KOVEL_LITERALS_TOOL, QStringList{out} + sources);
-        EXPECT_TRUE(tool.waitForFinished(30000));
+        EXPECT_TRUE(tool.waitForFinished(120000));
         return tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
     };
     // The same key in two sources is a duplicate too.

@@ -258,7 +258,7 @@ TEST_F(Arrencada, ASecondCopyEndsAtOnceSilently)
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(treball.path());
         p.start(QStringLiteral(KOVEL_PROGRAM_DIR "/KovelAssist"), {"/W"});
-        EXPECT_TRUE(p.waitForFinished(30000));
+        EXPECT_TRUE(p.waitForFinished(120000));
         errors = QString::fromLocal8Bit(p.readAllStandardError());
         return p.exitCode();
     };

@@ -11,6 +11,7 @@
 #include "common/ui/Ajuda.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "platform/imatges/tests/ImatgesHostils.h"
+#include "testsupport/Espera.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -30,7 +31,6 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -57,20 +57,8 @@ public:
 };
 [[maybe_unused]] auto* const g_entorn = ::testing::AddGlobalTestEnvironment(new EntornQt);
 
-// Runs the event loop until `fet` holds or `ms` pass; whether it held.
-bool esperar(const std::function<bool()>& fet, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!fet() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
-    return fet();
-}
-
-void passar(int ms)
-{
-    esperar([] { return false; }, ms);
-}
+using kovel::test::EsperaFins;
+using kovel::test::DeixaCorrer;
 
 // One reply of the loopback server.
 struct Ruta {
@@ -217,14 +205,6 @@ private:
     std::thread fil_;
 };
 
-// CPU time this process used, in ms.
-qint64 cpuMs()
-{
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return qint64(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000;
-}
-
 class Banner : public ::testing::Test {
 protected:
     void SetUp() override
@@ -242,11 +222,13 @@ protected:
     {
         ModReg::DesarCadena(ModReg::HKEY_LOCAL_MACHINE, clau("Banner"), "url", cami.isEmpty() ? QString() : servidor_.base() + cami);
     }
-    // Carga_Banner on the window, counting what the control and its window report.
-    BannerFinestra* carregar(int tempsMaxim = BannerHTML::TempsMaximMs)
+    // Carga_Banner on the window, counting what the control and its window report. Its limits
+    // are out of a loaded machine's reach unless a test sets the one it is about.
+    BannerFinestra* carregar(int tempsMaxim = kovel::test::EsperaMaximaMs)
     {
         auto* b = new BannerHTML(&f_.w);
         b->setTempsMaxim(tempsMaxim);
+        b->setTempsMaquetacio(kovel::test::EsperaMaximaMs);
         QObject::connect(b, &BannerHTML::DocumentComplete, [this] { ++complets_; });
         QObject::connect(b, &BannerHTML::NavigateError, [this](const QUrl&, int estat) {
             ++errors_;
@@ -292,7 +274,7 @@ TEST_F(Banner, APageLoadsAndTheWindowGrowsOnce)
     EXPECT_FALSE(c->banner()->isVisible());
     EXPECT_EQ(f_.w.height(), 400);
 
-    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return creixements_ > 0; }));
     EXPECT_EQ(servidor_.peticions.value(0), "/banner.asp?LID=70000&versio=6.4.1%20beta&altura=90&aplicacio_office=Excel");
     EXPECT_TRUE(servidor_.peticions.contains("/img/logo.png"));
     EXPECT_FALSE(servidor_.peticions.contains("/other.png")); // another server's, though the same machine
@@ -310,7 +292,7 @@ TEST_F(Banner, APageLoadsAndTheWindowGrowsOnce)
 
     // A second navigation of the control does not grow the window again.
     c->banner()->Navigate(servidor_.base() + "/banner.asp");
-    ASSERT_TRUE(esperar([&] { return complets_ >= 2; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return complets_ >= 2; }));
     EXPECT_EQ(creixements_, 1);
     EXPECT_EQ(f_.w.height(), 490);
 
@@ -336,8 +318,8 @@ TEST_F(Banner, APageWithFramesCompletesSeveralTimesAndGrowsOnce)
     servidor_.rutes["/frames/bottom.htm"].cos = "<html><body><p>Lower frame</p><img src='pic.png'></body></html>";
     servidor_.rutes["/frames/pic.png"] = Ruta{200, "image/png", png(Qt::blue)};
     BannerFinestra* c = carregar();
-    ASSERT_TRUE(esperar([&] { return complets_ >= 3; }, 5000));
-    passar(100);
+    ASSERT_TRUE(EsperaFins([&] { return complets_ >= 3; }));
+    DeixaCorrer(100);
     EXPECT_EQ(complets_, 3);
     EXPECT_EQ(creixements_, 1);
     EXPECT_EQ(f_.w.height(), 490);
@@ -364,7 +346,7 @@ TEST_F(Banner, HostilePicturesAreBoundedAndThePageShows)
     servidor_.rutes["/scans.jpg"] = Ruta{200, "image/jpeg", JpegAmbEscanejos(gris, 20000)};
     ASSERT_LE(servidor_.rutes["/comments.png"].cos.size() + servidor_.rutes["/scans.jpg"].cos.size(), BannerHTML::MidaMaxima - 4096);
     BannerFinestra* c = carregar();
-    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return creixements_ > 0; }));
     EXPECT_TRUE(c->banner()->toPlainText().contains("Offer"));
     QTextDocument* doc = c->banner()->document();
     const QImage comentaris = doc->resource(QTextDocument::ImageResource, QUrl("comments.png")).value<QImage>();
@@ -377,8 +359,8 @@ TEST_F(Banner, ANotFoundPageLeavesTheWindowAsItWas)
 {
     adreca("/missing.asp");
     BannerFinestra* c = carregar();
-    ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
-    passar(100);
+    ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
+    DeixaCorrer(100);
     EXPECT_EQ(estatError_, 404);
     sensecanvis(c);
 }
@@ -390,9 +372,9 @@ TEST_F(Banner, AServerThatNeverAnswersTimesOut)
     BannerFinestra* c = carregar(300);
     QElapsedTimer t;
     t.start();
-    ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
     EXPECT_GE(t.elapsed(), 250);
-    passar(100);
+    DeixaCorrer(100);
     sensecanvis(c);
 }
 
@@ -411,15 +393,19 @@ TEST_F(Banner, AHeaderWithoutEndEndsByTheDeadlineAndClosesTheConnection)
         b->setTempsMaxim(Termini);
         QObject::connect(b, &BannerHTML::NavigateError, [this] { ++errors_; });
         BannerFinestra* c = ModTolvWiz::Carga_Banner(&f.w, "Word");
-        ASSERT_TRUE(esperar([&] { return errors_ > 0 && servidor.tancadaMs >= 0; }, Termini + 1000));
-        EXPECT_LE(servidor.tancadaMs, Termini + 1000);
+        ASSERT_TRUE(EsperaFins([&] { return errors_ > 0 && servidor.tancadaMs >= 0; }));
         EXPECT_EQ(c->estat().fase(), ModTolvWiz::EstatBanner::Fase::Fallat);
+        // A byte every 20 ms would take minutes to fill the header's limit: only the deadline
+        // ends that one.
+        if (aPoc) {
+            EXPECT_EQ(b->MotiuError(), QStringLiteral("no answer in time"));
+        }
         // Nothing goes on behind: a second of the event loop takes next to no processor.
-        const qint64 abans = cpuMs();
+        const qint64 abans = kovel::test::MsProcessadorProces();
         QEventLoop bucle;
         QTimer::singleShot(1000, &bucle, &QEventLoop::quit);
         bucle.exec();
-        EXPECT_LT(cpuMs() - abans, 200);
+        EXPECT_LT(kovel::test::MsProcessadorProces() - abans, 200);
         EXPECT_LT(servidor.enviats.load(), 64 << 20);
     }
 }
@@ -432,8 +418,8 @@ TEST_F(Banner, RedirectionsStayOnTheBannersServerAndPort)
     servidor_.rutes["/banner.asp"] = Ruta{302, "text/html", "", 0, false, false,
                                           "Location: " + altre.base().toLatin1() + "/banner.asp\r\n"};
     BannerFinestra* c = carregar();
-    ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
-    passar(100);
+    ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
+    DeixaCorrer(100);
     sensecanvis(c);
     EXPECT_TRUE(altre.peticions.isEmpty());
 
@@ -441,10 +427,11 @@ TEST_F(Banner, RedirectionsStayOnTheBannersServerAndPort)
     servidor_.rutes["/banner.asp"] = Ruta{301, "text/html", "", 0, false, false, "Location: /moved.asp?x=1\r\n"};
     servidor_.rutes["/moved.asp"].cos = "<html><body><p>Moved here</p></body></html>";
     auto* b = new BannerHTML(&f.w);
+    b->setTempsMaquetacio(kovel::test::EsperaMaximaMs);
     int complets = 0;
     QObject::connect(b, &BannerHTML::DocumentComplete, [&] { ++complets; });
     ModTolvWiz::Carga_Banner(&f.w, "Word");
-    ASSERT_TRUE(esperar([&] { return complets > 0; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return complets > 0; }));
     EXPECT_TRUE(b->toPlainText().contains("Moved here"));
     EXPECT_EQ(b->AdrecaPagina().path(), "/moved.asp");
 }
@@ -462,8 +449,8 @@ TEST_F(Banner, RepliesOverTwoMegabytesAreRefused)
         int complets = 0;
         QObject::connect(b, &BannerHTML::DocumentComplete, [&] { ++complets; });
         BannerFinestra* c = ModTolvWiz::Carga_Banner(&f.w, "Word");
-        ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 8000));
-        passar(100);
+        ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
+        DeixaCorrer(100);
         EXPECT_EQ(complets, 0);
         EXPECT_EQ(f.w.height(), 400);
         EXPECT_EQ(c->estat().fase(), ModTolvWiz::EstatBanner::Fase::Fallat);
@@ -477,7 +464,7 @@ TEST_F(Banner, APageThatDoesNotFitLeavesTheBannerAsItWas)
 {
     servidor_.rutes["/banner.asp"].cos = "<html><body><p>First banner</p></body></html>";
     BannerFinestra* c = carregar();
-    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 5000));
+    ASSERT_TRUE(EsperaFins([&] { return creixements_ > 0; }));
     BannerHTML* b = c->banner();
 
     const QByteArray cellesLentes = "<table><tr>" + QByteArray("<td>cell").repeated(1400) + "</tr></table>";
@@ -491,7 +478,7 @@ TEST_F(Banner, APageThatDoesNotFitLeavesTheBannerAsItWas)
         b->setTempsMaquetacio(temps);
         errors_ = 0;
         b->Navigate(servidor_.base() + "/next.asp");
-        ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 5000));
+        ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
         EXPECT_FALSE(b->MotiuError().isEmpty());
         EXPECT_EQ(b->toPlainText(), "First banner");
         EXPECT_FALSE(b->isHidden());
@@ -507,42 +494,51 @@ TEST_F(Banner, NoAddressFailsWithoutTheNetwork)
     ModReg::EscriureEnter(ModReg::HKEY_LOCAL_MACHINE, clau("Banner"), "altura", 0);
     BannerFinestra* c = carregar();
     EXPECT_EQ(errors_, 0); // reported from the event loop, never from inside Carga_Banner
-    ASSERT_TRUE(esperar([&] { return errors_ > 0; }, 2000));
+    ASSERT_TRUE(EsperaFins([&] { return errors_ > 0; }));
     EXPECT_TRUE(servidor_.peticions.isEmpty());
     sensecanvis(c);
 }
 
-// The home panel shows as soon with the banner server taking 5 s as with no banner at all;
-// the banner comes in when the server answers.
+// The home panel shows with the banner server taking 5 s as it does with no banner at all:
+// Carga_Banner runs no event loop of its own, so it cannot wait for the reply (the server
+// answers from this thread's loop), and the window is shown, at its own height, while the
+// banner is still on its way. The banner comes in when the server answers.
 TEST_F(Banner, TheBannerNeverDelaysTheWindow)
 {
     servidor_.rutes["/banner.asp"] = Ruta{200, "text/html", "<html><body>late</body></html>", 5000};
-    const auto mesurar = [&](Finestra& f, bool ambBanner, qint64& carrega, qint64& mostrada) {
+    BannerFinestra* c = nullptr;
+    const auto mostrar = [&](Finestra& f, bool ambBanner) {
         QElapsedTimer t;
         t.start();
-        if (ambBanner)
-            QObject::connect(ModTolvWiz::Carga_Banner(&f.w, "Word"), &BannerFinestra::FinestraCreixida, [this] { ++creixements_; });
-        carrega = t.nsecsElapsed() / 1000;
+        bool bucleDins = false;
+        QTimer::singleShot(0, [&bucleDins] { bucleDins = true; });
+        if (ambBanner) {
+            auto* b = new BannerHTML(&f.w);
+            b->setTempsMaxim(kovel::test::EsperaMaximaMs);
+            b->setTempsMaquetacio(kovel::test::EsperaMaximaMs);
+            c = ModTolvWiz::Carga_Banner(&f.w, "Word");
+            EXPECT_FALSE(bucleDins) << "Carga_Banner ran the event loop";
+            QObject::connect(c, &BannerFinestra::FinestraCreixida, [this] { ++creixements_; });
+        }
+        const qint64 carrega = t.nsecsElapsed() / 1000;
         f.w.show();
         f.w.repaint();
         QCoreApplication::processEvents();
-        mostrada = t.nsecsElapsed() / 1000;
         EXPECT_TRUE(f.w.isVisible());
         EXPECT_EQ(f.w.height(), 400);
+        std::printf("window shown %s: Carga_Banner %lld us, shown %lld us\n", ambBanner ? "with the banner server answering in 5 s" : "with no banner",
+                    static_cast<long long>(carrega), static_cast<long long>(t.nsecsElapsed() / 1000));
     };
-    qint64 c0 = 0, m0 = 0, c1 = 0, m1 = 0;
     Finestra escalfar, sense, amb;
-    mesurar(escalfar, false, c0, m0); // the first painting loads fonts
-    mesurar(sense, false, c0, m0);
+    mostrar(escalfar, false); // the first painting loads fonts
+    mostrar(sense, false);
     QElapsedTimer t;
     t.start();
-    mesurar(amb, true, c1, m1);
-    std::printf("window shown: no banner %lld us; banner server answering in 5 s: Carga_Banner %lld us, shown %lld us\n",
-                static_cast<long long>(m0), static_cast<long long>(c1), static_cast<long long>(m1));
-    EXPECT_LT(c1, 200000);
-    EXPECT_LT(m1, m0 + 200000);
+    mostrar(amb, true);
+    EXPECT_EQ(creixements_, 0);
+    EXPECT_EQ(c->estat().fase(), ModTolvWiz::EstatBanner::Fase::Navegant);
 
-    ASSERT_TRUE(esperar([&] { return creixements_ > 0; }, 8000));
+    ASSERT_TRUE(EsperaFins([&] { return creixements_ > 0; }));
     std::printf("banner shown after %lld ms\n", static_cast<long long>(t.elapsed()));
     EXPECT_GE(t.elapsed(), 4500); // the server's timer is coarse
     EXPECT_EQ(amb.w.height(), 490);

@@ -5,6 +5,7 @@
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasFinal.h"
 #include "wizard/ui/tests/FinestraProva.h"
+#include "testsupport/Espera.h"
 
 #include "catalogue/Catalogo.h"
 #include "catalogue/Cataleg.h"
@@ -338,8 +339,7 @@ TEST_F(MarcDisseny, TheGuardSaysWhatItUndidAndTheSaveButtonSaves)
     }
     w.Marc()->grab().save(Fotos + QStringLiteral("guard-before.png"));
     ASSERT_GE(w.Marc()->NombrePagines(), 2);
-    for (int i = 0; i < 30 && w.Marc()->NombrePagines() > 1; ++i)
-        QTest::qWait(100);
+    kovel::test::EsperaFins([&] { return w.Marc()->NombrePagines() == 1; });
     ASSERT_EQ(w.Marc()->NombrePagines(), 1);
     EXPECT_EQ(beeps, 1);
     ASSERT_EQ(missatges.size(), 1);

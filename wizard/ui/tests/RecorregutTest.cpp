@@ -6,6 +6,7 @@
 #include "wizard/ui/FrmTolvWiz.h"
 #include "wizard/panels/PasDisseny.h"
 #include "wizard/ui/tests/FinestraProva.h"
+#include "testsupport/Espera.h"
 
 #include "common/ui/VisualUi.h"
 
@@ -96,7 +97,7 @@ Resultat AmbLibreOffice(const QString& docx, const QString& carpeta)
         return r;
     QProcess info;
     info.start(pdfinfo, {pdf});
-    info.waitForFinished(30000);
+    info.waitForFinished(120000);
     const QString text = QString::fromUtf8(info.readAllStandardOutput());
     const auto pagines = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
     const auto mida = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(text);
@@ -613,7 +614,7 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     Clica(w, "cmd_tipo_informacion");
     EXPECT_TRUE(detalls);
     w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w, kovel::test::EsperaMaximaMs));
     Clica(w, "CmdSiguiente");
     ASSERT_EQ(w.estat().PanelActual, np.PanelOrigenDatos);
     Clica(w, "opcOrigDatos", 0);
@@ -668,7 +669,8 @@ TEST_F(Recorregut, CellsOfASheetOfDifferentLabels)
     QApplication::clipboard()->setText(QStringLiteral("line\n").repeated(80));
     QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
     ASSERT_GE(w.Marc()->NombrePagines(), 2);
-    QTRY_COMPARE_WITH_TIMEOUT(w.Marc()->NombrePagines(), 1, 3000);
+    kovel::test::EsperaFins([&] { return w.Marc()->NombrePagines() == 1; });
+    ASSERT_EQ(w.Marc()->NombrePagines(), 1);
     QTest::qWait(1100);   // later ticks change nothing
     EXPECT_EQ(beeps, 1);
     // ...and one message says what was taken out again.
