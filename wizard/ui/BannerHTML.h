@@ -6,8 +6,8 @@
 // NavigateError. The page is untrusted: no scripts run; only frames and pictures of the
 // page's own server are fetched, first, and nothing else the page names is read, local files
 // least of all; the page must fit a budget of elements, nesting and text (PaginaBanner.h)
-// and is parsed and laid out on a worker thread within TempsMaquetacioMs before it is
-// shown. A page that does not arrive within 10 s, a reply over 2 MB (counted as it streams),
+// and is parsed and laid out on a worker thread within TempsMaquetacioMs of that thread's
+// processor time (a busy machine does not refuse a good page) before it is shown. A page that does not arrive within 10 s, a reply over 2 MB (counted as it streams),
 // headers over 16 KB, a redirection to another server or port, or a page over its budget is
 // a failure, and the banner stays as it was. Every byte is read on the window's thread, a
 // bounded piece at a time, so the deadline closes every connection for sure.
