@@ -2,13 +2,14 @@
 // Waiting in a test for something to happen, never for a length of time, and measuring what
 // a piece of work costs in processor time rather than by the clock on the wall. A loaded
 // machine may take long over anything; the bound only ends a wait that a fault made endless.
+#include "common/TempsProcessador.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
 
-#include <ctime>
 #include <functional>
 
 namespace kovel::test {
@@ -40,15 +41,8 @@ inline bool EsperaFins(const std::function<bool()>& fet, int maxMs = EsperaMaxim
 // The event loop run for `ms` with nothing awaited: for checks that nothing more happens.
 inline void DeixaCorrer(int ms) { EsperaFins([] { return false; }, ms); }
 
-// Processor time used so far, in ms, by the calling thread or by the whole process (all its
-// threads): what the work costs, however many other processes share the machine.
-inline qint64 MsProcessador(clockid_t rellotge)
-{
-    timespec t{};
-    ::clock_gettime(rellotge, &t);
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-inline qint64 MsProcessadorFil() { return MsProcessador(CLOCK_THREAD_CPUTIME_ID); }
-inline qint64 MsProcessadorProces() { return MsProcessador(CLOCK_PROCESS_CPUTIME_ID); }
+using kovel::MsProcessador;
+using kovel::MsProcessadorFil;
+using kovel::MsProcessadorProces;
 
 } // namespace kovel::test

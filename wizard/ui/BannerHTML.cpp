@@ -1,6 +1,7 @@
 #include "wizard/ui/BannerHTML.h"
 
 #include "common/ModTolvWiz.h"
+#include "common/TempsProcessador.h"
 #include "common/ui/ModTolvWizUi.h"
 #include "platform/imatges/LecturaImatge.h"
 #include "updater/HttpResposta.h"
@@ -17,7 +18,6 @@
 #include <QThreadPool>
 
 #include <algorithm>
-#include <ctime>
 
 namespace ModTolvWiz {
 
@@ -406,18 +406,6 @@ void BannerHTML::fallar(const QUrl& url, int codiEstat, const QString& motiu)
     emit NavigateError(url, codiEstat);
 }
 
-namespace {
-
-// The processor time of the calling thread: what its own work took, whatever else runs.
-qint64 MsProcessadorFil()
-{
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
-
-} // namespace
-
 void BannerHTML::maquetar()
 {
     // The page as shown, counted again with its frames in it.
@@ -443,7 +431,7 @@ void BannerHTML::maquetar()
         restant.pixels = PixelsMaxims;
         for (auto it = imatges.cbegin(); it != imatges.cend(); ++it)
             decodificades.insert(it.key(), llegirImatge(it.value(), restant));
-        const qint64 inici = MsProcessadorFil();
+        const qint64 inici = kovel::MsProcessadorFil();
         auto* document = new DocumentBanner(std::move(decodificades));
         document->setUndoRedoEnabled(false);
         document->setDefaultFont(lletra);
@@ -451,7 +439,7 @@ void BannerHTML::maquetar()
         document->setTextWidth(ample);
         document->setHtml(pagina);
         document->documentLayout()->documentSize();
-        const qint64 ms = MsProcessadorFil() - inici;
+        const qint64 ms = kovel::MsProcessadorFil() - inici;
         document->moveToThread(QCoreApplication::instance()->thread());
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),

@@ -9,11 +9,11 @@
 #include "platform/imatges/LecturaImatge.h"
 #include "platform/imatges/tests/ImatgesHostils.h"
 #include "platform/word/RegistresEmf.h"
+#include "testsupport/Espera.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QSemaphore>
@@ -469,10 +469,7 @@ TEST(PictureBudget, PicturesComingLateAreBoundedAndNoneIsLeftBehind)
         EXPECT_EQ(pont.Provisionals(), 1);
         retingut.release(imatges::TreballadorsMaxims);
         ASSERT_TRUE(imatges::EsperaTreballadors(60000));
-        QElapsedTimer rellotge;
-        rellotge.start();
-        while (arribades == 0 && rellotge.elapsed() < 60000)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        EXPECT_TRUE(test::EsperaFins([&] { return arribades > 0; }));
         EXPECT_EQ(arribades, 1);
         EXPECT_EQ(VistaAcabada(pont, f, text, QSize(400, 400)).size(), QSize(400, 400));
     }
